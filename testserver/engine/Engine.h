@@ -1,0 +1,193 @@
+// The boundary between tdsim's protocol side (tds/) and its statement engine
+// (engine/). The protocol side knows bytes, tokens and packets; the engine knows
+// Transact-SQL and the catalog. Neither includes the other's internals: they meet
+// only through the types declared here.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tdsim {
+
+// Server-side column types, named after the server product's storage types. The
+// protocol side picks the wire type code from this and from `nullable`.
+enum class ColumnType {
+    Char,          // char(n): blank-padded
+    VarChar,       // varchar(n)
+    TinyInt,       // int1
+    SmallInt,      // int2
+    Int,           // int4
+    BigInt,        // int8
+    Bit,
+    DateTime,
+    SmallDateTime,
+    Money,
+    SmallMoney,
+    Numeric,
+    Decimal,
+    Float,         // 8-byte
+    Real,          // 4-byte
+    Text,
+    Image,
+    Binary,
+    VarBinary,
+};
+
+struct ColumnInfo {
+    std::string name;
+    ColumnType type = ColumnType::VarChar;
+    int length = 0;     // bytes for char/binary kinds; ignored for fixed types
+    int precision = 0;  // numeric/decimal
+    int scale = 0;      // numeric/decimal
+    bool nullable = true;
+    int32_t userType = 0;  // systypes.usertype reported to the client
+};
+
+// A datetime value as the server stores it.
+struct DateTimeValue {
+    int32_t days = 0;    // since 1900-01-01
+    uint32_t ticks = 0;  // 1/300 seconds since midnight
+};
+
+// One cell. Which member is meaningful follows the column's type:
+//   integer kinds, Bit                -> intValue
+//   Money/SmallMoney                  -> intValue holds the value x 10000
+//   Numeric/Decimal                   -> intValue holds the value x 10^scale
+//                                        (bigDigits is used instead when it does not fit)
+//   Float/Real                        -> floatValue
+//   DateTime/SmallDateTime            -> dateTime
+//   Char/VarChar/Text/Binary/Image... -> bytes
+struct Value {
+    bool isNull = true;
+    int64_t intValue = 0;
+    double floatValue = 0.0;
+    DateTimeValue dateTime;
+    std::string bytes;
+    std::string bigDigits;  // decimal digits of |scaled value| when it exceeds int64, sign in intValue (<0)
+
+    static Value null() { return Value{}; }
+    static Value ofInt(int64_t v) { Value r; r.isNull = false; r.intValue = v; return r; }
+    static Value ofFloat(double v) { Value r; r.isNull = false; r.floatValue = v; return r; }
+    static Value ofString(std::string v) { Value r; r.isNull = false; r.bytes = std::move(v); return r; }
+    static Value ofDateTime(DateTimeValue v) { Value r; r.isNull = false; r.dateTime = v; return r; }
+};
+
+using Row = std::vector<Value>;
+
+struct ResultSet {
+    std::vector<ColumnInfo> columns;
+    std::vector<Row> rows;
+};
+
+// A server message (EED). Severity <= 10 is informational.
+struct Message {
+    int32_t number = 0;
+    int state = 1;
+    int severity = 10;
+    std::string text;
+    std::string procName;
+    int line = 1;
+};
+
+// Session settings that the client changes through SET statements or option
+// commands. The protocol side reads and writes them for OPTIONCMD; the engine
+// honours them while executing.
+struct SessionOptions {
+    int rowCount = 0;  // 0 = no limit
+    int textSize = 32768;
+    bool quotedIdentifier = false;
+    bool noCount = false;
+    bool ansiNull = false;
+    bool chained = false;
+    bool formatOnly = false;  // describe results without rows
+    bool parseOnly = false;
+    bool noExec = false;
+    bool arithAbort = true;
+    bool arithIgnore = false;
+    bool truncIgnore = false;  // the inverse of "truncation abort"
+    bool showPlan = false;
+    bool statisticsIo = false;
+    bool statisticsTime = false;
+    bool forcePlan = false;
+    bool fipsFlagger = false;
+    int isolation = 1;
+    int dateFirst = 7;
+    int dateFormat = 1;  // 1 mdy, 2 dmy, 3 ymd, 4 ydm, 5 myd, 6 dym
+    std::string language = "us_english";
+    std::string charset = "iso_1";
+};
+
+// What one statement of a batch produced, in the order the client must see it:
+// messages first, then the result set (if any), then return status / output
+// parameters, then the DONE that closes it.
+struct StatementResult {
+    std::vector<Message> messages;  // informational and error messages
+    std::optional<ResultSet> resultSet;
+    std::optional<int32_t> returnStatus;  // set by EXEC of a procedure
+    std::vector<std::pair<ColumnInfo, Value>> outputParams;
+    bool failed = false;       // DONE carries the error bit
+    bool hasRowCount = false;  // DONE carries the count bit
+    int32_t rowCount = 0;
+    bool isProcedure = false;  // closed with DONEPROC rather than DONE
+    std::optional<std::string> newDatabase;  // a USE changed the database: ENVCHANGE 1
+};
+
+// Counters shared by all connections, read by sp_tdsim_stats.
+struct ServerStats {
+    std::atomic<uint64_t> requests{0};    // request messages received (any packet type but login)
+    std::atomic<uint64_t> statements{0};  // statements executed by the engine
+    std::atomic<uint64_t> cursorFetches{0};
+    std::atomic<uint64_t> bytesIn{0};
+    std::atomic<uint64_t> bytesOut{0};
+    void reset() {
+        requests = 0;
+        statements = 0;
+        cursorFetches = 0;
+        bytesIn = 0;
+        bytesOut = 0;
+    }
+};
+
+struct EngineConfig {
+    std::string serverName = "TDSIM";
+    std::string charset = "iso_1";  // iso_1 or utf8
+    std::vector<std::pair<std::string, std::string>> logins;  // name, password (sa/"" always exists)
+};
+
+// One client connection's view of the engine. Used by one thread at a time.
+class Session {
+public:
+    virtual ~Session() = default;
+
+    // Runs one language batch (several statements). `params` replace `?` markers in
+    // order (dynamic statements). Never throws for SQL errors: they become messages
+    // with `failed` set on the statement that failed.
+    virtual std::vector<StatementResult> execute(const std::string& batch,
+                                                 const std::vector<Value>& params = {}) = 0;
+
+    virtual std::string currentDatabase() const = 0;
+    virtual SessionOptions& options() = 0;
+    virtual int spid() const = 0;
+};
+
+// The server's catalog and logins, shared by all connections (internally locked).
+class Engine {
+public:
+    virtual ~Engine() = default;
+
+    static std::unique_ptr<Engine> create(const EngineConfig& config, ServerStats& stats);
+
+    virtual bool checkLogin(const std::string& user, const std::string& password) = 0;
+
+    // A session for a logged-in user, starting in the user's default database.
+    virtual std::unique_ptr<Session> openSession(const std::string& user, int spid) = 0;
+
+    // Runs a script with "go" batch separators as sa. Returns the error messages (empty on success).
+    virtual std::vector<Message> runScript(const std::string& scriptText) = 0;
+};
+
+}  // namespace tdsim
