@@ -1,5 +1,5 @@
 # Warnings every target of ours compiles with.
 function(skelder_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
-                                           -Wnon-virtual-dtor -Woverloaded-virtual)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wnon-virtual-dtor
+                                           -Woverloaded-virtual)
 endfunction()

@@ -1,0 +1,522 @@
+#include "u_main.h"
+
+#include "ErrorDisplay.h"
+#include "Exceptions.h"
+#include "ProgressDlg.h"
+#include "RegAuto.h"
+#include "TextFile.h"
+#include "UserInterface.h"
+#include "u_about.h"
+#include "u_options.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// A hint's part before "|" is the tool tip, the part after it (or the whole hint) the
+// status text.
+void setHint(QAction* action, const QString& hint) {
+    const int bar = hint.indexOf(QLatin1Char('|'));
+    action->setToolTip(bar < 0 ? hint : hint.left(bar));
+    action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+// "Courier New" when installed, otherwise the system's monospaced font, at 8 points.
+QFont viewFont() {
+    QFont font(QStringLiteral("Courier New"), 8);
+    font.setStyleHint(QFont::TypeWriter);
+    if (QFontInfo(font).fixedPitch())
+        return font;
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(8);
+    return fixed;
+}
+
+QStringList viewLines(const QPlainTextEdit* view) {
+    QStringList lines;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next())
+        lines << block.text();
+    return lines;
+}
+
+}  // namespace
+
+Tf_main::Tf_main(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("f_main"));
+    setWindowTitle(QStringLiteral("Skelder - not connected"));
+    createActions();
+    createCentralArea();
+    createMenus();
+    createToolBars();
+    createStatusBar();
+    createComponents();
+    connectCommands();
+    setWindowState(Qt::WindowMaximized);
+    FormCreate();
+    UpdateTextActions();
+}
+
+Tf_main::~Tf_main() = default;
+
+void Tf_main::createActions() {
+    struct ActionSpec {
+        QAction** action;
+        const char* name;
+        const char* caption;
+        QKeySequence shortcut;
+        bool enabled;
+        const char* hint;
+    };
+    const ActionSpec specs[] = {
+        {&a_file_exit, "a_file_exit", "E&xit", QKeySequence(Qt::ALT | Qt::Key_X), true,
+         "Close|Close the application"},
+        {&a_connect, "a_connect", "&Connect...", QKeySequence(Qt::ALT | Qt::Key_C), true,
+         "Connect|Connect to a new server"},
+        {&a_disconnect, "a_disconnect", "&Disconnect", QKeySequence(Qt::ALT | Qt::Key_D), false,
+         "Disconnect|Disconnect from the current server"},
+        {&a_options, "a_options", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), true,
+         "Configure Skelder"},
+        {&a_view, "a_view", "&View", QKeySequence(Qt::ALT | Qt::Key_V), false, "View Scripts"},
+        {&a_generate, "a_generate", "&Generate", QKeySequence(Qt::ALT | Qt::Key_G), false,
+         "Generate Scripts"},
+        {&a_select_all, "a_select_all", "Select &All", QKeySequence(), false, ""},
+        {&a_unselect_all, "a_unselect_all", "&Unselect All", QKeySequence(), false, ""},
+        {&a_invert, "a_invert", "&Invert Selection", QKeySequence(Qt::CTRL | Qt::Key_I), true, ""},
+        {&a_cut, "a_cut", "&Cut", QKeySequence(Qt::CTRL | Qt::Key_X), true, ""},
+        {&a_copy, "a_copy", "C&opy", QKeySequence(Qt::CTRL | Qt::Key_C), true, ""},
+        {&a_paste, "a_paste", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), true, ""},
+        {&a_delete, "a_delete", "&Delete", QKeySequence(Qt::Key_Delete), true, ""},
+        {&a_clear, "a_clear", "C&lear all", QKeySequence(), true, "Clear all"},
+        {&a_selectall_text, "a_selectall_text", "Select all", QKeySequence(Qt::CTRL | Qt::Key_A),
+         true, "Select all"},
+        {&a_save, "a_save", "Sa&ve", QKeySequence(Qt::CTRL | Qt::Key_S), true,
+         "Save text to a file"},
+        {&a_print, "a_print", "P&rint", QKeySequence(Qt::CTRL | Qt::Key_P), true, ""},
+        {&a_print_setup, "a_print_setup", "Printer S&etup...", QKeySequence(), true,
+         "Open Printer Setup dialog box"},
+        {&a_about, "a_about", "&About...", QKeySequence(), true, ""},
+        {&a_contents, "a_contents", "&Contents", QKeySequence(Qt::Key_F1), true, ""},
+    };
+    for (const ActionSpec& spec : specs) {
+        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
+        action->setObjectName(QString::fromLatin1(spec.name));
+        action->setShortcut(spec.shortcut);
+        action->setEnabled(spec.enabled);
+        if (*spec.hint)
+            setHint(action, QString::fromUtf8(spec.hint));
+        *spec.action = action;
+    }
+
+    QStyle* look = style();
+    a_file_exit->setIcon(look->standardIcon(QStyle::SP_DialogCloseButton));
+    a_connect->setIcon(look->standardIcon(QStyle::SP_DriveNetIcon));
+    a_disconnect->setIcon(look->standardIcon(QStyle::SP_BrowserStop));
+    a_options->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
+    a_view->setIcon(look->standardIcon(QStyle::SP_FileDialogContentsView));
+    a_generate->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+    a_cut->setIcon(QIcon::fromTheme(QStringLiteral("edit-cut")));
+    a_copy->setIcon(QIcon::fromTheme(QStringLiteral("edit-copy")));
+    a_paste->setIcon(QIcon::fromTheme(QStringLiteral("edit-paste")));
+    a_delete->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
+    a_clear->setIcon(look->standardIcon(QStyle::SP_DialogResetButton));
+    a_save->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+    a_print->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
+    a_contents->setIcon(look->standardIcon(QStyle::SP_DialogHelpButton));
+}
+
+void Tf_main::createCentralArea() {
+    pan_explorer = new QWidget(this);
+    pan_explorer->setObjectName(QStringLiteral("pan_explorer"));
+    tv_main = new QTreeWidget(pan_explorer);
+    tv_main->setObjectName(QStringLiteral("tv_main"));
+    tv_main->setHeaderHidden(true);
+    tv_main->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tv_main->setMouseTracking(true);  // hot tracking
+    tv_main->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* explorerLayout = new QVBoxLayout(pan_explorer);
+    explorerLayout->setContentsMargins(0, 0, 0, 0);
+    explorerLayout->addWidget(tv_main);
+
+    auto* textPanel = new QWidget(this);
+    m_textToolBar = new QToolBar(QStringLiteral("Text"), textPanel);
+    m_textToolBar->setObjectName(QStringLiteral("ToolBar2"));
+    m_view = new QPlainTextEdit(textPanel);
+    m_view->setObjectName(QStringLiteral("m_view"));
+    m_view->setFont(viewFont());
+    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* textLayout = new QVBoxLayout(textPanel);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    textLayout->setSpacing(0);
+    textLayout->addWidget(m_textToolBar);
+    textLayout->addWidget(m_view);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->addWidget(pan_explorer);
+    Splitter1->addWidget(textPanel);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setChildrenCollapsible(false);
+    setCentralWidget(Splitter1);
+    applyExplorerWidth(m_explorerWidth);
+}
+
+void Tf_main::createMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(a_save);
+    file->addSeparator();
+    file->addAction(a_print_setup);
+    file->addAction(a_print);
+    file->addSeparator();
+    file->addAction(a_file_exit);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    edit->addActions({a_cut, a_copy, a_paste, a_delete});
+    edit->addSeparator();
+    edit->addActions({a_clear, a_selectall_text});
+
+    menuBar()->addMenu(QStringLiteral("&Server"))->addActions({a_connect, a_disconnect});
+    menuBar()->addMenu(QStringLiteral("Se&ttings"))->addAction(a_options);
+    menuBar()->addMenu(QStringLiteral("S&cript"))->addActions({a_view, a_generate});
+    menuBar()->addMenu(QStringLiteral("&Help"))->addActions({a_contents, a_about});
+    for (QAction* menuAction : menuBar()->actions()) {
+        connect(menuAction->menu(), &QMenu::aboutToShow, this, &Tf_main::UpdateTextActions);
+    }
+
+    pum_explorer = new QMenu(this);
+    pum_explorer->setObjectName(QStringLiteral("pum_explorer"));
+    pum_explorer->addActions({a_select_all, a_unselect_all, a_invert});
+    pum_explorer->addSeparator();
+    pum_explorer->addAction(a_options);
+    pum_explorer->addSeparator();
+    pum_explorer->addActions({a_view, a_generate});
+    connect(tv_main, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        pum_explorer->popup(tv_main->viewport()->mapToGlobal(at));
+    });
+
+    pum_memo = new QMenu(this);
+    pum_memo->setObjectName(QStringLiteral("pum_memo"));
+    pum_memo->addActions({a_cut, a_copy, a_paste, a_delete});
+    pum_memo->addSeparator();
+    pum_memo->addActions({a_clear, a_selectall_text});
+    pum_memo->addSeparator();
+    pum_memo->addActions({a_save, a_print, a_print_setup});
+    connect(pum_memo, &QMenu::aboutToShow, this, &Tf_main::UpdateTextActions);
+    connect(m_view, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pum_memo->popup(m_view->viewport()->mapToGlobal(at)); });
+}
+
+void Tf_main::createToolBars() {
+    m_mainToolBar = addToolBar(QStringLiteral("Main"));
+    m_mainToolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_mainToolBar->setMovable(false);
+    m_mainToolBar->addAction(a_file_exit);
+    m_mainToolBar->addSeparator();
+    m_mainToolBar->addActions({a_connect, a_disconnect});
+    m_mainToolBar->addSeparator();
+    m_mainToolBar->addAction(a_options);
+    m_mainToolBar->addSeparator();
+    m_mainToolBar->addActions({a_view, a_generate});
+    m_mainToolBar->addSeparator();
+    auto* help = new QToolButton(m_mainToolBar);
+    help->setObjectName(QStringLiteral("btn_help"));
+    help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    help->setToolTip(QStringLiteral("Help contents"));
+    help->setStatusTip(QStringLiteral("Help contents"));
+    m_mainToolBar->addWidget(help);
+
+    // The text tool bar's buttons carry hints of their own.
+    const auto addWithHint = [this](QAction* action, const char* hint) {
+        m_textToolBar->addAction(action);
+        if (QWidget* button = m_textToolBar->widgetForAction(action)) {
+            button->setToolTip(QString::fromLatin1(hint));
+            button->setStatusTip(QString::fromLatin1(hint));
+        }
+    };
+    addWithHint(a_cut, "Cut selected text");
+    addWithHint(a_copy, "Copy selected text to clipboard");
+    addWithHint(a_paste, "Paste text from clipboard");
+    addWithHint(a_delete, "Delete selected text");
+    m_textToolBar->addActions({a_clear, a_selectall_text});
+    m_textToolBar->addSeparator();
+    m_textToolBar->addAction(a_save);
+    m_textToolBar->addSeparator();
+    btn_append = new QToolButton(m_textToolBar);
+    btn_append->setObjectName(QStringLiteral("btn_append"));
+    btn_append->setText(QStringLiteral("&Append"));
+    btn_append->setCheckable(true);
+    btn_append->setToolTip(QStringLiteral("Append script"));
+    btn_append->setStatusTip(QStringLiteral("Append script"));
+    m_textToolBar->addWidget(btn_append);
+    m_textToolBar->addSeparator();
+    addWithHint(a_print, "Print all");
+    m_textToolBar->addAction(a_print_setup);
+}
+
+void Tf_main::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    const int widths[2] = {200, 500};
+    for (int i = 0; i < 2; ++i) {
+        m_statusPanels[i] = new QLabel(bar);
+        m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_statusPanels[i]->setFixedWidth(widths[i]);
+        m_statusPanels[i]->setFrameShape(QFrame::Panel);
+        m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(m_statusPanels[i]);
+    }
+}
+
+QLabel* Tf_main::statusPanel(int index) const {
+    return m_statusPanels[index];
+}
+
+void Tf_main::createComponents() {
+    raCommon = new TRegAuto(this);
+    raCommon->setObjectName(QStringLiteral("raCommon"));
+    configureSettingsStore(*raCommon);
+
+    RAProgressForm1 = new TRAProgressForm(this);
+    RAProgressForm1->setObjectName(QStringLiteral("RAProgressForm1"));
+    RAProgressForm2 = new TRAProgressForm(this);
+    RAProgressForm2->setObjectName(QStringLiteral("RAProgressForm2"));
+    for (TRAProgressForm* progress : {RAProgressForm1, RAProgressForm2}) {
+        progress->setCaption(QStringLiteral("Please wait..."));
+        progress->setInfoLabel(QStringLiteral("Long operation in progress"));
+        progress->setProgressRange(0, 100);
+        progress->setProgressPosition(0);
+    }
+    RAProgressForm1->setProgressStep(1);
+    RAProgressForm2->setProgressStep(0);
+
+    SaveDialog = new QFileDialog(this, QStringLiteral("Open script file"));
+    SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
+    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog->setFileMode(QFileDialog::AnyFile);
+    SaveDialog->setDefaultSuffix(QStringLiteral("sql"));
+    SaveDialog->setNameFilters({QStringLiteral("SQL files (*.sql)"),
+                                QStringLiteral("Text files (*.txt)"),
+                                QStringLiteral("All files (*.*)")});
+    SaveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+}
+
+void Tf_main::connectCommands() {
+    connectCommand(a_file_exit, [this] { a_file_exitExecute(); });
+    connectCommand(a_options, [this] { a_optionsExecute(); });
+    connectCommand(a_cut, [this] { a_cutExecute(); });
+    connectCommand(a_copy, [this] { a_copyExecute(); });
+    connectCommand(a_paste, [this] { a_pasteExecute(); });
+    connectCommand(a_delete, [this] { a_deleteExecute(); });
+    connectCommand(a_clear, [this] { a_clearExecute(); });
+    connectCommand(a_selectall_text, [this] { a_selectall_textExecute(); });
+    connectCommand(a_save, [this] { a_saveExecute(); });
+    connectCommand(a_print, [this] { a_printExecute(); });
+    connectCommand(a_print_setup, [this] { a_print_setupExecute(); });
+    connectCommand(a_about, [this] { a_aboutExecute(); });
+
+    connect(m_view, &QPlainTextEdit::textChanged, this, &Tf_main::UpdateTextActions);
+    connect(m_view, &QPlainTextEdit::selectionChanged, this, &Tf_main::UpdateTextActions);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &Tf_main::UpdateTextActions);
+}
+
+void Tf_main::FormCreate() {
+    // Hints reach status panel 1 through the status-tip events handled in event().
+    raCommon->IniFile = QString::fromLatin1(TAppSettings::FileName);
+    ScriptLines.clear();
+    SectionLines.clear();
+    SelectedCount = 0;
+    LoadSettings();
+}
+
+void Tf_main::FormActivate() {
+    if (QDir::setCurrent(WorkDir))
+        return;
+    UserInterface::instance().showMessage(
+        QStringLiteral("Skelder"),
+        QStringLiteral("Work directory ") + WorkDir +
+            QStringLiteral(" not found. \r\nSelect Settings | Options to specify the working "
+                           "directory."),
+        UserInterface::Icon::Information);
+}
+
+void Tf_main::FormClose() {
+    ScriptLines.clear();
+    SectionLines.clear();
+    SaveSettings();
+}
+
+bool Tf_main::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::StatusTip:
+            m_statusPanels[1]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+            return true;
+        case QEvent::WindowActivate: {
+            const bool fromOtherApplication = m_lostToOtherApplication;
+            m_lostToOtherApplication = false;
+            const bool handled = QMainWindow::event(event);
+            if (!fromOtherApplication)
+                runCommand([this] { FormActivate(); });
+            return handled;
+        }
+        case QEvent::WindowDeactivate:
+            // When focus leaves for another application, no window of ours is active now.
+            m_lostToOtherApplication = QApplication::activeWindow() == nullptr;
+            return QMainWindow::event(event);
+        default:
+            return QMainWindow::event(event);
+    }
+}
+
+void Tf_main::closeEvent(QCloseEvent* event) {
+    runCommand([this] { FormClose(); });
+    event->accept();
+}
+
+void Tf_main::applyExplorerWidth(int width) {
+    m_explorerWidth = width;
+    pan_explorer->resize(width, pan_explorer->height());
+    Splitter1->setSizes({width, qMax(1, Splitter1->width() - width)});
+}
+
+int Tf_main::explorerWidth() const {
+    return pan_explorer->isVisible() ? pan_explorer->width() : m_explorerWidth;
+}
+
+void Tf_main::LoadSettings() {
+    TAppSettings settings;
+    settings.Load(*raCommon);
+    WorkDir = settings.WorkDir;
+    Options = settings.Options;
+    btn_append->setChecked(settings.Append);
+    LoginServerName = settings.ServerName;
+    LoginUserName = settings.UserName;
+    applyExplorerWidth(settings.ExplorerWidth);
+}
+
+void Tf_main::SaveSettings() {
+    TAppSettings settings;
+    settings.WorkDir = WorkDir;
+    settings.Options = Options;
+    settings.Append = btn_append->isChecked();
+    settings.ServerName = LoginServerName;
+    settings.UserName = LoginUserName;
+    settings.ExplorerWidth = explorerWidth();
+    settings.Save(*raCommon);
+    raCommon->Save();
+}
+
+void Tf_main::UpdateSelectionCount(int delta) {
+    SelectedCount += delta;
+    m_statusPanels[0]->setText(QString::number(SelectedCount) +
+                               QStringLiteral(" objects selected"));
+}
+
+void Tf_main::UpdateTextActions() {
+    const bool hasSelection = m_view->textCursor().hasSelection();
+    const bool hasText = !m_view->document()->isEmpty();
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    a_cut->setEnabled(hasSelection);
+    a_delete->setEnabled(hasSelection);
+    a_copy->setEnabled(true);
+    a_paste->setEnabled(clipboard && clipboard->hasText());
+    a_print->setEnabled(hasText);
+    a_save->setEnabled(hasText);
+    a_selectall_text->setEnabled(hasText);
+    a_clear->setEnabled(hasText);
+}
+
+void Tf_main::a_file_exitExecute() {
+    close();
+}
+
+void Tf_main::a_optionsExecute() {
+    Tf_options dialog(this);
+    dialog.setWorkDir(WorkDir);
+    dialog.setOptions(Options);
+    if (dialog.exec() == QDialog::Accepted) {
+        WorkDir = dialog.workDir();
+        Options = dialog.options();
+    }
+    SaveSettings();
+}
+
+void Tf_main::a_cutExecute() {
+    m_view->cut();
+}
+
+void Tf_main::a_copyExecute() {
+    m_view->copy();
+}
+
+void Tf_main::a_pasteExecute() {
+    m_view->paste();
+}
+
+void Tf_main::a_deleteExecute() {
+    m_view->textCursor().removeSelectedText();
+}
+
+void Tf_main::a_clearExecute() {
+    m_view->clear();
+}
+
+void Tf_main::a_selectall_textExecute() {
+    m_view->setFocus();
+    m_view->selectAll();
+}
+
+void Tf_main::a_saveExecute() {
+    if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
+        return;
+    writeTextLines(SaveDialog->selectedFiles().constFirst(), viewLines(m_view));
+}
+
+void Tf_main::a_printExecute() {
+    if (!m_printer->isValid())
+        throw ESkelderError(QStringLiteral("There is no default printer currently selected"));
+    QTextDocument document;
+    document.setDefaultFont(m_view->font());
+    document.setPlainText(viewLines(m_view).join(QLatin1Char('\n')));
+    document.print(m_printer.get());
+    if (m_printer->printerState() == QPrinter::Error)
+        throw ESkelderError(QStringLiteral("Printing failed"));
+}
+
+void Tf_main::a_print_setupExecute() {
+    QPrintDialog dialog(m_printer.get(), this);
+    dialog.setObjectName(QStringLiteral("PrinterSetupDialog"));
+    dialog.exec();
+}
+
+void Tf_main::a_aboutExecute() {
+    Tf_about about(this);
+    about.exec();
+}

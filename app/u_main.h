@@ -1,0 +1,133 @@
+// The main window: owns the long-lived components, holds the application state, and
+// handles start-up, closing, the options and the text view's commands.
+#pragma once
+
+#include "AppSettings.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPrinter;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class TRAProgressForm;
+class TRegAuto;
+
+class Tf_main : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Tf_main(QWidget* parent = nullptr);
+    ~Tf_main() override;
+
+    // Commands.
+    QAction* a_file_exit;
+    QAction* a_connect;
+    QAction* a_disconnect;
+    QAction* a_options;
+    QAction* a_view;
+    QAction* a_generate;
+    QAction* a_select_all;
+    QAction* a_unselect_all;
+    QAction* a_invert;
+    QAction* a_cut;
+    QAction* a_copy;
+    QAction* a_paste;
+    QAction* a_delete;
+    QAction* a_clear;
+    QAction* a_selectall_text;
+    QAction* a_save;
+    QAction* a_print;
+    QAction* a_print_setup;
+    QAction* a_about;
+    QAction* a_contents;
+
+    // Visible parts.
+    QWidget* pan_explorer;
+    QTreeWidget* tv_main;
+    QSplitter* Splitter1;
+    QPlainTextEdit* m_view;
+    QToolButton* btn_append;
+    QMenu* pum_explorer;
+    QMenu* pum_memo;
+    QLabel* statusPanel(int index) const;
+
+    // Owned components.
+    TRegAuto* raCommon;
+    TRAProgressForm* RAProgressForm1;
+    TRAProgressForm* RAProgressForm2;
+    QFileDialog* SaveDialog;
+    QPrinter* printer() const { return m_printer.get(); }
+
+    // Application state.
+    QString WorkDir;
+    TScriptOptions Options;
+    int SelectedCount = 0;
+    QString ObjName;
+    QString ObjQualifier;
+    QStringList ScriptLines;
+    QStringList SectionLines;
+    QString CurDb;
+    QString DbPrefix;
+    bool UseWritten = false;
+    QString TargetPath;
+    bool ToFile = false;
+    // The server and user name proposed at the next login.
+    QString LoginServerName;
+    QString LoginUserName;
+
+    void LoadSettings();
+    void SaveSettings();
+    void UpdateSelectionCount(int delta);
+    void UpdateTextActions();
+
+    // The width of the tree panel as it is now.
+    int explorerWidth() const;
+
+    void a_file_exitExecute();
+    void a_optionsExecute();
+    void a_cutExecute();
+    void a_copyExecute();
+    void a_pasteExecute();
+    void a_deleteExecute();
+    void a_clearExecute();
+    void a_selectall_textExecute();
+    void a_saveExecute();
+    void a_printExecute();
+    void a_print_setupExecute();
+    void a_aboutExecute();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createCentralArea();
+    void createStatusBar();
+    void createComponents();
+    void connectCommands();
+    void applyExplorerWidth(int width);
+
+    QToolBar* m_mainToolBar = nullptr;
+    QToolBar* m_textToolBar = nullptr;
+    QLabel* m_statusPanels[2] = {nullptr, nullptr};
+    std::unique_ptr<QPrinter> m_printer;
+    int m_explorerWidth = 250;
+    // Focus went to another application: its return is not an activation of ours.
+    bool m_lostToOtherApplication = false;
+};

@@ -1,0 +1,156 @@
+#include "u_options.h"
+
+#include "ErrorDisplay.h"
+#include "ProgressDlg.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+QCheckBox* addCheckBox(QVBoxLayout* layout, const char* name, const char* caption) {
+    auto* box = new QCheckBox(QString::fromLatin1(caption));
+    box->setObjectName(QString::fromLatin1(name));
+    layout->addWidget(box);
+    return box;
+}
+}  // namespace
+
+Tf_options::Tf_options(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("f_options"));
+    setWindowTitle(QStringLiteral("Options"));
+    setFixedSize(320, 363);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    ts_files = createFilesTab();
+    ts_general = createGeneralTab();
+    PageControl1->addTab(ts_files, QStringLiteral("Files"));
+    PageControl1->addTab(ts_general, QStringLiteral("General"));
+
+    btn_ok = new QPushButton(QStringLiteral("O&k"), this);
+    btn_ok->setObjectName(QStringLiteral("btn_ok"));
+    btn_ok->setDefault(true);
+    btn_cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
+    connect(btn_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btn_cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btn_ok);
+    buttons->addWidget(btn_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1);
+    layout->addLayout(buttons);
+
+    // Centred on the screen rather than on the owner.
+    if (QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+QWidget* Tf_options::createFilesTab() {
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("ts_files"));
+    auto* form = new QFormLayout(tab);
+    struct EditSpec {
+        QLineEdit** edit;
+        const char* name;
+        const char* label;
+    };
+    const EditSpec specs[ObjectKindCount] = {
+        {&e_ext_users, "e_ext_users", "Users"},
+        {&e_ext_groups, "e_ext_groups", "Groups"},
+        {&e_ext_tables, "e_ext_tables", "User tables"},
+        {&e_ext_views, "e_ext_views", "Views"},
+        {&e_ext_indexes, "e_ext_indexes", "Indexes"},
+        {&e_ext_triggers, "e_ext_triggers", "Triggers"},
+        {&e_ext_procs, "e_ext_procs", "Stored procedures"},
+        {&e_ext_rules, "e_ext_rules", "Rules"},
+        {&e_ext_data_types, "e_ext_data_types", "User Data types"},
+    };
+    for (int i = 0; i < ObjectKindCount; ++i) {
+        auto* edit = new QLineEdit(tab);
+        edit->setObjectName(QString::fromLatin1(specs[i].name));
+        form->addRow(QString::fromLatin1(specs[i].label), edit);
+        *specs[i].edit = edit;
+        m_extensionEdits[i] = edit;
+    }
+    return tab;
+}
+
+QWidget* Tf_options::createGeneralTab() {
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("ts_general"));
+    auto* layout = new QVBoxLayout(tab);
+    chk_drop = addCheckBox(layout, "chk_drop", "Add DROP");
+    chk_seperate = addCheckBox(layout, "chk_seperate", "Seperate files");
+    chk_trigger = addCheckBox(layout, "chk_trigger", "Trigger script");
+    chk_index = addCheckBox(layout, "chk_index", "Index script");
+    chk_privilege = addCheckBox(layout, "chk_privilege", "Privilege script");
+    chk_prefix = addCheckBox(layout, "chk_prefix", "Prefix with Db name");
+
+    layout->addSpacing(8);
+    layout->addWidget(new QLabel(QStringLiteral("Working directory"), tab));
+    e_workdir = new QLineEdit(tab);
+    e_workdir->setObjectName(QStringLiteral("e_workdir"));
+    Button1 = new QPushButton(QStringLiteral("?"), tab);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setFixedWidth(24);
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { runCommand([this] { Button1Click(); }); });
+    auto* row = new QHBoxLayout;
+    row->addWidget(e_workdir);
+    row->addWidget(Button1);
+    layout->addLayout(row);
+    layout->addStretch();
+    return tab;
+}
+
+QLineEdit* Tf_options::extensionEdit(ObjectKind kind) const {
+    return m_extensionEdits[static_cast<int>(kind)];
+}
+
+void Tf_options::setOptions(const TScriptOptions& options) {
+    chk_drop->setChecked(options.AddDrop);
+    chk_seperate->setChecked(options.SeparateFiles);
+    chk_trigger->setChecked(options.TriggerScript);
+    chk_index->setChecked(options.IndexScript);
+    chk_privilege->setChecked(options.PrivilegeScript);
+    chk_prefix->setChecked(options.PrefixWithDb);
+    for (ObjectKind kind : AllObjectKinds)
+        extensionEdit(kind)->setText(options.extension(kind));
+}
+
+TScriptOptions Tf_options::options() const {
+    TScriptOptions options;
+    options.AddDrop = chk_drop->isChecked();
+    options.SeparateFiles = chk_seperate->isChecked();
+    options.TriggerScript = chk_trigger->isChecked();
+    options.IndexScript = chk_index->isChecked();
+    options.PrivilegeScript = chk_privilege->isChecked();
+    options.PrefixWithDb = chk_prefix->isChecked();
+    for (ObjectKind kind : AllObjectKinds)
+        options.extension(kind) = extensionEdit(kind)->text();
+    return options;
+}
+
+void Tf_options::setWorkDir(const QString& workDir) {
+    e_workdir->setText(workDir);
+}
+
+QString Tf_options::workDir() const {
+    return e_workdir->text();
+}
+
+void Tf_options::Button1Click() {
+    const FolderChoice choice = BrowseForFolder(QStringLiteral("Open Work Directory"));
+    if (choice.chosen)
+        e_workdir->setText(choice.path);
+}

@@ -1,0 +1,60 @@
+// The options dialog: generation options, the nine file extensions and the working
+// directory.
+#pragma once
+
+#include "AppSettings.h"
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+class Tf_options : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit Tf_options(QWidget* parent = nullptr);
+
+    QTabWidget* PageControl1;
+    QWidget* ts_files;
+    QWidget* ts_general;
+    QLineEdit* e_ext_users;
+    QLineEdit* e_ext_groups;
+    QLineEdit* e_ext_tables;
+    QLineEdit* e_ext_views;
+    QLineEdit* e_ext_indexes;
+    QLineEdit* e_ext_triggers;
+    QLineEdit* e_ext_procs;
+    QLineEdit* e_ext_rules;
+    QLineEdit* e_ext_data_types;
+    QCheckBox* chk_drop;
+    QCheckBox* chk_seperate;
+    QCheckBox* chk_trigger;
+    QCheckBox* chk_index;
+    QCheckBox* chk_privilege;
+    QCheckBox* chk_prefix;
+    QLineEdit* e_workdir;
+    QPushButton* Button1;
+    QPushButton* btn_ok;
+    QPushButton* btn_cancel;
+
+    // The extension edit of a kind.
+    QLineEdit* extensionEdit(ObjectKind kind) const;
+
+    void setOptions(const TScriptOptions& options);
+    // The controls' values, texts exactly as typed.
+    TScriptOptions options() const;
+    void setWorkDir(const QString& workDir);
+    QString workDir() const;
+
+    void Button1Click();
+
+private:
+    QWidget* createFilesTab();
+    QWidget* createGeneralTab();
+
+    std::array<QLineEdit*, ObjectKindCount> m_extensionEdits{};
+};

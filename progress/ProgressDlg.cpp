@@ -1,0 +1,159 @@
+#include "ProgressDlg.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+// The private message the window posts itself once it is visible.
+constexpr QEvent::Type StartOperationEvent = static_cast<QEvent::Type>(QEvent::User + 25);
+
+void centreOnScreen(QWidget* window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+}  // namespace
+
+TRAProgressFormForm::TRAProgressFormForm(QWidget* parent)
+    : QDialog(parent),
+      m_label(new QLabel(this)),
+      m_progressBar(new QProgressBar(this)),
+      m_cancelButton(new QPushButton(QStringLiteral("Cancel"), this)) {
+    setObjectName(QStringLiteral("RAProgressFormForm"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint);
+    setFixedSize(307, 98);
+    m_label->setGeometry(8, 8, 293, 13);
+    m_progressBar->setGeometry(8, 38, 292, 18);
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_cancelButton->setGeometry(116, 67, 75, 23);
+    centreOnScreen(this);
+}
+
+void TRAProgressFormForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_startPosted) {
+        m_startPosted = true;
+        QCoreApplication::postEvent(this, new QEvent(StartOperationEvent));
+    }
+}
+
+void TRAProgressFormForm::customEvent(QEvent* event) {
+    if (event->type() == StartOperationEvent)
+        emit shownAndReady();
+    else
+        QDialog::customEvent(event);
+}
+
+TRAProgressForm::TRAProgressForm(QObject* owner) : QObject(owner) {}
+
+void TRAProgressForm::setCaption(const QString& caption) {
+    m_caption = caption;
+    if (m_window)
+        m_window->setWindowTitle(caption);
+}
+
+void TRAProgressForm::setInfoLabel(const QString& text) {
+    m_infoLabel = text;
+    if (m_window)
+        m_window->label()->setText(text);
+}
+
+void TRAProgressForm::setProgressMin(int value) {
+    m_min = value;
+    applyProgress();
+}
+
+void TRAProgressForm::setProgressMax(int value) {
+    m_max = value;
+    applyProgress();
+}
+
+void TRAProgressForm::setProgressStep(int value) {
+    m_step = value;
+    applyProgress();
+}
+
+void TRAProgressForm::setProgressPosition(int value) {
+    m_position = value;
+    applyProgress();
+}
+
+void TRAProgressForm::setProgressRange(int minimum, int maximum) {
+    m_min = minimum;
+    m_max = maximum;
+    applyProgress();
+}
+
+// All four values go to the bar, minimum first, whenever one of them changes.
+void TRAProgressForm::applyProgress() {
+    if (!m_window)
+        return;
+    QProgressBar* bar = m_window->progressBar();
+    bar->setMinimum(m_min);
+    bar->setMaximum(m_max);
+    bar->setValue(qBound(m_min, m_position, m_max));
+}
+
+bool TRAProgressForm::checkCancelled() {
+    QCoreApplication::processEvents();
+    return m_cancelled;
+}
+
+void TRAProgressForm::Execute() {
+    auto* window = new TRAProgressFormForm(QApplication::activeWindow());
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_window = window;
+    m_cancelled = false;
+    if (!OnShow) {
+        delete window;
+        return;
+    }
+    m_error = nullptr;
+    window->setWindowTitle(m_caption);
+    connect(window->cancelButton(), &QPushButton::clicked, this, [this] { m_cancelled = true; });
+    connect(window, &TRAProgressFormForm::shownAndReady, this, &TRAProgressForm::runOperation);
+    window->exec();
+    delete window;
+    m_window = nullptr;
+    if (m_error) {
+        std::exception_ptr error = m_error;
+        m_error = nullptr;
+        std::rethrow_exception(error);
+    }
+}
+
+// Runs inside the window's modal loop; whatever the operation raises is kept and raised
+// again by Execute once the loop has ended, never thrown through the event loop.
+void TRAProgressForm::runOperation() {
+    QCoreApplication::processEvents();
+    try {
+        OnShow(m_window);
+    } catch (...) {
+        m_error = std::current_exception();
+    }
+    if (m_window)
+        m_window->done(QDialog::Accepted);
+}
+
+FolderChoice BrowseForFolder(const QString& title, const QString& root) {
+    FolderChoice choice;
+    const QString path = QFileDialog::getExistingDirectory(
+        QApplication::activeWindow(), title, root,
+        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    if (!path.isEmpty()) {
+        choice.chosen = true;
+        choice.path = path;
+    }
+    return choice;
+}
