@@ -1,0 +1,209 @@
+#include "CursorTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tdsim::tds {
+
+namespace {
+constexpr int32_t kCursorNotFound = 559;
+constexpr int32_t kCursorAlreadyDeclared = 557;
+
+Message cursorError(int32_t number, const std::string& text) {
+    Message m;
+    m.number = number;
+    m.severity = 16;
+    m.text = text;
+    return m;
+}
+}  // namespace
+
+Value engineValue(const Parameter& p) {
+    const Value& v = p.value;
+    if (v.isNull) {
+        return v;
+    }
+    switch (p.format.typeCode()) {
+        case wire::kMoney:
+        case wire::kMoney4:
+        case wire::kMoneyN:
+            return Value::ofFloat(static_cast<double>(v.intValue) / 10000.0);
+        case wire::kNumeric:
+        case wire::kDecimal: {
+            double magnitude = v.bigDigits.empty()
+                                   ? static_cast<double>(v.intValue)
+                                   : std::stod(v.bigDigits) * (v.intValue < 0 ? -1 : 1);
+            if (p.format.scale() == 0 && v.bigDigits.empty()) {
+                return Value::ofInt(v.intValue);
+            }
+            return Value::ofFloat(magnitude / std::pow(10.0, p.format.scale()));
+        }
+        default:
+            return v;
+    }
+}
+
+std::vector<Value> engineValues(const std::vector<Parameter>& params) {
+    std::vector<Value> values;
+    values.reserve(params.size());
+    for (const auto& p : params) {
+        values.push_back(engineValue(p));
+    }
+    return values;
+}
+
+uint16_t CursorTable::Cursor::status() const {
+    uint16_t s = curstat::kReadOnly | (isOpen ? curstat::kOpen : curstat::kDeclared);
+    if (rowsPerFetch) {
+        s |= curstat::kRowCount;
+    }
+    return s;
+}
+
+CursorTable::Cursor* CursorTable::find(const CursorRef& ref) {
+    if (ref.id != 0) {
+        auto it = cursors_.find(ref.id);
+        return it == cursors_.end() ? nullptr : &it->second;
+    }
+    for (auto& [id, cursor] : cursors_) {
+        if (cursor.name == ref.name) {
+            return &cursor;
+        }
+    }
+    return nullptr;
+}
+
+void CursorTable::notFound(const CursorRef& ref, Reply& reply) {
+    std::string name = ref.id != 0 ? "#" + std::to_string(ref.id) : ref.name;
+    results_.writeMessages(
+        reply, {cursorError(kCursorNotFound, "Cursor '" + name + "' does not exist.\n")});
+    reply.done(done::kError);
+}
+
+void CursorTable::declare(const CursorDeclare& command, Reply& reply) {
+    if (find(CursorRef{0, command.name}) != nullptr) {
+        results_.writeMessages(
+            reply, {cursorError(kCursorAlreadyDeclared,
+                                "Cursor '" + command.name + "' is already declared.\n")});
+        reply.done(done::kError);
+        return;
+    }
+    Cursor c;
+    c.id = nextId_++;
+    c.name = command.name;
+    c.statement = command.statement;
+    c.declareParams = engineValues(command.params);
+    reply.curInfo(c.id, c.status(), std::nullopt);
+    reply.done(done::kFinal);
+    cursors_.emplace(c.id, std::move(c));
+}
+
+void CursorTable::setRows(const CursorSetRows& command, Reply& reply) {
+    Cursor* c = find(command.cursor);
+    if (c == nullptr) {
+        notFound(command.cursor, reply);
+        return;
+    }
+    if (command.command == 1) {
+        c->rowsPerFetch = std::max(command.rows, 1);
+    }
+    reply.curInfo(c->id, c->status(), c->rowsPerFetch);
+    reply.done(done::kFinal);
+}
+
+void CursorTable::open(const CursorOpen& command, Reply& reply) {
+    Cursor* c = find(command.cursor);
+    if (c == nullptr) {
+        notFound(command.cursor, reply);
+        return;
+    }
+    auto params = command.params.empty() ? c->declareParams : engineValues(command.params);
+    std::vector<StatementResult> results = session_.execute(c->statement, params);
+    stats_.statements += results.size();
+    const StatementResult* withRows = nullptr;
+    bool failed = results.empty();
+    for (const auto& r : results) {
+        results_.writeMessages(reply, r.messages);
+        failed = failed || r.failed;
+        if (r.resultSet && withRows == nullptr) {
+            withRows = &r;
+        }
+    }
+    if (failed || withRows == nullptr) {
+        // No format on failure: the client reports the open as failed.
+        reply.done(done::kError);
+        return;
+    }
+    c->isOpen = true;
+    c->rows = *withRows->resultSet;
+    c->columns = WireColumn::forResultSet(c->rows);
+    c->position = 0;
+    reply.curInfo(c->id, c->status(), c->rowsPerFetch);
+    // The format goes out once, here; repeating it in a fetch reply would unbind
+    // the client's buffers.
+    reply.rowFormat(c->columns);
+    reply.done(done::kFinal);
+}
+
+size_t CursorTable::startOf(const Cursor& c, const CursorFetch& command, size_t batch) const {
+    auto total = static_cast<int64_t>(c.rows.rows.size());
+    int64_t start = static_cast<int64_t>(c.position);
+    switch (command.type) {
+        case FetchType::Next:
+            break;
+        case FetchType::Previous:
+            start -= 2 * static_cast<int64_t>(batch);
+            break;
+        case FetchType::First:
+            start = 0;
+            break;
+        case FetchType::Last:
+            start = total - static_cast<int64_t>(batch);
+            break;
+        case FetchType::Absolute:
+            start = command.rowNumber >= 0 ? command.rowNumber - 1 : total + command.rowNumber;
+            break;
+        case FetchType::Relative:
+            start += command.rowNumber - static_cast<int64_t>(batch);
+            break;
+    }
+    return static_cast<size_t>(std::clamp<int64_t>(start, 0, total));
+}
+
+void CursorTable::fetch(const CursorFetch& command, Reply& reply) {
+    Cursor* c = find(command.cursor);
+    if (c == nullptr || !c->isOpen) {
+        notFound(command.cursor, reply);
+        return;
+    }
+    ++stats_.cursorFetches;
+    size_t batch = static_cast<size_t>(c->rowsPerFetch.value_or(1));
+    size_t start = startOf(*c, command, batch);
+    size_t end = std::min(start + batch, c->rows.rows.size());
+    for (size_t i = start; i < end; ++i) {
+        reply.row(c->columns, c->rows.rows[i]);
+    }
+    c->position = end;
+    reply.done(done::kCount, static_cast<int32_t>(end - start));
+}
+
+void CursorTable::close(const CursorClose& command, Reply& reply) {
+    Cursor* c = find(command.cursor);
+    if (c == nullptr) {
+        notFound(command.cursor, reply);
+        return;
+    }
+    uint32_t id = c->id;
+    if (command.deallocate) {
+        cursors_.erase(id);
+        reply.curInfo(id, curstat::kDeallocated, std::nullopt);
+    } else {
+        c->isOpen = false;
+        c->rows = ResultSet{};
+        c->position = 0;
+        reply.curInfo(id, curstat::kClosed | curstat::kDeclared | curstat::kReadOnly, std::nullopt);
+    }
+    reply.done(done::kFinal);
+}
+
+}  // namespace tdsim::tds

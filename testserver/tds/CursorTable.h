@@ -1,0 +1,60 @@
+// The read-only cursors of one connection. The cursor's SELECT is run by the
+// engine when it is opened; its rows are kept here and served a batch at a time.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Request.h"
+#include "ResultWriter.h"
+#include "engine/Engine.h"
+
+namespace tdsim::tds {
+
+class CursorTable {
+public:
+    CursorTable(Session& session, ResultWriter& results, ServerStats& stats)
+        : session_(session), results_(results), stats_(stats) {}
+
+    // Each appends its reply, ending with one DONE.
+    void declare(const CursorDeclare& command, Reply& reply);
+    void setRows(const CursorSetRows& command, Reply& reply);
+    void open(const CursorOpen& command, Reply& reply);
+    void fetch(const CursorFetch& command, Reply& reply);
+    void close(const CursorClose& command, Reply& reply);
+
+    size_t size() const { return cursors_.size(); }
+
+private:
+    struct Cursor {
+        uint32_t id = 0;
+        std::string name;
+        std::string statement;
+        std::vector<Value> declareParams;
+        std::optional<int32_t> rowsPerFetch;
+        bool isOpen = false;
+        ResultSet rows;
+        std::vector<WireColumn> columns;
+        size_t position = 0;  // index of the next row a "next" fetch returns
+        uint16_t status() const;
+    };
+
+    Cursor* find(const CursorRef& ref);
+    void notFound(const CursorRef& ref, Reply& reply);
+    size_t startOf(const Cursor& c, const CursorFetch& command, size_t batch) const;
+
+    Session& session_;
+    ResultWriter& results_;
+    ServerStats& stats_;
+    std::map<uint32_t, Cursor> cursors_;
+    uint32_t nextId_ = 1;  // ids are never 0: clients close a cursor by its id
+};
+
+// The engine's form of a parameter value (money and scaled numbers become numbers).
+Value engineValue(const Parameter& p);
+std::vector<Value> engineValues(const std::vector<Parameter>& params);
+
+}  // namespace tdsim::tds

@@ -1,0 +1,55 @@
+// The listener: accepts clients on 127.0.0.1 and runs each connection on its
+// own thread until the server is stopped.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "Connection.h"
+#include "Socket.h"
+
+namespace tdsim::tds {
+
+class Server {
+public:
+    // Binds and listens at once, so port() is valid after construction.
+    // Throws std::system_error when the port cannot be bound.
+    Server(ServerContext& context, uint16_t port);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    uint16_t port() const { return port_; }
+
+    // Accepts connections until stop(); then closes every connection and
+    // waits for their threads.
+    void run();
+    // Safe to call from another thread or a signal handler.
+    void stop();
+
+private:
+    struct ClientThread {
+        int socket = -1;  // owned by the connection; kept to shut it down on stop
+        std::atomic<bool> finished{false};
+        std::thread thread;
+    };
+
+    void accept();
+    void reapFinished();
+    void closeAll();
+
+    ServerContext& context_;
+    FileDescriptor listener_;
+    FileDescriptor wakeRead_;
+    FileDescriptor wakeWrite_;
+    uint16_t port_ = 0;
+    std::atomic<int> nextSpid_{11};
+    std::mutex clientsMutex_;
+    std::list<ClientThread> clients_;
+};
+
+}  // namespace tdsim::tds
