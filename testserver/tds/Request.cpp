@@ -15,21 +15,21 @@ CursorRef readCursorRef(ByteReader& in) {
     return ref;
 }
 
-Command parseLanguage(ByteReader& in) {
+Command parseLanguage(ByteReader& in, bool& paramsFollow) {
     uint32_t length = in.u32();
     if (length < 1) {
         throw ProtocolError("language token without status byte");
     }
     ByteReader body = in.sub(length);
-    body.u8();  // status: parameters follow when 1, which PARAMFMT announces anyway
+    paramsFollow = (body.u8() & 0x01) != 0;
     return LanguageCommand{body.str(body.remaining()), {}};
 }
 
-Command parseCurDeclare(ByteReader& body) {
+Command parseCurDeclare(ByteReader& body, bool& paramsFollow) {
     CursorDeclare d;
     d.name = body.bstring();
     body.u8();  // options: the client always asks for read-only
-    body.u8();  // status
+    paramsFollow = (body.u8() & 0x01) != 0;
     d.statement = body.sstring();
     return d;  // update-column list ignored: cursors here are read-only
 }
@@ -59,14 +59,14 @@ Command parseCurFetch(ByteReader& body) {
     return f;
 }
 
-Command parseDynamic(ByteReader& body) {
+Command parseDynamic(ByteReader& body, bool& paramsFollow) {
     DynamicCommand d;
     uint8_t op = body.u8();
     if (op != 0x01 && op != 0x02 && op != 0x04) {
         throw ProtocolError("unsupported dynamic operation " + std::to_string(op));
     }
     d.op = static_cast<DynamicOp>(op);
-    body.u8();  // status: parameters follow when 1
+    paramsFollow = (body.u8() & 0x01) != 0;
     d.id = body.bstring();
     if (body.remaining() >= 2) {
         d.statement = body.sstring();
@@ -126,11 +126,20 @@ std::vector<Command> parseRequest(const Bytes& payload) {
     std::vector<Command> commands;
     std::vector<Parameter> pendingFormats;
     bool formatPending = false;
+    // Set by a command whose status says parameters follow; the next tokens must
+    // then be a format and the values, before any other command.
+    bool paramsFollow = false;
     while (!in.atEnd()) {
         uint8_t code = in.u8();
+        bool isParamToken =
+            code == token::kParamFormat || code == token::kParamFormat2 || code == token::kParams;
+        if (paramsFollow != isParamToken) {
+            throw ProtocolError(paramsFollow ? "announced parameters are missing"
+                                             : "parameters nobody announced");
+        }
         switch (code) {
             case token::kLanguage:
-                commands.push_back(parseLanguage(in));
+                commands.push_back(parseLanguage(in, paramsFollow));
                 continue;
             case token::kLogout:
                 in.u8();
@@ -154,6 +163,7 @@ std::vector<Command> parseRequest(const Bytes& payload) {
                 *target = std::move(pendingFormats);
                 pendingFormats.clear();
                 formatPending = false;
+                paramsFollow = false;
                 continue;
             }
             default:
@@ -163,7 +173,7 @@ std::vector<Command> parseRequest(const Bytes& payload) {
         ByteReader body = in.sub(in.u16());
         switch (code) {
             case token::kCurDeclare:
-                commands.push_back(parseCurDeclare(body));
+                commands.push_back(parseCurDeclare(body, paramsFollow));
                 break;
             case token::kCurInfo:
                 commands.push_back(parseCurInfo(body));
@@ -171,6 +181,7 @@ std::vector<Command> parseRequest(const Bytes& payload) {
             case token::kCurOpen: {
                 CursorOpen o;
                 o.cursor = readCursorRef(body);
+                paramsFollow = body.remaining() > 0 && (body.u8() & 0x01) != 0;
                 commands.push_back(std::move(o));
                 break;
             }
@@ -185,7 +196,7 @@ std::vector<Command> parseRequest(const Bytes& payload) {
                 break;
             }
             case token::kDynamic:
-                commands.push_back(parseDynamic(body));
+                commands.push_back(parseDynamic(body, paramsFollow));
                 break;
             case token::kOptionCmd:
                 commands.push_back(parseOption(body));
@@ -198,8 +209,8 @@ std::vector<Command> parseRequest(const Bytes& payload) {
                 throw ProtocolError("unexpected request token " + std::to_string(code));
         }
     }
-    if (formatPending) {
-        throw ProtocolError("parameter format without values");
+    if (formatPending || paramsFollow) {
+        throw ProtocolError("parameters announced but not sent");
     }
     return commands;
 }
