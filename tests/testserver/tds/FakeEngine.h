@@ -101,14 +101,6 @@ private:
             ResultSet rs = demoTable();
             rs.rows.clear();
             r.resultSet = rs;
-        } else if (s == "select * from big") {
-            ResultSet rs;
-            rs.columns = {ColumnInfo{"n", ColumnType::Int, 4, 0, 0, false, 7},
-                          ColumnInfo{"pad", ColumnType::VarChar, 200, 0, 0, false, 2}};
-            for (int i = 0; i < 20000; ++i) {
-                rs.rows.push_back({Value::ofInt(i), Value::ofString(std::string(200, 'x'))});
-            }
-            r.resultSet = rs;
         } else if (s == "select * from demo where id = ?") {
             ResultSet all = demoTable();
             ResultSet rs{all.columns, {}};
