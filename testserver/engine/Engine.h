@@ -16,12 +16,12 @@ namespace tdsim {
 // Server-side column types, named after the server product's storage types. The
 // protocol side picks the wire type code from this and from `nullable`.
 enum class ColumnType {
-    Char,          // char(n): blank-padded
-    VarChar,       // varchar(n)
-    TinyInt,       // int1
-    SmallInt,      // int2
-    Int,           // int4
-    BigInt,        // int8
+    Char,      // char(n): blank-padded
+    VarChar,   // varchar(n)
+    TinyInt,   // int1
+    SmallInt,  // int2
+    Int,       // int4
+    BigInt,    // int8
     Bit,
     DateTime,
     SmallDateTime,
@@ -29,8 +29,8 @@ enum class ColumnType {
     SmallMoney,
     Numeric,
     Decimal,
-    Float,         // 8-byte
-    Real,          // 4-byte
+    Float,  // 8-byte
+    Real,   // 4-byte
     Text,
     Image,
     Binary,
@@ -67,13 +67,34 @@ struct Value {
     double floatValue = 0.0;
     DateTimeValue dateTime;
     std::string bytes;
-    std::string bigDigits;  // decimal digits of |scaled value| when it exceeds int64, sign in intValue (<0)
+    std::string
+        bigDigits;  // decimal digits of |scaled value| when it exceeds int64, sign in intValue (<0)
 
     static Value null() { return Value{}; }
-    static Value ofInt(int64_t v) { Value r; r.isNull = false; r.intValue = v; return r; }
-    static Value ofFloat(double v) { Value r; r.isNull = false; r.floatValue = v; return r; }
-    static Value ofString(std::string v) { Value r; r.isNull = false; r.bytes = std::move(v); return r; }
-    static Value ofDateTime(DateTimeValue v) { Value r; r.isNull = false; r.dateTime = v; return r; }
+    static Value ofInt(int64_t v) {
+        Value r;
+        r.isNull = false;
+        r.intValue = v;
+        return r;
+    }
+    static Value ofFloat(double v) {
+        Value r;
+        r.isNull = false;
+        r.floatValue = v;
+        return r;
+    }
+    static Value ofString(std::string v) {
+        Value r;
+        r.isNull = false;
+        r.bytes = std::move(v);
+        return r;
+    }
+    static Value ofDateTime(DateTimeValue v) {
+        Value r;
+        r.isNull = false;
+        r.dateTime = v;
+        return r;
+    }
 };
 
 using Row = std::vector<Value>;
@@ -132,7 +153,7 @@ struct StatementResult {
     bool failed = false;       // DONE carries the error bit
     bool hasRowCount = false;  // DONE carries the count bit
     int32_t rowCount = 0;
-    bool isProcedure = false;  // closed with DONEPROC rather than DONE
+    bool isProcedure = false;                // closed with DONEPROC rather than DONE
     std::optional<std::string> newDatabase;  // a USE changed the database: ENVCHANGE 1
 };
 
@@ -155,7 +176,8 @@ struct ServerStats {
 struct EngineConfig {
     std::string serverName = "TDSIM";
     std::string charset = "iso_1";  // iso_1 or utf8
-    std::vector<std::pair<std::string, std::string>> logins;  // name, password (sa/"" always exists)
+    std::vector<std::pair<std::string, std::string>>
+        logins;  // name, password (sa/"" always exists)
 };
 
 // One client connection's view of the engine. Used by one thread at a time.
@@ -186,7 +208,8 @@ public:
     // A session for a logged-in user, starting in the user's default database.
     virtual std::unique_ptr<Session> openSession(const std::string& user, int spid) = 0;
 
-    // Runs a script with "go" batch separators as sa. Returns the error messages (empty on success).
+    // Runs a script with "go" batch separators as sa. Returns the error messages (empty on
+    // success).
     virtual std::vector<Message> runScript(const std::string& scriptText) = 0;
 };
 

@@ -1,0 +1,346 @@
+// The syntax tree the parser builds and the executor walks.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tdsim {
+
+struct SelectStmt;
+
+// A datatype as written in DDL or CONVERT: a built-in or user type name with the
+// optional length or precision/scale in parentheses.
+struct TypeSpec {
+    std::string name;
+    int length = -1;     // (n); -1 when not given
+    int precision = -1;  // (p[,s])
+    int scale = -1;
+};
+
+struct Expr;
+using ExprPtr = std::shared_ptr<Expr>;
+
+struct Expr {
+    enum class Kind {
+        Null,
+        Integer,
+        Decimal,  // exact numeric literal
+        Float,    // approximate literal
+        String,
+        Hex,
+        Column,    // names = [qualifiers..., column]
+        Variable,  // text = "@x"
+        Global,    // text = "@@x"
+        Param,     // text = index of the ? marker
+        Unary,     // op, args[0]
+        Binary,    // op, args[0], args[1]
+        Function,  // text = function name (lower case), args; star for count(*)
+        Convert,   // type, args[0] (and args[1] style)
+        Like,      // args: value, pattern; negated
+        Between,   // args: value, low, high; negated
+        InList,    // args: value, items...; negated
+        InSelect,  // args[0] value, select; negated
+        IsNull,    // args[0]; negated
+        Exists,    // select
+        Subquery,  // select (scalar)
+        Case,      // args: [operand or null], when, then, ..., [else]
+    };
+    Kind kind = Kind::Null;
+    std::string text;
+    std::vector<std::string> names;
+    std::string op;
+    std::vector<ExprPtr> args;
+    std::shared_ptr<SelectStmt> select;
+    TypeSpec type;
+    bool negated = false;
+    bool star = false;        // count(*)
+    bool hasElse = false;     // CASE with ELSE
+    bool hasOperand = false;  // CASE x WHEN ...
+    size_t pos = 0;           // offset in the batch, for messages
+};
+
+struct ObjectName {
+    std::string database;  // empty when not given
+    std::string owner;     // empty when not given
+    std::string name;
+    bool empty() const { return name.empty(); }
+    std::string text() const;  // as written, for messages
+};
+
+struct SelectItem {
+    ExprPtr expr;       // null for * items
+    std::string alias;  // name = expr or expr [as] name
+    bool star = false;  // * or qualifier.*
+    std::string starQualifier;
+    std::string assignVariable;  // select @v = expr
+};
+
+struct TableRef {
+    ObjectName name;
+    std::string alias;
+    std::shared_ptr<SelectStmt> derived;  // (select ...) alias
+    enum class Join { Comma, Inner, Left, Right, Cross } join = Join::Comma;
+    ExprPtr on;
+};
+
+struct OrderItem {
+    ExprPtr expr;
+    bool descending = false;
+};
+
+struct SelectStmt {
+    bool distinct = false;
+    int top = -1;
+    std::vector<SelectItem> items;
+    std::vector<TableRef> from;
+    ExprPtr where;
+    std::vector<ExprPtr> groupBy;
+    ExprPtr having;
+    std::vector<OrderItem> orderBy;
+    struct Union {
+        bool all = false;
+        std::shared_ptr<SelectStmt> select;
+    };
+    std::vector<Union> unions;
+    ObjectName into;  // select ... into table
+};
+
+struct Statement {
+    enum class Kind {
+        Select,
+        Insert,
+        Update,
+        Delete,
+        Truncate,
+        Use,
+        Set,
+        Print,
+        Declare,
+        If,
+        While,
+        Block,
+        Return,
+        Exec,
+        CreateDatabase,
+        CreateTable,
+        CreateIndex,
+        CreateTextObject,
+        Drop,
+        DropDatabase,
+        Grant,
+        Transaction,
+        Raiserror,
+        Empty
+    };
+    explicit Statement(Kind k) : kind(k) {}
+    virtual ~Statement() = default;
+    Kind kind;
+    size_t begin = 0;  // source range in the batch
+    size_t end = 0;
+    int line = 1;
+};
+using StatementPtr = std::shared_ptr<Statement>;
+
+struct SelectStatement : Statement {
+    SelectStatement() : Statement(Kind::Select) {}
+    std::shared_ptr<SelectStmt> select;
+};
+
+struct InsertStatement : Statement {
+    InsertStatement() : Statement(Kind::Insert) {}
+    ObjectName table;
+    std::vector<std::string> columns;
+    std::vector<std::vector<ExprPtr>> rows;  // VALUES
+    std::shared_ptr<SelectStmt> select;      // INSERT ... SELECT
+};
+
+struct UpdateStatement : Statement {
+    UpdateStatement() : Statement(Kind::Update) {}
+    ObjectName table;
+    std::vector<std::pair<std::string, ExprPtr>> assignments;
+    std::vector<TableRef> from;
+    ExprPtr where;
+};
+
+struct DeleteStatement : Statement {
+    DeleteStatement() : Statement(Kind::Delete) {}
+    ObjectName table;
+    ExprPtr where;
+};
+
+struct TruncateStatement : Statement {
+    TruncateStatement() : Statement(Kind::Truncate) {}
+    ObjectName table;
+};
+
+struct UseStatement : Statement {
+    UseStatement() : Statement(Kind::Use) {}
+    std::string database;
+};
+
+struct SetStatement : Statement {
+    SetStatement() : Statement(Kind::Set) {}
+    std::vector<std::string> options;  // lower case; several may share one value
+    std::string value;                 // lower case word or number text
+    ExprPtr expr;  // set @v = expr (old style) is not used; kept for rowcount @v
+};
+
+struct PrintStatement : Statement {
+    PrintStatement() : Statement(Kind::Print) {}
+    ExprPtr message;
+    std::vector<ExprPtr> args;
+};
+
+struct RaiserrorStatement : Statement {
+    RaiserrorStatement() : Statement(Kind::Raiserror) {}
+    ExprPtr number;
+    ExprPtr message;
+    std::vector<ExprPtr> args;
+};
+
+struct DeclareStatement : Statement {
+    DeclareStatement() : Statement(Kind::Declare) {}
+    std::vector<std::pair<std::string, TypeSpec>> variables;
+};
+
+struct IfStatement : Statement {
+    IfStatement() : Statement(Kind::If) {}
+    ExprPtr condition;
+    StatementPtr then;
+    StatementPtr otherwise;
+};
+
+struct WhileStatement : Statement {
+    WhileStatement() : Statement(Kind::While) {}
+    ExprPtr condition;
+    StatementPtr body;
+};
+
+struct BlockStatement : Statement {
+    BlockStatement() : Statement(Kind::Block) {}
+    std::vector<StatementPtr> statements;
+};
+
+struct ReturnStatement : Statement {
+    ReturnStatement() : Statement(Kind::Return) {}
+    ExprPtr value;
+};
+
+struct ExecArgument {
+    std::string parameter;  // @name = value form
+    ExprPtr value;
+    bool output = false;
+};
+
+struct ExecStatement : Statement {
+    ExecStatement() : Statement(Kind::Exec) {}
+    ObjectName procedure;
+    int groupNumber = 0;
+    std::string statusVariable;  // exec @rc = proc
+    std::vector<ExecArgument> arguments;
+};
+
+struct CreateDatabaseStatement : Statement {
+    CreateDatabaseStatement() : Statement(Kind::CreateDatabase) {}
+    std::string name;
+};
+
+struct DropDatabaseStatement : Statement {
+    DropDatabaseStatement() : Statement(Kind::DropDatabase) {}
+    std::vector<std::string> names;
+};
+
+struct ColumnDef {
+    std::string name;
+    TypeSpec type;
+    enum class Nullability { Default, Null, NotNull } nullability = Nullability::Default;
+    bool identity = false;
+    ExprPtr defaultValue;
+    std::string defaultText;  // "DEFAULT ..." as written
+    bool primaryKey = false;
+    bool unique = false;
+};
+
+struct TableConstraint {
+    std::string name;
+    bool primaryKey = false;  // else unique
+    bool clustered = false;
+    bool nonclustered = false;
+    std::vector<std::string> columns;
+};
+
+struct CreateTableStatement : Statement {
+    CreateTableStatement() : Statement(Kind::CreateTable) {}
+    ObjectName table;
+    std::vector<ColumnDef> columns;
+    std::vector<TableConstraint> constraints;
+    std::string segment;
+};
+
+struct CreateIndexStatement : Statement {
+    CreateIndexStatement() : Statement(Kind::CreateIndex) {}
+    bool unique = false;
+    bool clustered = false;
+    std::string name;
+    ObjectName table;
+    std::vector<std::pair<std::string, bool>> keys;  // column, descending
+    bool ignoreDupKey = false;
+    bool ignoreDupRow = false;
+    bool allowDupRow = false;
+    bool sortedData = false;
+    int fillFactor = 0;
+    std::string segment;
+};
+
+struct ProcedureParameter {
+    std::string name;
+    TypeSpec type;
+    ExprPtr defaultValue;
+    bool output = false;
+};
+
+// CREATE VIEW / PROCEDURE / TRIGGER / RULE / DEFAULT: objects that keep their text.
+struct CreateTextObjectStatement : Statement {
+    CreateTextObjectStatement() : Statement(Kind::CreateTextObject) {}
+    std::string objectType;  // "V", "P", "TR", "R", "D"
+    ObjectName name;
+    int groupNumber = 1;  // procedures: name;n
+    std::string text;     // the statement as sent
+    std::shared_ptr<SelectStmt> view;
+    std::vector<std::string> viewColumns;
+    std::vector<ProcedureParameter> parameters;
+    std::vector<StatementPtr> body;
+    ObjectName triggerTable;
+    bool forInsert = false, forUpdate = false, forDelete = false;
+    ExprPtr expression;  // rule condition / default value
+};
+
+struct DropStatement : Statement {
+    DropStatement() : Statement(Kind::Drop) {}
+    std::string objectType;         // "U", "V", "P", "TR", "R", "D", "INDEX"
+    std::vector<ObjectName> names;  // for INDEX: owner=table (db.table.index as written)
+};
+
+struct GrantStatement : Statement {
+    GrantStatement() : Statement(Kind::Grant) {}
+    bool grant = true;
+    std::vector<int> actions;          // action codes
+    std::vector<std::string> columns;  // column list (on t (c1, c2) or select (c1))
+    ObjectName object;                 // empty for statement permissions
+    std::vector<std::string> grantees;
+    bool withGrantOption = false;
+    bool grantOptionFor = false;
+    bool cascade = false;
+};
+
+struct TransactionStatement : Statement {
+    TransactionStatement() : Statement(Kind::Transaction) {}
+    std::string verb;  // begin, commit, rollback, save
+};
+
+struct EmptyStatement : Statement {
+    EmptyStatement() : Statement(Kind::Empty) {}
+};
+
+}  // namespace tdsim

@@ -1,0 +1,791 @@
+#include "engine/Catalog.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <sstream>
+
+#include "engine/Parser.h"
+#include "engine/Text.h"
+
+namespace tdsim {
+namespace {
+
+struct SystemColumn {
+    const char* name;
+    const char* type;  // declared type as DDL would write it
+    bool nullable;
+};
+
+struct SystemIndex {
+    const char* name;
+    int indid;
+    int status;
+    std::vector<int> keys;  // colids
+};
+
+struct SystemTableDef {
+    const char* name;
+    int id;
+    bool masterOnly;
+    std::vector<SystemColumn> columns;
+    std::vector<SystemIndex> indexes;
+    const char* sqliteIndexes;  // extra SQLite indexes, ";"-separated column lists
+};
+
+// System tables and their fixed object ids. Ids 1-13 are the server's long-standing
+// ones; ids of sysconstraints/sysreferences and of the master-only tables are chosen
+// here (not documented).
+const std::vector<SystemTableDef>& systemTables() {
+    static const std::vector<SystemTableDef> tables = {
+        {"sysobjects",
+         1,
+         false,
+         {{"name", "longsysname", false},
+          {"id", "int", false},
+          {"uid", "int", false},
+          {"type", "char(2)", false},
+          {"userstat", "smallint", false},
+          {"sysstat", "smallint", false},
+          {"indexdel", "smallint", false},
+          {"schemacnt", "smallint", false},
+          {"sysstat2", "int", false},
+          {"crdate", "datetime", false},
+          {"expdate", "datetime", false},
+          {"deltrig", "int", false},
+          {"instrig", "int", false},
+          {"updtrig", "int", false},
+          {"seltrig", "int", false},
+          {"ckfirst", "int", false},
+          {"cache", "smallint", false},
+          {"audflags", "int", true},
+          {"objspare", "int", false},
+          {"versionts", "binary(6)", true},
+          {"loginame", "varchar(30)", true}},
+         {{"sysobjects", 1, 0x12, {2}}, {"ncsysobjects", 2, 0x2, {1, 3}}},
+         "id;name,uid;type"},
+        {"sysindexes",
+         2,
+         false,
+         {{"name", "longsysname", true},
+          {"id", "int", false},
+          {"indid", "smallint", false},
+          {"doampg", "int", false},
+          {"ioampg", "int", false},
+          {"oampgtrips", "int", false},
+          {"status3", "int", false},
+          {"status2", "smallint", false},
+          {"ipgtrips", "int", false},
+          {"first", "int", false},
+          {"root", "int", false},
+          {"distribution", "int", false},
+          {"usagecnt", "smallint", false},
+          {"segment", "smallint", false},
+          {"status", "smallint", false},
+          {"maxrowsperpage", "smallint", false},
+          {"minlen", "smallint", false},
+          {"maxlen", "smallint", false},
+          {"maxirow", "smallint", false},
+          {"keycnt", "smallint", false},
+          {"keys1", "varbinary(255)", true},
+          {"keys2", "varbinary(255)", true},
+          {"soid", "tinyint", false},
+          {"csid", "tinyint", false},
+          {"base_partition", "int", true},
+          {"fill_factor", "smallint", true},
+          {"res_page_gap", "smallint", true},
+          {"exp_rowsize", "smallint", true},
+          {"keys3", "varbinary(255)", true},
+          {"identitygap", "int", true},
+          {"crdate", "datetime", true},
+          {"partitiontype", "smallint", true},
+          {"conditionid", "int", true}},
+         {{"sysindexes", 1, 0x12, {2, 3}}},
+         "id,indid;name"},
+        {"syscolumns",
+         3,
+         false,
+         {{"id", "int", false},          {"number", "smallint", false},
+          {"colid", "smallint", false},  {"status", "tinyint", false},
+          {"type", "tinyint", false},    {"length", "int", false},
+          {"offset", "smallint", false}, {"usertype", "smallint", false},
+          {"cdefault", "int", false},    {"domain", "int", false},
+          {"name", "longsysname", true}, {"printfmt", "varchar(255)", true},
+          {"prec", "tinyint", true},     {"scale", "tinyint", true},
+          {"remote_type", "int", true},  {"remote_name", "varchar(255)", true},
+          {"xstatus", "int", true},      {"xtype", "int", true},
+          {"xdbid", "int", true},        {"accessrule", "int", true},
+          {"status2", "int", true}},
+         {{"syscolumns", 1, 0x12, {1, 2, 3}}, {"ncsyscolumns", 2, 0x2, {1, 11}}},
+         "id,number,colid;usertype"},
+        {"systypes",
+         4,
+         false,
+         {{"uid", "int", false},
+          {"usertype", "smallint", false},
+          {"variable", "bit", false},
+          {"allownulls", "bit", false},
+          {"type", "tinyint", false},
+          {"length", "int", false},
+          {"tdefault", "int", false},
+          {"domain", "int", false},
+          {"name", "longsysname", false},
+          {"printfmt", "varchar(255)", true},
+          {"prec", "tinyint", true},
+          {"scale", "tinyint", true},
+          {"ident", "tinyint", true},
+          {"hierarchy", "tinyint", true},
+          {"accessrule", "int", true},
+          {"xtypeid", "int", true},
+          {"xdbid", "int", true}},
+         {{"systypes", 1, 0x12, {9}}, {"ncsystypes", 2, 0x2, {2}}},
+         "usertype;name;type"},
+        {"syscomments",
+         6,
+         false,
+         {{"id", "int", false},
+          {"number", "smallint", false},
+          {"colid", "smallint", false},
+          {"texttype", "smallint", false},
+          {"language", "smallint", false},
+          {"text", "varchar(255)", true},
+          {"colid2", "smallint", false},
+          {"status", "smallint", true},
+          {"partitionid", "int", true}},
+         {{"syscomments", 1, 0x12, {1, 2, 7, 3, 4}}},
+         "id,number,colid2,colid"},
+        {"syssegments",
+         7,
+         false,
+         {{"segment", "smallint", false},
+          {"name", "longsysname", false},
+          {"status", "smallint", true}},
+         {},
+         "segment"},
+        {"sysprotects",
+         9,
+         false,
+         {{"id", "int", false},
+          {"uid", "int", false},
+          {"action", "smallint", false},
+          {"protecttype", "tinyint", false},
+          {"columns", "varbinary(133)", true},
+          {"grantor", "int", true},
+          {"predid", "int", true},
+          {"status", "int", true}},
+         {{"sysprotects", 1, 0x12, {1, 3, 6, 2, 4}}},
+         "id;uid"},
+        {"sysusers",
+         10,
+         false,
+         {{"suid", "int", false},
+          {"uid", "int", false},
+          {"gid", "int", false},
+          {"name", "longsysname", false},
+          {"environ", "varchar(255)", true}},
+         {{"sysusers", 1, 0x12, {1}}, {"ncsysusers1", 2, 0x2, {4}}, {"ncsysusers2", 3, 0x2, {2}}},
+         "uid;name;suid"},
+        {"sysconstraints",
+         19,
+         false,
+         {{"colid", "smallint", false},
+          {"constrid", "int", false},
+          {"tableid", "int", false},
+          {"error", "int", false},
+          {"status", "int", false},
+          {"spare2", "int", false}},
+         {},
+         "tableid"},
+        {"sysdatabases",
+         30,
+         true,
+         {{"name", "longsysname", false},
+          {"dbid", "smallint", false},
+          {"suid", "int", false},
+          {"status", "smallint", false},
+          {"version", "smallint", true},
+          {"logptr", "int", false},
+          {"crdate", "datetime", false},
+          {"dumptrdate", "datetime", false},
+          {"status2", "smallint", true},
+          {"audflags", "int", true},
+          {"deftabaud", "int", true},
+          {"defvwaud", "int", true},
+          {"defpraud", "int", true},
+          {"def_remote_type", "smallint", true},
+          {"def_remote_loc", "varchar(349)", true},
+          {"status3", "int", true},
+          {"status4", "int", true},
+          {"audflags2", "varbinary(16)", true},
+          {"instanceid", "tinyint", true},
+          {"durability", "int", true},
+          {"lobcomp_lvl", "tinyint", true},
+          {"status5", "int", true}},
+         {{"sysdatabases", 1, 0x12, {1}}},
+         "name;dbid"},
+        {"syslogins",
+         31,
+         true,
+         {{"suid", "int", false},
+          {"status", "smallint", false},
+          {"accdate", "datetime", false},
+          {"totcpu", "int", false},
+          {"totio", "int", false},
+          {"spacelimit", "int", false},
+          {"timelimit", "int", false},
+          {"resultlimit", "int", false},
+          {"dbname", "sysname", true},
+          {"name", "longsysname", false},
+          {"password", "varbinary(130)", true},
+          {"language", "varchar(30)", true},
+          {"pwdate", "datetime", true},
+          {"audflags", "int", true},
+          {"fullname", "varchar(30)", true},
+          {"srvname", "varchar(30)", true}},
+         {{"syslogins", 1, 0x12, {1}}},
+         "suid;name"},
+    };
+    return tables;
+}
+
+const SystemTableDef* findSystemTable(const std::string& name) {
+    for (const SystemTableDef& table : systemTables()) {
+        if (name == table.name) {
+            return &table;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, separator)) {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+}  // namespace
+
+std::string currentDateTimeText() {
+    using namespace std::chrono;
+    auto now = system_clock::now();
+    std::time_t seconds = system_clock::to_time_t(now);
+    auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    // Round to the server's 1/300 s resolution.
+    int ticks = static_cast<int>((millis * 300 + 500) / 1000);
+    if (ticks >= 300)
+        ticks = 299;
+    int roundedMillis = (ticks * 1000 + 150) / 300;
+    std::tm parts{};
+    gmtime_r(&seconds, &parts);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.tm_year + 1900,
+                  parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec,
+                  roundedMillis);
+    return text;
+}
+
+Catalog::Catalog(SqliteDatabase& db) : db_(db) {}
+
+std::string Catalog::systemTable(const std::string& database, const std::string& table) {
+    return sqlName(database + "." + table);
+}
+
+std::string Catalog::objectTable(const std::string& database, int objectId) {
+    return sqlName(database + "#" + std::to_string(objectId));
+}
+
+void Catalog::bootstrap() {
+    createSystemTables("master", true);
+    insertBuiltinRows("master", 1);
+    std::string now = currentDateTimeText();
+    auto addDatabase = [&](const char* name, int dbid) {
+        insertRow(systemTable("master", "sysdatabases"), {{"name", SqlValue::ofText(name)},
+                                                          {"dbid", SqlValue::ofInt(dbid)},
+                                                          {"suid", SqlValue::ofInt(1)},
+                                                          {"status", SqlValue::ofInt(0)},
+                                                          {"version", SqlValue::ofInt(1)},
+                                                          {"logptr", SqlValue::ofInt(0)},
+                                                          {"crdate", SqlValue::ofText(now)},
+                                                          {"dumptrdate", SqlValue::ofText(now)},
+                                                          {"status2", SqlValue::ofInt(0)},
+                                                          {"status3", SqlValue::ofInt(0)},
+                                                          {"status4", SqlValue::ofInt(0)},
+                                                          {"durability", SqlValue::ofInt(1)}});
+    };
+    addDatabase("master", 1);
+    insertRow(systemTable("master", "syslogins"), {{"suid", SqlValue::ofInt(1)},
+                                                   {"status", SqlValue::ofInt(0)},
+                                                   {"accdate", SqlValue::ofText(now)},
+                                                   {"totcpu", SqlValue::ofInt(0)},
+                                                   {"totio", SqlValue::ofInt(0)},
+                                                   {"spacelimit", SqlValue::ofInt(0)},
+                                                   {"timelimit", SqlValue::ofInt(0)},
+                                                   {"resultlimit", SqlValue::ofInt(0)},
+                                                   {"dbname", SqlValue::ofText("master")},
+                                                   {"name", SqlValue::ofText("sa")},
+                                                   {"language", SqlValue::ofText("us_english")},
+                                                   {"pwdate", SqlValue::ofText(now)}});
+    // dbids of tempdb and model are the server's; sybsystemdb/sybsystemprocs take the
+    // ids a 15.x/16.x install gives them (installation-dependent on real servers).
+    const std::pair<const char*, int> systemDatabases[] = {
+        {"tempdb", 2}, {"model", 3}, {"sybsystemdb", 31513}, {"sybsystemprocs", 31514}};
+    for (const auto& [name, dbid] : systemDatabases) {
+        createSystemTables(name, false);
+        insertBuiltinRows(name, dbid);
+        addDatabase(name, dbid);
+    }
+}
+
+void Catalog::createSystemTables(const std::string& database, bool master) {
+    for (const SystemTableDef& table : systemTables()) {
+        if (table.masterOnly && !master) {
+            continue;
+        }
+        std::string ddl = "CREATE TABLE " + systemTable(database, table.name) + " (";
+        for (size_t i = 0; i < table.columns.size(); ++i) {
+            TypeSpec spec = parseTypeSpec(table.columns[i].type);
+            ColumnStorage storage;
+            std::string error;
+            storageForBuiltin(spec, table.columns[i].nullable, storage, error);
+            ddl += (i ? ", " : "") + sqlName(table.columns[i].name) + " " +
+                   sqliteDeclaration(storage.type);
+        }
+        if (std::string(table.name) == "sysindexes") {
+            ddl += ", tdsim_keys TEXT";  // key colids, invisible to SQL
+        }
+        ddl += ")";
+        db_.exec(ddl);
+        int n = 0;
+        for (const std::string& columns : split(table.sqliteIndexes, ';')) {
+            std::string indexSql =
+                "CREATE INDEX " + sqlName(database + "." + table.name + "." + std::to_string(++n)) +
+                " ON " + systemTable(database, table.name) + " (";
+            auto names = split(columns, ',');
+            for (size_t i = 0; i < names.size(); ++i) {
+                indexSql += (i ? ", " : "") + sqlName(names[i]);
+            }
+            db_.exec(indexSql + ")");
+        }
+    }
+}
+
+void Catalog::describeSystemTable(const std::string& database, const std::string& name) {
+    const SystemTableDef* table = findSystemTable(name);
+    std::string now = currentDateTimeText();
+    insertRow(systemTable(database, "sysobjects"), {{"name", SqlValue::ofText(table->name)},
+                                                    {"id", SqlValue::ofInt(table->id)},
+                                                    {"uid", SqlValue::ofInt(1)},
+                                                    {"type", SqlValue::ofText("S ")},
+                                                    {"userstat", SqlValue::ofInt(0)},
+                                                    {"sysstat", SqlValue::ofInt(1)},
+                                                    {"indexdel", SqlValue::ofInt(0)},
+                                                    {"schemacnt", SqlValue::ofInt(0)},
+                                                    {"sysstat2", SqlValue::ofInt(0)},
+                                                    {"crdate", SqlValue::ofText(now)},
+                                                    {"expdate", SqlValue::ofText(now)},
+                                                    {"deltrig", SqlValue::ofInt(0)},
+                                                    {"instrig", SqlValue::ofInt(0)},
+                                                    {"updtrig", SqlValue::ofInt(0)},
+                                                    {"seltrig", SqlValue::ofInt(0)},
+                                                    {"ckfirst", SqlValue::ofInt(0)},
+                                                    {"cache", SqlValue::ofInt(0)},
+                                                    {"audflags", SqlValue::ofInt(0)},
+                                                    {"objspare", SqlValue::ofInt(0)}});
+    int offset = 0;
+    for (size_t i = 0; i < table->columns.size(); ++i) {
+        const SystemColumn& column = table->columns[i];
+        ColumnStorage storage;
+        std::string error;
+        storageForBuiltin(parseTypeSpec(column.type), column.nullable, storage, error);
+        const BuiltinType* declared = findBuiltinType(parseTypeSpec(column.type).name);
+        bool variable = declared->variable || column.nullable;
+        insertRow(
+            systemTable(database, "syscolumns"),
+            {{"id", SqlValue::ofInt(table->id)},
+             {"number", SqlValue::ofInt(0)},
+             {"colid", SqlValue::ofInt(static_cast<int>(i + 1))},
+             {"status", SqlValue::ofInt(column.nullable ? 8 : 0)},
+             {"type", SqlValue::ofInt(storage.type)},
+             {"length", SqlValue::ofInt(storage.length)},
+             {"offset", SqlValue::ofInt(variable ? -1 : offset)},
+             {"usertype", SqlValue::ofInt(storage.usertype)},
+             {"cdefault", SqlValue::ofInt(0)},
+             {"domain", SqlValue::ofInt(0)},
+             {"name", SqlValue::ofText(column.name)},
+             {"prec",
+              storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},
+             {"scale", storage.scale >= 0 ? SqlValue::ofInt(storage.scale) : SqlValue::null()}});
+        if (!variable)
+            offset += storage.length;
+    }
+    for (const SystemIndex& index : table->indexes) {
+        std::string keys;
+        for (int colid : index.keys) {
+            keys += (keys.empty() ? "" : ",") + std::to_string(colid);
+        }
+        int keycnt = static_cast<int>(index.keys.size()) + (index.indid == 1 ? 0 : 1);
+        insertRow(systemTable(database, "sysindexes"), {{"name", SqlValue::ofText(index.name)},
+                                                        {"id", SqlValue::ofInt(table->id)},
+                                                        {"indid", SqlValue::ofInt(index.indid)},
+                                                        {"doampg", SqlValue::ofInt(0)},
+                                                        {"ioampg", SqlValue::ofInt(0)},
+                                                        {"oampgtrips", SqlValue::ofInt(0)},
+                                                        {"status3", SqlValue::ofInt(0)},
+                                                        {"status2", SqlValue::ofInt(0)},
+                                                        {"ipgtrips", SqlValue::ofInt(0)},
+                                                        {"first", SqlValue::ofInt(0)},
+                                                        {"root", SqlValue::ofInt(0)},
+                                                        {"distribution", SqlValue::ofInt(0)},
+                                                        {"usagecnt", SqlValue::ofInt(0)},
+                                                        {"segment", SqlValue::ofInt(0)},
+                                                        {"status", SqlValue::ofInt(index.status)},
+                                                        {"maxrowsperpage", SqlValue::ofInt(0)},
+                                                        {"minlen", SqlValue::ofInt(0)},
+                                                        {"maxlen", SqlValue::ofInt(0)},
+                                                        {"maxirow", SqlValue::ofInt(0)},
+                                                        {"keycnt", SqlValue::ofInt(keycnt)},
+                                                        {"soid", SqlValue::ofInt(50)},
+                                                        {"csid", SqlValue::ofInt(1)},
+                                                        {"crdate", SqlValue::ofText(now)},
+                                                        {"tdsim_keys", SqlValue::ofText(keys)}});
+    }
+}
+
+void Catalog::insertBuiltinRows(const std::string& database, int dbid) {
+    (void)dbid;
+    for (const SystemTableDef& table : systemTables()) {
+        if (!table.masterOnly || database == "master") {
+            describeSystemTable(database, table.name);
+        }
+    }
+    for (const BuiltinType& type : builtinTypes()) {
+        insertRow(
+            systemTable(database, "systypes"),
+            {{"uid", SqlValue::ofInt(1)},
+             {"usertype", SqlValue::ofInt(type.usertype)},
+             {"variable", SqlValue::ofInt(type.variable)},
+             {"allownulls", SqlValue::ofInt(type.allowNulls)},
+             {"type", SqlValue::ofInt(type.type)},
+             {"length", SqlValue::ofInt(type.length)},
+             {"tdefault", SqlValue::ofInt(0)},
+             {"domain", SqlValue::ofInt(0)},
+             {"name", SqlValue::ofText(type.name)},
+             {"prec", type.precision >= 0 ? SqlValue::ofInt(type.precision) : SqlValue::null()},
+             {"scale", type.scale >= 0 ? SqlValue::ofInt(type.scale) : SqlValue::null()},
+             {"ident", SqlValue::ofInt(0)},
+             {"hierarchy", SqlValue::ofInt(type.hierarchy)}});
+    }
+    const std::tuple<int, const char*, int> segments[] = {
+        {0, "system", 0}, {1, "default", 1}, {2, "logsegment", 0}};
+    for (const auto& [segment, name, status] : segments) {
+        insertRow(systemTable(database, "syssegments"), {{"segment", SqlValue::ofInt(segment)},
+                                                         {"name", SqlValue::ofText(name)},
+                                                         {"status", SqlValue::ofInt(status)}});
+    }
+    // public and dbo in every database; system databases also hold guest. The system
+    // role rows (uids from 16384, suid -2) follow; which roles a real server copies
+    // into user databases is not documented, these six are the classic ones.
+    struct UserRow {
+        int suid, uid, gid;
+        const char* name;
+    };
+    std::vector<UserRow> users = {{-2, 0, 0, "public"}, {1, 1, 0, "dbo"}};
+    bool systemDatabase = database == "master" || database == "tempdb" || database == "model" ||
+                          database == "sybsystemdb" || database == "sybsystemprocs";
+    if (systemDatabase) {
+        users.push_back({-1, 2, 0, "guest"});
+    }
+    const char* roles[] = {"sa_role",        "sso_role",       "oper_role",
+                           "sybase_ts_role", "navigator_role", "replication_role"};
+    int roleUid = 16384;
+    for (const char* role : roles) {
+        users.push_back({-2, roleUid, roleUid, role});
+        ++roleUid;
+    }
+    for (const UserRow& user : users) {
+        insertRow(systemTable(database, "sysusers"), {{"suid", SqlValue::ofInt(user.suid)},
+                                                      {"uid", SqlValue::ofInt(user.uid)},
+                                                      {"gid", SqlValue::ofInt(user.gid)},
+                                                      {"name", SqlValue::ofText(user.name)}});
+    }
+}
+
+bool Catalog::hasDatabase(const std::string& name) {
+    return databaseId(name) != 0;
+}
+
+int Catalog::databaseId(const std::string& name) {
+    return static_cast<int>(db_.queryInt(
+        "SELECT dbid FROM " + systemTable("master", "sysdatabases") + " WHERE name = ?1",
+        {SqlValue::ofText(name)}));
+}
+
+std::string Catalog::databaseName(int dbid) {
+    SqliteStatement statement(
+        db_.handle(),
+        "SELECT name FROM " + systemTable("master", "sysdatabases") + " WHERE dbid = ?1");
+    statement.bind(1, SqlValue::ofInt(dbid));
+    return statement.step() ? statement.textAt(0) : std::string();
+}
+
+void Catalog::createDatabase(const std::string& name, int ownerSuid) {
+    int dbid = static_cast<int>(
+        db_.queryInt("SELECT min(dbid) + 1 FROM " + systemTable("master", "sysdatabases") +
+                     " d WHERE dbid >= 3 AND NOT EXISTS (SELECT 1 FROM " +
+                     systemTable("master", "sysdatabases") + " e WHERE e.dbid = d.dbid + 1)"));
+    createSystemTables(name, false);
+    insertBuiltinRows(name, dbid);
+    // Objects added to model would be copied here; model holds only built-ins.
+    std::string now = currentDateTimeText();
+    insertRow(systemTable("master", "sysdatabases"), {{"name", SqlValue::ofText(name)},
+                                                      {"dbid", SqlValue::ofInt(dbid)},
+                                                      {"suid", SqlValue::ofInt(ownerSuid)},
+                                                      {"status", SqlValue::ofInt(0)},
+                                                      {"version", SqlValue::ofInt(1)},
+                                                      {"logptr", SqlValue::ofInt(0)},
+                                                      {"crdate", SqlValue::ofText(now)},
+                                                      {"dumptrdate", SqlValue::ofText(now)},
+                                                      {"status2", SqlValue::ofInt(0)},
+                                                      {"status3", SqlValue::ofInt(0)},
+                                                      {"status4", SqlValue::ofInt(0)},
+                                                      {"durability", SqlValue::ofInt(1)}});
+    if (ownerSuid != 1) {
+        db_.exec("UPDATE " + systemTable(name, "sysusers") +
+                 " SET suid = " + std::to_string(ownerSuid) + " WHERE uid = 1");
+    }
+}
+
+void Catalog::dropDatabase(const std::string& name) {
+    // Every SQLite table and view whose name starts with "<db>." or "<db>#".
+    std::vector<std::pair<std::string, std::string>> victims;
+    {
+        SqliteStatement list(
+            db_.handle(),
+            "SELECT type, name FROM sqlite_master WHERE type IN ('table','view')"
+            " AND (substr(name, 1, ?2) = ?1 || '.' OR substr(name, 1, ?2) = ?1 || '#')");
+        list.bind(1, SqlValue::ofText(name));
+        list.bind(2, SqlValue::ofInt(static_cast<int64_t>(name.size() + 1)));
+        while (list.step()) {
+            victims.emplace_back(list.textAt(0), list.textAt(1));
+        }
+    }
+    for (const auto& [type, table] : victims) {
+        db_.exec("DROP " + std::string(type == "view" ? "VIEW " : "TABLE ") + sqlName(table));
+    }
+    db_.exec("DELETE FROM " + systemTable("master", "sysdatabases") +
+             " WHERE name = " + sqlString(name));
+}
+
+std::optional<ObjectRef> Catalog::findObject(const std::string& database, const std::string& owner,
+                                             const std::string& name, int uid) {
+    if (!hasDatabase(database)) {
+        return std::nullopt;
+    }
+    std::string sql = "SELECT o.id, o.uid, u.name, o.type, o.sysstat2 FROM " +
+                      systemTable(database, "sysobjects") + " o LEFT JOIN " +
+                      systemTable(database, "sysusers") +
+                      " u ON u.uid = o.uid WHERE o.name = ?1 AND o.uid = ?2";
+    auto lookup = [&](int ownerUid) -> std::optional<ObjectRef> {
+        SqliteStatement statement(db_.handle(), sql);
+        statement.bind(1, SqlValue::ofText(name));
+        statement.bind(2, SqlValue::ofInt(ownerUid));
+        if (!statement.step()) {
+            return std::nullopt;
+        }
+        ObjectRef ref;
+        ref.database = database;
+        ref.id = static_cast<int>(statement.intAt(0));
+        ref.uid = static_cast<int>(statement.intAt(1));
+        ref.owner = statement.textAt(2);
+        ref.name = name;
+        ref.type = rtrimBlanks(statement.textAt(3));
+        ref.sysstat2 = static_cast<int>(statement.intAt(4));
+        return ref;
+    };
+    if (!owner.empty()) {
+        std::optional<int> ownerUid = userUid(database, owner);
+        return ownerUid ? lookup(*ownerUid) : std::nullopt;
+    }
+    if (auto own = lookup(uid)) {
+        return own;
+    }
+    return uid == 1 ? std::nullopt : lookup(1);
+}
+
+std::optional<ObjectRef> Catalog::findObjectById(const std::string& database, int id) {
+    if (!hasDatabase(database)) {
+        return std::nullopt;
+    }
+    SqliteStatement statement(db_.handle(),
+                              "SELECT o.name, o.uid, u.name, o.type, o.sysstat2 FROM " +
+                                  systemTable(database, "sysobjects") + " o LEFT JOIN " +
+                                  systemTable(database, "sysusers") +
+                                  " u ON u.uid = o.uid WHERE o.id = ?1");
+    statement.bind(1, SqlValue::ofInt(id));
+    if (!statement.step()) {
+        return std::nullopt;
+    }
+    ObjectRef ref;
+    ref.database = database;
+    ref.id = id;
+    ref.name = statement.textAt(0);
+    ref.uid = static_cast<int>(statement.intAt(1));
+    ref.owner = statement.textAt(2);
+    ref.type = rtrimBlanks(statement.textAt(3));
+    ref.sysstat2 = static_cast<int>(statement.intAt(4));
+    return ref;
+}
+
+std::vector<StoredColumn> Catalog::columns(const std::string& database, const ObjectRef& object) {
+    SqliteStatement statement(db_.handle(),
+                              "SELECT name, colid, type, usertype, length, prec, scale, status, "
+                              "cdefault FROM " +
+                                  systemTable(database, "syscolumns") +
+                                  " WHERE id = ?1 AND number = 0 ORDER BY colid");
+    statement.bind(1, SqlValue::ofInt(object.id));
+    std::vector<StoredColumn> result;
+    while (statement.step()) {
+        StoredColumn column;
+        std::string name = statement.textAt(0);
+        column.colid = static_cast<int>(statement.intAt(1));
+        column.typeCode = static_cast<int>(statement.intAt(2));
+        int status = static_cast<int>(statement.intAt(7));
+        column.identity = (status & 0x80) != 0;
+        column.cdefault = static_cast<int>(statement.intAt(8));
+        column.info = columnInfoFor(name, column.typeCode, static_cast<int>(statement.intAt(3)),
+                                    static_cast<int>(statement.intAt(4)),
+                                    statement.isNull(5) ? -1 : static_cast<int>(statement.intAt(5)),
+                                    statement.isNull(6) ? -1 : static_cast<int>(statement.intAt(6)),
+                                    (status & 0x08) != 0);
+        column.storageName = object.type == "S" ? name : "c" + std::to_string(column.colid);
+        result.push_back(std::move(column));
+    }
+    return result;
+}
+
+std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId) {
+    SqliteStatement statement(db_.handle(), "SELECT name, indid, status, tdsim_keys FROM " +
+                                                systemTable(database, "sysindexes") +
+                                                " WHERE id = ?1 ORDER BY indid");
+    statement.bind(1, SqlValue::ofInt(tableId));
+    std::vector<IndexRef> result;
+    while (statement.step()) {
+        IndexRef index;
+        index.name = statement.textAt(0);
+        index.indid = static_cast<int>(statement.intAt(1));
+        index.status = static_cast<int>(statement.intAt(2));
+        for (const std::string& key : split(statement.textAt(3), ',')) {
+            if (!key.empty())
+                index.keyColids.push_back(std::stoi(key));
+        }
+        result.push_back(std::move(index));
+    }
+    return result;
+}
+
+int Catalog::newObjectId(const std::string& database) {
+    // Ids look like the server's: large and not consecutive. Deterministic, so that
+    // a script loaded twice gives the same ids.
+    int64_t highest = db_.queryInt("SELECT max(id) FROM " + systemTable(database, "sysobjects"));
+    if (highest < 16003088) {
+        return 16003088;
+    }
+    return static_cast<int>(highest + 16001 + (highest % 7) * 2000);
+}
+
+void Catalog::insertRow(const std::string& table,
+                        const std::vector<std::pair<std::string, SqlValue>>& values) {
+    std::string columns, markers;
+    std::vector<SqlValue> params;
+    for (const auto& [name, value] : values) {
+        columns += (columns.empty() ? "" : ", ") + sqlName(name);
+        markers += (markers.empty() ? "?" : ", ?");
+        params.push_back(value);
+    }
+    // Columns not given take 0 for not-null numbers; the table definition has no
+    // defaults, so fill them from syscolumns-independent knowledge: leave NULL.
+    SqliteStatement statement(
+        db_.handle(), "INSERT INTO " + table + " (" + columns + ") VALUES (" + markers + ")");
+    statement.bindAll(params);
+    statement.step();
+}
+
+std::optional<int> Catalog::userUid(const std::string& database, const std::string& name) {
+    SqliteStatement statement(
+        db_.handle(), "SELECT uid FROM " + systemTable(database, "sysusers") + " WHERE name = ?1");
+    statement.bind(1, SqlValue::ofText(name));
+    if (statement.step()) {
+        return static_cast<int>(statement.intAt(0));
+    }
+    return std::nullopt;
+}
+
+std::string Catalog::userName(const std::string& database, int uid) {
+    SqliteStatement statement(
+        db_.handle(), "SELECT name FROM " + systemTable(database, "sysusers") + " WHERE uid = ?1");
+    statement.bind(1, SqlValue::ofInt(uid));
+    return statement.step() ? statement.textAt(0) : std::string();
+}
+
+int Catalog::uidForSuid(const std::string& database, int suid) {
+    return static_cast<int>(db_.queryInt(
+        "SELECT uid FROM " + systemTable(database, "sysusers") + " WHERE suid = ?1 AND uid < 16384",
+        {SqlValue::ofInt(suid)}, -1));
+}
+
+int Catalog::loginSuid(const std::string& login) {
+    return static_cast<int>(
+        db_.queryInt("SELECT suid FROM " + systemTable("master", "syslogins") + " WHERE name = ?1",
+                     {SqlValue::ofText(login)}));
+}
+
+std::string Catalog::loginName(int suid) {
+    SqliteStatement statement(
+        db_.handle(),
+        "SELECT name FROM " + systemTable("master", "syslogins") + " WHERE suid = ?1");
+    statement.bind(1, SqlValue::ofInt(suid));
+    return statement.step() ? statement.textAt(0) : std::string();
+}
+
+bool Catalog::storageFor(const std::string& database, const TypeSpec& spec,
+                         std::optional<bool> nullable, ColumnStorage& out, bool& identity,
+                         int& typeDefault, int& typeRule, std::string& error) {
+    typeDefault = 0;
+    typeRule = 0;
+    if (findBuiltinType(spec.name)) {
+        bool allowNulls = nullable.value_or(false) && !identity;
+        return storageForBuiltin(spec, allowNulls, out, error);
+    }
+    // A user datatype: its systypes row gives storage, nullability and identity.
+    SqliteStatement statement(db_.handle(),
+                              "SELECT usertype, type, length, prec, scale, allownulls, ident, "
+                              "tdefault, domain FROM " +
+                                  systemTable(database, "systypes") +
+                                  " WHERE name = ?1 AND usertype >= 100");
+    statement.bind(1, SqlValue::ofText(spec.name));
+    if (!statement.step()) {
+        error = "Can't find type '" + spec.name + "'.";
+        return false;
+    }
+    out = ColumnStorage{};
+    out.usertype = static_cast<int>(statement.intAt(0));
+    out.type = static_cast<int>(statement.intAt(1));
+    out.length = static_cast<int>(statement.intAt(2));
+    out.precision = statement.isNull(3) ? -1 : static_cast<int>(statement.intAt(3));
+    out.scale = statement.isNull(4) ? -1 : static_cast<int>(statement.intAt(4));
+    bool typeIdentity = !statement.isNull(6) && statement.intAt(6) != 0;
+    identity = identity || typeIdentity;
+    out.nullable = !identity && nullable.value_or(statement.intAt(5) != 0);
+    typeDefault = static_cast<int>(statement.intAt(7));
+    typeRule = static_cast<int>(statement.intAt(8));
+    if (out.nullable) {
+        out.type = nullableTwin(out.type);
+    }
+    return true;
+}
+
+}  // namespace tdsim

@@ -1,0 +1,101 @@
+// The server's catalog: databases, their system tables and the objects they hold.
+// All of it lives in one SQLite connection; this class knows the physical layout.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/Sqlite.h"
+#include "engine/Types.h"
+
+namespace tdsim {
+
+// An object found in some database's sysobjects.
+struct ObjectRef {
+    std::string database;
+    int id = 0;
+    int uid = 0;
+    std::string owner;
+    std::string name;
+    std::string type;  // trimmed: "U", "S", "V", "P", "TR", "R", "D"
+    int sysstat2 = 0;
+};
+
+// One column of a table or view as the executor sees it.
+struct StoredColumn {
+    ColumnInfo info;
+    int colid = 0;
+    int typeCode = 0;
+    std::string storageName;  // column name in the SQLite table
+    bool identity = false;
+    int cdefault = 0;
+};
+
+// One index as sysindexes records it, with its key columns.
+struct IndexRef {
+    std::string name;
+    int indid = 0;
+    int status = 0;
+    std::vector<int> keyColids;
+};
+
+// The current datetime in the stored text form (1/300 s precision).
+std::string currentDateTimeText();
+
+class Catalog {
+public:
+    explicit Catalog(SqliteDatabase& db);
+
+    // Creates master, model, tempdb, sybsystemdb and sybsystemprocs.
+    void bootstrap();
+
+    bool hasDatabase(const std::string& name);
+    int databaseId(const std::string& name);  // 0 when missing
+    std::string databaseName(int dbid);       // empty when missing
+    void createDatabase(const std::string& name, int ownerSuid);
+    void dropDatabase(const std::string& name);
+
+    // Physical SQLite names.
+    static std::string systemTable(const std::string& database, const std::string& table);
+    static std::string objectTable(const std::string& database, int objectId);
+
+    // Object resolution: an empty owner means the given user's object, then dbo's.
+    std::optional<ObjectRef> findObject(const std::string& database, const std::string& owner,
+                                        const std::string& name, int uid);
+    std::optional<ObjectRef> findObjectById(const std::string& database, int id);
+    std::vector<StoredColumn> columns(const std::string& database, const ObjectRef& object);
+    std::vector<IndexRef> indexes(const std::string& database, int tableId);
+
+    int newObjectId(const std::string& database);
+    // Inserts one row given as column/value pairs.
+    void insertRow(const std::string& table,
+                   const std::vector<std::pair<std::string, SqlValue>>& values);
+
+    // Users.
+    std::optional<int> userUid(const std::string& database, const std::string& name);
+    std::string userName(const std::string& database, int uid);
+    int uidForSuid(const std::string& database, int suid);  // -1 when no user row
+    int loginSuid(const std::string& login);                // 0 when missing
+    std::string loginName(int suid);
+
+    // Adds the sysobjects/syscolumns/sysindexes rows of a system table (type S).
+    void describeSystemTable(const std::string& database, const std::string& table);
+
+    // The syscolumns row values for a column of a declared type in a database: built-in
+    // or user types. Returns false with an error text for an unknown type.
+    bool storageFor(const std::string& database, const TypeSpec& spec, std::optional<bool> nullable,
+                    ColumnStorage& out, bool& identity, int& typeDefault, int& typeRule,
+                    std::string& error);
+
+    SqliteDatabase& db() { return db_; }
+
+private:
+    void createSystemTables(const std::string& database, bool master);
+    void insertBuiltinRows(const std::string& database, int dbid);
+
+    SqliteDatabase& db_;
+};
+
+}  // namespace tdsim

@@ -1,0 +1,750 @@
+// CREATE / DROP / GRANT / REVOKE and the catalog rows they write.
+#include <algorithm>
+#include <set>
+
+#include "engine/SessionImpl.h"
+#include "engine/Text.h"
+
+namespace tdsim {
+namespace {
+
+constexpr int kSysstat2Allpages = 0x2000;
+constexpr int kSysstat2Modern = 0x10000;  // created by 11.9 or later
+constexpr int kSysstat2Identity = 0x40;
+constexpr int kSysstat2NoVarColumns = 0x200;
+constexpr int kSysstat2Clustered = 0x20000;
+
+std::string paddedType(const std::string& type) {
+    return type.size() == 1 ? type + " " : type;
+}
+
+}  // namespace
+
+int SessionImpl::addObjectRow(const std::string& name, int uid, const std::string& type,
+                              int sysstat, int sysstat2, int deltrig) {
+    int id = state_.catalog.newObjectId(database_);
+    std::string now = currentDateTimeText();
+    state_.catalog.insertRow(
+        sysTable("sysobjects"),
+        {{"name", SqlValue::ofText(name)},        {"id", SqlValue::ofInt(id)},
+         {"uid", SqlValue::ofInt(uid)},           {"type", SqlValue::ofText(paddedType(type))},
+         {"userstat", SqlValue::ofInt(0)},        {"sysstat", SqlValue::ofInt(sysstat)},
+         {"indexdel", SqlValue::ofInt(0)},        {"schemacnt", SqlValue::ofInt(0)},
+         {"sysstat2", SqlValue::ofInt(sysstat2)}, {"crdate", SqlValue::ofText(now)},
+         {"expdate", SqlValue::ofText(now)},      {"deltrig", SqlValue::ofInt(deltrig)},
+         {"instrig", SqlValue::ofInt(0)},         {"updtrig", SqlValue::ofInt(0)},
+         {"seltrig", SqlValue::ofInt(0)},         {"ckfirst", SqlValue::ofInt(0)},
+         {"cache", SqlValue::ofInt(0)},           {"audflags", SqlValue::ofInt(0)},
+         {"objspare", SqlValue::ofInt(0)},        {"loginame", SqlValue::ofText(login_)}});
+    return id;
+}
+
+// The text is cut into rows of at most 255 bytes, regardless of line breaks.
+void SessionImpl::storeText(int id, int number, const std::string& text) {
+    int colid = 0;
+    int colid2 = 0;
+    for (size_t at = 0; at < text.size() || at == 0; at += 255) {
+        if (++colid > 32767) {
+            colid = 1;
+            ++colid2;
+        }
+        state_.catalog.insertRow(sysTable("syscomments"),
+                                 {{"id", SqlValue::ofInt(id)},
+                                  {"number", SqlValue::ofInt(number)},
+                                  {"colid", SqlValue::ofInt(colid)},
+                                  {"texttype", SqlValue::ofInt(0)},
+                                  {"language", SqlValue::ofInt(0)},
+                                  {"text", SqlValue::ofText(text.substr(at, 255))},
+                                  {"colid2", SqlValue::ofInt(colid2)},
+                                  {"status", SqlValue::ofInt(options_.quotedIdentifier ? 4 : 0)}});
+        if (text.empty())
+            break;
+    }
+}
+
+std::string SessionImpl::objectText(int id) {
+    SqliteStatement rows(state_.db.handle(), "SELECT text FROM " + sysTable("syscomments") +
+                                                 " WHERE id = ?1 ORDER BY number, colid2, colid");
+    rows.bind(1, SqlValue::ofInt(id));
+    std::string text;
+    while (rows.step())
+        text += rows.textAt(0);
+    return text;
+}
+
+int SessionImpl::ownerUidFor(const ObjectName& name) {
+    if (!name.database.empty() && name.database != database_) {
+        throw EngineError{166, 15,
+                          "'CREATE' does not allow specifying the database name as a prefix to "
+                          "the object name."};
+    }
+    if (name.owner.empty())
+        return uid_;
+    std::optional<int> uid = state_.catalog.userUid(database_, name.owner);
+    if (!uid) {
+        throw EngineError{2760, 16, "Column name '" + name.owner + "' does not exist."};
+    }
+    return *uid;
+}
+
+int SessionImpl::segmentNumber(const std::string& name) {
+    if (name.empty())
+        return 1;
+    int64_t segment =
+        state_.db.queryInt("SELECT segment FROM " + sysTable("syssegments") + " WHERE name = ?1",
+                           {SqlValue::ofText(name)}, -1);
+    if (segment < 0) {
+        throw EngineError{1521, 16,
+                          "Segment '" + name + "' does not exist in database '" + database_ + "'."};
+    }
+    return static_cast<int>(segment);
+}
+
+void SessionImpl::createDatabase(const CreateDatabaseStatement& statement, Results& out) {
+    if (state_.catalog.hasDatabase(statement.name)) {
+        throw EngineError{1801, 16, "Database '" + statement.name + "' already exists."};
+    }
+    state_.catalog.createDatabase(statement.name, suid_);
+    StatementResult& result = newResult(out);
+    addMessage(result, 0, 0,
+               "CREATE DATABASE: allocating 1536 logical pages (3.0 megabytes) on disk 'master'.");
+}
+
+void SessionImpl::dropDatabase(const DropDatabaseStatement& statement, Results& out) {
+    for (const std::string& name : statement.names) {
+        static const std::set<std::string> system = {"master", "model", "tempdb", "sybsystemdb",
+                                                     "sybsystemprocs"};
+        if (!state_.catalog.hasDatabase(name)) {
+            throw EngineError{3701, 11,
+                              "Cannot drop the database '" + name +
+                                  "', because it doesn't exist in the system catalogs."};
+        }
+        if (system.count(name) || name == database_) {
+            throw EngineError{
+                3702, 16,
+                "Cannot drop the database '" + name + "' because it is currently in use."};
+        }
+        state_.catalog.dropDatabase(name);
+    }
+    newResult(out);
+}
+
+void SessionImpl::createTable(const CreateTableStatement& statement, Results& out) {
+    int owner = ownerUidFor(statement.table);
+    std::string ownerName = state_.catalog.userName(database_, owner);
+    if (state_.catalog.findObject(database_, ownerName, statement.table.name, owner)) {
+        throw alreadyExists(statement.table.name);
+    }
+    if (statement.table.name.size() > 255) {
+        throw EngineError{103, 15,
+                          "The identifier that starts with '" + statement.table.name.substr(0, 30) +
+                              "' is too long. Maximum length is 255."};
+    }
+    int segment = segmentNumber(statement.segment);
+    std::set<std::string> names;
+    bool hasIdentity = false, hasVariable = false, hasText = false;
+    struct Planned {
+        ColumnStorage storage;
+        bool identity;
+        int cdefault, domain;
+    };
+    std::vector<Planned> planned;
+    for (const ColumnDef& column : statement.columns) {
+        if (!names.insert(column.name).second) {
+            throw EngineError{2705, 16,
+                              "Column names in each table must be unique. Column name '" +
+                                  column.name + "' in table '" + statement.table.name +
+                                  "' is specified more than once."};
+        }
+        Planned plan{};
+        plan.identity = column.identity;
+        std::optional<bool> nullable;
+        if (column.nullability == ColumnDef::Nullability::Null)
+            nullable = true;
+        if (column.nullability == ColumnDef::Nullability::NotNull)
+            nullable = false;
+        std::string error;
+        if (!state_.catalog.storageFor(database_, column.type, nullable, plan.storage,
+                                       plan.identity, plan.cdefault, plan.domain, error)) {
+            throw EngineError{2715, 16, error};
+        }
+        if (plan.identity) {
+            bool integral =
+                plan.storage.type == TypeCode::Numeric || plan.storage.type == TypeCode::Int ||
+                plan.storage.type == TypeCode::SmallInt || plan.storage.type == TypeCode::TinyInt ||
+                plan.storage.type == TypeCode::BigInt || plan.storage.type == TypeCode::Decimal;
+            if (!integral || plan.storage.scale > 0 || hasIdentity || nullable.value_or(false)) {
+                throw EngineError{2751, 16,
+                                  "Column '" + column.name +
+                                      "' specified as IDENTITY must be numeric with scale 0, "
+                                      "not null, and the only identity column of the table."};
+            }
+            plan.storage.nullable = false;
+            hasIdentity = true;
+        }
+        ColumnInfo info = columnInfoFor("", plan.storage.type, 0, plan.storage.length, 0, 0, false);
+        if (plan.storage.nullable || info.type == ColumnType::VarChar ||
+            info.type == ColumnType::VarBinary || info.type == ColumnType::Text ||
+            info.type == ColumnType::Image) {
+            hasVariable = true;
+        }
+        if (info.type == ColumnType::Text || info.type == ColumnType::Image)
+            hasText = true;
+        planned.push_back(plan);
+    }
+    int sysstat2 = kSysstat2Allpages | kSysstat2Modern | (hasIdentity ? kSysstat2Identity : 0) |
+                   (hasVariable ? 0 : kSysstat2NoVarColumns);
+    int id = addObjectRow(statement.table.name, owner, "U", 3, sysstat2);
+    std::string ddl = "CREATE TABLE " + Catalog::objectTable(database_, id) + " (";
+    int offset = 0, variableSlot = 0, bitPosition = 0;
+    for (size_t i = 0; i < statement.columns.size(); ++i) {
+        const ColumnDef& column = statement.columns[i];
+        Planned& plan = planned[i];
+        int colid = static_cast<int>(i + 1);
+        if (column.defaultValue) {
+            // A declared default becomes a default object of its own.
+            std::string defaultName = statement.table.name + "_" + column.name + "_" +
+                                      std::to_string(state_.catalog.newObjectId(database_));
+            if (defaultName.size() > 255)
+                defaultName.resize(255);
+            int defaultId = addObjectRow(defaultName, owner, "D", 6, 0);
+            storeText(defaultId, 0, column.defaultText);
+            plan.cdefault = defaultId;
+        }
+        int status = (plan.storage.nullable ? 0x08 : 0) | (plan.identity ? 0x80 : 0);
+        ColumnInfo info = columnInfoFor("", plan.storage.type, 0, plan.storage.length, 0, 0, false);
+        bool variable = plan.storage.nullable || info.type == ColumnType::VarChar ||
+                        info.type == ColumnType::VarBinary || info.type == ColumnType::Text ||
+                        info.type == ColumnType::Image;
+        if (plan.storage.type == TypeCode::Bit)
+            status |= (bitPosition++ & 7);
+        int columnOffset = variable ? -(++variableSlot) : offset;
+        if (!variable)
+            offset += plan.storage.length;
+        state_.catalog.insertRow(
+            sysTable("syscolumns"),
+            {{"id", SqlValue::ofInt(id)},
+             {"number", SqlValue::ofInt(0)},
+             {"colid", SqlValue::ofInt(colid)},
+             {"status", SqlValue::ofInt(status)},
+             {"type", SqlValue::ofInt(plan.storage.type)},
+             {"length", SqlValue::ofInt(plan.storage.length)},
+             {"offset", SqlValue::ofInt(columnOffset)},
+             {"usertype", SqlValue::ofInt(plan.storage.usertype)},
+             {"cdefault", SqlValue::ofInt(plan.cdefault)},
+             {"domain", SqlValue::ofInt(plan.domain)},
+             {"name", SqlValue::ofText(column.name)},
+             {"prec", plan.storage.precision >= 0 ? SqlValue::ofInt(plan.storage.precision)
+                                                  : SqlValue::null()},
+             {"scale",
+              plan.storage.scale >= 0 ? SqlValue::ofInt(plan.storage.scale) : SqlValue::null()}});
+        ddl += (i ? ", " : "") + sqlName("c" + std::to_string(colid)) + " " +
+               sqliteDeclaration(plan.storage.type) + (plan.storage.nullable ? "" : " NOT NULL");
+    }
+    state_.db.exec(ddl + ")");
+    std::string now = currentDateTimeText();
+    auto addIndexRow = [&](const std::string& name, int indid) {
+        state_.catalog.insertRow(sysTable("sysindexes"), {{"name", SqlValue::ofText(name)},
+                                                          {"id", SqlValue::ofInt(id)},
+                                                          {"indid", SqlValue::ofInt(indid)},
+                                                          {"doampg", SqlValue::ofInt(0)},
+                                                          {"ioampg", SqlValue::ofInt(0)},
+                                                          {"oampgtrips", SqlValue::ofInt(0)},
+                                                          {"status3", SqlValue::ofInt(0)},
+                                                          {"status2", SqlValue::ofInt(0)},
+                                                          {"ipgtrips", SqlValue::ofInt(0)},
+                                                          {"first", SqlValue::ofInt(0)},
+                                                          {"root", SqlValue::ofInt(0)},
+                                                          {"distribution", SqlValue::ofInt(0)},
+                                                          {"usagecnt", SqlValue::ofInt(0)},
+                                                          {"segment", SqlValue::ofInt(segment)},
+                                                          {"status", SqlValue::ofInt(0)},
+                                                          {"maxrowsperpage", SqlValue::ofInt(0)},
+                                                          {"minlen", SqlValue::ofInt(offset + 4)},
+                                                          {"maxlen", SqlValue::ofInt(offset + 4)},
+                                                          {"maxirow", SqlValue::ofInt(0)},
+                                                          {"keycnt", SqlValue::ofInt(0)},
+                                                          {"soid", SqlValue::ofInt(50)},
+                                                          {"csid", SqlValue::ofInt(1)},
+                                                          {"crdate", SqlValue::ofText(now)},
+                                                          {"tdsim_keys", SqlValue::ofText("")}});
+    };
+    addIndexRow(statement.table.name, 0);
+    if (hasText) {
+        // The text/image chain; its name is not documented, "t" + table name is common.
+        addIndexRow("t" + statement.table.name, 255);
+    }
+    ObjectRef table;
+    table.database = database_;
+    table.id = id;
+    table.uid = owner;
+    table.owner = ownerName;
+    table.name = statement.table.name;
+    table.type = "U";
+    // PRIMARY KEY / UNIQUE constraints create indexes that support them.
+    std::vector<TableConstraint> constraints = statement.constraints;
+    for (const ColumnDef& column : statement.columns) {
+        if (column.primaryKey || column.unique) {
+            TableConstraint constraint;
+            constraint.primaryKey = column.primaryKey;
+            constraint.columns = {column.name};
+            constraints.push_back(constraint);
+        }
+    }
+    for (const TableConstraint& constraint : constraints) {
+        bool clustered = constraint.primaryKey ? !constraint.nonclustered : constraint.clustered;
+        std::string name =
+            constraint.name.empty()
+                ? statement.table.name + "_" + std::to_string(state_.catalog.newObjectId(database_))
+                : constraint.name;
+        std::vector<std::pair<std::string, bool>> keys;
+        for (const std::string& key : constraint.columns)
+            keys.emplace_back(key, false);
+        addIndex(table, name, true, clustered, keys, constraint.primaryKey ? 0x800 : 0x1000,
+                 0x2 | (constraint.name.empty() ? 0x8 : 0), segment);
+    }
+    newResult(out);
+}
+
+void SessionImpl::addIndex(const ObjectRef& table, const std::string& name, bool unique,
+                           bool clustered, const std::vector<std::pair<std::string, bool>>& keys,
+                           int extraStatus, int status2, int segment) {
+    for (const IndexRef& index : state_.catalog.indexes(database_, table.id)) {
+        if (index.name == name && index.indid > 0 && index.indid < 255) {
+            throw EngineError{
+                1913, 16,
+                "There is already an index on table '" + table.name + "' named '" + name + "'."};
+        }
+        if (clustered && index.indid == 1) {
+            throw EngineError{1902, 16,
+                              "Cannot create more than one clustered index on table '" +
+                                  table.name + "'. Drop the existing clustered index '" +
+                                  index.name + "' before creating another."};
+        }
+    }
+    std::vector<StoredColumn> columns = state_.catalog.columns(database_, table);
+    std::string keyList, sqliteKeys;
+    for (const auto& [key, descending] : keys) {
+        const StoredColumn* found = nullptr;
+        for (const StoredColumn& column : columns) {
+            if (column.info.name == key)
+                found = &column;
+        }
+        if (!found) {
+            throw EngineError{1911, 16,
+                              "Column name '" + key + "' does not exist in the target table."};
+        }
+        keyList += (keyList.empty() ? "" : ",") + std::to_string(found->colid);
+        sqliteKeys += (sqliteKeys.empty() ? "" : ", ") + sqlName(found->storageName) +
+                      (descending ? " DESC" : "");
+    }
+    int status = (unique ? 0x2 : 0) | (clustered ? 0x10 : 0) | extraStatus;
+    int keycnt = static_cast<int>(keys.size()) + (clustered ? 0 : 1);
+    int indid;
+    std::string now = currentDateTimeText();
+    if (clustered) {
+        // A clustered index on an allpages table takes over the table's own row.
+        indid = 1;
+        state_.db.exec("DELETE FROM " + sysTable("sysindexes") +
+                       " WHERE id = " + std::to_string(table.id) + " AND indid = 0");
+        state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET sysstat2 = sysstat2 | " +
+                       std::to_string(kSysstat2Clustered) +
+                       " WHERE id = " + std::to_string(table.id));
+    } else {
+        indid = static_cast<int>(
+            state_.db.queryInt("SELECT coalesce(max(indid), 1) + 1 FROM " + sysTable("sysindexes") +
+                                   " WHERE id = ?1 AND indid BETWEEN 2 AND 250",
+                               {SqlValue::ofInt(table.id)}));
+        if (indid > 250) {
+            throw EngineError{
+                1910, 16,
+                "Cannot create more than 249 nonclustered indices on table '" + table.name + "'."};
+        }
+    }
+    state_.catalog.insertRow(
+        sysTable("sysindexes"),
+        {{"name", SqlValue::ofText(name)},    {"id", SqlValue::ofInt(table.id)},
+         {"indid", SqlValue::ofInt(indid)},   {"doampg", SqlValue::ofInt(0)},
+         {"ioampg", SqlValue::ofInt(0)},      {"oampgtrips", SqlValue::ofInt(0)},
+         {"status3", SqlValue::ofInt(0)},     {"status2", SqlValue::ofInt(status2)},
+         {"ipgtrips", SqlValue::ofInt(0)},    {"first", SqlValue::ofInt(0)},
+         {"root", SqlValue::ofInt(0)},        {"distribution", SqlValue::ofInt(0)},
+         {"usagecnt", SqlValue::ofInt(0)},    {"segment", SqlValue::ofInt(segment)},
+         {"status", SqlValue::ofInt(status)}, {"maxrowsperpage", SqlValue::ofInt(0)},
+         {"minlen", SqlValue::ofInt(0)},      {"maxlen", SqlValue::ofInt(0)},
+         {"maxirow", SqlValue::ofInt(0)},     {"keycnt", SqlValue::ofInt(keycnt)},
+         {"soid", SqlValue::ofInt(50)},       {"csid", SqlValue::ofInt(1)},
+         {"crdate", SqlValue::ofText(now)},   {"tdsim_keys", SqlValue::ofText(keyList)}});
+    std::string indexName =
+        sqlName(database_ + "#" + std::to_string(table.id) + "#" + std::to_string(indid));
+    bool enforceUnique = unique && !(status & 0x1);
+    state_.db.exec(std::string("CREATE ") + (enforceUnique ? "UNIQUE " : "") + "INDEX " +
+                   indexName + " ON " + Catalog::objectTable(database_, table.id) + " (" +
+                   sqliteKeys + ")");
+}
+
+void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& out) {
+    SqlRenderer renderer(*this);
+    TableBinding table = renderer.bindTable(statement.table);
+    if (table.object.type != "U") {
+        throw EngineError{1919, 16, "Cannot create index on object '" + table.object.name + "'."};
+    }
+    if (statement.ignoreDupKey && !statement.unique) {
+        throw EngineError{
+            1916, 16, "CREATE INDEX options nonunique and ignore_dup_key are mutually exclusive."};
+    }
+    if ((statement.ignoreDupRow || statement.allowDupRow) && statement.unique) {
+        throw EngineError{
+            1916, 16,
+            "CREATE INDEX options unique and ignore_dup_row/allow_dup_row are mutually exclusive."};
+    }
+    int status = (statement.ignoreDupKey ? 0x1 : 0) | (statement.ignoreDupRow ? 0x4 : 0) |
+                 (statement.allowDupRow ? 0x40 : 0) | (statement.sortedData ? 0x200 : 0);
+    std::string saved = database_;
+    database_ = table.object.database;
+    try {
+        addIndex(table.object, statement.name, statement.unique, statement.clustered,
+                 statement.keys, status, 0, segmentNumber(statement.segment));
+    } catch (...) {
+        database_ = saved;
+        throw;
+    }
+    database_ = saved;
+    newResult(out);
+}
+
+void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, Results& out) {
+    int owner = ownerUidFor(statement.name);
+    std::string ownerName = state_.catalog.userName(database_, owner);
+    auto existing = state_.catalog.findObject(database_, ownerName, statement.name.name, owner);
+    const std::string& type = statement.objectType;
+    int id = 0;
+    if (existing) {
+        bool addsToGroup = type == "P" && existing->type == "P" && statement.groupNumber > 1 &&
+                           state_.db.queryInt("SELECT count(*) FROM " + sysTable("syscomments") +
+                                                  " WHERE id = ?1 AND number = ?2",
+                                              {SqlValue::ofInt(existing->id),
+                                               SqlValue::ofInt(statement.groupNumber)}) == 0;
+        if (!addsToGroup)
+            throw alreadyExists(statement.name.name);
+        id = existing->id;
+    }
+    if (type == "V") {
+        SqlRenderer renderer(*this);
+        RenderedQuery query = renderer.renderSelect(*statement.view);
+        if (!statement.viewColumns.empty() &&
+            statement.viewColumns.size() != query.columns.size()) {
+            throw EngineError{8158, 16,
+                              "'" + statement.name.name +
+                                  "' has more columns than were specified in the column list."};
+        }
+        id = addObjectRow(statement.name.name, owner, "V", 2, 0);
+        state_.db.exec("CREATE VIEW " + Catalog::objectTable(database_, id) + " AS " + query.sql);
+        for (size_t i = 0; i < query.columns.size(); ++i) {
+            ColumnInfo& column = query.columns[i];
+            std::string name =
+                statement.viewColumns.empty() ? column.name : statement.viewColumns[i];
+            if (name.empty()) {
+                throw EngineError{4506, 16,
+                                  "Column names in each view must be unique and not empty."};
+            }
+            int usertype = column.userType;
+            const BuiltinType* builtin = findBuiltinTypeByUsertype(usertype);
+            int typeCode = builtin ? builtin->type : TypeCode::VarChar;
+            if (column.nullable)
+                typeCode = nullableTwin(typeCode);
+            state_.catalog.insertRow(
+                sysTable("syscolumns"),
+                {{"id", SqlValue::ofInt(id)},
+                 {"number", SqlValue::ofInt(0)},
+                 {"colid", SqlValue::ofInt(static_cast<int>(i + 1))},
+                 {"status", SqlValue::ofInt(column.nullable ? 8 : 0)},
+                 {"type", SqlValue::ofInt(typeCode)},
+                 {"length", SqlValue::ofInt(column.length)},
+                 {"offset", SqlValue::ofInt(0)},
+                 {"usertype", SqlValue::ofInt(usertype)},
+                 {"cdefault", SqlValue::ofInt(0)},
+                 {"domain", SqlValue::ofInt(0)},
+                 {"name", SqlValue::ofText(name)},
+                 {"prec",
+                  isExactType(column.type) ? SqlValue::ofInt(column.precision) : SqlValue::null()},
+                 {"scale",
+                  isExactType(column.type) ? SqlValue::ofInt(column.scale) : SqlValue::null()}});
+        }
+    } else if (type == "TR") {
+        SqlRenderer renderer(*this);
+        TableBinding table = renderer.bindTable(statement.triggerTable);
+        if (table.object.type != "U") {
+            throw EngineError{2108, 16, "Cannot create a trigger on a view or system table."};
+        }
+        id = addObjectRow(statement.name.name, owner, "TR", 8, 0, table.object.id);
+        std::string sets;
+        if (statement.forInsert)
+            sets += "instrig = " + std::to_string(id);
+        if (statement.forUpdate)
+            sets += std::string(sets.empty() ? "" : ", ") + "updtrig = " + std::to_string(id);
+        if (statement.forDelete)
+            sets += std::string(sets.empty() ? "" : ", ") + "deltrig = " + std::to_string(id);
+        state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET " + sets +
+                       " WHERE id = " + std::to_string(table.object.id));
+    } else if (id == 0) {
+        id = addObjectRow(statement.name.name, owner, type,
+                          type == "P"   ? 4
+                          : type == "R" ? 7
+                                        : 6,
+                          0);
+    }
+    int number = type == "P" ? statement.groupNumber : 0;
+    if (type == "P") {
+        for (size_t i = 0; i < statement.parameters.size(); ++i) {
+            const ProcedureParameter& parameter = statement.parameters[i];
+            ColumnStorage storage;
+            bool identity = false;
+            int typeDefault = 0, typeRule = 0;
+            std::string error;
+            if (!state_.catalog.storageFor(database_, parameter.type, true, storage, identity,
+                                           typeDefault, typeRule, error)) {
+                throw EngineError{2715, 16, error};
+            }
+            // Parameters are stored nullable; output parameters carry 0x40 in status.
+            state_.catalog.insertRow(
+                sysTable("syscolumns"),
+                {{"id", SqlValue::ofInt(id)},
+                 {"number", SqlValue::ofInt(number)},
+                 {"colid", SqlValue::ofInt(static_cast<int>(i + 1))},
+                 {"status", SqlValue::ofInt(0x08 | (parameter.output ? 0x40 : 0))},
+                 {"type", SqlValue::ofInt(storage.type)},
+                 {"length", SqlValue::ofInt(storage.length)},
+                 {"offset", SqlValue::ofInt(0)},
+                 {"usertype", SqlValue::ofInt(storage.usertype)},
+                 {"cdefault", SqlValue::ofInt(0)},
+                 {"domain", SqlValue::ofInt(0)},
+                 {"name", SqlValue::ofText(parameter.name)},
+                 {"prec",
+                  storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},
+                 {"scale", storage.scale >= 0 ? SqlValue::ofInt(storage.scale) : SqlValue::null()},
+                 {"status2", SqlValue::ofInt(parameter.output ? 2 : 1)}});
+        }
+    }
+    storeText(id, number, statement.text);
+    newResult(out);
+}
+
+void SessionImpl::dropObjectRows(const ObjectRef& object) {
+    std::string id = std::to_string(object.id);
+    for (const char* table : {"syscolumns", "syscomments", "sysprotects"}) {
+        state_.db.exec("DELETE FROM " + sysTable(table) + " WHERE id = " + id);
+    }
+    state_.db.exec("DELETE FROM " + sysTable("sysobjects") + " WHERE id = " + id);
+}
+
+void SessionImpl::dropObjects(const DropStatement& statement, Results& out) {
+    static const std::map<std::string, std::string> words = {{"U", "table"},     {"V", "view"},
+                                                             {"P", "procedure"}, {"TR", "trigger"},
+                                                             {"R", "rule"},      {"D", "default"}};
+    for (const ObjectName& name : statement.names) {
+        if (statement.objectType == "INDEX") {
+            // table.index (or owner.table.index)
+            ObjectName tableName;
+            tableName.name = name.owner;
+            tableName.owner = name.database;
+            if (tableName.name.empty()) {
+                throw EngineError{3701, 11,
+                                  "Cannot drop the index '" + name.name +
+                                      "', because it doesn't exist in the system catalogs."};
+            }
+            SqlRenderer renderer(*this);
+            TableBinding table = renderer.bindTable(tableName);
+            const IndexRef* victim = nullptr;
+            auto indexes = state_.catalog.indexes(database_, table.object.id);
+            for (const IndexRef& index : indexes) {
+                if (index.name == name.name && index.indid > 0 && index.indid < 255)
+                    victim = &index;
+            }
+            if (!victim) {
+                throw EngineError{3703, 11,
+                                  "Cannot drop the index '" + tableName.name + "." + name.name +
+                                      "', because it doesn't exist in the system catalogs."};
+            }
+            std::string tableId = std::to_string(table.object.id);
+            state_.db.exec("DROP INDEX IF EXISTS " + sqlName(database_ + "#" + tableId + "#" +
+                                                             std::to_string(victim->indid)));
+            if (victim->indid == 1) {
+                state_.db.exec(
+                    "UPDATE " + sysTable("sysindexes") +
+                    " SET indid = 0, name = " + sqlString(table.object.name) +
+                    ", status = 0, status2 = 0, keycnt = 0, tdsim_keys = '' WHERE id = " + tableId +
+                    " AND indid = 1");
+                state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET sysstat2 = sysstat2 & ~" +
+                               std::to_string(kSysstat2Clustered) + " WHERE id = " + tableId);
+            } else {
+                state_.db.exec("DELETE FROM " + sysTable("sysindexes") + " WHERE id = " + tableId +
+                               " AND indid = " + std::to_string(victim->indid));
+            }
+            continue;
+        }
+        std::string database = name.database.empty() ? database_ : name.database;
+        auto object = state_.catalog.findObject(database, name.owner, name.name, uid_);
+        if (!object || object->type != statement.objectType || database != database_) {
+            throw EngineError{3701, 11,
+                              "Cannot drop the " + words.at(statement.objectType) + " '" +
+                                  name.name +
+                                  "', because it doesn't exist in the system catalogs."};
+        }
+        std::string id = std::to_string(object->id);
+        if (object->type == "U") {
+            // Triggers and declared defaults go with the table.
+            std::vector<int> dependents;
+            {
+                SqliteStatement rows(
+                    state_.db.handle(),
+                    "SELECT id FROM " + sysTable("sysobjects") +
+                        " WHERE (type = 'TR' AND deltrig = ?1)"
+                        " OR id IN (SELECT cdefault FROM " +
+                        sysTable("syscolumns") +
+                        " WHERE id = ?1 AND cdefault <> 0 AND cdefault IN (SELECT id FROM " +
+                        sysTable("syscomments") + " WHERE text LIKE 'DEFAULT%'))");
+                rows.bind(1, SqlValue::ofInt(object->id));
+                while (rows.step())
+                    dependents.push_back(static_cast<int>(rows.intAt(0)));
+            }
+            for (int dependent : dependents) {
+                if (auto ref = state_.catalog.findObjectById(database_, dependent))
+                    dropObjectRows(*ref);
+            }
+            for (const IndexRef& index : state_.catalog.indexes(database_, object->id)) {
+                state_.db.exec("DROP INDEX IF EXISTS " +
+                               sqlName(database_ + "#" + id + "#" + std::to_string(index.indid)));
+            }
+            state_.db.exec("DELETE FROM " + sysTable("sysindexes") + " WHERE id = " + id);
+            state_.db.exec("DROP TABLE " + Catalog::objectTable(database_, object->id));
+        } else if (object->type == "V") {
+            state_.db.exec("DROP VIEW " + Catalog::objectTable(database_, object->id));
+        } else if (object->type == "TR") {
+            state_.db.exec("UPDATE " + sysTable("sysobjects") +
+                           " SET instrig = CASE WHEN instrig = " + id +
+                           " THEN 0 ELSE instrig END, updtrig = CASE WHEN updtrig = " + id +
+                           " THEN 0 ELSE updtrig END, deltrig = CASE WHEN deltrig = " + id +
+                           " AND type <> 'TR' THEN 0 ELSE deltrig END WHERE type = 'U'");
+        } else if (object->type == "R" || object->type == "D") {
+            const char* column = object->type == "R" ? "domain" : "cdefault";
+            const char* typeColumn = object->type == "R" ? "domain" : "tdefault";
+            int64_t uses = state_.db.queryInt("SELECT count(*) FROM " + sysTable("syscolumns") +
+                                              " WHERE " + column + " = " + id) +
+                           state_.db.queryInt("SELECT count(*) FROM " + sysTable("systypes") +
+                                              " WHERE " + typeColumn + " = " + id);
+            if (uses > 0) {
+                throw EngineError{
+                    object->type == "R" ? 3716 : 3716, 16,
+                    "The " + words.at(object->type) + " '" + name.name +
+                        "' cannot be dropped because it is bound to one or more column."};
+            }
+        }
+        dropObjectRows(*object);
+    }
+    newResult(out);
+}
+
+void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out) {
+    int objectId = 0;
+    int grantor = uid_;
+    std::vector<int> actions = statement.actions;
+    std::vector<StoredColumn> columns;
+    if (!statement.object.empty()) {
+        std::string database =
+            statement.object.database.empty() ? database_ : statement.object.database;
+        auto object = state_.catalog.findObject(database, statement.object.owner,
+                                                statement.object.name, uid_);
+        if (!object || database != database_)
+            throw objectNotFound(statement.object.text());
+        objectId = object->id;
+        grantor = object->uid;
+        bool procedure = object->type == "P";
+        // "all" on a procedure means execute; on a table everything but execute.
+        actions.erase(std::remove_if(actions.begin(), actions.end(),
+                                     [&](int action) {
+                                         return statement.actions.size() > 1 &&
+                                                (procedure ? action != 224 : action == 224);
+                                     }),
+                      actions.end());
+        if (object->type == "U" || object->type == "V" || object->type == "S") {
+            columns = state_.catalog.columns(database_, *object);
+        }
+    }
+    // Column bitmap: bit (colid & 7) of byte colid/8; bit 0 of byte 0 means all columns.
+    auto bitmapFor = [&](int action) -> SqlValue {
+        if (action != 193 && action != 197 && action != 151)
+            return SqlValue::null();
+        if (statement.columns.empty())
+            return SqlValue::ofBlob(std::string(1, '\x01'));
+        std::string bytes;
+        for (const std::string& name : statement.columns) {
+            auto found = std::find_if(columns.begin(), columns.end(),
+                                      [&](const StoredColumn& c) { return c.info.name == name; });
+            if (found == columns.end())
+                throw invalidColumn(name);
+            size_t byte = static_cast<size_t>(found->colid / 8);
+            if (bytes.size() <= byte)
+                bytes.resize(byte + 1, '\0');
+            bytes[byte] = static_cast<char>(bytes[byte] | (1 << (found->colid & 7)));
+        }
+        return SqlValue::ofBlob(bytes);
+    };
+    for (const std::string& grantee : statement.grantees) {
+        std::optional<int> uid = state_.catalog.userUid(database_, grantee);
+        if (!uid) {
+            throw EngineError{4604, 16, "There is no such user or group '" + grantee + "'."};
+        }
+        for (int action : actions) {
+            std::vector<SqlValue> key = {SqlValue::ofInt(objectId), SqlValue::ofInt(*uid),
+                                         SqlValue::ofInt(action)};
+            std::string where = " WHERE id = ?1 AND uid = ?2 AND action = ?3";
+            if (statement.grant) {
+                SqliteStatement remove(state_.db.handle(),
+                                       "DELETE FROM " + sysTable("sysprotects") + where);
+                remove.bindAll(key);
+                remove.step();
+                state_.catalog.insertRow(
+                    sysTable("sysprotects"),
+                    {{"id", key[0]},
+                     {"uid", key[1]},
+                     {"action", key[2]},
+                     {"protecttype", SqlValue::ofInt(statement.withGrantOption ? 0 : 1)},
+                     {"columns", bitmapFor(action)},
+                     {"grantor", SqlValue::ofInt(grantor)}});
+                continue;
+            }
+            int64_t direct = state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysprotects") +
+                                                    where + " AND protecttype IN (0, 1)",
+                                                key);
+            if (direct > 0) {
+                SqliteStatement remove(state_.db.handle(),
+                                       "DELETE FROM " + sysTable("sysprotects") + where);
+                remove.bindAll(key);
+                remove.step();
+                continue;
+            }
+            // Nothing granted to this grantee directly: when a grant to public or to its
+            // group covers it, the revoke is recorded as an exception row.
+            int64_t inherited =
+                state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysprotects") +
+                                       " p WHERE p.id = ?1 AND p.action = ?3 AND "
+                                       "p.protecttype IN (0, 1) AND p.uid <> ?2 AND (p.uid = 0 OR "
+                                       "p.uid = (SELECT gid FROM " +
+                                       sysTable("sysusers") + " WHERE uid = ?2))",
+                                   key);
+            if (inherited > 0) {
+                state_.catalog.insertRow(sysTable("sysprotects"),
+                                         {{"id", key[0]},
+                                          {"uid", key[1]},
+                                          {"action", key[2]},
+                                          {"protecttype", SqlValue::ofInt(2)},
+                                          {"columns", bitmapFor(action)},
+                                          {"grantor", SqlValue::ofInt(grantor)}});
+            }
+        }
+    }
+    newResult(out);
+}
+
+}  // namespace tdsim

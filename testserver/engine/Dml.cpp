@@ -1,0 +1,324 @@
+// INSERT, UPDATE, DELETE and EXEC.
+#include "engine/Parser.h"
+#include "engine/SessionImpl.h"
+#include "engine/Text.h"
+
+namespace tdsim {
+namespace {
+
+// Turns SQLite constraint failures into the server's messages.
+EngineError constraintError(const SqliteError& error, const TableBinding& table) {
+    std::string text = error.what();
+    if (text.find("NOT NULL constraint failed") != std::string::npos) {
+        std::string column = "?";
+        size_t dot = text.rfind(".c");
+        if (dot != std::string::npos) {
+            int colid = std::atoi(text.c_str() + dot + 2);
+            for (const StoredColumn& stored : table.columns) {
+                if (stored.colid == colid)
+                    column = stored.info.name;
+            }
+        }
+        return {233, 16,
+                "The column " + column + " in table " + table.object.name +
+                    " does not allow null values."};
+    }
+    if (text.find("UNIQUE constraint failed") != std::string::npos) {
+        return {2601, 14,
+                "Attempt to insert duplicate key row in object '" + table.object.name +
+                    "' with unique index."};
+    }
+    throw error;
+}
+
+}  // namespace
+
+void SessionImpl::runInsert(const InsertStatement& statement, Results& out) {
+    SqlRenderer renderer(*this);
+    TableBinding table = renderer.bindTable(statement.table);
+    if (table.object.type == "V") {
+        throw EngineError{4406, 16,
+                          "Update or insert of view or function '" + table.object.name +
+                              "' failed because it contains a derived or constant field."};
+    }
+    std::vector<const StoredColumn*> targets;
+    if (statement.columns.empty()) {
+        for (const StoredColumn& column : table.columns) {
+            if (!column.identity)
+                targets.push_back(&column);
+        }
+    } else {
+        for (const std::string& name : statement.columns) {
+            const StoredColumn* found = nullptr;
+            for (const StoredColumn& column : table.columns) {
+                if (column.info.name == name)
+                    found = &column;
+            }
+            if (!found)
+                throw invalidColumn(name);
+            if (found->identity) {
+                throw EngineError{584, 16,
+                                  "Explicit value specified for identity field in table '" +
+                                      table.object.name + "' when 'SET IDENTITY_INSERT' is OFF."};
+            }
+            targets.push_back(found);
+        }
+    }
+    // Columns not named take their bound default, the identity its next value.
+    std::string columnList;
+    std::vector<std::string> extraValues;
+    for (const StoredColumn& column : table.columns) {
+        bool named = std::find(targets.begin(), targets.end(), &column) != targets.end();
+        if (named)
+            continue;
+        if (column.identity) {
+            columnList += (columnList.empty() ? "" : ", ") + sqlName(column.storageName);
+            extraValues.push_back("(SELECT coalesce(max(" + sqlName(column.storageName) +
+                                  "), 0) + 1 FROM " + table.physical + ")");
+        } else if (column.cdefault != 0) {
+            std::string text = objectText(column.cdefault);
+            std::string expression;
+            size_t as = toLower(text).find(" as ");
+            if (toLower(text).rfind("default", 0) == 0 && toLower(text).rfind("default ", 0) == 0 &&
+                as == std::string::npos) {
+                expression = text.substr(8);
+            } else if (as != std::string::npos) {
+                expression = text.substr(as + 4);
+            }
+            auto parsed = parseBatch("select " + expression, false);
+            const auto& select = *static_cast<const SelectStatement&>(*parsed[0]).select;
+            TypedSql value = renderer.renderExpression(*select.items[0].expr);
+            columnList += (columnList.empty() ? "" : ", ") + sqlName(column.storageName);
+            extraValues.push_back(SqlRenderer::coerceTo(value, column.info));
+        }
+    }
+    for (const StoredColumn* column : targets) {
+        columnList += (columnList.empty() ? "" : ", ") + sqlName(column->storageName);
+    }
+    std::string sql = "INSERT INTO " + table.physical + " (" + columnList + ") ";
+    std::string extras;
+    for (const std::string& value : extraValues)
+        extras += value + ", ";
+    if (statement.select) {
+        RenderedQuery query = renderer.renderSelect(*statement.select);
+        if (query.columns.size() != targets.size()) {
+            throw EngineError{120, 15,
+                              "The select list for the insert statement contains fewer items "
+                              "than the insert list."};
+        }
+        std::string items;
+        for (size_t i = 0; i < targets.size(); ++i) {
+            TypedSql value{"sub.c" + std::to_string(i + 1), query.columns[i], false};
+            items += (i ? ", " : "") + SqlRenderer::coerceTo(value, targets[i]->info);
+        }
+        sql += "SELECT " + extras + items + " FROM (" + query.sql + ") AS sub";
+    } else {
+        std::string rows;
+        for (const auto& row : statement.rows) {
+            if (row.size() != targets.size()) {
+                throw EngineError{213, 16,
+                                  "Insert error: column name or number of supplied values does "
+                                  "not match table definition."};
+            }
+            std::string values;
+            for (size_t i = 0; i < row.size(); ++i) {
+                TypedSql value = renderer.renderExpression(*row[i]);
+                values += (i ? ", " : "") + SqlRenderer::coerceTo(value, targets[i]->info);
+            }
+            rows += (rows.empty() ? "(" : ", (") + extras + values + ")";
+        }
+        sql += "VALUES " + rows;
+    }
+    try {
+        state_.db.exec(sql);
+    } catch (const SqliteError& error) {
+        throw constraintError(error, table);
+    }
+    lastRowCount_ = static_cast<int>(state_.db.changes());
+    StatementResult& result = newResult(out);
+    result.hasRowCount = !options_.noCount;
+    result.rowCount = lastRowCount_;
+}
+
+void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out) {
+    if (!statement.from.empty()) {
+        throw EngineError{156, 15, "Incorrect syntax near the keyword 'from'."};
+    }
+    SqlRenderer renderer(*this);
+    TableBinding table = renderer.bindTable(statement.table);
+    std::string alias = statement.table.name;
+    std::string sets;
+    for (const auto& [name, expr] : statement.assignments) {
+        const StoredColumn* target = nullptr;
+        for (const StoredColumn& column : table.columns) {
+            if (column.info.name == name)
+                target = &column;
+        }
+        if (!target)
+            throw invalidColumn(name);
+        TypedSql value = renderer.renderAgainstTable(*expr, table, alias);
+        sets += (sets.empty() ? "" : ", ") + sqlName(target->storageName) + " = " +
+                SqlRenderer::coerceTo(value, target->info);
+    }
+    std::string sql = "UPDATE " + table.physical + " SET " + sets;
+    if (statement.where) {
+        sql += " WHERE " + renderer.conditionAgainstTable(*statement.where, table, alias);
+    }
+    try {
+        state_.db.exec(sql);
+    } catch (const SqliteError& error) {
+        throw constraintError(error, table);
+    }
+    lastRowCount_ = static_cast<int>(state_.db.changes());
+    StatementResult& result = newResult(out);
+    result.hasRowCount = !options_.noCount;
+    result.rowCount = lastRowCount_;
+}
+
+void SessionImpl::runDelete(const DeleteStatement& statement, Results& out) {
+    SqlRenderer renderer(*this);
+    TableBinding table = renderer.bindTable(statement.table);
+    std::string sql = "DELETE FROM " + table.physical;
+    if (statement.where) {
+        sql += " WHERE " +
+               renderer.conditionAgainstTable(*statement.where, table, statement.table.name);
+    }
+    state_.db.exec(sql);
+    lastRowCount_ = static_cast<int>(state_.db.changes());
+    StatementResult& result = newResult(out);
+    result.hasRowCount = !options_.noCount;
+    result.rowCount = lastRowCount_;
+}
+
+void SessionImpl::runTruncate(const TruncateStatement& statement, Results& out) {
+    SqlRenderer renderer(*this);
+    TableBinding table = renderer.bindTable(statement.table);
+    state_.db.exec("DELETE FROM " + table.physical);
+    newResult(out);
+}
+
+void SessionImpl::runExec(const ExecStatement& statement, Results& out) {
+    const ObjectName& name = statement.procedure;
+    std::string lower = toLower(name.name);
+    if (lower.rfind("sp_", 0) == 0 && name.owner.empty() && name.database.empty()) {
+        std::vector<SqlValue> args;
+        for (const ExecArgument& argument : statement.arguments) {
+            args.push_back(argument.value ? evaluate(*argument.value) : SqlValue::null());
+        }
+        StatementResult status;
+        Results produced;
+        if (runSystemProcedure(lower, args, status, produced)) {
+            for (StatementResult& result : produced) {
+                result.isProcedure = true;
+                out.push_back(std::move(result));
+            }
+            status.isProcedure = true;
+            if (!status.returnStatus)
+                status.returnStatus = status.failed ? 1 : 0;
+            out.push_back(std::move(status));
+            return;
+        }
+    }
+    std::string database = name.database.empty() ? database_ : name.database;
+    auto procedure = state_.catalog.findObject(database, name.owner, name.name,
+                                               database == database_ ? uid_ : 1);
+    if (!procedure && name.owner.empty() && name.database.empty() && lower.rfind("sp_", 0) == 0) {
+        procedure = state_.catalog.findObject("sybsystemprocs", "", name.name, 1);
+    }
+    if (!procedure || procedure->type != "P") {
+        throw EngineError{2812, 16,
+                          "Stored procedure '" + name.name +
+                              "' not found. Specify owner.objectname or use sp_help to check "
+                              "whether the object exists (sp_help may produce lots of output)."};
+    }
+    runUserProcedure(*procedure, statement, out);
+}
+
+void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStatement& statement,
+                                   Results& out) {
+    int number = statement.groupNumber > 0 ? statement.groupNumber : 1;
+    std::string text;
+    {
+        SqliteStatement rows(state_.db.handle(),
+                             "SELECT text FROM " +
+                                 Catalog::systemTable(procedure.database, "syscomments") +
+                                 " WHERE id = ?1 AND number = ?2 ORDER BY colid2, colid");
+        rows.bind(1, SqlValue::ofInt(procedure.id));
+        rows.bind(2, SqlValue::ofInt(number));
+        while (rows.step())
+            text += rows.textAt(0);
+    }
+    auto parsed = parseBatch(text, false);
+    if (parsed.empty() || parsed[0]->kind != Statement::Kind::CreateTextObject) {
+        throw EngineError{2812, 16, "Stored procedure '" + procedure.name + "' not found."};
+    }
+    const auto& definition = static_cast<const CreateTextObjectStatement&>(*parsed[0]);
+    // Arguments are evaluated in the caller's frame, then bound in a new one.
+    std::map<std::string, Variable> frame;
+    std::vector<std::pair<std::string, std::string>> outputs;  // parameter -> caller variable
+    for (size_t i = 0; i < definition.parameters.size(); ++i) {
+        const ProcedureParameter& parameter = definition.parameters[i];
+        ColumnInfo type = typeFromSpec(state_.catalog, procedure.database, parameter.type);
+        type.name = parameter.name;
+        SqlValue value = SqlValue::null();
+        const ExecArgument* argument = nullptr;
+        for (size_t a = 0; a < statement.arguments.size(); ++a) {
+            const ExecArgument& candidate = statement.arguments[a];
+            if ((candidate.parameter.empty() && a == i) || candidate.parameter == parameter.name) {
+                argument = &candidate;
+            }
+        }
+        if (argument && argument->value) {
+            value = evaluate(*argument->value);
+            if (argument->output && argument->value->kind == Expr::Kind::Variable) {
+                outputs.emplace_back(parameter.name, argument->value->text);
+            }
+        } else if (parameter.defaultValue) {
+            value = evaluate(*parameter.defaultValue);
+        } else {
+            throw EngineError{201, 16,
+                              "Procedure " + procedure.name + " expects parameter " +
+                                  parameter.name + ", which was not supplied."};
+        }
+        frame[parameter.name] = Variable{type, value};
+    }
+    std::string savedDatabase = database_;
+    int savedUid = uid_;
+    std::string savedProc = procName_;
+    frames_.push_back(std::move(frame));
+    database_ = procedure.database;
+    procName_ = procedure.name;
+    ++nestLevel_;
+    std::optional<int> status;
+    Results produced;
+    try {
+        for (const StatementPtr& inner : definition.body) {
+            runGuarded(*inner, produced);
+        }
+    } catch (const ReturnSignal& signal) {
+        status = signal.status;
+    }
+    --nestLevel_;
+    std::map<std::string, Variable> finished = std::move(frames_.back());
+    frames_.pop_back();
+    database_ = savedDatabase;
+    uid_ = savedUid;
+    procName_ = savedProc;
+    StatementResult closing;
+    for (StatementResult& result : produced) {
+        result.isProcedure = true;
+        if (result.resultSet || !result.messages.empty())
+            out.push_back(std::move(result));
+    }
+    closing.isProcedure = true;
+    closing.returnStatus = status.value_or(0);
+    for (const auto& [parameter, callerVariable] : outputs) {
+        Variable* target = variable(callerVariable);
+        const Variable& source = finished[parameter];
+        if (target)
+            target->value = source.value;
+    }
+    out.push_back(std::move(closing));
+}
+
+}  // namespace tdsim

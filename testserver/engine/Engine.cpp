@@ -1,0 +1,116 @@
+#include <sstream>
+
+#include "engine/EngineState.h"
+#include "engine/Functions.h"
+#include "engine/SessionImpl.h"
+#include "engine/Text.h"
+
+namespace tdsim {
+namespace {
+
+// An Adaptive Server 15.7 version string, fields in the server's order.
+const char* const kVersion =
+    "Adaptive Server Enterprise/15.7/EBF 25128 SMP SP138 /P/x86_64/Enterprise Linux/"
+    "ase157sp138x/4114/64-bit/FBO/Wed Oct 11 10:02:13 2017";
+
+// Splits a script at lines that hold only "go" (any case, optional count ignored).
+std::vector<std::string> splitBatches(const std::string& script) {
+    std::vector<std::string> batches;
+    std::string current;
+    std::istringstream in(script);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::string trimmed = line;
+        if (!trimmed.empty() && trimmed.back() == '\r')
+            trimmed.pop_back();
+        size_t start = trimmed.find_first_not_of(" \t");
+        std::string word = start == std::string::npos ? "" : rtrimBlanks(trimmed.substr(start));
+        if (toLower(word) == "go") {
+            batches.push_back(current);
+            current.clear();
+        } else {
+            current += line + "\n";
+        }
+    }
+    if (current.find_first_not_of(" \t\r\n") != std::string::npos)
+        batches.push_back(current);
+    return batches;
+}
+
+class EngineImpl : public Engine {
+public:
+    EngineImpl(const EngineConfig& config, ServerStats& stats) : state_(config, stats) {
+        state_.version = kVersion;
+        registerFunctions(state_.catalog);
+        state_.catalog.bootstrap();
+        state_.passwords["sa"] = "";
+        std::lock_guard<std::mutex> lock(state_.mutex);
+        SessionImpl setup(state_, "sa", 1, 0);
+        std::string script = systemProceduresDatabaseScript();
+        for (const auto& [name, password] : config.logins) {
+            script += "exec sp_addlogin '" + name + "', '" + password + "'\ngo\n";
+        }
+        runScriptAs(setup, script);
+    }
+
+    bool checkLogin(const std::string& user, const std::string& password) override {
+        std::lock_guard<std::mutex> lock(state_.mutex);
+        auto found = state_.passwords.find(user);
+        return found != state_.passwords.end() && found->second == password;
+    }
+
+    std::unique_ptr<Session> openSession(const std::string& user, int spid) override {
+        std::lock_guard<std::mutex> lock(state_.mutex);
+        int suid = state_.catalog.loginSuid(user);
+        auto session = std::make_unique<SessionImpl>(state_, user, suid, spid);
+        std::string database = "master";
+        {
+            SqliteStatement row(state_.db.handle(),
+                                "SELECT dbname FROM " +
+                                    Catalog::systemTable("master", "syslogins") +
+                                    " WHERE suid = ?1");
+            row.bind(1, SqlValue::ofInt(suid));
+            if (row.step() && !row.isNull(0))
+                database = row.textAt(0);
+        }
+        StatementResult ignored;
+        if (!session->useDatabase(database, ignored)) {
+            session->useDatabase("master", ignored);
+        }
+        return session;
+    }
+
+    std::vector<Message> runScript(const std::string& scriptText) override {
+        std::lock_guard<std::mutex> lock(state_.mutex);
+        SessionImpl session(state_, "sa", 1, 0);
+        return runScriptAs(session, scriptText);
+    }
+
+private:
+    std::vector<Message> runScriptAs(SessionImpl& session, const std::string& scriptText) {
+        std::vector<Message> errors;
+        for (const std::string& batch : splitBatches(scriptText)) {
+            for (const StatementResult& result : session.executeLocked(batch, {})) {
+                for (const Message& message : result.messages) {
+                    if (message.severity > 10)
+                        errors.push_back(message);
+                }
+            }
+        }
+        return errors;
+    }
+
+    static std::string systemProceduresDatabaseScript();
+
+    EngineState state_;
+};
+
+}  // namespace
+
+std::unique_ptr<Engine> Engine::create(const EngineConfig& config, ServerStats& stats) {
+    return std::make_unique<EngineImpl>(config, stats);
+}
+
+}  // namespace tdsim
+
+#include "engine/SystemDatabase.inc"

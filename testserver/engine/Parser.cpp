@@ -1,0 +1,1428 @@
+#include "engine/Parser.h"
+
+#include <algorithm>
+#include <set>
+
+#include "engine/Text.h"
+
+namespace tdsim {
+
+std::string ObjectName::text() const {
+    if (!database.empty()) {
+        return database + "." + owner + "." + name;
+    }
+    return owner.empty() ? name : owner + "." + name;
+}
+
+namespace {
+
+// Words that end an expression or a table list and can never be an alias.
+const std::set<std::string>& reservedWords() {
+    static const std::set<std::string> words = {
+        "add",      "all",        "alter",        "and",       "any",         "as",
+        "asc",      "begin",      "between",      "break",     "by",          "cascade",
+        "case",     "check",      "checkpoint",   "close",     "clustered",   "commit",
+        "compute",  "constraint", "continue",     "convert",   "create",      "cross",
+        "cursor",   "declare",    "default",      "delete",    "desc",        "distinct",
+        "drop",     "dump",       "else",         "end",       "exec",        "execute",
+        "exists",   "fetch",      "for",          "foreign",   "from",        "full",
+        "goto",     "grant",      "group",        "having",    "holdlock",    "identity",
+        "if",       "in",         "index",        "inner",     "insert",      "intersect",
+        "into",     "is",         "join",         "key",       "kill",        "left",
+        "like",     "load",       "nonclustered", "not",       "null",        "of",
+        "on",       "open",       "or",           "order",     "outer",       "plan",
+        "primary",  "print",      "proc",         "procedure", "public",      "raiserror",
+        "readtext", "references", "return",       "revoke",    "right",       "rollback",
+        "rule",     "save",       "select",       "set",       "setuser",     "shutdown",
+        "table",    "then",       "to",           "tran",      "transaction", "trigger",
+        "truncate", "union",      "unique",       "update",    "use",         "values",
+        "view",     "waitfor",    "when",         "where",     "while",       "with",
+        "writetext"};
+    return words;
+}
+
+class Parser {
+public:
+    Parser(const std::string& batch, bool quotedIdentifier)
+        : batch_(batch), tokens_(tokenize(batch, quotedIdentifier)) {}
+
+    std::vector<StatementPtr> parseAll() {
+        std::vector<StatementPtr> statements;
+        while (!atEnd()) {
+            if (isOp(";")) {
+                ++pos_;
+                continue;
+            }
+            statements.push_back(parseStatement(statements.empty()));
+        }
+        return statements;
+    }
+
+    TypeSpec parseTypeOnly() {
+        TypeSpec spec = parseType();
+        if (!atEnd()) {
+            fail();
+        }
+        return spec;
+    }
+
+private:
+    // ---- token helpers -------------------------------------------------------------
+    const Token& cur() const { return tokens_[pos_]; }
+    const Token& ahead(size_t n) const { return tokens_[std::min(pos_ + n, tokens_.size() - 1)]; }
+    bool atEnd() const { return cur().kind == TokenKind::End; }
+    bool isOp(const char* op) const {
+        return cur().kind == TokenKind::Operator && cur().text == op;
+    }
+    static bool wordIs(const Token& t, const char* word) {
+        return t.kind == TokenKind::Identifier && !t.delimited && equalsNoCase(t.text, word);
+    }
+    bool isWord(const char* word) const { return wordIs(cur(), word); }
+    bool acceptWord(const char* word) {
+        if (isWord(word)) {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+    bool acceptOp(const char* op) {
+        if (isOp(op)) {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+    void expectWord(const char* word) {
+        if (!acceptWord(word)) {
+            fail();
+        }
+    }
+    void expectOp(const char* op) {
+        if (!acceptOp(op)) {
+            fail();
+        }
+    }
+    bool isReserved(const Token& t) const {
+        return t.kind == TokenKind::Identifier && !t.delimited &&
+               reservedWords().count(toLower(t.text)) > 0;
+    }
+
+    [[noreturn]] void fail() const {
+        const Token& t = atEnd() && pos_ > 0 ? tokens_[pos_ - 1] : cur();
+        if (isReserved(t)) {
+            throw ParseError{156, "Incorrect syntax near the keyword '" + toLower(t.text) + "'.",
+                             t.line};
+        }
+        std::string near = batch_.substr(t.begin, std::max<size_t>(t.end - t.begin, 1));
+        if (t.kind == TokenKind::End) {
+            near = "";
+        }
+        throw ParseError{102, "Incorrect syntax near '" + near + "'.", t.line};
+    }
+
+    std::string identifier() {
+        if (cur().kind != TokenKind::Identifier || isReserved(cur())) {
+            fail();
+        }
+        return tokens_[pos_++].text;
+    }
+    // Names of procedures, logins and the like may also be written as strings.
+    std::string identifierOrString() {
+        if (cur().kind == TokenKind::String) {
+            return tokens_[pos_++].text;
+        }
+        return identifier();
+    }
+    bool atIdentifier() const { return cur().kind == TokenKind::Identifier && !isReserved(cur()); }
+
+    // ---- statements ----------------------------------------------------------------
+    StatementPtr parseStatement(bool firstInBatch) {
+        const Token& start = cur();
+        StatementPtr statement = parseStatementBody(firstInBatch);
+        statement->begin = start.begin;
+        statement->line = start.line;
+        statement->end = tokens_[pos_ > 0 ? pos_ - 1 : 0].end;
+        return statement;
+    }
+
+    StatementPtr parseStatementBody(bool firstInBatch) {
+        if (isWord("select") || isOp("(")) {
+            auto statement = std::make_shared<SelectStatement>();
+            statement->select = parseSelectWithUnions();
+            return statement;
+        }
+        if (acceptWord("insert"))
+            return parseInsert();
+        if (acceptWord("update"))
+            return parseUpdate();
+        if (acceptWord("delete"))
+            return parseDelete();
+        if (acceptWord("truncate")) {
+            expectWord("table");
+            auto statement = std::make_shared<TruncateStatement>();
+            statement->table = parseObjectName();
+            return statement;
+        }
+        if (acceptWord("use")) {
+            auto statement = std::make_shared<UseStatement>();
+            statement->database = identifier();
+            return statement;
+        }
+        if (acceptWord("set"))
+            return parseSet();
+        if (acceptWord("print"))
+            return parsePrint();
+        if (acceptWord("raiserror"))
+            return parseRaiserror();
+        if (acceptWord("declare"))
+            return parseDeclare();
+        if (acceptWord("if"))
+            return parseIf();
+        if (acceptWord("while")) {
+            auto statement = std::make_shared<WhileStatement>();
+            statement->condition = parseExpr();
+            statement->body = parseStatement(false);
+            return statement;
+        }
+        if (isWord("begin"))
+            return parseBeginOrTransaction();
+        if (isWord("commit") || isWord("rollback") || isWord("save")) {
+            auto statement = std::make_shared<TransactionStatement>();
+            statement->verb = toLower(cur().text);
+            ++pos_;
+            if (acceptWord("tran") || acceptWord("transaction") || acceptWord("work")) {
+                if (atIdentifier()) {
+                    ++pos_;
+                }
+            }
+            return statement;
+        }
+        if (acceptWord("return")) {
+            auto statement = std::make_shared<ReturnStatement>();
+            if (startsExpression()) {
+                statement->value = parseExpr();
+            }
+            return statement;
+        }
+        if (acceptWord("exec") || acceptWord("execute"))
+            return parseExec();
+        if (acceptWord("create"))
+            return parseCreate();
+        if (acceptWord("drop"))
+            return parseDrop();
+        if (isWord("grant") || isWord("revoke"))
+            return parseGrant();
+        if (firstInBatch && atIdentifier()) {
+            // A batch may start with a bare procedure name.
+            return parseExec();
+        }
+        fail();
+    }
+
+    // Whether the current token can start an expression (used after RETURN).
+    bool startsExpression() const {
+        switch (cur().kind) {
+            case TokenKind::Integer:
+            case TokenKind::Decimal:
+            case TokenKind::Float:
+            case TokenKind::String:
+            case TokenKind::Variable:
+            case TokenKind::GlobalVariable:
+            case TokenKind::Hex:
+                return true;
+            case TokenKind::Operator:
+                return cur().text == "(" || cur().text == "-";
+            default:
+                return false;
+        }
+    }
+
+    StatementPtr parseBeginOrTransaction() {
+        expectWord("begin");
+        if (acceptWord("tran") || acceptWord("transaction")) {
+            auto statement = std::make_shared<TransactionStatement>();
+            statement->verb = "begin";
+            if (atIdentifier()) {
+                ++pos_;
+            }
+            return statement;
+        }
+        auto block = std::make_shared<BlockStatement>();
+        while (!isWord("end")) {
+            if (atEnd()) {
+                fail();
+            }
+            if (acceptOp(";")) {
+                continue;
+            }
+            block->statements.push_back(parseStatement(false));
+        }
+        expectWord("end");
+        return block;
+    }
+
+    StatementPtr parseIf() {
+        auto statement = std::make_shared<IfStatement>();
+        statement->condition = parseExpr();
+        statement->then = parseStatement(false);
+        acceptOp(";");
+        if (acceptWord("else")) {
+            statement->otherwise = parseStatement(false);
+        }
+        return statement;
+    }
+
+    StatementPtr parseSet() {
+        auto statement = std::make_shared<SetStatement>();
+        for (;;) {
+            statement->options.push_back(toLower(identifierAllowReserved()));
+            if (!acceptOp(",")) {
+                break;
+            }
+        }
+        // Two-word options: "transaction isolation level 1", "statistics io on".
+        while (cur().kind == TokenKind::Identifier && !isWord("on") && !isWord("off")) {
+            statement->options.back() += " " + toLower(tokens_[pos_++].text);
+        }
+        if (cur().kind == TokenKind::Variable) {
+            statement->expr = parseExpr();
+        } else if (isWord("on") || isWord("off")) {
+            statement->value = toLower(tokens_[pos_++].text);
+        } else if (cur().kind == TokenKind::Integer || cur().kind == TokenKind::String) {
+            statement->value = tokens_[pos_++].text;
+        } else if (isOp("-") && ahead(1).kind == TokenKind::Integer) {
+            ++pos_;
+            statement->value = "-" + tokens_[pos_++].text;
+        }
+        return statement;
+    }
+
+    std::string identifierAllowReserved() {
+        if (cur().kind != TokenKind::Identifier) {
+            fail();
+        }
+        return tokens_[pos_++].text;
+    }
+
+    StatementPtr parsePrint() {
+        auto statement = std::make_shared<PrintStatement>();
+        statement->message = parseExpr();
+        while (acceptOp(",")) {
+            statement->args.push_back(parseExpr());
+        }
+        return statement;
+    }
+
+    StatementPtr parseRaiserror() {
+        auto statement = std::make_shared<RaiserrorStatement>();
+        statement->number = parseExpr();
+        if (acceptOp(",") || cur().kind == TokenKind::String || cur().kind == TokenKind::Variable) {
+            statement->message = parseExpr();
+        }
+        while (acceptOp(",")) {
+            statement->args.push_back(parseExpr());
+        }
+        return statement;
+    }
+
+    StatementPtr parseDeclare() {
+        auto statement = std::make_shared<DeclareStatement>();
+        do {
+            if (cur().kind != TokenKind::Variable) {
+                fail();
+            }
+            std::string name = tokens_[pos_++].text;
+            statement->variables.emplace_back(name, parseType());
+        } while (acceptOp(","));
+        return statement;
+    }
+
+    StatementPtr parseInsert() {
+        auto statement = std::make_shared<InsertStatement>();
+        acceptWord("into");
+        statement->table = parseObjectName();
+        if (isOp("(") && !(wordIs(ahead(1), "select"))) {
+            expectOp("(");
+            do {
+                statement->columns.push_back(identifier());
+            } while (acceptOp(","));
+            expectOp(")");
+        }
+        if (acceptWord("values")) {
+            do {
+                expectOp("(");
+                std::vector<ExprPtr> row;
+                do {
+                    row.push_back(parseExpr());
+                } while (acceptOp(","));
+                expectOp(")");
+                statement->rows.push_back(std::move(row));
+            } while (acceptOp(","));
+        } else if (isWord("select") || isOp("(")) {
+            statement->select = parseSelectWithUnions();
+        } else {
+            fail();
+        }
+        return statement;
+    }
+
+    StatementPtr parseUpdate() {
+        auto statement = std::make_shared<UpdateStatement>();
+        statement->table = parseObjectName();
+        expectWord("set");
+        do {
+            std::string column = identifier();
+            while (acceptOp(".")) {
+                column = identifier();  // alias.column: keep the column
+            }
+            expectOp("=");
+            statement->assignments.emplace_back(column, parseExpr());
+        } while (acceptOp(","));
+        if (acceptWord("from")) {
+            statement->from = parseFromList();
+        }
+        if (acceptWord("where")) {
+            statement->where = parseExpr();
+        }
+        return statement;
+    }
+
+    StatementPtr parseDelete() {
+        auto statement = std::make_shared<DeleteStatement>();
+        acceptWord("from");
+        statement->table = parseObjectName();
+        if (acceptWord("where")) {
+            statement->where = parseExpr();
+        }
+        return statement;
+    }
+
+    StatementPtr parseExec() {
+        auto statement = std::make_shared<ExecStatement>();
+        if (cur().kind == TokenKind::Variable && ahead(1).kind == TokenKind::Operator &&
+            ahead(1).text == "=") {
+            statement->statusVariable = tokens_[pos_].text;
+            pos_ += 2;
+        }
+        if (cur().kind == TokenKind::String) {
+            statement->procedure.name = tokens_[pos_++].text;
+        } else {
+            statement->procedure = parseObjectName();
+        }
+        if (acceptOp(";")) {
+            statement->groupNumber = std::stoi(expectInteger());
+        }
+        if (atEnd() || startsStatement()) {
+            return statement;
+        }
+        do {
+            ExecArgument argument;
+            if (cur().kind == TokenKind::Variable && ahead(1).kind == TokenKind::Operator &&
+                ahead(1).text == "=") {
+                argument.parameter = tokens_[pos_].text;
+                pos_ += 2;
+            }
+            argument.value = parseExecValue();
+            if (acceptWord("output") || acceptWord("out")) {
+                argument.output = true;
+            }
+            statement->arguments.push_back(std::move(argument));
+        } while (acceptOp(","));
+        return statement;
+    }
+
+    // Procedure arguments may be bare words (sp_help mytable), which count as strings.
+    ExprPtr parseExecValue() {
+        if (cur().kind == TokenKind::Identifier && !isWord("null") && !isWord("default")) {
+            auto expr = std::make_shared<Expr>();
+            expr->kind = Expr::Kind::String;
+            expr->pos = cur().begin;
+            expr->text = tokens_[pos_++].text;
+            // db.owner.object written without quotes
+            while (isOp(".")) {
+                ++pos_;
+                expr->text += ".";
+                if (cur().kind == TokenKind::Identifier) {
+                    expr->text += tokens_[pos_++].text;
+                }
+            }
+            return expr;
+        }
+        if (acceptWord("default")) {
+            return nullptr;
+        }
+        return parseExpr();
+    }
+
+    bool startsStatement() const {
+        static const char* const starters[] = {
+            "select", "insert", "update", "delete", "use",      "set",  "print",    "declare",
+            "if",     "while",  "begin",  "end",    "return",   "exec", "execute",  "create",
+            "drop",   "grant",  "revoke", "commit", "rollback", "else", "truncate", "raiserror"};
+        for (const char* word : starters) {
+            if (isWord(word)) {
+                return true;
+            }
+        }
+        return isOp(";");
+    }
+
+    std::string expectInteger() {
+        if (cur().kind != TokenKind::Integer) {
+            fail();
+        }
+        return tokens_[pos_++].text;
+    }
+
+    // ---- DDL -----------------------------------------------------------------------
+    StatementPtr parseCreate() {
+        size_t createBegin = tokens_[pos_ - 1].begin;
+        if (acceptWord("database")) {
+            auto statement = std::make_shared<CreateDatabaseStatement>();
+            statement->name = identifier();
+            skipToStatementEnd();
+            return statement;
+        }
+        if (acceptWord("table"))
+            return parseCreateTable();
+        bool unique = false, clustered = false;
+        bool sawIndexWord = false;
+        while (isWord("unique") || isWord("clustered") || isWord("nonclustered")) {
+            if (isWord("unique"))
+                unique = true;
+            if (isWord("clustered"))
+                clustered = true;
+            ++pos_;
+            sawIndexWord = true;
+        }
+        if (acceptWord("index"))
+            return parseCreateIndex(unique, clustered);
+        if (sawIndexWord)
+            fail();
+        auto statement = std::make_shared<CreateTextObjectStatement>();
+        if (acceptWord("view")) {
+            statement->objectType = "V";
+            statement->name = parseObjectName();
+            if (acceptOp("(")) {
+                do {
+                    statement->viewColumns.push_back(identifier());
+                } while (acceptOp(","));
+                expectOp(")");
+            }
+            expectWord("as");
+            statement->view = parseSelectWithUnions();
+        } else if (acceptWord("procedure") || acceptWord("proc")) {
+            statement->objectType = "P";
+            parseProcedure(*statement);
+        } else if (acceptWord("trigger")) {
+            statement->objectType = "TR";
+            parseTrigger(*statement);
+        } else if (acceptWord("rule")) {
+            statement->objectType = "R";
+            statement->name = parseObjectName();
+            expectWord("as");
+            statement->expression = parseExpr();
+        } else if (acceptWord("default")) {
+            statement->objectType = "D";
+            statement->name = parseObjectName();
+            expectWord("as");
+            statement->expression = parseExpr();
+        } else {
+            fail();
+        }
+        size_t textEnd = statement->objectType == "P" || statement->objectType == "TR"
+                             ? batch_.size()
+                             : tokens_[pos_ - 1].end;
+        statement->text = batch_.substr(createBegin, textEnd - createBegin);
+        return statement;
+    }
+
+    void parseProcedure(CreateTextObjectStatement& statement) {
+        statement.name = parseObjectName();
+        if (acceptOp(";")) {
+            statement.groupNumber = std::stoi(expectInteger());
+        }
+        bool parenthesized = acceptOp("(");
+        while (cur().kind == TokenKind::Variable) {
+            ProcedureParameter parameter;
+            parameter.name = tokens_[pos_++].text;
+            parameter.type = parseType();
+            if (acceptOp("=")) {
+                parameter.defaultValue = parsePrimary();
+            }
+            if (acceptWord("output") || acceptWord("out")) {
+                parameter.output = true;
+            }
+            statement.parameters.push_back(std::move(parameter));
+            if (!acceptOp(",")) {
+                break;
+            }
+        }
+        if (parenthesized) {
+            expectOp(")");
+        }
+        if (acceptWord("with")) {
+            identifier();  // with recompile
+        }
+        expectWord("as");
+        parseBodyToEnd(statement);
+    }
+
+    void parseTrigger(CreateTextObjectStatement& statement) {
+        statement.name = parseObjectName();
+        expectWord("on");
+        statement.triggerTable = parseObjectName();
+        expectWord("for");
+        do {
+            if (acceptWord("insert")) {
+                statement.forInsert = true;
+            } else if (acceptWord("update")) {
+                statement.forUpdate = true;
+            } else if (acceptWord("delete")) {
+                statement.forDelete = true;
+            } else {
+                fail();
+            }
+        } while (acceptOp(","));
+        expectWord("as");
+        parseBodyToEnd(statement);
+    }
+
+    // A procedure or trigger body runs to the end of the batch.
+    void parseBodyToEnd(CreateTextObjectStatement& statement) {
+        while (!atEnd()) {
+            if (acceptOp(";")) {
+                continue;
+            }
+            statement.body.push_back(parseStatement(false));
+        }
+    }
+
+    StatementPtr parseCreateTable() {
+        auto statement = std::make_shared<CreateTableStatement>();
+        statement->table = parseObjectName();
+        expectOp("(");
+        do {
+            if (isWord("constraint") || isWord("primary") || isWord("unique")) {
+                statement->constraints.push_back(parseTableConstraint());
+            } else {
+                statement->columns.push_back(parseColumnDef());
+            }
+        } while (acceptOp(","));
+        expectOp(")");
+        if (acceptWord("lock")) {
+            identifier();
+        }
+        if (acceptWord("on")) {
+            statement->segment = identifierOrString();
+        }
+        return statement;
+    }
+
+    TableConstraint parseTableConstraint() {
+        TableConstraint constraint;
+        if (acceptWord("constraint")) {
+            constraint.name = identifier();
+        }
+        if (acceptWord("primary")) {
+            expectWord("key");
+            constraint.primaryKey = true;
+        } else {
+            expectWord("unique");
+        }
+        if (acceptWord("clustered"))
+            constraint.clustered = true;
+        if (acceptWord("nonclustered"))
+            constraint.nonclustered = true;
+        expectOp("(");
+        do {
+            constraint.columns.push_back(identifier());
+            acceptWord("asc");
+            acceptWord("desc");
+        } while (acceptOp(","));
+        expectOp(")");
+        return constraint;
+    }
+
+    ColumnDef parseColumnDef() {
+        ColumnDef column;
+        column.name = identifier();
+        column.type = parseType();
+        for (;;) {
+            if (acceptWord("null")) {
+                column.nullability = ColumnDef::Nullability::Null;
+            } else if (isWord("not") && wordIs(ahead(1), "null")) {
+                pos_ += 2;
+                column.nullability = ColumnDef::Nullability::NotNull;
+            } else if (acceptWord("identity")) {
+                column.identity = true;
+            } else if (isWord("default")) {
+                size_t begin = cur().begin;
+                ++pos_;
+                column.defaultValue = parseExpr();
+                column.defaultText = batch_.substr(begin, tokens_[pos_ - 1].end - begin);
+            } else if (acceptWord("primary")) {
+                expectWord("key");
+                column.primaryKey = true;
+                acceptWord("clustered");
+                acceptWord("nonclustered");
+            } else if (acceptWord("unique")) {
+                column.unique = true;
+                acceptWord("clustered");
+                acceptWord("nonclustered");
+            } else if (acceptWord("constraint")) {
+                identifier();
+            } else {
+                return column;
+            }
+        }
+    }
+
+    TypeSpec parseType() {
+        TypeSpec spec;
+        spec.name = identifierAllowReserved();
+        // Two-word type names.
+        std::string lower = toLower(spec.name);
+        if ((lower == "double" && acceptWord("precision")) ||
+            ((lower == "char" || lower == "character") && acceptWord("varying"))) {
+            spec.name = lower == "double" ? "float" : "varchar";
+        } else if (lower == "unsigned") {
+            spec.name = "unsigned " + toLower(identifierAllowReserved());
+        }
+        if (acceptOp("(")) {
+            int first = std::stoi(expectInteger());
+            if (acceptOp(",")) {
+                spec.precision = first;
+                spec.scale = std::stoi(expectInteger());
+            } else {
+                spec.length = first;
+                spec.precision = first;
+            }
+            expectOp(")");
+        }
+        return spec;
+    }
+
+    StatementPtr parseCreateIndex(bool unique, bool clustered) {
+        auto statement = std::make_shared<CreateIndexStatement>();
+        statement->unique = unique;
+        statement->clustered = clustered;
+        statement->name = identifier();
+        expectWord("on");
+        statement->table = parseObjectName();
+        expectOp("(");
+        do {
+            std::string column = identifier();
+            bool descending = false;
+            if (acceptWord("desc")) {
+                descending = true;
+            } else {
+                acceptWord("asc");
+            }
+            statement->keys.emplace_back(column, descending);
+        } while (acceptOp(","));
+        expectOp(")");
+        if (acceptWord("with")) {
+            do {
+                std::string option = toLower(identifierAllowReserved());
+                if (option == "ignore_dup_key")
+                    statement->ignoreDupKey = true;
+                else if (option == "ignore_dup_row")
+                    statement->ignoreDupRow = true;
+                else if (option == "allow_dup_row")
+                    statement->allowDupRow = true;
+                else if (option == "sorted_data")
+                    statement->sortedData = true;
+                else if (acceptOp("=")) {
+                    std::string value = expectInteger();
+                    if (option == "fillfactor")
+                        statement->fillFactor = std::stoi(value);
+                } else {
+                    --pos_;
+                    fail();
+                }
+            } while (acceptOp(","));
+        }
+        if (acceptWord("on")) {
+            statement->segment = identifierOrString();
+        }
+        return statement;
+    }
+
+    void skipToStatementEnd() {
+        while (!atEnd() && !startsStatement()) {
+            ++pos_;
+        }
+    }
+
+    StatementPtr parseDrop() {
+        if (acceptWord("database")) {
+            auto statement = std::make_shared<DropDatabaseStatement>();
+            do {
+                statement->names.push_back(identifier());
+            } while (acceptOp(","));
+            return statement;
+        }
+        auto statement = std::make_shared<DropStatement>();
+        if (acceptWord("table"))
+            statement->objectType = "U";
+        else if (acceptWord("view"))
+            statement->objectType = "V";
+        else if (acceptWord("procedure") || acceptWord("proc"))
+            statement->objectType = "P";
+        else if (acceptWord("trigger"))
+            statement->objectType = "TR";
+        else if (acceptWord("rule"))
+            statement->objectType = "R";
+        else if (acceptWord("default"))
+            statement->objectType = "D";
+        else if (acceptWord("index"))
+            statement->objectType = "INDEX";
+        else
+            fail();
+        do {
+            statement->names.push_back(parseObjectName());
+        } while (acceptOp(","));
+        return statement;
+    }
+
+    StatementPtr parseGrant() {
+        auto statement = std::make_shared<GrantStatement>();
+        statement->grant = isWord("grant");
+        ++pos_;
+        if (!statement->grant && isWord("grant") && wordIs(ahead(1), "option")) {
+            pos_ += 3;  // grant option for
+            statement->grantOptionFor = true;
+        }
+        bool objectPrivileges = parsePrivileges(*statement);
+        if (objectPrivileges) {
+            expectWord("on");
+            statement->object = parseObjectName();
+            if (acceptOp("(")) {
+                do {
+                    statement->columns.push_back(identifier());
+                } while (acceptOp(","));
+                expectOp(")");
+            }
+        }
+        if (!acceptWord("to")) {
+            expectWord("from");
+        }
+        do {
+            statement->grantees.push_back(isWord("public") ? toLower(tokens_[pos_++].text)
+                                                           : identifierOrString());
+        } while (acceptOp(","));
+        if (acceptWord("with")) {
+            expectWord("grant");
+            expectWord("option");
+            statement->withGrantOption = true;
+        }
+        if (acceptWord("cascade")) {
+            statement->cascade = true;
+        }
+        return statement;
+    }
+
+    // Returns true for object privileges (followed by ON), false for statement permissions.
+    bool parsePrivileges(GrantStatement& statement) {
+        if (acceptWord("all")) {
+            acceptWord("privileges");
+            bool object = isWord("on");
+            statement.actions = object ? std::vector<int>{193, 195, 196, 197, 151, 224}
+                                       : std::vector<int>{198, 207, 222, 233, 236, 228, 235};
+            return object;
+        }
+        bool object = true;
+        do {
+            if (acceptWord("select"))
+                statement.actions.push_back(193);
+            else if (acceptWord("insert"))
+                statement.actions.push_back(195);
+            else if (acceptWord("delete"))
+                statement.actions.push_back(196);
+            else if (acceptWord("update"))
+                statement.actions.push_back(197);
+            else if (acceptWord("references"))
+                statement.actions.push_back(151);
+            else if (acceptWord("execute") || acceptWord("exec"))
+                statement.actions.push_back(224);
+            else if (acceptWord("create")) {
+                object = false;
+                if (acceptWord("table"))
+                    statement.actions.push_back(198);
+                else if (acceptWord("view"))
+                    statement.actions.push_back(207);
+                else if (acceptWord("procedure"))
+                    statement.actions.push_back(222);
+                else if (acceptWord("default"))
+                    statement.actions.push_back(233);
+                else if (acceptWord("rule"))
+                    statement.actions.push_back(236);
+                else if (acceptWord("database"))
+                    statement.actions.push_back(203);
+                else if (acceptWord("trigger"))
+                    statement.actions.push_back(221);
+                else
+                    fail();
+            } else if (acceptWord("dump")) {
+                object = false;
+                if (acceptWord("database"))
+                    statement.actions.push_back(228);
+                else if (acceptWord("transaction"))
+                    statement.actions.push_back(235);
+                else
+                    fail();
+            } else {
+                fail();
+            }
+            if (object && isOp("(")) {
+                ++pos_;
+                do {
+                    statement.columns.push_back(identifier());
+                } while (acceptOp(","));
+                expectOp(")");
+            }
+        } while (acceptOp(","));
+        return object;
+    }
+
+    // ---- names ---------------------------------------------------------------------
+    // db.owner.name, db..name, owner.name, name
+    ObjectName parseObjectName() {
+        std::vector<std::string> parts;
+        parts.push_back(namePart());
+        while (isOp(".")) {
+            ++pos_;
+            if (isOp(".")) {
+                parts.push_back("");
+                continue;
+            }
+            parts.push_back(namePart());
+        }
+        ObjectName name;
+        if (parts.size() > 3) {
+            fail();
+        }
+        name.name = parts.back();
+        if (parts.size() >= 2)
+            name.owner = parts[parts.size() - 2];
+        if (parts.size() == 3)
+            name.database = parts[0];
+        return name;
+    }
+    std::string namePart() {
+        if (cur().kind != TokenKind::Identifier) {
+            fail();
+        }
+        return tokens_[pos_++].text;
+    }
+
+    // ---- SELECT --------------------------------------------------------------------
+    std::shared_ptr<SelectStmt> parseSelectWithUnions() {
+        std::shared_ptr<SelectStmt> first;
+        if (acceptOp("(")) {
+            first = parseSelectWithUnions();
+            expectOp(")");
+        } else {
+            first = parseSelect();
+        }
+        while (acceptWord("union")) {
+            SelectStmt::Union part;
+            part.all = acceptWord("all");
+            if (acceptOp("(")) {
+                part.select = parseSelectWithUnions();
+                expectOp(")");
+            } else {
+                part.select = parseSelect();
+            }
+            first->unions.push_back(part);
+        }
+        // ORDER BY after a union applies to the whole; the parser put it on the last part.
+        if (!first->unions.empty() && !first->unions.back().select->orderBy.empty()) {
+            first->orderBy = std::move(first->unions.back().select->orderBy);
+            first->unions.back().select->orderBy.clear();
+        }
+        return first;
+    }
+
+    std::shared_ptr<SelectStmt> parseSelect() {
+        expectWord("select");
+        auto select = std::make_shared<SelectStmt>();
+        if (acceptWord("distinct")) {
+            select->distinct = true;
+        } else {
+            acceptWord("all");
+        }
+        if (acceptWord("top")) {
+            select->top = std::stoi(expectInteger());
+        }
+        do {
+            select->items.push_back(parseSelectItem());
+        } while (acceptOp(","));
+        if (acceptWord("into")) {
+            select->into = parseObjectName();
+        }
+        if (acceptWord("from")) {
+            select->from = parseFromList();
+        }
+        if (acceptWord("where")) {
+            select->where = parseExpr();
+        }
+        if (isWord("group") && wordIs(ahead(1), "by")) {
+            pos_ += 2;
+            do {
+                select->groupBy.push_back(parseExpr());
+            } while (acceptOp(","));
+        }
+        if (acceptWord("having")) {
+            select->having = parseExpr();
+        }
+        if (isWord("order") && wordIs(ahead(1), "by")) {
+            pos_ += 2;
+            do {
+                OrderItem item;
+                item.expr = parseExpr();
+                if (acceptWord("desc")) {
+                    item.descending = true;
+                } else {
+                    acceptWord("asc");
+                }
+                select->orderBy.push_back(item);
+            } while (acceptOp(","));
+        }
+        if (acceptWord("at")) {  // at isolation read uncommitted
+            while (atIdentifier() || isWord("read"))
+                ++pos_;
+        }
+        return select;
+    }
+
+    SelectItem parseSelectItem() {
+        SelectItem item;
+        if (isOp("*")) {
+            ++pos_;
+            item.star = true;
+            return item;
+        }
+        if (cur().kind == TokenKind::Identifier && ahead(1).kind == TokenKind::Operator &&
+            ahead(1).text == "." && ahead(2).kind == TokenKind::Operator && ahead(2).text == "*") {
+            item.star = true;
+            item.starQualifier = tokens_[pos_].text;
+            pos_ += 3;
+            return item;
+        }
+        if (cur().kind == TokenKind::Variable && ahead(1).kind == TokenKind::Operator &&
+            ahead(1).text == "=") {
+            item.assignVariable = tokens_[pos_].text;
+            pos_ += 2;
+            item.expr = parseExpr();
+            return item;
+        }
+        if ((cur().kind == TokenKind::Identifier || cur().kind == TokenKind::String) &&
+            ahead(1).kind == TokenKind::Operator && ahead(1).text == "=") {
+            item.alias = tokens_[pos_].text;
+            pos_ += 2;
+            item.expr = parseExpr();
+            return item;
+        }
+        item.expr = parseExpr();
+        if (acceptWord("as")) {
+            item.alias = identifierOrString();
+        } else if (atIdentifier() || cur().kind == TokenKind::String) {
+            item.alias = tokens_[pos_++].text;
+        }
+        return item;
+    }
+
+    std::vector<TableRef> parseFromList() {
+        std::vector<TableRef> refs;
+        refs.push_back(parseTableRef());
+        for (;;) {
+            TableRef::Join join;
+            if (acceptOp(",")) {
+                join = TableRef::Join::Comma;
+            } else if (isWord("join") || isWord("inner")) {
+                acceptWord("inner");
+                expectWord("join");
+                join = TableRef::Join::Inner;
+            } else if (isWord("left") || isWord("right")) {
+                join = isWord("left") ? TableRef::Join::Left : TableRef::Join::Right;
+                ++pos_;
+                acceptWord("outer");
+                expectWord("join");
+            } else if (isWord("cross")) {
+                ++pos_;
+                expectWord("join");
+                join = TableRef::Join::Cross;
+            } else {
+                return refs;
+            }
+            TableRef ref = parseTableRef();
+            ref.join = join;
+            if (join == TableRef::Join::Inner || join == TableRef::Join::Left ||
+                join == TableRef::Join::Right) {
+                expectWord("on");
+                ref.on = parseExpr();
+            }
+            refs.push_back(std::move(ref));
+        }
+    }
+
+    TableRef parseTableRef() {
+        TableRef ref;
+        if (acceptOp("(")) {
+            ref.derived = parseSelectWithUnions();
+            expectOp(")");
+        } else {
+            ref.name = parseObjectName();
+        }
+        if (acceptWord("as")) {
+            ref.alias = identifier();
+        } else if (atIdentifier() && !isWord("holdlock") && !isWord("noholdlock")) {
+            ref.alias = tokens_[pos_++].text;
+        }
+        if (acceptOp("(")) {  // (index name) hints
+            while (!atEnd() && !acceptOp(")"))
+                ++pos_;
+        }
+        acceptWord("holdlock");
+        acceptWord("noholdlock");
+        return ref;
+    }
+
+    // ---- expressions ---------------------------------------------------------------
+    ExprPtr makeNode(Expr::Kind kind, size_t position) {
+        auto expr = std::make_shared<Expr>();
+        expr->kind = kind;
+        expr->pos = position;
+        return expr;
+    }
+
+    ExprPtr parseExpr() { return parseOr(); }
+
+    ExprPtr parseOr() {
+        ExprPtr left = parseAnd();
+        while (isWord("or")) {
+            size_t at = cur().begin;
+            ++pos_;
+            ExprPtr node = makeNode(Expr::Kind::Binary, at);
+            node->op = "or";
+            node->args = {left, parseAnd()};
+            left = node;
+        }
+        return left;
+    }
+
+    ExprPtr parseAnd() {
+        ExprPtr left = parseNot();
+        while (isWord("and")) {
+            size_t at = cur().begin;
+            ++pos_;
+            ExprPtr node = makeNode(Expr::Kind::Binary, at);
+            node->op = "and";
+            node->args = {left, parseNot()};
+            left = node;
+        }
+        return left;
+    }
+
+    ExprPtr parseNot() {
+        if (isWord("not")) {
+            size_t at = cur().begin;
+            ++pos_;
+            ExprPtr node = makeNode(Expr::Kind::Unary, at);
+            node->op = "not";
+            node->args = {parseNot()};
+            return node;
+        }
+        return parseComparison();
+    }
+
+    ExprPtr parseComparison() {
+        ExprPtr left = parseAdditive();
+        static const char* const comparisons[] = {
+            "=", "<>", "!=", "<", ">", "<=", ">=", "!<", "!>", "*=", "=*"};
+        for (const char* op : comparisons) {
+            if (isOp(op)) {
+                ExprPtr node = makeNode(Expr::Kind::Binary, cur().begin);
+                ++pos_;
+                node->op = op;
+                node->args = {left, parseAdditive()};
+                return node;
+            }
+        }
+        bool negated = false;
+        size_t at = cur().begin;
+        if (isWord("not") &&
+            (wordIs(ahead(1), "like") || wordIs(ahead(1), "between") || wordIs(ahead(1), "in"))) {
+            negated = true;
+            ++pos_;
+        }
+        if (acceptWord("like")) {
+            ExprPtr node = makeNode(Expr::Kind::Like, at);
+            node->negated = negated;
+            node->args = {left, parseAdditive()};
+            if (acceptWord("escape")) {
+                node->args.push_back(parseAdditive());
+            }
+            return node;
+        }
+        if (acceptWord("between")) {
+            ExprPtr node = makeNode(Expr::Kind::Between, at);
+            node->negated = negated;
+            ExprPtr low = parseAdditive();
+            expectWord("and");
+            node->args = {left, low, parseAdditive()};
+            return node;
+        }
+        if (acceptWord("in")) {
+            expectOp("(");
+            ExprPtr node;
+            if (isWord("select")) {
+                node = makeNode(Expr::Kind::InSelect, at);
+                node->args = {left};
+                node->select = parseSelectWithUnions();
+            } else {
+                node = makeNode(Expr::Kind::InList, at);
+                node->args = {left};
+                do {
+                    node->args.push_back(parseExpr());
+                } while (acceptOp(","));
+            }
+            expectOp(")");
+            node->negated = negated;
+            return node;
+        }
+        if (acceptWord("is")) {
+            ExprPtr node = makeNode(Expr::Kind::IsNull, at);
+            node->negated = acceptWord("not");
+            expectWord("null");
+            node->args = {left};
+            return node;
+        }
+        return left;
+    }
+
+    ExprPtr parseAdditive() {
+        ExprPtr left = parseMultiplicative();
+        for (;;) {
+            std::string op;
+            if (isOp("+") || isOp("-") || isOp("&") || isOp("|") || isOp("^")) {
+                op = cur().text;
+            } else if (isOp("||")) {
+                op = "+";
+            } else {
+                return left;
+            }
+            ExprPtr node = makeNode(Expr::Kind::Binary, cur().begin);
+            ++pos_;
+            node->op = op;
+            node->args = {left, parseMultiplicative()};
+            left = node;
+        }
+    }
+
+    ExprPtr parseMultiplicative() {
+        ExprPtr left = parseUnary();
+        while (isOp("*") || isOp("/") || isOp("%")) {
+            ExprPtr node = makeNode(Expr::Kind::Binary, cur().begin);
+            node->op = cur().text;
+            ++pos_;
+            node->args = {left, parseUnary()};
+            left = node;
+        }
+        return left;
+    }
+
+    ExprPtr parseUnary() {
+        if (isOp("-") || isOp("+") || isOp("~")) {
+            ExprPtr node = makeNode(Expr::Kind::Unary, cur().begin);
+            node->op = cur().text;
+            ++pos_;
+            node->args = {parseUnary()};
+            // Fold negative literals so that they keep their literal type.
+            ExprPtr operand = node->args[0];
+            if (node->op == "-" &&
+                (operand->kind == Expr::Kind::Integer || operand->kind == Expr::Kind::Decimal ||
+                 operand->kind == Expr::Kind::Float)) {
+                operand->text = "-" + operand->text;
+                return operand;
+            }
+            if (node->op == "+") {
+                return operand;
+            }
+            return node;
+        }
+        return parsePrimary();
+    }
+
+    ExprPtr parsePrimary() {
+        const Token& t = cur();
+        switch (t.kind) {
+            case TokenKind::Integer:
+            case TokenKind::Decimal:
+            case TokenKind::Float:
+            case TokenKind::String:
+            case TokenKind::Hex: {
+                static const Expr::Kind kinds[] = {Expr::Kind::Integer, Expr::Kind::Decimal,
+                                                   Expr::Kind::Float, Expr::Kind::String,
+                                                   Expr::Kind::Hex};
+                Expr::Kind kind = t.kind == TokenKind::Integer   ? kinds[0]
+                                  : t.kind == TokenKind::Decimal ? kinds[1]
+                                  : t.kind == TokenKind::Float   ? kinds[2]
+                                  : t.kind == TokenKind::String  ? kinds[3]
+                                                                 : kinds[4];
+                ExprPtr node = makeNode(kind, t.begin);
+                node->text = t.text;
+                ++pos_;
+                return node;
+            }
+            case TokenKind::Variable: {
+                ExprPtr node = makeNode(Expr::Kind::Variable, t.begin);
+                node->text = t.text;
+                ++pos_;
+                return node;
+            }
+            case TokenKind::GlobalVariable: {
+                ExprPtr node = makeNode(Expr::Kind::Global, t.begin);
+                node->text = toLower(t.text);
+                ++pos_;
+                return node;
+            }
+            case TokenKind::Param: {
+                ExprPtr node = makeNode(Expr::Kind::Param, t.begin);
+                node->text = std::to_string(paramCount_++);
+                ++pos_;
+                return node;
+            }
+            case TokenKind::Operator:
+                if (t.text == "(") {
+                    ++pos_;
+                    ExprPtr inner;
+                    if (isWord("select")) {
+                        inner = makeNode(Expr::Kind::Subquery, t.begin);
+                        inner->select = parseSelectWithUnions();
+                    } else {
+                        inner = parseExpr();
+                    }
+                    expectOp(")");
+                    return inner;
+                }
+                fail();
+            case TokenKind::Identifier:
+                return parseIdentifierExpr();
+            case TokenKind::End:
+                fail();
+        }
+        fail();
+    }
+
+    ExprPtr parseIdentifierExpr() {
+        const Token& t = cur();
+        if (isWord("null")) {
+            ++pos_;
+            return makeNode(Expr::Kind::Null, t.begin);
+        }
+        if (isWord("exists")) {
+            ++pos_;
+            ExprPtr node = makeNode(Expr::Kind::Exists, t.begin);
+            expectOp("(");
+            node->select = parseSelectWithUnions();
+            expectOp(")");
+            return node;
+        }
+        if (isWord("case")) {
+            return parseCase();
+        }
+        if (isWord("convert") && ahead(1).kind == TokenKind::Operator && ahead(1).text == "(") {
+            pos_ += 2;
+            ExprPtr node = makeNode(Expr::Kind::Convert, t.begin);
+            node->type = parseType();
+            expectOp(",");
+            node->args.push_back(parseExpr());
+            if (acceptOp(",")) {
+                node->args.push_back(parseExpr());
+            }
+            expectOp(")");
+            return node;
+        }
+        if (!t.delimited && ahead(1).kind == TokenKind::Operator && ahead(1).text == "(" &&
+            !isReservedFunctionBlocker(t)) {
+            return parseFunctionCall();
+        }
+        if (isReserved(t)) {
+            fail();
+        }
+        ExprPtr node = makeNode(Expr::Kind::Column, t.begin);
+        node->names.push_back(tokens_[pos_++].text);
+        while (isOp(".")) {
+            ++pos_;
+            if (isOp(".")) {
+                node->names.push_back("");
+                continue;
+            }
+            node->names.push_back(namePart());
+        }
+        return node;
+    }
+
+    bool isReservedFunctionBlocker(const Token& t) const {
+        // Keywords that may be followed by "(" but are not functions.
+        return wordIs(t, "in") || wordIs(t, "exists") || wordIs(t, "values") || wordIs(t, "select");
+    }
+
+    ExprPtr parseFunctionCall() {
+        ExprPtr node = makeNode(Expr::Kind::Function, cur().begin);
+        node->text = toLower(tokens_[pos_].text);
+        pos_ += 2;
+        if (acceptOp("*")) {
+            node->star = true;
+        } else if (!isOp(")")) {
+            if (acceptWord("distinct")) {
+                node->op = "distinct";
+            }
+            do {
+                node->args.push_back(parseExpr());
+            } while (acceptOp(","));
+        }
+        expectOp(")");
+        return node;
+    }
+
+    ExprPtr parseCase() {
+        ExprPtr node = makeNode(Expr::Kind::Case, cur().begin);
+        ++pos_;
+        if (!isWord("when")) {
+            node->hasOperand = true;
+            node->args.push_back(parseExpr());
+        }
+        while (acceptWord("when")) {
+            node->args.push_back(parseExpr());
+            expectWord("then");
+            node->args.push_back(parseExpr());
+        }
+        if (acceptWord("else")) {
+            node->hasElse = true;
+            node->args.push_back(parseExpr());
+        }
+        expectWord("end");
+        return node;
+    }
+
+    const std::string& batch_;
+    std::vector<Token> tokens_;
+    size_t pos_ = 0;
+    int paramCount_ = 0;
+};
+
+}  // namespace
+
+std::vector<StatementPtr> parseBatch(const std::string& batch, bool quotedIdentifier) {
+    return Parser(batch, quotedIdentifier).parseAll();
+}
+
+TypeSpec parseTypeSpec(const std::string& text) {
+    return Parser(text, false).parseTypeOnly();
+}
+
+}  // namespace tdsim

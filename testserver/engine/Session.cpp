@@ -1,0 +1,566 @@
+#include <cmath>
+
+#include "engine/DateTime.h"
+#include "engine/Lexer.h"
+#include "engine/Parser.h"
+#include "engine/SessionImpl.h"
+#include "engine/Text.h"
+
+namespace tdsim {
+
+SqlValue sqlValueFromColumn(const SqliteStatement& row, int column) {
+    switch (row.columnType(column)) {
+        case SQLITE_INTEGER:
+            return SqlValue::ofInt(row.intAt(column));
+        case SQLITE_FLOAT:
+            return SqlValue::ofReal(row.realAt(column));
+        case SQLITE_TEXT:
+            return SqlValue::ofText(row.textAt(column));
+        case SQLITE_BLOB:
+            return SqlValue::ofBlob(row.textAt(column));
+        default:
+            return SqlValue::null();
+    }
+}
+
+std::string valueAsText(const SqlValue& value) {
+    switch (value.kind) {
+        case SqlValue::Kind::Int:
+            return std::to_string(value.intValue);
+        case SqlValue::Kind::Real: {
+            char text[64];
+            std::snprintf(text, sizeof text, "%.15g", value.realValue);
+            return text;
+        }
+        case SqlValue::Kind::Text:
+        case SqlValue::Kind::Blob:
+            return value.text;
+        default:
+            return "";
+    }
+}
+
+SessionImpl::SessionImpl(EngineState& state, std::string login, int suid, int spid)
+    : state_(state), login_(std::move(login)), suid_(suid), spid_(spid) {
+    options_.charset = state.config.charset;
+}
+
+std::vector<StatementResult> SessionImpl::execute(const std::string& batch,
+                                                  const std::vector<Value>& params) {
+    std::lock_guard<std::mutex> lock(state_.mutex);
+    return executeLocked(batch, params);
+}
+
+std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch,
+                                                        const std::vector<Value>& params) {
+    Results out;
+    params_ = &params;
+    std::vector<StatementPtr> statements;
+    try {
+        statements = parseBatch(batch, options_.quotedIdentifier);
+    } catch (const ParseError& error) {
+        StatementResult& result = newResult(out);
+        currentLine_ = error.line;
+        addMessage(result, error.number, 15, error.text);
+        result.failed = true;
+        lastError_ = error.number;
+        return out;
+    } catch (const LexError& error) {
+        StatementResult& result = newResult(out);
+        currentLine_ = error.line;
+        addMessage(result, error.number, 15, error.text);
+        result.failed = true;
+        lastError_ = error.number;
+        return out;
+    }
+    if (options_.parseOnly) {
+        newResult(out);
+        return out;
+    }
+    try {
+        for (const StatementPtr& statement : statements) {
+            size_t before = out.size();
+            runGuarded(*statement, out);
+            if (out.size() == before) {
+                newResult(out);
+            }
+        }
+    } catch (const ReturnSignal&) {
+        // RETURN ends the batch.
+    }
+    if (out.empty()) {
+        newResult(out);
+    }
+    return out;
+}
+
+// Runs one statement inside a savepoint so that a failure leaves nothing behind.
+void SessionImpl::runGuarded(const Statement& statement, Results& out) {
+    state_.stats.statements++;
+    currentLine_ = statement.line;
+    state_.db.exec("SAVEPOINT stmt");
+    try {
+        run(statement, out);
+        state_.db.exec("RELEASE stmt");
+        if (statement.kind != Statement::Kind::If && statement.kind != Statement::Kind::Block &&
+            statement.kind != Statement::Kind::While) {
+            lastError_ = 0;
+        }
+    } catch (const EngineError& error) {
+        state_.db.exec("ROLLBACK TO stmt");
+        state_.db.exec("RELEASE stmt");
+        StatementResult& result = newResult(out);
+        addMessage(result, error.number, error.severity, error.text);
+        result.failed = true;
+        lastError_ = error.number;
+    } catch (const SqliteError& error) {
+        state_.db.exec("ROLLBACK TO stmt");
+        state_.db.exec("RELEASE stmt");
+        EngineError translated = translateSqliteError(error);
+        StatementResult& result = newResult(out);
+        addMessage(result, translated.number, translated.severity, translated.text);
+        result.failed = true;
+        lastError_ = translated.number;
+    } catch (const ReturnSignal&) {
+        state_.db.exec("RELEASE stmt");
+        throw;
+    }
+}
+
+EngineError SessionImpl::translateSqliteError(const SqliteError& error) const {
+    EngineError decoded;
+    if (decodeFunctionError(error.what(), decoded)) {
+        return decoded;
+    }
+    return EngineError{7777, 16, std::string("Internal error: ") + error.what()};
+}
+
+StatementResult& SessionImpl::newResult(Results& out) {
+    out.emplace_back();
+    return out.back();
+}
+
+void SessionImpl::addMessage(StatementResult& result, int number, int severity,
+                             const std::string& text) {
+    Message message;
+    message.number = number;
+    message.severity = severity;
+    message.text = text;
+    message.line = currentLine_;
+    message.procName = procName_;
+    result.messages.push_back(std::move(message));
+}
+
+void SessionImpl::run(const Statement& statement, Results& out) {
+    using Kind = Statement::Kind;
+    switch (statement.kind) {
+        case Kind::Select:
+            return runSelect(*static_cast<const SelectStatement&>(statement).select, out);
+        case Kind::Use:
+            return runUse(static_cast<const UseStatement&>(statement), out);
+        case Kind::Set:
+            return runSet(static_cast<const SetStatement&>(statement), out);
+        case Kind::Print:
+            return runPrint(static_cast<const PrintStatement&>(statement), out);
+        case Kind::Raiserror:
+            return runRaiserror(static_cast<const RaiserrorStatement&>(statement), out);
+        case Kind::Declare:
+            return runDeclare(static_cast<const DeclareStatement&>(statement));
+        case Kind::If: {
+            const auto& ifStatement = static_cast<const IfStatement&>(statement);
+            if (evaluateCondition(*ifStatement.condition)) {
+                runGuarded(*ifStatement.then, out);
+            } else if (ifStatement.otherwise) {
+                runGuarded(*ifStatement.otherwise, out);
+            }
+            return;
+        }
+        case Kind::While: {
+            const auto& loop = static_cast<const WhileStatement&>(statement);
+            for (int guard = 0; guard < 1000000 && evaluateCondition(*loop.condition); ++guard) {
+                runGuarded(*loop.body, out);
+            }
+            return;
+        }
+        case Kind::Block:
+            for (const StatementPtr& inner :
+                 static_cast<const BlockStatement&>(statement).statements) {
+                runGuarded(*inner, out);
+            }
+            return;
+        case Kind::Return: {
+            const auto& ret = static_cast<const ReturnStatement&>(statement);
+            ReturnSignal signal;
+            if (ret.value) {
+                SqlValue value = evaluate(*ret.value);
+                signal.status = static_cast<int>(value.kind == SqlValue::Kind::Real
+                                                     ? static_cast<int64_t>(value.realValue)
+                                                     : value.intValue);
+            }
+            throw signal;
+        }
+        case Kind::Insert:
+            return runInsert(static_cast<const InsertStatement&>(statement), out);
+        case Kind::Update:
+            return runUpdate(static_cast<const UpdateStatement&>(statement), out);
+        case Kind::Delete:
+            return runDelete(static_cast<const DeleteStatement&>(statement), out);
+        case Kind::Truncate:
+            return runTruncate(static_cast<const TruncateStatement&>(statement), out);
+        case Kind::Exec:
+            return runExec(static_cast<const ExecStatement&>(statement), out);
+        case Kind::CreateDatabase:
+            return createDatabase(static_cast<const CreateDatabaseStatement&>(statement), out);
+        case Kind::DropDatabase:
+            return dropDatabase(static_cast<const DropDatabaseStatement&>(statement), out);
+        case Kind::CreateTable:
+            return createTable(static_cast<const CreateTableStatement&>(statement), out);
+        case Kind::CreateIndex:
+            return createIndex(static_cast<const CreateIndexStatement&>(statement), out);
+        case Kind::CreateTextObject:
+            return createTextObject(static_cast<const CreateTextObjectStatement&>(statement), out);
+        case Kind::Drop:
+            return dropObjects(static_cast<const DropStatement&>(statement), out);
+        case Kind::Grant:
+            return grantOrRevoke(static_cast<const GrantStatement&>(statement), out);
+        case Kind::Transaction:
+        case Kind::Empty:
+            newResult(out);
+            return;
+    }
+}
+
+// ---- values -----------------------------------------------------------------------
+
+Value SessionImpl::toValue(const SqliteStatement& row, int column, const ColumnInfo& type) const {
+    if (row.isNull(column)) {
+        return Value::null();
+    }
+    auto scaled = [&](int scale) {
+        double factor = std::pow(10.0, scale);
+        return Value::ofInt(static_cast<int64_t>(std::llround(row.realAt(column) * factor)));
+    };
+    switch (type.type) {
+        case ColumnType::TinyInt:
+        case ColumnType::SmallInt:
+        case ColumnType::Int:
+        case ColumnType::BigInt:
+        case ColumnType::Bit:
+            if (row.columnType(column) == SQLITE_FLOAT) {
+                return Value::ofInt(static_cast<int64_t>(row.realAt(column)));
+            }
+            return Value::ofInt(row.intAt(column));
+        case ColumnType::Money:
+        case ColumnType::SmallMoney:
+            return scaled(4);
+        case ColumnType::Numeric:
+        case ColumnType::Decimal:
+            return scaled(type.scale);
+        case ColumnType::Float:
+        case ColumnType::Real:
+            return Value::ofFloat(row.realAt(column));
+        case ColumnType::DateTime:
+        case ColumnType::SmallDateTime: {
+            auto time = parseDateTime(row.textAt(column));
+            return Value::ofDateTime(time ? toWire(*time) : DateTimeValue{});
+        }
+        case ColumnType::Char: {
+            std::string text = row.textAt(column);
+            if (type.length > 0 && static_cast<int>(text.size()) < type.length) {
+                text.resize(static_cast<size_t>(type.length), ' ');
+            }
+            return Value::ofString(text);
+        }
+        case ColumnType::Text: {
+            std::string text = row.textAt(column);
+            if (options_.textSize > 0 && static_cast<int>(text.size()) > options_.textSize) {
+                text.resize(static_cast<size_t>(options_.textSize));
+            }
+            return Value::ofString(text);
+        }
+        default:
+            return Value::ofString(row.textAt(column));
+    }
+}
+
+void SessionImpl::addResultSet(StatementResult& result, const RenderedQuery& query) {
+    ResultSet resultSet;
+    resultSet.columns = query.columns;
+    if (!options_.formatOnly) {
+        SqliteStatement statement(state_.db.handle(), query.sql);
+        statement.bindAll(query.params);
+        while (statement.step()) {
+            if (options_.rowCount > 0 &&
+                static_cast<int>(resultSet.rows.size()) >= options_.rowCount) {
+                break;
+            }
+            Row row;
+            for (size_t i = 0; i < query.columns.size(); ++i) {
+                row.push_back(toValue(statement, static_cast<int>(i), query.columns[i]));
+            }
+            resultSet.rows.push_back(std::move(row));
+        }
+    }
+    lastRowCount_ = static_cast<int>(resultSet.rows.size());
+    result.hasRowCount = !options_.noCount;
+    result.rowCount = lastRowCount_;
+    result.resultSet = std::move(resultSet);
+}
+
+Variable* SessionImpl::variable(const std::string& name) {
+    auto& frame = frames_.back();
+    auto found = frame.find(name);
+    return found == frame.end() ? nullptr : &found->second;
+}
+
+std::optional<Variable> SessionImpl::globalVariable(const std::string& name) {
+    auto intValue = [](ColumnType type, int64_t value) {
+        return Variable{makeColumnInfo(type, 0, false), SqlValue::ofInt(value)};
+    };
+    auto text = [](const std::string& value, int length) {
+        return Variable{makeColumnInfo(ColumnType::VarChar, length, false),
+                        SqlValue::ofText(value)};
+    };
+    if (name == "@@spid")
+        return intValue(ColumnType::SmallInt, spid_);
+    if (name == "@@version")
+        return text(state_.version, 255);
+    if (name == "@@servername")
+        return text(state_.config.serverName, 255);
+    if (name == "@@rowcount")
+        return intValue(ColumnType::Int, lastRowCount_);
+    if (name == "@@error")
+        return intValue(ColumnType::Int, lastError_);
+    if (name == "@@trancount")
+        return intValue(ColumnType::Int, 0);
+    if (name == "@@nestlevel")
+        return intValue(ColumnType::Int, nestLevel_);
+    if (name == "@@textsize")
+        return intValue(ColumnType::Int, options_.textSize);
+    if (name == "@@maxpagesize" || name == "@@pagesize")
+        return intValue(ColumnType::Int, 2048);
+    if (name == "@@isolation")
+        return intValue(ColumnType::Int, options_.isolation);
+    if (name == "@@identity")
+        return intValue(ColumnType::Numeric, identity_);
+    if (name == "@@language")
+        return text(options_.language, 30);
+    if (name == "@@charsetname" || name == "@@client_csname")
+        return text(options_.charset, 30);
+    if (name == "@@max_connections")
+        return intValue(ColumnType::Int, 1024);
+    if (name == "@@procid")
+        return intValue(ColumnType::Int, 0);
+    if (name == "@@sqlstatus")
+        return intValue(ColumnType::SmallInt, 0);
+    if (name == "@@maxcharlen")
+        return intValue(ColumnType::Int, 1);
+    if (name == "@@guestuserid")
+        return intValue(ColumnType::Int, 2);
+    if (name == "@@mingroupid")
+        return intValue(ColumnType::Int, 16384);
+    if (name == "@@maxgroupid")
+        return intValue(ColumnType::Int, 1048576);
+    if (name == "@@invaliduserid")
+        return intValue(ColumnType::Int, -1);
+    if (name == "@@suid")
+        return intValue(ColumnType::Int, suid_);
+    if (name == "@@datefirst")
+        return intValue(ColumnType::TinyInt, options_.dateFirst);
+    return std::nullopt;
+}
+
+SqlValue SessionImpl::evaluate(const Expr& expr, ColumnInfo* type) {
+    SqlRenderer renderer(*this);
+    TypedSql typed = renderer.renderExpression(expr);
+    if (type)
+        *type = typed.type;
+    SqliteStatement statement(state_.db.handle(), "SELECT " + typed.sql);
+    statement.step();
+    return sqlValueFromColumn(statement, 0);
+}
+
+bool SessionImpl::evaluateCondition(const Expr& condition) {
+    SqlRenderer renderer(*this);
+    TypedSql typed = renderer.renderExpression(condition);
+    SqliteStatement statement(state_.db.handle(),
+                              "SELECT CASE WHEN " + typed.sql + " THEN 1 ELSE 0 END");
+    statement.step();
+    return statement.intAt(0) != 0;
+}
+
+// ---- statements -----------------------------------------------------------------
+
+void SessionImpl::runSelect(const SelectStmt& select, Results& out) {
+    if (!select.into.empty()) {
+        throw EngineError{156, 15, "Incorrect syntax near the keyword 'into'."};
+    }
+    SqlRenderer renderer(*this);
+    RenderedQuery query = renderer.renderSelect(select);
+    bool assigns = !query.assignVariables.empty() && !query.assignVariables[0].empty();
+    if (assigns) {
+        SqliteStatement statement(state_.db.handle(), query.sql);
+        statement.bindAll(query.params);
+        int rows = 0;
+        while (statement.step()) {
+            ++rows;
+            for (size_t i = 0; i < query.assignVariables.size(); ++i) {
+                Variable* target = variable(query.assignVariables[i]);
+                if (!target) {
+                    throw mustDeclare(query.assignVariables[i]);
+                }
+                target->value = sqlValueFromColumn(statement, static_cast<int>(i));
+            }
+            if (options_.rowCount > 0 && rows >= options_.rowCount)
+                break;
+        }
+        lastRowCount_ = rows;
+        StatementResult& result = newResult(out);
+        result.hasRowCount = !options_.noCount;
+        result.rowCount = rows;
+        return;
+    }
+    StatementResult& result = newResult(out);
+    addResultSet(result, query);
+}
+
+bool SessionImpl::useDatabase(const std::string& name, StatementResult& result) {
+    if (!state_.catalog.hasDatabase(name)) {
+        addMessage(result, 911, 11,
+                   "Attempt to locate entry in sysdatabases for database '" + name +
+                       "' by name failed - no entry found under that name. Make sure that name "
+                       "is entered properly.");
+        result.failed = true;
+        return false;
+    }
+    int uid = suid_ == 1 ? 1 : state_.catalog.uidForSuid(name, suid_);
+    if (uid < 0) {
+        uid = state_.catalog.userUid(name, "guest").value_or(-1);
+    }
+    if (uid < 0) {
+        addMessage(result, 10351, 14,
+                   "Server user id " + std::to_string(suid_) +
+                       " is not a valid user in database '" + name + "'");
+        result.failed = true;
+        return false;
+    }
+    database_ = name;
+    uid_ = uid;
+    result.newDatabase = name;
+    addMessage(result, 5701, 10, "Changed database context to '" + name + "'.");
+    return true;
+}
+
+void SessionImpl::runUse(const UseStatement& statement, Results& out) {
+    StatementResult& result = newResult(out);
+    if (!useDatabase(statement.database, result)) {
+        lastError_ = 911;
+    }
+}
+
+void SessionImpl::runSet(const SetStatement& statement, Results& out) {
+    std::string value = statement.value;
+    if (statement.expr) {
+        value = valueAsText(evaluate(*statement.expr));
+    }
+    bool on = value == "on";
+    for (const std::string& option : statement.options) {
+        auto number = [&]() {
+            try {
+                return std::stoi(value);
+            } catch (...) {
+                throw EngineError{102, 15, "Incorrect syntax near '" + value + "'."};
+            }
+        };
+        if (option == "rowcount")
+            options_.rowCount = number();
+        else if (option == "textsize")
+            options_.textSize = number() <= 0 ? 32768 : number();
+        else if (option == "quoted_identifier")
+            options_.quotedIdentifier = on;
+        else if (option == "nocount")
+            options_.noCount = on;
+        else if (option == "ansinull")
+            options_.ansiNull = on;
+        else if (option == "chained")
+            options_.chained = on;
+        else if (option == "fmtonly")
+            options_.formatOnly = on;
+        else if (option == "parseonly")
+            options_.parseOnly = on;
+        else if (option == "noexec")
+            options_.noExec = on;
+        else if (option == "arithabort" || option == "arithabort arith_overflow")
+            options_.arithAbort = on;
+        else if (option == "arithignore" || option == "arithignore arith_overflow")
+            options_.arithIgnore = on;
+        else if (option == "string_rtruncation")
+            options_.truncIgnore = !on;
+        else if (option == "showplan")
+            options_.showPlan = on;
+        else if (option == "statistics io")
+            options_.statisticsIo = on;
+        else if (option == "statistics time")
+            options_.statisticsTime = on;
+        else if (option == "forceplan")
+            options_.forcePlan = on;
+        else if (option == "fipsflagger")
+            options_.fipsFlagger = on;
+        else if (option.rfind("transaction isolation level", 0) == 0) {
+            std::string level = option.size() > 28 ? option.substr(28) : value;
+            options_.isolation = level.empty() ? number() : std::atoi(level.c_str());
+        } else if (option == "datefirst")
+            options_.dateFirst = number();
+        else if (option == "dateformat") {
+            static const char* const formats[] = {"mdy", "dmy", "ymd", "ydm", "myd", "dym"};
+            for (int i = 0; i < 6; ++i) {
+                if (toLower(value) == formats[i])
+                    options_.dateFormat = i + 1;
+            }
+        } else if (option == "language")
+            options_.language = value;
+        else if (option == "char_convert")
+            options_.charset = value.empty() ? options_.charset : value;
+        // Other options (close on endtran, ansi_permissions, ...) are accepted and ignored.
+    }
+    newResult(out);
+}
+
+void SessionImpl::runPrint(const PrintStatement& statement, Results& out) {
+    std::string text = valueAsText(evaluate(*statement.message));
+    for (size_t i = 0; i < statement.args.size(); ++i) {
+        std::string marker = "%" + std::to_string(i + 1) + "!";
+        size_t at = text.find(marker);
+        if (at != std::string::npos) {
+            text.replace(at, marker.size(), valueAsText(evaluate(*statement.args[i])));
+        }
+    }
+    StatementResult& result = newResult(out);
+    addMessage(result, 0, 0, text);
+}
+
+void SessionImpl::runRaiserror(const RaiserrorStatement& statement, Results& out) {
+    SqlValue number = evaluate(*statement.number);
+    std::string text = statement.message ? valueAsText(evaluate(*statement.message)) : "";
+    for (size_t i = 0; i < statement.args.size(); ++i) {
+        std::string marker = "%" + std::to_string(i + 1) + "!";
+        size_t at = text.find(marker);
+        if (at != std::string::npos) {
+            text.replace(at, marker.size(), valueAsText(evaluate(*statement.args[i])));
+        }
+    }
+    StatementResult& result = newResult(out);
+    addMessage(result, static_cast<int>(number.intValue), 16, text);
+    result.failed = true;
+    lastError_ = static_cast<int>(number.intValue);
+}
+
+void SessionImpl::runDeclare(const DeclareStatement& statement) {
+    for (const auto& [name, spec] : statement.variables) {
+        ColumnInfo type = typeFromSpec(state_.catalog, database_, spec);
+        type.name = name;
+        frames_.back()[name] = Variable{type, SqlValue::null()};
+    }
+}
+
+}  // namespace tdsim

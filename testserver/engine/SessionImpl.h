@@ -1,0 +1,117 @@
+// One connection's executor: runs parsed statements against the shared catalog.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Ast.h"
+#include "engine/EngineState.h"
+#include "engine/Errors.h"
+#include "engine/SqlRenderer.h"
+
+namespace tdsim {
+
+class SessionImpl : public Session, public RenderEnvironment {
+public:
+    SessionImpl(EngineState& state, std::string login, int suid, int spid);
+
+    std::vector<StatementResult> execute(const std::string& batch,
+                                         const std::vector<Value>& params) override;
+    std::string currentDatabase() const override { return database_; }
+    SessionOptions& options() override { return options_; }
+    int spid() const override { return spid_; }
+
+    // Runs a batch without taking the engine lock (used by runScript, which holds it).
+    std::vector<StatementResult> executeLocked(const std::string& batch,
+                                               const std::vector<Value>& params);
+    bool useDatabase(const std::string& name, StatementResult& result);
+
+    // RenderEnvironment
+    Catalog& catalog() override { return state_.catalog; }
+    const std::string& database() const override { return database_; }
+    int uid() const override { return uid_; }
+    Variable* variable(const std::string& name) override;
+    std::optional<Variable> globalVariable(const std::string& name) override;
+    const std::vector<Value>& params() const override { return *params_; }
+
+private:
+    struct ReturnSignal {
+        std::optional<int> status;
+    };
+    using Results = std::vector<StatementResult>;
+
+    void run(const Statement& statement, Results& out);
+    void runGuarded(const Statement& statement, Results& out);
+    void runSelect(const SelectStmt& select, Results& out);
+    void runUse(const UseStatement& statement, Results& out);
+    void runSet(const SetStatement& statement, Results& out);
+    void runPrint(const PrintStatement& statement, Results& out);
+    void runRaiserror(const RaiserrorStatement& statement, Results& out);
+    void runDeclare(const DeclareStatement& statement);
+    bool evaluateCondition(const Expr& condition);
+    SqlValue evaluate(const Expr& expr, ColumnInfo* type = nullptr);
+    void runInsert(const InsertStatement& statement, Results& out);
+    void runUpdate(const UpdateStatement& statement, Results& out);
+    void runDelete(const DeleteStatement& statement, Results& out);
+    void runTruncate(const TruncateStatement& statement, Results& out);
+    void runExec(const ExecStatement& statement, Results& out);
+    void runUserProcedure(const ObjectRef& procedure, const ExecStatement& statement, Results& out);
+
+    // DDL (Ddl.cpp)
+    void createDatabase(const CreateDatabaseStatement& statement, Results& out);
+    void dropDatabase(const DropDatabaseStatement& statement, Results& out);
+    void createTable(const CreateTableStatement& statement, Results& out);
+    void createIndex(const CreateIndexStatement& statement, Results& out);
+    void createTextObject(const CreateTextObjectStatement& statement, Results& out);
+    void dropObjects(const DropStatement& statement, Results& out);
+    void grantOrRevoke(const GrantStatement& statement, Results& out);
+    void addIndex(const ObjectRef& table, const std::string& name, bool unique, bool clustered,
+                  const std::vector<std::pair<std::string, bool>>& keys, int extraStatus,
+                  int status2, int segment);
+    void storeText(int id, int number, const std::string& text);
+    int addObjectRow(const std::string& name, int uid, const std::string& type, int sysstat,
+                     int sysstat2, int deltrig = 0);
+    int ownerUidFor(const ObjectName& name);
+    int segmentNumber(const std::string& name);
+    std::string objectText(int id);
+    void dropObjectRows(const ObjectRef& object);
+
+    // System procedures (SystemProcedures.cpp)
+    bool runSystemProcedure(const std::string& name, const std::vector<SqlValue>& args,
+                            StatementResult& result, Results& out);
+    std::string sysTable(const std::string& table) const {
+        return Catalog::systemTable(database_, table);
+    }
+
+    // Result helpers
+    StatementResult& newResult(Results& out);
+    void addMessage(StatementResult& result, int number, int severity, const std::string& text);
+    Value toValue(const SqliteStatement& row, int column, const ColumnInfo& type) const;
+    void addResultSet(StatementResult& result, const RenderedQuery& query);
+    EngineError translateSqliteError(const SqliteError& error) const;
+
+    EngineState& state_;
+    std::string login_;
+    int suid_;
+    int spid_;
+    std::string database_ = "master";
+    int uid_ = 1;
+    SessionOptions options_;
+    std::vector<std::map<std::string, Variable>> frames_{1};
+    const std::vector<Value>* params_ = nullptr;
+    int lastRowCount_ = 0;
+    int lastError_ = 0;
+    int nestLevel_ = 0;
+    int currentLine_ = 1;
+    std::string procName_;
+    int64_t identity_ = 0;
+};
+
+// Value helpers shared by the executor parts.
+SqlValue sqlValueFromColumn(const SqliteStatement& row, int column);
+std::string valueAsText(const SqlValue& value);
+
+}  // namespace tdsim

@@ -1,0 +1,1299 @@
+#include "engine/SqlRenderer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/Errors.h"
+#include "engine/Text.h"
+
+namespace tdsim {
+namespace {
+
+// Position in the server's datatype hierarchy: the operand with the lower number
+// decides the type of a mixed arithmetic expression.
+int hierarchyOf(ColumnType type) {
+    switch (type) {
+        case ColumnType::Float:
+            return 2;
+        case ColumnType::DateTime:
+            return 4;
+        case ColumnType::Real:
+            return 5;
+        case ColumnType::Numeric:
+            return 7;
+        case ColumnType::Decimal:
+            return 9;
+        case ColumnType::Money:
+            return 11;
+        case ColumnType::SmallMoney:
+            return 12;
+        case ColumnType::SmallDateTime:
+            return 13;
+        case ColumnType::BigInt:
+            return 16;
+        case ColumnType::Int:
+            return 18;
+        case ColumnType::SmallInt:
+            return 20;
+        case ColumnType::TinyInt:
+            return 22;
+        case ColumnType::Bit:
+            return 23;
+        case ColumnType::VarChar:
+            return 27;
+        case ColumnType::Char:
+            return 28;
+        case ColumnType::VarBinary:
+            return 29;
+        case ColumnType::Binary:
+            return 30;
+        case ColumnType::Text:
+            return 31;
+        case ColumnType::Image:
+            return 32;
+    }
+    return 27;
+}
+
+const char* typeNameOf(ColumnType type) {
+    switch (type) {
+        case ColumnType::Char:
+            return "CHAR";
+        case ColumnType::VarChar:
+            return "VARCHAR";
+        case ColumnType::TinyInt:
+            return "TINYINT";
+        case ColumnType::SmallInt:
+            return "SMALLINT";
+        case ColumnType::Int:
+            return "INT";
+        case ColumnType::BigInt:
+            return "BIGINT";
+        case ColumnType::Bit:
+            return "BIT";
+        case ColumnType::DateTime:
+            return "DATETIME";
+        case ColumnType::SmallDateTime:
+            return "SMALLDATETIME";
+        case ColumnType::Money:
+            return "MONEY";
+        case ColumnType::SmallMoney:
+            return "SMALLMONEY";
+        case ColumnType::Numeric:
+            return "NUMERIC";
+        case ColumnType::Decimal:
+            return "DECIMAL";
+        case ColumnType::Float:
+            return "FLOAT";
+        case ColumnType::Real:
+            return "REAL";
+        case ColumnType::Text:
+            return "TEXT";
+        case ColumnType::Image:
+            return "IMAGE";
+        case ColumnType::Binary:
+            return "BINARY";
+        case ColumnType::VarBinary:
+            return "VARBINARY";
+    }
+    return "VARCHAR";
+}
+
+bool isNumeric(ColumnType type) {
+    return isIntegerType(type) || isExactType(type) || type == ColumnType::Float ||
+           type == ColumnType::Real;
+}
+bool isDate(ColumnType type) {
+    return type == ColumnType::DateTime || type == ColumnType::SmallDateTime;
+}
+
+// Source kind letter passed to tsql_convert so that it can format the value.
+std::string sourceKind(const ColumnInfo& type) {
+    if (isStringType(type.type))
+        return "'s'";
+    if (isBinaryType(type.type))
+        return "'b'";
+    if (isDate(type.type))
+        return "'d'";
+    if (type.type == ColumnType::Money || type.type == ColumnType::SmallMoney)
+        return "'m'";
+    if (isExactType(type.type))
+        return "'e" + std::to_string(type.scale) + "'";
+    if (type.type == ColumnType::Float || type.type == ColumnType::Real)
+        return "'r'";
+    return "'i'";
+}
+
+std::vector<const Expr*> conjuncts(const ExprPtr& expr) {
+    std::vector<const Expr*> out;
+    if (!expr)
+        return out;
+    if (expr->kind == Expr::Kind::Binary && expr->op == "and") {
+        for (const ExprPtr& arg : expr->args) {
+            auto part = conjuncts(arg);
+            out.insert(out.end(), part.begin(), part.end());
+        }
+    } else {
+        out.push_back(expr.get());
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string encodeFunctionError(const EngineError& error) {
+    return "#" + std::to_string(error.number) + "|" + std::to_string(error.severity) + "|" +
+           error.text;
+}
+
+bool decodeFunctionError(const std::string& message, EngineError& error) {
+    if (message.empty() || message[0] != '#')
+        return false;
+    size_t first = message.find('|');
+    size_t second = message.find('|', first + 1);
+    if (first == std::string::npos || second == std::string::npos)
+        return false;
+    error.number = std::stoi(message.substr(1, first - 1));
+    error.severity = std::stoi(message.substr(first + 1, second - first - 1));
+    error.text = message.substr(second + 1);
+    return true;
+}
+
+ColumnInfo makeColumnInfo(ColumnType type, int length, bool nullable) {
+    ColumnInfo info;
+    info.type = type;
+    info.nullable = nullable;
+    switch (type) {
+        case ColumnType::TinyInt:
+            info.length = 1;
+            info.userType = 5;
+            break;
+        case ColumnType::SmallInt:
+            info.length = 2;
+            info.userType = 6;
+            break;
+        case ColumnType::Int:
+            info.length = 4;
+            info.userType = 7;
+            break;
+        case ColumnType::BigInt:
+            info.length = 8;
+            info.userType = 43;
+            break;
+        case ColumnType::Bit:
+            info.length = 1;
+            info.userType = 16;
+            break;
+        case ColumnType::DateTime:
+            info.length = 8;
+            info.userType = 12;
+            break;
+        case ColumnType::SmallDateTime:
+            info.length = 4;
+            info.userType = 22;
+            break;
+        case ColumnType::Money:
+            info.length = 8;
+            info.userType = 11;
+            break;
+        case ColumnType::SmallMoney:
+            info.length = 4;
+            info.userType = 21;
+            break;
+        case ColumnType::Float:
+            info.length = 8;
+            info.userType = 8;
+            break;
+        case ColumnType::Real:
+            info.length = 4;
+            info.userType = 23;
+            break;
+        case ColumnType::Char:
+            info.length = length;
+            info.userType = 1;
+            break;
+        case ColumnType::VarChar:
+            info.length = length;
+            info.userType = 2;
+            break;
+        case ColumnType::Binary:
+            info.length = length;
+            info.userType = 3;
+            break;
+        case ColumnType::VarBinary:
+            info.length = length;
+            info.userType = 4;
+            break;
+        case ColumnType::Text:
+            info.length = length;
+            info.userType = 19;
+            break;
+        case ColumnType::Image:
+            info.length = length;
+            info.userType = 20;
+            break;
+        case ColumnType::Numeric:
+            info.userType = 10;
+            info.length = length;
+            break;
+        case ColumnType::Decimal:
+            info.userType = 26;
+            info.length = length;
+            break;
+    }
+    if (info.length <= 0 && (isStringType(type) || isBinaryType(type)))
+        info.length = 1;
+    return info;
+}
+
+ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const TypeSpec& spec) {
+    ColumnStorage storage;
+    bool identity = false;
+    int typeDefault = 0, typeRule = 0;
+    std::string error;
+    if (!catalog.storageFor(database, spec, true, storage, identity, typeDefault, typeRule,
+                            error)) {
+        throw EngineError{2715, 16, error};
+    }
+    if (findBuiltinType(spec.name) &&
+        (toLower(spec.name) == "varchar" || toLower(spec.name) == "char" ||
+         toLower(spec.name) == "varbinary" || toLower(spec.name) == "binary") &&
+        spec.length < 0) {
+        storage.length = 30;  // convert(varchar, x) without a length gives 30
+    }
+    ColumnInfo info = columnInfoFor("", storage.type, storage.usertype, storage.length,
+                                    storage.precision, storage.scale, true);
+    // The declared fixed-length kind, not the nullable storage twin.
+    std::string lower = toLower(spec.name);
+    if (lower == "char" || lower == "nchar")
+        info.type = ColumnType::Char;
+    if (lower == "binary")
+        info.type = ColumnType::Binary;
+    return info;
+}
+
+// Values are written into the SQL text rather than bound, so that rendered text can
+// also define views.
+std::string SqlRenderer::bindParam(const SqlValue& value) {
+    switch (value.kind) {
+        case SqlValue::Kind::Null:
+            return "NULL";
+        case SqlValue::Kind::Int:
+            return "(" + std::to_string(value.intValue) + ")";
+        case SqlValue::Kind::Real: {
+            char text[64];
+            std::snprintf(text, sizeof text, "(%.17g)", value.realValue);
+            return text;
+        }
+        case SqlValue::Kind::Text:
+            return sqlString(value.text);
+        case SqlValue::Kind::Blob: {
+            static const char* const digits = "0123456789abcdef";
+            std::string hex = "X'";
+            for (unsigned char c : value.text) {
+                hex += digits[c >> 4];
+                hex += digits[c & 15];
+            }
+            return hex + "'";
+        }
+    }
+    return "NULL";
+}
+
+TableBinding SqlRenderer::bindTable(const ObjectName& name) {
+    Catalog& catalog = env_.catalog();
+    std::string database = name.database.empty() ? env_.database() : name.database;
+    if (!catalog.hasDatabase(database)) {
+        throw objectNotFound(name.text());
+    }
+    // Objects of other databases resolve for dbo there; in the current one for the
+    // session's user first.
+    int uid = database == env_.database() ? env_.uid() : 1;
+    std::optional<ObjectRef> object = catalog.findObject(database, name.owner, name.name, uid);
+    if (!object || (object->type != "U" && object->type != "S" && object->type != "V")) {
+        throw objectNotFound(name.text());
+    }
+    TableBinding binding;
+    binding.object = *object;
+    binding.physical = object->type == "S" ? Catalog::systemTable(database, object->name)
+                                           : Catalog::objectTable(database, object->id);
+    binding.columns = catalog.columns(database, *object);
+    return binding;
+}
+
+void SqlRenderer::addSource(Scope& scope, const TableRef& ref) {
+    Source source;
+    source.sqlAlias = "t" + std::to_string(++aliasCounter_);
+    source.join = ref.join;
+    source.on = ref.on;
+    if (ref.derived) {
+        RenderedQuery inner = renderSingleSelect(*ref.derived, nullptr);
+        source.table.physical = "(" + inner.sql + ")";
+        for (size_t i = 0; i < inner.columns.size(); ++i) {
+            StoredColumn column;
+            column.info = inner.columns[i];
+            column.colid = static_cast<int>(i + 1);
+            column.storageName = "c" + std::to_string(i + 1);
+            source.table.columns.push_back(column);
+        }
+        source.alias = ref.alias;
+    } else {
+        source.table = bindTable(ref.name);
+        source.alias = ref.alias.empty() ? ref.name.name : ref.alias;
+    }
+    scope.sources.push_back(std::move(source));
+}
+
+std::optional<std::pair<int, int>> SqlRenderer::findColumn(Scope& scope,
+                                                           const std::vector<std::string>& names) {
+    const std::string& column = names.back();
+    std::optional<std::pair<int, int>> found;
+    for (size_t s = 0; s < scope.sources.size(); ++s) {
+        const Source& source = scope.sources[s];
+        if (names.size() >= 2) {
+            const std::string& qualifier = names[names.size() - 2];
+            if (qualifier != source.alias)
+                continue;
+        }
+        const auto& columns = source.table.columns;
+        for (size_t c = 0; c < columns.size(); ++c) {
+            if (columns[c].info.name == column) {
+                if (found) {
+                    throw EngineError{209, 16, "Ambiguous column name " + column};
+                }
+                found = std::make_pair(static_cast<int>(s), static_cast<int>(c));
+            }
+        }
+    }
+    return found;
+}
+
+TypedSql SqlRenderer::renderColumn(const Expr& expr, Scope* scope) {
+    for (Scope* level = scope; level; level = level->parent) {
+        if (auto found = findColumn(*level, expr.names)) {
+            Source& source = level->sources[found->first];
+            const StoredColumn& column = source.table.columns[found->second];
+            TypedSql out;
+            out.sql = source.sqlAlias + "." + sqlName(column.storageName);
+            out.type = column.info;
+            if (source.innerOfOuterJoin)
+                out.type.nullable = true;
+            out.isString = isStringType(out.type.type);
+            return out;
+        }
+    }
+    // With quoted_identifier off a bare word never names a string; report the column.
+    std::string shown = expr.names.back();
+    if (expr.names.size() >= 2) {
+        shown = expr.names[expr.names.size() - 2] + "." + shown;
+    }
+    throw invalidColumn(expr.names.back());
+}
+
+TypedSql SqlRenderer::renderLiteral(const Expr& expr) {
+    TypedSql out;
+    switch (expr.kind) {
+        case Expr::Kind::Null:
+            out.sql = "NULL";
+            out.type = makeColumnInfo(ColumnType::Int);
+            out.type.userType = 0;
+            break;
+        case Expr::Kind::Integer: {
+            out.sql = expr.text;
+            long double value = std::stold(expr.text);
+            if (value >= -2147483648.0L && value <= 2147483647.0L) {
+                out.type = makeColumnInfo(ColumnType::Int, 4, false);
+            } else {
+                out.type = makeColumnInfo(ColumnType::Numeric, 0, false);
+                out.type.precision = static_cast<int>(expr.text.size());
+                out.type.length = numericBytes(out.type.precision);
+            }
+            break;
+        }
+        case Expr::Kind::Decimal: {
+            out.sql = expr.text;
+            if (out.sql[0] == '.')
+                out.sql = "0" + out.sql;
+            if (out.sql.back() == '.')
+                out.sql += "0";
+            if (out.sql.rfind("-.", 0) == 0)
+                out.sql = "-0" + out.sql.substr(1);
+            size_t dot = expr.text.find('.');
+            out.type = makeColumnInfo(ColumnType::Numeric, 0, false);
+            size_t digits = 0;
+            for (char c : expr.text)
+                digits += (c >= '0' && c <= '9');
+            out.type.scale = static_cast<int>(expr.text.size() - dot - 1);
+            out.type.precision = std::max<int>(static_cast<int>(digits), 1);
+            out.type.length = numericBytes(out.type.precision);
+            break;
+        }
+        case Expr::Kind::Float:
+            out.sql = expr.text;
+            out.type = makeColumnInfo(ColumnType::Float, 8, false);
+            break;
+        case Expr::Kind::String:
+            out.sql = sqlString(expr.text);
+            out.type =
+                makeColumnInfo(ColumnType::VarChar, static_cast<int>(expr.text.size()), false);
+            out.isString = true;
+            break;
+        case Expr::Kind::Hex:
+            out.sql = "X'" + std::string(expr.text.size() % 2 ? "0" : "") + expr.text + "'";
+            out.type = makeColumnInfo(ColumnType::VarBinary,
+                                      static_cast<int>((expr.text.size() + 1) / 2), false);
+            break;
+        default:
+            break;
+    }
+    return out;
+}
+
+TypedSql SqlRenderer::renderVariable(const Expr& expr) {
+    Variable* variable = env_.variable(expr.text);
+    if (!variable) {
+        throw mustDeclare(expr.text);
+    }
+    TypedSql out;
+    out.sql = bindParam(variable->value);
+    out.type = variable->type;
+    out.isString = isStringType(out.type.type);
+    return out;
+}
+
+TypedSql SqlRenderer::renderGlobal(const Expr& expr) {
+    std::optional<Variable> value = env_.globalVariable(expr.text);
+    if (!value) {
+        throw EngineError{137, 15, "Must declare variable '" + expr.text + "'."};
+    }
+    TypedSql out;
+    out.sql = bindParam(value->value);
+    out.type = value->type;
+    out.isString = isStringType(out.type.type);
+    return out;
+}
+
+TypedSql SqlRenderer::renderExpression(const Expr& expr) {
+    return render(expr, nullptr);
+}
+
+TypedSql SqlRenderer::render(const Expr& expr, Scope* scope) {
+    TypedSql out;
+    switch (expr.kind) {
+        case Expr::Kind::Null:
+        case Expr::Kind::Integer:
+        case Expr::Kind::Decimal:
+        case Expr::Kind::Float:
+        case Expr::Kind::String:
+        case Expr::Kind::Hex:
+            return renderLiteral(expr);
+        case Expr::Kind::Column:
+            return renderColumn(expr, scope);
+        case Expr::Kind::Variable:
+            return renderVariable(expr);
+        case Expr::Kind::Global:
+            return renderGlobal(expr);
+        case Expr::Kind::Param: {
+            size_t index = std::stoul(expr.text);
+            const auto& params = env_.params();
+            if (index >= params.size()) {
+                throw EngineError{7332, 16, "Not enough parameters were supplied."};
+            }
+            const Value& value = params[index];
+            SqlValue bound;
+            if (value.isNull) {
+                bound = SqlValue::null();
+                out.type = makeColumnInfo(ColumnType::VarChar, 255);
+            } else if (!value.bytes.empty()) {
+                bound = SqlValue::ofText(value.bytes);
+                out.type =
+                    makeColumnInfo(ColumnType::VarChar, static_cast<int>(value.bytes.size()));
+                out.isString = true;
+            } else if (value.floatValue != 0.0) {
+                bound = SqlValue::ofReal(value.floatValue);
+                out.type = makeColumnInfo(ColumnType::Float);
+            } else {
+                bound = SqlValue::ofInt(value.intValue);
+                out.type = makeColumnInfo(ColumnType::Int);
+            }
+            out.sql = bindParam(bound);
+            return out;
+        }
+        case Expr::Kind::Unary: {
+            TypedSql operand = render(*expr.args[0], scope);
+            if (expr.op == "not") {
+                out.sql = "(NOT " + operand.sql + ")";
+                out.type = makeColumnInfo(ColumnType::Bit);
+            } else {
+                out.sql = "(" + expr.op + operand.sql + ")";
+                out.type = operand.type;
+            }
+            return out;
+        }
+        case Expr::Kind::Binary:
+            return renderBinary(expr, scope);
+        case Expr::Kind::Function:
+            return renderFunction(expr, scope);
+        case Expr::Kind::Convert:
+            return renderConvert(expr, scope);
+        case Expr::Kind::Like: {
+            TypedSql value = render(*expr.args[0], scope);
+            TypedSql pattern = render(*expr.args[1], scope);
+            std::string escape = expr.args.size() > 2 ? render(*expr.args[2], scope).sql : "NULL";
+            out.sql = std::string(expr.negated ? "(NOT " : "(") + "tsql_like(" + value.sql + ", " +
+                      pattern.sql + ", " + escape + "))";
+            out.type = makeColumnInfo(ColumnType::Bit);
+            return out;
+        }
+        case Expr::Kind::Between: {
+            TypedSql value = render(*expr.args[0], scope);
+            TypedSql low = render(*expr.args[1], scope);
+            TypedSql high = render(*expr.args[2], scope);
+            out.sql = "(" + value.sql + (expr.negated ? " NOT" : "") + " BETWEEN " + low.sql +
+                      " AND " + high.sql + ")";
+            out.type = makeColumnInfo(ColumnType::Bit);
+            return out;
+        }
+        case Expr::Kind::InList: {
+            TypedSql value = render(*expr.args[0], scope);
+            std::string items;
+            for (size_t i = 1; i < expr.args.size(); ++i) {
+                TypedSql item = render(*expr.args[i], scope);
+                if (isDate(value.type.type) && item.isString) {
+                    item.sql = "tsql_convert('datetime', 0, 0, 0, " + item.sql + ", 's', 0)";
+                }
+                items += (i > 1 ? ", " : "") + item.sql;
+            }
+            out.sql = "(" + value.sql + (value.isString ? " COLLATE RTRIM" : "") +
+                      (expr.negated ? " NOT IN (" : " IN (") + items + "))";
+            out.type = makeColumnInfo(ColumnType::Bit);
+            return out;
+        }
+        case Expr::Kind::InSelect: {
+            TypedSql value = render(*expr.args[0], scope);
+            std::string sql;
+            renderSubquery(*expr.select, scope, sql);
+            out.sql = "(" + value.sql + (expr.negated ? " NOT IN " : " IN ") + sql + ")";
+            out.type = makeColumnInfo(ColumnType::Bit);
+            return out;
+        }
+        case Expr::Kind::IsNull: {
+            TypedSql value = render(*expr.args[0], scope);
+            out.sql = "(" + value.sql + (expr.negated ? " IS NOT NULL)" : " IS NULL)");
+            out.type = makeColumnInfo(ColumnType::Bit);
+            return out;
+        }
+        case Expr::Kind::Exists: {
+            std::string sql;
+            renderSubquery(*expr.select, scope, sql);
+            out.sql = "EXISTS " + sql;
+            out.type = makeColumnInfo(ColumnType::Bit);
+            return out;
+        }
+        case Expr::Kind::Subquery: {
+            std::string sql;
+            out = renderSubquery(*expr.select, scope, sql);
+            out.sql = sql;
+            out.type.nullable = true;
+            return out;
+        }
+        case Expr::Kind::Case: {
+            std::string sql = "CASE";
+            size_t i = 0;
+            if (expr.hasOperand) {
+                sql += " " + render(*expr.args[0], scope).sql;
+                i = 1;
+            }
+            bool typed = false;
+            size_t pairsEnd = expr.args.size() - (expr.hasElse ? 1 : 0);
+            for (; i + 1 < pairsEnd + 1 && i < pairsEnd; i += 2) {
+                sql += " WHEN " + render(*expr.args[i], scope).sql;
+                TypedSql result = render(*expr.args[i + 1], scope);
+                sql += " THEN " + result.sql;
+                if (!typed && expr.args[i + 1]->kind != Expr::Kind::Null) {
+                    out.type = result.type;
+                    out.isString = result.isString;
+                    typed = true;
+                }
+            }
+            if (expr.hasElse) {
+                TypedSql result = render(*expr.args.back(), scope);
+                sql += " ELSE " + result.sql;
+                if (!typed) {
+                    out.type = result.type;
+                    out.isString = result.isString;
+                }
+            }
+            out.sql = sql + " END";
+            out.type.nullable = true;
+            return out;
+        }
+    }
+    return out;
+}
+
+TypedSql SqlRenderer::renderSubquery(const SelectStmt& select, Scope* scope, std::string& sql) {
+    RenderedQuery inner = renderSingleSelect(select, scope);
+    sql = "(" + inner.sql + ")";
+    TypedSql out;
+    if (!inner.columns.empty()) {
+        out.type = inner.columns[0];
+        out.isString = isStringType(out.type.type);
+    }
+    return out;
+}
+
+TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope) {
+    TypedSql out;
+    if (expr.op == "and" || expr.op == "or") {
+        out.sql = "(" + render(*expr.args[0], scope).sql + (expr.op == "and" ? " AND " : " OR ") +
+                  render(*expr.args[1], scope).sql + ")";
+        out.type = makeColumnInfo(ColumnType::Bit);
+        return out;
+    }
+    TypedSql left = render(*expr.args[0], scope);
+    TypedSql right = render(*expr.args[1], scope);
+    bool leftNull = expr.args[0]->kind == Expr::Kind::Null;
+    bool rightNull = expr.args[1]->kind == Expr::Kind::Null;
+    static const std::vector<std::string> comparisons = {
+        "=", "<>", "!=", "<", ">", "<=", ">=", "!<", "!>", "*=", "=*"};
+    if (std::find(comparisons.begin(), comparisons.end(), expr.op) != comparisons.end()) {
+        out.type = makeColumnInfo(ColumnType::Bit);
+        std::string op = expr.op;
+        if (op == "!=")
+            op = "<>";
+        if (op == "!<")
+            op = ">=";
+        if (op == "!>")
+            op = "<=";
+        if (op == "*=" || op == "=*")
+            op = "=";
+        // "= NULL" finds NULLs while ansinull is off.
+        if ((leftNull || rightNull) && (op == "=" || op == "<>")) {
+            const TypedSql& other = leftNull ? right : left;
+            out.sql = "(" + other.sql + (op == "=" ? " IS NULL)" : " IS NOT NULL)");
+            return out;
+        }
+        // A string compared with a datetime is converted to a datetime.
+        if (isDate(left.type.type) && right.isString) {
+            right.sql = "tsql_convert('datetime', 0, 0, 0, " + right.sql + ", 's', 0)";
+            right.isString = false;
+        } else if (isDate(right.type.type) && left.isString) {
+            left.sql = "tsql_convert('datetime', 0, 0, 0, " + left.sql + ", 's', 0)";
+            left.isString = false;
+        } else if ((left.isString && isNumeric(right.type.type) && !rightNull) ||
+                   (right.isString && isNumeric(left.type.type) && !leftNull)) {
+            const TypedSql& text = left.isString ? left : right;
+            const TypedSql& number = left.isString ? right : left;
+            throw EngineError{257, 16,
+                              std::string("Implicit conversion from datatype '") +
+                                  typeNameOf(text.type.type) + "' to '" +
+                                  typeNameOf(number.type.type) +
+                                  "' is not allowed.  Use the CONVERT function to run this query."};
+        }
+        bool strings = left.isString || right.isString;
+        out.sql = "(" + left.sql + " " + op + " " + right.sql + (strings ? " COLLATE RTRIM)" : ")");
+        return out;
+    }
+    if (expr.op == "+" && (left.isString || right.isString)) {
+        if ((left.isString || leftNull) && (right.isString || rightNull)) {
+            out.sql = "tsql_concat(" + left.sql + ", " + right.sql + ")";
+            int length = left.type.length + right.type.length;
+            out.type = makeColumnInfo(ColumnType::VarChar, std::min(length, 16384));
+            out.isString = true;
+            return out;
+        }
+        const TypedSql& text = left.isString ? left : right;
+        const TypedSql& other = left.isString ? right : left;
+        throw EngineError{257, 16,
+                          std::string("Implicit conversion from datatype '") +
+                              typeNameOf(text.type.type) + "' to '" + typeNameOf(other.type.type) +
+                              "' is not allowed.  Use the CONVERT function to run this query."};
+    }
+    // Arithmetic and bitwise operators. A hex literal next to an integer acts as one.
+    auto asInteger = [](const Expr& e, TypedSql& t) {
+        if (e.kind == Expr::Kind::Hex) {
+            t.sql = std::to_string(std::stoll(e.text.empty() ? "0" : e.text, nullptr, 16));
+            t.type = makeColumnInfo(ColumnType::Int, 4, false);
+        }
+    };
+    asInteger(*expr.args[0], left);
+    asInteger(*expr.args[1], right);
+    const TypedSql& dominant =
+        hierarchyOf(left.type.type) <= hierarchyOf(right.type.type) ? left : right;
+    out.type = dominant.type;
+    out.type.nullable = left.type.nullable || right.type.nullable;
+    if (isIntegerType(left.type.type) && isIntegerType(right.type.type)) {
+        // Integer arithmetic yields at least int.
+        if (hierarchyOf(out.type.type) > hierarchyOf(ColumnType::Int)) {
+            out.type = makeColumnInfo(ColumnType::Int, 4, out.type.nullable);
+        }
+    }
+    if (expr.op == "^") {
+        out.sql =
+            "((" + left.sql + " | " + right.sql + ") - (" + left.sql + " & " + right.sql + "))";
+    } else if (expr.op == "/" || expr.op == "%") {
+        out.sql = "tsql_divide('" + expr.op + "', " + left.sql + ", " + right.sql + ")";
+        if (isIntegerType(out.type.type)) {
+            out.sql = "CAST(" + out.sql + " AS INTEGER)";
+        }
+    } else {
+        out.sql = "(" + left.sql + " " + expr.op + " " + right.sql + ")";
+    }
+    return out;
+}
+
+TypedSql SqlRenderer::renderConvert(const Expr& expr, Scope* scope) {
+    TypedSql value = render(*expr.args[0], scope);
+    ColumnInfo target = typeFromSpec(env_.catalog(), env_.database(), expr.type);
+    std::string style = expr.args.size() > 1 ? render(*expr.args[1], scope).sql : "0";
+    TypedSql out;
+    out.type = target;
+    out.type.nullable = value.type.nullable;
+    out.isString = isStringType(target.type);
+    std::string targetName = toLower(expr.type.name);
+    if (const BuiltinType* builtin = findBuiltinType(expr.type.name)) {
+        targetName = builtin->name;
+    }
+    out.sql = "tsql_convert('" + targetName + "', " + std::to_string(target.length) + ", " +
+              std::to_string(target.precision) + ", " + std::to_string(target.scale) + ", " +
+              value.sql + ", " + sourceKind(value.type) + ", " + style + ")";
+    return out;
+}
+
+std::string SqlRenderer::coerceTo(const TypedSql& value, const ColumnInfo& target) {
+    std::string name;
+    switch (target.type) {
+        case ColumnType::Char:
+            name = "char";
+            break;
+        case ColumnType::VarChar:
+            name = "varchar";
+            break;
+        case ColumnType::Text:
+            name = "text";
+            break;
+        case ColumnType::TinyInt:
+            name = "tinyint";
+            break;
+        case ColumnType::SmallInt:
+            name = "smallint";
+            break;
+        case ColumnType::Int:
+            name = "int";
+            break;
+        case ColumnType::BigInt:
+            name = "bigint";
+            break;
+        case ColumnType::Bit:
+            name = "bit";
+            break;
+        case ColumnType::DateTime:
+            name = "datetime";
+            break;
+        case ColumnType::SmallDateTime:
+            name = "smalldatetime";
+            break;
+        case ColumnType::Money:
+            name = "money";
+            break;
+        case ColumnType::SmallMoney:
+            name = "smallmoney";
+            break;
+        case ColumnType::Numeric:
+            name = "numeric";
+            break;
+        case ColumnType::Decimal:
+            name = "decimal";
+            break;
+        case ColumnType::Float:
+            name = "float";
+            break;
+        case ColumnType::Real:
+            name = "real";
+            break;
+        case ColumnType::Binary:
+            name = "binary";
+            break;
+        case ColumnType::VarBinary:
+            name = "varbinary";
+            break;
+        case ColumnType::Image:
+            name = "image";
+            break;
+    }
+    // Implicit conversion on assignment: strings into numbers are refused like the
+    // server does; everything else goes through the conversion function.
+    return "tsql_assign('" + name + "', " + std::to_string(target.length) + ", " +
+           std::to_string(target.precision) + ", " + std::to_string(target.scale) + ", " +
+           value.sql + ", " + sourceKind(value.type) + ")";
+}
+
+TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope) {
+    const std::string& name = expr.text;
+    TypedSql out;
+    std::vector<TypedSql> args;
+    for (const ExprPtr& arg : expr.args) {
+        args.push_back(render(*arg, scope));
+    }
+    auto argList = [&]() {
+        std::string list;
+        for (size_t i = 0; i < args.size(); ++i)
+            list += (i ? ", " : "") + args[i].sql;
+        return list;
+    };
+    auto requireArgs = [&](size_t low, size_t high) {
+        if (args.size() < low || args.size() > high) {
+            throw EngineError{
+                174, 15,
+                "The function '" + name + "' requires " + std::to_string(low) + " arguments."};
+        }
+    };
+    std::string currentDb = bindParam(SqlValue::ofText(env_.database()));
+    auto stringResult = [&](int length) {
+        out.type = makeColumnInfo(ColumnType::VarChar, length);
+        out.isString = true;
+    };
+    if (name == "count") {
+        out.sql = expr.star ? "count(*)"
+                            : "count(" + std::string(expr.op == "distinct" ? "DISTINCT " : "") +
+                                  args.at(0).sql + ")";
+        out.type = makeColumnInfo(ColumnType::Int, 4, false);
+    } else if (name == "sum" || name == "avg" || name == "min" || name == "max") {
+        requireArgs(1, 1);
+        out.type = args[0].type;
+        out.type.nullable = true;
+        out.isString = args[0].isString;
+        std::string inner = (expr.op == "distinct" ? "DISTINCT " : "") + args[0].sql;
+        if ((name == "sum" || name == "avg") && isIntegerType(args[0].type.type)) {
+            out.type = makeColumnInfo(ColumnType::Int);
+            out.sql = "CAST(" + name + "(" + inner + ") AS INTEGER)";
+        } else {
+            out.sql = name + "(" + inner + ")";
+        }
+    } else if (name == "isnull" || name == "coalesce") {
+        requireArgs(2, 64);
+        out.sql = "coalesce(" + argList() + ")";
+        size_t typed = expr.args[0]->kind == Expr::Kind::Null ? 1 : 0;
+        out.type = args[typed].type;
+        out.isString = args[typed].isString;
+        out.type.nullable = args.back().type.nullable;
+    } else if (name == "nullif") {
+        requireArgs(2, 2);
+        out.sql = "nullif(" + argList() + ")";
+        out.type = args[0].type;
+        out.isString = args[0].isString;
+    } else if (name == "rtrim" || name == "ltrim") {
+        requireArgs(1, 1);
+        out.sql = "tsql_" + name + "(" + args[0].sql + ")";
+        stringResult(args[0].type.length);
+    } else if (name == "upper" || name == "lower") {
+        requireArgs(1, 1);
+        out.sql = name + "(" + args[0].sql + ")";
+        out.type = args[0].type;
+        out.isString = true;
+    } else if (name == "substring") {
+        requireArgs(3, 3);
+        out.sql = "tsql_substring(" + argList() + ")";
+        stringResult(args[0].type.length);
+        out.type.type =
+            isBinaryType(args[0].type.type) ? ColumnType::VarBinary : ColumnType::VarChar;
+        out.isString = !isBinaryType(args[0].type.type);
+    } else if (name == "right" || name == "left") {
+        requireArgs(2, 2);
+        out.sql = "tsql_" + name + "(" + argList() + ")";
+        stringResult(args[0].type.length);
+    } else if (name == "ascii") {
+        requireArgs(1, 1);
+        out.sql = "tsql_ascii(" + args[0].sql + ")";
+        out.type = makeColumnInfo(ColumnType::Int);
+    } else if (name == "char") {
+        requireArgs(1, 1);
+        out.sql = "tsql_char(" + args[0].sql + ")";
+        stringResult(1);
+    } else if (name == "char_length" || name == "len") {
+        requireArgs(1, 1);
+        out.sql = "tsql_char_length(" + args[0].sql + ")";
+        out.type = makeColumnInfo(ColumnType::Int);
+    } else if (name == "datalength") {
+        requireArgs(1, 1);
+        const ColumnInfo& type = args[0].type;
+        if (type.type == ColumnType::Char || type.type == ColumnType::Binary) {
+            out.sql = "(CASE WHEN " + args[0].sql + " IS NULL THEN NULL ELSE " +
+                      std::to_string(type.length) + " END)";
+        } else if (isStringType(type.type) || isBinaryType(type.type)) {
+            out.sql = "tsql_datalength(" + args[0].sql + ")";
+        } else {
+            int size = type.length > 0 ? type.length : 4;
+            out.sql = "(CASE WHEN " + args[0].sql + " IS NULL THEN NULL ELSE " +
+                      std::to_string(size) + " END)";
+        }
+        out.type = makeColumnInfo(ColumnType::Int);
+    } else if (name == "charindex") {
+        requireArgs(2, 2);
+        out.sql = "instr(" + args[1].sql + ", " + args[0].sql + ")";
+        out.type = makeColumnInfo(ColumnType::Int);
+    } else if (name == "replicate") {
+        requireArgs(2, 2);
+        out.sql = "tsql_replicate(" + argList() + ")";
+        stringResult(255);
+    } else if (name == "space") {
+        requireArgs(1, 1);
+        out.sql = "tsql_replicate(' ', " + args[0].sql + ")";
+        stringResult(255);
+    } else if (name == "reverse") {
+        requireArgs(1, 1);
+        out.sql = "tsql_reverse(" + args[0].sql + ")";
+        stringResult(args[0].type.length);
+    } else if (name == "str") {
+        requireArgs(1, 3);
+        out.sql = "tsql_str(" + argList() + ")";
+        stringResult(10);
+    } else if (name == "abs" || name == "floor" || name == "ceiling" || name == "sign") {
+        requireArgs(1, 1);
+        out.sql = "tsql_math('" + name + "', " + args[0].sql + ")";
+        out.type = args[0].type;
+    } else if (name == "round") {
+        requireArgs(2, 2);
+        out.sql = "round(" + argList() + ")";
+        out.type = args[0].type;
+    } else if (name == "power") {
+        requireArgs(2, 2);
+        out.sql = "tsql_power(" + argList() + ")";
+        out.type = args[0].type;
+        if (isIntegerType(out.type.type))
+            out.sql = "CAST(" + out.sql + " AS INTEGER)";
+    } else if (name == "getdate") {
+        requireArgs(0, 0);
+        out.sql = "tsql_getdate()";
+        out.type = makeColumnInfo(ColumnType::DateTime, 8, false);
+    } else if (name == "datepart" || name == "datediff" || name == "dateadd" ||
+               name == "datename") {
+        // The first argument is a date part keyword, parsed as a column name.
+        if (expr.args.empty() || expr.args[0]->kind != Expr::Kind::Column) {
+            throw EngineError{155, 15, "'" + name + "' requires a date part."};
+        }
+        std::string part = sqlString(toLower(expr.args[0]->names.back()));
+        std::string rest;
+        for (size_t i = 1; i < args.size(); ++i)
+            rest += ", " + args[i].sql;
+        out.sql = "tsql_" + name + "(" + part + rest + ")";
+        if (name == "dateadd") {
+            out.type = makeColumnInfo(ColumnType::DateTime);
+        } else if (name == "datename") {
+            stringResult(30);
+        } else {
+            out.type = makeColumnInfo(ColumnType::Int);
+        }
+    } else if (name == "object_id") {
+        requireArgs(1, 1);
+        out.sql = "tsql_object_id(" + args[0].sql + ", " + currentDb + ", " +
+                  std::to_string(env_.uid()) + ")";
+        out.type = makeColumnInfo(ColumnType::Int);
+    } else if (name == "object_name") {
+        requireArgs(1, 2);
+        out.sql = "tsql_object_name(" + args[0].sql + ", " +
+                  (args.size() > 1 ? args[1].sql : "NULL") + ", " + currentDb + ")";
+        stringResult(255);
+    } else if (name == "index_col") {
+        requireArgs(3, 4);
+        out.sql = "tsql_index_col(" + args[0].sql + ", " + args[1].sql + ", " + args[2].sql + ", " +
+                  (args.size() > 3 ? args[3].sql : "NULL") + ", " + currentDb + ", " +
+                  std::to_string(env_.uid()) + ")";
+        stringResult(255);
+    } else if (name == "col_name") {
+        requireArgs(2, 3);
+        out.sql = "tsql_col_name(" + args[0].sql + ", " + args[1].sql + ", " +
+                  (args.size() > 2 ? args[2].sql : "NULL") + ", " + currentDb + ")";
+        stringResult(255);
+    } else if (name == "user_name") {
+        requireArgs(0, 1);
+        out.sql = "tsql_user_name(" + (args.empty() ? std::to_string(env_.uid()) : args[0].sql) +
+                  ", " + currentDb + ")";
+        stringResult(255);
+    } else if (name == "user_id") {
+        requireArgs(0, 1);
+        out.sql = args.empty() ? std::to_string(env_.uid())
+                               : "tsql_user_id(" + args[0].sql + ", " + currentDb + ")";
+        out.type = makeColumnInfo(ColumnType::Int);
+    } else if (name == "user") {
+        out.sql = "tsql_user_name(" + std::to_string(env_.uid()) + ", " + currentDb + ")";
+        stringResult(255);
+    } else if (name == "db_name") {
+        requireArgs(0, 1);
+        out.sql = args.empty() ? currentDb : "tsql_db_name(" + args[0].sql + ")";
+        stringResult(255);
+    } else if (name == "db_id") {
+        requireArgs(0, 1);
+        out.sql = "tsql_db_id(" + (args.empty() ? currentDb : args[0].sql) + ")";
+        out.type = makeColumnInfo(ColumnType::SmallInt);
+    } else if (name == "suser_name" || name == "suser_id") {
+        requireArgs(0, 1);
+        std::optional<Variable> suid = env_.globalVariable("@@suid");
+        std::string arg = args.empty() ? bindParam(suid->value) : args[0].sql;
+        out.sql = "tsql_" + name + "(" + arg + ")";
+        if (name == "suser_name") {
+            stringResult(30);
+        } else {
+            out.type = makeColumnInfo(ColumnType::Int);
+        }
+    } else {
+        throw EngineError{195, 15, "'" + name + "' is not a recognized built-in function name."};
+    }
+    return out;
+}
+
+void SqlRenderer::collectSources(const Expr& expr, Scope& scope, std::vector<int>& found) {
+    if (expr.kind == Expr::Kind::Column) {
+        if (auto column = findColumn(scope, expr.names)) {
+            found.push_back(column->first);
+        } else {
+            found.push_back(-1);  // outer scope or unknown
+        }
+    }
+    if (expr.select) {
+        found.push_back(-1);
+    }
+    for (const ExprPtr& arg : expr.args) {
+        if (arg)
+            collectSources(*arg, scope, found);
+    }
+}
+
+std::string SqlRenderer::renderFrom(Scope& scope, const SelectStmt& select,
+                                    std::vector<ExprPtr>& whereConjuncts) {
+    // Old-style outer joins: "a *= b" makes b the inner table of a left join; every
+    // restriction that names only an inner table becomes part of its join condition.
+    std::vector<ExprPtr> kept;
+    std::vector<ExprPtr> all;
+    if (select.where) {
+        std::vector<const Expr*> parts = conjuncts(select.where);
+        // conjuncts() gives raw pointers; keep them alive through shared copies.
+        for (const Expr* part : parts) {
+            all.push_back(std::shared_ptr<Expr>(std::shared_ptr<Expr>{}, const_cast<Expr*>(part)));
+        }
+    }
+    for (const ExprPtr& part : all) {
+        if (part->kind == Expr::Kind::Binary && (part->op == "*=" || part->op == "=*")) {
+            std::vector<int> innerSide;
+            collectSources(*part->args[part->op == "*=" ? 1 : 0], scope, innerSide);
+            if (innerSide.size() == 1 && innerSide[0] >= 0) {
+                Source& inner = scope.sources[innerSide[0]];
+                inner.innerOfOuterJoin = true;
+                inner.joinConditions.push_back(part);
+                continue;
+            }
+        }
+        kept.push_back(part);
+    }
+    std::vector<ExprPtr> remaining;
+    for (const ExprPtr& part : kept) {
+        std::vector<int> used;
+        collectSources(*part, scope, used);
+        bool movable = !used.empty() && used[0] >= 0 && scope.sources[used[0]].innerOfOuterJoin &&
+                       std::all_of(used.begin(), used.end(), [&](int s) { return s == used[0]; });
+        if (movable) {
+            scope.sources[used[0]].joinConditions.push_back(part);
+        } else {
+            remaining.push_back(part);
+        }
+    }
+    whereConjuncts = remaining;
+
+    std::string from;
+    bool first = true;
+    for (Source& source : scope.sources) {
+        if (source.innerOfOuterJoin)
+            continue;
+        std::string piece = source.table.physical + " AS " + source.sqlAlias;
+        if (first) {
+            from = piece;
+        } else if (source.join == TableRef::Join::Comma) {
+            from += ", " + piece;
+        } else {
+            static const char* const joins[] = {", ", " JOIN ", " LEFT JOIN ", " RIGHT JOIN ",
+                                                " CROSS JOIN "};
+            from += joins[static_cast<int>(source.join)] + piece;
+            if (source.on) {
+                // Columns of later sources are not visible yet in SQLite's ON; the
+                // scope holds every source, which matches the server's behaviour.
+                from += " ON " + render(*source.on, &scope).sql;
+            }
+        }
+        first = false;
+    }
+    for (Source& source : scope.sources) {
+        if (!source.innerOfOuterJoin)
+            continue;
+        // Render the join conditions with the inner table still nullable-typed.
+        std::string on;
+        for (const ExprPtr& condition : source.joinConditions) {
+            on += (on.empty() ? "" : " AND ") + render(*condition, &scope).sql;
+        }
+        from += " LEFT JOIN " + source.table.physical + " AS " + source.sqlAlias + " ON " + on;
+    }
+    return from;
+}
+
+RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select) {
+    RenderedQuery query = renderSingleSelect(select, nullptr);
+    for (const SelectStmt::Union& part : select.unions) {
+        RenderedQuery next = renderSingleSelect(*part.select, nullptr);
+        if (next.columns.size() != query.columns.size()) {
+            throw EngineError{205, 16,
+                              "All queries in a SQL statement containing set operators must "
+                              "have an equal number of expressions in their target lists."};
+        }
+        query.sql += part.all ? " UNION ALL " : " UNION ";
+        query.sql += next.sql;
+        for (size_t i = 0; i < query.columns.size(); ++i) {
+            query.columns[i].nullable = query.columns[i].nullable || next.columns[i].nullable;
+            query.columns[i].length = std::max(query.columns[i].length, next.columns[i].length);
+        }
+    }
+    if (!select.unions.empty() && !select.orderBy.empty()) {
+        std::string order;
+        for (const OrderItem& item : select.orderBy) {
+            std::string term;
+            if (item.expr->kind == Expr::Kind::Integer) {
+                term = item.expr->text;
+            } else if (item.expr->kind == Expr::Kind::Column && item.expr->names.size() == 1) {
+                for (size_t i = 0; i < query.columns.size(); ++i) {
+                    if (query.columns[i].name == item.expr->names[0])
+                        term = std::to_string(i + 1);
+                }
+            }
+            if (term.empty()) {
+                throw EngineError{104, 15,
+                                  "Order-by items must appear in the select-list if the statement "
+                                  "contains set operators."};
+            }
+            order += (order.empty() ? "" : ", ") + term + (item.descending ? " DESC" : "");
+        }
+        query.sql += " ORDER BY " + order;
+    }
+    query.params = std::move(params_);
+    params_.clear();
+    return query;
+}
+
+RenderedQuery SqlRenderer::renderSingleSelect(const SelectStmt& select, Scope* parent) {
+    Scope scope;
+    scope.parent = parent;
+    for (const TableRef& ref : select.from) {
+        addSource(scope, ref);
+    }
+    std::vector<ExprPtr> where;
+    std::string from = select.from.empty() ? "" : renderFrom(scope, select, where);
+
+    RenderedQuery query;
+    std::string items;
+    auto addItem = [&](const std::string& sql, ColumnInfo type, const std::string& variable) {
+        size_t index = query.columns.size() + 1;
+        items += (items.empty() ? "" : ", ") + sql + " AS c" + std::to_string(index);
+        query.columns.push_back(std::move(type));
+        query.assignVariables.push_back(variable);
+    };
+    for (const SelectItem& item : select.items) {
+        if (item.star) {
+            bool any = false;
+            for (Source& source : scope.sources) {
+                if (!item.starQualifier.empty() && item.starQualifier != source.alias)
+                    continue;
+                any = true;
+                for (const StoredColumn& column : source.table.columns) {
+                    ColumnInfo type = column.info;
+                    if (source.innerOfOuterJoin)
+                        type.nullable = true;
+                    addItem(source.sqlAlias + "." + sqlName(column.storageName), type, "");
+                }
+            }
+            if (!any) {
+                throw objectNotFound(item.starQualifier.empty() ? "*" : item.starQualifier);
+            }
+            continue;
+        }
+        TypedSql value = render(*item.expr, &scope);
+        ColumnInfo type = value.type;
+        if (!item.alias.empty()) {
+            type.name = item.alias;
+        } else if (item.expr->kind != Expr::Kind::Column) {
+            type.name = "";
+        }
+        addItem(value.sql, type, item.assignVariable);
+    }
+    query.sql = std::string("SELECT ") + (select.distinct ? "DISTINCT " : "") + items;
+    if (!from.empty()) {
+        query.sql += " FROM " + from;
+    }
+    std::string whereSql;
+    for (const ExprPtr& part : where) {
+        whereSql += (whereSql.empty() ? "" : " AND ") + render(*part, &scope).sql;
+    }
+    if (!whereSql.empty()) {
+        query.sql += " WHERE " + whereSql;
+    }
+    if (!select.groupBy.empty()) {
+        std::string group;
+        for (const ExprPtr& expr : select.groupBy) {
+            group += (group.empty() ? "" : ", ") + render(*expr, &scope).sql;
+        }
+        query.sql += " GROUP BY " + group;
+    }
+    if (select.having) {
+        query.sql += " HAVING " + render(*select.having, &scope).sql;
+    }
+    if (!select.orderBy.empty() && select.unions.empty()) {
+        std::string order;
+        for (const OrderItem& item : select.orderBy) {
+            std::string term;
+            const Expr& expr = *item.expr;
+            if (expr.kind == Expr::Kind::Integer) {
+                int position = std::stoi(expr.text);
+                if (position < 1 || position > static_cast<int>(query.columns.size())) {
+                    throw EngineError{
+                        108, 16,
+                        "The ORDER BY position number " + expr.text +
+                            " is out of range of the number of items in the select-list."};
+                }
+                term = expr.text;
+            } else if (expr.kind == Expr::Kind::Column && expr.names.size() == 1 &&
+                       !findColumn(scope, expr.names)) {
+                for (size_t i = 0; i < select.items.size() && i < query.columns.size(); ++i) {
+                    if (select.items[i].alias == expr.names[0])
+                        term = "c" + std::to_string(i + 1);
+                }
+            }
+            if (term.empty()) {
+                TypedSql value = render(expr, &scope);
+                term = value.sql + (value.isString ? " COLLATE BINARY" : "");
+            }
+            order += (order.empty() ? "" : ", ") + term + (item.descending ? " DESC" : "");
+        }
+        query.sql += " ORDER BY " + order;
+    }
+    if (select.top >= 0) {
+        query.sql += " LIMIT " + std::to_string(select.top);
+    }
+    return query;
+}
+
+TypedSql SqlRenderer::renderAgainstTable(const Expr& expr, const TableBinding& table,
+                                         const std::string& alias) {
+    Scope scope;
+    Source source;
+    source.alias = alias;
+    source.sqlAlias = sqlName(table.object.name);
+    source.table = table;
+    scope.sources.push_back(source);
+    // UPDATE/DELETE name the table itself; its columns appear unqualified.
+    scope.sources[0].sqlAlias = table.physical;
+    return render(expr, &scope);
+}
+
+std::string SqlRenderer::conditionAgainstTable(const Expr& expr, const TableBinding& table,
+                                               const std::string& alias) {
+    return renderAgainstTable(expr, table, alias).sql;
+}
+
+}  // namespace tdsim

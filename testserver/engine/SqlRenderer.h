@@ -1,0 +1,118 @@
+// Turns a parsed SELECT (and the expressions of other statements) into SQLite SQL
+// with the server's semantics, and works out the result column types.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Ast.h"
+#include "engine/Catalog.h"
+#include "engine/Sqlite.h"
+
+namespace tdsim {
+
+struct Variable {
+    ColumnInfo type;
+    SqlValue value;
+};
+
+// What the renderer needs from the session executing the statement.
+class RenderEnvironment {
+public:
+    virtual ~RenderEnvironment() = default;
+    virtual Catalog& catalog() = 0;
+    virtual const std::string& database() const = 0;
+    virtual int uid() const = 0;
+    virtual Variable* variable(const std::string& name) = 0;
+    virtual std::optional<Variable> globalVariable(const std::string& name) = 0;
+    virtual const std::vector<Value>& params() const = 0;
+};
+
+// A table or view resolved for use in a query.
+struct TableBinding {
+    ObjectRef object;
+    std::string physical;  // SQLite table or view name, quoted
+    std::vector<StoredColumn> columns;
+};
+
+struct RenderedQuery {
+    std::string sql;
+    std::vector<SqlValue> params;
+    std::vector<ColumnInfo> columns;
+    std::vector<std::string> assignVariables;  // select @a = ..., one per column
+};
+
+struct TypedSql {
+    std::string sql;
+    ColumnInfo type;
+    bool isString = false;
+};
+
+class SqlRenderer {
+public:
+    explicit SqlRenderer(RenderEnvironment& env) : env_(env) {}
+
+    RenderedQuery renderSelect(const SelectStmt& select);
+    // A standalone expression (IF conditions, PRINT, SET values, procedure arguments).
+    TypedSql renderExpression(const Expr& expr);
+    std::vector<SqlValue> takeParams() { return std::move(params_); }
+
+    // Resolves a table reference or throws error 208.
+    TableBinding bindTable(const ObjectName& name);
+
+    // Expression rendering against one table (UPDATE/DELETE): columns by name.
+    TypedSql renderAgainstTable(const Expr& expr, const TableBinding& table,
+                                const std::string& alias);
+    std::string conditionAgainstTable(const Expr& expr, const TableBinding& table,
+                                      const std::string& alias);
+
+    // Converts a value of one type to the storage form of a column.
+    static std::string coerceTo(const TypedSql& value, const ColumnInfo& target);
+
+private:
+    struct Source {
+        std::string alias;     // name used to qualify columns
+        std::string sqlAlias;  // alias in the SQLite text
+        TableBinding table;
+        bool innerOfOuterJoin = false;
+        std::vector<ExprPtr> joinConditions;  // outer-join conditions (ON)
+        TableRef::Join join = TableRef::Join::Comma;
+        ExprPtr on;
+        std::vector<ColumnInfo> derivedColumns;  // for (select ...) sources
+    };
+    struct Scope {
+        std::vector<Source> sources;
+        Scope* parent = nullptr;
+        const std::vector<SelectItem>* items = nullptr;
+    };
+
+    RenderedQuery renderSingleSelect(const SelectStmt& select, Scope* parent);
+    std::string renderFrom(Scope& scope, const SelectStmt& select,
+                           std::vector<ExprPtr>& whereConjuncts);
+    void addSource(Scope& scope, const TableRef& ref);
+    TypedSql render(const Expr& expr, Scope* scope);
+    TypedSql renderColumn(const Expr& expr, Scope* scope);
+    TypedSql renderBinary(const Expr& expr, Scope* scope);
+    TypedSql renderFunction(const Expr& expr, Scope* scope);
+    TypedSql renderConvert(const Expr& expr, Scope* scope);
+    TypedSql renderVariable(const Expr& expr);
+    TypedSql renderGlobal(const Expr& expr);
+    TypedSql renderLiteral(const Expr& expr);
+    TypedSql renderSubquery(const SelectStmt& select, Scope* scope, std::string& sql);
+    std::string bindParam(const SqlValue& value);
+    // Which sources of `scope` an expression refers to (for the outer-join rewrite).
+    void collectSources(const Expr& expr, Scope& scope, std::vector<int>& found);
+    std::optional<std::pair<int, int>> findColumn(Scope& scope,
+                                                  const std::vector<std::string>& names);
+
+    RenderEnvironment& env_;
+    std::vector<SqlValue> params_;
+    int aliasCounter_ = 0;
+};
+
+ColumnInfo makeColumnInfo(ColumnType type, int length = 0, bool nullable = true);
+ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const TypeSpec& spec);
+
+}  // namespace tdsim
