@@ -166,6 +166,7 @@ struct UpdateStatement : Statement {
 struct DeleteStatement : Statement {
     DeleteStatement() : Statement(Kind::Delete) {}
     ObjectName table;
+    std::vector<TableRef> from;  // delete t from t, u where ...
     ExprPtr where;
 };
 

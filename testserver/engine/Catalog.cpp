@@ -110,7 +110,7 @@ const std::vector<SystemTableDef>& systemTables() {
           {"type", "tinyint", false},    {"length", "int", false},
           {"offset", "smallint", false}, {"usertype", "smallint", false},
           {"cdefault", "int", false},    {"domain", "int", false},
-          {"name", "longsysname", true}, {"printfmt", "varchar(255)", true},
+          {"name", "longsysname", false}, {"printfmt", "varchar(255)", true},
           {"prec", "tinyint", true},     {"scale", "tinyint", true},
           {"remote_type", "int", true},  {"remote_name", "varchar(255)", true},
           {"xstatus", "int", true},      {"xtype", "int", true},

@@ -141,13 +141,10 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out) {
 }
 
 void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out) {
-    if (!statement.from.empty()) {
-        throw EngineError{156, 15, "Incorrect syntax near the keyword 'from'."};
-    }
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
-    std::string alias = statement.table.name;
-    std::string sets;
+    std::vector<const StoredColumn*> targets;
+    std::vector<const Expr*> values;
     for (const auto& [name, expr] : statement.assignments) {
         const StoredColumn* target = nullptr;
         for (const StoredColumn& column : table.columns) {
@@ -156,14 +153,21 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out) {
         }
         if (!target)
             throw invalidColumn(name);
-        TypedSql value = renderer.renderAgainstTable(*expr, table, alias);
-        sets += (sets.empty() ? "" : ", ") + sqlName(target->storageName) + " = " +
-                SqlRenderer::coerceTo(value, target->info);
+        targets.push_back(target);
+        values.push_back(expr.get());
+    }
+    auto parts = renderer.renderDml(table, statement.table.name, statement.from, values,
+                                    statement.where.get());
+    std::string sets;
+    for (size_t i = 0; i < targets.size(); ++i) {
+        sets += (i ? ", " : "") + sqlName(targets[i]->storageName) + " = " +
+                SqlRenderer::coerceTo(parts.expressions[i], targets[i]->info);
     }
     std::string sql = "UPDATE " + table.physical + " SET " + sets;
-    if (statement.where) {
-        sql += " WHERE " + renderer.conditionAgainstTable(*statement.where, table, alias);
-    }
+    if (!parts.from.empty())
+        sql += " FROM " + parts.from;
+    if (!parts.where.empty())
+        sql += " WHERE " + parts.where;
     try {
         state_.db.exec(sql);
     } catch (const SqliteError& error) {
@@ -178,10 +182,14 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out) {
 void SessionImpl::runDelete(const DeleteStatement& statement, Results& out) {
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
+    auto parts =
+        renderer.renderDml(table, statement.table.name, statement.from, {}, statement.where.get());
     std::string sql = "DELETE FROM " + table.physical;
-    if (statement.where) {
-        sql += " WHERE " +
-               renderer.conditionAgainstTable(*statement.where, table, statement.table.name);
+    if (!parts.from.empty()) {
+        sql += " WHERE rowid IN (SELECT " + table.physical + ".rowid FROM " + table.physical +
+               ", " + parts.from + (parts.where.empty() ? "" : " WHERE " + parts.where) + ")";
+    } else if (!parts.where.empty()) {
+        sql += " WHERE " + parts.where;
     }
     state_.db.exec(sql);
     lastRowCount_ = static_cast<int>(state_.db.changes());

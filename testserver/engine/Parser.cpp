@@ -391,6 +391,9 @@ private:
         auto statement = std::make_shared<DeleteStatement>();
         acceptWord("from");
         statement->table = parseObjectName();
+        if (acceptWord("from")) {
+            statement->from = parseFromList();
+        }
         if (acceptWord("where")) {
             statement->where = parseExpr();
         }

@@ -82,6 +82,8 @@ private:
     // System procedures (SystemProcedures.cpp)
     bool runSystemProcedure(const std::string& name, const std::vector<SqlValue>& args,
                             StatementResult& result, Results& out);
+    // Runs Transact-SQL written by the engine itself (system procedure bodies).
+    void runInternal(const std::string& sql, Results& out);
     std::string sysTable(const std::string& table) const {
         return Catalog::systemTable(database_, table);
     }

@@ -1278,22 +1278,33 @@ RenderedQuery SqlRenderer::renderSingleSelect(const SelectStmt& select, Scope* p
     return query;
 }
 
-TypedSql SqlRenderer::renderAgainstTable(const Expr& expr, const TableBinding& table,
-                                         const std::string& alias) {
+SqlRenderer::DmlParts SqlRenderer::renderDml(const TableBinding& target,
+                                             const std::string& targetName,
+                                             const std::vector<TableRef>& from,
+                                             const std::vector<const Expr*>& expressions,
+                                             const Expr* where) {
     Scope scope;
-    Source source;
-    source.alias = alias;
-    source.sqlAlias = sqlName(table.object.name);
-    source.table = table;
-    scope.sources.push_back(source);
-    // UPDATE/DELETE name the table itself; its columns appear unqualified.
-    scope.sources[0].sqlAlias = table.physical;
-    return render(expr, &scope);
-}
-
-std::string SqlRenderer::conditionAgainstTable(const Expr& expr, const TableBinding& table,
-                                               const std::string& alias) {
-    return renderAgainstTable(expr, table, alias).sql;
+    Source self;
+    self.alias = targetName;
+    self.sqlAlias = target.physical;
+    self.table = target;
+    scope.sources.push_back(self);
+    DmlParts parts;
+    for (const TableRef& ref : from) {
+        if (!ref.derived && ref.alias.empty() && ref.name.name == targetName)
+            continue;
+        addSource(scope, ref);
+        const Source& added = scope.sources.back();
+        parts.from +=
+            (parts.from.empty() ? "" : ", ") + added.table.physical + " AS " + added.sqlAlias;
+    }
+    for (const Expr* expr : expressions) {
+        parts.expressions.push_back(render(*expr, &scope));
+    }
+    if (where) {
+        parts.where = render(*where, &scope).sql;
+    }
+    return parts;
 }
 
 }  // namespace tdsim

@@ -62,11 +62,16 @@ public:
     // Resolves a table reference or throws error 208.
     TableBinding bindTable(const ObjectName& name);
 
-    // Expression rendering against one table (UPDATE/DELETE): columns by name.
-    TypedSql renderAgainstTable(const Expr& expr, const TableBinding& table,
-                                const std::string& alias);
-    std::string conditionAgainstTable(const Expr& expr, const TableBinding& table,
-                                      const std::string& alias);
+    // UPDATE/DELETE with a FROM list: the target table is referred to by its SQLite
+    // name; `from` renders the other tables, `expressions` and `where` see them all.
+    struct DmlParts {
+        std::string from;
+        std::vector<TypedSql> expressions;
+        std::string where;
+    };
+    DmlParts renderDml(const TableBinding& target, const std::string& targetName,
+                       const std::vector<TableRef>& from,
+                       const std::vector<const Expr*>& expressions, const Expr* where);
 
     // Converts a value of one type to the storage form of a column.
     static std::string coerceTo(const TypedSql& value, const ColumnInfo& target);
