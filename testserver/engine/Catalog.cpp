@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <sstream>
 
 #include "engine/Parser.h"
@@ -105,16 +106,16 @@ const std::vector<SystemTableDef>& systemTables() {
         {"syscolumns",
          3,
          false,
-         {{"id", "int", false},          {"number", "smallint", false},
-          {"colid", "smallint", false},  {"status", "tinyint", false},
-          {"type", "tinyint", false},    {"length", "int", false},
-          {"offset", "smallint", false}, {"usertype", "smallint", false},
-          {"cdefault", "int", false},    {"domain", "int", false},
+         {{"id", "int", false},           {"number", "smallint", false},
+          {"colid", "smallint", false},   {"status", "tinyint", false},
+          {"type", "tinyint", false},     {"length", "int", false},
+          {"offset", "smallint", false},  {"usertype", "smallint", false},
+          {"cdefault", "int", false},     {"domain", "int", false},
           {"name", "longsysname", false}, {"printfmt", "varchar(255)", true},
-          {"prec", "tinyint", true},     {"scale", "tinyint", true},
-          {"remote_type", "int", true},  {"remote_name", "varchar(255)", true},
-          {"xstatus", "int", true},      {"xtype", "int", true},
-          {"xdbid", "int", true},        {"accessrule", "int", true},
+          {"prec", "tinyint", true},      {"scale", "tinyint", true},
+          {"remote_type", "int", true},   {"remote_name", "varchar(255)", true},
+          {"xstatus", "int", true},       {"xtype", "int", true},
+          {"xdbid", "int", true},         {"accessrule", "int", true},
           {"status2", "int", true}},
          {{"syscolumns", 1, 0x12, {1, 2, 3}}, {"ncsyscolumns", 2, 0x2, {1, 11}}},
          "id,number,colid;usertype"},
@@ -248,6 +249,25 @@ const std::vector<SystemTableDef>& systemTables() {
     return tables;
 }
 
+// The columns each system table is stored in order of, like the server's clustered
+// indexes, so that queries without ORDER BY return rows in the server's order.
+const char* storageOrder(const std::string& table) {
+    static const std::map<std::string, const char*> keys = {
+        {"sysobjects", "id"},
+        {"sysindexes", "id, indid"},
+        {"syscolumns", "id, number, colid"},
+        {"systypes", "name"},
+        {"syscomments", "id, number, colid2, colid, texttype"},
+        {"syssegments", "segment"},
+        {"sysprotects", "id, action, grantor, uid, protecttype"},
+        {"sysusers", "suid, uid"},
+        {"sysdatabases", "name"},
+        {"syslogins", "suid"},
+    };
+    auto found = keys.find(table);
+    return found == keys.end() ? nullptr : found->second;
+}
+
 const SystemTableDef* findSystemTable(const std::string& name) {
     for (const SystemTableDef& table : systemTables()) {
         if (name == table.name) {
@@ -357,7 +377,11 @@ void Catalog::createSystemTables(const std::string& database, bool master) {
         if (std::string(table.name) == "sysindexes") {
             ddl += ", tdsim_keys TEXT";  // key colids, invisible to SQL
         }
-        ddl += ")";
+        if (const char* key = storageOrder(table.name)) {
+            ddl += ", PRIMARY KEY (" + std::string(key) + ")) WITHOUT ROWID";
+        } else {
+            ddl += ")";
+        }
         db_.exec(ddl);
         int n = 0;
         for (const std::string& columns : split(table.sqliteIndexes, ';')) {

@@ -1,0 +1,418 @@
+// Every catalog statement the client sends, byte for byte, against the demo database.
+// Expected values follow from the catalog rules (ids, status bits, lengths), not from
+// a recording of the engine's output.
+#include "DemoDatabase.h"
+
+namespace tdsim::test {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+class CatalogStatements : public DemoFixture {
+protected:
+    std::string objectListing(const std::string& type) {
+        return "select su.name + \".\" + so.name from demo.dbo.sysobjects so, demo.dbo.sysusers su "
+               "where so.type='" +
+               type + "' and so.uid = su.uid order by so.name";
+    }
+    std::string columnStatement(const std::string& table) {
+        return lines(
+            {"SELECT column_name = c.name,",
+             " type_name = rtrim(t.name),",
+             " prec = isnull(isnull(convert(int, c.prec),isnull(convert(int, "
+             "d.data_precision),convert(int,c.length)))",
+             "+isnull(d.aux, convert(int,ascii(substring(\"???AAAFFFCKFOLS\",2*(d.ss_dtype%35+"
+             "1)+2-8/c.length,1))-60)), 0),",
+             " scale = isnull(isnull(convert(smallint, c.scale),",
+             "convert(smallint, d.numeric_scale)) + convert(smallint, isnull(d.aux, "
+             "ascii(substring(\"<<<<<<<<<<<<<<?\", 2*(d.ss_dtype%35+1)+2-8/c.length,1))-60)), 0),",
+             " length = isnull(isnull(convert(int, c.length), 0),",
+             "convert(int, d.length)) + convert(int, isnull(d.aux, ascii(substring("
+             "\"AAA<BB<DDDHJSPP\", 2*(d.ss_dtype%35+1)+2-8/c.length,1))-64)),",
+             " ident = convert(bit, (c.status & 0x80)),",
+             " nullable = convert(smallint, convert(bit, c.status&8))",
+             " FROM demo.dbo.syscolumns c,",
+             " demo.dbo.sysobjects o,",
+             " sybsystemprocs.dbo.spt_datatype_info d,",
+             " demo.dbo.systypes t",
+             " WHERE o.name = \"" + table + "\"",
+             " AND o.id = c.id",
+             " AND c.usertype = t.usertype",
+             " AND t.type = d.ss_dtype",
+             " AND o.type != \"P\"",
+             " AND (d.ss_dtype NOT IN (111, 109, 38, 110)",
+             " OR c.usertype >= 100)",
+             " ORDER BY colid"});
+    }
+    std::string objectInfo(const std::string& name) {
+        return "SELECT Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
+               "so.type, DelTrigId = so.deltrig, DelTrigName = so_del.name, InsTrig = so.instrig, "
+               "InsTrigName = so_ins.name, UpdTrig = so.updtrig, UpdTrigName = so_upd.name, "
+               "CreateDate = so.crdate, Status = so.sysstat2 FROM demo.dbo.sysobjects so, "
+               "demo.dbo.sysobjects so_del, demo.dbo.sysobjects so_ins, demo.dbo.sysobjects "
+               "so_upd, "
+               "demo.dbo.sysusers sown WHERE so.name = \"" +
+               name +
+               "\" AND so.deltrig *= so_del.id AND "
+               "so.instrig *= so_ins.id AND so.updtrig *= so_upd.id AND so.uid *= sown.uid";
+    }
+    std::string indexInfo(const std::string& index, const std::string& table) {
+        return "SELECT Name = si.name, Id = si.id, TableName = so.name, IndId = si.indid, Segment "
+               "= "
+               "si.segment, SegmentName = ss.name, MinLen = si.minlen, MaxLen = si.maxlen, SoId = "
+               "si.soid, Status = si.status, Status2 = si.status2 FROM demo.dbo.sysindexes si, "
+               "demo.dbo.sysobjects so, demo.dbo.syssegments ss WHERE si.name = \"" +
+               index + "\"  AND so.name = \"" + table +
+               "\" AND so.type in(\"U\",\"S\") AND so.id = si.id AND "
+               "si.segment = ss.segment";
+    }
+    std::string indexColumns(const std::string& qualified) {
+        return lines(
+            {"SELECT INDEX_COL('demo.dbo.' + so.name , x.indid, c.colid)",
+             " FROM demo.dbo.sysindexes x,", " demo.dbo.syscolumns c,", " demo.dbo.sysobjects so",
+             " WHERE x.id = object_id (\"demo.dbo.\" + so.name)", " AND indid BETWEEN 1 AND 254",
+             " AND x.id = c.id", " AND so.id = x.id", " AND c.colid <= x.keycnt",
+             " AND INDEX_COL(\"demo.dbo.\" + so.name, x.indid, c.colid)<>''",
+             " AND so.name + '.' + x.name = '" + qualified + "'", " ORDER BY x.name, x.indid,",
+             " c.colid ASC"});
+    }
+    std::string typeInfo(const std::string& name) {
+        return "SELECT Type_name = CONVERT(char(15), s.name),Storage_type = CONVERT(char(15), "
+               "st.name),Length = ISNULL(s.length,0),Prec = ISNULL(s.prec,0),Scale = "
+               "ISNULL(s.scale,0),Nulls = ISNULL(s.allownulls,0),Default_name = CONVERT(char(15), "
+               "so_def.name),Rule_name = CONVERT(char(15), so_rul.name),\"Identity\" = s.ident "
+               "FROM "
+               "demo.dbo.systypes s, demo.dbo.systypes st, demo.dbo.sysobjects so_rul, "
+               "demo.dbo.sysobjects so_def  WHERE s.type = st.type AND st.name NOT IN "
+               "(\"sysname\", "
+               "\"nchar\", \"nvarchar\") AND st.usertype < 100 AND s.domain *= so_rul.id AND "
+               "s.tdefault *= so_def.id AND s.name = \"" +
+               name + "\" ";
+    }
+    std::string protects(const std::string& filterLine) {
+        return lines({"SELECT Id = sp.id, ", "ObjectName = so.name, ", "UId = sp.uid, ",
+                      "UserName = su.name, ", "Action = sp.action, ",
+                      "ProtectType = sp.protecttype, ", "Grantor = sp.grantor, ",
+                      "GrantorName = sug.name ", "FROM demo.dbo.sysprotects sp,",
+                      " demo.dbo.sysobjects so,", " demo.dbo.sysusers su,",
+                      " demo.dbo.sysusers sug", " WHERE so.id = sp.id", " AND sp.uid *= su.uid",
+                      " AND sp.grantor *= sug.uid", filterLine});
+    }
+};
+
+TEST_F(CatalogStatements, DatabaseListIsDescendingByName) {
+    EXPECT_EQ(
+        column("SELECT name FROM master..sysdatabases ORDER BY name DESC"),
+        (Rows{"tempdb", "sybsystemprocs", "sybsystemdb", "model", "master", "inventory", "demo"}));
+}
+
+TEST_F(CatalogStatements, TreeFoldersListUsersGroupsAndObjects) {
+    EXPECT_EQ(column("select name from demo.dbo.sysusers where gid<>uid order by name"),
+              (Rows{"ann", "bob", "dbo", "guest", "john", "mary"}));
+    // Groups include public and the system role rows (uid = gid, from 16384).
+    Rows groups = column("select name from demo.dbo.sysusers where gid=uid order by name");
+    EXPECT_EQ(groups.front(), "engineering");
+    for (const char* name : {"public", "readers", "sales", "sa_role"}) {
+        EXPECT_NE(std::find(groups.begin(), groups.end(), name), groups.end()) << name;
+    }
+    EXPECT_EQ(column(objectListing("U")),
+              (Rows{"dbo.all_types", "dbo.customers", "mary.notes", "dbo.nullable_types",
+                    "dbo.order_lines", "dbo.orders", "dbo.table_name_with_thirty_chars_x"}));
+    EXPECT_EQ(column(objectListing("V")), (Rows{"dbo.v_customers", "dbo.v_order_totals"}));
+    EXPECT_EQ(column(objectListing("TR")), (Rows{"dbo.customers_ins", "dbo.customers_upd",
+                                                 "dbo.order_lines_insupd", "dbo.orders_del"}));
+    EXPECT_EQ(column(objectListing("P")), (Rows{"dbo.p_customer_report", "dbo.p_get_customer",
+                                                "dbo.p_orders", "dbo.p_rename_customer"}));
+    EXPECT_EQ(column(objectListing("R")), (Rows{"dbo.r_positive", "dbo.r_zip"}));
+    // The first user type gets usertype 100, which "> 100" leaves out.
+    EXPECT_EQ(column("select name from demo.dbo.systypes where usertype > 100 order by name"),
+              (Rows{"amount", "row_id", "short_note", "zipcode"}));
+}
+
+TEST_F(CatalogStatements, IndexListingCoversUserAndSystemTables) {
+    Rows indexes = column(
+        "select so.name + '.' + si.name from demo.dbo.sysobjects so,demo.dbo.sysindexes si where "
+        "so.id = si.id  and si.indid<> 0 and so.type in ('U','S') order by so.name,si.indid");
+    Rows userPart(indexes.begin(), indexes.begin() + 6);
+    EXPECT_EQ(userPart, (Rows{"all_types.tall_types", "customers.customers_pk",
+                              "customers.customers_name", "order_lines.order_lines_ci",
+                              "orders.orders_by_customer", "orders.orders_id"}));
+    EXPECT_NE(std::find(indexes.begin(), indexes.end(), "sysobjects.sysobjects"), indexes.end());
+}
+
+TEST_F(CatalogStatements, ObjectOwnerOfTableOwnedByAnotherUser) {
+    std::string statement =
+        lines({"SELECT su.name", " FROM demo.dbo.sysusers su,", " demo.dbo.sysobjects so",
+               " WHERE su.uid = so.uid", " AND so.name = \"notes\""});
+    EXPECT_EQ(column(statement), (Rows{"mary"}));
+    EXPECT_TRUE(
+        query(lines({"SELECT su.name", " FROM demo.dbo.sysusers su,", " demo.dbo.sysobjects so",
+                     " WHERE su.uid = so.uid", " AND so.name = \"nothing\""}))
+            .rows.empty());
+}
+
+TEST_F(CatalogStatements, ObjectInfoLinksTriggersThroughOuterJoins) {
+    ResultSet set = query(objectInfo("customers"));
+    ASSERT_EQ(set.rows.size(), 1u);
+    const Row& row = set.rows[0];
+    EXPECT_EQ(text(row[1]), objectId("customers"));
+    EXPECT_EQ(text(row[3]), "dbo");
+    EXPECT_EQ(text(row[4]), "U ");
+    EXPECT_EQ(text(row[5]), "0");     // no delete trigger
+    EXPECT_EQ(text(row[6]), "NULL");  // so its name comes from the outer join as NULL
+    EXPECT_EQ(text(row[7]), objectId("customers_ins"));
+    EXPECT_EQ(text(row[8]), "customers_ins");
+    EXPECT_EQ(text(row[10]), "customers_upd");
+    // allpages (0x2000), 11.9+ (0x10000), identity (0x40), clustered index (0x20000)
+    EXPECT_EQ(row[12].intValue, 0x2000 | 0x10000 | 0x40 | 0x20000);
+    EXPECT_EQ(set.columns[6].type, ColumnType::VarChar);
+    EXPECT_TRUE(set.columns[6].nullable);
+    EXPECT_EQ(set.columns[4].type, ColumnType::Char);
+    EXPECT_EQ(set.columns[11].type, ColumnType::DateTime);
+
+    // A trigger row points at its table through deltrig.
+    ResultSet trigger = query(objectInfo("orders_del"));
+    ASSERT_EQ(trigger.rows.size(), 1u);
+    EXPECT_EQ(text(trigger.rows[0][4]), "TR");
+    EXPECT_EQ(text(trigger.rows[0][5]), objectId("orders"));
+    EXPECT_EQ(text(trigger.rows[0][6]), "orders");
+    EXPECT_TRUE(query(objectInfo("no_such_object")).rows.empty());
+}
+
+TEST_F(CatalogStatements, TableDescriptionHasDeclaredTypes) {
+    ResultSet set = query("SELECT * FROM demo.dbo.customers WHERE 1=2");
+    EXPECT_TRUE(set.rows.empty());
+    ASSERT_EQ(set.columns.size(), 8u);
+    EXPECT_EQ(set.columns[0].name, "cust_id");
+    EXPECT_EQ(set.columns[0].type, ColumnType::Numeric);
+    EXPECT_EQ(set.columns[0].precision, 10);
+    EXPECT_FALSE(set.columns[0].nullable);
+    EXPECT_EQ(set.columns[3].type, ColumnType::VarChar);  // zipcode: nullable char
+    EXPECT_TRUE(set.columns[3].nullable);
+    EXPECT_EQ(set.columns[4].scale, 2);       // amount numeric(12,2)
+    EXPECT_GE(set.columns[2].userType, 100);  // ssn, a user type
+}
+
+TEST_F(CatalogStatements, ProcedureParametersWithGroupNumberOne) {
+    std::string statement = lines(
+        {"SELECT c.name,", " ISNULL(c.length,0),", " ISNULL(c.scale,0),", " ISNULL(c.prec,0),",
+         " t.name,", " ISNULL(c.status,0)", " FROM demo.dbo.syscolumns c,", " demo.dbo.systypes t",
+         " WHERE c.usertype = t.usertype", " AND c.id = object_id (\"demo.dbo.p_get_customer\")",
+         " AND c.number = 1", " ORDER BY colid ASC"});
+    // numeric(10,0) takes 6 bytes; parameters are nullable (8), output ones add 0x40.
+    EXPECT_EQ(rows(statement),
+              (Rows{"@cust_id\t6\t0\t10\tnumeric\t8", "@name\t40\t0\t0\tvarchar\t72"}));
+}
+
+TEST_F(CatalogStatements, ColumnStatementForEveryBuiltinType) {
+    Rows expected = {"c_tinyint\ttinyint\t3\t0\t1\t0\t0",
+                     "c_smallint\tsmallint\t5\t0\t2\t0\t0",
+                     "c_int\tint\t10\t0\t4\t0\t0",
+                     "c_bigint\tbigint\t19\t0\t8\t0\t0",
+                     "c_bit\tbit\t1\t0\t1\t0\t0",
+                     "c_numeric\tnumeric\t10\t2\t6\t0\t0",
+                     "c_decimal\tdecimal\t18\t4\t9\t0\t0",
+                     "c_float\tfloat\t15\t0\t8\t0\t0",
+                     "c_real\treal\t7\t0\t4\t0\t0",
+                     "c_money\tmoney\t19\t4\t8\t0\t0",
+                     "c_smallmoney\tsmallmoney\t10\t4\t4\t0\t0",
+                     "c_datetime\tdatetime\t23\t3\t8\t0\t0",
+                     "c_smalldatetime\tsmalldatetime\t16\t0\t4\t0\t0",
+                     "c_date\tdate\t10\t0\t4\t0\t0",
+                     "c_time\ttime\t12\t3\t4\t0\t0",
+                     "c_char\tchar\t10\t0\t10\t0\t0",
+                     "c_varchar\tvarchar\t100\t0\t100\t0\t0",
+                     "c_nchar\tnchar\t5\t0\t5\t0\t0",
+                     "c_nvarchar\tnvarchar\t20\t0\t20\t0\t0",
+                     "c_binary\tbinary\t8\t0\t8\t0\t0",
+                     "c_varbinary\tvarbinary\t16\t0\t16\t0\t0",
+                     "c_unichar\tunichar\t8\t0\t8\t0\t0",
+                     "c_univarchar\tunivarchar\t20\t0\t20\t0\t0",
+                     "c_text\ttext\t2147483647\t0\t16\t0\t1",
+                     "c_image\timage\t2147483647\t0\t16\t0\t1"};
+    EXPECT_EQ(rows(columnStatement("all_types")), expected);
+    ResultSet set = query(columnStatement("all_types"));
+    EXPECT_EQ(set.columns[0].name, "column_name");
+    EXPECT_EQ(set.columns[2].type, ColumnType::Int);
+    EXPECT_EQ(set.columns[5].type, ColumnType::Bit);
+    EXPECT_EQ(set.columns[6].type, ColumnType::SmallInt);
+}
+
+TEST_F(CatalogStatements, ColumnStatementForNullableAndUserTypes) {
+    Rows nullable = rows(columnStatement("nullable_types"));
+    ASSERT_EQ(nullable.size(), 16u);
+    EXPECT_EQ(nullable[0],
+              "n_tinyint\ttinyint\t3\t0\t1\t0\t1");  // stored as intn, read as declared
+    EXPECT_EQ(nullable[10], "n_datetime\tdatetime\t23\t3\t8\t0\t1");
+    EXPECT_EQ(nullable[15], "n_default_null\tint\t10\t0\t4\t0\t0");  // NOT NULL by default
+    EXPECT_EQ(rows(columnStatement("customers")),
+              (Rows{"cust_id\trow_id\t10\t0\t6\t1\t0", "name\tvarchar\t40\t0\t40\t0\t0",
+                    "ssn\tssn\t11\t0\t11\t0\t0", "zip\tzipcode\t5\t0\t5\t0\t1",
+                    "balance\tamount\t12\t2\t6\t0\t1", "country\tchar\t3\t0\t3\t0\t0",
+                    "created\tdatetime\t23\t3\t8\t0\t0", "notes\tshort_note\t40\t0\t40\t0\t1"}));
+    EXPECT_EQ(column(columnStatement("table_name_with_thirty_chars_x")),
+              (Rows{"a_column_named_with_thirty_chr", "short_col"}));
+    EXPECT_TRUE(query(columnStatement("p_get_customer")).rows.empty());  // procedures excluded
+}
+
+TEST_F(CatalogStatements, IndexNamesInStorageOrderIncludingTextChain) {
+    EXPECT_EQ(
+        column(
+            "SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.dbo.customers') and "
+            "indid <> 0"),
+        (Rows{"customers_pk", "customers_name"}));
+    EXPECT_EQ(
+        column(
+            "SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.dbo.all_types') and "
+            "indid <> 0"),
+        (Rows{"tall_types"}));
+    EXPECT_TRUE(
+        query(
+            "SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.dbo.nullable_types') "
+            "and indid <> 0")
+            .rows.empty());
+    EXPECT_EQ(
+        column("SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.mary.notes') and "
+               "indid <> 0"),
+        Rows{});
+}
+
+TEST_F(CatalogStatements, IndexInfoStatusBitsAndSegments) {
+    // name, indid, segment, segment name, status, status2
+    auto summary = [&](const std::string& index, const std::string& table) {
+        ResultSet set = query(indexInfo(index, table));
+        if (set.rows.size() != 1)
+            return std::string("rows: ") + std::to_string(set.rows.size());
+        const Row& r = set.rows[0];
+        return text(r[0]) + " " + text(r[3]) + " " + text(r[4]) + " " + text(r[5]) + " " +
+               text(r[9]) + " " + text(r[10]);
+    };
+    EXPECT_EQ(summary("customers_pk", "customers"),
+              "customers_pk 1 1 default 19 0");  // 0x1|0x2|0x10
+    EXPECT_EQ(summary("customers_name", "customers"),
+              "customers_name 2 3 demo_seg 512 0");  // sorted_data
+    EXPECT_EQ(summary("orders_by_customer", "orders"),
+              "orders_by_customer 1 1 default 80 0");  // 0x10|0x40
+    EXPECT_EQ(summary("order_lines_ci", "order_lines"),
+              "order_lines_ci 1 1 default 20 0");  // 0x10|0x4
+    EXPECT_EQ(summary("orders_id", "orders"), "orders_id 2 1 default 2 0");
+    EXPECT_EQ(summary("customers_pk", "orders"), "rows: 0");
+    EXPECT_EQ(scalar("select keycnt from sysindexes where name = 'customers_name'"),
+              "3");  // keys + 1
+    EXPECT_EQ(scalar("select keycnt from sysindexes where name = 'orders_by_customer'"), "2");
+}
+
+TEST_F(CatalogStatements, IndexColumnsInKeyOrder) {
+    EXPECT_EQ(column(indexColumns("customers.customers_name")), (Rows{"name", "zip"}));
+    EXPECT_EQ(column(indexColumns("orders.orders_by_customer")), (Rows{"cust_id", "order_date"}));
+    EXPECT_EQ(column(indexColumns("order_lines.order_lines_ci")), (Rows{"order_id", "line_no"}));
+    EXPECT_TRUE(query(indexColumns("customers.no_such_index")).rows.empty());
+}
+
+TEST_F(CatalogStatements, ObjectTextComesBackInPiecesOf255Bytes) {
+    EXPECT_EQ(column("SELECT type FROM demo.dbo.sysobjects WHERE name = 'p_customer_report'"),
+              (Rows{"P "}));
+    EXPECT_EQ(column("SELECT type FROM demo.dbo.sysobjects WHERE name = 'customers'"),
+              (Rows{"U "}));
+    Rows pieces = column(
+        "SELECT text FROM demo.dbo.syscomments WHERE "
+        "id=object_id('demo.dbo.p_customer_report')");
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0].size(), 255u);
+    EXPECT_EQ(pieces[1].size(), 255u);
+    std::string joined = pieces[0] + pieces[1] + pieces[2];
+    std::string script = readTestData("demo.sql");
+    size_t start = script.find("create procedure p_customer_report");
+    size_t end = script.find("\ngo\n", start);
+    EXPECT_EQ(joined, script.substr(start, end + 1 - start));
+
+    Rows rename = column(
+        "SELECT text FROM demo.dbo.syscomments WHERE "
+        "id=object_id('demo.dbo.p_rename_customer')");
+    ASSERT_GE(rename.size(), 2u);
+    EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(rename[0].back())));
+    EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(rename[1].front())));  // cut inside a word
+}
+
+TEST_F(CatalogStatements, ProcedureGroupKeepsOneObjectWithNumberedText) {
+    EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'p_orders'"), "1");
+    EXPECT_EQ(
+        column("select number from syscomments where id = object_id('p_orders') order by number"),
+        (Rows{"1", "2"}));
+    EXPECT_EQ(
+        column(
+            "select c.name from syscolumns c where c.id = object_id('p_orders') order by number"),
+        (Rows{"@cust_id", "@order_id"}));
+}
+
+TEST_F(CatalogStatements, UserInfoWithGroupName) {
+    std::string statement =
+        "SELECT Name = a.name, SuId = a.suid, UId = a.uid, GId = a.gid, GroupName = b.name FROM "
+        "demo.dbo.sysusers a, demo.dbo.sysusers b WHERE a.name = \"NAME\" AND a.gid = b.gid AND "
+        "b.uid = b.gid";
+    auto forUser = [&](const std::string& name) {
+        std::string text = statement;
+        text.replace(text.find("NAME"), 4, name);
+        return rows(text);
+    };
+    // Logins get suids after sa (1) in creation order; users uids from 3; groups uids
+    // follow the six role rows (16384..16389).
+    EXPECT_EQ(forUser("mary"), (Rows{"mary\t2\t3\t16390\tsales"}));
+    EXPECT_EQ(forUser("john"), (Rows{"john\t3\t4\t16391\tengineering"}));
+    EXPECT_EQ(forUser("bob"), (Rows{"bob\t5\t6\t0\tpublic"}));
+    EXPECT_EQ(forUser("guest"), (Rows{"guest\t-1\t2\t0\tpublic"}));
+    EXPECT_TRUE(forUser("nobody").empty());
+}
+
+TEST_F(CatalogStatements, TypeInfoWithBoundRuleAndDefault) {
+    EXPECT_EQ(
+        rows(typeInfo("amount")),
+        (Rows{
+            "amount         \tnumeric        \t6\t12\t2\t1\td_zero         \tr_positive     \t0"}));
+    EXPECT_EQ(rows(typeInfo("row_id")),
+              (Rows{"row_id         \tnumeric        \t6\t10\t0\t0\tNULL\tNULL\t1"}));
+    EXPECT_EQ(rows(typeInfo("zipcode")),
+              (Rows{"zipcode        \tchar           \t5\t0\t0\t1\tNULL\tr_zip          \t0"}));
+    // varchar-based types also match longsysname; in the server's order varchar comes last.
+    Rows ssn = rows(typeInfo("ssn"));
+    ASSERT_FALSE(ssn.empty());
+    EXPECT_EQ(ssn.back(), "ssn            \tvarchar        \t11\t0\t0\t0\tNULL\tNULL\t0");
+    EXPECT_TRUE(rows(typeInfo("int")).empty() == false);  // built-ins match themselves
+    EXPECT_TRUE(rows(typeInfo("nosuchtype")).empty());
+}
+
+TEST_F(CatalogStatements, ProtectsWithGrantsAndRevoke) {
+    std::string id = objectId("customers");
+    Rows expected = {id + "\tcustomers\t0\tpublic\t193\t1\t1\tdbo",
+                     id + "\tcustomers\t4\tjohn\t193\t1\t1\tdbo",
+                     id + "\tcustomers\t16390\tsales\t195\t1\t1\tdbo",
+                     id + "\tcustomers\t5\tann\t197\t2\t1\tdbo",
+                     id + "\tcustomers\t16390\tsales\t197\t1\t1\tdbo"};
+    // Rows come in sysprotects order: id, action, grantor, uid, protecttype.
+    EXPECT_EQ(rows(protects(" AND so.name = \"customers\"")), expected);
+    Rows executes = rows(protects(" AND sp.uid = 16390"));
+    EXPECT_NE(std::find(executes.begin(), executes.end(),
+                        objectId("p_customer_report") +
+                            "\tp_customer_report\t16390\tsales\t224\t0\t1\tdbo"),
+              executes.end());
+    EXPECT_TRUE(rows(protects(" AND so.name = \"all_types\"")).empty());
+    EXPECT_EQ(rows(protects(" AND user_name(sp.uid) = \"readers\"")).size(), 1u);
+    // Column grant: bits 2 and 3 of the bitmap for name (colid 2) and zip (colid 4).
+    EXPECT_EQ(query("select columns from sysprotects where uid = 4").rows.at(0).at(0).bytes,
+              std::string("\x14", 1));
+    EXPECT_EQ(query("select columns from sysprotects where uid = 0 and action = 193 and id = " + id)
+                  .rows.at(0)
+                  .at(0)
+                  .bytes,
+              std::string("\x01", 1));
+}
+
+TEST_F(CatalogStatements, SecondDatabaseIsSeparate) {
+    EXPECT_EQ(column("select name from inventory..sysobjects where type = 'U'"), (Rows{"items"}));
+    EXPECT_EQ(scalar("select count(*) from inventory.dbo.items"), "2");
+    EXPECT_EQ(column("select name from inventory.dbo.sysusers where gid <> uid order by name"),
+              (Rows{"dbo", "mary"}));
+}
+
+}  // namespace
+}  // namespace tdsim::test
