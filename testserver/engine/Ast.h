@@ -29,6 +29,7 @@ struct Expr {
         Float,    // approximate literal
         String,
         Hex,
+        Money,     // $ literal
         Column,    // names = [qualifiers..., column]
         Variable,  // text = "@x"
         Global,    // text = "@@x"

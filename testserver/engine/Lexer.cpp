@@ -110,6 +110,20 @@ private:
         } else if (std::isdigit(static_cast<unsigned char>(c)) ||
                    (c == '.' && std::isdigit(static_cast<unsigned char>(peek(1))))) {
             readNumber(token);
+        } else if (c == '$' &&
+                   (std::isdigit(static_cast<unsigned char>(peek(1))) || peek(1) == '.' ||
+                    ((peek(1) == '-' || peek(1) == '+') &&
+                     std::isdigit(static_cast<unsigned char>(peek(2)))))) {
+            advance();
+            if (peek() == '-' || peek() == '+') {
+                if (peek() == '-')
+                    token.text = "-";
+                advance();
+            }
+            Token number;
+            readNumber(number);
+            token.kind = TokenKind::Money;
+            token.text += number.text;
         } else if (c == '@') {
             token.kind = peek(1) == '@' ? TokenKind::GlobalVariable : TokenKind::Variable;
             token.text += c;

@@ -14,6 +14,7 @@ enum class TokenKind {
     Decimal,         // 1.5 (exact numeric)
     Float,           // 1.5e3
     Hex,             // 0x1f; text holds the hex digits without the prefix
+    Money,           // $12.50; text holds the number without the $
     Variable,        // @name (text holds "@name")
     GlobalVariable,  // @@name (text holds "@@name")
     Param,           // ?

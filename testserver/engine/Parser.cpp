@@ -229,6 +229,7 @@ private:
             case TokenKind::Variable:
             case TokenKind::GlobalVariable:
             case TokenKind::Hex:
+            case TokenKind::Money:
                 return true;
             case TokenKind::Operator:
                 return cur().text == "(" || cur().text == "-";
@@ -1262,6 +1263,12 @@ private:
     ExprPtr parsePrimary() {
         const Token& t = cur();
         switch (t.kind) {
+            case TokenKind::Money: {
+                ExprPtr node = makeNode(Expr::Kind::Money, t.begin);
+                node->text = t.text;
+                ++pos_;
+                return node;
+            }
             case TokenKind::Integer:
             case TokenKind::Decimal:
             case TokenKind::Float:

@@ -432,6 +432,14 @@ TypedSql SqlRenderer::renderLiteral(const Expr& expr) {
             out.sql = expr.text;
             out.type = makeColumnInfo(ColumnType::Float, 8, false);
             break;
+        case Expr::Kind::Money:
+            out.sql = "(" +
+                      std::string(expr.text.rfind("-.", 0) == 0 ? "-0" + expr.text.substr(1)
+                                  : expr.text[0] == '.'         ? "0" + expr.text
+                                                                : expr.text) +
+                      " + 0.0)";
+            out.type = makeColumnInfo(ColumnType::Money, 8, false);
+            break;
         case Expr::Kind::String:
             out.sql = sqlString(expr.text);
             out.type =
@@ -484,6 +492,7 @@ TypedSql SqlRenderer::render(const Expr& expr, Scope* scope) {
         case Expr::Kind::Integer:
         case Expr::Kind::Decimal:
         case Expr::Kind::Float:
+        case Expr::Kind::Money:
         case Expr::Kind::String:
         case Expr::Kind::Hex:
             return renderLiteral(expr);
