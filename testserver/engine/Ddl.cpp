@@ -377,10 +377,8 @@ void SessionImpl::addIndex(const ObjectRef& table, const std::string& name, bool
          {"crdate", SqlValue::ofText(now)},   {"tdsim_keys", SqlValue::ofText(keyList)}});
     std::string indexName =
         sqlName(database_ + "#" + std::to_string(table.id) + "#" + std::to_string(indid));
-    bool enforceUnique = unique && !(status & 0x1);
-    state_.db.exec(std::string("CREATE ") + (enforceUnique ? "UNIQUE " : "") + "INDEX " +
-                   indexName + " ON " + Catalog::objectTable(database_, table.id) + " (" +
-                   sqliteKeys + ")");
+    state_.db.exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + indexName +
+                   " ON " + Catalog::objectTable(database_, table.id) + " (" + sqliteKeys + ")");
 }
 
 void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& out) {

@@ -132,12 +132,34 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out) {
     try {
         state_.db.exec(sql);
     } catch (const SqliteError& error) {
-        throw constraintError(error, table);
+        EngineError translated = constraintError(error, table);
+        if (translated.number != 2601 || !violatesIgnoreDupKeyIndex(table, error.what())) {
+            throw translated;
+        }
+        // With ignore_dup_key the duplicate is dropped with a warning, not an error.
+        StatementResult& result = newResult(out);
+        addMessage(result, 3604, 10, "Duplicate key was ignored.");
+        lastRowCount_ = 0;
+        result.hasRowCount = !options_.noCount;
+        return;
     }
     lastRowCount_ = static_cast<int>(state_.db.changes());
     StatementResult& result = newResult(out);
     result.hasRowCount = !options_.noCount;
     result.rowCount = lastRowCount_;
+}
+
+// SQLite names the columns of the violated index: "UNIQUE constraint failed: t.c1, t.c3".
+bool SessionImpl::violatesIgnoreDupKeyIndex(const TableBinding& table, const std::string& message) {
+    std::vector<int> failed;
+    for (size_t at = message.find(".c"); at != std::string::npos; at = message.find(".c", at + 2)) {
+        failed.push_back(std::atoi(message.c_str() + at + 2));
+    }
+    for (const IndexRef& index : state_.catalog.indexes(table.object.database, table.object.id)) {
+        if ((index.status & 0x1) && index.keyColids == failed)
+            return true;
+    }
+    return false;
 }
 
 void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out) {

@@ -55,6 +55,7 @@ private:
     SqlValue evaluate(const Expr& expr, ColumnInfo* type = nullptr);
     void runInsert(const InsertStatement& statement, Results& out);
     void runUpdate(const UpdateStatement& statement, Results& out);
+    bool violatesIgnoreDupKeyIndex(const TableBinding& table, const std::string& message);
     void runDelete(const DeleteStatement& statement, Results& out);
     void runTruncate(const TruncateStatement& statement, Results& out);
     void runExec(const ExecStatement& statement, Results& out);
