@@ -1,0 +1,375 @@
+#include "ErrorDisplay.h"
+#include "Exceptions.h"
+#include "RecordingUserInterface.h"
+#include "RegAuto.h"
+#include "u_main.h"
+#include "u_options.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+QString settingsPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Skelder.ini";
+}
+
+QString readSettings() {
+    QFile file(settingsPath());
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+}
+
+void writeSettings(const QString& text) {
+    QDir().mkpath(QFileInfo(settingsPath()).absolutePath());
+    QFile file(settingsPath());
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(text.toUtf8());
+}
+
+// Runs `handle` on the next modal widget once it is shown.
+void whenModal(std::function<void(QWidget*)> handle) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handle(modal);
+        }
+    });
+    timer->start();
+}
+
+class ThrowingObject : public QObject {
+public:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User)
+            throw ESkelderError("raised in an event handler");
+        return QObject::event(event);
+    }
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        m_previousDir = QDir::currentPath();
+    }
+
+    void init() {
+        QFile::remove(settingsPath());
+        QDir::setCurrent(m_previousDir);
+    }
+
+    void startsNotConnectedWithTheDefaults() {
+        RecordingUserInterface ui;
+        Tf_main window;
+        QCOMPARE(window.objectName(), QString("f_main"));
+        QCOMPARE(window.windowTitle(), QString("Skelder - not connected"));
+        QVERIFY(window.windowState() & Qt::WindowMaximized);
+        QVERIFY(window.a_connect->isEnabled());
+        QVERIFY(!window.a_disconnect->isEnabled());
+        QVERIFY(!window.a_view->isEnabled());
+        QVERIFY(!window.a_generate->isEnabled());
+        QVERIFY(!window.a_select_all->isEnabled());
+        QVERIFY(!window.a_unselect_all->isEnabled());
+        QVERIFY(window.a_invert->isEnabled());
+        QVERIFY(window.Options.AddDrop && window.Options.PrefixWithDb);
+        QVERIFY(!window.btn_append->isChecked());
+        QCOMPARE(window.LoginServerName, QString("DSQUERY"));
+        QCOMPARE(window.LoginUserName, QString("sa"));
+        QCOMPARE(window.SelectedCount, 0);
+        QCOMPARE(window.statusPanel(0)->width(), 200);
+        QCOMPARE(window.statusPanel(1)->width(), 500);
+        QVERIFY(QFontInfo(window.m_view->font()).fixedPitch());
+        QCOMPARE(window.m_view->font().pointSize(), 8);
+
+        window.setWindowState(Qt::WindowNoState);
+        window.resize(900, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.pan_explorer->width(), 250);
+    }
+
+    void actionsCarryTheirCaptionsShortcutsAndHints() {
+        Tf_main window;
+        const struct {
+            QAction* action;
+            const char* caption;
+            QKeySequence shortcut;
+            const char* toolTip;
+            const char* statusTip;
+        } expected[] = {
+            {window.a_file_exit, "E&xit", QKeySequence("Alt+X"), "Close", "Close the application"},
+            {window.a_connect, "&Connect...", QKeySequence("Alt+C"), "Connect",
+             "Connect to a new server"},
+            {window.a_disconnect, "&Disconnect", QKeySequence("Alt+D"), "Disconnect",
+             "Disconnect from the current server"},
+            {window.a_options, "&Options", QKeySequence("Ctrl+O"), "Configure Skelder",
+             "Configure Skelder"},
+            {window.a_invert, "&Invert Selection", QKeySequence("Ctrl+I"), "", ""},
+            {window.a_delete, "&Delete", QKeySequence(Qt::Key_Delete), "", ""},
+            {window.a_print_setup, "Printer S&etup...", QKeySequence(),
+             "Open Printer Setup dialog box", "Open Printer Setup dialog box"},
+            {window.a_contents, "&Contents", QKeySequence("F1"), "", ""},
+        };
+        for (const auto& row : expected) {
+            QCOMPARE(row.action->text(), QString(row.caption));
+            QCOMPARE(row.action->shortcut(), row.shortcut);
+            if (*row.toolTip)
+                QCOMPARE(row.action->toolTip(), QString(row.toolTip));
+            QCOMPARE(row.action->statusTip(), QString(row.statusTip));
+        }
+
+        QStringList menus;
+        for (QAction* menu : window.menuBar()->actions())
+            menus << menu->text();
+        QCOMPARE(menus, QStringList({"&File", "Edit", "&Server", "Se&ttings", "S&cript", "&Help"}));
+        QStringList fileMenu;
+        for (QAction* item : window.menuBar()->actions().first()->menu()->actions())
+            fileMenu << (item->isSeparator() ? QString("-") : item->objectName());
+        QCOMPARE(fileMenu,
+                 QStringList({"a_save", "-", "a_print_setup", "a_print", "-", "a_file_exit"}));
+        QStringList treePopup;
+        for (QAction* item : window.pum_explorer->actions())
+            treePopup << (item->isSeparator() ? QString("-") : item->objectName());
+        QCOMPARE(treePopup, QStringList({"a_select_all", "a_unselect_all", "a_invert", "-",
+                                         "a_options", "-", "a_view", "a_generate"}));
+    }
+
+    void hintsReachStatusPanelOne() {
+        Tf_main window;
+        window.a_connect->showStatusText();
+        QCOMPARE(window.statusPanel(1)->text(), QString("Connect to a new server"));
+    }
+
+    void missingWorkDirIsReportedAtEachActivationOfOurs() {
+        writeSettings("[Config]\nWorking directory=/nonexistent/skelder\n");
+        RecordingUserInterface ui;
+        Tf_main window;
+        window.setWindowState(Qt::WindowNoState);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QTRY_COMPARE(ui.messages.size(), size_t(1));
+        QCOMPARE(ui.messages[0].title, QString("Skelder"));
+        QCOMPARE(ui.messages[0].text,
+                 QString("Work directory /nonexistent/skelder not found. \r\n"
+                         "Select Settings | Options to specify the working directory."));
+        QCOMPARE(ui.messages[0].icon, UserInterface::Icon::Information);
+        QCOMPARE(QDir::currentPath(), m_previousDir);
+
+        // Focus leaving for another application and coming back is no activation.
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(&window);
+        QApplication::processEvents();
+        QCOMPARE(ui.messages.size(), size_t(1));
+
+        // Coming back from another window of ours is.
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QApplication::setActiveWindow(&window);
+        QTRY_COMPARE(ui.messages.size(), size_t(2));
+    }
+
+    void anExistingWorkDirBecomesCurrent() {
+        QTemporaryDir dir;
+        writeSettings("[Config]\nWorking directory=" + dir.path() + "\n");
+        RecordingUserInterface ui;
+        Tf_main window;
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QTRY_COMPARE(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+        QVERIFY(ui.messages.empty());
+    }
+
+    void optionsOkCopiesTheControlsAndSaves() {
+        RecordingUserInterface ui;
+        Tf_main window;
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<Tf_options*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QString("Options"));
+            QCOMPARE(dialog->size(), QSize(320, 363));
+            QVERIFY(dialog->chk_drop->isChecked());
+            QCOMPARE(dialog->e_ext_tables->text(), QString("tbl"));
+            dialog->chk_trigger->setChecked(true);
+            dialog->chk_drop->setChecked(false);
+            dialog->e_ext_tables->setText(" tab");
+            dialog->e_workdir->setText("/srv/scripts");
+            dialog->btn_ok->click();
+        });
+        window.a_options->trigger();
+        QVERIFY(window.Options.TriggerScript);
+        QVERIFY(!window.Options.AddDrop);
+        QCOMPARE(window.Options.extension(ObjectKind::Tables), QString(" tab"));
+        QCOMPARE(window.WorkDir, QString("/srv/scripts"));
+        const QString saved = readSettings();
+        QVERIFY(saved.contains("Trigger Script=1\n"));
+        QVERIFY(saved.contains("Add DROP=0\n"));
+        QVERIFY(saved.contains("Working directory=/srv/scripts\n"));
+    }
+
+    void optionsCancelChangesNothingButSaves() {
+        RecordingUserInterface ui;
+        Tf_main window;
+        window.btn_append->setChecked(true);
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<Tf_options*>(modal);
+            QVERIFY(dialog);
+            dialog->chk_privilege->setChecked(true);
+            dialog->e_ext_procs->setText("sql");
+            dialog->btn_cancel->click();
+        });
+        window.a_options->trigger();
+        QVERIFY(!window.Options.PrivilegeScript);
+        QCOMPARE(window.Options.extension(ObjectKind::Procedures), QString("prc"));
+        const QString saved = readSettings();
+        QVERIFY(saved.contains("Privilege Script=0\n"));
+        QVERIFY(saved.contains("Append=1\n"));
+        QVERIFY(saved.contains("Procs Ext=prc\n"));
+    }
+
+    void closingStoresThePanelWidth() {
+        RecordingUserInterface ui;
+        {
+            Tf_main window;
+            window.setWindowState(Qt::WindowNoState);
+            window.resize(1000, 600);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.Splitter1->setSizes({333, 600});
+            window.a_file_exit->trigger();
+            QVERIFY(!window.isVisible());
+        }
+        QVERIFY(readSettings().contains("Explorer Width=333\n"));
+        Tf_main again;
+        again.setWindowState(Qt::WindowNoState);
+        again.resize(1000, 600);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.pan_explorer->width(), 333);
+    }
+
+    void textActionsFollowTheViewAndTheClipboard() {
+        RecordingUserInterface ui;
+        Tf_main window;
+        QApplication::clipboard()->clear();
+        window.UpdateTextActions();
+        for (QAction* off : {window.a_cut, window.a_delete, window.a_print, window.a_save,
+                             window.a_selectall_text, window.a_clear, window.a_paste})
+            QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
+        QVERIFY(window.a_copy->isEnabled());
+        QVERIFY(window.a_print_setup->isEnabled());
+
+        QApplication::clipboard()->setText("select 1\nGO");
+        QVERIFY(window.a_paste->isEnabled());
+        window.a_paste->trigger();
+        QCOMPARE(window.m_view->toPlainText(), QString("select 1\nGO"));
+        for (QAction* on : {window.a_print, window.a_save, window.a_selectall_text, window.a_clear})
+            QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
+        QVERIFY(!window.a_cut->isEnabled());
+
+        window.a_selectall_text->trigger();
+        QVERIFY(window.a_cut->isEnabled() && window.a_delete->isEnabled());
+        window.a_delete->trigger();
+        QVERIFY(window.m_view->toPlainText().isEmpty());
+        QVERIFY(!window.a_clear->isEnabled());
+    }
+
+    void saveWritesCrLfLinesWithTheDefaultExtension() {
+        QTemporaryDir dir;
+        RecordingUserInterface ui;
+        Tf_main window;
+        window.SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
+        window.m_view->setPlainText("create table t (a int)\nGO\n");
+        QCOMPARE(window.SaveDialog->windowTitle(), QString("Open script file"));
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->setDirectory(dir.path());
+            auto* fileName = dialog->findChild<QLineEdit*>("fileNameEdit");
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            QVERIFY(fileName && buttons);
+            fileName->setText("script");
+            buttons->button(QDialogButtonBox::Save)->click();
+        });
+        window.a_save->trigger();
+        QFile file(dir.filePath("script.sql"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("create table t (a int)\r\nGO\r\n\r\n"));
+        QVERIFY(ui.messages.empty());
+    }
+
+    void printWritesTheViewsLines() {
+        QTemporaryDir dir;
+        RecordingUserInterface ui;
+        Tf_main window;
+        const QString pdf = dir.filePath("print.pdf");
+        window.printer()->setOutputFormat(QPrinter::PdfFormat);
+        window.printer()->setOutputFileName(pdf);
+        window.m_view->setPlainText("create table printed_table (a int)\nGO");
+        window.a_print->trigger();
+        QVERIFY(ui.messages.empty());
+
+        QProcess pdftotext;
+        pdftotext.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY2(pdftotext.waitForFinished(30000), "pdftotext did not run");
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        QVERIFY2(text.contains("create table printed_table (a int)"), qPrintable(text));
+        QVERIFY(text.contains("GO"));
+    }
+
+    void errorsReachTheStandardErrorDisplay() {
+        RecordingUserInterface ui;
+        QAction failing;
+        connectCommand(&failing, [] { throw ESkelderError("Cannot do that"); });
+        failing.trigger();
+        QAction aborting;
+        connectCommand(&aborting, [] { throw EAbort(); });
+        aborting.trigger();
+        ThrowingObject thrower;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&thrower, &event);
+
+        QCOMPARE(ui.messages.size(), size_t(2));
+        QCOMPARE(ui.messages[0].title, QString("Skelder"));
+        QCOMPARE(ui.messages[0].text, QString("Cannot do that"));
+        QCOMPARE(ui.messages[0].icon, UserInterface::Icon::Error);
+        QCOMPARE(ui.messages[1].text, QString("raised in an event handler"));
+    }
+
+private:
+    QString m_previousDir;
+};
+
+int main(int argc, char* argv[]) {
+    TSkelderApplication application(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_tests.moc"

@@ -1,0 +1,101 @@
+#include "ProgressDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+#include <stdexcept>
+
+namespace {
+class OperationError : public std::runtime_error {
+public:
+    explicit OperationError(int id) : std::runtime_error("operation failed"), id(id) {}
+    int id;
+};
+
+bool progressWindowLeft() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TRAProgressFormForm*>(widget))
+            return true;
+    }
+    return false;
+}
+}  // namespace
+
+class ProgressTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QVERIFY(!progressWindowLeft()); }
+
+    void withoutOperationNothingIsShown() {
+        TRAProgressForm progress;
+        progress.Execute();
+        QVERIFY(!progress.window());
+    }
+
+    void operationRunsInTheVisibleWindow() {
+        TRAProgressForm progress;
+        progress.setCaption("Please wait...");
+        progress.setInfoLabel("Long operation in progress");
+        bool ran = false;
+        progress.OnShow = [&](QObject* sender) {
+            ran = true;
+            auto* window = qobject_cast<TRAProgressFormForm*>(sender);
+            QVERIFY(window);
+            QVERIFY(window->isVisible());
+            QCOMPARE(window->windowTitle(), QString("Please wait..."));
+            QCOMPARE(window->size(), QSize(307, 98));
+            QCOMPARE(window->cancelButton()->text(), QString("Cancel"));
+            // The label waits for the operation to write it.
+            QVERIFY(window->label()->text().isEmpty());
+            progress.setInfoLabel("Object 1 of 3");
+            QCOMPARE(window->label()->text(), QString("Object 1 of 3"));
+            progress.setProgressRange(0, 3);
+            progress.setProgressPosition(2);
+            QCOMPARE(window->progressBar()->value(), 2);
+            QCOMPARE(window->progressBar()->maximum(), 3);
+        };
+        progress.Execute();
+        QVERIFY(ran);
+        QVERIFY(!progress.window());
+    }
+
+    void theOperationsExceptionReachesTheCaller() {
+        TRAProgressForm progress;
+        progress.OnShow = [](QObject*) { throw OperationError(42); };
+        try {
+            progress.Execute();
+            QFAIL("no exception");
+        } catch (const OperationError& error) {
+            QCOMPARE(error.id, 42);
+        }
+        // The next run starts without the old error.
+        progress.OnShow = [](QObject*) {};
+        progress.Execute();
+    }
+
+    void cancelIsSeenAtTheNextCheck() {
+        TRAProgressForm progress;
+        int checks = 0;
+        progress.OnShow = [&](QObject* sender) {
+            auto* window = static_cast<TRAProgressFormForm*>(sender);
+            QVERIFY(!progress.checkCancelled());
+            QTest::mouseClick(window->cancelButton(), Qt::LeftButton);
+            QTest::mouseClick(window->cancelButton(), Qt::LeftButton);
+            while (!progress.checkCancelled() && checks < 1000)
+                ++checks;
+        };
+        progress.Execute();
+        QCOMPARE(checks, 0);
+        QVERIFY(progress.Cancelled());
+
+        // Cleared at the start of the next run.
+        progress.OnShow = [&](QObject*) { QVERIFY(!progress.Cancelled()); };
+        progress.Execute();
+    }
+};
+
+QTEST_MAIN(ProgressTest)
+#include "progress_tests.moc"
