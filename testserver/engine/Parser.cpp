@@ -41,6 +41,9 @@ const std::set<std::string>& reservedWords() {
     return words;
 }
 
+// Nesting deeper than this is refused rather than risking the parser's stack.
+constexpr int kMaxNesting = 200;
+
 class Parser {
 public:
     Parser(const std::string& batch, bool quotedIdentifier)
@@ -137,6 +140,7 @@ private:
 
     // ---- statements ----------------------------------------------------------------
     StatementPtr parseStatement(bool firstInBatch) {
+        DepthGuard guard(*this);
         const Token& start = cur();
         StatementPtr statement = parseStatementBody(firstInBatch);
         statement->begin = start.begin;
@@ -923,6 +927,7 @@ private:
 
     // ---- SELECT --------------------------------------------------------------------
     std::shared_ptr<SelectStmt> parseSelectWithUnions() {
+        DepthGuard guard(*this);
         std::shared_ptr<SelectStmt> first;
         if (acceptOp("(")) {
             first = parseSelectWithUnions();
@@ -1102,7 +1107,26 @@ private:
         return expr;
     }
 
-    ExprPtr parseExpr() { return parseOr(); }
+    // Counts nesting levels of expressions and statements for the depth limit.
+    struct DepthGuard {
+        explicit DepthGuard(Parser& parser) : parser_(parser) {
+            if (++parser_.depth_ > kMaxNesting) {
+                --parser_.depth_;
+                throw ParseError{
+                    191,
+                    "Some part of your SQL statement is nested too deeply. Rewrite the "
+                    "query or break it up into smaller queries.",
+                    parser_.cur().line};
+            }
+        }
+        ~DepthGuard() { --parser_.depth_; }
+        Parser& parser_;
+    };
+
+    ExprPtr parseExpr() {
+        DepthGuard guard(*this);
+        return parseOr();
+    }
 
     ExprPtr parseOr() {
         ExprPtr left = parseAnd();
@@ -1239,6 +1263,7 @@ private:
     }
 
     ExprPtr parseUnary() {
+        DepthGuard guard(*this);
         if (isOp("-") || isOp("+") || isOp("~")) {
             ExprPtr node = makeNode(Expr::Kind::Unary, cur().begin);
             node->op = cur().text;
@@ -1423,6 +1448,7 @@ private:
     std::vector<Token> tokens_;
     size_t pos_ = 0;
     int paramCount_ = 0;
+    int depth_ = 0;
 };
 
 }  // namespace

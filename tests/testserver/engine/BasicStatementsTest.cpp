@@ -89,6 +89,21 @@ TEST_F(BasicStatements, SyntaxErrorsAre102Or156AndRunNothing) {
     EXPECT_EQ(error("select * from x").number, 208);  // the batch did not run
 }
 
+TEST_F(BasicStatements, DeepNestingIsRefusedNotCrashing) {
+    std::string deep = "select " + std::string(100000, '(') + "1" + std::string(100000, ')');
+    EXPECT_EQ(error(deep).number, 191);
+    std::string blocks;
+    for (int i = 0; i < 5000; ++i)
+        blocks += "if 1 = 1 ";
+    EXPECT_EQ(error(blocks + "print 'x'").number, 191);
+    EXPECT_EQ(scalar("select ((((1))))"), "1");
+}
+
+TEST_F(BasicStatements, CrLfAndCommentsAreWhitespace) {
+    EXPECT_EQ(scalar("select\r\n  1 -- trailing comment\r\n  + /* inner /* nested */ */ 2"), "3");
+    EXPECT_EQ(error("select 1 /* unclosed").number, 113);
+}
+
 TEST_F(BasicStatements, SeveralStatementsGiveOneResultEach) {
     auto results = run("select 1\nselect 'a', 2\r\nprint 'x'");
     ASSERT_EQ(results.size(), 3u);

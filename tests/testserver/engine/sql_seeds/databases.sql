@@ -1,0 +1,1 @@
+SELECT name FROM master..sysdatabases ORDER BY name DESC

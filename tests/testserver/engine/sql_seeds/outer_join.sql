@@ -1,0 +1,1 @@
+SELECT Name = so.name, Id = so.id, OwnerName = sown.name FROM demo.dbo.sysobjects so, demo.dbo.sysobjects so_del, demo.dbo.sysusers sown WHERE so.name = "t" AND so.deltrig *= so_del.id AND so.uid *= sown.uid
