@@ -2,6 +2,7 @@
 #include "GuiUserInterface.h"
 #include "u_main.h"
 
+#include <QScreen>
 #include <QTimer>
 
 int main(int argc, char* argv[]) {
@@ -10,6 +11,10 @@ int main(int argc, char* argv[]) {
     UserInterface::install(&gui);
 
     Tf_main f_main;
+    // The normal geometry covers the screen too, for displays without a window manager
+    // to honour the maximised state.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        f_main.setGeometry(screen->availableGeometry());
     f_main.show();
 
     // Without a display, run.sh asks for a picture of the window instead of a session.
