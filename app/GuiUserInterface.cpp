@@ -33,3 +33,21 @@ bool GuiUserInterface::setBusyCursor(bool busy) {
     m_busy = busy;
     return previous;
 }
+
+// The login dialog and the message window come with the connection layer; until then
+// the prompt is cancelled and the message window is a message box.
+UserInterface::LoginResult GuiUserInterface::promptLogin(LoginRequest&)
+{
+    return LoginResult::Cancel;
+}
+
+void GuiUserInterface::showMessageWindow(const QString& caption, const QString& text,
+                                         MessageWindowKind kind)
+{
+    showMessage(caption, text, kind == MessageWindowKind::Error ? Icon::Error : Icon::Information);
+}
+
+void GuiUserInterface::beep()
+{
+    QApplication::beep();
+}

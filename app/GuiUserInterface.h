@@ -7,6 +7,10 @@ class GuiUserInterface : public UserInterface {
 public:
     void showMessage(const QString& title, const QString& text, Icon icon) override;
     bool setBusyCursor(bool busy) override;
+    LoginResult promptLogin(LoginRequest& request) override;
+    void showMessageWindow(const QString& caption, const QString& text,
+                           MessageWindowKind kind) override;
+    void beep() override;
 
 private:
     bool m_busy = false;

@@ -44,3 +44,16 @@ bool ConsoleUserInterface::setBusyCursor(bool busy) {
     m_busy = busy;
     return previous;
 }
+
+UserInterface::LoginResult ConsoleUserInterface::promptLogin(LoginRequest&)
+{
+    return LoginResult::Cancel;
+}
+
+void ConsoleUserInterface::showMessageWindow(const QString& caption, const QString& text,
+                                             MessageWindowKind kind)
+{
+    showMessage(caption, text, kind == MessageWindowKind::Error ? Icon::Error : Icon::Information);
+}
+
+void ConsoleUserInterface::beep() {}

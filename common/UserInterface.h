@@ -4,10 +4,26 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+// What the login prompt shows and, after OK, what the user chose.
+struct LoginRequest {
+    QString serverName;
+    QString userName;
+    QString password;
+    QString rdbms;
+    QStringList serverList;
+    bool serverPrompt = true;  // the server can be changed
+    bool serverShow = true;    // the server field is shown
+    bool rdbmsPrompt = true;
+    bool rdbmsShow = true;
+};
 
 class UserInterface {
 public:
     enum class Icon { Information, Warning, Error, Question };
+    enum class LoginResult { Ok, Cancel, Other };
+    enum class MessageWindowKind { Message, Error };
 
     virtual ~UserInterface() = default;
 
@@ -17,6 +33,17 @@ public:
     // The wait cursor shown while a long call blocks the user-interface thread.
     // Returns the previous state so that callers can restore it.
     virtual bool setBusyCursor(bool busy) = 0;
+
+    // Asks for server, login, password and kind of server; on Ok `request` holds the
+    // user's choices.
+    virtual LoginResult promptLogin(LoginRequest& request) = 0;
+
+    // The modal message window for server and client messages, with a copy/print tool bar.
+    virtual void showMessageWindow(const QString& caption, const QString& text,
+                                   MessageWindowKind kind) = 0;
+
+    // The default beep.
+    virtual void beep() = 0;
 
     // The installed implementation; a console implementation until one is installed.
     static UserInterface& instance();
@@ -29,6 +56,11 @@ class ConsoleUserInterface : public UserInterface {
 public:
     void showMessage(const QString& title, const QString& text, Icon icon) override;
     bool setBusyCursor(bool busy) override;
+    // There is nobody to ask unless a front end says so: the prompt is cancelled.
+    LoginResult promptLogin(LoginRequest& request) override;
+    void showMessageWindow(const QString& caption, const QString& text,
+                           MessageWindowKind kind) override;
+    void beep() override;
 
 private:
     bool m_busy = false;

@@ -4,6 +4,7 @@
 #include "UserInterface.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 class RecordingUserInterface : public UserInterface {
@@ -26,7 +27,32 @@ public:
         return previous;
     }
 
+    LoginResult promptLogin(LoginRequest& request) override
+    {
+        loginRequests.push_back(request);
+        if (!loginAnswer)
+            return LoginResult::Cancel;
+        request = *loginAnswer;
+        return LoginResult::Ok;
+    }
+    void showMessageWindow(const QString& caption, const QString& text,
+                           MessageWindowKind kind) override
+    {
+        windows.push_back({caption, text, kind});
+    }
+    void beep() override { ++beeps; }
+
+    struct Window {
+        QString caption;
+        QString text;
+        MessageWindowKind kind;
+    };
+
     std::vector<Shown> messages;
+    std::vector<Window> windows;
+    std::vector<LoginRequest> loginRequests;
+    std::optional<LoginRequest> loginAnswer;  // none: the prompt is cancelled
+    int beeps = 0;
     bool busy_ = false;
 
 private:
