@@ -1,0 +1,25 @@
+// The data-access layer's exceptions.
+#pragma once
+
+#include "Exceptions.h"
+
+#include <QString>
+
+class QObject;
+
+// A failed library set-up call or an invalid context setting. A decimal number as text
+// selects the fixed wording of that entry ("8" gives "ct_con_alloc Failed").
+class ECTLibException : public ESkelderError {
+public:
+    explicit ECTLibException(const QString& text);
+
+    // The fixed wording of entry `number`, or an empty text outside the table.
+    static QString numberedText(int number);
+};
+
+// A database error; raised for a named component its message is that name, ": " and
+// the text.
+class EDatabaseError : public ESkelderError {
+public:
+    explicit EDatabaseError(const QString& text, const QObject* component = nullptr);
+};
