@@ -549,11 +549,10 @@ int Catalog::databaseId(const std::string& name) {
 }
 
 std::string Catalog::databaseName(int dbid) {
-    SqliteStatement statement(
-        db_.handle(),
+    StatementLease statement = db_.cached(
         "SELECT name FROM " + systemTable("master", "sysdatabases") + " WHERE dbid = ?1");
-    statement.bind(1, SqlValue::ofInt(dbid));
-    return statement.step() ? statement.textAt(0) : std::string();
+    statement->bind(1, SqlValue::ofInt(dbid));
+    return statement->step() ? statement->textAt(0) : std::string();
 }
 
 void Catalog::createDatabase(const std::string& name, int ownerSuid) {
@@ -597,6 +596,7 @@ void Catalog::dropDatabase(const std::string& name) {
             victims.emplace_back(list.textAt(0), list.textAt(1));
         }
     }
+    db_.clearCache();  // cached statements may name the tables that go
     for (const auto& [type, table] : victims) {
         db_.exec("DROP " + std::string(type == "view" ? "VIEW " : "TABLE ") + sqlName(table));
     }
@@ -614,20 +614,20 @@ std::optional<ObjectRef> Catalog::findObject(const std::string& database, const 
                       systemTable(database, "sysusers") +
                       " u ON u.uid = o.uid WHERE o.name = ?1 AND o.uid = ?2";
     auto lookup = [&](int ownerUid) -> std::optional<ObjectRef> {
-        SqliteStatement statement(db_.handle(), sql);
-        statement.bind(1, SqlValue::ofText(name));
-        statement.bind(2, SqlValue::ofInt(ownerUid));
-        if (!statement.step()) {
+        StatementLease statement = db_.cached(sql);
+        statement->bind(1, SqlValue::ofText(name));
+        statement->bind(2, SqlValue::ofInt(ownerUid));
+        if (!statement->step()) {
             return std::nullopt;
         }
         ObjectRef ref;
         ref.database = database;
-        ref.id = static_cast<int>(statement.intAt(0));
-        ref.uid = static_cast<int>(statement.intAt(1));
-        ref.owner = statement.textAt(2);
+        ref.id = static_cast<int>(statement->intAt(0));
+        ref.uid = static_cast<int>(statement->intAt(1));
+        ref.owner = statement->textAt(2);
         ref.name = name;
-        ref.type = rtrimBlanks(statement.textAt(3));
-        ref.sysstat2 = static_cast<int>(statement.intAt(4));
+        ref.type = rtrimBlanks(statement->textAt(3));
+        ref.sysstat2 = static_cast<int>(statement->intAt(4));
         return ref;
     };
     if (!owner.empty()) {
@@ -644,47 +644,46 @@ std::optional<ObjectRef> Catalog::findObjectById(const std::string& database, in
     if (!hasDatabase(database)) {
         return std::nullopt;
     }
-    SqliteStatement statement(db_.handle(),
-                              "SELECT o.name, o.uid, u.name, o.type, o.sysstat2 FROM " +
-                                  systemTable(database, "sysobjects") + " o LEFT JOIN " +
-                                  systemTable(database, "sysusers") +
-                                  " u ON u.uid = o.uid WHERE o.id = ?1");
-    statement.bind(1, SqlValue::ofInt(id));
-    if (!statement.step()) {
+    StatementLease statement =
+        db_.cached("SELECT o.name, o.uid, u.name, o.type, o.sysstat2 FROM " +
+                   systemTable(database, "sysobjects") + " o LEFT JOIN " +
+                   systemTable(database, "sysusers") + " u ON u.uid = o.uid WHERE o.id = ?1");
+    statement->bind(1, SqlValue::ofInt(id));
+    if (!statement->step()) {
         return std::nullopt;
     }
     ObjectRef ref;
     ref.database = database;
     ref.id = id;
-    ref.name = statement.textAt(0);
-    ref.uid = static_cast<int>(statement.intAt(1));
-    ref.owner = statement.textAt(2);
-    ref.type = rtrimBlanks(statement.textAt(3));
-    ref.sysstat2 = static_cast<int>(statement.intAt(4));
+    ref.name = statement->textAt(0);
+    ref.uid = static_cast<int>(statement->intAt(1));
+    ref.owner = statement->textAt(2);
+    ref.type = rtrimBlanks(statement->textAt(3));
+    ref.sysstat2 = static_cast<int>(statement->intAt(4));
     return ref;
 }
 
 std::vector<StoredColumn> Catalog::columns(const std::string& database, const ObjectRef& object) {
-    SqliteStatement statement(db_.handle(),
-                              "SELECT name, colid, type, usertype, length, prec, scale, status, "
-                              "cdefault FROM " +
-                                  systemTable(database, "syscolumns") +
-                                  " WHERE id = ?1 AND number = 0 ORDER BY colid");
-    statement.bind(1, SqlValue::ofInt(object.id));
+    StatementLease statement = db_.cached(
+        "SELECT name, colid, type, usertype, length, prec, scale, status, "
+        "cdefault FROM " +
+        systemTable(database, "syscolumns") + " WHERE id = ?1 AND number = 0 ORDER BY colid");
+    statement->bind(1, SqlValue::ofInt(object.id));
     std::vector<StoredColumn> result;
-    while (statement.step()) {
+    while (statement->step()) {
         StoredColumn column;
-        std::string name = statement.textAt(0);
-        column.colid = static_cast<int>(statement.intAt(1));
-        column.typeCode = static_cast<int>(statement.intAt(2));
-        int status = static_cast<int>(statement.intAt(7));
+        std::string name = statement->textAt(0);
+        column.colid = static_cast<int>(statement->intAt(1));
+        column.typeCode = static_cast<int>(statement->intAt(2));
+        int status = static_cast<int>(statement->intAt(7));
         column.identity = (status & 0x80) != 0;
-        column.cdefault = static_cast<int>(statement.intAt(8));
-        column.info = columnInfoFor(name, column.typeCode, static_cast<int>(statement.intAt(3)),
-                                    static_cast<int>(statement.intAt(4)),
-                                    statement.isNull(5) ? -1 : static_cast<int>(statement.intAt(5)),
-                                    statement.isNull(6) ? -1 : static_cast<int>(statement.intAt(6)),
-                                    (status & 0x08) != 0);
+        column.cdefault = static_cast<int>(statement->intAt(8));
+        column.info =
+            columnInfoFor(name, column.typeCode, static_cast<int>(statement->intAt(3)),
+                          static_cast<int>(statement->intAt(4)),
+                          statement->isNull(5) ? -1 : static_cast<int>(statement->intAt(5)),
+                          statement->isNull(6) ? -1 : static_cast<int>(statement->intAt(6)),
+                          (status & 0x08) != 0);
         column.storageName = object.type == "S" ? name : "c" + std::to_string(column.colid);
         result.push_back(std::move(column));
     }
@@ -692,17 +691,17 @@ std::vector<StoredColumn> Catalog::columns(const std::string& database, const Ob
 }
 
 std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId) {
-    SqliteStatement statement(db_.handle(), "SELECT name, indid, status, tdsim_keys FROM " +
-                                                systemTable(database, "sysindexes") +
-                                                " WHERE id = ?1 ORDER BY indid");
-    statement.bind(1, SqlValue::ofInt(tableId));
+    StatementLease statement =
+        db_.cached("SELECT name, indid, status, tdsim_keys FROM " +
+                   systemTable(database, "sysindexes") + " WHERE id = ?1 ORDER BY indid");
+    statement->bind(1, SqlValue::ofInt(tableId));
     std::vector<IndexRef> result;
-    while (statement.step()) {
+    while (statement->step()) {
         IndexRef index;
-        index.name = statement.textAt(0);
-        index.indid = static_cast<int>(statement.intAt(1));
-        index.status = static_cast<int>(statement.intAt(2));
-        for (const std::string& key : split(statement.textAt(3), ',')) {
+        index.name = statement->textAt(0);
+        index.indid = static_cast<int>(statement->intAt(1));
+        index.status = static_cast<int>(statement->intAt(2));
+        for (const std::string& key : split(statement->textAt(3), ',')) {
             if (!key.empty())
                 index.keyColids.push_back(std::stoi(key));
         }
@@ -714,7 +713,9 @@ std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId)
 int Catalog::newObjectId(const std::string& database) {
     // Ids look like the server's: large and not consecutive. Deterministic, so that
     // a script loaded twice gives the same ids.
-    int64_t highest = db_.queryInt("SELECT max(id) FROM " + systemTable(database, "sysobjects"));
+    StatementLease statement =
+        db_.cached("SELECT max(id) FROM " + systemTable(database, "sysobjects"));
+    int64_t highest = statement->step() && !statement->isNull(0) ? statement->intAt(0) : 0;
     if (highest < 16003088) {
         return 16003088;
     }
@@ -732,27 +733,27 @@ void Catalog::insertRow(const std::string& table,
     }
     // Columns not given take 0 for not-null numbers; the table definition has no
     // defaults, so fill them from syscolumns-independent knowledge: leave NULL.
-    SqliteStatement statement(
-        db_.handle(), "INSERT INTO " + table + " (" + columns + ") VALUES (" + markers + ")");
-    statement.bindAll(params);
-    statement.step();
+    StatementLease statement =
+        db_.cached("INSERT INTO " + table + " (" + columns + ") VALUES (" + markers + ")");
+    statement->bindAll(params);
+    statement->step();
 }
 
 std::optional<int> Catalog::userUid(const std::string& database, const std::string& name) {
-    SqliteStatement statement(
-        db_.handle(), "SELECT uid FROM " + systemTable(database, "sysusers") + " WHERE name = ?1");
-    statement.bind(1, SqlValue::ofText(name));
-    if (statement.step()) {
-        return static_cast<int>(statement.intAt(0));
+    StatementLease statement =
+        db_.cached("SELECT uid FROM " + systemTable(database, "sysusers") + " WHERE name = ?1");
+    statement->bind(1, SqlValue::ofText(name));
+    if (statement->step()) {
+        return static_cast<int>(statement->intAt(0));
     }
     return std::nullopt;
 }
 
 std::string Catalog::userName(const std::string& database, int uid) {
-    SqliteStatement statement(
-        db_.handle(), "SELECT name FROM " + systemTable(database, "sysusers") + " WHERE uid = ?1");
-    statement.bind(1, SqlValue::ofInt(uid));
-    return statement.step() ? statement.textAt(0) : std::string();
+    StatementLease statement =
+        db_.cached("SELECT name FROM " + systemTable(database, "sysusers") + " WHERE uid = ?1");
+    statement->bind(1, SqlValue::ofInt(uid));
+    return statement->step() ? statement->textAt(0) : std::string();
 }
 
 int Catalog::uidForSuid(const std::string& database, int suid) {
@@ -768,11 +769,10 @@ int Catalog::loginSuid(const std::string& login) {
 }
 
 std::string Catalog::loginName(int suid) {
-    SqliteStatement statement(
-        db_.handle(),
-        "SELECT name FROM " + systemTable("master", "syslogins") + " WHERE suid = ?1");
-    statement.bind(1, SqlValue::ofInt(suid));
-    return statement.step() ? statement.textAt(0) : std::string();
+    StatementLease statement =
+        db_.cached("SELECT name FROM " + systemTable("master", "syslogins") + " WHERE suid = ?1");
+    statement->bind(1, SqlValue::ofInt(suid));
+    return statement->step() ? statement->textAt(0) : std::string();
 }
 
 bool Catalog::storageFor(const std::string& database, const TypeSpec& spec,
@@ -785,27 +785,26 @@ bool Catalog::storageFor(const std::string& database, const TypeSpec& spec,
         return storageForBuiltin(spec, allowNulls, out, error);
     }
     // A user datatype: its systypes row gives storage, nullability and identity.
-    SqliteStatement statement(db_.handle(),
-                              "SELECT usertype, type, length, prec, scale, allownulls, ident, "
-                              "tdefault, domain FROM " +
-                                  systemTable(database, "systypes") +
-                                  " WHERE name = ?1 AND usertype >= 100");
-    statement.bind(1, SqlValue::ofText(spec.name));
-    if (!statement.step()) {
+    StatementLease statement = db_.cached(
+        "SELECT usertype, type, length, prec, scale, allownulls, ident, "
+        "tdefault, domain FROM " +
+        systemTable(database, "systypes") + " WHERE name = ?1 AND usertype >= 100");
+    statement->bind(1, SqlValue::ofText(spec.name));
+    if (!statement->step()) {
         error = "Can't find type '" + spec.name + "'.";
         return false;
     }
     out = ColumnStorage{};
-    out.usertype = static_cast<int>(statement.intAt(0));
-    out.type = static_cast<int>(statement.intAt(1));
-    out.length = static_cast<int>(statement.intAt(2));
-    out.precision = statement.isNull(3) ? -1 : static_cast<int>(statement.intAt(3));
-    out.scale = statement.isNull(4) ? -1 : static_cast<int>(statement.intAt(4));
-    bool typeIdentity = !statement.isNull(6) && statement.intAt(6) != 0;
+    out.usertype = static_cast<int>(statement->intAt(0));
+    out.type = static_cast<int>(statement->intAt(1));
+    out.length = static_cast<int>(statement->intAt(2));
+    out.precision = statement->isNull(3) ? -1 : static_cast<int>(statement->intAt(3));
+    out.scale = statement->isNull(4) ? -1 : static_cast<int>(statement->intAt(4));
+    bool typeIdentity = !statement->isNull(6) && statement->intAt(6) != 0;
     identity = identity || typeIdentity;
-    out.nullable = !identity && nullable.value_or(statement.intAt(5) != 0);
-    typeDefault = static_cast<int>(statement.intAt(7));
-    typeRule = static_cast<int>(statement.intAt(8));
+    out.nullable = !identity && nullable.value_or(statement->intAt(5) != 0);
+    typeDefault = static_cast<int>(statement->intAt(7));
+    typeRule = static_cast<int>(statement->intAt(8));
     if (out.nullable) {
         out.type = nullableTwin(out.type);
     }

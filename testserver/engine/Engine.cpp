@@ -83,7 +83,10 @@ public:
     std::vector<Message> runScript(const std::string& scriptText) override {
         std::lock_guard<std::mutex> lock(state_.mutex);
         SessionImpl session(state_, "sa", 1, 0);
-        return runScriptAs(session, scriptText);
+        std::vector<Message> errors = runScriptAs(session, scriptText);
+        // Statistics let SQLite pick join orders for catalog queries on large databases.
+        state_.db.exec("PRAGMA optimize=0x10002");
+        return errors;
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "engine/Errors.h"
 #include "engine/Text.h"
@@ -122,6 +123,22 @@ std::string sourceKind(const ColumnInfo& type) {
     if (type.type == ColumnType::Float || type.type == ColumnType::Real)
         return "'r'";
     return "'i'";
+}
+
+// Whether evaluating an expression costs a catalog lookup or a subquery per row.
+bool isExpensive(const Expr& expr) {
+    static const std::set<std::string> catalogFunctions = {
+        "object_id", "object_name", "index_col", "col_name",   "user_name",
+        "user_id",   "db_name",     "db_id",     "suser_name", "suser_id"};
+    if (expr.select)
+        return true;
+    if (expr.kind == Expr::Kind::Function && catalogFunctions.count(expr.text))
+        return true;
+    for (const ExprPtr& arg : expr.args) {
+        if (arg && isExpensive(*arg))
+            return true;
+    }
+    return false;
 }
 
 std::vector<const Expr*> conjuncts(const ExprPtr& expr) {
@@ -1235,6 +1252,10 @@ RenderedQuery SqlRenderer::renderSingleSelect(const SelectStmt& select, Scope* p
     if (!from.empty()) {
         query.sql += " FROM " + from;
     }
+    // AND terms are independent; cheap ones go first so that SQLite rejects rows
+    // before calling catalog functions for them.
+    std::stable_partition(where.begin(), where.end(),
+                          [](const ExprPtr& part) { return !isExpensive(*part); });
     std::string whereSql;
     for (const ExprPtr& part : where) {
         whereSql += (whereSql.empty() ? "" : " AND ") + render(*part, &scope).sql;

@@ -76,6 +76,15 @@ void SqliteDatabase::exec(const std::string& sql) {
     }
 }
 
+StatementLease SqliteDatabase::cached(const std::string& sql) {
+    auto found = cache_.find(sql);
+    if (found == cache_.end()) {
+        found = cache_.emplace(sql, std::make_unique<SqliteStatement>(db_, sql)).first;
+    }
+    found->second->reset();
+    return StatementLease(*found->second);
+}
+
 int64_t SqliteDatabase::queryInt(const std::string& sql, const std::vector<SqlValue>& params,
                                  int64_t fallback) {
     SqliteStatement statement(db_, sql);

@@ -4,8 +4,10 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tdsim {
@@ -59,7 +61,10 @@ public:
     void bind(int index, const SqlValue& value);  // 1-based
     void bindAll(const std::vector<SqlValue>& values);
     bool step();  // true while a row is available
-    void reset() { sqlite3_reset(stmt_); }
+    void reset() {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+    }
 
     int columnCount() const { return sqlite3_column_count(stmt_); }
     bool isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
@@ -73,6 +78,20 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// A cached statement on loan: reset (and its bindings cleared) when the loan ends,
+// so that no finished lookup keeps a read cursor open.
+class StatementLease {
+public:
+    explicit StatementLease(SqliteStatement& statement) : statement_(statement) {}
+    ~StatementLease() { statement_.reset(); }
+    StatementLease(const StatementLease&) = delete;
+    StatementLease& operator=(const StatementLease&) = delete;
+    SqliteStatement* operator->() const { return &statement_; }
+
+private:
+    SqliteStatement& statement_;
+};
+
 class SqliteDatabase {
 public:
     SqliteDatabase();
@@ -82,6 +101,10 @@ public:
 
     sqlite3* handle() const { return db_; }
     void exec(const std::string& sql);
+    // A prepared statement kept for reuse, keyed by its text. Only for texts from a
+    // bounded set (values go in as bound parameters), as entries are never evicted.
+    StatementLease cached(const std::string& sql);
+    void clearCache() { cache_.clear(); }
     // Runs a query expected to give one integer (or nothing: fallback).
     int64_t queryInt(const std::string& sql, const std::vector<SqlValue>& params = {},
                      int64_t fallback = 0);
@@ -89,6 +112,7 @@ public:
 
 private:
     sqlite3* db_ = nullptr;
+    std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> cache_;
 };
 
 }  // namespace tdsim
