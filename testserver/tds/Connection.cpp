@@ -24,6 +24,7 @@ void Connection::run() {
         context_.trace.problem(spid_, std::string("closing after error: ") + e.what());
     }
     countTraffic();
+    channel_.close();
     context_.trace.line(spid_, "closed");
 }
 

@@ -190,6 +190,13 @@ SendOutcome PacketChannel::sendReply(const Reply& reply) {
     return SendOutcome::Complete;
 }
 
+void PacketChannel::close() {
+    if (socket_.valid()) {
+        ::shutdown(socket_.get(), SHUT_RDWR);
+        socket_.reset();
+    }
+}
+
 void PacketChannel::acknowledgeAttention() {
     Reply ack;
     ack.done(done::kAttention);

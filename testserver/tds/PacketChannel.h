@@ -49,6 +49,10 @@ public:
     // Acknowledges an attention that arrived while no reply was being written.
     void acknowledgeAttention();
 
+    // Ends the conversation: the peer sees the connection close even if another
+    // descriptor for the socket is still open.
+    void close();
+
     void setPacketSize(size_t size) { packetSize_ = size; }
     void setLatency(std::chrono::milliseconds latency) { latency_ = latency; }
     uint64_t bytesSent() const { return bytesSent_; }

@@ -82,9 +82,10 @@ void Server::accept() {
     }
     int yes = 1;
     ::setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    FileDescriptor watch(::fcntl(socket.get(), F_DUPFD_CLOEXEC, 0));
     std::lock_guard lock(clientsMutex_);
     ClientThread& client = clients_.emplace_back();
-    client.socket = socket.get();
+    client.socket = std::move(watch);
     int spid = nextSpid_++;
     client.thread = std::thread([this, &client, spid, s = std::move(socket)]() mutable {
         Connection(std::move(s), spid, context_).run();
@@ -107,9 +108,9 @@ void Server::reapFinished() {
 void Server::closeAll() {
     std::lock_guard lock(clientsMutex_);
     for (auto& client : clients_) {
-        if (!client.finished) {
-            // Wakes the connection's blocking read; it then closes its own socket.
-            ::shutdown(client.socket, SHUT_RDWR);
+        if (!client.finished && client.socket.valid()) {
+            // Wakes the connection's blocking read or write; it then ends.
+            ::shutdown(client.socket.get(), SHUT_RDWR);
         }
     }
     for (auto& client : clients_) {

@@ -33,7 +33,9 @@ public:
 
 private:
     struct ClientThread {
-        int socket = -1;  // owned by the connection; kept to shut it down on stop
+        // A second descriptor for the connection's socket, so that stop() can shut
+        // the socket down without racing the connection closing its own.
+        FileDescriptor socket;
         std::atomic<bool> finished{false};
         std::thread thread;
     };

@@ -1,0 +1,113 @@
+// The server process itself: concurrent clients, bad input on one connection,
+// the TDS 7 pre-login, the trace file and the command line.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "CtClient.h"
+#include "TdsimProcess.h"
+
+namespace tdsim::e2e {
+namespace {
+
+// A raw TCP connection to tdsim, for sending what no FreeTDS client would.
+class RawConnection {
+public:
+    explicit RawConnection(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawConnection() { ::close(fd_); }
+    bool connected() const { return connected_; }
+    void send(const std::string& bytes) {
+        ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(bytes.size()));
+    }
+    // True when the server closes the connection without sending anything.
+    bool closedByServer() {
+        char byte;
+        return ::recv(fd_, &byte, 1, 0) == 0;
+    }
+
+private:
+    int fd_;
+    bool connected_ = false;
+};
+
+std::string selectSpid(CtClient& client) {
+    std::vector<std::vector<std::string>> rows;
+    EXPECT_EQ(client.sendLanguage("select @@spid"), CS_SUCCEED);
+    client.drain(&rows);
+    return rows.empty() ? "" : rows[0][0];
+}
+
+TEST(ServerTest, ClientsAreServedTogetherAndBadInputOnlyDropsItsConnection) {
+    TdsimProcess server({"--trace", "/dev/null"});
+    CtClient first, second;
+    ASSERT_EQ(first.connect("sa", ""), CS_SUCCEED);
+    ASSERT_EQ(second.connect("sa", ""), CS_SUCCEED);
+    std::string spid1 = selectSpid(first);
+    std::string spid2 = selectSpid(second);
+    EXPECT_FALSE(spid1.empty());
+    EXPECT_NE(spid1, spid2);
+
+    RawConnection garbage(server.port());
+    ASSERT_TRUE(garbage.connected());
+    garbage.send(std::string("\x0f\x01\x00\x04garbage", 11));  // length below the header
+    EXPECT_TRUE(garbage.closedByServer());
+
+    RawConnection truncatedLogin(server.port());
+    truncatedLogin.send(std::string("\x02\x01\x00\x20", 4) + std::string(28, 'x'));
+    EXPECT_TRUE(truncatedLogin.closedByServer());
+
+    RawConnection preLogin(server.port());
+    preLogin.send(std::string("\x12\x01\x00\x10\x00\x00\x00\x00", 8) + std::string(8, '\0'));
+    EXPECT_TRUE(preLogin.closedByServer());
+
+    // The logged-in clients carry on, on the same sessions.
+    EXPECT_EQ(selectSpid(first), spid1);
+    EXPECT_EQ(selectSpid(second), spid2);
+}
+
+TEST(ServerTest, TraceFileShowsRequestsAndReplyTokens) {
+    char dir[] = "/tmp/tdsim-trace-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    std::string trace = std::string(dir) + "/trace.log";
+    {
+        TdsimProcess server({"--trace", trace, "--server-name", "TRACED"});
+        CtClient client;
+        ASSERT_EQ(client.connect("sa", ""), CS_SUCCEED);
+        selectSpid(client);
+    }
+    std::stringstream text;
+    text << std::ifstream(trace).rdbuf();
+    EXPECT_NE(text.str().find("<- LANGUAGE 'select @@spid"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("-> ROWFMT"), std::string::npos);
+    EXPECT_NE(text.str().find("-> LOGINACK"), std::string::npos);
+    std::remove(trace.c_str());
+    ::rmdir(dir);
+}
+
+TEST(ServerTest, CommandLineErrorsAndHelp) {
+    int exitCode = -1;
+    std::string help = runCommand(std::string(TDSIM_PATH) + " --help", "", exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_NE(help.find("--latency-ms"), std::string::npos);
+    runCommand(std::string(TDSIM_PATH) + " --port 70000", "", exitCode);
+    EXPECT_EQ(exitCode, 2);
+    runCommand(std::string(TDSIM_PATH) + " --charset ebcdic", "", exitCode);
+    EXPECT_EQ(exitCode, 2);
+    runCommand(std::string(TDSIM_PATH) + " --init /nonexistent/file.sql", "", exitCode);
+    EXPECT_EQ(exitCode, 1);
+}
+
+}  // namespace
+}  // namespace tdsim::e2e
