@@ -130,7 +130,8 @@ WireColumn WireColumn::forColumn(const ColumnInfo& column, size_t longestValue) 
     switch (column.type) {
         case ColumnType::Char:
             sized(wire::kChar, wire::kLongChar);
-            c.padBlanks_ = true;
+            // A nullable char column behaves as varchar: trailing blanks are not kept.
+            c.padBlanks_ = !column.nullable;
             break;
         case ColumnType::VarChar:
             sized(wire::kVarChar, wire::kLongChar);

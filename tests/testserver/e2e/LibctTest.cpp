@@ -57,6 +57,38 @@ TEST_F(LibctTest, SelectsVersionAndRowsWithNulls) {
     EXPECT_EQ(rows[4][1], "epsilon");
 }
 
+TEST_F(LibctTest, EveryColumnTypeIsDescribedAndConverted) {
+    ASSERT_EQ(client_.sendLanguage("select * from types"), CS_SUCCEED);
+    CS_INT type = 0;
+    ASSERT_EQ(ct_results(client_.cmd(), &type), CS_SUCCEED);
+    ASSERT_EQ(type, CS_ROW_RESULT);
+    const std::vector<CS_INT> expectedTypes = {
+        CS_CHAR_TYPE,    CS_CHAR_TYPE,     CS_TINYINT_TYPE,   CS_SMALLINT_TYPE, CS_INT_TYPE,
+        CS_BIT_TYPE,     CS_DATETIME_TYPE, CS_DATETIME4_TYPE, CS_MONEY_TYPE,    CS_MONEY4_TYPE,
+        CS_NUMERIC_TYPE, CS_DECIMAL_TYPE,  CS_FLOAT_TYPE,     CS_REAL_TYPE,     CS_TEXT_TYPE,
+        CS_BINARY_TYPE,  CS_BINARY_TYPE};
+    for (size_t i = 0; i < expectedTypes.size(); ++i) {
+        CS_DATAFMT fmt;
+        ASSERT_EQ(ct_describe(client_.cmd(), static_cast<CS_INT>(i + 1), &fmt), CS_SUCCEED);
+        EXPECT_EQ(fmt.datatype, expectedTypes[i]) << "column " << i + 1;
+        if (fmt.datatype == CS_NUMERIC_TYPE) {
+            EXPECT_EQ(fmt.precision, 10);
+            EXPECT_EQ(fmt.scale, 2);
+        }
+    }
+    Rows rows = client_.fetchAll();
+    while (ct_results(client_.cmd(), &type) == CS_SUCCEED) {
+    }
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"ab", " ", "255", "-2", "123456", "1",
+                                                 "Feb 29 2024 01:45PM", "Dec 31 2001 11:59PM",
+                                                 "-1234.5678", "12.5000", "-12345678.90", "99999",
+                                                 "1.5", "2.5", "some text", "01020304", "abcd"}));
+    for (size_t i = 0; i < rows[1].size(); ++i) {
+        EXPECT_EQ(rows[1][i], i == 5 ? "0" : "NULL") << "column " << i + 1;
+    }
+}
+
 TEST_F(LibctTest, TwoSelectsInOneBatchGiveTwoResults) {
     ASSERT_EQ(client_.sendLanguage("select * from demo select @@spid"), CS_SUCCEED);
     Rows rows;

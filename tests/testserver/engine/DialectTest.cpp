@@ -247,6 +247,10 @@ TEST_F(Dialect, ProceduresRunWithParametersAndReturnStatus) {
         if (result.returnStatus) {
             EXPECT_EQ(*result.returnStatus, 3);
             EXPECT_TRUE(result.isProcedure);
+            ASSERT_EQ(result.outputParams.size(), 1u);
+            EXPECT_EQ(result.outputParams[0].first.name, "@price");
+            EXPECT_EQ(result.outputParams[0].first.type, ColumnType::Money);
+            EXPECT_EQ(result.outputParams[0].second.intValue, 205000);
             sawStatus = true;
         }
     }
