@@ -345,8 +345,10 @@ void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStateme
     for (const auto& [parameter, callerVariable] : outputs) {
         Variable* target = variable(callerVariable);
         const Variable& source = finished[parameter];
-        if (target)
+        if (target) {
             target->value = source.value;
+        }
+        closing.outputParams.emplace_back(source.type, toValue(source.value, source.type));
     }
     out.push_back(std::move(closing));
 }

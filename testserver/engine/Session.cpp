@@ -307,6 +307,14 @@ void SessionImpl::addResultSet(StatementResult& result, const RenderedQuery& que
     result.resultSet = std::move(resultSet);
 }
 
+Value SessionImpl::toValue(const SqlValue& value, const ColumnInfo& type) const {
+    // Reuse the row conversion through a one-value SELECT of the bound value.
+    SqliteStatement statement(state_.db.handle(), "SELECT ?1");
+    statement.bind(1, value);
+    statement.step();
+    return toValue(statement, 0, type);
+}
+
 Variable* SessionImpl::variable(const std::string& name) {
     auto& frame = frames_.back();
     auto found = frame.find(name);

@@ -93,6 +93,7 @@ private:
     StatementResult& newResult(Results& out);
     void addMessage(StatementResult& result, int number, int severity, const std::string& text);
     Value toValue(const SqliteStatement& row, int column, const ColumnInfo& type) const;
+    Value toValue(const SqlValue& value, const ColumnInfo& type) const;
     void addResultSet(StatementResult& result, const RenderedQuery& query);
     EngineError translateSqliteError(const SqliteError& error) const;
 
