@@ -17,7 +17,6 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 
 CommandHandler::CommandHandler(Session& session, ServerStats& stats, std::string serverName)
     : session_(session),
-      stats_(stats),
       results_(std::move(serverName), session.currentDatabase()),
       cursors_(session, results_, stats) {}
 
@@ -64,7 +63,6 @@ void CommandHandler::handleOne(const Command& command, Reply& reply) {
 void CommandHandler::language(const LanguageCommand& command, Reply& reply) {
     std::vector<StatementResult> results =
         session_.execute(command.text, engineValues(command.params));
-    stats_.statements += results.size();
     if (results.empty()) {
         reply.done(done::kFinal);  // an empty batch still gets its DONE
         return;
@@ -99,7 +97,6 @@ void CommandHandler::dynamic(const DynamicCommand& command, Reply& reply) {
     }
     std::vector<StatementResult> results =
         session_.execute(it->second, engineValues(command.params));
-    stats_.statements += results.size();
     if (results.empty()) {
         reply.done(done::kFinal);
         return;

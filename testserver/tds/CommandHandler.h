@@ -31,7 +31,6 @@ private:
     void internalError(const std::string& what, Reply& reply);
 
     Session& session_;
-    ServerStats& stats_;
     ResultWriter results_;
     CursorTable cursors_;
     std::map<std::string, std::string> preparedStatements_;

@@ -119,7 +119,6 @@ void CursorTable::open(const CursorOpen& command, Reply& reply) {
     }
     auto params = command.params.empty() ? c->declareParams : engineValues(command.params);
     std::vector<StatementResult> results = session_.execute(c->statement, params);
-    stats_.statements += results.size();
     const StatementResult* withRows = nullptr;
     bool failed = results.empty();
     for (const auto& r : results) {

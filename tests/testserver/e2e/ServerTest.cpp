@@ -49,6 +49,12 @@ std::string selectSpid(CtClient& client) {
     return rows.empty() ? "" : rows[0][0];
 }
 
+std::string readFile(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
 TEST(ServerTest, ClientsAreServedTogetherAndBadInputOnlyDropsItsConnection) {
     TdsimProcess server({"--trace", "/dev/null"});
     CtClient first, second;
@@ -87,11 +93,38 @@ TEST(ServerTest, TraceFileShowsRequestsAndReplyTokens) {
         ASSERT_EQ(client.connect("sa", ""), CS_SUCCEED);
         selectSpid(client);
     }
-    std::stringstream text;
-    text << std::ifstream(trace).rdbuf();
-    EXPECT_NE(text.str().find("<- LANGUAGE 'select @@spid"), std::string::npos) << text.str();
-    EXPECT_NE(text.str().find("-> ROWFMT"), std::string::npos);
-    EXPECT_NE(text.str().find("-> LOGINACK"), std::string::npos);
+    std::string text = readFile(trace);
+    EXPECT_NE(text.find("<- LANGUAGE 'select @@spid"), std::string::npos) << text;
+    EXPECT_NE(text.find("-> ROWFMT"), std::string::npos);
+    EXPECT_NE(text.find("-> LOGINACK"), std::string::npos);
+    std::remove(trace.c_str());
+    ::rmdir(dir);
+}
+
+TEST(ServerTest, CancelWhileTheServerIsStillSendingCutsTheReplyShort) {
+    char dir[] = "/tmp/tdsim-cancel-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    std::string trace = std::string(dir) + "/trace.log";
+    {
+        TdsimProcess server({"--trace", trace});
+        CtClient client;
+        ASSERT_EQ(client.connect("sa", ""), CS_SUCCEED);
+        // About 15 MB of rows: far more than the socket buffers hold, so the server
+        // is still writing when the attention arrives.
+        ASSERT_EQ(client.sendLanguage("select replicate('x', 200) from demo a, demo b, demo c, "
+                                      "demo d, demo e, demo f, demo g"),
+                  CS_SUCCEED);
+        CS_INT type = 0;
+        ASSERT_EQ(ct_results(client.cmd(), &type), CS_SUCCEED);
+        ASSERT_EQ(type, CS_ROW_RESULT);
+        CS_INT read = 0;
+        ASSERT_EQ(ct_fetch(client.cmd(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &read), CS_SUCCEED);
+        ASSERT_EQ(ct_cancel(nullptr, client.cmd(), CS_CANCEL_ALL), CS_SUCCEED);
+        while (ct_results(client.cmd(), &type) == CS_SUCCEED) {
+        }
+        EXPECT_FALSE(selectSpid(client).empty());
+    }
+    EXPECT_NE(readFile(trace).find("reply cut short"), std::string::npos);
     std::remove(trace.c_str());
     ::rmdir(dir);
 }
