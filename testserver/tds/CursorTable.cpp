@@ -6,8 +6,10 @@
 namespace tdsim::tds {
 
 namespace {
-constexpr int32_t kCursorNotFound = 559;
-constexpr int32_t kCursorAlreadyDeclared = 557;
+constexpr int32_t kCursorAlreadyDeclared = 556;
+constexpr int32_t kCursorNotFound = 557;
+constexpr int32_t kCursorAlreadyOpen = 558;
+constexpr int32_t kCursorNotOpen = 559;
 
 Message cursorError(int32_t number, const std::string& text) {
     Message m;
@@ -75,17 +77,19 @@ CursorTable::Cursor* CursorTable::find(const CursorRef& ref) {
 
 void CursorTable::notFound(const CursorRef& ref, Reply& reply) {
     std::string name = ref.id != 0 ? "#" + std::to_string(ref.id) : ref.name;
-    results_.writeMessages(
-        reply, {cursorError(kCursorNotFound, "Cursor '" + name + "' does not exist.\n")});
+    fail(cursorError(kCursorNotFound, "The cursor '" + name + "' could not be found.\n"), reply);
+}
+
+void CursorTable::fail(const Message& message, Reply& reply) {
+    results_.writeMessages(reply, {message});
     reply.done(done::kError);
 }
 
 void CursorTable::declare(const CursorDeclare& command, Reply& reply) {
     if (find(CursorRef{0, command.name}) != nullptr) {
-        results_.writeMessages(
-            reply, {cursorError(kCursorAlreadyDeclared,
-                                "Cursor '" + command.name + "' is already declared.\n")});
-        reply.done(done::kError);
+        fail(cursorError(kCursorAlreadyDeclared,
+                         "A cursor with the name '" + command.name + "' already exists.\n"),
+             reply);
         return;
     }
     Cursor c;
@@ -115,6 +119,12 @@ void CursorTable::open(const CursorOpen& command, Reply& reply) {
     Cursor* c = find(command.cursor);
     if (c == nullptr) {
         notFound(command.cursor, reply);
+        return;
+    }
+    if (c->isOpen) {
+        fail(cursorError(kCursorAlreadyOpen,
+                         "Attempt to open cursor '" + c->name + "' which is already open.\n"),
+             reply);
         return;
     }
     auto params = command.params.empty() ? c->declareParams : engineValues(command.params);
@@ -171,8 +181,15 @@ size_t CursorTable::startOf(const Cursor& c, const CursorFetch& command, size_t 
 
 void CursorTable::fetch(const CursorFetch& command, Reply& reply) {
     Cursor* c = find(command.cursor);
-    if (c == nullptr || !c->isOpen) {
+    if (c == nullptr) {
         notFound(command.cursor, reply);
+        return;
+    }
+    if (!c->isOpen) {
+        fail(cursorError(kCursorNotOpen, "Attempt to use cursor '" + c->name +
+                                             "' which is not open. Use the system stored "
+                                             "procedure sp_cursorinfo for more information.\n"),
+             reply);
         return;
     }
     ++stats_.cursorFetches;

@@ -44,6 +44,7 @@ private:
 
     Cursor* find(const CursorRef& ref);
     void notFound(const CursorRef& ref, Reply& reply);
+    void fail(const Message& message, Reply& reply);
     size_t startOf(const Cursor& c, const CursorFetch& command, size_t batch) const;
 
     Session& session_;
