@@ -87,10 +87,16 @@ void Server::accept() {
     ClientThread& client = clients_.emplace_back();
     client.socket = std::move(watch);
     int spid = nextSpid_++;
-    client.thread = std::thread([this, &client, spid, s = std::move(socket)]() mutable {
-        Connection(std::move(s), spid, context_).run();
-        client.finished = true;
-    });
+    try {
+        client.thread = std::thread([this, &client, spid, s = std::move(socket)]() mutable {
+            Connection(std::move(s), spid, context_).run();
+            client.finished = true;
+        });
+    } catch (const std::system_error& e) {
+        // Out of threads: this client is turned away, the others keep going.
+        context_.trace.problem(spid, std::string("cannot start a connection thread: ") + e.what());
+        clients_.pop_back();
+    }
 }
 
 void Server::reapFinished() {
