@@ -318,6 +318,41 @@ std::string Catalog::objectTable(const std::string& database, int objectId) {
     return sqlName(database + "#" + std::to_string(objectId));
 }
 
+std::string Catalog::indexStorage(const std::string& database, int objectId, int indid) {
+    return sqlName(database + "#" + std::to_string(objectId) + "#" + std::to_string(indid));
+}
+
+bool Catalog::hasStorage(const std::string& database, int objectId) {
+    // Looks the table up in SQLite's in-memory schema, not by scanning sqlite_master.
+    std::string name = database + "#" + std::to_string(objectId);
+    return sqlite3_table_column_metadata(db_.handle(), "main", name.c_str(), nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void Catalog::ensureStorage(const std::string& database, const ObjectRef& table) {
+    if (table.type != "U" || hasStorage(database, table.id)) {
+        return;
+    }
+    std::vector<StoredColumn> stored = columns(database, table);
+    std::string ddl = "CREATE TABLE " + objectTable(database, table.id) + " (";
+    for (size_t i = 0; i < stored.size(); ++i) {
+        ddl += (i ? ", " : "") + sqlName(stored[i].storageName) + " " +
+               sqliteDeclaration(stored[i].typeCode) + (stored[i].info.nullable ? "" : " NOT NULL");
+    }
+    db_.exec(ddl + ")");
+    for (const IndexRef& index : indexes(database, table.id)) {
+        if (index.indid < 1 || index.indid > 250 || index.keyColids.empty())
+            continue;
+        std::string keys;
+        for (int colid : index.keyColids) {
+            keys += (keys.empty() ? "" : ", ") + sqlName("c" + std::to_string(colid));
+        }
+        db_.exec(std::string("CREATE ") + ((index.status & 0x2) ? "UNIQUE " : "") + "INDEX " +
+                 indexStorage(database, table.id, index.indid) + " ON " +
+                 objectTable(database, table.id) + " (" + keys + ")");
+    }
+}
+
 void Catalog::bootstrap() {
     createSystemTables("master", true);
     insertBuiltinRows("master", 1);

@@ -60,6 +60,13 @@ public:
     // Physical SQLite names.
     static std::string systemTable(const std::string& database, const std::string& table);
     static std::string objectTable(const std::string& database, int objectId);
+    static std::string indexStorage(const std::string& database, int objectId, int indid);
+
+    // User tables get their SQLite table (and indexes) on first use: creating tens of
+    // thousands of SQLite tables up front would make loading a large catalog
+    // quadratic, as every SQLite schema change scans the whole schema.
+    bool hasStorage(const std::string& database, int objectId);
+    void ensureStorage(const std::string& database, const ObjectRef& table);
 
     // Object resolution: an empty owner means the given user's object, then dbo's.
     std::optional<ObjectRef> findObject(const std::string& database, const std::string& owner,

@@ -195,7 +195,6 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
     int sysstat2 = kSysstat2Allpages | kSysstat2Modern | (hasIdentity ? kSysstat2Identity : 0) |
                    (hasVariable ? 0 : kSysstat2NoVarColumns);
     int id = addObjectRow(statement.table.name, owner, "U", 3, sysstat2);
-    std::string ddl = "CREATE TABLE " + Catalog::objectTable(database_, id) + " (";
     int offset = 0, variableSlot = 0, bitPosition = 0;
     for (size_t i = 0; i < statement.columns.size(); ++i) {
         const ColumnDef& column = statement.columns[i];
@@ -238,10 +237,8 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
                                                   : SqlValue::null()},
              {"scale",
               plan.storage.scale >= 0 ? SqlValue::ofInt(plan.storage.scale) : SqlValue::null()}});
-        ddl += (i ? ", " : "") + sqlName("c" + std::to_string(colid)) + " " +
-               sqliteDeclaration(plan.storage.type) + (plan.storage.nullable ? "" : " NOT NULL");
     }
-    state_.db.exec(ddl + ")");
+    // The SQLite table itself is created when the table is first used (Catalog::ensureStorage).
     std::string now = currentDateTimeText();
     auto addIndexRow = [&](const std::string& name, int indid) {
         state_.catalog.insertRow(sysTable("sysindexes"), {{"name", SqlValue::ofText(name)},
@@ -375,15 +372,16 @@ void SessionImpl::addIndex(const ObjectRef& table, const std::string& name, bool
          {"maxirow", SqlValue::ofInt(0)},     {"keycnt", SqlValue::ofInt(keycnt)},
          {"soid", SqlValue::ofInt(50)},       {"csid", SqlValue::ofInt(1)},
          {"crdate", SqlValue::ofText(now)},   {"tdsim_keys", SqlValue::ofText(keyList)}});
-    std::string indexName =
-        sqlName(database_ + "#" + std::to_string(table.id) + "#" + std::to_string(indid));
-    state_.db.exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + indexName +
-                   " ON " + Catalog::objectTable(database_, table.id) + " (" + sqliteKeys + ")");
+    if (state_.catalog.hasStorage(database_, table.id)) {
+        state_.db.exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +
+                       Catalog::indexStorage(database_, table.id, indid) + " ON " +
+                       Catalog::objectTable(database_, table.id) + " (" + sqliteKeys + ")");
+    }
 }
 
 void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& out) {
     SqlRenderer renderer(*this);
-    TableBinding table = renderer.bindTable(statement.table);
+    TableBinding table = renderer.bindTable(statement.table, false);
     if (table.object.type != "U") {
         throw EngineError{1919, 16, "Cannot create index on object '" + table.object.name + "'."};
     }
@@ -471,7 +469,7 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
         }
     } else if (type == "TR") {
         SqlRenderer renderer(*this);
-        TableBinding table = renderer.bindTable(statement.triggerTable);
+        TableBinding table = renderer.bindTable(statement.triggerTable, false);
         if (table.object.type != "U") {
             throw EngineError{2108, 16, "Cannot create a trigger on a view or system table."};
         }
@@ -552,7 +550,7 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out) {
                                       "', because it doesn't exist in the system catalogs."};
             }
             SqlRenderer renderer(*this);
-            TableBinding table = renderer.bindTable(tableName);
+            TableBinding table = renderer.bindTable(tableName, false);
             const IndexRef* victim = nullptr;
             auto indexes = state_.catalog.indexes(database_, table.object.id);
             for (const IndexRef& index : indexes) {
@@ -615,7 +613,7 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out) {
                                sqlName(database_ + "#" + id + "#" + std::to_string(index.indid)));
             }
             state_.db.exec("DELETE FROM " + sysTable("sysindexes") + " WHERE id = " + id);
-            state_.db.exec("DROP TABLE " + Catalog::objectTable(database_, object->id));
+            state_.db.exec("DROP TABLE IF EXISTS " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "V") {
             state_.db.exec("DROP VIEW " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "TR") {

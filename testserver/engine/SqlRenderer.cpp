@@ -317,7 +317,7 @@ std::string SqlRenderer::bindParam(const SqlValue& value) {
     return "NULL";
 }
 
-TableBinding SqlRenderer::bindTable(const ObjectName& name) {
+TableBinding SqlRenderer::bindTable(const ObjectName& name, bool withStorage) {
     Catalog& catalog = env_.catalog();
     std::string database = name.database.empty() ? env_.database() : name.database;
     if (!catalog.hasDatabase(database)) {
@@ -335,6 +335,9 @@ TableBinding SqlRenderer::bindTable(const ObjectName& name) {
     binding.physical = object->type == "S" ? Catalog::systemTable(database, object->name)
                                            : Catalog::objectTable(database, object->id);
     binding.columns = catalog.columns(database, *object);
+    if (withStorage) {
+        catalog.ensureStorage(database, *object);
+    }
     return binding;
 }
 

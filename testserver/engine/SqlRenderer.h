@@ -59,8 +59,9 @@ public:
     TypedSql renderExpression(const Expr& expr);
     std::vector<SqlValue> takeParams() { return std::move(params_); }
 
-    // Resolves a table reference or throws error 208.
-    TableBinding bindTable(const ObjectName& name);
+    // Resolves a table reference or throws error 208. `withStorage` makes sure the
+    // SQLite table exists (for statements that read or write rows).
+    TableBinding bindTable(const ObjectName& name, bool withStorage = true);
 
     // UPDATE/DELETE with a FROM list: the target table is referred to by its SQLite
     // name; `from` renders the other tables, `expressions` and `where` see them all.

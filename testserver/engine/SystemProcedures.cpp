@@ -319,7 +319,7 @@ bool SessionImpl::runSystemProcedure(const std::string& name, const Args& args,
             }
             std::string column = target.substr(dot + 1);
             SqlRenderer renderer(*this);
-            TableBinding table = renderer.bindTable(tableName);
+            TableBinding table = renderer.bindTable(tableName, false);
             SqliteStatement update(state_.db.handle(),
                                    "UPDATE " + sysTable("syscolumns") + " SET " + columnField +
                                        " = ?1 WHERE id = ?2 AND name = ?3 AND number = 0");
