@@ -269,111 +269,105 @@ void WireColumn::writeNumeric(ByteWriter& out, const Value& value) const {
     out.raw(magnitude, width);
 }
 
-void WireColumn::writeValue(ByteWriter& out, const Value& value) const {
-    bool null = value.isNull;
-    auto lengthPrefixed = [&](uint32_t size) {
-        if (null) {
-            out.u8(0);
-            return false;
-        }
-        out.u8(static_cast<uint8_t>(size));
-        return true;
-    };
-    switch (type_) {
+namespace {
+
+enum class Kind { Integer, DateTime, Money, Float, Numeric, Blob, Characters };
+
+Kind kindOf(uint8_t type) {
+    switch (type) {
         case wire::kInt1:
-        case wire::kBit:
-            out.u8(
-                static_cast<uint8_t>(type_ == wire::kBit ? value.intValue != 0 : value.intValue));
-            return;
         case wire::kInt2:
-            out.u16(static_cast<uint16_t>(value.intValue));
-            return;
         case wire::kInt4:
-            out.u32(static_cast<uint32_t>(value.intValue));
-            return;
         case wire::kInt8:
-            out.u64(static_cast<uint64_t>(value.intValue));
-            return;
         case wire::kIntN:
-            if (lengthPrefixed(maxLength_)) {
-                for (uint32_t i = 0; i < maxLength_; ++i) {
-                    out.u8(static_cast<uint8_t>(static_cast<uint64_t>(value.intValue) >> (8 * i)));
-                }
-            }
-            return;
+        case wire::kBit:
+            return Kind::Integer;
         case wire::kDateTime:
         case wire::kDateTime4:
         case wire::kDateTimeN:
-            if (type_ == wire::kDateTimeN && !lengthPrefixed(maxLength_)) {
-                return;
-            }
-            if (maxLength_ == 8) {
-                out.u32(static_cast<uint32_t>(value.dateTime.days));
-                out.u32(value.dateTime.ticks);
-            } else {
-                out.u16(static_cast<uint16_t>(value.dateTime.days));
-                out.u16(static_cast<uint16_t>(value.dateTime.ticks / kTicksPerMinute));
-            }
-            return;
+            return Kind::DateTime;
         case wire::kMoney:
         case wire::kMoney4:
         case wire::kMoneyN:
-            if (type_ == wire::kMoneyN && !lengthPrefixed(maxLength_)) {
-                return;
-            }
-            if (maxLength_ == 8) {
-                // Eight-byte money travels as two halves, the high one first.
-                auto v = static_cast<uint64_t>(value.intValue);
-                out.u32(static_cast<uint32_t>(v >> 32));
-                out.u32(static_cast<uint32_t>(v));
-            } else {
-                out.u32(static_cast<uint32_t>(value.intValue));
-            }
-            return;
+            return Kind::Money;
         case wire::kFloat:
         case wire::kReal:
         case wire::kFloatN:
-            if (type_ == wire::kFloatN && !lengthPrefixed(maxLength_)) {
-                return;
-            }
-            if (maxLength_ == 8) {
-                uint64_t bits;
-                std::memcpy(&bits, &value.floatValue, 8);
-                out.u64(bits);
-            } else {
-                float f = static_cast<float>(value.floatValue);
-                uint32_t bits;
-                std::memcpy(&bits, &f, 4);
-                out.u32(bits);
-            }
-            return;
+            return Kind::Float;
         case wire::kNumeric:
         case wire::kDecimal:
-            if (null) {
-                out.u8(0);
-            } else {
-                writeNumeric(out, value);
-            }
-            return;
+            return Kind::Numeric;
         case wire::kText:
         case wire::kImage:
-            if (null) {
-                out.u8(0);
-                return;
-            }
-            out.u8(sizeof kTextPointer);
-            out.raw(kTextPointer, sizeof kTextPointer);
-            out.raw(kTextTimestamp, sizeof kTextTimestamp);
-            out.u32(static_cast<uint32_t>(value.bytes.size()));
-            out.raw(value.bytes);
-            return;
+            return Kind::Blob;
         default:
-            break;
+            return Kind::Characters;
     }
-    // Character and binary kinds. Length 0 means NULL, so an empty value is
-    // sent as one blank (character) or one zero byte (binary).
+}
+
+// The nullable forms carry a length byte before each value (0 = NULL).
+bool hasLengthByte(uint8_t type) {
+    return type == wire::kIntN || type == wire::kDateTimeN || type == wire::kMoneyN ||
+           type == wire::kFloatN;
+}
+
+bool isBinary(uint8_t type) {
+    return type == wire::kBinary || type == wire::kVarBinary || type == wire::kLongBinary;
+}
+
+void writeLittleEndian(ByteWriter& out, uint64_t v, uint32_t size) {
+    for (uint32_t i = 0; i < size; ++i) {
+        out.u8(static_cast<uint8_t>(v >> (8 * i)));
+    }
+}
+
+void writeDateTime(ByteWriter& out, const DateTimeValue& v, uint32_t size) {
+    if (size == 8) {
+        out.u32(static_cast<uint32_t>(v.days));
+        out.u32(v.ticks);
+    } else {
+        out.u16(static_cast<uint16_t>(v.days));
+        out.u16(static_cast<uint16_t>(v.ticks / kTicksPerMinute));
+    }
+}
+
+void writeMoney(ByteWriter& out, int64_t scaled, uint32_t size) {
+    if (size == 8) {
+        // Eight-byte money travels as two halves, the high one first.
+        auto v = static_cast<uint64_t>(scaled);
+        out.u32(static_cast<uint32_t>(v >> 32));
+        out.u32(static_cast<uint32_t>(v));
+    } else {
+        out.u32(static_cast<uint32_t>(scaled));
+    }
+}
+
+void writeFloat(ByteWriter& out, double value, uint32_t size) {
+    if (size == 8) {
+        uint64_t bits;
+        std::memcpy(&bits, &value, 8);
+        out.u64(bits);
+    } else {
+        float f = static_cast<float>(value);
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        out.u32(bits);
+    }
+}
+
+void writeBlob(ByteWriter& out, const std::string& data) {
+    out.u8(sizeof kTextPointer);
+    out.raw(kTextPointer, sizeof kTextPointer);
+    out.raw(kTextTimestamp, sizeof kTextTimestamp);
+    out.u32(static_cast<uint32_t>(data.size()));
+    out.raw(data);
+}
+
+}  // namespace
+
+void WireColumn::writeCharacters(ByteWriter& out, const Value& value) const {
     bool isLong = type_ == wire::kLongChar || type_ == wire::kLongBinary;
-    if (null) {
+    if (value.isNull) {
         isLong ? out.u32(0) : out.u8(0);
         return;
     }
@@ -381,14 +375,53 @@ void WireColumn::writeValue(ByteWriter& out, const Value& value) const {
     if (padBlanks_ && data.size() < maxLength_) {
         data.append(maxLength_ - data.size(), ' ');
     }
+    // Length 0 means NULL, so an empty value is sent as one blank (character)
+    // or one zero byte (binary).
     if (data.empty()) {
-        bool binary =
-            type_ == wire::kBinary || type_ == wire::kVarBinary || type_ == wire::kLongBinary;
-        data = binary ? std::string(1, '\0') : std::string(" ");
+        data = isBinary(type_) ? std::string(1, '\0') : std::string(" ");
     }
     isLong ? out.u32(static_cast<uint32_t>(data.size()))
            : out.u8(static_cast<uint8_t>(data.size()));
     out.raw(data);
+}
+
+void WireColumn::writeValue(ByteWriter& out, const Value& value) const {
+    Kind kind = kindOf(type_);
+    if (kind == Kind::Characters) {
+        writeCharacters(out, value);
+        return;
+    }
+    bool lengthFirst = hasLengthByte(type_) || kind == Kind::Numeric || kind == Kind::Blob;
+    if (value.isNull && lengthFirst) {
+        out.u8(0);
+        return;
+    }
+    if (hasLengthByte(type_)) {
+        out.u8(static_cast<uint8_t>(maxLength_));
+    }
+    switch (kind) {
+        case Kind::Integer:
+            writeLittleEndian(out, type_ == wire::kBit ? value.intValue != 0 : value.intValue,
+                              maxLength_);
+            break;
+        case Kind::DateTime:
+            writeDateTime(out, value.dateTime, maxLength_);
+            break;
+        case Kind::Money:
+            writeMoney(out, value.intValue, maxLength_);
+            break;
+        case Kind::Float:
+            writeFloat(out, value.floatValue, maxLength_);
+            break;
+        case Kind::Numeric:
+            writeNumeric(out, value);
+            break;
+        case Kind::Blob:
+            writeBlob(out, value.bytes);
+            break;
+        case Kind::Characters:
+            break;
+    }
 }
 
 WireColumn WireColumn::readTypeInfo(ByteReader& in) {
@@ -469,9 +502,52 @@ Value WireColumn::readNumeric(ByteReader& in, size_t length) const {
     return v;
 }
 
+Value WireColumn::readScalar(ByteReader& in, uint32_t size) const {
+    switch (kindOf(type_)) {
+        case Kind::Float:
+            if (size == 8) {
+                uint64_t bits = in.u64();
+                double d;
+                std::memcpy(&d, &bits, 8);
+                return Value::ofFloat(d);
+            } else {
+                uint32_t bits = in.u32();
+                float f;
+                std::memcpy(&f, &bits, 4);
+                return Value::ofFloat(f);
+            }
+        case Kind::DateTime:
+            if (size == 8) {
+                auto days = static_cast<int32_t>(in.u32());
+                return Value::ofDateTime({days, in.u32()});
+            } else {
+                uint16_t days = in.u16();
+                return Value::ofDateTime({days, in.u16() * kTicksPerMinute});
+            }
+        case Kind::Money:
+            if (size == 8) {
+                uint64_t high = in.u32();
+                uint64_t low = in.u32();
+                return Value::ofInt(static_cast<int64_t>((high << 32) | low));
+            }
+            return Value::ofInt(static_cast<int32_t>(in.u32()));
+        default:
+            break;
+    }
+    switch (size) {
+        case 1:
+            return Value::ofInt(type_ == wire::kBit ? in.u8() != 0 : in.u8());
+        case 2:
+            return Value::ofInt(static_cast<int16_t>(in.u16()));
+        case 4:
+            return Value::ofInt(static_cast<int32_t>(in.u32()));
+        default:
+            return Value::ofInt(static_cast<int64_t>(in.u64()));
+    }
+}
+
 Value WireColumn::readValue(ByteReader& in) const {
-    if (isFixedSize(type_) || type_ == wire::kIntN || type_ == wire::kFloatN ||
-        type_ == wire::kMoneyN || type_ == wire::kDateTimeN) {
+    if (isFixedSize(type_) || hasLengthByte(type_)) {
         uint32_t size = isFixedSize(type_) ? maxLength_ : in.u8();
         if (size == 0) {
             return Value::null();
@@ -479,74 +555,27 @@ Value WireColumn::readValue(ByteReader& in) const {
         if (size != 1 && size != 2 && size != 4 && size != 8) {
             throw ProtocolError("bad value length " + std::to_string(size));
         }
-        bool isFloat = type_ == wire::kFloat || type_ == wire::kReal || type_ == wire::kFloatN;
-        bool isDate =
-            type_ == wire::kDateTime || type_ == wire::kDateTime4 || type_ == wire::kDateTimeN;
-        bool isMoney = type_ == wire::kMoney || type_ == wire::kMoney4 || type_ == wire::kMoneyN;
-        if (isFloat) {
-            if (size == 8) {
-                uint64_t bits = in.u64();
-                double d;
-                std::memcpy(&d, &bits, 8);
-                return Value::ofFloat(d);
-            }
-            uint32_t bits = in.u32();
-            float f;
-            std::memcpy(&f, &bits, 4);
-            return Value::ofFloat(f);
-        }
-        if (isDate) {
-            if (size == 8) {
-                auto days = static_cast<int32_t>(in.u32());
-                return Value::ofDateTime({days, in.u32()});
-            }
-            auto days = in.u16();
-            return Value::ofDateTime({days, static_cast<uint32_t>(in.u16()) * kTicksPerMinute});
-        }
-        if (isMoney && size == 8) {
-            uint64_t high = in.u32();
-            uint64_t low = in.u32();
-            return Value::ofInt(static_cast<int64_t>((high << 32) | low));
-        }
-        switch (size) {
-            case 1:
-                return Value::ofInt(type_ == wire::kBit ? in.u8() != 0 : in.u8());
-            case 2:
-                return Value::ofInt(static_cast<int16_t>(in.u16()));
-            case 4:
-                return Value::ofInt(static_cast<int32_t>(in.u32()));
-            default:
-                return Value::ofInt(static_cast<int64_t>(in.u64()));
-        }
+        return readScalar(in, size);
     }
-    switch (type_) {
-        case wire::kNumeric:
-        case wire::kDecimal: {
+    switch (kindOf(type_)) {
+        case Kind::Numeric: {
             uint8_t length = in.u8();
-            if (length == 0) {
-                return Value::null();
-            }
             if (length > 17) {
                 throw ProtocolError("numeric value too long");
             }
-            return readNumeric(in, length);
+            return length == 0 ? Value::null() : readNumeric(in, length);
         }
-        case wire::kText:
-        case wire::kImage: {
+        case Kind::Blob: {
             uint8_t pointerLength = in.u8();
             if (pointerLength == 0) {
                 return Value::null();
             }
-            in.skip(pointerLength + 8u);
+            in.skip(pointerLength + 8u);  // text pointer and timestamp
             return Value::ofString(in.str(in.u32()));
         }
-        case wire::kLongChar:
-        case wire::kLongBinary: {
-            uint32_t length = in.u32();
-            return length == 0 ? Value::null() : Value::ofString(in.str(length));
-        }
         default: {
-            uint8_t length = in.u8();
+            bool isLong = type_ == wire::kLongChar || type_ == wire::kLongBinary;
+            uint32_t length = isLong ? in.u32() : in.u8();
             return length == 0 ? Value::null() : Value::ofString(in.str(length));
         }
     }

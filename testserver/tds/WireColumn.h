@@ -69,7 +69,9 @@ public:
 private:
     void writeTypeInfo(ByteWriter& out) const;
     void writeNumeric(ByteWriter& out, const Value& value) const;
+    void writeCharacters(ByteWriter& out, const Value& value) const;
     Value readNumeric(ByteReader& in, size_t length) const;
+    Value readScalar(ByteReader& in, uint32_t size) const;
 
     std::string name_;
     uint8_t type_ = wire::kVarChar;
