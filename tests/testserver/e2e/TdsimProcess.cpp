@@ -145,6 +145,13 @@ std::string demoInitScript() {
            "  0x01020304, 0xabcd)\n"
            "insert into types values (null, null, null, null, null, 0, null, null, null, null,\n"
            "  null, null, null, null, null, null, null)\n"
+           "go\n"
+           "create proc p_double @a int, @b int output as\n"
+           "begin\n"
+           "  select @a as a\n"
+           "  select @b = @a * 2\n"
+           "  return 5\n"
+           "end\n"
            "go\n";
 }
 

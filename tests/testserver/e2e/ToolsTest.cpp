@@ -35,6 +35,16 @@ TEST_F(ToolsTest, BsqldbRunsAScript) {
     EXPECT_NE(out.find("epsilon"), std::string::npos) << out;
 }
 
+TEST_F(ToolsTest, BsqldbSeesReturnStatusAndOutputParameter) {
+    int exitCode = -1;
+    std::string out = runCommand("bsqldb -S tdsim -U sa -P ''",
+                                 "declare @x int\nexec p_double 21, @x output\ngo\n", exitCode);
+    EXPECT_EQ(exitCode, 0) << out;
+    EXPECT_NE(out.find("Procedure returned 5"), std::string::npos) << out;
+    EXPECT_NE(out.find("ret name 1 is @b"), std::string::npos) << out;
+    EXPECT_NE(out.find("ret data 1 is 42"), std::string::npos) << out;
+}
+
 TEST_F(ToolsTest, FisqlRunsAScriptAndShowsErrors) {
     int exitCode = -1;
     std::string out = runCommand("fisql -S tdsim -U sa -P ''",
