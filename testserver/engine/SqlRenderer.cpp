@@ -861,9 +861,12 @@ std::string SqlRenderer::coerceTo(const TypedSql& value, const ColumnInfo& targe
 TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope) {
     const std::string& name = expr.text;
     TypedSql out;
+    // Date functions take a date part keyword first, which is not an expression.
+    bool datePartFirst =
+        name == "datepart" || name == "datediff" || name == "dateadd" || name == "datename";
     std::vector<TypedSql> args;
-    for (const ExprPtr& arg : expr.args) {
-        args.push_back(render(*arg, scope));
+    for (size_t i = datePartFirst ? 1 : 0; i < expr.args.size(); ++i) {
+        args.push_back(render(*expr.args[i], scope));
     }
     auto argList = [&]() {
         std::string list;
@@ -1004,8 +1007,9 @@ TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope) {
         }
         std::string part = sqlString(toLower(expr.args[0]->names.back()));
         std::string rest;
-        for (size_t i = 1; i < args.size(); ++i)
-            rest += ", " + args[i].sql;
+        for (const TypedSql& arg : args) {
+            rest += ", " + arg.sql;
+        }
         out.sql = "tsql_" + name + "(" + part + rest + ")";
         if (name == "dateadd") {
             out.type = makeColumnInfo(ColumnType::DateTime);

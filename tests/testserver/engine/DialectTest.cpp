@@ -282,6 +282,47 @@ TEST_F(Dialect, DataModificationAndErrors) {
     EXPECT_EQ(scalar("select count(*) from sales where stor_id = '9999'"), "1");
 }
 
+TEST_F(Dialect, DateFunctionsAndComparisons) {
+    run("create table ev (d datetime not null, s smalldatetime null)\n"
+        "insert ev values ('2024-01-15 10:30:29', '2024-01-15 10:30:29')\n"
+        "insert ev values ('Mar 10 2024 4:45PM', null)");
+    EXPECT_EQ(column("select datepart(year, d) from ev order by d"), (Rows{"2024", "2024"}));
+    EXPECT_EQ(column("select datename(month, d) from ev order by d"), (Rows{"January", "March"}));
+    EXPECT_EQ(column("select datepart(dw, d) from ev order by d"),
+              (Rows{"2", "1"}));  // Monday, Sunday
+    EXPECT_EQ(column("select datediff(day, '2024-01-01', d) from ev order by d"),
+              (Rows{"14", "69"}));
+    EXPECT_EQ(column("select convert(varchar(20), dateadd(month, 1, d), 112) from ev order by d"),
+              (Rows{"20240215", "20240410"}));
+    EXPECT_EQ(column("select convert(varchar(20), d, 108) from ev where d > 'Feb 1 2024'"),
+              (Rows{"16:45:00"}));
+    EXPECT_EQ(scalar("select convert(varchar(20), s, 108) from ev where s is not null"),
+              "10:30:00");
+    EXPECT_EQ(error("insert ev values ('2023-02-30', null)").number, 249);
+}
+
+TEST_F(Dialect, ViewsFormatOnlyAndTextSize) {
+    run("create view pub_titles (pub, n, top_price) as select p.pub_name, count(*), max(t.price) "
+        "from pubs p, titles t where p.pub_id = t.pub_id group by p.pub_name");
+    ResultSet view = query("select * from pub_titles order by n desc");
+    ASSERT_EQ(view.columns.size(), 3u);
+    EXPECT_EQ(view.columns[1].name, "n");
+    EXPECT_EQ(view.columns[2].type, ColumnType::Money);
+    EXPECT_EQ(text(view.rows[0][0]), "First");
+    EXPECT_EQ(text(view.rows[0][1]), "2");
+    EXPECT_EQ(error("insert pub_titles values ('x', 1, 1)").number, 4406);
+    run("set fmtonly on");
+    ResultSet described = query("select * from titles");
+    EXPECT_EQ(described.columns.size(), 4u);
+    EXPECT_TRUE(described.rows.empty());
+    run("set fmtonly off\ncreate table notes (body text null)\ninsert notes values "
+        "('0123456789')\nset textsize 4");
+    EXPECT_EQ(scalar("select body from notes"), "0123");
+    auto loop =
+        run("declare @i int select @i = 0 while @i < 5 begin select @i = @i + 1 end select @i");
+    EXPECT_EQ(text(loop.back().resultSet->rows[0][0]), "5");
+}
+
 TEST_F(Dialect, RowcountLimitsRowsAndNocountHidesCounts) {
     run("set rowcount 1");
     EXPECT_EQ(query("select * from titles").rows.size(), 1u);
