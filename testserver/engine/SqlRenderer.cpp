@@ -720,6 +720,15 @@ TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope) {
                                   typeNameOf(number.type.type) +
                                   "' is not allowed.  Use the CONVERT function to run this query."};
         }
+        // "id = object_id(...)": keep SQLite from using the catalog call as an index key,
+        // which would run it for every candidate row before cheaper filters.
+        if (op == "=" && isIntegerType(left.type.type) && isIntegerType(right.type.type)) {
+            if (isExpensive(*expr.args[1]) && expr.args[0]->kind == Expr::Kind::Column) {
+                left.sql = "+" + left.sql;
+            } else if (isExpensive(*expr.args[0]) && expr.args[1]->kind == Expr::Kind::Column) {
+                right.sql = "+" + right.sql;
+            }
+        }
         bool strings = left.isString || right.isString;
         out.sql = "(" + left.sql + " " + op + " " + right.sql + (strings ? " COLLATE RTRIM)" : ")");
         return out;
