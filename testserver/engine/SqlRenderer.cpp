@@ -141,6 +141,16 @@ bool isExpensive(const Expr& expr) {
     return false;
 }
 
+bool referencesColumns(const Expr& expr) {
+    if (expr.kind == Expr::Kind::Column || expr.select)
+        return true;
+    for (const ExprPtr& arg : expr.args) {
+        if (arg && referencesColumns(*arg))
+            return true;
+    }
+    return false;
+}
+
 std::vector<const Expr*> conjuncts(const ExprPtr& expr) {
     std::vector<const Expr*> out;
     if (!expr)
@@ -720,12 +730,16 @@ TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope) {
                                   typeNameOf(number.type.type) +
                                   "' is not allowed.  Use the CONVERT function to run this query."};
         }
-        // "id = object_id(...)": keep SQLite from using the catalog call as an index key,
-        // which would run it for every candidate row before cheaper filters.
+        // "id = object_id(<column expression>)": keep SQLite from using the catalog call as
+        // an index key, which would run it for every candidate row before cheaper filters.
+        // A call on constants stays usable as a key.
         if (op == "=" && isIntegerType(left.type.type) && isIntegerType(right.type.type)) {
-            if (isExpensive(*expr.args[1]) && expr.args[0]->kind == Expr::Kind::Column) {
+            auto perRowCall = [](const Expr& side) {
+                return isExpensive(side) && referencesColumns(side);
+            };
+            if (perRowCall(*expr.args[1]) && expr.args[0]->kind == Expr::Kind::Column) {
                 left.sql = "+" + left.sql;
-            } else if (isExpensive(*expr.args[0]) && expr.args[1]->kind == Expr::Kind::Column) {
+            } else if (perRowCall(*expr.args[0]) && expr.args[1]->kind == Expr::Kind::Column) {
                 right.sql = "+" + right.sql;
             }
         }
