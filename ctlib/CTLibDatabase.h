@@ -175,7 +175,7 @@ public:
     // The name generated at construction ("db_" + day, hour, minute, second, millisecond).
     QString GeneratedName() const { return m_generatedName; }
     // The internal query (USE, InitString, IdleSQL, version).
-    TCTLibEnhQuery* InternalQuery() const { return m_query.get(); }
+    TCTLibEnhQuery* InternalQuery() const { return m_query; }
     // The internal server list read by LoadServerList.
     QStringList InternalServerList() const { return m_serverNames; }
     // The idle timer, while IdleTime is above 0.
@@ -201,6 +201,10 @@ public:
     const TNotifyEvent& onDbMessage() const override { return OnDbMessage; }
     const TNotifyEvent& afterDbMessage() const override { return AfterDbMessage; }
 
+signals:
+    // The connection is about to be closed: commands allocated on it must be dropped now.
+    void closing();
+
 private:
     int conPropsValue() const { return int(ConProps); }
     void setConPropsValue(int v) { ConProps = TConProps(v); }
@@ -217,10 +221,13 @@ private:
 
     TCTLibContext* context() const;
     bool promptForLogin();
-    void sendLoginProperties();
-    void sendRuntimeConfig();
+    void sendLoginProperties(_cs_connection* connection) const;
+    void sendRuntimeConfig(_cs_connection* connection) const;
+    void sendOption(int option, int value) const;
+    void checkLoginFields() const;
+    void pointFreeTdsAtServerFile() const;
+    void executeInternal(const QString& text);
     void afterConnectSetup();
-    void applySessionSettings();
     void onIdleTimer();
     void registerConnection();
     bool isSybase() const { return Rdbms == kSybaseSqlServer; }
@@ -245,7 +252,7 @@ private:
     QString m_lastError;
     QString m_lastMessage;
     TServerMessage m_lastServerMessage;
-    std::unique_ptr<TCTLibEnhQuery> m_query;
+    TCTLibEnhQuery* m_query = nullptr;  // child object
     std::unique_ptr<QTimer> m_idleTimer;
 };
 

@@ -23,3 +23,9 @@ class EDatabaseError : public ESkelderError {
 public:
     explicit EDatabaseError(const QString& text, const QObject* component = nullptr);
 };
+
+// A text that should have been a number.
+class EConvertError : public ESkelderError {
+public:
+    explicit EConvertError(const QString& text);
+};

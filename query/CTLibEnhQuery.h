@@ -12,7 +12,6 @@
 #include <memory>
 
 class TCTLibDatabase;
-struct TQueryColumns;
 struct TQueryState;
 
 class TCTLibCustomQuery : public QObject, public TMessageReporter {
@@ -121,6 +120,9 @@ public:
     QString LastError() const { return m_lastError; }
     QString LastMessage() const { return m_lastMessage; }
     TServerMessage LastServerMessage() const { return m_lastServerMessage; }
+    // Ties the query to a connection object directly (the connection's own query);
+    // DbName is then not looked up.
+    void setBoundDatabase(TCTLibDatabase* database);
     // The private connection of AutoDb.
     TCTLibDatabase* AutoDatabase() const { return m_autoDatabase.get(); }
 

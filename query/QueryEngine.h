@@ -1,0 +1,150 @@
+// Private to query/: the run-time state of a query and the engine that sends its
+// command, walks the results and turns rows into texts.
+#pragma once
+
+#include "CTLibCompat.h"
+#include "CTLibEnhQuery.h"
+#include "DiagMessages.h"
+
+#include <QByteArray>
+#include <QMetaObject>
+#include <QPointer>
+#include <algorithm>
+#include <vector>
+
+class TCTLibDatabase;
+
+struct TColumnDescription {
+    QString name;  // at most 30 characters
+    int nameLength = 0;
+    int maxLength = 0;
+    int scale = 0;
+    int precision = 0;
+    int dataType = 0;
+    int format = 0;
+    int userType = 0;
+    int status = 0;
+    int computeOperator = 0;
+    int computeColumn = 0;  // select-list column a compute column aggregates
+};
+
+// One bound column; for cursor results the buffers hold one entry per row of a fetch.
+struct TColumnBuffer {
+    int width = 0;  // bytes per row, terminator included
+    std::vector<char> data;
+    std::vector<CS_INT> copied;
+    std::vector<CS_SMALLINT> indicators;
+    QString text;
+    int copiedLength = 0;
+    int capacity = 0;
+    QByteArray stream;  // TextImage mode
+};
+
+struct TQueryState {
+    TCommandHandle command;
+    TCommandHandle prepCommand;
+    CS_CONNECTION* connection = nullptr;
+    CS_CONTEXT* context = nullptr;
+    QPointer<TCTLibDatabase> boundDatabase;
+    QPointer<TCTLibDatabase> commandDatabase;  // the connection the commands belong to
+    QMetaObject::Connection closingConnection;
+    bool commandBusy = false;  // sent and not read to the end
+
+    int serverKind = 0;
+    bool raiseOnError = true;
+    TDiagSwitches switches;
+    bool rowPending = false;
+    bool resultsPending = false;
+    bool fetchAll = false;
+    bool stopAfterStatus = false;
+    bool inStatusResult = false;
+    bool prepared = false;
+    bool unprepareAtEnd = false;
+    bool hasRowResult = false;
+
+    int rowNumber = 0;
+    int rowsFetched = 0;
+    int rowCount = 0;
+    int commandNumber = 0;
+    int computeCount = 0;
+    int returnStatus = 0;
+    QString cursorName;
+
+    std::vector<TColumnDescription> columns;  // entry 0 unused
+    std::vector<TColumnBuffer> buffers;
+    int columnCount = 0;
+    bool described = false;
+    std::vector<TColumnDescription> computeColumns;
+    std::vector<TColumnBuffer> computeBuffers;
+    int computeColumnCount = 0;
+
+    int rowsPerFetch = 1;  // rows bound per ct_fetch
+    int batchRows = 0;     // rows the last ct_fetch delivered
+    int batchIndex = 0;    // the row of that batch handed out last
+
+    std::vector<QStringList> history;
+    QStringList returnValues;  // output parameters read last
+};
+
+// The algorithms of the query, working on its state.
+class TQueryEngine {
+public:
+    explicit TQueryEngine(TCTLibCustomQuery& query) : q(query), s(*query.m_state) {}
+
+    int executeCore();
+    bool next();
+    void cancel(int kind);
+    void closeCursor();
+    void describeColumns();
+    void releaseCommands();
+
+private:
+    // Execution.
+    TCTLibDatabase* database();
+    void deriveSwitches();
+    void renewCommand(TCommandHandle& command);
+    int sendCommand(const QString& text);
+    void sendCursor(const QString& text);
+    void sendLanguage(const QString& text);
+    void sendPreparedExecute();
+    int readResults();
+    bool readResultType(CS_INT& type, CS_RETCODE& ret);
+    void readReturnStatus();
+    void readAfterStatus();
+    int cursorStatus();
+    void processMessages();
+    void processMessagesCancelling();
+    QString joinedSql() const;
+    QString timeStamp() const;
+    void trace(const QString& text) const;
+    void fire(const TNotifyEvent& event) const;
+
+    // Rows.
+    int bindColumns();
+    int fetchRow();
+    int deliverRow();
+    void copyRowTexts(int row, bool rowFailed);
+    void readRowWithGetData();
+    QString readColumnWithGetData(int column, const CS_DATAFMT& fmt);
+    void applyLocalDateFormat();
+    void traceRow() const;
+    void releaseBuffers();
+    void releaseBufferData();
+    void readComputeRow();
+    void readReturnParams();
+    bool bindCharColumn(int item, TColumnDescription& description, TColumnBuffer& buffer, int rows);
+    QString convertToText(const CS_DATAFMT& source, const void* data, CS_INT length) const;
+
+    // Prepared statements.
+    void prepare();
+    void unprepare();
+    void bindParameters(CS_COMMAND* command);
+
+    TCTLibCustomQuery& q;
+    TQueryState& s;
+};
+
+// The character width a column is bound with (before the terminator).
+int DisplayLength(const CS_DATAFMT& fmt);
+// The name of a Client-Library datatype code.
+QString DataTypeName(int dataType);

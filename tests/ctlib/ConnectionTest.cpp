@@ -1,0 +1,192 @@
+// Logging in and out through FreeTDS against tdsim: the login dialog, the properties,
+// the database switch, the failure messages.
+#include "CTLibContext.h"
+#include "CTLibException.h"
+#include "ServerFixture.h"
+
+namespace {
+using ConnectionTest = ServerTest;
+
+TEST_F(ConnectionTest, ConnectSelectsTheDatabaseAndDisconnectFiresEvents) {
+    QStringList events;
+    db->BeforeConnect = [&](QObject*) { events << "BeforeConnect"; };
+    db->AfterConnect = [&](QObject* sender) {
+        EXPECT_EQ(sender, db.get());
+        events << "AfterConnect";
+    };
+    db->BeforeDisConnect = [&](QObject*) { events << "BeforeDisConnect"; };
+    db->AfterDisConnect = [&](QObject*) { events << "AfterDisConnect"; };
+    db->HostName = "client-host";
+    db->Connect();
+    ASSERT_TRUE(db->connected());
+    EXPECT_EQ(db->HostName, "client-host");  // read back from the library
+    auto q = query("select db_name()");
+    EXPECT_EQ(firstColumn(*q), QStringList{"testdb"});
+    // 5701 "Changed database context" is never shown.
+    EXPECT_TRUE(ui->messages.empty());
+    db->DisConnect();
+    EXPECT_FALSE(db->connected());
+    EXPECT_EQ(events, (QStringList{"BeforeConnect", "AfterConnect", "BeforeDisConnect",
+                                   "AfterDisConnect"}));
+    db->DisConnect();  // not connected: the events still fire
+    EXPECT_EQ(events.size(), 6);
+}
+
+TEST_F(ConnectionTest, WrongPasswordRaisesTheFormattedLoginMessage) {
+    db->UserName = "alice";
+    db->Password = "wrong";
+    int errors = 0;
+    db->OnDbError = [&](QObject*) { ++errors; };
+    try {
+        db->Connect();
+        FAIL() << "no error raised";
+    } catch (const EDatabaseError& error) {
+        EXPECT_EQ(error.message().trimmed(),
+                  "db: Server   : TDSIM\r\nMessage  : 4002\r\nSeverity : 14\r\n\r\nLogin failed.");
+    }
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(db->LastServerMessage().number, 4002);
+    EXPECT_FALSE(db->connected());
+    // A failed login leaves the component able to try again.
+    db->Password = "secret";
+    db->Connect();
+    EXPECT_TRUE(db->connected());
+}
+
+TEST_F(ConnectionTest, WrongPasswordWithoutConnectErrorOnlyShowsTheMessage) {
+    db->UserName = "alice";
+    db->Password = "wrong";
+    db->ConnectError = false;
+    EXPECT_NO_THROW(db->Connect());
+    EXPECT_FALSE(db->connected());
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].title, "CT-Library error");
+    EXPECT_TRUE(ui->messages[0].text.contains("Message  : 4002"));
+    EXPECT_FALSE(ui->messages[0].text.contains("Line"));
+}
+
+TEST_F(ConnectionTest, ErrorsShownInTheMessageWindowEndSilently) {
+    db->Password = "wrong";
+    db->setMsgDialogs(mdEnhErr);
+    EXPECT_THROW(db->Connect(), EAbort);
+    ASSERT_EQ(ui->windows.size(), 1u);
+    EXPECT_EQ(ui->windows[0].caption, "CT-Library error");
+    EXPECT_EQ(ui->beeps, 1);
+}
+
+TEST_F(ConnectionTest, LoginDialogIsAskedAndItsAnswerUsed) {
+    db->LoginPrompt = true;
+    db->Rdbms = "something else";
+    LoginRequest answer;
+    answer.serverName = TdsimServer::serverName();
+    answer.userName = "alice";
+    answer.password = "secret";
+    answer.rdbms = "Sybase SQL Server";
+    ui->loginAnswer = answer;
+    db->Connect();
+    ASSERT_EQ(ui->loginRequests.size(), 1u);
+    EXPECT_EQ(ui->loginRequests[0].serverList, QStringList{"tdsim"});
+    EXPECT_EQ(ui->loginRequests[0].userName, "sa");
+    EXPECT_TRUE(db->connected());
+    EXPECT_EQ(db->UserName, "alice");
+    EXPECT_EQ(db->Rdbms, "Sybase SQL Server");
+    auto q = query("select suser_name()");
+    EXPECT_EQ(firstColumn(*q), QStringList{"alice"});
+}
+
+TEST_F(ConnectionTest, CancelledLoginDialogRaisesNothingAndFiresNothing) {
+    db->LoginPrompt = true;
+    bool afterConnect = false;
+    db->AfterConnect = [&](QObject*) { afterConnect = true; };
+    EXPECT_NO_THROW(db->Connect());
+    EXPECT_FALSE(db->connected());
+    EXPECT_FALSE(afterConnect);
+    EXPECT_EQ(ui->loginRequests.size(), 1u);
+}
+
+TEST_F(ConnectionTest, LoginFieldsLongerThanThirtyCharactersAreRefused) {
+    db->UserName = QString(31, 'u');
+    try {
+        db->Connect();
+        FAIL() << "no error raised";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.message().contains("UserName"));
+        EXPECT_TRUE(error.message().contains("30"));
+    }
+    EXPECT_FALSE(db->connected());
+    db->UserName = "sa";
+    db->AppName = QString(30, 'a');  // exactly 30 fits
+    db->Connect();
+    EXPECT_TRUE(db->connected());
+}
+
+TEST_F(ConnectionTest, UnknownServerNameIsAClientError) {
+    db->ServerName = "no_such_server";
+    try {
+        db->Connect();
+        FAIL() << "no error raised";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.message().startsWith("db: Message  : "));
+    }
+    EXPECT_FALSE(db->connected());
+}
+
+TEST_F(ConnectionTest, InitStringRunsAfterUseAndConnectOnlySkipsBoth) {
+    db->InitString = "create table #init_marker (x int)";
+    db->Connect();
+    auto q = query("select count(*) from #init_marker");
+    EXPECT_EQ(firstColumn(*q), QStringList{"0"});
+    db->DisConnect();
+
+    db->ConProps = cpConnect_Only;
+    db->Connect();
+    auto current = query("select db_name()");
+    EXPECT_EQ(firstColumn(*current), QStringList{"master"});
+}
+
+TEST_F(ConnectionTest, DbNameChangesWhileConnectedSwitchAtOnce) {
+    db->Connect();
+    db->setDbName("master");
+    auto q = query("select db_name()");
+    EXPECT_EQ(firstColumn(*q), QStringList{"master"});
+    EXPECT_THROW(db->setDbName("no_such_db"), EDatabaseError);
+    EXPECT_EQ(db->dbName(), "master");
+    db->setDbName("   ");  // blank: no USE is sent
+    EXPECT_EQ(firstColumn(*q), QStringList{"master"});
+}
+
+TEST_F(ConnectionTest, RowCountIsSentAsStatement) {
+    db->setRowCount(2);
+    db->Connect();
+    auto q = query("select id from people order by id");
+    EXPECT_EQ(firstColumn(*q), (QStringList{"1", "2"}));
+    db->setRowCount(0);
+    EXPECT_EQ(firstColumn(*q).size(), 5);
+}
+
+TEST_F(ConnectionTest, ServerVersionAndDateTime) {
+    EXPECT_EQ(db->GetServerVersion(), QString());  // not connected: nothing sent
+    db->Connect();
+    EXPECT_TRUE(db->GetServerVersion().contains("Adaptive Server"));
+    EXPECT_TRUE(db->GetServerDateTime().contains(
+        QRegularExpression("^[A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4} [01][0-9]:[0-5][0-9][AP]M$")));
+}
+
+TEST_F(ConnectionTest, PacketSizeIsReadFromTheLibraryWhileConnected) {
+    db->setPacketSize(2048);
+    db->Connect();
+    EXPECT_EQ(db->packetSize(), 2048);
+}
+
+TEST_F(ConnectionTest, DestroyingTheLastConnectionDestroysTheAutomaticContext) {
+    ASSERT_NE(FindContext("default"), nullptr);
+    db->Connect();
+    db.reset();
+    EXPECT_EQ(FindContext("default"), nullptr);
+    TCTLibDatabase again;  // a fresh one creates it anew and can connect
+    s_server->configure(again);
+    again.SetName("again");
+    again.Connect();
+    EXPECT_TRUE(again.connected());
+}
+}  // namespace

@@ -1,0 +1,38 @@
+// A tdsim started for one test fixture on a free port, with an interfaces file
+// <tmp>/ini/sql.ini (FreeTDS configuration format) naming it "tdsim" and SYBASE
+// pointing at <tmp>. The destructor kills and reaps the server.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class TCTLibDatabase;
+
+class TdsimServer {
+public:
+    // Throws std::runtime_error when tdsim cannot be started or reports no port.
+    explicit TdsimServer(const QStringList& initFiles = {}, const QStringList& extraArgs = {});
+    ~TdsimServer();
+    TdsimServer(const TdsimServer&) = delete;
+    TdsimServer& operator=(const TdsimServer&) = delete;
+
+    // The interfaces-file entry that reaches this server.
+    static QString serverName() { return QStringLiteral("tdsim"); }
+    int port() const { return m_port; }
+    QString directory() const { return m_directory; }
+    QString iniFile() const { return m_directory + QStringLiteral("/ini/sql.ini"); }
+
+    // Writes a file into the fixture's directory and returns its path.
+    QString writeFile(const QString& name, const QByteArray& content) const;
+    // Re-writes the interfaces file with further sections after the server's own.
+    void writeIniFile(const QString& extraSections = QString()) const;
+
+    // Logs `db` in as sa without the login dialog, through the interfaces file.
+    void configure(TCTLibDatabase& db) const;
+
+private:
+    QString m_directory;
+    int m_pid = -1;
+    int m_stdout = -1;
+    int m_port = 0;
+};
