@@ -222,7 +222,11 @@ bool SessionImpl::runSystemProcedure(const std::string& name, const Args& args,
     if (name == "sp_addtype") {
         std::string typeName = requireArg(0, "@typename");
         TypeSpec spec = parseTypeSpec(requireArg(1, "@phystype"));
+        // The null type is the third argument; a call that passes NULL there and the
+        // null type fourth (as Skelder's generated scripts do) is taken the same way.
         std::string option = toLower(arg(args, 2));
+        if (option.empty() && args.size() > 3)
+            option = toLower(arg(args, 3));
         if (findBuiltinType(typeName) ||
             state_.db.queryInt("SELECT count(*) FROM " + sysTable("systypes") + " WHERE name = ?1",
                                {SqlValue::ofText(typeName)}) > 0) {

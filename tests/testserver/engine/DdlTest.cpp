@@ -188,6 +188,8 @@ TEST_F(Ddl, UsersGroupsAndTypes) {
                    "object_id('uses') order by colid"),
               (Rows{"c 8 39 100", "i 128 63 101", "p 0 56 102"}));
     EXPECT_EQ(error("exec sp_droptype t_code").number, 17462);
+    run("EXECUTE sp_addtype t_four,\"varchar(11)\",NULL,\"NULL\"");
+    EXPECT_EQ(scalar("select allownulls from systypes where name = 't_four'"), "1");
     EXPECT_EQ(error("exec sp_addtype t_code, int").number, 17368);
 }
 
@@ -243,6 +245,39 @@ TEST_F(Ddl, HelpProceduresDescribeObjects) {
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text[0].resultSet->rows[0][0].intValue, 1);
     EXPECT_EQ(text[1].resultSet->rows[0][0].bytes, "create procedure p @a int as select @a");
+}
+
+// Scripts in the layout Skelder writes run back into the server.
+TEST_F(Ddl, ScriptsInTheClientLayoutRunBack) {
+    std::string script =
+        "\nUSE db1\nGO\n"
+        "EXECUTE sp_addgroup sales\nGO\n"
+        "EXECUTE sp_addtype ssn,\"varchar(11)\",NULL,\"NONULL\"\nGO\n"
+        "EXECUTE sp_addtype row_id,\"numeric(10,0)\",\"identity\",\"NONULL\"\nGO\n"
+        "\n/************ items ************/\n"
+        "IF EXISTS(SELECT * FROM db1.dbo.sysobjects WHERE name = \"items\" AND type = \"U\")\n"
+        "  DROP TABLE items\nGO\n\n"
+        "CREATE TABLE dbo.items\n(\n"
+        " item_id                       varchar(6)                   NOT NULL,\n"
+        " price                         numeric(10,2)                NULL,\n"
+        " serial                        numeric(10,0) identity       NOT NULL,\n"
+        " owner_ssn                     ssn                          NOT NULL\n)\nGO\n"
+        "CREATE UNIQUE CLUSTERED INDEX items_pk ON items\n(item_id,serial)\n"
+        "WITH IGNORE_DUP_KEY, SORTED_DATA\nON 'default'\nGO\n"
+        "GRANT SELECT,UPDATE ON items TO sales\nGO\n"
+        "GRANT SELECT ON items TO public\nGO\n";
+    std::vector<Message> errors = engine->runScript(script);
+    for (const Message& message : errors)
+        ADD_FAILURE() << message.number << ": " << message.text;
+    EXPECT_EQ(rows("select name, status, usertype from syscolumns where id = object_id('items') "
+                   "order by colid"),
+              (Rows{"item_id 0 2", "price 8 10", "serial 128 10", "owner_ssn 0 100"}));
+    EXPECT_EQ(rows("select status from sysindexes where name = 'items_pk'"),
+              (Rows{std::to_string(0x1 | 0x2 | 0x10 | 0x200)}));
+    EXPECT_EQ(scalar("select count(*) from sysprotects where id = object_id('items')"), "3");
+    // Running it again drops and re-creates the table.
+    errors = engine->runScript("USE db1\nGO\n" + script.substr(script.find("\n/****")));
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(Ddl, StatsProcedureCountsAndResets) {
