@@ -418,7 +418,7 @@ private:
             statement->procedure = parseObjectName();
         }
         if (acceptOp(";")) {
-            statement->groupNumber = std::stoi(expectInteger());
+            statement->groupNumber = smallInteger();
         }
         if (atEnd() || startsStatement()) {
             return statement;
@@ -474,6 +474,15 @@ private:
         }
         return isOp(";");
     }
+
+    // An integer that must fit an int (lengths, group numbers, TOP).
+    int toSmallInteger(const std::string& text) const {
+        if (text.size() > 9) {
+            throw ParseError{102, "Incorrect syntax near '" + text + "'.", cur().line};
+        }
+        return std::atoi(text.c_str());
+    }
+    int smallInteger() { return toSmallInteger(expectInteger()); }
 
     std::string expectInteger() {
         if (cur().kind != TokenKind::Integer) {
@@ -548,7 +557,7 @@ private:
     void parseProcedure(CreateTextObjectStatement& statement) {
         statement.name = parseObjectName();
         if (acceptOp(";")) {
-            statement.groupNumber = std::stoi(expectInteger());
+            statement.groupNumber = smallInteger();
         }
         bool parenthesized = acceptOp("(");
         while (cur().kind == TokenKind::Variable) {
@@ -698,10 +707,10 @@ private:
             spec.name = "unsigned " + toLower(identifierAllowReserved());
         }
         if (acceptOp("(")) {
-            int first = std::stoi(expectInteger());
+            int first = smallInteger();
             if (acceptOp(",")) {
                 spec.precision = first;
-                spec.scale = std::stoi(expectInteger());
+                spec.scale = smallInteger();
             } else {
                 spec.length = first;
                 spec.precision = first;
@@ -744,7 +753,7 @@ private:
                 else if (acceptOp("=")) {
                     std::string value = expectInteger();
                     if (option == "fillfactor")
-                        statement->fillFactor = std::stoi(value);
+                        statement->fillFactor = toSmallInteger(value);
                 } else {
                     --pos_;
                     fail();
@@ -963,7 +972,7 @@ private:
             acceptWord("all");
         }
         if (acceptWord("top")) {
-            select->top = std::stoi(expectInteger());
+            select->top = smallInteger();
         }
         do {
             select->items.push_back(parseSelectItem());

@@ -72,6 +72,11 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
         result.failed = true;
         lastError_ = error.number;
         return out;
+    } catch (const std::exception& error) {
+        StatementResult& result = newResult(out);
+        addMessage(result, 7777, 16, std::string("Internal error: ") + error.what());
+        result.failed = true;
+        return out;
     }
     if (options_.parseOnly) {
         newResult(out);
@@ -124,6 +129,14 @@ void SessionImpl::runGuarded(const Statement& statement, Results& out) {
     } catch (const ReturnSignal&) {
         state_.db.exec("RELEASE stmt");
         throw;
+    } catch (const std::exception& error) {
+        // Anything unforeseen fails the statement, never the connection.
+        state_.db.exec("ROLLBACK TO stmt");
+        state_.db.exec("RELEASE stmt");
+        StatementResult& result = newResult(out);
+        addMessage(result, 7777, 16, std::string("Internal error: ") + error.what());
+        result.failed = true;
+        lastError_ = 7777;
     }
 }
 

@@ -430,7 +430,7 @@ TypedSql SqlRenderer::renderLiteral(const Expr& expr) {
             break;
         case Expr::Kind::Integer: {
             out.sql = expr.text;
-            long double value = std::stold(expr.text);
+            long double value = std::strtold(expr.text.c_str(), nullptr);
             if (value >= -2147483648.0L && value <= 2147483647.0L) {
                 out.type = makeColumnInfo(ColumnType::Int, 4, false);
             } else {
@@ -765,7 +765,8 @@ TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope) {
     // Arithmetic and bitwise operators. A hex literal next to an integer acts as one.
     auto asInteger = [](const Expr& e, TypedSql& t) {
         if (e.kind == Expr::Kind::Hex) {
-            t.sql = std::to_string(std::stoll(e.text.empty() ? "0" : e.text, nullptr, 16));
+            t.sql = std::to_string(static_cast<int64_t>(
+                std::strtoull(e.text.empty() ? "0" : e.text.c_str(), nullptr, 16)));
             t.type = makeColumnInfo(ColumnType::Int, 4, false);
         }
     };
@@ -1309,8 +1310,9 @@ RenderedQuery SqlRenderer::renderSingleSelect(const SelectStmt& select, Scope* p
             std::string term;
             const Expr& expr = *item.expr;
             if (expr.kind == Expr::Kind::Integer) {
-                int position = std::stoi(expr.text);
-                if (position < 1 || position > static_cast<int>(query.columns.size())) {
+                long position =
+                    expr.text.size() > 9 ? -1 : std::strtol(expr.text.c_str(), nullptr, 10);
+                if (position < 1 || position > static_cast<long>(query.columns.size())) {
                     throw EngineError{
                         108, 16,
                         "The ORDER BY position number " + expr.text +

@@ -99,6 +99,13 @@ TEST_F(BasicStatements, DeepNestingIsRefusedNotCrashing) {
     EXPECT_EQ(scalar("select ((((1))))"), "1");
 }
 
+TEST_F(BasicStatements, HugeNumbersAreErrorsNotExceptions) {
+    EXPECT_EQ(error("create table big (a varchar(99999999999999999999))").number, 102);
+    EXPECT_EQ(error("select 1 order by 99999999999999999999").number, 108);
+    EXPECT_EQ(scalar("select 0xffffffffffffffffffff & 1"), "1");
+    EXPECT_EQ(query("select 123456789012345678901234567890").columns[0].type, ColumnType::Numeric);
+}
+
 TEST_F(BasicStatements, CrLfAndCommentsAreWhitespace) {
     EXPECT_EQ(scalar("select\r\n  1 -- trailing comment\r\n  + /* inner /* nested */ */ 2"), "3");
     EXPECT_EQ(error("select 1 /* unclosed").number, 113);
