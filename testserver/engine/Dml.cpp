@@ -268,17 +268,20 @@ void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStateme
                                    Results& out) {
     int number = statement.groupNumber > 0 ? statement.groupNumber : 1;
     std::string text;
+    bool quotedIdentifier = false;  // as it was when the procedure was created
     {
         SqliteStatement rows(state_.db.handle(),
-                             "SELECT text FROM " +
+                             "SELECT text, status FROM " +
                                  Catalog::systemTable(procedure.database, "syscomments") +
                                  " WHERE id = ?1 AND number = ?2 ORDER BY colid2, colid");
         rows.bind(1, SqlValue::ofInt(procedure.id));
         rows.bind(2, SqlValue::ofInt(number));
-        while (rows.step())
+        while (rows.step()) {
             text += rows.textAt(0);
+            quotedIdentifier = quotedIdentifier || (rows.intAt(1) & 4) != 0;
+        }
     }
-    auto parsed = parseBatch(text, false);
+    auto parsed = parseBatch(text, quotedIdentifier);
     if (parsed.empty() || parsed[0]->kind != Statement::Kind::CreateTextObject) {
         throw EngineError{2812, 16, "Stored procedure '" + procedure.name + "' not found."};
     }

@@ -215,6 +215,12 @@ TEST_F(Dialect, QuotedIdentifierSwitchesDoubleQuotes) {
     run("set quoted_identifier on");
     EXPECT_EQ(scalar("select \"title\" from titles where title_id = 'T1'"), "Alpha");  // a column
     EXPECT_EQ(scalar("select [title] from [titles] where title_id = 'T1'"), "Alpha");
+    // A procedure keeps the setting it was created with.
+    run("create procedure qi as select \"title\" from titles where title_id = 'T1'");
+    run("set quoted_identifier off");
+    auto results = run("exec qi");
+    ASSERT_TRUE(results[0].resultSet);
+    EXPECT_EQ(text(results[0].resultSet->rows[0][0]), "Alpha");
 }
 
 TEST_F(Dialect, VariablesControlFlowAndGlobals) {
