@@ -61,6 +61,18 @@ QString TQueryEngine::timeStamp() const {
            QString::number(now.second()) + QString::number(now.msec());
 }
 
+// Cursor names are the time stamp and a suffix; two names made within one millisecond
+// would clash on the server while the first cursor is open, so a repeat counts up.
+QString TQueryEngine::cursorName(const QString& suffix) const {
+    static QString lastStamp;
+    static int repeats = 0;
+    const QString stamp = timeStamp();
+    repeats = stamp == lastStamp ? repeats + 1 : 0;
+    lastStamp = stamp;
+    return repeats == 0 ? stamp + suffix
+                        : stamp + suffix + QLatin1Char('_') + QString::number(repeats);
+}
+
 void TQueryEngine::trace(const QString& text) const {
     if (q.Monitor && q.parent())
         sendToSqlMonitor(text, quintptr(q.parent()));
@@ -130,7 +142,7 @@ int TQueryEngine::executeCore() {
     q.setLastServerMessage(TServerMessage());
     s.computeColumnCount = 0;
     if (!s.prepared)
-        s.cursorName = timeStamp() + QStringLiteral("cur1");
+        s.cursorName = cursorName(QStringLiteral("cur1"));
     s.returnStatus = 0;
     s.rowPending = s.inStatusResult = s.hasRowResult = false;
     s.raiseOnError = true;
@@ -298,6 +310,13 @@ int TQueryEngine::readResults() {
                 trace(
                     QStringLiteral("Open-Client: ct_res_info(CS_NUMDATA) - Number of columns : ") +
                     QString::number(columns));
+                if (s.afterEndOfData && !s.fetchAll) {
+                    // Next hands out the first row result only; the rest is dropped
+                    // here so that the last row's texts stay and the connection is free.
+                    cancel(TCTLibCustomQuery::kCancelAll);
+                    s.resultsPending = false;
+                    return result;
+                }
                 if (type == CS_ROW_RESULT)
                     s.rowsPerFetch = 1;
                 if (!q.TextImage)
@@ -529,7 +548,7 @@ void TQueryEngine::prepare() {
     trace(QStringLiteral("Flow : ** Start of Prepare **"));
     if (s.prepared)
         unprepare();
-    s.cursorName = timeStamp() + QStringLiteral("cur");
+    s.cursorName = cursorName(QStringLiteral("cur"));
     renewCommand(s.prepCommand);
     CS_COMMAND* second = s.prepCommand.get();
     QByteArray id("PrepId");

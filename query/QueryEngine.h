@@ -61,6 +61,7 @@ struct TQueryState {
     bool prepared = false;
     bool unprepareAtEnd = false;
     bool hasRowResult = false;
+    bool afterEndOfData = false;  // walking the results that follow the rows handed out
 
     int rowNumber = 0;
     int rowsFetched = 0;
@@ -116,6 +117,7 @@ private:
     void processMessagesCancelling();
     QString joinedSql() const;
     QString timeStamp() const;
+    QString cursorName(const QString& suffix) const;
     void trace(const QString& text) const;
     void fire(const TNotifyEvent& event) const;
 

@@ -214,7 +214,14 @@ int TQueryEngine::fetchRow() {
             trace(QStringLiteral("CS_END_DATA"));
             s.rowPending = false;
             s.batchRows = s.batchIndex = 0;
-            readResults();
+            s.afterEndOfData = true;
+            try {
+                readResults();
+            } catch (...) {
+                s.afterEndOfData = false;
+                throw;
+            }
+            s.afterEndOfData = false;
             return 0;
         case CS_ROW_FAIL:
             s.batchRows = s.batchIndex = 0;
@@ -246,15 +253,20 @@ int TQueryEngine::deliverRow() {
         ++s.rowCount;
     s.rowPending = true;
     int result = 1;
+    bool limitReached = false;
     if (q.MaxRows > 0 && s.rowNumber >= q.MaxRows) {
         fire(q.OnMaxRows);
         s.rowPending = false;
         s.resultsPending = false;
+        limitReached = true;
         result = 0;
     }
     ++s.rowNumber;
     ++s.rowsFetched;
     fire(q.OnResultRow);
+    // Unread rows would keep every other command of the connection waiting.
+    if (limitReached)
+        cancel(TCTLibCustomQuery::kCancelAll);
     if (s.stopAfterStatus) {
         cancel(TCTLibCustomQuery::kCancelAll);
         result = 0;
@@ -569,7 +581,7 @@ void TQueryEngine::describeColumns() {
     db->ApplyProcOptions(poFormatOnly);
     renewCommand(s.command);
     CS_COMMAND* command = s.command.get();
-    s.cursorName = timeStamp() + QStringLiteral("cur");
+    s.cursorName = cursorName(QStringLiteral("cur"));
     try {
         QByteArray name = s.cursorName.toUtf8();
         QByteArray sql = joinedSql().toUtf8();
