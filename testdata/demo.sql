@@ -67,8 +67,14 @@ create table all_types (
     c_varbinary     varbinary(16)   not null,
     c_unichar       unichar(4)      not null,
     c_univarchar    univarchar(10)  not null,
+    c_usmallint     unsigned smallint not null,
+    c_uint          unsigned int    not null,
+    c_ubigint       unsigned bigint not null,
+    c_sysname       sysname         not null,
+    c_timestamp     timestamp       not null,
     c_text          text            null,
-    c_image         image           null
+    c_image         image           null,
+    c_unitext       unitext         null
 )
 go
 /* The same types, nullable: stored as their variable-length twins. */

@@ -228,8 +228,14 @@ TEST_F(CatalogStatements, ColumnStatementForEveryBuiltinType) {
                      "c_varbinary\tvarbinary\t16\t0\t16\t0\t0",
                      "c_unichar\tunichar\t8\t0\t8\t0\t0",
                      "c_univarchar\tunivarchar\t20\t0\t20\t0\t0",
+                     "c_usmallint\tusmallint\t5\t0\t2\t0\t0",
+                     "c_uint\tuint\t10\t0\t4\t0\t0",
+                     "c_ubigint\tubigint\t20\t0\t8\t0\t0",
+                     "c_sysname\tsysname\t30\t0\t30\t0\t0",
+                     "c_timestamp\ttimestamp\t8\t0\t8\t0\t0",
                      "c_text\ttext\t2147483647\t0\t16\t0\t1",
-                     "c_image\timage\t2147483647\t0\t16\t0\t1"};
+                     "c_image\timage\t2147483647\t0\t16\t0\t1",
+                     "c_unitext\tunitext\t2147483647\t0\t16\t0\t1"};
     EXPECT_EQ(rows(columnStatement("all_types")), expected);
     ResultSet set = query(columnStatement("all_types"));
     EXPECT_EQ(set.columns[0].name, "column_name");
