@@ -1,0 +1,134 @@
+#include "CTLibObjInfo.h"
+
+#include "CTLibDatabase.h"
+#include "CTLibEnhQuery.h"
+#include "CatalogRead.h"
+#include "CatalogStatements.h"
+
+namespace Sql = CatalogStatements;
+
+namespace {
+
+// sysobjects.sysstat2 bits kept in TCTObject::Status, by set element.
+constexpr uint32_t kObjectStatusBits[] = {0x1, 0x2, 0x4, 0x8, 0x10, 0x20, 0x40, 0x200};
+
+uint8_t decodeObjectStatus(uint32_t sysstat2) {
+    uint8_t flags = 0;
+    for (int element = 0; element < 8; ++element) {
+        if (sysstat2 & kObjectStatusBits[element])
+            flags |= uint8_t(1u << element);
+    }
+    return flags;
+}
+
+TCTObject objectFromRow(const CatalogRead& read) {
+    TCTObject object;
+    object.Name = read.text(1);
+    object.Id = read.integer(2);
+    object.UId = read.integer(3);
+    object.OwnerName = read.text(4);
+    object.ObjType = read.text(5).left(2);
+    object.DelTrigId = read.integer(6);
+    object.DelTrigName = read.text(7);
+    object.InsTrig = read.integer(8);
+    object.InsTrigName = read.text(9);
+    object.UpdTrig = read.integer(10);
+    object.UpdTrigName = read.text(11);
+    object.CreateDate = read.text(12).left(28);
+    object.Status = decodeObjectStatus(static_cast<uint32_t>(read.integer(13)));
+    return object;
+}
+
+}  // namespace
+
+TCTLibObjInfo::TCTLibObjInfo(QObject* owner) : TCTLibBase(owner) {}
+
+TCTLibObjInfo::~TCTLibObjInfo() = default;
+
+void TCTLibObjInfo::CheckSelectDb() {
+    if (!trimBlanks(m_selectDb).isEmpty())
+        return;
+    CheckDatabaseName(DbName, this);
+    m_selectDb = FindDatabase(DbName)->dbName();
+}
+
+TCTLibDatabase& TCTLibObjInfo::prepareRead() {
+    CheckDatabaseName(DbName, this);
+    CheckSelectDb();
+    return *FindDatabase(DbName);
+}
+
+bool TCTLibObjInfo::isSqlAnywhere() {
+    return prepareRead().Rdbms == kSqlAnywhere;
+}
+
+bool TCTLibObjInfo::isSybase() {
+    return prepareRead().Rdbms == kSybaseSqlServer;
+}
+
+QString TCTLibObjInfo::GetObjectOwner(const QString& objectName) {
+    prepareRead();
+    CatalogRead read(*this);
+    read.open(Sql::objectOwner(m_selectDb, trimBlanks(objectName)));
+    QString owner;
+    while (read.next())
+        owner = read.text(1);
+    return owner;
+}
+
+std::optional<TCTObject> TCTLibObjInfo::GetObjectInfo(const QString& objectName, bool withColumns,
+                                                      bool withProtects) {
+    TCTLibDatabase& connection = prepareRead();
+    std::optional<TCTObject> object;
+    {
+        CatalogRead read(*this);
+        read.open(Sql::objectInfo(m_selectDb, trimBlanks(objectName)));
+        // When the name exists under several owners, the last row wins.
+        while (read.next())
+            object = objectFromRow(read);
+    }
+    if (!object)
+        return std::nullopt;
+    if (withColumns) {
+        // The column list is a convenience: failing to read it leaves it out.
+        try {
+            object->Columns =
+                GetColumns(connection.dbName() + "." + object->OwnerName + "." + object->Name,
+                           object->ObjType);
+        } catch (...) {
+            object->Columns.reset();
+        }
+    }
+    if (withProtects)
+        object->Protects =
+            GetProtects(TProtectFilter::pfObjectName, object->Name, TProtectAction::paNone);
+    return object;
+}
+
+std::optional<TCTColumnList> TCTLibObjInfo::GetColumns(const QString& qualifiedName,
+                                                       const QString& objType) {
+    const QString type = objType.toUpper();
+    const bool describesTable = type == "U" || type == "S" || type == "V";
+    if (!describesTable && type != "P")
+        return std::nullopt;
+
+    const bool sqlAnywhere = isSqlAnywhere();
+    TCTColumnList columns;
+    CatalogRead read(*this);
+    TCTLibEnhQuery& query = read.query();
+    if (describesTable) {
+        read.describe(Sql::describeTable(trimBlanks(qualifiedName)));
+        for (int n = 1; n <= query.ColumnCount(); ++n) {
+            columns.append({query.ColumnName(n), query.ColumnLength(n), query.ColumnScale(n),
+                            query.ColumnPrecision(n), query.ColumnTypeName(n),
+                            query.ColumnStatus(n)});
+        }
+        return columns;
+    }
+    read.open(Sql::procedureParameters(m_selectDb, trimBlanks(qualifiedName), sqlAnywhere));
+    while (read.next()) {
+        columns.append(
+            {read.text(1), read.integer(2), read.integer(3), read.integer(4), read.text(5), 0});
+    }
+    return columns;
+}

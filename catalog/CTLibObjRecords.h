@@ -1,0 +1,130 @@
+// The records the catalog reader returns: plain values owned by the caller.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+// sysprotects.action, decoded.
+enum class TProtectAction : uint8_t {
+    paNone = 0,
+    paSelect = 1,
+    paInsert = 2,
+    paDelete = 3,
+    paUpdate = 4,
+    paExecute = 5,
+    paReferences = 6,
+    paCreateDatabase = 7,
+    paCreateDefault = 8,
+    paCreateProcedure = 9,
+    paCreateRule = 10,
+    paCreateTable = 11,
+    paCreateView = 12,
+    paDumpDatabase = 13,
+    paDumpTransaction = 14,
+};
+
+// sysprotects.protecttype, decoded.
+enum class TProtectType : uint8_t {
+    ptNone = 0,
+    ptGrantWithGrant = 1,
+    ptGrant = 2,
+    ptRevoke = 3,
+};
+
+// The condition GetProtects adds to its statement.
+enum class TProtectFilter { pfNone, pfObjectId, pfObjectName, pfUserId, pfUserName, pfAction };
+
+struct TCTColumn {
+    QString Name;
+    int32_t Length = 0;
+    int32_t Scale = 0;
+    int32_t Prec = 0;
+    QString TypeName;
+    int32_t Status = 0;
+};
+
+struct TCTProtect {
+    int32_t Id = 0;
+    QString ObjectName;
+    int32_t UId = 0;
+    QString UserName;
+    TProtectAction Action = TProtectAction::paNone;
+    TProtectType ProtectType = TProtectType::ptNone;
+    int32_t Grantor = 0;
+    QString GrantorName;
+};
+
+using TCTProtectList = QList<TCTProtect>;
+using TCTColumnList = QList<TCTColumn>;
+
+// One sysobjects row with its trigger names.
+struct TCTObject {
+    QString Name;
+    int32_t Id = 0;
+    int32_t UId = 0;
+    QString OwnerName;
+    QString ObjType;  // at most 2 characters
+    std::optional<TCTColumnList> Columns;
+    std::optional<TCTProtectList> Protects;
+    int32_t DelTrigId = 0;
+    QString DelTrigName;
+    int32_t InsTrig = 0;
+    QString InsTrigName;
+    int32_t UpdTrig = 0;
+    QString UpdTrigName;
+    QString CreateDate;  // at most 28 characters
+    uint8_t Status = 0;  // set of 8 flags from sysobjects.sysstat2
+};
+
+// One sysindexes row.
+struct TCTIndex {
+    QString Name;
+    int32_t Id = 0;
+    QString TableName;
+    int16_t IndId = 0;
+    int16_t Segment = 0;
+    QString SegmentName;
+    int16_t MinLen = 0;
+    int16_t MaxLen = 0;
+    int16_t SoId = 0;
+    uint16_t Status = 0;  // set of 10 flags (element n = bit n)
+    uint8_t Status2 = 0;  // set of 7 flags
+};
+
+// Elements of TCTIndex::Status.
+enum TIndexStatusElement {
+    isIgnoreDupKey = 0,
+    isUnique = 1,
+    isIgnoreDupRow = 2,
+    isClustered = 3,
+    isAllowDupRow = 4,
+    isSortedData = 6,
+};
+
+// One sysusers row with its group.
+struct TCTUser {
+    QString Name;
+    int32_t SuId = 0;
+    int32_t UId = 0;
+    int32_t GId = 0;
+    QString GroupName;
+};
+
+// One user datatype.
+struct TCTType {
+    QString TypeName;
+    QString StorageType;
+    int32_t Length = 0;
+    int32_t Prec = 0;
+    int32_t Scale = 0;
+    int32_t Nulls = 0;
+    QString DefaultName;
+    QString RuleName;
+    uint8_t Identity = 0;
+};
+
+// The text every definition builder returns when the catalog has nothing for the object.
+inline const QString DataNotAvailable = QStringLiteral("/* Data not available */");

@@ -1,0 +1,49 @@
+// One catalog read: a private query set up from the reader's settings, the wait cursor
+// while it runs, and, on every way out, the pending results cancelled, the query
+// released and the cursor restored.
+#pragma once
+
+#include "UserInterface.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class TCTLibObjInfo;
+class TCTLibEnhQuery;
+
+class CatalogRead {
+public:
+    enum class Mode { Cursor, LanguageCommand };
+    enum class Results { Trimmed, AsStored };
+
+    explicit CatalogRead(TCTLibObjInfo& reader, Mode mode = Mode::Cursor,
+                         Results results = Results::Trimmed);
+    ~CatalogRead();
+    CatalogRead(const CatalogRead&) = delete;
+    CatalogRead& operator=(const CatalogRead&) = delete;
+
+    // Sends the statement, one SQL line per element; rows then come with next().
+    void open(const QStringList& lines);
+    // Describes the statement's result columns without reading rows.
+    void describe(const QStringList& lines);
+    bool next();
+    // Column `column` (from 1) of the current, or last, row as text.
+    QString text(int column) const;
+    // The same value as an integer; raises the conversion error for anything else.
+    int integer(int column) const;
+    int rowCount() const;
+    TCTLibEnhQuery& query() { return *m_query; }
+
+private:
+    void setStatement(const QStringList& lines);
+
+    BusyCursor m_cursor;
+    std::unique_ptr<TCTLibEnhQuery> m_query;
+};
+
+// `text` without the leading and trailing characters whose code is 32 or less.
+QString trimBlanks(const QString& text);
+
+// The conversion of a column text to an integer, with the error a bad value raises.
+int integerFromText(const QString& text);

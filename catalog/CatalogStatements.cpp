@@ -1,0 +1,267 @@
+#include "CatalogStatements.h"
+
+namespace CatalogStatements {
+namespace {
+
+const QChar kDouble = QLatin1Char('"');
+const QChar kSingle = QLatin1Char('\'');
+
+// Inside a double-quoted literal.
+QString dq(const QString& value) {
+    return inLiteral(value, kDouble);
+}
+// Inside a single-quoted literal.
+QString sq(const QString& value) {
+    return inLiteral(value, kSingle);
+}
+
+}  // namespace
+
+QString inLiteral(const QString& value, QChar quote) {
+    QString doubled = value;
+    doubled.replace(quote, QString(2, quote));
+    return doubled;
+}
+
+QStringList objectOwner(const QString& db, const QString& name) {
+    return {
+        "SELECT su.name",
+        " FROM " + db + ".dbo.sysusers su,",
+        " " + db + ".dbo.sysobjects so",
+        " WHERE su.uid = so.uid",
+        " AND so.name = \"" + dq(name) + "\"",
+    };
+}
+
+QStringList objectInfo(const QString& db, const QString& name) {
+    return {
+        "SELECT Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
+        "so.type, DelTrigId = so.deltrig, DelTrigName = so_del.name, InsTrig = so.instrig, "
+        "InsTrigName = so_ins.name, UpdTrig = so.updtrig, UpdTrigName = so_upd.name, "
+        "CreateDate = so.crdate, Status = so.sysstat2 FROM " +
+        db + ".dbo.sysobjects so, " + db + ".dbo.sysobjects so_del, " + db +
+        ".dbo.sysobjects so_ins, " + db + ".dbo.sysobjects so_upd, " + db +
+        ".dbo.sysusers sown WHERE so.name = \"" + dq(name) +
+        "\" AND so.deltrig *= so_del.id AND so.instrig *= so_ins.id AND so.updtrig *= "
+        "so_upd.id AND so.uid *= sown.uid"};
+}
+
+QStringList describeTable(const QString& qualifiedName) {
+    return {"SELECT * FROM " + qualifiedName + " WHERE 1=2"};
+}
+
+QStringList procedureParameters(const QString& db, const QString& qualifiedName, bool sqlAnywhere) {
+    if (sqlAnywhere) {
+        return {
+            "SELECT",
+            " sproc.parm_name,",
+            " ISNULL(sproc.width,0),",
+            " ISNULL(sproc.scale,0),",
+            " ISNULL(sproc.width,0),",
+            " ISNULL(sut.type_name, sd.domain_name),",
+            " 0",
+            " FROM SYS.SYSPROCPARM sproc,",
+            " SYS.SYSPROCEDURE sp,",
+            " SYS.SYSUSERTYPE sut,",
+            " SYS.SYSDOMAIN sd",
+            " WHERE sproc.proc_id = sp.proc_id",
+            " AND sp.proc_name = '" + sq(qualifiedName) + "'",
+            " AND sproc.parm_type = 0",
+            " AND sproc.domain_id = sd.domain_id",
+            " AND sproc.domain_id *= sut.domain_id",
+            " AND sproc.user_type *= sut.type_id",
+            " ORDER BY sproc.parm_id",
+        };
+    }
+    return {
+        "SELECT c.name,",
+        " ISNULL(c.length,0),",
+        " ISNULL(c.scale,0),",
+        " ISNULL(c.prec,0),",
+        " t.name,",
+        " ISNULL(c.status,0)",
+        " FROM " + db + ".dbo.syscolumns c,",
+        " " + db + ".dbo.systypes t",
+        " WHERE c.usertype = t.usertype",
+        " AND c.id = object_id (\"" + dq(qualifiedName) + "\")",
+        " AND c.number = 1",
+        " ORDER BY colid ASC",
+    };
+}
+
+QStringList tableColumns(const QString& db, const QString& name, bool sqlAnywhere) {
+    if (sqlAnywhere) {
+        return {
+            "SELECT column_name = sc.column_name,",
+            " type_name = ISNULL(sut.type_name, sd.domain_name),",
+            " prec = isnull(sc.width, 0),",
+            " scale = isnull(sc.scale, 0),",
+            " lngth = isnull(sc.width, 0),",
+            " ident = \"autoind\",",
+            " nullable = sc.nulls",
+            " FROM SYSTABLE st,",
+            " SYSCOLUMN sc,",
+            " SYSDOMAIN sd,",
+            " SYSUSERTYPE sut",
+            " WHERE st.table_id = sc.table_id",
+            " AND sc.domain_id *= sut.domain_id",
+            " AND sc.user_type = sut.type_id",
+            " AND sc.domain_id = sd.domain_id",
+            " AND st.table_name = \"" + dq(name) + "\"",
+            " ORDER BY sc.column_id",
+        };
+    }
+    return {
+        "SELECT column_name = c.name,",
+        " type_name = rtrim(t.name),",
+        " prec = isnull(isnull(convert(int, c.prec),isnull(convert(int, "
+        "d.data_precision),convert(int,c.length)))",
+        "+isnull(d.aux, convert(int,ascii(substring(\"???AAAFFFCKFOLS\",2*(d.ss_dtype%35+1)+2-8/"
+        "c.length,1))-60)), 0),",
+        " scale = isnull(isnull(convert(smallint, c.scale),",
+        "convert(smallint, d.numeric_scale)) + convert(smallint, isnull(d.aux, "
+        "ascii(substring(\"<<<<<<<<<<<<<<?\", 2*(d.ss_dtype%35+1)+2-8/c.length,1))-60)), 0),",
+        " length = isnull(isnull(convert(int, c.length), 0),",
+        "convert(int, d.length)) + convert(int, isnull(d.aux, ascii(substring("
+        "\"AAA<BB<DDDHJSPP\", 2*(d.ss_dtype%35+1)+2-8/c.length,1))-64)),",
+        " ident = convert(bit, (c.status & 0x80)),",
+        " nullable = convert(smallint, convert(bit, c.status&8))",
+        " FROM " + db + ".dbo.syscolumns c,",
+        " " + db + ".dbo.sysobjects o,",
+        " sybsystemprocs.dbo.spt_datatype_info d,",
+        " " + db + ".dbo.systypes t",
+        " WHERE o.name = \"" + dq(name) + "\"",
+        " AND o.id = c.id",
+        " AND c.usertype = t.usertype",
+        " AND t.type = d.ss_dtype",
+        " AND o.type != \"P\"",
+        " AND (d.ss_dtype NOT IN (111, 109, 38, 110)",
+        " OR c.usertype >= 100)",
+        " ORDER BY colid",
+    };
+}
+
+QStringList indexNames(const QString& db, const QString& owner, const QString& table,
+                       bool sqlAnywhere) {
+    if (sqlAnywhere) {
+        return {
+            "SELECT si.index_name FROM SYS.SYSINDEX si, SYS.SYSTABLE st WHERE si.table_id = "
+            "st.table_id  AND st.table_name = \"" +
+            dq(table) + "\" ORDER BY si.index_id"};
+    }
+    return {"SELECT name FROM " + db + ".dbo.sysindexes WHERE id = object_id('" + sq(db) + "." +
+            sq(owner) + "." + sq(table) + "') and indid <> 0"};
+}
+
+QStringList indexInfo(const QString& db, const QString& index, const QString& table,
+                      bool sqlAnywhere) {
+    if (sqlAnywhere) {
+        return {
+            "SELECT Name = si.index_name, Id = st.table_id, TableName = st.table_name, IndId = "
+            "si.index_id, Segment = 0, SegmentName = \"\", MinLen = 0, MaxLen = 0, SoId = 0, "
+            "Status = 0, Status2 = 0 FROM SYSINDEX si, SYSTABLE st WHERE si.index_name = \"" +
+            dq(index) + "\"  AND st.table_name = \"" + dq(table) +
+            "\" AND st.table_id = si.table_id"};
+    }
+    return {
+        "SELECT Name = si.name, Id = si.id, TableName = so.name, IndId = si.indid, Segment = "
+        "si.segment, SegmentName = ss.name, MinLen = si.minlen, MaxLen = si.maxlen, SoId = "
+        "si.soid, Status = si.status, Status2 = si.status2 FROM " +
+        db + ".dbo.sysindexes si, " + db + ".dbo.sysobjects so, " + db +
+        ".dbo.syssegments ss WHERE si.name = \"" + dq(index) + "\"  AND so.name = \"" + dq(table) +
+        "\" AND so.type in(\"U\",\"S\") AND so.id = si.id AND si.segment = ss.segment"};
+}
+
+QStringList indexColumns(const QString& db, const QString& owner, const QString& tableDotIndex,
+                         bool sqlAnywhere) {
+    if (sqlAnywhere) {
+        return {
+            "SELECT sc.column_name",
+            " FROM SYSTABLE st,",
+            " SYSIXCOL sic,",
+            " SYSCOLUMN sc,",
+            " SYSINDEX si",
+            " WHERE st.table_id = sc.table_id",
+            " AND si.table_id = sc.table_id",
+            " AND si.index_id = sic.index_id",
+            " AND sc.table_id = sic.table_id",
+            " AND sc.column_id = sic.column_id",
+            " AND st.table_name + '.' + si.index_name = '" + sq(tableDotIndex) + "'",
+            " ORDER BY sequence",
+        };
+    }
+    const QString prefixSingle = sq(db) + "." + sq(owner) + ".";
+    const QString prefixDouble = dq(db) + "." + dq(owner) + ".";
+    return {
+        "SELECT INDEX_COL('" + prefixSingle + "' + so.name , x.indid, c.colid)",
+        " FROM " + db + ".dbo.sysindexes x,",
+        " " + db + ".dbo.syscolumns c,",
+        " " + db + ".dbo.sysobjects so",
+        " WHERE x.id = object_id (\"" + prefixDouble + "\" + so.name)",
+        " AND indid BETWEEN 1 AND 254",
+        " AND x.id = c.id",
+        " AND so.id = x.id",
+        " AND c.colid <= x.keycnt",
+        " AND INDEX_COL(\"" + prefixDouble + "\" + so.name, x.indid, c.colid)<>''",
+        " AND so.name + '.' + x.name = '" + sq(tableDotIndex) + "'",
+        " ORDER BY x.name, x.indid,",
+        " c.colid ASC",
+    };
+}
+
+QStringList objectKind(const QString& db, const QString& name) {
+    return {"SELECT type FROM " + db + ".dbo.sysobjects WHERE name = '" + sq(name) + "'"};
+}
+
+QStringList objectText(const QString& db, const QString& owner, const QString& name,
+                       bool sqlAnywhere) {
+    if (sqlAnywhere)
+        return {"SELECT text FROM syscomments WHERE id=object_id('" + sq(name) + "')"};
+    return {"SELECT text FROM " + db + ".dbo.syscomments WHERE id=object_id('" + sq(db) + "." +
+            sq(owner) + "." + sq(name) + "')"};
+}
+
+QStringList userInfo(const QString& db, const QString& name) {
+    return {
+        "SELECT Name = a.name, SuId = a.suid, UId = a.uid, GId = a.gid, GroupName = b.name "
+        "FROM " +
+        db + ".dbo.sysusers a, " + db + ".dbo.sysusers b WHERE a.name = \"" + dq(name) +
+        "\" AND a.gid = b.gid AND b.uid = b.gid"};
+}
+
+QStringList typeInfo(const QString& db, const QString& name) {
+    return {
+        "SELECT Type_name = CONVERT(char(15), s.name),Storage_type = CONVERT(char(15), "
+        "st.name),Length = ISNULL(s.length,0),Prec = ISNULL(s.prec,0),Scale = "
+        "ISNULL(s.scale,0),Nulls = ISNULL(s.allownulls,0),Default_name = CONVERT(char(15), "
+        "so_def.name),Rule_name = CONVERT(char(15), so_rul.name),\"Identity\" = s.ident FROM " +
+        db + ".dbo.systypes s, " + db + ".dbo.systypes st, " + db + ".dbo.sysobjects so_rul, " +
+        db +
+        ".dbo.sysobjects so_def  WHERE s.type = st.type AND st.name NOT IN (\"sysname\", "
+        "\"nchar\", \"nvarchar\") AND st.usertype < 100 AND s.domain *= so_rul.id AND "
+        "s.tdefault *= so_def.id AND s.name = \"" +
+        dq(name) + "\" "};
+}
+
+QStringList protects(const QString& db, const QString& filterLine) {
+    return {
+        "SELECT Id = sp.id, ",
+        "ObjectName = so.name, ",
+        "UId = sp.uid, ",
+        "UserName = su.name, ",
+        "Action = sp.action, ",
+        "ProtectType = sp.protecttype, ",
+        "Grantor = sp.grantor, ",
+        "GrantorName = sug.name ",
+        "FROM " + db + ".dbo.sysprotects sp,",
+        " " + db + ".dbo.sysobjects so,",
+        " " + db + ".dbo.sysusers su,",
+        " " + db + ".dbo.sysusers sug",
+        " WHERE so.id = sp.id",
+        " AND sp.uid *= su.uid",
+        " AND sp.grantor *= sug.uid",
+        filterLine,
+    };
+}
+
+}  // namespace CatalogStatements

@@ -1,0 +1,146 @@
+// The index reads and the CREATE INDEX builder of TCTLibObjInfo.
+#include "CTLibDatabase.h"
+#include "CTLibObjInfo.h"
+#include "CatalogRead.h"
+#include "CatalogStatements.h"
+
+namespace Sql = CatalogStatements;
+
+namespace {
+
+// sysindexes.status bits kept in TCTIndex::Status, by set element.
+constexpr uint32_t kIndexStatusBits[] = {0x1,  0x2,   0x4,   0x10,  0x40,
+                                         0x80, 0x200, 0x400, 0x800, 0x8000};
+constexpr uint32_t kIndexStatus2Bits = 0x7f;
+
+uint16_t decodeIndexStatus(uint32_t status) {
+    uint16_t flags = 0;
+    for (int element = 0; element < 10; ++element) {
+        if (status & kIndexStatusBits[element])
+            flags |= uint16_t(1u << element);
+    }
+    return flags;
+}
+
+bool has(uint16_t flags, TIndexStatusElement element) {
+    return flags & (1u << element);
+}
+
+TCTIndex indexFromRow(const CatalogRead& read) {
+    TCTIndex index;
+    index.Name = read.text(1);
+    index.Id = read.integer(2);
+    index.TableName = read.text(3);
+    index.IndId = static_cast<int16_t>(read.integer(4));
+    index.Segment = static_cast<int16_t>(read.integer(5));
+    index.SegmentName = read.text(6);
+    index.MinLen = static_cast<int16_t>(read.integer(7));
+    index.MaxLen = static_cast<int16_t>(read.integer(8));
+    index.SoId = static_cast<int16_t>(read.integer(9));
+    index.Status = decodeIndexStatus(static_cast<uint32_t>(read.integer(10)));
+    index.Status2 =
+        static_cast<uint8_t>(static_cast<uint32_t>(read.integer(11)) & kIndexStatus2Bits);
+    return index;
+}
+
+QString headLine(const TCTIndex& index) {
+    QString head = "CREATE ";
+    if (has(index.Status, isUnique))
+        head += "UNIQUE ";
+    if (has(index.Status, isClustered))
+        head += "CLUSTERED ";
+    return head + "INDEX " + index.Name + " ON " + index.TableName;
+}
+
+// "WITH" and the options the index records, in the order CREATE INDEX lists them;
+// empty when it records none.
+QString optionsLine(const TCTIndex& index) {
+    struct Option {
+        TIndexStatusElement element;
+        const char* keyword;
+    };
+    static const Option options[] = {{isIgnoreDupKey, " IGNORE_DUP_KEY"},
+                                     {isSortedData, " SORTED_DATA"},
+                                     {isIgnoreDupRow, " IGNORE_DUP_ROW"},
+                                     {isAllowDupRow, " ALLOW_DUP_ROW"}};
+    QString line = "WITH";
+    for (const Option& option : options) {
+        if (!has(index.Status, option.element))
+            continue;
+        if (line != "WITH")
+            line += ",";
+        line += option.keyword;
+    }
+    return line == "WITH" ? QString() : line;
+}
+
+}  // namespace
+
+QStringList TCTLibObjInfo::GetIndexNames(const QString& tableName) {
+    prepareRead();
+    const QString name = trimBlanks(tableName);
+    const QString owner = GetObjectOwner(name);
+    const bool sqlAnywhere = isSqlAnywhere();
+    CatalogRead read(*this);
+    read.open(Sql::indexNames(m_selectDb, owner, name, sqlAnywhere));
+    QStringList names;
+    while (read.next())
+        names << read.text(1);
+    return names;
+}
+
+std::optional<TCTIndex> TCTLibObjInfo::GetIndexInfo(const QString& indexName,
+                                                    const QString& tableName) {
+    const bool sqlAnywhere = isSqlAnywhere();
+    CatalogRead read(*this);
+    read.open(
+        Sql::indexInfo(m_selectDb, trimBlanks(indexName), trimBlanks(tableName), sqlAnywhere));
+    std::optional<TCTIndex> index;
+    while (read.next())
+        index = indexFromRow(read);
+    return index;
+}
+
+QStringList TCTLibObjInfo::indexColumns(const QString& owner, const QString& tableDotIndex) {
+    const bool sqlAnywhere = isSqlAnywhere();
+    CatalogRead read(*this);
+    read.open(Sql::indexColumns(m_selectDb, owner, tableDotIndex, sqlAnywhere));
+    QStringList columns;
+    while (read.next())
+        columns << read.text(1);
+    return columns;
+}
+
+// Key column names are formed with the table's owner, so that the keys of a table
+// owned by another user than dbo are found as well.
+QString TCTLibObjInfo::keyOwner(const QString& tableName) {
+    if (isSqlAnywhere())
+        return QString();
+    const QString owner = GetObjectOwner(tableName);
+    return owner.isEmpty() ? QStringLiteral("dbo") : owner;
+}
+
+QStringList TCTLibObjInfo::GetIndexColumns(const QString& qualifiedIndexName) {
+    const QString tableName = qualifiedIndexName.section(QLatin1Char('.'), 0, 0);
+    return indexColumns(keyOwner(tableName), qualifiedIndexName);
+}
+
+QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QString& tableName) {
+    CheckSelectDb();
+    const std::optional<TCTIndex> index = GetIndexInfo(indexName, tableName);
+    if (!index)
+        return {DataNotAvailable};
+
+    const QStringList keys = indexColumns(keyOwner(tableName), tableName + "." + indexName);
+    if (keys.isEmpty())
+        return {DataNotAvailable};
+
+    QStringList lines{headLine(*index), "(" + keys.join(",") + ")"};
+    if (isSybase()) {
+        const QString options = optionsLine(*index);
+        if (!options.isEmpty())
+            lines << options;
+        lines << "ON '" + index->SegmentName + "'";
+    }
+    return lines;
+}

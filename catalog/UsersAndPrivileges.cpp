@@ -1,0 +1,173 @@
+// Users, user datatypes and privileges.
+#include "CTLibObjInfo.h"
+#include "CatalogRead.h"
+#include "CatalogStatements.h"
+
+namespace Sql = CatalogStatements;
+
+namespace {
+
+constexpr int kTypeFieldLength = 30;
+
+// sysprotects.action codes of the decoded privileges.
+struct ActionCode {
+    TProtectAction action;
+    int code;
+};
+constexpr ActionCode kActionCodes[] = {
+    {TProtectAction::paSelect, 193},          {TProtectAction::paInsert, 195},
+    {TProtectAction::paDelete, 196},          {TProtectAction::paUpdate, 197},
+    {TProtectAction::paExecute, 224},         {TProtectAction::paReferences, 151},
+    {TProtectAction::paCreateDatabase, 203},  {TProtectAction::paCreateDefault, 233},
+    {TProtectAction::paCreateProcedure, 222}, {TProtectAction::paCreateRule, 236},
+    {TProtectAction::paCreateTable, 198},     {TProtectAction::paCreateView, 207},
+    {TProtectAction::paDumpDatabase, 228},    {TProtectAction::paDumpTransaction, 235},
+};
+
+TProtectAction decodeAction(int code) {
+    for (const ActionCode& entry : kActionCodes) {
+        if (entry.code == code)
+            return entry.action;
+    }
+    return TProtectAction::paNone;
+}
+
+int actionCode(TProtectAction action) {
+    for (const ActionCode& entry : kActionCodes) {
+        if (entry.action == action)
+            return entry.code;
+    }
+    return 0;
+}
+
+TProtectType decodeProtectType(int value) {
+    switch (value) {
+        case 0:
+            return TProtectType::ptGrantWithGrant;
+        case 1:
+            return TProtectType::ptGrant;
+        case 2:
+            return TProtectType::ptRevoke;
+        default:
+            return TProtectType::ptNone;
+    }
+}
+
+// The condition GetProtects adds. Names go inside a literal; ids must be numbers,
+// so that no other text can reach the statement through them.
+QString filterLine(TProtectFilter filter, const QString& value, TProtectAction action) {
+    switch (filter) {
+        case TProtectFilter::pfNone:
+            return QString();
+        case TProtectFilter::pfObjectId:
+            return " AND sp.id = " + QString::number(integerFromText(value));
+        case TProtectFilter::pfObjectName:
+            return " AND so.name = \"" + Sql::inLiteral(value, '"') + "\"";
+        case TProtectFilter::pfUserId:
+            return " AND sp.uid = " + QString::number(integerFromText(value));
+        case TProtectFilter::pfUserName:
+            return " AND user_name(sp.uid) = \"" + Sql::inLiteral(value, '"') + "\"";
+        case TProtectFilter::pfAction:
+            return " AND sp.action = " + QString::number(actionCode(action));
+    }
+    return QString();
+}
+
+TCTProtect protectFromRow(const CatalogRead& read) {
+    TCTProtect protect;
+    protect.Id = read.integer(1);
+    protect.ObjectName = read.text(2);
+    protect.UId = read.integer(3);
+    protect.UserName = read.text(4);
+    protect.Action = decodeAction(read.integer(5));
+    protect.ProtectType = decodeProtectType(read.integer(6));
+    protect.Grantor = read.integer(7);
+    protect.GrantorName = read.text(8);
+    return protect;
+}
+
+}  // namespace
+
+std::optional<TCTUser> TCTLibObjInfo::GetUserInfo(const QString& userName) {
+    prepareRead();
+    CatalogRead read(*this);
+    read.open(Sql::userInfo(m_selectDb, trimBlanks(userName)));
+    std::optional<TCTUser> user;
+    while (read.next()) {
+        user =
+            TCTUser{read.text(1), read.integer(2), read.integer(3), read.integer(4), read.text(5)};
+    }
+    return user;
+}
+
+QString TCTLibObjInfo::GetUserScript(const QString& userName) {
+    prepareRead();
+    const std::optional<TCTUser> user = GetUserInfo(userName);
+    if (!user)
+        return DataNotAvailable;
+    // The arguments are literals of the script: a quote in a name is doubled.
+    const QString name = Sql::inLiteral(trimBlanks(userName), '"');
+    return "EXECUTE sp_adduser \"" + name + "\",\"" + name + "\",\"" +
+           Sql::inLiteral(user->GroupName, '"') + "\"";
+}
+
+std::optional<TCTType> TCTLibObjInfo::GetTypeInfo(const QString& typeName) {
+    prepareRead();
+    CatalogRead read(*this);
+    read.open(Sql::typeInfo(m_selectDb, trimBlanks(typeName)));
+    std::optional<TCTType> type;
+    while (read.next()) {
+        TCTType row;
+        row.TypeName = read.text(1).left(kTypeFieldLength);
+        row.StorageType = read.text(2).left(kTypeFieldLength);
+        row.Length = read.integer(3);
+        row.Prec = read.integer(4);
+        row.Scale = read.integer(5);
+        row.Nulls = read.integer(6);
+        row.DefaultName = read.text(7).left(kTypeFieldLength);
+        row.RuleName = read.text(8).left(kTypeFieldLength);
+        row.Identity = static_cast<uint8_t>(read.integer(9));
+        type = row;
+    }
+    return type;
+}
+
+QString TCTLibObjInfo::GetTypeScript(const QString& typeName) {
+    prepareRead();
+    const std::optional<TCTType> type = GetTypeInfo(typeName);
+    if (!type)
+        return DataNotAvailable;
+    QString script = "EXECUTE sp_addtype " + trimBlanks(typeName) + ",\"" + type->StorageType;
+    if (type->StorageType == "char" || type->StorageType == "varchar")
+        script += "(" + QString::number(type->Length) + ")";
+    if (type->StorageType == "numeric" || type->StorageType == "decimal")
+        script += "(" + QString::number(type->Prec) + "," + QString::number(type->Scale) + ")";
+    script += "\"";
+    script += type->Identity ? ",\"identity\"" : ",NULL";
+    script += type->Nulls ? ",\"NULL\"" : ",\"NONULL\"";
+    return script;
+}
+
+std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,
+                                                         const QString& filterValue,
+                                                         TProtectAction action) {
+    prepareRead();
+    const QString condition = filterLine(filter, filterValue, action);
+    CatalogRead read(*this);
+    read.open(Sql::protects(m_selectDb, condition));
+    std::optional<TCTProtectList> list;
+    while (read.next()) {
+        if (!list)
+            list.emplace();
+        list->append(protectFromRow(read));
+    }
+    return list;
+}
+
+void TCTLibObjInfo::FreeProtectList(std::optional<TCTProtectList>& list, bool freeList) {
+    if (!list)
+        return;
+    list->clear();
+    if (freeList)
+        list.reset();
+}

@@ -1,0 +1,62 @@
+// A tdsim serving the demo database, a connection "db" logged in to it as sa with
+// "demo" as its database, and a catalog reader bound to that connection.
+#pragma once
+
+#include "CTLibDatabase.h"
+#include "CTLibEnhQuery.h"
+#include "CTLibObjInfo.h"
+#include "RecordingUserInterface.h"
+#include "TdsimServer.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QStringList>
+#include <memory>
+
+class CatalogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_ui = std::make_unique<RecordingUserInterface>();
+        s_server = std::make_unique<TdsimServer>(QStringList{demoScriptPath()});
+        s_db = std::make_unique<TCTLibDatabase>();
+        s_db->SetName("db");
+        s_server->configure(*s_db);
+        s_db->setDbName("demo");
+        s_db->Connect();
+        ASSERT_TRUE(s_db->connected());
+    }
+    static void TearDownTestSuite() {
+        s_db.reset();
+        s_server.reset();
+        s_ui.reset();
+    }
+
+    void SetUp() override {
+        info = std::make_unique<TCTLibObjInfo>();
+        info->SetName("info");
+        info->DbName = "db";
+        info->setSelectDb("demo");
+    }
+
+    // Runs statements on the connection, as the administrator would before scripting.
+    static void execute(const QStringList& lines) {
+        TCTLibEnhQuery query;
+        query.DbName = "db";
+        query.setSQL(lines);
+        query.ExecSQL();
+    }
+
+    static QString demoScriptPath() {
+        return QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql");
+    }
+    static QString demoScript() {
+        QFile file(demoScriptPath());
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll());
+    }
+
+    static inline std::unique_ptr<RecordingUserInterface> s_ui;
+    static inline std::unique_ptr<TdsimServer> s_server;
+    static inline std::unique_ptr<TCTLibDatabase> s_db;
+    std::unique_ptr<TCTLibObjInfo> info;
+};

@@ -1,0 +1,104 @@
+// Names and tables beyond the classic limits: quote characters in names, database
+// names over 30 characters, tables of more than 255 columns, and the indexes of tables
+// owned by a user other than dbo.
+#include "CTLibException.h"
+#include "CatalogFixture.h"
+#include "CatalogStatements.h"
+
+namespace {
+
+const QString kLongDb = "a_database_name_that_is_longer_than_thirty";
+
+QString columnLine(const QString& name, const QString& type, bool nullable) {
+    return " " + name.leftJustified(30) + type.leftJustified(29) + (nullable ? "NULL" : "NOT NULL");
+}
+
+class MendedFaults : public CatalogTest {
+protected:
+    static void SetUpTestSuite() {
+        CatalogTest::SetUpTestSuite();
+        execute({"create table [o'hara] (id int not null, [col\"q] int null)"});
+        execute({"create index [ix'q] on [o'hara] (id)"});
+        execute({"create table [say\"when] (x int null)"});
+        execute({"create index notes_id on mary.notes (note_id)"});
+        execute({"create database " + kLongDb});
+        execute({"use " + kLongDb});
+        execute({"create table t1 (a int not null)"});
+        execute({"use demo"});
+        QStringList wide{"create table wide_table ("};
+        for (int n = 1; n <= 300; ++n)
+            wide
+                << QString("c%1 int not null%2").arg(n, 3, 10, QChar('0')).arg(n < 300 ? "," : ")");
+        execute(wide);
+    }
+};
+
+TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead) {
+    EXPECT_EQ(info->GetObjectOwner("o'hara"), "dbo");
+    EXPECT_EQ(info->GetTableScript("o'hara"),
+              (QStringList{"CREATE TABLE dbo.o'hara", "(", columnLine("id", "int", false) + ",",
+                           columnLine("col\"q", "int", true), ")"}));
+    EXPECT_EQ(info->GetTableScript("say\"when"),
+              (QStringList{"CREATE TABLE dbo.say\"when", "(", columnLine("x", "int", true), ")"}));
+    EXPECT_EQ(info->GetIndexNames("o'hara"), QStringList{"ix'q"});
+    EXPECT_EQ(info->GetIndexScript("ix'q", "o'hara"),
+              (QStringList{"CREATE INDEX ix'q ON o'hara", "(id)", "ON 'default'"}));
+    std::optional<TCTObject> object = info->GetObjectInfo("say\"when", false, true);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->ObjType, "U");
+    EXPECT_FALSE(object->Protects);
+}
+
+TEST_F(MendedFaults, QuoteCharactersCannotChangeTheStatement) {
+    // Each name would close its literal and turn the rest into a condition that is true.
+    EXPECT_EQ(info->GetObjectOwner("x\" or \"1\"=\"1"), "");
+    EXPECT_EQ(info->GetUserScript("x\" or \"1\"=\"1"), "/* Data not available */");
+    EXPECT_EQ(info->GetTypeScript("x\" or \"1\"=\"1"), "/* Data not available */");
+    EXPECT_FALSE(info->GetProtects(TProtectFilter::pfObjectName, "x\" or \"1\"=\"1",
+                                   TProtectAction::paNone));
+    EXPECT_THROW(info->GetObjectText("x' or '1'='1"), EDatabaseError);
+}
+
+TEST_F(MendedFaults, StatementsForPlainNamesKeepTheirClassicText) {
+    EXPECT_EQ(
+        CatalogStatements::indexColumns("demo", "dbo", "orders.orders_id", false),
+        (QStringList{"SELECT INDEX_COL('demo.dbo.' + so.name , x.indid, c.colid)",
+                     " FROM demo.dbo.sysindexes x,", " demo.dbo.syscolumns c,",
+                     " demo.dbo.sysobjects so", " WHERE x.id = object_id (\"demo.dbo.\" + so.name)",
+                     " AND indid BETWEEN 1 AND 254", " AND x.id = c.id", " AND so.id = x.id",
+                     " AND c.colid <= x.keycnt",
+                     " AND INDEX_COL(\"demo.dbo.\" + so.name, x.indid, c.colid)<>''",
+                     " AND so.name + '.' + x.name = 'orders.orders_id'",
+                     " ORDER BY x.name, x.indid,", " c.colid ASC"}));
+    EXPECT_EQ(CatalogStatements::objectText("demo", "dbo", "p", false),
+              QStringList{"SELECT text FROM demo.dbo.syscomments WHERE "
+                          "id=object_id('demo.dbo.p')"});
+}
+
+TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole) {
+    info->setSelectDb(kLongDb);
+    info->PrefixWithDbName = true;
+    EXPECT_EQ(info->GetTableScript("t1"), (QStringList{"CREATE TABLE " + kLongDb + ".dbo.t1", "(",
+                                                       columnLine("a", "int", false), ")"}));
+    EXPECT_EQ(info->GetObjectOwner("t1"), "dbo");
+    EXPECT_EQ(info->SelectDb(), kLongDb);
+}
+
+TEST_F(MendedFaults, TablesOfMoreThan255ColumnsAreScriptedWhole) {
+    const QStringList lines = info->GetTableScript("wide_table");
+    ASSERT_EQ(lines.size(), 300 + 3);
+    EXPECT_EQ(info->ColumnCount(), 0);  // the column table is released afterwards
+    EXPECT_EQ(lines[2], columnLine("c001", "int", false) + ",");
+    EXPECT_EQ(lines[2 + 255], columnLine("c256", "int", false) + ",");
+    EXPECT_EQ(lines[2 + 299], columnLine("c300", "int", false));
+    EXPECT_EQ(lines.last(), ")");
+}
+
+TEST_F(MendedFaults, IndexesOfTablesOwnedByAnotherUser) {
+    EXPECT_EQ(info->GetIndexNames("notes"), QStringList{"notes_id"});
+    EXPECT_EQ(info->GetIndexScript("notes_id", "notes"),
+              (QStringList{"CREATE INDEX notes_id ON notes", "(note_id)", "ON 'default'"}));
+    EXPECT_EQ(info->GetIndexColumns("notes.notes_id"), QStringList{"note_id"});
+}
+
+}  // namespace
