@@ -4,6 +4,8 @@
 #include "CTLibException.h"
 #include "ServerFixture.h"
 
+#include <QTimer>
+
 namespace {
 using ConnectionTest = ServerTest;
 
@@ -188,5 +190,34 @@ TEST_F(ConnectionTest, DestroyingTheLastConnectionDestroysTheAutomaticContext) {
     again.SetName("again");
     again.Connect();
     EXPECT_TRUE(again.connected());
+}
+}  // namespace
+
+namespace {
+void expireIdleTimer(TCTLibDatabase& db) {
+    ASSERT_NE(db.IdleTimer(), nullptr);
+    QMetaObject::invokeMethod(db.IdleTimer(), "timeout", Qt::DirectConnection);
+}
+
+TEST_F(ConnectionTest, IdleTimerWithoutIdleSqlDisconnects) {
+    db->Connect();
+    db->setIdleTime(1);
+    bool fired = false;
+    db->OnTimerDisConnect = [&](QObject*) { fired = true; };
+    expireIdleTimer(*db);
+    EXPECT_FALSE(db->connected());
+    EXPECT_TRUE(fired);
+    EXPECT_FALSE(db->IdleTimer()->isActive());
+}
+
+TEST_F(ConnectionTest, IdleTimerKeepsAliveAndSwallowsErrors) {
+    db->Connect();
+    db->setIdleTime(1);
+    db->IdleSQL = "select * from no_such_table";
+    expireIdleTimer(*db);  // the error is shown but does not escape
+    EXPECT_TRUE(db->connected());
+    db->IdleSQL = "select 1";
+    expireIdleTimer(*db);
+    EXPECT_TRUE(db->connected());
 }
 }  // namespace
