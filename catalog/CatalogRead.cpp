@@ -57,10 +57,6 @@ int CatalogRead::integer(int column) const {
     return integerFromText(text(column));
 }
 
-int CatalogRead::rowCount() const {
-    return m_query->RowCount();
-}
-
 int integerFromText(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);

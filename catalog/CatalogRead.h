@@ -32,7 +32,6 @@ public:
     QString text(int column) const;
     // The same value as an integer; raises the conversion error for anything else.
     int integer(int column) const;
-    int rowCount() const;
     TCTLibEnhQuery& query() { return *m_query; }
 
 private:

@@ -140,7 +140,8 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
         const QString options = optionsLine(*index);
         if (!options.isEmpty())
             lines << options;
-        lines << "ON '" + index->SegmentName + "'";
+        // The segment name is a literal of the script: a quote in it is doubled.
+        lines << "ON '" + Sql::inLiteral(index->SegmentName, '\'') + "'";
     }
     return lines;
 }

@@ -70,9 +70,6 @@ TEST_F(MendedFaults, StatementsForPlainNamesKeepTheirClassicText) {
                      " AND INDEX_COL(\"demo.dbo.\" + so.name, x.indid, c.colid)<>''",
                      " AND so.name + '.' + x.name = 'orders.orders_id'",
                      " ORDER BY x.name, x.indid,", " c.colid ASC"}));
-    EXPECT_EQ(CatalogStatements::objectText("demo", "dbo", "p", false),
-              QStringList{"SELECT text FROM demo.dbo.syscomments WHERE "
-                          "id=object_id('demo.dbo.p')"});
 }
 
 TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole) {
