@@ -1,0 +1,171 @@
+// The login dialog's layout rules and read-back, and the message window, offscreen.
+#include "CTLibLogin.h"
+#include "u_CTLib_Message.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+#include <memory>
+
+class WidgetsTest : public QObject {
+    Q_OBJECT
+
+private:
+    static LoginRequest request() {
+        LoginRequest r;
+        r.serverName = "beta";
+        r.userName = "sa";
+        r.password = "pw";
+        r.rdbms = "Sybase SQL Server";
+        r.serverList = {"ZED", "alpha", "beta"};
+        return r;
+    }
+
+    // Answers the next modal dialog from the event loop once it is shown.
+    template <typename Answer>
+    static void whenModal(Answer answer) {
+        QTimer::singleShot(0, [answer] {
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal);
+            answer(modal);
+        });
+    }
+
+private slots:
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void normalLayout() {
+        std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(request()));
+        QCOMPARE(dialog->windowTitle(), QString("Login to beta"));
+        QCOMPARE(dialog->size(), QSize(222, 155));
+        QCOMPARE(dialog->server->pos(), QPoint(74, 10));
+        QCOMPARE(dialog->username->pos(), QPoint(74, 36));
+        QCOMPARE(dialog->Password->pos(), QPoint(74, 62));
+        QCOMPARE(dialog->rdbms->pos(), QPoint(74, 88));
+        QCOMPARE(dialog->OKBtn->geometry(), QRect(28, 124, 71, 25));
+        QCOMPARE(dialog->CancelBtn->geometry(), QRect(124, 124, 71, 25));
+        QCOMPARE(dialog->Bevel1->geometry(), QRect(1, 0, 220, 116));
+        QVERIFY(dialog->Label1->font().bold());
+        QCOMPARE(dialog->Password->echoMode(), QLineEdit::Password);
+        QCOMPARE(dialog->server->count(), 3);
+        QCOMPARE(dialog->server->itemText(0), QString("alpha"));
+        QCOMPARE(dialog->server->itemText(2), QString("ZED"));
+        QCOMPARE(dialog->server->currentText(), QString("beta"));
+        QVERIFY(dialog->OKBtn->isDefault());
+        dialog->server->setEditText("gamma");
+        QCOMPARE(dialog->windowTitle(), QString("Login to gamma"));
+    }
+
+    void withoutServerRow() {
+        LoginRequest r = request();
+        r.serverShow = false;
+        std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(r));
+        dialog->show();
+        QVERIFY(!dialog->server->isVisible());
+        QVERIFY(!dialog->Label3->isVisible());
+        QCOMPARE(dialog->username->y(), 10);
+        QCOMPARE(dialog->Password->y(), 36);
+        QCOMPARE(dialog->rdbms->y(), 62);
+        QCOMPARE(dialog->Label2->y(), 18);
+        QCOMPARE(dialog->Label1->y(), 44);
+        QCOMPARE(dialog->Label4->y(), 70);
+        QCOMPARE(dialog->Bevel1->height(), 92);
+        QCOMPARE(dialog->OKBtn->y(), 106);
+        QCOMPARE(dialog->CancelBtn->y(), 106);
+        // 160 pixels with the 29-pixel frame: the buttons end at the client area's bottom.
+        QCOMPARE(dialog->height(), 131);
+        QCOMPARE(dialog->OKBtn->geometry().bottom() + 1, dialog->height());
+    }
+
+    void readOnlyServerAndHiddenRdbmsStillCopyBack() {
+        LoginRequest r = request();
+        r.serverPrompt = false;
+        r.rdbmsShow = false;
+        r.rdbms = "SQLAnywhere";
+        std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(r));
+        dialog->show();
+        QVERIFY(dialog->server->isVisible());
+        QVERIFY(!dialog->server->isEnabled());
+        QVERIFY(!dialog->rdbms->isVisible());
+        QVERIFY(!dialog->Label4->isVisible());
+        LoginRequest back;
+        readLoginDialog(*dialog, back);
+        QCOMPARE(back.serverName, QString("beta"));
+        QCOMPARE(back.rdbms, QString("SQLAnywhere"));
+    }
+
+    void unknownRdbmsBecomesSybaseAfterOk() {
+        LoginRequest r = request();
+        r.rdbms = "Oracle";
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<TCTPasswordDlg*>(modal);
+            QVERIFY(dialog);
+            dialog->username->setText("alice");
+            QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+        });
+        QCOMPARE(runLoginDialog(r), UserInterface::LoginResult::Ok);
+        QCOMPARE(r.rdbms, QString("Sybase SQL Server"));
+        QCOMPARE(r.userName, QString("alice"));
+    }
+
+    void cancelAndFrameCloseAreCancel() {
+        LoginRequest r = request();
+        whenModal([](QWidget* modal) {
+            QTest::mouseClick(static_cast<TCTPasswordDlg*>(modal)->CancelBtn, Qt::LeftButton);
+        });
+        QCOMPARE(runLoginDialog(r), UserInterface::LoginResult::Cancel);
+        whenModal([](QWidget* modal) { modal->close(); });
+        QCOMPARE(runLoginDialog(r), UserInterface::LoginResult::Cancel);
+        QCOMPARE(r.userName, QString("sa"));  // nothing copied back
+    }
+
+    void focusGoesToPasswordWhenUserAndServerAreFilled() {
+        std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(request()));
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog->Password));
+    }
+
+    void messageWindowLayoutAndTools() {
+        Tf_ctlib_message window;
+        window.setWindowTitle("CT-Library error");
+        window.setText("Server   : S\r\nMessage  : 208");
+        window.setPanelColor(messageWindowColor(UserInterface::MessageWindowKind::Error));
+        QCOMPARE(window.size(), QSize(393, 252));
+        QCOMPARE(window.toolBar->actions().size(), 3);
+        QCOMPARE(window.a_copy->toolTip(), QString("Copy"));
+        QCOMPARE(window.a_selectAll->toolTip(), QString("Select all"));
+        QCOMPARE(window.a_print->toolTip(), QString("Print"));
+        QCOMPARE(window.pan_bottom->height(), 36);
+        QCOMPARE(window.pan_bottom->palette().color(QPalette::Window), QColor(153, 6, 57));
+        QCOMPARE(window.m_message->lineWrapMode(), QTextEdit::NoWrap);
+        QVERIFY(window.m_message->isReadOnly());
+        window.a_selectAll->trigger();
+        window.a_copy->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QString("Server   : S\nMessage  : 208"));
+    }
+
+    void messageWindowIsModalAndClosesWithOk() {
+        whenModal([](QWidget* modal) {
+            auto* window = qobject_cast<Tf_ctlib_message*>(modal);
+            QVERIFY(window);
+            QCOMPARE(window->windowTitle(), QString("CT-Library message"));
+            QCOMPARE(window->pan_bottom->palette().color(QPalette::Window),
+                     QApplication::palette().color(QPalette::Button));
+            QTest::mouseClick(window->btn_ok, Qt::LeftButton);
+        });
+        showCtlibMessageWindow("CT-Library message", "text",
+                               UserInterface::MessageWindowKind::Message);
+    }
+};
+
+QTEST_MAIN(WidgetsTest)
+#include "WidgetsTest.moc"
