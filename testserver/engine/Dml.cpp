@@ -129,6 +129,9 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out) {
         }
         sql += "VALUES " + rows;
     }
+    int trigger = triggerFor(table, "instrig");
+    int64_t lastRowid =
+        trigger ? state_.db.queryInt("SELECT coalesce(max(rowid), 0) FROM " + table.physical) : 0;
     try {
         state_.db.exec(sql);
     } catch (const SqliteError& error) {
@@ -143,7 +146,13 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out) {
         result.hasRowCount = !options_.noCount;
         return;
     }
-    lastRowCount_ = static_cast<int>(state_.db.changes());
+    int count = static_cast<int>(state_.db.changes());
+    if (trigger) {
+        fireTrigger(trigger, table,
+                    snapshot(table, "rowid > " + std::to_string(lastRowid), "inserted"),
+                    snapshot(table, "0", "deleted"), out);
+    }
+    lastRowCount_ = count;
     StatementResult& result = newResult(out);
     result.hasRowCount = !options_.noCount;
     result.rowCount = lastRowCount_;
@@ -190,12 +199,30 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out) {
         sql += " FROM " + parts.from;
     if (!parts.where.empty())
         sql += " WHERE " + parts.where;
+    // With an update trigger, the rows to change are noted first so that their old
+    // and new values can be shown to it.
+    int trigger = triggerFor(table, "updtrig");
+    std::string rowCondition;
+    std::string deleted;
+    if (trigger) {
+        std::string keys = "temp." + sqlName("tdsim_keys_" + std::to_string(++snapshotCounter_));
+        state_.db.exec("CREATE TABLE " + keys + " AS SELECT " + table.physical +
+                       ".rowid AS r FROM " + table.physical +
+                       (parts.from.empty() ? "" : ", " + parts.from) +
+                       (parts.where.empty() ? "" : " WHERE " + parts.where));
+        rowCondition = "rowid IN (SELECT r FROM " + keys + ")";
+        deleted = snapshot(table, rowCondition, "deleted");
+    }
     try {
         state_.db.exec(sql);
     } catch (const SqliteError& error) {
         throw constraintError(error, table);
     }
-    lastRowCount_ = static_cast<int>(state_.db.changes());
+    int count = static_cast<int>(state_.db.changes());
+    if (trigger) {
+        fireTrigger(trigger, table, snapshot(table, rowCondition, "inserted"), deleted, out);
+    }
+    lastRowCount_ = count;
     StatementResult& result = newResult(out);
     result.hasRowCount = !options_.noCount;
     result.rowCount = lastRowCount_;
@@ -206,15 +233,21 @@ void SessionImpl::runDelete(const DeleteStatement& statement, Results& out) {
     TableBinding table = renderer.bindTable(statement.table);
     auto parts =
         renderer.renderDml(table, statement.table.name, statement.from, {}, statement.where.get());
-    std::string sql = "DELETE FROM " + table.physical;
+    std::string condition = "1";
     if (!parts.from.empty()) {
-        sql += " WHERE rowid IN (SELECT " + table.physical + ".rowid FROM " + table.physical +
-               ", " + parts.from + (parts.where.empty() ? "" : " WHERE " + parts.where) + ")";
+        condition = "rowid IN (SELECT " + table.physical + ".rowid FROM " + table.physical + ", " +
+                    parts.from + (parts.where.empty() ? "" : " WHERE " + parts.where) + ")";
     } else if (!parts.where.empty()) {
-        sql += " WHERE " + parts.where;
+        condition = parts.where;
     }
-    state_.db.exec(sql);
-    lastRowCount_ = static_cast<int>(state_.db.changes());
+    int trigger = triggerFor(table, "deltrig");
+    std::string deleted = trigger ? snapshot(table, condition, "deleted") : "";
+    state_.db.exec("DELETE FROM " + table.physical + " WHERE " + condition);
+    int count = static_cast<int>(state_.db.changes());
+    if (trigger) {
+        fireTrigger(trigger, table, snapshot(table, "0", "inserted"), deleted, out);
+    }
+    lastRowCount_ = count;
     StatementResult& result = newResult(out);
     result.hasRowCount = !options_.noCount;
     result.rowCount = lastRowCount_;

@@ -129,6 +129,18 @@ void SessionImpl::runGuarded(const Statement& statement, Results& out) {
     } catch (const ReturnSignal&) {
         state_.db.exec("RELEASE stmt");
         throw;
+    } catch (const TriggerRollback&) {
+        state_.db.exec("ROLLBACK TO stmt");
+        state_.db.exec("RELEASE stmt");
+        if (!triggerFrames_.empty()) {
+            throw;  // up to the statement that fired the trigger
+        }
+        StatementResult& result = newResult(out);
+        addMessage(result, 3609, 16,
+                   "The transaction ended in the trigger. The batch has been aborted.");
+        result.failed = true;
+        lastError_ = 3609;
+        throw ReturnSignal{};
     } catch (const std::exception& error) {
         // Anything unforeseen fails the statement, never the connection.
         state_.db.exec("ROLLBACK TO stmt");
@@ -237,6 +249,12 @@ void SessionImpl::run(const Statement& statement, Results& out) {
         case Kind::Grant:
             return grantOrRevoke(static_cast<const GrantStatement&>(statement), out);
         case Kind::Transaction:
+            if (!triggerFrames_.empty() &&
+                static_cast<const TransactionStatement&>(statement).verb == "rollback") {
+                throw TriggerRollback{};
+            }
+            newResult(out);
+            return;
         case Kind::Empty:
             newResult(out);
             return;

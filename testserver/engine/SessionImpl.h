@@ -36,11 +36,24 @@ public:
     Variable* variable(const std::string& name) override;
     std::optional<Variable> globalVariable(const std::string& name) override;
     const std::vector<Value>& params() const override { return *params_; }
+    const TableBinding* pseudoTable(const std::string& name) const override;
 
 private:
     struct ReturnSignal {
         std::optional<int> status;
     };
+    // ROLLBACK inside a trigger: undoes the statement that fired it and ends the batch.
+    struct TriggerRollback {};
+    // The rows a firing trigger sees as "inserted" and "deleted".
+    struct TriggerFrame {
+        TableBinding inserted;
+        TableBinding deleted;
+    };
+    // Trigger support (Triggers.cpp).
+    int triggerFor(const TableBinding& table, const char* column);
+    std::string snapshot(const TableBinding& table, const std::string& condition, const char* role);
+    void fireTrigger(int triggerId, const TableBinding& table, const std::string& inserted,
+                     const std::string& deleted, std::vector<StatementResult>& out);
     using Results = std::vector<StatementResult>;
 
     void run(const Statement& statement, Results& out);
@@ -112,6 +125,8 @@ private:
     int currentLine_ = 1;
     std::string procName_;
     int64_t identity_ = 0;
+    std::vector<TriggerFrame> triggerFrames_;
+    int snapshotCounter_ = 0;
 };
 
 // Value helpers shared by the executor parts.

@@ -329,6 +329,11 @@ std::string SqlRenderer::bindParam(const SqlValue& value) {
 
 TableBinding SqlRenderer::bindTable(const ObjectName& name, bool withStorage) {
     Catalog& catalog = env_.catalog();
+    if (name.database.empty() && name.owner.empty()) {
+        if (const TableBinding* pseudo = env_.pseudoTable(name.name)) {
+            return *pseudo;
+        }
+    }
     std::string database = name.database.empty() ? env_.database() : name.database;
     if (!catalog.hasDatabase(database)) {
         throw objectNotFound(name.text());

@@ -18,6 +18,13 @@ struct Variable {
     SqlValue value;
 };
 
+// A table or view resolved for use in a query.
+struct TableBinding {
+    ObjectRef object;
+    std::string physical;  // SQLite table or view name, quoted
+    std::vector<StoredColumn> columns;
+};
+
 // What the renderer needs from the session executing the statement.
 class RenderEnvironment {
 public:
@@ -28,13 +35,8 @@ public:
     virtual Variable* variable(const std::string& name) = 0;
     virtual std::optional<Variable> globalVariable(const std::string& name) = 0;
     virtual const std::vector<Value>& params() const = 0;
-};
-
-// A table or view resolved for use in a query.
-struct TableBinding {
-    ObjectRef object;
-    std::string physical;  // SQLite table or view name, quoted
-    std::vector<StoredColumn> columns;
+    // Inside a trigger: "inserted" or "deleted" (null for any other name).
+    virtual const TableBinding* pseudoTable(const std::string& name) const = 0;
 };
 
 struct RenderedQuery {

@@ -329,6 +329,41 @@ TEST_F(Dialect, ViewsFormatOnlyAndTextSize) {
     EXPECT_EQ(text(loop.back().resultSet->rows[0][0]), "5");
 }
 
+TEST_F(Dialect, TriggersSeeInsertedAndDeletedRows) {
+    run("create table acct (id int not null, bal int not null)\n"
+        "create table audit (id int null, what varchar(10) null, old int null, new int null)");
+    run("create trigger acct_ins on acct for insert as\n"
+        "insert audit select id, 'ins', null, bal from inserted");
+    run("create trigger acct_upd on acct for update as\n"
+        "insert audit select i.id, 'upd', d.bal, i.bal from inserted i, deleted d where i.id = "
+        "d.id");
+    run("create trigger acct_del on acct for delete as\n"
+        "if exists (select * from deleted where bal > 100)\n"
+        "begin\n print 'refused'\n rollback transaction\nend\n"
+        "else insert audit select id, 'del', bal, null from deleted");
+    auto inserted = run("insert acct values (1, 10)\nselect @@rowcount");
+    EXPECT_EQ(text(inserted.back().resultSet->rows[0][0]), "1");
+    run("update acct set bal = bal + 5");
+    run("delete acct where id = 1");
+    EXPECT_EQ(pairs("select id, what, old, new from audit order by what"),
+              (Rows{"1|del|15|NULL", "1|ins|NULL|10", "1|upd|10|15"}));
+
+    run("insert acct values (2, 500)");
+    auto refused = session->execute("delete acct where id = 2\nselect 'not reached'");
+    bool sawPrint = false, sawAbort = false;
+    for (const auto& result : refused) {
+        for (const auto& message : result.messages) {
+            sawPrint = sawPrint || message.text == "refused";
+            sawAbort = sawAbort || (message.number == 3609 && result.failed);
+        }
+        EXPECT_FALSE(result.resultSet.has_value());  // the batch ended
+    }
+    EXPECT_TRUE(sawPrint);
+    EXPECT_TRUE(sawAbort);
+    EXPECT_EQ(scalar("select count(*) from acct"), "1");  // the delete was undone
+    EXPECT_EQ(scalar("select count(*) from audit where what = 'ins'"), "2");
+}
+
 TEST_F(Dialect, RowcountLimitsRowsAndNocountHidesCounts) {
     run("set rowcount 1");
     EXPECT_EQ(query("select * from titles").rows.size(), 1u);

@@ -1,0 +1,140 @@
+// Triggers: after INSERT, UPDATE and DELETE the table's trigger runs with the affected
+// rows in the pseudo tables "inserted" and "deleted".
+#include "engine/Parser.h"
+#include "engine/SessionImpl.h"
+#include "engine/Text.h"
+
+namespace tdsim {
+namespace {
+
+constexpr int kMaxTriggerNesting = 16;
+
+}  // namespace
+
+const TableBinding* SessionImpl::pseudoTable(const std::string& name) const {
+    if (triggerFrames_.empty())
+        return nullptr;
+    if (name == "inserted")
+        return &triggerFrames_.back().inserted;
+    if (name == "deleted")
+        return &triggerFrames_.back().deleted;
+    return nullptr;
+}
+
+// The id of the table's insert/update/delete trigger (column instrig, updtrig, deltrig).
+int SessionImpl::triggerFor(const TableBinding& table, const char* column) {
+    if (table.object.type != "U")
+        return 0;
+    return static_cast<int>(state_.db.queryInt(
+        "SELECT " + std::string(column) + " FROM " +
+            Catalog::systemTable(table.object.database, "sysobjects") + " WHERE id = ?1",
+        {SqlValue::ofInt(table.object.id)}));
+}
+
+// Copies the rows of `table` that match `condition` into a temporary table.
+std::string SessionImpl::snapshot(const TableBinding& table, const std::string& condition,
+                                  const char* role) {
+    std::string name =
+        "temp." + sqlName(std::string("tdsim_") + role + "_" + std::to_string(++snapshotCounter_));
+    std::string columns;
+    for (const StoredColumn& column : table.columns) {
+        columns += (columns.empty() ? "" : ", ") + sqlName(column.storageName);
+    }
+    state_.db.exec("CREATE TABLE " + name + " AS SELECT " + columns + " FROM " + table.physical +
+                   " WHERE " + condition);
+    return name;
+}
+
+void SessionImpl::fireTrigger(int triggerId, const TableBinding& table, const std::string& inserted,
+                              const std::string& deleted, Results& out) {
+    struct DropSnapshots {
+        SqliteDatabase& db;
+        std::string inserted, deleted;
+        ~DropSnapshots() {
+            try {
+                db.exec("DROP TABLE IF EXISTS " + inserted);
+                db.exec("DROP TABLE IF EXISTS " + deleted);
+            } catch (const SqliteError&) {
+                // Already gone with a rolled-back savepoint.
+            }
+        }
+    } dropSnapshots{state_.db, inserted, deleted};
+    if (static_cast<int>(triggerFrames_.size()) >= kMaxTriggerNesting) {
+        throw EngineError{217, 16,
+                          "Maximum stored procedure nesting level exceeded (limit " +
+                              std::to_string(kMaxTriggerNesting) + ")."};
+    }
+    std::optional<ObjectRef> trigger =
+        state_.catalog.findObjectById(table.object.database, triggerId);
+    if (!trigger)
+        return;
+    std::string text;
+    bool quotedIdentifier = false;
+    {
+        SqliteStatement rows(state_.db.handle(),
+                             "SELECT text, status FROM " +
+                                 Catalog::systemTable(table.object.database, "syscomments") +
+                                 " WHERE id = ?1 ORDER BY colid2, colid");
+        rows.bind(1, SqlValue::ofInt(triggerId));
+        while (rows.step()) {
+            text += rows.textAt(0);
+            quotedIdentifier = quotedIdentifier || (rows.intAt(1) & 4) != 0;
+        }
+    }
+    auto parsed = parseBatch(text, quotedIdentifier);
+    if (parsed.empty() || parsed[0]->kind != Statement::Kind::CreateTextObject)
+        return;
+    const auto& definition = static_cast<const CreateTextObjectStatement&>(*parsed[0]);
+
+    TriggerFrame frame{table, table};
+    frame.inserted.physical = inserted;
+    frame.inserted.object.name = "inserted";
+    frame.inserted.object.type = "S";
+    frame.deleted.physical = deleted;
+    frame.deleted.object.name = "deleted";
+    frame.deleted.object.type = "S";
+
+    // The body runs in its own variable scope, in the table's database, as the trigger.
+    struct Scope {
+        SessionImpl& session;
+        std::string database, procName;
+        int uid;
+        ~Scope() {
+            session.triggerFrames_.pop_back();
+            session.frames_.pop_back();
+            session.database_ = database;
+            session.procName_ = procName;
+            session.uid_ = uid;
+            --session.nestLevel_;
+        }
+    } scope{*this, database_, procName_, uid_};
+    triggerFrames_.push_back(std::move(frame));
+    frames_.emplace_back();
+    database_ = table.object.database;
+    procName_ = trigger->name;
+    ++nestLevel_;
+    Results produced;
+    // Messages and result sets of the body reach the client also when a ROLLBACK in it
+    // unwinds to the statement that fired the trigger.
+    auto deliver = [&]() {
+        for (StatementResult& result : produced) {
+            if (!result.messages.empty() || result.resultSet) {
+                result.isProcedure = true;
+                out.push_back(std::move(result));
+            }
+        }
+    };
+    try {
+        for (const StatementPtr& statement : definition.body) {
+            runGuarded(*statement, produced);
+        }
+    } catch (const ReturnSignal&) {
+        // RETURN ends the trigger.
+    } catch (const TriggerRollback&) {
+        deliver();
+        throw;
+    }
+    deliver();
+}
+
+}  // namespace tdsim
