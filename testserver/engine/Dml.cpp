@@ -147,6 +147,12 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out) {
         return;
     }
     int count = static_cast<int>(state_.db.changes());
+    for (const StoredColumn& column : table.columns) {
+        if (column.identity && count > 0) {
+            identity_ = state_.db.queryInt("SELECT max(" + sqlName(column.storageName) + ") FROM " +
+                                           table.physical);
+        }
+    }
     if (trigger) {
         fireTrigger(trigger, table,
                     snapshot(table, "rowid > " + std::to_string(lastRowid), "inserted"),

@@ -567,6 +567,16 @@ void assignFn(sqlite3_context* ctx, int, Args argv) {
     Target target{textArg(argv[0]), sqlite3_value_int(argv[1]), sqlite3_value_int(argv[2]),
                   sqlite3_value_int(argv[3])};
     std::string kind = textArg(argv[5]);
+    bool toString = target.name == "char" || target.name == "varchar" || target.name == "text" ||
+                    target.name == "nchar" || target.name == "nvarchar";
+    bool fromNumber = kind[0] == 'i' || kind[0] == 'r' || kind[0] == 'e' || kind[0] == 'm';
+    if (toString && fromNumber && !isNullArg(argv[4])) {
+        return resultError(
+            ctx, {257, 16,
+                  "Implicit conversion from datatype '" + sourceTypeName(kind) + "' to '" +
+                      upperName(target.name) +
+                      "' is not allowed.  Use the CONVERT function to run this query."});
+    }
     bool toDate = target.name == "datetime" || target.name == "smalldatetime";
     bool toBinary = target.name == "binary" || target.name == "varbinary" || target.name == "image";
     convertValue(ctx, target, argv[4], kind, 0, !(toDate || toBinary));

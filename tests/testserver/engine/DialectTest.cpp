@@ -284,6 +284,12 @@ TEST_F(Dialect, DataModificationAndErrors) {
     EXPECT_EQ(error("select nocolumn from titles").number, 207);
     EXPECT_EQ(error("select title_id from titles, sales").number, 209);
     EXPECT_EQ(error("select * from nosuch").number, 208);
+    run("create table ids (id numeric(6,0) identity, v varchar(5) null)\n"
+        "insert ids (v) values ('a')\ninsert ids (v) values ('b')");
+    EXPECT_EQ(scalar("select @@identity"), "2");
+    EXPECT_EQ(column("select id from ids order by id"), (Rows{"1", "2"}));
+    EXPECT_EQ(error("insert ids (id, v) values (5, 'c')").number, 584);
+    EXPECT_EQ(error("insert ids (v) values (123)").number, 257);
     run("insert sales select '9999', title_id, 1 from titles where pub_id = 2");
     EXPECT_EQ(scalar("select count(*) from sales where stor_id = '9999'"), "1");
 }
