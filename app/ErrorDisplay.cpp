@@ -5,14 +5,16 @@
 
 #include <QAction>
 
-void showException(const std::exception& error) {
+void showException(const std::exception& error)
+{
     if (dynamic_cast<const EAbort*>(&error))
         return;
     UserInterface::instance().showMessage(QApplication::applicationName(), exceptionMessage(error),
                                           UserInterface::Icon::Error);
 }
 
-void runCommand(const std::function<void()>& command) {
+void runCommand(const std::function<void()>& command)
+{
     try {
         command();
     } catch (const std::exception& error) {
@@ -20,16 +22,19 @@ void runCommand(const std::function<void()>& command) {
     }
 }
 
-void connectCommand(QAction* action, std::function<void()> command) {
+void connectCommand(QAction* action, std::function<void()> command)
+{
     QObject::connect(action, &QAction::triggered, action,
                      [command = std::move(command)] { runCommand(command); });
 }
 
-TSkelderApplication::TSkelderApplication(int& argc, char** argv) : QApplication(argc, argv) {
+TSkelderApplication::TSkelderApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
     setApplicationName(QStringLiteral("Skelder"));
 }
 
-bool TSkelderApplication::notify(QObject* receiver, QEvent* event) {
+bool TSkelderApplication::notify(QObject* receiver, QEvent* event)
+{
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {

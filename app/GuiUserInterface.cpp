@@ -4,7 +4,8 @@
 #include <QMessageBox>
 
 namespace {
-QMessageBox::Icon boxIcon(UserInterface::Icon icon) {
+QMessageBox::Icon boxIcon(UserInterface::Icon icon)
+{
     switch (icon) {
         case UserInterface::Icon::Error:
             return QMessageBox::Critical;
@@ -19,12 +20,14 @@ QMessageBox::Icon boxIcon(UserInterface::Icon icon) {
 }
 }  // namespace
 
-void GuiUserInterface::showMessage(const QString& title, const QString& text, Icon icon) {
+void GuiUserInterface::showMessage(const QString& title, const QString& text, Icon icon)
+{
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
-bool GuiUserInterface::setBusyCursor(bool busy) {
+bool GuiUserInterface::setBusyCursor(bool busy)
+{
     const bool previous = m_busy;
     if (busy && !m_busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);

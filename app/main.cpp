@@ -5,7 +5,8 @@
 #include <QScreen>
 #include <QTimer>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     TSkelderApplication application(argc, argv);
     GuiUserInterface gui;
     UserInterface::install(&gui);

@@ -13,7 +13,8 @@
 #include <cstdio>
 
 namespace {
-bool save(QWidget* widget, const QDir& dir, const QString& name) {
+bool save(QWidget* widget, const QDir& dir, const QString& name)
+{
     const QString path = dir.filePath(name);
     const bool saved = widget->grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
@@ -21,7 +22,8 @@ bool save(QWidget* widget, const QDir& dir, const QString& name) {
 }
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Skelder"));
     // Absolute: the main window makes its working directory current when it is activated.

@@ -4,7 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-Tf_about::Tf_about(QWidget* parent) : QDialog(parent) {
+Tf_about::Tf_about(QWidget* parent) : QDialog(parent)
+{
     setObjectName(QStringLiteral("f_about"));
     setWindowTitle(QStringLiteral("About Skelder"));
     auto* layout = new QVBoxLayout(this);

@@ -1,9 +1,16 @@
 #include "u_main.h"
 
+#include "CTLibDatabase.h"
+#include "CTLibEnhQuery.h"
+#include "CTLibObjInfo.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
+#include "ExplorerImages.h"
+#include "ObjectListing.h"
 #include "ProgressDlg.h"
 #include "RegAuto.h"
+#include "ScriptGenerator.h"
+#include "ScriptSink.h"
 #include "TextFile.h"
 #include "UserInterface.h"
 #include "u_about.h"
@@ -20,6 +27,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -29,6 +37,7 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -38,14 +47,16 @@ namespace {
 
 // A hint's part before "|" is the tool tip, the part after it (or the whole hint) the
 // status text.
-void setHint(QAction* action, const QString& hint) {
+void setHint(QAction* action, const QString& hint)
+{
     const int bar = hint.indexOf(QLatin1Char('|'));
     action->setToolTip(bar < 0 ? hint : hint.left(bar));
     action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
 }
 
 // "Courier New" when installed, otherwise the system's monospaced font, at 8 points.
-QFont viewFont() {
+QFont viewFont()
+{
     QFont font(QStringLiteral("Courier New"), 8);
     font.setStyleHint(QFont::TypeWriter);
     if (QFontInfo(font).fixedPitch())
@@ -55,16 +66,94 @@ QFont viewFont() {
     return fixed;
 }
 
-QStringList viewLines(const QPlainTextEdit* view) {
+QStringList viewLines(const QPlainTextEdit* view)
+{
     QStringList lines;
     for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next())
         lines << block.text();
     return lines;
 }
 
+// Explorer nodes keep their image numbers: the mark of an object is its image.
+constexpr int ImageRole = Qt::UserRole;
+constexpr int SelectedImageRole = Qt::UserRole + 1;
+
+int imageOf(const QTreeWidgetItem* node)
+{
+    return node->data(0, ImageRole).toInt();
+}
+
+int levelOf(const QTreeWidgetItem* node)
+{
+    int level = 0;
+    for (const QTreeWidgetItem* parent = node->parent(); parent; parent = parent->parent())
+        ++level;
+    return level;
+}
+
+// The kind of a folder, or of an object through its folder: the folder's position.
+ObjectKind kindOf(const QTreeWidgetItem* node)
+{
+    const QTreeWidgetItem* folder = levelOf(node) == 2 ? node->parent() : node;
+    return static_cast<ObjectKind>(
+        folder->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(folder)));
+}
+
+int kindImage(ObjectKind kind)
+{
+    return static_cast<int>(kind) + 1;
+}
+
+void setImages(QTreeWidgetItem* node, int image, int selectedImage)
+{
+    node->setData(0, ImageRole, image);
+    node->setData(0, SelectedImageRole, selectedImage);
+    const bool current = node->treeWidget() && node->treeWidget()->currentItem() == node;
+    node->setIcon(0, ExplorerImages::icon(current ? selectedImage : image));
+}
+
+// The node shows its selected image while it is the current one.
+void showCurrentImage(QTreeWidgetItem* node, bool current)
+{
+    if (node)
+        node->setIcon(0, ExplorerImages::icon(
+                             node->data(0, current ? SelectedImageRole : ImageRole).toInt()));
+}
+
+bool isMarkedObject(const QTreeWidgetItem* node)
+{
+    return levelOf(node) == 2 && imageOf(node) == ExplorerImages::Marked &&
+           !node->text(0).isEmpty();
+}
+
+QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int image,
+                         int selectedImage)
+{
+    auto* node = new QTreeWidgetItem(parent, QStringList{caption});
+    setImages(node, image, selectedImage);
+    return node;
+}
+
+// Sends script lines to the end of the text view.
+class ViewSink : public TScriptSink {
+public:
+    explicit ViewSink(QPlainTextEdit* view) : m_view(view) {}
+    void appendLines(const QStringList& lines) override
+    {
+        QString text = lines.join(QLatin1Char('\n'));
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        m_view->appendPlainText(text);
+    }
+
+private:
+    QPlainTextEdit* m_view;
+};
+
 }  // namespace
 
-Tf_main::Tf_main(QWidget* parent) : QMainWindow(parent) {
+Tf_main::Tf_main(QWidget* parent) : QMainWindow(parent)
+{
     setObjectName(QStringLiteral("f_main"));
     setWindowTitle(QStringLiteral("Skelder - not connected"));
     createActions();
@@ -81,7 +170,8 @@ Tf_main::Tf_main(QWidget* parent) : QMainWindow(parent) {
 
 Tf_main::~Tf_main() = default;
 
-void Tf_main::createActions() {
+void Tf_main::createActions()
+{
     struct ActionSpec {
         QAction** action;
         const char* name;
@@ -147,7 +237,8 @@ void Tf_main::createActions() {
     a_contents->setIcon(look->standardIcon(QStyle::SP_DialogHelpButton));
 }
 
-void Tf_main::createCentralArea() {
+void Tf_main::createCentralArea()
+{
     pan_explorer = new QWidget(this);
     pan_explorer->setObjectName(QStringLiteral("pan_explorer"));
     tv_main = new QTreeWidget(pan_explorer);
@@ -187,7 +278,8 @@ void Tf_main::createCentralArea() {
     applyExplorerWidth(m_explorerWidth);
 }
 
-void Tf_main::createMenus() {
+void Tf_main::createMenus()
+{
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(a_save);
     file->addSeparator();
@@ -232,7 +324,8 @@ void Tf_main::createMenus() {
             [this](const QPoint& at) { pum_memo->popup(m_view->viewport()->mapToGlobal(at)); });
 }
 
-void Tf_main::createToolBars() {
+void Tf_main::createToolBars()
+{
     m_mainToolBar = addToolBar(QStringLiteral("Main"));
     m_mainToolBar->setObjectName(QStringLiteral("ToolBar1"));
     m_mainToolBar->setMovable(false);
@@ -279,7 +372,8 @@ void Tf_main::createToolBars() {
     m_textToolBar->addAction(a_print_setup);
 }
 
-void Tf_main::createStatusBar() {
+void Tf_main::createStatusBar()
+{
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     const int widths[2] = {200, 500};
@@ -293,11 +387,41 @@ void Tf_main::createStatusBar() {
     }
 }
 
-QLabel* Tf_main::statusPanel(int index) const {
+QLabel* Tf_main::statusPanel(int index) const
+{
     return m_statusPanels[index];
 }
 
-void Tf_main::createComponents() {
+void Tf_main::createComponents()
+{
+    db = new TCTLibDatabase(this);
+    db->SetName(QStringLiteral("db"));
+    db->setMsgDialogs(TMsgDialogs());
+    db->setShowDbMessages(smDbMsg | smDbErr);
+    db->EmulateASE = false;
+    db->Rdbms = kSybaseSqlServer;
+    db->UserName = QStringLiteral("sa");
+    db->setDbName(QStringLiteral("master"));
+    db->ContextName = QStringLiteral("default");
+    db->setTransLevel(tlLevel1);
+    db->AbortOnPwdExp = false;
+    db->UseParams = false;
+    db->setIdleTime(0);
+
+    info = new TCTLibObjInfo(this);
+    info->setObjectName(QStringLiteral("info"));
+    info->DbName = QStringLiteral("db");
+    info->UseExecCursor = false;
+
+    query = new TCTLibEnhQuery(this);
+    query->setObjectName(QStringLiteral("query"));
+    query->DbName = QStringLiteral("db");
+    query->AbortOnNegStatus = false;
+    query->KeepHistory = false;
+    query->ReadOnly = false;
+
+    m_viewSink = std::make_unique<ViewSink>(m_view);
+
     raCommon = new TRegAuto(this);
     raCommon->setObjectName(QStringLiteral("raCommon"));
     configureSettingsStore(*raCommon);
@@ -328,8 +452,16 @@ void Tf_main::createComponents() {
     m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
 }
 
-void Tf_main::connectCommands() {
+void Tf_main::connectCommands()
+{
     connectCommand(a_file_exit, [this] { a_file_exitExecute(); });
+    connectCommand(a_connect, [this] { a_connectExecute(); });
+    connectCommand(a_disconnect, [this] { a_disconnectExecute(); });
+    connectCommand(a_view, [this] { a_viewExecute(); });
+    connectCommand(a_generate, [this] { a_generateExecute(); });
+    connectCommand(a_select_all, [this] { a_select_allExecute(); });
+    connectCommand(a_unselect_all, [this] { a_unselect_allExecute(); });
+    connectCommand(a_invert, [this] { a_invertExecute(); });
     connectCommand(a_options, [this] { a_optionsExecute(); });
     connectCommand(a_cut, [this] { a_cutExecute(); });
     connectCommand(a_copy, [this] { a_copyExecute(); });
@@ -345,9 +477,31 @@ void Tf_main::connectCommands() {
     connect(m_view, &QPlainTextEdit::textChanged, this, &Tf_main::UpdateTextActions);
     connect(m_view, &QPlainTextEdit::selectionChanged, this, &Tf_main::UpdateTextActions);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &Tf_main::UpdateTextActions);
+
+    connect(tv_main, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+        runCommand([this, node] { tv_mainExpanding(node); });
+    });
+    connect(tv_main, &QTreeWidget::currentItemChanged, this,
+            [](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+                showCurrentImage(previous, false);
+                showCurrentImage(current, true);
+            });
+    connect(pum_explorer, &QMenu::aboutToShow, this, &Tf_main::pum_explorerPopup);
+    // A click anywhere in the tree acts on the current node once the click is over.
+    tv_main->viewport()->installEventFilter(this);
 }
 
-void Tf_main::FormCreate() {
+bool Tf_main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tv_main->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        QTimer::singleShot(0, this, [this] { runCommand([this] { tv_mainClick(); }); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Tf_main::FormCreate()
+{
     // Hints reach status panel 1 through the status-tip events handled in event().
     raCommon->IniFile = QString::fromLatin1(TAppSettings::FileName);
     ScriptLines.clear();
@@ -356,7 +510,8 @@ void Tf_main::FormCreate() {
     LoadSettings();
 }
 
-void Tf_main::FormActivate() {
+void Tf_main::FormActivate()
+{
     if (QDir::setCurrent(WorkDir))
         return;
     UserInterface::instance().showMessage(
@@ -367,13 +522,15 @@ void Tf_main::FormActivate() {
         UserInterface::Icon::Information);
 }
 
-void Tf_main::FormClose() {
+void Tf_main::FormClose()
+{
     ScriptLines.clear();
     SectionLines.clear();
     SaveSettings();
 }
 
-bool Tf_main::event(QEvent* event) {
+bool Tf_main::event(QEvent* event)
+{
     switch (event->type()) {
         case QEvent::StatusTip:
             m_statusPanels[1]->setText(static_cast<QStatusTipEvent*>(event)->tip());
@@ -395,51 +552,59 @@ bool Tf_main::event(QEvent* event) {
     }
 }
 
-void Tf_main::closeEvent(QCloseEvent* event) {
+void Tf_main::closeEvent(QCloseEvent* event)
+{
     runCommand([this] { FormClose(); });
     event->accept();
 }
 
-void Tf_main::applyExplorerWidth(int width) {
+void Tf_main::applyExplorerWidth(int width)
+{
     m_explorerWidth = width;
     pan_explorer->resize(width, pan_explorer->height());
     Splitter1->setSizes({width, qMax(1, Splitter1->width() - width)});
 }
 
-int Tf_main::explorerWidth() const {
+int Tf_main::explorerWidth() const
+{
     return pan_explorer->isVisible() ? pan_explorer->width() : m_explorerWidth;
 }
 
-void Tf_main::LoadSettings() {
+void Tf_main::LoadSettings()
+{
     TAppSettings settings;
     settings.Load(*raCommon);
     WorkDir = settings.WorkDir;
     Options = settings.Options;
     btn_append->setChecked(settings.Append);
-    LoginServerName = settings.ServerName;
-    LoginUserName = settings.UserName;
+    info->PrefixWithDbName = Options.PrefixWithDb;
+    db->ServerName = settings.ServerName;
+    db->UserName = settings.UserName;
     applyExplorerWidth(settings.ExplorerWidth);
 }
 
-void Tf_main::SaveSettings() {
+void Tf_main::SaveSettings()
+{
     TAppSettings settings;
     settings.WorkDir = WorkDir;
     settings.Options = Options;
     settings.Append = btn_append->isChecked();
-    settings.ServerName = LoginServerName;
-    settings.UserName = LoginUserName;
+    settings.ServerName = db->ServerName;
+    settings.UserName = db->UserName;
     settings.ExplorerWidth = explorerWidth();
     settings.Save(*raCommon);
     raCommon->Save();
 }
 
-void Tf_main::UpdateSelectionCount(int delta) {
+void Tf_main::UpdateSelectionCount(int delta)
+{
     SelectedCount += delta;
     m_statusPanels[0]->setText(QString::number(SelectedCount) +
                                QStringLiteral(" objects selected"));
 }
 
-void Tf_main::UpdateTextActions() {
+void Tf_main::UpdateTextActions()
+{
     const bool hasSelection = m_view->textCursor().hasSelection();
     const bool hasText = !m_view->document()->isEmpty();
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
@@ -453,53 +618,309 @@ void Tf_main::UpdateTextActions() {
     a_clear->setEnabled(hasText);
 }
 
-void Tf_main::a_file_exitExecute() {
+void Tf_main::a_file_exitExecute()
+{
+    if (db->connected())
+        db->DisConnect();
     close();
 }
 
-void Tf_main::a_optionsExecute() {
+void Tf_main::setConnectedState(bool connected)
+{
+    a_connect->setEnabled(!connected);
+    a_disconnect->setEnabled(connected);
+    a_generate->setEnabled(connected);
+    a_view->setEnabled(connected);
+}
+
+// Resets the selection counter when a connect or disconnect command ends, whatever
+// its outcome.
+struct Tf_main::CounterReset {
+    Tf_main* window;
+    ~CounterReset()
+    {
+        window->SelectedCount = 0;
+        window->UpdateSelectionCount(0);
+    }
+};
+
+void Tf_main::a_connectExecute()
+{
+    CounterReset reset{this};
+    if (!db->connected())
+        db->Connect();
+    if (db->connected()) {
+        setWindowTitle(QStringLiteral("Skelder - Connected to ") + db->ServerName);
+        FillDatabaseTree();
+        setConnectedState(true);
+    } else {
+        setConnectedState(false);
+    }
+}
+
+void Tf_main::a_disconnectExecute()
+{
+    CounterReset reset{this};
+    if (db->connected())
+        db->DisConnect();
+    if (!db->connected()) {
+        setWindowTitle(QStringLiteral("Skelder - not connected"));
+        tv_main->setUpdatesEnabled(false);
+        tv_main->clear();
+        tv_main->setUpdatesEnabled(true);
+        setConnectedState(false);
+    }
+}
+
+void Tf_main::FillDatabaseTree()
+{
+    if (!db->connected())
+        return;
+    tv_main->setUpdatesEnabled(false);
+    BusyCursor busy;
+    struct Finally {
+        Tf_main* window;
+        ~Finally()
+        {
+            window->statusPanel(1)->clear();
+            window->tv_main->setUpdatesEnabled(true);
+        }
+    } finally{this};
+
+    query->setSQL(QStringList{databaseListingStatement(db->Rdbms)});
+    if (query->Open() != 1)
+        return;
+    while (query->Next()) {
+        auto* database = new QTreeWidgetItem(QStringList{query->ColumnValue(1)});
+        tv_main->insertTopLevelItem(0, database);
+        setImages(database, ExplorerImages::Database, ExplorerImages::Database);
+        for (ObjectKind kind : AllObjectKinds) {
+            QTreeWidgetItem* folder =
+                addNode(database, objectKindCaption(kind), kindImage(kind), kindImage(kind));
+            addNode(folder, QString(), kindImage(kind), ExplorerImages::Marked);
+        }
+    }
+}
+
+void Tf_main::tv_mainExpanding(QTreeWidgetItem* node)
+{
+    if (levelOf(node) == 1)
+        LoadFolder(node->parent()->text(0), node, kindOf(node));
+}
+
+void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, ObjectKind kind)
+{
+    if (folder->childCount() > 0 && !folder->child(0)->text(0).isEmpty())
+        return;
+    BusyCursor busy;
+    struct Finally {
+        Tf_main* window;
+        ~Finally() { window->statusPanel(1)->clear(); }
+    } finally{this};
+    qDeleteAll(folder->takeChildren());
+
+    statusPanel(1)->setText(objectListingProgressText(kind, database));
+    try {
+        query->setSQL(QStringList{objectListingStatement(kind, database, db->Rdbms)});
+        query->Open();
+        while (query->Next())
+            addNode(folder, query->ColumnValue(1), kindImage(kind), ExplorerImages::Marked);
+    } catch (const std::exception&) {
+        // Only a failing users listing is reported; the other folders keep what they got.
+        if (kind == ObjectKind::Users)
+            throw;
+    }
+}
+
+void Tf_main::tv_mainClick()
+{
+    QTreeWidgetItem* node = tv_main->currentItem();
+    if (!node || levelOf(node) != 2)
+        return;
+    const int unmarked = kindImage(kindOf(node));
+    if (imageOf(node) == unmarked) {
+        setImages(node, ExplorerImages::Marked, ExplorerImages::Marked);
+        UpdateSelectionCount(+1);
+    } else if (imageOf(node) == ExplorerImages::Marked) {
+        setImages(node, unmarked, unmarked);
+        UpdateSelectionCount(-1);
+    }
+}
+
+void Tf_main::pum_explorerPopup()
+{
+    const QTreeWidgetItem* node = tv_main->currentItem();
+    if (!node)
+        return;
+    const bool folder = levelOf(node) == 1;
+    for (QAction* action : {a_select_all, a_unselect_all, a_invert})
+        action->setEnabled(folder);
+}
+
+void Tf_main::changeFolderMarks(MarkChange change)
+{
+    QTreeWidgetItem* folder = tv_main->currentItem();
+    if (!folder || levelOf(folder) != 1)
+        return;
+    const int unmarked = kindImage(kindOf(folder));
+    int delta = 0;
+    for (int i = 0; i < folder->childCount(); ++i) {
+        QTreeWidgetItem* object = folder->child(i);
+        if (object->text(0).isEmpty())
+            continue;  // the placeholder of an unopened folder
+        const bool marked = imageOf(object) == ExplorerImages::Marked;
+        const bool mark = change == MarkChange::Mark || (change == MarkChange::Invert && !marked);
+        if (mark == marked)
+            continue;
+        const int image = mark ? ExplorerImages::Marked : unmarked;
+        setImages(object, image, image);
+        delta += mark ? 1 : -1;
+    }
+    UpdateSelectionCount(delta);
+}
+
+void Tf_main::a_select_allExecute()
+{
+    changeFolderMarks(MarkChange::Mark);
+}
+
+void Tf_main::a_unselect_allExecute()
+{
+    changeFolderMarks(MarkChange::Unmark);
+}
+
+void Tf_main::a_invertExecute()
+{
+    changeFolderMarks(MarkChange::Invert);
+}
+
+TMarkedObjectList Tf_main::MarkedObjects() const
+{
+    TMarkedObjectList objects;
+    for (int d = 0; d < tv_main->topLevelItemCount(); ++d) {
+        const QTreeWidgetItem* database = tv_main->topLevelItem(d);
+        for (int f = 0; f < database->childCount(); ++f) {
+            const QTreeWidgetItem* folder = database->child(f);
+            for (int o = 0; o < folder->childCount(); ++o) {
+                const QTreeWidgetItem* object = folder->child(o);
+                if (isMarkedObject(object))
+                    objects.append(
+                        {database->text(0), static_cast<ObjectKind>(f), object->text(0)});
+            }
+        }
+    }
+    return objects;
+}
+
+void Tf_main::a_viewExecute()
+{
+    if (!btn_append->isChecked())
+        m_view->clear();
+    ToFile = false;
+    RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
+    RAProgressForm1->Execute();
+    UpdateTextActions();
+}
+
+void Tf_main::a_generateExecute()
+{
+    if (!Options.SeparateFiles) {
+        if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
+            return;
+        TargetPath = SaveDialog->selectedFiles().constFirst();
+        ToFile = true;
+        RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
+        RAProgressForm1->Execute();
+        saveScriptLines(TargetPath, ScriptLines);
+        return;
+    }
+    TargetPath.clear();
+    const FolderChoice choice = BrowseForFolder(QStringLiteral("Open Script Directory"));
+    if (!choice.chosen || choice.path.trimmed().isEmpty())
+        return;
+    TargetPath = choice.path;
+    RAProgressForm2->OnShow = [this](QObject*) { BuildSeparateFiles(); };
+    RAProgressForm2->Execute();
+}
+
+void Tf_main::BuildScript()
+{
+    ScriptLines.clear();
+    TScriptHeader header;
+    header.ServerName = db->ServerName;
+    header.ServerVersion = db->GetServerVersion();
+    header.GeneratedOn = db->GetServerDateTime();
+    info->PrefixWithDbName = Options.PrefixWithDb;
+    TScriptGenerator generator(*info, Options);
+    ScriptLines =
+        generator.BuildScript(MarkedObjects(), header, ToFile, m_viewSink.get(), *RAProgressForm1);
+    CurDb = generator.CurDb;
+    DbPrefix = generator.DbPrefix;
+}
+
+void Tf_main::BuildSeparateFiles()
+{
+    ScriptLines.clear();
+    info->PrefixWithDbName = Options.PrefixWithDb;
+    TScriptGenerator generator(*info, Options);
+    generator.BuildSeparateFiles(MarkedObjects(), TargetPath, *RAProgressForm2);
+    CurDb = generator.CurDb;
+    DbPrefix = generator.DbPrefix;
+}
+
+void Tf_main::a_optionsExecute()
+{
     Tf_options dialog(this);
     dialog.setWorkDir(WorkDir);
     dialog.setOptions(Options);
     if (dialog.exec() == QDialog::Accepted) {
         WorkDir = dialog.workDir();
         Options = dialog.options();
+        info->PrefixWithDbName = Options.PrefixWithDb;
     }
     SaveSettings();
 }
 
-void Tf_main::a_cutExecute() {
+void Tf_main::a_cutExecute()
+{
     m_view->cut();
 }
 
-void Tf_main::a_copyExecute() {
+void Tf_main::a_copyExecute()
+{
     m_view->copy();
 }
 
-void Tf_main::a_pasteExecute() {
+void Tf_main::a_pasteExecute()
+{
     m_view->paste();
 }
 
-void Tf_main::a_deleteExecute() {
+void Tf_main::a_deleteExecute()
+{
     m_view->textCursor().removeSelectedText();
 }
 
-void Tf_main::a_clearExecute() {
+void Tf_main::a_clearExecute()
+{
     m_view->clear();
 }
 
-void Tf_main::a_selectall_textExecute() {
+void Tf_main::a_selectall_textExecute()
+{
     m_view->setFocus();
     m_view->selectAll();
 }
 
-void Tf_main::a_saveExecute() {
+void Tf_main::a_saveExecute()
+{
     if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
         return;
     writeTextLines(SaveDialog->selectedFiles().constFirst(), viewLines(m_view));
 }
 
-void Tf_main::a_printExecute() {
+void Tf_main::a_printExecute()
+{
     if (!m_printer->isValid())
         throw ESkelderError(QStringLiteral("There is no default printer currently selected"));
     QTextDocument document;
@@ -510,13 +931,15 @@ void Tf_main::a_printExecute() {
         throw ESkelderError(QStringLiteral("Printing failed"));
 }
 
-void Tf_main::a_print_setupExecute() {
+void Tf_main::a_print_setupExecute()
+{
     QPrintDialog dialog(m_printer.get(), this);
     dialog.setObjectName(QStringLiteral("PrinterSetupDialog"));
     dialog.exec();
 }
 
-void Tf_main::a_aboutExecute() {
+void Tf_main::a_aboutExecute()
+{
     Tf_about about(this);
     about.exec();
 }

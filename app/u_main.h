@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "MarkedObject.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -18,8 +19,13 @@ class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
+class TCTLibDatabase;
+class TCTLibEnhQuery;
+class TCTLibObjInfo;
 class TRAProgressForm;
 class TRegAuto;
+class TScriptSink;
 
 class Tf_main : public QMainWindow {
     Q_OBJECT
@@ -61,6 +67,9 @@ public:
     QLabel* statusPanel(int index) const;
 
     // Owned components.
+    TCTLibDatabase* db;
+    TCTLibObjInfo* info;
+    TCTLibEnhQuery* query;
     TRegAuto* raCommon;
     TRAProgressForm* RAProgressForm1;
     TRAProgressForm* RAProgressForm2;
@@ -80,9 +89,6 @@ public:
     bool UseWritten = false;
     QString TargetPath;
     bool ToFile = false;
-    // The server and user name proposed at the next login.
-    QString LoginServerName;
-    QString LoginUserName;
 
     void LoadSettings();
     void SaveSettings();
@@ -92,7 +98,23 @@ public:
     // The width of the tree panel as it is now.
     int explorerWidth() const;
 
+    // The object explorer.
+    void FillDatabaseTree();
+    void LoadFolder(const QString& database, QTreeWidgetItem* folder, ObjectKind kind);
+    void tv_mainExpanding(QTreeWidgetItem* node);
+    void tv_mainClick();
+    void pum_explorerPopup();
+    void a_select_allExecute();
+    void a_unselect_allExecute();
+    void a_invertExecute();
+    // The marked objects in tree order.
+    TMarkedObjectList MarkedObjects() const;
+
     void a_file_exitExecute();
+    void a_connectExecute();
+    void a_disconnectExecute();
+    void a_viewExecute();
+    void a_generateExecute();
     void a_optionsExecute();
     void a_cutExecute();
     void a_copyExecute();
@@ -107,6 +129,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -122,11 +145,19 @@ private:
     void createComponents();
     void connectCommands();
     void applyExplorerWidth(int width);
+    void setConnectedState(bool connected);
+    void BuildScript();
+    void BuildSeparateFiles();
+    struct CounterReset;
+    // Marks, unmarks or toggles every object of the current folder.
+    enum class MarkChange { Mark, Unmark, Invert };
+    void changeFolderMarks(MarkChange change);
 
     QToolBar* m_mainToolBar = nullptr;
     QToolBar* m_textToolBar = nullptr;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
     std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<TScriptSink> m_viewSink;
     int m_explorerWidth = 250;
     // Focus went to another application: its return is not an activation of ours.
     bool m_lostToOtherApplication = false;

@@ -14,7 +14,8 @@
 #include <QVBoxLayout>
 
 namespace {
-QCheckBox* addCheckBox(QVBoxLayout* layout, const char* name, const char* caption) {
+QCheckBox* addCheckBox(QVBoxLayout* layout, const char* name, const char* caption)
+{
     auto* box = new QCheckBox(QString::fromLatin1(caption));
     box->setObjectName(QString::fromLatin1(name));
     layout->addWidget(box);
@@ -22,7 +23,8 @@ QCheckBox* addCheckBox(QVBoxLayout* layout, const char* name, const char* captio
 }
 }  // namespace
 
-Tf_options::Tf_options(QWidget* parent) : QDialog(parent) {
+Tf_options::Tf_options(QWidget* parent) : QDialog(parent)
+{
     setObjectName(QStringLiteral("f_options"));
     setWindowTitle(QStringLiteral("Options"));
     setFixedSize(320, 363);
@@ -55,7 +57,8 @@ Tf_options::Tf_options(QWidget* parent) : QDialog(parent) {
         move(screen->availableGeometry().center() - rect().center());
 }
 
-QWidget* Tf_options::createFilesTab() {
+QWidget* Tf_options::createFilesTab()
+{
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("ts_files"));
     auto* form = new QFormLayout(tab);
@@ -85,7 +88,8 @@ QWidget* Tf_options::createFilesTab() {
     return tab;
 }
 
-QWidget* Tf_options::createGeneralTab() {
+QWidget* Tf_options::createGeneralTab()
+{
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("ts_general"));
     auto* layout = new QVBoxLayout(tab);
@@ -113,11 +117,13 @@ QWidget* Tf_options::createGeneralTab() {
     return tab;
 }
 
-QLineEdit* Tf_options::extensionEdit(ObjectKind kind) const {
+QLineEdit* Tf_options::extensionEdit(ObjectKind kind) const
+{
     return m_extensionEdits[static_cast<int>(kind)];
 }
 
-void Tf_options::setOptions(const TScriptOptions& options) {
+void Tf_options::setOptions(const TScriptOptions& options)
+{
     chk_drop->setChecked(options.AddDrop);
     chk_seperate->setChecked(options.SeparateFiles);
     chk_trigger->setChecked(options.TriggerScript);
@@ -128,7 +134,8 @@ void Tf_options::setOptions(const TScriptOptions& options) {
         extensionEdit(kind)->setText(options.extension(kind));
 }
 
-TScriptOptions Tf_options::options() const {
+TScriptOptions Tf_options::options() const
+{
     TScriptOptions options;
     options.AddDrop = chk_drop->isChecked();
     options.SeparateFiles = chk_seperate->isChecked();
@@ -141,15 +148,18 @@ TScriptOptions Tf_options::options() const {
     return options;
 }
 
-void Tf_options::setWorkDir(const QString& workDir) {
+void Tf_options::setWorkDir(const QString& workDir)
+{
     e_workdir->setText(workDir);
 }
 
-QString Tf_options::workDir() const {
+QString Tf_options::workDir() const
+{
     return e_workdir->text();
 }
 
-void Tf_options::Button1Click() {
+void Tf_options::Button1Click()
+{
     const FolderChoice choice = BrowseForFolder(QStringLiteral("Open Work Directory"));
     if (choice.chosen)
         e_workdir->setText(choice.path);

@@ -19,10 +19,12 @@ constexpr std::array<KindNames, ObjectKindCount> kindNames = {{
 }};
 }  // namespace
 
-QString objectKindCaption(ObjectKind kind) {
+QString objectKindCaption(ObjectKind kind)
+{
     return QString::fromLatin1(kindNames[static_cast<int>(kind)].caption);
 }
 
-QString defaultExtension(ObjectKind kind) {
+QString defaultExtension(ObjectKind kind)
+{
     return QString::fromLatin1(kindNames[static_cast<int>(kind)].extension);
 }

@@ -4,7 +4,8 @@
 
 #include <QFile>
 
-void writeTextLines(const QString& path, const QStringList& lines, bool append) {
+void writeTextLines(const QString& path, const QStringList& lines, bool append)
+{
     QFile file(path);
     const QIODevice::OpenMode mode =
         QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);

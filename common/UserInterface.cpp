@@ -3,14 +3,16 @@
 #include <cstdio>
 
 namespace {
-ConsoleUserInterface& consoleInterface() {
+ConsoleUserInterface& consoleInterface()
+{
     static ConsoleUserInterface console;
     return console;
 }
 
 UserInterface* installedInterface = nullptr;
 
-const char* iconWord(UserInterface::Icon icon) {
+const char* iconWord(UserInterface::Icon icon)
+{
     switch (icon) {
         case UserInterface::Icon::Error:
             return "error";
@@ -25,21 +27,25 @@ const char* iconWord(UserInterface::Icon icon) {
 }
 }  // namespace
 
-UserInterface& UserInterface::instance() {
+UserInterface& UserInterface::instance()
+{
     return installedInterface ? *installedInterface : consoleInterface();
 }
 
-UserInterface* UserInterface::install(UserInterface* ui) {
+UserInterface* UserInterface::install(UserInterface* ui)
+{
     UserInterface* previous = installedInterface;
     installedInterface = ui;
     return previous;
 }
 
-void ConsoleUserInterface::showMessage(const QString& title, const QString& text, Icon icon) {
+void ConsoleUserInterface::showMessage(const QString& title, const QString& text, Icon icon)
+{
     std::fprintf(stderr, "%s: %s: %s\n", qPrintable(title), iconWord(icon), qPrintable(text));
 }
 
-bool ConsoleUserInterface::setBusyCursor(bool busy) {
+bool ConsoleUserInterface::setBusyCursor(bool busy)
+{
     const bool previous = m_busy;
     m_busy = busy;
     return previous;

@@ -70,9 +70,11 @@ private:
 class BusyCursor {
 public:
     explicit BusyCursor(bool enabled = true)
-        : m_enabled(enabled),
-          m_previous(enabled && UserInterface::instance().setBusyCursor(true)) {}
-    ~BusyCursor() {
+        : m_enabled(enabled), m_previous(enabled && UserInterface::instance().setBusyCursor(true))
+    {
+    }
+    ~BusyCursor()
+    {
         if (m_enabled)
             UserInterface::instance().setBusyCursor(m_previous);
     }

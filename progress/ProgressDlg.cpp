@@ -13,7 +13,8 @@ namespace {
 // The private message the window posts itself once it is visible.
 constexpr QEvent::Type StartOperationEvent = static_cast<QEvent::Type>(QEvent::User + 25);
 
-void centreOnScreen(QWidget* window) {
+void centreOnScreen(QWidget* window)
+{
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -27,7 +28,8 @@ TRAProgressFormForm::TRAProgressFormForm(QWidget* parent)
     : QDialog(parent),
       m_label(new QLabel(this)),
       m_progressBar(new QProgressBar(this)),
-      m_cancelButton(new QPushButton(QStringLiteral("Cancel"), this)) {
+      m_cancelButton(new QPushButton(QStringLiteral("Cancel"), this))
+{
     setObjectName(QStringLiteral("RAProgressFormForm"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint);
     setFixedSize(307, 98);
@@ -40,7 +42,8 @@ TRAProgressFormForm::TRAProgressFormForm(QWidget* parent)
     centreOnScreen(this);
 }
 
-void TRAProgressFormForm::showEvent(QShowEvent* event) {
+void TRAProgressFormForm::showEvent(QShowEvent* event)
+{
     QDialog::showEvent(event);
     if (!m_startPosted) {
         m_startPosted = true;
@@ -48,7 +51,8 @@ void TRAProgressFormForm::showEvent(QShowEvent* event) {
     }
 }
 
-void TRAProgressFormForm::customEvent(QEvent* event) {
+void TRAProgressFormForm::customEvent(QEvent* event)
+{
     if (event->type() == StartOperationEvent)
         emit shownAndReady();
     else
@@ -57,46 +61,54 @@ void TRAProgressFormForm::customEvent(QEvent* event) {
 
 TRAProgressForm::TRAProgressForm(QObject* owner) : QObject(owner) {}
 
-void TRAProgressForm::setCaption(const QString& caption) {
+void TRAProgressForm::setCaption(const QString& caption)
+{
     m_caption = caption;
     if (m_window)
         m_window->setWindowTitle(caption);
 }
 
-void TRAProgressForm::setInfoLabel(const QString& text) {
+void TRAProgressForm::setInfoLabel(const QString& text)
+{
     m_infoLabel = text;
     if (m_window)
         m_window->label()->setText(text);
 }
 
-void TRAProgressForm::setProgressMin(int value) {
+void TRAProgressForm::setProgressMin(int value)
+{
     m_min = value;
     applyProgress();
 }
 
-void TRAProgressForm::setProgressMax(int value) {
+void TRAProgressForm::setProgressMax(int value)
+{
     m_max = value;
     applyProgress();
 }
 
-void TRAProgressForm::setProgressStep(int value) {
+void TRAProgressForm::setProgressStep(int value)
+{
     m_step = value;
     applyProgress();
 }
 
-void TRAProgressForm::setProgressPosition(int value) {
+void TRAProgressForm::setProgressPosition(int value)
+{
     m_position = value;
     applyProgress();
 }
 
-void TRAProgressForm::setProgressRange(int minimum, int maximum) {
+void TRAProgressForm::setProgressRange(int minimum, int maximum)
+{
     m_min = minimum;
     m_max = maximum;
     applyProgress();
 }
 
 // All four values go to the bar, minimum first, whenever one of them changes.
-void TRAProgressForm::applyProgress() {
+void TRAProgressForm::applyProgress()
+{
     if (!m_window)
         return;
     QProgressBar* bar = m_window->progressBar();
@@ -105,12 +117,14 @@ void TRAProgressForm::applyProgress() {
     bar->setValue(qBound(m_min, m_position, m_max));
 }
 
-bool TRAProgressForm::checkCancelled() {
+bool TRAProgressForm::checkCancelled()
+{
     QCoreApplication::processEvents();
     return m_cancelled;
 }
 
-void TRAProgressForm::Execute() {
+void TRAProgressForm::Execute()
+{
     auto* window = new TRAProgressFormForm(QApplication::activeWindow());
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_window = window;
@@ -135,7 +149,8 @@ void TRAProgressForm::Execute() {
 
 // Runs inside the window's modal loop; whatever the operation raises is kept and raised
 // again by Execute once the loop has ended, never thrown through the event loop.
-void TRAProgressForm::runOperation() {
+void TRAProgressForm::runOperation()
+{
     QCoreApplication::processEvents();
     try {
         OnShow(m_window);
@@ -146,7 +161,8 @@ void TRAProgressForm::runOperation() {
         m_window->done(QDialog::Accepted);
 }
 
-FolderChoice BrowseForFolder(const QString& title, const QString& root) {
+FolderChoice BrowseForFolder(const QString& title, const QString& root)
+{
     FolderChoice choice;
     const QString path = QFileDialog::getExistingDirectory(
         QApplication::activeWindow(), title, root,

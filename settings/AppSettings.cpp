@@ -15,18 +15,21 @@ constexpr std::array<const char*, ObjectKindCount> extensionKeys = {
 };
 }  // namespace
 
-TScriptOptions::TScriptOptions() {
+TScriptOptions::TScriptOptions()
+{
     for (ObjectKind kind : AllObjectKinds)
         extension(kind) = defaultExtension(kind);
 }
 
 TAppSettings::TAppSettings() : WorkDir(defaultWorkDir()) {}
 
-QString TAppSettings::defaultWorkDir() {
+QString TAppSettings::defaultWorkDir()
+{
     return QDir::tempPath();
 }
 
-void TAppSettings::Load(TRegAuto& store) {
+void TAppSettings::Load(TRegAuto& store)
+{
     const QString section = QString::fromLatin1(SectionName);
     const TAppSettings defaults;
     WorkDir = store.ReadString(section, QStringLiteral("Working directory"), defaults.WorkDir);
@@ -53,7 +56,8 @@ void TAppSettings::Load(TRegAuto& store) {
         store.ReadInteger(section, QStringLiteral("Explorer Width"), defaults.ExplorerWidth);
 }
 
-void TAppSettings::Save(TRegAuto& store) const {
+void TAppSettings::Save(TRegAuto& store) const
+{
     const QString section = QString::fromLatin1(SectionName);
     store.WriteString(section, QStringLiteral("Working directory"), WorkDir);
     for (ObjectKind kind : AllObjectKinds) {
@@ -72,7 +76,8 @@ void TAppSettings::Save(TRegAuto& store) const {
     store.WriteInteger(section, QStringLiteral("Explorer Width"), ExplorerWidth);
 }
 
-void configureSettingsStore(TRegAuto& store) {
+void configureSettingsStore(TRegAuto& store)
+{
     store.IniFile = QString::fromLatin1(TAppSettings::FileName);
     store.UseIni = true;
     store.UseReg = false;

@@ -11,7 +11,8 @@
 namespace {
 
 // The name of the section a line opens, or a null string.
-QString sectionOf(const QString& line) {
+QString sectionOf(const QString& line)
+{
     const QString trimmed = line.trimmed();
     if (trimmed.size() >= 2 && trimmed.startsWith(QLatin1Char('[')) &&
         trimmed.endsWith(QLatin1Char(']')))
@@ -19,18 +20,21 @@ QString sectionOf(const QString& line) {
     return QString();
 }
 
-bool sameName(const QString& a, const QString& b) {
+bool sameName(const QString& a, const QString& b)
+{
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // The key of a "key=value" line, or a null string when the line has no "=".
-QString keyOf(const QString& line) {
+QString keyOf(const QString& line)
+{
     const int equals = line.indexOf(QLatin1Char('='));
     return equals < 0 ? QString() : line.left(equals).trimmed();
 }
 
 // Index of the line opening `section`, or -1.
-int findSection(const QStringList& lines, const QString& section) {
+int findSection(const QStringList& lines, const QString& section)
+{
     for (int i = 0; i < lines.size(); ++i) {
         const QString name = sectionOf(lines[i]);
         if (!name.isNull() && sameName(name, section))
@@ -43,7 +47,8 @@ int findSection(const QStringList& lines, const QString& section) {
 
 TIniFileStore::TIniFileStore(QString fileName) : m_path(resolvePath(fileName)) {}
 
-QString TIniFileStore::resolvePath(const QString& fileName) {
+QString TIniFileStore::resolvePath(const QString& fileName)
+{
     if (fileName.isEmpty() || QFileInfo(fileName).isAbsolute())
         return fileName;
     const QString configDir =
@@ -51,7 +56,8 @@ QString TIniFileStore::resolvePath(const QString& fileName) {
     return QDir(configDir).filePath(fileName);
 }
 
-QStringList TIniFileStore::readLines() const {
+QStringList TIniFileStore::readLines() const
+{
     QFile file(m_path);
     if (m_path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return {};
@@ -64,7 +70,8 @@ QStringList TIniFileStore::readLines() const {
 }
 
 QString TIniFileStore::ReadString(const QString& section, const QString& ident,
-                                  const QString& defaultValue) {
+                                  const QString& defaultValue)
+{
     const QStringList lines = readLines();
     const int start = findSection(lines, section);
     if (start < 0)
@@ -81,8 +88,8 @@ QString TIniFileStore::ReadString(const QString& section, const QString& ident,
     return defaultValue;
 }
 
-void TIniFileStore::WriteString(const QString& section, const QString& ident,
-                                const QString& value) {
+void TIniFileStore::WriteString(const QString& section, const QString& ident, const QString& value)
+{
     QStringList lines = readLines();
     const QString entry = ident + QLatin1Char('=') + value;
     const int start = findSection(lines, section);
@@ -115,7 +122,8 @@ void TIniFileStore::WriteString(const QString& section, const QString& ident,
         throw ESkelderError(QStringLiteral("Unable to write to %1").arg(m_path));
 }
 
-int TIniFileStore::ReadInteger(const QString& section, const QString& ident, int defaultValue) {
+int TIniFileStore::ReadInteger(const QString& section, const QString& ident, int defaultValue)
+{
     const QString text = ReadString(section, ident, QString()).trimmed();
     bool ok = false;
     int value = 0;

@@ -1,12 +1,14 @@
 #include "IniStrings.h"
 
 namespace {
-QString sectionLine(const QString& section) {
+QString sectionLine(const QString& section)
+{
     return QLatin1Char('[') + section + QLatin1Char(']');
 }
 }  // namespace
 
-int TIniStrings::findSection(const QString& section) const {
+int TIniStrings::findSection(const QString& section) const
+{
     const QString wanted = sectionLine(section);
     for (int i = 0; i < m_lines.size(); ++i) {
         if (m_lines[i].compare(wanted, Qt::CaseInsensitive) == 0)
@@ -16,7 +18,8 @@ int TIniStrings::findSection(const QString& section) const {
 }
 
 QString TIniStrings::ReadString(const QString& section, const QString& ident,
-                                const QString& defaultValue) {
+                                const QString& defaultValue)
+{
     const int start = findSection(section);
     if (start < 0)
         return defaultValue;
@@ -33,7 +36,8 @@ QString TIniStrings::ReadString(const QString& section, const QString& ident,
     return defaultValue;
 }
 
-void TIniStrings::WriteString(const QString& section, const QString& ident, const QString& value) {
+void TIniStrings::WriteString(const QString& section, const QString& ident, const QString& value)
+{
     const QString entry = ident + QLatin1Char('=') + value;
     const int start = findSection(section);
     if (start < 0) {
@@ -55,7 +59,8 @@ void TIniStrings::WriteString(const QString& section, const QString& ident, cons
     m_lines << entry;
 }
 
-bool TIniStrings::ReadBool(const QString& section, const QString& ident, bool defaultValue) {
+bool TIniStrings::ReadBool(const QString& section, const QString& ident, bool defaultValue)
+{
     const QString missing = QStringLiteral("\x01");
     const QString text = ReadString(section, ident, missing);
     if (text == missing)

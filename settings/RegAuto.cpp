@@ -12,19 +12,22 @@
 #include <QSize>
 
 namespace {
-QString& globalIniFile() {
+QString& globalIniFile()
+{
     static QString fileName;
     return fileName;
 }
 
-QString& globalRegPath() {
+QString& globalRegPath()
+{
     static QString regPath;
     return regPath;
 }
 
 enum class PropertyKind { Unsupported, Integer, Float, String };
 
-PropertyKind kindOf(const QMetaProperty& property) {
+PropertyKind kindOf(const QMetaProperty& property)
+{
     if (property.isEnumType())
         return PropertyKind::Integer;
     switch (property.metaType().id()) {
@@ -51,7 +54,8 @@ PropertyKind kindOf(const QMetaProperty& property) {
     }
 }
 
-bool isObjectProperty(const QMetaProperty& property) {
+bool isObjectProperty(const QMetaProperty& property)
+{
     return property.metaType().flags().testFlag(QMetaType::PointerToQObject);
 }
 }  // namespace
@@ -62,36 +66,43 @@ struct TRegAuto::PropertyTarget {
     QString key;
 };
 
-TRegAuto::TRegAuto(QObject* owner) : QObject(owner), m_owner(owner) {
+TRegAuto::TRegAuto(QObject* owner) : QObject(owner), m_owner(owner)
+{
     hookOwner();
 }
 
 TRegAuto::~TRegAuto() = default;
 
-void TRegAuto::setAutoMode(bool on) {
+void TRegAuto::setAutoMode(bool on)
+{
     m_autoMode = on;
     if (on)
         hookOwner();
 }
 
-void TRegAuto::setSaveWindowPlace(bool on) {
+void TRegAuto::setSaveWindowPlace(bool on)
+{
     m_saveWindowPlace = on && m_owner && m_owner->isWidgetType();
 }
 
-void TRegAuto::setGlobalIniFile(const QString& fileName) {
+void TRegAuto::setGlobalIniFile(const QString& fileName)
+{
     globalIniFile() = fileName;
 }
 
-void TRegAuto::setGlobalRegPath(const QString& regPath) {
+void TRegAuto::setGlobalRegPath(const QString& regPath)
+{
     globalRegPath() = regPath;
 }
 
-QString TRegAuto::iniFilePath() const {
+QString TRegAuto::iniFilePath() const
+{
     const QString name = GlobalSettings && !globalIniFile().isEmpty() ? globalIniFile() : IniFile;
     return TIniFileStore::resolvePath(name);
 }
 
-std::vector<std::unique_ptr<TValueStore>> TRegAuto::openStores() {
+std::vector<std::unique_ptr<TValueStore>> TRegAuto::openStores()
+{
     std::vector<std::unique_ptr<TValueStore>> stores;
     if (UseIni)
         stores.push_back(std::make_unique<TIniFileStore>(iniFilePath()));
@@ -108,8 +119,8 @@ std::vector<std::unique_ptr<TValueStore>> TRegAuto::openStores() {
 // Each open store is asked in turn with the caller's default; the last one answers,
 // even when it lacks the key.
 template <typename Read>
-auto TRegAuto::readFromStores(Read read,
-                              decltype(read(std::declval<TValueStore&>())) defaultValue) {
+auto TRegAuto::readFromStores(Read read, decltype(read(std::declval<TValueStore&>())) defaultValue)
+{
     auto result = defaultValue;
     for (const auto& store : openStores())
         result = read(*store);
@@ -117,49 +128,59 @@ auto TRegAuto::readFromStores(Read read,
 }
 
 template <typename Write>
-void TRegAuto::writeToStores(Write write) {
+void TRegAuto::writeToStores(Write write)
+{
     for (const auto& store : openStores())
         write(*store);
 }
 
 QString TRegAuto::ReadString(const QString& section, const QString& ident,
-                             const QString& defaultValue) {
+                             const QString& defaultValue)
+{
     return readFromStores(
         [&](TValueStore& s) { return s.ReadString(section, ident, defaultValue); }, defaultValue);
 }
 
-int TRegAuto::ReadInteger(const QString& section, const QString& ident, int defaultValue) {
+int TRegAuto::ReadInteger(const QString& section, const QString& ident, int defaultValue)
+{
     return readFromStores(
         [&](TValueStore& s) { return s.ReadInteger(section, ident, defaultValue); }, defaultValue);
 }
 
-bool TRegAuto::ReadBool(const QString& section, const QString& ident, bool defaultValue) {
+bool TRegAuto::ReadBool(const QString& section, const QString& ident, bool defaultValue)
+{
     return readFromStores([&](TValueStore& s) { return s.ReadBool(section, ident, defaultValue); },
                           defaultValue);
 }
 
-double TRegAuto::ReadFloat(const QString& section, const QString& ident, double defaultValue) {
+double TRegAuto::ReadFloat(const QString& section, const QString& ident, double defaultValue)
+{
     return readFromStores([&](TValueStore& s) { return s.ReadFloat(section, ident, defaultValue); },
                           defaultValue);
 }
 
-void TRegAuto::WriteString(const QString& section, const QString& ident, const QString& value) {
+void TRegAuto::WriteString(const QString& section, const QString& ident, const QString& value)
+{
     writeToStores([&](TValueStore& s) { s.WriteString(section, ident, value); });
 }
 
-void TRegAuto::WriteInteger(const QString& section, const QString& ident, int value) {
+void TRegAuto::WriteInteger(const QString& section, const QString& ident, int value)
+{
     writeToStores([&](TValueStore& s) { s.WriteInteger(section, ident, value); });
 }
 
-void TRegAuto::WriteBool(const QString& section, const QString& ident, bool value) {
+void TRegAuto::WriteBool(const QString& section, const QString& ident, bool value)
+{
     writeToStores([&](TValueStore& s) { s.WriteBool(section, ident, value); });
 }
 
-void TRegAuto::WriteFloat(const QString& section, const QString& ident, double value) {
+void TRegAuto::WriteFloat(const QString& section, const QString& ident, double value)
+{
     writeToStores([&](TValueStore& s) { s.WriteFloat(section, ident, value); });
 }
 
-QString TRegAuto::sectionName() const {
+QString TRegAuto::sectionName() const
+{
     if (!Section.isEmpty())
         return Section;
     return m_owner ? m_owner->objectName() : QString();
@@ -167,7 +188,8 @@ QString TRegAuto::sectionName() const {
 
 // Resolves a Props line to the property it names; false when the line names no
 // component or no supported property.
-bool TRegAuto::resolveProperty(const QString& line, PropertyTarget& target) const {
+bool TRegAuto::resolveProperty(const QString& line, PropertyTarget& target) const
+{
     if (!m_owner)
         return false;
     const int dot = line.indexOf(QLatin1Char('.'));
@@ -203,7 +225,8 @@ bool TRegAuto::resolveProperty(const QString& line, PropertyTarget& target) cons
     return false;  // the path ended on an object
 }
 
-void TRegAuto::saveProperty(const QString& line) {
+void TRegAuto::saveProperty(const QString& line)
+{
     PropertyTarget target;
     if (!resolveProperty(line, target))
         return;
@@ -224,7 +247,8 @@ void TRegAuto::saveProperty(const QString& line) {
     }
 }
 
-void TRegAuto::loadProperty(const QString& line) {
+void TRegAuto::loadProperty(const QString& line)
+{
     PropertyTarget target;
     if (!resolveProperty(line, target))
         return;
@@ -249,7 +273,8 @@ void TRegAuto::loadProperty(const QString& line) {
     target.property.write(target.object, value);
 }
 
-void TRegAuto::Save() {
+void TRegAuto::Save()
+{
     if (BeforeSave)
         BeforeSave(this);
     for (const QString& line : Props) {
@@ -267,7 +292,8 @@ void TRegAuto::Save() {
         AfterSave(this);
 }
 
-void TRegAuto::Load() {
+void TRegAuto::Load()
+{
     if (BeforeLoad)
         BeforeLoad(this);
     try {
@@ -284,7 +310,8 @@ void TRegAuto::Load() {
 
 // The placement is read and written through the owner widget's Qt properties, so that
 // this component needs no widget code.
-void TRegAuto::saveWindowPlacement() {
+void TRegAuto::saveWindowPlacement()
+{
     const QRect normal = m_owner->property("normalGeometry").toRect();
     const QString section = sectionName();
     WriteInteger(section, QStringLiteral(".Left"), normal.left());
@@ -299,7 +326,8 @@ void TRegAuto::saveWindowPlacement() {
     WriteInteger(section, QStringLiteral(".WindowState"), state);
 }
 
-void TRegAuto::loadWindowPlacement() {
+void TRegAuto::loadWindowPlacement()
+{
     const QString section = sectionName();
     const QRect current = m_owner->property("geometry").toRect();
     const int left = ReadInteger(section, QStringLiteral(".Left"), current.left());
@@ -330,14 +358,16 @@ void TRegAuto::loadWindowPlacement() {
 }
 
 // The owner's creation and destruction map onto its first show and its close.
-void TRegAuto::hookOwner() {
+void TRegAuto::hookOwner()
+{
     if (m_ownerHooked || !m_owner || !m_owner->isWidgetType())
         return;
     m_owner->installEventFilter(this);
     m_ownerHooked = true;
 }
 
-bool TRegAuto::eventFilter(QObject* watched, QEvent* event) {
+bool TRegAuto::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == m_owner && m_autoMode) {
         if (event->type() == QEvent::Show && !m_ownerLoaded) {
             m_ownerLoaded = true;

@@ -5,7 +5,8 @@
 namespace {
 // "Software\\Vendor\\Product" becomes the organisation "Vendor" and the application
 // "Product"; a path with one part below "Software" uses it for both.
-QStringList pathParts(const QString& regPath) {
+QStringList pathParts(const QString& regPath)
+{
     QStringList parts = regPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
     if (!parts.isEmpty() &&
         parts.first().compare(QLatin1String("Software"), Qt::CaseInsensitive) == 0)
@@ -18,26 +19,30 @@ QStringList pathParts(const QString& regPath) {
 
 TRegistryStore::TRegistryStore(const QString& regPath)
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, pathParts(regPath).first(),
-                 pathParts(regPath).mid(1).join(QLatin1Char('/'))) {}
+                 pathParts(regPath).mid(1).join(QLatin1Char('/')))
+{
+}
 
-QString TRegistryStore::keyOf(const QString& section, const QString& ident) {
+QString TRegistryStore::keyOf(const QString& section, const QString& ident)
+{
     return section + QLatin1Char('/') + ident;
 }
 
 QString TRegistryStore::ReadString(const QString& section, const QString& ident,
-                                   const QString& defaultValue) {
+                                   const QString& defaultValue)
+{
     const QVariant value = m_settings.value(keyOf(section, ident));
     return value.isValid() ? value.toString() : defaultValue;
 }
 
-void TRegistryStore::WriteString(const QString& section, const QString& ident,
-                                 const QString& value) {
+void TRegistryStore::WriteString(const QString& section, const QString& ident, const QString& value)
+{
     m_settings.setValue(keyOf(section, ident), value);
     m_settings.sync();
 }
 
-double TRegistryStore::ReadFloat(const QString& section, const QString& ident,
-                                 double defaultValue) {
+double TRegistryStore::ReadFloat(const QString& section, const QString& ident, double defaultValue)
+{
     const QVariant stored = m_settings.value(keyOf(section, ident));
     if (!stored.isValid())
         return defaultValue;

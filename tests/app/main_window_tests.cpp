@@ -1,3 +1,4 @@
+#include "CTLibDatabase.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
 #include "RecordingUserInterface.h"
@@ -28,17 +29,20 @@
 
 namespace {
 
-QString settingsPath() {
+QString settingsPath()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Skelder.ini";
 }
 
-QString readSettings() {
+QString readSettings()
+{
     QFile file(settingsPath());
     file.open(QIODevice::ReadOnly);
     return QString::fromUtf8(file.readAll());
 }
 
-void writeSettings(const QString& text) {
+void writeSettings(const QString& text)
+{
     QDir().mkpath(QFileInfo(settingsPath()).absolutePath());
     QFile file(settingsPath());
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
@@ -46,7 +50,8 @@ void writeSettings(const QString& text) {
 }
 
 // Runs `handle` on the next modal widget once it is shown.
-void whenModal(std::function<void(QWidget*)> handle) {
+void whenModal(std::function<void(QWidget*)> handle)
+{
     auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, handle] {
@@ -61,7 +66,8 @@ void whenModal(std::function<void(QWidget*)> handle) {
 
 class ThrowingObject : public QObject {
 public:
-    bool event(QEvent* event) override {
+    bool event(QEvent* event) override
+    {
         if (event->type() == QEvent::User)
             throw ESkelderError("raised in an event handler");
         return QObject::event(event);
@@ -74,17 +80,20 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         QStandardPaths::setTestModeEnabled(true);
         m_previousDir = QDir::currentPath();
     }
 
-    void init() {
+    void init()
+    {
         QFile::remove(settingsPath());
         QDir::setCurrent(m_previousDir);
     }
 
-    void startsNotConnectedWithTheDefaults() {
+    void startsNotConnectedWithTheDefaults()
+    {
         RecordingUserInterface ui;
         Tf_main window;
         QCOMPARE(window.objectName(), QString("f_main"));
@@ -99,8 +108,8 @@ private slots:
         QVERIFY(window.a_invert->isEnabled());
         QVERIFY(window.Options.AddDrop && window.Options.PrefixWithDb);
         QVERIFY(!window.btn_append->isChecked());
-        QCOMPARE(window.LoginServerName, QString("DSQUERY"));
-        QCOMPARE(window.LoginUserName, QString("sa"));
+        QCOMPARE(window.db->ServerName, QString("DSQUERY"));
+        QCOMPARE(window.db->UserName, QString("sa"));
         QCOMPARE(window.SelectedCount, 0);
         QCOMPARE(window.statusPanel(0)->width(), 200);
         QCOMPARE(window.statusPanel(1)->width(), 500);
@@ -114,7 +123,8 @@ private slots:
         QCOMPARE(window.pan_explorer->width(), 250);
     }
 
-    void actionsCarryTheirCaptionsShortcutsAndHints() {
+    void actionsCarryTheirCaptionsShortcutsAndHints()
+    {
         Tf_main window;
         const struct {
             QAction* action;
@@ -160,13 +170,15 @@ private slots:
                                          "a_options", "-", "a_view", "a_generate"}));
     }
 
-    void hintsReachStatusPanelOne() {
+    void hintsReachStatusPanelOne()
+    {
         Tf_main window;
         window.a_connect->showStatusText();
         QCOMPARE(window.statusPanel(1)->text(), QString("Connect to a new server"));
     }
 
-    void missingWorkDirIsReportedAtEachActivationOfOurs() {
+    void missingWorkDirIsReportedAtEachActivationOfOurs()
+    {
         writeSettings("[Config]\nWorking directory=/nonexistent/skelder\n");
         RecordingUserInterface ui;
         Tf_main window;
@@ -195,7 +207,8 @@ private slots:
         QTRY_COMPARE(ui.messages.size(), size_t(2));
     }
 
-    void anExistingWorkDirBecomesCurrent() {
+    void anExistingWorkDirBecomesCurrent()
+    {
         QTemporaryDir dir;
         writeSettings("[Config]\nWorking directory=" + dir.path() + "\n");
         RecordingUserInterface ui;
@@ -206,7 +219,8 @@ private slots:
         QVERIFY(ui.messages.empty());
     }
 
-    void optionsOkCopiesTheControlsAndSaves() {
+    void optionsOkCopiesTheControlsAndSaves()
+    {
         RecordingUserInterface ui;
         Tf_main window;
         whenModal([](QWidget* modal) {
@@ -233,7 +247,8 @@ private slots:
         QVERIFY(saved.contains("Working directory=/srv/scripts\n"));
     }
 
-    void optionsCancelChangesNothingButSaves() {
+    void optionsCancelChangesNothingButSaves()
+    {
         RecordingUserInterface ui;
         Tf_main window;
         window.btn_append->setChecked(true);
@@ -253,7 +268,8 @@ private slots:
         QVERIFY(saved.contains("Procs Ext=prc\n"));
     }
 
-    void closingStoresThePanelWidth() {
+    void closingStoresThePanelWidth()
+    {
         RecordingUserInterface ui;
         {
             Tf_main window;
@@ -274,7 +290,8 @@ private slots:
         QCOMPARE(again.pan_explorer->width(), 333);
     }
 
-    void textActionsFollowTheViewAndTheClipboard() {
+    void textActionsFollowTheViewAndTheClipboard()
+    {
         RecordingUserInterface ui;
         Tf_main window;
         QApplication::clipboard()->clear();
@@ -300,7 +317,8 @@ private slots:
         QVERIFY(!window.a_clear->isEnabled());
     }
 
-    void saveWritesCrLfLinesWithTheDefaultExtension() {
+    void saveWritesCrLfLinesWithTheDefaultExtension()
+    {
         QTemporaryDir dir;
         RecordingUserInterface ui;
         Tf_main window;
@@ -324,7 +342,8 @@ private slots:
         QVERIFY(ui.messages.empty());
     }
 
-    void printWritesTheViewsLines() {
+    void printWritesTheViewsLines()
+    {
         QTemporaryDir dir;
         RecordingUserInterface ui;
         Tf_main window;
@@ -343,7 +362,8 @@ private slots:
         QVERIFY(text.contains("GO"));
     }
 
-    void errorsReachTheStandardErrorDisplay() {
+    void errorsReachTheStandardErrorDisplay()
+    {
         RecordingUserInterface ui;
         QAction failing;
         connectCommand(&failing, [] { throw ESkelderError("Cannot do that"); });
@@ -366,7 +386,8 @@ private:
     QString m_previousDir;
 };
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     TSkelderApplication application(argc, argv);
     MainWindowTest test;
     return QTest::qExec(&test, argc, argv);

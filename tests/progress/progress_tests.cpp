@@ -14,7 +14,8 @@ public:
     int id;
 };
 
-bool progressWindowLeft() {
+bool progressWindowLeft()
+{
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (qobject_cast<TRAProgressFormForm*>(widget))
             return true;
@@ -29,13 +30,15 @@ class ProgressTest : public QObject {
 private slots:
     void cleanup() { QVERIFY(!progressWindowLeft()); }
 
-    void withoutOperationNothingIsShown() {
+    void withoutOperationNothingIsShown()
+    {
         TRAProgressForm progress;
         progress.Execute();
         QVERIFY(!progress.window());
     }
 
-    void operationRunsInTheVisibleWindow() {
+    void operationRunsInTheVisibleWindow()
+    {
         TRAProgressForm progress;
         progress.setCaption("Please wait...");
         progress.setInfoLabel("Long operation in progress");
@@ -62,7 +65,8 @@ private slots:
         QVERIFY(!progress.window());
     }
 
-    void theOperationsExceptionReachesTheCaller() {
+    void theOperationsExceptionReachesTheCaller()
+    {
         TRAProgressForm progress;
         progress.OnShow = [](QObject*) { throw OperationError(42); };
         try {
@@ -76,7 +80,8 @@ private slots:
         progress.Execute();
     }
 
-    void cancelIsSeenAtTheNextCheck() {
+    void cancelIsSeenAtTheNextCheck()
+    {
         TRAProgressForm progress;
         int checks = 0;
         progress.OnShow = [&](QObject* sender) {

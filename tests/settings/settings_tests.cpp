@@ -13,13 +13,15 @@
 
 namespace {
 
-QString readFile(const QString& path) {
+QString readFile(const QString& path)
+{
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     return QString::fromUtf8(file.readAll());
 }
 
-void writeFile(const QString& path, const QString& text) {
+void writeFile(const QString& path, const QString& text)
+{
     QFile file(path);
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(text.toUtf8());
@@ -32,7 +34,8 @@ protected:
     TIniFileStore store{path};
 };
 
-TEST_F(IniFileStoreTest, BooleansAreStoredAsDigitsAndReadAsIntegers) {
+TEST_F(IniFileStoreTest, BooleansAreStoredAsDigitsAndReadAsIntegers)
+{
     store.WriteBool("Config", "Add DROP", true);
     EXPECT_EQ(readFile(path), QStringLiteral("[Config]\nAdd DROP=1\n"));
     EXPECT_TRUE(store.ReadBool("Config", "Add DROP", false));
@@ -46,7 +49,8 @@ TEST_F(IniFileStoreTest, BooleansAreStoredAsDigitsAndReadAsIntegers) {
     EXPECT_FALSE(store.ReadBool("Config", "Add DROP", true));
 }
 
-TEST_F(IniFileStoreTest, IntegersAcceptHexadecimalAndFallBackToTheDefault) {
+TEST_F(IniFileStoreTest, IntegersAcceptHexadecimalAndFallBackToTheDefault)
+{
     writeFile(path, "[Config]\nhex=0x1F\nHEX2=0X10\nneg=-12\nbad=12abc\n");
     EXPECT_EQ(store.ReadInteger("Config", "hex", 0), 31);
     EXPECT_EQ(store.ReadInteger("Config", "hex2", 0), 16);
@@ -55,14 +59,16 @@ TEST_F(IniFileStoreTest, IntegersAcceptHexadecimalAndFallBackToTheDefault) {
     EXPECT_EQ(store.ReadInteger("Config", "missing", 250), 250);
 }
 
-TEST_F(IniFileStoreTest, SectionsAndKeysIgnoreCaseAndValuesStayAsWritten) {
+TEST_F(IniFileStoreTest, SectionsAndKeysIgnoreCaseAndValuesStayAsWritten)
+{
     writeFile(path, "[other]\nkey=wrong\n[CONFIG]\nWorking Directory=C:\\Temp\\a=b\n");
     EXPECT_EQ(store.ReadString("config", "working directory", "x"), "C:\\Temp\\a=b");
     EXPECT_EQ(store.ReadString("config", "key", "default"), "default");
     EXPECT_EQ(store.ReadString("nosection", "key", "default"), "default");
 }
 
-TEST_F(IniFileStoreTest, WritesReplaceOrExtendTheSectionAndKeepOtherLines) {
+TEST_F(IniFileStoreTest, WritesReplaceOrExtendTheSectionAndKeepOtherLines)
+{
     writeFile(path, "; comment\n[Config]\nA=1\nB=2\n\n[Next]\nC=3\n");
     store.WriteString("config", "b", "two");
     store.WriteString("Config", "D", "4");
@@ -70,12 +76,14 @@ TEST_F(IniFileStoreTest, WritesReplaceOrExtendTheSectionAndKeepOtherLines) {
     EXPECT_EQ(readFile(path), "; comment\n[Config]\nA=1\nb=two\nD=4\n\n[Next]\nC=3\n[New]\nE=5\n");
 }
 
-TEST_F(IniFileStoreTest, LongValuesAreCutOnReading) {
+TEST_F(IniFileStoreTest, LongValuesAreCutOnReading)
+{
     store.WriteString("Config", "long", QString(3000, QLatin1Char('x')));
     EXPECT_EQ(store.ReadString("Config", "long", "").size(), TIniFileStore::MaxValueLength);
 }
 
-TEST_F(IniFileStoreTest, AFailedWriteNamesTheFile) {
+TEST_F(IniFileStoreTest, AFailedWriteNamesTheFile)
+{
     const QString blocked = dir.filePath("file-not-dir");
     writeFile(blocked, "x");
     TIniFileStore unwritable(blocked + "/Skelder.ini");
@@ -87,14 +95,16 @@ TEST_F(IniFileStoreTest, AFailedWriteNamesTheFile) {
     }
 }
 
-TEST(IniFileStorePath, RelativeNamesLiveInTheConfigurationDirectory) {
+TEST(IniFileStorePath, RelativeNamesLiveInTheConfigurationDirectory)
+{
     const QString configDir =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     EXPECT_EQ(TIniFileStore::resolvePath("Skelder.ini"), configDir + "/Skelder.ini");
     EXPECT_EQ(TIniFileStore::resolvePath("/etc/x.ini"), "/etc/x.ini");
 }
 
-TEST(IniStrings, NewKeysGoBeforeTheEmptyLineThatEndsTheSection) {
+TEST(IniStrings, NewKeysGoBeforeTheEmptyLineThatEndsTheSection)
+{
     QStringList lines{"[Config]", "A=1", "", "[Other]", "B=2"};
     TIniStrings ini(lines);
     ini.WriteString("Config", "C", "3");
@@ -105,7 +115,8 @@ TEST(IniStrings, NewKeysGoBeforeTheEmptyLineThatEndsTheSection) {
     EXPECT_EQ(lines.mid(lines.size() - 3), QStringList({"", "[Third]", "D=4"}));
 }
 
-TEST(IniStrings, KeysAreComparedWhole) {
+TEST(IniStrings, KeysAreComparedWhole)
+{
     QStringList lines{"[Config]", "UserName=sa"};
     TIniStrings ini(lines);
     ini.WriteString("Config", "User", "bob");
@@ -114,14 +125,16 @@ TEST(IniStrings, KeysAreComparedWhole) {
     EXPECT_EQ(ini.ReadString("config", "username", ""), "sa");
 }
 
-TEST(IniStrings, ReadsSkipEmptyLinesAndStopAtTheNextSection) {
+TEST(IniStrings, ReadsSkipEmptyLinesAndStopAtTheNextSection)
+{
     QStringList lines{"[config]", "", "A=1", "[Next]", "B=2"};
     TIniStrings ini(lines);
     EXPECT_EQ(ini.ReadString("Config", "A", ""), "1");
     EXPECT_EQ(ini.ReadString("Config", "B", "none"), "none");
 }
 
-TEST(IniStrings, BooleansAndIntegersHaveTheirOwnEncoding) {
+TEST(IniStrings, BooleansAndIntegersHaveTheirOwnEncoding)
+{
     QStringList lines{"[S]", "a= yes ", "b=On", "c=1", "d=2", "e=true", "hex=0x1F"};
     TIniStrings ini(lines);
     EXPECT_TRUE(ini.ReadBool("S", "a", false));
@@ -164,7 +177,8 @@ private:
 
 class RegAutoTest : public ::testing::Test {
 protected:
-    RegAutoTest() {
+    RegAutoTest()
+    {
         owner.setObjectName("Form1");
         owner.setProperty("Caption", QString());
         edit->setObjectName("Edit1");
@@ -179,7 +193,8 @@ protected:
     TRegAuto store{&owner};
 };
 
-TEST_F(RegAutoTest, TheLastOpenStoreAnswersEvenWithoutTheKey) {
+TEST_F(RegAutoTest, TheLastOpenStoreAnswersEvenWithoutTheKey)
+{
     store.WriteString("Config", "Key", "ini");
     store.UseStr = true;
     EXPECT_EQ(store.ReadString("Config", "Key", "default"), "default");
@@ -187,7 +202,8 @@ TEST_F(RegAutoTest, TheLastOpenStoreAnswersEvenWithoutTheKey) {
     EXPECT_EQ(store.ReadString("Config", "Key", "default"), "ini");
 }
 
-TEST_F(RegAutoTest, WritesGoToEveryOpenStore) {
+TEST_F(RegAutoTest, WritesGoToEveryOpenStore)
+{
     store.UseStr = true;
     store.WriteInteger("Config", "Width", 300);
     EXPECT_EQ(store.IniStrings, QStringList({"", "[Config]", "Width=300"}));
@@ -195,7 +211,8 @@ TEST_F(RegAutoTest, WritesGoToEveryOpenStore) {
     EXPECT_EQ(store.ReadInteger("Config", "Width", 0), 300);
 }
 
-TEST_F(RegAutoTest, PropertyPathsDescendIntoObjectsAndNameTheOwner) {
+TEST_F(RegAutoTest, PropertyPathsDescendIntoObjectsAndNameTheOwner)
+{
     edit->font()->Size = 12;
     edit->Text = "hello";
     edit->Ratio = 2.25;
@@ -221,7 +238,8 @@ TEST_F(RegAutoTest, PropertyPathsDescendIntoObjectsAndNameTheOwner) {
     EXPECT_TRUE(edit->Checked);
 }
 
-TEST_F(RegAutoTest, SectionOverridesTheOwnerName) {
+TEST_F(RegAutoTest, SectionOverridesTheOwnerName)
+{
     store.Section = "Saved";
     store.Props = QStringList{"Edit1.Text"};
     edit->Text = "x";
@@ -229,7 +247,8 @@ TEST_F(RegAutoTest, SectionOverridesTheOwnerName) {
     EXPECT_EQ(readFile(store.IniFile), "[Saved]\nEdit1.Text=x\n");
 }
 
-TEST_F(RegAutoTest, SaveShowsAFailingPropertyAndGoesOn) {
+TEST_F(RegAutoTest, SaveShowsAFailingPropertyAndGoesOn)
+{
     RecordingUserInterface ui;
     QCoreApplication::setApplicationName("Skelder");
     const QString blocked = dir.filePath("blocked");
@@ -250,7 +269,8 @@ TEST_F(RegAutoTest, SaveShowsAFailingPropertyAndGoesOn) {
     EXPECT_EQ(afterSave, 1);
 }
 
-TEST_F(RegAutoTest, LoadWrapsAFailureAndSkipsAfterLoad) {
+TEST_F(RegAutoTest, LoadWrapsAFailureAndSkipsAfterLoad)
+{
     // The registry store refuses a float that is not a number.
     store.UseIni = false;
     store.UseReg = true;
@@ -269,7 +289,8 @@ TEST_F(RegAutoTest, LoadWrapsAFailureAndSkipsAfterLoad) {
     EXPECT_FALSE(afterLoad);
 }
 
-TEST_F(RegAutoTest, RegistryStoreKeepsStringsPerKeyPath) {
+TEST_F(RegAutoTest, RegistryStoreKeepsStringsPerKeyPath)
+{
     store.UseIni = false;
     store.UseReg = true;
     store.RegPath = "Software\\SkelderTest\\" + QUuid::createUuid().toString(QUuid::Id128);
@@ -280,12 +301,14 @@ TEST_F(RegAutoTest, RegistryStoreKeepsStringsPerKeyPath) {
     EXPECT_EQ(store.ReadString("Other", "Name", "none"), "none");
 }
 
-TEST_F(RegAutoTest, WindowPlacementNeedsAWidgetOwner) {
+TEST_F(RegAutoTest, WindowPlacementNeedsAWidgetOwner)
+{
     store.setSaveWindowPlace(true);
     EXPECT_FALSE(store.saveWindowPlace());
 }
 
-TEST(AppSettings, DefaultsApplyWithoutASettingsFile) {
+TEST(AppSettings, DefaultsApplyWithoutASettingsFile)
+{
     QTemporaryDir dir;
     QObject owner;
     TRegAuto store(&owner);
@@ -308,7 +331,8 @@ TEST(AppSettings, DefaultsApplyWithoutASettingsFile) {
     EXPECT_FALSE(QFile::exists(store.IniFile));
 }
 
-TEST(AppSettings, SavesEveryKeyInOrder) {
+TEST(AppSettings, SavesEveryKeyInOrder)
+{
     QTemporaryDir dir;
     QObject owner;
     TRegAuto store(&owner);

@@ -1,0 +1,95 @@
+#include "ExplorerImages.h"
+
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace ExplorerImages {
+namespace {
+
+constexpr int Size = 16;
+
+struct Badge {
+    QColor colour;
+    const char* letters;
+};
+
+// A rounded badge with one or two letters: clear at 16 pixels and distinct per kind.
+QPixmap badge(const Badge& spec)
+{
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(spec.colour.darker(140));
+    painter.setBrush(spec.colour);
+    painter.drawRoundedRect(QRectF(0.5, 0.5, Size - 1, Size - 1), 3, 3);
+    QFont font;
+    font.setPixelSize(qstrlen(spec.letters) > 1 ? 8 : 11);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, QString::fromLatin1(spec.letters));
+    return pixmap;
+}
+
+QPixmap database()
+{
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor body(70, 110, 170);
+    painter.setPen(body.darker(150));
+    painter.setBrush(body);
+    painter.drawRect(QRectF(2.5, 3.5, 11, 9));
+    painter.drawEllipse(QRectF(2.5, 10, 11, 5));
+    painter.setBrush(body.lighter(150));
+    painter.drawEllipse(QRectF(2.5, 1, 11, 5));
+    return pixmap;
+}
+
+QPixmap checkMark()
+{
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(30, 140, 50), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath tick;
+    tick.moveTo(3, 8.5);
+    tick.lineTo(6.5, 12);
+    tick.lineTo(13, 3.5);
+    painter.drawPath(tick);
+    return pixmap;
+}
+
+QPixmap draw(int imageIndex)
+{
+    static const Badge kinds[9] = {
+        {QColor(60, 120, 200), "U"}, {QColor(40, 90, 160), "G"},  {QColor(200, 120, 40), "T"},
+        {QColor(120, 80, 170), "V"}, {QColor(90, 140, 60), "I"},  {QColor(190, 60, 60), "Tr"},
+        {QColor(60, 150, 150), "P"}, {QColor(150, 120, 60), "R"}, {QColor(110, 110, 110), "Dt"},
+    };
+    if (imageIndex == Database)
+        return database();
+    if (imageIndex == Marked)
+        return checkMark();
+    if (imageIndex >= 1 && imageIndex <= 9)
+        return badge(kinds[imageIndex - 1]);
+    return QPixmap();
+}
+
+}  // namespace
+
+QIcon icon(int imageIndex)
+{
+    static QHash<int, QIcon> cache;
+    auto found = cache.find(imageIndex);
+    if (found == cache.end())
+        found = cache.insert(imageIndex, QIcon(draw(imageIndex)));
+    return *found;
+}
+
+}  // namespace ExplorerImages

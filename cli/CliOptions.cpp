@@ -1,0 +1,201 @@
+#include "CliOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+constexpr const char* kindNames[ObjectKindCount] = {
+    "users", "groups", "tables", "views", "indexes", "triggers", "procedures", "rules", "datatypes",
+};
+
+QCommandLineOption option(const QStringList& names, const char* description,
+                          const char* valueName = nullptr)
+{
+    return valueName ? QCommandLineOption(names, QString::fromLatin1(description),
+                                          QString::fromLatin1(valueName))
+                     : QCommandLineOption(names, QString::fromLatin1(description));
+}
+
+TCliParseResult usageError(const QString& message)
+{
+    TCliParseResult result;
+    result.message = message + QStringLiteral("\nTry 'skelder-cli --help'.");
+    result.exitCode = 2;
+    return result;
+}
+
+// A pair of flags such as --drop / --no-drop; the last one given wins.
+void applySwitch(const QCommandLineParser& parser, const QStringList& arguments, const char* on,
+                 const char* off, bool& value)
+{
+    if (!parser.isSet(QString::fromLatin1(on)) && !parser.isSet(QString::fromLatin1(off)))
+        return;
+    const QString onFlag = QStringLiteral("--") + QLatin1String(on);
+    const QString offFlag = QStringLiteral("--") + QLatin1String(off);
+    value = arguments.lastIndexOf(onFlag) > arguments.lastIndexOf(offFlag);
+}
+}  // namespace
+
+std::optional<ObjectKind> kindFromName(const QString& name)
+{
+    for (ObjectKind kind : AllObjectKinds) {
+        if (name.compare(QLatin1String(kindNames[static_cast<int>(kind)]), Qt::CaseInsensitive) ==
+            0)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+QString kindName(ObjectKind kind)
+{
+    return QString::fromLatin1(kindNames[static_cast<int>(kind)]);
+}
+
+QString settingsFileArgument(const QStringList& arguments)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--settings") && i + 1 < arguments.size())
+            return arguments[i + 1];
+        if (arguments[i].startsWith(QLatin1String("--settings=")))
+            return arguments[i].mid(11);
+    }
+    return QString::fromLatin1(TAppSettings::FileName);
+}
+
+TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettings& settings)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes Transact-SQL scripts that re-create the objects of Adaptive Server databases.\n"
+        "Defaults for every option come from the settings file shared with the Skelder GUI."));
+    const QCommandLineOption help = parser.addHelpOption();
+    parser.addOptions({
+        option({"S", "server"}, "Server: an entry of the server list ($SYBASE/ini/sql.ini).",
+               "name"),
+        option({"U", "user"}, "Login name.", "login"),
+        option({"P", "password"},
+               "Password; otherwise SKELDER_PASSWORD, otherwise asked for without echo when a "
+               "terminal is attached (empty otherwise).",
+               "password"),
+        option({"D", "database"}, "Database to script (repeatable; default: every user database).",
+               "name"),
+        option({"kind"},
+               "Kind of object to script (repeatable; default: all): users, groups, tables, "
+               "views, indexes, triggers, procedures, rules, datatypes.",
+               "kind"),
+        option({"object"},
+               "Objects whose caption (owner.name, table.index, or name) matches the pattern, "
+               "with % and _ wildcards (repeatable; default: all).",
+               "pattern"),
+        option({"drop"}, "Write guarded DROP batches."),
+        option({"no-drop"}, "Write no DROP batches."),
+        option({"triggers"}, "Write a table's triggers after it."),
+        option({"indexes"}, "Write a table's indexes after it."),
+        option({"grants"}, "Write GRANT batches."),
+        option({"prefix-db"}, "Prefix names with the database in DROP guards and CREATE TABLE."),
+        option({"no-prefix-db"}, "Write names without the database prefix."),
+        option({"separate-files"}, "Write one file per object into this directory.", "dir"),
+        option({"o", "output"}, "Write the script to this file (default: standard output).",
+               "file"),
+        option({"ext"},
+               "File extension of a kind for --separate-files, e.g. tables=sql "
+               "(repeatable).",
+               "kind=ext"),
+        option({"rdbms"}, "Kind of server: \"Sybase SQL Server\" (default) or \"SQLAnywhere\".",
+               "name"),
+        option({"settings"}, "Settings file (default: Skelder.ini in the configuration directory).",
+               "file"),
+        option({"list"},
+               "Print the objects that would be scripted (database, kind, caption) "
+               "instead of scripting them."),
+        option({"quiet"}, "No progress and no informational messages."),
+        option({"no-header"}, "Omit the header comment, for output that compares between runs."),
+    });
+
+    QStringList argv = arguments;
+    argv.prepend(QStringLiteral("skelder-cli"));
+    if (!parser.parse(argv))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        TCliParseResult result;
+        result.message = parser.helpText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("Unexpected argument: ") +
+                          parser.positionalArguments().constFirst());
+
+    TCliOptions options;
+    options.Server = parser.isSet("server") ? parser.value("server") : settings.ServerName;
+    options.User = parser.isSet("user") ? parser.value("user") : settings.UserName;
+    options.PasswordGiven = parser.isSet("password");
+    options.Password = parser.value("password");
+    if (parser.isSet("rdbms"))
+        options.Rdbms = parser.value("rdbms");
+    if (options.Rdbms != QLatin1String("Sybase SQL Server") &&
+        options.Rdbms != QLatin1String("SQLAnywhere"))
+        return usageError(QStringLiteral("Unknown --rdbms: ") + options.Rdbms);
+    options.Databases = parser.values("database");
+    for (const QString& name : parser.values("kind")) {
+        const std::optional<ObjectKind> kind = kindFromName(name);
+        if (!kind)
+            return usageError(QStringLiteral("Unknown --kind: ") + name);
+        if (!options.Kinds.contains(*kind))
+            options.Kinds << *kind;
+    }
+    options.ObjectPatterns = parser.values("object");
+
+    options.Options = settings.Options;
+    applySwitch(parser, arguments, "drop", "no-drop", options.Options.AddDrop);
+    applySwitch(parser, arguments, "prefix-db", "no-prefix-db", options.Options.PrefixWithDb);
+    if (parser.isSet("triggers"))
+        options.Options.TriggerScript = true;
+    if (parser.isSet("indexes"))
+        options.Options.IndexScript = true;
+    if (parser.isSet("grants"))
+        options.Options.PrivilegeScript = true;
+    for (const QString& assignment : parser.values("ext")) {
+        const int equals = assignment.indexOf(QLatin1Char('='));
+        const std::optional<ObjectKind> kind =
+            equals < 0 ? std::nullopt : kindFromName(assignment.left(equals));
+        if (!kind)
+            return usageError(QStringLiteral("Bad --ext (expected KIND=EXT): ") + assignment);
+        options.Options.extension(*kind) = assignment.mid(equals + 1);
+    }
+
+    options.OutputFile = parser.value("output");
+    options.SeparateFilesDir = parser.value("separate-files");
+    if (!options.OutputFile.isEmpty() && !options.SeparateFilesDir.isEmpty())
+        return usageError(QStringLiteral("--separate-files and --output exclude each other."));
+    options.Options.SeparateFiles = !options.SeparateFilesDir.isEmpty();
+    options.List = parser.isSet("list");
+    options.Quiet = parser.isSet("quiet");
+    options.Header = !parser.isSet("no-header");
+
+    TCliParseResult result;
+    result.options = options;
+    return result;
+}
+
+bool likeMatch(const QString& pattern, const QString& text)
+{
+    // Iterative matching with backtracking to the last %.
+    int p = 0, t = 0, starP = -1, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == QLatin1Char('%')) {
+            starP = p++;
+            starT = t;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == QLatin1Char('_') || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == QLatin1Char('%'))
+        ++p;
+    return p == pattern.size();
+}

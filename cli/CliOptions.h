@@ -1,0 +1,46 @@
+// The command line of skelder-cli, parsed into what the run needs.
+#pragma once
+
+#include "AppSettings.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct TCliOptions {
+    QString Server;
+    QString User;
+    QString Password;
+    bool PasswordGiven = false;
+    QString Rdbms = QStringLiteral("Sybase SQL Server");
+    QStringList Databases;       // empty: every user database
+    QList<ObjectKind> Kinds;     // empty: every kind
+    QStringList ObjectPatterns;  // empty: every object
+    TScriptOptions Options;
+    QString OutputFile;        // empty: standard output
+    QString SeparateFilesDir;  // set: one file per object
+    bool List = false;
+    bool Quiet = false;
+    bool Header = true;
+};
+
+// The outcome of parsing: options, or the text to print and the exit status.
+struct TCliParseResult {
+    std::optional<TCliOptions> options;
+    QString message;
+    int exitCode = 0;
+};
+
+// Parses `arguments` (without the program name); defaults come from `settings`.
+TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettings& settings);
+
+// The settings file named by --settings, or the default one; read before parsing.
+QString settingsFileArgument(const QStringList& arguments);
+
+// The kind named on the command line ("tables"), if any.
+std::optional<ObjectKind> kindFromName(const QString& name);
+QString kindName(ObjectKind kind);
+
+// SQL LIKE matching with % and _ wildcards, case-sensitive as the server compares.
+bool likeMatch(const QString& pattern, const QString& text);

@@ -1,0 +1,12 @@
+// One run of skelder-cli: connect, select the objects as the explorer would list them,
+// and script them through the same generation code as the GUI.
+#pragma once
+
+#include <QStringList>
+
+// Exit statuses.
+enum TCliExit { ExitOk = 0, ExitFailure = 1, ExitUsage = 2, ExitNothingMatched = 3 };
+
+// Runs with `arguments` (without the program name); the script goes to standard output
+// unless a file or directory is named.
+int runCli(const QStringList& arguments);

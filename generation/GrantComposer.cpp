@@ -1,0 +1,73 @@
+#include "GrantComposer.h"
+
+#include <QList>
+
+namespace {
+
+QString actionKeyword(TProtectAction action, bool withExecute)
+{
+    switch (action) {
+        case TProtectAction::paSelect:
+            return QStringLiteral("SELECT");
+        case TProtectAction::paInsert:
+            return QStringLiteral("INSERT");
+        case TProtectAction::paDelete:
+            return QStringLiteral("DELETE");
+        case TProtectAction::paUpdate:
+            return QStringLiteral("UPDATE");
+        case TProtectAction::paExecute:
+            return withExecute ? QStringLiteral("EXECUTE") : QString();
+        default:
+            return QString();
+    }
+}
+
+// The rows granted or revoked together: one grantee, one kind of row.
+struct GrantGroup {
+    QString grantee;
+    TProtectType type;
+    QStringList actions;
+};
+
+QString statementOf(const GrantGroup& group, const QString& objectName)
+{
+    const QString actions = group.actions.join(QLatin1Char(','));
+    switch (group.type) {
+        case TProtectType::ptRevoke:
+            return QStringLiteral("REVOKE %1 ON %2 FROM %3")
+                .arg(actions, objectName, group.grantee);
+        case TProtectType::ptGrantWithGrant:
+            return QStringLiteral("GRANT %1 ON %2 TO %3 WITH GRANT OPTION")
+                .arg(actions, objectName, group.grantee);
+        default:
+            return QStringLiteral("GRANT %1 ON %2 TO %3").arg(actions, objectName, group.grantee);
+    }
+}
+
+}  // namespace
+
+QStringList composeGrantStatements(const TCTProtectList& protects, const QString& objectName,
+                                   bool withExecute)
+{
+    QList<GrantGroup> groups;
+    for (const TCTProtect& row : protects) {
+        const QString keyword = actionKeyword(row.Action, withExecute);
+        if (keyword.isEmpty() || row.UserName.trimmed().isEmpty() ||
+            row.ProtectType == TProtectType::ptNone)
+            continue;
+        auto group = std::find_if(groups.begin(), groups.end(), [&row](const GrantGroup& g) {
+            return g.grantee == row.UserName && g.type == row.ProtectType;
+        });
+        if (group == groups.end()) {
+            groups.append({row.UserName, row.ProtectType, {}});
+            group = groups.end() - 1;
+        }
+        if (!group->actions.contains(keyword))
+            group->actions << keyword;
+    }
+
+    QStringList statements;
+    for (const GrantGroup& group : groups)
+        statements << statementOf(group, objectName);
+    return statements;
+}

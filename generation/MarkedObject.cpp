@@ -1,0 +1,52 @@
+#include "MarkedObject.h"
+
+#include <algorithm>
+
+QString ObjectNamePart(const QString& caption)
+{
+    const int dot = caption.indexOf(QLatin1Char('.'));
+    return dot < 0 ? caption : caption.mid(dot + 1);
+}
+
+QString QualifierPart(const QString& caption)
+{
+    const int dot = caption.indexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : caption.left(dot);
+}
+
+namespace {
+int replayRank(ObjectKind kind)
+{
+    switch (kind) {
+        case ObjectKind::Groups:
+            return 0;
+        case ObjectKind::Users:
+            return 1;
+        case ObjectKind::DataTypes:
+            return 2;
+        default:
+            return 3 + static_cast<int>(kind);
+    }
+}
+}  // namespace
+
+TMarkedObjectList inReplayOrder(const TMarkedObjectList& objects)
+{
+    // Databases keep the order of their first appearance; within one, kinds are ranked
+    // and objects of one kind keep their order.
+    QStringList databases;
+    for (const TMarkedObject& object : objects) {
+        if (!databases.contains(object.Database))
+            databases << object.Database;
+    }
+    TMarkedObjectList ordered = objects;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [&databases](const TMarkedObject& a, const TMarkedObject& b) {
+                         const int dbA = databases.indexOf(a.Database);
+                         const int dbB = databases.indexOf(b.Database);
+                         if (dbA != dbB)
+                             return dbA < dbB;
+                         return replayRank(a.Kind) < replayRank(b.Kind);
+                     });
+    return ordered;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ObjectKind.h"
+
+#include <QList>
+#include <QString>
+
+// One object to script: its database, its kind and its caption as the explorer lists
+// it (owner.name, table.index, or the bare name of users, groups and datatypes).
+struct TMarkedObject {
+    QString Database;
+    ObjectKind Kind = ObjectKind::Tables;
+    QString Caption;
+
+    bool operator==(const TMarkedObject& other) const
+    {
+        return Database == other.Database && Kind == other.Kind && Caption == other.Caption;
+    }
+};
+
+using TMarkedObjectList = QList<TMarkedObject>;
+
+// The text after the first "." of a caption; the whole caption when it has none.
+QString ObjectNamePart(const QString& caption);
+// The text before the first "."; empty when there is none.
+QString QualifierPart(const QString& caption);
+
+// The objects in the order their sections are written: databases in the order given,
+// and within a database groups, users, user datatypes, then tables, views, indexes,
+// triggers, procedures and rules, so that every object's prerequisites come first.
+TMarkedObjectList inReplayOrder(const TMarkedObjectList& objects);

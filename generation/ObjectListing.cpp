@@ -1,0 +1,75 @@
+#include "ObjectListing.h"
+
+namespace {
+const QString SqlAnywhere = QStringLiteral("SQLAnywhere");
+
+// Owner-qualified objects of one sysobjects type.
+QString ownedObjects(const QString& prefix, const char* type)
+{
+    return QStringLiteral("select su.name + \".\" + so.name from ") + prefix +
+           QStringLiteral("sysobjects so, ") + prefix +
+           QStringLiteral("sysusers su where so.type='") + QLatin1String(type) +
+           QStringLiteral("' and so.uid = su.uid order by so.name");
+}
+}  // namespace
+
+QString databaseListingStatement(const QString& rdbms)
+{
+    if (rdbms == SqlAnywhere)
+        return QStringLiteral("SELECT db_name()");
+    return QStringLiteral("SELECT name FROM master..sysdatabases ORDER BY name DESC");
+}
+
+QString objectListingStatement(ObjectKind kind, const QString& database, const QString& rdbms)
+{
+    const QString p = database + QStringLiteral(".dbo.");
+    switch (kind) {
+        case ObjectKind::Users:
+            return QStringLiteral("select name from ") + p +
+                   QStringLiteral("sysusers where gid<>uid order by name");
+        case ObjectKind::Groups:
+            return QStringLiteral("select name from ") + p +
+                   QStringLiteral("sysusers where gid=uid order by name");
+        case ObjectKind::Tables:
+            return ownedObjects(p, "U");
+        case ObjectKind::Views:
+            return ownedObjects(p, "V");
+        case ObjectKind::Indexes:
+            if (rdbms == SqlAnywhere)
+                return QStringLiteral(
+                    "SELECT trim(st.table_name + '.' + si.index_name) FROM SYSINDEX si, SYSTABLE "
+                    "st "
+                    "WHERE st.table_id = si.table_id ORDER BY si.index_id");
+            return QStringLiteral("select so.name + '.' + si.name from ") + p +
+                   QStringLiteral("sysobjects so,") + p +
+                   QStringLiteral(
+                       "sysindexes si where so.id = si.id  and si.indid<> 0 and so.type "
+                       "in ('U','S') order by so.name,si.indid");
+        case ObjectKind::Triggers:
+            return ownedObjects(p, "TR");
+        case ObjectKind::Procedures:
+            return ownedObjects(p, "P");
+        case ObjectKind::Rules:
+            return ownedObjects(p, "R");
+        case ObjectKind::DataTypes:
+            return QStringLiteral("select name from ") + p +
+                   QStringLiteral("systypes where usertype > 100 order by name");
+    }
+    return QString();
+}
+
+QString objectListingProgressText(ObjectKind kind, const QString& database)
+{
+    static const char* const texts[ObjectKindCount] = {
+        "Retrieving users from ",
+        "Retrieving groups from ",
+        "Retrieving user tables from ",
+        "Retrieving views from ",
+        "Retrieving indexes from ",
+        "Retrieving triggers from ",
+        "Retrieving stored procedures from ",
+        "Retrieving rules from ",
+        "Retrieving user datatypes from ",
+    };
+    return QLatin1String(texts[static_cast<int>(kind)]) + database;
+}

@@ -1,0 +1,162 @@
+#include "GrantComposer.h"
+#include "MarkedObject.h"
+#include "ObjectListing.h"
+#include "ScriptGenerator.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+TCTProtect row(TProtectAction action, const QString& user,
+               TProtectType type = TProtectType::ptGrant)
+{
+    TCTProtect protect;
+    protect.Action = action;
+    protect.UserName = user;
+    protect.ProtectType = type;
+    return protect;
+}
+
+TEST(GrantComposer, OneGranteeGivesOneLine)
+{
+    const TCTProtectList rows{row(TProtectAction::paSelect, "guest"),
+                              row(TProtectAction::paUpdate, "guest")};
+    EXPECT_EQ(composeGrantStatements(rows, "items", false),
+              QStringList{"GRANT SELECT,UPDATE ON items TO guest"});
+    EXPECT_EQ(
+        composeGrantStatements({row(TProtectAction::paExecute, "public")}, "list_items", true),
+        QStringList{"GRANT EXECUTE ON list_items TO public"});
+}
+
+TEST(GrantComposer, SeveralGranteesAndRevokesGetStatementsOfTheirOwn)
+{
+    const TCTProtectList rows{
+        row(TProtectAction::paSelect, "public"),
+        row(TProtectAction::paSelect, "clerks"),
+        row(TProtectAction::paInsert, "clerks"),
+        row(TProtectAction::paDelete, "mary", TProtectType::ptRevoke),
+        row(TProtectAction::paUpdate, "boss", TProtectType::ptGrantWithGrant),
+        row(TProtectAction::paInsert, "public"),
+    };
+    EXPECT_EQ(
+        composeGrantStatements(rows, "orders", false),
+        QStringList({"GRANT SELECT,INSERT ON orders TO public",
+                     "GRANT SELECT,INSERT ON orders TO clerks", "REVOKE DELETE ON orders FROM mary",
+                     "GRANT UPDATE ON orders TO boss WITH GRANT OPTION"}));
+}
+
+TEST(GrantComposer, UnscriptableRowsAreLeftOut)
+{
+    // EXECUTE only for text objects; other actions and vanished grantees never.
+    const TCTProtectList rows{row(TProtectAction::paExecute, "guest"),
+                              row(TProtectAction::paReferences, "guest"),
+                              row(TProtectAction::paSelect, ""),
+                              row(TProtectAction::paSelect, "guest", TProtectType::ptNone)};
+    EXPECT_TRUE(composeGrantStatements(rows, "t", false).isEmpty());
+    EXPECT_EQ(composeGrantStatements(rows, "p", true), QStringList{"GRANT EXECUTE ON p TO guest"});
+    // A repeated action (column-level rows) is named once.
+    EXPECT_EQ(
+        composeGrantStatements(
+            {row(TProtectAction::paUpdate, "u"), row(TProtectAction::paUpdate, "u")}, "t", false),
+        QStringList{"GRANT UPDATE ON t TO u"});
+}
+
+TEST(MarkedObjects, CaptionsSplitAtTheFirstDot)
+{
+    EXPECT_EQ(ObjectNamePart("dbo.orders"), "orders");
+    EXPECT_EQ(QualifierPart("dbo.orders"), "dbo");
+    EXPECT_EQ(ObjectNamePart("items.items_ix"), "items_ix");
+    EXPECT_EQ(ObjectNamePart("guest"), "guest");
+    EXPECT_EQ(QualifierPart("guest"), "");
+    EXPECT_EQ(ObjectNamePart("a.b.c"), "b.c");
+}
+
+TEST(MarkedObjects, PrerequisitesComeFirstWithinEachDatabase)
+{
+    const TMarkedObjectList tree{
+        {"demo", ObjectKind::Users, "mary"},   {"demo", ObjectKind::Groups, "clerks"},
+        {"demo", ObjectKind::Tables, "dbo.a"}, {"demo", ObjectKind::Tables, "dbo.b"},
+        {"demo", ObjectKind::Rules, "dbo.r"},  {"demo", ObjectKind::DataTypes, "ssn"},
+        {"other", ObjectKind::Users, "joe"},   {"other", ObjectKind::Groups, "g"},
+    };
+    const TMarkedObjectList expected{
+        {"demo", ObjectKind::Groups, "clerks"}, {"demo", ObjectKind::Users, "mary"},
+        {"demo", ObjectKind::DataTypes, "ssn"}, {"demo", ObjectKind::Tables, "dbo.a"},
+        {"demo", ObjectKind::Tables, "dbo.b"},  {"demo", ObjectKind::Rules, "dbo.r"},
+        {"other", ObjectKind::Groups, "g"},     {"other", ObjectKind::Users, "joe"},
+    };
+    EXPECT_EQ(inReplayOrder(tree), expected);
+}
+
+TEST(SeparateFileNames, CollisionsGetTheQualifierThenANumber)
+{
+    TScriptOptions options;
+    QStringList used;
+    EXPECT_EQ(TScriptGenerator::fileNameFor({"d", ObjectKind::Tables, "dbo.orders"}, options, used),
+              "orders.tbl");
+    EXPECT_EQ(
+        TScriptGenerator::fileNameFor({"d", ObjectKind::Tables, "mary.orders"}, options, used),
+        "mary.orders.tbl");
+    EXPECT_EQ(
+        TScriptGenerator::fileNameFor({"e", ObjectKind::Tables, "mary.orders"}, options, used),
+        "mary.orders.2.tbl");
+    EXPECT_EQ(TScriptGenerator::fileNameFor({"d", ObjectKind::Indexes, "items.ix"}, options, used),
+              "ix.idx");
+    EXPECT_EQ(TScriptGenerator::fileNameFor({"d", ObjectKind::Indexes, "orders.ix"}, options, used),
+              "orders.ix.idx");
+    EXPECT_EQ(TScriptGenerator::fileNameFor({"d", ObjectKind::Users, "guest"}, options, used),
+              "guest.usr");
+    EXPECT_EQ(TScriptGenerator::fileNameFor({"d", ObjectKind::Users, "guest"}, options, used),
+              "guest.2.usr");
+}
+
+TEST(SeparateFileNames, NamesNeverLeaveTheDirectory)
+{
+    TScriptOptions options;
+    options.extension(ObjectKind::Views) = "";
+    QStringList used;
+    EXPECT_EQ(
+        TScriptGenerator::fileNameFor({"d", ObjectKind::Views, "dbo.../x/y\\z"}, options, used),
+        ".._x_y_z.");
+    EXPECT_EQ(
+        TScriptGenerator::fileNameFor({"d", ObjectKind::Procedures, "dbo.a\tb"}, options, used),
+        "a_b.prc");
+    EXPECT_EQ(TScriptGenerator::fileNameFor({"d", ObjectKind::Users, ".."}, options, used),
+              "_.usr");
+}
+
+TEST(ObjectListing, StatementsNameTheDatabaseAndKind)
+{
+    EXPECT_EQ(databaseListingStatement("Sybase SQL Server"),
+              "SELECT name FROM master..sysdatabases ORDER BY name DESC");
+    EXPECT_EQ(databaseListingStatement("SQLAnywhere"), "SELECT db_name()");
+    EXPECT_EQ(objectListingStatement(ObjectKind::Users, "demo", "Sybase SQL Server"),
+              "select name from demo.dbo.sysusers where gid<>uid order by name");
+    EXPECT_EQ(objectListingStatement(ObjectKind::Tables, "demo", "Sybase SQL Server"),
+              "select su.name + \".\" + so.name from demo.dbo.sysobjects so, demo.dbo.sysusers su "
+              "where so.type='U' and so.uid = su.uid order by so.name");
+    EXPECT_EQ(objectListingStatement(ObjectKind::Indexes, "demo", "Sybase SQL Server"),
+              "select so.name + '.' + si.name from demo.dbo.sysobjects so,demo.dbo.sysindexes si "
+              "where so.id = si.id  and si.indid<> 0 and so.type in ('U','S') order by "
+              "so.name,si.indid");
+    EXPECT_EQ(objectListingStatement(ObjectKind::Triggers, "d", "SQLAnywhere"),
+              "select su.name + \".\" + so.name from d.dbo.sysobjects so, d.dbo.sysusers su where "
+              "so.type='TR' and so.uid = su.uid order by so.name");
+    EXPECT_EQ(objectListingProgressText(ObjectKind::Procedures, "demo"),
+              "Retrieving stored procedures from demo");
+}
+
+TEST(ScriptFiles, EntriesWithLineBreaksBecomeLinesEndedByCrLf)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.sql");
+    saveScriptLines(path, {"USE demo", "GO", "create proc p as\nselect 1\r\nselect 2", ""});
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              QByteArray("USE demo\r\nGO\r\ncreate proc p as\r\nselect 1\r\nselect 2\r\n\r\n"));
+}
+
+}  // namespace
