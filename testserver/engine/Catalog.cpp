@@ -37,7 +37,8 @@ struct SystemTableDef {
 // System tables and their fixed object ids. Ids 1-13 are the server's long-standing
 // ones; ids of sysconstraints/sysreferences and of the master-only tables are chosen
 // here (not documented).
-const std::vector<SystemTableDef>& systemTables() {
+const std::vector<SystemTableDef>& systemTables()
+{
     static const std::vector<SystemTableDef> tables = {
         {"sysobjects",
          1,
@@ -251,7 +252,8 @@ const std::vector<SystemTableDef>& systemTables() {
 
 // The columns each system table is stored in order of, like the server's clustered
 // indexes, so that queries without ORDER BY return rows in the server's order.
-const char* storageOrder(const std::string& table) {
+const char* storageOrder(const std::string& table)
+{
     static const std::map<std::string, const char*> keys = {
         {"sysobjects", "id"},
         {"sysindexes", "id, indid"},
@@ -268,7 +270,8 @@ const char* storageOrder(const std::string& table) {
     return found == keys.end() ? nullptr : found->second;
 }
 
-const SystemTableDef* findSystemTable(const std::string& name) {
+const SystemTableDef* findSystemTable(const std::string& name)
+{
     for (const SystemTableDef& table : systemTables()) {
         if (name == table.name) {
             return &table;
@@ -277,7 +280,8 @@ const SystemTableDef* findSystemTable(const std::string& name) {
     return nullptr;
 }
 
-std::vector<std::string> split(const std::string& text, char separator) {
+std::vector<std::string> split(const std::string& text, char separator)
+{
     std::vector<std::string> parts;
     std::string part;
     std::istringstream in(text);
@@ -289,7 +293,8 @@ std::vector<std::string> split(const std::string& text, char separator) {
 
 }  // namespace
 
-std::string currentDateTimeText() {
+std::string currentDateTimeText()
+{
     using namespace std::chrono;
     auto now = system_clock::now();
     std::time_t seconds = system_clock::to_time_t(now);
@@ -310,26 +315,31 @@ std::string currentDateTimeText() {
 
 Catalog::Catalog(SqliteDatabase& db) : db_(db) {}
 
-std::string Catalog::systemTable(const std::string& database, const std::string& table) {
+std::string Catalog::systemTable(const std::string& database, const std::string& table)
+{
     return sqlName(database + "." + table);
 }
 
-std::string Catalog::objectTable(const std::string& database, int objectId) {
+std::string Catalog::objectTable(const std::string& database, int objectId)
+{
     return sqlName(database + "#" + std::to_string(objectId));
 }
 
-std::string Catalog::indexStorage(const std::string& database, int objectId, int indid) {
+std::string Catalog::indexStorage(const std::string& database, int objectId, int indid)
+{
     return sqlName(database + "#" + std::to_string(objectId) + "#" + std::to_string(indid));
 }
 
-bool Catalog::hasStorage(const std::string& database, int objectId) {
+bool Catalog::hasStorage(const std::string& database, int objectId)
+{
     // Looks the table up in SQLite's in-memory schema, not by scanning sqlite_master.
     std::string name = database + "#" + std::to_string(objectId);
     return sqlite3_table_column_metadata(db_.handle(), "main", name.c_str(), nullptr, nullptr,
                                          nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-void Catalog::ensureStorage(const std::string& database, const ObjectRef& table) {
+void Catalog::ensureStorage(const std::string& database, const ObjectRef& table)
+{
     if (table.type != "U" || hasStorage(database, table.id)) {
         return;
     }
@@ -353,7 +363,8 @@ void Catalog::ensureStorage(const std::string& database, const ObjectRef& table)
     }
 }
 
-void Catalog::bootstrap() {
+void Catalog::bootstrap()
+{
     createSystemTables("master", true);
     insertBuiltinRows("master", 1);
     std::string now = currentDateTimeText();
@@ -395,7 +406,8 @@ void Catalog::bootstrap() {
     }
 }
 
-void Catalog::createSystemTables(const std::string& database, bool master) {
+void Catalog::createSystemTables(const std::string& database, bool master)
+{
     for (const SystemTableDef& table : systemTables()) {
         if (table.masterOnly && !master) {
             continue;
@@ -432,7 +444,8 @@ void Catalog::createSystemTables(const std::string& database, bool master) {
     }
 }
 
-void Catalog::describeSystemTable(const std::string& database, const std::string& name) {
+void Catalog::describeSystemTable(const std::string& database, const std::string& name)
+{
     const SystemTableDef* table = findSystemTable(name);
     std::string now = currentDateTimeText();
     insertRow(systemTable(database, "sysobjects"), {{"name", SqlValue::ofText(table->name)},
@@ -514,7 +527,8 @@ void Catalog::describeSystemTable(const std::string& database, const std::string
     }
 }
 
-void Catalog::insertBuiltinRows(const std::string& database, int dbid) {
+void Catalog::insertBuiltinRows(const std::string& database, int dbid)
+{
     (void)dbid;
     for (const SystemTableDef& table : systemTables()) {
         if (!table.masterOnly || database == "master") {
@@ -573,24 +587,28 @@ void Catalog::insertBuiltinRows(const std::string& database, int dbid) {
     }
 }
 
-bool Catalog::hasDatabase(const std::string& name) {
+bool Catalog::hasDatabase(const std::string& name)
+{
     return databaseId(name) != 0;
 }
 
-int Catalog::databaseId(const std::string& name) {
+int Catalog::databaseId(const std::string& name)
+{
     return static_cast<int>(db_.queryInt(
         "SELECT dbid FROM " + systemTable("master", "sysdatabases") + " WHERE name = ?1",
         {SqlValue::ofText(name)}));
 }
 
-std::string Catalog::databaseName(int dbid) {
+std::string Catalog::databaseName(int dbid)
+{
     StatementLease statement = db_.cached(
         "SELECT name FROM " + systemTable("master", "sysdatabases") + " WHERE dbid = ?1");
     statement->bind(1, SqlValue::ofInt(dbid));
     return statement->step() ? statement->textAt(0) : std::string();
 }
 
-void Catalog::createDatabase(const std::string& name, int ownerSuid) {
+void Catalog::createDatabase(const std::string& name, int ownerSuid)
+{
     int dbid = static_cast<int>(
         db_.queryInt("SELECT min(dbid) + 1 FROM " + systemTable("master", "sysdatabases") +
                      " d WHERE dbid >= 3 AND NOT EXISTS (SELECT 1 FROM " +
@@ -617,7 +635,8 @@ void Catalog::createDatabase(const std::string& name, int ownerSuid) {
     }
 }
 
-void Catalog::dropDatabase(const std::string& name) {
+void Catalog::dropDatabase(const std::string& name)
+{
     // Every SQLite table and view whose name starts with "<db>." or "<db>#".
     std::vector<std::pair<std::string, std::string>> victims;
     {
@@ -640,7 +659,8 @@ void Catalog::dropDatabase(const std::string& name) {
 }
 
 std::optional<ObjectRef> Catalog::findObject(const std::string& database, const std::string& owner,
-                                             const std::string& name, int uid) {
+                                             const std::string& name, int uid)
+{
     if (!hasDatabase(database)) {
         return std::nullopt;
     }
@@ -675,7 +695,8 @@ std::optional<ObjectRef> Catalog::findObject(const std::string& database, const 
     return uid == 1 ? std::nullopt : lookup(1);
 }
 
-std::optional<ObjectRef> Catalog::findObjectById(const std::string& database, int id) {
+std::optional<ObjectRef> Catalog::findObjectById(const std::string& database, int id)
+{
     if (!hasDatabase(database)) {
         return std::nullopt;
     }
@@ -698,7 +719,8 @@ std::optional<ObjectRef> Catalog::findObjectById(const std::string& database, in
     return ref;
 }
 
-std::vector<StoredColumn> Catalog::columns(const std::string& database, const ObjectRef& object) {
+std::vector<StoredColumn> Catalog::columns(const std::string& database, const ObjectRef& object)
+{
     StatementLease statement = db_.cached(
         "SELECT name, colid, type, usertype, length, prec, scale, status, "
         "cdefault FROM " +
@@ -725,7 +747,8 @@ std::vector<StoredColumn> Catalog::columns(const std::string& database, const Ob
     return result;
 }
 
-std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId) {
+std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId)
+{
     StatementLease statement =
         db_.cached("SELECT name, indid, status, tdsim_keys FROM " +
                    systemTable(database, "sysindexes") + " WHERE id = ?1 ORDER BY indid");
@@ -745,7 +768,8 @@ std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId)
     return result;
 }
 
-int Catalog::newObjectId(const std::string& database) {
+int Catalog::newObjectId(const std::string& database)
+{
     // Ids look like the server's: large and not consecutive. Deterministic, so that
     // a script loaded twice gives the same ids.
     StatementLease statement =
@@ -758,7 +782,8 @@ int Catalog::newObjectId(const std::string& database) {
 }
 
 void Catalog::insertRow(const std::string& table,
-                        const std::vector<std::pair<std::string, SqlValue>>& values) {
+                        const std::vector<std::pair<std::string, SqlValue>>& values)
+{
     std::string columns, markers;
     std::vector<SqlValue> params;
     for (const auto& [name, value] : values) {
@@ -774,7 +799,8 @@ void Catalog::insertRow(const std::string& table,
     statement->step();
 }
 
-std::optional<int> Catalog::userUid(const std::string& database, const std::string& name) {
+std::optional<int> Catalog::userUid(const std::string& database, const std::string& name)
+{
     StatementLease statement =
         db_.cached("SELECT uid FROM " + systemTable(database, "sysusers") + " WHERE name = ?1");
     statement->bind(1, SqlValue::ofText(name));
@@ -784,26 +810,30 @@ std::optional<int> Catalog::userUid(const std::string& database, const std::stri
     return std::nullopt;
 }
 
-std::string Catalog::userName(const std::string& database, int uid) {
+std::string Catalog::userName(const std::string& database, int uid)
+{
     StatementLease statement =
         db_.cached("SELECT name FROM " + systemTable(database, "sysusers") + " WHERE uid = ?1");
     statement->bind(1, SqlValue::ofInt(uid));
     return statement->step() ? statement->textAt(0) : std::string();
 }
 
-int Catalog::uidForSuid(const std::string& database, int suid) {
+int Catalog::uidForSuid(const std::string& database, int suid)
+{
     return static_cast<int>(db_.queryInt(
         "SELECT uid FROM " + systemTable(database, "sysusers") + " WHERE suid = ?1 AND uid < 16384",
         {SqlValue::ofInt(suid)}, -1));
 }
 
-int Catalog::loginSuid(const std::string& login) {
+int Catalog::loginSuid(const std::string& login)
+{
     return static_cast<int>(
         db_.queryInt("SELECT suid FROM " + systemTable("master", "syslogins") + " WHERE name = ?1",
                      {SqlValue::ofText(login)}));
 }
 
-std::string Catalog::loginName(int suid) {
+std::string Catalog::loginName(int suid)
+{
     StatementLease statement =
         db_.cached("SELECT name FROM " + systemTable("master", "syslogins") + " WHERE suid = ?1");
     statement->bind(1, SqlValue::ofInt(suid));
@@ -812,7 +842,8 @@ std::string Catalog::loginName(int suid) {
 
 bool Catalog::storageFor(const std::string& database, const TypeSpec& spec,
                          std::optional<bool> nullable, ColumnStorage& out, bool& identity,
-                         int& typeDefault, int& typeRule, std::string& error) {
+                         int& typeDefault, int& typeRule, std::string& error)
+{
     typeDefault = 0;
     typeRule = 0;
     if (findBuiltinType(spec.name)) {

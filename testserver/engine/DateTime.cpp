@@ -14,7 +14,8 @@ const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
 const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-int monthFromName(const std::string& word) {
+int monthFromName(const std::string& word)
+{
     std::string lower = toLower(word.substr(0, 3));
     for (int i = 0; i < 12; ++i) {
         if (lower == kMonths[i])
@@ -23,7 +24,8 @@ int monthFromName(const std::string& word) {
     return 0;
 }
 
-bool validDate(const CivilTime& t) {
+bool validDate(const CivilTime& t)
+{
     static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > days[t.month - 1])
         return false;
@@ -34,7 +36,8 @@ bool validDate(const CivilTime& t) {
 }
 
 // Splits "10:30:15.250PM" style text into the time fields; returns false on junk.
-bool parseTimePart(std::string text, CivilTime& t) {
+bool parseTimePart(std::string text, CivilTime& t)
+{
     text = toLower(text);
     bool pm = false, am = false;
     if (text.size() >= 2 &&
@@ -64,7 +67,8 @@ bool parseTimePart(std::string text, CivilTime& t) {
     return true;
 }
 
-std::vector<std::string> words(const std::string& text) {
+std::vector<std::string> words(const std::string& text)
+{
     std::vector<std::string> out;
     std::string word;
     for (char c : text) {
@@ -83,7 +87,8 @@ std::vector<std::string> words(const std::string& text) {
 
 }  // namespace
 
-int64_t daysFromCivil(int y, int m, int d) {
+int64_t daysFromCivil(int y, int m, int d)
+{
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
     const int64_t yoe = y - era * 400;
@@ -92,7 +97,8 @@ int64_t daysFromCivil(int y, int m, int d) {
     return era * 146097 + doe - 719468;  // days since 1970-01-01
 }
 
-CivilTime civilFromDays(int64_t days) {
+CivilTime civilFromDays(int64_t days)
+{
     int64_t z = days + daysFromCivil(1900, 1, 1) + 719468;
     const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const int64_t doe = z - era * 146097;
@@ -106,15 +112,18 @@ CivilTime civilFromDays(int64_t days) {
     return t;
 }
 
-int64_t daysSince1900(const CivilTime& t) {
+int64_t daysSince1900(const CivilTime& t)
+{
     return daysFromCivil(t.year, t.month, t.day) - daysFromCivil(1900, 1, 1);
 }
 
-int64_t millisOfDay(const CivilTime& t) {
+int64_t millisOfDay(const CivilTime& t)
+{
     return ((t.hour * 60 + t.minute) * 60 + t.second) * 1000LL + t.millisecond;
 }
 
-std::optional<CivilTime> parseDateTime(const std::string& input) {
+std::optional<CivilTime> parseDateTime(const std::string& input)
+{
     std::string text = input;
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
         text.pop_back();
@@ -179,14 +188,16 @@ std::optional<CivilTime> parseDateTime(const std::string& input) {
     return t;
 }
 
-std::string storedText(const CivilTime& t) {
+std::string storedText(const CivilTime& t)
+{
     char text[40];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
                   t.hour, t.minute, t.second, t.millisecond);
     return text;
 }
 
-std::string formatDateTime(const CivilTime& t, int style) {
+std::string formatDateTime(const CivilTime& t, int style)
+{
     char text[64];
     int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
     const char* ampm = t.hour < 12 ? "AM" : "PM";
@@ -243,7 +254,8 @@ std::string formatDateTime(const CivilTime& t, int style) {
     return out;
 }
 
-DateTimeValue toWire(const CivilTime& t) {
+DateTimeValue toWire(const CivilTime& t)
+{
     DateTimeValue value;
     value.days = static_cast<int32_t>(daysSince1900(t));
     int64_t millis = millisOfDay(t);

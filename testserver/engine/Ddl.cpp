@@ -14,14 +14,16 @@ constexpr int kSysstat2Identity = 0x40;
 constexpr int kSysstat2NoVarColumns = 0x200;
 constexpr int kSysstat2Clustered = 0x20000;
 
-std::string paddedType(const std::string& type) {
+std::string paddedType(const std::string& type)
+{
     return type.size() == 1 ? type + " " : type;
 }
 
 }  // namespace
 
 int SessionImpl::addObjectRow(const std::string& name, int uid, const std::string& type,
-                              int sysstat, int sysstat2, int deltrig) {
+                              int sysstat, int sysstat2, int deltrig)
+{
     int id = state_.catalog.newObjectId(database_);
     std::string now = currentDateTimeText();
     state_.catalog.insertRow(
@@ -40,7 +42,8 @@ int SessionImpl::addObjectRow(const std::string& name, int uid, const std::strin
 }
 
 // The text is cut into rows of at most 255 bytes, regardless of line breaks.
-void SessionImpl::storeText(int id, int number, const std::string& text) {
+void SessionImpl::storeText(int id, int number, const std::string& text)
+{
     int colid = 0;
     int colid2 = 0;
     for (size_t at = 0; at < text.size() || at == 0; at += 255) {
@@ -62,7 +65,8 @@ void SessionImpl::storeText(int id, int number, const std::string& text) {
     }
 }
 
-std::string SessionImpl::objectText(int id) {
+std::string SessionImpl::objectText(int id)
+{
     SqliteStatement rows(state_.db.handle(), "SELECT text FROM " + sysTable("syscomments") +
                                                  " WHERE id = ?1 ORDER BY number, colid2, colid");
     rows.bind(1, SqlValue::ofInt(id));
@@ -72,7 +76,8 @@ std::string SessionImpl::objectText(int id) {
     return text;
 }
 
-int SessionImpl::ownerUidFor(const ObjectName& name) {
+int SessionImpl::ownerUidFor(const ObjectName& name)
+{
     if (!name.database.empty() && name.database != database_) {
         throw EngineError{166, 15,
                           "'CREATE' does not allow specifying the database name as a prefix to "
@@ -87,7 +92,8 @@ int SessionImpl::ownerUidFor(const ObjectName& name) {
     return *uid;
 }
 
-int SessionImpl::segmentNumber(const std::string& name) {
+int SessionImpl::segmentNumber(const std::string& name)
+{
     if (name.empty())
         return 1;
     int64_t segment =
@@ -100,7 +106,8 @@ int SessionImpl::segmentNumber(const std::string& name) {
     return static_cast<int>(segment);
 }
 
-void SessionImpl::createDatabase(const CreateDatabaseStatement& statement, Results& out) {
+void SessionImpl::createDatabase(const CreateDatabaseStatement& statement, Results& out)
+{
     if (state_.catalog.hasDatabase(statement.name)) {
         throw EngineError{1801, 16, "Database '" + statement.name + "' already exists."};
     }
@@ -110,7 +117,8 @@ void SessionImpl::createDatabase(const CreateDatabaseStatement& statement, Resul
                "CREATE DATABASE: allocating 1536 logical pages (3.0 megabytes) on disk 'master'.");
 }
 
-void SessionImpl::dropDatabase(const DropDatabaseStatement& statement, Results& out) {
+void SessionImpl::dropDatabase(const DropDatabaseStatement& statement, Results& out)
+{
     for (const std::string& name : statement.names) {
         static const std::set<std::string> system = {"master", "model", "tempdb", "sybsystemdb",
                                                      "sybsystemprocs"};
@@ -129,7 +137,8 @@ void SessionImpl::dropDatabase(const DropDatabaseStatement& statement, Results& 
     newResult(out);
 }
 
-void SessionImpl::createTable(const CreateTableStatement& statement, Results& out) {
+void SessionImpl::createTable(const CreateTableStatement& statement, Results& out)
+{
     int owner = ownerUidFor(statement.table);
     std::string ownerName = state_.catalog.userName(database_, owner);
     if (state_.catalog.findObject(database_, ownerName, statement.table.name, owner)) {
@@ -305,7 +314,8 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
 
 void SessionImpl::addIndex(const ObjectRef& table, const std::string& name, bool unique,
                            bool clustered, const std::vector<std::pair<std::string, bool>>& keys,
-                           int extraStatus, int status2, int segment) {
+                           int extraStatus, int status2, int segment)
+{
     for (const IndexRef& index : state_.catalog.indexes(database_, table.id)) {
         if (index.name == name && index.indid > 0 && index.indid < 255) {
             throw EngineError{
@@ -379,7 +389,8 @@ void SessionImpl::addIndex(const ObjectRef& table, const std::string& name, bool
     }
 }
 
-void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& out) {
+void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& out)
+{
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table, false);
     if (table.object.type != "U") {
@@ -409,7 +420,8 @@ void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& ou
     newResult(out);
 }
 
-void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, Results& out) {
+void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, Results& out)
+{
     int owner = ownerUidFor(statement.name);
     std::string ownerName = state_.catalog.userName(database_, owner);
     auto existing = state_.catalog.findObject(database_, ownerName, statement.name.name, owner);
@@ -526,7 +538,8 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
     newResult(out);
 }
 
-void SessionImpl::dropObjectRows(const ObjectRef& object) {
+void SessionImpl::dropObjectRows(const ObjectRef& object)
+{
     std::string id = std::to_string(object.id);
     for (const char* table : {"syscolumns", "syscomments", "sysprotects"}) {
         state_.db.exec("DELETE FROM " + sysTable(table) + " WHERE id = " + id);
@@ -534,7 +547,8 @@ void SessionImpl::dropObjectRows(const ObjectRef& object) {
     state_.db.exec("DELETE FROM " + sysTable("sysobjects") + " WHERE id = " + id);
 }
 
-void SessionImpl::dropObjects(const DropStatement& statement, Results& out) {
+void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
+{
     static const std::map<std::string, std::string> words = {{"U", "table"},     {"V", "view"},
                                                              {"P", "procedure"}, {"TR", "trigger"},
                                                              {"R", "rule"},      {"D", "default"}};
@@ -641,7 +655,8 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out) {
     newResult(out);
 }
 
-void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out) {
+void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
+{
     int objectId = 0;
     int grantor = uid_;
     std::vector<int> actions = statement.actions;

@@ -7,7 +7,8 @@ namespace tdsim {
 namespace {
 
 // Turns SQLite constraint failures into the server's messages.
-EngineError constraintError(const SqliteError& error, const TableBinding& table) {
+EngineError constraintError(const SqliteError& error, const TableBinding& table)
+{
     std::string text = error.what();
     if (text.find("NOT NULL constraint failed") != std::string::npos) {
         std::string column = "?";
@@ -33,7 +34,8 @@ EngineError constraintError(const SqliteError& error, const TableBinding& table)
 
 }  // namespace
 
-void SessionImpl::runInsert(const InsertStatement& statement, Results& out) {
+void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
+{
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
     if (table.object.type == "V") {
@@ -165,7 +167,8 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out) {
 }
 
 // SQLite names the columns of the violated index: "UNIQUE constraint failed: t.c1, t.c3".
-bool SessionImpl::violatesIgnoreDupKeyIndex(const TableBinding& table, const std::string& message) {
+bool SessionImpl::violatesIgnoreDupKeyIndex(const TableBinding& table, const std::string& message)
+{
     std::vector<int> failed;
     for (size_t at = message.find(".c"); at != std::string::npos; at = message.find(".c", at + 2)) {
         failed.push_back(std::atoi(message.c_str() + at + 2));
@@ -177,7 +180,8 @@ bool SessionImpl::violatesIgnoreDupKeyIndex(const TableBinding& table, const std
     return false;
 }
 
-void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out) {
+void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out)
+{
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
     std::vector<const StoredColumn*> targets;
@@ -234,7 +238,8 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out) {
     result.rowCount = lastRowCount_;
 }
 
-void SessionImpl::runDelete(const DeleteStatement& statement, Results& out) {
+void SessionImpl::runDelete(const DeleteStatement& statement, Results& out)
+{
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
     auto parts =
@@ -259,14 +264,16 @@ void SessionImpl::runDelete(const DeleteStatement& statement, Results& out) {
     result.rowCount = lastRowCount_;
 }
 
-void SessionImpl::runTruncate(const TruncateStatement& statement, Results& out) {
+void SessionImpl::runTruncate(const TruncateStatement& statement, Results& out)
+{
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
     state_.db.exec("DELETE FROM " + table.physical);
     newResult(out);
 }
 
-void SessionImpl::runExec(const ExecStatement& statement, Results& out) {
+void SessionImpl::runExec(const ExecStatement& statement, Results& out)
+{
     const ObjectName& name = statement.procedure;
     std::string lower = toLower(name.name);
     if (lower.rfind("sp_", 0) == 0 && name.owner.empty() && name.database.empty()) {
@@ -304,7 +311,8 @@ void SessionImpl::runExec(const ExecStatement& statement, Results& out) {
 }
 
 void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStatement& statement,
-                                   Results& out) {
+                                   Results& out)
+{
     int number = statement.groupNumber > 0 ? statement.groupNumber : 1;
     std::string text;
     bool quotedIdentifier = false;  // as it was when the procedure was created

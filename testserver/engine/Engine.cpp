@@ -14,7 +14,8 @@ const char* const kVersion =
     "ase157sp138x/4114/64-bit/FBO/Wed Oct 11 10:02:13 2017";
 
 // Splits a script at lines that hold only "go" (any case, optional count ignored).
-std::vector<std::string> splitBatches(const std::string& script) {
+std::vector<std::string> splitBatches(const std::string& script)
+{
     std::vector<std::string> batches;
     std::string current;
     std::istringstream in(script);
@@ -39,7 +40,8 @@ std::vector<std::string> splitBatches(const std::string& script) {
 
 class EngineImpl : public Engine {
 public:
-    EngineImpl(const EngineConfig& config, ServerStats& stats) : state_(config, stats) {
+    EngineImpl(const EngineConfig& config, ServerStats& stats) : state_(config, stats)
+    {
         state_.version = kVersion;
         registerFunctions(state_.catalog);
         state_.catalog.bootstrap();
@@ -53,13 +55,15 @@ public:
         runScriptAs(setup, script);
     }
 
-    bool checkLogin(const std::string& user, const std::string& password) override {
+    bool checkLogin(const std::string& user, const std::string& password) override
+    {
         std::lock_guard<std::mutex> lock(state_.mutex);
         auto found = state_.passwords.find(user);
         return found != state_.passwords.end() && found->second == password;
     }
 
-    std::unique_ptr<Session> openSession(const std::string& user, int spid) override {
+    std::unique_ptr<Session> openSession(const std::string& user, int spid) override
+    {
         std::lock_guard<std::mutex> lock(state_.mutex);
         int suid = state_.catalog.loginSuid(user);
         auto session = std::make_unique<SessionImpl>(state_, user, suid, spid);
@@ -80,7 +84,8 @@ public:
         return session;
     }
 
-    std::vector<Message> runScript(const std::string& scriptText) override {
+    std::vector<Message> runScript(const std::string& scriptText) override
+    {
         std::lock_guard<std::mutex> lock(state_.mutex);
         SessionImpl session(state_, "sa", 1, 0);
         std::vector<Message> errors = runScriptAs(session, scriptText);
@@ -90,7 +95,8 @@ public:
     }
 
 private:
-    std::vector<Message> runScriptAs(SessionImpl& session, const std::string& scriptText) {
+    std::vector<Message> runScriptAs(SessionImpl& session, const std::string& scriptText)
+    {
         std::vector<Message> errors;
         for (const std::string& batch : splitBatches(scriptText)) {
             for (const StatementResult& result : session.executeLocked(batch, {})) {
@@ -110,7 +116,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Engine> Engine::create(const EngineConfig& config, ServerStats& stats) {
+std::unique_ptr<Engine> Engine::create(const EngineConfig& config, ServerStats& stats)
+{
     return std::make_unique<EngineImpl>(config, stats);
 }
 

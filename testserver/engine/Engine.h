@@ -71,25 +71,29 @@ struct Value {
         bigDigits;  // decimal digits of |scaled value| when it exceeds int64, sign in intValue (<0)
 
     static Value null() { return Value{}; }
-    static Value ofInt(int64_t v) {
+    static Value ofInt(int64_t v)
+    {
         Value r;
         r.isNull = false;
         r.intValue = v;
         return r;
     }
-    static Value ofFloat(double v) {
+    static Value ofFloat(double v)
+    {
         Value r;
         r.isNull = false;
         r.floatValue = v;
         return r;
     }
-    static Value ofString(std::string v) {
+    static Value ofString(std::string v)
+    {
         Value r;
         r.isNull = false;
         r.bytes = std::move(v);
         return r;
     }
-    static Value ofDateTime(DateTimeValue v) {
+    static Value ofDateTime(DateTimeValue v)
+    {
         Value r;
         r.isNull = false;
         r.dateTime = v;
@@ -164,7 +168,8 @@ struct ServerStats {
     std::atomic<uint64_t> cursorFetches{0};
     std::atomic<uint64_t> bytesIn{0};
     std::atomic<uint64_t> bytesOut{0};
-    void reset() {
+    void reset()
+    {
         requests = 0;
         statements = 0;
         cursorFetches = 0;

@@ -13,7 +13,9 @@ namespace tdsim {
 
 struct EngineState {
     EngineState(const EngineConfig& cfg, ServerStats& serverStats)
-        : config(cfg), stats(serverStats), catalog(db) {}
+        : config(cfg), stats(serverStats), catalog(db)
+    {
+    }
 
     EngineConfig config;
     ServerStats& stats;

@@ -11,22 +11,26 @@ struct EngineError {
     std::string text;
 };
 
-inline EngineError objectNotFound(const std::string& name) {
+inline EngineError objectNotFound(const std::string& name)
+{
     return {208, 16,
             name +
                 " not found. Specify owner.objectname or use sp_help to check whether the "
                 "object exists (sp_help may produce lots of output)."};
 }
 
-inline EngineError invalidColumn(const std::string& name) {
+inline EngineError invalidColumn(const std::string& name)
+{
     return {207, 16, "Invalid column name '" + name + "'."};
 }
 
-inline EngineError alreadyExists(const std::string& name) {
+inline EngineError alreadyExists(const std::string& name)
+{
     return {2714, 16, "There is already an object named '" + name + "' in the database."};
 }
 
-inline EngineError mustDeclare(const std::string& name) {
+inline EngineError mustDeclare(const std::string& name)
+{
     return {137, 15, "Must declare variable '" + name + "'."};
 }
 

@@ -15,22 +15,26 @@ namespace {
 
 using Args = sqlite3_value**;
 
-bool isNullArg(sqlite3_value* v) {
+bool isNullArg(sqlite3_value* v)
+{
     return sqlite3_value_type(v) == SQLITE_NULL;
 }
 
-std::string textArg(sqlite3_value* v) {
+std::string textArg(sqlite3_value* v)
+{
     const void* data = sqlite3_value_blob(v);
     int size = sqlite3_value_bytes(v);
     return data ? std::string(static_cast<const char*>(data), static_cast<size_t>(size)) : "";
 }
 
-void resultText(sqlite3_context* ctx, const std::string& text) {
+void resultText(sqlite3_context* ctx, const std::string& text)
+{
     sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
 // Zero-length strings are NULL on this server.
-void resultTextOrNull(sqlite3_context* ctx, const std::string& text) {
+void resultTextOrNull(sqlite3_context* ctx, const std::string& text)
+{
     if (text.empty()) {
         sqlite3_result_null(ctx);
     } else {
@@ -38,18 +42,21 @@ void resultTextOrNull(sqlite3_context* ctx, const std::string& text) {
     }
 }
 
-void resultError(sqlite3_context* ctx, const EngineError& error) {
+void resultError(sqlite3_context* ctx, const EngineError& error)
+{
     std::string message = encodeFunctionError(error);
     sqlite3_result_error(ctx, message.c_str(), -1);
 }
 
-Catalog& catalogOf(sqlite3_context* ctx) {
+Catalog& catalogOf(sqlite3_context* ctx)
+{
     return *static_cast<Catalog*>(sqlite3_user_data(ctx));
 }
 
 // ---- strings --------------------------------------------------------------------
 
-void concatFn(sqlite3_context* ctx, int, Args argv) {
+void concatFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]) && isNullArg(argv[1])) {
         sqlite3_result_null(ctx);
         return;
@@ -57,13 +64,15 @@ void concatFn(sqlite3_context* ctx, int, Args argv) {
     resultTextOrNull(ctx, textArg(argv[0]) + textArg(argv[1]));
 }
 
-void rtrimFn(sqlite3_context* ctx, int, Args argv) {
+void rtrimFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     resultTextOrNull(ctx, rtrimBlanks(textArg(argv[0])));
 }
 
-void ltrimFn(sqlite3_context* ctx, int, Args argv) {
+void ltrimFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     std::string text = textArg(argv[0]);
@@ -73,7 +82,8 @@ void ltrimFn(sqlite3_context* ctx, int, Args argv) {
 
 // substring(s, start, length): characters start..start+length-1 of s, counting from 1;
 // the part of that window inside the string is returned, NULL when it is empty.
-void substringFn(sqlite3_context* ctx, int, Args argv) {
+void substringFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]) || isNullArg(argv[1]) || isNullArg(argv[2])) {
         return sqlite3_result_null(ctx);
     }
@@ -93,7 +103,8 @@ void substringFn(sqlite3_context* ctx, int, Args argv) {
     }
 }
 
-void leftRightFn(sqlite3_context* ctx, Args argv, bool left) {
+void leftRightFn(sqlite3_context* ctx, Args argv, bool left)
+{
     if (isNullArg(argv[0]) || isNullArg(argv[1]))
         return sqlite3_result_null(ctx);
     std::string text = textArg(argv[0]);
@@ -102,14 +113,17 @@ void leftRightFn(sqlite3_context* ctx, Args argv, bool left) {
         return sqlite3_result_null(ctx);
     resultText(ctx, left ? text.substr(0, n) : text.substr(text.size() - n));
 }
-void leftFn(sqlite3_context* ctx, int, Args argv) {
+void leftFn(sqlite3_context* ctx, int, Args argv)
+{
     leftRightFn(ctx, argv, true);
 }
-void rightFn(sqlite3_context* ctx, int, Args argv) {
+void rightFn(sqlite3_context* ctx, int, Args argv)
+{
     leftRightFn(ctx, argv, false);
 }
 
-void asciiFn(sqlite3_context* ctx, int, Args argv) {
+void asciiFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     std::string text = textArg(argv[0]);
@@ -118,7 +132,8 @@ void asciiFn(sqlite3_context* ctx, int, Args argv) {
     sqlite3_result_int(ctx, static_cast<unsigned char>(text[0]));
 }
 
-void charFn(sqlite3_context* ctx, int, Args argv) {
+void charFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     int64_t code = sqlite3_value_int64(argv[0]);
@@ -127,13 +142,15 @@ void charFn(sqlite3_context* ctx, int, Args argv) {
     resultText(ctx, std::string(1, static_cast<char>(code)));
 }
 
-void lengthFn(sqlite3_context* ctx, int, Args argv) {
+void lengthFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     sqlite3_result_int64(ctx, static_cast<int64_t>(textArg(argv[0]).size()));
 }
 
-void replicateFn(sqlite3_context* ctx, int, Args argv) {
+void replicateFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]) || isNullArg(argv[1]))
         return sqlite3_result_null(ctx);
     std::string unit = textArg(argv[0]);
@@ -144,14 +161,16 @@ void replicateFn(sqlite3_context* ctx, int, Args argv) {
     resultTextOrNull(ctx, out.substr(0, 16384));
 }
 
-void reverseFn(sqlite3_context* ctx, int, Args argv) {
+void reverseFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     std::string text = textArg(argv[0]);
     resultText(ctx, std::string(text.rbegin(), text.rend()));
 }
 
-void strFn(sqlite3_context* ctx, int argc, Args argv) {
+void strFn(sqlite3_context* ctx, int argc, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     int length = argc > 1 ? sqlite3_value_int(argv[1]) : 10;
@@ -165,7 +184,8 @@ void strFn(sqlite3_context* ctx, int argc, Args argv) {
 }
 
 // Transact-SQL LIKE: % _ [set] [^set], case-sensitive, trailing blanks ignored.
-bool likeMatch(const char* s, const char* p, char escape) {
+bool likeMatch(const char* s, const char* p, char escape)
+{
     while (*p) {
         if (escape && *p == escape && p[1]) {
             if (*s != p[1])
@@ -220,7 +240,8 @@ bool likeMatch(const char* s, const char* p, char escape) {
     return *s == '\0';
 }
 
-void likeFn(sqlite3_context* ctx, int, Args argv) {
+void likeFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]) || isNullArg(argv[1]))
         return sqlite3_result_null(ctx);
     std::string value = rtrimBlanks(textArg(argv[0]));
@@ -234,7 +255,8 @@ void likeFn(sqlite3_context* ctx, int, Args argv) {
 
 // ---- arithmetic -----------------------------------------------------------------
 
-void divideFn(sqlite3_context* ctx, int, Args argv) {
+void divideFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[1]) || isNullArg(argv[2]))
         return sqlite3_result_null(ctx);
     bool modulo = textArg(argv[0]) == "%";
@@ -252,7 +274,8 @@ void divideFn(sqlite3_context* ctx, int, Args argv) {
     }
 }
 
-void mathFn(sqlite3_context* ctx, int, Args argv) {
+void mathFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[1]))
         return sqlite3_result_null(ctx);
     std::string name = textArg(argv[0]);
@@ -276,7 +299,8 @@ void mathFn(sqlite3_context* ctx, int, Args argv) {
     sqlite3_result_double(ctx, v);
 }
 
-void powerFn(sqlite3_context* ctx, int, Args argv) {
+void powerFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]) || isNullArg(argv[1]))
         return sqlite3_result_null(ctx);
     sqlite3_result_double(ctx,
@@ -285,14 +309,16 @@ void powerFn(sqlite3_context* ctx, int, Args argv) {
 
 // ---- conversion -----------------------------------------------------------------
 
-std::string upperName(const std::string& name) {
+std::string upperName(const std::string& name)
+{
     std::string out = name;
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
-std::string sourceTypeName(const std::string& kind) {
+std::string sourceTypeName(const std::string& kind)
+{
     switch (kind.empty() ? 's' : kind[0]) {
         case 's':
             return "VARCHAR";
@@ -312,7 +338,8 @@ std::string sourceTypeName(const std::string& kind) {
 }
 
 // The text form of a value of the given source kind.
-std::string asText(sqlite3_value* v, const std::string& kind, int style) {
+std::string asText(sqlite3_value* v, const std::string& kind, int style)
+{
     char buffer[64];
     switch (kind[0]) {
         case 'd': {
@@ -348,7 +375,8 @@ struct Target {
     int length, precision, scale;
 };
 
-bool integerRange(const std::string& name, int64_t& low, int64_t& high) {
+bool integerRange(const std::string& name, int64_t& low, int64_t& high)
+{
     if (name == "tinyint") {
         low = 0;
         high = 255;
@@ -384,7 +412,8 @@ bool integerRange(const std::string& name, int64_t& low, int64_t& high) {
 
 // Converts one value; `implicit` refuses the conversions only CONVERT may do.
 void convertValue(sqlite3_context* ctx, const Target& target, sqlite3_value* v,
-                  const std::string& kind, int style, bool implicit) {
+                  const std::string& kind, int style, bool implicit)
+{
     if (isNullArg(v))
         return sqlite3_result_null(ctx);
     const std::string& name = target.name;
@@ -554,7 +583,8 @@ void convertValue(sqlite3_context* ctx, const Target& target, sqlite3_value* v,
 }
 
 // tsql_convert(target, length, precision, scale, value, sourceKind, style)
-void convertFn(sqlite3_context* ctx, int, Args argv) {
+void convertFn(sqlite3_context* ctx, int, Args argv)
+{
     Target target{textArg(argv[0]), sqlite3_value_int(argv[1]), sqlite3_value_int(argv[2]),
                   sqlite3_value_int(argv[3])};
     int style = isNullArg(argv[6]) ? 0 : sqlite3_value_int(argv[6]);
@@ -563,7 +593,8 @@ void convertFn(sqlite3_context* ctx, int, Args argv) {
 
 // tsql_assign(target, length, precision, scale, value, sourceKind): storing a value
 // into a column, where only implicit conversions are allowed.
-void assignFn(sqlite3_context* ctx, int, Args argv) {
+void assignFn(sqlite3_context* ctx, int, Args argv)
+{
     Target target{textArg(argv[0]), sqlite3_value_int(argv[1]), sqlite3_value_int(argv[2]),
                   sqlite3_value_int(argv[3])};
     std::string kind = textArg(argv[5]);
@@ -584,17 +615,20 @@ void assignFn(sqlite3_context* ctx, int, Args argv) {
 
 // ---- dates ----------------------------------------------------------------------
 
-void getdateFn(sqlite3_context* ctx, int, Args) {
+void getdateFn(sqlite3_context* ctx, int, Args)
+{
     resultText(ctx, currentDateTimeText());
 }
 
-std::optional<CivilTime> dateArg(sqlite3_value* v) {
+std::optional<CivilTime> dateArg(sqlite3_value* v)
+{
     if (isNullArg(v))
         return std::nullopt;
     return parseDateTime(textArg(v));
 }
 
-int64_t partValue(const std::string& part, const CivilTime& t) {
+int64_t partValue(const std::string& part, const CivilTime& t)
+{
     if (part == "year" || part == "yy" || part == "yyyy")
         return t.year;
     if (part == "month" || part == "mm" || part == "m")
@@ -625,14 +659,16 @@ int64_t partValue(const std::string& part, const CivilTime& t) {
     return 0;
 }
 
-void datepartFn(sqlite3_context* ctx, int, Args argv) {
+void datepartFn(sqlite3_context* ctx, int, Args argv)
+{
     auto t = dateArg(argv[1]);
     if (!t)
         return sqlite3_result_null(ctx);
     sqlite3_result_int64(ctx, partValue(textArg(argv[0]), *t));
 }
 
-void datenameFn(sqlite3_context* ctx, int, Args argv) {
+void datenameFn(sqlite3_context* ctx, int, Args argv)
+{
     static const char* const months[] = {"January",   "February", "March",    "April",
                                          "May",       "June",     "July",     "August",
                                          "September", "October",  "November", "December"};
@@ -649,7 +685,8 @@ void datenameFn(sqlite3_context* ctx, int, Args argv) {
     resultText(ctx, std::to_string(partValue(part, *t)));
 }
 
-void datediffFn(sqlite3_context* ctx, int, Args argv) {
+void datediffFn(sqlite3_context* ctx, int, Args argv)
+{
     auto a = dateArg(argv[1]);
     auto b = dateArg(argv[2]);
     if (!a || !b)
@@ -679,7 +716,8 @@ void datediffFn(sqlite3_context* ctx, int, Args argv) {
     sqlite3_result_int64(ctx, result);
 }
 
-void dateaddFn(sqlite3_context* ctx, int, Args argv) {
+void dateaddFn(sqlite3_context* ctx, int, Args argv)
+{
     auto t = dateArg(argv[2]);
     if (!t || isNullArg(argv[1]))
         return sqlite3_result_null(ctx);
@@ -721,7 +759,8 @@ struct SplitName {
     std::string database, owner, name;
 };
 
-std::string stripBrackets(std::string part) {
+std::string stripBrackets(std::string part)
+{
     if (part.size() >= 2 && ((part.front() == '[' && part.back() == ']') ||
                              (part.front() == '"' && part.back() == '"'))) {
         part = part.substr(1, part.size() - 2);
@@ -729,7 +768,8 @@ std::string stripBrackets(std::string part) {
     return part;
 }
 
-SplitName splitObjectName(const std::string& text) {
+SplitName splitObjectName(const std::string& text)
+{
     std::vector<std::string> parts;
     std::string part;
     for (char c : rtrimBlanks(text)) {
@@ -751,7 +791,8 @@ SplitName splitObjectName(const std::string& text) {
 }
 
 std::optional<ObjectRef> resolveName(Catalog& catalog, const std::string& text,
-                                     const std::string& currentDb, int uid) {
+                                     const std::string& currentDb, int uid)
+{
     SplitName name = splitObjectName(text);
     std::string database = name.database.empty() ? currentDb : name.database;
     if (name.name.empty())
@@ -761,7 +802,8 @@ std::optional<ObjectRef> resolveName(Catalog& catalog, const std::string& text,
     return catalog.findObject(database, name.owner, name.name, database == currentDb ? uid : 1);
 }
 
-void objectIdFn(sqlite3_context* ctx, int, Args argv) {
+void objectIdFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     auto object =
@@ -771,11 +813,13 @@ void objectIdFn(sqlite3_context* ctx, int, Args argv) {
     sqlite3_result_int(ctx, object->id);
 }
 
-std::string databaseArg(Catalog& catalog, sqlite3_value* dbid, sqlite3_value* current) {
+std::string databaseArg(Catalog& catalog, sqlite3_value* dbid, sqlite3_value* current)
+{
     return isNullArg(dbid) ? textArg(current) : catalog.databaseName(sqlite3_value_int(dbid));
 }
 
-void objectNameFn(sqlite3_context* ctx, int, Args argv) {
+void objectNameFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     Catalog& catalog = catalogOf(ctx);
@@ -789,7 +833,8 @@ void objectNameFn(sqlite3_context* ctx, int, Args argv) {
 }
 
 // index_col(object, indid, keyno [, owner uid], currentDb, sessionUid)
-void indexColFn(sqlite3_context* ctx, int, Args argv) {
+void indexColFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]) || isNullArg(argv[1]) || isNullArg(argv[2]))
         return sqlite3_result_null(ctx);
     Catalog& catalog = catalogOf(ctx);
@@ -821,7 +866,8 @@ void indexColFn(sqlite3_context* ctx, int, Args argv) {
     sqlite3_result_null(ctx);
 }
 
-void colNameFn(sqlite3_context* ctx, int, Args argv) {
+void colNameFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]) || isNullArg(argv[1]))
         return sqlite3_result_null(ctx);
     Catalog& catalog = catalogOf(ctx);
@@ -836,14 +882,16 @@ void colNameFn(sqlite3_context* ctx, int, Args argv) {
     sqlite3_result_null(ctx);
 }
 
-void userNameFn(sqlite3_context* ctx, int, Args argv) {
+void userNameFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     std::string name = catalogOf(ctx).userName(textArg(argv[1]), sqlite3_value_int(argv[0]));
     resultTextOrNull(ctx, name);
 }
 
-void userIdFn(sqlite3_context* ctx, int, Args argv) {
+void userIdFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     auto uid = catalogOf(ctx).userUid(textArg(argv[1]), rtrimBlanks(textArg(argv[0])));
@@ -852,13 +900,15 @@ void userIdFn(sqlite3_context* ctx, int, Args argv) {
     sqlite3_result_int(ctx, *uid);
 }
 
-void dbNameFn(sqlite3_context* ctx, int, Args argv) {
+void dbNameFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     resultTextOrNull(ctx, catalogOf(ctx).databaseName(sqlite3_value_int(argv[0])));
 }
 
-void dbIdFn(sqlite3_context* ctx, int, Args argv) {
+void dbIdFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     int id = catalogOf(ctx).databaseId(rtrimBlanks(textArg(argv[0])));
@@ -867,13 +917,15 @@ void dbIdFn(sqlite3_context* ctx, int, Args argv) {
     sqlite3_result_int(ctx, id);
 }
 
-void suserNameFn(sqlite3_context* ctx, int, Args argv) {
+void suserNameFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     resultTextOrNull(ctx, catalogOf(ctx).loginName(sqlite3_value_int(argv[0])));
 }
 
-void suserIdFn(sqlite3_context* ctx, int, Args argv) {
+void suserIdFn(sqlite3_context* ctx, int, Args argv)
+{
     if (isNullArg(argv[0]))
         return sqlite3_result_null(ctx);
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
@@ -886,7 +938,8 @@ void suserIdFn(sqlite3_context* ctx, int, Args argv) {
 
 }  // namespace
 
-void registerFunctions(Catalog& catalog) {
+void registerFunctions(Catalog& catalog)
+{
     struct Registration {
         const char* name;
         int argc;

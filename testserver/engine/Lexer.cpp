@@ -5,19 +5,24 @@
 namespace tdsim {
 namespace {
 
-bool isIdentStart(unsigned char c) {
+bool isIdentStart(unsigned char c)
+{
     return std::isalpha(c) || c == '_' || c == '#' || c >= 0x80;
 }
-bool isIdentChar(unsigned char c) {
+bool isIdentChar(unsigned char c)
+{
     return std::isalnum(c) || c == '_' || c == '#' || c == '$' || c >= 0x80;
 }
 
 class Lexer {
 public:
     Lexer(const std::string& text, bool quotedIdentifier)
-        : text_(text), quotedIdentifier_(quotedIdentifier) {}
+        : text_(text), quotedIdentifier_(quotedIdentifier)
+    {
+    }
 
-    std::vector<Token> run() {
+    std::vector<Token> run()
+    {
         std::vector<Token> tokens;
         for (;;) {
             skipBlanksAndComments();
@@ -36,17 +41,20 @@ public:
     }
 
 private:
-    char peek(size_t ahead = 0) const {
+    char peek(size_t ahead = 0) const
+    {
         return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0';
     }
-    void advance() {
+    void advance()
+    {
         if (text_[pos_] == '\n') {
             ++line_;
         }
         ++pos_;
     }
 
-    void skipBlanksAndComments() {
+    void skipBlanksAndComments()
+    {
         while (pos_ < text_.size()) {
             unsigned char c = static_cast<unsigned char>(text_[pos_]);
             if (std::isspace(c)) {
@@ -64,7 +72,8 @@ private:
     }
 
     // Block comments nest in Transact-SQL.
-    void skipBlockComment() {
+    void skipBlockComment()
+    {
         int startLine = line_;
         int depth = 0;
         while (pos_ < text_.size()) {
@@ -86,7 +95,8 @@ private:
         throw LexError{113, "Missing end comment mark '*/'.", startLine};
     }
 
-    void readToken(Token& token) {
+    void readToken(Token& token)
+    {
         char c = peek();
         if (c == '\'' || (c == '"' && !quotedIdentifier_)) {
             token.kind = TokenKind::String;
@@ -153,7 +163,8 @@ private:
     }
 
     // Reads a quoted piece; a doubled closing quote stands for itself.
-    std::string readQuoted(char open) {
+    std::string readQuoted(char open)
+    {
         char close = open == '[' ? ']' : open;
         int startLine = line_;
         size_t start = pos_;
@@ -184,7 +195,8 @@ private:
         }
     }
 
-    void readNumber(Token& token) {
+    void readNumber(Token& token)
+    {
         token.kind = TokenKind::Integer;
         while (std::isdigit(static_cast<unsigned char>(peek()))) {
             token.text += peek();
@@ -215,7 +227,8 @@ private:
         }
     }
 
-    std::string readOperator() {
+    std::string readOperator()
+    {
         static const char* const twoCharOps[] = {
             "*=", "=*", "<>", "!=", "<=", ">=", "!<", "!>", "||"};
         for (const char* op : twoCharOps) {
@@ -240,7 +253,8 @@ private:
 
 }  // namespace
 
-std::vector<Token> tokenize(const std::string& text, bool quotedIdentifier) {
+std::vector<Token> tokenize(const std::string& text, bool quotedIdentifier)
+{
     return Lexer(text, quotedIdentifier).run();
 }
 

@@ -7,7 +7,8 @@
 
 namespace tdsim {
 
-std::string ObjectName::text() const {
+std::string ObjectName::text() const
+{
     if (!database.empty()) {
         return database + "." + owner + "." + name;
     }
@@ -17,7 +18,8 @@ std::string ObjectName::text() const {
 namespace {
 
 // Words that end an expression or a table list and can never be an alias.
-const std::set<std::string>& reservedWords() {
+const std::set<std::string>& reservedWords()
+{
     static const std::set<std::string> words = {
         "add",      "all",        "alter",        "and",       "any",         "as",
         "asc",      "begin",      "between",      "break",     "by",          "cascade",
@@ -47,9 +49,12 @@ constexpr int kMaxNesting = 200;
 class Parser {
 public:
     Parser(const std::string& batch, bool quotedIdentifier)
-        : batch_(batch), tokens_(tokenize(batch, quotedIdentifier)) {}
+        : batch_(batch), tokens_(tokenize(batch, quotedIdentifier))
+    {
+    }
 
-    std::vector<StatementPtr> parseAll() {
+    std::vector<StatementPtr> parseAll()
+    {
         std::vector<StatementPtr> statements;
         while (!atEnd()) {
             if (isOp(";")) {
@@ -61,7 +66,8 @@ public:
         return statements;
     }
 
-    TypeSpec parseTypeOnly() {
+    TypeSpec parseTypeOnly()
+    {
         TypeSpec spec = parseType();
         if (!atEnd()) {
             fail();
@@ -74,43 +80,51 @@ private:
     const Token& cur() const { return tokens_[pos_]; }
     const Token& ahead(size_t n) const { return tokens_[std::min(pos_ + n, tokens_.size() - 1)]; }
     bool atEnd() const { return cur().kind == TokenKind::End; }
-    bool isOp(const char* op) const {
+    bool isOp(const char* op) const
+    {
         return cur().kind == TokenKind::Operator && cur().text == op;
     }
-    static bool wordIs(const Token& t, const char* word) {
+    static bool wordIs(const Token& t, const char* word)
+    {
         return t.kind == TokenKind::Identifier && !t.delimited && equalsNoCase(t.text, word);
     }
     bool isWord(const char* word) const { return wordIs(cur(), word); }
-    bool acceptWord(const char* word) {
+    bool acceptWord(const char* word)
+    {
         if (isWord(word)) {
             ++pos_;
             return true;
         }
         return false;
     }
-    bool acceptOp(const char* op) {
+    bool acceptOp(const char* op)
+    {
         if (isOp(op)) {
             ++pos_;
             return true;
         }
         return false;
     }
-    void expectWord(const char* word) {
+    void expectWord(const char* word)
+    {
         if (!acceptWord(word)) {
             fail();
         }
     }
-    void expectOp(const char* op) {
+    void expectOp(const char* op)
+    {
         if (!acceptOp(op)) {
             fail();
         }
     }
-    bool isReserved(const Token& t) const {
+    bool isReserved(const Token& t) const
+    {
         return t.kind == TokenKind::Identifier && !t.delimited &&
                reservedWords().count(toLower(t.text)) > 0;
     }
 
-    [[noreturn]] void fail() const {
+    [[noreturn]] void fail() const
+    {
         const Token& t = atEnd() && pos_ > 0 ? tokens_[pos_ - 1] : cur();
         if (isReserved(t)) {
             throw ParseError{156, "Incorrect syntax near the keyword '" + toLower(t.text) + "'.",
@@ -123,14 +137,16 @@ private:
         throw ParseError{102, "Incorrect syntax near '" + near + "'.", t.line};
     }
 
-    std::string identifier() {
+    std::string identifier()
+    {
         if (cur().kind != TokenKind::Identifier || isReserved(cur())) {
             fail();
         }
         return tokens_[pos_++].text;
     }
     // Names of procedures, logins and the like may also be written as strings.
-    std::string identifierOrString() {
+    std::string identifierOrString()
+    {
         if (cur().kind == TokenKind::String) {
             return tokens_[pos_++].text;
         }
@@ -139,7 +155,8 @@ private:
     bool atIdentifier() const { return cur().kind == TokenKind::Identifier && !isReserved(cur()); }
 
     // ---- statements ----------------------------------------------------------------
-    StatementPtr parseStatement(bool firstInBatch) {
+    StatementPtr parseStatement(bool firstInBatch)
+    {
         DepthGuard guard(*this);
         const Token& start = cur();
         StatementPtr statement = parseStatementBody(firstInBatch);
@@ -149,7 +166,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseStatementBody(bool firstInBatch) {
+    StatementPtr parseStatementBody(bool firstInBatch)
+    {
         if (isWord("select") || isOp("(")) {
             auto statement = std::make_shared<SelectStatement>();
             statement->select = parseSelectWithUnions();
@@ -224,7 +242,8 @@ private:
     }
 
     // Whether the current token can start an expression (used after RETURN).
-    bool startsExpression() const {
+    bool startsExpression() const
+    {
         switch (cur().kind) {
             case TokenKind::Integer:
             case TokenKind::Decimal:
@@ -242,7 +261,8 @@ private:
         }
     }
 
-    StatementPtr parseBeginOrTransaction() {
+    StatementPtr parseBeginOrTransaction()
+    {
         expectWord("begin");
         if (acceptWord("tran") || acceptWord("transaction")) {
             auto statement = std::make_shared<TransactionStatement>();
@@ -266,7 +286,8 @@ private:
         return block;
     }
 
-    StatementPtr parseIf() {
+    StatementPtr parseIf()
+    {
         auto statement = std::make_shared<IfStatement>();
         statement->condition = parseExpr();
         statement->then = parseStatement(false);
@@ -277,7 +298,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseSet() {
+    StatementPtr parseSet()
+    {
         auto statement = std::make_shared<SetStatement>();
         for (;;) {
             statement->options.push_back(toLower(identifierAllowReserved()));
@@ -302,14 +324,16 @@ private:
         return statement;
     }
 
-    std::string identifierAllowReserved() {
+    std::string identifierAllowReserved()
+    {
         if (cur().kind != TokenKind::Identifier) {
             fail();
         }
         return tokens_[pos_++].text;
     }
 
-    StatementPtr parsePrint() {
+    StatementPtr parsePrint()
+    {
         auto statement = std::make_shared<PrintStatement>();
         statement->message = parseExpr();
         while (acceptOp(",")) {
@@ -318,7 +342,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseRaiserror() {
+    StatementPtr parseRaiserror()
+    {
         auto statement = std::make_shared<RaiserrorStatement>();
         statement->number = parseExpr();
         if (acceptOp(",") || cur().kind == TokenKind::String || cur().kind == TokenKind::Variable) {
@@ -330,7 +355,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseDeclare() {
+    StatementPtr parseDeclare()
+    {
         auto statement = std::make_shared<DeclareStatement>();
         do {
             if (cur().kind != TokenKind::Variable) {
@@ -342,7 +368,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseInsert() {
+    StatementPtr parseInsert()
+    {
         auto statement = std::make_shared<InsertStatement>();
         acceptWord("into");
         statement->table = parseObjectName();
@@ -371,7 +398,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseUpdate() {
+    StatementPtr parseUpdate()
+    {
         auto statement = std::make_shared<UpdateStatement>();
         statement->table = parseObjectName();
         expectWord("set");
@@ -392,7 +420,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseDelete() {
+    StatementPtr parseDelete()
+    {
         auto statement = std::make_shared<DeleteStatement>();
         acceptWord("from");
         statement->table = parseObjectName();
@@ -405,7 +434,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseExec() {
+    StatementPtr parseExec()
+    {
         auto statement = std::make_shared<ExecStatement>();
         if (cur().kind == TokenKind::Variable && ahead(1).kind == TokenKind::Operator &&
             ahead(1).text == "=") {
@@ -440,7 +470,8 @@ private:
     }
 
     // Procedure arguments may be bare words (sp_help mytable), which count as strings.
-    ExprPtr parseExecValue() {
+    ExprPtr parseExecValue()
+    {
         if (cur().kind == TokenKind::Identifier && !isWord("null") && !isWord("default")) {
             auto expr = std::make_shared<Expr>();
             expr->kind = Expr::Kind::String;
@@ -462,7 +493,8 @@ private:
         return parseExpr();
     }
 
-    bool startsStatement() const {
+    bool startsStatement() const
+    {
         static const char* const starters[] = {
             "select", "insert", "update", "delete", "use",      "set",  "print",    "declare",
             "if",     "while",  "begin",  "end",    "return",   "exec", "execute",  "create",
@@ -476,7 +508,8 @@ private:
     }
 
     // An integer that must fit an int (lengths, group numbers, TOP).
-    int toSmallInteger(const std::string& text) const {
+    int toSmallInteger(const std::string& text) const
+    {
         if (text.size() > 9) {
             throw ParseError{102, "Incorrect syntax near '" + text + "'.", cur().line};
         }
@@ -484,7 +517,8 @@ private:
     }
     int smallInteger() { return toSmallInteger(expectInteger()); }
 
-    std::string expectInteger() {
+    std::string expectInteger()
+    {
         if (cur().kind != TokenKind::Integer) {
             fail();
         }
@@ -492,7 +526,8 @@ private:
     }
 
     // ---- DDL -----------------------------------------------------------------------
-    StatementPtr parseCreate() {
+    StatementPtr parseCreate()
+    {
         size_t createBegin = tokens_[pos_ - 1].begin;
         if (acceptWord("database")) {
             auto statement = std::make_shared<CreateDatabaseStatement>();
@@ -554,7 +589,8 @@ private:
         return statement;
     }
 
-    void parseProcedure(CreateTextObjectStatement& statement) {
+    void parseProcedure(CreateTextObjectStatement& statement)
+    {
         statement.name = parseObjectName();
         if (acceptOp(";")) {
             statement.groupNumber = smallInteger();
@@ -585,7 +621,8 @@ private:
         parseBodyToEnd(statement);
     }
 
-    void parseTrigger(CreateTextObjectStatement& statement) {
+    void parseTrigger(CreateTextObjectStatement& statement)
+    {
         statement.name = parseObjectName();
         expectWord("on");
         statement.triggerTable = parseObjectName();
@@ -606,7 +643,8 @@ private:
     }
 
     // A procedure or trigger body runs to the end of the batch.
-    void parseBodyToEnd(CreateTextObjectStatement& statement) {
+    void parseBodyToEnd(CreateTextObjectStatement& statement)
+    {
         while (!atEnd()) {
             if (acceptOp(";")) {
                 continue;
@@ -615,7 +653,8 @@ private:
         }
     }
 
-    StatementPtr parseCreateTable() {
+    StatementPtr parseCreateTable()
+    {
         auto statement = std::make_shared<CreateTableStatement>();
         statement->table = parseObjectName();
         expectOp("(");
@@ -636,7 +675,8 @@ private:
         return statement;
     }
 
-    TableConstraint parseTableConstraint() {
+    TableConstraint parseTableConstraint()
+    {
         TableConstraint constraint;
         if (acceptWord("constraint")) {
             constraint.name = identifier();
@@ -661,7 +701,8 @@ private:
         return constraint;
     }
 
-    ColumnDef parseColumnDef() {
+    ColumnDef parseColumnDef()
+    {
         ColumnDef column;
         column.name = identifier();
         column.type = parseType();
@@ -695,7 +736,8 @@ private:
         }
     }
 
-    TypeSpec parseType() {
+    TypeSpec parseType()
+    {
         TypeSpec spec;
         spec.name = identifierAllowReserved();
         // Two-word type names.
@@ -720,7 +762,8 @@ private:
         return spec;
     }
 
-    StatementPtr parseCreateIndex(bool unique, bool clustered) {
+    StatementPtr parseCreateIndex(bool unique, bool clustered)
+    {
         auto statement = std::make_shared<CreateIndexStatement>();
         statement->unique = unique;
         statement->clustered = clustered;
@@ -766,13 +809,15 @@ private:
         return statement;
     }
 
-    void skipToStatementEnd() {
+    void skipToStatementEnd()
+    {
         while (!atEnd() && !startsStatement()) {
             ++pos_;
         }
     }
 
-    StatementPtr parseDrop() {
+    StatementPtr parseDrop()
+    {
         if (acceptWord("database")) {
             auto statement = std::make_shared<DropDatabaseStatement>();
             do {
@@ -803,7 +848,8 @@ private:
         return statement;
     }
 
-    StatementPtr parseGrant() {
+    StatementPtr parseGrant()
+    {
         auto statement = std::make_shared<GrantStatement>();
         statement->grant = isWord("grant");
         ++pos_;
@@ -841,7 +887,8 @@ private:
     }
 
     // Returns true for object privileges (followed by ON), false for statement permissions.
-    bool parsePrivileges(GrantStatement& statement) {
+    bool parsePrivileges(GrantStatement& statement)
+    {
         if (acceptWord("all")) {
             acceptWord("privileges");
             bool object = isWord("on");
@@ -905,7 +952,8 @@ private:
 
     // ---- names ---------------------------------------------------------------------
     // db.owner.name, db..name, owner.name, name
-    ObjectName parseObjectName() {
+    ObjectName parseObjectName()
+    {
         std::vector<std::string> parts;
         parts.push_back(namePart());
         while (isOp(".")) {
@@ -927,7 +975,8 @@ private:
             name.database = parts[0];
         return name;
     }
-    std::string namePart() {
+    std::string namePart()
+    {
         if (cur().kind != TokenKind::Identifier) {
             fail();
         }
@@ -935,7 +984,8 @@ private:
     }
 
     // ---- SELECT --------------------------------------------------------------------
-    std::shared_ptr<SelectStmt> parseSelectWithUnions() {
+    std::shared_ptr<SelectStmt> parseSelectWithUnions()
+    {
         DepthGuard guard(*this);
         std::shared_ptr<SelectStmt> first;
         if (acceptOp("(")) {
@@ -963,7 +1013,8 @@ private:
         return first;
     }
 
-    std::shared_ptr<SelectStmt> parseSelect() {
+    std::shared_ptr<SelectStmt> parseSelect()
+    {
         expectWord("select");
         auto select = std::make_shared<SelectStmt>();
         if (acceptWord("distinct")) {
@@ -1015,7 +1066,8 @@ private:
         return select;
     }
 
-    SelectItem parseSelectItem() {
+    SelectItem parseSelectItem()
+    {
         SelectItem item;
         if (isOp("*")) {
             ++pos_;
@@ -1052,7 +1104,8 @@ private:
         return item;
     }
 
-    std::vector<TableRef> parseFromList() {
+    std::vector<TableRef> parseFromList()
+    {
         std::vector<TableRef> refs;
         refs.push_back(parseTableRef());
         for (;;) {
@@ -1086,7 +1139,8 @@ private:
         }
     }
 
-    TableRef parseTableRef() {
+    TableRef parseTableRef()
+    {
         TableRef ref;
         if (acceptOp("(")) {
             ref.derived = parseSelectWithUnions();
@@ -1109,7 +1163,8 @@ private:
     }
 
     // ---- expressions ---------------------------------------------------------------
-    ExprPtr makeNode(Expr::Kind kind, size_t position) {
+    ExprPtr makeNode(Expr::Kind kind, size_t position)
+    {
         auto expr = std::make_shared<Expr>();
         expr->kind = kind;
         expr->pos = position;
@@ -1118,7 +1173,8 @@ private:
 
     // Counts nesting levels of expressions and statements for the depth limit.
     struct DepthGuard {
-        explicit DepthGuard(Parser& parser) : parser_(parser) {
+        explicit DepthGuard(Parser& parser) : parser_(parser)
+        {
             if (++parser_.depth_ > kMaxNesting) {
                 --parser_.depth_;
                 throw ParseError{
@@ -1132,12 +1188,14 @@ private:
         Parser& parser_;
     };
 
-    ExprPtr parseExpr() {
+    ExprPtr parseExpr()
+    {
         DepthGuard guard(*this);
         return parseOr();
     }
 
-    ExprPtr parseOr() {
+    ExprPtr parseOr()
+    {
         ExprPtr left = parseAnd();
         while (isWord("or")) {
             size_t at = cur().begin;
@@ -1150,7 +1208,8 @@ private:
         return left;
     }
 
-    ExprPtr parseAnd() {
+    ExprPtr parseAnd()
+    {
         ExprPtr left = parseNot();
         while (isWord("and")) {
             size_t at = cur().begin;
@@ -1163,7 +1222,8 @@ private:
         return left;
     }
 
-    ExprPtr parseNot() {
+    ExprPtr parseNot()
+    {
         if (isWord("not")) {
             size_t at = cur().begin;
             ++pos_;
@@ -1175,7 +1235,8 @@ private:
         return parseComparison();
     }
 
-    ExprPtr parseComparison() {
+    ExprPtr parseComparison()
+    {
         ExprPtr left = parseAdditive();
         static const char* const comparisons[] = {
             "=", "<>", "!=", "<", ">", "<=", ">=", "!<", "!>", "*=", "=*"};
@@ -1240,7 +1301,8 @@ private:
         return left;
     }
 
-    ExprPtr parseAdditive() {
+    ExprPtr parseAdditive()
+    {
         ExprPtr left = parseMultiplicative();
         for (;;) {
             std::string op;
@@ -1259,7 +1321,8 @@ private:
         }
     }
 
-    ExprPtr parseMultiplicative() {
+    ExprPtr parseMultiplicative()
+    {
         ExprPtr left = parseUnary();
         while (isOp("*") || isOp("/") || isOp("%")) {
             ExprPtr node = makeNode(Expr::Kind::Binary, cur().begin);
@@ -1271,7 +1334,8 @@ private:
         return left;
     }
 
-    ExprPtr parseUnary() {
+    ExprPtr parseUnary()
+    {
         DepthGuard guard(*this);
         if (isOp("-") || isOp("+") || isOp("~")) {
             ExprPtr node = makeNode(Expr::Kind::Unary, cur().begin);
@@ -1294,7 +1358,8 @@ private:
         return parsePrimary();
     }
 
-    ExprPtr parsePrimary() {
+    ExprPtr parsePrimary()
+    {
         const Token& t = cur();
         switch (t.kind) {
             case TokenKind::Money: {
@@ -1361,7 +1426,8 @@ private:
         fail();
     }
 
-    ExprPtr parseIdentifierExpr() {
+    ExprPtr parseIdentifierExpr()
+    {
         const Token& t = cur();
         if (isWord("null")) {
             ++pos_;
@@ -1410,12 +1476,14 @@ private:
         return node;
     }
 
-    bool isReservedFunctionBlocker(const Token& t) const {
+    bool isReservedFunctionBlocker(const Token& t) const
+    {
         // Keywords that may be followed by "(" but are not functions.
         return wordIs(t, "in") || wordIs(t, "exists") || wordIs(t, "values") || wordIs(t, "select");
     }
 
-    ExprPtr parseFunctionCall() {
+    ExprPtr parseFunctionCall()
+    {
         ExprPtr node = makeNode(Expr::Kind::Function, cur().begin);
         node->text = toLower(tokens_[pos_].text);
         pos_ += 2;
@@ -1433,7 +1501,8 @@ private:
         return node;
     }
 
-    ExprPtr parseCase() {
+    ExprPtr parseCase()
+    {
         ExprPtr node = makeNode(Expr::Kind::Case, cur().begin);
         ++pos_;
         if (!isWord("when")) {
@@ -1462,11 +1531,13 @@ private:
 
 }  // namespace
 
-std::vector<StatementPtr> parseBatch(const std::string& batch, bool quotedIdentifier) {
+std::vector<StatementPtr> parseBatch(const std::string& batch, bool quotedIdentifier)
+{
     return Parser(batch, quotedIdentifier).parseAll();
 }
 
-TypeSpec parseTypeSpec(const std::string& text) {
+TypeSpec parseTypeSpec(const std::string& text)
+{
     return Parser(text, false).parseTypeOnly();
 }
 

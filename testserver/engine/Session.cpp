@@ -8,7 +8,8 @@
 
 namespace tdsim {
 
-SqlValue sqlValueFromColumn(const SqliteStatement& row, int column) {
+SqlValue sqlValueFromColumn(const SqliteStatement& row, int column)
+{
     switch (row.columnType(column)) {
         case SQLITE_INTEGER:
             return SqlValue::ofInt(row.intAt(column));
@@ -23,7 +24,8 @@ SqlValue sqlValueFromColumn(const SqliteStatement& row, int column) {
     }
 }
 
-std::string valueAsText(const SqlValue& value) {
+std::string valueAsText(const SqlValue& value)
+{
     switch (value.kind) {
         case SqlValue::Kind::Int:
             return std::to_string(value.intValue);
@@ -41,18 +43,21 @@ std::string valueAsText(const SqlValue& value) {
 }
 
 SessionImpl::SessionImpl(EngineState& state, std::string login, int suid, int spid)
-    : state_(state), login_(std::move(login)), suid_(suid), spid_(spid) {
+    : state_(state), login_(std::move(login)), suid_(suid), spid_(spid)
+{
     options_.charset = state.config.charset;
 }
 
 std::vector<StatementResult> SessionImpl::execute(const std::string& batch,
-                                                  const std::vector<Value>& params) {
+                                                  const std::vector<Value>& params)
+{
     std::lock_guard<std::mutex> lock(state_.mutex);
     return executeLocked(batch, params);
 }
 
 std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch,
-                                                        const std::vector<Value>& params) {
+                                                        const std::vector<Value>& params)
+{
     Results out;
     params_ = &params;
     std::vector<StatementPtr> statements;
@@ -84,6 +89,12 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
     }
     try {
         for (const StatementPtr& statement : statements) {
+            // With noexec on, statements are only compiled; SET still runs so that
+            // "set noexec off" can end it.
+            if (options_.noExec && statement->kind != Statement::Kind::Set) {
+                newResult(out);
+                continue;
+            }
             size_t before = out.size();
             runGuarded(*statement, out);
             if (out.size() == before) {
@@ -100,7 +111,8 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
 }
 
 // Runs one statement inside a savepoint so that a failure leaves nothing behind.
-void SessionImpl::runGuarded(const Statement& statement, Results& out) {
+void SessionImpl::runGuarded(const Statement& statement, Results& out)
+{
     state_.stats.statements++;
     currentLine_ = statement.line;
     state_.db.exec("SAVEPOINT stmt");
@@ -152,7 +164,8 @@ void SessionImpl::runGuarded(const Statement& statement, Results& out) {
     }
 }
 
-EngineError SessionImpl::translateSqliteError(const SqliteError& error) const {
+EngineError SessionImpl::translateSqliteError(const SqliteError& error) const
+{
     EngineError decoded;
     if (decodeFunctionError(error.what(), decoded)) {
         return decoded;
@@ -160,13 +173,15 @@ EngineError SessionImpl::translateSqliteError(const SqliteError& error) const {
     return EngineError{7777, 16, std::string("Internal error: ") + error.what()};
 }
 
-StatementResult& SessionImpl::newResult(Results& out) {
+StatementResult& SessionImpl::newResult(Results& out)
+{
     out.emplace_back();
     return out.back();
 }
 
 void SessionImpl::addMessage(StatementResult& result, int number, int severity,
-                             const std::string& text) {
+                             const std::string& text)
+{
     Message message;
     message.number = number;
     message.severity = severity;
@@ -176,7 +191,8 @@ void SessionImpl::addMessage(StatementResult& result, int number, int severity,
     result.messages.push_back(std::move(message));
 }
 
-void SessionImpl::run(const Statement& statement, Results& out) {
+void SessionImpl::run(const Statement& statement, Results& out)
+{
     using Kind = Statement::Kind;
     switch (statement.kind) {
         case Kind::Select:
@@ -263,7 +279,8 @@ void SessionImpl::run(const Statement& statement, Results& out) {
 
 // ---- values -----------------------------------------------------------------------
 
-Value SessionImpl::toValue(const SqliteStatement& row, int column, const ColumnInfo& type) const {
+Value SessionImpl::toValue(const SqliteStatement& row, int column, const ColumnInfo& type) const
+{
     if (row.isNull(column)) {
         return Value::null();
     }
@@ -314,7 +331,8 @@ Value SessionImpl::toValue(const SqliteStatement& row, int column, const ColumnI
     }
 }
 
-void SessionImpl::addResultSet(StatementResult& result, const RenderedQuery& query) {
+void SessionImpl::addResultSet(StatementResult& result, const RenderedQuery& query)
+{
     ResultSet resultSet;
     resultSet.columns = query.columns;
     if (!options_.formatOnly) {
@@ -338,7 +356,8 @@ void SessionImpl::addResultSet(StatementResult& result, const RenderedQuery& que
     result.resultSet = std::move(resultSet);
 }
 
-Value SessionImpl::toValue(const SqlValue& value, const ColumnInfo& type) const {
+Value SessionImpl::toValue(const SqlValue& value, const ColumnInfo& type) const
+{
     // Reuse the row conversion through a one-value SELECT of the bound value.
     SqliteStatement statement(state_.db.handle(), "SELECT ?1");
     statement.bind(1, value);
@@ -346,13 +365,15 @@ Value SessionImpl::toValue(const SqlValue& value, const ColumnInfo& type) const 
     return toValue(statement, 0, type);
 }
 
-Variable* SessionImpl::variable(const std::string& name) {
+Variable* SessionImpl::variable(const std::string& name)
+{
     auto& frame = frames_.back();
     auto found = frame.find(name);
     return found == frame.end() ? nullptr : &found->second;
 }
 
-std::optional<Variable> SessionImpl::globalVariable(const std::string& name) {
+std::optional<Variable> SessionImpl::globalVariable(const std::string& name)
+{
     auto intValue = [](ColumnType type, int64_t value) {
         return Variable{makeColumnInfo(type, 0, false), SqlValue::ofInt(value)};
     };
@@ -409,7 +430,8 @@ std::optional<Variable> SessionImpl::globalVariable(const std::string& name) {
     return std::nullopt;
 }
 
-SqlValue SessionImpl::evaluate(const Expr& expr, ColumnInfo* type) {
+SqlValue SessionImpl::evaluate(const Expr& expr, ColumnInfo* type)
+{
     SqlRenderer renderer(*this);
     TypedSql typed = renderer.renderExpression(expr);
     if (type)
@@ -419,7 +441,8 @@ SqlValue SessionImpl::evaluate(const Expr& expr, ColumnInfo* type) {
     return sqlValueFromColumn(statement, 0);
 }
 
-bool SessionImpl::evaluateCondition(const Expr& condition) {
+bool SessionImpl::evaluateCondition(const Expr& condition)
+{
     SqlRenderer renderer(*this);
     TypedSql typed = renderer.renderExpression(condition);
     SqliteStatement statement(state_.db.handle(),
@@ -430,7 +453,8 @@ bool SessionImpl::evaluateCondition(const Expr& condition) {
 
 // ---- statements -----------------------------------------------------------------
 
-void SessionImpl::runSelect(const SelectStmt& select, Results& out) {
+void SessionImpl::runSelect(const SelectStmt& select, Results& out)
+{
     if (!select.into.empty()) {
         throw EngineError{156, 15, "Incorrect syntax near the keyword 'into'."};
     }
@@ -463,7 +487,8 @@ void SessionImpl::runSelect(const SelectStmt& select, Results& out) {
     addResultSet(result, query);
 }
 
-bool SessionImpl::useDatabase(const std::string& name, StatementResult& result) {
+bool SessionImpl::useDatabase(const std::string& name, StatementResult& result)
+{
     if (!state_.catalog.hasDatabase(name)) {
         addMessage(result, 911, 11,
                    "Attempt to locate entry in sysdatabases for database '" + name +
@@ -490,14 +515,16 @@ bool SessionImpl::useDatabase(const std::string& name, StatementResult& result) 
     return true;
 }
 
-void SessionImpl::runUse(const UseStatement& statement, Results& out) {
+void SessionImpl::runUse(const UseStatement& statement, Results& out)
+{
     StatementResult& result = newResult(out);
     if (!useDatabase(statement.database, result)) {
         lastError_ = 911;
     }
 }
 
-void SessionImpl::runSet(const SetStatement& statement, Results& out) {
+void SessionImpl::runSet(const SetStatement& statement, Results& out)
+{
     std::string value = statement.value;
     if (statement.expr) {
         value = valueAsText(evaluate(*statement.expr));
@@ -565,7 +592,8 @@ void SessionImpl::runSet(const SetStatement& statement, Results& out) {
     newResult(out);
 }
 
-void SessionImpl::runPrint(const PrintStatement& statement, Results& out) {
+void SessionImpl::runPrint(const PrintStatement& statement, Results& out)
+{
     std::string text = valueAsText(evaluate(*statement.message));
     for (size_t i = 0; i < statement.args.size(); ++i) {
         std::string marker = "%" + std::to_string(i + 1) + "!";
@@ -578,7 +606,8 @@ void SessionImpl::runPrint(const PrintStatement& statement, Results& out) {
     addMessage(result, 0, 0, text);
 }
 
-void SessionImpl::runRaiserror(const RaiserrorStatement& statement, Results& out) {
+void SessionImpl::runRaiserror(const RaiserrorStatement& statement, Results& out)
+{
     SqlValue number = evaluate(*statement.number);
     std::string text = statement.message ? valueAsText(evaluate(*statement.message)) : "";
     for (size_t i = 0; i < statement.args.size(); ++i) {
@@ -594,7 +623,8 @@ void SessionImpl::runRaiserror(const RaiserrorStatement& statement, Results& out
     lastError_ = static_cast<int>(number.intValue);
 }
 
-void SessionImpl::runDeclare(const DeclareStatement& statement) {
+void SessionImpl::runDeclare(const DeclareStatement& statement)
+{
     for (const auto& [name, spec] : statement.variables) {
         ColumnInfo type = typeFromSpec(state_.catalog, database_, spec);
         type.name = name;

@@ -37,6 +37,7 @@ public:
     std::optional<Variable> globalVariable(const std::string& name) override;
     const std::vector<Value>& params() const override { return *params_; }
     const TableBinding* pseudoTable(const std::string& name) const override;
+    bool ansiNull() const override { return options_.ansiNull; }
 
 private:
     struct ReturnSignal {
@@ -98,7 +99,8 @@ private:
                             StatementResult& result, Results& out);
     // Runs Transact-SQL written by the engine itself (system procedure bodies).
     void runInternal(const std::string& sql, Results& out);
-    std::string sysTable(const std::string& table) const {
+    std::string sysTable(const std::string& table) const
+    {
         return Catalog::systemTable(database_, table);
     }
 

@@ -12,7 +12,8 @@ namespace {
 
 // Position in the server's datatype hierarchy: the operand with the lower number
 // decides the type of a mixed arithmetic expression.
-int hierarchyOf(ColumnType type) {
+int hierarchyOf(ColumnType type)
+{
     switch (type) {
         case ColumnType::Float:
             return 2;
@@ -56,7 +57,8 @@ int hierarchyOf(ColumnType type) {
     return 27;
 }
 
-const char* typeNameOf(ColumnType type) {
+const char* typeNameOf(ColumnType type)
+{
     switch (type) {
         case ColumnType::Char:
             return "CHAR";
@@ -100,16 +102,19 @@ const char* typeNameOf(ColumnType type) {
     return "VARCHAR";
 }
 
-bool isNumeric(ColumnType type) {
+bool isNumeric(ColumnType type)
+{
     return isIntegerType(type) || isExactType(type) || type == ColumnType::Float ||
            type == ColumnType::Real;
 }
-bool isDate(ColumnType type) {
+bool isDate(ColumnType type)
+{
     return type == ColumnType::DateTime || type == ColumnType::SmallDateTime;
 }
 
 // Source kind letter passed to tsql_convert so that it can format the value.
-std::string sourceKind(const ColumnInfo& type) {
+std::string sourceKind(const ColumnInfo& type)
+{
     if (isStringType(type.type))
         return "'s'";
     if (isBinaryType(type.type))
@@ -126,7 +131,8 @@ std::string sourceKind(const ColumnInfo& type) {
 }
 
 // Whether evaluating an expression costs a catalog lookup or a subquery per row.
-bool isExpensive(const Expr& expr) {
+bool isExpensive(const Expr& expr)
+{
     static const std::set<std::string> catalogFunctions = {
         "object_id", "object_name", "index_col", "col_name",   "user_name",
         "user_id",   "db_name",     "db_id",     "suser_name", "suser_id"};
@@ -141,7 +147,8 @@ bool isExpensive(const Expr& expr) {
     return false;
 }
 
-bool referencesColumns(const Expr& expr) {
+bool referencesColumns(const Expr& expr)
+{
     if (expr.kind == Expr::Kind::Column || expr.select)
         return true;
     for (const ExprPtr& arg : expr.args) {
@@ -151,7 +158,8 @@ bool referencesColumns(const Expr& expr) {
     return false;
 }
 
-std::vector<const Expr*> conjuncts(const ExprPtr& expr) {
+std::vector<const Expr*> conjuncts(const ExprPtr& expr)
+{
     std::vector<const Expr*> out;
     if (!expr)
         return out;
@@ -168,12 +176,14 @@ std::vector<const Expr*> conjuncts(const ExprPtr& expr) {
 
 }  // namespace
 
-std::string encodeFunctionError(const EngineError& error) {
+std::string encodeFunctionError(const EngineError& error)
+{
     return "#" + std::to_string(error.number) + "|" + std::to_string(error.severity) + "|" +
            error.text;
 }
 
-bool decodeFunctionError(const std::string& message, EngineError& error) {
+bool decodeFunctionError(const std::string& message, EngineError& error)
+{
     if (message.empty() || message[0] != '#')
         return false;
     size_t first = message.find('|');
@@ -186,7 +196,8 @@ bool decodeFunctionError(const std::string& message, EngineError& error) {
     return true;
 }
 
-ColumnInfo makeColumnInfo(ColumnType type, int length, bool nullable) {
+ColumnInfo makeColumnInfo(ColumnType type, int length, bool nullable)
+{
     ColumnInfo info;
     info.type = type;
     info.nullable = nullable;
@@ -273,7 +284,8 @@ ColumnInfo makeColumnInfo(ColumnType type, int length, bool nullable) {
     return info;
 }
 
-ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const TypeSpec& spec) {
+ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const TypeSpec& spec)
+{
     ColumnStorage storage;
     bool identity = false;
     int typeDefault = 0, typeRule = 0;
@@ -301,7 +313,8 @@ ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const Typ
 
 // Values are written into the SQL text rather than bound, so that rendered text can
 // also define views.
-std::string SqlRenderer::bindParam(const SqlValue& value) {
+std::string SqlRenderer::bindParam(const SqlValue& value)
+{
     switch (value.kind) {
         case SqlValue::Kind::Null:
             return "NULL";
@@ -327,7 +340,8 @@ std::string SqlRenderer::bindParam(const SqlValue& value) {
     return "NULL";
 }
 
-TableBinding SqlRenderer::bindTable(const ObjectName& name, bool withStorage) {
+TableBinding SqlRenderer::bindTable(const ObjectName& name, bool withStorage)
+{
     Catalog& catalog = env_.catalog();
     if (name.database.empty() && name.owner.empty()) {
         if (const TableBinding* pseudo = env_.pseudoTable(name.name)) {
@@ -356,7 +370,8 @@ TableBinding SqlRenderer::bindTable(const ObjectName& name, bool withStorage) {
     return binding;
 }
 
-void SqlRenderer::addSource(Scope& scope, const TableRef& ref) {
+void SqlRenderer::addSource(Scope& scope, const TableRef& ref)
+{
     Source source;
     source.sqlAlias = "t" + std::to_string(++aliasCounter_);
     source.join = ref.join;
@@ -380,7 +395,8 @@ void SqlRenderer::addSource(Scope& scope, const TableRef& ref) {
 }
 
 std::optional<std::pair<int, int>> SqlRenderer::findColumn(Scope& scope,
-                                                           const std::vector<std::string>& names) {
+                                                           const std::vector<std::string>& names)
+{
     const std::string& column = names.back();
     std::optional<std::pair<int, int>> found;
     for (size_t s = 0; s < scope.sources.size(); ++s) {
@@ -403,7 +419,8 @@ std::optional<std::pair<int, int>> SqlRenderer::findColumn(Scope& scope,
     return found;
 }
 
-TypedSql SqlRenderer::renderColumn(const Expr& expr, Scope* scope) {
+TypedSql SqlRenderer::renderColumn(const Expr& expr, Scope* scope)
+{
     for (Scope* level = scope; level; level = level->parent) {
         if (auto found = findColumn(*level, expr.names)) {
             Source& source = level->sources[found->first];
@@ -425,7 +442,8 @@ TypedSql SqlRenderer::renderColumn(const Expr& expr, Scope* scope) {
     throw invalidColumn(expr.names.back());
 }
 
-TypedSql SqlRenderer::renderLiteral(const Expr& expr) {
+TypedSql SqlRenderer::renderLiteral(const Expr& expr)
+{
     TypedSql out;
     switch (expr.kind) {
         case Expr::Kind::Null:
@@ -492,7 +510,8 @@ TypedSql SqlRenderer::renderLiteral(const Expr& expr) {
     return out;
 }
 
-TypedSql SqlRenderer::renderVariable(const Expr& expr) {
+TypedSql SqlRenderer::renderVariable(const Expr& expr)
+{
     Variable* variable = env_.variable(expr.text);
     if (!variable) {
         throw mustDeclare(expr.text);
@@ -504,7 +523,8 @@ TypedSql SqlRenderer::renderVariable(const Expr& expr) {
     return out;
 }
 
-TypedSql SqlRenderer::renderGlobal(const Expr& expr) {
+TypedSql SqlRenderer::renderGlobal(const Expr& expr)
+{
     std::optional<Variable> value = env_.globalVariable(expr.text);
     if (!value) {
         throw EngineError{137, 15, "Must declare variable '" + expr.text + "'."};
@@ -516,11 +536,13 @@ TypedSql SqlRenderer::renderGlobal(const Expr& expr) {
     return out;
 }
 
-TypedSql SqlRenderer::renderExpression(const Expr& expr) {
+TypedSql SqlRenderer::renderExpression(const Expr& expr)
+{
     return render(expr, nullptr);
 }
 
-TypedSql SqlRenderer::render(const Expr& expr, Scope* scope) {
+TypedSql SqlRenderer::render(const Expr& expr, Scope* scope)
+{
     TypedSql out;
     switch (expr.kind) {
         case Expr::Kind::Null:
@@ -676,7 +698,8 @@ TypedSql SqlRenderer::render(const Expr& expr, Scope* scope) {
     return out;
 }
 
-TypedSql SqlRenderer::renderSubquery(const SelectStmt& select, Scope* scope, std::string& sql) {
+TypedSql SqlRenderer::renderSubquery(const SelectStmt& select, Scope* scope, std::string& sql)
+{
     RenderedQuery inner = renderSingleSelect(select, scope);
     sql = "(" + inner.sql + ")";
     TypedSql out;
@@ -687,7 +710,8 @@ TypedSql SqlRenderer::renderSubquery(const SelectStmt& select, Scope* scope, std
     return out;
 }
 
-TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope) {
+TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope)
+{
     TypedSql out;
     if (expr.op == "and" || expr.op == "or") {
         out.sql = "(" + render(*expr.args[0], scope).sql + (expr.op == "and" ? " AND " : " OR ") +
@@ -713,7 +737,7 @@ TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope) {
         if (op == "*=" || op == "=*")
             op = "=";
         // "= NULL" finds NULLs while ansinull is off.
-        if ((leftNull || rightNull) && (op == "=" || op == "<>")) {
+        if ((leftNull || rightNull) && (op == "=" || op == "<>") && !env_.ansiNull()) {
             const TypedSql& other = leftNull ? right : left;
             out.sql = "(" + other.sql + (op == "=" ? " IS NULL)" : " IS NOT NULL)");
             return out;
@@ -801,7 +825,8 @@ TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope) {
     return out;
 }
 
-TypedSql SqlRenderer::renderConvert(const Expr& expr, Scope* scope) {
+TypedSql SqlRenderer::renderConvert(const Expr& expr, Scope* scope)
+{
     TypedSql value = render(*expr.args[0], scope);
     ColumnInfo target = typeFromSpec(env_.catalog(), env_.database(), expr.type);
     std::string style = expr.args.size() > 1 ? render(*expr.args[1], scope).sql : "0";
@@ -819,7 +844,8 @@ TypedSql SqlRenderer::renderConvert(const Expr& expr, Scope* scope) {
     return out;
 }
 
-std::string SqlRenderer::coerceTo(const TypedSql& value, const ColumnInfo& target) {
+std::string SqlRenderer::coerceTo(const TypedSql& value, const ColumnInfo& target)
+{
     std::string name;
     switch (target.type) {
         case ColumnType::Char:
@@ -887,7 +913,8 @@ std::string SqlRenderer::coerceTo(const TypedSql& value, const ColumnInfo& targe
            value.sql + ", " + sourceKind(value.type) + ")";
 }
 
-TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope) {
+TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope)
+{
     const std::string& name = expr.text;
     TypedSql out;
     // Date functions take a date part keyword first, which is not an expression.
@@ -1105,7 +1132,8 @@ TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope) {
     return out;
 }
 
-void SqlRenderer::collectSources(const Expr& expr, Scope& scope, std::vector<int>& found) {
+void SqlRenderer::collectSources(const Expr& expr, Scope& scope, std::vector<int>& found)
+{
     if (expr.kind == Expr::Kind::Column) {
         if (auto column = findColumn(scope, expr.names)) {
             found.push_back(column->first);
@@ -1123,7 +1151,8 @@ void SqlRenderer::collectSources(const Expr& expr, Scope& scope, std::vector<int
 }
 
 std::string SqlRenderer::renderFrom(Scope& scope, const SelectStmt& select,
-                                    std::vector<ExprPtr>& whereConjuncts) {
+                                    std::vector<ExprPtr>& whereConjuncts)
+{
     // Old-style outer joins: "a *= b" makes b the inner table of a left join; every
     // restriction that names only an inner table becomes part of its join condition.
     std::vector<ExprPtr> kept;
@@ -1197,7 +1226,8 @@ std::string SqlRenderer::renderFrom(Scope& scope, const SelectStmt& select,
     return from;
 }
 
-RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select) {
+RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select)
+{
     RenderedQuery query = renderSingleSelect(select, nullptr);
     for (const SelectStmt::Union& part : select.unions) {
         RenderedQuery next = renderSingleSelect(*part.select, nullptr);
@@ -1239,7 +1269,8 @@ RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select) {
     return query;
 }
 
-RenderedQuery SqlRenderer::renderSingleSelect(const SelectStmt& select, Scope* parent) {
+RenderedQuery SqlRenderer::renderSingleSelect(const SelectStmt& select, Scope* parent)
+{
     Scope scope;
     scope.parent = parent;
     for (const TableRef& ref : select.from) {
@@ -1349,7 +1380,8 @@ SqlRenderer::DmlParts SqlRenderer::renderDml(const TableBinding& target,
                                              const std::string& targetName,
                                              const std::vector<TableRef>& from,
                                              const std::vector<const Expr*>& expressions,
-                                             const Expr* where) {
+                                             const Expr* where)
+{
     Scope scope;
     Source self;
     self.alias = targetName;

@@ -35,6 +35,8 @@ public:
     virtual Variable* variable(const std::string& name) = 0;
     virtual std::optional<Variable> globalVariable(const std::string& name) = 0;
     virtual const std::vector<Value>& params() const = 0;
+    // Whether "= NULL" follows the SQL standard (set ansinull on): never true.
+    virtual bool ansiNull() const = 0;
     // Inside a trigger: "inserted" or "deleted" (null for any other name).
     virtual const TableBinding* pseudoTable(const std::string& name) const = 0;
 };

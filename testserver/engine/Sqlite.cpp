@@ -2,7 +2,8 @@
 
 namespace tdsim {
 
-SqliteStatement::SqliteStatement(sqlite3* db, const std::string& sql) : db_(db) {
+SqliteStatement::SqliteStatement(sqlite3* db, const std::string& sql) : db_(db)
+{
     if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
         SQLITE_OK) {
         std::string message = sqlite3_errmsg(db);
@@ -12,7 +13,8 @@ SqliteStatement::SqliteStatement(sqlite3* db, const std::string& sql) : db_(db) 
     }
 }
 
-void SqliteStatement::bind(int index, const SqlValue& value) {
+void SqliteStatement::bind(int index, const SqlValue& value)
+{
     switch (value.kind) {
         case SqlValue::Kind::Null:
             sqlite3_bind_null(stmt_, index);
@@ -34,13 +36,15 @@ void SqliteStatement::bind(int index, const SqlValue& value) {
     }
 }
 
-void SqliteStatement::bindAll(const std::vector<SqlValue>& values) {
+void SqliteStatement::bindAll(const std::vector<SqlValue>& values)
+{
     for (size_t i = 0; i < values.size(); ++i) {
         bind(static_cast<int>(i + 1), values[i]);
     }
 }
 
-bool SqliteStatement::step() {
+bool SqliteStatement::step()
+{
     int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) {
         return true;
@@ -53,21 +57,24 @@ bool SqliteStatement::step() {
     throw SqliteError(message);
 }
 
-std::string SqliteStatement::textAt(int column) const {
+std::string SqliteStatement::textAt(int column) const
+{
     const void* data = sqlite3_column_blob(stmt_, column);
     int size = sqlite3_column_bytes(stmt_, column);
     return data ? std::string(static_cast<const char*>(data), static_cast<size_t>(size))
                 : std::string();
 }
 
-SqliteDatabase::SqliteDatabase() {
+SqliteDatabase::SqliteDatabase()
+{
     if (sqlite3_open(":memory:", &db_) != SQLITE_OK) {
         throw SqliteError("cannot open the in-memory database");
     }
     exec("PRAGMA case_sensitive_like = ON");
 }
 
-void SqliteDatabase::exec(const std::string& sql) {
+void SqliteDatabase::exec(const std::string& sql)
+{
     char* error = nullptr;
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
         std::string message = error ? error : "unknown SQLite error";
@@ -76,7 +83,8 @@ void SqliteDatabase::exec(const std::string& sql) {
     }
 }
 
-StatementLease SqliteDatabase::cached(const std::string& sql) {
+StatementLease SqliteDatabase::cached(const std::string& sql)
+{
     auto found = cache_.find(sql);
     if (found == cache_.end()) {
         found = cache_.emplace(sql, std::make_unique<SqliteStatement>(db_, sql)).first;
@@ -86,7 +94,8 @@ StatementLease SqliteDatabase::cached(const std::string& sql) {
 }
 
 int64_t SqliteDatabase::queryInt(const std::string& sql, const std::vector<SqlValue>& params,
-                                 int64_t fallback) {
+                                 int64_t fallback)
+{
     SqliteStatement statement(db_, sql);
     statement.bindAll(params);
     if (statement.step() && !statement.isNull(0)) {

@@ -25,25 +25,29 @@ struct SqlValue {
     std::string text;  // Text and Blob
 
     static SqlValue null() { return {}; }
-    static SqlValue ofInt(int64_t v) {
+    static SqlValue ofInt(int64_t v)
+    {
         SqlValue r;
         r.kind = Kind::Int;
         r.intValue = v;
         return r;
     }
-    static SqlValue ofReal(double v) {
+    static SqlValue ofReal(double v)
+    {
         SqlValue r;
         r.kind = Kind::Real;
         r.realValue = v;
         return r;
     }
-    static SqlValue ofText(std::string v) {
+    static SqlValue ofText(std::string v)
+    {
         SqlValue r;
         r.kind = Kind::Text;
         r.text = std::move(v);
         return r;
     }
-    static SqlValue ofBlob(std::string v) {
+    static SqlValue ofBlob(std::string v)
+    {
         SqlValue r;
         r.kind = Kind::Blob;
         r.text = std::move(v);
@@ -61,7 +65,8 @@ public:
     void bind(int index, const SqlValue& value);  // 1-based
     void bindAll(const std::vector<SqlValue>& values);
     bool step();  // true while a row is available
-    void reset() {
+    void reset()
+    {
         sqlite3_reset(stmt_);
         sqlite3_clear_bindings(stmt_);
     }

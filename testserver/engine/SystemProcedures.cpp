@@ -10,26 +10,30 @@ namespace {
 
 using Args = std::vector<SqlValue>;
 
-std::string arg(const Args& args, size_t index) {
+std::string arg(const Args& args, size_t index)
+{
     if (index >= args.size() || args[index].kind == SqlValue::Kind::Null)
         return "";
     return rtrimBlanks(valueAsText(args[index]));
 }
 
-EngineError procedureError(int number, const std::string& text) {
+EngineError procedureError(int number, const std::string& text)
+{
     return {number, 16, text};
 }
 
 }  // namespace
 
-void SessionImpl::runInternal(const std::string& sql, Results& out) {
+void SessionImpl::runInternal(const std::string& sql, Results& out)
+{
     for (const StatementPtr& statement : parseBatch(sql, false)) {
         run(*statement, out);
     }
 }
 
 bool SessionImpl::runSystemProcedure(const std::string& name, const Args& args,
-                                     StatementResult& status, Results& out) {
+                                     StatementResult& status, Results& out)
+{
     auto info = [&](const std::string& text) { addMessage(status, 0, 10, text); };
     auto requireArg = [&](size_t index, const char* what) {
         std::string value = arg(args, index);

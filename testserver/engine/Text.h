@@ -7,13 +7,15 @@
 
 namespace tdsim {
 
-inline std::string toLower(std::string text) {
+inline std::string toLower(std::string text)
+{
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
-inline bool equalsNoCase(const std::string& a, const char* b) {
+inline bool equalsNoCase(const std::string& a, const char* b)
+{
     size_t i = 0;
     for (; i < a.size() && b[i]; ++i) {
         if (std::tolower(static_cast<unsigned char>(a[i])) !=
@@ -24,7 +26,8 @@ inline bool equalsNoCase(const std::string& a, const char* b) {
     return i == a.size() && b[i] == '\0';
 }
 
-inline std::string rtrimBlanks(std::string text) {
+inline std::string rtrimBlanks(std::string text)
+{
     while (!text.empty() && text.back() == ' ') {
         text.pop_back();
     }
@@ -32,7 +35,8 @@ inline std::string rtrimBlanks(std::string text) {
 }
 
 // Quotes a name for SQLite ("a""b").
-inline std::string sqlName(const std::string& name) {
+inline std::string sqlName(const std::string& name)
+{
     std::string quoted = "\"";
     for (char c : name) {
         quoted += c;
@@ -43,7 +47,8 @@ inline std::string sqlName(const std::string& name) {
 }
 
 // Quotes a string literal for SQLite.
-inline std::string sqlString(const std::string& value) {
+inline std::string sqlString(const std::string& value)
+{
     std::string quoted = "'";
     for (char c : value) {
         quoted += c;

@@ -11,7 +11,8 @@ constexpr int kMaxTriggerNesting = 16;
 
 }  // namespace
 
-const TableBinding* SessionImpl::pseudoTable(const std::string& name) const {
+const TableBinding* SessionImpl::pseudoTable(const std::string& name) const
+{
     if (triggerFrames_.empty())
         return nullptr;
     if (name == "inserted")
@@ -22,7 +23,8 @@ const TableBinding* SessionImpl::pseudoTable(const std::string& name) const {
 }
 
 // The id of the table's insert/update/delete trigger (column instrig, updtrig, deltrig).
-int SessionImpl::triggerFor(const TableBinding& table, const char* column) {
+int SessionImpl::triggerFor(const TableBinding& table, const char* column)
+{
     if (table.object.type != "U")
         return 0;
     return static_cast<int>(state_.db.queryInt(
@@ -33,7 +35,8 @@ int SessionImpl::triggerFor(const TableBinding& table, const char* column) {
 
 // Copies the rows of `table` that match `condition` into a temporary table.
 std::string SessionImpl::snapshot(const TableBinding& table, const std::string& condition,
-                                  const char* role) {
+                                  const char* role)
+{
     std::string name =
         "temp." + sqlName(std::string("tdsim_") + role + "_" + std::to_string(++snapshotCounter_));
     std::string columns;
@@ -46,11 +49,13 @@ std::string SessionImpl::snapshot(const TableBinding& table, const std::string& 
 }
 
 void SessionImpl::fireTrigger(int triggerId, const TableBinding& table, const std::string& inserted,
-                              const std::string& deleted, Results& out) {
+                              const std::string& deleted, Results& out)
+{
     struct DropSnapshots {
         SqliteDatabase& db;
         std::string inserted, deleted;
-        ~DropSnapshots() {
+        ~DropSnapshots()
+        {
             try {
                 db.exec("DROP TABLE IF EXISTS " + inserted);
                 db.exec("DROP TABLE IF EXISTS " + deleted);
@@ -99,7 +104,8 @@ void SessionImpl::fireTrigger(int triggerId, const TableBinding& table, const st
         SessionImpl& session;
         std::string database, procName;
         int uid;
-        ~Scope() {
+        ~Scope()
+        {
             session.triggerFrames_.pop_back();
             session.frames_.pop_back();
             session.database_ = database;

@@ -7,7 +7,8 @@ namespace tdsim {
 // Built-in systypes rows. Names, hierarchies, type codes and usertypes are the
 // server's; length, variable, allownulls and precision/scale of the built-ins are not
 // documented and follow what an installed 15.x server typically shows.
-const std::vector<BuiltinType>& builtinTypes() {
+const std::vector<BuiltinType>& builtinTypes()
+{
     static const std::vector<BuiltinType> types = {
         {"floatn", 1, TypeCode::FloatN, 14, 8, false, true, -1, -1},
         {"float", 2, TypeCode::Float, 8, 8, false, false, -1, -1},
@@ -56,7 +57,8 @@ const std::vector<BuiltinType>& builtinTypes() {
 
 namespace {
 
-std::string canonicalTypeName(const std::string& name) {
+std::string canonicalTypeName(const std::string& name)
+{
     std::string lower = toLower(name);
     if (lower == "integer")
         return "int";
@@ -79,7 +81,8 @@ std::string canonicalTypeName(const std::string& name) {
 
 }  // namespace
 
-const BuiltinType* findBuiltinType(const std::string& name) {
+const BuiltinType* findBuiltinType(const std::string& name)
+{
     std::string wanted = canonicalTypeName(name);
     for (const BuiltinType& type : builtinTypes()) {
         if (wanted == type.name) {
@@ -89,7 +92,8 @@ const BuiltinType* findBuiltinType(const std::string& name) {
     return nullptr;
 }
 
-const BuiltinType* findBuiltinTypeByUsertype(int usertype) {
+const BuiltinType* findBuiltinTypeByUsertype(int usertype)
+{
     for (const BuiltinType& type : builtinTypes()) {
         if (type.usertype == usertype) {
             return &type;
@@ -98,7 +102,8 @@ const BuiltinType* findBuiltinTypeByUsertype(int usertype) {
     return nullptr;
 }
 
-int numericBytes(int precision) {
+int numericBytes(int precision)
+{
     // 2 bytes for 1-2 digits, one more for every further two (a sign byte plus digits).
     static const int bytes[] = {2,  2,  2,  3,  3,  4,  4,  4,  5,  5,  6,  6,  6,
                                 7,  7,  8,  8,  9,  9,  9,  10, 10, 11, 11, 11, 12,
@@ -110,7 +115,8 @@ int numericBytes(int precision) {
     return bytes[precision];
 }
 
-int nullableTwin(int type) {
+int nullableTwin(int type)
+{
     switch (type) {
         case TypeCode::Char:
             return TypeCode::VarChar;
@@ -150,7 +156,8 @@ int nullableTwin(int type) {
 }
 
 bool storageForBuiltin(const TypeSpec& spec, bool nullable, ColumnStorage& out,
-                       std::string& typeError) {
+                       std::string& typeError)
+{
     const BuiltinType* builtin = findBuiltinType(spec.name);
     if (!builtin) {
         typeError = "Can't find type '" + spec.name + "'.";
@@ -198,23 +205,28 @@ bool storageForBuiltin(const TypeSpec& spec, bool nullable, ColumnStorage& out,
     return true;
 }
 
-bool isStringType(ColumnType type) {
+bool isStringType(ColumnType type)
+{
     return type == ColumnType::Char || type == ColumnType::VarChar || type == ColumnType::Text;
 }
-bool isBinaryType(ColumnType type) {
+bool isBinaryType(ColumnType type)
+{
     return type == ColumnType::Binary || type == ColumnType::VarBinary || type == ColumnType::Image;
 }
-bool isIntegerType(ColumnType type) {
+bool isIntegerType(ColumnType type)
+{
     return type == ColumnType::TinyInt || type == ColumnType::SmallInt || type == ColumnType::Int ||
            type == ColumnType::BigInt || type == ColumnType::Bit;
 }
-bool isExactType(ColumnType type) {
+bool isExactType(ColumnType type)
+{
     return type == ColumnType::Numeric || type == ColumnType::Decimal ||
            type == ColumnType::Money || type == ColumnType::SmallMoney;
 }
 
 ColumnInfo columnInfoFor(const std::string& name, int type, int usertype, int length, int precision,
-                         int scale, bool nullable) {
+                         int scale, bool nullable)
+{
     ColumnInfo info;
     info.name = name;
     info.length = length;
@@ -316,7 +328,8 @@ ColumnInfo columnInfoFor(const std::string& name, int type, int usertype, int le
     return info;
 }
 
-std::string sqliteDeclaration(int type) {
+std::string sqliteDeclaration(int type)
+{
     ColumnInfo info = columnInfoFor("", type, 0, 8, 0, 0, true);
     if (isStringType(info.type))
         return "TEXT COLLATE RTRIM";

@@ -6,7 +6,8 @@ namespace {
 
 class BasicStatements : public EngineFixture {};
 
-TEST_F(BasicStatements, GlobalVariablesHaveServerTypes) {
+TEST_F(BasicStatements, GlobalVariablesHaveServerTypes)
+{
     ResultSet spid = query("select @@spid");
     ASSERT_EQ(spid.rows.size(), 1u);
     EXPECT_EQ(spid.columns[0].type, ColumnType::SmallInt);
@@ -17,7 +18,8 @@ TEST_F(BasicStatements, GlobalVariablesHaveServerTypes) {
     EXPECT_EQ(scalar("select @@servername"), "TDSIM");
 }
 
-TEST_F(BasicStatements, UseChangesDatabaseWithMessage5701) {
+TEST_F(BasicStatements, UseChangesDatabaseWithMessage5701)
+{
     auto results = run("use tempdb");
     ASSERT_EQ(results.size(), 1u);
     ASSERT_TRUE(results[0].newDatabase.has_value());
@@ -31,7 +33,8 @@ TEST_F(BasicStatements, UseChangesDatabaseWithMessage5701) {
     EXPECT_EQ(session->currentDatabase(), "master");
 }
 
-TEST_F(BasicStatements, UseOfUnknownDatabaseFailsWith911AndKeepsDatabase) {
+TEST_F(BasicStatements, UseOfUnknownDatabaseFailsWith911AndKeepsDatabase)
+{
     auto results = session->execute("use nosuchdb");
     ASSERT_EQ(results.size(), 1u);
     EXPECT_TRUE(results[0].failed);
@@ -41,7 +44,8 @@ TEST_F(BasicStatements, UseOfUnknownDatabaseFailsWith911AndKeepsDatabase) {
     EXPECT_EQ(session->currentDatabase(), "master");
 }
 
-TEST_F(BasicStatements, SetOptionsChangeSessionOptions) {
+TEST_F(BasicStatements, SetOptionsChangeSessionOptions)
+{
     run("set textsize 64512\nset rowcount 2\nset quoted_identifier on");
     EXPECT_EQ(session->options().textSize, 64512);
     EXPECT_EQ(session->options().rowCount, 2);
@@ -52,7 +56,8 @@ TEST_F(BasicStatements, SetOptionsChangeSessionOptions) {
     EXPECT_EQ(query("select name from master..sysdatabases").rows.size(), 5u);
 }
 
-TEST_F(BasicStatements, PrintGivesInformationalMessage) {
+TEST_F(BasicStatements, PrintGivesInformationalMessage)
+{
     auto results = run("print 'hello %1!', 'world'");
     ASSERT_EQ(results.size(), 1u);
     ASSERT_EQ(results[0].messages.size(), 1u);
@@ -60,7 +65,8 @@ TEST_F(BasicStatements, PrintGivesInformationalMessage) {
     EXPECT_FALSE(results[0].failed);
 }
 
-TEST_F(BasicStatements, SelectOverUserTableTypesColumns) {
+TEST_F(BasicStatements, SelectOverUserTableTypesColumns)
+{
     run("create table t1 (id int not null, name varchar(20) null, code char(3) not null)");
     run("insert t1 values (1, 'one', 'a')\ninsert into t1 (id, code) values (2, 'bb')");
     ResultSet set = query("select * from t1 order by id");
@@ -78,7 +84,8 @@ TEST_F(BasicStatements, SelectOverUserTableTypesColumns) {
     EXPECT_TRUE(set.rows[1][1].isNull);
 }
 
-TEST_F(BasicStatements, SyntaxErrorsAre102Or156AndRunNothing) {
+TEST_F(BasicStatements, SyntaxErrorsAre102Or156AndRunNothing)
+{
     EXPECT_EQ(error("select from where").number, 156);
     EXPECT_EQ(error("select 1 +").number, 102);
     EXPECT_EQ(error("selec 1").number, 2812);  // a first bare word is a procedure call
@@ -89,7 +96,8 @@ TEST_F(BasicStatements, SyntaxErrorsAre102Or156AndRunNothing) {
     EXPECT_EQ(error("select * from x").number, 208);  // the batch did not run
 }
 
-TEST_F(BasicStatements, DeepNestingIsRefusedNotCrashing) {
+TEST_F(BasicStatements, DeepNestingIsRefusedNotCrashing)
+{
     std::string deep = "select " + std::string(100000, '(') + "1" + std::string(100000, ')');
     EXPECT_EQ(error(deep).number, 191);
     std::string blocks;
@@ -99,19 +107,22 @@ TEST_F(BasicStatements, DeepNestingIsRefusedNotCrashing) {
     EXPECT_EQ(scalar("select ((((1))))"), "1");
 }
 
-TEST_F(BasicStatements, HugeNumbersAreErrorsNotExceptions) {
+TEST_F(BasicStatements, HugeNumbersAreErrorsNotExceptions)
+{
     EXPECT_EQ(error("create table big (a varchar(99999999999999999999))").number, 102);
     EXPECT_EQ(error("select 1 order by 99999999999999999999").number, 108);
     EXPECT_EQ(scalar("select 0xffffffffffffffffffff & 1"), "1");
     EXPECT_EQ(query("select 123456789012345678901234567890").columns[0].type, ColumnType::Numeric);
 }
 
-TEST_F(BasicStatements, CrLfAndCommentsAreWhitespace) {
+TEST_F(BasicStatements, CrLfAndCommentsAreWhitespace)
+{
     EXPECT_EQ(scalar("select\r\n  1 -- trailing comment\r\n  + /* inner /* nested */ */ 2"), "3");
     EXPECT_EQ(error("select 1 /* unclosed").number, 113);
 }
 
-TEST_F(BasicStatements, SeveralStatementsGiveOneResultEach) {
+TEST_F(BasicStatements, SeveralStatementsGiveOneResultEach)
+{
     auto results = run("select 1\nselect 'a', 2\r\nprint 'x'");
     ASSERT_EQ(results.size(), 3u);
     EXPECT_TRUE(results[0].resultSet.has_value());

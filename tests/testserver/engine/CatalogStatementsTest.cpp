@@ -10,12 +10,14 @@ using Rows = std::vector<std::string>;
 
 class CatalogStatements : public DemoFixture {
 protected:
-    std::string objectListing(const std::string& type) {
+    std::string objectListing(const std::string& type)
+    {
         return "select su.name + \".\" + so.name from demo.dbo.sysobjects so, demo.dbo.sysusers su "
                "where so.type='" +
                type + "' and so.uid = su.uid order by so.name";
     }
-    std::string columnStatement(const std::string& table) {
+    std::string columnStatement(const std::string& table)
+    {
         return lines(
             {"SELECT column_name = c.name,",
              " type_name = rtrim(t.name),",
@@ -44,7 +46,8 @@ protected:
              " OR c.usertype >= 100)",
              " ORDER BY colid"});
     }
-    std::string objectInfo(const std::string& name) {
+    std::string objectInfo(const std::string& name)
+    {
         return "SELECT Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
                "so.type, DelTrigId = so.deltrig, DelTrigName = so_del.name, InsTrig = so.instrig, "
                "InsTrigName = so_ins.name, UpdTrig = so.updtrig, UpdTrigName = so_upd.name, "
@@ -56,7 +59,8 @@ protected:
                "\" AND so.deltrig *= so_del.id AND "
                "so.instrig *= so_ins.id AND so.updtrig *= so_upd.id AND so.uid *= sown.uid";
     }
-    std::string indexInfo(const std::string& index, const std::string& table) {
+    std::string indexInfo(const std::string& index, const std::string& table)
+    {
         return "SELECT Name = si.name, Id = si.id, TableName = so.name, IndId = si.indid, Segment "
                "= "
                "si.segment, SegmentName = ss.name, MinLen = si.minlen, MaxLen = si.maxlen, SoId = "
@@ -66,7 +70,8 @@ protected:
                "\" AND so.type in(\"U\",\"S\") AND so.id = si.id AND "
                "si.segment = ss.segment";
     }
-    std::string indexColumns(const std::string& qualified) {
+    std::string indexColumns(const std::string& qualified)
+    {
         return lines(
             {"SELECT INDEX_COL('demo.dbo.' + so.name , x.indid, c.colid)",
              " FROM demo.dbo.sysindexes x,", " demo.dbo.syscolumns c,", " demo.dbo.sysobjects so",
@@ -76,7 +81,8 @@ protected:
              " AND so.name + '.' + x.name = '" + qualified + "'", " ORDER BY x.name, x.indid,",
              " c.colid ASC"});
     }
-    std::string typeInfo(const std::string& name) {
+    std::string typeInfo(const std::string& name)
+    {
         return "SELECT Type_name = CONVERT(char(15), s.name),Storage_type = CONVERT(char(15), "
                "st.name),Length = ISNULL(s.length,0),Prec = ISNULL(s.prec,0),Scale = "
                "ISNULL(s.scale,0),Nulls = ISNULL(s.allownulls,0),Default_name = CONVERT(char(15), "
@@ -89,7 +95,8 @@ protected:
                "s.tdefault *= so_def.id AND s.name = \"" +
                name + "\" ";
     }
-    std::string protects(const std::string& filterLine) {
+    std::string protects(const std::string& filterLine)
+    {
         return lines({"SELECT Id = sp.id, ", "ObjectName = so.name, ", "UId = sp.uid, ",
                       "UserName = su.name, ", "Action = sp.action, ",
                       "ProtectType = sp.protecttype, ", "Grantor = sp.grantor, ",
@@ -100,13 +107,15 @@ protected:
     }
 };
 
-TEST_F(CatalogStatements, DatabaseListIsDescendingByName) {
+TEST_F(CatalogStatements, DatabaseListIsDescendingByName)
+{
     EXPECT_EQ(
         column("SELECT name FROM master..sysdatabases ORDER BY name DESC"),
         (Rows{"tempdb", "sybsystemprocs", "sybsystemdb", "model", "master", "inventory", "demo"}));
 }
 
-TEST_F(CatalogStatements, TreeFoldersListUsersGroupsAndObjects) {
+TEST_F(CatalogStatements, TreeFoldersListUsersGroupsAndObjects)
+{
     EXPECT_EQ(column("select name from demo.dbo.sysusers where gid<>uid order by name"),
               (Rows{"ann", "bob", "dbo", "guest", "john", "mary"}));
     // Groups include public and the system role rows (uid = gid, from 16384).
@@ -129,7 +138,8 @@ TEST_F(CatalogStatements, TreeFoldersListUsersGroupsAndObjects) {
               (Rows{"amount", "row_id", "short_note", "zipcode"}));
 }
 
-TEST_F(CatalogStatements, IndexListingCoversUserAndSystemTables) {
+TEST_F(CatalogStatements, IndexListingCoversUserAndSystemTables)
+{
     Rows indexes = column(
         "select so.name + '.' + si.name from demo.dbo.sysobjects so,demo.dbo.sysindexes si where "
         "so.id = si.id  and si.indid<> 0 and so.type in ('U','S') order by so.name,si.indid");
@@ -140,7 +150,8 @@ TEST_F(CatalogStatements, IndexListingCoversUserAndSystemTables) {
     EXPECT_NE(std::find(indexes.begin(), indexes.end(), "sysobjects.sysobjects"), indexes.end());
 }
 
-TEST_F(CatalogStatements, ObjectOwnerOfTableOwnedByAnotherUser) {
+TEST_F(CatalogStatements, ObjectOwnerOfTableOwnedByAnotherUser)
+{
     std::string statement =
         lines({"SELECT su.name", " FROM demo.dbo.sysusers su,", " demo.dbo.sysobjects so",
                " WHERE su.uid = so.uid", " AND so.name = \"notes\""});
@@ -151,7 +162,8 @@ TEST_F(CatalogStatements, ObjectOwnerOfTableOwnedByAnotherUser) {
             .rows.empty());
 }
 
-TEST_F(CatalogStatements, ObjectInfoLinksTriggersThroughOuterJoins) {
+TEST_F(CatalogStatements, ObjectInfoLinksTriggersThroughOuterJoins)
+{
     ResultSet set = query(objectInfo("customers"));
     ASSERT_EQ(set.rows.size(), 1u);
     const Row& row = set.rows[0];
@@ -179,7 +191,8 @@ TEST_F(CatalogStatements, ObjectInfoLinksTriggersThroughOuterJoins) {
     EXPECT_TRUE(query(objectInfo("no_such_object")).rows.empty());
 }
 
-TEST_F(CatalogStatements, TableDescriptionHasDeclaredTypes) {
+TEST_F(CatalogStatements, TableDescriptionHasDeclaredTypes)
+{
     ResultSet set = query("SELECT * FROM demo.dbo.customers WHERE 1=2");
     EXPECT_TRUE(set.rows.empty());
     ASSERT_EQ(set.columns.size(), 8u);
@@ -193,7 +206,8 @@ TEST_F(CatalogStatements, TableDescriptionHasDeclaredTypes) {
     EXPECT_GE(set.columns[2].userType, 100);  // ssn, a user type
 }
 
-TEST_F(CatalogStatements, ProcedureParametersWithGroupNumberOne) {
+TEST_F(CatalogStatements, ProcedureParametersWithGroupNumberOne)
+{
     std::string statement = lines(
         {"SELECT c.name,", " ISNULL(c.length,0),", " ISNULL(c.scale,0),", " ISNULL(c.prec,0),",
          " t.name,", " ISNULL(c.status,0)", " FROM demo.dbo.syscolumns c,", " demo.dbo.systypes t",
@@ -204,7 +218,8 @@ TEST_F(CatalogStatements, ProcedureParametersWithGroupNumberOne) {
               (Rows{"@cust_id\t6\t0\t10\tnumeric\t8", "@name\t40\t0\t0\tvarchar\t72"}));
 }
 
-TEST_F(CatalogStatements, ColumnStatementForEveryBuiltinType) {
+TEST_F(CatalogStatements, ColumnStatementForEveryBuiltinType)
+{
     Rows expected = {"c_tinyint\ttinyint\t3\t0\t1\t0\t0",
                      "c_smallint\tsmallint\t5\t0\t2\t0\t0",
                      "c_int\tint\t10\t0\t4\t0\t0",
@@ -244,7 +259,8 @@ TEST_F(CatalogStatements, ColumnStatementForEveryBuiltinType) {
     EXPECT_EQ(set.columns[6].type, ColumnType::SmallInt);
 }
 
-TEST_F(CatalogStatements, ColumnStatementForNullableAndUserTypes) {
+TEST_F(CatalogStatements, ColumnStatementForNullableAndUserTypes)
+{
     Rows nullable = rows(columnStatement("nullable_types"));
     ASSERT_EQ(nullable.size(), 16u);
     EXPECT_EQ(nullable[0],
@@ -261,7 +277,8 @@ TEST_F(CatalogStatements, ColumnStatementForNullableAndUserTypes) {
     EXPECT_TRUE(query(columnStatement("p_get_customer")).rows.empty());  // procedures excluded
 }
 
-TEST_F(CatalogStatements, IndexNamesInStorageOrderIncludingTextChain) {
+TEST_F(CatalogStatements, IndexNamesInStorageOrderIncludingTextChain)
+{
     EXPECT_EQ(
         column(
             "SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.dbo.customers') and "
@@ -283,7 +300,8 @@ TEST_F(CatalogStatements, IndexNamesInStorageOrderIncludingTextChain) {
         Rows{});
 }
 
-TEST_F(CatalogStatements, IndexInfoStatusBitsAndSegments) {
+TEST_F(CatalogStatements, IndexInfoStatusBitsAndSegments)
+{
     // name, indid, segment, segment name, status, status2
     auto summary = [&](const std::string& index, const std::string& table) {
         ResultSet set = query(indexInfo(index, table));
@@ -308,14 +326,16 @@ TEST_F(CatalogStatements, IndexInfoStatusBitsAndSegments) {
     EXPECT_EQ(scalar("select keycnt from sysindexes where name = 'orders_by_customer'"), "2");
 }
 
-TEST_F(CatalogStatements, IndexColumnsInKeyOrder) {
+TEST_F(CatalogStatements, IndexColumnsInKeyOrder)
+{
     EXPECT_EQ(column(indexColumns("customers.customers_name")), (Rows{"name", "zip"}));
     EXPECT_EQ(column(indexColumns("orders.orders_by_customer")), (Rows{"cust_id", "order_date"}));
     EXPECT_EQ(column(indexColumns("order_lines.order_lines_ci")), (Rows{"order_id", "line_no"}));
     EXPECT_TRUE(query(indexColumns("customers.no_such_index")).rows.empty());
 }
 
-TEST_F(CatalogStatements, ObjectTextComesBackInPiecesOf255Bytes) {
+TEST_F(CatalogStatements, ObjectTextComesBackInPiecesOf255Bytes)
+{
     EXPECT_EQ(column("SELECT type FROM demo.dbo.sysobjects WHERE name = 'p_customer_report'"),
               (Rows{"P "}));
     EXPECT_EQ(column("SELECT type FROM demo.dbo.sysobjects WHERE name = 'customers'"),
@@ -340,7 +360,8 @@ TEST_F(CatalogStatements, ObjectTextComesBackInPiecesOf255Bytes) {
     EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(rename[1].front())));  // cut inside a word
 }
 
-TEST_F(CatalogStatements, ProcedureGroupKeepsOneObjectWithNumberedText) {
+TEST_F(CatalogStatements, ProcedureGroupKeepsOneObjectWithNumberedText)
+{
     EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'p_orders'"), "1");
     EXPECT_EQ(
         column("select number from syscomments where id = object_id('p_orders') order by number"),
@@ -351,7 +372,8 @@ TEST_F(CatalogStatements, ProcedureGroupKeepsOneObjectWithNumberedText) {
         (Rows{"@cust_id", "@order_id"}));
 }
 
-TEST_F(CatalogStatements, UserInfoWithGroupName) {
+TEST_F(CatalogStatements, UserInfoWithGroupName)
+{
     std::string statement =
         "SELECT Name = a.name, SuId = a.suid, UId = a.uid, GId = a.gid, GroupName = b.name FROM "
         "demo.dbo.sysusers a, demo.dbo.sysusers b WHERE a.name = \"NAME\" AND a.gid = b.gid AND "
@@ -370,7 +392,8 @@ TEST_F(CatalogStatements, UserInfoWithGroupName) {
     EXPECT_TRUE(forUser("nobody").empty());
 }
 
-TEST_F(CatalogStatements, TypeInfoWithBoundRuleAndDefault) {
+TEST_F(CatalogStatements, TypeInfoWithBoundRuleAndDefault)
+{
     EXPECT_EQ(
         rows(typeInfo("amount")),
         (Rows{
@@ -387,7 +410,8 @@ TEST_F(CatalogStatements, TypeInfoWithBoundRuleAndDefault) {
     EXPECT_TRUE(rows(typeInfo("nosuchtype")).empty());
 }
 
-TEST_F(CatalogStatements, ProtectsWithGrantsAndRevoke) {
+TEST_F(CatalogStatements, ProtectsWithGrantsAndRevoke)
+{
     std::string id = objectId("customers");
     Rows expected = {id + "\tcustomers\t0\tpublic\t193\t1\t1\tdbo",
                      id + "\tcustomers\t4\tjohn\t193\t1\t1\tdbo",
@@ -413,7 +437,8 @@ TEST_F(CatalogStatements, ProtectsWithGrantsAndRevoke) {
               std::string("\x01", 1));
 }
 
-TEST_F(CatalogStatements, SecondDatabaseIsSeparate) {
+TEST_F(CatalogStatements, SecondDatabaseIsSeparate)
+{
     EXPECT_EQ(column("select name from inventory..sysobjects where type = 'U'"), (Rows{"items"}));
     EXPECT_EQ(scalar("select count(*) from inventory.dbo.items"), "2");
     EXPECT_EQ(column("select name from inventory.dbo.sysusers where gid <> uid order by name"),

@@ -8,12 +8,14 @@ using Rows = std::vector<std::string>;
 
 class Ddl : public EngineFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         EngineFixture::SetUp();
         run("create database db1");
         run("use db1");
     }
-    Rows rows(const std::string& batch) {
+    Rows rows(const std::string& batch)
+    {
         Rows out;
         for (const Row& row : query(batch).rows) {
             std::string line;
@@ -23,12 +25,14 @@ protected:
         }
         return out;
     }
-    std::string id(const std::string& name) {
+    std::string id(const std::string& name)
+    {
         return scalar("select id from sysobjects where name = '" + name + "'");
     }
 };
 
-TEST_F(Ddl, NewDatabaseHoldsBuiltInRows) {
+TEST_F(Ddl, NewDatabaseHoldsBuiltInRows)
+{
     EXPECT_EQ(rows("select segment, name, status from syssegments order by segment"),
               (Rows{"0 system 0", "1 default 1", "2 logsegment 0"}));
     Rows users = rows("select uid, gid, suid, name from sysusers where uid < 16384 order by uid");
@@ -43,7 +47,8 @@ TEST_F(Ddl, NewDatabaseHoldsBuiltInRows) {
     EXPECT_EQ(error("create database db1").number, 1801);
 }
 
-TEST_F(Ddl, CreateTableStoresNullableTypesAsTheirTwins) {
+TEST_F(Ddl, CreateTableStoresNullableTypesAsTheirTwins)
+{
     run("create table t (a int not null, b int null, c char(4) null, d numeric(7,2) null, "
         "e bit not null, f bit not null, g datetime null, h smallmoney null, i text null, "
         "j numeric(9,0) identity)");
@@ -66,7 +71,8 @@ TEST_F(Ddl, CreateTableStoresNullableTypesAsTheirTwins) {
     EXPECT_EQ(scalar("select sysstat2 & 512 from sysobjects where name = 'fixed'"), "512");
 }
 
-TEST_F(Ddl, ClusteredIndexTakesOverTheTableRow) {
+TEST_F(Ddl, ClusteredIndexTakesOverTheTableRow)
+{
     run("create table t (a int not null, b varchar(10) not null, c int null)");
     run("create clustered index t_ci on t (b, a)");
     run("create unique index t_u on t (c) with ignore_dup_key");
@@ -91,7 +97,8 @@ TEST_F(Ddl, ClusteredIndexTakesOverTheTableRow) {
     EXPECT_EQ(error("insert t values (3, 'x', 6)").number, 2601);
 }
 
-TEST_F(Ddl, FailedStatementLeavesNoTrace) {
+TEST_F(Ddl, FailedStatementLeavesNoTrace)
+{
     EXPECT_EQ(error("create table bad (a int, b nosuchtype)").number, 2715);
     EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'bad'"), "0");
     EXPECT_EQ(scalar("select count(*) from syscolumns where name = 'a'"), "0");
@@ -109,7 +116,8 @@ TEST_F(Ddl, FailedStatementLeavesNoTrace) {
     EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'first_one'"), "1");
 }
 
-TEST_F(Ddl, TextObjectsKeepTheirTextAndTriggersLinkToTables) {
+TEST_F(Ddl, TextObjectsKeepTheirTextAndTriggersLinkToTables)
+{
     std::string viewText = "create view v1\nas select a = 1, b = 'x'  -- comment kept\n";
     run(viewText);
     EXPECT_EQ(scalar("select text from syscomments where id = object_id('v1')"),
@@ -139,7 +147,8 @@ TEST_F(Ddl, TextObjectsKeepTheirTextAndTriggersLinkToTables) {
     EXPECT_EQ(rows("select type, sysstat from sysobjects where name = 'r1'"), (Rows{"R  7"}));
 }
 
-TEST_F(Ddl, GrantAndRevokeWriteSysprotects) {
+TEST_F(Ddl, GrantAndRevokeWriteSysprotects)
+{
     run("exec sp_addlogin u1, 'pw'\nexec sp_addgroup g1\nexec sp_adduser u1, u1, g1");
     run("create table t (a int, b int, c int)\ncreate procedure p as select 1");
     run("grant select on t to public");
@@ -164,7 +173,8 @@ TEST_F(Ddl, GrantAndRevokeWriteSysprotects) {
     EXPECT_EQ(error("grant select on nosuch to public").number, 208);
 }
 
-TEST_F(Ddl, UsersGroupsAndTypes) {
+TEST_F(Ddl, UsersGroupsAndTypes)
+{
     run("exec sp_addlogin a1, 'x'\nexec sp_addlogin a2, 'x'\nexec sp_addgroup grp");
     EXPECT_EQ(rows("select uid, gid, suid from sysusers where name = 'grp'"),
               (Rows{"16390 16390 -2"}));
@@ -193,7 +203,8 @@ TEST_F(Ddl, UsersGroupsAndTypes) {
     EXPECT_EQ(error("exec sp_addtype t_code, int").number, 17368);
 }
 
-TEST_F(Ddl, BindingRulesAndDefaults) {
+TEST_F(Ddl, BindingRulesAndDefaults)
+{
     run("exec sp_addtype money_t, money\ncreate rule r as @v > 0\ncreate default d as 1");
     run("create table t (a money_t, b money_t, c int)");
     run("exec sp_bindrule r, 't.c'");
@@ -215,7 +226,8 @@ TEST_F(Ddl, BindingRulesAndDefaults) {
     EXPECT_EQ(scalar("select c from t"), "1");
 }
 
-TEST_F(Ddl, HelpProceduresDescribeObjects) {
+TEST_F(Ddl, HelpProceduresDescribeObjects)
+{
     run("create table t (id int not null, name varchar(20) null, amount numeric(8,2) null)\n"
         "create unique clustered index t_pk on t (id)");
     auto results = run("exec sp_help t");
@@ -248,7 +260,8 @@ TEST_F(Ddl, HelpProceduresDescribeObjects) {
 }
 
 // Scripts in the layout Skelder writes run back into the server.
-TEST_F(Ddl, ScriptsInTheClientLayoutRunBack) {
+TEST_F(Ddl, ScriptsInTheClientLayoutRunBack)
+{
     std::string script =
         "\nUSE db1\nGO\n"
         "EXECUTE sp_addgroup sales\nGO\n"
@@ -280,7 +293,8 @@ TEST_F(Ddl, ScriptsInTheClientLayoutRunBack) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(Ddl, StatsProcedureCountsAndResets) {
+TEST_F(Ddl, StatsProcedureCountsAndResets)
+{
     run("select 1\nselect 2");
     auto before = run("exec sp_tdsim_stats");
     ASSERT_TRUE(before[0].resultSet);

@@ -9,7 +9,8 @@ using Rows = std::vector<std::string>;
 
 class Dialect : public EngineFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         EngineFixture::SetUp();
         run("create database d\n");
         run("use d");
@@ -28,7 +29,8 @@ protected:
             "insert pubs values (1, 'First')\n"
             "insert pubs values (2, null)");
     }
-    std::vector<std::string> pairs(const std::string& batch) {
+    std::vector<std::string> pairs(const std::string& batch)
+    {
         std::vector<std::string> out;
         for (const Row& row : query(batch).rows) {
             std::string line;
@@ -40,7 +42,8 @@ protected:
     }
 };
 
-TEST_F(Dialect, OldStyleOuterJoinKeepsEveryOuterRow) {
+TEST_F(Dialect, OldStyleOuterJoinKeepsEveryOuterRow)
+{
     // The restriction on the inner table belongs to the join: all four titles stay.
     EXPECT_EQ(
         pairs("select t.title_id, s.qty from titles t, sales s where t.title_id *= s.title_id "
@@ -65,7 +68,8 @@ TEST_F(Dialect, OldStyleOuterJoinKeepsEveryOuterRow) {
               (Rows{"3"}));
 }
 
-TEST_F(Dialect, ConcatenationTreatsNullAsEmptyAndEmptyAsBlank) {
+TEST_F(Dialect, ConcatenationTreatsNullAsEmptyAndEmptyAsBlank)
+{
     EXPECT_EQ(scalar("select 'abc' + null"), "abc");
     EXPECT_EQ(scalar("select null + 'x'"), "x");
     EXPECT_EQ(scalar("select 'abc' + '' + 'def'"), "abc def");  // '' is a single blank
@@ -76,7 +80,8 @@ TEST_F(Dialect, ConcatenationTreatsNullAsEmptyAndEmptyAsBlank) {
     EXPECT_EQ(error("select 'a' + 1").number, 257);
 }
 
-TEST_F(Dialect, ConvertPadsTruncatesAndChecks) {
+TEST_F(Dialect, ConvertPadsTruncatesAndChecks)
+{
     ResultSet padded = query("select convert(char(5), 'ab'), convert(varchar(2), 'abcdef')");
     EXPECT_EQ(padded.rows[0][0].bytes, "ab   ");
     EXPECT_EQ(padded.columns[0].type, ColumnType::Char);
@@ -96,7 +101,8 @@ TEST_F(Dialect, ConvertPadsTruncatesAndChecks) {
     EXPECT_EQ(error("select convert(tinyint, -1)").number, 247);
 }
 
-TEST_F(Dialect, IntegerArithmeticAndOperators) {
+TEST_F(Dialect, IntegerArithmeticAndOperators)
+{
     EXPECT_EQ(scalar("select 7 / 2"), "3");
     EXPECT_EQ(scalar("select -7 / 2"), "-3");
     EXPECT_EQ(scalar("select 7 % 3"), "1");
@@ -114,7 +120,8 @@ TEST_F(Dialect, IntegerArithmeticAndOperators) {
     EXPECT_EQ(error("select 1 / 0").number, 3607);
 }
 
-TEST_F(Dialect, PredicatesAndNullComparison) {
+TEST_F(Dialect, PredicatesAndNullComparison)
+{
     EXPECT_EQ(column("select title_id from titles where title like '[a-c]%' order by 1"),
               (Rows{"T2    "}));
     EXPECT_EQ(column("select title_id from titles where title like 'A%' order by 1"),
@@ -140,7 +147,8 @@ TEST_F(Dialect, PredicatesAndNullComparison) {
     EXPECT_TRUE(query("select * from titles where 1=2").rows.empty());
 }
 
-TEST_F(Dialect, GroupingOrderingAndDistinct) {
+TEST_F(Dialect, GroupingOrderingAndDistinct)
+{
     EXPECT_EQ(pairs("select title_id, count(*), sum(qty), min(stor_id), max(qty) from sales group "
                     "by title_id "
                     "order by title_id"),
@@ -163,7 +171,8 @@ TEST_F(Dialect, GroupingOrderingAndDistinct) {
     EXPECT_EQ(star.columns[2].name, "qty");
 }
 
-TEST_F(Dialect, StringFunctions) {
+TEST_F(Dialect, StringFunctions)
+{
     EXPECT_EQ(scalar("select rtrim('ab  ') + 'c'"), "abc");
     EXPECT_EQ(scalar("select rtrim('   ')"), "NULL");  // an empty result is NULL
     EXPECT_EQ(scalar("select ltrim('  ab')"), "ab");
@@ -182,7 +191,8 @@ TEST_F(Dialect, StringFunctions) {
     EXPECT_EQ(error("select nosuchfunction(1)").number, 195);
 }
 
-TEST_F(Dialect, CatalogFunctions) {
+TEST_F(Dialect, CatalogFunctions)
+{
     std::string id = scalar("select id from sysobjects where name = 'titles'");
     EXPECT_EQ(scalar("select object_id('titles')"), id);
     EXPECT_EQ(scalar("select object_id('dbo.titles')"), id);
@@ -210,7 +220,8 @@ TEST_F(Dialect, CatalogFunctions) {
     EXPECT_GT(now.rows[0][0].dateTime.days, 40000);  // after 2009
 }
 
-TEST_F(Dialect, QuotedIdentifierSwitchesDoubleQuotes) {
+TEST_F(Dialect, QuotedIdentifierSwitchesDoubleQuotes)
+{
     EXPECT_EQ(scalar("select \"title\" from titles where title_id = 'T1'"), "title");  // a string
     run("set quoted_identifier on");
     EXPECT_EQ(scalar("select \"title\" from titles where title_id = 'T1'"), "Alpha");  // a column
@@ -223,7 +234,8 @@ TEST_F(Dialect, QuotedIdentifierSwitchesDoubleQuotes) {
     EXPECT_EQ(text(results[0].resultSet->rows[0][0]), "Alpha");
 }
 
-TEST_F(Dialect, VariablesControlFlowAndGlobals) {
+TEST_F(Dialect, VariablesControlFlowAndGlobals)
+{
     auto results =
         run("declare @n int, @s varchar(10)\n"
             "select @n = count(*) from titles\n"
@@ -243,7 +255,8 @@ TEST_F(Dialect, VariablesControlFlowAndGlobals) {
     EXPECT_EQ(failed[1].resultSet->rows[0][0].intValue, 208);
 }
 
-TEST_F(Dialect, ProceduresRunWithParametersAndReturnStatus) {
+TEST_F(Dialect, ProceduresRunWithParametersAndReturnStatus)
+{
     run("create procedure price_of @id char(6), @price money output as\n"
         "select @price = price from titles where title_id = @id\nreturn 3");
     auto results = run("declare @p money\nexec price_of 'T2', @p output\nselect @p");
@@ -266,7 +279,8 @@ TEST_F(Dialect, ProceduresRunWithParametersAndReturnStatus) {
     EXPECT_EQ(error("exec price_of").number, 201);
 }
 
-TEST_F(Dialect, DataModificationAndErrors) {
+TEST_F(Dialect, DataModificationAndErrors)
+{
     auto updated = run("update titles set price = price * 2 where pub_id = 1");
     EXPECT_EQ(updated[0].rowCount, 2);
     EXPECT_EQ(scalar("select price from titles where title_id = 'T2'"), "410000");
@@ -294,7 +308,8 @@ TEST_F(Dialect, DataModificationAndErrors) {
     EXPECT_EQ(scalar("select count(*) from sales where stor_id = '9999'"), "1");
 }
 
-TEST_F(Dialect, DateFunctionsAndComparisons) {
+TEST_F(Dialect, DateFunctionsAndComparisons)
+{
     run("create table ev (d datetime not null, s smalldatetime null)\n"
         "insert ev values ('2024-01-15 10:30:29', '2024-01-15 10:30:29')\n"
         "insert ev values ('Mar 10 2024 4:45PM', null)");
@@ -313,7 +328,8 @@ TEST_F(Dialect, DateFunctionsAndComparisons) {
     EXPECT_EQ(error("insert ev values ('2023-02-30', null)").number, 249);
 }
 
-TEST_F(Dialect, ViewsFormatOnlyAndTextSize) {
+TEST_F(Dialect, ViewsFormatOnlyAndTextSize)
+{
     run("create view pub_titles (pub, n, top_price) as select p.pub_name, count(*), max(t.price) "
         "from pubs p, titles t where p.pub_id = t.pub_id group by p.pub_name");
     ResultSet view = query("select * from pub_titles order by n desc");
@@ -335,7 +351,8 @@ TEST_F(Dialect, ViewsFormatOnlyAndTextSize) {
     EXPECT_EQ(text(loop.back().resultSet->rows[0][0]), "5");
 }
 
-TEST_F(Dialect, TriggersSeeInsertedAndDeletedRows) {
+TEST_F(Dialect, TriggersSeeInsertedAndDeletedRows)
+{
     run("create table acct (id int not null, bal int not null)\n"
         "create table audit (id int null, what varchar(10) null, old int null, new int null)");
     run("create trigger acct_ins on acct for insert as\n"
@@ -370,7 +387,21 @@ TEST_F(Dialect, TriggersSeeInsertedAndDeletedRows) {
     EXPECT_EQ(scalar("select count(*) from audit where what = 'ins'"), "2");
 }
 
-TEST_F(Dialect, RowcountLimitsRowsAndNocountHidesCounts) {
+TEST_F(Dialect, AnsiNullAndNoExecOptions)
+{
+    EXPECT_EQ(column("select title_id from titles where price = null"), (Rows{"T3    "}));
+    run("set ansinull on");
+    EXPECT_EQ(column("select title_id from titles where price = null"), Rows{});
+    EXPECT_EQ(column("select title_id from titles where price is null"), (Rows{"T3    "}));
+    run("set ansinull off\nset noexec on");
+    auto results = run("insert pubs values (9, 'x')\nselect * from pubs");
+    EXPECT_FALSE(results[1].resultSet.has_value());
+    run("set noexec off");
+    EXPECT_EQ(scalar("select count(*) from pubs"), "2");
+}
+
+TEST_F(Dialect, RowcountLimitsRowsAndNocountHidesCounts)
+{
     run("set rowcount 1");
     EXPECT_EQ(query("select * from titles").rows.size(), 1u);
     run("set rowcount 0\nset nocount on");

@@ -7,14 +7,16 @@
 namespace tdsim {
 namespace {
 
-std::vector<TokenKind> kinds(const std::string& text, bool quotedIdentifier = false) {
+std::vector<TokenKind> kinds(const std::string& text, bool quotedIdentifier = false)
+{
     std::vector<TokenKind> out;
     for (const Token& token : tokenize(text, quotedIdentifier))
         out.push_back(token.kind);
     return out;
 }
 
-TEST(Lexer, LiteralsIdentifiersAndOperators) {
+TEST(Lexer, LiteralsIdentifiersAndOperators)
+{
     auto tokens = tokenize(
         "select [a b], \"x\"\"y\", 'it''s', 0x1F, $-1.5, 2.5e3, 7, @v, @@spid, ?, a*=b", false);
     ASSERT_GE(tokens.size(), 24u);
@@ -37,7 +39,8 @@ TEST(Lexer, LiteralsIdentifiersAndOperators) {
     EXPECT_EQ(kinds("\"x\"", true)[0], TokenKind::Identifier);
 }
 
-TEST(Lexer, LinesCountAcrossCrLfAndComments) {
+TEST(Lexer, LinesCountAcrossCrLfAndComments)
+{
     auto tokens = tokenize("select 1\r\n-- note\r\n/* a\r\n /* nested */ b */ select 2", false);
     ASSERT_EQ(tokens.size(), 5u);
     EXPECT_EQ(tokens[2].line, 4);
@@ -47,7 +50,8 @@ TEST(Lexer, LinesCountAcrossCrLfAndComments) {
     EXPECT_EQ(tokenize("''", false)[0].text, " ");  // an empty literal is one blank
 }
 
-TEST(Parser, SelectItemsAliasesAndAssignments) {
+TEST(Parser, SelectItemsAliasesAndAssignments)
+{
     auto statements = parseBatch(
         "select Name = so.name, \"Identity\" = 1, x as y, z w, @v = 2, t.* from t", false);
     ASSERT_EQ(statements.size(), 1u);
@@ -63,7 +67,8 @@ TEST(Parser, SelectItemsAliasesAndAssignments) {
     EXPECT_EQ(select.items[5].starQualifier, "t");
 }
 
-TEST(Parser, NamesOfOneTwoAndThreeParts) {
+TEST(Parser, NamesOfOneTwoAndThreeParts)
+{
     auto statements = parseBatch("select * from db..t1, db.o.t2, o.t3, t4 a", false);
     auto& from = static_cast<SelectStatement&>(*statements[0]).select->from;
     ASSERT_EQ(from.size(), 4u);
@@ -75,7 +80,8 @@ TEST(Parser, NamesOfOneTwoAndThreeParts) {
     EXPECT_EQ(from[3].alias, "a");
 }
 
-TEST(Parser, PrecedenceOfArithmeticComparisonAndLogic) {
+TEST(Parser, PrecedenceOfArithmeticComparisonAndLogic)
+{
     auto statements = parseBatch("select 1 where a + b * c = d and not e = f or g & 8 = 8", false);
     const Expr& where = *static_cast<SelectStatement&>(*statements[0]).select->where;
     ASSERT_EQ(where.op, "or");
@@ -88,7 +94,8 @@ TEST(Parser, PrecedenceOfArithmeticComparisonAndLogic) {
     EXPECT_EQ(where.args[1]->args[0]->op, "&");
 }
 
-TEST(Parser, ProceduresTriggersAndTheirText) {
+TEST(Parser, ProceduresTriggersAndTheirText)
+{
     std::string batch =
         "create proc p;2 @a int = 5 output, @b varchar(10)\nas\nselect @a\nreturn 1\n";
     auto statements = parseBatch(batch, false);
@@ -110,7 +117,8 @@ TEST(Parser, ProceduresTriggersAndTheirText) {
     EXPECT_EQ(tr.triggerTable.name, "t");
 }
 
-TEST(Parser, DdlOptionsAndPermissions) {
+TEST(Parser, DdlOptionsAndPermissions)
+{
     auto index = parseBatch(
         "create unique clustered index i on o.t (a desc, b) with ignore_dup_key, "
         "sorted_data on 'seg1'",
@@ -140,7 +148,8 @@ TEST(Parser, DdlOptionsAndPermissions) {
     EXPECT_EQ(ct.segment, "seg");
 }
 
-TEST(Parser, ExecArgumentsAndStatementBoundaries) {
+TEST(Parser, ExecArgumentsAndStatementBoundaries)
+{
     auto statements =
         parseBatch("sp_help t1\nexec @rc = db..p 'a', bare, @x = 3 output\nselect 1", false);
     ASSERT_EQ(statements.size(), 3u);
@@ -156,7 +165,8 @@ TEST(Parser, ExecArgumentsAndStatementBoundaries) {
     EXPECT_TRUE(second.arguments[2].output);
 }
 
-TEST(Parser, SyntaxErrorsNameTheToken) {
+TEST(Parser, SyntaxErrorsNameTheToken)
+{
     try {
         parseBatch("select a from t where", false);
         FAIL();
@@ -173,7 +183,8 @@ TEST(Parser, SyntaxErrorsNameTheToken) {
     }
 }
 
-TEST(DateTimeText, ParsesTheServerFormats) {
+TEST(DateTimeText, ParsesTheServerFormats)
+{
     auto text = [](const std::string& input) {
         auto time = parseDateTime(input);
         return time ? storedText(*time) : std::string("invalid");
@@ -190,7 +201,8 @@ TEST(DateTimeText, ParsesTheServerFormats) {
     EXPECT_EQ(text("not a date"), "invalid");
 }
 
-TEST(DateTimeText, FormatsStylesAndWireValues) {
+TEST(DateTimeText, FormatsStylesAndWireValues)
+{
     CivilTime time = *parseDateTime("2024-03-05 14:07:09.500");
     EXPECT_EQ(formatDateTime(time, 0), "Mar  5 2024  2:07PM");
     EXPECT_EQ(formatDateTime(time, 101), "03/05/2024");

@@ -12,7 +12,8 @@
 
 namespace tdsim::test {
 
-ServerProcess::ServerProcess(const std::vector<std::string>& arguments) {
+ServerProcess::ServerProcess(const std::vector<std::string>& arguments)
+{
     char pattern[] = "/tmp/tdsim-engine-XXXXXX";
     if (!mkdtemp(pattern))
         throw std::runtime_error("mkdtemp failed");
@@ -52,7 +53,8 @@ ServerProcess::ServerProcess(const std::vector<std::string>& arguments) {
                   std::to_string(port_) + "\n");
 }
 
-ServerProcess::~ServerProcess() {
+ServerProcess::~ServerProcess()
+{
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         int status = 0;
@@ -64,13 +66,15 @@ ServerProcess::~ServerProcess() {
     }
 }
 
-std::string ServerProcess::writeFile(const std::string& name, const std::string& content) const {
+std::string ServerProcess::writeFile(const std::string& name, const std::string& content) const
+{
     std::string path = directory_ + "/" + name;
     std::ofstream(path, std::ios::binary) << content;
     return path;
 }
 
-std::string ServerProcess::run(const std::string& command, int& exitCode) const {
+std::string ServerProcess::run(const std::string& command, int& exitCode) const
+{
     std::string full = "cd '" + directory_ + "' && FREETDSCONF='" + directory_ + "/freetds.conf' " +
                        command + " 2>&1";
     FILE* pipe = popen(full.c_str(), "r");

@@ -6,7 +6,8 @@
 
 #include "engine/Parser.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     std::string text(reinterpret_cast<const char*>(data), size);
     for (bool quotedIdentifier : {false, true}) {
         try {

@@ -7,7 +7,8 @@
 namespace tdsim::test {
 namespace {
 
-TEST(ToolsEndToEnd, BsqldbRunsTheDemoScriptIntoAFreshServer) {
+TEST(ToolsEndToEnd, BsqldbRunsTheDemoScriptIntoAFreshServer)
+{
     ServerProcess server({});
     std::string script = server.writeFile("demo.sql", readTestData("demo.sql"));
     int exitCode = -1;
@@ -25,7 +26,8 @@ TEST(ToolsEndToEnd, BsqldbRunsTheDemoScriptIntoAFreshServer) {
     EXPECT_NE(output.find("mary"), std::string::npos) << output;
 }
 
-TEST(ToolsEndToEnd, DefncopyScriptsAProcedureAndATable) {
+TEST(ToolsEndToEnd, DefncopyScriptsAProcedureAndATable)
+{
     std::string demoPath = std::string(TDSIM_TESTDATA_DIR) + "/demo.sql";
     ServerProcess server({"--init", demoPath});
     int exitCode = -1;
@@ -46,7 +48,8 @@ TEST(ToolsEndToEnd, DefncopyScriptsAProcedureAndATable) {
         << output;
 }
 
-TEST(ToolsEndToEnd, CatalogStatementWithCrLfThroughTheProtocol) {
+TEST(ToolsEndToEnd, CatalogStatementWithCrLfThroughTheProtocol)
+{
     std::string demoPath = std::string(TDSIM_TESTDATA_DIR) + "/demo.sql";
     ServerProcess server({"--init", demoPath});
     server.writeFile("owner.sql",
