@@ -290,3 +290,7 @@ void TCTLibCustomQuery::setLastServerMessage(const TServerMessage& message) {
     if (TMessageReporter* owner = ownerReporter())
         owner->setLastServerMessage(message);
 }
+
+QStringList TCTLibCustomQuery::ReturnParamValues() const {
+    return m_state->returnValues;
+}

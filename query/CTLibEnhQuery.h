@@ -116,6 +116,8 @@ public:
     bool Prepared() const;
     // The number of commands whose results were walked in the current execution.
     int CommandNumber() const;
+    // The texts of the output parameters read last, in the order the server sent them.
+    QStringList ReturnParamValues() const;
     // What the message processing recorded last.
     QString LastError() const { return m_lastError; }
     QString LastMessage() const { return m_lastMessage; }

@@ -148,6 +148,7 @@ int TQueryEngine::executeCore() {
     s.raiseOnError = true;
     deriveSwitches();
     s.rowCount = s.rowNumber = s.rowsFetched = s.commandNumber = s.computeCount = 0;
+    s.returnValues.clear();
     s.batchRows = s.batchIndex = 0;
 
     int result = 0;

@@ -221,3 +221,72 @@ TEST_F(ConnectionTest, IdleTimerKeepsAliveAndSwallowsErrors) {
     EXPECT_TRUE(db->connected());
 }
 }  // namespace
+
+#include "SqlMonitor.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <cstring>
+
+namespace {
+// A stand-in for the SQL monitor: listens on the socket the trace lines go to.
+class MonitorListener {
+public:
+    MonitorListener() {
+        const QByteArray path = QFile::encodeName(sqlMonitorSocketPath());
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        ::unlink(path.constData());
+        EXPECT_EQ(::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(m_fd, 64), 0);
+    }
+    ~MonitorListener() { ::close(m_fd); }
+    // The text of the next record (identifier 99, sender, length, text with its NUL).
+    QString nextText() {
+        const int client = ::accept(m_fd, nullptr, nullptr);
+        QByteArray bytes;
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(client, buffer, sizeof buffer)) > 0)
+            bytes.append(buffer, n);
+        ::close(client);
+        EXPECT_GE(bytes.size(), 17);
+        EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData()), 99u);
+        return QString::fromUtf8(bytes.mid(16).chopped(1));
+    }
+
+private:
+    int m_fd = -1;
+};
+
+TEST_F(ConnectionTest, MonitorReceivesTheTraceLinesOnlyWhenOnAndOwned) {
+    QTemporaryDir temp;
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    {
+        MonitorListener monitor;
+        QObject owner;
+        db->setParent(&owner);
+        db->Monitor = true;
+        db->Connect();
+        EXPECT_EQ(monitor.nextText(),
+                  "SQL Connect: UserName = sa, ServerName = tdsim, DbName = testdb");
+        EXPECT_EQ(monitor.nextText(), "Connected");
+        db->setParent(nullptr);
+        db->SendToMonitor("no owner: not sent");
+        db->setParent(&owner);
+        db->SendToMonitor("sent");
+        EXPECT_EQ(monitor.nextText(), "sent");
+        db->Monitor = false;
+        db->setParent(nullptr);
+    }
+    // Nobody listening: nothing happens.
+    EXPECT_FALSE(sendToSqlMonitor("lost", 1));
+    qputenv("TMPDIR", previous);
+}
+}  // namespace

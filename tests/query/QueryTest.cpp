@@ -279,3 +279,53 @@ TEST_F(QueryTest, ParameterOfUnknownTypeIsRefused) {
     EXPECT_FALSE(q->Prepared());
 }
 }  // namespace
+
+namespace {
+TEST_F(QueryTest, OutputParametersAreReadBackByPosition) {
+    auto q = query("declare @result int\r\nexec p_out 21, @result output");
+    int returned = 0;
+    q->OnReturnParams = [&](QObject*) { ++returned; };
+    q->ExecSQL();
+    EXPECT_EQ(returned, 1);
+    EXPECT_EQ(q->ReturnStatus(), 0);
+    EXPECT_EQ(q->ReturnParamValues(), QStringList{"42"});
+}
+
+TEST_F(QueryTest, PreparedStatementWithIsCursorRunsWithoutCursor) {
+    auto q = query("select id from people where id > :low order by id");
+    q->IsCursor = true;
+    q->CurFetchRows = 50;
+    q->Params()[0].DataType = ftSmallint;
+    q->Params()[0].Value = 3;
+    EXPECT_EQ(firstColumn(*q), (QStringList{"4", "5"}));
+    auto next = query("select count(*) from people");
+    EXPECT_EQ(firstColumn(*next), QStringList{"5"});
+}
+
+TEST_F(QueryTest, AutoDbCreatesAPrivateConnectionFromItsParameters) {
+    TCTLibEnhQuery q;
+    q.setAutoDb(true);
+    EXPECT_TRUE(q.UseDbParams);
+    q.AutoDbParams =
+        QStringList{"SERVERNAME=tdsim", "USERNAME=sa", "LOGINPROMPT=0", "DBNAME=testdb"};
+    q.setSQL({"select count(*) from people"});
+    ASSERT_EQ(q.Open(), 1);
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.ColumnValue(1), "5");
+    ASSERT_NE(q.AutoDatabase(), nullptr);
+    EXPECT_EQ(q.DbName, q.AutoDatabase()->objectName());
+    EXPECT_TRUE(q.DbName.startsWith("db_"));
+    q.Cancel();
+}
+
+TEST_F(QueryTest, AutoConnectOffWithAClosedConnectionDoesNothing) {
+    db->DisConnect();
+    auto q = query("select 1");
+    q->AutoConnect = false;
+    EXPECT_EQ(q->Open(), 0);
+    EXPECT_EQ(q->ExecSQL(), 0);
+    q->AutoConnect = true;  // connects on demand
+    EXPECT_EQ(firstColumn(*q), QStringList{"1"});
+    EXPECT_TRUE(db->connected());
+}
+}  // namespace
