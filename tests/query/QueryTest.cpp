@@ -9,21 +9,24 @@
 namespace {
 class QueryTest : public ServerTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ServerTest::SetUp();
         if (!HasFatalFailure())
             db->Connect();
     }
 };
 
-TEST_F(QueryTest, OpenHandsOutTheFirstResultSetOnly) {
+TEST_F(QueryTest, OpenHandsOutTheFirstResultSetOnly)
+{
     auto q = query("select id from people where id < 3 order by id\r\nselect name from people");
     EXPECT_EQ(firstColumn(*q), (QStringList{"1", "2"}));
     EXPECT_FALSE(q->Next());            // after the end: still false
     EXPECT_EQ(q->ColumnValue(1), "2");  // the last row stays readable
 }
 
-TEST_F(QueryTest, ExecSqlFetchesEveryResultSetThroughOnResultRow) {
+TEST_F(QueryTest, ExecSqlFetchesEveryResultSetThroughOnResultRow)
+{
     auto q = query(
         "select id from people where id < 3 order by id\r\nselect id from people where id > 3 "
         "order by id");
@@ -38,7 +41,8 @@ TEST_F(QueryTest, ExecSqlFetchesEveryResultSetThroughOnResultRow) {
     EXPECT_EQ(afterCommand, 2);
 }
 
-TEST_F(QueryTest, StatementWithoutRowsReportsItsRowCount) {
+TEST_F(QueryTest, StatementWithoutRowsReportsItsRowCount)
+{
     auto q = query("update people set code = code where id > 2");
     int afterCommand = 0;
     q->AfterCommand = [&](QObject*) { ++afterCommand; };
@@ -47,7 +51,8 @@ TEST_F(QueryTest, StatementWithoutRowsReportsItsRowCount) {
     EXPECT_GE(afterCommand, 1);
 }
 
-TEST_F(QueryTest, NullsAreEmptyAndTrimResultsStripsPadding) {
+TEST_F(QueryTest, NullsAreEmptyAndTrimResultsStripsPadding)
+{
     auto q = query("select name, code from people where id in (2, 3) order by id");
     ASSERT_EQ(q->Open(), 1);
     ASSERT_TRUE(q->Next());
@@ -65,7 +70,8 @@ TEST_F(QueryTest, NullsAreEmptyAndTrimResultsStripsPadding) {
     EXPECT_EQ(padded->ColumnValue(1), "ab");
 }
 
-TEST_F(QueryTest, ValuesArriveInTheLibrarysCharacterForms) {
+TEST_F(QueryTest, ValuesArriveInTheLibrarysCharacterForms)
+{
     auto q = query("select k_money, k_numeric, k_datetime, k_int, k_midnight from kinds");
     ASSERT_EQ(q->Open(), 1);
     ASSERT_TRUE(q->Next());
@@ -79,7 +85,8 @@ TEST_F(QueryTest, ValuesArriveInTheLibrarysCharacterForms) {
     EXPECT_EQ(q->ColumnScale(2), 3);
 }
 
-TEST_F(QueryTest, LocalDateFormatUsesTheLocaleAndDropsMidnight) {
+TEST_F(QueryTest, LocalDateFormatUsesTheLocaleAndDropsMidnight)
+{
     auto q = query("select k_datetime, k_midnight from kinds");
     q->LocalDtFmt = true;
     ASSERT_EQ(q->Open(), 1);
@@ -91,7 +98,8 @@ TEST_F(QueryTest, LocalDateFormatUsesTheLocaleAndDropsMidnight) {
     EXPECT_EQ(q->ColumnValue(2), locale.toString(date, QLocale::ShortFormat));
 }
 
-TEST_F(QueryTest, TextImageReadsColumnsWithGetData) {
+TEST_F(QueryTest, TextImageReadsColumnsWithGetData)
+{
     auto q = query(
         "select k_text, k_int, k_numeric, k_money, a_column_name_that_is_longer_than_thirty from "
         "kinds");
@@ -106,7 +114,8 @@ TEST_F(QueryTest, TextImageReadsColumnsWithGetData) {
     EXPECT_EQ(q->ColumnName(5), QString("a_column_name_that_is_longer_than_thirty").left(30));
 }
 
-TEST_F(QueryTest, CursorFetchesCurFetchRowsPerRequest) {
+TEST_F(QueryTest, CursorFetchesCurFetchRowsPerRequest)
+{
     serverStats(true);
     auto q = query("select n from numbers where n <= 120 order by n");
     q->IsCursor = true;
@@ -123,7 +132,8 @@ TEST_F(QueryTest, CursorFetchesCurFetchRowsPerRequest) {
     EXPECT_LE(stats.cursorFetches, 4);
 }
 
-TEST_F(QueryTest, MaxRowsStopsTheStreamAndFiresOnce) {
+TEST_F(QueryTest, MaxRowsStopsTheStreamAndFiresOnce)
+{
     auto q = query("select id from people order by id");
     q->MaxRows = 3;
     int maxRows = 0;
@@ -137,7 +147,8 @@ TEST_F(QueryTest, MaxRowsStopsTheStreamAndFiresOnce) {
     EXPECT_EQ(firstColumn(*next), QStringList{"5"});
 }
 
-TEST_F(QueryTest, KeepHistoryKeepsTheColumnsAfterTheResult) {
+TEST_F(QueryTest, KeepHistoryKeepsTheColumnsAfterTheResult)
+{
     // The end of a cursor's rows reports CMD_SUCCEED, which forgets the columns.
     auto q = query("select id, name from people where id = 1");
     q->IsCursor = true;
@@ -151,7 +162,8 @@ TEST_F(QueryTest, KeepHistoryKeepsTheColumnsAfterTheResult) {
     EXPECT_EQ(plain->ColumnCount(), 0);
 }
 
-TEST_F(QueryTest, CancelInTheMiddleLeavesTheConnectionUsable) {
+TEST_F(QueryTest, CancelInTheMiddleLeavesTheConnectionUsable)
+{
     auto q = query("select n from numbers order by n");
     ASSERT_EQ(q->Open(), 1);
     ASSERT_TRUE(q->Next());
@@ -168,7 +180,8 @@ TEST_F(QueryTest, CancelInTheMiddleLeavesTheConnectionUsable) {
     EXPECT_EQ(firstColumn(*q).size(), 1200);
 }
 
-TEST_F(QueryTest, ReturnStatusStopsTheRowsAndAbortOnNegStatusAbortsSilently) {
+TEST_F(QueryTest, ReturnStatusStopsTheRowsAndAbortOnNegStatusAbortsSilently)
+{
     auto q = query("exec p_status -3");
     int statuses = 0;
     q->OnReturnStatus = [&](QObject*) { ++statuses; };
@@ -188,7 +201,8 @@ TEST_F(QueryTest, ReturnStatusStopsTheRowsAndAbortOnNegStatusAbortsSilently) {
     EXPECT_EQ(firstColumn(*next), QStringList{"1"});
 }
 
-TEST_F(QueryTest, ServerErrorsRaiseWithTheQueryNameAndLine) {
+TEST_F(QueryTest, ServerErrorsRaiseWithTheQueryNameAndLine)
+{
     auto q = query("select * from no_such_table");
     try {
         q->ExecSQL();
@@ -206,7 +220,8 @@ TEST_F(QueryTest, ServerErrorsRaiseWithTheQueryNameAndLine) {
     EXPECT_TRUE(ui->messages.empty());
 }
 
-TEST_F(QueryTest, BlankSqlAndUnknownConnectionsAreRefused) {
+TEST_F(QueryTest, BlankSqlAndUnknownConnectionsAreRefused)
+{
     auto blank = query(" \r\n ");
     try {
         blank->ExecSQL();
@@ -226,7 +241,8 @@ TEST_F(QueryTest, BlankSqlAndUnknownConnectionsAreRefused) {
     }
 }
 
-TEST_F(QueryTest, DescribeColumnsRestoresTheSessionOptions) {
+TEST_F(QueryTest, DescribeColumnsRestoresTheSessionOptions)
+{
     db->ProcOptions = poQuotedIdent;
     db->ApplyProcOptions(poQuotedIdent);
     auto q = query("SELECT * FROM kinds WHERE 1=2");
@@ -241,13 +257,15 @@ TEST_F(QueryTest, DescribeColumnsRestoresTheSessionOptions) {
     EXPECT_EQ(firstColumn(*rows), QStringList{"5"});
 }
 
-TEST_F(QueryTest, ColumnNameOnANeverRunQueryDescribesFirst) {
+TEST_F(QueryTest, ColumnNameOnANeverRunQueryDescribesFirst)
+{
     auto q = query("select id, name from people");
     EXPECT_EQ(q->ColumnName(2), "name");
     EXPECT_EQ(q->ColumnTypeName(1), "int");
 }
 
-TEST_F(QueryTest, PreparedStatementWithParameters) {
+TEST_F(QueryTest, PreparedStatementWithParameters)
+{
     auto q = query("select name from people where id = :id or name = :name");
     ASSERT_EQ(q->Params().Count(), 2);
     q->Params()[0].DataType = ftInteger;
@@ -267,7 +285,8 @@ TEST_F(QueryTest, PreparedStatementWithParameters) {
     EXPECT_EQ(firstColumn(*literal), QStringList{":notaparam"});
 }
 
-TEST_F(QueryTest, ParameterOfUnknownTypeIsRefused) {
+TEST_F(QueryTest, ParameterOfUnknownTypeIsRefused)
+{
     auto q = query("select name from people where id = :id");
     q->Params()[0].Value = 1;
     try {
@@ -281,7 +300,8 @@ TEST_F(QueryTest, ParameterOfUnknownTypeIsRefused) {
 }  // namespace
 
 namespace {
-TEST_F(QueryTest, OutputParametersAreReadBackByPosition) {
+TEST_F(QueryTest, OutputParametersAreReadBackByPosition)
+{
     auto q = query("declare @result int\r\nexec p_out 21, @result output");
     int returned = 0;
     q->OnReturnParams = [&](QObject*) { ++returned; };
@@ -291,7 +311,8 @@ TEST_F(QueryTest, OutputParametersAreReadBackByPosition) {
     EXPECT_EQ(q->ReturnParamValues(), QStringList{"42"});
 }
 
-TEST_F(QueryTest, PreparedStatementWithIsCursorRunsWithoutCursor) {
+TEST_F(QueryTest, PreparedStatementWithIsCursorRunsWithoutCursor)
+{
     auto q = query("select id from people where id > :low order by id");
     q->IsCursor = true;
     q->CurFetchRows = 50;
@@ -302,7 +323,8 @@ TEST_F(QueryTest, PreparedStatementWithIsCursorRunsWithoutCursor) {
     EXPECT_EQ(firstColumn(*next), QStringList{"5"});
 }
 
-TEST_F(QueryTest, AutoDbCreatesAPrivateConnectionFromItsParameters) {
+TEST_F(QueryTest, AutoDbCreatesAPrivateConnectionFromItsParameters)
+{
     TCTLibEnhQuery q;
     q.setAutoDb(true);
     EXPECT_TRUE(q.UseDbParams);
@@ -318,7 +340,8 @@ TEST_F(QueryTest, AutoDbCreatesAPrivateConnectionFromItsParameters) {
     q.Cancel();
 }
 
-TEST_F(QueryTest, AutoConnectOffWithAClosedConnectionDoesNothing) {
+TEST_F(QueryTest, AutoConnectOffWithAClosedConnectionDoesNothing)
+{
     db->DisConnect();
     auto q = query("select 1");
     q->AutoConnect = false;
@@ -327,5 +350,17 @@ TEST_F(QueryTest, AutoConnectOffWithAClosedConnectionDoesNothing) {
     q->AutoConnect = true;  // connects on demand
     EXPECT_EQ(firstColumn(*q), QStringList{"1"});
     EXPECT_TRUE(db->connected());
+}
+}  // namespace
+
+namespace {
+TEST_F(QueryTest, ColumnStatusCarriesTheNullability)
+{
+    auto q = query("SELECT * FROM people WHERE 1=2");
+    q->DescribeColumns();
+    constexpr quint16 canBeNull = 1u << 5;  // CS_CANBENULL, status bit 5
+    EXPECT_EQ(q->ColumnStatus(1) & canBeNull, 0);
+    EXPECT_NE(q->ColumnStatus(2) & canBeNull, 0);
+    EXPECT_EQ(q->ColumnLength(1), 4);
 }
 }  // namespace
