@@ -52,8 +52,9 @@ QString objectListingStatement(ObjectKind kind, const QString& database, const Q
         case ObjectKind::Rules:
             return ownedObjects(p, "R");
         case ObjectKind::DataTypes:
+            // User datatypes are numbered from 100; the first one is a user datatype too.
             return QStringLiteral("select name from ") + p +
-                   QStringLiteral("systypes where usertype > 100 order by name");
+                   QStringLiteral("systypes where usertype >= 100 order by name");
     }
     return QString();
 }

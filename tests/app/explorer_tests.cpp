@@ -1,0 +1,315 @@
+// The main window against a tdsim serving the demo databases: connecting, the explorer
+// tree, marks, and the script of the marked objects.
+#include "CTLibDatabase.h"
+#include "CTLibObjInfo.h"
+#include "ErrorDisplay.h"
+#include "ProgressReporter.h"
+#include "RecordingUserInterface.h"
+#include "ScriptGenerator.h"
+#include "TdsimServer.h"
+#include "u_main.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+// Runs `handle` on the next modal widget once it is shown.
+void whenModal(std::function<void(QWidget*)> handle)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handle(modal);
+        }
+    });
+    timer->start();
+}
+
+class NoProgress : public ProgressReporter {
+public:
+    void setInfoLabel(const QString&) override {}
+    void setProgressRange(int, int) override {}
+    void setProgressPosition(int) override {}
+    bool checkCancelled() override { return false; }
+};
+
+QStringList childCaptions(const QTreeWidgetItem* node)
+{
+    QStringList captions;
+    for (int i = 0; i < node->childCount(); ++i)
+        captions << node->child(i)->text(0);
+    return captions;
+}
+
+LoginRequest saLogin()
+{
+    LoginRequest login;
+    login.serverName = TdsimServer::serverName();
+    login.userName = QStringLiteral("sa");
+    login.rdbms = QStringLiteral("Sybase SQL Server");
+    return login;
+}
+
+}  // namespace
+
+class ExplorerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_server = std::make_unique<TdsimServer>(
+            QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")});
+    }
+
+    void cleanupTestCase() { m_server.reset(); }
+
+    void init()
+    {
+        m_ui = std::make_unique<RecordingUserInterface>();
+        m_window = std::make_unique<Tf_main>();
+        m_window->db->ServerName = TdsimServer::serverName();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_ui.reset();
+    }
+
+    void connectListsTheDatabasesInAscendingOrder()
+    {
+        m_ui->loginAnswer = saLogin();
+        m_window->a_connect->trigger();
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - Connected to tdsim"));
+        QVERIFY(!m_window->a_connect->isEnabled());
+        QVERIFY(m_window->a_disconnect->isEnabled() && m_window->a_view->isEnabled() &&
+                m_window->a_generate->isEnabled());
+        QCOMPARE(m_window->statusPanel(0)->text(), QString("0 objects selected"));
+        QCOMPARE(m_ui->loginRequests.size(), size_t(1));
+        QCOMPARE(m_ui->loginRequests[0].serverName, TdsimServer::serverName());
+        QVERIFY(m_ui->loginRequests[0].serverList.contains(TdsimServer::serverName()));
+
+        QStringList databases;
+        for (int i = 0; i < m_window->tv_main->topLevelItemCount(); ++i)
+            databases << m_window->tv_main->topLevelItem(i)->text(0);
+        QStringList sorted = databases;
+        sorted.sort();
+        QCOMPARE(databases, sorted);
+        QVERIFY(databases.contains("demo") && databases.contains("master"));
+        const QTreeWidgetItem* demo = m_window->tv_main->topLevelItem(databases.indexOf("demo"));
+        QCOMPARE(childCaptions(demo),
+                 QStringList({"Users", "Groups", "User Tables", "Views", "Indexes", "Triggers",
+                              "Procedures", "Rules", "User Datatypes"}));
+        // Unopened folders hold one placeholder with an empty caption.
+        QCOMPARE(childCaptions(demo->child(2)), QStringList{QString()});
+    }
+
+    void aRefusedLoginIsShownAndLeavesTheWindowNotConnected()
+    {
+        LoginRequest login = saLogin();
+        login.password = QStringLiteral("wrong");
+        m_ui->loginAnswer = login;
+        m_window->a_connect->trigger();
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - not connected"));
+        QVERIFY(m_window->a_connect->isEnabled() && !m_window->a_disconnect->isEnabled());
+        QCOMPARE(m_window->statusPanel(0)->text(), QString("0 objects selected"));
+        QVERIFY(!m_ui->messages.empty());
+        QCOMPARE(m_ui->messages.back().icon, UserInterface::Icon::Error);
+        QVERIFY2(m_ui->messages.back().text.contains("Login failed"),
+                 qPrintable(m_ui->messages.back().text));
+        QVERIFY2(m_ui->messages.back().text.contains("Message  : 4002"),
+                 qPrintable(m_ui->messages.back().text));
+    }
+
+    void aCancelledLoginChangesNothing()
+    {
+        m_window->a_connect->trigger();
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - not connected"));
+        QVERIFY(m_ui->messages.empty());
+        QCOMPARE(m_window->tv_main->topLevelItemCount(), 0);
+    }
+
+    void foldersListTheirObjectsOnceAndMarksAreCounted()
+    {
+        QTreeWidgetItem* tables = connectAndOpen("demo", ObjectKind::Tables);
+        const QStringList captions = childCaptions(tables);
+        QVERIFY(captions.contains("dbo.customers") && captions.contains("mary.notes"));
+        QVERIFY(!captions.contains(QString()));
+
+        QTreeWidgetItem* customers = tables->child(captions.indexOf("dbo.customers"));
+        m_window->tv_main->setCurrentItem(customers);
+        m_window->tv_mainClick();
+        QCOMPARE(m_window->SelectedCount, 1);
+        QCOMPARE(m_window->statusPanel(0)->text(), QString("1 objects selected"));
+        m_window->tv_mainClick();
+        QCOMPARE(m_window->SelectedCount, 0);
+
+        // Two marked, then Select All adds the rest, Unselect All removes them all.
+        m_window->tv_mainClick();
+        m_window->tv_main->setCurrentItem(tables->child(0));
+        m_window->tv_mainClick();
+        QCOMPARE(m_window->SelectedCount, 2);
+        m_window->tv_main->setCurrentItem(tables);
+        m_window->pum_explorerPopup();
+        m_window->a_select_all->trigger();
+        QCOMPARE(m_window->SelectedCount, tables->childCount());
+        m_window->a_invert->trigger();
+        QCOMPARE(m_window->SelectedCount, 0);
+        m_window->a_invert->trigger();
+        m_window->a_unselect_all->trigger();
+        QCOMPARE(m_window->SelectedCount, 0);
+
+        // Collapsing and opening again lists nothing new and keeps the marks.
+        m_window->tv_main->setCurrentItem(customers);
+        m_window->tv_mainClick();
+        tables->setExpanded(false);
+        tables->setExpanded(true);
+        QCOMPARE(childCaptions(tables), captions);
+        QCOMPARE(m_window->MarkedObjects(),
+                 TMarkedObjectList({{"demo", ObjectKind::Tables, "dbo.customers"}}));
+
+        // The popup offers the folder commands on folders only.
+        m_window->pum_explorerPopup();
+        QVERIFY(!m_window->a_select_all->isEnabled());
+        m_window->tv_main->setCurrentItem(tables);
+        m_window->pum_explorerPopup();
+        QVERIFY(m_window->a_select_all->isEnabled() && m_window->a_invert->isEnabled());
+    }
+
+    void viewWritesTheScriptOfTheMarkedObjects()
+    {
+        QTreeWidgetItem* procedures = connectAndOpen("demo", ObjectKind::Procedures);
+        markAll(procedures);
+        QTreeWidgetItem* groups = openFolder("demo", ObjectKind::Groups);
+        markCaption(groups, "sales");
+        m_window->Options.PrivilegeScript = true;
+
+        m_window->a_view->trigger();
+        QVERIFY(m_ui->messages.empty());
+        const QStringList viewLines = m_window->m_view->toPlainText().split('\n');
+        QCOMPARE(viewLines.first(), QString("/*"));
+        QCOMPARE(viewLines[1].left(27), QString("  Script for Server tdsim ("));
+
+        // The view shows exactly what the shared generator writes for the same objects.
+        NoProgress progress;
+        TScriptGenerator generator(*m_window->info, m_window->Options);
+        const QStringList expected =
+            generator.BuildScript(m_window->MarkedObjects(), {}, true, nullptr, progress, false);
+        QString expectedText = expected.join('\n');
+        expectedText.replace("\r\n", "\n");
+        QCOMPARE(viewLines.mid(5).join('\n'), expectedText);
+        QVERIFY(expectedText.startsWith("\nUSE demo\nGO\n\n/************ sales ************/"));
+        QCOMPARE(m_window->ScriptLines.mid(5), expected);
+
+        // With Append down a second run adds a second header below.
+        m_window->btn_append->setChecked(true);
+        m_window->a_view->trigger();
+        QCOMPARE(m_window->m_view->toPlainText().count("  Script for Server tdsim"), 2);
+    }
+
+    void generateWritesOneFileWithCrLfLines()
+    {
+        QTemporaryDir dir;
+        QTreeWidgetItem* views = connectAndOpen("demo", ObjectKind::Views);
+        markAll(views);
+        m_window->SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->setDirectory(dir.path());
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("views");
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
+        });
+        m_window->a_generate->trigger();
+        QVERIFY(m_ui->messages.empty());
+        QFile file(dir.filePath("views.sql"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("/*\r\n  Script for Server tdsim"));
+        QVERIFY(bytes.contains("\r\nUSE demo\r\nGO\r\n"));
+        QVERIFY(bytes.contains("/************ v_customers ************/\r\n"));
+        QVERIFY(!bytes.contains("\n\n"));  // every line break is CR LF
+        QVERIFY(m_window->m_view->toPlainText().isEmpty());
+    }
+
+    void disconnectEmptiesTheTreeAndResetsTheCounter()
+    {
+        QTreeWidgetItem* users = connectAndOpen("demo", ObjectKind::Users);
+        markAll(users);
+        QVERIFY(m_window->SelectedCount > 0);
+        m_window->a_disconnect->trigger();
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - not connected"));
+        QCOMPARE(m_window->tv_main->topLevelItemCount(), 0);
+        QCOMPARE(m_window->SelectedCount, 0);
+        QCOMPARE(m_window->statusPanel(0)->text(), QString("0 objects selected"));
+        QVERIFY(m_window->a_connect->isEnabled() && !m_window->a_view->isEnabled());
+        QVERIFY(!m_window->db->connected());
+    }
+
+private:
+    QTreeWidgetItem* connectAndOpen(const QString& database, ObjectKind kind)
+    {
+        m_ui->loginAnswer = saLogin();
+        m_window->a_connect->trigger();
+        return openFolder(database, kind);
+    }
+
+    QTreeWidgetItem* openFolder(const QString& database, ObjectKind kind)
+    {
+        for (int i = 0; i < m_window->tv_main->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* node = m_window->tv_main->topLevelItem(i);
+            if (node->text(0) == database) {
+                QTreeWidgetItem* folder = node->child(static_cast<int>(kind));
+                folder->setExpanded(true);
+                return folder;
+            }
+        }
+        qFatal("database %s not listed", qPrintable(database));
+    }
+
+    void markAll(QTreeWidgetItem* folder)
+    {
+        m_window->tv_main->setCurrentItem(folder);
+        m_window->pum_explorerPopup();  // the popup enables the folder commands
+        m_window->a_select_all->trigger();
+    }
+
+    void markCaption(QTreeWidgetItem* folder, const QString& caption)
+    {
+        const int index = childCaptions(folder).indexOf(caption);
+        QVERIFY(index >= 0);
+        m_window->tv_main->setCurrentItem(folder->child(index));
+        m_window->tv_mainClick();
+    }
+
+    std::unique_ptr<TdsimServer> m_server;
+    std::unique_ptr<RecordingUserInterface> m_ui;
+    std::unique_ptr<Tf_main> m_window;
+};
+
+int main(int argc, char* argv[])
+{
+    TSkelderApplication application(argc, argv);
+    ExplorerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "explorer_tests.moc"
