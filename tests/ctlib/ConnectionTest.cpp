@@ -4,12 +4,14 @@
 #include "CTLibException.h"
 #include "ServerFixture.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
 using ConnectionTest = ServerTest;
 
-TEST_F(ConnectionTest, ConnectSelectsTheDatabaseAndDisconnectFiresEvents) {
+TEST_F(ConnectionTest, ConnectSelectsTheDatabaseAndDisconnectFiresEvents)
+{
     QStringList events;
     db->BeforeConnect = [&](QObject*) { events << "BeforeConnect"; };
     db->AfterConnect = [&](QObject* sender) {
@@ -34,7 +36,8 @@ TEST_F(ConnectionTest, ConnectSelectsTheDatabaseAndDisconnectFiresEvents) {
     EXPECT_EQ(events.size(), 6);
 }
 
-TEST_F(ConnectionTest, WrongPasswordRaisesTheFormattedLoginMessage) {
+TEST_F(ConnectionTest, WrongPasswordRaisesTheFormattedLoginMessage)
+{
     db->UserName = "alice";
     db->Password = "wrong";
     int errors = 0;
@@ -55,7 +58,8 @@ TEST_F(ConnectionTest, WrongPasswordRaisesTheFormattedLoginMessage) {
     EXPECT_TRUE(db->connected());
 }
 
-TEST_F(ConnectionTest, WrongPasswordWithoutConnectErrorOnlyShowsTheMessage) {
+TEST_F(ConnectionTest, WrongPasswordWithoutConnectErrorOnlyShowsTheMessage)
+{
     db->UserName = "alice";
     db->Password = "wrong";
     db->ConnectError = false;
@@ -67,7 +71,8 @@ TEST_F(ConnectionTest, WrongPasswordWithoutConnectErrorOnlyShowsTheMessage) {
     EXPECT_FALSE(ui->messages[0].text.contains("Line"));
 }
 
-TEST_F(ConnectionTest, ErrorsShownInTheMessageWindowEndSilently) {
+TEST_F(ConnectionTest, ErrorsShownInTheMessageWindowEndSilently)
+{
     db->Password = "wrong";
     db->setMsgDialogs(mdEnhErr);
     EXPECT_THROW(db->Connect(), EAbort);
@@ -76,7 +81,8 @@ TEST_F(ConnectionTest, ErrorsShownInTheMessageWindowEndSilently) {
     EXPECT_EQ(ui->beeps, 1);
 }
 
-TEST_F(ConnectionTest, LoginDialogIsAskedAndItsAnswerUsed) {
+TEST_F(ConnectionTest, LoginDialogIsAskedAndItsAnswerUsed)
+{
     db->LoginPrompt = true;
     db->Rdbms = "something else";
     LoginRequest answer;
@@ -96,7 +102,8 @@ TEST_F(ConnectionTest, LoginDialogIsAskedAndItsAnswerUsed) {
     EXPECT_EQ(firstColumn(*q), QStringList{"alice"});
 }
 
-TEST_F(ConnectionTest, CancelledLoginDialogRaisesNothingAndFiresNothing) {
+TEST_F(ConnectionTest, CancelledLoginDialogRaisesNothingAndFiresNothing)
+{
     db->LoginPrompt = true;
     bool afterConnect = false;
     db->AfterConnect = [&](QObject*) { afterConnect = true; };
@@ -106,7 +113,8 @@ TEST_F(ConnectionTest, CancelledLoginDialogRaisesNothingAndFiresNothing) {
     EXPECT_EQ(ui->loginRequests.size(), 1u);
 }
 
-TEST_F(ConnectionTest, LoginFieldsLongerThanThirtyCharactersAreRefused) {
+TEST_F(ConnectionTest, LoginFieldsLongerThanThirtyCharactersAreRefused)
+{
     db->UserName = QString(31, 'u');
     try {
         db->Connect();
@@ -122,7 +130,8 @@ TEST_F(ConnectionTest, LoginFieldsLongerThanThirtyCharactersAreRefused) {
     EXPECT_TRUE(db->connected());
 }
 
-TEST_F(ConnectionTest, UnknownServerNameIsAClientError) {
+TEST_F(ConnectionTest, UnknownServerNameIsAClientError)
+{
     db->ServerName = "no_such_server";
     try {
         db->Connect();
@@ -133,7 +142,8 @@ TEST_F(ConnectionTest, UnknownServerNameIsAClientError) {
     EXPECT_FALSE(db->connected());
 }
 
-TEST_F(ConnectionTest, InitStringRunsAfterUseAndConnectOnlySkipsBoth) {
+TEST_F(ConnectionTest, InitStringRunsAfterUseAndConnectOnlySkipsBoth)
+{
     db->InitString = "create table #init_marker (x int)";
     db->Connect();
     auto q = query("select count(*) from #init_marker");
@@ -146,7 +156,8 @@ TEST_F(ConnectionTest, InitStringRunsAfterUseAndConnectOnlySkipsBoth) {
     EXPECT_EQ(firstColumn(*current), QStringList{"master"});
 }
 
-TEST_F(ConnectionTest, DbNameChangesWhileConnectedSwitchAtOnce) {
+TEST_F(ConnectionTest, DbNameChangesWhileConnectedSwitchAtOnce)
+{
     db->Connect();
     db->setDbName("master");
     auto q = query("select db_name()");
@@ -157,7 +168,8 @@ TEST_F(ConnectionTest, DbNameChangesWhileConnectedSwitchAtOnce) {
     EXPECT_EQ(firstColumn(*q), QStringList{"master"});
 }
 
-TEST_F(ConnectionTest, RowCountIsSentAsStatement) {
+TEST_F(ConnectionTest, RowCountIsSentAsStatement)
+{
     db->setRowCount(2);
     db->Connect();
     auto q = query("select id from people order by id");
@@ -166,7 +178,8 @@ TEST_F(ConnectionTest, RowCountIsSentAsStatement) {
     EXPECT_EQ(firstColumn(*q).size(), 5);
 }
 
-TEST_F(ConnectionTest, ServerVersionAndDateTime) {
+TEST_F(ConnectionTest, ServerVersionAndDateTime)
+{
     EXPECT_EQ(db->GetServerVersion(), QString());  // not connected: nothing sent
     db->Connect();
     EXPECT_TRUE(db->GetServerVersion().contains("Adaptive Server"));
@@ -174,13 +187,15 @@ TEST_F(ConnectionTest, ServerVersionAndDateTime) {
         QRegularExpression("^[A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4} [01][0-9]:[0-5][0-9][AP]M$")));
 }
 
-TEST_F(ConnectionTest, PacketSizeIsReadFromTheLibraryWhileConnected) {
+TEST_F(ConnectionTest, PacketSizeIsReadFromTheLibraryWhileConnected)
+{
     db->setPacketSize(2048);
     db->Connect();
     EXPECT_EQ(db->packetSize(), 2048);
 }
 
-TEST_F(ConnectionTest, DestroyingTheLastConnectionDestroysTheAutomaticContext) {
+TEST_F(ConnectionTest, DestroyingTheLastConnectionDestroysTheAutomaticContext)
+{
     ASSERT_NE(FindContext("default"), nullptr);
     db->Connect();
     db.reset();
@@ -194,12 +209,14 @@ TEST_F(ConnectionTest, DestroyingTheLastConnectionDestroysTheAutomaticContext) {
 }  // namespace
 
 namespace {
-void expireIdleTimer(TCTLibDatabase& db) {
+void expireIdleTimer(TCTLibDatabase& db)
+{
     ASSERT_NE(db.IdleTimer(), nullptr);
     QMetaObject::invokeMethod(db.IdleTimer(), "timeout", Qt::DirectConnection);
 }
 
-TEST_F(ConnectionTest, IdleTimerWithoutIdleSqlDisconnects) {
+TEST_F(ConnectionTest, IdleTimerWithoutIdleSqlDisconnects)
+{
     db->Connect();
     db->setIdleTime(1);
     bool fired = false;
@@ -210,7 +227,8 @@ TEST_F(ConnectionTest, IdleTimerWithoutIdleSqlDisconnects) {
     EXPECT_FALSE(db->IdleTimer()->isActive());
 }
 
-TEST_F(ConnectionTest, IdleTimerKeepsAliveAndSwallowsErrors) {
+TEST_F(ConnectionTest, IdleTimerKeepsAliveAndSwallowsErrors)
+{
     db->Connect();
     db->setIdleTime(1);
     db->IdleSQL = "select * from no_such_table";
@@ -235,7 +253,8 @@ namespace {
 // A stand-in for the SQL monitor: listens on the socket the trace lines go to.
 class MonitorListener {
 public:
-    MonitorListener() {
+    MonitorListener()
+    {
         const QByteArray path = QFile::encodeName(sqlMonitorSocketPath());
         m_fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
@@ -247,7 +266,8 @@ public:
     }
     ~MonitorListener() { ::close(m_fd); }
     // The text of the next record (identifier 99, sender, length, text with its NUL).
-    QString nextText() {
+    QString nextText()
+    {
         const int client = ::accept(m_fd, nullptr, nullptr);
         QByteArray bytes;
         char buffer[4096];
@@ -264,7 +284,8 @@ private:
     int m_fd = -1;
 };
 
-TEST_F(ConnectionTest, MonitorReceivesTheTraceLinesOnlyWhenOnAndOwned) {
+TEST_F(ConnectionTest, MonitorReceivesTheTraceLinesOnlyWhenOnAndOwned)
+{
     QTemporaryDir temp;
     const QByteArray previous = qgetenv("TMPDIR");
     qputenv("TMPDIR", temp.path().toLocal8Bit());
@@ -288,5 +309,33 @@ TEST_F(ConnectionTest, MonitorReceivesTheTraceLinesOnlyWhenOnAndOwned) {
     // Nobody listening: nothing happens.
     EXPECT_FALSE(sendToSqlMonitor("lost", 1));
     qputenv("TMPDIR", previous);
+}
+}  // namespace
+
+namespace {
+TEST_F(ConnectionTest, DebugFileBecomesFreeTdsDumpOnlyWithDebugOn)
+{
+    QTemporaryDir temp;
+    const QString dump = temp.path() + "/ct.log";
+    qunsetenv("TDSDUMP");
+    db->DebugFile = dump;
+    db->setDebugOptions(doAll);  // Debug is off: nothing happens
+    EXPECT_FALSE(qEnvironmentVariableIsSet("TDSDUMP"));
+    db->Debug = true;
+    db->setDebugOptions(doAll | doNetwork);
+    EXPECT_EQ(qEnvironmentVariable("TDSDUMP"), dump);
+    db->Connect();
+    ASSERT_TRUE(db->connected());
+    // FreeTDS was handed a copy of the interfaces file carrying the flags.
+    const QString conf = qEnvironmentVariable("FREETDSCONF");
+    EXPECT_NE(conf, s_server->iniFile());
+    QFile copy(conf);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    const QByteArray text = copy.readAll();
+    EXPECT_TRUE(text.contains("debug flags = 0x4fff"));
+    EXPECT_TRUE(text.contains("[tdsim]"));
+    EXPECT_TRUE(QFileInfo(dump).size() > 0);
+    db->DisConnect();
+    qunsetenv("TDSDUMP");
 }
 }  // namespace
