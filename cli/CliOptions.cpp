@@ -89,8 +89,11 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
         option({"drop"}, "Write guarded DROP batches."),
         option({"no-drop"}, "Write no DROP batches."),
         option({"triggers"}, "Write a table's triggers after it."),
+        option({"no-triggers"}, "Write no trigger sections after tables."),
         option({"indexes"}, "Write a table's indexes after it."),
+        option({"no-indexes"}, "Write no index sections after tables."),
         option({"grants"}, "Write GRANT batches."),
+        option({"no-grants"}, "Write no GRANT batches."),
         option({"prefix-db"}, "Prefix names with the database in DROP guards and CREATE TABLE."),
         option({"no-prefix-db"}, "Write names without the database prefix."),
         option({"separate-files"}, "Write one file per object into this directory.", "dir"),
@@ -147,12 +150,9 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
     options.Options = settings.Options;
     applySwitch(parser, arguments, "drop", "no-drop", options.Options.AddDrop);
     applySwitch(parser, arguments, "prefix-db", "no-prefix-db", options.Options.PrefixWithDb);
-    if (parser.isSet("triggers"))
-        options.Options.TriggerScript = true;
-    if (parser.isSet("indexes"))
-        options.Options.IndexScript = true;
-    if (parser.isSet("grants"))
-        options.Options.PrivilegeScript = true;
+    applySwitch(parser, arguments, "triggers", "no-triggers", options.Options.TriggerScript);
+    applySwitch(parser, arguments, "indexes", "no-indexes", options.Options.IndexScript);
+    applySwitch(parser, arguments, "grants", "no-grants", options.Options.PrivilegeScript);
     for (const QString& assignment : parser.values("ext")) {
         const int equals = assignment.indexOf(QLatin1Char('='));
         const std::optional<ObjectKind> kind =

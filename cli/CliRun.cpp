@@ -99,6 +99,10 @@ QStringList databasesToScript(TCTLibEnhQuery& query, const TCliOptions& options)
         if (wanted)
             chosen << database;
     }
+    for (const QString& named : options.Databases) {
+        if (!listed.contains(named))
+            std::fprintf(stderr, "No database named '%s' on the server.\n", qPrintable(named));
+    }
     return chosen;
 }
 
@@ -184,6 +188,10 @@ int runCli(const QStringList& arguments)
     TRegAuto store(&owner);
     configureSettingsStore(store);
     store.IniFile = settingsFileArgument(arguments);
+    if (store.IniFile != QLatin1String(TAppSettings::FileName) && !QFile::exists(store.IniFile)) {
+        std::fprintf(stderr, "Settings file '%s' does not exist.\n", qPrintable(store.IniFile));
+        return ExitUsage;
+    }
     TAppSettings settings;
     settings.Load(store);
 

@@ -3,21 +3,42 @@
 #include "Exceptions.h"
 
 #include <QFile>
+#include <QSaveFile>
 
-void writeTextLines(const QString& path, const QStringList& lines, bool append)
+namespace {
+QByteArray textBytes(const QStringList& lines)
 {
-    QFile file(path);
-    const QIODevice::OpenMode mode =
-        QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
-    if (!file.open(mode))
-        throw EFileError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw EFileError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+    return bytes;
+}
+
+[[noreturn]] void fail(const char* what, const QString& path, const QString& reason)
+{
+    throw EFileError(
+        QStringLiteral("Cannot %1 file \"%2\". %3").arg(QLatin1String(what), path, reason));
+}
+}  // namespace
+
+void writeTextLines(const QString& path, const QStringList& lines, bool append)
+{
+    const QByteArray bytes = textBytes(lines);
+    if (append) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+            fail("create", path, file.errorString());
+        if (file.write(bytes) != bytes.size() || !file.flush())
+            fail("write", path, file.errorString());
+        return;
+    }
+    // A replaced file is written beside its final name and renamed when complete, so a
+    // failure never leaves a partial script under that name.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        fail("create", path, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        fail("write", path, file.errorString());
 }

@@ -4,7 +4,52 @@
 #include "GrantComposer.h"
 #include "ScriptSink.h"
 
+#include <QRegularExpression>
+
 namespace {
+// Principals every database holds from its creation: the server refuses to drop or
+// add them again, so a script names them in a comment only.
+bool isBuiltInPrincipal(const QString& name)
+{
+    static const QStringList builtIn{"public",           "dbo",
+                                     "sa_role",          "sso_role",
+                                     "oper_role",        "sybase_ts_role",
+                                     "navigator_role",   "replication_role",
+                                     "dtm_tm_role",      "ha_role",
+                                     "mon_role",         "js_admin_role",
+                                     "js_user_role",     "js_client_role",
+                                     "messaging_role",   "webservices_role",
+                                     "keycustodian_role"};
+    return builtIn.contains(name);
+}
+
+// The first object ids belong to the system tables.
+constexpr int32_t firstUserObjectId = 100;
+// sysindexes rows of the text and image storage of a table, which are no index.
+constexpr int16_t textChainIndexId = 255;
+
+// A procedure group's text holds every member's CREATE statement; each must start a
+// batch of its own, so a "GO" goes before every member after the first.
+QStringList splitProcedureGroup(const QString& text, const QString& name)
+{
+    const QRegularExpression member(QStringLiteral("(?<=\\s)create\\s+proc(edure)?\\s+(\\S+\\.)?") +
+                                        QRegularExpression::escape(name) + QStringLiteral(";\\d+"),
+                                    QRegularExpression::CaseInsensitiveOption);
+    QStringList batches;
+    int start = 0;
+    QRegularExpressionMatchIterator matches = member.globalMatch(text);
+    while (matches.hasNext()) {
+        const int at = matches.next().capturedStart();
+        int end = at;
+        while (end > start && text[end - 1].isSpace())
+            --end;
+        batches << text.mid(start, end - start) << QStringLiteral("GO");
+        start = at;
+    }
+    batches << text.mid(start);
+    return batches;
+}
+
 QString quoted(const QString& name)
 {
     return QLatin1Char('"') + name + QLatin1Char('"');
@@ -47,6 +92,24 @@ TSectionWriter::TSectionWriter(TCTLibObjInfo& info, const TScriptOptions& option
 {
 }
 
+// Objects of an owner other than dbo are dropped by their owner-qualified name, which
+// the guard checks as well; names of dbo's objects stay bare.
+bool TSectionWriter::ownedByOtherUser() const
+{
+    return !ObjQualifier.isEmpty() && ObjQualifier != QLatin1String("dbo");
+}
+
+QString TSectionWriter::ownedName() const
+{
+    return ownedByOtherUser() ? ObjQualifier + QLatin1Char('.') + ObjName : ObjName;
+}
+
+QString TSectionWriter::ownerCondition() const
+{
+    return ownedByOtherUser() ? QStringLiteral(" AND uid = user_id(") + quoted(ObjQualifier) + ")"
+                              : QString();
+}
+
 QString TSectionWriter::guard(const QString& tableAndCondition) const
 {
     return QStringLiteral("IF EXISTS(SELECT * FROM ") + DbPrefix + tableAndCondition;
@@ -79,32 +142,68 @@ void TSectionWriter::endSection(bool toFile)
     m_scriptLines += SectionLines;
 }
 
+// A one-line note in place of a section, for what the script cannot re-create.
+void TSectionWriter::writeNote(const QString& note, bool toFile)
+{
+    SectionLines = QStringList{QString(), QStringLiteral("/* ") + note + QStringLiteral(" */")};
+    toView(SectionLines, toFile);
+    m_scriptLines += SectionLines;
+}
+
+// Groups, users and datatypes are what other objects depend on: members, owned objects
+// and columns keep the server from dropping them. With drop guards on, their section
+// adds them only when missing, so that the script runs again over its own result.
+void TSectionWriter::writeCreateWhenMissing(const QString& catalogTable, const QString& body,
+                                            bool toFile)
+{
+    SectionLines.clear();
+    SectionLines << QString()
+                 << QStringLiteral("/************ ") + ObjName + QStringLiteral(" ************/");
+    if (m_options.AddDrop && body.startsWith(QLatin1String("EXECUTE "))) {
+        SectionLines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
+                            QStringLiteral("dbo.") + catalogTable +
+                            QStringLiteral(" WHERE name = ") + quoted(ObjName) + ")"
+                     << QStringLiteral("  ") + body;
+    } else {
+        SectionLines << body;
+    }
+    endSection(toFile);
+}
+
 void TSectionWriter::WriteUserSection(bool toFile)
 {
-    beginSection(guard(QStringLiteral("dbo.sysusers WHERE name = ") + quoted(ObjName) + ")"),
-                 QStringLiteral("  EXECUTE sp_dropuser ") + ObjName);
-    SectionLines << m_info.GetUserScript(ObjName);
-    endSection(toFile);
+    if (isBuiltInPrincipal(ObjName))
+        return writeNote(ObjName + QStringLiteral(": built-in user, not scripted"), toFile);
+    writeCreateWhenMissing(QStringLiteral("sysusers"), m_info.GetUserScript(ObjName), toFile);
 }
 
 void TSectionWriter::WriteGroupSection(bool toFile)
 {
-    beginSection(guard(QStringLiteral("dbo.sysusers WHERE name = ") + quoted(ObjName) + ")"),
-                 QStringLiteral("  EXECUTE sp_dropgroup ") + ObjName);
-    SectionLines << QStringLiteral("EXECUTE sp_addgroup ") + ObjName;
-    endSection(toFile);
+    if (isBuiltInPrincipal(ObjName))
+        return writeNote(ObjName + QStringLiteral(": built-in group, not scripted"), toFile);
+    writeCreateWhenMissing(QStringLiteral("sysusers"),
+                           QStringLiteral("EXECUTE sp_addgroup ") + ObjName, toFile);
 }
 
 void TSectionWriter::WriteDatatypeSection(bool toFile)
 {
-    beginSection(guard(QStringLiteral("dbo.systypes WHERE name = ") + quoted(ObjName) + ")"),
-                 QStringLiteral("  EXECUTE sp_droptype ") + ObjName, false);
-    SectionLines << m_info.GetTypeScript(ObjName);
-    endSection(toFile);
+    writeCreateWhenMissing(QStringLiteral("systypes"), m_info.GetTypeScript(ObjName), toFile);
 }
 
 void TSectionWriter::WriteIndexSection(bool toFile)
 {
+    // The listing shows the indexes of system tables and the text storage rows of
+    // tables; the server refuses to drop or create either.
+    if (const std::optional<TCTIndex> index = m_info.GetIndexInfo(ObjName, ObjQualifier)) {
+        if (index->IndId == textChainIndexId)
+            return writeNote(ObjQualifier + QLatin1Char('.') + ObjName +
+                                 QStringLiteral(": text and image storage, not scripted"),
+                             toFile);
+        if (index->Id > 0 && index->Id < firstUserObjectId)
+            return writeNote(ObjQualifier + QLatin1Char('.') + ObjName +
+                                 QStringLiteral(": index of a system table, not scripted"),
+                             toFile);
+    }
     beginSection(guard(QStringLiteral("dbo.sysindexes WHERE name = ") + quoted(ObjName) +
                        QStringLiteral(" AND id = object_id(") + quoted(ObjQualifier) + "))"),
                  QStringLiteral("  DROP INDEX ") + ObjQualifier + QLatin1Char('.') + ObjName);
@@ -115,10 +214,14 @@ void TSectionWriter::WriteIndexSection(bool toFile)
 void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
 {
     beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(ObjName) +
-                       QStringLiteral(" AND type = ") + quoted(objectTypeCode(kind)) + ")"),
+                       QStringLiteral(" AND type = ") + quoted(objectTypeCode(kind)) +
+                       ownerCondition() + ")"),
                  QStringLiteral("  ") + QStringLiteral("DROP ") + dropKeyword(kind) +
-                     QLatin1Char(' ') + ObjName);
-    SectionLines << m_info.GetObjectText(ObjName);
+                     QLatin1Char(' ') + ownedName());
+    if (kind == TTextObjectKind::Procedure)
+        SectionLines += splitProcedureGroup(m_info.GetObjectText(ObjName), ObjName);
+    else
+        SectionLines << m_info.GetObjectText(ObjName);
     SectionLines << QStringLiteral("GO");
     toView(SectionLines, toFile);
 
@@ -147,18 +250,21 @@ void TSectionWriter::appendGrantBatch(const QStringList& statements, bool toFile
 void TSectionWriter::WriteTableSection(bool toFile)
 {
     beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(ObjName) +
-                       QStringLiteral(" AND type = \"U\")")),
-                 QStringLiteral("  DROP TABLE ") + ObjName);
+                       QStringLiteral(" AND type = \"U\"") + ownerCondition() + ")"),
+                 QStringLiteral("  DROP TABLE ") + ownedName());
     SectionLines += m_info.GetTableScript(ObjName);
     endSection(toFile);
 
     const QString table = ObjName;
     if (m_options.TriggerScript) {
         if (const std::optional<TCTObject> object = m_info.GetObjectInfo(table, false, false)) {
+            // One trigger may serve several actions; it is created once.
+            QStringList written;
             for (const QString& trigger :
                  {object->InsTrigName, object->DelTrigName, object->UpdTrigName}) {
-                if (trigger.trimmed().isEmpty())
+                if (trigger.trimmed().isEmpty() || written.contains(trigger.trimmed()))
                     continue;
+                written << trigger.trimmed();
                 ObjName = trigger.trimmed();
                 WriteTextObjectSection(toFile, TTextObjectKind::Trigger);
             }

@@ -39,11 +39,16 @@ public:
     void WriteSection(ObjectKind kind, bool toFile);
 
 private:
+    void writeNote(const QString& note, bool toFile);
+    void writeCreateWhenMissing(const QString& catalogTable, const QString& body, bool toFile);
     void beginSection(const QString& guard, const QString& drop, bool blankAfterDrop = true);
     void endSection(bool toFile);
     void appendGrantBatch(const QStringList& statements, bool toFile);
     void toView(const QStringList& lines, bool toFile);
     QString guard(const QString& tableAndCondition) const;
+    bool ownedByOtherUser() const;
+    QString ownedName() const;
+    QString ownerCondition() const;
 
     TCTLibObjInfo& m_info;
     const TScriptOptions& m_options;
