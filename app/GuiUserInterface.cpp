@@ -1,5 +1,8 @@
 #include "GuiUserInterface.h"
 
+#include "CTLibLogin.h"
+#include "u_CTLib_Message.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -37,17 +40,15 @@ bool GuiUserInterface::setBusyCursor(bool busy)
     return previous;
 }
 
-// The login dialog and the message window come with the connection layer; until then
-// the prompt is cancelled and the message window is a message box.
-UserInterface::LoginResult GuiUserInterface::promptLogin(LoginRequest&)
+UserInterface::LoginResult GuiUserInterface::promptLogin(LoginRequest& request)
 {
-    return LoginResult::Cancel;
+    return runLoginDialog(request, QApplication::activeWindow());
 }
 
 void GuiUserInterface::showMessageWindow(const QString& caption, const QString& text,
                                          MessageWindowKind kind)
 {
-    showMessage(caption, text, kind == MessageWindowKind::Error ? Icon::Error : Icon::Information);
+    showCtlibMessageWindow(caption, text, kind);
 }
 
 void GuiUserInterface::beep()
