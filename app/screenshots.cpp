@@ -1,18 +1,46 @@
 // Renders the main window, both tabs of the options dialog and the progress window to
-// PNG files in the directory given as the only argument.
+// PNG files in the directory given as the first argument. With a server entry as the
+// second argument it also connects as sa, opens a folder, marks objects and views
+// their script, and renders the login dialog.
+#include "CTLibDatabase.h"
+#include "CTLibLogin.h"
 #include "ProgressDlg.h"
 #include "u_main.h"
 #include "u_options.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <cstdio>
+#include <memory>
 
 namespace {
+// Answers the login prompt as sa and shows nothing else.
+class ScreenshotUserInterface : public UserInterface {
+public:
+    void showMessage(const QString&, const QString& text, Icon) override
+    {
+        std::printf("message: %s\n", qPrintable(text));
+    }
+    bool setBusyCursor(bool) override { return false; }
+    LoginResult promptLogin(LoginRequest& request) override
+    {
+        request.userName = QStringLiteral("sa");
+        request.password.clear();
+        return LoginResult::Ok;
+    }
+    void showMessageWindow(const QString&, const QString& text, MessageWindowKind) override
+    {
+        std::printf("message: %s\n", qPrintable(text));
+    }
+    void beep() override {}
+};
+
 bool save(QWidget* widget, const QDir& dir, const QString& name)
 {
     const QString path = dir.filePath(name);
@@ -36,7 +64,6 @@ int main(int argc, char* argv[])
     Tf_main window;
     window.setWindowState(Qt::WindowNoState);
     window.resize(1100, 700);
-    window.m_view->setPlainText(QStringLiteral("/* the script appears here */"));
     window.show();
     application.processEvents();
     ok &= save(&window, dir, QStringLiteral("main-window.png"));
@@ -58,5 +85,43 @@ int main(int argc, char* argv[])
     progress.show();
     application.processEvents();
     ok &= save(&progress, dir, QStringLiteral("progress-window.png"));
+
+    if (argc > 2) {
+        ScreenshotUserInterface answers;
+        UserInterface::install(&answers);
+        LoginRequest request;
+        request.serverName = QString::fromLocal8Bit(argv[2]);
+        request.userName = QStringLiteral("sa");
+        request.serverList = QStringList{request.serverName};
+        request.rdbms = QStringLiteral("Sybase SQL Server");
+        std::unique_ptr<TCTPasswordDlg> login(createLoginDialog(request));
+        login->show();
+        application.processEvents();
+        ok &= save(login.get(), dir, QStringLiteral("login-dialog.png"));
+
+        window.db->ServerName = request.serverName;
+        window.a_connect->trigger();
+        QTreeWidgetItem* demo = nullptr;
+        for (int i = 0; i < window.tv_main->topLevelItemCount(); ++i) {
+            if (window.tv_main->topLevelItem(i)->text(0) == QLatin1String("demo"))
+                demo = window.tv_main->topLevelItem(i);
+        }
+        if (!demo) {
+            std::printf("FAILED to list the demo database\n");
+            return 1;
+        }
+        demo->setExpanded(true);
+        QTreeWidgetItem* tables = demo->child(static_cast<int>(ObjectKind::Tables));
+        tables->setExpanded(true);
+        for (int i = 0; i < qMin(2, tables->childCount()); ++i) {
+            window.tv_main->setCurrentItem(tables->child(i));
+            window.tv_mainClick();
+        }
+        window.Options.TriggerScript = true;
+        window.Options.IndexScript = true;
+        window.a_view->trigger();
+        application.processEvents();
+        ok &= save(&window, dir, QStringLiteral("connected-window.png"));
+    }
     return ok ? 0 : 1;
 }
