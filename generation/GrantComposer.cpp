@@ -17,6 +17,9 @@ QString actionKeyword(TProtectAction action, bool withExecute)
             return QStringLiteral("UPDATE");
         case TProtectAction::paExecute:
             return withExecute ? QStringLiteral("EXECUTE") : QString();
+        case TProtectAction::paReferences:
+            // A table privilege ("grant all" includes it); leaving it out would lose it.
+            return withExecute ? QString() : QStringLiteral("REFERENCES");
         default:
             return QString();
     }

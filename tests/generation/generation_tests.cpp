@@ -49,12 +49,14 @@ TEST(GrantComposer, SeveralGranteesAndRevokesGetStatementsOfTheirOwn)
 
 TEST(GrantComposer, UnscriptableRowsAreLeftOut)
 {
-    // EXECUTE only for text objects; other actions and vanished grantees never.
-    const TCTProtectList rows{row(TProtectAction::paExecute, "guest"),
-                              row(TProtectAction::paReferences, "guest"),
-                              row(TProtectAction::paSelect, ""),
-                              row(TProtectAction::paSelect, "guest", TProtectType::ptNone)};
-    EXPECT_TRUE(composeGrantStatements(rows, "t", false).isEmpty());
+    // EXECUTE only for text objects, REFERENCES only for tables; statement permissions
+    // and vanished grantees never.
+    const TCTProtectList rows{
+        row(TProtectAction::paExecute, "guest"), row(TProtectAction::paReferences, "guest"),
+        row(TProtectAction::paCreateTable, "guest"), row(TProtectAction::paSelect, ""),
+        row(TProtectAction::paSelect, "guest", TProtectType::ptNone)};
+    EXPECT_EQ(composeGrantStatements(rows, "t", false),
+              QStringList{"GRANT REFERENCES ON t TO guest"});
     EXPECT_EQ(composeGrantStatements(rows, "p", true), QStringList{"GRANT EXECUTE ON p TO guest"});
     // A repeated action (column-level rows) is named once.
     EXPECT_EQ(

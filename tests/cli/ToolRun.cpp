@@ -1,0 +1,74 @@
+#include "ToolRun.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+ToolResult run(const QString& program, const QStringList& arguments, const QByteArray& input)
+{
+    QProcess process;
+    process.start(program, arguments);
+    ToolResult result;
+    if (!process.waitForStarted()) {
+        result.err = program + QStringLiteral(" did not start");
+        return result;
+    }
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+}  // namespace
+
+ToolResult runSkelderCli(const QStringList& arguments, const QByteArray& input)
+{
+    QStringList all = arguments;
+    QTemporaryDir settingsDir;
+    if (!arguments.contains(QStringLiteral("--settings"))) {
+        const QString settings = settingsDir.filePath(QStringLiteral("Skelder.ini"));
+        QFile file(settings);
+        file.open(QIODevice::WriteOnly);
+        all << QStringLiteral("--settings") << settings;
+    }
+    return run(QStringLiteral(SKELDER_CLI_PATH), all, input);
+}
+
+ToolResult runSkelderCliOnServer(const QString& server, const QStringList& arguments)
+{
+    return runSkelderCli(QStringList{"-S", server, "-U", "sa", "-P", ""} + arguments);
+}
+
+ToolResult runBsqldb(const QString& server, const QString& path)
+{
+    const QString bsqldb = QStandardPaths::findExecutable(QStringLiteral("bsqldb"));
+    if (bsqldb.isEmpty())
+        return ToolResult{-1, {}, QStringLiteral("bsqldb is not installed")};
+    return run(bsqldb, {"-S", server, "-U", "sa", "-P", "", "-i", path, "-o", "/dev/null"}, {});
+}
+
+QStringList serverErrors(const ToolResult& result)
+{
+    QStringList errors;
+    const QStringList lines = (result.out + result.err).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i].startsWith(QLatin1String("Msg ")) || lines[i].contains("error:"))
+            errors << (lines.mid(i, 3).join(QLatin1Char(' ')));
+    }
+    if (result.exitCode != 0 && errors.isEmpty())
+        errors << QStringLiteral("exit status %1: %2").arg(result.exitCode).arg(result.err);
+    return errors;
+}
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
