@@ -4,6 +4,7 @@
 #include "CTLibObjInfo.h"
 #include "ErrorDisplay.h"
 #include "ProgressReporter.h"
+#include "ModalDialogs.h"
 #include "RecordingUserInterface.h"
 #include "ScriptGenerator.h"
 #include "TdsimServer.h"
@@ -26,20 +27,6 @@
 
 namespace {
 
-// Runs `handle` on the next modal widget once it is shown.
-void whenModal(std::function<void(QWidget*)> handle)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(modal);
-        }
-    });
-    timer->start();
-}
 
 class NoProgress : public ProgressReporter {
 public:

@@ -1,6 +1,7 @@
 #include "CTLibDatabase.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
+#include "ModalDialogs.h"
 #include "RecordingUserInterface.h"
 #include "RegAuto.h"
 #include "u_main.h"
@@ -49,20 +50,6 @@ void writeSettings(const QString& text)
     file.write(text.toUtf8());
 }
 
-// Runs `handle` on the next modal widget once it is shown.
-void whenModal(std::function<void(QWidget*)> handle)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(modal);
-        }
-    });
-    timer->start();
-}
 
 class ThrowingObject : public QObject {
 public:
