@@ -1,0 +1,220 @@
+// skelder-cli run as a process against a tdsim serving the demo databases.
+#include "CTLibDatabase.h"
+#include "CTLibObjInfo.h"
+#include "CliOptions.h"
+#include "ProgressReporter.h"
+#include "RecordingUserInterface.h"
+#include "ScriptGenerator.h"
+#include "TdsimServer.h"
+#include "ToolRun.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace {
+
+class SilentProgress : public ProgressReporter {
+public:
+    void setInfoLabel(const QString&) override {}
+    void setProgressRange(int, int) override {}
+    void setProgressPosition(int) override {}
+    bool checkCancelled() override { return false; }
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_ui = std::make_unique<RecordingUserInterface>();
+        s_server = std::make_unique<TdsimServer>(
+            QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")},
+            QStringList{"--login", "alice:secret"});
+    }
+    static void TearDownTestSuite()
+    {
+        s_server.reset();
+        s_ui.reset();
+    }
+
+    static ToolResult cli(const QStringList& arguments)
+    {
+        return runSkelderCliOnServer(TdsimServer::serverName(), arguments);
+    }
+    static QStringList lines(const QString& text) { return text.split('\n', Qt::SkipEmptyParts); }
+
+    QTemporaryDir work;
+    static inline std::unique_ptr<RecordingUserInterface> s_ui;
+    static inline std::unique_ptr<TdsimServer> s_server;
+};
+
+TEST_F(CliTest, ListsEveryUserDatabaseInTheExplorersOrder)
+{
+    const ToolResult result = cli({"--list"});
+    ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    const QStringList listed = lines(result.out);
+    ASSERT_FALSE(listed.isEmpty());
+    EXPECT_EQ(listed.first(), "demo\tusers\tann");
+    EXPECT_EQ(listed.last(), "inventory\tprocedures\tdbo.p_low_stock");
+    // Databases ascending, system databases left out, kinds in folder order.
+    QString lastDatabase;
+    int lastKind = -1;
+    for (const QString& line : listed) {
+        const QStringList fields = line.split('\t');
+        ASSERT_EQ(fields.size(), 3) << qPrintable(line);
+        EXPECT_TRUE(fields[0] == "demo" || fields[0] == "inventory") << qPrintable(line);
+        const int kind = static_cast<int>(*kindFromName(fields[1]));
+        if (fields[0] != lastDatabase) {
+            EXPECT_LT(lastDatabase, fields[0]);
+            lastDatabase = fields[0];
+            lastKind = -1;
+        }
+        EXPECT_LE(lastKind, kind) << qPrintable(line);
+        lastKind = kind;
+    }
+    EXPECT_TRUE(listed.contains("demo\tdatatypes\tssn"));
+    EXPECT_TRUE(listed.contains("inventory\tindexes\titems.items_pk"));
+}
+
+TEST_F(CliTest, KindsAndObjectPatternsNarrowTheSelection)
+{
+    const ToolResult result = cli({"-D", "demo", "--kind", "views", "--kind", "tables", "--object",
+                                   "dbo.cust%", "--object", "%_order_total_", "--list"});
+    ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    EXPECT_EQ(lines(result.out),
+              QStringList({"demo\ttables\tdbo.customers", "demo\tviews\tdbo.v_order_totals"}));
+
+    const ToolResult indexes = cli({"-D", "inventory", "--object", "items.%", "--list"});
+    EXPECT_EQ(lines(indexes.out), QStringList({"inventory\tindexes\titems.items_pk"}));
+}
+
+TEST_F(CliTest, NothingMatchedExitsWithThree)
+{
+    ToolResult result = cli({"--object", "no_such_%"});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_TRUE(result.err.contains("No object matched")) << qPrintable(result.err);
+    EXPECT_TRUE(result.out.isEmpty());
+
+    result = cli({"-D", "nowhere", "--list"});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_TRUE(result.err.contains("No database named 'nowhere'")) << qPrintable(result.err);
+}
+
+TEST_F(CliTest, BadUsageExitsWithTwoBeforeConnecting)
+{
+    for (const QStringList& arguments :
+         {QStringList{"--kind", "tabels"}, QStringList{"--settings", "/no/such/Skelder.ini"},
+          QStringList{"-o", "a.sql", "--separate-files", "d"}}) {
+        const ToolResult result = runSkelderCli(QStringList{"-S", "NOSUCH"} + arguments);
+        EXPECT_EQ(result.exitCode, 2) << qPrintable(arguments.join(' '));
+        EXPECT_FALSE(result.err.isEmpty());
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+    const ToolResult help = runSkelderCli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--separate-files"));
+}
+
+TEST_F(CliTest, FailuresExitWithOneAndLeaveNoFileUnderTheFinalName)
+{
+    const QString fresh = work.filePath("fresh.sql");
+    const QString existing = work.filePath("existing.sql");
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("previous script\r\n");
+    file.close();
+
+    // An unknown server entry, a refused login, an unwritable file.
+    ToolResult result = runSkelderCli({"-S", "NOSUCH", "-U", "sa", "-P", "", "-o", fresh});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(result.err.isEmpty());
+    result = runSkelderCli(
+        {"-S", TdsimServer::serverName(), "-U", "alice", "-P", "wrong", "-o", existing});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(fresh));
+    EXPECT_EQ(readText(existing), "previous script\r\n");
+
+    result = cli({"-D", "inventory", "-o", work.filePath("no/such/dir/x.sql")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("Cannot create file")) << qPrintable(result.err);
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), QStringList{"existing.sql"});
+}
+
+TEST_F(CliTest, PasswordComesFromTheEnvironmentWhenNotGiven)
+{
+    qputenv("SKELDER_PASSWORD", "secret");
+    const ToolResult result = runSkelderCli(
+        {"-S", TdsimServer::serverName(), "-U", "alice", "-D", "inventory", "--list"});
+    qunsetenv("SKELDER_PASSWORD");
+    EXPECT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    EXPECT_TRUE(result.out.contains("inventory\ttables\tdbo.items"));
+}
+
+TEST_F(CliTest, ScriptGoesToStandardOutputWithCrLfLines)
+{
+    const ToolResult result = cli({"-D", "demo", "--kind", "rules", "--no-header", "--no-drop"});
+    ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    EXPECT_EQ(result.out,
+              "\r\nUSE demo\r\nGO\r\n"
+              "\r\n/************ r_positive ************/\r\ncreate rule r_positive as @value >= "
+              "0\r\nGO\r\n"
+              "\r\n/************ r_zip ************/\r\ncreate rule r_zip as @zip like "
+              "\"[0-9][0-9][0-9][0-9][0-9]\"\r\nGO\r\n");
+    const ToolResult withHeader = cli({"-D", "demo", "--kind", "rules"});
+    EXPECT_TRUE(withHeader.out.startsWith("/*\r\n  Script for Server tdsim ("));
+}
+
+TEST_F(CliTest, SeparateFilesTakeTheExtensionsGiven)
+{
+    const QString directory = work.filePath("objects");
+    const ToolResult result = cli({"-D", "inventory", "--kind", "tables", "--kind", "procedures",
+                                   "--separate-files", directory, "--ext", "tables=sql"});
+    ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    EXPECT_EQ(QDir(directory).entryList(QDir::Files),
+              QStringList({"items.sql", "p_low_stock.prc"}));
+    EXPECT_TRUE(readText(directory + "/items.sql").startsWith("USE inventory\r\nGO\r\n"));
+}
+
+// The GUI writes View and Generate through TScriptGenerator::BuildScript on the marked
+// objects; the CLI's script for its selection is that very text.
+TEST_F(CliTest, ScriptIsWhatTheGuiGeneratorWritesForTheSameObjects)
+{
+    const QStringList options{"--drop", "--triggers", "--indexes", "--grants", "--prefix-db"};
+    const QString cliPath = work.filePath("cli.sql");
+    const ToolResult listed = cli(QStringList{"--list"});
+    ASSERT_EQ(listed.exitCode, 0);
+    const ToolResult generated = cli(options + QStringList{"--no-header", "-o", cliPath});
+    ASSERT_EQ(generated.exitCode, 0) << qPrintable(generated.err);
+
+    TCTLibDatabase db;
+    db.SetName("db");
+    s_server->configure(db);
+    db.Connect();
+    ASSERT_TRUE(db.connected());
+    TCTLibObjInfo info;
+    info.SetName("info");
+    info.DbName = "db";
+    info.UseExecCursor = false;
+    TScriptOptions scriptOptions;
+    scriptOptions.AddDrop = scriptOptions.TriggerScript = scriptOptions.IndexScript = true;
+    scriptOptions.PrivilegeScript = scriptOptions.PrefixWithDb = true;
+    info.PrefixWithDbName = true;
+    TMarkedObjectList marked;
+    for (const QString& line : lines(listed.out)) {
+        const QStringList fields = line.split('\t');
+        marked.append({fields[0], *kindFromName(fields[1]), fields[2]});
+    }
+    TScriptGenerator generator(info, scriptOptions);
+    SilentProgress progress;
+    const QStringList script = generator.BuildScript(marked, {}, true, nullptr, progress, false);
+    const QString guiPath = work.filePath("gui.sql");
+    saveScriptLines(guiPath, script);
+
+    const QString cliScript = readText(cliPath);
+    EXPECT_TRUE(cliScript.contains("USE inventory"));
+    EXPECT_EQ(cliScript, readText(guiPath));
+}
+
+}  // namespace

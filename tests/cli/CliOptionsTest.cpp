@@ -1,0 +1,156 @@
+// Parsing of skelder-cli's command line, without a server.
+#include "CliOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TCliParseResult parse(const QStringList& arguments, const TAppSettings& settings = {})
+{
+    return parseCliArguments(arguments, settings);
+}
+
+TEST(CliOptions, DefaultsComeFromTheSettings)
+{
+    TAppSettings settings;
+    settings.ServerName = "PROD";
+    settings.UserName = "dba";
+    settings.Options.TriggerScript = true;
+    settings.Options.AddDrop = false;
+    settings.Options.extension(ObjectKind::Tables) = "sql";
+    const TCliParseResult result = parse({}, settings);
+    ASSERT_TRUE(result.options);
+    EXPECT_EQ(result.options->Server, "PROD");
+    EXPECT_EQ(result.options->User, "dba");
+    EXPECT_FALSE(result.options->PasswordGiven);
+    EXPECT_TRUE(result.options->Options.TriggerScript);
+    EXPECT_FALSE(result.options->Options.AddDrop);
+    EXPECT_EQ(result.options->Options.extension(ObjectKind::Tables), "sql");
+    EXPECT_TRUE(result.options->Header);
+    EXPECT_TRUE(result.options->Databases.isEmpty());
+    EXPECT_TRUE(result.options->Kinds.isEmpty());
+}
+
+TEST(CliOptions, CommandLineOverridesTheSettingsAndTheLastOfAPairWins)
+{
+    TAppSettings settings;
+    settings.Options.TriggerScript = true;
+    const TCliParseResult result = parse({"-S",          "DEMO",      "--user=bob",
+                                          "-P",          "",          "--no-triggers",
+                                          "--drop",      "--no-drop", "--no-prefix-db",
+                                          "--prefix-db", "--indexes", "--grants",
+                                          "--no-grants", "-D",        "b",
+                                          "-D",          "a",         "--kind",
+                                          "Tables",      "--kind",    "tables",
+                                          "--kind",      "rules",     "--ext",
+                                          "tables=sql",  "--ext",     "views=",
+                                          "--no-header", "--quiet",   "--list"},
+                                         settings);
+    ASSERT_TRUE(result.options) << qPrintable(result.message);
+    const TCliOptions& options = *result.options;
+    EXPECT_EQ(options.Server, "DEMO");
+    EXPECT_EQ(options.User, "bob");
+    EXPECT_TRUE(options.PasswordGiven);
+    EXPECT_EQ(options.Password, "");
+    EXPECT_FALSE(options.Options.TriggerScript);
+    EXPECT_FALSE(options.Options.AddDrop);
+    EXPECT_TRUE(options.Options.PrefixWithDb);
+    EXPECT_TRUE(options.Options.IndexScript);
+    EXPECT_FALSE(options.Options.PrivilegeScript);
+    EXPECT_EQ(options.Databases, QStringList({"b", "a"}));
+    EXPECT_EQ(options.Kinds, QList<ObjectKind>({ObjectKind::Tables, ObjectKind::Rules}));
+    EXPECT_EQ(options.Options.extension(ObjectKind::Tables), "sql");
+    EXPECT_EQ(options.Options.extension(ObjectKind::Views), "");
+    EXPECT_FALSE(options.Header);
+    EXPECT_TRUE(options.Quiet);
+    EXPECT_TRUE(options.List);
+}
+
+TEST(CliOptions, OutputGoesToOneFileOrOneFilePerObject)
+{
+    TCliParseResult result = parse({"-o", "x.sql"});
+    ASSERT_TRUE(result.options);
+    EXPECT_EQ(result.options->OutputFile, "x.sql");
+    EXPECT_FALSE(result.options->Options.SeparateFiles);
+
+    TAppSettings settings;
+    settings.Options.SeparateFiles = true;  // the GUI's switch does not choose the mode here
+    result = parse({}, settings);
+    ASSERT_TRUE(result.options);
+    EXPECT_FALSE(result.options->Options.SeparateFiles);
+    result = parse({"--separate-files", "dir"});
+    ASSERT_TRUE(result.options);
+    EXPECT_TRUE(result.options->Options.SeparateFiles);
+    EXPECT_EQ(result.options->SeparateFilesDir, "dir");
+}
+
+TEST(CliOptions, BadUsageExitsWithTwoAndSaysWhy)
+{
+    const struct {
+        QStringList arguments;
+        const char* message;
+    } cases[] = {
+        {{"--kind", "tabels"}, "Unknown --kind: tabels"},
+        {{"--ext", "tables"}, "Bad --ext"},
+        {{"--ext", "nothing=x"}, "Bad --ext"},
+        {{"-o", "a", "--separate-files", "d"}, "exclude each other"},
+        {{"stray"}, "Unexpected argument: stray"},
+        {{"--rdbms", "Oracle"}, "Unknown --rdbms"},
+        {{"--bogus"}, "Unknown option"},
+        {{"-S"}, "Missing value"},
+    };
+    for (const auto& c : cases) {
+        const TCliParseResult result = parse(c.arguments);
+        EXPECT_FALSE(result.options) << qPrintable(c.arguments.join(' '));
+        EXPECT_EQ(result.exitCode, 2) << qPrintable(c.arguments.join(' '));
+        EXPECT_TRUE(result.message.contains(QLatin1String(c.message)))
+            << qPrintable(result.message);
+    }
+}
+
+TEST(CliOptions, HelpDescribesEveryOption)
+{
+    const TCliParseResult result = parse({"--help"});
+    EXPECT_FALSE(result.options);
+    EXPECT_EQ(result.exitCode, 0);
+    for (const char* option :
+         {"--server",    "--user",          "--password",     "--database",       "--kind",
+          "--object",    "--drop",          "--no-drop",      "--triggers",       "--indexes",
+          "--grants",    "--prefix-db",     "--no-prefix-db", "--separate-files", "--output",
+          "--ext",       "--rdbms",         "--settings",     "--list",           "--quiet",
+          "--no-header", "SKELDER_PASSWORD"})
+        EXPECT_TRUE(result.message.contains(QLatin1String(option))) << option;
+}
+
+TEST(CliOptions, SettingsFileIsFoundInEitherForm)
+{
+    EXPECT_EQ(settingsFileArgument({"-S", "x", "--settings", "a.ini"}), "a.ini");
+    EXPECT_EQ(settingsFileArgument({"--settings=b.ini"}), "b.ini");
+    EXPECT_EQ(settingsFileArgument({"-S", "x"}), QString::fromLatin1(TAppSettings::FileName));
+}
+
+TEST(CliOptions, KindNamesRoundTrip)
+{
+    for (ObjectKind kind : AllObjectKinds)
+        EXPECT_EQ(kindFromName(kindName(kind)), kind);
+    EXPECT_EQ(kindFromName("DataTypes"), ObjectKind::DataTypes);
+    EXPECT_FALSE(kindFromName(""));
+}
+
+TEST(LikeMatch, PercentAndUnderscoreAsTheServerTakesThem)
+{
+    EXPECT_TRUE(likeMatch("dbo.%", "dbo.orders"));
+    EXPECT_TRUE(likeMatch("%", ""));
+    EXPECT_TRUE(likeMatch("%orders", "dbo.orders"));
+    EXPECT_TRUE(likeMatch("%.order_", "dbo.orders"));
+    EXPECT_TRUE(likeMatch("%s%s%", "customers"));
+    EXPECT_TRUE(likeMatch("a%b%c", "aXbYbZc"));
+    EXPECT_FALSE(likeMatch("a%b%c", "aXbYbZ"));
+    EXPECT_FALSE(likeMatch("dbo.order_", "dbo.order"));
+    EXPECT_FALSE(likeMatch("", "x"));
+    EXPECT_FALSE(likeMatch("DBO.%", "dbo.orders"));  // case-sensitive, as the server compares
+    EXPECT_TRUE(likeMatch("orders", "orders"));
+    EXPECT_FALSE(likeMatch("orders", "orders2"));
+}
+
+}  // namespace
