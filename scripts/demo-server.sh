@@ -28,7 +28,7 @@ demo_server_start() {
   "$build_dir/bin/tdsim" --port 0 "${args[@]}" >"$DEMO_SYBASE/tdsim.out" 2>"$DEMO_SYBASE/tdsim.err" &
   DEMO_PID=$!
   # tdsim prints "listening on 127.0.0.1:PORT" once its init scripts have run.
-  until grep -q '^listening on ' "$DEMO_SYBASE/tdsim.out"; do
+  until grep -qs '^listening on ' "$DEMO_SYBASE/tdsim.out"; do
     if ! kill -0 "$DEMO_PID" 2>/dev/null; then
       echo "tdsim did not start:" >&2
       cat "$DEMO_SYBASE/tdsim.err" "$DEMO_SYBASE/tdsim.out" >&2
