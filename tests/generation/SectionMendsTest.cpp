@@ -1,0 +1,156 @@
+// What the section writers write where the plain templates would give a script the
+// server refuses, against a tdsim serving the demo database.
+#include "CTLibDatabase.h"
+#include "CTLibEnhQuery.h"
+#include "CTLibObjInfo.h"
+#include "ObjectListing.h"
+#include "ProgressReporter.h"
+#include "RecordingUserInterface.h"
+#include "ScriptGenerator.h"
+#include "TdsimServer.h"
+
+#include <gtest/gtest.h>
+#include <QRegularExpression>
+#include <memory>
+
+namespace {
+
+class SilentProgress : public ProgressReporter {
+public:
+    void setInfoLabel(const QString&) override {}
+    void setProgressRange(int, int) override {}
+    void setProgressPosition(int) override {}
+    bool checkCancelled() override { return false; }
+};
+
+class SectionMendsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_ui = std::make_unique<RecordingUserInterface>();
+        s_server = std::make_unique<TdsimServer>(
+            QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")});
+        s_db = std::make_unique<TCTLibDatabase>();
+        s_db->SetName("db");
+        s_server->configure(*s_db);
+        s_db->Connect();
+        ASSERT_TRUE(s_db->connected());
+    }
+    static void TearDownTestSuite()
+    {
+        s_db.reset();
+        s_server.reset();
+        s_ui.reset();
+    }
+
+    // The script of `objects` of database demo, without header, one text line a line.
+    static QStringList script(const TMarkedObjectList& objects, const TScriptOptions& options)
+    {
+        TCTLibObjInfo info;
+        info.SetName("info");
+        info.DbName = "db";
+        info.UseExecCursor = false;
+        info.PrefixWithDbName = options.PrefixWithDb;
+        TScriptGenerator generator(info, options);
+        SilentProgress progress;
+        const QStringList entries =
+            generator.BuildScript(objects, {}, true, nullptr, progress, false);
+        QStringList lines;
+        for (const QString& entry : entries)
+            lines += entry.split('\n');
+        return lines.mid(3);  // after the USE batch
+    }
+    static TScriptOptions options(bool drop)
+    {
+        TScriptOptions result;
+        result.AddDrop = drop;
+        result.PrefixWithDb = false;
+        return result;
+    }
+
+    static inline std::unique_ptr<RecordingUserInterface> s_ui;
+    static inline std::unique_ptr<TdsimServer> s_server;
+    static inline std::unique_ptr<TCTLibDatabase> s_db;
+};
+
+TEST_F(SectionMendsTest, BuiltInPrincipalsAndSystemIndexesBecomeNotes)
+{
+    const TMarkedObjectList objects{{"demo", ObjectKind::Groups, "public"},
+                                    {"demo", ObjectKind::Groups, "sa_role"},
+                                    {"demo", ObjectKind::Users, "dbo"},
+                                    {"demo", ObjectKind::Indexes, "all_types.tall_types"},
+                                    {"demo", ObjectKind::Indexes, "sysusers.ncsysusers1"}};
+    EXPECT_EQ(script(objects, options(true)),
+              QStringList({"", "/* public: built-in group, not scripted */", "",
+                           "/* sa_role: built-in group, not scripted */", "",
+                           "/* dbo: built-in user, not scripted */", "",
+                           "/* all_types.tall_types: text and image storage, not scripted */", "",
+                           "/* sysusers.ncsysusers1: index of a system table, not scripted */"}));
+}
+
+TEST_F(SectionMendsTest, PrincipalsAndDatatypesAreAddedOnlyWhenMissing)
+{
+    const TMarkedObjectList objects{{"demo", ObjectKind::Groups, "sales"},
+                                    {"demo", ObjectKind::Users, "mary"},
+                                    {"demo", ObjectKind::DataTypes, "ssn"}};
+    EXPECT_EQ(
+        script(objects, options(true)),
+        QStringList({"", "/************ sales ************/",
+                     "IF NOT EXISTS(SELECT * FROM dbo.sysusers WHERE name = \"sales\")",
+                     "  EXECUTE sp_addgroup sales", "GO", "", "/************ mary ************/",
+                     "IF NOT EXISTS(SELECT * FROM dbo.sysusers WHERE name = \"mary\")",
+                     "  EXECUTE sp_adduser \"mary\",\"mary\",\"sales\"", "GO", "",
+                     "/************ ssn ************/",
+                     "IF NOT EXISTS(SELECT * FROM dbo.systypes WHERE name = \"ssn\")",
+                     "  EXECUTE sp_addtype ssn,\"varchar(11)\",NULL,\"NONULL\"", "GO"}));
+    // Without drop guards the templates stay as they were.
+    EXPECT_EQ(
+        script({objects[0]}, options(false)),
+        QStringList({"", "/************ sales ************/", "EXECUTE sp_addgroup sales", "GO"}));
+}
+
+TEST_F(SectionMendsTest, OtherOwnersObjectsAreDroppedByTheirQualifiedName)
+{
+    const QStringList lines = script({{"demo", ObjectKind::Tables, "mary.notes"}}, options(true));
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[2],
+              "IF EXISTS(SELECT * FROM dbo.sysobjects WHERE name = \"notes\" AND type = "
+              "\"U\" AND uid = user_id(\"mary\"))");
+    EXPECT_EQ(lines[3], "  DROP TABLE mary.notes");
+    const QStringList dbo = script({{"demo", ObjectKind::Tables, "dbo.orders"}}, options(true));
+    EXPECT_EQ(dbo[3], "  DROP TABLE orders");
+}
+
+TEST_F(SectionMendsTest, ATriggerForSeveralActionsIsWrittenOnce)
+{
+    TScriptOptions withTriggers = options(false);
+    withTriggers.TriggerScript = true;
+    const QStringList lines =
+        script({{"demo", ObjectKind::Tables, "dbo.order_lines"}}, withTriggers);
+    EXPECT_EQ(lines.count("/************ order_lines_insupd ************/"), 1);
+}
+
+TEST_F(SectionMendsTest, EachMemberOfAProcedureGroupIsABatchOfItsOwn)
+{
+    const QStringList lines =
+        script({{"demo", ObjectKind::Procedures, "dbo.p_orders"}}, options(false));
+    const int second = lines.indexOf(QRegularExpression("^create procedure p_orders;2 .*"));
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(lines[second - 1], "GO");
+    EXPECT_TRUE(lines[second - 2].endsWith("where cust_id = @cust_id"));
+    EXPECT_EQ(lines.count("GO"), 2);
+}
+
+TEST_F(SectionMendsTest, TheFirstUserDatatypeIsListed)
+{
+    TCTLibEnhQuery query;
+    query.DbName = "db";
+    query.setSQL({objectListingStatement(ObjectKind::DataTypes, "demo", "Sybase SQL Server")});
+    ASSERT_EQ(query.Open(), 1);
+    QStringList names;
+    while (query.Next())
+        names << query.ColumnValue(1).trimmed();
+    EXPECT_EQ(names, QStringList({"amount", "row_id", "short_note", "ssn", "zipcode"}));
+}
+
+}  // namespace
