@@ -3,6 +3,8 @@
 // pointing at <tmp>. The destructor kills and reaps the server.
 #pragma once
 
+#include "TdsimTestProcess.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,15 +14,14 @@ class TdsimServer {
 public:
     // Throws std::runtime_error when tdsim cannot be started or reports no port.
     explicit TdsimServer(const QStringList& initFiles = {}, const QStringList& extraArgs = {});
-    ~TdsimServer();
     TdsimServer(const TdsimServer&) = delete;
     TdsimServer& operator=(const TdsimServer&) = delete;
 
     // The interfaces-file entry that reaches this server.
     static QString serverName() { return QStringLiteral("tdsim"); }
-    int port() const { return m_port; }
-    QString directory() const { return m_directory; }
-    QString iniFile() const { return m_directory + QStringLiteral("/ini/sql.ini"); }
+    int port() const { return m_process.port(); }
+    QString directory() const { return QString::fromStdString(m_process.directory()); }
+    QString iniFile() const { return directory() + QStringLiteral("/ini/sql.ini"); }
 
     // Writes a file into the fixture's directory and returns its path.
     QString writeFile(const QString& name, const QByteArray& content) const;
@@ -31,8 +32,5 @@ public:
     void configure(TCTLibDatabase& db) const;
 
 private:
-    QString m_directory;
-    int m_pid = -1;
-    int m_stdout = -1;
-    int m_port = 0;
+    tdsim::testing::TdsimTestProcess m_process;
 };

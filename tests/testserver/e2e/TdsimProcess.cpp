@@ -1,131 +1,25 @@
 #include "TdsimProcess.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <stdexcept>
 
 namespace tdsim::e2e {
 
-namespace {
-constexpr int kStartTimeoutMs = 20000;
-
-std::string readFirstLine(int fd) {
-    std::string line;
-    char ch;
-    while (line.empty() || line.back() != '\n') {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, kStartTimeoutMs) <= 0) {
-            throw std::runtime_error("tdsim did not report its port in time");
-        }
-        if (::read(fd, &ch, 1) != 1) {
-            throw std::runtime_error("tdsim exited before listening: " + line);
-        }
-        line.push_back(ch);
-    }
-    return line;
-}
-}  // namespace
-
-TdsimProcess::TdsimProcess(std::vector<std::string> extraArgs) {
-    char dirTemplate[] = "/tmp/tdsim-e2e-XXXXXX";
-    if (::mkdtemp(dirTemplate) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    directory_ = dirTemplate;
-    std::string init = writeFile("init.sql", demoInitScript());
-    std::vector<std::string> args = {TDSIM_PATH, "--port", "0", "--init", init};
-    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        ::dup2(pipeEnds[1], STDOUT_FILENO);
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        std::vector<char*> argv;
-        for (auto& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        std::_Exit(127);
-    }
-    ::close(pipeEnds[1]);
-    stdoutFd_ = pipeEnds[0];
-    if (pid_ < 0) {
-        throw std::runtime_error("fork failed");
-    }
-    std::string line = readFirstLine(stdoutFd_);
-    const std::string prefix = "listening on 127.0.0.1:";
-    if (line.rfind(prefix, 0) != 0) {
-        throw std::runtime_error("unexpected first line from tdsim: " + line);
-    }
-    port_ = std::atoi(line.c_str() + prefix.size());
-    writeFreetdsConf();
+TdsimProcess::TdsimProcess(std::vector<std::string> extraArgs)
+    : TdsimTestProcess(extraArgs, {demoInitScript()})
+{
+    std::string conf = writeFreetdsConf("freetds.conf", kServerEntry);
+    ::setenv("FREETDSCONF", conf.c_str(), 1);
 }
 
-TdsimProcess::~TdsimProcess() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-    if (stdoutFd_ >= 0) {
-        ::close(stdoutFd_);
-    }
-    if (!directory_.empty()) {
-        std::string cleanup = "rm -rf '" + directory_ + "'";
-        [[maybe_unused]] int rc = std::system(cleanup.c_str());
-    }
+std::string runCommand(const std::string& command, const std::string& input, int& exitCode)
+{
+    tdsim::testing::CommandResult result = tdsim::testing::runShellCommand(command, input);
+    exitCode = result.exitCode;
+    return result.output;
 }
 
-std::string TdsimProcess::writeFile(const std::string& name, const std::string& content) const {
-    std::string path = directory_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
-
-void TdsimProcess::writeFreetdsConf() const {
-    std::string conf = "[global]\n    tds version = 5.0\n[" + std::string(kServerEntry) +
-                       "]\n    host = 127.0.0.1\n    port = " + std::to_string(port_) + "\n";
-    std::string path = writeFile("freetds.conf", conf);
-    ::setenv("FREETDSCONF", path.c_str(), 1);
-}
-
-std::string runCommand(const std::string& command, const std::string& input, int& exitCode) {
-    char inputTemplate[] = "/tmp/tdsim-input-XXXXXX";
-    int fd = ::mkstemp(inputTemplate);
-    if (fd < 0) {
-        throw std::runtime_error("mkstemp failed");
-    }
-    [[maybe_unused]] auto n = ::write(fd, input.data(), input.size());
-    ::close(fd);
-    std::string full = command + " < " + inputTemplate + " 2>&1";
-    std::FILE* pipe = ::popen(full.c_str(), "r");
-    std::string output;
-    char buffer[4096];
-    size_t got;
-    while (pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, got);
-    }
-    int status = pipe != nullptr ? ::pclose(pipe) : -1;
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    ::unlink(inputTemplate);
-    return output;
-}
-
-std::string demoInitScript() {
+std::string demoInitScript()
+{
     return "create table demo (id int not null, name varchar(30) null)\n"
            "go\n"
            "insert into demo values (1, 'alpha')\n"
