@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <ostream>
 
 struct ToolResult {
     int exitCode = -1;
@@ -27,3 +28,9 @@ QStringList serverErrors(const ToolResult& result);
 
 // The text of a file, or an empty string when it cannot be read.
 QString readText(const QString& path);
+
+// Failed comparisons of texts print the text, not its code units.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

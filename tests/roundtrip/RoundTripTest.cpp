@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
@@ -69,12 +70,13 @@ QStringList unexpected(const QStringList& differences)
     return left;
 }
 
-// The script with its USE lines pointing at `database` instead of demo.
-QString retargeted(QString script, const QString& database)
+// The script with its USE lines pointing at `to` instead of `from`.
+QString retargeted(QString script, const QString& from, const QString& to)
 {
-    static const QRegularExpression use(QStringLiteral("^USE demo\\r?$"),
-                                        QRegularExpression::MultilineOption);
-    return script.replace(use, QStringLiteral("USE ") + database);
+    const QRegularExpression use(
+        QStringLiteral("^USE ") + QRegularExpression::escape(from) + QStringLiteral("(?=\\r?$)"),
+        QRegularExpression::MultilineOption);
+    return script.replace(use, QStringLiteral("USE ") + to);
 }
 
 class RoundTripTest : public ::testing::Test {
@@ -92,8 +94,10 @@ protected:
         s_db->Connect();
         ASSERT_TRUE(s_db->connected());
         s_work = std::make_unique<QTemporaryDir>();
-        s_originalScript = generate(QStringLiteral("demo"));
-        s_originalCatalog = catalogSnapshot(QStringLiteral("demo"));
+        for (const QString database : {"demo", "inventory"}) {
+            s_originalScripts[database] = generate(database);
+            s_originalCatalogs[database] = catalogSnapshot(database);
+        }
     }
     static void TearDownTestSuite()
     {
@@ -141,40 +145,52 @@ protected:
         ASSERT_EQ(replay(database + QStringLiteral("-create.sql"), prepare), QStringList());
     }
 
-    static void expectSameCatalog(const QString& copy)
+    static void expectSameCatalog(const QString& original, const QString& copy)
     {
         const QStringList differences =
-            unexpected(snapshotDifferences(s_originalCatalog, catalogSnapshot(copy)));
+            unexpected(snapshotDifferences(s_originalCatalogs[original], catalogSnapshot(copy)));
         EXPECT_TRUE(differences.isEmpty()) << qPrintable(differences.join(QLatin1Char('\n')));
     }
 
-    static void expectSameScript(const QString& copy)
+    static void expectSameScript(const QString& original, const QString& copy)
     {
-        EXPECT_EQ(retargeted(generate(copy), QStringLiteral("demo")).replace(copy, "demo"),
-                  s_originalScript);
+        EXPECT_EQ(retargeted(generate(copy), copy, original), s_originalScripts[original]);
+    }
+
+    // The whole script into a fresh database, then once more over its own result.
+    static void expectScriptRoundTrip(const QString& original)
+    {
+        const QString copy = original + QStringLiteral("_copy");
+        createDatabase(copy);
+        const QString script = retargeted(s_originalScripts[original], original, copy);
+        EXPECT_EQ(replay(copy + QStringLiteral("-1.sql"), script), QStringList());
+        expectSameScript(original, copy);
+        expectSameCatalog(original, copy);
+
+        // The drop guards let the script replace what it created.
+        EXPECT_EQ(replay(copy + QStringLiteral("-2.sql"), script), QStringList());
+        expectSameScript(original, copy);
+        expectSameCatalog(original, copy);
     }
 
     static inline std::unique_ptr<RecordingUserInterface> s_ui;
     static inline std::unique_ptr<TdsimServer> s_server;
     static inline std::unique_ptr<TCTLibDatabase> s_db;
     static inline std::unique_ptr<QTemporaryDir> s_work;
-    static inline QString s_originalScript;
-    static inline QStringList s_originalCatalog;
+    static inline QMap<QString, QString> s_originalScripts;
+    static inline QMap<QString, QStringList> s_originalCatalogs;
 };
 
-TEST_F(RoundTripTest, ScriptRecreatesTheDatabaseAndRunsAgainOverIt)
+TEST_F(RoundTripTest, ScriptRecreatesTheDemoDatabaseAndRunsAgainOverIt)
 {
-    ASSERT_TRUE(s_originalScript.contains("CREATE TABLE dbo.customers"));
-    createDatabase("demo_copy");
-    const QString script = retargeted(s_originalScript, "demo_copy");
-    EXPECT_EQ(replay("demo_copy-1.sql", script), QStringList());
-    expectSameScript("demo_copy");
-    expectSameCatalog("demo_copy");
+    ASSERT_TRUE(s_originalScripts["demo"].contains("CREATE TABLE dbo.customers"));
+    expectScriptRoundTrip("demo");
+}
 
-    // The drop guards let the script replace what it created.
-    EXPECT_EQ(replay("demo_copy-2.sql", script), QStringList());
-    expectSameScript("demo_copy");
-    expectSameCatalog("demo_copy");
+TEST_F(RoundTripTest, ScriptRecreatesTheInventoryDatabaseAndRunsAgainOverIt)
+{
+    ASSERT_TRUE(s_originalScripts["inventory"].contains("CREATE TABLE dbo.items"));
+    expectScriptRoundTrip("inventory");
 }
 
 TEST_F(RoundTripTest, EachObjectFileRecreatesItsObjectInListedOrder)
@@ -210,11 +226,11 @@ TEST_F(RoundTripTest, EachObjectFileRecreatesItsObjectInListedOrder)
     for (const QString& file : files) {
         const QString script = readText(QDir(directory).filePath(file));
         ASSERT_FALSE(script.isEmpty()) << qPrintable(file);
-        EXPECT_EQ(replay(file, retargeted(script, "demo_files")), QStringList())
+        EXPECT_EQ(replay(file, retargeted(script, "demo", "demo_files")), QStringList())
             << qPrintable(file);
     }
-    expectSameScript("demo_files");
-    expectSameCatalog("demo_files");
+    expectSameScript("demo", "demo_files");
+    expectSameCatalog("demo", "demo_files");
 }
 
 TEST_F(RoundTripTest, ReplayReportsTheServersErrors)
