@@ -1,18 +1,22 @@
 #include "TableColumns.h"
 
+#include <initializer_list>
+
 namespace {
 
 constexpr int kNameWidth = 30;
 constexpr int kTypeEnd = 60;
 
 // Pads `text` with blanks to `width`; text already that long gets one blank.
-QString padOrSeparate(const QString& text, int width) {
+QString padOrSeparate(const QString& text, int width)
+{
     if (text.size() >= width)
         return text + QLatin1Char(' ');
     return text.leftJustified(width, QLatin1Char(' '));
 }
 
-QString withoutTrailingBlanks(QString text) {
+QString withoutTrailingBlanks(QString text)
+{
     qsizetype end = text.size();
     while (end > 0 && text.at(end - 1).unicode() <= 32)
         --end;
@@ -20,11 +24,34 @@ QString withoutTrailingBlanks(QString text) {
     return text;
 }
 
-QString typeText(const TCTColumnDef& column) {
+bool isOneOf(const QString& name, std::initializer_list<const char*> names)
+{
+    for (const char* candidate : names) {
+        if (name == QLatin1String(candidate))
+            return true;
+    }
+    return false;
+}
+
+// The declared length of a sized type, from the column's storage length. unichar and
+// univarchar store two bytes per character. nchar and nvarchar store @@ncharsize bytes
+// per character, which the column row does not give, so they keep no length.
+int declaredLength(const TCTColumnDef& column)
+{
+    const QString& name = column.TypeName;
+    if (isOneOf(name, {"char", "varchar", "binary", "varbinary"}))
+        return column.Length;
+    if (isOneOf(name, {"unichar", "univarchar"}))
+        return column.Length / 2;
+    return 0;
+}
+
+QString typeText(const TCTColumnDef& column)
+{
     const QString& name = column.TypeName;
     QString type = name;
-    if (name == QLatin1String("char") || name == QLatin1String("varchar"))
-        type += QStringLiteral("(%1)").arg(column.Length);
+    if (const int length = declaredLength(column); length > 0)
+        type += QStringLiteral("(%1)").arg(length);
     if (name == QLatin1String("numeric") || name == QLatin1String("decimal"))
         type += QStringLiteral("(%1,%2)").arg(column.Prec).arg(column.Scale);
     if (column.Identity)
@@ -34,7 +61,8 @@ QString typeText(const TCTColumnDef& column) {
 
 }  // namespace
 
-QString formatColumnLine(const TCTColumnDef& column) {
+QString formatColumnLine(const TCTColumnDef& column)
+{
     QString line = QLatin1Char(' ') + padOrSeparate(column.Name, kNameWidth) + typeText(column);
     line = padOrSeparate(withoutTrailingBlanks(line), kTypeEnd);
     return line + (column.Nullable ? QLatin1String("NULL") : QLatin1String("NOT NULL"));

@@ -9,12 +9,14 @@ const QString kNotAvailable = "/* Data not available */";
 
 // A column line as the table layout places it: name from position 2, type from 32,
 // nullability from 61.
-QString columnLine(const QString& name, const QString& type, bool nullable) {
+QString columnLine(const QString& name, const QString& type, bool nullable)
+{
     return " " + name.leftJustified(30) + type.leftJustified(29) + (nullable ? "NULL" : "NOT NULL");
 }
 
 // The text between the start of `head` in the demo script and the end of its batch.
-QString batchText(const QString& script, const QString& head) {
+QString batchText(const QString& script, const QString& head)
+{
     const qsizetype start = script.indexOf(head);
     const qsizetype end = script.indexOf("\ngo\n", start);
     return script.mid(start, end - start);
@@ -22,13 +24,15 @@ QString batchText(const QString& script, const QString& head) {
 
 using ObjectInfo = CatalogTest;
 
-TEST_F(ObjectInfo, BlankSelectDbBecomesTheConnectionsDatabase) {
+TEST_F(ObjectInfo, BlankSelectDbBecomesTheConnectionsDatabase)
+{
     info->setSelectDb("   ");
     EXPECT_EQ(info->GetObjectOwner("customers"), "dbo");
     EXPECT_EQ(info->SelectDb(), "demo");
 }
 
-TEST_F(ObjectInfo, ConnectionNameIsCheckedFirst) {
+TEST_F(ObjectInfo, ConnectionNameIsCheckedFirst)
+{
     info->DbName = " ";
     try {
         info->GetObjectOwner("customers");
@@ -45,13 +49,15 @@ TEST_F(ObjectInfo, ConnectionNameIsCheckedFirst) {
     }
 }
 
-TEST_F(ObjectInfo, OwnerOfObjects) {
+TEST_F(ObjectInfo, OwnerOfObjects)
+{
     EXPECT_EQ(info->GetObjectOwner("notes"), "mary");
     EXPECT_EQ(info->GetObjectOwner("  customers  "), "dbo");
     EXPECT_EQ(info->GetObjectOwner("nothing"), "");
 }
 
-TEST_F(ObjectInfo, RecordWithTriggerNamesAndStatus) {
+TEST_F(ObjectInfo, RecordWithTriggerNamesAndStatus)
+{
     std::optional<TCTObject> customers = info->GetObjectInfo("customers", false, false);
     ASSERT_TRUE(customers);
     EXPECT_EQ(customers->Name, "customers");
@@ -77,7 +83,8 @@ TEST_F(ObjectInfo, RecordWithTriggerNamesAndStatus) {
     EXPECT_FALSE(info->GetObjectInfo("no_such_object", false, true));
 }
 
-TEST_F(ObjectInfo, RecordWithPrivilegesAndColumns) {
+TEST_F(ObjectInfo, RecordWithPrivilegesAndColumns)
+{
     std::optional<TCTObject> customers = info->GetObjectInfo("customers", true, true);
     ASSERT_TRUE(customers);
     ASSERT_TRUE(customers->Protects);
@@ -93,7 +100,8 @@ TEST_F(ObjectInfo, RecordWithPrivilegesAndColumns) {
     EXPECT_FALSE(allTypes->Protects);
 }
 
-TEST_F(ObjectInfo, ProcedureParametersOfGroupNumberOne) {
+TEST_F(ObjectInfo, ProcedureParametersOfGroupNumberOne)
+{
     std::optional<TCTColumnList> parameters = info->GetColumns("demo.dbo.p_get_customer", "p");
     ASSERT_TRUE(parameters);
     ASSERT_EQ(parameters->size(), 2);
@@ -116,7 +124,8 @@ TEST_F(ObjectInfo, ProcedureParametersOfGroupNumberOne) {
 
 using TableScript = CatalogTest;
 
-TEST_F(TableScript, UserTypesIdentityAndNullability) {
+TEST_F(TableScript, UserTypesIdentityAndNullability)
+{
     EXPECT_EQ(
         info->GetTableScript("customers"),
         (QStringList{
@@ -129,7 +138,8 @@ TEST_F(TableScript, UserTypesIdentityAndNullability) {
             ")"}));
 }
 
-TEST_F(TableScript, BuiltInTypes) {
+TEST_F(TableScript, BuiltInTypes)
+{
     const QStringList lines = info->GetTableScript("all_types");
     ASSERT_GT(lines.size(), 3);
     // The column line of `name`, with its comma if it has one.
@@ -146,8 +156,13 @@ TEST_F(TableScript, BuiltInTypes) {
     EXPECT_EQ(lineOf("c_float"), columnLine("c_float", "float", false) + ",");
     EXPECT_EQ(lineOf("c_char"), columnLine("c_char", "char(10)", false) + ",");
     EXPECT_EQ(lineOf("c_varchar"), columnLine("c_varchar", "varchar(100)", false) + ",");
+    // nchar's bytes per character depend on the server's character set: no length.
     EXPECT_EQ(lineOf("c_nchar"), columnLine("c_nchar", "nchar", false) + ",");
-    EXPECT_EQ(lineOf("c_binary"), columnLine("c_binary", "binary", false) + ",");
+    EXPECT_EQ(lineOf("c_nvarchar"), columnLine("c_nvarchar", "nvarchar", false) + ",");
+    EXPECT_EQ(lineOf("c_binary"), columnLine("c_binary", "binary(8)", false) + ",");
+    EXPECT_EQ(lineOf("c_varbinary"), columnLine("c_varbinary", "varbinary(16)", false) + ",");
+    EXPECT_EQ(lineOf("c_unichar"), columnLine("c_unichar", "unichar(4)", false) + ",");
+    EXPECT_EQ(lineOf("c_univarchar"), columnLine("c_univarchar", "univarchar(10)", false) + ",");
     EXPECT_EQ(lineOf("c_text"), columnLine("c_text", "text", true) + ",");
     EXPECT_FALSE(lines[lines.size() - 2].endsWith(","));
     EXPECT_EQ(lines.last(), ")");
@@ -155,10 +170,12 @@ TEST_F(TableScript, BuiltInTypes) {
     const QStringList nullable = info->GetTableScript("nullable_types");
     ASSERT_EQ(nullable.size(), 16 + 3);
     EXPECT_EQ(nullable[2], columnLine("n_tinyint", "tinyint", true) + ",");
+    EXPECT_EQ(nullable[16], columnLine("n_binary", "binary(8)", true) + ",");
     EXPECT_EQ(nullable[17], columnLine("n_default_null", "int", false));
 }
 
-TEST_F(TableScript, ThirtyCharacterColumnNameOwnerAndPrefix) {
+TEST_F(TableScript, ThirtyCharacterColumnNameOwnerAndPrefix)
+{
     const QStringList thirty = info->GetTableScript("table_name_with_thirty_chars_x");
     ASSERT_EQ(thirty.size(), 5);
     EXPECT_TRUE(thirty[2].startsWith(" a_column_named_with_thirty_chr int "));
@@ -177,7 +194,8 @@ TEST_F(TableScript, ThirtyCharacterColumnNameOwnerAndPrefix) {
     EXPECT_EQ(info->GetTableScript("orders").first(), "CREATE TABLE demo.dbo.orders");
 }
 
-TEST_F(TableScript, NotATableGivesDataNotAvailable) {
+TEST_F(TableScript, NotATableGivesDataNotAvailable)
+{
     EXPECT_EQ(info->GetTableScript("no_such_table"), QStringList{kNotAvailable});
     EXPECT_EQ(info->GetTableScript("p_get_customer"), QStringList{kNotAvailable});
     EXPECT_EQ(info->ColumnCount(), 0);
@@ -185,13 +203,15 @@ TEST_F(TableScript, NotATableGivesDataNotAvailable) {
 
 using IndexScript = CatalogTest;
 
-TEST_F(IndexScript, NamesInStorageOrderWithTextChain) {
+TEST_F(IndexScript, NamesInStorageOrderWithTextChain)
+{
     EXPECT_EQ(info->GetIndexNames("customers"), (QStringList{"customers_pk", "customers_name"}));
     EXPECT_EQ(info->GetIndexNames("all_types"), QStringList{"tall_types"});
     EXPECT_EQ(info->GetIndexNames("nullable_types"), QStringList{});
 }
 
-TEST_F(IndexScript, KeywordsOptionsAndSegment) {
+TEST_F(IndexScript, KeywordsOptionsAndSegment)
+{
     EXPECT_EQ(info->GetIndexScript("customers_pk", "customers"),
               (QStringList{"CREATE UNIQUE CLUSTERED INDEX customers_pk ON customers", "(cust_id)",
                            "WITH IGNORE_DUP_KEY", "ON 'default'"}));
@@ -209,7 +229,8 @@ TEST_F(IndexScript, KeywordsOptionsAndSegment) {
         (QStringList{"CREATE UNIQUE INDEX orders_id ON orders", "(order_id)", "ON 'default'"}));
 }
 
-TEST_F(IndexScript, RecordAndMissingIndex) {
+TEST_F(IndexScript, RecordAndMissingIndex)
+{
     std::optional<TCTIndex> index = info->GetIndexInfo("customers_name", " customers ");
     ASSERT_TRUE(index);
     EXPECT_EQ(index->IndId, 2);
@@ -223,7 +244,8 @@ TEST_F(IndexScript, RecordAndMissingIndex) {
 
 using ObjectText = CatalogTest;
 
-TEST_F(ObjectText, PiecesOf255BytesAreJoinedWithoutLoss) {
+TEST_F(ObjectText, PiecesOf255BytesAreJoinedWithoutLoss)
+{
     const QString script = demoScript();
     const QString report = batchText(script, "create procedure p_customer_report");
     ASSERT_GT(report.size(), 510);
@@ -238,7 +260,8 @@ TEST_F(ObjectText, PiecesOf255BytesAreJoinedWithoutLoss) {
     EXPECT_EQ(info->GetObjectText("d_country"), batchText(script, "create default d_country"));
 }
 
-TEST_F(ObjectText, OtherKindsAreRefusedWithoutComponentName) {
+TEST_F(ObjectText, OtherKindsAreRefusedWithoutComponentName)
+{
     for (const QString& name : {QString("customers"), QString("no_such_thing  ")}) {
         try {
             info->GetObjectText(name);
@@ -253,7 +276,8 @@ TEST_F(ObjectText, OtherKindsAreRefusedWithoutComponentName) {
 
 using UsersAndTypes = CatalogTest;
 
-TEST_F(UsersAndTypes, AddUserStatements) {
+TEST_F(UsersAndTypes, AddUserStatements)
+{
     EXPECT_EQ(info->GetUserScript("mary"), "EXECUTE sp_adduser \"mary\",\"mary\",\"sales\"");
     EXPECT_EQ(info->GetUserScript("  bob "), "EXECUTE sp_adduser \"bob\",\"bob\",\"public\"");
     EXPECT_EQ(info->GetUserScript("nobody"), kNotAvailable);
@@ -263,7 +287,8 @@ TEST_F(UsersAndTypes, AddUserStatements) {
     EXPECT_EQ(john->UId, 4);  // the second user added
 }
 
-TEST_F(UsersAndTypes, AddTypeStatements) {
+TEST_F(UsersAndTypes, AddTypeStatements)
+{
     EXPECT_EQ(info->GetTypeScript("ssn"), "EXECUTE sp_addtype ssn,\"varchar(11)\",NULL,\"NONULL\"");
     EXPECT_EQ(info->GetTypeScript("zipcode"),
               "EXECUTE sp_addtype zipcode,\"char(5)\",NULL,\"NULL\"");
@@ -281,7 +306,8 @@ TEST_F(UsersAndTypes, AddTypeStatements) {
 
 using Privileges = CatalogTest;
 
-TEST_F(Privileges, RowsDecodedInServerOrder) {
+TEST_F(Privileges, RowsDecodedInServerOrder)
+{
     std::optional<TCTProtectList> rows =
         info->GetProtects(TProtectFilter::pfObjectName, "customers", TProtectAction::paNone);
     ASSERT_TRUE(rows);
@@ -325,7 +351,8 @@ TEST_F(Privileges, RowsDecodedInServerOrder) {
         info->GetProtects(TProtectFilter::pfObjectName, "all_types", TProtectAction::paNone));
 }
 
-TEST_F(Privileges, NumericFiltersTakeNumbersOnly) {
+TEST_F(Privileges, NumericFiltersTakeNumbersOnly)
+{
     EXPECT_THROW(info->GetProtects(TProtectFilter::pfUserId, "0 or 1=1", TProtectAction::paNone),
                  ESkelderError);
     std::optional<TCTProtectList> byAction =
@@ -336,9 +363,11 @@ TEST_F(Privileges, NumericFiltersTakeNumbersOnly) {
 
 using ReadFailures = CatalogTest;
 
-TEST_F(ReadFailures, ServerErrorRestoresCursorAndLeavesTheConnectionUsable) {
+TEST_F(ReadFailures, ServerErrorRestoresCursorAndLeavesTheConnectionUsable)
+{
     struct CursorLog : RecordingUserInterface {
-        bool setBusyCursor(bool busy) override {
+        bool setBusyCursor(bool busy) override
+        {
             calls.push_back(busy);
             return RecordingUserInterface::setBusyCursor(busy);
         }

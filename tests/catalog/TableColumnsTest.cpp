@@ -5,7 +5,8 @@
 
 namespace {
 
-TCTColumnDef column(const QString& name, const QString& type, bool nullable) {
+TCTColumnDef column(const QString& name, const QString& type, bool nullable)
+{
     TCTColumnDef def;
     def.Name = name;
     def.TypeName = type;
@@ -14,11 +15,13 @@ TCTColumnDef column(const QString& name, const QString& type, bool nullable) {
 }
 
 // 1-based position of `part` in `line`, as the layout rules count.
-qsizetype positionOf(const QString& line, const QString& part) {
+qsizetype positionOf(const QString& line, const QString& part)
+{
     return line.indexOf(part) + 1;
 }
 
-TEST(FormatColumn, TypeAtPosition32AndNullabilityAt61) {
+TEST(FormatColumn, TypeAtPosition32AndNullabilityAt61)
+{
     TCTColumnDef price = column("price", "numeric", true);
     price.Prec = 10;
     price.Scale = 2;
@@ -35,7 +38,26 @@ TEST(FormatColumn, TypeAtPosition32AndNullabilityAt61) {
     EXPECT_EQ(idLine.mid(60), "NOT NULL");
 }
 
-TEST(FormatColumn, LengthOnlyForCharAndVarcharPrecisionOnlyForNumericAndDecimal) {
+QString typePart(const QString& type, int length)
+{
+    TCTColumnDef def = column("c", type, false);
+    def.Length = length;
+    return formatColumnLine(def).mid(31, 29).trimmed();
+}
+
+TEST(FormatColumn, BinaryTypesTakeTheirLengthInBytesUnicodeTypesInCharacters)
+{
+    EXPECT_EQ(typePart("binary", 8), "binary(8)");
+    EXPECT_EQ(typePart("varbinary", 16), "varbinary(16)");
+    // Two bytes of storage per character.
+    EXPECT_EQ(typePart("unichar", 8), "unichar(4)");
+    EXPECT_EQ(typePart("univarchar", 20), "univarchar(10)");
+    // The bytes per character of nchar depend on the server's character set.
+    EXPECT_EQ(typePart("nvarchar", 20), "nvarchar");
+}
+
+TEST(FormatColumn, LengthOnlyForSizedTypesPrecisionOnlyForNumericAndDecimal)
+{
     TCTColumnDef nchar = column("code", "nchar", false);
     nchar.Length = 10;
     EXPECT_EQ(formatColumnLine(nchar).mid(31, 29).trimmed(), "nchar");
@@ -51,7 +73,8 @@ TEST(FormatColumn, LengthOnlyForCharAndVarcharPrecisionOnlyForNumericAndDecimal)
     EXPECT_EQ(formatColumnLine(ch).mid(31, 29).trimmed(), "char(1)");
 }
 
-TEST(FormatColumn, IdentityFollowsTheTypeAfterOneBlank) {
+TEST(FormatColumn, IdentityFollowsTheTypeAfterOneBlank)
+{
     TCTColumnDef id = column("cust_id", "numeric", false);
     id.Prec = 10;
     id.Identity = true;
@@ -59,7 +82,8 @@ TEST(FormatColumn, IdentityFollowsTheTypeAfterOneBlank) {
     EXPECT_EQ(line.mid(31), QString("numeric(10,0) identity").leftJustified(29) + "NOT NULL");
 }
 
-TEST(FormatColumn, NamesOfThirtyOrMoreCharactersAreKeptWholeAndFollowedByOneBlank) {
+TEST(FormatColumn, NamesOfThirtyOrMoreCharactersAreKeptWholeAndFollowedByOneBlank)
+{
     const QString thirty = "a_column_named_with_thirty_chr";
     ASSERT_EQ(thirty.size(), 30);
     EXPECT_TRUE(formatColumnLine(column(thirty, "int", false)).startsWith(" " + thirty + " int "));
@@ -73,7 +97,8 @@ TEST(FormatColumn, NamesOfThirtyOrMoreCharactersAreKeptWholeAndFollowedByOneBlan
     EXPECT_EQ(formatColumnLine(column(longer, "int", false)), " " + longer + " int NOT NULL");
 }
 
-TEST(FormatColumn, TypeReachingPosition60GetsOneBlankBeforeNullability) {
+TEST(FormatColumn, TypeReachingPosition60GetsOneBlankBeforeNullability)
+{
     TCTColumnDef wide = column("c", "a_user_type_named_twenty_nine", false);
     wide.Identity = true;
     const QString line = formatColumnLine(wide);
