@@ -55,6 +55,9 @@ struct TCTProtect {
     TProtectType ProtectType = TProtectType::ptNone;
     int32_t Grantor = 0;
     QString GrantorName;
+    // The columns a column-level row covers, in column order; empty when the row
+    // covers the whole object (sysprotects.columns NULL or only its "all columns" bit).
+    QStringList ColumnNames;
 };
 
 using TCTProtectList = QList<TCTProtect>;

@@ -7,23 +7,27 @@ const QChar kDouble = QLatin1Char('"');
 const QChar kSingle = QLatin1Char('\'');
 
 // Inside a double-quoted literal.
-QString dq(const QString& value) {
+QString dq(const QString& value)
+{
     return inLiteral(value, kDouble);
 }
 // Inside a single-quoted literal.
-QString sq(const QString& value) {
+QString sq(const QString& value)
+{
     return inLiteral(value, kSingle);
 }
 
 }  // namespace
 
-QString inLiteral(const QString& value, QChar quote) {
+QString inLiteral(const QString& value, QChar quote)
+{
     QString doubled = value;
     doubled.replace(quote, QString(2, quote));
     return doubled;
 }
 
-QStringList objectOwner(const QString& db, const QString& name) {
+QStringList objectOwner(const QString& db, const QString& name)
+{
     return {
         "SELECT su.name",
         " FROM " + db + ".dbo.sysusers su,",
@@ -33,7 +37,8 @@ QStringList objectOwner(const QString& db, const QString& name) {
     };
 }
 
-QStringList objectInfo(const QString& db, const QString& name) {
+QStringList objectInfo(const QString& db, const QString& name)
+{
     return {
         "SELECT Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
         "so.type, DelTrigId = so.deltrig, DelTrigName = so_del.name, InsTrig = so.instrig, "
@@ -46,11 +51,13 @@ QStringList objectInfo(const QString& db, const QString& name) {
         "so_upd.id AND so.uid *= sown.uid"};
 }
 
-QStringList describeTable(const QString& qualifiedName) {
+QStringList describeTable(const QString& qualifiedName)
+{
     return {"SELECT * FROM " + qualifiedName + " WHERE 1=2"};
 }
 
-QStringList procedureParameters(const QString& db, const QString& qualifiedName, bool sqlAnywhere) {
+QStringList procedureParameters(const QString& db, const QString& qualifiedName, bool sqlAnywhere)
+{
     if (sqlAnywhere) {
         return {
             "SELECT",
@@ -89,7 +96,8 @@ QStringList procedureParameters(const QString& db, const QString& qualifiedName,
     };
 }
 
-QStringList tableColumns(const QString& db, const QString& name, bool sqlAnywhere) {
+QStringList tableColumns(const QString& db, const QString& name, bool sqlAnywhere)
+{
     if (sqlAnywhere) {
         return {
             "SELECT column_name = sc.column_name,",
@@ -142,7 +150,8 @@ QStringList tableColumns(const QString& db, const QString& name, bool sqlAnywher
 }
 
 QStringList indexNames(const QString& db, const QString& owner, const QString& table,
-                       bool sqlAnywhere) {
+                       bool sqlAnywhere)
+{
     if (sqlAnywhere) {
         return {
             "SELECT si.index_name FROM SYS.SYSINDEX si, SYS.SYSTABLE st WHERE si.table_id = "
@@ -154,7 +163,8 @@ QStringList indexNames(const QString& db, const QString& owner, const QString& t
 }
 
 QStringList indexInfo(const QString& db, const QString& index, const QString& table,
-                      bool sqlAnywhere) {
+                      bool sqlAnywhere)
+{
     if (sqlAnywhere) {
         return {
             "SELECT Name = si.index_name, Id = st.table_id, TableName = st.table_name, IndId = "
@@ -173,7 +183,8 @@ QStringList indexInfo(const QString& db, const QString& index, const QString& ta
 }
 
 QStringList indexColumns(const QString& db, const QString& owner, const QString& tableDotIndex,
-                         bool sqlAnywhere) {
+                         bool sqlAnywhere)
+{
     if (sqlAnywhere) {
         return {
             "SELECT sc.column_name",
@@ -209,19 +220,22 @@ QStringList indexColumns(const QString& db, const QString& owner, const QString&
     };
 }
 
-QStringList objectKind(const QString& db, const QString& name) {
+QStringList objectKind(const QString& db, const QString& name)
+{
     return {"SELECT type FROM " + db + ".dbo.sysobjects WHERE name = '" + sq(name) + "'"};
 }
 
 QStringList objectText(const QString& db, const QString& owner, const QString& name,
-                       bool sqlAnywhere) {
+                       bool sqlAnywhere)
+{
     if (sqlAnywhere)
         return {"SELECT text FROM syscomments WHERE id=object_id('" + sq(name) + "')"};
     return {"SELECT text FROM " + db + ".dbo.syscomments WHERE id=object_id('" + sq(db) + "." +
             sq(owner) + "." + sq(name) + "')"};
 }
 
-QStringList userInfo(const QString& db, const QString& name) {
+QStringList userInfo(const QString& db, const QString& name)
+{
     return {
         "SELECT Name = a.name, SuId = a.suid, UId = a.uid, GId = a.gid, GroupName = b.name "
         "FROM " +
@@ -229,7 +243,8 @@ QStringList userInfo(const QString& db, const QString& name) {
         "\" AND a.gid = b.gid AND b.uid = b.gid"};
 }
 
-QStringList typeInfo(const QString& db, const QString& name) {
+QStringList typeInfo(const QString& db, const QString& name)
+{
     return {
         "SELECT Type_name = CONVERT(char(15), s.name),Storage_type = CONVERT(char(15), "
         "st.name),Length = ISNULL(s.length,0),Prec = ISNULL(s.prec,0),Scale = "
@@ -243,7 +258,8 @@ QStringList typeInfo(const QString& db, const QString& name) {
         dq(name) + "\" "};
 }
 
-QStringList protects(const QString& db, const QString& filterLine) {
+QStringList protects(const QString& db, const QString& filterLine)
+{
     return {
         "SELECT Id = sp.id, ",
         "ObjectName = so.name, ",
@@ -252,7 +268,8 @@ QStringList protects(const QString& db, const QString& filterLine) {
         "Action = sp.action, ",
         "ProtectType = sp.protecttype, ",
         "Grantor = sp.grantor, ",
-        "GrantorName = sug.name ",
+        "GrantorName = sug.name, ",
+        "Columns = sp.columns ",
         "FROM " + db + ".dbo.sysprotects sp,",
         " " + db + ".dbo.sysobjects so,",
         " " + db + ".dbo.sysusers su,",
@@ -262,6 +279,12 @@ QStringList protects(const QString& db, const QString& filterLine) {
         " AND sp.grantor *= sug.uid",
         filterLine,
     };
+}
+
+QStringList columnNames(const QString& db, int objectId)
+{
+    return {"SELECT colid, name FROM " + db +
+            ".dbo.syscolumns WHERE id = " + QString::number(objectId) + " ORDER BY colid"};
 }
 
 }  // namespace CatalogStatements

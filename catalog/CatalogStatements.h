@@ -33,5 +33,7 @@ QStringList objectText(const QString& db, const QString& owner, const QString& n
 QStringList userInfo(const QString& db, const QString& name);
 QStringList typeInfo(const QString& db, const QString& name);
 QStringList protects(const QString& db, const QString& filterLine);
+// The column ids and names of a table or view, in column order.
+QStringList columnNames(const QString& db, int objectId);
 
 }  // namespace CatalogStatements

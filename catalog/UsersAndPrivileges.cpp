@@ -3,6 +3,10 @@
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QPair>
+
 namespace Sql = CatalogStatements;
 
 namespace {
@@ -24,7 +28,8 @@ constexpr ActionCode kActionCodes[] = {
     {TProtectAction::paDumpDatabase, 228},    {TProtectAction::paDumpTransaction, 235},
 };
 
-TProtectAction decodeAction(int code) {
+TProtectAction decodeAction(int code)
+{
     for (const ActionCode& entry : kActionCodes) {
         if (entry.code == code)
             return entry.action;
@@ -32,7 +37,8 @@ TProtectAction decodeAction(int code) {
     return TProtectAction::paNone;
 }
 
-int actionCode(TProtectAction action) {
+int actionCode(TProtectAction action)
+{
     for (const ActionCode& entry : kActionCodes) {
         if (entry.action == action)
             return entry.code;
@@ -40,7 +46,8 @@ int actionCode(TProtectAction action) {
     return 0;
 }
 
-TProtectType decodeProtectType(int value) {
+TProtectType decodeProtectType(int value)
+{
     switch (value) {
         case 0:
             return TProtectType::ptGrantWithGrant;
@@ -55,7 +62,8 @@ TProtectType decodeProtectType(int value) {
 
 // The condition GetProtects adds. Names go inside a literal; ids must be numbers,
 // so that no other text can reach the statement through them.
-QString filterLine(TProtectFilter filter, const QString& value, TProtectAction action) {
+QString filterLine(TProtectFilter filter, const QString& value, TProtectAction action)
+{
     switch (filter) {
         case TProtectFilter::pfNone:
             return QString();
@@ -73,7 +81,8 @@ QString filterLine(TProtectFilter filter, const QString& value, TProtectAction a
     return QString();
 }
 
-TCTProtect protectFromRow(const CatalogRead& read) {
+TCTProtect protectFromRow(const CatalogRead& read)
+{
     TCTProtect protect;
     protect.Id = read.integer(1);
     protect.ObjectName = read.text(2);
@@ -86,9 +95,59 @@ TCTProtect protectFromRow(const CatalogRead& read) {
     return protect;
 }
 
+// sysprotects.columns as bytes; the client gives it in hexadecimal.
+QByteArray columnBitmap(const QString& text)
+{
+    QString hex = trimBlanks(text);
+    if (hex.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        hex.remove(0, 2);
+    return QByteArray::fromHex(hex.toLatin1());
+}
+
+// Bit (colid & 7) of byte colid / 8 stands for column colid; bit 0 of the first byte,
+// which no column has, means "all columns".
+bool bitIsSet(const QByteArray& bitmap, int bit)
+{
+    const int byte = bit / 8;
+    return byte < bitmap.size() && (static_cast<uint8_t>(bitmap.at(byte)) & (1 << (bit % 8)));
+}
+
+bool coversWholeObject(const QByteArray& bitmap)
+{
+    for (int bit = 1; bit < bitmap.size() * 8; ++bit) {
+        if (bitIsSet(bitmap, bit))
+            return false;
+    }
+    return true;
+}
+
+// The columns a bitmap names. With the "all columns" bit set the other bits are
+// exceptions: the row covers the columns whose bits are clear.
+QStringList coveredColumns(const QByteArray& bitmap, const QList<QPair<int, QString>>& columns)
+{
+    const bool exceptions = bitIsSet(bitmap, 0);
+    QStringList names;
+    for (const auto& [colid, name] : columns) {
+        if (bitIsSet(bitmap, colid) != exceptions)
+            names << name;
+    }
+    return names;
+}
+
+QList<QPair<int, QString>> objectColumns(TCTLibObjInfo& reader, const QString& db, int id)
+{
+    CatalogRead read(reader);
+    read.open(Sql::columnNames(db, id));
+    QList<QPair<int, QString>> columns;
+    while (read.next())
+        columns.append({read.integer(1), read.text(2)});
+    return columns;
+}
+
 }  // namespace
 
-std::optional<TCTUser> TCTLibObjInfo::GetUserInfo(const QString& userName) {
+std::optional<TCTUser> TCTLibObjInfo::GetUserInfo(const QString& userName)
+{
     prepareRead();
     CatalogRead read(*this);
     read.open(Sql::userInfo(m_selectDb, trimBlanks(userName)));
@@ -100,7 +159,8 @@ std::optional<TCTUser> TCTLibObjInfo::GetUserInfo(const QString& userName) {
     return user;
 }
 
-QString TCTLibObjInfo::GetUserScript(const QString& userName) {
+QString TCTLibObjInfo::GetUserScript(const QString& userName)
+{
     prepareRead();
     const std::optional<TCTUser> user = GetUserInfo(userName);
     if (!user)
@@ -111,7 +171,8 @@ QString TCTLibObjInfo::GetUserScript(const QString& userName) {
            Sql::inLiteral(user->GroupName, '"') + "\"";
 }
 
-std::optional<TCTType> TCTLibObjInfo::GetTypeInfo(const QString& typeName) {
+std::optional<TCTType> TCTLibObjInfo::GetTypeInfo(const QString& typeName)
+{
     prepareRead();
     CatalogRead read(*this);
     read.open(Sql::typeInfo(m_selectDb, trimBlanks(typeName)));
@@ -132,7 +193,8 @@ std::optional<TCTType> TCTLibObjInfo::GetTypeInfo(const QString& typeName) {
     return type;
 }
 
-QString TCTLibObjInfo::GetTypeScript(const QString& typeName) {
+QString TCTLibObjInfo::GetTypeScript(const QString& typeName)
+{
     prepareRead();
     const std::optional<TCTType> type = GetTypeInfo(typeName);
     if (!type)
@@ -150,21 +212,37 @@ QString TCTLibObjInfo::GetTypeScript(const QString& typeName) {
 
 std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,
                                                          const QString& filterValue,
-                                                         TProtectAction action) {
+                                                         TProtectAction action)
+{
     prepareRead();
     const QString condition = filterLine(filter, filterValue, action);
-    CatalogRead read(*this);
-    read.open(Sql::protects(m_selectDb, condition));
     std::optional<TCTProtectList> list;
-    while (read.next()) {
-        if (!list)
-            list.emplace();
-        list->append(protectFromRow(read));
+    QList<QByteArray> bitmaps;
+    {
+        CatalogRead read(*this);
+        read.open(Sql::protects(m_selectDb, condition));
+        while (read.next()) {
+            if (!list)
+                list.emplace();
+            list->append(protectFromRow(read));
+            bitmaps.append(columnBitmap(read.text(9)));
+        }
+    }
+    // The names are read once the privilege rows are in, with the connection free.
+    QHash<int, QList<QPair<int, QString>>> columnsById;
+    for (qsizetype n = 0; list && n < list->size(); ++n) {
+        if (coversWholeObject(bitmaps.at(n)))
+            continue;
+        TCTProtect& protect = (*list)[n];
+        if (!columnsById.contains(protect.Id))
+            columnsById.insert(protect.Id, objectColumns(*this, m_selectDb, protect.Id));
+        protect.ColumnNames = coveredColumns(bitmaps.at(n), columnsById.value(protect.Id));
     }
     return list;
 }
 
-void TCTLibObjInfo::FreeProtectList(std::optional<TCTProtectList>& list, bool freeList) {
+void TCTLibObjInfo::FreeProtectList(std::optional<TCTProtectList>& list, bool freeList)
+{
     if (!list)
         return;
     list->clear();

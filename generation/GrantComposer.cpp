@@ -25,16 +25,20 @@ QString actionKeyword(TProtectAction action, bool withExecute)
     }
 }
 
-// The rows granted or revoked together: one grantee, one kind of row.
+// The rows granted or revoked together: one grantee, one kind of row, one set of
+// columns (empty for the whole object).
 struct GrantGroup {
     QString grantee;
     TProtectType type;
+    QStringList columns;
     QStringList actions;
 };
 
 QString statementOf(const GrantGroup& group, const QString& objectName)
 {
-    const QString actions = group.actions.join(QLatin1Char(','));
+    QString actions = group.actions.join(QLatin1Char(','));
+    if (!group.columns.isEmpty())
+        actions += QStringLiteral(" (%1)").arg(group.columns.join(QLatin1Char(',')));
     switch (group.type) {
         case TProtectType::ptRevoke:
             return QStringLiteral("REVOKE %1 ON %2 FROM %3")
@@ -59,10 +63,11 @@ QStringList composeGrantStatements(const TCTProtectList& protects, const QString
             row.ProtectType == TProtectType::ptNone)
             continue;
         auto group = std::find_if(groups.begin(), groups.end(), [&row](const GrantGroup& g) {
-            return g.grantee == row.UserName && g.type == row.ProtectType;
+            return g.grantee == row.UserName && g.type == row.ProtectType &&
+                   g.columns == row.ColumnNames;
         });
         if (group == groups.end()) {
-            groups.append({row.UserName, row.ProtectType, {}});
+            groups.append({row.UserName, row.ProtectType, row.ColumnNames, {}});
             group = groups.end() - 1;
         }
         if (!group->actions.contains(keyword))

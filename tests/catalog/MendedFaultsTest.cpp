@@ -9,13 +9,15 @@ namespace {
 
 const QString kLongDb = "a_database_name_that_is_longer_than_thirty";
 
-QString columnLine(const QString& name, const QString& type, bool nullable) {
+QString columnLine(const QString& name, const QString& type, bool nullable)
+{
     return " " + name.leftJustified(30) + type.leftJustified(29) + (nullable ? "NULL" : "NOT NULL");
 }
 
 class MendedFaults : public CatalogTest {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         CatalogTest::SetUpTestSuite();
         execute({"create table [o'hara] (id int not null, [col\"q] int null)"});
         execute({"create index [ix'q] on [o'hara] (id)"});
@@ -30,10 +32,15 @@ protected:
             wide
                 << QString("c%1 int not null%2").arg(n, 3, 10, QChar('0')).arg(n < 300 ? "," : ")");
         execute(wide);
+        execute({"create table priced (id int not null, price money null, cost money null)"});
+        execute({"grant select on priced to public"});
+        execute({"grant update (price, cost) on priced to john"});
+        execute({"revoke select (cost) on priced from ann"});
     }
 };
 
-TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead) {
+TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead)
+{
     EXPECT_EQ(info->GetObjectOwner("o'hara"), "dbo");
     EXPECT_EQ(info->GetTableScript("o'hara"),
               (QStringList{"CREATE TABLE dbo.o'hara", "(", columnLine("id", "int", false) + ",",
@@ -49,7 +56,8 @@ TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead) {
     EXPECT_FALSE(object->Protects);
 }
 
-TEST_F(MendedFaults, QuoteCharactersCannotChangeTheStatement) {
+TEST_F(MendedFaults, QuoteCharactersCannotChangeTheStatement)
+{
     // Each name would close its literal and turn the rest into a condition that is true.
     EXPECT_EQ(info->GetObjectOwner("x\" or \"1\"=\"1"), "");
     EXPECT_EQ(info->GetUserScript("x\" or \"1\"=\"1"), "/* Data not available */");
@@ -59,7 +67,8 @@ TEST_F(MendedFaults, QuoteCharactersCannotChangeTheStatement) {
     EXPECT_THROW(info->GetObjectText("x' or '1'='1"), EDatabaseError);
 }
 
-TEST_F(MendedFaults, StatementsForPlainNamesKeepTheirClassicText) {
+TEST_F(MendedFaults, StatementsForPlainNamesKeepTheirClassicText)
+{
     EXPECT_EQ(
         CatalogStatements::indexColumns("demo", "dbo", "orders.orders_id", false),
         (QStringList{"SELECT INDEX_COL('demo.dbo.' + so.name , x.indid, c.colid)",
@@ -72,7 +81,8 @@ TEST_F(MendedFaults, StatementsForPlainNamesKeepTheirClassicText) {
                      " ORDER BY x.name, x.indid,", " c.colid ASC"}));
 }
 
-TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole) {
+TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole)
+{
     info->setSelectDb(kLongDb);
     info->PrefixWithDbName = true;
     EXPECT_EQ(info->GetTableScript("t1"), (QStringList{"CREATE TABLE " + kLongDb + ".dbo.t1", "(",
@@ -81,7 +91,8 @@ TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole) {
     EXPECT_EQ(info->SelectDb(), kLongDb);
 }
 
-TEST_F(MendedFaults, TablesOfMoreThan255ColumnsAreScriptedWhole) {
+TEST_F(MendedFaults, TablesOfMoreThan255ColumnsAreScriptedWhole)
+{
     const QStringList lines = info->GetTableScript("wide_table");
     ASSERT_EQ(lines.size(), 300 + 3);
     EXPECT_EQ(info->ColumnCount(), 0);  // the column table is released afterwards
@@ -91,11 +102,31 @@ TEST_F(MendedFaults, TablesOfMoreThan255ColumnsAreScriptedWhole) {
     EXPECT_EQ(lines.last(), ")");
 }
 
-TEST_F(MendedFaults, IndexesOfTablesOwnedByAnotherUser) {
+TEST_F(MendedFaults, IndexesOfTablesOwnedByAnotherUser)
+{
     EXPECT_EQ(info->GetIndexNames("notes"), QStringList{"notes_id"});
     EXPECT_EQ(info->GetIndexScript("notes_id", "notes"),
               (QStringList{"CREATE INDEX notes_id ON notes", "(note_id)", "ON 'default'"}));
     EXPECT_EQ(info->GetIndexColumns("notes.notes_id"), QStringList{"note_id"});
+}
+
+TEST_F(MendedFaults, ColumnLevelPrivilegesNameTheirColumns)
+{
+    std::optional<TCTProtectList> rows =
+        info->GetProtects(TProtectFilter::pfObjectName, "priced", TProtectAction::paNone);
+    ASSERT_TRUE(rows);
+    QStringList found;
+    for (const TCTProtect& row : *rows)
+        found << row.UserName + ":" + row.ColumnNames.join(",");
+    found.sort();
+    EXPECT_EQ(found, (QStringList{"ann:cost", "john:price,cost", "public:"}));
+
+    // Columns beyond the first byte of the bitmap: colid 9 is bit 1 of the second byte.
+    execute({"grant select (c009, c300) on wide_table to john"});
+    rows = info->GetProtects(TProtectFilter::pfObjectName, "wide_table", TProtectAction::paNone);
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), 1);
+    EXPECT_EQ(rows->at(0).ColumnNames, (QStringList{"c009", "c300"}));
 }
 
 }  // namespace

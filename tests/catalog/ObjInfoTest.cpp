@@ -330,6 +330,10 @@ TEST_F(Privileges, RowsDecodedInServerOrder)
         EXPECT_EQ(row.Action, expected[i].action) << i;
         EXPECT_EQ(row.ProtectType, expected[i].type) << i;
         EXPECT_EQ(row.GrantorName, "dbo");
+        // Only john's grant is on some columns (name and zip, columns 2 and 4).
+        EXPECT_EQ(row.ColumnNames,
+                  expected[i].user == "john" ? QStringList({"name", "zip"}) : QStringList())
+            << i;
     }
 
     std::optional<TCTProtectList> report = info->GetProtects(

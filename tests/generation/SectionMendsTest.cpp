@@ -121,6 +121,19 @@ TEST_F(SectionMendsTest, OtherOwnersObjectsAreDroppedByTheirQualifiedName)
     EXPECT_EQ(dbo[3], "  DROP TABLE orders");
 }
 
+TEST_F(SectionMendsTest, AGrantOnSomeColumnsNamesThem)
+{
+    TScriptOptions withGrants = options(false);
+    withGrants.PrivilegeScript = true;
+    const QStringList lines = script({{"demo", ObjectKind::Tables, "dbo.customers"}}, withGrants);
+    const qsizetype grants = lines.indexOf("GRANT SELECT ON customers TO public");
+    ASSERT_GE(grants, 0) << qPrintable(lines.join('\n'));
+    EXPECT_EQ(lines.mid(grants, 5), QStringList({"GRANT SELECT ON customers TO public",
+                                                 "GRANT SELECT (name,zip) ON customers TO john",
+                                                 "GRANT INSERT,UPDATE ON customers TO sales",
+                                                 "REVOKE UPDATE ON customers FROM ann", "GO"}));
+}
+
 TEST_F(SectionMendsTest, ATriggerForSeveralActionsIsWrittenOnce)
 {
     TScriptOptions withTriggers = options(false);

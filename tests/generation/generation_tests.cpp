@@ -65,6 +65,43 @@ TEST(GrantComposer, UnscriptableRowsAreLeftOut)
         QStringList{"GRANT UPDATE ON t TO u"});
 }
 
+TCTProtect onColumns(TProtectAction action, const QString& user, const QStringList& columns,
+                     TProtectType type = TProtectType::ptGrant)
+{
+    TCTProtect protect = row(action, user, type);
+    protect.ColumnNames = columns;
+    return protect;
+}
+
+TEST(GrantComposer, ColumnLevelRowsNameTheirColumns)
+{
+    EXPECT_EQ(composeGrantStatements({onColumns(TProtectAction::paSelect, "john", {"name", "zip"})},
+                                     "customers", false),
+              QStringList{"GRANT SELECT (name,zip) ON customers TO john"});
+    EXPECT_EQ(composeGrantStatements(
+                  {onColumns(TProtectAction::paUpdate, "ann", {"zip"}, TProtectType::ptRevoke)},
+                  "customers", false),
+              QStringList{"REVOKE UPDATE (zip) ON customers FROM ann"});
+    EXPECT_EQ(composeGrantStatements({onColumns(TProtectAction::paReferences, "boss", {"id"},
+                                                TProtectType::ptGrantWithGrant)},
+                                     "t", false),
+              QStringList{"GRANT REFERENCES (id) ON t TO boss WITH GRANT OPTION"});
+}
+
+TEST(GrantComposer, RowsOnDifferentColumnsAreNotMerged)
+{
+    const TCTProtectList rows{
+        onColumns(TProtectAction::paSelect, "john", {"a", "b"}),
+        row(TProtectAction::paInsert, "john"),
+        onColumns(TProtectAction::paUpdate, "john", {"b"}),
+        onColumns(TProtectAction::paReferences, "john", {"a", "b"}),
+        row(TProtectAction::paDelete, "john"),
+    };
+    EXPECT_EQ(composeGrantStatements(rows, "t", false),
+              QStringList({"GRANT SELECT,REFERENCES (a,b) ON t TO john",
+                           "GRANT INSERT,DELETE ON t TO john", "GRANT UPDATE (b) ON t TO john"}));
+}
+
 TEST(MarkedObjects, CaptionsSplitAtTheFirstDot)
 {
     EXPECT_EQ(ObjectNamePart("dbo.orders"), "orders");

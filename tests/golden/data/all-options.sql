@@ -91,7 +91,7 @@ ON 'demo_seg'
 GO
 
 GRANT SELECT ON customers TO public
-GRANT SELECT ON customers TO john
+GRANT SELECT (name,zip) ON customers TO john
 GRANT INSERT,UPDATE ON customers TO sales
 REVOKE UPDATE ON customers FROM ann
 GO
