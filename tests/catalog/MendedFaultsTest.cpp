@@ -32,6 +32,8 @@ protected:
             wide
                 << QString("c%1 int not null%2").arg(n, 3, 10, QChar('0')).arg(n < 300 ? "," : ")");
         execute(wide);
+        execute({"create table dup (k int not null)"});
+        execute({"create view mary.dup as select note_id, body from mary.notes"});
         execute({"create table priced (id int not null, price money null, cost money null)"});
         execute({"grant select on priced to public"});
         execute({"grant update (price, cost) on priced to john"});
@@ -127,6 +129,13 @@ TEST_F(MendedFaults, ColumnLevelPrivilegesNameTheirColumns)
     ASSERT_TRUE(rows);
     ASSERT_EQ(rows->size(), 1);
     EXPECT_EQ(rows->at(0).ColumnNames, (QStringList{"c009", "c300"}));
+}
+
+TEST_F(MendedFaults, AViewOfTheSameNameAddsNoColumnsToTheTable)
+{
+    const QStringList lines = info->GetTableScript("dup");
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.mid(1), (QStringList{"(", columnLine("k", "int", false), ")"}));
 }
 
 }  // namespace
