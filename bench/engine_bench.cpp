@@ -60,7 +60,7 @@ std::string columnStatement(const std::string& table) {
         " AND o.id = c.id",
         " AND c.usertype = t.usertype",
         " AND t.type = d.ss_dtype",
-        " AND o.type != \"P\"",
+        " AND o.type in (\"U\",\"S\")",
         " AND (d.ss_dtype NOT IN (111, 109, 38, 110)",
         " OR c.usertype >= 100)",
         " ORDER BY colid"};

@@ -41,7 +41,7 @@ protected:
              " AND o.id = c.id",
              " AND c.usertype = t.usertype",
              " AND t.type = d.ss_dtype",
-             " AND o.type != \"P\"",
+             " AND o.type in (\"U\",\"S\")",
              " AND (d.ss_dtype NOT IN (111, 109, 38, 110)",
              " OR c.usertype >= 100)",
              " ORDER BY colid"});
@@ -100,10 +100,10 @@ protected:
         return lines({"SELECT Id = sp.id, ", "ObjectName = so.name, ", "UId = sp.uid, ",
                       "UserName = su.name, ", "Action = sp.action, ",
                       "ProtectType = sp.protecttype, ", "Grantor = sp.grantor, ",
-                      "GrantorName = sug.name ", "FROM demo.dbo.sysprotects sp,",
-                      " demo.dbo.sysobjects so,", " demo.dbo.sysusers su,",
-                      " demo.dbo.sysusers sug", " WHERE so.id = sp.id", " AND sp.uid *= su.uid",
-                      " AND sp.grantor *= sug.uid", filterLine});
+                      "GrantorName = sug.name, ", "Columns = sp.columns ",
+                      "FROM demo.dbo.sysprotects sp,", " demo.dbo.sysobjects so,",
+                      " demo.dbo.sysusers su,", " demo.dbo.sysusers sug", " WHERE so.id = sp.id",
+                      " AND sp.uid *= su.uid", " AND sp.grantor *= sug.uid", filterLine});
     }
 };
 
@@ -133,9 +133,9 @@ TEST_F(CatalogStatements, TreeFoldersListUsersGroupsAndObjects)
     EXPECT_EQ(column(objectListing("P")), (Rows{"dbo.p_customer_report", "dbo.p_get_customer",
                                                 "dbo.p_orders", "dbo.p_rename_customer"}));
     EXPECT_EQ(column(objectListing("R")), (Rows{"dbo.r_positive", "dbo.r_zip"}));
-    // The first user type gets usertype 100, which "> 100" leaves out.
-    EXPECT_EQ(column("select name from demo.dbo.systypes where usertype > 100 order by name"),
-              (Rows{"amount", "row_id", "short_note", "zipcode"}));
+    // The first user type gets usertype 100.
+    EXPECT_EQ(column("select name from demo.dbo.systypes where usertype >= 100 order by name"),
+              (Rows{"amount", "row_id", "short_note", "ssn", "zipcode"}));
 }
 
 TEST_F(CatalogStatements, IndexListingCoversUserAndSystemTables)
@@ -413,17 +413,20 @@ TEST_F(CatalogStatements, TypeInfoWithBoundRuleAndDefault)
 TEST_F(CatalogStatements, ProtectsWithGrantsAndRevoke)
 {
     std::string id = objectId("customers");
-    Rows expected = {id + "\tcustomers\t0\tpublic\t193\t1\t1\tdbo",
-                     id + "\tcustomers\t4\tjohn\t193\t1\t1\tdbo",
-                     id + "\tcustomers\t16390\tsales\t195\t1\t1\tdbo",
-                     id + "\tcustomers\t5\tann\t197\t2\t1\tdbo",
-                     id + "\tcustomers\t16390\tsales\t197\t1\t1\tdbo"};
+    // The last column is the column bitmap: 0x01 for the whole table, bits of colids
+    // for a column grant, NULL where columns do not apply (insert).
+    Rows expected = {id + "\tcustomers\t0\tpublic\t193\t1\t1\tdbo\t\x01",
+                     id + "\tcustomers\t4\tjohn\t193\t1\t1\tdbo\t\x14",
+                     id + "\tcustomers\t16390\tsales\t195\t1\t1\tdbo\tNULL",
+                     id + "\tcustomers\t5\tann\t197\t2\t1\tdbo\t\x01",
+                     id + "\tcustomers\t16390\tsales\t197\t1\t1\tdbo\t\x01"};
     // Rows come in sysprotects order: id, action, grantor, uid, protecttype.
     EXPECT_EQ(rows(protects(" AND so.name = \"customers\"")), expected);
     Rows executes = rows(protects(" AND sp.uid = 16390"));
-    EXPECT_NE(std::find(executes.begin(), executes.end(),
-                        objectId("p_customer_report") +
-                            "\tp_customer_report\t16390\tsales\t224\t0\t1\tdbo"),
+    const std::string execute =
+        objectId("p_customer_report") + "\tp_customer_report\t16390\tsales\t224\t0\t1\tdbo\t";
+    EXPECT_NE(std::find_if(executes.begin(), executes.end(),
+                           [&](const std::string& row) { return row.rfind(execute, 0) == 0; }),
               executes.end());
     EXPECT_TRUE(rows(protects(" AND so.name = \"all_types\"")).empty());
     EXPECT_EQ(rows(protects(" AND user_name(sp.uid) = \"readers\"")).size(), 1u);
