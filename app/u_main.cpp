@@ -26,6 +26,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -539,17 +540,21 @@ bool Tf_main::event(QEvent* event)
             m_statusPanels[1]->setText(static_cast<QStatusTipEvent*>(event)->tip());
             return true;
         case QEvent::WindowActivate: {
-            const bool fromOtherApplication = m_lostToOtherApplication;
-            m_lostToOtherApplication = false;
+            const bool activation = m_activatedOnReturn;
+            m_activatedOnReturn = true;
             const bool handled = QMainWindow::event(event);
-            if (!fromOtherApplication)
+            if (activation)
                 runCommand([this] { FormActivate(); });
             return handled;
         }
-        case QEvent::WindowDeactivate:
-            // When focus leaves for another application, no window of ours is active now.
-            m_lostToOtherApplication = QApplication::activeWindow() == nullptr;
+        case QEvent::WindowDeactivate: {
+            // Focus that leaves for another application, or for a message box (the
+            // working-directory message itself among them), does not make the return an
+            // activation; a window of ours such as the options dialog does.
+            const QWidget* next = QApplication::activeWindow();
+            m_activatedOnReturn = next && !qobject_cast<const QMessageBox*>(next);
             return QMainWindow::event(event);
+        }
         default:
             return QMainWindow::event(event);
     }

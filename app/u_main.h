@@ -159,6 +159,6 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<TScriptSink> m_viewSink;
     int m_explorerWidth = 250;
-    // Focus went to another application: its return is not an activation of ours.
-    bool m_lostToOtherApplication = false;
+    // Whether the main window's next activation counts (see event()).
+    bool m_activatedOnReturn = true;
 };

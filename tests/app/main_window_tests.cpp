@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -49,7 +50,6 @@ void writeSettings(const QString& text)
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(text.toUtf8());
 }
-
 
 class ThrowingObject : public QObject {
 public:
@@ -185,6 +185,15 @@ private slots:
         QApplication::setActiveWindow(&window);
         QApplication::processEvents();
         QCOMPARE(ui.messages.size(), size_t(1));
+
+        // Nor is the return from a message box, such as the message itself.
+        QMessageBox box(QMessageBox::Information, "Skelder", "text");
+        box.show();
+        QApplication::setActiveWindow(&box);
+        QApplication::setActiveWindow(&window);
+        QApplication::processEvents();
+        QCOMPARE(ui.messages.size(), size_t(1));
+        box.hide();
 
         // Coming back from another window of ours is.
         QWidget other;
