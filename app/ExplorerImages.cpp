@@ -16,21 +16,21 @@ struct Badge {
 };
 
 // A rounded badge with one or two letters: clear at 16 pixels and distinct per kind.
-QPixmap badge(const Badge& spec)
+QPixmap badge(const Badge& style)
 {
     QPixmap pixmap(Size, Size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(spec.colour.darker(140));
-    painter.setBrush(spec.colour);
+    painter.setPen(style.colour.darker(140));
+    painter.setBrush(style.colour);
     painter.drawRoundedRect(QRectF(0.5, 0.5, Size - 1, Size - 1), 3, 3);
     QFont font;
-    font.setPixelSize(qstrlen(spec.letters) > 1 ? 8 : 11);
+    font.setPixelSize(qstrlen(style.letters) > 1 ? 8 : 11);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, QString::fromLatin1(spec.letters));
+    painter.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, QString::fromLatin1(style.letters));
     return pixmap;
 }
 

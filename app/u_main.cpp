@@ -211,14 +211,14 @@ void Tf_main::createActions()
         {&a_about, "a_about", "&About...", QKeySequence(), true, ""},
         {&a_contents, "a_contents", "&Contents", QKeySequence(Qt::Key_F1), true, ""},
     };
-    for (const ActionSpec& spec : specs) {
-        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
-        action->setObjectName(QString::fromLatin1(spec.name));
-        action->setShortcut(spec.shortcut);
-        action->setEnabled(spec.enabled);
-        if (*spec.hint)
-            setHint(action, QString::fromUtf8(spec.hint));
-        *spec.action = action;
+    for (const ActionSpec& entry : specs) {
+        auto* action = new QAction(QString::fromUtf8(entry.caption), this);
+        action->setObjectName(QString::fromLatin1(entry.name));
+        action->setShortcut(entry.shortcut);
+        action->setEnabled(entry.enabled);
+        if (*entry.hint)
+            setHint(action, QString::fromUtf8(entry.hint));
+        *entry.action = action;
     }
 
     QStyle* look = style();

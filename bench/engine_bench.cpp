@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     session->execute("use big");
     char middle[32];
     std::snprintf(middle, sizeof middle, "tab_%05d", tables / 2);
-    timeStatement(*session, "column statement (Part 2.2)", columnStatement(middle), 20);
+    timeStatement(*session, "table-builder column statement", columnStatement(middle), 20);
     timeStatement(*session, "index columns statement",
                   indexColumnsStatement(std::string(middle) + "." + middle + "_ix"), 5);
     timeStatement(

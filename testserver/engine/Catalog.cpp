@@ -414,10 +414,10 @@ void Catalog::createSystemTables(const std::string& database, bool master)
         }
         std::string ddl = "CREATE TABLE " + systemTable(database, table.name) + " (";
         for (size_t i = 0; i < table.columns.size(); ++i) {
-            TypeSpec spec = parseTypeSpec(table.columns[i].type);
+            TypeSpec typeSpec = parseTypeSpec(table.columns[i].type);
             ColumnStorage storage;
             std::string error;
-            storageForBuiltin(spec, table.columns[i].nullable, storage, error);
+            storageForBuiltin(typeSpec, table.columns[i].nullable, storage, error);
             ddl += (i ? ", " : "") + sqlName(table.columns[i].name) + " " +
                    sqliteDeclaration(storage.type);
         }
@@ -840,24 +840,24 @@ std::string Catalog::loginName(int suid)
     return statement->step() ? statement->textAt(0) : std::string();
 }
 
-bool Catalog::storageFor(const std::string& database, const TypeSpec& spec,
+bool Catalog::storageFor(const std::string& database, const TypeSpec& typeSpec,
                          std::optional<bool> nullable, ColumnStorage& out, bool& identity,
                          int& typeDefault, int& typeRule, std::string& error)
 {
     typeDefault = 0;
     typeRule = 0;
-    if (findBuiltinType(spec.name)) {
+    if (findBuiltinType(typeSpec.name)) {
         bool allowNulls = nullable.value_or(false) && !identity;
-        return storageForBuiltin(spec, allowNulls, out, error);
+        return storageForBuiltin(typeSpec, allowNulls, out, error);
     }
     // A user datatype: its systypes row gives storage, nullability and identity.
     StatementLease statement = db_.cached(
         "SELECT usertype, type, length, prec, scale, allownulls, ident, "
         "tdefault, domain FROM " +
         systemTable(database, "systypes") + " WHERE name = ?1 AND usertype >= 100");
-    statement->bind(1, SqlValue::ofText(spec.name));
+    statement->bind(1, SqlValue::ofText(typeSpec.name));
     if (!statement->step()) {
-        error = "Can't find type '" + spec.name + "'.";
+        error = "Can't find type '" + typeSpec.name + "'.";
         return false;
     }
     out = ColumnStorage{};

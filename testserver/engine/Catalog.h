@@ -92,7 +92,7 @@ public:
 
     // The syscolumns row values for a column of a declared type in a database: built-in
     // or user types. Returns false with an error text for an unknown type.
-    bool storageFor(const std::string& database, const TypeSpec& spec, std::optional<bool> nullable,
+    bool storageFor(const std::string& database, const TypeSpec& typeSpec, std::optional<bool> nullable,
                     ColumnStorage& out, bool& identity, int& typeDefault, int& typeRule,
                     std::string& error);
 

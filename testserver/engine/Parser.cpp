@@ -68,11 +68,11 @@ public:
 
     TypeSpec parseTypeOnly()
     {
-        TypeSpec spec = parseType();
+        TypeSpec typeSpec = parseType();
         if (!atEnd()) {
             fail();
         }
-        return spec;
+        return typeSpec;
     }
 
 private:
@@ -738,28 +738,28 @@ private:
 
     TypeSpec parseType()
     {
-        TypeSpec spec;
-        spec.name = identifierAllowReserved();
+        TypeSpec typeSpec;
+        typeSpec.name = identifierAllowReserved();
         // Two-word type names.
-        std::string lower = toLower(spec.name);
+        std::string lower = toLower(typeSpec.name);
         if ((lower == "double" && acceptWord("precision")) ||
             ((lower == "char" || lower == "character") && acceptWord("varying"))) {
-            spec.name = lower == "double" ? "float" : "varchar";
+            typeSpec.name = lower == "double" ? "float" : "varchar";
         } else if (lower == "unsigned") {
-            spec.name = "unsigned " + toLower(identifierAllowReserved());
+            typeSpec.name = "unsigned " + toLower(identifierAllowReserved());
         }
         if (acceptOp("(")) {
             int first = smallInteger();
             if (acceptOp(",")) {
-                spec.precision = first;
-                spec.scale = smallInteger();
+                typeSpec.precision = first;
+                typeSpec.scale = smallInteger();
             } else {
-                spec.length = first;
-                spec.precision = first;
+                typeSpec.length = first;
+                typeSpec.precision = first;
             }
             expectOp(")");
         }
-        return spec;
+        return typeSpec;
     }
 
     StatementPtr parseCreateIndex(bool unique, bool clustered)

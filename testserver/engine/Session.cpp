@@ -625,8 +625,8 @@ void SessionImpl::runRaiserror(const RaiserrorStatement& statement, Results& out
 
 void SessionImpl::runDeclare(const DeclareStatement& statement)
 {
-    for (const auto& [name, spec] : statement.variables) {
-        ColumnInfo type = typeFromSpec(state_.catalog, database_, spec);
+    for (const auto& [name, typeSpec] : statement.variables) {
+        ColumnInfo type = typeFromSpec(state_.catalog, database_, typeSpec);
         type.name = name;
         frames_.back()[name] = Variable{type, SqlValue::null()};
     }

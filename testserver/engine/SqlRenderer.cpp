@@ -284,26 +284,26 @@ ColumnInfo makeColumnInfo(ColumnType type, int length, bool nullable)
     return info;
 }
 
-ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const TypeSpec& spec)
+ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const TypeSpec& typeSpec)
 {
     ColumnStorage storage;
     bool identity = false;
     int typeDefault = 0, typeRule = 0;
     std::string error;
-    if (!catalog.storageFor(database, spec, true, storage, identity, typeDefault, typeRule,
+    if (!catalog.storageFor(database, typeSpec, true, storage, identity, typeDefault, typeRule,
                             error)) {
         throw EngineError{2715, 16, error};
     }
-    if (findBuiltinType(spec.name) &&
-        (toLower(spec.name) == "varchar" || toLower(spec.name) == "char" ||
-         toLower(spec.name) == "varbinary" || toLower(spec.name) == "binary") &&
-        spec.length < 0) {
+    if (findBuiltinType(typeSpec.name) &&
+        (toLower(typeSpec.name) == "varchar" || toLower(typeSpec.name) == "char" ||
+         toLower(typeSpec.name) == "varbinary" || toLower(typeSpec.name) == "binary") &&
+        typeSpec.length < 0) {
         storage.length = 30;  // convert(varchar, x) without a length gives 30
     }
     ColumnInfo info = columnInfoFor("", storage.type, storage.usertype, storage.length,
                                     storage.precision, storage.scale, true);
     // The declared fixed-length kind, not the nullable storage twin.
-    std::string lower = toLower(spec.name);
+    std::string lower = toLower(typeSpec.name);
     if (lower == "char" || lower == "nchar")
         info.type = ColumnType::Char;
     if (lower == "binary")

@@ -123,6 +123,6 @@ private:
 };
 
 ColumnInfo makeColumnInfo(ColumnType type, int length = 0, bool nullable = true);
-ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const TypeSpec& spec);
+ColumnInfo typeFromSpec(Catalog& catalog, const std::string& database, const TypeSpec& typeSpec);
 
 }  // namespace tdsim

@@ -225,7 +225,7 @@ bool SessionImpl::runSystemProcedure(const std::string& name, const Args& args,
     }
     if (name == "sp_addtype") {
         std::string typeName = requireArg(0, "@typename");
-        TypeSpec spec = parseTypeSpec(requireArg(1, "@phystype"));
+        TypeSpec typeSpec = parseTypeSpec(requireArg(1, "@phystype"));
         // The null type is the third argument; a call that passes NULL there and the
         // null type fourth (as Skelder's generated scripts do) is taken the same way.
         std::string option = toLower(arg(args, 2));
@@ -236,7 +236,7 @@ bool SessionImpl::runSystemProcedure(const std::string& name, const Args& args,
                                {SqlValue::ofText(typeName)}) > 0) {
             throw procedureError(17368, "A type with the specified name already exists.");
         }
-        const BuiltinType* base = findBuiltinType(spec.name);
+        const BuiltinType* base = findBuiltinType(typeSpec.name);
         if (!base || base->usertype == 80) {
             throw procedureError(
                 17369, "Physical datatype does not exist or may not be used for a user type.");
@@ -250,7 +250,7 @@ bool SessionImpl::runSystemProcedure(const std::string& name, const Args& args,
         }
         ColumnStorage storage;
         std::string error;
-        if (!storageForBuiltin(spec, false, storage, error))
+        if (!storageForBuiltin(typeSpec, false, storage, error))
             throw procedureError(17371, error);
         if (identity &&
             !((storage.type == TypeCode::Numeric || storage.type == TypeCode::Decimal) &&

@@ -155,12 +155,12 @@ int nullableTwin(int type)
     }
 }
 
-bool storageForBuiltin(const TypeSpec& spec, bool nullable, ColumnStorage& out,
+bool storageForBuiltin(const TypeSpec& typeSpec, bool nullable, ColumnStorage& out,
                        std::string& typeError)
 {
-    const BuiltinType* builtin = findBuiltinType(spec.name);
+    const BuiltinType* builtin = findBuiltinType(typeSpec.name);
     if (!builtin) {
-        typeError = "Can't find type '" + spec.name + "'.";
+        typeError = "Can't find type '" + typeSpec.name + "'.";
         return false;
     }
     std::string name = builtin->name;
@@ -172,7 +172,7 @@ bool storageForBuiltin(const TypeSpec& spec, bool nullable, ColumnStorage& out,
     bool sized = name == "char" || name == "varchar" || name == "binary" || name == "varbinary" ||
                  name == "nchar" || name == "nvarchar" || name == "unichar" || name == "univarchar";
     if (sized) {
-        int length = spec.length >= 0 ? spec.length : 1;
+        int length = typeSpec.length >= 0 ? typeSpec.length : 1;
         if (length < 1 || length > 16384) {
             typeError = "Length or precision specification " + std::to_string(length) +
                         " is not within the range of 1 to 16384.";
@@ -182,8 +182,8 @@ bool storageForBuiltin(const TypeSpec& spec, bool nullable, ColumnStorage& out,
         if (name == "unichar" || name == "univarchar")
             out.length = length * 2;
     } else if (name == "numeric" || name == "decimal") {
-        out.precision = spec.precision >= 0 ? spec.precision : 18;
-        out.scale = spec.scale >= 0 ? spec.scale : 0;
+        out.precision = typeSpec.precision >= 0 ? typeSpec.precision : 18;
+        out.scale = typeSpec.scale >= 0 ? typeSpec.scale : 0;
         if (out.precision < 1 || out.precision > 38 || out.scale > out.precision) {
             typeError = "The scale (" + std::to_string(out.scale) +
                         ") for a numeric or decimal column must be less than or equal to "
@@ -192,7 +192,7 @@ bool storageForBuiltin(const TypeSpec& spec, bool nullable, ColumnStorage& out,
             return false;
         }
         out.length = numericBytes(out.precision);
-    } else if (name == "float" && spec.precision >= 0 && spec.precision < 16) {
+    } else if (name == "float" && typeSpec.precision >= 0 && typeSpec.precision < 16) {
         // float(p) with a small precision is stored as real.
         const BuiltinType* real = findBuiltinType("real");
         out.type = real->type;

@@ -49,7 +49,7 @@ struct ColumnStorage {
 
 // Storage of a built-in type as declared; `typeError` is set for unknown names or
 // invalid lengths.
-bool storageForBuiltin(const TypeSpec& spec, bool nullable, ColumnStorage& out,
+bool storageForBuiltin(const TypeSpec& typeSpec, bool nullable, ColumnStorage& out,
                        std::string& typeError);
 
 // The nullable twin of a fixed-length physical type (int -> intn, char -> varchar...).

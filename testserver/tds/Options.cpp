@@ -40,9 +40,9 @@ const OptionSpec kOptions[] = {
 };
 
 const OptionSpec* specFor(uint8_t code) {
-    for (const auto& spec : kOptions) {
-        if (spec.code == code) {
-            return &spec;
+    for (const auto& option : kOptions) {
+        if (option.code == code) {
+            return &option;
         }
     }
     return nullptr;
@@ -56,48 +56,48 @@ int32_t argumentValue(const Bytes& arg) {
     return static_cast<int32_t>(v);
 }
 
-void set(const OptionSpec& spec, SessionOptions& options, int32_t value) {
-    switch (spec.kind) {
+void set(const OptionSpec& option, SessionOptions& options, int32_t value) {
+    switch (option.kind) {
         case Kind::Flag:
-            options.*spec.flag = value != 0;
+            options.*option.flag = value != 0;
             break;
         case Kind::InvertedFlag:
-            options.*spec.flag = value == 0;
+            options.*option.flag = value == 0;
             break;
         case Kind::ForcedOn:
-            options.*spec.flag = true;
+            options.*option.flag = true;
             break;
         case Kind::ForcedOff:
-            options.*spec.flag = false;
+            options.*option.flag = false;
             break;
         case Kind::Byte:
         case Kind::Int32:
-            options.*spec.number = value;
+            options.*option.number = value;
             break;
     }
 }
 
-void reset(const OptionSpec& spec, SessionOptions& options) {
+void reset(const OptionSpec& option, SessionOptions& options) {
     const SessionOptions defaults;
-    if (spec.flag != nullptr) {
-        options.*spec.flag = defaults.*spec.flag;
+    if (option.flag != nullptr) {
+        options.*option.flag = defaults.*option.flag;
     } else {
-        options.*spec.number = defaults.*spec.number;
+        options.*option.number = defaults.*option.number;
     }
 }
 
-Bytes current(const OptionSpec& spec, const SessionOptions& options) {
-    switch (spec.kind) {
+Bytes current(const OptionSpec& option, const SessionOptions& options) {
+    switch (option.kind) {
         case Kind::Flag:
         case Kind::ForcedOn:
-            return {static_cast<uint8_t>(options.*spec.flag ? 1 : 0)};
+            return {static_cast<uint8_t>(options.*option.flag ? 1 : 0)};
         case Kind::InvertedFlag:
         case Kind::ForcedOff:
-            return {static_cast<uint8_t>(options.*spec.flag ? 0 : 1)};
+            return {static_cast<uint8_t>(options.*option.flag ? 0 : 1)};
         case Kind::Byte:
-            return {static_cast<uint8_t>(options.*spec.number)};
+            return {static_cast<uint8_t>(options.*option.number)};
         case Kind::Int32: {
-            auto v = static_cast<uint32_t>(options.*spec.number);
+            auto v = static_cast<uint32_t>(options.*option.number);
             return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
                     static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
         }
@@ -108,20 +108,20 @@ Bytes current(const OptionSpec& spec, const SessionOptions& options) {
 }  // namespace
 
 void applyOption(const OptionCommand& command, SessionOptions& options, Reply& reply) {
-    const OptionSpec* spec = specFor(command.option);
+    const OptionSpec* option = specFor(command.option);
     switch (command.op) {
         case OptionOp::Set:
-            if (spec != nullptr) {
-                set(*spec, options, argumentValue(command.argument));
+            if (option != nullptr) {
+                set(*option, options, argumentValue(command.argument));
             }
             break;
         case OptionOp::Clear:
-            if (spec != nullptr) {
-                reset(*spec, options);
+            if (option != nullptr) {
+                reset(*option, options);
             }
             break;
         case OptionOp::Get:
-            reply.optionInfo(command.option, spec != nullptr ? current(*spec, options) : Bytes{});
+            reply.optionInfo(command.option, option != nullptr ? current(*option, options) : Bytes{});
             break;
     }
     reply.done(done::kFinal);
