@@ -141,10 +141,7 @@ public:
     explicit ViewSink(QPlainTextEdit* view) : m_view(view) {}
     void appendLines(const QStringList& lines) override
     {
-        QString text = lines.join(QLatin1Char('\n'));
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        m_view->appendPlainText(text);
+        m_view->appendPlainText(scriptTextLines(lines).join(QLatin1Char('\n')));
     }
 
 private:

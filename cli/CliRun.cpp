@@ -171,12 +171,7 @@ int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptio
     }
     QFile out;
     out.open(stdout, QIODevice::WriteOnly);
-    for (const QString& entry : lines) {
-        QString text = entry;
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        out.write(text.replace(QLatin1Char('\n'), QLatin1String("\r\n")).toUtf8() + "\r\n");
-    }
+    out.write(crlfTextBytes(scriptTextLines(lines)));
     return ExitOk;
 }
 

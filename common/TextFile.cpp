@@ -5,8 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
-namespace {
-QByteArray textBytes(const QStringList& lines)
+QByteArray crlfTextBytes(const QStringList& lines)
 {
     QByteArray bytes;
     for (const QString& line : lines) {
@@ -16,6 +15,7 @@ QByteArray textBytes(const QStringList& lines)
     return bytes;
 }
 
+namespace {
 [[noreturn]] void fail(const char* what, const QString& path, const QString& reason)
 {
     throw EFileError(
@@ -25,7 +25,7 @@ QByteArray textBytes(const QStringList& lines)
 
 void writeTextLines(const QString& path, const QStringList& lines, bool append)
 {
-    const QByteArray bytes = textBytes(lines);
+    const QByteArray bytes = crlfTextBytes(lines);
     if (append) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Append))

@@ -145,12 +145,17 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
     return written;
 }
 
-void saveScriptLines(const QString& path, const QStringList& lines, bool append)
+QStringList scriptTextLines(const QStringList& entries)
 {
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
     QStringList textLines;
-    textLines.reserve(lines.size());
-    for (const QString& entry : lines)
+    textLines.reserve(entries.size());
+    for (const QString& entry : entries)
         textLines += entry.split(lineBreak);
-    writeTextLines(path, textLines, append);
+    return textLines;
+}
+
+void saveScriptLines(const QString& path, const QStringList& lines, bool append)
+{
+    writeTextLines(path, scriptTextLines(lines), append);
 }

@@ -55,6 +55,10 @@ private:
     const TScriptOptions& m_options;
 };
 
+// The text lines of script entries: an entry holding line breaks (stored source) becomes
+// several lines.
+QStringList scriptTextLines(const QStringList& entries);
+
 // Writes script lines to a file, one text line per line (entries holding line breaks
 // become several lines), each followed by CR LF. Throws EFileError on failure.
 void saveScriptLines(const QString& path, const QStringList& lines, bool append = false);

@@ -174,7 +174,7 @@ bool storageForBuiltin(const TypeSpec& typeSpec, bool nullable, ColumnStorage& o
     if (sized) {
         int length = typeSpec.length >= 0 ? typeSpec.length : 1;
         if (length < 1 || length > 16384) {
-            typeError = "Length or precision specification " + std::to_string(length) +
+            typeError = "Length or precision " + std::to_string(length) +
                         " is not within the range of 1 to 16384.";
             return false;
         }
