@@ -12,10 +12,14 @@
 namespace tdsim {
 namespace {
 
+// A column of a system table. A NOT NULL column that an insert leaves out takes
+// `defaultValue` (an SQL expression) or, without one, 0, an empty string or the
+// current time by its type, so that inserts name only the columns they set.
 struct SystemColumn {
     const char* name;
     const char* type;  // declared type as DDL would write it
     bool nullable;
+    const char* defaultValue = nullptr;
 };
 
 struct SystemIndex {
@@ -60,7 +64,7 @@ const std::vector<SystemTableDef>& systemTables()
           {"seltrig", "int", false},
           {"ckfirst", "int", false},
           {"cache", "smallint", false},
-          {"audflags", "int", true},
+          {"audflags", "int", true, "0"},
           {"objspare", "int", false},
           {"versionts", "binary(6)", true},
           {"loginame", "varchar(30)", true}},
@@ -91,15 +95,15 @@ const std::vector<SystemTableDef>& systemTables()
           {"keycnt", "smallint", false},
           {"keys1", "varbinary(255)", true},
           {"keys2", "varbinary(255)", true},
-          {"soid", "tinyint", false},
-          {"csid", "tinyint", false},
+          {"soid", "tinyint", false, "50"},
+          {"csid", "tinyint", false, "1"},
           {"base_partition", "int", true},
           {"fill_factor", "smallint", true},
           {"res_page_gap", "smallint", true},
           {"exp_rowsize", "smallint", true},
           {"keys3", "varbinary(255)", true},
           {"identitygap", "int", true},
-          {"crdate", "datetime", true},
+          {"crdate", "datetime", true, "tsql_getdate()"},
           {"partitiontype", "smallint", true},
           {"conditionid", "int", true}},
          {{"sysindexes", 1, 0x12, {2, 3}}},
@@ -135,7 +139,7 @@ const std::vector<SystemTableDef>& systemTables()
           {"printfmt", "varchar(255)", true},
           {"prec", "tinyint", true},
           {"scale", "tinyint", true},
-          {"ident", "tinyint", true},
+          {"ident", "tinyint", true, "0"},
           {"hierarchy", "tinyint", true},
           {"accessrule", "int", true},
           {"xtypeid", "int", true},
@@ -205,22 +209,22 @@ const std::vector<SystemTableDef>& systemTables()
           {"dbid", "smallint", false},
           {"suid", "int", false},
           {"status", "smallint", false},
-          {"version", "smallint", true},
+          {"version", "smallint", true, "1"},
           {"logptr", "int", false},
           {"crdate", "datetime", false},
           {"dumptrdate", "datetime", false},
-          {"status2", "smallint", true},
+          {"status2", "smallint", true, "0"},
           {"audflags", "int", true},
           {"deftabaud", "int", true},
           {"defvwaud", "int", true},
           {"defpraud", "int", true},
           {"def_remote_type", "smallint", true},
           {"def_remote_loc", "varchar(349)", true},
-          {"status3", "int", true},
-          {"status4", "int", true},
+          {"status3", "int", true, "0"},
+          {"status4", "int", true, "0"},
           {"audflags2", "varbinary(16)", true},
           {"instanceid", "tinyint", true},
-          {"durability", "int", true},
+          {"durability", "int", true, "1"},
           {"lobcomp_lvl", "tinyint", true},
           {"status5", "int", true}},
          {{"sysdatabases", 1, 0x12, {1}}},
@@ -278,6 +282,23 @@ const SystemTableDef* findSystemTable(const std::string& name)
         }
     }
     return nullptr;
+}
+
+// The SQLite DEFAULT clause of a system-table column (see SystemColumn).
+std::string defaultClause(const SystemColumn& column, const ColumnStorage& storage)
+{
+    if (column.defaultValue)
+        return std::string(" DEFAULT (") + column.defaultValue + ")";
+    if (column.nullable)
+        return "";
+    ColumnInfo info = columnInfoFor("", storage.type, 0, storage.length, 0, 0, false);
+    if (info.type == ColumnType::DateTime || info.type == ColumnType::SmallDateTime)
+        return " DEFAULT (tsql_getdate())";
+    if (isStringType(info.type))
+        return " DEFAULT ''";
+    if (isBinaryType(info.type))
+        return " DEFAULT x''";
+    return " DEFAULT 0";
 }
 
 std::vector<std::string> split(const std::string& text, char separator)
@@ -371,26 +392,10 @@ void Catalog::bootstrap()
     auto addDatabase = [&](const char* name, int dbid) {
         insertRow(systemTable("master", "sysdatabases"), {{"name", SqlValue::ofText(name)},
                                                           {"dbid", SqlValue::ofInt(dbid)},
-                                                          {"suid", SqlValue::ofInt(1)},
-                                                          {"status", SqlValue::ofInt(0)},
-                                                          {"version", SqlValue::ofInt(1)},
-                                                          {"logptr", SqlValue::ofInt(0)},
-                                                          {"crdate", SqlValue::ofText(now)},
-                                                          {"dumptrdate", SqlValue::ofText(now)},
-                                                          {"status2", SqlValue::ofInt(0)},
-                                                          {"status3", SqlValue::ofInt(0)},
-                                                          {"status4", SqlValue::ofInt(0)},
-                                                          {"durability", SqlValue::ofInt(1)}});
+                                                          {"suid", SqlValue::ofInt(1)}});
     };
     addDatabase("master", 1);
     insertRow(systemTable("master", "syslogins"), {{"suid", SqlValue::ofInt(1)},
-                                                   {"status", SqlValue::ofInt(0)},
-                                                   {"accdate", SqlValue::ofText(now)},
-                                                   {"totcpu", SqlValue::ofInt(0)},
-                                                   {"totio", SqlValue::ofInt(0)},
-                                                   {"spacelimit", SqlValue::ofInt(0)},
-                                                   {"timelimit", SqlValue::ofInt(0)},
-                                                   {"resultlimit", SqlValue::ofInt(0)},
                                                    {"dbname", SqlValue::ofText("master")},
                                                    {"name", SqlValue::ofText("sa")},
                                                    {"language", SqlValue::ofText("us_english")},
@@ -419,7 +424,7 @@ void Catalog::createSystemTables(const std::string& database, bool master)
             std::string error;
             storageForBuiltin(typeSpec, table.columns[i].nullable, storage, error);
             ddl += (i ? ", " : "") + sqlName(table.columns[i].name) + " " +
-                   sqliteDeclaration(storage.type);
+                   sqliteDeclaration(storage.type) + defaultClause(table.columns[i], storage);
         }
         if (std::string(table.name) == "sysindexes") {
             ddl += ", tdsim_keys TEXT";  // key colids, invisible to SQL
@@ -447,26 +452,13 @@ void Catalog::createSystemTables(const std::string& database, bool master)
 void Catalog::describeSystemTable(const std::string& database, const std::string& name)
 {
     const SystemTableDef* table = findSystemTable(name);
-    std::string now = currentDateTimeText();
     insertRow(systemTable(database, "sysobjects"), {{"name", SqlValue::ofText(table->name)},
                                                     {"id", SqlValue::ofInt(table->id)},
                                                     {"uid", SqlValue::ofInt(1)},
                                                     {"type", SqlValue::ofText("S ")},
-                                                    {"userstat", SqlValue::ofInt(0)},
                                                     {"sysstat", SqlValue::ofInt(1)},
-                                                    {"indexdel", SqlValue::ofInt(0)},
-                                                    {"schemacnt", SqlValue::ofInt(0)},
                                                     {"sysstat2", SqlValue::ofInt(0)},
-                                                    {"crdate", SqlValue::ofText(now)},
-                                                    {"expdate", SqlValue::ofText(now)},
-                                                    {"deltrig", SqlValue::ofInt(0)},
-                                                    {"instrig", SqlValue::ofInt(0)},
-                                                    {"updtrig", SqlValue::ofInt(0)},
-                                                    {"seltrig", SqlValue::ofInt(0)},
-                                                    {"ckfirst", SqlValue::ofInt(0)},
-                                                    {"cache", SqlValue::ofInt(0)},
-                                                    {"audflags", SqlValue::ofInt(0)},
-                                                    {"objspare", SqlValue::ofInt(0)}});
+                                                    {"deltrig", SqlValue::ofInt(0)}});
     int offset = 0;
     for (size_t i = 0; i < table->columns.size(); ++i) {
         const SystemColumn& column = table->columns[i];
@@ -478,15 +470,12 @@ void Catalog::describeSystemTable(const std::string& database, const std::string
         insertRow(
             systemTable(database, "syscolumns"),
             {{"id", SqlValue::ofInt(table->id)},
-             {"number", SqlValue::ofInt(0)},
              {"colid", SqlValue::ofInt(static_cast<int>(i + 1))},
              {"status", SqlValue::ofInt(column.nullable ? 8 : 0)},
              {"type", SqlValue::ofInt(storage.type)},
              {"length", SqlValue::ofInt(storage.length)},
              {"offset", SqlValue::ofInt(variable ? -1 : offset)},
              {"usertype", SqlValue::ofInt(storage.usertype)},
-             {"cdefault", SqlValue::ofInt(0)},
-             {"domain", SqlValue::ofInt(0)},
              {"name", SqlValue::ofText(column.name)},
              {"prec",
               storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},
@@ -503,26 +492,8 @@ void Catalog::describeSystemTable(const std::string& database, const std::string
         insertRow(systemTable(database, "sysindexes"), {{"name", SqlValue::ofText(index.name)},
                                                         {"id", SqlValue::ofInt(table->id)},
                                                         {"indid", SqlValue::ofInt(index.indid)},
-                                                        {"doampg", SqlValue::ofInt(0)},
-                                                        {"ioampg", SqlValue::ofInt(0)},
-                                                        {"oampgtrips", SqlValue::ofInt(0)},
-                                                        {"status3", SqlValue::ofInt(0)},
-                                                        {"status2", SqlValue::ofInt(0)},
-                                                        {"ipgtrips", SqlValue::ofInt(0)},
-                                                        {"first", SqlValue::ofInt(0)},
-                                                        {"root", SqlValue::ofInt(0)},
-                                                        {"distribution", SqlValue::ofInt(0)},
-                                                        {"usagecnt", SqlValue::ofInt(0)},
-                                                        {"segment", SqlValue::ofInt(0)},
                                                         {"status", SqlValue::ofInt(index.status)},
-                                                        {"maxrowsperpage", SqlValue::ofInt(0)},
-                                                        {"minlen", SqlValue::ofInt(0)},
-                                                        {"maxlen", SqlValue::ofInt(0)},
-                                                        {"maxirow", SqlValue::ofInt(0)},
                                                         {"keycnt", SqlValue::ofInt(keycnt)},
-                                                        {"soid", SqlValue::ofInt(50)},
-                                                        {"csid", SqlValue::ofInt(1)},
-                                                        {"crdate", SqlValue::ofText(now)},
                                                         {"tdsim_keys", SqlValue::ofText(keys)}});
     }
 }
@@ -544,12 +515,9 @@ void Catalog::insertBuiltinRows(const std::string& database, int dbid)
              {"allownulls", SqlValue::ofInt(type.allowNulls)},
              {"type", SqlValue::ofInt(type.type)},
              {"length", SqlValue::ofInt(type.length)},
-             {"tdefault", SqlValue::ofInt(0)},
-             {"domain", SqlValue::ofInt(0)},
              {"name", SqlValue::ofText(type.name)},
              {"prec", type.precision >= 0 ? SqlValue::ofInt(type.precision) : SqlValue::null()},
              {"scale", type.scale >= 0 ? SqlValue::ofInt(type.scale) : SqlValue::null()},
-             {"ident", SqlValue::ofInt(0)},
              {"hierarchy", SqlValue::ofInt(type.hierarchy)}});
     }
     const std::tuple<int, const char*, int> segments[] = {
@@ -616,19 +584,9 @@ void Catalog::createDatabase(const std::string& name, int ownerSuid)
     createSystemTables(name, false);
     insertBuiltinRows(name, dbid);
     // Objects added to model would be copied here; model holds only built-ins.
-    std::string now = currentDateTimeText();
     insertRow(systemTable("master", "sysdatabases"), {{"name", SqlValue::ofText(name)},
                                                       {"dbid", SqlValue::ofInt(dbid)},
-                                                      {"suid", SqlValue::ofInt(ownerSuid)},
-                                                      {"status", SqlValue::ofInt(0)},
-                                                      {"version", SqlValue::ofInt(1)},
-                                                      {"logptr", SqlValue::ofInt(0)},
-                                                      {"crdate", SqlValue::ofText(now)},
-                                                      {"dumptrdate", SqlValue::ofText(now)},
-                                                      {"status2", SqlValue::ofInt(0)},
-                                                      {"status3", SqlValue::ofInt(0)},
-                                                      {"status4", SqlValue::ofInt(0)},
-                                                      {"durability", SqlValue::ofInt(1)}});
+                                                      {"suid", SqlValue::ofInt(ownerSuid)}});
     if (ownerSuid != 1) {
         db_.exec("UPDATE " + systemTable(name, "sysusers") +
                  " SET suid = " + std::to_string(ownerSuid) + " WHERE uid = 1");
@@ -791,8 +749,7 @@ void Catalog::insertRow(const std::string& table,
         markers += (markers.empty() ? "?" : ", ?");
         params.push_back(value);
     }
-    // Columns not given take 0 for not-null numbers; the table definition has no
-    // defaults, so fill them from syscolumns-independent knowledge: leave NULL.
+    // Columns not given take the defaults of the table's declaration.
     StatementLease statement =
         db_.cached("INSERT INTO " + table + " (" + columns + ") VALUES (" + markers + ")");
     statement->bindAll(params);

@@ -92,9 +92,9 @@ public:
 
     // The syscolumns row values for a column of a declared type in a database: built-in
     // or user types. Returns false with an error text for an unknown type.
-    bool storageFor(const std::string& database, const TypeSpec& typeSpec, std::optional<bool> nullable,
-                    ColumnStorage& out, bool& identity, int& typeDefault, int& typeRule,
-                    std::string& error);
+    bool storageFor(const std::string& database, const TypeSpec& typeSpec,
+                    std::optional<bool> nullable, ColumnStorage& out, bool& identity,
+                    int& typeDefault, int& typeRule, std::string& error);
 
     SqliteDatabase& db() { return db_; }
 

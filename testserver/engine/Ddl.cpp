@@ -25,19 +25,14 @@ int SessionImpl::addObjectRow(const std::string& name, int uid, const std::strin
                               int sysstat, int sysstat2, int deltrig)
 {
     int id = state_.catalog.newObjectId(database_);
-    std::string now = currentDateTimeText();
-    state_.catalog.insertRow(
-        sysTable("sysobjects"),
-        {{"name", SqlValue::ofText(name)},        {"id", SqlValue::ofInt(id)},
-         {"uid", SqlValue::ofInt(uid)},           {"type", SqlValue::ofText(paddedType(type))},
-         {"userstat", SqlValue::ofInt(0)},        {"sysstat", SqlValue::ofInt(sysstat)},
-         {"indexdel", SqlValue::ofInt(0)},        {"schemacnt", SqlValue::ofInt(0)},
-         {"sysstat2", SqlValue::ofInt(sysstat2)}, {"crdate", SqlValue::ofText(now)},
-         {"expdate", SqlValue::ofText(now)},      {"deltrig", SqlValue::ofInt(deltrig)},
-         {"instrig", SqlValue::ofInt(0)},         {"updtrig", SqlValue::ofInt(0)},
-         {"seltrig", SqlValue::ofInt(0)},         {"ckfirst", SqlValue::ofInt(0)},
-         {"cache", SqlValue::ofInt(0)},           {"audflags", SqlValue::ofInt(0)},
-         {"objspare", SqlValue::ofInt(0)},        {"loginame", SqlValue::ofText(login_)}});
+    state_.catalog.insertRow(sysTable("sysobjects"), {{"name", SqlValue::ofText(name)},
+                                                      {"id", SqlValue::ofInt(id)},
+                                                      {"uid", SqlValue::ofInt(uid)},
+                                                      {"type", SqlValue::ofText(paddedType(type))},
+                                                      {"sysstat", SqlValue::ofInt(sysstat)},
+                                                      {"sysstat2", SqlValue::ofInt(sysstat2)},
+                                                      {"deltrig", SqlValue::ofInt(deltrig)},
+                                                      {"loginame", SqlValue::ofText(login_)}});
     return id;
 }
 
@@ -55,8 +50,6 @@ void SessionImpl::storeText(int id, int number, const std::string& text)
                                  {{"id", SqlValue::ofInt(id)},
                                   {"number", SqlValue::ofInt(number)},
                                   {"colid", SqlValue::ofInt(colid)},
-                                  {"texttype", SqlValue::ofInt(0)},
-                                  {"language", SqlValue::ofInt(0)},
                                   {"text", SqlValue::ofText(text.substr(at, 255))},
                                   {"colid2", SqlValue::ofInt(colid2)},
                                   {"status", SqlValue::ofInt(options_.quotedIdentifier ? 4 : 0)}});
@@ -232,7 +225,6 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
         state_.catalog.insertRow(
             sysTable("syscolumns"),
             {{"id", SqlValue::ofInt(id)},
-             {"number", SqlValue::ofInt(0)},
              {"colid", SqlValue::ofInt(colid)},
              {"status", SqlValue::ofInt(status)},
              {"type", SqlValue::ofInt(plan.storage.type)},
@@ -248,31 +240,13 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
               plan.storage.scale >= 0 ? SqlValue::ofInt(plan.storage.scale) : SqlValue::null()}});
     }
     // The SQLite table itself is created when the table is first used (Catalog::ensureStorage).
-    std::string now = currentDateTimeText();
     auto addIndexRow = [&](const std::string& name, int indid) {
         state_.catalog.insertRow(sysTable("sysindexes"), {{"name", SqlValue::ofText(name)},
                                                           {"id", SqlValue::ofInt(id)},
                                                           {"indid", SqlValue::ofInt(indid)},
-                                                          {"doampg", SqlValue::ofInt(0)},
-                                                          {"ioampg", SqlValue::ofInt(0)},
-                                                          {"oampgtrips", SqlValue::ofInt(0)},
-                                                          {"status3", SqlValue::ofInt(0)},
-                                                          {"status2", SqlValue::ofInt(0)},
-                                                          {"ipgtrips", SqlValue::ofInt(0)},
-                                                          {"first", SqlValue::ofInt(0)},
-                                                          {"root", SqlValue::ofInt(0)},
-                                                          {"distribution", SqlValue::ofInt(0)},
-                                                          {"usagecnt", SqlValue::ofInt(0)},
                                                           {"segment", SqlValue::ofInt(segment)},
-                                                          {"status", SqlValue::ofInt(0)},
-                                                          {"maxrowsperpage", SqlValue::ofInt(0)},
                                                           {"minlen", SqlValue::ofInt(offset + 4)},
                                                           {"maxlen", SqlValue::ofInt(offset + 4)},
-                                                          {"maxirow", SqlValue::ofInt(0)},
-                                                          {"keycnt", SqlValue::ofInt(0)},
-                                                          {"soid", SqlValue::ofInt(50)},
-                                                          {"csid", SqlValue::ofInt(1)},
-                                                          {"crdate", SqlValue::ofText(now)},
                                                           {"tdsim_keys", SqlValue::ofText("")}});
     };
     addIndexRow(statement.table.name, 0);
@@ -348,7 +322,6 @@ void SessionImpl::addIndex(const ObjectRef& table, const std::string& name, bool
     int status = (unique ? 0x2 : 0) | (clustered ? 0x10 : 0) | extraStatus;
     int keycnt = static_cast<int>(keys.size()) + (clustered ? 0 : 1);
     int indid;
-    std::string now = currentDateTimeText();
     if (clustered) {
         // A clustered index on an allpages table takes over the table's own row.
         indid = 1;
@@ -368,20 +341,14 @@ void SessionImpl::addIndex(const ObjectRef& table, const std::string& name, bool
                 "Cannot create more than 249 nonclustered indices on table '" + table.name + "'."};
         }
     }
-    state_.catalog.insertRow(
-        sysTable("sysindexes"),
-        {{"name", SqlValue::ofText(name)},    {"id", SqlValue::ofInt(table.id)},
-         {"indid", SqlValue::ofInt(indid)},   {"doampg", SqlValue::ofInt(0)},
-         {"ioampg", SqlValue::ofInt(0)},      {"oampgtrips", SqlValue::ofInt(0)},
-         {"status3", SqlValue::ofInt(0)},     {"status2", SqlValue::ofInt(status2)},
-         {"ipgtrips", SqlValue::ofInt(0)},    {"first", SqlValue::ofInt(0)},
-         {"root", SqlValue::ofInt(0)},        {"distribution", SqlValue::ofInt(0)},
-         {"usagecnt", SqlValue::ofInt(0)},    {"segment", SqlValue::ofInt(segment)},
-         {"status", SqlValue::ofInt(status)}, {"maxrowsperpage", SqlValue::ofInt(0)},
-         {"minlen", SqlValue::ofInt(0)},      {"maxlen", SqlValue::ofInt(0)},
-         {"maxirow", SqlValue::ofInt(0)},     {"keycnt", SqlValue::ofInt(keycnt)},
-         {"soid", SqlValue::ofInt(50)},       {"csid", SqlValue::ofInt(1)},
-         {"crdate", SqlValue::ofText(now)},   {"tdsim_keys", SqlValue::ofText(keyList)}});
+    state_.catalog.insertRow(sysTable("sysindexes"), {{"name", SqlValue::ofText(name)},
+                                                      {"id", SqlValue::ofInt(table.id)},
+                                                      {"indid", SqlValue::ofInt(indid)},
+                                                      {"status2", SqlValue::ofInt(status2)},
+                                                      {"segment", SqlValue::ofInt(segment)},
+                                                      {"status", SqlValue::ofInt(status)},
+                                                      {"keycnt", SqlValue::ofInt(keycnt)},
+                                                      {"tdsim_keys", SqlValue::ofText(keyList)}});
     if (state_.catalog.hasStorage(database_, table.id)) {
         state_.db.exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +
                        Catalog::indexStorage(database_, table.id, indid) + " ON " +
@@ -464,15 +431,11 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
             state_.catalog.insertRow(
                 sysTable("syscolumns"),
                 {{"id", SqlValue::ofInt(id)},
-                 {"number", SqlValue::ofInt(0)},
                  {"colid", SqlValue::ofInt(static_cast<int>(i + 1))},
                  {"status", SqlValue::ofInt(column.nullable ? 8 : 0)},
                  {"type", SqlValue::ofInt(typeCode)},
                  {"length", SqlValue::ofInt(column.length)},
-                 {"offset", SqlValue::ofInt(0)},
                  {"usertype", SqlValue::ofInt(usertype)},
-                 {"cdefault", SqlValue::ofInt(0)},
-                 {"domain", SqlValue::ofInt(0)},
                  {"name", SqlValue::ofText(name)},
                  {"prec",
                   isExactType(column.type) ? SqlValue::ofInt(column.precision) : SqlValue::null()},
@@ -523,10 +486,7 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
                  {"status", SqlValue::ofInt(0x08 | (parameter.output ? 0x40 : 0))},
                  {"type", SqlValue::ofInt(storage.type)},
                  {"length", SqlValue::ofInt(storage.length)},
-                 {"offset", SqlValue::ofInt(0)},
                  {"usertype", SqlValue::ofInt(storage.usertype)},
-                 {"cdefault", SqlValue::ofInt(0)},
-                 {"domain", SqlValue::ofInt(0)},
                  {"name", SqlValue::ofText(parameter.name)},
                  {"prec",
                   storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},

@@ -938,6 +938,27 @@ void suserIdFn(sqlite3_context* ctx, int, Args argv)
 
 }  // namespace
 
+namespace {
+
+// Every function SQLite calls back into is wrapped in this: an exception must never
+// unwind through SQLite's C frames. An engine error keeps its number for the client;
+// anything else becomes a plain function error.
+template <void (*Function)(sqlite3_context*, int, sqlite3_value**)>
+void guarded(sqlite3_context* ctx, int argc, sqlite3_value** argv) noexcept
+{
+    try {
+        Function(ctx, argc, argv);
+    } catch (const EngineError& error) {
+        resultError(ctx, error);
+    } catch (const std::exception& error) {
+        resultError(ctx, EngineError{7777, 16, std::string("Internal error: ") + error.what()});
+    } catch (...) {
+        resultError(ctx, EngineError{7777, 16, "Internal error in a built-in function."});
+    }
+}
+
+}  // namespace
+
 void registerFunctions(Catalog& catalog)
 {
     struct Registration {
@@ -947,40 +968,40 @@ void registerFunctions(Catalog& catalog)
         bool deterministic;
     };
     static const Registration registrations[] = {
-        {"tsql_concat", 2, concatFn, true},
-        {"tsql_rtrim", 1, rtrimFn, true},
-        {"tsql_ltrim", 1, ltrimFn, true},
-        {"tsql_substring", 3, substringFn, true},
-        {"tsql_left", 2, leftFn, true},
-        {"tsql_right", 2, rightFn, true},
-        {"tsql_ascii", 1, asciiFn, true},
-        {"tsql_char", 1, charFn, true},
-        {"tsql_char_length", 1, lengthFn, true},
-        {"tsql_datalength", 1, lengthFn, true},
-        {"tsql_replicate", 2, replicateFn, true},
-        {"tsql_reverse", 1, reverseFn, true},
-        {"tsql_str", -1, strFn, true},
-        {"tsql_like", 3, likeFn, true},
-        {"tsql_divide", 3, divideFn, true},
-        {"tsql_math", 2, mathFn, true},
-        {"tsql_power", 2, powerFn, true},
-        {"tsql_convert", 7, convertFn, true},
-        {"tsql_assign", 6, assignFn, true},
-        {"tsql_getdate", 0, getdateFn, false},
-        {"tsql_datepart", 2, datepartFn, true},
-        {"tsql_datename", 2, datenameFn, true},
-        {"tsql_datediff", 3, datediffFn, true},
-        {"tsql_dateadd", 3, dateaddFn, true},
-        {"tsql_object_id", 3, objectIdFn, false},
-        {"tsql_object_name", 3, objectNameFn, false},
-        {"tsql_index_col", 6, indexColFn, false},
-        {"tsql_col_name", 4, colNameFn, false},
-        {"tsql_user_name", 2, userNameFn, false},
-        {"tsql_user_id", 2, userIdFn, false},
-        {"tsql_db_name", 1, dbNameFn, false},
-        {"tsql_db_id", 1, dbIdFn, false},
-        {"tsql_suser_name", 1, suserNameFn, false},
-        {"tsql_suser_id", 1, suserIdFn, false},
+        {"tsql_concat", 2, guarded<concatFn>, true},
+        {"tsql_rtrim", 1, guarded<rtrimFn>, true},
+        {"tsql_ltrim", 1, guarded<ltrimFn>, true},
+        {"tsql_substring", 3, guarded<substringFn>, true},
+        {"tsql_left", 2, guarded<leftFn>, true},
+        {"tsql_right", 2, guarded<rightFn>, true},
+        {"tsql_ascii", 1, guarded<asciiFn>, true},
+        {"tsql_char", 1, guarded<charFn>, true},
+        {"tsql_char_length", 1, guarded<lengthFn>, true},
+        {"tsql_datalength", 1, guarded<lengthFn>, true},
+        {"tsql_replicate", 2, guarded<replicateFn>, true},
+        {"tsql_reverse", 1, guarded<reverseFn>, true},
+        {"tsql_str", -1, guarded<strFn>, true},
+        {"tsql_like", 3, guarded<likeFn>, true},
+        {"tsql_divide", 3, guarded<divideFn>, true},
+        {"tsql_math", 2, guarded<mathFn>, true},
+        {"tsql_power", 2, guarded<powerFn>, true},
+        {"tsql_convert", 7, guarded<convertFn>, true},
+        {"tsql_assign", 6, guarded<assignFn>, true},
+        {"tsql_getdate", 0, guarded<getdateFn>, false},
+        {"tsql_datepart", 2, guarded<datepartFn>, true},
+        {"tsql_datename", 2, guarded<datenameFn>, true},
+        {"tsql_datediff", 3, guarded<datediffFn>, true},
+        {"tsql_dateadd", 3, guarded<dateaddFn>, true},
+        {"tsql_object_id", 3, guarded<objectIdFn>, false},
+        {"tsql_object_name", 3, guarded<objectNameFn>, false},
+        {"tsql_index_col", 6, guarded<indexColFn>, false},
+        {"tsql_col_name", 4, guarded<colNameFn>, false},
+        {"tsql_user_name", 2, guarded<userNameFn>, false},
+        {"tsql_user_id", 2, guarded<userIdFn>, false},
+        {"tsql_db_name", 1, guarded<dbNameFn>, false},
+        {"tsql_db_id", 1, guarded<dbIdFn>, false},
+        {"tsql_suser_name", 1, guarded<suserNameFn>, false},
+        {"tsql_suser_id", 1, guarded<suserIdFn>, false},
     };
     for (const Registration& r : registrations) {
         int flags = SQLITE_UTF8 | (r.deterministic ? SQLITE_DETERMINISTIC : 0);

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <map>
 
 #include "engine/DateTime.h"
 #include "engine/Lexer.h"
@@ -372,62 +373,58 @@ Variable* SessionImpl::variable(const std::string& name)
     return found == frame.end() ? nullptr : &found->second;
 }
 
+namespace {
+
+Variable intGlobal(ColumnType type, int64_t value)
+{
+    return Variable{makeColumnInfo(type, 0, false), SqlValue::ofInt(value)};
+}
+
+Variable textGlobal(const std::string& value, int length)
+{
+    return Variable{makeColumnInfo(ColumnType::VarChar, length, false), SqlValue::ofText(value)};
+}
+
+}  // namespace
+
 std::optional<Variable> SessionImpl::globalVariable(const std::string& name)
 {
-    auto intValue = [](ColumnType type, int64_t value) {
-        return Variable{makeColumnInfo(type, 0, false), SqlValue::ofInt(value)};
+    using Reader = Variable (*)(SessionImpl&);
+    static const std::map<std::string, Reader> globals = {
+        {"@@spid", [](SessionImpl& s) { return intGlobal(ColumnType::SmallInt, s.spid_); }},
+        {"@@version", [](SessionImpl& s) { return textGlobal(s.state_.version, 255); }},
+        {"@@servername",
+         [](SessionImpl& s) { return textGlobal(s.state_.config.serverName, 255); }},
+        {"@@rowcount", [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.lastRowCount_); }},
+        {"@@error", [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.lastError_); }},
+        {"@@trancount", [](SessionImpl&) { return intGlobal(ColumnType::Int, 0); }},
+        {"@@nestlevel", [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.nestLevel_); }},
+        {"@@textsize",
+         [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.options_.textSize); }},
+        {"@@maxpagesize", [](SessionImpl&) { return intGlobal(ColumnType::Int, 2048); }},
+        {"@@pagesize", [](SessionImpl&) { return intGlobal(ColumnType::Int, 2048); }},
+        {"@@isolation",
+         [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.options_.isolation); }},
+        {"@@identity", [](SessionImpl& s) { return intGlobal(ColumnType::Numeric, s.identity_); }},
+        {"@@language", [](SessionImpl& s) { return textGlobal(s.options_.language, 30); }},
+        {"@@charsetname", [](SessionImpl& s) { return textGlobal(s.options_.charset, 30); }},
+        {"@@client_csname", [](SessionImpl& s) { return textGlobal(s.options_.charset, 30); }},
+        {"@@max_connections", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1024); }},
+        {"@@procid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 0); }},
+        {"@@sqlstatus", [](SessionImpl&) { return intGlobal(ColumnType::SmallInt, 0); }},
+        {"@@maxcharlen", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1); }},
+        {"@@guestuserid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 2); }},
+        {"@@mingroupid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 16384); }},
+        {"@@maxgroupid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1048576); }},
+        {"@@invaliduserid", [](SessionImpl&) { return intGlobal(ColumnType::Int, -1); }},
+        {"@@suid", [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.suid_); }},
+        {"@@datefirst",
+         [](SessionImpl& s) { return intGlobal(ColumnType::TinyInt, s.options_.dateFirst); }},
     };
-    auto text = [](const std::string& value, int length) {
-        return Variable{makeColumnInfo(ColumnType::VarChar, length, false),
-                        SqlValue::ofText(value)};
-    };
-    if (name == "@@spid")
-        return intValue(ColumnType::SmallInt, spid_);
-    if (name == "@@version")
-        return text(state_.version, 255);
-    if (name == "@@servername")
-        return text(state_.config.serverName, 255);
-    if (name == "@@rowcount")
-        return intValue(ColumnType::Int, lastRowCount_);
-    if (name == "@@error")
-        return intValue(ColumnType::Int, lastError_);
-    if (name == "@@trancount")
-        return intValue(ColumnType::Int, 0);
-    if (name == "@@nestlevel")
-        return intValue(ColumnType::Int, nestLevel_);
-    if (name == "@@textsize")
-        return intValue(ColumnType::Int, options_.textSize);
-    if (name == "@@maxpagesize" || name == "@@pagesize")
-        return intValue(ColumnType::Int, 2048);
-    if (name == "@@isolation")
-        return intValue(ColumnType::Int, options_.isolation);
-    if (name == "@@identity")
-        return intValue(ColumnType::Numeric, identity_);
-    if (name == "@@language")
-        return text(options_.language, 30);
-    if (name == "@@charsetname" || name == "@@client_csname")
-        return text(options_.charset, 30);
-    if (name == "@@max_connections")
-        return intValue(ColumnType::Int, 1024);
-    if (name == "@@procid")
-        return intValue(ColumnType::Int, 0);
-    if (name == "@@sqlstatus")
-        return intValue(ColumnType::SmallInt, 0);
-    if (name == "@@maxcharlen")
-        return intValue(ColumnType::Int, 1);
-    if (name == "@@guestuserid")
-        return intValue(ColumnType::Int, 2);
-    if (name == "@@mingroupid")
-        return intValue(ColumnType::Int, 16384);
-    if (name == "@@maxgroupid")
-        return intValue(ColumnType::Int, 1048576);
-    if (name == "@@invaliduserid")
-        return intValue(ColumnType::Int, -1);
-    if (name == "@@suid")
-        return intValue(ColumnType::Int, suid_);
-    if (name == "@@datefirst")
-        return intValue(ColumnType::TinyInt, options_.dateFirst);
-    return std::nullopt;
+    auto found = globals.find(name);
+    if (found == globals.end())
+        return std::nullopt;
+    return found->second(*this);
 }
 
 SqlValue SessionImpl::evaluate(const Expr& expr, ColumnInfo* type)

@@ -15,6 +15,8 @@
 namespace tdsim {
 
 class SessionImpl : public Session, public RenderEnvironment {
+    friend class SystemProcedureCall;
+
 public:
     SessionImpl(EngineState& state, std::string login, int suid, int spid);
 
@@ -129,6 +131,42 @@ private:
     int64_t identity_ = 0;
     std::vector<TriggerFrame> triggerFrames_;
     int snapshotCounter_ = 0;
+};
+
+// One call of a system procedure: its arguments, where its results go, and the parts
+// of the session a procedure works on. Procedures are plain functions over it, looked
+// up by name (SystemProcedures.cpp).
+class SystemProcedureCall {
+public:
+    SystemProcedureCall(SessionImpl& session, const std::string& name,
+                        const std::vector<SqlValue>& args, StatementResult& status,
+                        std::vector<StatementResult>& out)
+        : name(name), args(args), status(status), out(out), session_(session)
+    {
+    }
+
+    const std::string& name;
+    const std::vector<SqlValue>& args;
+    StatementResult& status;  // the procedure's own messages and return status
+    std::vector<StatementResult>& out;
+
+    // Argument text without trailing blanks; empty when NULL or not given.
+    std::string arg(size_t index) const;
+    // As arg(), but a missing argument is error 201.
+    std::string requireArg(size_t index, const char* what) const;
+    void info(const std::string& text);  // an informational message (severity 10)
+    void runInternal(const std::string& sql) { session_.runInternal(sql, out); }
+
+    SessionImpl& session() { return session_; }
+    EngineState& state() { return session_.state_; }
+    Catalog& catalog() { return session_.state_.catalog; }
+    SqliteDatabase& db() { return session_.state_.db; }
+    const std::string& database() const { return session_.database_; }
+    int uid() const { return session_.uid_; }
+    std::string sysTable(const std::string& table) const { return session_.sysTable(table); }
+
+private:
+    SessionImpl& session_;
 };
 
 // Value helpers shared by the executor parts.

@@ -913,223 +913,341 @@ std::string SqlRenderer::coerceTo(const TypedSql& value, const ColumnInfo& targe
            value.sql + ", " + sourceKind(value.type) + ")";
 }
 
-TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope)
-{
-    const std::string& name = expr.text;
-    TypedSql out;
-    // Date functions take a date part keyword first, which is not an expression.
-    bool datePartFirst =
-        name == "datepart" || name == "datediff" || name == "dateadd" || name == "datename";
+// One call of a built-in function while it is rendered: its arguments rendered, the
+// result being built, and the checks every function shares.
+struct SqlRenderer::FunctionCall {
+    SqlRenderer& renderer;
+    const Expr& expr;
+    const std::string& name;
     std::vector<TypedSql> args;
-    for (size_t i = datePartFirst ? 1 : 0; i < expr.args.size(); ++i) {
-        args.push_back(render(*expr.args[i], scope));
-    }
-    auto argList = [&]() {
-        std::string list;
-        for (size_t i = 0; i < args.size(); ++i)
-            list += (i ? ", " : "") + args[i].sql;
-        return list;
-    };
-    auto requireArgs = [&](size_t low, size_t high) {
+    std::string currentDb;  // bound parameter holding the current database name
+    TypedSql out;
+
+    void requireArgs(size_t low, size_t high) const
+    {
         if (args.size() < low || args.size() > high) {
             throw EngineError{
                 174, 15,
                 "The function '" + name + "' requires " + std::to_string(low) + " arguments."};
         }
-    };
-    std::string currentDb = bindParam(SqlValue::ofText(env_.database()));
-    auto stringResult = [&](int length) {
+    }
+    std::string argList() const
+    {
+        std::string list;
+        for (size_t i = 0; i < args.size(); ++i)
+            list += (i ? ", " : "") + args[i].sql;
+        return list;
+    }
+    std::string argOrNull(size_t index) const
+    {
+        return index < args.size() ? args[index].sql : "NULL";
+    }
+    void stringResult(int length)
+    {
         out.type = makeColumnInfo(ColumnType::VarChar, length);
         out.isString = true;
+    }
+    void intResult(ColumnType type = ColumnType::Int) { out.type = makeColumnInfo(type); }
+    // The function rendered as a call of the registered SQLite function tsql_<name>.
+    void callTsql(const std::string& arguments)
+    {
+        out.sql = "tsql_" + name + "(" + arguments + ")";
+    }
+};
+
+namespace {
+
+bool takesDatePart(const std::string& name)
+{
+    return name == "datepart" || name == "datediff" || name == "dateadd" || name == "datename";
+}
+
+}  // namespace
+
+const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functions()
+{
+    using Call = FunctionCall;
+    auto aggregate = [](Call& c) {
+        c.requireArgs(1, 1);
+        c.out.type = c.args[0].type;
+        c.out.type.nullable = true;
+        c.out.isString = c.args[0].isString;
+        std::string inner = (c.expr.op == "distinct" ? "DISTINCT " : "") + c.args[0].sql;
+        if ((c.name == "sum" || c.name == "avg") && isIntegerType(c.args[0].type.type)) {
+            c.out.type = makeColumnInfo(ColumnType::Int);
+            c.out.sql = "CAST(" + c.name + "(" + inner + ") AS INTEGER)";
+        } else {
+            c.out.sql = c.name + "(" + inner + ")";
+        }
     };
-    if (name == "count") {
-        out.sql = expr.star ? "count(*)"
-                            : "count(" + std::string(expr.op == "distinct" ? "DISTINCT " : "") +
-                                  args.at(0).sql + ")";
-        out.type = makeColumnInfo(ColumnType::Int, 4, false);
-    } else if (name == "sum" || name == "avg" || name == "min" || name == "max") {
-        requireArgs(1, 1);
-        out.type = args[0].type;
-        out.type.nullable = true;
-        out.isString = args[0].isString;
-        std::string inner = (expr.op == "distinct" ? "DISTINCT " : "") + args[0].sql;
-        if ((name == "sum" || name == "avg") && isIntegerType(args[0].type.type)) {
-            out.type = makeColumnInfo(ColumnType::Int);
-            out.sql = "CAST(" + name + "(" + inner + ") AS INTEGER)";
-        } else {
-            out.sql = name + "(" + inner + ")";
+    auto coalesce = [](Call& c) {
+        c.requireArgs(2, 64);
+        c.out.sql = "coalesce(" + c.argList() + ")";
+        size_t typed = c.expr.args[0]->kind == Expr::Kind::Null ? 1 : 0;
+        c.out.type = c.args[typed].type;
+        c.out.isString = c.args[typed].isString;
+        c.out.type.nullable = c.args.back().type.nullable;
+    };
+    auto trim = [](Call& c) {
+        c.requireArgs(1, 1);
+        c.callTsql(c.args[0].sql);
+        c.stringResult(c.args[0].type.length);
+    };
+    auto changeCase = [](Call& c) {
+        c.requireArgs(1, 1);
+        c.out.sql = c.name + "(" + c.args[0].sql + ")";
+        c.out.type = c.args[0].type;
+        c.out.isString = true;
+    };
+    auto leftRight = [](Call& c) {
+        c.requireArgs(2, 2);
+        c.callTsql(c.argList());
+        c.stringResult(c.args[0].type.length);
+    };
+    auto length = [](Call& c) {
+        c.requireArgs(1, 1);
+        c.out.sql = "tsql_char_length(" + c.args[0].sql + ")";
+        c.intResult();
+    };
+    auto math = [](Call& c) {
+        c.requireArgs(1, 1);
+        c.out.sql = "tsql_math('" + c.name + "', " + c.args[0].sql + ")";
+        c.out.type = c.args[0].type;
+    };
+    // The first argument is a date part keyword, parsed as a column name.
+    auto dateFunction = [](Call& c) {
+        if (c.expr.args.empty() || c.expr.args[0]->kind != Expr::Kind::Column) {
+            throw EngineError{155, 15, "'" + c.name + "' requires a date part."};
         }
-    } else if (name == "isnull" || name == "coalesce") {
-        requireArgs(2, 64);
-        out.sql = "coalesce(" + argList() + ")";
-        size_t typed = expr.args[0]->kind == Expr::Kind::Null ? 1 : 0;
-        out.type = args[typed].type;
-        out.isString = args[typed].isString;
-        out.type.nullable = args.back().type.nullable;
-    } else if (name == "nullif") {
-        requireArgs(2, 2);
-        out.sql = "nullif(" + argList() + ")";
-        out.type = args[0].type;
-        out.isString = args[0].isString;
-    } else if (name == "rtrim" || name == "ltrim") {
-        requireArgs(1, 1);
-        out.sql = "tsql_" + name + "(" + args[0].sql + ")";
-        stringResult(args[0].type.length);
-    } else if (name == "upper" || name == "lower") {
-        requireArgs(1, 1);
-        out.sql = name + "(" + args[0].sql + ")";
-        out.type = args[0].type;
-        out.isString = true;
-    } else if (name == "substring") {
-        requireArgs(3, 3);
-        out.sql = "tsql_substring(" + argList() + ")";
-        stringResult(args[0].type.length);
-        out.type.type =
-            isBinaryType(args[0].type.type) ? ColumnType::VarBinary : ColumnType::VarChar;
-        out.isString = !isBinaryType(args[0].type.type);
-    } else if (name == "right" || name == "left") {
-        requireArgs(2, 2);
-        out.sql = "tsql_" + name + "(" + argList() + ")";
-        stringResult(args[0].type.length);
-    } else if (name == "ascii") {
-        requireArgs(1, 1);
-        out.sql = "tsql_ascii(" + args[0].sql + ")";
-        out.type = makeColumnInfo(ColumnType::Int);
-    } else if (name == "char") {
-        requireArgs(1, 1);
-        out.sql = "tsql_char(" + args[0].sql + ")";
-        stringResult(1);
-    } else if (name == "char_length" || name == "len") {
-        requireArgs(1, 1);
-        out.sql = "tsql_char_length(" + args[0].sql + ")";
-        out.type = makeColumnInfo(ColumnType::Int);
-    } else if (name == "datalength") {
-        requireArgs(1, 1);
-        const ColumnInfo& type = args[0].type;
-        if (type.type == ColumnType::Char || type.type == ColumnType::Binary) {
-            out.sql = "(CASE WHEN " + args[0].sql + " IS NULL THEN NULL ELSE " +
-                      std::to_string(type.length) + " END)";
-        } else if (isStringType(type.type) || isBinaryType(type.type)) {
-            out.sql = "tsql_datalength(" + args[0].sql + ")";
-        } else {
-            int size = type.length > 0 ? type.length : 4;
-            out.sql = "(CASE WHEN " + args[0].sql + " IS NULL THEN NULL ELSE " +
-                      std::to_string(size) + " END)";
-        }
-        out.type = makeColumnInfo(ColumnType::Int);
-    } else if (name == "charindex") {
-        requireArgs(2, 2);
-        out.sql = "instr(" + args[1].sql + ", " + args[0].sql + ")";
-        out.type = makeColumnInfo(ColumnType::Int);
-    } else if (name == "replicate") {
-        requireArgs(2, 2);
-        out.sql = "tsql_replicate(" + argList() + ")";
-        stringResult(255);
-    } else if (name == "space") {
-        requireArgs(1, 1);
-        out.sql = "tsql_replicate(' ', " + args[0].sql + ")";
-        stringResult(255);
-    } else if (name == "reverse") {
-        requireArgs(1, 1);
-        out.sql = "tsql_reverse(" + args[0].sql + ")";
-        stringResult(args[0].type.length);
-    } else if (name == "str") {
-        requireArgs(1, 3);
-        out.sql = "tsql_str(" + argList() + ")";
-        stringResult(10);
-    } else if (name == "abs" || name == "floor" || name == "ceiling" || name == "sign") {
-        requireArgs(1, 1);
-        out.sql = "tsql_math('" + name + "', " + args[0].sql + ")";
-        out.type = args[0].type;
-    } else if (name == "round") {
-        requireArgs(2, 2);
-        out.sql = "round(" + argList() + ")";
-        out.type = args[0].type;
-    } else if (name == "power") {
-        requireArgs(2, 2);
-        out.sql = "tsql_power(" + argList() + ")";
-        out.type = args[0].type;
-        if (isIntegerType(out.type.type))
-            out.sql = "CAST(" + out.sql + " AS INTEGER)";
-    } else if (name == "getdate") {
-        requireArgs(0, 0);
-        out.sql = "tsql_getdate()";
-        out.type = makeColumnInfo(ColumnType::DateTime, 8, false);
-    } else if (name == "datepart" || name == "datediff" || name == "dateadd" ||
-               name == "datename") {
-        // The first argument is a date part keyword, parsed as a column name.
-        if (expr.args.empty() || expr.args[0]->kind != Expr::Kind::Column) {
-            throw EngineError{155, 15, "'" + name + "' requires a date part."};
-        }
-        std::string part = sqlString(toLower(expr.args[0]->names.back()));
-        std::string rest;
-        for (const TypedSql& arg : args) {
-            rest += ", " + arg.sql;
-        }
-        out.sql = "tsql_" + name + "(" + part + rest + ")";
-        if (name == "dateadd") {
-            out.type = makeColumnInfo(ColumnType::DateTime);
-        } else if (name == "datename") {
-            stringResult(30);
-        } else {
-            out.type = makeColumnInfo(ColumnType::Int);
-        }
-    } else if (name == "object_id") {
-        requireArgs(1, 1);
-        out.sql = "tsql_object_id(" + args[0].sql + ", " + currentDb + ", " +
-                  std::to_string(env_.uid()) + ")";
-        out.type = makeColumnInfo(ColumnType::Int);
-    } else if (name == "object_name") {
-        requireArgs(1, 2);
-        out.sql = "tsql_object_name(" + args[0].sql + ", " +
-                  (args.size() > 1 ? args[1].sql : "NULL") + ", " + currentDb + ")";
-        stringResult(255);
-    } else if (name == "index_col") {
-        requireArgs(3, 4);
-        out.sql = "tsql_index_col(" + args[0].sql + ", " + args[1].sql + ", " + args[2].sql + ", " +
-                  (args.size() > 3 ? args[3].sql : "NULL") + ", " + currentDb + ", " +
-                  std::to_string(env_.uid()) + ")";
-        stringResult(255);
-    } else if (name == "col_name") {
-        requireArgs(2, 3);
-        out.sql = "tsql_col_name(" + args[0].sql + ", " + args[1].sql + ", " +
-                  (args.size() > 2 ? args[2].sql : "NULL") + ", " + currentDb + ")";
-        stringResult(255);
-    } else if (name == "user_name") {
-        requireArgs(0, 1);
-        out.sql = "tsql_user_name(" + (args.empty() ? std::to_string(env_.uid()) : args[0].sql) +
-                  ", " + currentDb + ")";
-        stringResult(255);
-    } else if (name == "user_id") {
-        requireArgs(0, 1);
-        out.sql = args.empty() ? std::to_string(env_.uid())
-                               : "tsql_user_id(" + args[0].sql + ", " + currentDb + ")";
-        out.type = makeColumnInfo(ColumnType::Int);
-    } else if (name == "user") {
-        out.sql = "tsql_user_name(" + std::to_string(env_.uid()) + ", " + currentDb + ")";
-        stringResult(255);
-    } else if (name == "db_name") {
-        requireArgs(0, 1);
-        out.sql = args.empty() ? currentDb : "tsql_db_name(" + args[0].sql + ")";
-        stringResult(255);
-    } else if (name == "db_id") {
-        requireArgs(0, 1);
-        out.sql = "tsql_db_id(" + (args.empty() ? currentDb : args[0].sql) + ")";
-        out.type = makeColumnInfo(ColumnType::SmallInt);
-    } else if (name == "suser_name" || name == "suser_id") {
-        requireArgs(0, 1);
-        std::optional<Variable> suid = env_.globalVariable("@@suid");
-        std::string arg = args.empty() ? bindParam(suid->value) : args[0].sql;
-        out.sql = "tsql_" + name + "(" + arg + ")";
-        if (name == "suser_name") {
-            stringResult(30);
-        } else {
-            out.type = makeColumnInfo(ColumnType::Int);
-        }
-    } else {
+        std::string arguments = sqlString(toLower(c.expr.args[0]->names.back()));
+        for (const TypedSql& arg : c.args)
+            arguments += ", " + arg.sql;
+        c.callTsql(arguments);
+        if (c.name == "dateadd")
+            c.out.type = makeColumnInfo(ColumnType::DateTime);
+        else if (c.name == "datename")
+            c.stringResult(30);
+        else
+            c.intResult();
+    };
+    auto loginFunction = [](Call& c) {
+        c.requireArgs(0, 1);
+        std::optional<Variable> suid = c.renderer.env_.globalVariable("@@suid");
+        c.callTsql(c.args.empty() ? c.renderer.bindParam(suid->value) : c.args[0].sql);
+        if (c.name == "suser_name")
+            c.stringResult(30);
+        else
+            c.intResult();
+    };
+    static const std::map<std::string, FunctionRenderer> table = {
+        {"count",
+         [](Call& c) {
+             c.out.sql = c.expr.star
+                             ? "count(*)"
+                             : "count(" + std::string(c.expr.op == "distinct" ? "DISTINCT " : "") +
+                                   c.args.at(0).sql + ")";
+             c.out.type = makeColumnInfo(ColumnType::Int, 4, false);
+         }},
+        {"sum", aggregate},
+        {"avg", aggregate},
+        {"min", aggregate},
+        {"max", aggregate},
+        {"isnull", coalesce},
+        {"coalesce", coalesce},
+        {"nullif",
+         [](Call& c) {
+             c.requireArgs(2, 2);
+             c.out.sql = "nullif(" + c.argList() + ")";
+             c.out.type = c.args[0].type;
+             c.out.isString = c.args[0].isString;
+         }},
+        {"rtrim", trim},
+        {"ltrim", trim},
+        {"upper", changeCase},
+        {"lower", changeCase},
+        {"substring",
+         [](Call& c) {
+             c.requireArgs(3, 3);
+             c.callTsql(c.argList());
+             c.stringResult(c.args[0].type.length);
+             bool binary = isBinaryType(c.args[0].type.type);
+             c.out.type.type = binary ? ColumnType::VarBinary : ColumnType::VarChar;
+             c.out.isString = !binary;
+         }},
+        {"right", leftRight},
+        {"left", leftRight},
+        {"ascii",
+         [](Call& c) {
+             c.requireArgs(1, 1);
+             c.callTsql(c.args[0].sql);
+             c.intResult();
+         }},
+        {"char",
+         [](Call& c) {
+             c.requireArgs(1, 1);
+             c.callTsql(c.args[0].sql);
+             c.stringResult(1);
+         }},
+        {"char_length", length},
+        {"len", length},
+        {"datalength",
+         [](Call& c) {
+             c.requireArgs(1, 1);
+             const ColumnInfo& type = c.args[0].type;
+             auto fixedSize = [&](int size) {
+                 return "(CASE WHEN " + c.args[0].sql + " IS NULL THEN NULL ELSE " +
+                        std::to_string(size) + " END)";
+             };
+             if (type.type == ColumnType::Char || type.type == ColumnType::Binary)
+                 c.out.sql = fixedSize(type.length);
+             else if (isStringType(type.type) || isBinaryType(type.type))
+                 c.callTsql(c.args[0].sql);
+             else
+                 c.out.sql = fixedSize(type.length > 0 ? type.length : 4);
+             c.intResult();
+         }},
+        {"charindex",
+         [](Call& c) {
+             c.requireArgs(2, 2);
+             c.out.sql = "instr(" + c.args[1].sql + ", " + c.args[0].sql + ")";
+             c.intResult();
+         }},
+        {"replicate",
+         [](Call& c) {
+             c.requireArgs(2, 2);
+             c.callTsql(c.argList());
+             c.stringResult(255);
+         }},
+        {"space",
+         [](Call& c) {
+             c.requireArgs(1, 1);
+             c.out.sql = "tsql_replicate(' ', " + c.args[0].sql + ")";
+             c.stringResult(255);
+         }},
+        {"reverse",
+         [](Call& c) {
+             c.requireArgs(1, 1);
+             c.callTsql(c.args[0].sql);
+             c.stringResult(c.args[0].type.length);
+         }},
+        {"str",
+         [](Call& c) {
+             c.requireArgs(1, 3);
+             c.callTsql(c.argList());
+             c.stringResult(10);
+         }},
+        {"abs", math},
+        {"floor", math},
+        {"ceiling", math},
+        {"sign", math},
+        {"round",
+         [](Call& c) {
+             c.requireArgs(2, 2);
+             c.out.sql = "round(" + c.argList() + ")";
+             c.out.type = c.args[0].type;
+         }},
+        {"power",
+         [](Call& c) {
+             c.requireArgs(2, 2);
+             c.callTsql(c.argList());
+             c.out.type = c.args[0].type;
+             if (isIntegerType(c.out.type.type))
+                 c.out.sql = "CAST(" + c.out.sql + " AS INTEGER)";
+         }},
+        {"getdate",
+         [](Call& c) {
+             c.requireArgs(0, 0);
+             c.callTsql("");
+             c.out.type = makeColumnInfo(ColumnType::DateTime, 8, false);
+         }},
+        {"datepart", dateFunction},
+        {"datediff", dateFunction},
+        {"dateadd", dateFunction},
+        {"datename", dateFunction},
+        {"object_id",
+         [](Call& c) {
+             c.requireArgs(1, 1);
+             c.callTsql(c.args[0].sql + ", " + c.currentDb + ", " +
+                        std::to_string(c.renderer.env_.uid()));
+             c.intResult();
+         }},
+        {"object_name",
+         [](Call& c) {
+             c.requireArgs(1, 2);
+             c.callTsql(c.args[0].sql + ", " + c.argOrNull(1) + ", " + c.currentDb);
+             c.stringResult(255);
+         }},
+        {"index_col",
+         [](Call& c) {
+             c.requireArgs(3, 4);
+             c.callTsql(c.args[0].sql + ", " + c.args[1].sql + ", " + c.args[2].sql + ", " +
+                        c.argOrNull(3) + ", " + c.currentDb + ", " +
+                        std::to_string(c.renderer.env_.uid()));
+             c.stringResult(255);
+         }},
+        {"col_name",
+         [](Call& c) {
+             c.requireArgs(2, 3);
+             c.callTsql(c.args[0].sql + ", " + c.args[1].sql + ", " + c.argOrNull(2) + ", " +
+                        c.currentDb);
+             c.stringResult(255);
+         }},
+        {"user_name",
+         [](Call& c) {
+             c.requireArgs(0, 1);
+             c.callTsql((c.args.empty() ? std::to_string(c.renderer.env_.uid()) : c.args[0].sql) +
+                        ", " + c.currentDb);
+             c.stringResult(255);
+         }},
+        {"user_id",
+         [](Call& c) {
+             c.requireArgs(0, 1);
+             if (c.args.empty())
+                 c.out.sql = std::to_string(c.renderer.env_.uid());
+             else
+                 c.callTsql(c.args[0].sql + ", " + c.currentDb);
+             c.intResult();
+         }},
+        {"user",
+         [](Call& c) {
+             c.out.sql = "tsql_user_name(" + std::to_string(c.renderer.env_.uid()) + ", " +
+                         c.currentDb + ")";
+             c.stringResult(255);
+         }},
+        {"db_name",
+         [](Call& c) {
+             c.requireArgs(0, 1);
+             if (c.args.empty())
+                 c.out.sql = c.currentDb;
+             else
+                 c.callTsql(c.args[0].sql);
+             c.stringResult(255);
+         }},
+        {"db_id",
+         [](Call& c) {
+             c.requireArgs(0, 1);
+             c.callTsql(c.args.empty() ? c.currentDb : c.args[0].sql);
+             c.intResult(ColumnType::SmallInt);
+         }},
+        {"suser_name", loginFunction},
+        {"suser_id", loginFunction},
+    };
+    return table;
+}
+
+TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope)
+{
+    const std::string& name = expr.text;
+    auto handler = functions().find(name);
+    if (handler == functions().end()) {
         throw EngineError{195, 15, "'" + name + "' is not a recognized built-in function name."};
     }
-    return out;
+    FunctionCall call{*this, expr, name, {}, bindParam(SqlValue::ofText(env_.database())), {}};
+    for (size_t i = takesDatePart(name) ? 1 : 0; i < expr.args.size(); ++i) {
+        call.args.push_back(render(*expr.args[i], scope));
+    }
+    handler->second(call);
+    return call.out;
 }
 
 void SqlRenderer::collectSources(const Expr& expr, Scope& scope, std::vector<int>& found)

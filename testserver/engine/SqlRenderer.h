@@ -106,6 +106,10 @@ private:
     TypedSql renderColumn(const Expr& expr, Scope* scope);
     TypedSql renderBinary(const Expr& expr, Scope* scope);
     TypedSql renderFunction(const Expr& expr, Scope* scope);
+    // Built-in functions by name: each renders one call (see SqlRenderer.cpp).
+    struct FunctionCall;
+    using FunctionRenderer = void (*)(FunctionCall&);
+    static const std::map<std::string, FunctionRenderer>& functions();
     TypedSql renderConvert(const Expr& expr, Scope* scope);
     TypedSql renderVariable(const Expr& expr);
     TypedSql renderGlobal(const Expr& expr);
