@@ -448,6 +448,7 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
         if (table.object.type != "U") {
             throw EngineError{2108, 16, "Cannot create a trigger on a view or system table."};
         }
+        releaseTriggerActions(table.object.id, statement);
         id = addObjectRow(statement.name.name, owner, "TR", 8, 0, table.object.id);
         std::string sets;
         if (statement.forInsert)
@@ -495,13 +496,45 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
         }
     }
     storeText(id, number, statement.text);
-    newResult(out);
+    StatementResult& result = newResult(out);
+    if (type == "V" || type == "P" || type == "TR")
+        recordDependencies(id, number, owner, statement, result);
+}
+
+// A table has one trigger per action: a new trigger takes its actions from the
+// triggers that had them, and a trigger left with no action is dropped.
+void SessionImpl::releaseTriggerActions(int tableId, const CreateTextObjectStatement& trigger)
+{
+    std::vector<int> previous;
+    for (auto [column, taken] :
+         {std::pair{"instrig", trigger.forInsert}, std::pair{"updtrig", trigger.forUpdate},
+          std::pair{"deltrig", trigger.forDelete}}) {
+        if (!taken)
+            continue;
+        std::string table = sysTable("sysobjects");
+        std::string where = " WHERE id = " + std::to_string(tableId);
+        int old = static_cast<int>(
+            state_.db.queryInt("SELECT " + std::string(column) + " FROM " + table + where));
+        if (old == 0)
+            continue;
+        previous.push_back(old);
+        state_.db.exec("UPDATE " + table + " SET " + column + " = 0" + where);
+    }
+    for (int old : previous) {
+        std::string id = std::to_string(old);
+        bool stillUsed = state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysobjects") +
+                                            " WHERE id = " + std::to_string(tableId) + " AND " +
+                                            id + " IN (instrig, updtrig, deltrig)") > 0;
+        auto object = state_.catalog.findObjectById(database_, old);
+        if (!stillUsed && object)
+            dropObjectRows(*object);
+    }
 }
 
 void SessionImpl::dropObjectRows(const ObjectRef& object)
 {
     std::string id = std::to_string(object.id);
-    for (const char* table : {"syscolumns", "syscomments", "sysprotects"}) {
+    for (const char* table : {"syscolumns", "syscomments", "sysprotects", "sysdepends"}) {
         state_.db.exec("DELETE FROM " + sysTable(table) + " WHERE id = " + id);
     }
     state_.db.exec("DELETE FROM " + sysTable("sysobjects") + " WHERE id = " + id);
@@ -615,12 +648,77 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
     newResult(out);
 }
 
+namespace {
+
+// The actions "grant all" gives on an object of each type (15.x: the statistics and
+// truncate permissions come with a table; decrypt and transfer table never do).
+std::vector<int> allActionsFor(const std::string& objectType)
+{
+    if (objectType == "P")
+        return {224};
+    if (objectType == "V")
+        return {193, 195, 196, 197};
+    return {193, 195, 196, 197, 151, 282, 320, 326};
+}
+
+bool takesColumns(int action)
+{
+    return action == 193 || action == 197 || action == 151;
+}
+
+// sysprotects.columns: bit (colid % 8) of byte colid / 8. Bit 0 of the first byte means
+// "every column"; with it set, the other bits are the columns excepted by a revoke.
+class ColumnBitmap {
+public:
+    static ColumnBitmap everyColumn() { return ColumnBitmap(std::string(1, '\x01')); }
+    explicit ColumnBitmap(std::string bytes = {}) : bytes_(std::move(bytes)) {}
+
+    bool coversAll() const { return !bytes_.empty() && (bytes_[0] & 1); }
+    bool has(int colid) const
+    {
+        size_t byte = static_cast<size_t>(colid / 8);
+        return byte < bytes_.size() && (bytes_[byte] & (1 << (colid % 8)));
+    }
+    void set(int colid, bool on)
+    {
+        size_t byte = static_cast<size_t>(colid / 8);
+        if (bytes_.size() <= byte)
+            bytes_.resize(byte + 1, '\0');
+        char bit = static_cast<char>(1 << (colid % 8));
+        bytes_[byte] = static_cast<char>(on ? bytes_[byte] | bit : bytes_[byte] & ~bit);
+        while (bytes_.size() > 1 && bytes_.back() == '\0')
+            bytes_.pop_back();
+    }
+    // Whether any of `colids` is still covered.
+    bool coversAny(const std::vector<int>& colids) const
+    {
+        for (int colid : colids) {
+            if (coversAll() != has(colid))
+                return true;
+        }
+        return false;
+    }
+    // Adds (grant) or removes (revoke) columns, keeping the encoding it has.
+    void apply(const std::vector<int>& colids, bool grant)
+    {
+        for (int colid : colids)
+            set(colid, coversAll() ? !grant : grant);
+    }
+    const std::string& bytes() const { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
+}  // namespace
+
 void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
 {
     int objectId = 0;
     int grantor = uid_;
     std::vector<int> actions = statement.actions;
-    std::vector<StoredColumn> columns;
+    std::vector<int> allColids;     // every column of the object
+    std::vector<int> listedColids;  // the statement's column list
     if (!statement.object.empty()) {
         std::string database =
             statement.object.database.empty() ? database_ : statement.object.database;
@@ -630,92 +728,121 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
             throw objectNotFound(statement.object.text());
         objectId = object->id;
         grantor = object->uid;
-        bool procedure = object->type == "P";
-        // "all" on a procedure means execute; on a table everything but execute.
-        actions.erase(std::remove_if(actions.begin(), actions.end(),
-                                     [&](int action) {
-                                         return statement.actions.size() > 1 &&
-                                                (procedure ? action != 224 : action == 224);
-                                     }),
-                      actions.end());
+        if (statement.all)
+            actions = allActionsFor(object->type);
         if (object->type == "U" || object->type == "V" || object->type == "S") {
-            columns = state_.catalog.columns(database_, *object);
+            auto columns = state_.catalog.columns(database_, *object);
+            for (const StoredColumn& column : columns)
+                allColids.push_back(column.colid);
+            for (const std::string& name : statement.columns) {
+                auto found =
+                    std::find_if(columns.begin(), columns.end(),
+                                 [&](const StoredColumn& c) { return c.info.name == name; });
+                if (found == columns.end())
+                    throw invalidColumn(name);
+                listedColids.push_back(found->colid);
+            }
         }
     }
-    // Column bitmap: bit (colid & 7) of byte colid/8; bit 0 of byte 0 means all columns.
-    auto bitmapFor = [&](int action) -> SqlValue {
-        if (action != 193 && action != 197 && action != 151)
-            return SqlValue::null();
-        if (statement.columns.empty())
-            return SqlValue::ofBlob(std::string(1, '\x01'));
-        std::string bytes;
-        for (const std::string& name : statement.columns) {
-            auto found = std::find_if(columns.begin(), columns.end(),
-                                      [&](const StoredColumn& c) { return c.info.name == name; });
-            if (found == columns.end())
-                throw invalidColumn(name);
-            size_t byte = static_cast<size_t>(found->colid / 8);
-            if (bytes.size() <= byte)
-                bytes.resize(byte + 1, '\0');
-            bytes[byte] = static_cast<char>(bytes[byte] | (1 << (found->colid & 7)));
-        }
-        return SqlValue::ofBlob(bytes);
-    };
     for (const std::string& grantee : statement.grantees) {
         std::optional<int> uid = state_.catalog.userUid(database_, grantee);
         if (!uid) {
             throw EngineError{4604, 16, "There is no such user or group '" + grantee + "'."};
         }
         for (int action : actions) {
-            std::vector<SqlValue> key = {SqlValue::ofInt(objectId), SqlValue::ofInt(*uid),
-                                         SqlValue::ofInt(action)};
-            std::string where = " WHERE id = ?1 AND uid = ?2 AND action = ?3";
-            if (statement.grant) {
-                SqliteStatement remove(state_.db.handle(),
-                                       "DELETE FROM " + sysTable("sysprotects") + where);
-                remove.bindAll(key);
-                remove.step();
-                state_.catalog.insertRow(
-                    sysTable("sysprotects"),
-                    {{"id", key[0]},
-                     {"uid", key[1]},
-                     {"action", key[2]},
-                     {"protecttype", SqlValue::ofInt(statement.withGrantOption ? 0 : 1)},
-                     {"columns", bitmapFor(action)},
-                     {"grantor", SqlValue::ofInt(grantor)}});
-                continue;
-            }
-            int64_t direct = state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysprotects") +
-                                                    where + " AND protecttype IN (0, 1)",
-                                                key);
-            if (direct > 0) {
-                SqliteStatement remove(state_.db.handle(),
-                                       "DELETE FROM " + sysTable("sysprotects") + where);
-                remove.bindAll(key);
-                remove.step();
-                continue;
-            }
-            // Nothing granted to this grantee directly: when a grant to public or to its
-            // group covers it, the revoke is recorded as an exception row.
-            int64_t inherited =
-                state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysprotects") +
-                                       " p WHERE p.id = ?1 AND p.action = ?3 AND "
-                                       "p.protecttype IN (0, 1) AND p.uid <> ?2 AND (p.uid = 0 OR "
-                                       "p.uid = (SELECT gid FROM " +
-                                       sysTable("sysusers") + " WHERE uid = ?2))",
-                                   key);
-            if (inherited > 0) {
-                state_.catalog.insertRow(sysTable("sysprotects"),
-                                         {{"id", key[0]},
-                                          {"uid", key[1]},
-                                          {"action", key[2]},
-                                          {"protecttype", SqlValue::ofInt(2)},
-                                          {"columns", bitmapFor(action)},
-                                          {"grantor", SqlValue::ofInt(grantor)}});
-            }
+            bool byColumn = takesColumns(action) && !listedColids.empty();
+            ProtectionRow row{objectId, *uid, action, grantor};
+            if (statement.grant)
+                grantAction(row, byColumn ? &listedColids : nullptr, statement.withGrantOption);
+            else
+                revokeAction(row, byColumn ? &listedColids : nullptr, allColids);
         }
     }
     newResult(out);
+}
+
+// The grantee's own grant row of an action, if any: its protect type and columns.
+std::optional<std::pair<int, SqlValue>> SessionImpl::directGrant(const ProtectionRow& row)
+{
+    SqliteStatement select(state_.db.handle(),
+                           "SELECT protecttype, columns FROM " + sysTable("sysprotects") +
+                               " WHERE id = ?1 AND uid = ?2 AND action = ?3 AND "
+                               "protecttype IN (0, 1)");
+    select.bindAll(
+        {SqlValue::ofInt(row.id), SqlValue::ofInt(row.uid), SqlValue::ofInt(row.action)});
+    if (!select.step())
+        return std::nullopt;
+    return std::pair{static_cast<int>(select.intAt(0)), sqlValueFromColumn(select, 1)};
+}
+
+void SessionImpl::writeProtection(const ProtectionRow& row, int protectType,
+                                  const SqlValue& columns)
+{
+    SqliteStatement remove(state_.db.handle(), "DELETE FROM " + sysTable("sysprotects") +
+                                                   " WHERE id = ?1 AND uid = ?2 AND action = ?3");
+    remove.bindAll(
+        {SqlValue::ofInt(row.id), SqlValue::ofInt(row.uid), SqlValue::ofInt(row.action)});
+    remove.step();
+    if (protectType < 0)
+        return;
+    state_.catalog.insertRow(sysTable("sysprotects"),
+                             {{"id", SqlValue::ofInt(row.id)},
+                              {"uid", SqlValue::ofInt(row.uid)},
+                              {"action", SqlValue::ofInt(row.action)},
+                              {"protecttype", SqlValue::ofInt(protectType)},
+                              {"columns", columns},
+                              {"grantor", SqlValue::ofInt(row.grantor)}});
+}
+
+void SessionImpl::grantAction(const ProtectionRow& row, const std::vector<int>* colids,
+                              bool withGrantOption)
+{
+    int protectType = withGrantOption ? 0 : 1;
+    if (!takesColumns(row.action))
+        return writeProtection(row, protectType, SqlValue::null());
+    ColumnBitmap bitmap = ColumnBitmap::everyColumn();
+    if (colids) {
+        // Columns granted again join the columns already granted.
+        auto existing = directGrant(row);
+        bitmap = existing ? ColumnBitmap(existing->second.text) : ColumnBitmap();
+        bitmap.apply(*colids, true);
+        if (existing && existing->first == 0)
+            protectType = 0;
+    }
+    writeProtection(row, protectType, SqlValue::ofBlob(bitmap.bytes()));
+}
+
+void SessionImpl::revokeAction(const ProtectionRow& row, const std::vector<int>* colids,
+                               const std::vector<int>& allColids)
+{
+    if (auto existing = directGrant(row)) {
+        if (!colids || !takesColumns(row.action))
+            return writeProtection(row, -1, {});
+        // A column-level revoke takes only those columns out of the grant.
+        ColumnBitmap bitmap(existing->second.text);
+        bitmap.apply(*colids, false);
+        if (!bitmap.coversAny(allColids))
+            return writeProtection(row, -1, {});
+        return writeProtection(row, existing->first, SqlValue::ofBlob(bitmap.bytes()));
+    }
+    // Nothing granted to this grantee directly: when a grant to public or to its group
+    // covers it, the revoke is recorded as an exception row.
+    int64_t inherited = state_.db.queryInt(
+        "SELECT count(*) FROM " + sysTable("sysprotects") +
+            " p WHERE p.id = ?1 AND p.action = ?3 AND p.protecttype IN (0, 1) AND p.uid <> ?2 "
+            "AND (p.uid = 0 OR p.uid = (SELECT gid FROM " +
+            sysTable("sysusers") + " WHERE uid = ?2))",
+        {SqlValue::ofInt(row.id), SqlValue::ofInt(row.uid), SqlValue::ofInt(row.action)});
+    if (inherited == 0)
+        return;
+    SqlValue columns = SqlValue::null();
+    if (takesColumns(row.action)) {
+        ColumnBitmap bitmap = colids ? ColumnBitmap() : ColumnBitmap::everyColumn();
+        if (colids)
+            bitmap.apply(*colids, true);
+        columns = SqlValue::ofBlob(bitmap.bytes());
+    }
+    writeProtection(row, 2, columns);
 }
 
 }  // namespace tdsim

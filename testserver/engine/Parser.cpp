@@ -892,8 +892,9 @@ private:
         if (acceptWord("all")) {
             acceptWord("privileges");
             bool object = isWord("on");
-            statement.actions = object ? std::vector<int>{193, 195, 196, 197, 151, 224}
-                                       : std::vector<int>{198, 207, 222, 233, 236, 228, 235};
+            statement.all = object;
+            if (!object)
+                statement.actions = {198, 207, 222, 233, 236, 228, 235};
             return object;
         }
         bool object = true;
@@ -903,11 +904,19 @@ private:
             else if (acceptWord("insert"))
                 statement.actions.push_back(195);
             else if (acceptWord("delete"))
-                statement.actions.push_back(196);
+                statement.actions.push_back(acceptWord("statistics") ? 282 : 196);
             else if (acceptWord("update"))
-                statement.actions.push_back(197);
+                statement.actions.push_back(acceptWord("statistics") ? 326 : 197);
             else if (acceptWord("references"))
                 statement.actions.push_back(151);
+            else if (acceptWord("truncate")) {
+                expectWord("table");
+                statement.actions.push_back(320);
+            } else if (acceptWord("transfer")) {
+                expectWord("table");
+                statement.actions.push_back(368);
+            } else if (acceptWord("decrypt"))
+                statement.actions.push_back(353);
             else if (acceptWord("execute") || acceptWord("exec"))
                 statement.actions.push_back(224);
             else if (acceptWord("create")) {

@@ -85,6 +85,20 @@ private:
     void createTextObject(const CreateTextObjectStatement& statement, Results& out);
     void dropObjects(const DropStatement& statement, Results& out);
     void grantOrRevoke(const GrantStatement& statement, Results& out);
+    // One sysprotects key: object (0 for statement permissions), grantee, action, grantor.
+    struct ProtectionRow {
+        int id;
+        int uid;
+        int action;
+        int grantor;
+    };
+    std::optional<std::pair<int, SqlValue>> directGrant(const ProtectionRow& row);
+    // Replaces the row of (id, uid, action); a negative protect type only deletes it.
+    void writeProtection(const ProtectionRow& row, int protectType, const SqlValue& columns);
+    void grantAction(const ProtectionRow& row, const std::vector<int>* colids,
+                     bool withGrantOption);
+    void revokeAction(const ProtectionRow& row, const std::vector<int>* colids,
+                      const std::vector<int>& allColids);
     void addIndex(const ObjectRef& table, const std::string& name, bool unique, bool clustered,
                   const std::vector<std::pair<std::string, bool>>& keys, int extraStatus,
                   int status2, int segment);
@@ -95,6 +109,10 @@ private:
     int segmentNumber(const std::string& name);
     std::string objectText(int id);
     void dropObjectRows(const ObjectRef& object);
+    void releaseTriggerActions(int tableId, const CreateTextObjectStatement& trigger);
+    // The sysdepends rows of a new view, procedure or trigger (Dependencies.cpp).
+    void recordDependencies(int id, int number, int ownerUid,
+                            const CreateTextObjectStatement& statement, StatementResult& result);
 
     // System procedures (SystemProcedures.cpp)
     bool runSystemProcedure(const std::string& name, const std::vector<SqlValue>& args,

@@ -13,6 +13,9 @@ namespace tdsim::test {
 
 class EngineFixture : public ::testing::Test {
 protected:
+    // Severity 11, yet the object is created: a warning, not an error.
+    static constexpr int kMissingDependencyWarning = 2007;
+
     void SetUp() override {
         engine = Engine::create(config, stats);
         session = engine->openSession("sa", 17);
@@ -23,8 +26,10 @@ protected:
         auto results = session->execute(batch);
         for (const auto& result : results) {
             for (const auto& message : result.messages) {
-                EXPECT_LE(message.severity, 10)
-                    << message.number << ": " << message.text << "\nin: " << batch;
+                if (message.number != kMissingDependencyWarning) {
+                    EXPECT_LE(message.severity, 10)
+                        << message.number << ": " << message.text << "\nin: " << batch;
+                }
             }
         }
         return results;

@@ -1,0 +1,118 @@
+// Catalog rows the server writes beside the objects themselves: dependencies, trigger
+// links, privileges, aliases, thresholds and hidden texts.
+#include "EngineTestSupport.h"
+
+namespace tdsim::test {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+class CatalogRows : public EngineFixture {
+protected:
+    void SetUp() override
+    {
+        EngineFixture::SetUp();
+        run("create database db1");
+        run("use db1");
+    }
+    Rows rows(const std::string& batch)
+    {
+        Rows out;
+        for (const Row& row : query(batch).rows) {
+            std::string line;
+            for (size_t i = 0; i < row.size(); ++i)
+                line += (i ? " " : "") + text(row[i]);
+            out.push_back(line);
+        }
+        return out;
+    }
+    // Every message of a batch, as "number severity".
+    Rows messages(const std::string& batch)
+    {
+        Rows out;
+        for (const StatementResult& result : session->execute(batch)) {
+            for (const Message& message : result.messages)
+                out.push_back(std::to_string(message.number) + " " +
+                              std::to_string(message.severity));
+        }
+        return out;
+    }
+};
+
+TEST_F(CatalogRows, DependenciesAreRecordedForObjectsThatExistAtCreation)
+{
+    run("create table t (a int, b int)\ncreate table u (a int)");
+    run("create view v as select * from t where a in (select a from u)");
+    run("create procedure p1 as insert u select a from v");
+    // p2 names a table that does not exist yet: created, with warning 2007 and no row.
+    EXPECT_EQ(messages("create procedure p2 as exec p1 select * from later update t set b = 1"),
+              (Rows{"2007 11"}));
+    EXPECT_EQ(rows("select object_name(id), number, object_name(depid), depnumber, selall, "
+                   "resultobj, readobj from sysdepends order by 1, 3"),
+              (Rows{"p1 1 u 0 0 1 0", "p1 1 v 0 0 0 1", "p2 1 p1 1 0 0 0", "p2 1 t 0 0 1 0",
+                    "v 0 t 0 1 0 1", "v 0 u 0 0 0 1"}));
+    run("create table later (x int)");
+    EXPECT_EQ(scalar("select count(*) from sysdepends where depid = object_id('later')"), "0");
+    run("drop procedure p2");
+    EXPECT_EQ(scalar("select count(*) from sysdepends where id = object_id('p2')"), "0");
+    EXPECT_EQ(scalar("select count(*) from sysdepends"), "4");
+}
+
+TEST_F(CatalogRows, ANewTriggerForAnActionReplacesTheOldOne)
+{
+    run("create table t (a int)");
+    run("create trigger t_ins on t for insert as print 'old'");
+    run("create trigger t_iu on t for insert, update as print 'new'");
+    EXPECT_EQ(scalar("select count(*) from sysobjects where name = 't_ins'"), "0");
+    EXPECT_EQ(scalar("select count(*) from syscomments where id not in (select id from "
+                     "sysobjects)"),
+              "0");
+    run("create trigger t_upd on t for update as print 'newer'");
+    // t_iu keeps its insert action, so it stays.
+    EXPECT_EQ(rows("select object_name(instrig), object_name(updtrig) from sysobjects where name "
+                   "= 't'"),
+              (Rows{"t_iu t_upd"}));
+}
+
+TEST_F(CatalogRows, GrantAllGivesWhatTheObjectTypeAllows)
+{
+    run("exec sp_addlogin u1, 'pw'\nexec sp_adduser u1");
+    run("create table t (a int)\ncreate view v as select a from t\ncreate procedure p as "
+        "select 1");
+    run("grant all on t to u1\ngrant all on v to u1\ngrant all on p to u1");
+    EXPECT_EQ(rows("select object_name(id), action from sysprotects where uid = user_id('u1') "
+                   "order by 1, 2"),
+              (Rows{"p 224", "t 151", "t 193", "t 195", "t 196", "t 197", "t 282", "t 320", "t 326",
+                    "v 193", "v 195", "v 196", "v 197"}));
+    run("grant truncate table, delete statistics on t to public");
+    EXPECT_EQ(rows("select action from sysprotects where uid = 0 order by action"),
+              (Rows{"282", "320"}));
+}
+
+TEST_F(CatalogRows, ColumnLevelRevokeTakesOnlyThoseColumns)
+{
+    run("exec sp_addlogin u1, 'pw'\nexec sp_adduser u1");
+    run("create table t (c1 int, c2 int, c3 int, c4 int, c5 int, c6 int, c7 int, c8 int, c9 "
+        "int)");
+    auto columnsOf = [&](const std::string& who, int action) {
+        return scalar(
+            "select convert(varchar(20), columns) from sysprotects where uid = "
+            "user_id('" +
+            who + "') and action = " + std::to_string(action));
+    };
+    // A table-level grant keeps "every column" and records the revoked ones as exceptions.
+    run("grant select on t to public");
+    run("revoke select on t (c2, c9) from public");
+    EXPECT_EQ(columnsOf("public", 193), "\x05\x02");
+    // A column list grows and shrinks column by column.
+    run("grant update (c2, c3) on t to u1");
+    run("grant update (c4) on t to u1");
+    EXPECT_EQ(columnsOf("u1", 197), "\x1c");
+    run("revoke update on t (c3) from u1");
+    EXPECT_EQ(columnsOf("u1", 197), "\x14");
+    run("revoke update (c2, c4) on t from u1");
+    EXPECT_EQ(scalar("select count(*) from sysprotects where uid = user_id('u1')"), "0");
+}
+
+}  // namespace
+}  // namespace tdsim::test
