@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -36,6 +37,8 @@ struct SystemTableDef {
     std::vector<SystemColumn> columns;
     std::vector<SystemIndex> indexes;
     const char* sqliteIndexes;  // extra SQLite indexes, ";"-separated column lists
+    // Columns of tdsim's own, absent from syscolumns and so invisible to SQL.
+    const char* hiddenColumns = nullptr;
 };
 
 // System tables and their fixed object ids. Ids 1-13 are the server's long-standing
@@ -107,7 +110,8 @@ const std::vector<SystemTableDef>& systemTables()
           {"partitiontype", "smallint", true},
           {"conditionid", "int", true}},
          {{"sysindexes", 1, 0x12, {2, 3}}},
-         "id,indid;name"},
+         "id,indid;name",
+         "tdsim_keys TEXT"},  // the key colids
         {"syscolumns",
          3,
          false,
@@ -159,7 +163,8 @@ const std::vector<SystemTableDef>& systemTables()
           {"status", "smallint", true},
           {"partitionid", "int", true}},
          {{"syscomments", 1, 0x12, {1, 2, 7, 3, 4}}},
-         "id,number,colid2,colid"},
+         "id,number,colid2,colid",
+         "tdsim_source BLOB"},  // the readable piece of a text hidden by sp_hidetext
         {"syssegments",
          7,
          false,
@@ -575,9 +580,8 @@ void Catalog::createSystemTables(const std::string& database, bool master)
             ddl += (i ? ", " : "") + sqlName(table.columns[i].name) + " " +
                    sqliteDeclaration(storage.type) + defaultClause(table.columns[i], storage);
         }
-        if (std::string(table.name) == "sysindexes") {
-            ddl += ", tdsim_keys TEXT";  // key colids, invisible to SQL
-        }
+        if (table.hiddenColumns)
+            ddl += std::string(", ") + table.hiddenColumns;
         if (const char* key = storageOrder(table.name)) {
             ddl += ", PRIMARY KEY (" + std::string(key) + ")) WITHOUT ROWID";
         } else {
@@ -691,10 +695,14 @@ void Catalog::insertBuiltinRows(const std::string& database, int dbid)
     }
     const char* roles[] = {"sa_role",        "sso_role",       "oper_role",
                            "sybase_ts_role", "navigator_role", "replication_role"};
+    // sysroles maps each server role (its srid) to the local group row; sybase_ts_role's
+    // srid 3 is inferred from the gap in the documented list.
     int roleUid = 16384;
-    for (const char* role : roles) {
-        users.push_back({-2, roleUid, roleUid, role});
-        ++roleUid;
+    const int srids[] = {0, 1, 2, 3, 4, 5};
+    for (size_t i = 0; i < std::size(roles); ++i, ++roleUid) {
+        users.push_back({-2, roleUid, roleUid, roles[i]});
+        insertRow(systemTable(database, "sysroles"),
+                  {{"id", SqlValue::ofInt(srids[i])}, {"lrid", SqlValue::ofInt(roleUid)}});
     }
     for (const UserRow& user : users) {
         insertRow(systemTable(database, "sysusers"), {{"suid", SqlValue::ofInt(user.suid)},

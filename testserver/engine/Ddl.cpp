@@ -60,7 +60,8 @@ void SessionImpl::storeText(int id, int number, const std::string& text)
 
 std::string SessionImpl::objectText(int id)
 {
-    SqliteStatement rows(state_.db.handle(), "SELECT text FROM " + sysTable("syscomments") +
+    SqliteStatement rows(state_.db.handle(), "SELECT coalesce(tdsim_source, text) FROM " +
+                                                 sysTable("syscomments") +
                                                  " WHERE id = ?1 ORDER BY number, colid2, colid");
     rows.bind(1, SqlValue::ofInt(id));
     std::string text;

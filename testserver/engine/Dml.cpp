@@ -276,7 +276,12 @@ void SessionImpl::runExec(const ExecStatement& statement, Results& out)
 {
     const ObjectName& name = statement.procedure;
     std::string lower = toLower(name.name);
-    if (lower.rfind("sp_", 0) == 0 && name.owner.empty() && name.database.empty()) {
+    // System procedures, also called by their full name (master.dbo.sp_dboption).
+    std::string qualifier = toLower(name.database);
+    bool systemLocation =
+        (qualifier.empty() || qualifier == "master" || qualifier == "sybsystemprocs") &&
+        (name.owner.empty() || toLower(name.owner) == "dbo");
+    if (lower.rfind("sp_", 0) == 0 && systemLocation) {
         std::vector<SqlValue> args;
         for (const ExecArgument& argument : statement.arguments) {
             args.push_back(argument.value ? evaluate(*argument.value) : SqlValue::null());
@@ -318,7 +323,7 @@ void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStateme
     bool quotedIdentifier = false;  // as it was when the procedure was created
     {
         SqliteStatement rows(state_.db.handle(),
-                             "SELECT text, status FROM " +
+                             "SELECT coalesce(tdsim_source, text), status FROM " +
                                  Catalog::systemTable(procedure.database, "syscomments") +
                                  " WHERE id = ?1 AND number = ?2 ORDER BY colid2, colid");
         rows.bind(1, SqlValue::ofInt(procedure.id));

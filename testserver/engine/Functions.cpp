@@ -55,6 +55,17 @@ Catalog& catalogOf(sqlite3_context* ctx)
 
 // ---- strings --------------------------------------------------------------------
 
+// The bytes sp_hidetext leaves in syscomments: same length, unreadable.
+void scrambleFn(sqlite3_context* ctx, int, Args argv)
+{
+    if (isNullArg(argv[0]))
+        return sqlite3_result_null(ctx);
+    std::string bytes = textArg(argv[0]);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ static_cast<char>(0xA5 + i * 7));
+    sqlite3_result_blob(ctx, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+}
+
 void concatFn(sqlite3_context* ctx, int, Args argv)
 {
     if (isNullArg(argv[0]) && isNullArg(argv[1])) {
@@ -969,6 +980,7 @@ void registerFunctions(Catalog& catalog)
     };
     static const Registration registrations[] = {
         {"tsql_concat", 2, guarded<concatFn>, true},
+        {"tsql_scramble", 1, guarded<scrambleFn>, true},
         {"tsql_rtrim", 1, guarded<rtrimFn>, true},
         {"tsql_ltrim", 1, guarded<ltrimFn>, true},
         {"tsql_substring", 3, guarded<substringFn>, true},

@@ -412,7 +412,15 @@ std::optional<Variable> SessionImpl::globalVariable(const std::string& name)
         {"@@max_connections", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1024); }},
         {"@@procid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 0); }},
         {"@@sqlstatus", [](SessionImpl&) { return intGlobal(ColumnType::SmallInt, 0); }},
-        {"@@maxcharlen", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1); }},
+        {"@@maxcharlen",
+         [](SessionImpl& s) {
+             return intGlobal(ColumnType::Int, s.serverCharsetIsUtf8() ? 3 : 1);
+         }},
+        // Bytes per national character: the server character set's maximum width.
+        {"@@ncharsize",
+         [](SessionImpl& s) {
+             return intGlobal(ColumnType::Int, s.serverCharsetIsUtf8() ? 3 : 1);
+         }},
         {"@@guestuserid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 2); }},
         {"@@mingroupid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 16384); }},
         {"@@maxgroupid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1048576); }},

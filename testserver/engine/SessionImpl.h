@@ -40,6 +40,7 @@ public:
     const std::vector<Value>& params() const override { return *params_; }
     const TableBinding* pseudoTable(const std::string& name) const override;
     bool ansiNull() const override { return options_.ansiNull; }
+    bool serverCharsetIsUtf8() const { return state_.config.charset == "utf8"; }
 
 private:
     struct ReturnSignal {

@@ -431,6 +431,164 @@ void help(SystemProcedureCall& call)
     }
 }
 
+// sp_addalias loginame, name_in_db: the login acts as that user in this database.
+void addAlias(SystemProcedureCall& call)
+{
+    std::string login = call.requireArg(0, "@loginame");
+    std::string user = call.requireArg(1, "@name_in_db");
+    int suid = call.catalog().loginSuid(login);
+    if (suid == 0)
+        throw procedureError(17232, "No such login -- '" + login + "'.");
+    if (call.catalog().uidForSuid(call.database(), suid) >= 0) {
+        throw procedureError(17334,
+                             "The specified login is already a user in the current "
+                             "database and cannot be aliased.");
+    }
+    if (call.db().queryInt(
+            "SELECT count(*) FROM " + call.sysTable("sysalternates") + " WHERE suid = ?1",
+            {SqlValue::ofInt(suid)}) > 0) {
+        throw procedureError(17335,
+                             "The specified login is already aliased in the current "
+                             "database.");
+    }
+    auto uid = call.catalog().userUid(call.database(), user);
+    int altsuid = uid ? static_cast<int>(call.db().queryInt(
+                            "SELECT suid FROM " + call.sysTable("sysusers") + " WHERE uid = ?1",
+                            {SqlValue::ofInt(*uid)}))
+                      : 0;
+    if (!uid || altsuid < 0 || *uid >= 16384)
+        throw procedureError(17336,
+                             "No user with the specified name exists in the current "
+                             "database.");
+    call.catalog().insertRow(
+        call.sysTable("sysalternates"),
+        {{"suid", SqlValue::ofInt(suid)}, {"altsuid", SqlValue::ofInt(altsuid)}});
+    call.info("Alias user added.");
+}
+
+void dropAlias(SystemProcedureCall& call)
+{
+    std::string login = call.requireArg(0, "@loginame");
+    int suid = call.catalog().loginSuid(login);
+    call.db().exec("DELETE FROM " + call.sysTable("sysalternates") +
+                   " WHERE suid = " + std::to_string(suid));
+    if (suid == 0 || call.db().changes() == 0)
+        throw procedureError(17337, "No alias for specified user exists.");
+    call.info("Alias user dropped.");
+}
+
+// sp_addthreshold dbname, segname, free_space, proc_name
+void addThreshold(SystemProcedureCall& call)
+{
+    std::string database = call.requireArg(0, "@dbname");
+    std::string segment = call.requireArg(1, "@segname");
+    std::string freeSpace = call.requireArg(2, "@free_space");
+    std::string procedure = call.requireArg(3, "@proc_name");
+    if (database != call.database()) {
+        throw procedureError(17760,
+                             "Thresholds can only be added in the current database; use "
+                             "the database first.");
+    }
+    int64_t number = call.db().queryInt(
+        "SELECT segment FROM " + call.sysTable("syssegments") + " WHERE name = ?1",
+        {SqlValue::ofText(segment)}, -1);
+    if (number < 0)
+        throw procedureError(17521, "There is no such segment as '" + segment + "'.");
+    call.catalog().insertRow(call.sysTable("systhresholds"),
+                             {{"segment", SqlValue::ofInt(number)},
+                              {"free_space", SqlValue::ofInt(std::stoll(freeSpace))},
+                              {"proc_name", SqlValue::ofText(procedure)},
+                              {"suid", SqlValue::ofInt(call.state().catalog.loginSuid("sa"))}});
+    call.info("Adding threshold for segment '" + segment + "' at '" + freeSpace + "' pages.");
+}
+
+// sp_dboption dbname, optname, {true | false}: the status bits sysdatabases documents for
+// the options that have one; other options are accepted and not recorded.
+void dbOption(SystemProcedureCall& call)
+{
+    struct Option {
+        const char* name;
+        const char* column;
+        int bit;
+    };
+    static const Option options[] = {
+        {"select into/bulkcopy/pllsort", "status", 0x4},
+        {"trunc log on chkpt", "status", 0x8},
+        {"no chkpt on recovery", "status", 0x10},
+        {"ddl in tran", "status", 0x200},
+        {"read only", "status", 0x400},
+        {"dbo use only", "status", 0x800},
+        {"single user", "status", 0x1000},
+        {"allow nulls by default", "status", 0x2000},
+        {"abort tran on log full", "status2", 0x1},
+        {"no free space acctg", "status2", 0x2},
+        {"auto identity", "status2", 0x4},
+        {"identity in nonunique index", "status2", 0x8},
+    };
+    std::string database = call.arg(0);
+    if (database.empty())
+        return;  // lists the options on the server; nothing to record
+    std::string wanted = toLower(call.requireArg(1, "@optname"));
+    std::string value = toLower(call.requireArg(2, "@optvalue"));
+    std::string sysdatabases = Catalog::systemTable("master", "sysdatabases");
+    if (!call.catalog().hasDatabase(database))
+        throw procedureError(17421, "No such database -- run sp_helpdb to list databases.");
+    // An option may be given by any unique part of its name.
+    for (const Option& option : options) {
+        if (std::string(option.name).find(wanted) == std::string::npos)
+            continue;
+        std::string column = option.column;
+        std::string bit = std::to_string(option.bit);
+        bool on = value == "true" || value == "on" || value == "1";
+        SqliteStatement update(call.db().handle(),
+                               "UPDATE " + sysdatabases + " SET " + column + " = " +
+                                   (on ? "coalesce(" + column + ", 0) | " + bit
+                                       : "coalesce(" + column + ", 0) & ~" + bit) +
+                                   " WHERE name = ?1");
+        update.bind(1, SqlValue::ofText(database));
+        update.step();
+        break;
+    }
+    call.info("Database option '" + wanted + "' turned " + (value == "true" ? "ON" : "OFF") +
+              " for database '" + database + "'.");
+}
+
+// sp_hidetext [objname [, tabname [, username]]]: the texts stay in syscomments, unreadable,
+// with status bit 0x1; tdsim keeps the readable piece aside so that the objects still run.
+void hideText(SystemProcedureCall& call)
+{
+    std::string objectName = call.arg(0);
+    std::string tableName = call.arg(1);
+    std::string owner = call.arg(2);
+    std::string comments = call.sysTable("syscomments");
+    std::string objects = call.sysTable("sysobjects");
+    std::string where = " WHERE status & 1 = 0";
+    std::vector<SqlValue> params;
+    auto idOf = [&](const std::string& name) {
+        auto object = call.catalog().findObject(call.database(), owner, name, call.uid());
+        if (!object)
+            throw procedureError(17460, "Object must be in the current database.");
+        return std::to_string(object->id);
+    };
+    if (!objectName.empty()) {
+        where += " AND id = " + idOf(objectName);
+    } else if (!tableName.empty()) {
+        // The triggers and check constraints of a table.
+        std::string table = idOf(tableName);
+        where += " AND (id IN (SELECT id FROM " + objects + " WHERE deltrig = " + table +
+                 " AND type = 'TR') OR id IN (SELECT constrid FROM " +
+                 call.sysTable("sysconstraints") + " WHERE tableid = " + table + "))";
+    } else if (!owner.empty()) {
+        auto uid = call.catalog().userUid(call.database(), owner);
+        where += " AND id IN (SELECT id FROM " + objects +
+                 " WHERE uid = " + std::to_string(uid.value_or(-1)) + ")";
+    }
+    // The replacement bytes are an opaque, reversible scramble of the same length.
+    call.db().exec("UPDATE " + comments +
+                   " SET tdsim_source = text, status = coalesce(status, 0) | 1, " +
+                   "text = tsql_scramble(text)" + where);
+}
+
 // Accepted and ignored: configuration and options that the engine does not model.
 void acceptedAndIgnored(SystemProcedureCall&) {}
 
@@ -454,7 +612,11 @@ const std::map<std::string, void (*)(SystemProcedureCall&)>& systemProcedures()
         {"sp_helptext", helpText},
         {"sp_help", help},
         {"sp_helpindex", help},
-        {"sp_dboption", acceptedAndIgnored},
+        {"sp_dboption", dbOption},
+        {"sp_addalias", addAlias},
+        {"sp_dropalias", dropAlias},
+        {"sp_addthreshold", addThreshold},
+        {"sp_hidetext", hideText},
         {"sp_configure", acceptedAndIgnored},
         {"sp_procxmode", acceptedAndIgnored},
     };

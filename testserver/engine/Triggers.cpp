@@ -77,7 +77,7 @@ void SessionImpl::fireTrigger(int triggerId, const TableBinding& table, const st
     bool quotedIdentifier = false;
     {
         SqliteStatement rows(state_.db.handle(),
-                             "SELECT text, status FROM " +
+                             "SELECT coalesce(tdsim_source, text), status FROM " +
                                  Catalog::systemTable(table.object.database, "syscomments") +
                                  " WHERE id = ?1 ORDER BY colid2, colid");
         rows.bind(1, SqlValue::ofInt(triggerId));

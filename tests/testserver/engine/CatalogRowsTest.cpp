@@ -114,5 +114,55 @@ TEST_F(CatalogRows, ColumnLevelRevokeTakesOnlyThoseColumns)
     EXPECT_EQ(scalar("select count(*) from sysprotects where uid = user_id('u1')"), "0");
 }
 
+TEST_F(CatalogRows, AliasesMapLoginsToUsers)
+{
+    run("exec sp_addlogin jane, 'pw'\nexec sp_addlogin joe, 'pw'\nexec sp_adduser joe");
+    run("exec sp_addalias jane, dbo");
+    EXPECT_EQ(rows("select suser_name(suid), altsuid from sysalternates"), (Rows{"jane 1"}));
+    EXPECT_EQ(error("exec sp_addalias jane, joe").number, 17335);  // one alias per login
+    EXPECT_EQ(error("exec sp_addalias joe, dbo").number, 17334);   // already a user here
+    EXPECT_EQ(error("exec sp_addalias nobody, dbo").number, 17232);
+    run("exec sp_dropalias jane");
+    EXPECT_EQ(scalar("select count(*) from sysalternates"), "0");
+    EXPECT_EQ(error("exec sp_dropalias jane").number, 17337);
+}
+
+TEST_F(CatalogRows, DatabaseOptionsThresholdsAndRoles)
+{
+    run("exec master.dbo.sp_dboption db1, 'select into', true");
+    run("exec sp_dboption db1, 'abort tran on log full', true");
+    EXPECT_EQ(rows("select status & 4, status2 & 1 from master..sysdatabases where name = 'db1'"),
+              (Rows{"4 1"}));
+    run("exec sp_dboption db1, 'select into/bulkcopy/pllsort', false");
+    EXPECT_EQ(scalar("select status & 4 from master..sysdatabases where name = 'db1'"), "0");
+    EXPECT_EQ(error("exec sp_dboption nosuchdb, 'select into', true").number, 17421);
+    run("exec sp_addthreshold db1, 'default', 2048, sp_thresholdaction");
+    EXPECT_EQ(rows("select segment, free_space, proc_name from systhresholds"),
+              (Rows{"1 2048 sp_thresholdaction"}));
+    // Role rows are told from groups through sysroles, never by their uid.
+    EXPECT_EQ(rows("select u.name from sysroles r, sysusers u where r.lrid = u.uid and r.id = 0"),
+              (Rows{"sa_role"}));
+    EXPECT_EQ(scalar("select @@ncharsize"), "1");
+}
+
+TEST_F(CatalogRows, HiddenTextIsUnreadableYetTheObjectStillRuns)
+{
+    std::string body(300, 'x');
+    run("create procedure p as select '" + body + "'");
+    run("create procedure q as select 2");
+    run("exec sp_hidetext p");
+    EXPECT_EQ(rows("select colid, status & 1, datalength(text) from syscomments where id = "
+                   "object_id('p') order by colid"),
+              (Rows{"1 1 255", "2 1 76"}));
+    EXPECT_EQ(scalar("select count(*) from syscomments where id = object_id('p') and text like "
+                     "'%select%'"),
+              "0");
+    EXPECT_EQ(scalar("select status & 1 from syscomments where id = object_id('q')"), "0");
+    EXPECT_EQ(scalar("exec p"), body);
+    run("exec sp_hidetext");
+    EXPECT_EQ(scalar("select status & 1 from syscomments where id = object_id('q')"), "1");
+    EXPECT_EQ(scalar("exec q"), "2");
+}
+
 }  // namespace
 }  // namespace tdsim::test
