@@ -50,10 +50,11 @@ RESET_RE = re.compile(r"^\s*reset\s*$", re.I)
 
 
 class Batch:
-    def __init__(self, number, line, text):
+    def __init__(self, number, line, text, repeat=1):
         self.number = number      # 1-based, in script order
         self.line = line          # line of the fixture where the batch starts
         self.text = text
+        self.repeat = repeat      # `go N` sends the batch N times
         self.errors = []          # (msgno, severity, text, procedure, line)
 
     def first_line(self):
@@ -113,13 +114,16 @@ def strip_comments(sql):
 
 
 def split_batches(text):
-    """Splits a script the way isql does: a line `go` ends a batch, `reset` drops it."""
+    """Splits a script the way isql does: a line `go [N]` ends a batch (sent N
+    times), `reset` drops it."""
     batches, cur, start = [], [], 1
     for lineno, line in enumerate(text.split("\n"), 1):
-        if GO_RE.match(line):
+        go = GO_RE.match(line)
+        if go:
             body = "\n".join(cur)
             if body.strip():
-                batches.append(Batch(len(batches) + 1, start, body))
+                repeat = int(go.group(1)) if go.group(1) else 1
+                batches.append(Batch(len(batches) + 1, start, body, repeat))
             cur, start = [], lineno + 1
         elif RESET_RE.match(line):
             cur, start = [], lineno + 1
@@ -160,9 +164,9 @@ def is_expected(rules, fixture, msgno, batch):
 
 class Tdsim:
     def __init__(self, binary, workdir):
+        self.errlog = open(workdir / "tdsim.err", "wb")
         self.proc = subprocess.Popen([str(binary), "--port", "0"], stdout=subprocess.PIPE,
-                                     stderr=open(workdir / "tdsim.err", "wb"),
-                                     text=True)
+                                     stderr=self.errlog, text=True)
         first = self.proc.stdout.readline()
         m = re.match(r"listening on 127\.0\.0\.1:(\d+)", first)
         if not m:
@@ -182,6 +186,8 @@ class Tdsim:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+        self.proc.stdout.close()
+        self.errlog.close()
 
 
 def parse_messages(lines):
@@ -211,7 +217,7 @@ def run_fisql(server, database, batches, workdir, timeout):
     with open(script, "w", encoding="utf-8") as f:
         for b in batches:
             f.write("print '%s'\ngo\n" % MARK.format(b.number))
-            f.write(b.text.rstrip("\n") + "\ngo\n")
+            f.write(b.text.rstrip("\n") + ("\ngo %d\n" % b.repeat if b.repeat > 1 else "\ngo\n"))
         f.write("print '%s'\ngo\n" % MARK.format(len(batches) + 1))
     t0 = time.monotonic()
     res = subprocess.run(["fisql", "-S", "tdsim", "-U", "sa", "-P", "", "-D", database,
@@ -233,7 +239,7 @@ def run_fisql(server, database, batches, workdir, timeout):
             b.errors.append((-1, 99, "no reply (connection lost or client stopped)", "", 0))
             continue
         for msg in parse_messages(by_batch.get(b.number, [])):
-            if msg[1] > 10:
+            if msg[1] > 10 and msg not in b.errors:   # `go N` repeats the same error
                 b.errors.append(msg)
     return elapsed
 
@@ -243,13 +249,14 @@ def run_bsqldb(server, database, batches, workdir, timeout):
     db = database
     t0 = time.monotonic()
     for b in batches:
-        res = subprocess.run(["bsqldb", "-S", "tdsim", "-U", "sa", "-P", "", "-D", db, "-q"],
-                             input=b.text.encode("utf-8"), env=server.env,
-                             capture_output=True, timeout=timeout)
-        out = res.stderr.decode("utf-8", "replace").split("\n")
-        for msg in parse_messages(out):
-            if msg[1] > 10:
-                b.errors.append(msg)
+        for _ in range(b.repeat):
+            res = subprocess.run(["bsqldb", "-S", "tdsim", "-U", "sa", "-P", "", "-D", db, "-q"],
+                                 input=b.text.encode("utf-8"), env=server.env,
+                                 capture_output=True, timeout=timeout)
+            out = res.stderr.decode("utf-8", "replace").split("\n")
+            for msg in parse_messages(out):
+                if msg[1] > 10 and msg not in b.errors:
+                    b.errors.append(msg)
         body = strip_comments(b.text).strip()
         m = use_re.match(body)
         if m and not b.errors:
@@ -303,6 +310,9 @@ def main():
                 setup_database(server, args.database, args.timeout)
                 runner = run_fisql if args.client == "fisql" else run_bsqldb
                 elapsed = runner(server, args.database, batches, workdir, args.timeout)
+            except (RuntimeError, subprocess.TimeoutExpired) as e:
+                print(f"{name}: {e}", file=sys.stderr)
+                return 2
             finally:
                 server.stop()
 
