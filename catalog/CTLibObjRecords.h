@@ -24,6 +24,12 @@ enum class TProtectAction : uint8_t {
     paCreateView = 12,
     paDumpDatabase = 13,
     paDumpTransaction = 14,
+    // Table privileges of 15.x that "grant all" gives as well.
+    paDeleteStatistics = 15,
+    paTruncateTable = 16,
+    paUpdateStatistics = 17,
+    paTransferTable = 18,
+    paDecrypt = 19,
 };
 
 // sysprotects.protecttype, decoded.

@@ -19,13 +19,16 @@ struct ActionCode {
     int code;
 };
 constexpr ActionCode kActionCodes[] = {
-    {TProtectAction::paSelect, 193},          {TProtectAction::paInsert, 195},
-    {TProtectAction::paDelete, 196},          {TProtectAction::paUpdate, 197},
-    {TProtectAction::paExecute, 224},         {TProtectAction::paReferences, 151},
-    {TProtectAction::paCreateDatabase, 203},  {TProtectAction::paCreateDefault, 233},
-    {TProtectAction::paCreateProcedure, 222}, {TProtectAction::paCreateRule, 236},
-    {TProtectAction::paCreateTable, 198},     {TProtectAction::paCreateView, 207},
-    {TProtectAction::paDumpDatabase, 228},    {TProtectAction::paDumpTransaction, 235},
+    {TProtectAction::paSelect, 193},           {TProtectAction::paInsert, 195},
+    {TProtectAction::paDelete, 196},           {TProtectAction::paUpdate, 197},
+    {TProtectAction::paExecute, 224},          {TProtectAction::paReferences, 151},
+    {TProtectAction::paCreateDatabase, 203},   {TProtectAction::paCreateDefault, 233},
+    {TProtectAction::paCreateProcedure, 222},  {TProtectAction::paCreateRule, 236},
+    {TProtectAction::paCreateTable, 198},      {TProtectAction::paCreateView, 207},
+    {TProtectAction::paDumpDatabase, 228},     {TProtectAction::paDumpTransaction, 235},
+    {TProtectAction::paDeleteStatistics, 282}, {TProtectAction::paTruncateTable, 320},
+    {TProtectAction::paUpdateStatistics, 326}, {TProtectAction::paTransferTable, 368},
+    {TProtectAction::paDecrypt, 353},
 };
 
 TProtectAction decodeAction(int code)
@@ -205,8 +208,11 @@ QString TCTLibObjInfo::GetTypeScript(const QString& typeName)
     if (type->StorageType == "numeric" || type->StorageType == "decimal")
         script += "(" + QString::number(type->Prec) + "," + QString::number(type->Scale) + ")";
     script += "\"";
-    script += type->Identity ? ",\"identity\"" : ",NULL";
-    script += type->Nulls ? ",\"NULL\"" : ",\"NONULL\"";
+    // sp_addtype takes three arguments: the third is "identity" or the null type.
+    if (type->Identity)
+        script += ",\"identity\"";
+    else
+        script += type->Nulls ? ",\"NULL\"" : ",\"NONULL\"";
     return script;
 }
 

@@ -4,6 +4,10 @@
 
 namespace {
 
+// The privilege as GRANT writes it; empty for rows that do not belong in this statement:
+// EXECUTE only for procedures, the table privileges only for tables and views ("grant
+// all" gives references and the statistics and truncate privileges too; leaving any out
+// would lose it).
 QString actionKeyword(TProtectAction action, bool withExecute)
 {
     switch (action) {
@@ -17,9 +21,24 @@ QString actionKeyword(TProtectAction action, bool withExecute)
             return QStringLiteral("UPDATE");
         case TProtectAction::paExecute:
             return withExecute ? QStringLiteral("EXECUTE") : QString();
+        default:
+            break;
+    }
+    if (withExecute)
+        return QString();
+    switch (action) {
         case TProtectAction::paReferences:
-            // A table privilege ("grant all" includes it); leaving it out would lose it.
-            return withExecute ? QString() : QStringLiteral("REFERENCES");
+            return QStringLiteral("REFERENCES");
+        case TProtectAction::paDeleteStatistics:
+            return QStringLiteral("DELETE STATISTICS");
+        case TProtectAction::paTruncateTable:
+            return QStringLiteral("TRUNCATE TABLE");
+        case TProtectAction::paUpdateStatistics:
+            return QStringLiteral("UPDATE STATISTICS");
+        case TProtectAction::paTransferTable:
+            return QStringLiteral("TRANSFER TABLE");
+        case TProtectAction::paDecrypt:
+            return QStringLiteral("DECRYPT");
         default:
             return QString();
     }

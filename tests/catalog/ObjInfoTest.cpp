@@ -289,13 +289,13 @@ TEST_F(UsersAndTypes, AddUserStatements)
 
 TEST_F(UsersAndTypes, AddTypeStatements)
 {
-    EXPECT_EQ(info->GetTypeScript("ssn"), "EXECUTE sp_addtype ssn,\"varchar(11)\",NULL,\"NONULL\"");
+    EXPECT_EQ(info->GetTypeScript("ssn"), "EXECUTE sp_addtype ssn,\"varchar(11)\",\"NONULL\"");
     EXPECT_EQ(info->GetTypeScript("zipcode"),
-              "EXECUTE sp_addtype zipcode,\"char(5)\",NULL,\"NULL\"");
+              "EXECUTE sp_addtype zipcode,\"char(5)\",\"NULL\"");
     EXPECT_EQ(info->GetTypeScript("amount"),
-              "EXECUTE sp_addtype amount,\"numeric(12,2)\",NULL,\"NULL\"");
+              "EXECUTE sp_addtype amount,\"numeric(12,2)\",\"NULL\"");
     EXPECT_EQ(info->GetTypeScript(" row_id "),
-              "EXECUTE sp_addtype row_id,\"numeric(10,0)\",\"identity\",\"NONULL\"");
+              "EXECUTE sp_addtype row_id,\"numeric(10,0)\",\"identity\"");
     EXPECT_EQ(info->GetTypeScript("nosuchtype"), kNotAvailable);
 
     std::optional<TCTType> amount = info->GetTypeInfo("amount");

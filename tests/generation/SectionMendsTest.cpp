@@ -102,7 +102,7 @@ TEST_F(SectionMendsTest, PrincipalsAndDatatypesAreAddedOnlyWhenMissing)
                      "  EXECUTE sp_adduser \"mary\",\"mary\",\"sales\"", "GO", "",
                      "/************ ssn ************/",
                      "IF NOT EXISTS(SELECT * FROM dbo.systypes WHERE name = \"ssn\")",
-                     "  EXECUTE sp_addtype ssn,\"varchar(11)\",NULL,\"NONULL\"", "GO"}));
+                     "  EXECUTE sp_addtype ssn,\"varchar(11)\",\"NONULL\"", "GO"}));
     // Without drop guards the templates stay as they were.
     EXPECT_EQ(
         script({objects[0]}, options(false)),

@@ -188,11 +188,8 @@ void addType(SystemProcedureCall& call)
 {
     std::string typeName = call.requireArg(0, "@typename");
     TypeSpec typeSpec = parseTypeSpec(call.requireArg(1, "@phystype"));
-    // The null type is the third argument; a call that passes NULL there and the
-    // null type fourth (as Skelder's generated scripts do) is taken the same way.
+    // The third argument is "identity" or the null type.
     std::string option = toLower(call.arg(2));
-    if (option.empty() && call.args.size() > 3)
-        option = toLower(call.arg(3));
     if (findBuiltinType(typeName) ||
         call.db().queryInt("SELECT count(*) FROM " + call.sysTable("systypes") + " WHERE name = ?1",
                            {SqlValue::ofText(typeName)}) > 0) {
@@ -592,33 +589,39 @@ void hideText(SystemProcedureCall& call)
 // Accepted and ignored: configuration and options that the engine does not model.
 void acceptedAndIgnored(SystemProcedureCall&) {}
 
-const std::map<std::string, void (*)(SystemProcedureCall&)>& systemProcedures()
+// A system procedure: its implementation and how many parameters it declares.
+struct SystemProcedure {
+    void (*run)(SystemProcedureCall&);
+    size_t parameters;
+};
+
+const std::map<std::string, SystemProcedure>& systemProcedures()
 {
-    static const std::map<std::string, void (*)(SystemProcedureCall&)> table = {
-        {"sp_tdsim_stats", tdsimStats},
-        {"sp_addlogin", addLogin},
-        {"sp_addsegment", addSegment},
-        {"sp_adduser", addUser},
-        {"sp_addgroup", addGroup},
-        {"sp_dropuser", dropUserOrGroup},
-        {"sp_dropgroup", dropUserOrGroup},
-        {"sp_changegroup", changeGroup},
-        {"sp_addtype", addType},
-        {"sp_droptype", dropType},
-        {"sp_bindrule", bindOrUnbind},
-        {"sp_bindefault", bindOrUnbind},
-        {"sp_unbindrule", bindOrUnbind},
-        {"sp_unbindefault", bindOrUnbind},
-        {"sp_helptext", helpText},
-        {"sp_help", help},
-        {"sp_helpindex", help},
-        {"sp_dboption", dbOption},
-        {"sp_addalias", addAlias},
-        {"sp_dropalias", dropAlias},
-        {"sp_addthreshold", addThreshold},
-        {"sp_hidetext", hideText},
-        {"sp_configure", acceptedAndIgnored},
-        {"sp_procxmode", acceptedAndIgnored},
+    static const std::map<std::string, SystemProcedure> table = {
+        {"sp_tdsim_stats", {tdsimStats, 1}},
+        {"sp_addlogin", {addLogin, 9}},
+        {"sp_addsegment", {addSegment, 3}},
+        {"sp_adduser", {addUser, 3}},
+        {"sp_addgroup", {addGroup, 1}},
+        {"sp_dropuser", {dropUserOrGroup, 1}},
+        {"sp_dropgroup", {dropUserOrGroup, 1}},
+        {"sp_changegroup", {changeGroup, 2}},
+        {"sp_addtype", {addType, 3}},
+        {"sp_droptype", {dropType, 1}},
+        {"sp_bindrule", {bindOrUnbind, 3}},
+        {"sp_bindefault", {bindOrUnbind, 3}},
+        {"sp_unbindrule", {bindOrUnbind, 3}},
+        {"sp_unbindefault", {bindOrUnbind, 2}},
+        {"sp_helptext", {helpText, 5}},
+        {"sp_help", {help, 1}},
+        {"sp_helpindex", {help, 1}},
+        {"sp_dboption", {dbOption, 4}},
+        {"sp_addalias", {addAlias, 2}},
+        {"sp_dropalias", {dropAlias, 2}},
+        {"sp_addthreshold", {addThreshold, 4}},
+        {"sp_hidetext", {hideText, 3}},
+        {"sp_configure", {acceptedAndIgnored, 4}},
+        {"sp_procxmode", {acceptedAndIgnored, 2}},
     };
     return table;
 }
@@ -667,8 +670,10 @@ bool SessionImpl::runSystemProcedure(const std::string& name, const std::vector<
         std::string value;
         ~Restore() { target = value; }
     } restore{procName_, previousProc};
+    if (args.size() > handler->second.parameters)
+        throw procedureError(8144, "Procedure " + name + " has too many arguments specified.");
     SystemProcedureCall call{*this, name, args, status, out};
-    handler->second(call);
+    handler->second.run(call);
     return true;
 }
 

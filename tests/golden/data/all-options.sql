@@ -19,12 +19,12 @@ GO
 
 /************ ssn ************/
 IF NOT EXISTS(SELECT * FROM demo.dbo.systypes WHERE name = "ssn")
-  EXECUTE sp_addtype ssn,"varchar(11)",NULL,"NONULL"
+  EXECUTE sp_addtype ssn,"varchar(11)","NONULL"
 GO
 
 /************ zipcode ************/
 IF NOT EXISTS(SELECT * FROM demo.dbo.systypes WHERE name = "zipcode")
-  EXECUTE sp_addtype zipcode,"char(5)",NULL,"NULL"
+  EXECUTE sp_addtype zipcode,"char(5)","NULL"
 GO
 
 /************ customers ************/

@@ -16,11 +16,11 @@ EXECUTE sp_adduser "ann","ann","sales"
 GO
 
 /************ ssn ************/
-EXECUTE sp_addtype ssn,"varchar(11)",NULL,"NONULL"
+EXECUTE sp_addtype ssn,"varchar(11)","NONULL"
 GO
 
 /************ zipcode ************/
-EXECUTE sp_addtype zipcode,"char(5)",NULL,"NULL"
+EXECUTE sp_addtype zipcode,"char(5)","NULL"
 GO
 
 /************ customers ************/

@@ -198,7 +198,9 @@ TEST_F(Ddl, UsersGroupsAndTypes)
                    "object_id('uses') order by colid"),
               (Rows{"c 8 39 100", "i 128 63 101", "p 0 56 102"}));
     EXPECT_EQ(error("exec sp_droptype t_code").number, 17462);
-    run("EXECUTE sp_addtype t_four,\"varchar(11)\",NULL,\"NULL\"");
+    // Three arguments at most: the third is "identity" or the null type.
+    EXPECT_EQ(error("EXECUTE sp_addtype t_four,\"varchar(11)\",NULL,\"NULL\"").number, 8144);
+    run("EXECUTE sp_addtype t_four,\"varchar(11)\",\"NULL\"");
     EXPECT_EQ(scalar("select allownulls from systypes where name = 't_four'"), "1");
     EXPECT_EQ(error("exec sp_addtype t_code, int").number, 17368);
 }
@@ -265,8 +267,8 @@ TEST_F(Ddl, ScriptsInTheClientLayoutRunBack)
     std::string script =
         "\nUSE db1\nGO\n"
         "EXECUTE sp_addgroup sales\nGO\n"
-        "EXECUTE sp_addtype ssn,\"varchar(11)\",NULL,\"NONULL\"\nGO\n"
-        "EXECUTE sp_addtype row_id,\"numeric(10,0)\",\"identity\",\"NONULL\"\nGO\n"
+        "EXECUTE sp_addtype ssn,\"varchar(11)\",\"NONULL\"\nGO\n"
+        "EXECUTE sp_addtype row_id,\"numeric(10,0)\",\"identity\"\nGO\n"
         "\n/************ items ************/\n"
         "IF EXISTS(SELECT * FROM db1.dbo.sysobjects WHERE name = \"items\" AND type = \"U\")\n"
         "  DROP TABLE items\nGO\n\n"
