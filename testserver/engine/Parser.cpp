@@ -1251,7 +1251,7 @@ private:
         item.expr = parseExpr();
         if (acceptWord("as")) {
             item.alias = identifierOrString();
-        } else if (atIdentifier() || cur().kind == TokenKind::String) {
+        } else if ((atIdentifier() && !atLabel()) || cur().kind == TokenKind::String) {
             item.alias = tokens_[pos_++].text;
         }
         return item;
@@ -1303,7 +1303,7 @@ private:
         }
         if (acceptWord("as")) {
             ref.alias = identifier();
-        } else if (atIdentifier() && !isWord("holdlock") && !isWord("noholdlock")) {
+        } else if (atIdentifier() && !atLabel() && !isWord("holdlock") && !isWord("noholdlock")) {
             ref.alias = tokens_[pos_++].text;
         }
         if (acceptOp("(")) {  // (index name) hints

@@ -149,6 +149,10 @@ TEST_F(ControlFlow, GotoLeavesLoopsAndLabelsAreChecked)
                    "if @i < 3 goto again\n"
                    "select @i, @j"),
               (Rows{"3 3"}));
+    // A label after a select list or a table is not taken for an alias.
+    EXPECT_EQ(rows("goto skip\nselect 0\nskip: select a from t where a = 1\n"
+                   "select b from t\nend1:"),
+              (Rows{"1"}));
     EXPECT_EQ(error("goto nowhere").number, 133);
     EXPECT_EQ(error("here:\nprint 'x'\nhere:\nprint 'y'").number, 132);
     // Labels of a procedure body are its own.
