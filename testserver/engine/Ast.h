@@ -132,6 +132,14 @@ struct Statement {
         Grant,
         Transaction,
         Raiserror,
+        DeclareCursor,
+        CursorCommand,
+        Fetch,
+        Label,
+        Goto,
+        Break,
+        Continue,
+        Setuser,
         Empty
     };
     explicit Statement(Kind k) : kind(k) {}
@@ -162,6 +170,7 @@ struct UpdateStatement : Statement {
     std::vector<std::pair<std::string, ExprPtr>> assignments;
     std::vector<TableRef> from;
     ExprPtr where;
+    std::string currentOf;  // where current of <cursor>
 };
 
 struct DeleteStatement : Statement {
@@ -169,6 +178,7 @@ struct DeleteStatement : Statement {
     ObjectName table;
     std::vector<TableRef> from;  // delete t from t, u where ...
     ExprPtr where;
+    std::string currentOf;  // where current of <cursor>
 };
 
 struct TruncateStatement : Statement {
@@ -239,7 +249,9 @@ struct ExecStatement : Statement {
     ExecStatement() : Statement(Kind::Exec) {}
     ObjectName procedure;
     int groupNumber = 0;
-    std::string statusVariable;  // exec @rc = proc
+    std::string statusVariable;     // exec @rc = proc
+    std::string procedureVariable;  // exec @procname: the name is the variable's value
+    ExprPtr sqlText;                // exec ('...'): a batch built at run time
     std::vector<ExecArgument> arguments;
 };
 
@@ -340,6 +352,51 @@ struct GrantStatement : Statement {
 struct TransactionStatement : Statement {
     TransactionStatement() : Statement(Kind::Transaction) {}
     std::string verb;  // begin, commit, rollback, save
+};
+
+// declare name cursor for select ... [for read only | for update [of columns]]
+struct DeclareCursorStatement : Statement {
+    DeclareCursorStatement() : Statement(Kind::DeclareCursor) {}
+    std::string name;
+    std::shared_ptr<SelectStmt> select;  // shared: a session cursor outlives its batch
+    bool forUpdate = false;
+    std::vector<std::string> updateColumns;
+};
+
+// open / close / deallocate [cursor] name
+struct CursorCommandStatement : Statement {
+    enum class Verb { Open, Close, Deallocate };
+    explicit CursorCommandStatement(Verb v) : Statement(Kind::CursorCommand), verb(v) {}
+    Verb verb;
+    std::string name;
+};
+
+// fetch [next] [from] name [into @a, @b ...]
+struct FetchStatement : Statement {
+    FetchStatement() : Statement(Kind::Fetch) {}
+    std::string cursor;
+    std::vector<std::string> into;
+};
+
+// label: (a jump target) and goto label
+struct LabelStatement : Statement {
+    LabelStatement() : Statement(Kind::Label) {}
+    std::string name;
+};
+
+struct GotoStatement : Statement {
+    GotoStatement() : Statement(Kind::Goto) {}
+    std::string label;
+};
+
+struct LoopControlStatement : Statement {
+    explicit LoopControlStatement(Kind k) : Statement(k) {}  // Break or Continue
+};
+
+// setuser ['name']: an empty user returns to the session's own identity.
+struct SetuserStatement : Statement {
+    SetuserStatement() : Statement(Kind::Setuser) {}
+    std::string user;
 };
 
 struct EmptyStatement : Statement {

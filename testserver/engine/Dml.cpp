@@ -166,6 +166,102 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
     result.rowCount = lastRowCount_;
 }
 
+namespace {
+
+// For each result column of a select list: whether it comes from an expression rather
+// than straight from a table column. A `*` stands for columns.
+std::vector<bool> expressionColumns(const SelectStmt& select, size_t columnCount)
+{
+    size_t stars = 0;
+    for (const SelectItem& item : select.items)
+        stars += item.star ? 1 : 0;
+    size_t starWidth = stars ? (columnCount - (select.items.size() - stars)) / stars : 0;
+    std::vector<bool> expression;
+    for (const SelectItem& item : select.items) {
+        if (item.star) {
+            expression.insert(expression.end(), starWidth, false);
+        } else {
+            expression.push_back(item.expr->kind != Expr::Kind::Column);
+        }
+    }
+    expression.resize(columnCount, false);
+    return expression;
+}
+
+// The usertype of the nullable built-in type (intn, floatn, ...) stored for a type,
+// or 0 when the type has none.
+int nullableTwinUsertype(int usertype)
+{
+    const BuiltinType* base = findBuiltinTypeByUsertype(usertype);
+    if (!base)
+        return 0;
+    int twin = nullableTwin(base->type);
+    for (const BuiltinType& type : builtinTypes()) {
+        if (type.type == twin && type.allowNulls && twin != base->type)
+            return type.usertype;
+    }
+    return 0;
+}
+
+}  // namespace
+
+// select ... into table: a new table with the select's columns, then its rows. Columns
+// taken from a table keep their declared type; nullable expression columns are of the
+// nullable built-in type (intn, floatn, ...).
+void SessionImpl::runSelectInto(const SelectStmt& select, Results& out)
+{
+    RenderedQuery query = SqlRenderer(*this).renderSelect(select);
+    std::vector<bool> expression = expressionColumns(select, query.columns.size());
+    CreateTableStatement create;
+    create.table = select.into;
+    for (const ColumnInfo& column : query.columns) {
+        if (column.name.empty()) {
+            throw EngineError{4501, 16,
+                              "Column names in each table must be given: name the expression "
+                              "columns of a SELECT INTO."};
+        }
+        ColumnDef definition;
+        definition.name = column.name;
+        const BuiltinType* builtin = findBuiltinTypeByUsertype(column.userType);
+        if (builtin) {
+            definition.type.name = builtin->name;
+        } else {
+            SqliteStatement type(state_.db.handle(), "SELECT name FROM " + sysTable("systypes") +
+                                                         " WHERE usertype = ?1");
+            type.bind(1, SqlValue::ofInt(column.userType));
+            definition.type.name = type.step() ? type.textAt(0) : "varchar";
+        }
+        if (isStringType(column.type) || isBinaryType(column.type)) {
+            if (column.type != ColumnType::Text && column.type != ColumnType::Image)
+                definition.type.length = std::max(column.length, 1);
+        }
+        if (isExactType(column.type) && column.type != ColumnType::Money &&
+            column.type != ColumnType::SmallMoney) {
+            definition.type.precision = column.precision;
+            definition.type.scale = column.scale;
+        }
+        definition.nullability =
+            column.nullable ? ColumnDef::Nullability::Null : ColumnDef::Nullability::NotNull;
+        create.columns.push_back(std::move(definition));
+    }
+    Results created;
+    createTable(create, created);
+    auto table = state_.catalog.findObject(database_, select.into.owner, select.into.name, uid_);
+    for (size_t i = 0; table && i < query.columns.size(); ++i) {
+        int twin = nullableTwinUsertype(query.columns[i].userType);
+        if (expression[i] && query.columns[i].nullable && twin != 0) {
+            state_.db.exec("UPDATE " + sysTable("syscolumns") + " SET usertype = " +
+                           std::to_string(twin) + " WHERE id = " + std::to_string(table->id) +
+                           " AND colid = " + std::to_string(i + 1));
+        }
+    }
+    InsertStatement insert;
+    insert.table = select.into;
+    insert.select = std::make_shared<SelectStmt>(select);
+    insert.select->into = ObjectName{};
+    runInsert(insert, out);
+}
+
 // SQLite names the columns of the violated index: "UNIQUE constraint failed: t.c1, t.c3".
 bool SessionImpl::violatesIgnoreDupKeyIndex(const TableBinding& table, const std::string& message)
 {
@@ -199,6 +295,8 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out)
     }
     auto parts = renderer.renderDml(table, statement.table.name, statement.from, values,
                                     statement.where.get());
+    if (!statement.currentOf.empty())
+        parts.where = currentOfCondition(statement.currentOf, table);
     std::string sets;
     for (size_t i = 0; i < targets.size(); ++i) {
         sets += (i ? ", " : "") + sqlName(targets[i]->storageName) + " = " +
@@ -244,6 +342,8 @@ void SessionImpl::runDelete(const DeleteStatement& statement, Results& out)
     TableBinding table = renderer.bindTable(statement.table);
     auto parts =
         renderer.renderDml(table, statement.table.name, statement.from, {}, statement.where.get());
+    if (!statement.currentOf.empty())
+        parts.where = currentOfCondition(statement.currentOf, table);
     std::string condition = "1";
     if (!parts.from.empty()) {
         condition = "rowid IN (SELECT " + table.physical + ".rowid FROM " + table.physical + ", " +
@@ -272,7 +372,85 @@ void SessionImpl::runTruncate(const TruncateStatement& statement, Results& out)
     newResult(out);
 }
 
+namespace {
+
+// "db.owner.name;n" as held in a variable for exec @procname.
+void splitProcedureName(std::string text, ExecStatement& statement)
+{
+    size_t semicolon = text.find(';');
+    if (semicolon != std::string::npos) {
+        statement.groupNumber = std::atoi(text.c_str() + semicolon + 1);
+        text.resize(semicolon);
+    }
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', start)) {
+        parts.push_back(text.substr(start, dot - start));
+        start = dot + 1;
+    }
+    parts.push_back(text.substr(start));
+    ObjectName& name = statement.procedure;
+    name.name = parts.back();
+    if (parts.size() >= 2)
+        name.owner = parts[parts.size() - 2];
+    if (parts.size() >= 3)
+        name.database = parts[parts.size() - 3];
+}
+
+}  // namespace
+
 void SessionImpl::runExec(const ExecStatement& statement, Results& out)
+{
+    if (statement.sqlText) {
+        return runExecString(statement, out);
+    }
+    if (!statement.procedureVariable.empty()) {
+        Variable* holder = variable(statement.procedureVariable);
+        if (!holder)
+            throw mustDeclare(statement.procedureVariable);
+        ExecStatement resolved = statement;
+        resolved.procedureVariable.clear();
+        std::string text = valueAsText(holder->value);
+        text.erase(text.find_last_not_of(' ') + 1);
+        splitProcedureName(text, resolved);
+        return runExec(resolved, out);
+    }
+    size_t before = out.size();
+    runProcedureCall(statement, out);
+    if (statement.statusVariable.empty())
+        return;
+    Variable* target = variable(statement.statusVariable);
+    if (!target)
+        throw mustDeclare(statement.statusVariable);
+    for (size_t i = out.size(); i > before; --i) {
+        if (out[i - 1].returnStatus) {
+            target->value = SqlValue::ofInt(*out[i - 1].returnStatus);
+            break;
+        }
+    }
+}
+
+// exec ('...'): the text runs as a batch of its own, without the caller's variables.
+void SessionImpl::runExecString(const ExecStatement& statement, Results& out)
+{
+    std::string sql = valueAsText(evaluate(*statement.sqlText));
+    std::vector<StatementPtr> statements;
+    try {
+        statements = parseBatch(sql, options_.quotedIdentifier);
+    } catch (const ParseError& error) {
+        throw EngineError{error.number, 15, error.text};
+    } catch (const LexError& error) {
+        throw EngineError{error.number, 15, error.text};
+    }
+    LocalScope scope(*this);
+    try {
+        runStatementList(statements, out, ListKind::Body);
+    } catch (const ReturnSignal&) {
+        // RETURN ends the string's batch only.
+    }
+}
+
+void SessionImpl::runProcedureCall(const ExecStatement& statement, Results& out)
 {
     const ObjectName& name = statement.procedure;
     std::string lower = toLower(name.name);
@@ -370,25 +548,31 @@ void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStateme
     std::string savedDatabase = database_;
     int savedUid = uid_;
     std::string savedProc = procName_;
-    frames_.push_back(std::move(frame));
-    database_ = procedure.database;
-    procName_ = procedure.name;
-    ++nestLevel_;
+    auto restore = [&]() {
+        --nestLevel_;
+        database_ = savedDatabase;
+        uid_ = savedUid;
+        procName_ = savedProc;
+    };
     std::optional<int> status;
     Results produced;
-    try {
-        for (const StatementPtr& inner : definition.body) {
-            runGuarded(*inner, produced);
+    std::map<std::string, Variable> finished;
+    {
+        LocalScope scope(*this, std::move(frame));
+        database_ = procedure.database;
+        procName_ = procedure.name;
+        ++nestLevel_;
+        try {
+            runStatementList(definition.body, produced, ListKind::Body);
+        } catch (const ReturnSignal& signal) {
+            status = signal.status;
+        } catch (...) {
+            restore();
+            throw;
         }
-    } catch (const ReturnSignal& signal) {
-        status = signal.status;
+        finished = std::move(frames_.back());
     }
-    --nestLevel_;
-    std::map<std::string, Variable> finished = std::move(frames_.back());
-    frames_.pop_back();
-    database_ = savedDatabase;
-    uid_ = savedUid;
-    procName_ = savedProc;
+    restore();
     StatementResult closing;
     for (StatementResult& result : produced) {
         result.isProcedure = true;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "engine/DateTime.h"
@@ -624,6 +625,41 @@ void assignFn(sqlite3_context* ctx, int, Args argv)
     convertValue(ctx, target, argv[4], kind, 0, !(toDate || toBinary));
 }
 
+// ---- GUIDs -----------------------------------------------------------------------
+
+// newid([flag]): a random (version 4) GUID as 32 lower-case hex digits; with flag 1
+// or -1 in the 36-character form with dashes; with a binary flag (newid(0x0)) as 16
+// bytes of varbinary; NULL for any other flag.
+void newidFn(sqlite3_context* ctx, int argc, Args argv)
+{
+    static std::mt19937_64 generator{std::random_device{}()};
+    unsigned char bytes[16];
+    for (int i = 0; i < 16; i += 8) {
+        uint64_t random = generator();
+        std::memcpy(bytes + i, &random, 8);
+    }
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0f) | 0x40);
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3f) | 0x80);
+    bool dashes = false;
+    if (argc > 0 && !isNullArg(argv[0])) {
+        if (sqlite3_value_type(argv[0]) == SQLITE_BLOB)
+            return sqlite3_result_blob(ctx, bytes, 16, SQLITE_TRANSIENT);
+        int64_t flag = sqlite3_value_int64(argv[0]);
+        if (flag != 0 && flag != 1 && flag != -1)
+            return sqlite3_result_null(ctx);
+        dashes = flag != 0;
+    }
+    std::string text;
+    static const char digits[] = "0123456789abcdef";
+    for (int i = 0; i < 16; ++i) {
+        if (dashes && (i == 4 || i == 6 || i == 8 || i == 10))
+            text += '-';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0f];
+    }
+    resultText(ctx, text);
+}
+
 // ---- dates ----------------------------------------------------------------------
 
 void getdateFn(sqlite3_context* ctx, int, Args)
@@ -1000,6 +1036,7 @@ void registerFunctions(Catalog& catalog)
         {"tsql_convert", 7, guarded<convertFn>, true},
         {"tsql_assign", 6, guarded<assignFn>, true},
         {"tsql_getdate", 0, guarded<getdateFn>, false},
+        {"tsql_newid", -1, guarded<newidFn>, false},
         {"tsql_datepart", 2, guarded<datepartFn>, true},
         {"tsql_datename", 2, guarded<datenameFn>, true},
         {"tsql_datediff", 3, guarded<datediffFn>, true},

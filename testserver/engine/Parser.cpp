@@ -63,6 +63,7 @@ public:
             }
             statements.push_back(parseStatement(statements.empty()));
         }
+        checkGotoTargets();
         return statements;
     }
 
@@ -168,6 +169,22 @@ private:
 
     StatementPtr parseStatementBody(bool firstInBatch)
     {
+        if (atLabel()) {
+            auto statement = std::make_shared<LabelStatement>();
+            statement->name = tokens_[pos_].text;
+            pos_ += 2;
+            if (!labels_.insert(statement->name).second) {
+                throw ParseError{132,
+                                 "The label '" + statement->name +
+                                     "' has already been declared. Label names must be unique "
+                                     "within a query batch or stored procedure.",
+                                 tokens_[pos_ - 2].line};
+            }
+            return statement;
+        }
+        if (StatementPtr flow = parseControlFlow()) {
+            return flow;
+        }
         if (isWord("select") || isOp("(")) {
             auto statement = std::make_shared<SelectStatement>();
             statement->select = parseSelectWithUnions();
@@ -239,6 +256,81 @@ private:
             return parseExec();
         }
         fail();
+    }
+
+    bool atLabel() const
+    {
+        return cur().kind == TokenKind::Identifier && !cur().delimited &&
+               ahead(1).kind == TokenKind::Operator && ahead(1).text == ":";
+    }
+
+    // GOTO, BREAK/CONTINUE, cursor commands, SETUSER and CHECKPOINT; null for others.
+    StatementPtr parseControlFlow()
+    {
+        if (acceptWord("goto")) {
+            auto statement = std::make_shared<GotoStatement>();
+            gotos_.emplace_back(identifier(), cur().line);
+            statement->label = gotos_.back().first;
+            return statement;
+        }
+        if (acceptWord("break"))
+            return std::make_shared<LoopControlStatement>(Statement::Kind::Break);
+        if (acceptWord("continue"))
+            return std::make_shared<LoopControlStatement>(Statement::Kind::Continue);
+        using Verb = CursorCommandStatement::Verb;
+        if (isWord("open") || isWord("close") || isWord("deallocate")) {
+            Verb verb = isWord("open")    ? Verb::Open
+                        : isWord("close") ? Verb::Close
+                                          : Verb::Deallocate;
+            ++pos_;
+            if (verb == Verb::Deallocate)
+                acceptWord("cursor");
+            auto statement = std::make_shared<CursorCommandStatement>(verb);
+            statement->name = identifier();
+            return statement;
+        }
+        if (acceptWord("fetch")) {
+            auto statement = std::make_shared<FetchStatement>();
+            acceptWord("next");
+            acceptWord("from");
+            statement->cursor = identifier();
+            if (acceptWord("into")) {
+                do {
+                    if (cur().kind != TokenKind::Variable)
+                        fail();
+                    statement->into.push_back(tokens_[pos_++].text);
+                } while (acceptOp(","));
+            }
+            return statement;
+        }
+        if (acceptWord("setuser")) {
+            auto statement = std::make_shared<SetuserStatement>();
+            if (cur().kind == TokenKind::String ||
+                (cur().kind == TokenKind::Identifier && cur().delimited)) {
+                statement->user = tokens_[pos_++].text;
+            }
+            return statement;
+        }
+        if (acceptWord("checkpoint")) {
+            // checkpoint [all | db [, db ...]]: nothing to write back in memory.
+            while (atIdentifier() || isOp(",") || isWord("all"))
+                ++pos_;
+            return std::make_shared<EmptyStatement>();
+        }
+        return nullptr;
+    }
+
+    // Every GOTO of a batch or procedure names a label of the same batch or procedure.
+    void checkGotoTargets() const
+    {
+        for (const auto& [label, line] : gotos_) {
+            if (!labels_.count(label)) {
+                throw ParseError{133,
+                                 "A GOTO statement references the label '" + label +
+                                     "' but the label has not been declared.",
+                                 line};
+            }
+        }
     }
 
     // Whether the current token can start an expression (used after RETURN).
@@ -357,6 +449,9 @@ private:
 
     StatementPtr parseDeclare()
     {
+        if (cur().kind == TokenKind::Identifier) {
+            return parseDeclareCursor();
+        }
         auto statement = std::make_shared<DeclareStatement>();
         do {
             if (cur().kind != TokenKind::Variable) {
@@ -366,6 +461,44 @@ private:
             statement->variables.emplace_back(name, parseType());
         } while (acceptOp(","));
         return statement;
+    }
+
+    StatementPtr parseDeclareCursor()
+    {
+        auto statement = std::make_shared<DeclareCursorStatement>();
+        statement->name = identifier();
+        // Sensitivity and scrolling words are accepted; every cursor reads forward.
+        while (isWord("semi_sensitive") || isWord("insensitive") || isWord("scroll") ||
+               isWord("no") || isWord("release_locks_on_close")) {
+            ++pos_;
+        }
+        expectWord("cursor");
+        expectWord("for");
+        statement->select = parseSelectWithUnions();
+        if (acceptWord("for")) {
+            if (acceptWord("read")) {
+                expectWord("only");
+            } else {
+                expectWord("update");
+                statement->forUpdate = true;
+                if (acceptWord("of")) {
+                    do {
+                        statement->updateColumns.push_back(identifier());
+                    } while (acceptOp(","));
+                }
+            }
+        }
+        return statement;
+    }
+
+    // where current of <cursor>: returns the cursor name, or empty for a plain WHERE.
+    std::string acceptCurrentOf()
+    {
+        if (isWord("current") && wordIs(ahead(1), "of")) {
+            pos_ += 2;
+            return identifier();
+        }
+        return "";
     }
 
     StatementPtr parseInsert()
@@ -415,7 +548,9 @@ private:
             statement->from = parseFromList();
         }
         if (acceptWord("where")) {
-            statement->where = parseExpr();
+            statement->currentOf = acceptCurrentOf();
+            if (statement->currentOf.empty())
+                statement->where = parseExpr();
         }
         return statement;
     }
@@ -429,7 +564,9 @@ private:
             statement->from = parseFromList();
         }
         if (acceptWord("where")) {
-            statement->where = parseExpr();
+            statement->currentOf = acceptCurrentOf();
+            if (statement->currentOf.empty())
+                statement->where = parseExpr();
         }
         return statement;
     }
@@ -442,7 +579,13 @@ private:
             statement->statusVariable = tokens_[pos_].text;
             pos_ += 2;
         }
-        if (cur().kind == TokenKind::String) {
+        if (isOp("(")) {
+            statement->sqlText = parseExpr();
+            return statement;
+        }
+        if (cur().kind == TokenKind::Variable) {
+            statement->procedureVariable = tokens_[pos_++].text;
+        } else if (cur().kind == TokenKind::String) {
             statement->procedure.name = tokens_[pos_++].text;
         } else {
             statement->procedure = parseObjectName();
@@ -496,15 +639,17 @@ private:
     bool startsStatement() const
     {
         static const char* const starters[] = {
-            "select", "insert", "update", "delete", "use",      "set",  "print",    "declare",
-            "if",     "while",  "begin",  "end",    "return",   "exec", "execute",  "create",
-            "drop",   "grant",  "revoke", "commit", "rollback", "else", "truncate", "raiserror"};
+            "select",  "insert",   "update",     "delete",  "use",       "set",      "print",
+            "declare", "if",       "while",      "begin",   "end",       "return",   "exec",
+            "execute", "create",   "drop",       "grant",   "revoke",    "commit",   "rollback",
+            "else",    "truncate", "raiserror",  "goto",    "break",     "continue", "open",
+            "close",   "fetch",    "deallocate", "setuser", "checkpoint"};
         for (const char* word : starters) {
             if (isWord(word)) {
                 return true;
             }
         }
-        return isOp(";");
+        return isOp(";") || atLabel();
     }
 
     // An integer that must fit an int (lengths, group numbers, TOP).
@@ -645,12 +790,20 @@ private:
     // A procedure or trigger body runs to the end of the batch.
     void parseBodyToEnd(CreateTextObjectStatement& statement)
     {
+        // Labels belong to the procedure or trigger, not to the batch that creates it.
+        std::set<std::string> outerLabels;
+        std::vector<std::pair<std::string, int>> outerGotos;
+        std::swap(labels_, outerLabels);
+        std::swap(gotos_, outerGotos);
         while (!atEnd()) {
             if (acceptOp(";")) {
                 continue;
             }
             statement.body.push_back(parseStatement(false));
         }
+        checkGotoTargets();
+        std::swap(labels_, outerLabels);
+        std::swap(gotos_, outerGotos);
     }
 
     StatementPtr parseCreateTable()
@@ -1107,7 +1260,7 @@ private:
         item.expr = parseExpr();
         if (acceptWord("as")) {
             item.alias = identifierOrString();
-        } else if (atIdentifier() || cur().kind == TokenKind::String) {
+        } else if ((atIdentifier() && !atLabel()) || cur().kind == TokenKind::String) {
             item.alias = tokens_[pos_++].text;
         }
         return item;
@@ -1159,7 +1312,7 @@ private:
         }
         if (acceptWord("as")) {
             ref.alias = identifier();
-        } else if (atIdentifier() && !isWord("holdlock") && !isWord("noholdlock")) {
+        } else if (atIdentifier() && !atLabel() && !isWord("holdlock") && !isWord("noholdlock")) {
             ref.alias = tokens_[pos_++].text;
         }
         if (acceptOp("(")) {  // (index name) hints
@@ -1536,6 +1689,8 @@ private:
     size_t pos_ = 0;
     int paramCount_ = 0;
     int depth_ = 0;
+    std::set<std::string> labels_;                    // labels of the batch or body
+    std::vector<std::pair<std::string, int>> gotos_;  // goto targets and their lines
 };
 
 }  // namespace

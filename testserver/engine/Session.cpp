@@ -89,19 +89,7 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
         return out;
     }
     try {
-        for (const StatementPtr& statement : statements) {
-            // With noexec on, statements are only compiled; SET still runs so that
-            // "set noexec off" can end it.
-            if (options_.noExec && statement->kind != Statement::Kind::Set) {
-                newResult(out);
-                continue;
-            }
-            size_t before = out.size();
-            runGuarded(*statement, out);
-            if (out.size() == before) {
-                newResult(out);
-            }
-        }
+        runStatementList(statements, out, ListKind::Batch);
     } catch (const ReturnSignal&) {
         // RETURN ends the batch.
     }
@@ -109,6 +97,79 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
         newResult(out);
     }
     return out;
+}
+
+namespace {
+
+std::optional<size_t> labelPosition(const std::vector<StatementPtr>& statements,
+                                    const std::string& label)
+{
+    for (size_t i = 0; i < statements.size(); ++i) {
+        if (statements[i]->kind == Statement::Kind::Label &&
+            static_cast<const LabelStatement&>(*statements[i]).name == label) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+// Runs statements in order; a GOTO to a label of this list continues after the label,
+// one to a label elsewhere leaves the list.
+void SessionImpl::runStatementList(const std::vector<StatementPtr>& statements, Results& out,
+                                   ListKind kind)
+{
+    size_t next = 0;
+    while (next < statements.size()) {
+        const Statement& statement = *statements[next++];
+        // With noexec on, statements are only compiled; SET still runs so that
+        // "set noexec off" can end it.
+        if (options_.noExec && statement.kind != Statement::Kind::Set) {
+            if (kind == ListKind::Batch)
+                newResult(out);
+            continue;
+        }
+        size_t before = out.size();
+        try {
+            runGuarded(statement, out);
+        } catch (const GotoSignal& jump) {
+            std::optional<size_t> target = labelPosition(statements, jump.label);
+            if (target) {
+                next = *target + 1;
+            } else if (kind == ListKind::Block) {
+                throw;
+            } else {
+                // The label is inside a block this list does not enclose.
+                StatementResult& result = newResult(out);
+                addMessage(result, 133, 15,
+                           "A GOTO statement references the label '" + jump.label +
+                               "' but the label has not been declared.");
+                result.failed = true;
+                lastError_ = 133;
+                return;
+            }
+        } catch (const LoopSignal&) {
+            if (kind == ListKind::Block)
+                throw;
+            // BREAK or CONTINUE outside a loop does nothing.
+        }
+        if (kind == ListKind::Batch && out.size() == before) {
+            newResult(out);
+        }
+    }
+}
+
+void SessionImpl::runWhile(const WhileStatement& loop, Results& out)
+{
+    for (int guard = 0; guard < 1000000 && evaluateCondition(*loop.condition); ++guard) {
+        try {
+            runGuarded(*loop.body, out);
+        } catch (const LoopSignal& signal) {
+            if (signal.isBreak)
+                return;
+        }
+    }
 }
 
 // Runs one statement inside a savepoint so that a failure leaves nothing behind.
@@ -140,6 +201,12 @@ void SessionImpl::runGuarded(const Statement& statement, Results& out)
         result.failed = true;
         lastError_ = translated.number;
     } catch (const ReturnSignal&) {
+        state_.db.exec("RELEASE stmt");
+        throw;
+    } catch (const GotoSignal&) {
+        state_.db.exec("RELEASE stmt");
+        throw;
+    } catch (const LoopSignal&) {
         state_.db.exec("RELEASE stmt");
         throw;
     } catch (const TriggerRollback&) {
@@ -217,19 +284,26 @@ void SessionImpl::run(const Statement& statement, Results& out)
             }
             return;
         }
-        case Kind::While: {
-            const auto& loop = static_cast<const WhileStatement&>(statement);
-            for (int guard = 0; guard < 1000000 && evaluateCondition(*loop.condition); ++guard) {
-                runGuarded(*loop.body, out);
-            }
-            return;
-        }
+        case Kind::While:
+            return runWhile(static_cast<const WhileStatement&>(statement), out);
         case Kind::Block:
-            for (const StatementPtr& inner :
-                 static_cast<const BlockStatement&>(statement).statements) {
-                runGuarded(*inner, out);
-            }
+            return runStatementList(static_cast<const BlockStatement&>(statement).statements, out,
+                                    ListKind::Block);
+        case Kind::Label:
             return;
+        case Kind::Goto:
+            throw GotoSignal{static_cast<const GotoStatement&>(statement).label};
+        case Kind::Break:
+        case Kind::Continue:
+            throw LoopSignal{statement.kind == Kind::Break};
+        case Kind::DeclareCursor:
+            return declareCursor(static_cast<const DeclareCursorStatement&>(statement), out);
+        case Kind::CursorCommand:
+            return runCursorCommand(static_cast<const CursorCommandStatement&>(statement), out);
+        case Kind::Fetch:
+            return fetch(static_cast<const FetchStatement&>(statement), out);
+        case Kind::Setuser:
+            return runSetuser(static_cast<const SetuserStatement&>(statement), out);
         case Kind::Return: {
             const auto& ret = static_cast<const ReturnStatement&>(statement);
             ReturnSignal signal;
@@ -411,7 +485,8 @@ std::optional<Variable> SessionImpl::globalVariable(const std::string& name)
         {"@@client_csname", [](SessionImpl& s) { return textGlobal(s.options_.charset, 30); }},
         {"@@max_connections", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1024); }},
         {"@@procid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 0); }},
-        {"@@sqlstatus", [](SessionImpl&) { return intGlobal(ColumnType::SmallInt, 0); }},
+        {"@@sqlstatus",
+         [](SessionImpl& s) { return intGlobal(ColumnType::SmallInt, s.sqlStatus_); }},
         {"@@maxcharlen",
          [](SessionImpl& s) {
              return intGlobal(ColumnType::Int, s.serverCharsetIsUtf8() ? 3 : 1);
@@ -461,7 +536,7 @@ bool SessionImpl::evaluateCondition(const Expr& condition)
 void SessionImpl::runSelect(const SelectStmt& select, Results& out)
 {
     if (!select.into.empty()) {
-        throw EngineError{156, 15, "Incorrect syntax near the keyword 'into'."};
+        return runSelectInto(select, out);
     }
     SqlRenderer renderer(*this);
     RenderedQuery query = renderer.renderSelect(select);
@@ -515,6 +590,7 @@ bool SessionImpl::useDatabase(const std::string& name, StatementResult& result)
     }
     database_ = name;
     uid_ = uid;
+    ownUid_.reset();  // setuser lasts until the database changes
     result.newDatabase = name;
     addMessage(result, 5701, 10, "Changed database context to '" + name + "'.");
     return true;
@@ -526,6 +602,31 @@ void SessionImpl::runUse(const UseStatement& statement, Results& out)
     if (!useDatabase(statement.database, result)) {
         lastError_ = 911;
     }
+}
+
+// setuser 'name' makes the database owner act as another user of the database;
+// setuser alone returns to the session's own identity.
+void SessionImpl::runSetuser(const SetuserStatement& statement, Results& out)
+{
+    int own = ownUid_.value_or(uid_);
+    if (own != 1) {
+        throw EngineError{262, 16,
+                          "SETUSER permission denied, database " + database_ + ", owner dbo"};
+    }
+    if (statement.user.empty()) {
+        uid_ = own;
+        ownUid_.reset();
+        newResult(out);
+        return;
+    }
+    std::optional<int> uid = state_.catalog.userUid(database_, statement.user);
+    constexpr int kFirstGroupUid = 16384;  // groups and roles are not users
+    if (!uid || *uid >= kFirstGroupUid || *uid == 0) {
+        throw EngineError{4604, 16, "There is no such user or group '" + statement.user + "'."};
+    }
+    ownUid_ = own;
+    uid_ = *uid;
+    newResult(out);
 }
 
 void SessionImpl::runSet(const SetStatement& statement, Results& out)

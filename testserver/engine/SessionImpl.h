@@ -46,6 +46,56 @@ private:
     struct ReturnSignal {
         std::optional<int> status;
     };
+    // GOTO: unwinds statement lists until one holds the label.
+    struct GotoSignal {
+        std::string label;
+    };
+    // BREAK / CONTINUE: unwinds to the innermost WHILE.
+    struct LoopSignal {
+        bool isBreak;
+    };
+    // Where a statement list runs: what an unresolved jump means there.
+    enum class ListKind {
+        Batch,  // the client's batch: every statement answers with a result
+        Body,   // a procedure or trigger body, or an exec'd string
+        Block   // BEGIN...END, WHILE bodies: jumps leave to the enclosing list
+    };
+    // A Transact-SQL cursor: the declared select, and its rows while it is open.
+    // Rows are read when the cursor is opened; WHERE CURRENT OF finds the row of
+    // the single table through its rowid.
+    struct Cursor {
+        std::shared_ptr<SelectStmt> select;
+        bool forUpdate = false;
+        bool open = false;
+        std::vector<ColumnInfo> columns;
+        std::vector<std::vector<SqlValue>> rows;
+        std::vector<int64_t> rowids;  // empty unless the select reads one table
+        std::string physicalTable;    // that table's SQLite name
+        size_t next = 0;              // the row the next fetch returns
+        int fetched = 0;              // rows fetched since the cursor was opened
+    };
+    using CursorScope = std::map<std::string, Cursor>;
+    // A procedure, trigger or exec'd string runs with variables and cursors of its own;
+    // they go when it ends, however it ends.
+    class LocalScope {
+    public:
+        explicit LocalScope(SessionImpl& session, std::map<std::string, Variable> variables = {})
+            : session_(session)
+        {
+            session_.frames_.push_back(std::move(variables));
+            session_.cursorScopes_.emplace_back();
+        }
+        ~LocalScope()
+        {
+            session_.cursorScopes_.pop_back();
+            session_.frames_.pop_back();
+        }
+        LocalScope(const LocalScope&) = delete;
+        LocalScope& operator=(const LocalScope&) = delete;
+
+    private:
+        SessionImpl& session_;
+    };
     // ROLLBACK inside a trigger: undoes the statement that fired it and ends the batch.
     struct TriggerRollback {};
     // The rows a firing trigger sees as "inserted" and "deleted".
@@ -62,6 +112,21 @@ private:
 
     void run(const Statement& statement, Results& out);
     void runGuarded(const Statement& statement, Results& out);
+    void runStatementList(const std::vector<StatementPtr>& statements, Results& out, ListKind kind);
+    void runWhile(const WhileStatement& loop, Results& out);
+    void runExecString(const ExecStatement& statement, Results& out);
+    void runSetuser(const SetuserStatement& statement, Results& out);
+    void runSelectInto(const SelectStmt& select, Results& out);
+
+    // Transact-SQL cursors (Cursors.cpp)
+    Cursor* findCursor(const std::string& name);
+    Cursor& requireCursor(const std::string& name);
+    void declareCursor(const DeclareCursorStatement& statement, Results& out);
+    void runCursorCommand(const CursorCommandStatement& statement, Results& out);
+    void openCursor(const std::string& name, Cursor& cursor);
+    void fetch(const FetchStatement& statement, Results& out);
+    // WHERE CURRENT OF: the SQLite condition selecting the cursor's current row.
+    std::string currentOfCondition(const std::string& cursorName, const TableBinding& table);
     void runSelect(const SelectStmt& select, Results& out);
     void runUse(const UseStatement& statement, Results& out);
     void runSet(const SetStatement& statement, Results& out);
@@ -76,6 +141,7 @@ private:
     void runDelete(const DeleteStatement& statement, Results& out);
     void runTruncate(const TruncateStatement& statement, Results& out);
     void runExec(const ExecStatement& statement, Results& out);
+    void runProcedureCall(const ExecStatement& statement, Results& out);
     void runUserProcedure(const ObjectRef& procedure, const ExecStatement& statement, Results& out);
 
     // DDL (Ddl.cpp)
@@ -150,6 +216,12 @@ private:
     int64_t identity_ = 0;
     std::vector<TriggerFrame> triggerFrames_;
     int snapshotCounter_ = 0;
+    // Cursors by scope: the session's, then one per running procedure, trigger or
+    // exec'd string; a scope's cursors are deallocated when it ends.
+    std::vector<CursorScope> cursorScopes_{1};
+    int sqlStatus_ = 0;  // of the last fetch: 0 row, 1 error, 2 no more rows
+    // The session's own uid in the current database while setuser is in effect.
+    std::optional<int> ownUid_;
 };
 
 // One call of a system procedure: its arguments, where its results go, and the parts

@@ -434,6 +434,16 @@ TypedSql SqlRenderer::renderColumn(const Expr& expr, Scope* scope)
             return out;
         }
     }
+    if (expr.names.size() == 2 && expr.names[1] == kRowidColumn && scope) {
+        for (const Source& source : scope->sources) {
+            if (source.alias == expr.names[0]) {
+                TypedSql out;
+                out.sql = source.sqlAlias + ".rowid";
+                out.type = makeColumnInfo(ColumnType::Int, 4, false);
+                return out;
+            }
+        }
+    }
     // With quoted_identifier off a bare word never names a string; report the column.
     std::string shown = expr.names.back();
     if (expr.names.size() >= 2) {
@@ -1159,6 +1169,18 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
              c.requireArgs(0, 0);
              c.callTsql("");
              c.out.type = makeColumnInfo(ColumnType::DateTime, 8, false);
+         }},
+        {"newid",
+         [](Call& c) {
+             c.requireArgs(0, 1);
+             c.callTsql(c.argList());
+             bool binary = !c.args.empty() && isBinaryType(c.args[0].type.type);
+             if (binary) {
+                 c.out.type = makeColumnInfo(ColumnType::VarBinary, 16);
+             } else {
+                 bool dashes = !c.args.empty();
+                 c.stringResult(dashes ? 36 : 32);
+             }
          }},
         {"datepart", dateFunction},
         {"datediff", dateFunction},

@@ -78,6 +78,10 @@ public:
                        const std::vector<TableRef>& from,
                        const std::vector<const Expr*>& expressions, const Expr* where);
 
+    // A column name no statement can spell: "<table>.<kRowidColumn>" renders the
+    // SQLite rowid of that table's row (cursors use it for WHERE CURRENT OF).
+    static constexpr const char* kRowidColumn = "\x01rowid";
+
     // Converts a value of one type to the storage form of a column.
     static std::string coerceTo(const TypedSql& value, const ColumnInfo& target);
 

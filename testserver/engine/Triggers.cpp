@@ -107,6 +107,7 @@ void SessionImpl::fireTrigger(int triggerId, const TableBinding& table, const st
         ~Scope()
         {
             session.triggerFrames_.pop_back();
+            session.cursorScopes_.pop_back();
             session.frames_.pop_back();
             session.database_ = database;
             session.procName_ = procName;
@@ -116,6 +117,7 @@ void SessionImpl::fireTrigger(int triggerId, const TableBinding& table, const st
     } scope{*this, database_, procName_, uid_};
     triggerFrames_.push_back(std::move(frame));
     frames_.emplace_back();
+    cursorScopes_.emplace_back();
     database_ = table.object.database;
     procName_ = trigger->name;
     ++nestLevel_;
@@ -131,9 +133,7 @@ void SessionImpl::fireTrigger(int triggerId, const TableBinding& table, const st
         }
     };
     try {
-        for (const StatementPtr& statement : definition.body) {
-            runGuarded(*statement, produced);
-        }
+        runStatementList(definition.body, produced, ListKind::Body);
     } catch (const ReturnSignal&) {
         // RETURN ends the trigger.
     } catch (const TriggerRollback&) {
