@@ -86,6 +86,9 @@ public:
                     expression(argument.value);
                 break;
             }
+            case Statement::Kind::DeclareCursor:
+                select(*static_cast<const DeclareCursorStatement&>(statement).select);
+                break;
             case Statement::Kind::Print:
                 for (const ExprPtr& arg : static_cast<const PrintStatement&>(statement).args)
                     expression(arg);

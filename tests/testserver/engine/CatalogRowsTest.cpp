@@ -44,18 +44,19 @@ TEST_F(CatalogRows, DependenciesAreRecordedForObjectsThatExistAtCreation)
     run("create table t (a int, b int)\ncreate table u (a int)");
     run("create view v as select * from t where a in (select a from u)");
     run("create procedure p1 as insert u select a from v");
+    run("create procedure p3 as declare c cursor for select b from t\nopen c\nclose c");
     // p2 names a table that does not exist yet: created, with warning 2007 and no row.
     EXPECT_EQ(messages("create procedure p2 as exec p1 select * from later update t set b = 1"),
               (Rows{"2007 11"}));
     EXPECT_EQ(rows("select object_name(id), number, object_name(depid), depnumber, selall, "
                    "resultobj, readobj from sysdepends order by 1, 3"),
               (Rows{"p1 1 u 0 0 1 0", "p1 1 v 0 0 0 1", "p2 1 p1 1 0 0 0", "p2 1 t 0 0 1 0",
-                    "v 0 t 0 1 0 1", "v 0 u 0 0 0 1"}));
+                    "p3 1 t 0 0 0 1", "v 0 t 0 1 0 1", "v 0 u 0 0 0 1"}));
     run("create table later (x int)");
     EXPECT_EQ(scalar("select count(*) from sysdepends where depid = object_id('later')"), "0");
     run("drop procedure p2");
     EXPECT_EQ(scalar("select count(*) from sysdepends where id = object_id('p2')"), "0");
-    EXPECT_EQ(scalar("select count(*) from sysdepends"), "4");
+    EXPECT_EQ(scalar("select count(*) from sysdepends"), "5");
 }
 
 TEST_F(CatalogRows, ANewTriggerForAnActionReplacesTheOldOne)
