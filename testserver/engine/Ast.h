@@ -317,13 +317,14 @@ struct ProcedureParameter {
 // CREATE VIEW / PROCEDURE / TRIGGER / RULE / DEFAULT: objects that keep their text.
 struct CreateTextObjectStatement : Statement {
     CreateTextObjectStatement() : Statement(Kind::CreateTextObject) {}
-    std::string objectType;  // "V", "P", "TR", "R", "D"
+    std::string objectType;  // "V", "P", "SF" (function), "TR", "R", "D"
     ObjectName name;
     int groupNumber = 1;  // procedures: name;n
     std::string text;     // the statement as sent
     std::shared_ptr<SelectStmt> view;
     std::vector<std::string> viewColumns;
     std::vector<ProcedureParameter> parameters;
+    TypeSpec returnType;  // functions
     std::vector<StatementPtr> body;
     ObjectName triggerTable;
     bool forInsert = false, forUpdate = false, forDelete = false;

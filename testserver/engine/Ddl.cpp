@@ -1,5 +1,6 @@
 // CREATE / DROP / GRANT / REVOKE and the catalog rows they write.
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "engine/SessionImpl.h"
@@ -17,6 +18,15 @@ constexpr int kSysstat2Clustered = 0x20000;
 std::string paddedType(const std::string& type)
 {
     return type.size() == 1 ? type + " " : type;
+}
+
+// sysobjects.sysstat & 15 of the objects that keep their text. The class of SQL functions
+// is not documented; 12 is chosen as one no other object uses.
+int objectClass(const std::string& type)
+{
+    static const std::map<std::string, int> classes = {{"V", 2}, {"P", 4},  {"D", 6},
+                                                       {"R", 7}, {"TR", 8}, {"SF", 12}};
+    return classes.at(type);
 }
 
 }  // namespace
@@ -414,7 +424,7 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
                               "'" + statement.name.name +
                                   "' has more columns than were specified in the column list."};
         }
-        id = addObjectRow(statement.name.name, owner, "V", 2, 0);
+        id = addObjectRow(statement.name.name, owner, "V", objectClass("V"), 0);
         state_.db.exec("CREATE VIEW " + Catalog::objectTable(database_, id) + " AS " + query.sql);
         for (size_t i = 0; i < query.columns.size(); ++i) {
             ColumnInfo& column = query.columns[i];
@@ -450,7 +460,7 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
             throw EngineError{2108, 16, "Cannot create a trigger on a view or system table."};
         }
         releaseTriggerActions(table.object.id, statement);
-        id = addObjectRow(statement.name.name, owner, "TR", 8, 0, table.object.id);
+        id = addObjectRow(statement.name.name, owner, "TR", objectClass("TR"), 0, table.object.id);
         std::string sets;
         if (statement.forInsert)
             sets += "instrig = " + std::to_string(id);
@@ -461,14 +471,10 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
         state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET " + sets +
                        " WHERE id = " + std::to_string(table.object.id));
     } else if (id == 0) {
-        id = addObjectRow(statement.name.name, owner, type,
-                          type == "P"   ? 4
-                          : type == "R" ? 7
-                                        : 6,
-                          0);
+        id = addObjectRow(statement.name.name, owner, type, objectClass(type), 0);
     }
-    int number = type == "P" ? statement.groupNumber : 0;
-    if (type == "P") {
+    int number = type == "P" ? statement.groupNumber : type == "SF" ? 1 : 0;
+    if (type == "P" || type == "SF") {
         for (size_t i = 0; i < statement.parameters.size(); ++i) {
             const ProcedureParameter& parameter = statement.parameters[i];
             ColumnStorage storage;
@@ -498,7 +504,7 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
     }
     storeText(id, number, statement.text);
     StatementResult& result = newResult(out);
-    if (type == "V" || type == "P" || type == "TR")
+    if (type != "R" && type != "D")
         recordDependencies(id, number, owner, statement, result);
 }
 
@@ -543,9 +549,9 @@ void SessionImpl::dropObjectRows(const ObjectRef& object)
 
 void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
 {
-    static const std::map<std::string, std::string> words = {{"U", "table"},     {"V", "view"},
-                                                             {"P", "procedure"}, {"TR", "trigger"},
-                                                             {"R", "rule"},      {"D", "default"}};
+    static const std::map<std::string, std::string> words = {
+        {"U", "table"},    {"V", "view"}, {"P", "procedure"}, {"SF", "function"},
+        {"TR", "trigger"}, {"R", "rule"}, {"D", "default"}};
     for (const ObjectName& name : statement.names) {
         if (statement.objectType == "INDEX") {
             // table.index (or owner.table.index)

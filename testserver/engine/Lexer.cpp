@@ -98,6 +98,11 @@ private:
     void readToken(Token& token)
     {
         char c = peek();
+        // N'...': a national character literal, the same string here.
+        if ((c == 'N' || c == 'n') && peek(1) == '\'') {
+            advance();
+            c = peek();
+        }
         if (c == '\'' || (c == '"' && !quotedIdentifier_)) {
             token.kind = TokenKind::String;
             token.text = readQuoted(c);

@@ -317,6 +317,15 @@ private:
                 ++pos_;
             return std::make_shared<EmptyStatement>();
         }
+        if (acceptWord("waitfor")) {
+            // waitfor {delay | time} 'hh:mm:ss' | errorexit | processexit | mirrorexit:
+            // a test server has nothing to wait for, so it returns at once.
+            if (acceptWord("delay") || acceptWord("time"))
+                parseExpr();
+            else if (!acceptWord("errorexit") && !acceptWord("processexit"))
+                expectWord("mirrorexit");
+            return std::make_shared<EmptyStatement>();
+        }
         return nullptr;
     }
 
@@ -639,11 +648,11 @@ private:
     bool startsStatement() const
     {
         static const char* const starters[] = {
-            "select",  "insert",   "update",     "delete",  "use",       "set",      "print",
-            "declare", "if",       "while",      "begin",   "end",       "return",   "exec",
-            "execute", "create",   "drop",       "grant",   "revoke",    "commit",   "rollback",
-            "else",    "truncate", "raiserror",  "goto",    "break",     "continue", "open",
-            "close",   "fetch",    "deallocate", "setuser", "checkpoint"};
+            "select",  "insert",   "update",     "delete",  "use",        "set",      "print",
+            "declare", "if",       "while",      "begin",   "end",        "return",   "exec",
+            "execute", "create",   "drop",       "grant",   "revoke",     "commit",   "rollback",
+            "else",    "truncate", "raiserror",  "goto",    "break",      "continue", "open",
+            "close",   "fetch",    "deallocate", "setuser", "checkpoint", "waitfor"};
         for (const char* word : starters) {
             if (isWord(word)) {
                 return true;
@@ -711,6 +720,9 @@ private:
         } else if (acceptWord("procedure") || acceptWord("proc")) {
             statement->objectType = "P";
             parseProcedure(*statement);
+        } else if (acceptWord("function")) {
+            statement->objectType = "SF";
+            parseFunction(*statement);
         } else if (acceptWord("trigger")) {
             statement->objectType = "TR";
             parseTrigger(*statement);
@@ -727,9 +739,9 @@ private:
         } else {
             fail();
         }
-        size_t textEnd = statement->objectType == "P" || statement->objectType == "TR"
-                             ? batch_.size()
-                             : tokens_[pos_ - 1].end;
+        bool bodyToEnd = statement->objectType == "P" || statement->objectType == "TR" ||
+                         statement->objectType == "SF";
+        size_t textEnd = bodyToEnd ? batch_.size() : tokens_[pos_ - 1].end;
         statement->text = batch_.substr(createBegin, textEnd - createBegin);
         return statement;
     }
@@ -740,6 +752,30 @@ private:
         if (acceptOp(";")) {
             statement.groupNumber = smallInteger();
         }
+        parseParameters(statement);
+        if (acceptWord("with")) {
+            identifier();  // with recompile
+        }
+        expectWord("as");
+        parseBodyToEnd(statement);
+    }
+
+    // create function name ([@p type [= default]] ...) returns type [with recompile] as body
+    void parseFunction(CreateTextObjectStatement& statement)
+    {
+        statement.name = parseObjectName();
+        parseParameters(statement);
+        expectWord("returns");
+        statement.returnType = parseType();
+        if (acceptWord("with")) {
+            identifier();  // with recompile
+        }
+        expectWord("as");
+        parseBodyToEnd(statement);
+    }
+
+    void parseParameters(CreateTextObjectStatement& statement)
+    {
         bool parenthesized = acceptOp("(");
         while (cur().kind == TokenKind::Variable) {
             ProcedureParameter parameter;
@@ -759,11 +795,6 @@ private:
         if (parenthesized) {
             expectOp(")");
         }
-        if (acceptWord("with")) {
-            identifier();  // with recompile
-        }
-        expectWord("as");
-        parseBodyToEnd(statement);
     }
 
     void parseTrigger(CreateTextObjectStatement& statement)
@@ -985,6 +1016,8 @@ private:
             statement->objectType = "V";
         else if (acceptWord("procedure") || acceptWord("proc"))
             statement->objectType = "P";
+        else if (acceptWord("function"))
+            statement->objectType = "SF";
         else if (acceptWord("trigger"))
             statement->objectType = "TR";
         else if (acceptWord("rule"))

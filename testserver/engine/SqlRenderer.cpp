@@ -1049,6 +1049,12 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
         else
             c.intResult();
     };
+    // rand([seed]) and rand2([seed]) (a value per row): a seed is accepted and not used.
+    auto randomFloat = [](Call& c) {
+        c.requireArgs(0, 1);
+        c.out.sql = "((random() & 9007199254740991) / 9007199254740992.0)";
+        c.out.type = makeColumnInfo(ColumnType::Float, 8, false);
+    };
     static const std::map<std::string, FunctionRenderer> table = {
         {"count",
          [](Call& c) {
@@ -1251,6 +1257,8 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
              c.callTsql(c.args.empty() ? c.currentDb : c.args[0].sql);
              c.intResult(ColumnType::SmallInt);
          }},
+        {"rand", randomFloat},
+        {"rand2", randomFloat},
         {"suser_name", loginFunction},
         {"suser_id", loginFunction},
     };

@@ -586,6 +586,103 @@ void hideText(SystemProcedureCall& call)
                    "text = tsql_scramble(text)" + where);
 }
 
+// The object an argument names ("name" or "owner.name") in the current database.
+std::optional<ObjectRef> namedObject(SystemProcedureCall& call, const std::string& text)
+{
+    size_t dot = text.find('.');
+    return call.catalog().findObject(
+        call.database(), dot == std::string::npos ? "" : text.substr(0, dot),
+        dot == std::string::npos ? text : text.substr(dot + 1), call.uid());
+}
+
+// sp_spaceused [objname]: row counts are real; page figures are those of a small table.
+void spaceUsed(SystemProcedureCall& call)
+{
+    std::string objectName = call.arg(0);
+    ResultSet set;
+    auto column = [&](const char* name, ColumnType type, int length) {
+        ColumnInfo info = makeColumnInfo(type, length, false);
+        info.name = name;
+        set.columns.push_back(info);
+    };
+    if (objectName.empty()) {
+        column("database_name", ColumnType::VarChar, 255);
+        column("database_size", ColumnType::VarChar, 30);
+        set.rows.push_back({Value::ofString(call.database()), Value::ofString("6.0 MB")});
+    } else {
+        auto object = namedObject(call, objectName);
+        if (!object || (object->type != "U" && object->type != "S"))
+            throw procedureError(17460, "Object must be in the current database.");
+        int64_t rows = 0;
+        if (call.catalog().hasStorage(call.database(), object->id)) {
+            rows = call.db().queryInt("SELECT count(*) FROM " +
+                                      Catalog::objectTable(call.database(), object->id));
+        }
+        column("name", ColumnType::VarChar, 255);
+        column("rowtotal", ColumnType::Int, 4);
+        column("reserved", ColumnType::VarChar, 30);
+        column("data", ColumnType::VarChar, 30);
+        column("index_size", ColumnType::VarChar, 30);
+        column("unused", ColumnType::VarChar, 30);
+        int64_t dataKb = 2 * (1 + rows / 20);
+        set.rows.push_back({Value::ofString(object->name), Value::ofInt(rows),
+                            Value::ofString(std::to_string(dataKb + 16) + " KB"),
+                            Value::ofString(std::to_string(dataKb) + " KB"),
+                            Value::ofString("2 KB"), Value::ofString("14 KB")});
+    }
+    StatementResult result;
+    result.hasRowCount = true;
+    result.rowCount = 1;
+    result.resultSet = std::move(set);
+    call.out.push_back(std::move(result));
+}
+
+// sp_rename objname, newname [, "column" | "index"]: "table.column" and "table.index"
+// rename a column or an index; stored texts that name the old name keep it, as on the
+// server.
+void rename(SystemProcedureCall& call)
+{
+    std::string objectName = call.requireArg(0, "@objname");
+    std::string newName = call.requireArg(1, "@newname");
+    std::string kind = toLower(call.arg(2));
+    size_t dot = objectName.rfind('.');
+    bool part = dot != std::string::npos && kind != "object";
+    if (!part) {
+        auto object = namedObject(call, objectName);
+        if (!object)
+            throw procedureError(17460, "Object name must be in the current database.");
+        if (call.catalog().findObject(call.database(), object->owner, newName, object->uid))
+            throw procedureError(17240, "'" + newName + "' is not a valid name.");
+        SqliteStatement update(call.db().handle(), "UPDATE " + call.sysTable("sysobjects") +
+                                                       " SET name = ?1 WHERE id = ?2");
+        update.bindAll({SqlValue::ofText(newName), SqlValue::ofInt(object->id)});
+        update.step();
+        call.info("Object name has been changed.");
+        return;
+    }
+    auto table = namedObject(call, objectName.substr(0, dot));
+    if (!table)
+        throw procedureError(17460, "Object name must be in the current database.");
+    std::string oldName = objectName.substr(dot + 1);
+    auto renameIn = [&](const char* systemTable, const char* extra) {
+        SqliteStatement update(call.db().handle(),
+                               "UPDATE " + call.sysTable(systemTable) +
+                                   " SET name = ?1 WHERE id = ?2 AND name = ?3" + extra);
+        update.bindAll(
+            {SqlValue::ofText(newName), SqlValue::ofInt(table->id), SqlValue::ofText(oldName)});
+        update.step();
+        return call.db().changes() > 0;
+    };
+    if (kind != "index" && renameIn("syscolumns", " AND number = 0")) {
+        call.info("Column name has been changed.");
+    } else if (kind != "column" && renameIn("sysindexes", " AND indid BETWEEN 1 AND 254")) {
+        call.info("Index name has been changed.");
+    } else {
+        throw procedureError(17232, "There is no column or index named '" + oldName +
+                                        "' in table '" + table->name + "'.");
+    }
+}
+
 // Accepted and ignored: configuration and options that the engine does not model.
 void acceptedAndIgnored(SystemProcedureCall&) {}
 
@@ -620,6 +717,8 @@ const std::map<std::string, SystemProcedure>& systemProcedures()
         {"sp_dropalias", {dropAlias, 2}},
         {"sp_addthreshold", {addThreshold, 4}},
         {"sp_hidetext", {hideText, 3}},
+        {"sp_spaceused", {spaceUsed, 2}},
+        {"sp_rename", {rename, 3}},
         {"sp_configure", {acceptedAndIgnored, 4}},
         {"sp_procxmode", {acceptedAndIgnored, 2}},
     };
