@@ -282,6 +282,10 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
                                                           {"segment", SqlValue::ofInt(segment)},
                                                           {"minlen", SqlValue::ofInt(offset + 4)},
                                                           {"maxlen", SqlValue::ofInt(offset + 4)},
+                                                          {"fill_factor", SqlValue::ofInt(0)},
+                                                          {"res_page_gap", SqlValue::ofInt(0)},
+                                                          {"exp_rowsize", SqlValue::ofInt(0)},
+                                                          {"identitygap", SqlValue::ofInt(0)},
                                                           {"tdsim_keys", SqlValue::ofText("")}});
     };
     addIndexRow(statement.table.name, 0);
@@ -376,13 +380,22 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
         {"status", SqlValue::ofInt(status)},
         {"keycnt", SqlValue::ofInt(keycnt)},
         {"fill_factor", SqlValue::ofInt(spec.options.fillFactor)},
+        {"res_page_gap", SqlValue::ofInt(spec.options.reservePageGap)},
+        {"exp_rowsize", SqlValue::ofInt(0)},
+        {"identitygap", SqlValue::ofInt(0)},
         {"tdsim_keys", SqlValue::ofText(keyList)},
         {"tdsim_order", SqlValue::ofText(order)}};
     if (spec.options.maxRowsPerPage)
         values.emplace_back("maxrowsperpage", SqlValue::ofInt(spec.options.maxRowsPerPage));
-    if (spec.options.reservePageGap)
-        values.emplace_back("res_page_gap", SqlValue::ofInt(spec.options.reservePageGap));
-    values.insert(values.end(), tableValues.begin(), tableValues.end());
+    // The table's settings replace the index's where the index has none of its own.
+    for (const auto& tableValue : tableValues) {
+        auto own = std::find_if(values.begin(), values.end(),
+                                [&](const auto& pair) { return pair.first == tableValue.first; });
+        if (own != values.end())
+            own->second = tableValue.second;
+        else
+            values.push_back(tableValue);
+    }
     state_.catalog.insertRow(sysTable("sysindexes"), values);
     if (state_.catalog.hasStorage(database_, table.id)) {
         std::string sqliteKeys;

@@ -696,6 +696,8 @@ private:
     }
 
     // `name = value [, name = value ...]` after WITH.
+    // A comma followed by something other than `name =` ends the list (the next table
+    // element of CREATE TABLE).
     void parseStorageOptions(StorageOptions& options)
     {
         do {
@@ -704,7 +706,8 @@ private:
                 --pos_;
                 fail();
             }
-        } while (acceptOp(","));
+        } while (isOp(",") && ahead(2).kind == TokenKind::Operator && ahead(2).text == "=" &&
+                 acceptOp(","));
     }
 
     // The value of one space-management option; false when the name is not one.
