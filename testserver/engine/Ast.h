@@ -125,6 +125,7 @@ struct Statement {
         Exec,
         CreateDatabase,
         CreateTable,
+        AlterTable,
         CreateIndex,
         CreateTextObject,
         Drop,
@@ -265,6 +266,43 @@ struct DropDatabaseStatement : Statement {
     std::vector<std::string> names;
 };
 
+// Space-management options of a table or index (`with name = value, ...`); 0 = not given.
+struct StorageOptions {
+    int fillFactor = 0;
+    int maxRowsPerPage = 0;
+    int reservePageGap = 0;
+    int expRowSize = 0;
+    int identityGap = 0;
+};
+
+// An index key as declared: column and sort order.
+struct IndexKey {
+    std::string column;
+    bool descending = false;
+};
+
+// A PRIMARY KEY, UNIQUE, FOREIGN KEY or CHECK constraint, declared with a column or as a
+// table element (CREATE TABLE or ALTER TABLE ADD).
+struct ConstraintDef {
+    enum class Kind { PrimaryKey, Unique, ForeignKey, Check } kind = Kind::Unique;
+    std::string name;    // empty: the server generates one
+    std::string column;  // set when declared with a column
+    // PRIMARY KEY / UNIQUE
+    bool clustered = false;
+    bool nonclustered = false;
+    StorageOptions options;
+    std::string segment;
+    // PRIMARY KEY / UNIQUE / FOREIGN KEY: the constrained columns
+    std::vector<IndexKey> keys;
+    // FOREIGN KEY
+    ObjectName referencedTable;
+    std::vector<std::string> referencedColumns;  // empty: the referenced primary key
+    bool matchFull = false;
+    // CHECK
+    ExprPtr condition;
+    std::string text;  // "check (...)" as written
+};
+
 struct ColumnDef {
     std::string name;
     TypeSpec type;
@@ -272,24 +310,42 @@ struct ColumnDef {
     bool identity = false;
     ExprPtr defaultValue;
     std::string defaultText;  // "DEFAULT ..." as written
-    bool primaryKey = false;
-    bool unique = false;
-};
-
-struct TableConstraint {
-    std::string name;
-    bool primaryKey = false;  // else unique
-    bool clustered = false;
-    bool nonclustered = false;
-    std::vector<std::string> columns;
+    std::vector<ConstraintDef> constraints;
 };
 
 struct CreateTableStatement : Statement {
     CreateTableStatement() : Statement(Kind::CreateTable) {}
     ObjectName table;
     std::vector<ColumnDef> columns;
-    std::vector<TableConstraint> constraints;
+    std::vector<ConstraintDef> constraints;  // table elements
+    std::string lockScheme;                  // allpages, datapages, datarows; empty: default
+    StorageOptions options;
     std::string segment;
+};
+
+// One clause of ALTER TABLE.
+struct AlterTableAction {
+    enum class Kind {
+        AddColumn,
+        AddConstraint,
+        DropConstraint,
+        ReplaceDefault,
+        Lock,
+        SetOptions
+    } kind = Kind::AddColumn;
+    ColumnDef column;          // AddColumn
+    ConstraintDef constraint;  // AddConstraint
+    std::string name;          // DropConstraint: constraint; ReplaceDefault: column
+    ExprPtr defaultValue;      // ReplaceDefault; null for "default null"
+    std::string defaultText;
+    std::string lockScheme;  // Lock
+    StorageOptions options;  // SetOptions
+};
+
+struct AlterTableStatement : Statement {
+    AlterTableStatement() : Statement(Kind::AlterTable) {}
+    ObjectName table;
+    std::vector<AlterTableAction> actions;
 };
 
 struct CreateIndexStatement : Statement {
@@ -303,7 +359,7 @@ struct CreateIndexStatement : Statement {
     bool ignoreDupRow = false;
     bool allowDupRow = false;
     bool sortedData = false;
-    int fillFactor = 0;
+    StorageOptions options;
     std::string segment;
 };
 

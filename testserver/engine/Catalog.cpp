@@ -111,7 +111,8 @@ const std::vector<SystemTableDef>& systemTables()
           {"conditionid", "int", true}},
          {{"sysindexes", 1, 0x12, {2, 3}}},
          "id,indid;name",
-         "tdsim_keys TEXT"},  // the key colids
+         // The key colids and their sort orders ('A'/'D' per key).
+         "tdsim_keys TEXT, tdsim_order TEXT NOT NULL DEFAULT ''"},
         {"syscolumns",
          3,
          false,
@@ -529,8 +530,10 @@ void Catalog::ensureStorage(const std::string& database, const ObjectRef& table)
         if (index.indid < 1 || index.indid > 250 || index.keyColids.empty())
             continue;
         std::string keys;
-        for (int colid : index.keyColids) {
-            keys += (keys.empty() ? "" : ", ") + sqlName("c" + std::to_string(colid));
+        for (size_t key = 0; key < index.keyColids.size(); ++key) {
+            keys += (keys.empty() ? "" : ", ") +
+                    sqlName("c" + std::to_string(index.keyColids[key])) +
+                    (index.descending[key] ? " DESC" : "");
         }
         db_.exec(std::string("CREATE ") + ((index.status & 0x2) ? "UNIQUE " : "") + "INDEX " +
                  indexStorage(database, table.id, index.indid) + " ON " +
@@ -865,7 +868,7 @@ std::vector<StoredColumn> Catalog::columns(const std::string& database, const Ob
 std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId)
 {
     StatementLease statement =
-        db_.cached("SELECT name, indid, status, tdsim_keys FROM " +
+        db_.cached("SELECT name, indid, status, status2, tdsim_keys, tdsim_order FROM " +
                    systemTable(database, "sysindexes") + " WHERE id = ?1 ORDER BY indid");
     statement->bind(1, SqlValue::ofInt(tableId));
     std::vector<IndexRef> result;
@@ -874,10 +877,14 @@ std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId)
         index.name = statement->textAt(0);
         index.indid = static_cast<int>(statement->intAt(1));
         index.status = static_cast<int>(statement->intAt(2));
-        for (const std::string& key : split(statement->textAt(3), ',')) {
+        index.status2 = static_cast<int>(statement->intAt(3));
+        for (const std::string& key : split(statement->textAt(4), ',')) {
             if (!key.empty())
                 index.keyColids.push_back(std::stoi(key));
         }
+        std::string order = statement->textAt(5);
+        for (size_t key = 0; key < index.keyColids.size(); ++key)
+            index.descending.push_back(key < order.size() && order[key] == 'D');
         result.push_back(std::move(index));
     }
     return result;

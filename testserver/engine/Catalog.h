@@ -38,7 +38,9 @@ struct IndexRef {
     std::string name;
     int indid = 0;
     int status = 0;
+    int status2 = 0;
     std::vector<int> keyColids;
+    std::vector<bool> descending;  // per key
 };
 
 // The current datetime in the stored text form (1/300 s precision).

@@ -9,11 +9,9 @@
 namespace tdsim {
 namespace {
 
-constexpr int kSysstat2Allpages = 0x2000;
 constexpr int kSysstat2Modern = 0x10000;  // created by 11.9 or later
 constexpr int kSysstat2Identity = 0x40;
 constexpr int kSysstat2NoVarColumns = 0x200;
-constexpr int kSysstat2Clustered = 0x20000;
 
 std::string paddedType(const std::string& type)
 {
@@ -35,6 +33,13 @@ int SessionImpl::addObjectRow(const std::string& name, int uid, const std::strin
                               int sysstat, int sysstat2, int deltrig)
 {
     int id = state_.catalog.newObjectId(database_);
+    insertObjectRow(id, name, uid, type, sysstat, sysstat2, deltrig);
+    return id;
+}
+
+void SessionImpl::insertObjectRow(int id, const std::string& name, int uid, const std::string& type,
+                                  int sysstat, int sysstat2, int deltrig)
+{
     state_.catalog.insertRow(sysTable("sysobjects"), {{"name", SqlValue::ofText(name)},
                                                       {"id", SqlValue::ofInt(id)},
                                                       {"uid", SqlValue::ofInt(uid)},
@@ -43,7 +48,34 @@ int SessionImpl::addObjectRow(const std::string& name, int uid, const std::strin
                                                       {"sysstat2", SqlValue::ofInt(sysstat2)},
                                                       {"deltrig", SqlValue::ofInt(deltrig)},
                                                       {"loginame", SqlValue::ofText(login_)}});
-    return id;
+}
+
+// One row per compiled object (sequence 0 only: the tree itself is not kept). Declared
+// defaults and check constraints carry 0x1000, which is how clients tell them from
+// defaults and rules made with CREATE DEFAULT / CREATE RULE.
+void SessionImpl::addProcedureRow(int id, int number, bool declared)
+{
+    state_.catalog.insertRow(sysTable("sysprocedures"),
+                             {{"type", SqlValue::ofInt(1)},
+                              {"id", SqlValue::ofInt(id)},
+                              {"sequence", SqlValue::ofInt(0)},
+                              {"status", SqlValue::ofInt(declared ? kProcedureDeclared : 0)},
+                              {"number", SqlValue::ofInt(number)}});
+}
+
+void SessionImpl::setSysstat2(int objectId, int set, int clear)
+{
+    state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET sysstat2 = (sysstat2 & ~" +
+                   std::to_string(clear) + ") | " + std::to_string(set) +
+                   " WHERE id = " + std::to_string(objectId));
+}
+
+int SessionImpl::lockScheme(int tableId)
+{
+    return static_cast<int>(state_.db.queryInt("SELECT sysstat2 & " + std::to_string(kLockMask) +
+                                                   " FROM " + sysTable("sysobjects") +
+                                                   " WHERE id = ?1",
+                                               {SqlValue::ofInt(tableId)}));
 }
 
 // The text is cut into rows of at most 255 bytes, regardless of line breaks.
@@ -205,24 +237,27 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
             hasText = true;
         planned.push_back(plan);
     }
-    int sysstat2 = kSysstat2Allpages | kSysstat2Modern | (hasIdentity ? kSysstat2Identity : 0) |
+    int lock = statement.lockScheme == "datarows"    ? kLockDatarows
+               : statement.lockScheme == "datapages" ? kLockDatapages
+                                                     : kLockAllpages;
+    int sysstat2 = lock | kSysstat2Modern | (hasIdentity ? kSysstat2Identity : 0) |
                    (hasVariable ? 0 : kSysstat2NoVarColumns);
     int id = addObjectRow(statement.table.name, owner, "U", 3, sysstat2);
+    ObjectRef table;
+    table.database = database_;
+    table.id = id;
+    table.uid = owner;
+    table.owner = ownerName;
+    table.name = statement.table.name;
+    table.type = "U";
+    table.sysstat2 = sysstat2;
     int offset = 0, variableSlot = 0, bitPosition = 0;
     for (size_t i = 0; i < statement.columns.size(); ++i) {
         const ColumnDef& column = statement.columns[i];
         Planned& plan = planned[i];
         int colid = static_cast<int>(i + 1);
-        if (column.defaultValue) {
-            // A declared default becomes a default object of its own.
-            std::string defaultName = statement.table.name + "_" + column.name + "_" +
-                                      std::to_string(state_.catalog.newObjectId(database_));
-            if (defaultName.size() > 255)
-                defaultName.resize(255);
-            int defaultId = addObjectRow(defaultName, owner, "D", 6, 0);
-            storeText(defaultId, 0, column.defaultText);
-            plan.cdefault = defaultId;
-        }
+        if (column.defaultValue)
+            plan.cdefault = addDeclaredDefault(table, column.name, column.defaultText);
         int status = (plan.storage.nullable ? 0x08 : 0) | (plan.identity ? 0x80 : 0);
         ColumnInfo info = columnInfoFor("", plan.storage.type, 0, plan.storage.length, 0, 0, false);
         bool variable = plan.storage.nullable || info.type == ColumnType::VarChar ||
@@ -258,6 +293,10 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
                                                           {"segment", SqlValue::ofInt(segment)},
                                                           {"minlen", SqlValue::ofInt(offset + 4)},
                                                           {"maxlen", SqlValue::ofInt(offset + 4)},
+                                                          {"fill_factor", SqlValue::ofInt(0)},
+                                                          {"res_page_gap", SqlValue::ofInt(0)},
+                                                          {"exp_rowsize", SqlValue::ofInt(0)},
+                                                          {"identitygap", SqlValue::ofInt(0)},
                                                           {"tdsim_keys", SqlValue::ofText("")}});
     };
     addIndexRow(statement.table.name, 0);
@@ -265,105 +304,182 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
         // The text/image chain; its name is not documented, "t" + table name is common.
         addIndexRow("t" + statement.table.name, 255);
     }
-    ObjectRef table;
-    table.database = database_;
-    table.id = id;
-    table.uid = owner;
-    table.owner = ownerName;
-    table.name = statement.table.name;
-    table.type = "U";
-    // PRIMARY KEY / UNIQUE constraints create indexes that support them.
-    std::vector<TableConstraint> constraints = statement.constraints;
     for (const ColumnDef& column : statement.columns) {
-        if (column.primaryKey || column.unique) {
-            TableConstraint constraint;
-            constraint.primaryKey = column.primaryKey;
-            constraint.columns = {column.name};
-            constraints.push_back(constraint);
-        }
+        for (const ConstraintDef& constraint : column.constraints)
+            addConstraint(table, constraint, segment);
     }
-    for (const TableConstraint& constraint : constraints) {
-        bool clustered = constraint.primaryKey ? !constraint.nonclustered : constraint.clustered;
-        std::string name =
-            constraint.name.empty()
-                ? statement.table.name + "_" + std::to_string(state_.catalog.newObjectId(database_))
-                : constraint.name;
-        std::vector<std::pair<std::string, bool>> keys;
-        for (const std::string& key : constraint.columns)
-            keys.emplace_back(key, false);
-        addIndex(table, name, true, clustered, keys, constraint.primaryKey ? 0x800 : 0x1000,
-                 0x2 | (constraint.name.empty() ? 0x8 : 0), segment);
-    }
-    newResult(out);
+    for (const ConstraintDef& constraint : statement.constraints)
+        addConstraint(table, constraint, segment);
+    applyTableOptions(table, statement.options, newResult(out));
 }
 
-void SessionImpl::addIndex(const ObjectRef& table, const std::string& name, bool unique,
-                           bool clustered, const std::vector<std::pair<std::string, bool>>& keys,
-                           int extraStatus, int status2, int segment)
+// Returns the indid. A clustered index on an allpages table takes over the table's own
+// row as indid 1; on a data-only-locked table it is an ordinary indid marked 0x200 in
+// status2, and the table keeps its indid 0 row.
+int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
 {
+    bool dataOnly = (lockScheme(table.id) & (kLockDatapages | kLockDatarows)) != 0;
     for (const IndexRef& index : state_.catalog.indexes(database_, table.id)) {
-        if (index.name == name && index.indid > 0 && index.indid < 255) {
-            throw EngineError{
-                1913, 16,
-                "There is already an index on table '" + table.name + "' named '" + name + "'."};
+        if (!spec.name.empty() && index.name == spec.name && index.indid > 0 && index.indid < 255) {
+            throw EngineError{1913, 16,
+                              "There is already an index on table '" + table.name + "' named '" +
+                                  spec.name + "'"};
         }
-        if (clustered && index.indid == 1) {
+        if (spec.clustered && (index.indid == 1 || (index.status2 & kIndex2DataOnlyClustered))) {
             throw EngineError{1902, 16,
                               "Cannot create more than one clustered index on table '" +
-                                  table.name + "'. Drop the existing clustered index '" +
-                                  index.name + "' before creating another."};
+                                  table.name + "'.  Drop the existing clustered index '" +
+                                  index.name + "' before creating another"};
         }
     }
     std::vector<StoredColumn> columns = state_.catalog.columns(database_, table);
-    std::string keyList, sqliteKeys;
-    for (const auto& [key, descending] : keys) {
-        const StoredColumn* found = nullptr;
-        for (const StoredColumn& column : columns) {
-            if (column.info.name == key)
-                found = &column;
-        }
-        if (!found) {
-            throw EngineError{1911, 16,
-                              "Column name '" + key + "' does not exist in the target table."};
+    std::string keyList, order;
+    for (const IndexKey& key : spec.keys) {
+        auto found = std::find_if(columns.begin(), columns.end(),
+                                  [&](const StoredColumn& c) { return c.info.name == key.column; });
+        if (found == columns.end()) {
+            throw EngineError{
+                1911, 16, "Column name '" + key.column + "' does not exist in the target table."};
         }
         keyList += (keyList.empty() ? "" : ",") + std::to_string(found->colid);
-        sqliteKeys += (sqliteKeys.empty() ? "" : ", ") + sqlName(found->storageName) +
-                      (descending ? " DESC" : "");
+        order += key.descending ? 'D' : 'A';
     }
-    int status = (unique ? 0x2 : 0) | (clustered ? 0x10 : 0) | extraStatus;
-    int keycnt = static_cast<int>(keys.size()) + (clustered ? 0 : 1);
-    int indid;
-    if (clustered) {
-        // A clustered index on an allpages table takes over the table's own row.
-        indid = 1;
-        state_.db.exec("DELETE FROM " + sysTable("sysindexes") +
-                       " WHERE id = " + std::to_string(table.id) + " AND indid = 0");
-        state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET sysstat2 = sysstat2 | " +
-                       std::to_string(kSysstat2Clustered) +
-                       " WHERE id = " + std::to_string(table.id));
+    bool takesTableRow = spec.clustered && !dataOnly;
+    int status = (spec.unique ? kIndexUnique : 0) | (takesTableRow ? kIndexAllpagesClustered : 0) |
+                 spec.status;
+    int status2 = spec.status2 | (spec.clustered && dataOnly ? kIndex2DataOnlyClustered : 0);
+    int keycnt = static_cast<int>(spec.keys.size()) + (takesTableRow ? 0 : 1);
+    std::string tableId = std::to_string(table.id);
+    int indid = 1;
+    // The table's own space settings stay on the row that stands for the table.
+    std::vector<std::pair<std::string, SqlValue>> tableValues;
+    if (takesTableRow) {
+        SqliteStatement row(state_.db.handle(),
+                            "SELECT maxrowsperpage, exp_rowsize, res_page_gap, identitygap FROM " +
+                                sysTable("sysindexes") + " WHERE id = ?1 AND indid = 0");
+        row.bind(1, SqlValue::ofInt(table.id));
+        if (row.step()) {
+            if (spec.options.maxRowsPerPage == 0)
+                tableValues.emplace_back("maxrowsperpage", sqlValueFromColumn(row, 0));
+            tableValues.emplace_back("exp_rowsize", sqlValueFromColumn(row, 1));
+            if (spec.options.reservePageGap == 0)
+                tableValues.emplace_back("res_page_gap", sqlValueFromColumn(row, 2));
+            tableValues.emplace_back("identitygap", sqlValueFromColumn(row, 3));
+        }
+        state_.db.exec("DELETE FROM " + sysTable("sysindexes") + " WHERE id = " + tableId +
+                       " AND indid = 0");
     } else {
         indid = static_cast<int>(
             state_.db.queryInt("SELECT coalesce(max(indid), 1) + 1 FROM " + sysTable("sysindexes") +
                                    " WHERE id = ?1 AND indid BETWEEN 2 AND 250",
                                {SqlValue::ofInt(table.id)}));
         if (indid > 250) {
-            throw EngineError{
-                1910, 16,
-                "Cannot create more than 249 nonclustered indices on table '" + table.name + "'."};
+            throw EngineError{1910, 16, "Cannot create more than 249 indexes on one table."};
         }
     }
-    state_.catalog.insertRow(sysTable("sysindexes"), {{"name", SqlValue::ofText(name)},
-                                                      {"id", SqlValue::ofInt(table.id)},
-                                                      {"indid", SqlValue::ofInt(indid)},
-                                                      {"status2", SqlValue::ofInt(status2)},
-                                                      {"segment", SqlValue::ofInt(segment)},
-                                                      {"status", SqlValue::ofInt(status)},
-                                                      {"keycnt", SqlValue::ofInt(keycnt)},
-                                                      {"tdsim_keys", SqlValue::ofText(keyList)}});
+    if (spec.clustered)
+        setSysstat2(table.id, kHasClusteredIndex);
+    std::string name = spec.name.empty()
+                           ? table.name.substr(0, 10) + "_" + tableId + std::to_string(indid)
+                           : spec.name;
+    std::vector<std::pair<std::string, SqlValue>> values = {
+        {"name", SqlValue::ofText(name)},
+        {"id", SqlValue::ofInt(table.id)},
+        {"indid", SqlValue::ofInt(indid)},
+        {"status2", SqlValue::ofInt(status2)},
+        {"segment", SqlValue::ofInt(spec.segment)},
+        {"status", SqlValue::ofInt(status)},
+        {"keycnt", SqlValue::ofInt(keycnt)},
+        {"fill_factor", SqlValue::ofInt(spec.options.fillFactor)},
+        {"res_page_gap", SqlValue::ofInt(spec.options.reservePageGap)},
+        {"exp_rowsize", SqlValue::ofInt(0)},
+        {"identitygap", SqlValue::ofInt(0)},
+        {"tdsim_keys", SqlValue::ofText(keyList)},
+        {"tdsim_order", SqlValue::ofText(order)}};
+    if (spec.options.maxRowsPerPage)
+        values.emplace_back("maxrowsperpage", SqlValue::ofInt(spec.options.maxRowsPerPage));
+    // The table's settings replace the index's where the index has none of its own.
+    for (const auto& tableValue : tableValues) {
+        auto own = std::find_if(values.begin(), values.end(),
+                                [&](const auto& pair) { return pair.first == tableValue.first; });
+        if (own != values.end())
+            own->second = tableValue.second;
+        else
+            values.push_back(tableValue);
+    }
+    state_.catalog.insertRow(sysTable("sysindexes"), values);
     if (state_.catalog.hasStorage(database_, table.id)) {
-        state_.db.exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +
-                       Catalog::indexStorage(database_, table.id, indid) + " ON " +
-                       Catalog::objectTable(database_, table.id) + " (" + sqliteKeys + ")");
+        std::string sqliteKeys;
+        for (size_t i = 0; i < spec.keys.size(); ++i) {
+            std::string colid = keyList.substr(0, keyList.find(','));
+            keyList.erase(0, colid.size() + 1);
+            sqliteKeys +=
+                (i ? ", " : "") + sqlName("c" + colid) + (spec.keys[i].descending ? " DESC" : "");
+        }
+        try {
+            state_.db.exec(std::string("CREATE ") + (spec.unique ? "UNIQUE " : "") + "INDEX " +
+                           Catalog::indexStorage(database_, table.id, indid) + " ON " +
+                           Catalog::objectTable(database_, table.id) + " (" + sqliteKeys + ")");
+        } catch (const SqliteError&) {
+            throw EngineError{
+                1505, 14,
+                "Create unique index aborted on duplicate key.  Primary key is '" + name + "'"};
+        }
+    }
+    return indid;
+}
+
+// Removes an index's row and storage; a clustered allpages index gives its row back to
+// the table as indid 0.
+void SessionImpl::dropIndex(const ObjectRef& table, const IndexRef& index)
+{
+    std::string tableId = std::to_string(table.id);
+    state_.db.exec("DROP INDEX IF EXISTS " +
+                   Catalog::indexStorage(database_, table.id, index.indid));
+    if (index.indid == 1) {
+        state_.db.exec("UPDATE " + sysTable("sysindexes") +
+                       " SET indid = 0, name = " + sqlString(table.name) +
+                       ", status = 0, status2 = 0, keycnt = 0, fill_factor = 0, tdsim_keys = '', "
+                       "tdsim_order = '' WHERE id = " +
+                       tableId + " AND indid = 1");
+    } else {
+        state_.db.exec("DELETE FROM " + sysTable("sysindexes") + " WHERE id = " + tableId +
+                       " AND indid = " + std::to_string(index.indid));
+    }
+    if (index.indid == 1 || (index.status2 & kIndex2DataOnlyClustered))
+        setSysstat2(table.id, 0, kHasClusteredIndex);
+}
+
+// Recreates the SQLite indexes of a table after its sysindexes rows changed.
+void SessionImpl::rebuildIndexStorage(const ObjectRef& table)
+{
+    if (!state_.catalog.hasStorage(database_, table.id))
+        return;
+    std::vector<std::string> names;
+    {
+        SqliteStatement list(
+            state_.db.handle(),
+            "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1");
+        list.bind(1, SqlValue::ofText(database_ + "#" + std::to_string(table.id)));
+        while (list.step())
+            names.push_back(list.textAt(0));
+    }
+    for (const std::string& name : names) {
+        if (name.rfind("sqlite_", 0) != 0)
+            state_.db.exec("DROP INDEX " + sqlName(name));
+    }
+    for (const IndexRef& index : state_.catalog.indexes(database_, table.id)) {
+        if (index.indid < 1 || index.indid > 250 || index.keyColids.empty())
+            continue;
+        std::string keys;
+        for (size_t key = 0; key < index.keyColids.size(); ++key) {
+            keys += (keys.empty() ? "" : ", ") +
+                    sqlName("c" + std::to_string(index.keyColids[key])) +
+                    (index.descending[key] ? " DESC" : "");
+        }
+        state_.db.exec(std::string("CREATE ") + ((index.status & kIndexUnique) ? "UNIQUE " : "") +
+                       "INDEX " + Catalog::indexStorage(database_, table.id, index.indid) + " ON " +
+                       Catalog::objectTable(database_, table.id) + " (" + keys + ")");
     }
 }
 
@@ -383,13 +499,20 @@ void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& ou
             1916, 16,
             "CREATE INDEX options unique and ignore_dup_row/allow_dup_row are mutually exclusive."};
     }
-    int status = (statement.ignoreDupKey ? 0x1 : 0) | (statement.ignoreDupRow ? 0x4 : 0) |
-                 (statement.allowDupRow ? 0x40 : 0) | (statement.sortedData ? 0x200 : 0);
+    IndexSpec spec;
+    spec.name = statement.name;
+    spec.unique = statement.unique;
+    spec.clustered = statement.clustered;
+    for (const auto& [column, descending] : statement.keys)
+        spec.keys.push_back({column, descending});
+    spec.status = (statement.ignoreDupKey ? 0x1 : 0) | (statement.ignoreDupRow ? 0x4 : 0) |
+                  (statement.allowDupRow ? 0x40 : 0) | (statement.sortedData ? 0x200 : 0);
+    spec.options = statement.options;
     std::string saved = database_;
     database_ = table.object.database;
     try {
-        addIndex(table.object, statement.name, statement.unique, statement.clustered,
-                 statement.keys, status, 0, segmentNumber(statement.segment));
+        spec.segment = segmentNumber(statement.segment);
+        addIndex(table.object, spec);
     } catch (...) {
         database_ = saved;
         throw;
@@ -503,6 +626,7 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
         }
     }
     storeText(id, number, statement.text);
+    addProcedureRow(id, number, false);
     StatementResult& result = newResult(out);
     if (type != "R" && type != "D")
         recordDependencies(id, number, owner, statement, result);
@@ -541,7 +665,8 @@ void SessionImpl::releaseTriggerActions(int tableId, const CreateTextObjectState
 void SessionImpl::dropObjectRows(const ObjectRef& object)
 {
     std::string id = std::to_string(object.id);
-    for (const char* table : {"syscolumns", "syscomments", "sysprotects", "sysdepends"}) {
+    for (const char* table :
+         {"syscolumns", "syscomments", "sysprotects", "sysdepends", "sysprocedures"}) {
         state_.db.exec("DELETE FROM " + sysTable(table) + " WHERE id = " + id);
     }
     state_.db.exec("DELETE FROM " + sysTable("sysobjects") + " WHERE id = " + id);
@@ -576,21 +701,12 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
                                   "Cannot drop the index '" + tableName.name + "." + name.name +
                                       "', because it doesn't exist in the system catalogs."};
             }
-            std::string tableId = std::to_string(table.object.id);
-            state_.db.exec("DROP INDEX IF EXISTS " + sqlName(database_ + "#" + tableId + "#" +
-                                                             std::to_string(victim->indid)));
-            if (victim->indid == 1) {
-                state_.db.exec(
-                    "UPDATE " + sysTable("sysindexes") +
-                    " SET indid = 0, name = " + sqlString(table.object.name) +
-                    ", status = 0, status2 = 0, keycnt = 0, tdsim_keys = '' WHERE id = " + tableId +
-                    " AND indid = 1");
-                state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET sysstat2 = sysstat2 & ~" +
-                               std::to_string(kSysstat2Clustered) + " WHERE id = " + tableId);
-            } else {
-                state_.db.exec("DELETE FROM " + sysTable("sysindexes") + " WHERE id = " + tableId +
-                               " AND indid = " + std::to_string(victim->indid));
+            if (victim->status2 & kIndex2Constraint) {
+                throw EngineError{3710, 16,
+                                  "Cannot use DROP or REPLACE with '" + name.name + "' because '" +
+                                      name.name + "' is a constraint. Use ALTER TABLE."};
             }
+            dropIndex(table.object, *victim);
             continue;
         }
         std::string database = name.database.empty() ? database_ : name.database;
@@ -603,7 +719,8 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
         }
         std::string id = std::to_string(object->id);
         if (object->type == "U") {
-            // Triggers and declared defaults go with the table.
+            // Constraints, triggers and declared defaults go with the table.
+            dropTableConstraints(*object);
             std::vector<int> dependents;
             {
                 SqliteStatement rows(
@@ -613,7 +730,8 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
                         " OR id IN (SELECT cdefault FROM " +
                         sysTable("syscolumns") +
                         " WHERE id = ?1 AND cdefault <> 0 AND cdefault IN (SELECT id FROM " +
-                        sysTable("syscomments") + " WHERE text LIKE 'DEFAULT%'))");
+                        sysTable("sysprocedures") + " WHERE status & " +
+                        std::to_string(kProcedureDeclared) + " <> 0))");
                 rows.bind(1, SqlValue::ofInt(object->id));
                 while (rows.step())
                     dependents.push_back(static_cast<int>(rows.intAt(0)));
@@ -637,17 +755,25 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
                            " THEN 0 ELSE updtrig END, deltrig = CASE WHEN deltrig = " + id +
                            " AND type <> 'TR' THEN 0 ELSE deltrig END WHERE type = 'U'");
         } else if (object->type == "R" || object->type == "D") {
+            if (isDeclared(object->id)) {
+                throw EngineError{
+                    3710, 16,
+                    "Cannot use DROP or REPLACE with '" + name.name + "' because '" + name.name +
+                        "' is a " +
+                        (object->type == "R" ? "check constraint" : "declared default") +
+                        ". Use ALTER TABLE."};
+            }
             const char* column = object->type == "R" ? "domain" : "cdefault";
             const char* typeColumn = object->type == "R" ? "domain" : "tdefault";
-            int64_t uses = state_.db.queryInt("SELECT count(*) FROM " + sysTable("syscolumns") +
-                                              " WHERE " + column + " = " + id) +
-                           state_.db.queryInt("SELECT count(*) FROM " + sysTable("systypes") +
-                                              " WHERE " + typeColumn + " = " + id);
-            if (uses > 0) {
-                throw EngineError{
-                    object->type == "R" ? 3716 : 3716, 16,
-                    "The " + words.at(object->type) + " '" + name.name +
-                        "' cannot be dropped because it is bound to one or more column."};
+            int64_t columnUses = state_.db.queryInt(
+                "SELECT count(*) FROM " + sysTable("syscolumns") + " WHERE " + column + " = " + id);
+            int64_t typeUses = state_.db.queryInt("SELECT count(*) FROM " + sysTable("systypes") +
+                                                  " WHERE " + typeColumn + " = " + id);
+            if (columnUses + typeUses > 0) {
+                throw EngineError{3716, 16,
+                                  "The " + words.at(object->type) + " '" + name.name +
+                                      "' cannot be dropped because it is bound to one or more " +
+                                      (columnUses > 0 ? "column" : "datatype") + "."};
             }
         }
         dropObjectRows(*object);

@@ -1,4 +1,6 @@
 // INSERT, UPDATE, DELETE and EXEC.
+#include <algorithm>
+
 #include "engine/Parser.h"
 #include "engine/SessionImpl.h"
 #include "engine/Text.h"
@@ -6,8 +8,31 @@
 namespace tdsim {
 namespace {
 
+// The name of the unique index a SQLite failure names by its columns:
+// "UNIQUE constraint failed: t.c1, t.c3".
+std::vector<int> failedColumns(const std::string& message)
+{
+    std::vector<int> failed;
+    for (size_t at = message.find(".c"); at != std::string::npos; at = message.find(".c", at + 2))
+        failed.push_back(std::atoi(message.c_str() + at + 2));
+    return failed;
+}
+
+std::string violatedIndex(const std::string& message, const TableBinding& table, Catalog& catalog)
+{
+    std::vector<int> failed = failedColumns(message);
+    for (const IndexRef& index : catalog.indexes(table.object.database, table.object.id)) {
+        std::vector<int> keys = index.keyColids;
+        std::sort(keys.begin(), keys.end());
+        std::sort(failed.begin(), failed.end());
+        if ((index.status & kIndexUnique) && keys == failed)
+            return index.name;
+    }
+    return "";
+}
+
 // Turns SQLite constraint failures into the server's messages.
-EngineError constraintError(const SqliteError& error, const TableBinding& table)
+EngineError constraintError(const SqliteError& error, const TableBinding& table, Catalog& catalog)
 {
     std::string text = error.what();
     if (text.find("NOT NULL constraint failed") != std::string::npos) {
@@ -27,7 +52,7 @@ EngineError constraintError(const SqliteError& error, const TableBinding& table)
     if (text.find("UNIQUE constraint failed") != std::string::npos) {
         return {2601, 14,
                 "Attempt to insert duplicate key row in object '" + table.object.name +
-                    "' with unique index."};
+                    "' with unique index '" + violatedIndex(text, table, catalog) + "'"};
     }
     throw error;
 }
@@ -132,12 +157,17 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
         sql += "VALUES " + rows;
     }
     int trigger = triggerFor(table, "instrig");
+    bool constrained = hasRowConstraints(table);
     int64_t lastRowid =
-        trigger ? state_.db.queryInt("SELECT coalesce(max(rowid), 0) FROM " + table.physical) : 0;
+        trigger || constrained
+            ? state_.db.queryInt("SELECT coalesce(max(rowid), 0) FROM " + table.physical)
+            : 0;
     try {
         state_.db.exec(sql);
+        if (constrained)
+            verifyRows(table, "> " + std::to_string(lastRowid));
     } catch (const SqliteError& error) {
-        EngineError translated = constraintError(error, table);
+        EngineError translated = constraintError(error, table, state_.catalog);
         if (translated.number != 2601 || !violatesIgnoreDupKeyIndex(table, error.what())) {
             throw translated;
         }
@@ -265,10 +295,7 @@ void SessionImpl::runSelectInto(const SelectStmt& select, Results& out)
 // SQLite names the columns of the violated index: "UNIQUE constraint failed: t.c1, t.c3".
 bool SessionImpl::violatesIgnoreDupKeyIndex(const TableBinding& table, const std::string& message)
 {
-    std::vector<int> failed;
-    for (size_t at = message.find(".c"); at != std::string::npos; at = message.find(".c", at + 2)) {
-        failed.push_back(std::atoi(message.c_str() + at + 2));
-    }
+    std::vector<int> failed = failedColumns(message);
     for (const IndexRef& index : state_.catalog.indexes(table.object.database, table.object.id)) {
         if ((index.status & 0x1) && index.keyColids == failed)
             return true;
@@ -310,22 +337,33 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out)
     // With an update trigger, the rows to change are noted first so that their old
     // and new values can be shown to it.
     int trigger = triggerFor(table, "updtrig");
+    bool constrained = hasRowConstraints(table);
+    TemporaryTables temporaries(state_.db);
     std::string rowCondition;
     std::string deleted;
-    if (trigger) {
+    std::vector<std::string> referencedKeys;
+    bool referenced = (table.object.sysstat2 & kReferencedTable) != 0;
+    if (trigger || constrained || referenced) {
         std::string keys = "temp." + sqlName("tdsim_keys_" + std::to_string(++snapshotCounter_));
         state_.db.exec("CREATE TABLE " + keys + " AS SELECT " + table.physical +
                        ".rowid AS r FROM " + table.physical +
                        (parts.from.empty() ? "" : ", " + parts.from) +
                        (parts.where.empty() ? "" : " WHERE " + parts.where));
+        temporaries.add(keys);
         rowCondition = "rowid IN (SELECT r FROM " + keys + ")";
-        deleted = snapshot(table, rowCondition, "deleted");
+        if (trigger)
+            deleted = snapshot(table, rowCondition, "deleted");
+        if (referenced)
+            referencedKeys = rememberReferencedKeys(table, rowCondition, temporaries);
     }
     try {
         state_.db.exec(sql);
     } catch (const SqliteError& error) {
-        throw constraintError(error, table);
+        throw constraintError(error, table, state_.catalog);
     }
+    if (constrained)
+        verifyRows(table, rowCondition.substr(6));
+    verifyReferencedKeys(table, referencedKeys);
     int count = static_cast<int>(state_.db.changes());
     if (trigger) {
         fireTrigger(trigger, table, snapshot(table, rowCondition, "inserted"), deleted, out);
@@ -353,7 +391,12 @@ void SessionImpl::runDelete(const DeleteStatement& statement, Results& out)
     }
     int trigger = triggerFor(table, "deltrig");
     std::string deleted = trigger ? snapshot(table, condition, "deleted") : "";
+    TemporaryTables temporaries(state_.db);
+    std::vector<std::string> referencedKeys;
+    if (table.object.sysstat2 & kReferencedTable)
+        referencedKeys = rememberReferencedKeys(table, condition, temporaries);
     state_.db.exec("DELETE FROM " + table.physical + " WHERE " + condition);
+    verifyReferencedKeys(table, referencedKeys);
     int count = static_cast<int>(state_.db.changes());
     if (trigger) {
         fireTrigger(trigger, table, snapshot(table, "0", "inserted"), deleted, out);

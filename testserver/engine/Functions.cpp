@@ -879,11 +879,12 @@ void objectNameFn(sqlite3_context* ctx, int, Args argv)
     resultText(ctx, object->name);
 }
 
-// index_col(object, indid, keyno [, owner uid], currentDb, sessionUid)
-void indexColFn(sqlite3_context* ctx, int, Args argv)
+// The index an index_col/index_colorder call names: (object, indid [, owner uid]) with
+// the current database and the session's uid as the last two arguments.
+std::optional<std::pair<ObjectRef, IndexRef>> indexArgument(sqlite3_context* ctx, Args argv)
 {
     if (isNullArg(argv[0]) || isNullArg(argv[1]) || isNullArg(argv[2]))
-        return sqlite3_result_null(ctx);
+        return std::nullopt;
     Catalog& catalog = catalogOf(ctx);
     std::string currentDb = textArg(argv[4]);
     std::optional<ObjectRef> object;
@@ -896,21 +897,38 @@ void indexColFn(sqlite3_context* ctx, int, Args argv)
         object = resolveName(catalog, textArg(argv[0]), currentDb, sqlite3_value_int(argv[5]));
     }
     if (!object)
-        return sqlite3_result_null(ctx);
+        return std::nullopt;
     int indid = sqlite3_value_int(argv[1]);
+    for (IndexRef& index : catalog.indexes(object->database, object->id)) {
+        if (index.indid == indid)
+            return std::make_pair(*object, std::move(index));
+    }
+    return std::nullopt;
+}
+
+// index_col(object, indid, keyno [, owner uid], currentDb, sessionUid)
+void indexColFn(sqlite3_context* ctx, int, Args argv)
+{
+    auto found = indexArgument(ctx, argv);
     int keyno = sqlite3_value_int(argv[2]);
-    for (const IndexRef& index : catalog.indexes(object->database, object->id)) {
-        if (index.indid != indid)
-            continue;
-        if (keyno < 1 || keyno > static_cast<int>(index.keyColids.size()))
-            break;
-        for (const StoredColumn& column : catalog.columns(object->database, *object)) {
-            if (column.colid == index.keyColids[static_cast<size_t>(keyno - 1)]) {
-                return resultText(ctx, column.info.name);
-            }
-        }
+    if (!found || keyno < 1 || keyno > static_cast<int>(found->second.keyColids.size()))
+        return sqlite3_result_null(ctx);
+    Catalog& catalog = catalogOf(ctx);
+    for (const StoredColumn& column : catalog.columns(found->first.database, found->first)) {
+        if (column.colid == found->second.keyColids[static_cast<size_t>(keyno - 1)])
+            return resultText(ctx, column.info.name);
     }
     sqlite3_result_null(ctx);
+}
+
+// index_colorder(object, indid, keyno [, owner uid], currentDb, sessionUid): ASC or DESC.
+void indexColOrderFn(sqlite3_context* ctx, int, Args argv)
+{
+    auto found = indexArgument(ctx, argv);
+    int keyno = sqlite3_value_int(argv[2]);
+    if (!found || keyno < 1 || keyno > static_cast<int>(found->second.keyColids.size()))
+        return sqlite3_result_null(ctx);
+    resultText(ctx, found->second.descending[static_cast<size_t>(keyno - 1)] ? "DESC" : "ASC");
 }
 
 void colNameFn(sqlite3_context* ctx, int, Args argv)
@@ -1044,6 +1062,7 @@ void registerFunctions(Catalog& catalog)
         {"tsql_object_id", 3, guarded<objectIdFn>, false},
         {"tsql_object_name", 3, guarded<objectNameFn>, false},
         {"tsql_index_col", 6, guarded<indexColFn>, false},
+        {"tsql_index_colorder", 6, guarded<indexColOrderFn>, false},
         {"tsql_col_name", 4, guarded<colNameFn>, false},
         {"tsql_user_name", 2, guarded<userNameFn>, false},
         {"tsql_user_id", 2, guarded<userIdFn>, false},

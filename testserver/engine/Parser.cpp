@@ -247,6 +247,10 @@ private:
             return parseExec();
         if (acceptWord("create"))
             return parseCreate();
+        if (isWord("alter") && wordIs(ahead(1), "table")) {
+            ++pos_;
+            return parseAlterTable();
+        }
         if (acceptWord("drop"))
             return parseDrop();
         if (isWord("grant") || isWord("revoke"))
@@ -652,7 +656,7 @@ private:
             "declare", "if",       "while",      "begin",   "end",        "return",   "exec",
             "execute", "create",   "drop",       "grant",   "revoke",     "commit",   "rollback",
             "else",    "truncate", "raiserror",  "goto",    "break",      "continue", "open",
-            "close",   "fetch",    "deallocate", "setuser", "checkpoint", "waitfor"};
+            "close",   "fetch",    "deallocate", "setuser", "checkpoint", "waitfor",  "alter"};
         for (const char* word : starters) {
             if (isWord(word)) {
                 return true;
@@ -843,15 +847,20 @@ private:
         statement->table = parseObjectName();
         expectOp("(");
         do {
-            if (isWord("constraint") || isWord("primary") || isWord("unique")) {
-                statement->constraints.push_back(parseTableConstraint());
+            if (isOp(")") && !statement->columns.empty())
+                break;  // the server tolerates a comma before the closing parenthesis
+            if (startsTableConstraint()) {
+                statement->constraints.push_back(parseConstraint(nullptr));
             } else {
                 statement->columns.push_back(parseColumnDef());
             }
         } while (acceptOp(","));
         expectOp(")");
         if (acceptWord("lock")) {
-            identifier();
+            statement->lockScheme = parseLockScheme();
+        }
+        if (acceptWord("with")) {
+            parseStorageOptions(statement->options);
         }
         if (acceptWord("on")) {
             statement->segment = identifierOrString();
@@ -859,30 +868,138 @@ private:
         return statement;
     }
 
-    TableConstraint parseTableConstraint()
+    std::string parseLockScheme()
     {
-        TableConstraint constraint;
+        std::string scheme = toLower(identifier());
+        if (scheme != "allpages" && scheme != "datapages" && scheme != "datarows") {
+            --pos_;
+            fail();
+        }
+        return scheme;
+    }
+
+    // `name = value [, name = value ...]` after WITH.
+    // A comma followed by something other than `name =` ends the list (the next table
+    // element of CREATE TABLE).
+    void parseStorageOptions(StorageOptions& options)
+    {
+        do {
+            std::string option = toLower(identifierAllowReserved());
+            if (!parseStorageOption(option, options)) {
+                --pos_;
+                fail();
+            }
+        } while (isOp(",") && ahead(2).kind == TokenKind::Operator && ahead(2).text == "=" &&
+                 acceptOp(","));
+    }
+
+    // The value of one space-management option; false when the name is not one.
+    bool parseStorageOption(const std::string& option, StorageOptions& options)
+    {
+        int* target = option == "fillfactor"          ? &options.fillFactor
+                      : option == "max_rows_per_page" ? &options.maxRowsPerPage
+                      : option == "reservepagegap"    ? &options.reservePageGap
+                      : option == "exp_row_size"      ? &options.expRowSize
+                      : option == "identity_gap"      ? &options.identityGap
+                                                      : nullptr;
+        if (!target)
+            return false;
+        expectOp("=");
+        *target = toSmallInteger(expectInteger());
+        return true;
+    }
+
+    bool startsTableConstraint() const
+    {
+        return isWord("constraint") || isWord("primary") || isWord("unique") || isWord("foreign") ||
+               isWord("check");
+    }
+
+    // A constraint, as a table element (column == nullptr) or after a column definition.
+    ConstraintDef parseConstraint(const ColumnDef* column)
+    {
+        ConstraintDef constraint;
+        if (column)
+            constraint.column = column->name;
         if (acceptWord("constraint")) {
             constraint.name = identifier();
         }
-        if (acceptWord("primary")) {
-            expectWord("key");
-            constraint.primaryKey = true;
+        size_t begin = cur().begin;
+        if (isWord("primary") || isWord("unique")) {
+            if (acceptWord("primary")) {
+                expectWord("key");
+                constraint.kind = ConstraintDef::Kind::PrimaryKey;
+            } else {
+                expectWord("unique");
+                constraint.kind = ConstraintDef::Kind::Unique;
+            }
+            if (acceptWord("clustered"))
+                constraint.clustered = true;
+            else if (acceptWord("nonclustered"))
+                constraint.nonclustered = true;
+            if (column) {
+                IndexKey key{column->name, false};
+                if (acceptWord("desc"))
+                    key.descending = true;
+                else
+                    acceptWord("asc");
+                constraint.keys.push_back(key);
+            } else {
+                constraint.keys = parseKeyList(true);
+            }
+            if (acceptWord("with")) {
+                parseStorageOptions(constraint.options);
+            }
+            if (acceptWord("on")) {
+                constraint.segment = identifierOrString();
+            }
+        } else if (isWord("foreign") || isWord("references")) {
+            constraint.kind = ConstraintDef::Kind::ForeignKey;
+            if (column) {
+                constraint.keys.push_back({column->name, false});
+            } else {
+                expectWord("foreign");
+                expectWord("key");
+                constraint.keys = parseKeyList(false);
+            }
+            expectWord("references");
+            constraint.referencedTable = parseObjectName();
+            if (acceptOp("(")) {
+                do {
+                    constraint.referencedColumns.push_back(identifier());
+                } while (acceptOp(","));
+                expectOp(")");
+            }
+            if (acceptWord("match")) {
+                expectWord("full");
+                constraint.matchFull = true;
+            }
+        } else if (acceptWord("check")) {
+            constraint.kind = ConstraintDef::Kind::Check;
+            expectOp("(");
+            constraint.condition = parseExpr();
+            expectOp(")");
+            constraint.text = batch_.substr(begin, tokens_[pos_ - 1].end - begin);
         } else {
-            expectWord("unique");
+            fail();
         }
-        if (acceptWord("clustered"))
-            constraint.clustered = true;
-        if (acceptWord("nonclustered"))
-            constraint.nonclustered = true;
+        return constraint;
+    }
+
+    std::vector<IndexKey> parseKeyList(bool ordered)
+    {
+        std::vector<IndexKey> keys;
         expectOp("(");
         do {
-            constraint.columns.push_back(identifier());
-            acceptWord("asc");
-            acceptWord("desc");
+            IndexKey key{identifier(), false};
+            if (ordered && acceptWord("desc"))
+                key.descending = true;
+            else if (ordered)
+                acceptWord("asc");
+            keys.push_back(key);
         } while (acceptOp(","));
         expectOp(")");
-        return constraint;
+        return keys;
     }
 
     ColumnDef parseColumnDef()
@@ -903,21 +1020,69 @@ private:
                 ++pos_;
                 column.defaultValue = parseExpr();
                 column.defaultText = batch_.substr(begin, tokens_[pos_ - 1].end - begin);
-            } else if (acceptWord("primary")) {
-                expectWord("key");
-                column.primaryKey = true;
-                acceptWord("clustered");
-                acceptWord("nonclustered");
-            } else if (acceptWord("unique")) {
-                column.unique = true;
-                acceptWord("clustered");
-                acceptWord("nonclustered");
-            } else if (acceptWord("constraint")) {
-                identifier();
+            } else if (isWord("constraint") || isWord("primary") || isWord("unique") ||
+                       isWord("references") || isWord("check")) {
+                column.constraints.push_back(parseConstraint(&column));
             } else {
                 return column;
             }
         }
+    }
+
+    // ALTER TABLE t clause [clause ...]; ADD takes a comma-separated list of columns
+    // and constraints.
+    StatementPtr parseAlterTable()
+    {
+        expectWord("table");
+        auto statement = std::make_shared<AlterTableStatement>();
+        statement->table = parseObjectName();
+        for (;;) {
+            if (acceptWord("add")) {
+                do {
+                    AlterTableAction action;
+                    if (startsTableConstraint()) {
+                        action.kind = AlterTableAction::Kind::AddConstraint;
+                        action.constraint = parseConstraint(nullptr);
+                    } else {
+                        action.kind = AlterTableAction::Kind::AddColumn;
+                        action.column = parseColumnDef();
+                    }
+                    statement->actions.push_back(std::move(action));
+                } while (acceptOp(","));
+            } else if (isWord("drop") && wordIs(ahead(1), "constraint")) {
+                pos_ += 2;
+                AlterTableAction action;
+                action.kind = AlterTableAction::Kind::DropConstraint;
+                action.name = identifier();
+                statement->actions.push_back(std::move(action));
+            } else if (acceptWord("replace")) {
+                AlterTableAction action;
+                action.kind = AlterTableAction::Kind::ReplaceDefault;
+                action.name = identifier();
+                size_t begin = cur().begin;
+                expectWord("default");
+                if (!acceptWord("null")) {
+                    action.defaultValue = parseExpr();
+                    action.defaultText = batch_.substr(begin, tokens_[pos_ - 1].end - begin);
+                }
+                statement->actions.push_back(std::move(action));
+            } else if (acceptWord("lock")) {
+                AlterTableAction action;
+                action.kind = AlterTableAction::Kind::Lock;
+                action.lockScheme = parseLockScheme();
+                statement->actions.push_back(std::move(action));
+            } else if (acceptWord("with")) {
+                AlterTableAction action;
+                action.kind = AlterTableAction::Kind::SetOptions;
+                parseStorageOptions(action.options);
+                statement->actions.push_back(std::move(action));
+            } else {
+                break;
+            }
+        }
+        if (statement->actions.empty())
+            fail();
+        return statement;
     }
 
     TypeSpec parseType()
@@ -977,11 +1142,7 @@ private:
                     statement->allowDupRow = true;
                 else if (option == "sorted_data")
                     statement->sortedData = true;
-                else if (acceptOp("=")) {
-                    std::string value = expectInteger();
-                    if (option == "fillfactor")
-                        statement->fillFactor = toSmallInteger(value);
-                } else {
+                else if (!parseStorageOption(option, statement->options)) {
                     --pos_;
                     fail();
                 }

@@ -331,6 +331,8 @@ void SessionImpl::run(const Statement& statement, Results& out)
             return dropDatabase(static_cast<const DropDatabaseStatement&>(statement), out);
         case Kind::CreateTable:
             return createTable(static_cast<const CreateTableStatement&>(statement), out);
+        case Kind::AlterTable:
+            return alterTable(static_cast<const AlterTableStatement&>(statement), out);
         case Kind::CreateIndex:
             return createIndex(static_cast<const CreateIndexStatement&>(statement), out);
         case Kind::CreateTextObject:

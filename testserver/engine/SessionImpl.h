@@ -14,6 +14,56 @@
 
 namespace tdsim {
 
+// Catalog status bits that DDL writes and DML reads.
+// sysobjects.sysstat2 of a table:
+constexpr int kReferencedTable = 0x1;   // some foreign key points at it
+constexpr int kReferencingTable = 0x2;  // it has a foreign key
+constexpr int kSeveralChecks = 0x4;
+constexpr int kHasPrimaryKey = 0x8;
+constexpr int kLockAllpages = 0x2000;
+constexpr int kLockDatapages = 0x4000;
+constexpr int kLockDatarows = 0x8000;
+constexpr int kLockMask = 0xE000;
+constexpr int kHasClusteredIndex = 0x20000;
+// sysindexes.status / status2:
+constexpr int kIndexUnique = 0x2;
+constexpr int kIndexAllpagesClustered = 0x10;
+constexpr int kIndexPrimaryKey = 0x800;
+constexpr int kIndex2Referenced = 0x1;
+constexpr int kIndex2Constraint = 0x2;
+constexpr int kIndex2GeneratedName = 0x8;
+constexpr int kIndex2DataOnlyClustered = 0x200;
+// sysprocedures.status, sysconstraints.status:
+constexpr int kProcedureDeclared = 0x1000;
+constexpr int kConstraintReference = 0x40;
+constexpr int kConstraintCheck = 0x80;
+
+// An index to create: by CREATE INDEX or for a PRIMARY KEY / UNIQUE constraint.
+struct IndexSpec {
+    std::string name;  // empty: generated from the table name, its id and the indid
+    bool unique = false;
+    bool clustered = false;
+    std::vector<IndexKey> keys;
+    int status = 0;   // option and constraint bits besides unique/clustered
+    int status2 = 0;  // constraint bits
+    int segment = 1;
+    StorageOptions options;
+};
+
+// Temporary SQLite tables one statement needs; dropped when it ends.
+class TemporaryTables {
+public:
+    explicit TemporaryTables(SqliteDatabase& db) : db_(db) {}
+    TemporaryTables(const TemporaryTables&) = delete;
+    TemporaryTables& operator=(const TemporaryTables&) = delete;
+    ~TemporaryTables();
+    void add(const std::string& name) { names_.push_back(name); }
+
+private:
+    SqliteDatabase& db_;
+    std::vector<std::string> names_;
+};
+
 class SessionImpl : public Session, public RenderEnvironment {
     friend class SystemProcedureCall;
 
@@ -166,12 +216,19 @@ private:
                      bool withGrantOption);
     void revokeAction(const ProtectionRow& row, const std::vector<int>* colids,
                       const std::vector<int>& allColids);
-    void addIndex(const ObjectRef& table, const std::string& name, bool unique, bool clustered,
-                  const std::vector<std::pair<std::string, bool>>& keys, int extraStatus,
-                  int status2, int segment);
+    int addIndex(const ObjectRef& table, const IndexSpec& spec);
+    void dropIndex(const ObjectRef& table, const IndexRef& index);
+    void rebuildIndexStorage(const ObjectRef& table);
     void storeText(int id, int number, const std::string& text);
     int addObjectRow(const std::string& name, int uid, const std::string& type, int sysstat,
                      int sysstat2, int deltrig = 0);
+    void insertObjectRow(int id, const std::string& name, int uid, const std::string& type,
+                         int sysstat, int sysstat2, int deltrig = 0);
+    void addProcedureRow(int id, int number, bool declared);
+    void setSysstat2(int objectId, int set, int clear = 0);
+    int lockScheme(int tableId);  // the sysstat2 lock bits of a table
+    void applyTableOptions(const ObjectRef& table, const StorageOptions& options,
+                           StatementResult& result);
     int ownerUidFor(const ObjectName& name);
     int segmentNumber(const std::string& name);
     std::string objectText(int id);
@@ -180,6 +237,30 @@ private:
     // The sysdepends rows of a new view, procedure or trigger (Dependencies.cpp).
     void recordDependencies(int id, int number, int ownerUid,
                             const CreateTextObjectStatement& statement, StatementResult& result);
+
+    // Constraints and ALTER TABLE (Constraints.cpp)
+    void alterTable(const AlterTableStatement& statement, Results& out);
+    void addColumn(const ObjectRef& table, const ColumnDef& column, int tableSegment);
+    void replaceDefault(const ObjectRef& table, const AlterTableAction& action);
+    void addConstraint(const ObjectRef& table, const ConstraintDef& constraint, int tableSegment);
+    void addKeyConstraint(const ObjectRef& table, const ConstraintDef& constraint,
+                          int tableSegment);
+    void addCheckConstraint(const ObjectRef& table, const ConstraintDef& constraint);
+    void addForeignKey(const ObjectRef& table, const ConstraintDef& constraint);
+    int addDeclaredDefault(const ObjectRef& table, const std::string& column,
+                           const std::string& text);
+    std::string generatedName(const ObjectRef& table, const std::string& column, int id) const;
+    void dropConstraint(const ObjectRef& table, const std::string& name);
+    void dropConstraintObject(const ObjectRef& table, int constraintId);
+    void dropTableConstraints(const ObjectRef& table);
+    bool isDeclared(int objectId);
+    // Enforcement around INSERT/UPDATE/DELETE: rows are checked after the change.
+    bool hasRowConstraints(const TableBinding& table);
+    void verifyRows(const TableBinding& table, const std::string& rowFilter);
+    std::vector<std::string> rememberReferencedKeys(const TableBinding& table,
+                                                    const std::string& condition,
+                                                    TemporaryTables& temporaries);
+    void verifyReferencedKeys(const TableBinding& table, const std::vector<std::string>& keys);
 
     // System procedures (SystemProcedures.cpp)
     bool runSystemProcedure(const std::string& name, const std::vector<SqlValue>& args,

@@ -134,8 +134,8 @@ std::string sourceKind(const ColumnInfo& type)
 bool isExpensive(const Expr& expr)
 {
     static const std::set<std::string> catalogFunctions = {
-        "object_id", "object_name", "index_col", "col_name",   "user_name",
-        "user_id",   "db_name",     "db_id",     "suser_name", "suser_id"};
+        "object_id", "object_name", "index_col", "index_colorder", "col_name", "user_name",
+        "user_id",   "db_name",     "db_id",     "suser_name",     "suser_id"};
     if (expr.select)
         return true;
     if (expr.kind == Expr::Kind::Function && catalogFunctions.count(expr.text))
@@ -1212,6 +1212,14 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
                         c.argOrNull(3) + ", " + c.currentDb + ", " +
                         std::to_string(c.renderer.env_.uid()));
              c.stringResult(255);
+         }},
+        {"index_colorder",
+         [](Call& c) {
+             c.requireArgs(3, 4);
+             c.callTsql(c.args[0].sql + ", " + c.args[1].sql + ", " + c.args[2].sql + ", " +
+                        c.argOrNull(3) + ", " + c.currentDb + ", " +
+                        std::to_string(c.renderer.env_.uid()));
+             c.stringResult(4);
          }},
         {"col_name",
          [](Call& c) {

@@ -251,79 +251,188 @@ void dropType(SystemProcedureCall& call)
     call.info("Type has been dropped.");
 }
 
+// 'name', 'owner.name' or 'db.owner.name' as a system procedure argument.
+ObjectName objectNameArgument(const std::string& text)
+{
+    ObjectName name;
+    std::vector<std::string> parts;
+    size_t begin = 0;
+    for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', begin)) {
+        parts.push_back(text.substr(begin, dot - begin));
+        begin = dot + 1;
+    }
+    parts.push_back(text.substr(begin));
+    name.name = parts.back();
+    if (parts.size() > 1)
+        name.owner = parts[parts.size() - 2];
+    if (parts.size() > 2)
+        name.database = parts[parts.size() - 3];
+    return name;
+}
+
+bool isDeclaredObject(SystemProcedureCall& call, int id)
+{
+    return call.db().queryInt("SELECT count(*) FROM " + call.sysTable("sysprocedures") +
+                                  " WHERE id = ?1 AND status & " +
+                                  std::to_string(kProcedureDeclared) + " <> 0",
+                              {SqlValue::ofInt(id)}) > 0;
+}
+
+// The rule or default named by sp_bindrule / sp_bindefault; declared ones (check
+// constraints, column defaults) cannot be bound.
+int boundObjectId(SystemProcedureCall& call, bool rule)
+{
+    std::string text = call.requireArg(0, rule ? "@rulename" : "@defname");
+    ObjectName name = objectNameArgument(text);
+    if (!name.database.empty() && name.database != call.database()) {
+        throw procedureError(rule ? 17350 : 17340,
+                             rule ? "Rule and table or usertype must be in current database."
+                                  : "Default and table or usertype must be in current database.");
+    }
+    auto object = call.catalog().findObject(call.database(), name.owner, name.name, call.uid());
+    if (!object || object->type != (rule ? "R" : "D")) {
+        if (rule) {
+            throw procedureError(
+                17352, "No rule named '" + text + "' exists. You must create the rule first.");
+        }
+        throw procedureError(17342, "No such default exists.  You must create the default first.");
+    }
+    if (isDeclaredObject(call, object->id)) {
+        if (rule) {
+            throw procedureError(17358,
+                                 "You cannot bind a declared constraint. The rule must be "
+                                 "created using create rule.");
+        }
+        throw procedureError(17349,
+                             "You cannot bind a declared default. The default must be "
+                             "created using create default.");
+    }
+    return object->id;
+}
+
+void bindToColumn(SystemProcedureCall& call, const std::string& target, bool rule, bool binding,
+                  int objectId)
+{
+    size_t dot = target.rfind('.');
+    ObjectName tableName = objectNameArgument(target.substr(0, dot));
+    std::string column = target.substr(dot + 1);
+    const char* columnField = rule ? "domain" : "cdefault";
+    std::optional<ObjectRef> table;
+    if (tableName.database.empty() || tableName.database == call.database())
+        table =
+            call.catalog().findObject(call.database(), tableName.owner, tableName.name, call.uid());
+    SqliteStatement current(call.db().handle(), "SELECT " + std::string(columnField) + " FROM " +
+                                                    call.sysTable("syscolumns") +
+                                                    " WHERE id = ?1 AND name = ?2 AND number = 0");
+    current.bindAll({SqlValue::ofInt(table ? table->id : 0), SqlValue::ofText(column)});
+    // Only the table's owner binds to its columns.
+    if (!table || table->type != "U" || table->uid != call.uid() || !current.step()) {
+        if (binding)
+            throw procedureError(17344, "You do not own a column of that name.");
+        throw procedureError(17843, "You do not own a table with a column of that name.");
+    }
+    int previous = static_cast<int>(current.intAt(0));
+    if (previous != 0 && isDeclaredObject(call, previous)) {
+        if (binding && !rule)
+            throw procedureError(17753, "The column already has a default. Bind disallowed.");
+        if (!binding) {
+            throw procedureError(rule ? 17855 : 17848,
+                                 rule ? "You cannot unbind a declared constraint. Use ALTER TABLE "
+                                        "command."
+                                      : "You cannot unbind a declared default. Use ALTER TABLE "
+                                        "command.");
+        }
+        // A rule bound to a column with a check constraint leaves the check where it is.
+        return call.info("Rule bound to table column.");
+    }
+    if (!binding && previous == 0 && rule)
+        throw procedureError(17851, "The specified column has no rule.");
+    SqliteStatement update(call.db().handle(), "UPDATE " + call.sysTable("syscolumns") + " SET " +
+                                                   columnField +
+                                                   " = ?1 WHERE id = ?2 AND name = ?3 AND "
+                                                   "number = 0");
+    update.bindAll(
+        {SqlValue::ofInt(objectId), SqlValue::ofInt(table->id), SqlValue::ofText(column)});
+    update.step();
+    call.db().exec("UPDATE " + call.sysTable("sysobjects") +
+                   " SET schemacnt = schemacnt + 1 WHERE id = " + std::to_string(table->id));
+    call.info(rule ? (binding ? "Rule bound to table column." : "Rule unbound from table column.")
+                   : (binding ? "Default bound to column." : "Default unbound from table column."));
+}
+
+void bindToType(SystemProcedureCall& call, const std::string& target, bool rule, bool binding,
+                bool futureOnly, int objectId)
+{
+    const char* columnField = rule ? "domain" : "cdefault";
+    const char* typeField = rule ? "domain" : "tdefault";
+    SqliteStatement type(call.db().handle(), "SELECT usertype, uid, " + std::string(typeField) +
+                                                 " FROM " + call.sysTable("systypes") +
+                                                 " WHERE name = ?1 AND usertype >= 100");
+    type.bind(1, SqlValue::ofText(target));
+    if (!type.step() || (type.intAt(1) != call.uid() && call.uid() != 1)) {
+        if (binding)
+            throw procedureError(17346, "You do not own a datatype of that name.");
+        throw procedureError(17844, "You do not own a user datatype of that name.");
+    }
+    int64_t usertype = type.intAt(0);
+    int64_t previous = type.intAt(2);
+    call.db().exec("UPDATE " + call.sysTable("systypes") + " SET " + typeField + " = " +
+                   std::to_string(objectId) + " WHERE usertype = " + std::to_string(usertype));
+    if (!futureOnly) {
+        // Columns of the type that still carry the type's previous binding follow it.
+        call.db().exec("UPDATE " + call.sysTable("syscolumns") + " SET " + columnField + " = " +
+                       std::to_string(objectId) + " WHERE usertype = " + std::to_string(usertype) +
+                       " AND " + columnField + " = " + std::to_string(previous));
+    }
+    call.info(rule ? (binding ? "Rule bound to datatype." : "Rule unbound from datatype.")
+                   : (binding ? "Default bound to datatype." : "Default unbound from datatype."));
+}
+
+// sp_bindrule, sp_bindefault, sp_unbindrule, sp_unbindefault on 'table.column',
+// 'owner.table.column' or a user datatype.
 void bindOrUnbind(SystemProcedureCall& call)
 {
-    bool bindRule = call.name == "sp_bindrule", bindDefault = call.name == "sp_bindefault";
-    bool unbindRule = call.name == "sp_unbindrule", unbindDefault = call.name == "sp_unbindefault";
-    if (bindRule || bindDefault || unbindRule || unbindDefault) {
-        bool rule = bindRule || unbindRule;
-        bool binding = bindRule || bindDefault;
-        int objectId = 0;
-        size_t targetIndex = binding ? 1 : 0;
-        if (binding) {
-            std::string objectName = call.requireArg(0, rule ? "@rulename" : "@defname");
-            auto object = call.catalog().findObject(call.database(), "", objectName, call.uid());
-            if (!object || object->type != (rule ? "R" : "D")) {
-                throw procedureError(rule ? 15016 : 15017, std::string("No such ") +
-                                                               (rule ? "rule" : "default") +
-                                                               " exists. Check sysobjects.");
-            }
-            objectId = object->id;
-        }
-        std::string target = call.requireArg(targetIndex, "@objname");
-        bool futureOnly = toLower(call.arg(targetIndex + 1)) == "futureonly";
-        const char* columnField = rule ? "domain" : "cdefault";
-        const char* typeField = rule ? "domain" : "tdefault";
-        size_t dot = target.rfind('.');
-        if (dot != std::string::npos) {
-            ObjectName tableName;
-            tableName.name = target.substr(0, dot);
-            size_t ownerDot = tableName.name.find('.');
-            if (ownerDot != std::string::npos) {
-                tableName.owner = tableName.name.substr(0, ownerDot);
-                tableName.name = tableName.name.substr(ownerDot + 1);
-            }
-            std::string column = target.substr(dot + 1);
-            SqlRenderer renderer(call.session());
-            TableBinding table = renderer.bindTable(tableName, false);
-            SqliteStatement update(call.db().handle(),
-                                   "UPDATE " + call.sysTable("syscolumns") + " SET " + columnField +
-                                       " = ?1 WHERE id = ?2 AND name = ?3 AND number = 0");
-            update.bindAll({SqlValue::ofInt(objectId), SqlValue::ofInt(table.object.id),
-                            SqlValue::ofText(column)});
-            update.step();
-            if (call.db().changes() == 0)
-                throw procedureError(
-                    15102, "You can't bind a rule or default to a column that doesn't exist.");
-            call.db().exec(
-                "UPDATE " + call.sysTable("sysobjects") +
-                " SET schemacnt = schemacnt + 1 WHERE id = " + std::to_string(table.object.id));
-            call.info(std::string(rule ? "Rule " : "Default ") +
-                      (binding ? "bound to table column." : "unbound from table column."));
-            return;
-        }
-        int64_t usertype = call.db().queryInt("SELECT usertype FROM " + call.sysTable("systypes") +
-                                                  " WHERE name = ?1 AND usertype >= 100",
-                                              {SqlValue::ofText(target)}, -1);
-        if (usertype < 0)
-            throw procedureError(15101,
-                                 "You can't bind a rule or default to a type that doesn't exist.");
-        int64_t previous = call.db().queryInt("SELECT " + std::string(typeField) + " FROM " +
-                                              call.sysTable("systypes") +
-                                              " WHERE usertype = " + std::to_string(usertype));
-        call.db().exec("UPDATE " + call.sysTable("systypes") + " SET " + typeField + " = " +
-                       std::to_string(objectId) + " WHERE usertype = " + std::to_string(usertype));
-        if (!futureOnly) {
-            // Columns of the type that still carry the type's previous binding follow it.
-            call.db().exec("UPDATE " + call.sysTable("syscolumns") + " SET " + columnField + " = " +
-                           std::to_string(objectId) +
-                           " WHERE usertype = " + std::to_string(usertype) + " AND " + columnField +
-                           " = " + std::to_string(previous));
-        }
-        call.info(std::string(rule ? "Rule " : "Default ") +
-                  (binding ? "bound to datatype." : "unbound from datatype."));
-        return;
+    bool rule = call.name == "sp_bindrule" || call.name == "sp_unbindrule";
+    bool binding = call.name == "sp_bindrule" || call.name == "sp_bindefault";
+    int objectId = binding ? boundObjectId(call, rule) : 0;
+    size_t targetIndex = binding ? 1 : 0;
+    std::string target = call.requireArg(targetIndex, "@objname");
+    bool futureOnly = toLower(call.arg(targetIndex + 1)) == "futureonly";
+    if (target.find('.') != std::string::npos)
+        bindToColumn(call, target, rule, binding, objectId);
+    else
+        bindToType(call, target, rule, binding, futureOnly, objectId);
+}
+
+// sp_placeobject segment, 'table' | 'table.index': where future allocations go.
+void placeObject(SystemProcedureCall& call)
+{
+    std::string segmentName = call.requireArg(0, "@segname");
+    std::string target = call.requireArg(1, "@objname");
+    int64_t segment = call.db().queryInt(
+        "SELECT segment FROM " + call.sysTable("syssegments") + " WHERE name = ?1",
+        {SqlValue::ofText(segmentName)}, -1);
+    if (segment < 0)
+        throw procedureError(17520, "There is no such segment as '" + segmentName + "'.");
+    // table, owner.table, table.index or owner.table.index
+    ObjectName name = objectNameArgument(target);
+    std::optional<ObjectRef> table =
+        call.catalog().findObject(call.database(), name.owner, name.name, call.uid());
+    std::string index;
+    if (!table && !name.owner.empty()) {
+        index = name.name;
+        table = call.catalog().findObject(call.database(), name.database, name.owner, call.uid());
     }
+    if (!table || table->type != "U")
+        throw objectNotFound(target);
+    std::string where = index.empty() ? "indid < 2" : "name = ?2 AND indid > 0";
+    SqliteStatement update(call.db().handle(), "UPDATE " + call.sysTable("sysindexes") +
+                                                   " SET segment = ?3 WHERE id = ?1 AND " + where);
+    update.bindAll({SqlValue::ofInt(table->id), SqlValue::ofText(index), SqlValue::ofInt(segment)});
+    update.step();
+    if (call.db().changes() == 0)
+        throw objectNotFound(target);
+    call.info("'" + target + "' is now on segment '" + segmentName + "'.");
 }
 
 void helpText(SystemProcedureCall& call)
@@ -709,6 +818,7 @@ const std::map<std::string, SystemProcedure>& systemProcedures()
         {"sp_bindefault", {bindOrUnbind, 3}},
         {"sp_unbindrule", {bindOrUnbind, 3}},
         {"sp_unbindefault", {bindOrUnbind, 2}},
+        {"sp_placeobject", {placeObject, 2}},
         {"sp_helptext", {helpText, 5}},
         {"sp_help", {help, 1}},
         {"sp_helpindex", {help, 1}},
