@@ -6,6 +6,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev libgl-dev
   freetds-dev freetds-bin
+  python3
   libsqlite3-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-dev

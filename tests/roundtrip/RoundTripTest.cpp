@@ -30,13 +30,13 @@ struct ExpectedDifference {
 const ExpectedDifference expectedDifferences[] = {
     // Defaults are not a scripted kind: the default objects, their texts, and their
     // bindings to columns and datatypes are missing from the copy.
-    {R"(^- sysobjects\|dbo\|(d_zero|d_country|customers_(country|created)_\d+)\|D$)"},
-    {R"(^- syscomments\|(d_zero|d_country|customers_(country|created)_\d+);0\|)"},
+    {R"(^- sysobjects\|dbo\|(d_zero|d_country|customers_(countr|create)_\d+)\|D$)"},
+    {R"(^- syscomments\|(d_zero|d_country|customers_(countr|create)_\d+);0\|)"},
     // Rules are scripted, but not their bindings (sp_bindrule/sp_bindefault), so
     // columns and datatypes of the copy name no default and no rule.
     {R"(^- syscolumns\|customers\|0\|[45]\|(zip|balance)\|.*\|(d_zero|)\|r_(zip|positive)$)"},
     {R"(^\+ syscolumns\|customers\|0\|[45]\|(zip|balance)\|.*\|\|$)"},
-    {R"(^- syscolumns\|customers\|0\|[67]\|(country|created)\|.*\|customers_(country|created)_\d+\|$)"},
+    {R"(^- syscolumns\|customers\|0\|[67]\|(country|created)\|.*\|customers_(countr|create)_\d+\|$)"},
     {R"(^\+ syscolumns\|customers\|0\|[67]\|(country|created)\|.*\|\|$)"},
     {R"(^- systypes\|(amount|zipcode)\|.*\|(d_zero|)\|r_(positive|zip)$)"},
     {R"(^\+ systypes\|(amount|zipcode)\|.*\|\|$)"},
@@ -241,7 +241,7 @@ TEST_F(RoundTripTest, ReplayReportsTheServersErrors)
 
 TEST(ExpectedDifferences, OnlyTheListedRowsAreForgiven)
 {
-    EXPECT_TRUE(isExpected("- sysobjects|dbo|customers_country_16157095|D"));
+    EXPECT_TRUE(isExpected("- sysobjects|dbo|customers_countr_16157095|D"));
     EXPECT_TRUE(isExpected("- sysprotects||engineering|198|1||dbo"));
     EXPECT_FALSE(isExpected("+ sysprotects|customers|john|193|1|01|dbo"));
     EXPECT_FALSE(isExpected("- syscolumns|all_types|0|23|c_binary|45|binary|8|||0||"));

@@ -535,17 +535,23 @@ void moveClusteredIndex(SqliteDatabase& db, const std::string& sysindexes, const
 
 void SessionImpl::alterTable(const AlterTableStatement& statement, Results& out)
 {
+    auto missingTable = [&]() {
+        return EngineError{4902, 11,
+                           "Cannot alter table '" + statement.table.name +
+                               "', because this table does not exist in database '" + database_ +
+                               "'."};
+    };
+    if (!statement.table.database.empty() && statement.table.database != database_)
+        throw missingTable();
+    auto found = state_.catalog.findObject(database_, statement.table.owner, statement.table.name,
+                                           uid_);
+    if (!found)
+        throw missingTable();
     SqlRenderer renderer(*this);
     TableBinding binding = renderer.bindTable(statement.table, false);
     const ObjectRef& table = binding.object;
     if (table.type != "U") {
         throw EngineError{4909, 16, "Can't alter " + table.name + " because it is not a table."};
-    }
-    if (table.database != database_) {
-        throw EngineError{4902, 11,
-                          "Cannot alter table '" + table.name +
-                              "', because this table does not exist in database '" + database_ +
-                              "'."};
     }
     if (table.uid != uid_ && uid_ != 1) {
         throw EngineError{4910, 16,

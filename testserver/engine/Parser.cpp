@@ -1812,6 +1812,16 @@ private:
             expectOp(")");
             return node;
         }
+        if (wordIs(t, "cast") && ahead(1).kind == TokenKind::Operator && ahead(1).text == "(") {
+            // cast(expr as type): convert without a style.
+            pos_ += 2;
+            ExprPtr node = makeNode(Expr::Kind::Convert, t.begin);
+            node->args.push_back(parseExpr());
+            expectWord("as");
+            node->type = parseType();
+            expectOp(")");
+            return node;
+        }
         if (!t.delimited && ahead(1).kind == TokenKind::Operator && ahead(1).text == "(" &&
             !isReservedFunctionBlocker(t)) {
             return parseFunctionCall();

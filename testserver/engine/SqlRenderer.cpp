@@ -1385,6 +1385,15 @@ std::string SqlRenderer::renderFrom(Scope& scope, const SelectStmt& select,
 RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select)
 {
     RenderedQuery query = renderSingleSelect(select, nullptr);
+    // A column that is a bare NULL in the first select takes its type from the first
+    // select that gives it one.
+    auto isNullItem = [](const SelectStmt& part, size_t i) {
+        return i < part.items.size() && !part.items[i].star && part.items[i].expr &&
+               part.items[i].expr->kind == Expr::Kind::Null;
+    };
+    std::vector<bool> untyped;
+    for (size_t i = 0; i < query.columns.size(); ++i)
+        untyped.push_back(isNullItem(select, i));
     for (const SelectStmt::Union& part : select.unions) {
         RenderedQuery next = renderSingleSelect(*part.select, nullptr);
         if (next.columns.size() != query.columns.size()) {
@@ -1395,6 +1404,13 @@ RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select)
         query.sql += part.all ? " UNION ALL " : " UNION ";
         query.sql += next.sql;
         for (size_t i = 0; i < query.columns.size(); ++i) {
+            if (untyped[i] && !isNullItem(*part.select, i)) {
+                std::string name = query.columns[i].name;
+                query.columns[i] = next.columns[i];
+                query.columns[i].name = name;
+                query.columns[i].nullable = true;
+                untyped[i] = false;
+            }
             query.columns[i].nullable = query.columns[i].nullable || next.columns[i].nullable;
             query.columns[i].length = std::max(query.columns[i].length, next.columns[i].length);
         }

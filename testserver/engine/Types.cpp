@@ -262,22 +262,26 @@ ColumnInfo columnInfoFor(const std::string& name, int type, int usertype, int le
         case TypeCode::TinyInt:
             info.type = ColumnType::TinyInt;
             break;
+        // Unsigned values travel as the next wider signed type, which holds them all
+        // (only ubigint values above 2^63 do not fit).
         case TypeCode::SmallInt:
-        case TypeCode::USmallInt:
             info.type = ColumnType::SmallInt;
             break;
         case TypeCode::Int:
-        case TypeCode::UInt:
+        case TypeCode::USmallInt:
             info.type = ColumnType::Int;
             break;
         case TypeCode::BigInt:
+        case TypeCode::UInt:
         case TypeCode::UBigInt:
             info.type = ColumnType::BigInt;
             break;
         case TypeCode::IntN:
-        case TypeCode::UIntN:
             info.type = byLength(ColumnType::BigInt, ColumnType::Int, ColumnType::SmallInt,
                                  ColumnType::TinyInt);
+            break;
+        case TypeCode::UIntN:
+            info.type = length <= 2 ? ColumnType::Int : ColumnType::BigInt;
             break;
         case TypeCode::Bit:
             info.type = ColumnType::Bit;

@@ -19,8 +19,9 @@ those lines. `--client bsqldb` runs every batch through its own bsqldb process
 instead (a new connection per batch: `use` is followed, other session state
 such as `set quoted_identifier on` is not).
 
-Exit status: 0 when every failure is expected, 1 otherwise, 2 on a setup
-problem (tdsim does not start, client missing).
+Exit status: 0 when every failure is expected and every expected error of the
+loaded fixtures was raised, 1 otherwise, 2 on a setup problem (tdsim does not
+start, client missing).
 
 Usage:
   tests/testserver/engine/load_real_schema.py [fixture.sql ...]
@@ -154,10 +155,12 @@ def load_expected(path):
     return rules
 
 
-def is_expected(rules, fixture, msgno, batch):
+def is_expected(rules, fixture, msgno, batch, used=None):
     text = batch.text.lower()
-    for fx, num, needle, _ in rules:
+    for index, (fx, num, needle, _) in enumerate(rules):
         if fx in (fixture, "*") and num == msgno and needle in text:
+            if used is not None:
+                used.add(index)
             return True
     return False
 
@@ -304,7 +307,7 @@ def main():
         print(f"{args.client} not found (FreeTDS's freetds-bin package)", file=sys.stderr)
         return 2
     rules = load_expected(args.expected)
-    unexpected_total, summary = 0, {}
+    unexpected_total, summary, used = 0, {}, set()
 
     for path in fixtures:
         name = path.name
@@ -328,7 +331,7 @@ def main():
 
         failing = [b for b in batches if b.errors]
         expected = sum(1 for b in failing
-                       if all(is_expected(rules, name, e[0], b) for e in b.errors))
+                       if all(is_expected(rules, name, e[0], b, used) for e in b.errors))
         unexpected_total += len(failing) - expected
         print(f"== {name}: {len(batches)} batches, {len(failing)} failing "
               f"({expected} expected), load {elapsed:.2f} s")
@@ -346,7 +349,14 @@ def main():
         print("\n== failures by message")
         for (msgno, text), where in sorted(summary.items(), key=lambda kv: -len(kv[1])):
             print(f"  {len(where):4}  Msg {msgno}: {text}")
-    return 1 if unexpected_total else 0
+    # An error the real server raises must be raised here too: a rule of a loaded
+    # fixture that matched nothing means tdsim accepted what the server refuses.
+    loaded = {path.name for path in fixtures}
+    unmatched = [rule for index, rule in enumerate(rules)
+                 if index not in used and (rule[0] in loaded or rule[0] == "*")]
+    for fx, num, needle, reason in unmatched:
+        print(f"NOT RAISED {fx}: Msg {num} for '{needle}' ({reason})")
+    return 1 if unexpected_total or unmatched else 0
 
 
 if __name__ == "__main__":
