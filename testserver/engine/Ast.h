@@ -396,8 +396,8 @@ struct DropStatement : Statement {
 struct GrantStatement : Statement {
     GrantStatement() : Statement(Kind::Grant) {}
     bool grant = true;
-    std::vector<int> actions;          // action codes
-    bool all = false;                  // grant all: the actions depend on the object
+    std::vector<int> actions;  // action codes
+    bool all = false;          // grant all: the actions depend on the object (or the database)
     std::vector<std::string> columns;  // column list (on t (c1, c2) or select (c1))
     ObjectName object;                 // empty for statement permissions
     std::vector<std::string> grantees;

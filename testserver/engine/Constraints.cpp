@@ -543,8 +543,8 @@ void SessionImpl::alterTable(const AlterTableStatement& statement, Results& out)
     };
     if (!statement.table.database.empty() && statement.table.database != database_)
         throw missingTable();
-    auto found = state_.catalog.findObject(database_, statement.table.owner, statement.table.name,
-                                           uid_);
+    auto found =
+        state_.catalog.findObject(database_, statement.table.owner, statement.table.name, uid_);
     if (!found)
         throw missingTable();
     SqlRenderer renderer(*this);

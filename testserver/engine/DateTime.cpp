@@ -254,6 +254,17 @@ std::string formatDateTime(const CivilTime& t, int style)
     return out;
 }
 
+CivilTime fromWire(const DateTimeValue& value)
+{
+    CivilTime time = civilFromDays(value.days);
+    int64_t millis = (static_cast<int64_t>(value.ticks) * 1000 + 150) / 300;
+    time.hour = static_cast<int>(millis / 3600000);
+    time.minute = static_cast<int>(millis / 60000 % 60);
+    time.second = static_cast<int>(millis / 1000 % 60);
+    time.millisecond = static_cast<int>(millis % 1000);
+    return time;
+}
+
 DateTimeValue toWire(const CivilTime& t)
 {
     DateTimeValue value;

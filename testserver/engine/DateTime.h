@@ -18,6 +18,7 @@ std::optional<CivilTime> parseDateTime(const std::string& text);
 std::string storedText(const CivilTime& time);
 std::string formatDateTime(const CivilTime& time, int style);
 DateTimeValue toWire(const CivilTime& time);
+CivilTime fromWire(const DateTimeValue& value);
 
 int64_t daysFromCivil(int year, int month, int day);
 CivilTime civilFromDays(int64_t days);  // days since 1900-01-01

@@ -860,7 +860,7 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
         if (!object || database != database_)
             throw objectNotFound(statement.object.text());
         objectId = object->id;
-        grantor = object->uid;
+        grantor = grantorFor(*object, statement);
         if (statement.all)
             actions = allActionsFor(object->type);
         if (object->type == "U" || object->type == "V" || object->type == "S") {
@@ -877,6 +877,12 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
             }
         }
     }
+    if (statement.object.empty() && statement.all) {
+        // The create permissions; create database only in master.
+        actions = {233, 222, 236, 198, 207};
+        if (database_ == "master")
+            actions.push_back(203);
+    }
     for (const std::string& grantee : statement.grantees) {
         std::optional<int> uid = state_.catalog.userUid(database_, grantee);
         if (!uid) {
@@ -892,6 +898,25 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
         }
     }
     newResult(out);
+}
+
+// Who a grant on an object is recorded from: the owner, also when the database owner
+// or a System Administrator grants; a user holding the grant option, in its own name.
+// Anyone else may not grant.
+int SessionImpl::grantorFor(const ObjectRef& object, const GrantStatement& statement)
+{
+    if (uid_ == object.uid || uid_ == 1)
+        return object.uid;
+    for (int action : statement.all ? allActionsFor(object.type) : statement.actions) {
+        if (state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysprotects") +
+                                   " WHERE id = ?1 AND uid = ?2 AND action = ?3 AND "
+                                   "protecttype = 0",
+                               {SqlValue::ofInt(object.id), SqlValue::ofInt(uid_),
+                                SqlValue::ofInt(action)}) == 0) {
+            throw EngineError{4613, 16, "Grantor does not have GRANT permission."};
+        }
+    }
+    return uid_;
 }
 
 // The grantee's own grant row of an action, if any: its protect type and columns.

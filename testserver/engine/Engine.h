@@ -103,6 +103,13 @@ struct Value {
 
 using Row = std::vector<Value>;
 
+// A parameter of a dynamic statement or cursor: the type it was sent as and its value.
+struct ParamValue {
+    ColumnType type = ColumnType::VarChar;
+    Value value;
+};
+using Params = std::vector<ParamValue>;
+
 struct ResultSet {
     std::vector<ColumnInfo> columns;
     std::vector<Row> rows;
@@ -194,7 +201,7 @@ public:
     // order (dynamic statements). Never throws for SQL errors: they become messages
     // with `failed` set on the statement that failed.
     virtual std::vector<StatementResult> execute(const std::string& batch,
-                                                 const std::vector<Value>& params = {}) = 0;
+                                                 const Params& params = {}) = 0;
 
     virtual std::string currentDatabase() const = 0;
     virtual SessionOptions& options() = 0;

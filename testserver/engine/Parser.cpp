@@ -1238,11 +1238,8 @@ private:
     {
         if (acceptWord("all")) {
             acceptWord("privileges");
-            bool object = isWord("on");
-            statement.all = object;
-            if (!object)
-                statement.actions = {198, 207, 222, 233, 236, 228, 235};
-            return object;
+            statement.all = true;
+            return isWord("on");
         }
         bool object = true;
         do {

@@ -49,15 +49,14 @@ SessionImpl::SessionImpl(EngineState& state, std::string login, int suid, int sp
     options_.charset = state.config.charset;
 }
 
-std::vector<StatementResult> SessionImpl::execute(const std::string& batch,
-                                                  const std::vector<Value>& params)
+std::vector<StatementResult> SessionImpl::execute(const std::string& batch, const Params& params)
 {
     std::lock_guard<std::mutex> lock(state_.mutex);
     return executeLocked(batch, params);
 }
 
 std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch,
-                                                        const std::vector<Value>& params)
+                                                        const Params& params)
 {
     Results out;
     params_ = &params;

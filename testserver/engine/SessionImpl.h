@@ -70,15 +70,13 @@ class SessionImpl : public Session, public RenderEnvironment {
 public:
     SessionImpl(EngineState& state, std::string login, int suid, int spid);
 
-    std::vector<StatementResult> execute(const std::string& batch,
-                                         const std::vector<Value>& params) override;
+    std::vector<StatementResult> execute(const std::string& batch, const Params& params) override;
     std::string currentDatabase() const override { return database_; }
     SessionOptions& options() override { return options_; }
     int spid() const override { return spid_; }
 
     // Runs a batch without taking the engine lock (used by runScript, which holds it).
-    std::vector<StatementResult> executeLocked(const std::string& batch,
-                                               const std::vector<Value>& params);
+    std::vector<StatementResult> executeLocked(const std::string& batch, const Params& params);
     bool useDatabase(const std::string& name, StatementResult& result);
 
     // RenderEnvironment
@@ -87,7 +85,7 @@ public:
     int uid() const override { return uid_; }
     Variable* variable(const std::string& name) override;
     std::optional<Variable> globalVariable(const std::string& name) override;
-    const std::vector<Value>& params() const override { return *params_; }
+    const Params& params() const override { return *params_; }
     const TableBinding* pseudoTable(const std::string& name) const override;
     bool ansiNull() const override { return options_.ansiNull; }
     bool serverCharsetIsUtf8() const { return state_.config.charset == "utf8"; }
@@ -209,6 +207,7 @@ private:
         int action;
         int grantor;
     };
+    int grantorFor(const ObjectRef& object, const GrantStatement& statement);
     std::optional<std::pair<int, SqlValue>> directGrant(const ProtectionRow& row);
     // Replaces the row of (id, uid, action); a negative protect type only deletes it.
     void writeProtection(const ProtectionRow& row, int protectType, const SqlValue& columns);
@@ -288,7 +287,7 @@ private:
     int uid_ = 1;
     SessionOptions options_;
     std::vector<std::map<std::string, Variable>> frames_{1};
-    const std::vector<Value>* params_ = nullptr;
+    const Params* params_ = nullptr;
     int lastRowCount_ = 0;
     int lastError_ = 0;
     int nestLevel_ = 0;

@@ -1,9 +1,11 @@
 #include "engine/SqlRenderer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <set>
 
+#include "engine/DateTime.h"
 #include "engine/Errors.h"
 #include "engine/Text.h"
 
@@ -575,24 +577,7 @@ TypedSql SqlRenderer::render(const Expr& expr, Scope* scope)
             if (index >= params.size()) {
                 throw EngineError{7332, 16, "Not enough parameters were supplied."};
             }
-            const Value& value = params[index];
-            SqlValue bound;
-            if (value.isNull) {
-                bound = SqlValue::null();
-                out.type = makeColumnInfo(ColumnType::VarChar, 255);
-            } else if (!value.bytes.empty()) {
-                bound = SqlValue::ofText(value.bytes);
-                out.type =
-                    makeColumnInfo(ColumnType::VarChar, static_cast<int>(value.bytes.size()));
-                out.isString = true;
-            } else if (value.floatValue != 0.0) {
-                bound = SqlValue::ofReal(value.floatValue);
-                out.type = makeColumnInfo(ColumnType::Float);
-            } else {
-                bound = SqlValue::ofInt(value.intValue);
-                out.type = makeColumnInfo(ColumnType::Int);
-            }
-            out.sql = bindParam(bound);
+            out = renderParam(params[index]);
             return out;
         }
         case Expr::Kind::Unary: {
@@ -1271,6 +1256,52 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
         {"suser_id", loginFunction},
     };
     return table;
+}
+
+// A parameter as the type it was sent as, bound in that type's stored form.
+TypedSql SqlRenderer::renderParam(const ParamValue& param)
+{
+    TypedSql out;
+    const Value& value = param.value;
+    SqlValue bound;
+    switch (param.type) {
+        case ColumnType::DateTime:
+        case ColumnType::SmallDateTime:
+            out.type = makeColumnInfo(ColumnType::DateTime, 8);
+            if (!value.isNull)
+                bound = SqlValue::ofText(storedText(fromWire(value.dateTime)));
+            break;
+        case ColumnType::Float:
+        case ColumnType::Real:
+            out.type = makeColumnInfo(ColumnType::Float, 8);
+            if (!value.isNull)
+                bound = SqlValue::ofReal(value.floatValue);
+            break;
+        case ColumnType::VarBinary:
+            out.type = makeColumnInfo(ColumnType::VarBinary,
+                                      std::max(1, static_cast<int>(value.bytes.size())));
+            if (!value.isNull)
+                bound = SqlValue::ofBlob(value.bytes);
+            break;
+        case ColumnType::VarChar:
+            out.type = makeColumnInfo(ColumnType::VarChar,
+                                      std::max(1, static_cast<int>(value.bytes.size())));
+            out.isString = true;
+            if (!value.isNull)
+                bound = SqlValue::ofText(value.bytes);
+            break;
+        default: {  // the integer kinds and bit
+            bool wide = value.intValue > INT32_MAX || value.intValue < INT32_MIN;
+            out.type = makeColumnInfo(param.type == ColumnType::Bit ? ColumnType::Bit
+                                      : wide                        ? ColumnType::BigInt
+                                                                    : ColumnType::Int);
+            if (!value.isNull)
+                bound = SqlValue::ofInt(value.intValue);
+            break;
+        }
+    }
+    out.sql = bindParam(bound);
+    return out;
 }
 
 TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope)

@@ -34,7 +34,7 @@ public:
     virtual int uid() const = 0;
     virtual Variable* variable(const std::string& name) = 0;
     virtual std::optional<Variable> globalVariable(const std::string& name) = 0;
-    virtual const std::vector<Value>& params() const = 0;
+    virtual const Params& params() const = 0;
     // Whether "= NULL" follows the SQL standard (set ansinull on): never true.
     virtual bool ansiNull() const = 0;
     // Inside a trigger: "inserted" or "deleted" (null for any other name).
@@ -117,6 +117,7 @@ private:
     TypedSql renderConvert(const Expr& expr, Scope* scope);
     TypedSql renderVariable(const Expr& expr);
     TypedSql renderGlobal(const Expr& expr);
+    TypedSql renderParam(const ParamValue& param);
     TypedSql renderLiteral(const Expr& expr);
     TypedSql renderSubquery(const SelectStmt& select, Scope* scope, std::string& sql);
     std::string bindParam(const SqlValue& value);

@@ -11,7 +11,8 @@ constexpr int32_t kCursorNotFound = 557;
 constexpr int32_t kCursorAlreadyOpen = 558;
 constexpr int32_t kCursorNotOpen = 559;
 
-Message cursorError(int32_t number, const std::string& text) {
+Message cursorError(int32_t number, const std::string& text)
+{
     Message m;
     m.number = number;
     m.severity = 16;
@@ -20,33 +21,58 @@ Message cursorError(int32_t number, const std::string& text) {
 }
 }  // namespace
 
-Value engineValue(const Parameter& p) {
+// The engine's type for a parameter's wire type. Money and scaled numerics reach the
+// engine as floating-point numbers, whole numerics as integers.
+ParamValue engineValue(const Parameter& p)
+{
     const Value& v = p.value;
-    if (v.isNull) {
-        return v;
-    }
     switch (p.format.typeCode()) {
         case wire::kMoney:
         case wire::kMoney4:
         case wire::kMoneyN:
-            return Value::ofFloat(static_cast<double>(v.intValue) / 10000.0);
+            return {ColumnType::Float,
+                    v.isNull ? v : Value::ofFloat(static_cast<double>(v.intValue) / 10000.0)};
         case wire::kNumeric:
         case wire::kDecimal: {
+            if (p.format.scale() == 0 && v.bigDigits.empty())
+                return {ColumnType::BigInt, v};
+            if (v.isNull)
+                return {ColumnType::Float, v};
             double magnitude = v.bigDigits.empty()
                                    ? static_cast<double>(v.intValue)
                                    : std::stod(v.bigDigits) * (v.intValue < 0 ? -1 : 1);
-            if (p.format.scale() == 0 && v.bigDigits.empty()) {
-                return Value::ofInt(v.intValue);
-            }
-            return Value::ofFloat(magnitude / std::pow(10.0, p.format.scale()));
+            return {ColumnType::Float,
+                    Value::ofFloat(magnitude / std::pow(10.0, p.format.scale()))};
         }
+        case wire::kFloat:
+        case wire::kReal:
+        case wire::kFloatN:
+            return {ColumnType::Float, v};
+        case wire::kDateTime:
+        case wire::kDateTime4:
+        case wire::kDateTimeN:
+            return {ColumnType::DateTime, v};
+        case wire::kBit:
+            return {ColumnType::Bit, v};
+        case wire::kInt1:
+        case wire::kInt2:
+        case wire::kInt4:
+        case wire::kInt8:
+        case wire::kIntN:
+            return {ColumnType::BigInt, v};
+        case wire::kBinary:
+        case wire::kVarBinary:
+        case wire::kLongBinary:
+        case wire::kImage:
+            return {ColumnType::VarBinary, v};
         default:
-            return v;
+            return {ColumnType::VarChar, v};
     }
 }
 
-std::vector<Value> engineValues(const std::vector<Parameter>& params) {
-    std::vector<Value> values;
+Params engineValues(const std::vector<Parameter>& params)
+{
+    Params values;
     values.reserve(params.size());
     for (const auto& p : params) {
         values.push_back(engineValue(p));
@@ -54,7 +80,8 @@ std::vector<Value> engineValues(const std::vector<Parameter>& params) {
     return values;
 }
 
-uint16_t CursorTable::Cursor::status() const {
+uint16_t CursorTable::Cursor::status() const
+{
     uint16_t s = curstat::kReadOnly | (isOpen ? curstat::kOpen : curstat::kDeclared);
     if (rowsPerFetch) {
         s |= curstat::kRowCount;
@@ -62,7 +89,8 @@ uint16_t CursorTable::Cursor::status() const {
     return s;
 }
 
-CursorTable::Cursor* CursorTable::find(const CursorRef& ref) {
+CursorTable::Cursor* CursorTable::find(const CursorRef& ref)
+{
     if (ref.id != 0) {
         auto it = cursors_.find(ref.id);
         return it == cursors_.end() ? nullptr : &it->second;
@@ -75,17 +103,20 @@ CursorTable::Cursor* CursorTable::find(const CursorRef& ref) {
     return nullptr;
 }
 
-void CursorTable::notFound(const CursorRef& ref, Reply& reply) {
+void CursorTable::notFound(const CursorRef& ref, Reply& reply)
+{
     std::string name = ref.id != 0 ? "#" + std::to_string(ref.id) : ref.name;
     fail(cursorError(kCursorNotFound, "The cursor '" + name + "' could not be found.\n"), reply);
 }
 
-void CursorTable::fail(const Message& message, Reply& reply) {
+void CursorTable::fail(const Message& message, Reply& reply)
+{
     results_.writeMessages(reply, {message});
     reply.done(done::kError);
 }
 
-void CursorTable::declare(const CursorDeclare& command, Reply& reply) {
+void CursorTable::declare(const CursorDeclare& command, Reply& reply)
+{
     if (find(CursorRef{0, command.name}) != nullptr) {
         fail(cursorError(kCursorAlreadyDeclared,
                          "A cursor with the name '" + command.name + "' already exists.\n"),
@@ -102,7 +133,8 @@ void CursorTable::declare(const CursorDeclare& command, Reply& reply) {
     cursors_.emplace(c.id, std::move(c));
 }
 
-void CursorTable::setRows(const CursorSetRows& command, Reply& reply) {
+void CursorTable::setRows(const CursorSetRows& command, Reply& reply)
+{
     Cursor* c = find(command.cursor);
     if (c == nullptr) {
         notFound(command.cursor, reply);
@@ -115,7 +147,8 @@ void CursorTable::setRows(const CursorSetRows& command, Reply& reply) {
     reply.done(done::kFinal);
 }
 
-void CursorTable::open(const CursorOpen& command, Reply& reply) {
+void CursorTable::open(const CursorOpen& command, Reply& reply)
+{
     Cursor* c = find(command.cursor);
     if (c == nullptr) {
         notFound(command.cursor, reply);
@@ -154,7 +187,8 @@ void CursorTable::open(const CursorOpen& command, Reply& reply) {
     reply.done(done::kFinal);
 }
 
-size_t CursorTable::startOf(const Cursor& c, const CursorFetch& command, size_t batch) const {
+size_t CursorTable::startOf(const Cursor& c, const CursorFetch& command, size_t batch) const
+{
     auto total = static_cast<int64_t>(c.rows.rows.size());
     int64_t start = static_cast<int64_t>(c.position);
     switch (command.type) {
@@ -179,7 +213,8 @@ size_t CursorTable::startOf(const Cursor& c, const CursorFetch& command, size_t 
     return static_cast<size_t>(std::clamp<int64_t>(start, 0, total));
 }
 
-void CursorTable::fetch(const CursorFetch& command, Reply& reply) {
+void CursorTable::fetch(const CursorFetch& command, Reply& reply)
+{
     Cursor* c = find(command.cursor);
     if (c == nullptr) {
         notFound(command.cursor, reply);
@@ -203,7 +238,8 @@ void CursorTable::fetch(const CursorFetch& command, Reply& reply) {
     reply.done(done::kCount, static_cast<int32_t>(end - start));
 }
 
-void CursorTable::close(const CursorClose& command, Reply& reply) {
+void CursorTable::close(const CursorClose& command, Reply& reply)
+{
     Cursor* c = find(command.cursor);
     if (c == nullptr) {
         notFound(command.cursor, reply);

@@ -17,7 +17,9 @@ namespace tdsim::tds {
 class CursorTable {
 public:
     CursorTable(Session& session, ResultWriter& results, ServerStats& stats)
-        : session_(session), results_(results), stats_(stats) {}
+        : session_(session), results_(results), stats_(stats)
+    {
+    }
 
     // Each appends its reply, ending with one DONE.
     void declare(const CursorDeclare& command, Reply& reply);
@@ -33,7 +35,7 @@ private:
         uint32_t id = 0;
         std::string name;
         std::string statement;
-        std::vector<Value> declareParams;
+        Params declareParams;
         std::optional<int32_t> rowsPerFetch;
         bool isOpen = false;
         ResultSet rows;
@@ -55,7 +57,7 @@ private:
 };
 
 // The engine's form of a parameter value (money and scaled numbers become numbers).
-Value engineValue(const Parameter& p);
-std::vector<Value> engineValues(const std::vector<Parameter>& params);
+ParamValue engineValue(const Parameter& p);
+Params engineValues(const std::vector<Parameter>& params);
 
 }  // namespace tdsim::tds

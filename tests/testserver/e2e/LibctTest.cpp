@@ -196,6 +196,43 @@ TEST_F(LibctTest, DynamicStatementRunsWithParameters) {
     EXPECT_EQ(client_.drain(), (std::vector<CS_INT>{CS_CMD_SUCCEED, CS_CMD_DONE, CS_END_RESULTS}));
 }
 
+// A parameter arrives as the type it was sent as: a datetime with its date and time, a
+// float with its fraction, a bit as 0 or 1.
+TEST_F(LibctTest, DynamicParametersArriveWithTheirTypes) {
+    CS_COMMAND* cmd = client_.cmd();
+    ASSERT_EQ(ct_dynamic(cmd, CS_PREPARE, const_cast<char*>("dyn2"), CS_NULLTERM,
+                         const_cast<char*>("select convert(char(19), ?, 23), "
+                                           "convert(varchar(20), ?), convert(varchar(5), ?)"),
+                         CS_NULLTERM),
+              CS_SUCCEED);
+    ASSERT_EQ(ct_send(cmd), CS_SUCCEED);
+    EXPECT_EQ(client_.drain(), (std::vector<CS_INT>{CS_CMD_SUCCEED, CS_CMD_DONE, CS_END_RESULTS}));
+
+    ASSERT_EQ(
+        ct_dynamic(cmd, CS_EXECUTE, const_cast<char*>("dyn2"), CS_NULLTERM, nullptr, CS_UNUSED),
+        CS_SUCCEED);
+    auto param = [&](CS_INT type, CS_INT size, CS_VOID* value) {
+        CS_DATAFMT fmt;
+        std::memset(&fmt, 0, sizeof fmt);
+        fmt.datatype = type;
+        fmt.maxlength = size;
+        fmt.status = CS_INPUTVALUE;
+        ASSERT_EQ(ct_param(cmd, &fmt, value, size, 0), CS_SUCCEED);
+    };
+    CS_DATETIME when{1, 300 * 3600};  // 1900-01-02 01:00
+    CS_FLOAT ratio = 2.5;
+    CS_BIT flag = 1;
+    param(CS_DATETIME_TYPE, sizeof when, &when);
+    param(CS_FLOAT_TYPE, sizeof ratio, &ratio);
+    param(CS_BIT_TYPE, sizeof flag, &flag);
+    ASSERT_EQ(ct_send(cmd), CS_SUCCEED);
+    Rows rows;
+    EXPECT_EQ(client_.drain(&rows),
+              (std::vector<CS_INT>{CS_ROW_RESULT, CS_CMD_DONE, CS_END_RESULTS}));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"1900-01-02T01:00:00", "2.5", "1"}));
+}
+
 TEST_F(LibctTest, OptionsAreSetAndReadBack) {
     CS_CONNECTION* con = client_.connection();
     CS_BOOL on = CS_TRUE, off = CS_FALSE, value = CS_FALSE;

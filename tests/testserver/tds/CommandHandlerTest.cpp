@@ -15,7 +15,8 @@ using testing::toHex;
 
 class CommandHandlerTest : public ::testing::Test {
 protected:
-    std::string run(std::vector<Command> commands) {
+    std::string run(std::vector<Command> commands)
+    {
         return toHex(handler_.handle(commands).bytes());
     }
     static CursorRef byName(const char* name) { return CursorRef{0, name}; }
@@ -25,12 +26,14 @@ protected:
     CommandHandler handler_{session_, stats_, "TDSIM"};
 };
 
-std::string rowfmtDemo() {
+std::string rowfmtDemo()
+{
     return toHex(
         hex("ee 19 00 02 00 02 'id' 00 07 00 00 00 38 00 04 'name' 20 02 00 00 00 27 1e 00"));
 }
 
-TEST_F(CommandHandlerTest, CursorBatchThenFetchesOfThreeRows) {
+TEST_F(CommandHandlerTest, CursorBatchThenFetchesOfThreeRows)
+{
     std::string open = run({CursorDeclare{"c1", "select * from demo", {}},
                             CursorSetRows{byName("c1"), 1, 3}, CursorOpen{byName("c1"), {}}});
     EXPECT_EQ(open, toHex(hex("83 07 00 01 00 00 00 03 09 00 fd 01 00 00 00 00 00 00 00"
@@ -60,16 +63,19 @@ TEST_F(CommandHandlerTest, CursorBatchThenFetchesOfThreeRows) {
 }
 
 // The message number of the first EED in a reply, and whether the reply ends in DONE(ERROR).
-int firstMessageNumber(const std::string& reply) {
+int firstMessageNumber(const std::string& reply)
+{
     Bytes b = hex(reply);
     return b.size() > 7 && b[0] == token::kEed ? b[3] | (b[4] << 8) : -1;
 }
-bool endsInError(const std::string& reply) {
+bool endsInError(const std::string& reply)
+{
     return reply.size() >= 26 &&
            reply.substr(reply.size() - 26) == toHex(hex("fd 02 00 00 00 00 00 00 00"));
 }
 
-TEST_F(CommandHandlerTest, CursorErrorsAreReportedNotFatal) {
+TEST_F(CommandHandlerTest, CursorErrorsAreReportedNotFatal)
+{
     std::string unknown = run({CursorFetch{byName("nope"), FetchType::Next, 0}});
     EXPECT_EQ(firstMessageNumber(unknown), 557);
     EXPECT_TRUE(endsInError(unknown));
@@ -95,7 +101,8 @@ TEST_F(CommandHandlerTest, CursorErrorsAreReportedNotFatal) {
     EXPECT_TRUE(endsInError(duplicate));
 }
 
-TEST_F(CommandHandlerTest, DynamicStatementLifecycle) {
+TEST_F(CommandHandlerTest, DynamicStatementLifecycle)
+{
     EXPECT_EQ(
         run({DynamicCommand{DynamicOp::Prepare, "d1", "select * from demo where id = ?", {}}}),
         toHex(hex("e7 05 00 20 00 02 'd1' fd 00 00 00 00 00 00 00 00")));
@@ -110,18 +117,20 @@ TEST_F(CommandHandlerTest, DynamicStatementLifecycle) {
     EXPECT_EQ(gone.substr(gone.size() - 26), toHex(hex("fd 02 00 00 00 00 00 00 00")));
 }
 
-TEST_F(CommandHandlerTest, MoneyAndScaledNumericParametersReachTheEngineAsNumbers) {
+TEST_F(CommandHandlerTest, MoneyAndScaledNumericParametersReachTheEngineAsNumbers)
+{
     Parameter money;
     money.format = WireColumn::forColumn(ColumnInfo{"", ColumnType::Money, 8, 0, 0, true, 0});
     money.value = Value::ofInt(-12345678);
-    EXPECT_DOUBLE_EQ(engineValue(money).floatValue, -1234.5678);
+    EXPECT_DOUBLE_EQ(engineValue(money).value.floatValue, -1234.5678);
     Parameter whole;
     whole.format = WireColumn::forColumn(ColumnInfo{"", ColumnType::Numeric, 0, 10, 0, true, 0});
     whole.value = Value::ofInt(42);
-    EXPECT_EQ(engineValue(whole).intValue, 42);
+    EXPECT_EQ(engineValue(whole).value.intValue, 42);
 }
 
-TEST_F(CommandHandlerTest, BatchOfStatementsChainsDonesAndLogoutEnds) {
+TEST_F(CommandHandlerTest, BatchOfStatementsChainsDonesAndLogoutEnds)
+{
     std::string reply = run({LanguageCommand{"select @@spid use [pubs2]", {}}});
     EXPECT_NE(reply.find(toHex(hex("fd 11 00 00 00 01 00 00 00"))), std::string::npos);
     EXPECT_EQ(reply.substr(reply.size() - 26), toHex(hex("fd 00 00 00 00 00 00 00 00")));
@@ -131,7 +140,8 @@ TEST_F(CommandHandlerTest, BatchOfStatementsChainsDonesAndLogoutEnds) {
     EXPECT_TRUE(handler_.loggedOut());
 }
 
-TEST(OptionsTest, SetClearAndGetMapOntoSessionOptions) {
+TEST(OptionsTest, SetClearAndGetMapOntoSessionOptions)
+{
     SessionOptions options;
     auto apply = [&](OptionOp op, uint8_t option, Bytes arg) {
         Reply reply;

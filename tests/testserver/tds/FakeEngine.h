@@ -11,7 +11,8 @@
 
 namespace tdsim::testing {
 
-inline ResultSet demoTable() {
+inline ResultSet demoTable()
+{
     ResultSet rs;
     rs.columns = {ColumnInfo{"id", ColumnType::Int, 4, 0, 0, false, 7},
                   ColumnInfo{"name", ColumnType::VarChar, 30, 0, 0, true, 2}};
@@ -27,8 +28,8 @@ class FakeSession : public Session {
 public:
     explicit FakeSession(int spid) : spid_(spid) {}
 
-    std::vector<StatementResult> execute(const std::string& batch,
-                                         const std::vector<Value>& params) override {
+    std::vector<StatementResult> execute(const std::string& batch, const Params& params) override
+    {
         lastParams = params;
         std::vector<StatementResult> results;
         for (const std::string& statement : split(batch)) {
@@ -40,16 +41,18 @@ public:
     SessionOptions& options() override { return options_; }
     int spid() const override { return spid_; }
 
-    std::vector<Value> lastParams;
+    Params lastParams;
 
 private:
-    static std::string lower(std::string s) {
+    static std::string lower(std::string s)
+    {
         std::transform(s.begin(), s.end(), s.begin(),
                        [](unsigned char c) { return std::tolower(c); });
         return s;
     }
     // Statements start at these keywords; good enough for the canned texts.
-    static std::vector<std::string> split(const std::string& batch) {
+    static std::vector<std::string> split(const std::string& batch)
+    {
         std::vector<std::string> out;
         std::string low = lower(batch);
         std::vector<size_t> starts;
@@ -67,12 +70,14 @@ private:
         }
         return out;
     }
-    static std::string trimmed(std::string s) {
+    static std::string trimmed(std::string s)
+    {
         while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
             s.pop_back();
         return s;
     }
-    StatementResult run(const std::string& raw, const std::vector<Value>& params) {
+    StatementResult run(const std::string& raw, const Params& params)
+    {
         std::string s = trimmed(lower(raw));
         StatementResult r;
         if (s == "select @@spid") {
@@ -105,7 +110,7 @@ private:
             ResultSet all = demoTable();
             ResultSet rs{all.columns, {}};
             for (auto& row : all.rows) {
-                if (!params.empty() && row[0].intValue == params[0].intValue)
+                if (!params.empty() && row[0].intValue == params[0].value.intValue)
                     rs.rows.push_back(row);
             }
             r.resultSet = rs;
@@ -138,14 +143,17 @@ private:
 class FakeEngine : public Engine {
 public:
     explicit FakeEngine(std::vector<std::pair<std::string, std::string>> logins = {})
-        : logins_(std::move(logins)) {
+        : logins_(std::move(logins))
+    {
         logins_.emplace_back("sa", "");
     }
-    bool checkLogin(const std::string& user, const std::string& password) override {
+    bool checkLogin(const std::string& user, const std::string& password) override
+    {
         return std::find(logins_.begin(), logins_.end(), std::make_pair(user, password)) !=
                logins_.end();
     }
-    std::unique_ptr<Session> openSession(const std::string&, int spid) override {
+    std::unique_ptr<Session> openSession(const std::string&, int spid) override
+    {
         return std::make_unique<FakeSession>(spid);
     }
     std::vector<Message> runScript(const std::string&) override { return {}; }
