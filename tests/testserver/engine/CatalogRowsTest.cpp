@@ -165,5 +165,51 @@ TEST_F(CatalogRows, HiddenTextIsUnreadableYetTheObjectStillRuns)
     EXPECT_EQ(scalar("exec q"), "2");
 }
 
+TEST_F(CatalogRows, FunctionsRenamesAndSpace)
+{
+    run("create function f_one(@x int) returns int as return @x + 1");
+    EXPECT_EQ(rows("select type, sysstat & 15 from sysobjects where name = 'f_one'"),
+              (Rows{"SF 12"}));
+    EXPECT_EQ(rows("select name, number from syscolumns where id = object_id('f_one')"),
+              (Rows{"@x 1"}));
+    run("drop function f_one");
+    EXPECT_EQ(error("drop function f_one").number, 3701);
+
+    run("create table t (a int, b int)\ncreate index t_a on t (a)");
+    run("insert t values (1, 2)\ninsert t values (3, 4)");
+    run("exec sp_rename 't.b', 'c'");
+    run("exec sp_rename 't.t_a', 't_first', 'index'");
+    run("exec sp_rename t, t2");
+    EXPECT_EQ(rows("select name from syscolumns where id = object_id('t2') order by colid"),
+              (Rows{"a", "c"}));
+    EXPECT_EQ(scalar("select name from sysindexes where id = object_id('t2') and indid = 2"),
+              "t_first");
+    EXPECT_EQ(error("exec sp_rename 't2.nothing', 'x'").number, 17232);
+    EXPECT_EQ(error("alter table t add d int null").number, 4902);  // renamed away
+    Row space = query("exec sp_spaceused t2").rows.at(0);
+    EXPECT_EQ(text(space[0]) + " " + text(space[1]), "t2 2");
+}
+
+TEST_F(CatalogRows, OnlyOwnersAndGrantOptionHoldersGrant)
+{
+    run("exec sp_addlogin u1, 'pw'\nexec sp_addlogin u2, 'pw'");
+    run("exec sp_adduser u1\nexec sp_adduser u2");
+    run("create table t (a int)");
+    run("setuser 'u1'");
+    EXPECT_EQ(error("grant select on t to u2").number, 4613);
+    run("setuser");
+    run("grant select on t to u1 with grant option");
+    run("setuser 'u1'");
+    run("grant select on t to u2");
+    run("setuser");
+    EXPECT_EQ(rows("select user_name(uid), user_name(grantor) from sysprotects where uid = "
+                   "user_id('u2')"),
+              (Rows{"u2 u1"}));
+    // Statement permissions: grant all gives the create permissions of a database.
+    run("grant all to u2");
+    EXPECT_EQ(rows("select action from sysprotects where id = 0 order by action"),
+              (Rows{"198", "207", "222", "233", "236"}));
+}
+
 }  // namespace
 }  // namespace tdsim::test

@@ -409,5 +409,23 @@ TEST_F(Dialect, RowcountLimitsRowsAndNocountHidesCounts)
     EXPECT_FALSE(results[0].hasRowCount);
 }
 
+TEST_F(Dialect, ConstructsOfRealSchemaScripts)
+{
+    // N'...' literals, cast(), rand2(), waitfor: as the schemas of applications use them.
+    EXPECT_EQ(pairs("select N'abc', cast('12' as int) + 1, convert(varchar(8), cast(2.5 as "
+                    "money))"),
+              (Rows{"abc|13|2.50"}));
+    EXPECT_EQ(scalar("select count(*) from titles where rand2() between 0 and 1"), "4");
+    run("waitfor delay '00:00:01'");
+    // A NULL column of the first select takes its type from a later one.
+    run("create table b (v varbinary(4) null, n int null)");
+    run("insert b select null, null union all select 7, 8");
+    EXPECT_EQ(pairs("select datalength(v), n from b where n is not null"), (Rows{"4|8"}));
+    // Unsigned values beyond the signed range of their size.
+    run("create table u (s unsigned smallint null, i unsigned int null)");
+    run("insert u values (65535, 4294967295)");
+    EXPECT_EQ(pairs("select s, i from u"), (Rows{"65535|4294967295"}));
+}
+
 }  // namespace
 }  // namespace tdsim::test
