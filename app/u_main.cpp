@@ -825,6 +825,7 @@ void Tf_main::a_viewExecute()
     RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
     RAProgressForm1->Execute();
     UpdateTextActions();
+    ReportUnscripted();
 }
 
 void Tf_main::a_generateExecute()
@@ -837,6 +838,7 @@ void Tf_main::a_generateExecute()
         RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
         RAProgressForm1->Execute();
         saveScriptLines(TargetPath, ScriptLines);
+        ReportUnscripted();
         return;
     }
     TargetPath.clear();
@@ -846,6 +848,20 @@ void Tf_main::a_generateExecute()
     TargetPath = choice.path;
     RAProgressForm2->OnShow = [this](QObject*) { BuildSeparateFiles(); };
     RAProgressForm2->Execute();
+    ReportUnscripted();
+}
+
+void Tf_main::ReportUnscripted()
+{
+    if (Unscripted.isEmpty())
+        return;
+    UserInterface::instance().showMessage(
+        QStringLiteral("Skelder"),
+        QStringLiteral("These objects could not be scripted; the script holds a comment in "
+                       "their place:\r\n") +
+            Unscripted.join(QStringLiteral("\r\n")),
+        UserInterface::Icon::Warning);
+    Unscripted.clear();
 }
 
 void Tf_main::BuildScript()
@@ -859,6 +875,7 @@ void Tf_main::BuildScript()
     TScriptGenerator generator(*info, Options);
     ScriptLines =
         generator.BuildScript(MarkedObjects(), header, ToFile, m_viewSink.get(), *RAProgressForm1);
+    Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
     DbPrefix = generator.DbPrefix;
 }
@@ -869,6 +886,7 @@ void Tf_main::BuildSeparateFiles()
     info->PrefixWithDbName = Options.PrefixWithDb;
     TScriptGenerator generator(*info, Options);
     generator.BuildSeparateFiles(MarkedObjects(), TargetPath, *RAProgressForm2);
+    Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
     DbPrefix = generator.DbPrefix;
 }

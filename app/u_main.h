@@ -83,6 +83,7 @@ public:
     QString ObjName;
     QString ObjQualifier;
     QStringList ScriptLines;
+    QStringList Unscripted;  // objects the last run left out, with the reason
     QStringList SectionLines;
     QString CurDb;
     QString DbPrefix;
@@ -148,6 +149,8 @@ private:
     void setConnectedState(bool connected);
     void BuildScript();
     void BuildSeparateFiles();
+    // One message naming the objects the last run could not script, if any.
+    void ReportUnscripted();
     struct CounterReset;
     // Marks, unmarks or toggles every object of the current folder.
     enum class MarkChange { Mark, Unmark, Invert };

@@ -12,7 +12,8 @@ namespace {
 // sysobjects.sysstat2 bits kept in TCTObject::Status, by set element.
 constexpr uint32_t kObjectStatusBits[] = {0x1, 0x2, 0x4, 0x8, 0x10, 0x20, 0x40, 0x200};
 
-uint8_t decodeObjectStatus(uint32_t sysstat2) {
+uint8_t decodeObjectStatus(uint32_t sysstat2)
+{
     uint8_t flags = 0;
     for (int element = 0; element < 8; ++element) {
         if (sysstat2 & kObjectStatusBits[element])
@@ -21,7 +22,8 @@ uint8_t decodeObjectStatus(uint32_t sysstat2) {
     return flags;
 }
 
-TCTObject objectFromRow(const CatalogRead& read) {
+TCTObject objectFromRow(const CatalogRead& read)
+{
     TCTObject object;
     object.Name = read.text(1);
     object.Id = read.integer(2);
@@ -45,28 +47,33 @@ TCTLibObjInfo::TCTLibObjInfo(QObject* owner) : TCTLibBase(owner) {}
 
 TCTLibObjInfo::~TCTLibObjInfo() = default;
 
-void TCTLibObjInfo::CheckSelectDb() {
+void TCTLibObjInfo::CheckSelectDb()
+{
     if (!trimBlanks(m_selectDb).isEmpty())
         return;
     CheckDatabaseName(DbName, this);
     m_selectDb = FindDatabase(DbName)->dbName();
 }
 
-TCTLibDatabase& TCTLibObjInfo::prepareRead() {
+TCTLibDatabase& TCTLibObjInfo::prepareRead()
+{
     CheckDatabaseName(DbName, this);
     CheckSelectDb();
     return *FindDatabase(DbName);
 }
 
-bool TCTLibObjInfo::isSqlAnywhere() {
+bool TCTLibObjInfo::isSqlAnywhere()
+{
     return prepareRead().Rdbms == kSqlAnywhere;
 }
 
-bool TCTLibObjInfo::isSybase() {
+bool TCTLibObjInfo::isSybase()
+{
     return prepareRead().Rdbms == kSybaseSqlServer;
 }
 
-QString TCTLibObjInfo::GetObjectOwner(const QString& objectName) {
+QString TCTLibObjInfo::GetObjectOwner(const QString& objectName)
+{
     prepareRead();
     CatalogRead read(*this);
     read.open(Sql::objectOwner(m_selectDb, trimBlanks(objectName)));
@@ -77,12 +84,13 @@ QString TCTLibObjInfo::GetObjectOwner(const QString& objectName) {
 }
 
 std::optional<TCTObject> TCTLibObjInfo::GetObjectInfo(const QString& objectName, bool withColumns,
-                                                      bool withProtects) {
+                                                      bool withProtects, const QString& owner)
+{
     TCTLibDatabase& connection = prepareRead();
     std::optional<TCTObject> object;
     {
         CatalogRead read(*this);
-        read.open(Sql::objectInfo(m_selectDb, trimBlanks(objectName)));
+        read.open(Sql::objectInfo(m_selectDb, trimBlanks(objectName), owner));
         // When the name exists under several owners, the last row wins.
         while (read.next())
             object = objectFromRow(read);
@@ -99,14 +107,17 @@ std::optional<TCTObject> TCTLibObjInfo::GetObjectInfo(const QString& objectName,
             object->Columns.reset();
         }
     }
-    if (withProtects)
-        object->Protects =
-            GetProtects(TProtectFilter::pfObjectName, object->Name, TProtectAction::paNone);
+    if (withProtects) {
+        // By id: objects of the same name under other owners have privileges of their own.
+        object->Protects = GetProtects(TProtectFilter::pfObjectId, QString::number(object->Id),
+                                       TProtectAction::paNone);
+    }
     return object;
 }
 
 std::optional<TCTColumnList> TCTLibObjInfo::GetColumns(const QString& qualifiedName,
-                                                       const QString& objType) {
+                                                       const QString& objType)
+{
     const QString type = objType.toUpper();
     const bool describesTable = type == "U" || type == "S" || type == "V";
     if (!describesTable && type != "P")

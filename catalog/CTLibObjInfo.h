@@ -6,6 +6,7 @@
 #include "CTLibObjRecords.h"
 #include "TableColumns.h"
 
+#include <QPair>
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -32,27 +33,52 @@ public:
     void CheckSelectDb();
 
     QString GetObjectOwner(const QString& objectName);
+    // With an owner, that owner's object; without, the last one of that name.
     std::optional<TCTObject> GetObjectInfo(const QString& objectName, bool withColumns,
-                                           bool withProtects);
+                                           bool withProtects, const QString& owner = QString());
     std::optional<TCTColumnList> GetColumns(const QString& qualifiedName, const QString& objType);
 
-    // Lines of the CREATE TABLE statement (or "/* Data not available */").
-    QStringList GetTableScript(const QString& tableName);
+    // Lines of the CREATE TABLE statement (or "/* Data not available */"): columns with
+    // their declared defaults and checks, primary key, unique and table checks, the lock
+    // scheme and the storage options. Without an owner, the table's owner is looked up.
+    QStringList GetTableScript(const QString& tableName, const QString& owner = QString());
+    std::optional<TCTTableStorage> GetTableStorage(int tableId);
+    // Primary key, unique and check constraints; foreign keys are read on their own,
+    // as scripts add them after every table.
+    TCTConstraintList GetTableConstraints(int tableId, const QString& owner,
+                                          const QString& tableName);
+    TCTConstraintList GetForeignKeys(int tableId);
+    QList<TCTReference> GetReferencingForeignKeys(int tableId);
+    // Defaults and rules bound to the table's columns, other than its datatypes' own.
+    QList<TCTColumnBinding> GetColumnBindings(int tableId);
+    // The default and rule bound to a user datatype (Column left empty).
+    QList<TCTColumnBinding> GetTypeBindings(const QString& typeName);
+    QList<TCTCompiledObject> GetCompiledObjects();
+    // sysdepends: (object, object it refers to) pairs.
+    QList<QPair<int, int>> GetDependencies();
+    // The id of owner.name in SelectDb, when it is an object of `type` (any when empty).
+    std::optional<int> objectId(const QString& owner, const QString& name,
+                                const QString& type = QString());
     // Fills the column table from the catalog; ColumnCount() tells how many were read.
     void LoadColumns(const QString& tableName);
     int ColumnCount() const { return static_cast<int>(m_columns.size()); }
     // The line of column n (from 1) of the column table, before its separator comma.
     QString FormatColumn(int n) const;
 
-    QStringList GetIndexNames(const QString& tableName);
+    QStringList GetIndexNames(const QString& tableName, const QString& owner = QString());
     // Lines of the CREATE INDEX statement; the index name comes first.
-    QStringList GetIndexScript(const QString& indexName, const QString& tableName);
-    std::optional<TCTIndex> GetIndexInfo(const QString& indexName, const QString& tableName);
+    QStringList GetIndexScript(const QString& indexName, const QString& tableName,
+                               const QString& owner = QString());
+    std::optional<TCTIndex> GetIndexInfo(const QString& indexName, const QString& tableName,
+                                         const QString& owner = QString());
     // Key columns in key order; the argument is table + "." + index.
     QStringList GetIndexColumns(const QString& qualifiedIndexName);
 
     // The stored text of a procedure, view, trigger, default or rule.
-    QString GetObjectText(const QString& objectName);
+    QString GetObjectText(const QString& objectName, const QString& owner = QString());
+    // The text exactly as stored, with the flags its rows carry (hidden, quoted
+    // identifiers).
+    TCTStoredText GetStoredText(const QString& objectName, const QString& owner = QString());
 
     QString GetUserScript(const QString& userName);
     std::optional<TCTUser> GetUserInfo(const QString& userName);
@@ -62,6 +88,9 @@ public:
     std::optional<TCTProtectList> GetProtects(TProtectFilter filter, const QString& filterValue,
                                               TProtectAction action);
     static void FreeProtectList(std::optional<TCTProtectList>& list, bool freeList);
+    // GRANT and REVOKE statements of a user's or group's statement permissions; codes
+    // that have no statement are named in `unknown`.
+    QStringList GetStatementPermissionScript(const QString& principal, QStringList& unknown);
 
 private:
     // Checks the connection name and SelectDb, and returns the connection.
@@ -70,8 +99,18 @@ private:
     bool isSybase();
     QStringList indexColumns(const QString& owner, const QString& tableDotIndex);
     QString keyOwner(const QString& tableName);
+    QString objectType(const QString& owner, const QString& name);
+    QString ownerOfTable(const QString& name);
     QString tablePrefix() const;
+    std::vector<TCTColumnDef> readColumns(int tableId);
+    QStringList sqlAnywhereTableScript(const QString& tableName);
+    // The server's bytes per national character, read once.
+    int ncharSize();
 
     QString m_selectDb;
     std::vector<TCTColumnDef> m_columns;  // column n is m_columns[n - 1]
+    int m_ncharSize = 0;
 };
+
+// A constraint as a CREATE TABLE element or ALTER TABLE ADD clause.
+QString constraintClause(const TCTConstraint& constraint);

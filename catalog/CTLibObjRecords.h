@@ -135,5 +135,67 @@ struct TCTType {
     uint8_t Identity = 0;
 };
 
+// A table's lock scheme and the storage options of its data row in sysindexes.
+struct TCTTableStorage {
+    int32_t Id = 0;
+    QString LockScheme;  // "allpages", "datapages" or "datarows"
+    int32_t MaxRowsPerPage = 0;
+    int32_t ExpRowSize = 0;
+    int32_t ReservePageGap = 0;
+    int32_t IdentityGap = 0;
+    QString SegmentName;
+};
+
+// A declared constraint of a table, as CREATE TABLE or ALTER TABLE writes it.
+struct TCTConstraint {
+    enum class Kind { PrimaryKey, Unique, Check, ForeignKey };
+    Kind ConstraintKind = Kind::Check;
+    QString Name;          // empty for a name the server generated (primary key, unique)
+    int32_t ColumnId = 0;  // a check on one column: its colid; 0 for a table-level check
+    int16_t IndexId = 0;   // the index of a primary key or unique constraint
+    bool Clustered = false;
+    QStringList Keys;     // key columns, "name" or "name DESC"
+    QStringList Options;  // "fillfactor = 80", ...
+    QString SegmentName;
+    QString Condition;        // the parenthesised condition of a check
+    QString ReferencedTable;  // owner.table of a foreign key
+    QStringList ReferencedKeys;
+    bool MatchFull = false;
+};
+
+using TCTConstraintList = QList<TCTConstraint>;
+
+// A foreign key of another table that references a table: its name and owner.table.
+struct TCTReference {
+    QString Name;
+    QString Table;
+};
+
+// A default or rule bound to a column with sp_bindefault or sp_bindrule.
+struct TCTColumnBinding {
+    QString Column;
+    QString Object;  // owner.name of the default or rule
+    bool IsRule = false;
+};
+
+// A view, procedure or trigger, for ordering them by their dependencies.
+struct TCTCompiledObject {
+    int32_t Id = 0;
+    QString Owner;
+    QString Name;
+    QString CreateDate;  // yyyy-mm-ddThh:mm:ss, so that text order is time order
+};
+
+// syscomments.status bits.
+constexpr int kTextHidden = 0x1;            // sp_hidetext
+constexpr int kTextQuotedIdentifier = 0x4;  // created with quoted_identifier on
+
+// The stored source of an object, joined from its syscomments rows.
+struct TCTStoredText {
+    QString Text;  // empty when hidden
+    bool Hidden = false;
+    bool QuotedIdentifiers = false;
+};
+
 // The text every definition builder returns when the catalog has nothing for the object.
 inline const QString DataNotAvailable = QStringLiteral("/* Data not available */");

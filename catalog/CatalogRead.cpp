@@ -5,7 +5,8 @@
 #include "Exceptions.h"
 
 CatalogRead::CatalogRead(TCTLibObjInfo& reader, Mode mode, Results results)
-    : m_cursor(reader.UseExecCursor), m_query(std::make_unique<TCTLibEnhQuery>(&reader)) {
+    : m_cursor(reader.UseExecCursor), m_query(std::make_unique<TCTLibEnhQuery>(&reader))
+{
     TCTLibEnhQuery& q = *m_query;
     q.IsCursor = mode == Mode::Cursor;
     q.ReadOnly = true;
@@ -20,7 +21,8 @@ CatalogRead::CatalogRead(TCTLibObjInfo& reader, Mode mode, Results results)
     q.DbName = reader.DbName;
 }
 
-CatalogRead::~CatalogRead() {
+CatalogRead::~CatalogRead()
+{
     // A failed cancel must not hide the error that may be unwinding through here.
     try {
         m_query->Cancel(TCTLibEnhQuery::kCancelAll);
@@ -29,35 +31,42 @@ CatalogRead::~CatalogRead() {
     m_query.reset();
 }
 
-void CatalogRead::setStatement(const QStringList& lines) {
+void CatalogRead::setStatement(const QStringList& lines)
+{
     m_query->ClearSQL();
     for (const QString& line : lines)
         m_query->AddSQL(line);
 }
 
-void CatalogRead::open(const QStringList& lines) {
+void CatalogRead::open(const QStringList& lines)
+{
     setStatement(lines);
     m_query->Open();
 }
 
-void CatalogRead::describe(const QStringList& lines) {
+void CatalogRead::describe(const QStringList& lines)
+{
     setStatement(lines);
     m_query->DescribeColumns();
 }
 
-bool CatalogRead::next() {
+bool CatalogRead::next()
+{
     return m_query->Next();
 }
 
-QString CatalogRead::text(int column) const {
+QString CatalogRead::text(int column) const
+{
     return m_query->ColumnValue(column);
 }
 
-int CatalogRead::integer(int column) const {
+int CatalogRead::integer(int column) const
+{
     return integerFromText(text(column));
 }
 
-int integerFromText(const QString& text) {
+int integerFromText(const QString& text)
+{
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok)
@@ -65,7 +74,8 @@ int integerFromText(const QString& text) {
     return value;
 }
 
-QString trimBlanks(const QString& text) {
+QString trimBlanks(const QString& text)
+{
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text.at(begin).unicode() <= 32)

@@ -17,6 +17,15 @@ QString sq(const QString& value)
     return inLiteral(value, kSingle);
 }
 
+// The condition that `alias` belongs to `owner`; nothing when no owner is given.
+QString ownedBy(const QString& db, const QString& alias, const QString& owner)
+{
+    if (owner.isEmpty())
+        return QString();
+    return " AND " + alias + ".uid = (SELECT uid FROM " + db + ".dbo.sysusers WHERE name = \"" +
+           dq(owner) + "\")";
+}
+
 }  // namespace
 
 QString inLiteral(const QString& value, QChar quote)
@@ -37,7 +46,14 @@ QStringList objectOwner(const QString& db, const QString& name)
     };
 }
 
-QStringList objectInfo(const QString& db, const QString& name)
+QStringList ownersOfType(const QString& db, const QString& name, const QString& type)
+{
+    return {"SELECT su.name FROM " + db + ".dbo.sysusers su, " + db +
+            ".dbo.sysobjects so WHERE su.uid = so.uid AND so.name = \"" + dq(name) +
+            "\" AND so.type = '" + sq(type) + "' ORDER BY so.uid"};
+}
+
+QStringList objectInfo(const QString& db, const QString& name, const QString& owner)
 {
     return {
         "SELECT Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
@@ -48,7 +64,8 @@ QStringList objectInfo(const QString& db, const QString& name)
         ".dbo.sysobjects so_ins, " + db + ".dbo.sysobjects so_upd, " + db +
         ".dbo.sysusers sown WHERE so.name = \"" + dq(name) +
         "\" AND so.deltrig *= so_del.id AND so.instrig *= so_ins.id AND so.updtrig *= "
-        "so_upd.id AND so.uid *= sown.uid"};
+        "so_upd.id AND so.uid *= sown.uid" +
+        ownedBy(db, "so", owner)};
 }
 
 QStringList describeTable(const QString& qualifiedName)
@@ -158,12 +175,13 @@ QStringList indexNames(const QString& db, const QString& owner, const QString& t
             "st.table_id  AND st.table_name = \"" +
             dq(table) + "\" ORDER BY si.index_id"};
     }
+    // The indexes of primary key and unique constraints belong to the table's definition.
     return {"SELECT name FROM " + db + ".dbo.sysindexes WHERE id = object_id('" + sq(db) + "." +
-            sq(owner) + "." + sq(table) + "') and indid <> 0"};
+            sq(owner) + "." + sq(table) + "') and indid <> 0 and status2 & 2 = 0"};
 }
 
 QStringList indexInfo(const QString& db, const QString& index, const QString& table,
-                      bool sqlAnywhere)
+                      bool sqlAnywhere, const QString& owner)
 {
     if (sqlAnywhere) {
         return {
@@ -179,7 +197,22 @@ QStringList indexInfo(const QString& db, const QString& index, const QString& ta
         "si.soid, Status = si.status, Status2 = si.status2 FROM " +
         db + ".dbo.sysindexes si, " + db + ".dbo.sysobjects so, " + db +
         ".dbo.syssegments ss WHERE si.name = \"" + dq(index) + "\"  AND so.name = \"" + dq(table) +
-        "\" AND so.type in(\"U\",\"S\") AND so.id = si.id AND si.segment = ss.segment"};
+        "\" AND so.type in(\"U\",\"S\") AND so.id = si.id AND si.segment = ss.segment" +
+        ownedBy(db, "so", owner)};
+}
+
+QStringList indexOptions(const QString& db, const QString& qualifiedTable, int tableId, int indid,
+                         int maxKeys)
+{
+    QString orders;
+    const QString object = "'" + sq(qualifiedTable) + "'";
+    for (int k = 1; k <= maxKeys; ++k)
+        orders += QStringLiteral(", index_colorder(%1, %2, %3)").arg(object).arg(indid).arg(k);
+    return {
+        "SELECT isnull(fill_factor, 0), isnull(maxrowsperpage, 0), isnull(res_page_gap, 0), "
+        "status2" +
+        orders + " FROM " + db + ".dbo.sysindexes WHERE id = " + QString::number(tableId) +
+        " AND indid = " + QString::number(indid)};
 }
 
 QStringList indexColumns(const QString& db, const QString& owner, const QString& tableDotIndex,
@@ -230,8 +263,8 @@ QStringList objectText(const QString& db, const QString& owner, const QString& n
 {
     if (sqlAnywhere)
         return {"SELECT text FROM syscomments WHERE id=object_id('" + sq(name) + "')"};
-    return {"SELECT text FROM " + db + ".dbo.syscomments WHERE id=object_id('" + sq(db) + "." +
-            sq(owner) + "." + sq(name) + "')"};
+    return {"SELECT text, isnull(status, 0) FROM " + db + ".dbo.syscomments WHERE id=object_id('" +
+            sq(db) + "." + sq(owner) + "." + sq(name) + "') ORDER BY number, colid2, colid"};
 }
 
 QStringList userInfo(const QString& db, const QString& name)
@@ -252,8 +285,10 @@ QStringList typeInfo(const QString& db, const QString& name)
         "so_def.name),Rule_name = CONVERT(char(15), so_rul.name),\"Identity\" = s.ident FROM " +
         db + ".dbo.systypes s, " + db + ".dbo.systypes st, " + db + ".dbo.sysobjects so_rul, " +
         db +
-        ".dbo.sysobjects so_def  WHERE s.type = st.type AND st.name NOT IN (\"sysname\", "
-        "\"nchar\", \"nvarchar\") AND st.usertype < 100 AND s.domain *= so_rul.id AND "
+        ".dbo.sysobjects so_def  WHERE s.type = st.type AND st.usertype = (SELECT min(b.usertype) "
+        "FROM " +
+        db +
+        ".dbo.systypes b WHERE b.type = s.type) AND s.domain *= so_rul.id AND "
         "s.tdefault *= so_def.id AND s.name = \"" +
         dq(name) + "\" "};
 }
@@ -285,6 +320,158 @@ QStringList columnNames(const QString& db, int objectId)
 {
     return {"SELECT colid, name FROM " + db +
             ".dbo.syscolumns WHERE id = " + QString::number(objectId) + " ORDER BY colid"};
+}
+
+QStringList objectId(const QString& db, const QString& owner, const QString& name)
+{
+    return {"SELECT so.id, so.type FROM " + db + ".dbo.sysobjects so, " + db +
+            ".dbo.sysusers su WHERE so.uid = su.uid AND so.name = \"" + dq(name) +
+            "\" AND su.name = \"" + dq(owner) + "\""};
+}
+
+QStringList tableStorage(const QString& db, int tableId)
+{
+    const QString id = QString::number(tableId);
+    return {
+        "SELECT so.sysstat2, isnull(si.maxrowsperpage, 0), isnull(si.exp_rowsize, 0), "
+        "isnull(si.res_page_gap, 0), isnull(si.identitygap, 0), ss.name FROM " +
+        db + ".dbo.sysobjects so, " + db + ".dbo.sysindexes si, " + db +
+        ".dbo.syssegments ss WHERE so.id = " + id + " AND si.id = so.id AND si.indid < 2 " +
+        "AND ss.segment = si.segment"};
+}
+
+QStringList columnDefinitions(const QString& db, int tableId)
+{
+    const QString p = db + ".dbo.";
+    return {
+        "SELECT c.colid, c.name, t.name, c.length, isnull(c.prec, 0), isnull(c.scale, 0), "
+        "c.status, c.usertype, c.cdefault, t.tdefault, c.domain, t.domain, "
+        "isnull(du.name, ''), isnull(d.name, ''), "
+        "(SELECT count(*) FROM " +
+            p +
+            "sysprocedures sp WHERE sp.id = c.cdefault AND "
+            "sp.status & 4096 = 4096), isnull(ru.name, ''), isnull(r.name, ''), "
+            "(SELECT count(*) FROM " +
+            p + "sysconstraints sk WHERE sk.constrid = c.domain)",
+        " FROM " + p + "syscolumns c",
+        " JOIN " + p + "systypes t ON t.usertype = c.usertype",
+        " LEFT JOIN " + p + "sysobjects d ON d.id = c.cdefault",
+        " LEFT JOIN " + p + "sysusers du ON du.uid = d.uid",
+        " LEFT JOIN " + p + "sysobjects r ON r.id = c.domain",
+        " LEFT JOIN " + p + "sysusers ru ON ru.uid = r.uid",
+        " WHERE c.id = " + QString::number(tableId) + " AND c.number = 0",
+        " ORDER BY c.colid",
+    };
+}
+
+QStringList columnDefaultTexts(const QString& db, int tableId)
+{
+    return {"SELECT c.colid, t.text FROM " + db + ".dbo.syscolumns c, " + db +
+            ".dbo.syscomments t WHERE c.id = " + QString::number(tableId) +
+            " AND c.number = 0 AND t.id = c.cdefault ORDER BY c.colid, t.colid2, t.colid"};
+}
+
+QStringList keyConstraints(const QString& db, const QString& qualifiedTable, int tableId,
+                           int maxKeys)
+{
+    QString keys;
+    const QString object = "'" + sq(qualifiedTable) + "'";
+    for (int k = 1; k <= maxKeys; ++k) {
+        keys += QStringLiteral(", index_col(%1, si.indid, %2), index_colorder(%1, si.indid, %2)")
+                    .arg(object)
+                    .arg(k);
+    }
+    return {
+        "SELECT si.name, si.indid, si.status, si.status2, isnull(si.fill_factor, 0), "
+        "isnull(si.maxrowsperpage, 0), isnull(si.res_page_gap, 0), ss.name" +
+            keys,
+        " FROM " + db + ".dbo.sysindexes si, " + db + ".dbo.syssegments ss",
+        " WHERE si.id = " + QString::number(tableId) +
+            " AND si.indid BETWEEN 1 AND 254 AND si.status2 & 2 = 2"
+            " AND ss.segment = si.segment",
+        " ORDER BY si.indid"};
+}
+
+QStringList checkConstraints(const QString& db, int tableId)
+{
+    return {"SELECT so.name, sk.colid, sc.text FROM " + db + ".dbo.sysconstraints sk, " + db +
+            ".dbo.sysobjects so, " + db +
+            ".dbo.syscomments sc WHERE sk.tableid = " + QString::number(tableId) +
+            " AND sk.status & 128 = 128 AND so.id = sk.constrid AND sc.id = so.id"
+            " ORDER BY sk.constrid, sc.colid2, sc.colid"};
+}
+
+QStringList foreignKeys(const QString& db, int tableId, int maxKeys)
+{
+    QString keys;
+    const QString dbid = "db_id('" + sq(db) + "')";
+    for (int k = 1; k <= maxKeys; ++k) {
+        keys += QStringLiteral(
+                    ", col_name(sr.tableid, sr.fokey%1, %2), "
+                    "col_name(sr.reftabid, sr.refkey%1, %2)")
+                    .arg(k)
+                    .arg(dbid);
+    }
+    return {"SELECT so.name, ru.name, ro.name, sr.keycnt, sr.status" + keys,
+            " FROM " + db + ".dbo.sysreferences sr, " + db + ".dbo.sysobjects so, " + db +
+                ".dbo.sysobjects ro, " + db + ".dbo.sysusers ru",
+            " WHERE sr.tableid = " + QString::number(tableId) +
+                " AND sr.frgndbname IS NULL AND sr.pmrydbname IS NULL"
+                " AND so.id = sr.constrid AND ro.id = sr.reftabid AND ru.uid = ro.uid",
+            " ORDER BY sr.constrid"};
+}
+
+QStringList referencingForeignKeys(const QString& db, int tableId)
+{
+    return {"SELECT so.name, cu.name, co.name FROM " + db + ".dbo.sysreferences sr, " + db +
+            ".dbo.sysobjects so, " + db + ".dbo.sysobjects co, " + db +
+            ".dbo.sysusers cu WHERE sr.reftabid = " + QString::number(tableId) +
+            " AND sr.tableid <> sr.reftabid AND sr.frgndbname IS NULL AND sr.pmrydbname IS NULL"
+            " AND so.id = sr.constrid AND co.id = sr.tableid AND cu.uid = co.uid"
+            " ORDER BY sr.constrid"};
+}
+
+QStringList typeBindings(const QString& db, const QString& name)
+{
+    const QString p = db + ".dbo.";
+    return {
+        "SELECT isnull(du.name, ''), isnull(d.name, ''), isnull(ru.name, ''), "
+        "isnull(r.name, '')",
+        " FROM " + p + "systypes t",
+        " LEFT JOIN " + p + "sysobjects d ON d.id = t.tdefault",
+        " LEFT JOIN " + p + "sysusers du ON du.uid = d.uid",
+        " LEFT JOIN " + p + "sysobjects r ON r.id = t.domain",
+        " LEFT JOIN " + p + "sysusers ru ON ru.uid = r.uid",
+        " WHERE t.name = \"" + dq(name) + "\" AND t.usertype >= 100"};
+}
+
+QStringList loginName(int suid)
+{
+    return {"SELECT name FROM master.dbo.syslogins WHERE suid = " + QString::number(suid)};
+}
+
+QStringList compiledObjects(const QString& db)
+{
+    return {"SELECT so.id, su.name, so.name, convert(char(19), so.crdate, 23) FROM " + db +
+            ".dbo.sysobjects so, " + db +
+            ".dbo.sysusers su WHERE so.uid = su.uid AND so.type IN ('V', 'P', 'TR')"};
+}
+
+QStringList dependencies(const QString& db)
+{
+    return {"SELECT DISTINCT id, depid FROM " + db + ".dbo.sysdepends"};
+}
+
+QStringList statementPermissions(const QString& db, const QString& principal)
+{
+    return {"SELECT sp.action, sp.protecttype FROM " + db + ".dbo.sysprotects sp, " + db +
+            ".dbo.sysusers su WHERE sp.id = 0 AND su.uid = sp.uid AND su.name = \"" +
+            dq(principal) + "\" ORDER BY sp.action"};
+}
+
+QStringList ncharSize()
+{
+    return {"SELECT @@ncharsize"};
 }
 
 }  // namespace CatalogStatements

@@ -1,5 +1,6 @@
 #include "TableColumns.h"
 
+#include <QPair>
 #include <initializer_list>
 
 namespace {
@@ -34,8 +35,7 @@ bool isOneOf(const QString& name, std::initializer_list<const char*> names)
 }
 
 // The declared length of a sized type, from the column's storage length. unichar and
-// univarchar store two bytes per character. nchar and nvarchar store @@ncharsize bytes
-// per character, which the column row does not give, so they keep no length.
+// univarchar store two bytes per character, nchar and nvarchar @@ncharsize bytes.
 int declaredLength(const TCTColumnDef& column)
 {
     const QString& name = column.TypeName;
@@ -43,6 +43,8 @@ int declaredLength(const TCTColumnDef& column)
         return column.Length;
     if (isOneOf(name, {"unichar", "univarchar"}))
         return column.Length / 2;
+    if (isOneOf(name, {"nchar", "nvarchar"}) && column.NCharSize > 0)
+        return column.Length / column.NCharSize;
     return 0;
 }
 
@@ -56,10 +58,45 @@ QString typeText(const TCTColumnDef& column)
         type += QStringLiteral("(%1,%2)").arg(column.Prec).arg(column.Scale);
     if (column.Identity)
         type += QLatin1String(" identity");
+    if (!column.DefaultClause.isEmpty())
+        type += QLatin1Char(' ') + column.DefaultClause;
     return type;
 }
 
 }  // namespace
+
+QString declaredTypeName(const QString& typeName, int32_t length)
+{
+    struct BySize {
+        const char* nullableName;
+        const char* names[4];  // for 1, 2, 4 and 8 bytes
+    };
+    static const BySize sized[] = {
+        {"intn", {"tinyint", "smallint", "int", "bigint"}},
+        {"uintn", {"", "unsigned smallint", "unsigned int", "unsigned bigint"}},
+        {"floatn", {"", "", "real", "float"}},
+        {"datetimn", {"", "", "smalldatetime", "datetime"}},
+        {"moneyn", {"", "", "smallmoney", "money"}},
+    };
+    for (const BySize& entry : sized) {
+        if (typeName != QLatin1String(entry.nullableName))
+            continue;
+        const int slot = length == 1 ? 0 : length == 2 ? 1 : length == 4 ? 2 : 3;
+        return QString::fromLatin1(entry.names[slot]);
+    }
+    static const QPair<const char*, const char*> renamed[] = {{"numericn", "numeric"},
+                                                              {"decimaln", "decimal"},
+                                                              {"daten", "date"},
+                                                              {"timen", "time"},
+                                                              {"usmallint", "unsigned smallint"},
+                                                              {"uint", "unsigned int"},
+                                                              {"ubigint", "unsigned bigint"}};
+    for (const auto& [from, to] : renamed) {
+        if (typeName == QLatin1String(from))
+            return QString::fromLatin1(to);
+    }
+    return typeName;
+}
 
 QString formatColumnLine(const TCTColumnDef& column)
 {

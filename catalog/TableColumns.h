@@ -12,10 +12,19 @@ struct TCTColumnDef {
     int32_t Length = 0;
     bool Nullable = false;
     bool Identity = false;
+    // Bytes per nchar/nvarchar character (the server's @@ncharsize); 0 when unknown,
+    // and such columns are then written without a length.
+    int32_t NCharSize = 0;
+    QString DefaultClause;  // a declared default as stored: "default 'USA'"
 };
 
+// The built-in type a column of a nullable storage type (intn, floatn, datetimn...,
+// as SELECT INTO makes them) is declared with; other names are returned unchanged.
+QString declaredTypeName(const QString& typeName, int32_t length);
+
 // The column line before its separator comma: a blank, the name padded to 30
-// characters, the type from position 32, the nullability from position 61. A name of
+// characters, the type (and DEFAULT with its expression) from position 32, the
+// nullability from position 61. A name of
 // 30 characters or more, or a type part reaching position 60, is followed by one blank
 // so that the parts stay apart; nothing is cut.
 QString formatColumnLine(const TCTColumnDef& column);

@@ -1,14 +1,23 @@
-// The CREATE TABLE builder of TCTLibObjInfo.
+// The CREATE TABLE builder of TCTLibObjInfo: columns with their declared defaults, the
+// primary key, unique and check constraints, the lock scheme and the storage options.
 #include "CTLibDatabase.h"
 #include "CTLibObjInfo.h"
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
 
+#include <QHash>
+
+namespace Sql = CatalogStatements;
+
 namespace {
 
 constexpr int kTypeNameLength = 30;
+constexpr int kColumnIsIdentity = 0x80;
+constexpr int kColumnIsNullable = 0x08;
 
-TCTColumnDef columnFromRow(const CatalogRead& read) {
+// The SQL Anywhere column statement's row.
+TCTColumnDef columnFromRow(const CatalogRead& read)
+{
     TCTColumnDef column;
     column.Name = read.text(1);
     column.TypeName = read.text(2).left(kTypeNameLength);
@@ -22,42 +31,223 @@ TCTColumnDef columnFromRow(const CatalogRead& read) {
     return column;
 }
 
+// A declared default's clause as stored ("default 'USA'"), its keyword included.
+QString defaultClause(const QString& text)
+{
+    const QString clause = trimBlanks(text);
+    if (clause.startsWith(QLatin1String("default"), Qt::CaseInsensitive))
+        return clause;
+    return QStringLiteral("DEFAULT ") + clause;
+}
+
+QString lockClause(const TCTTableStorage& storage)
+{
+    return QStringLiteral("LOCK ") + storage.LockScheme.toUpper();
+}
+
+// The table options the server keeps for the lock scheme in use.
+QString withClause(const TCTTableStorage& storage)
+{
+    QStringList options;
+    const bool allPages = storage.LockScheme == QLatin1String("allpages");
+    if (allPages && storage.MaxRowsPerPage > 0)
+        options << QStringLiteral("max_rows_per_page = %1").arg(storage.MaxRowsPerPage);
+    if (!allPages && storage.ExpRowSize > 0)
+        options << QStringLiteral("exp_row_size = %1").arg(storage.ExpRowSize);
+    if (storage.ReservePageGap > 0)
+        options << QStringLiteral("reservepagegap = %1").arg(storage.ReservePageGap);
+    if (storage.IdentityGap > 0)
+        options << QStringLiteral("identity_gap = %1").arg(storage.IdentityGap);
+    return options.isEmpty() ? QString() : QStringLiteral("WITH ") + options.join(", ");
+}
+
 }  // namespace
 
-void TCTLibObjInfo::LoadColumns(const QString& tableName) {
-    const bool sqlAnywhere = isSqlAnywhere();
+void TCTLibObjInfo::LoadColumns(const QString& tableName)
+{
+    const QString name = trimBlanks(tableName);
     m_columns.clear();
+    if (!isSqlAnywhere()) {
+        if (const std::optional<int> id = objectId(ownerOfTable(name), name, QStringLiteral("U")))
+            m_columns = readColumns(*id);
+        return;
+    }
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(CatalogStatements::tableColumns(m_selectDb, trimBlanks(tableName), sqlAnywhere));
+    read.open(Sql::tableColumns(m_selectDb, name, true));
     // Every row is kept, however many columns the table has.
     while (read.next())
         m_columns.push_back(columnFromRow(read));
 }
 
-QString TCTLibObjInfo::FormatColumn(int n) const {
+std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
+{
+    std::vector<TCTColumnDef> columns;
+    QHash<int, QString> declaredDefaults;  // by colid
+    const int bytesPerNChar = ncharSize();
+    {
+        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+        read.open(Sql::columnDefinitions(m_selectDb, tableId));
+        while (read.next()) {
+            TCTColumnDef column;
+            column.Name = read.text(2);
+            column.Length = read.integer(4);
+            const bool userType = read.integer(8) >= 100;
+            column.TypeName =
+                userType ? read.text(3) : declaredTypeName(read.text(3), column.Length);
+            column.Prec = read.integer(5);
+            column.Scale = read.integer(6);
+            const int status = read.integer(7);
+            column.Identity = status & kColumnIsIdentity;
+            column.Nullable = status & kColumnIsNullable;
+            column.NCharSize = bytesPerNChar;
+            if (read.integer(15) > 0)
+                declaredDefaults.insert(read.integer(1), QString());
+            columns.push_back(column);
+        }
+    }
+    if (declaredDefaults.isEmpty())
+        return columns;
+    // The pieces of a default's text are joined as stored.
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
+    read.open(Sql::columnDefaultTexts(m_selectDb, tableId));
+    while (read.next()) {
+        const int colid = read.integer(1);
+        if (declaredDefaults.contains(colid))
+            declaredDefaults[colid] += read.text(2);
+    }
+    for (auto text = declaredDefaults.cbegin(); text != declaredDefaults.cend(); ++text) {
+        if (text.key() >= 1 && text.key() <= static_cast<int>(columns.size()))
+            columns[text.key() - 1].DefaultClause = defaultClause(text.value());
+    }
+    return columns;
+}
+
+int TCTLibObjInfo::ncharSize()
+{
+    if (m_ncharSize == 0) {
+        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+        read.open(Sql::ncharSize());
+        m_ncharSize = read.next() ? read.integer(1) : 1;
+    }
+    return m_ncharSize;
+}
+
+QString TCTLibObjInfo::FormatColumn(int n) const
+{
     return formatColumnLine(m_columns.at(n - 1));
 }
 
-QString TCTLibObjInfo::tablePrefix() const {
+QString TCTLibObjInfo::tablePrefix() const
+{
     const QString prefix = trimBlanks(PrefixDbName).isEmpty() ? m_selectDb : PrefixDbName;
     return prefix + ".";
 }
 
-QStringList TCTLibObjInfo::GetTableScript(const QString& tableName) {
+// The owner of the table of that name: dbo's when there are several.
+QString TCTLibObjInfo::ownerOfTable(const QString& name)
+{
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(Sql::ownersOfType(m_selectDb, name, QStringLiteral("U")));
+    return read.next() ? read.text(1) : QString();
+}
+
+std::optional<int> TCTLibObjInfo::objectId(const QString& owner, const QString& name,
+                                           const QString& type)
+{
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(Sql::objectId(m_selectDb, owner, name));
+    std::optional<int> id;
+    while (read.next()) {
+        if (type.isEmpty() || trimBlanks(read.text(2)) == type)
+            id = read.integer(1);
+    }
+    return id;
+}
+
+std::optional<TCTTableStorage> TCTLibObjInfo::GetTableStorage(int tableId)
+{
+    prepareRead();
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(Sql::tableStorage(m_selectDb, tableId));
+    std::optional<TCTTableStorage> storage;
+    while (read.next()) {
+        TCTTableStorage row;
+        row.Id = tableId;
+        const int sysstat2 = read.integer(1);
+        row.LockScheme = (sysstat2 & 0x8000)   ? QStringLiteral("datarows")
+                         : (sysstat2 & 0x4000) ? QStringLiteral("datapages")
+                                               : QStringLiteral("allpages");
+        row.MaxRowsPerPage = read.integer(2);
+        row.ExpRowSize = read.integer(3);
+        row.ReservePageGap = read.integer(4);
+        row.IdentityGap = read.integer(5);
+        row.SegmentName = read.text(6);
+        storage = row;
+    }
+    return storage;
+}
+
+QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QString& owner)
+{
     CheckSelectDb();
     struct ReleaseColumns {
         std::vector<TCTColumnDef>& columns;
         ~ReleaseColumns() { columns.clear(); }
     } release{m_columns};
 
+    if (isSqlAnywhere())
+        return sqlAnywhereTableScript(tableName);
+    const QString name = trimBlanks(tableName);
+    const QString tableOwner = owner.isEmpty() ? ownerOfTable(name) : owner;
+    const std::optional<int> id = objectId(tableOwner, name, QStringLiteral("U"));
+    if (!id)
+        return {DataNotAvailable};
+    m_columns = readColumns(*id);
+    const std::optional<TCTTableStorage> storage = GetTableStorage(*id);
+    if (m_columns.empty() || !storage)
+        return {DataNotAvailable};
+
+    // Column checks follow their column; keys and table checks follow the columns.
+    QStringList elements;
+    const TCTConstraintList constraints = GetTableConstraints(*id, tableOwner, name);
+    for (int n = 1; n <= ColumnCount(); ++n) {
+        QString line = FormatColumn(n);
+        for (const TCTConstraint& constraint : constraints) {
+            if (constraint.ConstraintKind == TCTConstraint::Kind::Check && constraint.ColumnId == n)
+                line += QLatin1Char(' ') + constraintClause(constraint);
+        }
+        while (!line.isEmpty() && line.back().unicode() <= 32)
+            line.chop(1);
+        elements << line;
+    }
+    for (const TCTConstraint& constraint : constraints) {
+        if (constraint.ConstraintKind != TCTConstraint::Kind::Check || constraint.ColumnId == 0)
+            elements << QLatin1Char(' ') + constraintClause(constraint);
+    }
+
+    QStringList lines;
+    lines << "CREATE TABLE " + (PrefixWithDbName ? tablePrefix() : QString()) + tableOwner + "." +
+                 tableName;
+    lines << "(";
+    for (int n = 0; n < elements.size(); ++n)
+        lines << (n + 1 < elements.size() ? elements[n] + "," : elements[n]);
+    lines << ")";
+    lines << lockClause(*storage);
+    if (const QString with = withClause(*storage); !with.isEmpty())
+        lines << with;
+    if (storage->SegmentName != QLatin1String("default"))
+        lines << "ON '" + Sql::inLiteral(storage->SegmentName, '\'') + "'";
+    return lines;
+}
+
+QStringList TCTLibObjInfo::sqlAnywhereTableScript(const QString& tableName)
+{
     LoadColumns(tableName);
     if (m_columns.empty())
         return {DataNotAvailable};
-
-    const QString owner = GetObjectOwner(tableName);
     QStringList lines;
-    lines << "CREATE TABLE " + (PrefixWithDbName ? tablePrefix() : QString()) + owner + "." +
-                 tableName;
+    lines << "CREATE TABLE " + (PrefixWithDbName ? tablePrefix() : QString()) +
+                 GetObjectOwner(tableName) + "." + tableName;
     lines << "(";
     const int count = ColumnCount();
     for (int n = 1; n <= count; ++n) {

@@ -9,36 +9,56 @@ namespace Sql = CatalogStatements;
 
 namespace {
 
-bool hasStoredText(const QString& type) {
+bool hasStoredText(const QString& type)
+{
     return type == "P" || type == "V" || type == "R" || type == "D" || type == "TR";
 }
 
 }  // namespace
 
-QString TCTLibObjInfo::GetObjectText(const QString& objectName) {
+QString TCTLibObjInfo::objectType(const QString& owner, const QString& name)
+{
+    QString type;
+    CatalogRead read(*this, CatalogRead::Mode::Cursor, CatalogRead::Results::AsStored);
+    read.open(owner.isEmpty() ? Sql::objectKind(m_selectDb, name)
+                              : Sql::objectId(m_selectDb, owner, name));
+    while (read.next())
+        type = trimBlanks(read.text(owner.isEmpty() ? 1 : 2)).left(2);
+    return type;
+}
+
+QString TCTLibObjInfo::GetObjectText(const QString& objectName, const QString& owner)
+{
+    return trimBlanks(GetStoredText(objectName, owner).Text);
+}
+
+TCTStoredText TCTLibObjInfo::GetStoredText(const QString& objectName, const QString& owner)
+{
     const bool sqlAnywhere = isSqlAnywhere();
     const QString name = trimBlanks(objectName);
 
-    QString type;
-    {
-        CatalogRead read(*this, CatalogRead::Mode::Cursor, CatalogRead::Results::AsStored);
-        read.open(Sql::objectKind(m_selectDb, name));
-        while (read.next())
-            type = trimBlanks(read.text(1)).left(2);
-    }
+    const QString type = objectType(owner, name);
     if (!hasStoredText(type)) {
         throw EDatabaseError(
             QStringLiteral("Object '%1' is not a Stored Procedure, View ,Trigger, Default or Rule")
                 .arg(name));
     }
 
-    const QString owner = GetObjectOwner(name);
+    const QString textOwner = owner.isEmpty() ? GetObjectOwner(name) : owner;
     // The pieces keep their blanks and line breaks: a row may end or begin inside a word
     // or a run of blanks, and they are joined with nothing in between.
-    QString text;
+    TCTStoredText stored;
     CatalogRead read(*this, CatalogRead::Mode::Cursor, CatalogRead::Results::AsStored);
-    read.open(Sql::objectText(m_selectDb, owner, name, sqlAnywhere));
-    while (read.next())
-        text += read.text(1);
-    return trimBlanks(text);
+    read.open(Sql::objectText(m_selectDb, textOwner, name, sqlAnywhere));
+    while (read.next()) {
+        stored.Text += read.text(1);
+        if (!sqlAnywhere) {
+            const int status = read.integer(2);
+            stored.Hidden = stored.Hidden || (status & kTextHidden);
+            stored.QuotedIdentifiers = stored.QuotedIdentifiers || (status & kTextQuotedIdentifier);
+        }
+    }
+    if (stored.Hidden)
+        stored.Text.clear();
+    return stored;
 }

@@ -168,9 +168,17 @@ QString TCTLibObjInfo::GetUserScript(const QString& userName)
     const std::optional<TCTUser> user = GetUserInfo(userName);
     if (!user)
         return DataNotAvailable;
-    // The arguments are literals of the script: a quote in a name is doubled.
+    // The user's login is the one its suid names (guest has none: its own name); the
+    // arguments are literals of the script, with a quote in a name doubled.
+    QString login = trimBlanks(userName);
+    if (user->SuId > 0) {
+        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+        read.open(Sql::loginName(user->SuId));
+        if (read.next())
+            login = read.text(1);
+    }
     const QString name = Sql::inLiteral(trimBlanks(userName), '"');
-    return "EXECUTE sp_adduser \"" + name + "\",\"" + name + "\",\"" +
+    return "EXECUTE sp_adduser \"" + Sql::inLiteral(login, '"') + "\",\"" + name + "\",\"" +
            Sql::inLiteral(user->GroupName, '"') + "\"";
 }
 
@@ -203,8 +211,11 @@ QString TCTLibObjInfo::GetTypeScript(const QString& typeName)
     if (!type)
         return DataNotAvailable;
     QString script = "EXECUTE sp_addtype " + trimBlanks(typeName) + ",\"" + type->StorageType;
-    if (type->StorageType == "char" || type->StorageType == "varchar")
+    const QString& storage = type->StorageType;
+    if (storage == "char" || storage == "varchar" || storage == "binary" || storage == "varbinary")
         script += "(" + QString::number(type->Length) + ")";
+    if (storage == "unichar" || storage == "univarchar")
+        script += "(" + QString::number(type->Length / 2) + ")";
     if (type->StorageType == "numeric" || type->StorageType == "decimal")
         script += "(" + QString::number(type->Prec) + "," + QString::number(type->Scale) + ")";
     script += "\"";
@@ -254,4 +265,32 @@ void TCTLibObjInfo::FreeProtectList(std::optional<TCTProtectList>& list, bool fr
     list->clear();
     if (freeList)
         list.reset();
+}
+
+QStringList TCTLibObjInfo::GetStatementPermissionScript(const QString& principal,
+                                                        QStringList& unknown)
+{
+    static const QHash<int, QString> commands = {
+        {198, "CREATE TABLE"},   {203, "CREATE DATABASE"},  {207, "CREATE VIEW"},
+        {221, "CREATE TRIGGER"}, {222, "CREATE PROCEDURE"}, {233, "CREATE DEFAULT"},
+        {236, "CREATE RULE"},    {228, "DUMP DATABASE"},    {235, "DUMP TRANSACTION"},
+    };
+    prepareRead();
+    QStringList granted, revoked;
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(Sql::statementPermissions(m_selectDb, trimBlanks(principal)));
+    while (read.next()) {
+        const int action = read.integer(1);
+        if (!commands.contains(action)) {
+            unknown << QString::number(action);
+            continue;
+        }
+        (read.integer(2) == 2 ? revoked : granted) << commands.value(action);
+    }
+    QStringList statements;
+    if (!granted.isEmpty())
+        statements << "GRANT " + granted.join(", ") + " TO " + trimBlanks(principal);
+    if (!revoked.isEmpty())
+        statements << "REVOKE " + revoked.join(", ") + " FROM " + trimBlanks(principal);
+    return statements;
 }

@@ -139,6 +139,17 @@ void printList(const TMarkedObjectList& objects)
     }
 }
 
+// Warnings and the objects left out go to standard error; any object left out makes the
+// run incomplete.
+int completionStatus(const TScriptGenerator& generator)
+{
+    for (const QString& warning : generator.Warnings)
+        std::fprintf(stderr, "warning: %s\n", qPrintable(warning));
+    for (const QString& object : generator.Unscripted)
+        std::fprintf(stderr, "not scripted: %s\n", qPrintable(object));
+    return generator.Unscripted.isEmpty() ? ExitOk : ExitIncomplete;
+}
+
 int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptions& options)
 {
     TCTLibObjInfo info;
@@ -154,7 +165,7 @@ int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptio
             throw EFileError(
                 QStringLiteral("Cannot create directory \"%1\"").arg(options.SeparateFilesDir));
         generator.BuildSeparateFiles(objects, options.SeparateFilesDir, progress);
-        return ExitOk;
+        return completionStatus(generator);
     }
 
     TScriptHeader header;
@@ -167,12 +178,13 @@ int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptio
         generator.BuildScript(objects, header, true, nullptr, progress, options.Header);
     if (!options.OutputFile.isEmpty()) {
         saveScriptLines(options.OutputFile, lines);
-        return ExitOk;
+        return completionStatus(generator);
     }
     QFile out;
     out.open(stdout, QIODevice::WriteOnly);
     out.write(crlfTextBytes(scriptTextLines(lines)));
-    return ExitOk;
+    out.close();
+    return completionStatus(generator);
 }
 
 }  // namespace

@@ -5,7 +5,15 @@
 #include <QStringList>
 
 // Exit statuses.
-enum TCliExit { ExitOk = 0, ExitFailure = 1, ExitUsage = 2, ExitNothingMatched = 3 };
+// 4: the script was written, but some objects could not be scripted (each is named on
+// standard error and has a comment in its place).
+enum TCliExit {
+    ExitOk = 0,
+    ExitFailure = 1,
+    ExitUsage = 2,
+    ExitNothingMatched = 3,
+    ExitIncomplete = 4
+};
 
 // Runs with `arguments` (without the program name); the script goes to standard output
 // unless a file or directory is named.

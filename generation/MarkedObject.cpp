@@ -14,7 +14,6 @@ QString QualifierPart(const QString& caption)
     return dot < 0 ? QString() : caption.left(dot);
 }
 
-namespace {
 int replayRank(ObjectKind kind)
 {
     switch (kind) {
@@ -22,13 +21,21 @@ int replayRank(ObjectKind kind)
             return 0;
         case ObjectKind::Users:
             return 1;
-        case ObjectKind::DataTypes:
+        case ObjectKind::Rules:
             return 2;
-        default:
-            return 3 + static_cast<int>(kind);
+        case ObjectKind::DataTypes:
+            return 3;
+        case ObjectKind::Tables:
+            return 4;
+        case ObjectKind::Indexes:
+            return 5;
+        case ObjectKind::Views:
+        case ObjectKind::Procedures:
+        case ObjectKind::Triggers:
+            break;
     }
+    return kCompiledObjectsRank;
 }
-}  // namespace
 
 TMarkedObjectList inReplayOrder(const TMarkedObjectList& objects)
 {

@@ -26,6 +26,11 @@ QString ObjectNamePart(const QString& caption);
 QString QualifierPart(const QString& caption);
 
 // The objects in the order their sections are written: databases in the order given,
-// and within a database groups, users, user datatypes, then tables, views, indexes,
-// triggers, procedures and rules, so that every object's prerequisites come first.
+// and within a database groups, users, rules, user datatypes, tables, indexes, then
+// views, procedures and triggers (which the generator orders by their dependencies), so
+// that every object's prerequisites come first.
 TMarkedObjectList inReplayOrder(const TMarkedObjectList& objects);
+
+// The place of a kind in that order; views, procedures and triggers share the last one.
+int replayRank(ObjectKind kind);
+constexpr int kCompiledObjectsRank = 6;

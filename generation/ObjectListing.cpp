@@ -50,7 +50,15 @@ QString objectListingStatement(ObjectKind kind, const QString& database, const Q
         case ObjectKind::Procedures:
             return ownedObjects(p, "P");
         case ObjectKind::Rules:
-            return ownedObjects(p, "R");
+            // Rules and the default objects of CREATE DEFAULT; check constraints and
+            // declared defaults belong to their tables.
+            return QStringLiteral("select su.name + \".\" + so.name from ") + p +
+                   QStringLiteral("sysobjects so, ") + p +
+                   QStringLiteral(
+                       "sysusers su where so.type in ('R', 'D') and so.uid = su.uid "
+                       "and so.id not in (select constrid from ") +
+                   p + QStringLiteral("sysconstraints) and so.id not in (select id from ") + p +
+                   QStringLiteral("sysprocedures where status & 4096 = 4096) order by so.name");
         case ObjectKind::DataTypes:
             // User datatypes are numbered from 100; the first one is a user datatype too.
             return QStringLiteral("select name from ") + p +

@@ -7,7 +7,11 @@
 #include "TextFile.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
+#include <QSet>
+#include <QVector>
 
 QStringList TScriptHeader::lines() const
 {
@@ -32,6 +36,80 @@ void TScriptGenerator::selectDatabase(const QString& database)
     m_info.setSelectDb(CurDb);
 }
 
+TMarkedObjectList TScriptGenerator::workList(const TMarkedObjectList& objects)
+{
+    const TMarkedObjectList ordered = inReplayOrder(objects);
+    TMarkedObjectList work;
+    for (int at = 0; at < ordered.size();) {
+        if (replayRank(ordered[at].Kind) != kCompiledObjectsRank) {
+            work << ordered[at++];
+            continue;
+        }
+        TMarkedObjectList compiled;
+        const QString database = ordered[at].Database;
+        while (at < ordered.size() && ordered[at].Database == database &&
+               replayRank(ordered[at].Kind) == kCompiledObjectsRank)
+            compiled << ordered[at++];
+        selectDatabase(database);
+        work << inDependencyOrder(compiled);
+    }
+    return work;
+}
+
+TMarkedObjectList TScriptGenerator::inDependencyOrder(const TMarkedObjectList& compiled)
+{
+    if (compiled.size() < 2)
+        return compiled;
+    QHash<QString, TCTCompiledObject> byCaption;
+    for (const TCTCompiledObject& object : m_info.GetCompiledObjects())
+        byCaption.insert(object.Owner + QLatin1Char('.') + object.Name, object);
+    QHash<int, int> indexOfId;  // object id -> position in `compiled`
+    for (int n = 0; n < compiled.size(); ++n) {
+        if (const auto found = byCaption.constFind(compiled[n].Caption); found != byCaption.cend())
+            indexOfId.insert(found->Id, n);
+    }
+    QVector<QSet<int>> prerequisites(compiled.size());
+    for (const auto& [id, depid] : m_info.GetDependencies()) {
+        if (indexOfId.contains(id) && indexOfId.contains(depid) && id != depid)
+            prerequisites[indexOfId.value(id)].insert(indexOfId.value(depid));
+    }
+    // Ties and cycles fall back to creation date, then name.
+    const auto earlier = [&](int a, int b) {
+        const TCTCompiledObject first = byCaption.value(compiled[a].Caption);
+        const TCTCompiledObject second = byCaption.value(compiled[b].Caption);
+        if (first.CreateDate != second.CreateDate)
+            return first.CreateDate < second.CreateDate;
+        if (first.Id != second.Id)
+            return first.Id < second.Id;
+        return compiled[a].Caption < compiled[b].Caption;
+    };
+    TMarkedObjectList ordered;
+    QVector<bool> placed(compiled.size(), false);
+    while (ordered.size() < compiled.size()) {
+        int next = -1;
+        bool ready = false;
+        for (int n = 0; n < compiled.size(); ++n) {
+            if (placed[n])
+                continue;
+            bool allPlaced = true;
+            for (int prerequisite : prerequisites[n])
+                allPlaced = allPlaced && placed[prerequisite];
+            if ((allPlaced && !ready) || (allPlaced == ready && (next < 0 || earlier(n, next)))) {
+                next = n;
+                ready = ready || allPlaced;
+            }
+        }
+        if (!ready) {
+            Warnings << QStringLiteral(
+                            "%1: a dependency cycle through %2; written by creation date")
+                            .arg(compiled[next].Database, compiled[next].Caption);
+        }
+        placed[next] = true;
+        ordered << compiled[next];
+    }
+    return ordered;
+}
+
 QStringList TScriptGenerator::BuildScript(const TMarkedObjectList& objects,
                                           const TScriptHeader& header, bool toFile,
                                           TScriptSink* view, ProgressReporter& progress,
@@ -45,34 +123,39 @@ QStringList TScriptGenerator::BuildScript(const TMarkedObjectList& objects,
             sink->appendLines(scriptLines);
     }
 
-    const TMarkedObjectList work = inReplayOrder(objects);
+    Unscripted.clear();
+    Warnings.clear();
+    const TMarkedObjectList work = workList(objects);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     progress.setProgressPosition(0);
-    TSectionWriter writer(m_info, m_options, scriptLines, sink);
+    TScriptState state;
+    TSectionWriter writer(m_info, m_options, scriptLines, sink, state);
     QString lastDatabase;
-    bool useWritten = false;
     for (int position = 0; position < work.size(); ++position) {
         const TMarkedObject& object = work[position];
         progress.setInfoLabel(QStringLiteral("Processing ") + object.Caption);
         if (progress.checkCancelled())
             break;
+        // The foreign keys of a database's tables come after its last table and index.
+        if (object.Database != lastDatabase ||
+            replayRank(object.Kind) > replayRank(ObjectKind::Indexes))
+            writer.WritePendingForeignKeys(toFile);
         selectDatabase(object.Database);
-        if (CurDb != lastDatabase)
-            useWritten = false;
-        lastDatabase = CurDb;
-        if (!useWritten) {
+        if (CurDb != lastDatabase) {
             const QStringList use{QString(), QStringLiteral("USE ") + CurDb, QStringLiteral("GO")};
             scriptLines += use;
             if (sink)
                 sink->appendLines(use);
-            useWritten = true;
         }
+        lastDatabase = CurDb;
         writer.DbPrefix = DbPrefix;
         writer.ObjName = ObjectNamePart(object.Caption);
         writer.ObjQualifier = QualifierPart(object.Caption);
         writer.WriteSection(object.Kind, toFile);
         progress.setProgressPosition(position + 1);
     }
+    writer.WritePendingForeignKeys(toFile);
+    Unscripted = state.Unscripted;
     return scriptLines;
 }
 
@@ -114,20 +197,40 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
                                                  const QString& targetPath,
                                                  ProgressReporter& progress)
 {
-    const TMarkedObjectList work = inReplayOrder(objects);
+    Unscripted.clear();
+    Warnings.clear();
+    const TMarkedObjectList work = workList(objects);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     QStringList written;
     QStringList usedNames;
     const QDir directory(targetPath);
+    TScriptState state;
+    // A database's foreign keys go into a file of their own after its last object, as
+    // they need every table.
+    const auto writeForeignKeys = [&](const QString& database) {
+        if (state.PendingForeignKeys.isEmpty())
+            return;
+        QStringList scriptLines{QStringLiteral("USE ") + database, QStringLiteral("GO")};
+        TSectionWriter writer(m_info, m_options, scriptLines, nullptr, state);
+        writer.WritePendingForeignKeys(true);
+        const TMarkedObject keys{database, ObjectKind::Tables, QStringLiteral("foreign_keys")};
+        const QString path = directory.filePath(fileNameFor(keys, m_options, usedNames));
+        saveScriptLines(path, scriptLines);
+        written << path;
+    };
     for (int position = 0; position < work.size(); ++position) {
         if (progress.checkCancelled())
             break;
         progress.setProgressPosition(position);
         const TMarkedObject& object = work[position];
+        if (object.Database != CurDb)
+            writeForeignKeys(CurDb);
         selectDatabase(object.Database);
 
+        // Default objects are written again into every file that needs one.
+        state.WrittenDefaults.clear();
         QStringList scriptLines{QStringLiteral("USE ") + CurDb, QStringLiteral("GO")};
-        TSectionWriter writer(m_info, m_options, scriptLines, nullptr);
+        TSectionWriter writer(m_info, m_options, scriptLines, nullptr, state);
         writer.DbPrefix = DbPrefix;
         writer.ObjName = ObjectNamePart(object.Caption);
         writer.ObjQualifier = QualifierPart(object.Caption);
@@ -141,6 +244,13 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         saveScriptLines(path, scriptLines);
         written << path;
     }
+    writeForeignKeys(CurDb);
+    // The order to run the files in: what each needs comes before it.
+    QStringList names;
+    for (const QString& path : written)
+        names << QFileInfo(path).fileName();
+    writeTextLines(directory.filePath(QLatin1String(ReplayOrderFileName)), names, false);
+    Unscripted = state.Unscripted;
     progress.setProgressPosition(static_cast<int>(work.size()));
     return written;
 }

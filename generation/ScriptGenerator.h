@@ -5,6 +5,7 @@
 
 #include "AppSettings.h"
 #include "MarkedObject.h"
+#include "SectionWriter.h"
 
 #include <QStringList>
 
@@ -23,11 +24,17 @@ struct TScriptHeader {
 
 class TScriptGenerator {
 public:
+    static constexpr const char* ReplayOrderFileName = "replay-order.txt";
+
     TScriptGenerator(TCTLibObjInfo& info, const TScriptOptions& options);
 
     // The last database an object was written for, and its DROP-guard prefix.
     QString CurDb;
     QString DbPrefix;
+    // After a run: the objects that could not be scripted (their place in the script
+    // holds a comment), and warnings such as a dependency cycle.
+    QStringList Unscripted;
+    QStringList Warnings;
 
     // The script of `objects`: the header (unless `withHeader` is off), a "USE" batch
     // whenever the database changes, and each object's section. With `toFile` off every
@@ -37,8 +44,9 @@ public:
                             bool toFile, TScriptSink* view, ProgressReporter& progress,
                             bool withHeader = true);
 
-    // One file per object under `targetPath`, each starting with a "USE" batch. Returns
-    // the paths written, in order.
+    // One file per object under `targetPath`, each starting with a "USE" batch, then one
+    // file of each database's foreign keys, and ReplayOrderFileName listing the files in
+    // the order to run them. Returns the script paths written, in that order.
     QStringList BuildSeparateFiles(const TMarkedObjectList& objects, const QString& targetPath,
                                    ProgressReporter& progress);
 
@@ -50,6 +58,10 @@ public:
 
 private:
     void selectDatabase(const QString& database);
+    // The work list: replay order, and views, procedures and triggers of each database
+    // after what they depend on (sysdepends), then by creation date and name.
+    TMarkedObjectList workList(const TMarkedObjectList& objects);
+    TMarkedObjectList inDependencyOrder(const TMarkedObjectList& compiled);
 
     TCTLibObjInfo& m_info;
     const TScriptOptions& m_options;

@@ -1,6 +1,8 @@
 #include "SectionWriter.h"
 
 #include "CTLibObjInfo.h"
+#include "CatalogRead.h"
+#include "CatalogStatements.h"
 #include "GrantComposer.h"
 #include "ScriptSink.h"
 
@@ -55,6 +57,23 @@ QString quoted(const QString& name)
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
+// A string literal of the script in single quotes.
+QString literal(const QString& text)
+{
+    return QLatin1Char('\'') + CatalogStatements::inLiteral(text, '\'') + QLatin1Char('\'');
+}
+
+// The stored text as a batch: the line break before "GO" ends its last line, so one
+// line break at its end is the script's, not the text's.
+QString withoutFinalLineBreak(QString text)
+{
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    else if (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    return text;
+}
+
 QString objectTypeCode(TTextObjectKind kind)
 {
     switch (kind) {
@@ -84,11 +103,32 @@ QString dropKeyword(TTextObjectKind kind)
     }
     return QStringLiteral("TRIGGER");
 }
+
+QString kindWord(TTextObjectKind kind)
+{
+    return dropKeyword(kind).toLower();
+}
+
+bool isOtherOwner(const QString& owner)
+{
+    return !owner.isEmpty() && owner != QLatin1String("dbo");
+}
 }  // namespace
 
+QString qualifiedObjectOwner(const QString& qualifiedName)
+{
+    const int dot = qualifiedName.indexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : qualifiedName.left(dot);
+}
+
+QString qualifiedObjectName(const QString& qualifiedName)
+{
+    return qualifiedName.mid(qualifiedName.indexOf(QLatin1Char('.')) + 1);
+}
+
 TSectionWriter::TSectionWriter(TCTLibObjInfo& info, const TScriptOptions& options,
-                               QStringList& scriptLines, TScriptSink* view)
-    : m_info(info), m_options(options), m_scriptLines(scriptLines), m_view(view)
+                               QStringList& scriptLines, TScriptSink* view, TScriptState& state)
+    : m_info(info), m_options(options), m_scriptLines(scriptLines), m_view(view), m_state(state)
 {
 }
 
@@ -96,7 +136,7 @@ TSectionWriter::TSectionWriter(TCTLibObjInfo& info, const TScriptOptions& option
 // the guard checks as well; names of dbo's objects stay bare.
 bool TSectionWriter::ownedByOtherUser() const
 {
-    return !ObjQualifier.isEmpty() && ObjQualifier != QLatin1String("dbo");
+    return isOtherOwner(ObjQualifier);
 }
 
 QString TSectionWriter::ownedName() const
@@ -115,19 +155,50 @@ QString TSectionWriter::guard(const QString& tableAndCondition) const
     return QStringLiteral("IF EXISTS(SELECT * FROM ") + DbPrefix + tableAndCondition;
 }
 
+QString TSectionWriter::tableOwner(const QString& table)
+{
+    const QString owner = m_info.GetObjectOwner(table);
+    return owner.isEmpty() ? QStringLiteral("dbo") : owner;
+}
+
+bool TSectionWriter::alreadyWritten(const QString& kind, const QString& owner, const QString& name)
+{
+    const QString key = m_info.SelectDb() + QLatin1Char('|') + kind + QLatin1Char('|') + owner +
+                        QLatin1Char('|') + name;
+    if (m_state.WrittenSections.contains(key))
+        return true;
+    m_state.WrittenSections.insert(key);
+    return false;
+}
+
 void TSectionWriter::toView(const QStringList& lines, bool toFile)
 {
-    if (!toFile && m_view)
+    if (!toFile && m_view && !lines.isEmpty())
         m_view->appendLines(lines);
 }
 
-// Steps common to every writer up to the body: the banner and the DROP batch.
+// The statements that follow run as `owner`: objects are created, bound and granted by
+// their owner.
+void TSectionWriter::beginOwner(const QString& owner)
+{
+    if (isOtherOwner(owner))
+        SectionLines << QStringLiteral("SETUSER ") + literal(owner) << QStringLiteral("GO");
+}
+
+void TSectionWriter::endOwner(const QString& owner)
+{
+    if (isOtherOwner(owner))
+        SectionLines << QStringLiteral("SETUSER") << QStringLiteral("GO");
+}
+
+// Steps common to every writer up to the body: the banner, the owner and the DROP batch.
 void TSectionWriter::beginSection(const QString& guardLine, const QString& drop,
                                   bool blankAfterDrop)
 {
     SectionLines.clear();
     SectionLines << QString()
                  << QStringLiteral("/************ ") + ObjName + QStringLiteral(" ************/");
+    beginOwner(ObjQualifier);
     if (m_options.AddDrop) {
         SectionLines << guardLine << drop << QStringLiteral("GO");
         if (blankAfterDrop)
@@ -138,16 +209,35 @@ void TSectionWriter::beginSection(const QString& guardLine, const QString& drop,
 void TSectionWriter::endSection(bool toFile)
 {
     SectionLines << QStringLiteral("GO");
+    flushSection(toFile);
+}
+
+void TSectionWriter::flushSection(bool toFile)
+{
     toView(SectionLines, toFile);
     m_scriptLines += SectionLines;
+    SectionLines.clear();
 }
 
 // A one-line note in place of a section, for what the script cannot re-create.
 void TSectionWriter::writeNote(const QString& note, bool toFile)
 {
     SectionLines = QStringList{QString(), QStringLiteral("/* ") + note + QStringLiteral(" */")};
-    toView(SectionLines, toFile);
-    m_scriptLines += SectionLines;
+    flushSection(toFile);
+}
+
+// An object the catalog could not give: a comment in its place and no DROP, so that
+// running the script never removes what it does not re-create.
+void TSectionWriter::writeUnscripted(const QString& kind, const QString& reason, bool toFile)
+{
+    const QString name = ownedName();
+    m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": ") + kind + QLatin1Char(' ') +
+                              name + QStringLiteral(": ") + reason;
+    QString safeName = name;
+    safeName.replace(QLatin1String("*/"), QLatin1String("* /"));
+    writeNote(kind + QLatin1Char(' ') + safeName + QStringLiteral(": ") + reason +
+                  QStringLiteral(", not scripted"),
+              toFile);
 }
 
 // Groups, users and datatypes are what other objects depend on: members, owned objects
@@ -170,70 +260,224 @@ void TSectionWriter::writeCreateWhenMissing(const QString& catalogTable, const Q
     endSection(toFile);
 }
 
+// Rules and defaults bound to columns or datatypes cannot be dropped; with drop guards
+// on they are created only when missing, their text run through EXECUTE.
+void TSectionWriter::writeTextCreateWhenMissing(const QString& owner, const QString& name,
+                                                const QString& type, const QString& text,
+                                                bool toFile)
+{
+    SectionLines.clear();
+    SectionLines << QString()
+                 << QStringLiteral("/************ ") + name + QStringLiteral(" ************/");
+    beginOwner(owner);
+    if (m_options.AddDrop) {
+        SectionLines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
+                            QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(name) +
+                            QStringLiteral(" AND type = ") + quoted(type) +
+                            QStringLiteral(" AND uid = user_id(") + quoted(owner) + "))"
+                     << QStringLiteral("  EXECUTE(") + literal(text) + ")";
+    } else {
+        SectionLines << text;
+    }
+    SectionLines << QStringLiteral("GO");
+    endOwner(owner);
+    flushSection(toFile);
+}
+
+// A default object that a column or datatype is bound to, before its first binding.
+void TSectionWriter::writeDefaultObject(const QString& qualifiedName, bool toFile)
+{
+    const QString key = m_info.SelectDb() + QLatin1Char('|') + qualifiedName;
+    if (m_state.WrittenDefaults.contains(key))
+        return;
+    m_state.WrittenDefaults.insert(key);
+    const QString owner = qualifiedObjectOwner(qualifiedName);
+    const QString name = qualifiedObjectName(qualifiedName);
+    const TCTStoredText stored = m_info.GetStoredText(name, owner);
+    if (stored.Text.isEmpty()) {
+        m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": default ") + qualifiedName +
+                                  QStringLiteral(": its text cannot be read");
+        return;
+    }
+    writeTextCreateWhenMissing(owner, name, QStringLiteral("D"),
+                               withoutFinalLineBreak(trimBlanks(stored.Text)), toFile);
+}
+
 void TSectionWriter::WriteUserSection(bool toFile)
 {
-    if (isBuiltInPrincipal(ObjName))
-        return writeNote(ObjName + QStringLiteral(": built-in user, not scripted"), toFile);
-    writeCreateWhenMissing(QStringLiteral("sysusers"), m_info.GetUserScript(ObjName), toFile);
+    if (isBuiltInPrincipal(ObjName)) {
+        writeNote(ObjName + QStringLiteral(": built-in user, not scripted"), toFile);
+        return writeStatementPermissions(toFile);
+    }
+    const QString script = m_info.GetUserScript(ObjName);
+    if (script == DataNotAvailable)
+        return writeUnscripted(QStringLiteral("user"), QStringLiteral("not found"), toFile);
+    writeCreateWhenMissing(QStringLiteral("sysusers"), script, toFile);
+    writeStatementPermissions(toFile);
 }
 
 void TSectionWriter::WriteGroupSection(bool toFile)
 {
-    if (isBuiltInPrincipal(ObjName))
-        return writeNote(ObjName + QStringLiteral(": built-in group, not scripted"), toFile);
+    if (isBuiltInPrincipal(ObjName)) {
+        writeNote(ObjName + QStringLiteral(": built-in group, not scripted"), toFile);
+        return writeStatementPermissions(toFile);
+    }
     writeCreateWhenMissing(QStringLiteral("sysusers"),
                            QStringLiteral("EXECUTE sp_addgroup ") + ObjName, toFile);
+    writeStatementPermissions(toFile);
+}
+
+// GRANT CREATE TABLE ... for a user or group, with the grants option.
+void TSectionWriter::writeStatementPermissions(bool toFile)
+{
+    if (!m_options.PrivilegeScript)
+        return;
+    QStringList unknown;
+    appendBatch(m_info.GetStatementPermissionScript(ObjName, unknown), toFile);
+    for (const QString& code : unknown) {
+        m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": statement permission ") + code +
+                                  QStringLiteral(" of ") + ObjName +
+                                  QStringLiteral(": no statement is known for it");
+    }
 }
 
 void TSectionWriter::WriteDatatypeSection(bool toFile)
 {
-    writeCreateWhenMissing(QStringLiteral("systypes"), m_info.GetTypeScript(ObjName), toFile);
+    const QString script = m_info.GetTypeScript(ObjName);
+    if (script == DataNotAvailable)
+        return writeUnscripted(QStringLiteral("datatype"), QStringLiteral("not found"), toFile);
+    const QList<TCTColumnBinding> bindings = m_info.GetTypeBindings(ObjName);
+    for (const TCTColumnBinding& binding : bindings) {
+        if (!binding.IsRule)
+            writeDefaultObject(binding.Object, toFile);
+    }
+    writeCreateWhenMissing(QStringLiteral("systypes"), script, toFile);
+    QStringList binds;
+    for (const TCTColumnBinding& binding : bindings) {
+        binds << QStringLiteral("EXECUTE ") +
+                     (binding.IsRule ? QStringLiteral("sp_bindrule ")
+                                     : QStringLiteral("sp_bindefault ")) +
+                     literal(binding.Object) + QStringLiteral(", ") + literal(ObjName);
+    }
+    appendBatch(binds, toFile);
+    flushSection(toFile);
 }
 
 void TSectionWriter::WriteIndexSection(bool toFile)
 {
+    const QString table = ObjQualifier;
+    if (alreadyWritten(QStringLiteral("I"), table, ObjName))
+        return;
     // The listing shows the indexes of system tables and the text storage rows of
     // tables; the server refuses to drop or create either.
-    if (const std::optional<TCTIndex> index = m_info.GetIndexInfo(ObjName, ObjQualifier)) {
+    // Indexes are made by their table's owner.
+    const QString owner = IndexTableOwner.isEmpty() ? tableOwner(table) : IndexTableOwner;
+    const std::optional<TCTIndex> index = m_info.GetIndexInfo(ObjName, table, owner);
+    if (index) {
         if (index->IndId == textChainIndexId)
-            return writeNote(ObjQualifier + QLatin1Char('.') + ObjName +
+            return writeNote(table + QLatin1Char('.') + ObjName +
                                  QStringLiteral(": text and image storage, not scripted"),
                              toFile);
         if (index->Id > 0 && index->Id < firstUserObjectId)
-            return writeNote(ObjQualifier + QLatin1Char('.') + ObjName +
+            return writeNote(table + QLatin1Char('.') + ObjName +
                                  QStringLiteral(": index of a system table, not scripted"),
                              toFile);
     }
-    beginSection(guard(QStringLiteral("dbo.sysindexes WHERE name = ") + quoted(ObjName) +
-                       QStringLiteral(" AND id = object_id(") + quoted(ObjQualifier) + "))"),
-                 QStringLiteral("  DROP INDEX ") + ObjQualifier + QLatin1Char('.') + ObjName);
-    SectionLines += m_info.GetIndexScript(ObjName, ObjQualifier);
-    endSection(toFile);
+    const QStringList body = m_info.GetIndexScript(ObjName, table, owner);
+    if (!index || body == QStringList{DataNotAvailable})
+        return writeUnscripted(QStringLiteral("index"), QStringLiteral("not found"), toFile);
+
+    const QString ownedTable = isOtherOwner(owner) ? owner + QLatin1Char('.') + table : table;
+    const bool constraint = body.first().startsWith(QLatin1String("ALTER TABLE"));
+    SectionLines.clear();
+    SectionLines << QString()
+                 << QStringLiteral("/************ ") + ObjName + QStringLiteral(" ************/");
+    beginOwner(owner);
+    if (m_options.AddDrop) {
+        SectionLines << guard(QStringLiteral("dbo.sysindexes WHERE name = ") + quoted(ObjName) +
+                              QStringLiteral(" AND id = object_id(") + quoted(ownedTable) + "))")
+                     << (constraint ? QStringLiteral("  ALTER TABLE ") + ownedTable +
+                                          QStringLiteral(" DROP CONSTRAINT ") + ObjName
+                                    : QStringLiteral("  DROP INDEX ") + ownedTable +
+                                          QLatin1Char('.') + ObjName)
+                     << QStringLiteral("GO") << QString();
+    }
+    SectionLines += body;
+    SectionLines << QStringLiteral("GO");
+    endOwner(owner);
+    flushSection(toFile);
 }
 
 void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
 {
+    if (alreadyWritten(objectTypeCode(kind), ObjQualifier, ObjName))
+        return;
+    const TCTStoredText stored = m_info.GetStoredText(ObjName, ObjQualifier);
+    if (stored.Hidden)
+        return writeUnscripted(kindWord(kind), QStringLiteral("text hidden"), toFile);
+    const QString text = withoutFinalLineBreak(stored.Text);
+    if (trimBlanks(text).isEmpty())
+        return writeUnscripted(kindWord(kind), QStringLiteral("text not available"), toFile);
+    if (kind == TTextObjectKind::Rule) {
+        // The rules folder holds the default objects of CREATE DEFAULT as well.
+        const QString owner = ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier;
+        const bool isDefault = m_info.objectId(owner, ObjName, QStringLiteral("D")).has_value();
+        if (isDefault)
+            m_state.WrittenDefaults.insert(m_info.SelectDb() + QLatin1Char('|') + owner +
+                                           QLatin1Char('.') + ObjName);
+        return writeTextCreateWhenMissing(owner, ObjName,
+                                          isDefault ? QStringLiteral("D") : QStringLiteral("R"),
+                                          trimBlanks(text), toFile);
+    }
+
     beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(ObjName) +
                        QStringLiteral(" AND type = ") + quoted(objectTypeCode(kind)) +
                        ownerCondition() + ")"),
                  QStringLiteral("  ") + QStringLiteral("DROP ") + dropKeyword(kind) +
                      QLatin1Char(' ') + ownedName());
+    // The text is read back as it was created: under quoted identifiers when they were on.
+    if (stored.QuotedIdentifiers)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
     if (kind == TTextObjectKind::Procedure)
-        SectionLines += splitProcedureGroup(m_info.GetObjectText(ObjName), ObjName);
+        SectionLines += splitProcedureGroup(text, ObjName);
     else
-        SectionLines << m_info.GetObjectText(ObjName);
+        SectionLines << text;
     SectionLines << QStringLiteral("GO");
+    if (stored.QuotedIdentifiers)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
     toView(SectionLines, toFile);
 
     // The grants follow the section in the view and in the script alike.
     if (m_options.PrivilegeScript) {
-        std::optional<TCTProtectList> protects =
-            m_info.GetProtects(TProtectFilter::pfObjectName, ObjName, TProtectAction::paNone);
+        // By id: objects of the same name under other owners have privileges of their own.
+        const std::optional<int> id =
+            m_info.objectId(ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier, ObjName);
+        std::optional<TCTProtectList> protects;
+        if (id) {
+            protects = m_info.GetProtects(TProtectFilter::pfObjectId, QString::number(*id),
+                                          TProtectAction::paNone);
+        }
         if (protects)
             appendGrantBatch(composeGrantStatements(*protects, ObjName, true), toFile);
         TCTLibObjInfo::FreeProtectList(protects, true);
     }
-    m_scriptLines += SectionLines;
+    QStringList closing;
+    if (ownedByOtherUser())
+        closing << QStringLiteral("SETUSER") << QStringLiteral("GO");
+    toView(closing, toFile);
+    m_scriptLines += SectionLines + closing;
+    SectionLines.clear();
+}
+
+// An empty line, the statements and "GO", into the section.
+void TSectionWriter::appendBatch(const QStringList& statements, bool toFile)
+{
+    if (statements.isEmpty())
+        return;
+    QStringList batch;
+    batch << QString() << statements << QStringLiteral("GO");
+    toView(batch, toFile);
+    m_scriptLines += batch;
 }
 
 // An empty line, the statements and "GO", into the view and the section.
@@ -247,49 +491,126 @@ void TSectionWriter::appendGrantBatch(const QStringList& statements, bool toFile
     SectionLines += batch;
 }
 
+void TSectionWriter::writeTriggersOf(const QString& table, const QString& owner, bool toFile)
+{
+    const std::optional<TCTObject> object = m_info.GetObjectInfo(table, false, false, owner);
+    if (!object)
+        return;
+    // One trigger may serve several actions; it is created once.
+    QStringList written;
+    for (const QString& trigger : {object->InsTrigName, object->DelTrigName, object->UpdTrigName}) {
+        if (trigger.trimmed().isEmpty() || written.contains(trigger.trimmed()))
+            continue;
+        written << trigger.trimmed();
+        ObjName = trigger.trimmed();
+        ObjQualifier = owner;
+        WriteTextObjectSection(toFile, TTextObjectKind::Trigger);
+    }
+}
+
+void TSectionWriter::writeIndexesOf(const QString& table, const QString& owner, bool toFile)
+{
+    const QStringList indexes = m_info.GetIndexNames(table, owner);
+    for (const QString& index : indexes) {
+        ObjName = index;
+        ObjQualifier = table;
+        IndexTableOwner = owner;
+        WriteIndexSection(toFile);
+    }
+    IndexTableOwner.clear();
+}
+
 void TSectionWriter::WriteTableSection(bool toFile)
 {
-    beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(ObjName) +
-                       QStringLiteral(" AND type = \"U\"") + ownerCondition() + ")"),
-                 QStringLiteral("  DROP TABLE ") + ownedName());
-    SectionLines += m_info.GetTableScript(ObjName);
-    endSection(toFile);
-
     const QString table = ObjName;
-    if (m_options.TriggerScript) {
-        if (const std::optional<TCTObject> object = m_info.GetObjectInfo(table, false, false)) {
-            // One trigger may serve several actions; it is created once.
-            QStringList written;
-            for (const QString& trigger :
-                 {object->InsTrigName, object->DelTrigName, object->UpdTrigName}) {
-                if (trigger.trimmed().isEmpty() || written.contains(trigger.trimmed()))
-                    continue;
-                written << trigger.trimmed();
-                ObjName = trigger.trimmed();
-                WriteTextObjectSection(toFile, TTextObjectKind::Trigger);
-            }
-        }
+    const QString owner = ObjQualifier.isEmpty() ? tableOwner(table) : ObjQualifier;
+    ObjQualifier = owner;
+    if (alreadyWritten(QStringLiteral("U"), owner, table))
+        return;
+    const std::optional<int> id = m_info.objectId(owner, table, QStringLiteral("U"));
+    const QStringList body = m_info.GetTableScript(table, owner);
+    if (!id || body == QStringList{DataNotAvailable})
+        return writeUnscripted(QStringLiteral("table"), QStringLiteral("not found"), toFile);
+
+    const QList<TCTColumnBinding> bindings = m_info.GetColumnBindings(*id);
+    for (const TCTColumnBinding& binding : bindings) {
+        if (!binding.IsRule)
+            writeDefaultObject(binding.Object, toFile);
     }
+
+    // Other tables' foreign keys to this one go first, or the server refuses the drop.
+    QString drop = QStringLiteral("  DROP TABLE ") + ownedName();
+    for (const TCTReference& reference : m_info.GetReferencingForeignKeys(*id)) {
+        drop.prepend(QStringLiteral("IF EXISTS(SELECT * FROM ") + DbPrefix +
+                     QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(reference.Name) +
+                     QStringLiteral(" AND type = \"RI\")\n  ALTER TABLE ") + reference.Table +
+                     QStringLiteral(" DROP CONSTRAINT ") + reference.Name + QLatin1Char('\n'));
+    }
+    beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(table) +
+                       QStringLiteral(" AND type = \"U\"") + ownerCondition() + ")"),
+                 drop);
+    SectionLines += body;
+    SectionLines << QStringLiteral("GO");
+    QStringList binds;
+    for (const TCTColumnBinding& binding : bindings) {
+        binds << QStringLiteral("EXECUTE ") +
+                     (binding.IsRule ? QStringLiteral("sp_bindrule ")
+                                     : QStringLiteral("sp_bindefault ")) +
+                     literal(binding.Object) + QStringLiteral(", ") +
+                     literal(table + QLatin1Char('.') + binding.Column);
+    }
+    if (!binds.isEmpty())
+        SectionLines << QString() << binds << QStringLiteral("GO");
+    endOwner(owner);
+    flushSection(toFile);
+
+    // Foreign keys wait until every table of the script exists.
+    for (const TCTConstraint& key : m_info.GetForeignKeys(*id)) {
+        const QString ownedTable = isOtherOwner(owner) ? owner + QLatin1Char('.') + table : table;
+        QStringList lines{QString()};
+        if (m_options.AddDrop) {
+            lines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
+                         QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(key.Name) +
+                         QStringLiteral(" AND type = \"RI\")");
+        }
+        lines << QStringLiteral("  ALTER TABLE ") + ownedTable + QStringLiteral(" ADD ") +
+                     constraintClause(key)
+              << QStringLiteral("GO");
+        m_state.PendingForeignKeys += lines;
+    }
+
+    if (m_options.TriggerScript)
+        writeTriggersOf(table, owner, toFile);
+    if (m_options.IndexScript)
+        writeIndexesOf(table, owner, toFile);
 
     ObjName = table;
-    ObjQualifier = table;
-    if (m_options.IndexScript) {
-        const QStringList indexes = m_info.GetIndexNames(table);
-        for (const QString& index : indexes) {
-            ObjName = index;
-            WriteIndexSection(toFile);
-        }
-    }
-
+    ObjQualifier = owner;
     SectionLines.clear();
     if (m_options.PrivilegeScript) {
-        std::optional<TCTObject> object = m_info.GetObjectInfo(table, false, true);
+        std::optional<TCTObject> object = m_info.GetObjectInfo(table, false, true, owner);
         if (object && object->Protects) {
-            appendGrantBatch(composeGrantStatements(*object->Protects, table, false), toFile);
+            const QStringList grants = composeGrantStatements(*object->Protects, table, false);
+            if (!grants.isEmpty()) {
+                beginOwner(owner);
+                appendGrantBatch(grants, toFile);
+                endOwner(owner);
+            }
             TCTLibObjInfo::FreeProtectList(object->Protects, true);
         }
-        m_scriptLines += SectionLines;
+        flushSection(toFile);
     }
+}
+
+void TSectionWriter::WritePendingForeignKeys(bool toFile)
+{
+    if (m_state.PendingForeignKeys.isEmpty())
+        return;
+    SectionLines =
+        QStringList{QString(), QStringLiteral("/************ foreign keys ************/")};
+    SectionLines += m_state.PendingForeignKeys;
+    m_state.PendingForeignKeys.clear();
+    flushSection(toFile);
 }
 
 void TSectionWriter::WriteSection(ObjectKind kind, bool toFile)

@@ -1,10 +1,13 @@
 // The section writers: for one object, its banner, the optional guarded DROP batch,
 // the CREATE text from the catalog reader, "GO", and for tables and text objects the
-// optional GRANT batch. A table section also pulls in its triggers and indexes.
+// optional GRANT batch. A table section also pulls in its triggers and indexes, the
+// bindings of its columns and the default objects they need. Objects of an owner other
+// than dbo are written inside "SETUSER 'owner'" ... "SETUSER".
 #pragma once
 
 #include "AppSettings.h"
 
+#include <QSet>
 #include <QStringList>
 
 class TCTLibObjInfo;
@@ -13,17 +16,30 @@ class TScriptSink;
 // The kinds of text objects, with the codes the text-object writer takes.
 enum class TTextObjectKind { View = 1, Procedure = 2, Rule = 3, Trigger = 4 };
 
+// What one run of the writers shares: the sections already written (an object selected
+// twice, as a kind and through a table, is written once), the default objects already
+// created, the foreign keys waiting for every table, and the objects that could not be
+// scripted.
+struct TScriptState {
+    QSet<QString> WrittenSections;
+    QSet<QString> WrittenDefaults;
+    QStringList PendingForeignKeys;  // script lines: ALTER TABLE ... ADD CONSTRAINT, GO
+    QStringList Unscripted;          // "database: kind name: reason"
+};
+
 class TSectionWriter {
 public:
     // `info` must already point at the object's database (SelectDb). `view`, when not
     // null, receives every line that goes into the script unless a writer is called
     // with toFile.
     TSectionWriter(TCTLibObjInfo& info, const TScriptOptions& options, QStringList& scriptLines,
-                   TScriptSink* view);
+                   TScriptSink* view, TScriptState& state);
 
     // The object being written and the database prefix of the DROP guards.
     QString ObjName;
     QString ObjQualifier;
+    // The owner of an index's table when known (the index caption names only the table).
+    QString IndexTableOwner;
     QString DbPrefix;
     // The section of the one object being written.
     QStringList SectionLines;
@@ -37,21 +53,41 @@ public:
 
     // Calls the writer of `kind` for the object named by ObjName (and ObjQualifier).
     void WriteSection(ObjectKind kind, bool toFile);
+    // The foreign keys gathered from the tables written so far, then forgotten.
+    void WritePendingForeignKeys(bool toFile);
 
 private:
     void writeNote(const QString& note, bool toFile);
+    void writeStatementPermissions(bool toFile);
     void writeCreateWhenMissing(const QString& catalogTable, const QString& body, bool toFile);
+    void writeTextCreateWhenMissing(const QString& owner, const QString& name, const QString& type,
+                                    const QString& text, bool toFile);
+    void writeDefaultObject(const QString& qualifiedName, bool toFile);
+    void writeUnscripted(const QString& kind, const QString& reason, bool toFile);
     void beginSection(const QString& guard, const QString& drop, bool blankAfterDrop = true);
     void endSection(bool toFile);
+    void flushSection(bool toFile);
+    void appendBatch(const QStringList& statements, bool toFile);
     void appendGrantBatch(const QStringList& statements, bool toFile);
     void toView(const QStringList& lines, bool toFile);
+    void beginOwner(const QString& owner);
+    void endOwner(const QString& owner);
+    bool alreadyWritten(const QString& kind, const QString& owner, const QString& name);
     QString guard(const QString& tableAndCondition) const;
     bool ownedByOtherUser() const;
     QString ownedName() const;
     QString ownerCondition() const;
+    QString tableOwner(const QString& table);
+    void writeIndexesOf(const QString& table, const QString& owner, bool toFile);
+    void writeTriggersOf(const QString& table, const QString& owner, bool toFile);
 
     TCTLibObjInfo& m_info;
     const TScriptOptions& m_options;
     QStringList& m_scriptLines;
     TScriptSink* m_view;
+    TScriptState& m_state;
 };
+
+// The default object's name and owner of "owner.name".
+QString qualifiedObjectOwner(const QString& qualifiedName);
+QString qualifiedObjectName(const QString& qualifiedName);

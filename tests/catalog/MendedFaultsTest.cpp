@@ -46,9 +46,10 @@ TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead)
     EXPECT_EQ(info->GetObjectOwner("o'hara"), "dbo");
     EXPECT_EQ(info->GetTableScript("o'hara"),
               (QStringList{"CREATE TABLE dbo.o'hara", "(", columnLine("id", "int", false) + ",",
-                           columnLine("col\"q", "int", true), ")"}));
+                           columnLine("col\"q", "int", true), ")", "LOCK ALLPAGES"}));
     EXPECT_EQ(info->GetTableScript("say\"when"),
-              (QStringList{"CREATE TABLE dbo.say\"when", "(", columnLine("x", "int", true), ")"}));
+              (QStringList{"CREATE TABLE dbo.say\"when", "(", columnLine("x", "int", true), ")",
+                           "LOCK ALLPAGES"}));
     EXPECT_EQ(info->GetIndexNames("o'hara"), QStringList{"ix'q"});
     EXPECT_EQ(info->GetIndexScript("ix'q", "o'hara"),
               (QStringList{"CREATE INDEX ix'q ON o'hara", "(id)", "ON 'default'"}));
@@ -87,8 +88,9 @@ TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole)
 {
     info->setSelectDb(kLongDb);
     info->PrefixWithDbName = true;
-    EXPECT_EQ(info->GetTableScript("t1"), (QStringList{"CREATE TABLE " + kLongDb + ".dbo.t1", "(",
-                                                       columnLine("a", "int", false), ")"}));
+    EXPECT_EQ(info->GetTableScript("t1"),
+              (QStringList{"CREATE TABLE " + kLongDb + ".dbo.t1", "(",
+                           columnLine("a", "int", false), ")", "LOCK ALLPAGES"}));
     EXPECT_EQ(info->GetObjectOwner("t1"), "dbo");
     EXPECT_EQ(info->SelectDb(), kLongDb);
 }
@@ -96,12 +98,12 @@ TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole)
 TEST_F(MendedFaults, TablesOfMoreThan255ColumnsAreScriptedWhole)
 {
     const QStringList lines = info->GetTableScript("wide_table");
-    ASSERT_EQ(lines.size(), 300 + 3);
+    ASSERT_EQ(lines.size(), 300 + 4);
     EXPECT_EQ(info->ColumnCount(), 0);  // the column table is released afterwards
     EXPECT_EQ(lines[2], columnLine("c001", "int", false) + ",");
     EXPECT_EQ(lines[2 + 255], columnLine("c256", "int", false) + ",");
     EXPECT_EQ(lines[2 + 299], columnLine("c300", "int", false));
-    EXPECT_EQ(lines.last(), ")");
+    EXPECT_EQ(lines.last(), "LOCK ALLPAGES");
 }
 
 TEST_F(MendedFaults, IndexesOfTablesOwnedByAnotherUser)
@@ -135,7 +137,8 @@ TEST_F(MendedFaults, AViewOfTheSameNameAddsNoColumnsToTheTable)
 {
     const QStringList lines = info->GetTableScript("dup");
     ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines.mid(1), (QStringList{"(", columnLine("k", "int", false), ")"}));
+    EXPECT_EQ(lines.mid(1),
+              (QStringList{"(", columnLine("k", "int", false), ")", "LOCK ALLPAGES"}));
 }
 
 }  // namespace

@@ -133,9 +133,9 @@ TEST_F(TableScript, UserTypesIdentityAndNullability)
             columnLine("cust_id", "row_id identity", false) + ",",
             columnLine("name", "varchar(40)", false) + ",", columnLine("ssn", "ssn", false) + ",",
             columnLine("zip", "zipcode", true) + ",", columnLine("balance", "amount", true) + ",",
-            columnLine("country", "char(3)", false) + ",",
-            columnLine("created", "datetime", false) + ",", columnLine("notes", "short_note", true),
-            ")"}));
+            columnLine("country", "char(3) default 'USA'", false) + ",",
+            columnLine("created", "datetime default getdate()", false) + ",",
+            columnLine("notes", "short_note", true), ")", "LOCK ALLPAGES"}));
 }
 
 TEST_F(TableScript, BuiltInTypes)
@@ -156,19 +156,20 @@ TEST_F(TableScript, BuiltInTypes)
     EXPECT_EQ(lineOf("c_float"), columnLine("c_float", "float", false) + ",");
     EXPECT_EQ(lineOf("c_char"), columnLine("c_char", "char(10)", false) + ",");
     EXPECT_EQ(lineOf("c_varchar"), columnLine("c_varchar", "varchar(100)", false) + ",");
-    // nchar's bytes per character depend on the server's character set: no length.
-    EXPECT_EQ(lineOf("c_nchar"), columnLine("c_nchar", "nchar", false) + ",");
-    EXPECT_EQ(lineOf("c_nvarchar"), columnLine("c_nvarchar", "nvarchar", false) + ",");
+    // nchar's length in characters: the bytes divided by the server's @@ncharsize.
+    EXPECT_EQ(lineOf("c_nchar"), columnLine("c_nchar", "nchar(5)", false) + ",");
+    EXPECT_EQ(lineOf("c_nvarchar"), columnLine("c_nvarchar", "nvarchar(20)", false) + ",");
+    EXPECT_EQ(lineOf("c_usmallint"), columnLine("c_usmallint", "unsigned smallint", false) + ",");
     EXPECT_EQ(lineOf("c_binary"), columnLine("c_binary", "binary(8)", false) + ",");
     EXPECT_EQ(lineOf("c_varbinary"), columnLine("c_varbinary", "varbinary(16)", false) + ",");
     EXPECT_EQ(lineOf("c_unichar"), columnLine("c_unichar", "unichar(4)", false) + ",");
     EXPECT_EQ(lineOf("c_univarchar"), columnLine("c_univarchar", "univarchar(10)", false) + ",");
     EXPECT_EQ(lineOf("c_text"), columnLine("c_text", "text", true) + ",");
-    EXPECT_FALSE(lines[lines.size() - 2].endsWith(","));
-    EXPECT_EQ(lines.last(), ")");
+    EXPECT_FALSE(lines[lines.size() - 3].endsWith(","));
+    EXPECT_EQ(lines.mid(lines.size() - 2), (QStringList{")", "LOCK ALLPAGES"}));
 
     const QStringList nullable = info->GetTableScript("nullable_types");
-    ASSERT_EQ(nullable.size(), 16 + 3);
+    ASSERT_EQ(nullable.size(), 16 + 4);
     EXPECT_EQ(nullable[2], columnLine("n_tinyint", "tinyint", true) + ",");
     EXPECT_EQ(nullable[16], columnLine("n_binary", "binary(8)", true) + ",");
     EXPECT_EQ(nullable[17], columnLine("n_default_null", "int", false));
@@ -177,7 +178,7 @@ TEST_F(TableScript, BuiltInTypes)
 TEST_F(TableScript, ThirtyCharacterColumnNameOwnerAndPrefix)
 {
     const QStringList thirty = info->GetTableScript("table_name_with_thirty_chars_x");
-    ASSERT_EQ(thirty.size(), 5);
+    ASSERT_EQ(thirty.size(), 6);
     EXPECT_TRUE(thirty[2].startsWith(" a_column_named_with_thirty_chr int "));
     EXPECT_EQ(thirty[2].mid(60), "NOT NULL,");
 
@@ -185,7 +186,10 @@ TEST_F(TableScript, ThirtyCharacterColumnNameOwnerAndPrefix)
     // The statement reads the trimmed name; the head keeps the name as passed.
     const QStringList padded = info->GetTableScript("orders  ");
     EXPECT_EQ(padded.first(), "CREATE TABLE dbo.orders  ");
-    EXPECT_EQ(padded.size(), 5 + 3);
+    // Five columns, the parentheses and the lock scheme. The table was created on demo_seg,
+    // but its clustered index, made later on the default segment, took the data along.
+    EXPECT_EQ(padded.last(), "LOCK ALLPAGES");
+    EXPECT_EQ(padded.size(), 5 + 4);
 
     info->PrefixWithDbName = true;
     info->PrefixDbName = "archive";
@@ -290,8 +294,7 @@ TEST_F(UsersAndTypes, AddUserStatements)
 TEST_F(UsersAndTypes, AddTypeStatements)
 {
     EXPECT_EQ(info->GetTypeScript("ssn"), "EXECUTE sp_addtype ssn,\"varchar(11)\",\"NONULL\"");
-    EXPECT_EQ(info->GetTypeScript("zipcode"),
-              "EXECUTE sp_addtype zipcode,\"char(5)\",\"NULL\"");
+    EXPECT_EQ(info->GetTypeScript("zipcode"), "EXECUTE sp_addtype zipcode,\"char(5)\",\"NULL\"");
     EXPECT_EQ(info->GetTypeScript("amount"),
               "EXECUTE sp_addtype amount,\"numeric(12,2)\",\"NULL\"");
     EXPECT_EQ(info->GetTypeScript(" row_id "),

@@ -156,8 +156,12 @@ TEST_F(CliTest, ScriptGoesToStandardOutputWithCrLfLines)
 {
     const ToolResult result = cli({"-D", "demo", "--kind", "rules", "--no-header", "--no-drop"});
     ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    // The rules folder holds the default objects too.
     EXPECT_EQ(result.out,
               "\r\nUSE demo\r\nGO\r\n"
+              "\r\n/************ d_country ************/\r\ncreate default d_country as "
+              "'USA'\r\nGO\r\n"
+              "\r\n/************ d_zero ************/\r\ncreate default d_zero as 0\r\nGO\r\n"
               "\r\n/************ r_positive ************/\r\ncreate rule r_positive as @value >= "
               "0\r\nGO\r\n"
               "\r\n/************ r_zip ************/\r\ncreate rule r_zip as @zip like "
@@ -173,8 +177,9 @@ TEST_F(CliTest, SeparateFilesTakeTheExtensionsGiven)
                                    "--separate-files", directory, "--ext", "tables=sql"});
     ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
     EXPECT_EQ(QDir(directory).entryList(QDir::Files),
-              QStringList({"items.sql", "p_low_stock.prc"}));
+              QStringList({"items.sql", "p_low_stock.prc", "replay-order.txt"}));
     EXPECT_TRUE(readText(directory + "/items.sql").startsWith("USE inventory\r\nGO\r\n"));
+    EXPECT_EQ(readText(directory + "/replay-order.txt"), "items.sql\r\np_low_stock.prc\r\n");
 }
 
 // The GUI writes View and Generate through TScriptGenerator::BuildScript on the marked

@@ -120,10 +120,11 @@ TEST(MarkedObjects, PrerequisitesComeFirstWithinEachDatabase)
         {"demo", ObjectKind::Rules, "dbo.r"},  {"demo", ObjectKind::DataTypes, "ssn"},
         {"other", ObjectKind::Users, "joe"},   {"other", ObjectKind::Groups, "g"},
     };
+    // Rules (and defaults) come before the datatypes and tables bound to them.
     const TMarkedObjectList expected{
         {"demo", ObjectKind::Groups, "clerks"}, {"demo", ObjectKind::Users, "mary"},
-        {"demo", ObjectKind::DataTypes, "ssn"}, {"demo", ObjectKind::Tables, "dbo.a"},
-        {"demo", ObjectKind::Tables, "dbo.b"},  {"demo", ObjectKind::Rules, "dbo.r"},
+        {"demo", ObjectKind::Rules, "dbo.r"},   {"demo", ObjectKind::DataTypes, "ssn"},
+        {"demo", ObjectKind::Tables, "dbo.a"},  {"demo", ObjectKind::Tables, "dbo.b"},
         {"other", ObjectKind::Groups, "g"},     {"other", ObjectKind::Users, "joe"},
     };
     EXPECT_EQ(inReplayOrder(tree), expected);

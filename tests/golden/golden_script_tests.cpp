@@ -172,12 +172,12 @@ TEST_F(GoldenScripts, CancelKeepsTheSectionsFinishedSoFar)
     options.AddDrop = false;
     CountingProgress progress(2);
     const QString text = QString::fromUtf8(script(options, progress));
-    // Groups come first, then users; the third object is never started.
+    // Groups come first, then users, then rules; the third object is never started.
     EXPECT_TRUE(text.contains("/************ sales ************/"));
     EXPECT_TRUE(text.contains("/************ ann ************/"));
-    EXPECT_FALSE(text.contains("/************ ssn ************/"));
+    EXPECT_FALSE(text.contains("/************ r_zip ************/"));
     EXPECT_EQ(progress.labels,
-              QStringList({"Processing sales", "Processing ann", "Processing ssn"}));
+              QStringList({"Processing sales", "Processing ann", "Processing dbo.r_zip"}));
 }
 
 TEST_F(GoldenScripts, AServerErrorEndsTheRun)

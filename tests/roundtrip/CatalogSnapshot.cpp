@@ -3,6 +3,7 @@
 #include "CTLibEnhQuery.h"
 
 #include <QMap>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -77,6 +78,10 @@ QStringList catalogSnapshot(const QString& database)
     for (const char* statement : snapshotStatements)
         rows += rowsOf(query, QString::fromLatin1(statement));
     rows += objectTexts(query);
+    // Names the server generates end in an object id, which differs in every copy.
+    static const QRegularExpression generatedId(QStringLiteral("_\\d{6,}(?=[|;]|$)"));
+    for (QString& row : rows)
+        row.replace(generatedId, QStringLiteral("_<id>"));
     std::sort(rows.begin(), rows.end());
     return rows;
 }

@@ -17,6 +17,11 @@ IF NOT EXISTS(SELECT * FROM demo.dbo.sysusers WHERE name = "ann")
   EXECUTE sp_adduser "ann","ann","sales"
 GO
 
+/************ r_zip ************/
+IF NOT EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "r_zip" AND type = "R" AND uid = user_id("dbo"))
+  EXECUTE('create rule r_zip as @zip like "[0-9][0-9][0-9][0-9][0-9]"')
+GO
+
 /************ ssn ************/
 IF NOT EXISTS(SELECT * FROM demo.dbo.systypes WHERE name = "ssn")
   EXECUTE sp_addtype ssn,"varchar(11)","NONULL"
@@ -25,6 +30,9 @@ GO
 /************ zipcode ************/
 IF NOT EXISTS(SELECT * FROM demo.dbo.systypes WHERE name = "zipcode")
   EXECUTE sp_addtype zipcode,"char(5)","NULL"
+GO
+
+EXECUTE sp_bindrule 'dbo.r_zip', 'zipcode'
 GO
 
 /************ customers ************/
@@ -39,10 +47,11 @@ CREATE TABLE demo.dbo.customers
  ssn                           ssn                          NOT NULL,
  zip                           zipcode                      NULL,
  balance                       amount                       NULL,
- country                       char(3)                      NOT NULL,
- created                       datetime                     NOT NULL,
+ country                       char(3) default 'USA'        NOT NULL,
+ created                       datetime default getdate()   NOT NULL,
  notes                         short_note                   NULL
 )
+LOCK ALLPAGES
 GO
 
 /************ customers_ins ************/
@@ -97,6 +106,8 @@ REVOKE UPDATE ON customers FROM ann
 GO
 
 /************ notes ************/
+SETUSER 'mary'
+GO
 IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "notes" AND type = "U" AND uid = user_id("mary"))
   DROP TABLE mary.notes
 GO
@@ -106,18 +117,9 @@ CREATE TABLE demo.mary.notes
  note_id                       int                          NOT NULL,
  body                          varchar(255)                 NULL
 )
+LOCK ALLPAGES
 GO
-
-/************ v_customers ************/
-IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "v_customers" AND type = "V")
-  DROP VIEW v_customers
-GO
-
-create view v_customers as
-    select cust_id, name, zip from customers where balance > 0
-GO
-
-GRANT SELECT ON v_customers TO readers
+SETUSER
 GO
 
 /************ orders_by_customer ************/
@@ -131,17 +133,16 @@ WITH ALLOW_DUP_ROW
 ON 'default'
 GO
 
-/************ customers_ins ************/
-IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "customers_ins" AND type = "TR")
-  DROP TRIGGER customers_ins
+/************ v_customers ************/
+IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "v_customers" AND type = "V")
+  DROP VIEW v_customers
 GO
 
-create trigger customers_ins on customers for insert
-as
-begin
-    if exists (select * from inserted where balance < 0)
-        print 'negative balance'
-end
+create view v_customers as
+    select cust_id, name, zip from customers where balance > 0
+GO
+
+GRANT SELECT ON v_customers TO readers
 GO
 
 /************ p_get_customer ************/
@@ -159,14 +160,6 @@ GO
 GRANT EXECUTE ON p_get_customer TO public
 GO
 
-/************ r_zip ************/
-IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "r_zip" AND type = "R")
-  DROP RULE r_zip
-GO
-
-create rule r_zip as @zip like "[0-9][0-9][0-9][0-9][0-9]"
-GO
-
 USE inventory
 GO
 
@@ -182,6 +175,7 @@ CREATE TABLE inventory.dbo.items
  on_hand                       int                          NULL,
  price                         money                        NOT NULL
 )
+LOCK ALLPAGES
 GO
 
 /************ items_pk ************/

@@ -17,6 +17,11 @@ IF NOT EXISTS(SELECT * FROM demo.dbo.sysusers WHERE name = "ann")
   EXECUTE sp_adduser "ann","ann","sales"
 GO
 
+/************ r_zip ************/
+IF NOT EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "r_zip" AND type = "R" AND uid = user_id("dbo"))
+  EXECUTE('create rule r_zip as @zip like "[0-9][0-9][0-9][0-9][0-9]"')
+GO
+
 /************ ssn ************/
 IF NOT EXISTS(SELECT * FROM demo.dbo.systypes WHERE name = "ssn")
   EXECUTE sp_addtype ssn,"varchar(11)","NONULL"
@@ -25,6 +30,9 @@ GO
 /************ zipcode ************/
 IF NOT EXISTS(SELECT * FROM demo.dbo.systypes WHERE name = "zipcode")
   EXECUTE sp_addtype zipcode,"char(5)","NULL"
+GO
+
+EXECUTE sp_bindrule 'dbo.r_zip', 'zipcode'
 GO
 
 /************ customers ************/
@@ -39,13 +47,16 @@ CREATE TABLE demo.dbo.customers
  ssn                           ssn                          NOT NULL,
  zip                           zipcode                      NULL,
  balance                       amount                       NULL,
- country                       char(3)                      NOT NULL,
- created                       datetime                     NOT NULL,
+ country                       char(3) default 'USA'        NOT NULL,
+ created                       datetime default getdate()   NOT NULL,
  notes                         short_note                   NULL
 )
+LOCK ALLPAGES
 GO
 
 /************ notes ************/
+SETUSER 'mary'
+GO
 IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "notes" AND type = "U" AND uid = user_id("mary"))
   DROP TABLE mary.notes
 GO
@@ -55,15 +66,9 @@ CREATE TABLE demo.mary.notes
  note_id                       int                          NOT NULL,
  body                          varchar(255)                 NULL
 )
+LOCK ALLPAGES
 GO
-
-/************ v_customers ************/
-IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "v_customers" AND type = "V")
-  DROP VIEW v_customers
-GO
-
-create view v_customers as
-    select cust_id, name, zip from customers where balance > 0
+SETUSER
 GO
 
 /************ orders_by_customer ************/
@@ -90,6 +95,15 @@ begin
 end
 GO
 
+/************ v_customers ************/
+IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "v_customers" AND type = "V")
+  DROP VIEW v_customers
+GO
+
+create view v_customers as
+    select cust_id, name, zip from customers where balance > 0
+GO
+
 /************ p_get_customer ************/
 IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "p_get_customer" AND type = "P")
   DROP PROCEDURE p_get_customer
@@ -100,14 +114,6 @@ as
     select @name = name from customers where cust_id = @cust_id
     select cust_id, name, zip, balance from customers where cust_id = @cust_id
     return 0
-GO
-
-/************ r_zip ************/
-IF EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "r_zip" AND type = "R")
-  DROP RULE r_zip
-GO
-
-create rule r_zip as @zip like "[0-9][0-9][0-9][0-9][0-9]"
 GO
 
 USE inventory
@@ -125,6 +131,7 @@ CREATE TABLE inventory.dbo.items
  on_hand                       int                          NULL,
  price                         money                        NOT NULL
 )
+LOCK ALLPAGES
 GO
 
 /************ p_low_stock ************/

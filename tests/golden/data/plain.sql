@@ -15,12 +15,19 @@ GO
 EXECUTE sp_adduser "ann","ann","sales"
 GO
 
+/************ r_zip ************/
+create rule r_zip as @zip like "[0-9][0-9][0-9][0-9][0-9]"
+GO
+
 /************ ssn ************/
 EXECUTE sp_addtype ssn,"varchar(11)","NONULL"
 GO
 
 /************ zipcode ************/
 EXECUTE sp_addtype zipcode,"char(5)","NULL"
+GO
+
+EXECUTE sp_bindrule 'dbo.r_zip', 'zipcode'
 GO
 
 /************ customers ************/
@@ -31,23 +38,24 @@ CREATE TABLE dbo.customers
  ssn                           ssn                          NOT NULL,
  zip                           zipcode                      NULL,
  balance                       amount                       NULL,
- country                       char(3)                      NOT NULL,
- created                       datetime                     NOT NULL,
+ country                       char(3) default 'USA'        NOT NULL,
+ created                       datetime default getdate()   NOT NULL,
  notes                         short_note                   NULL
 )
+LOCK ALLPAGES
 GO
 
 /************ notes ************/
+SETUSER 'mary'
+GO
 CREATE TABLE mary.notes
 (
  note_id                       int                          NOT NULL,
  body                          varchar(255)                 NULL
 )
+LOCK ALLPAGES
 GO
-
-/************ v_customers ************/
-create view v_customers as
-    select cust_id, name, zip from customers where balance > 0
+SETUSER
 GO
 
 /************ orders_by_customer ************/
@@ -66,16 +74,17 @@ begin
 end
 GO
 
+/************ v_customers ************/
+create view v_customers as
+    select cust_id, name, zip from customers where balance > 0
+GO
+
 /************ p_get_customer ************/
 create procedure p_get_customer @cust_id numeric(10,0), @name varchar(40) = null output
 as
     select @name = name from customers where cust_id = @cust_id
     select cust_id, name, zip, balance from customers where cust_id = @cust_id
     return 0
-GO
-
-/************ r_zip ************/
-create rule r_zip as @zip like "[0-9][0-9][0-9][0-9][0-9]"
 GO
 
 USE inventory
@@ -89,6 +98,7 @@ CREATE TABLE dbo.items
  on_hand                       int                          NULL,
  price                         money                        NOT NULL
 )
+LOCK ALLPAGES
 GO
 
 /************ p_low_stock ************/
