@@ -131,6 +131,8 @@ struct Statement {
         Drop,
         DropDatabase,
         Grant,
+        GrantRole,
+        CreateLogin,
         Transaction,
         Raiserror,
         DeclareCursor,
@@ -279,6 +281,7 @@ struct StorageOptions {
 struct IndexKey {
     std::string column;
     bool descending = false;
+    int colid = 0;  // set for the hidden column of a function-based key
 };
 
 // A PRIMARY KEY, UNIQUE, FOREIGN KEY or CHECK constraint, declared with a column or as a
@@ -313,6 +316,15 @@ struct ColumnDef {
     std::vector<ConstraintDef> constraints;
 };
 
+// partition by roundrobin N [on (seg, ...)] | (name [on seg], ...): the data partitions
+// CREATE TABLE asks for; a table without the clause has one.
+struct TablePartitions {
+    std::string strategy = "roundrobin";  // hash, range and list are refused
+    int count = 1;
+    std::vector<std::string> names;     // empty: generated names
+    std::vector<std::string> segments;  // per partition; empty: the table's segment
+};
+
 struct CreateTableStatement : Statement {
     CreateTableStatement() : Statement(Kind::CreateTable) {}
     ObjectName table;
@@ -321,6 +333,7 @@ struct CreateTableStatement : Statement {
     std::string lockScheme;                  // allpages, datapages, datarows; empty: default
     StorageOptions options;
     std::string segment;
+    TablePartitions partitions;
 };
 
 // One clause of ALTER TABLE.
@@ -354,7 +367,8 @@ struct CreateIndexStatement : Statement {
     bool clustered = false;
     std::string name;
     ObjectName table;
-    std::vector<std::pair<std::string, bool>> keys;  // column, descending
+    std::vector<std::pair<std::string, bool>> keys;  // column (or expression text), descending
+    std::vector<ExprPtr> keyExpressions;  // per key: the expression of a function-based key
     bool ignoreDupKey = false;
     bool ignoreDupRow = false;
     bool allowDupRow = false;
@@ -404,6 +418,24 @@ struct GrantStatement : Statement {
     bool withGrantOption = false;
     bool grantOptionFor = false;
     bool cascade = false;
+};
+
+// grant role r [, r ...] to grantee [, grantee ...] / revoke role ... from ...
+struct GrantRoleStatement : Statement {
+    GrantRoleStatement() : Statement(Kind::GrantRole) {}
+    bool grant = true;
+    std::vector<std::string> roles;
+    std::vector<std::string> grantees;
+};
+
+// create login name with [encrypted] password pw [attribute value ...]
+struct CreateLoginStatement : Statement {
+    CreateLoginStatement() : Statement(Kind::CreateLogin) {}
+    std::string name;
+    std::string password;
+    std::string defaultDatabase;
+    std::string defaultLanguage;
+    std::string fullName;
 };
 
 struct TransactionStatement : Statement {

@@ -126,9 +126,11 @@ const std::vector<SystemTableDef>& systemTables()
           {"remote_type", "int", true},   {"remote_name", "varchar(255)", true},
           {"xstatus", "int", true},       {"xtype", "int", true},
           {"xdbid", "int", true},         {"accessrule", "int", true},
-          {"status2", "int", true}},
+          {"status2", "int", true},       {"computedcol", "int", true}},
          {{"syscolumns", 1, 0x12, {1, 2, 3}}, {"ncsyscolumns", 2, 0x2, {1, 11}}},
-         "id,number,colid;usertype"},
+         "id,number,colid;usertype",
+         // The SQLite expression of a function-based index key's hidden column.
+         "tdsim_expr TEXT"},
         {"systypes",
          4,
          false,
@@ -356,7 +358,7 @@ const std::vector<SystemTableDef>& systemTables()
           {"crdate", "datetime", false},
           {"cdataptnname", "longsysname", true}},
          {{"csyspartitions", 1, 0x10, {3, 2, 4}}},
-         "id,indid"},
+         "id,indid;partitionid"},
         {"sysdatabases",
          30,
          true,
@@ -405,6 +407,15 @@ const std::vector<SystemTableDef>& systemTables()
           {"srvname", "varchar(30)", true}},
          {{"syslogins", 1, 0x12, {1}}},
          "suid;name"},
+        {"sysloginroles",
+         33,
+         true,
+         {{"suid", "int", false},
+          {"srid", "int", false},
+          {"status", "smallint", false},
+          {"predid", "int", true}},
+         {{"csysloginroles", 1, 0x10, {1}}},
+         "suid"},
     };
     return tables;
 }
@@ -424,9 +435,26 @@ const char* storageOrder(const std::string& table)
         {"sysusers", "suid, uid"},
         {"sysdatabases", "name"},
         {"syslogins", "suid"},
+        {"sysloginroles", "suid, srid"},
+        {"syspartitions", "id, indid, partitionid"},
     };
     auto found = keys.find(table);
     return found == keys.end() ? nullptr : found->second;
+}
+
+struct ServerRole {
+    const char* name;
+    int srid;
+};
+
+// The classic server roles; sybase_ts_role's srid 3 is inferred from the gap in the
+// documented list.
+const std::vector<ServerRole>& serverRoles()
+{
+    static const std::vector<ServerRole> roles = {{"sa_role", 0},        {"sso_role", 1},
+                                                  {"oper_role", 2},      {"sybase_ts_role", 3},
+                                                  {"navigator_role", 4}, {"replication_role", 5}};
+    return roles;
 }
 
 const SystemTableDef* findSystemTable(const std::string& name)
@@ -532,7 +560,7 @@ void Catalog::ensureStorage(const std::string& database, const ObjectRef& table)
         std::string keys;
         for (size_t key = 0; key < index.keyColids.size(); ++key) {
             keys += (keys.empty() ? "" : ", ") +
-                    sqlName("c" + std::to_string(index.keyColids[key])) +
+                    indexKeySql(database, table.id, index.keyColids[key]) +
                     (index.descending[key] ? " DESC" : "");
         }
         db_.exec(std::string("CREATE ") + ((index.status & 0x2) ? "UNIQUE " : "") + "INDEX " +
@@ -557,6 +585,11 @@ void Catalog::bootstrap()
                                                    {"name", SqlValue::ofText("sa")},
                                                    {"language", SqlValue::ofText("us_english")},
                                                    {"pwdate", SqlValue::ofText(now)}});
+    // The sa login holds the administrator roles (sa_role, sso_role, oper_role).
+    for (int srid : {0, 1, 2}) {
+        insertRow(systemTable("master", "sysloginroles"),
+                  {{"suid", SqlValue::ofInt(1)}, {"srid", SqlValue::ofInt(srid)}});
+    }
     // dbids of tempdb and model are the server's; sybsystemdb/sybsystemprocs take the
     // ids a 15.x/16.x install gives them (installation-dependent on real servers).
     const std::pair<const char*, int> systemDatabases[] = {
@@ -696,16 +729,13 @@ void Catalog::insertBuiltinRows(const std::string& database, int dbid)
     if (systemDatabase) {
         users.push_back({-1, 2, 0, "guest"});
     }
-    const char* roles[] = {"sa_role",        "sso_role",       "oper_role",
-                           "sybase_ts_role", "navigator_role", "replication_role"};
-    // sysroles maps each server role (its srid) to the local group row; sybase_ts_role's
-    // srid 3 is inferred from the gap in the documented list.
+    // sysroles maps each server role (its srid) to the local group row.
     int roleUid = 16384;
-    const int srids[] = {0, 1, 2, 3, 4, 5};
-    for (size_t i = 0; i < std::size(roles); ++i, ++roleUid) {
-        users.push_back({-2, roleUid, roleUid, roles[i]});
+    for (const ServerRole& role : serverRoles()) {
+        users.push_back({-2, roleUid, roleUid, role.name});
         insertRow(systemTable(database, "sysroles"),
-                  {{"id", SqlValue::ofInt(srids[i])}, {"lrid", SqlValue::ofInt(roleUid)}});
+                  {{"id", SqlValue::ofInt(role.srid)}, {"lrid", SqlValue::ofInt(roleUid)}});
+        ++roleUid;
     }
     for (const UserRow& user : users) {
         insertRow(systemTable(database, "sysusers"), {{"suid", SqlValue::ofInt(user.suid)},
@@ -842,7 +872,8 @@ std::vector<StoredColumn> Catalog::columns(const std::string& database, const Ob
     StatementLease statement = db_.cached(
         "SELECT name, colid, type, usertype, length, prec, scale, status, "
         "cdefault FROM " +
-        systemTable(database, "syscolumns") + " WHERE id = ?1 AND number = 0 ORDER BY colid");
+        systemTable(database, "syscolumns") +
+        " WHERE id = ?1 AND number = 0 AND tdsim_expr IS NULL ORDER BY colid");
     statement->bind(1, SqlValue::ofInt(object.id));
     std::vector<StoredColumn> result;
     while (statement->step()) {
@@ -895,12 +926,113 @@ int Catalog::newObjectId(const std::string& database)
     // Ids look like the server's: large and not consecutive. Deterministic, so that
     // a script loaded twice gives the same ids.
     StatementLease statement =
-        db_.cached("SELECT max(id) FROM " + systemTable(database, "sysobjects"));
+        db_.cached("SELECT max((SELECT max(id) FROM " + systemTable(database, "sysobjects") +
+                   "), coalesce((SELECT max(partitionid) FROM " +
+                   systemTable(database, "syspartitions") + "), 0))");
     int64_t highest = statement->step() && !statement->isNull(0) ? statement->intAt(0) : 0;
     if (highest < 16003088) {
         return 16003088;
     }
     return static_cast<int>(highest + 16001 + (highest % 7) * 2000);
+}
+
+void Catalog::addDataPartitions(const std::string& database, int tableId, const std::string& table,
+                                const std::vector<DataPartition>& partitions)
+{
+    for (size_t i = 0; i < partitions.size(); ++i) {
+        int id = i == 0 ? tableId : newObjectId(database);
+        std::string name =
+            partitions[i].name.empty() ? table + "_" + std::to_string(id) : partitions[i].name;
+        insertRow(systemTable(database, "syspartitions"),
+                  {{"name", SqlValue::ofText(name)},
+                   {"indid", SqlValue::ofInt(0)},
+                   {"id", SqlValue::ofInt(tableId)},
+                   {"partitionid", SqlValue::ofInt(id)},
+                   {"segment", SqlValue::ofInt(partitions[i].segment)},
+                   {"data_partitionid", SqlValue::ofInt(0)}});
+    }
+    syncPartitions(database, tableId);
+}
+
+void Catalog::syncPartitions(const std::string& database, int tableId)
+{
+    std::string partitions = systemTable(database, "syspartitions");
+    std::string indexes = systemTable(database, "sysindexes");
+    std::string table = std::to_string(tableId);
+    // The data rows stand for the table's indid 0 or 1 row, whichever it has.
+    db_.exec("UPDATE " + partitions + " SET indid = (SELECT coalesce(max(indid), 0) FROM " +
+             indexes + " WHERE id = " + table + " AND indid IN (0, 1)) WHERE id = " + table +
+             " AND indid IN (0, 1)");
+    db_.exec("DELETE FROM " + partitions + " WHERE id = " + table +
+             " AND indid > 1 AND indid NOT IN (SELECT indid FROM " + indexes +
+             " WHERE id = " + table + ")");
+    std::vector<std::tuple<int, std::string, int>> missing;
+    {
+        SqliteStatement rows(db_.handle(),
+                             "SELECT indid, name, segment FROM " + indexes + " WHERE id = ?1 " +
+                                 "AND indid > 1 AND indid NOT IN (SELECT indid FROM " + partitions +
+                                 " WHERE id = ?1) ORDER BY indid");
+        rows.bind(1, SqlValue::ofInt(tableId));
+        while (rows.step()) {
+            missing.emplace_back(static_cast<int>(rows.intAt(0)), rows.textAt(1),
+                                 static_cast<int>(rows.intAt(2)));
+        }
+    }
+    for (const auto& [indid, name, segment] : missing) {
+        int id = newObjectId(database);
+        insertRow(partitions, {{"name", SqlValue::ofText(name + "_" + std::to_string(id))},
+                               {"indid", SqlValue::ofInt(indid)},
+                               {"id", SqlValue::ofInt(tableId)},
+                               {"partitionid", SqlValue::ofInt(id)},
+                               {"segment", SqlValue::ofInt(segment)},
+                               {"data_partitionid", SqlValue::ofInt(0)}});
+    }
+}
+
+std::string Catalog::columnName(const std::string& database, int objectId, int colid)
+{
+    StatementLease statement =
+        db_.cached("SELECT name FROM " + systemTable(database, "syscolumns") +
+                   " WHERE id = ?1 AND number = 0 AND colid = ?2");
+    statement->bind(1, SqlValue::ofInt(objectId));
+    statement->bind(2, SqlValue::ofInt(colid));
+    return statement->step() ? statement->textAt(0) : std::string();
+}
+
+std::string Catalog::indexKeySql(const std::string& database, int tableId, int colid)
+{
+    StatementLease statement =
+        db_.cached("SELECT tdsim_expr FROM " + systemTable(database, "syscolumns") +
+                   " WHERE id = ?1 AND number = 0 AND colid = ?2");
+    statement->bind(1, SqlValue::ofInt(tableId));
+    statement->bind(2, SqlValue::ofInt(colid));
+    if (statement->step() && !statement->isNull(0))
+        return "(" + statement->textAt(0) + ")";
+    return sqlName("c" + std::to_string(colid));
+}
+
+int Catalog::addLogin(const std::string& name, const std::string& database,
+                      const std::string& language, const std::string& fullName)
+{
+    std::string logins = systemTable("master", "syslogins");
+    int suid = static_cast<int>(db_.queryInt("SELECT max(suid) + 1 FROM " + logins));
+    insertRow(logins,
+              {{"suid", SqlValue::ofInt(suid)},
+               {"dbname", SqlValue::ofText(database.empty() ? "master" : database)},
+               {"name", SqlValue::ofText(name)},
+               {"language", SqlValue::ofText(language.empty() ? "us_english" : language)},
+               {"pwdate", SqlValue::ofText(currentDateTimeText())},
+               {"fullname", fullName.empty() ? SqlValue::null() : SqlValue::ofText(fullName)}});
+    return suid;
+}
+
+int Catalog::serverRoleId(const std::string& role)
+{
+    for (const ServerRole& known : serverRoles()) {
+        if (role == known.name)
+            return known.srid;
+    }
+    return -1;
 }
 
 void Catalog::insertRow(const std::string& table,

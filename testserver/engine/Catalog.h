@@ -76,8 +76,28 @@ public:
     std::optional<ObjectRef> findObjectById(const std::string& database, int id);
     std::vector<StoredColumn> columns(const std::string& database, const ObjectRef& object);
     std::vector<IndexRef> indexes(const std::string& database, int tableId);
+    // A column's name by colid, hidden columns included; empty when there is none.
+    std::string columnName(const std::string& database, int objectId, int colid);
 
+    // Object and partition ids come from one sequence, so that a partition id never
+    // equals the id of another object.
     int newObjectId(const std::string& database);
+
+    // syspartitions: a table's data partitions are written when it is created (the
+    // first has the table's id); syncPartitions then keeps one row per index (global,
+    // data_partitionid 0) and moves the data rows between indid 0 and 1 as an allpages
+    // clustered index comes and goes. Names are <table or index>_<partitionid>.
+    struct DataPartition {
+        std::string name;  // empty: generated
+        int segment = 1;
+    };
+    void addDataPartitions(const std::string& database, int tableId, const std::string& table,
+                           const std::vector<DataPartition>& partitions);
+    void syncPartitions(const std::string& database, int tableId);
+
+    // The SQLite text of an index key: the storage column, or for the hidden column of a
+    // function-based key, its expression.
+    std::string indexKeySql(const std::string& database, int tableId, int colid);
     // Inserts one row given as column/value pairs.
     void insertRow(const std::string& table,
                    const std::vector<std::pair<std::string, SqlValue>>& values);
@@ -87,6 +107,11 @@ public:
     std::string userName(const std::string& database, int uid);
     int uidForSuid(const std::string& database, int suid);  // -1 when no user row
     int loginSuid(const std::string& login);                // 0 when missing
+    // Adds a syslogins row (sp_addlogin, CREATE LOGIN); returns the new suid.
+    int addLogin(const std::string& name, const std::string& database, const std::string& language,
+                 const std::string& fullName);
+    // The srid of a server role (sa_role 0, sso_role 1, ...); -1 for other names.
+    static int serverRoleId(const std::string& role);
     std::string loginName(int suid);
 
     // Adds the sysobjects/syscolumns/sysindexes rows of a system table (type S).

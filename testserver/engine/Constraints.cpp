@@ -591,6 +591,7 @@ void SessionImpl::alterTable(const AlterTableStatement& statement, Results& out)
                     moveClusteredIndex(state_.db, sysTable("sysindexes"), table,
                                        wanted != kLockAllpages);
                     rebuildIndexStorage(table);
+                    state_.catalog.syncPartitions(database_, table.id);
                 }
                 setSysstat2(table.id, wanted, kLockMask);
                 break;

@@ -186,6 +186,14 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
                               "' is too long. Maximum length is 255."};
     }
     int segment = segmentNumber(statement.segment);
+    if (statement.partitions.strategy != "roundrobin") {
+        throw EngineError{7777, 16,
+                          "tdsim does not support partition by " + statement.partitions.strategy +
+                              "; only roundrobin partitions are kept."};
+    }
+    if (statement.partitions.count < 1) {
+        throw EngineError{7777, 16, "A table needs at least one partition."};
+    }
     std::set<std::string> names;
     bool hasIdentity = false, hasVariable = false, hasText = false;
     struct Planned {
@@ -304,6 +312,16 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
         // The text/image chain; its name is not documented, "t" + table name is common.
         addIndexRow("t" + statement.table.name, 255);
     }
+    std::vector<Catalog::DataPartition> partitions(statement.partitions.count);
+    for (size_t i = 0; i < partitions.size(); ++i) {
+        if (i < statement.partitions.names.size())
+            partitions[i].name = statement.partitions.names[i];
+        bool ownSegment =
+            i < statement.partitions.segments.size() && !statement.partitions.segments[i].empty();
+        partitions[i].segment =
+            ownSegment ? segmentNumber(statement.partitions.segments[i]) : segment;
+    }
+    state_.catalog.addDataPartitions(database_, id, statement.table.name, partitions);
     for (const ColumnDef& column : statement.columns) {
         for (const ConstraintDef& constraint : column.constraints)
             addConstraint(table, constraint, segment);
@@ -337,11 +355,12 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
     for (const IndexKey& key : spec.keys) {
         auto found = std::find_if(columns.begin(), columns.end(),
                                   [&](const StoredColumn& c) { return c.info.name == key.column; });
-        if (found == columns.end()) {
+        if (key.colid == 0 && found == columns.end()) {
             throw EngineError{
                 1911, 16, "Column name '" + key.column + "' does not exist in the target table."};
         }
-        keyList += (keyList.empty() ? "" : ",") + std::to_string(found->colid);
+        int colid = key.colid ? key.colid : found->colid;
+        keyList += (keyList.empty() ? "" : ",") + std::to_string(colid);
         order += key.descending ? 'D' : 'A';
     }
     bool takesTableRow = spec.clustered && !dataOnly;
@@ -413,8 +432,9 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
         for (size_t i = 0; i < spec.keys.size(); ++i) {
             std::string colid = keyList.substr(0, keyList.find(','));
             keyList.erase(0, colid.size() + 1);
-            sqliteKeys +=
-                (i ? ", " : "") + sqlName("c" + colid) + (spec.keys[i].descending ? " DESC" : "");
+            sqliteKeys += (i ? ", " : "") +
+                          state_.catalog.indexKeySql(database_, table.id, std::stoi(colid)) +
+                          (spec.keys[i].descending ? " DESC" : "");
         }
         try {
             state_.db.exec(std::string("CREATE ") + (spec.unique ? "UNIQUE " : "") + "INDEX " +
@@ -426,6 +446,7 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
                 "Create unique index aborted on duplicate key.  Primary key is '" + name + "'"};
         }
     }
+    state_.catalog.syncPartitions(database_, table.id);
     return indid;
 }
 
@@ -448,6 +469,8 @@ void SessionImpl::dropIndex(const ObjectRef& table, const IndexRef& index)
     }
     if (index.indid == 1 || (index.status2 & kIndex2DataOnlyClustered))
         setSysstat2(table.id, 0, kHasClusteredIndex);
+    dropFunctionKeys(table, index);
+    state_.catalog.syncPartitions(database_, table.id);
 }
 
 // Recreates the SQLite indexes of a table after its sysindexes rows changed.
@@ -474,13 +497,49 @@ void SessionImpl::rebuildIndexStorage(const ObjectRef& table)
         std::string keys;
         for (size_t key = 0; key < index.keyColids.size(); ++key) {
             keys += (keys.empty() ? "" : ", ") +
-                    sqlName("c" + std::to_string(index.keyColids[key])) +
+                    state_.catalog.indexKeySql(database_, table.id, index.keyColids[key]) +
                     (index.descending[key] ? " DESC" : "");
         }
         state_.db.exec(std::string("CREATE ") + ((index.status & kIndexUnique) ? "UNIQUE " : "") +
                        "INDEX " + Catalog::indexStorage(database_, table.id, index.indid) + " ON " +
                        Catalog::objectTable(database_, table.id) + " (" + keys + ")");
     }
+}
+
+// The expression keys of CREATE INDEX become hidden columns named sybfi<indid>_<key>
+// (function-based indexes are never clustered, so the index takes the next indid).
+void SessionImpl::addFunctionKeys(const CreateIndexStatement& statement, const TableBinding& table,
+                                  IndexSpec& spec)
+{
+    bool anyExpression = false;
+    for (const ExprPtr& expression : statement.keyExpressions)
+        anyExpression = anyExpression || expression;
+    if (!anyExpression)
+        return;
+    if (statement.clustered || statement.sortedData) {
+        throw EngineError{7777, 16,
+                          "A function-based index cannot be clustered or use sorted_data."};
+    }
+    std::string saved = database_;
+    database_ = table.object.database;
+    try {
+        int indid = static_cast<int>(
+            state_.db.queryInt("SELECT coalesce(max(indid), 1) + 1 FROM " + sysTable("sysindexes") +
+                                   " WHERE id = ?1 AND indid BETWEEN 2 AND 250",
+                               {SqlValue::ofInt(table.object.id)}));
+        for (size_t i = 0; i < statement.keyExpressions.size(); ++i) {
+            if (!statement.keyExpressions[i])
+                continue;
+            std::string name = "sybfi" + std::to_string(indid) + "_" + std::to_string(i + 1);
+            spec.keys[i].colid =
+                addFunctionKey(table, *statement.keyExpressions[i], statement.keys[i].first, name);
+            spec.keys[i].column = name;
+        }
+    } catch (...) {
+        database_ = saved;
+        throw;
+    }
+    database_ = saved;
 }
 
 void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& out)
@@ -505,6 +564,7 @@ void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& ou
     spec.clustered = statement.clustered;
     for (const auto& [column, descending] : statement.keys)
         spec.keys.push_back({column, descending});
+    addFunctionKeys(statement, table, spec);
     spec.status = (statement.ignoreDupKey ? 0x1 : 0) | (statement.ignoreDupRow ? 0x4 : 0) |
                   (statement.allowDupRow ? 0x40 : 0) | (statement.sortedData ? 0x200 : 0);
     spec.options = statement.options;
@@ -745,6 +805,7 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
                                sqlName(database_ + "#" + id + "#" + std::to_string(index.indid)));
             }
             state_.db.exec("DELETE FROM " + sysTable("sysindexes") + " WHERE id = " + id);
+            state_.db.exec("DELETE FROM " + sysTable("syspartitions") + " WHERE id = " + id);
             state_.db.exec("DROP TABLE IF EXISTS " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "V") {
             state_.db.exec("DROP VIEW " + Catalog::objectTable(database_, object->id));

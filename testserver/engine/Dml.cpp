@@ -509,6 +509,12 @@ void SessionImpl::runProcedureCall(const ExecStatement& statement, Results& out)
         }
         StatementResult status;
         Results produced;
+        struct RestoreDatabase {
+            std::string& target;
+            std::string value;
+            ~RestoreDatabase() { target = value; }
+        } restoreDatabase{procDatabase_, procDatabase_};
+        procDatabase_ = qualifier.empty() ? database_ : qualifier;
         if (runSystemProcedure(lower, args, status, produced)) {
             for (StatementResult& result : produced) {
                 result.isProcedure = true;

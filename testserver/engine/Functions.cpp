@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/DateTime.h"
+#include "engine/Digest.h"
 #include "engine/Errors.h"
 #include "engine/Text.h"
 
@@ -179,6 +180,32 @@ void reverseFn(sqlite3_context* ctx, int, Args argv)
         return sqlite3_result_null(ctx);
     std::string text = textArg(argv[0]);
     resultText(ctx, std::string(text.rbegin(), text.rend()));
+}
+
+// hash(value [, algorithm]): 'md5' (the default) or 'sha1' give the digest as hexadecimal
+// text, 2 or 3 the same digests as binary. Character and binary values are hashed as
+// their bytes, others as their character form.
+void hashFn(sqlite3_context* ctx, int argc, Args argv)
+{
+    if (isNullArg(argv[0]))
+        return sqlite3_result_null(ctx);
+    std::string algorithm = argc > 1 ? toLower(textArg(argv[1])) : "md5";
+    std::string bytes;
+    if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
+        const void* blob = sqlite3_value_blob(argv[0]);
+        if (blob)
+            bytes.assign(static_cast<const char*>(blob), sqlite3_value_bytes(argv[0]));
+    } else {
+        bytes = textArg(argv[0]);
+    }
+    bool sha1 = algorithm == "sha1" || algorithm == "3";
+    if (!sha1 && algorithm != "md5" && algorithm != "2")
+        throw EngineError{7777, 16, "Invalid algorithm '" + algorithm + "' for function hash."};
+    std::string digest = sha1 ? sha1Digest(bytes) : md5Digest(bytes);
+    if (algorithm == "2" || algorithm == "3")
+        return sqlite3_result_blob(ctx, digest.data(), static_cast<int>(digest.size()),
+                                   SQLITE_TRANSIENT);
+    resultText(ctx, hexDigits(digest));
 }
 
 void strFn(sqlite3_context* ctx, int argc, Args argv)
@@ -913,12 +940,9 @@ void indexColFn(sqlite3_context* ctx, int, Args argv)
     int keyno = sqlite3_value_int(argv[2]);
     if (!found || keyno < 1 || keyno > static_cast<int>(found->second.keyColids.size()))
         return sqlite3_result_null(ctx);
-    Catalog& catalog = catalogOf(ctx);
-    for (const StoredColumn& column : catalog.columns(found->first.database, found->first)) {
-        if (column.colid == found->second.keyColids[static_cast<size_t>(keyno - 1)])
-            return resultText(ctx, column.info.name);
-    }
-    sqlite3_result_null(ctx);
+    resultTextOrNull(
+        ctx, catalogOf(ctx).columnName(found->first.database, found->first.id,
+                                       found->second.keyColids[static_cast<size_t>(keyno - 1)]));
 }
 
 // index_colorder(object, indid, keyno [, owner uid], currentDb, sessionUid): ASC or DESC.
@@ -940,11 +964,7 @@ void colNameFn(sqlite3_context* ctx, int, Args argv)
     auto object = catalog.findObjectById(database, sqlite3_value_int(argv[0]));
     if (!object)
         return sqlite3_result_null(ctx);
-    for (const StoredColumn& column : catalog.columns(database, *object)) {
-        if (column.colid == sqlite3_value_int(argv[1]))
-            return resultText(ctx, column.info.name);
-    }
-    sqlite3_result_null(ctx);
+    resultTextOrNull(ctx, catalog.columnName(database, object->id, sqlite3_value_int(argv[1])));
 }
 
 void userNameFn(sqlite3_context* ctx, int, Args argv)
@@ -1046,6 +1066,7 @@ void registerFunctions(Catalog& catalog)
         {"tsql_datalength", 1, guarded<lengthFn>, true},
         {"tsql_replicate", 2, guarded<replicateFn>, true},
         {"tsql_reverse", 1, guarded<reverseFn>, true},
+        {"tsql_hash", -1, guarded<hashFn>, true},
         {"tsql_str", -1, guarded<strFn>, true},
         {"tsql_like", 3, guarded<likeFn>, true},
         {"tsql_divide", 3, guarded<divideFn>, true},

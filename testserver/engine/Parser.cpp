@@ -695,6 +695,8 @@ private:
         }
         if (acceptWord("table"))
             return parseCreateTable();
+        if (acceptWord("login"))
+            return parseCreateLogin();
         bool unique = false, clustered = false;
         bool sawIndexWord = false;
         while (isWord("unique") || isWord("clustered") || isWord("nonclustered")) {
@@ -865,7 +867,80 @@ private:
         if (acceptWord("on")) {
             statement->segment = identifierOrString();
         }
+        if (acceptWord("partition")) {
+            expectWord("by");
+            parsePartitions(statement->partitions);
+        }
         return statement;
+    }
+
+    // After PARTITION BY: roundrobin with a count or a list of named partitions. The
+    // semantic strategies (hash, range, list) are only noted, for the executor to refuse.
+    void parsePartitions(TablePartitions& partitions)
+    {
+        if (isWord("hash") || isWord("range") || isWord("list")) {
+            partitions.strategy = toLower(tokens_[pos_++].text);
+            skipToStatementEnd();
+            return;
+        }
+        expectWord("roundrobin");
+        if (acceptOp("(")) {
+            do {
+                partitions.names.push_back(identifier());
+                partitions.segments.push_back(acceptWord("on") ? identifierOrString() : "");
+            } while (acceptOp(","));
+            expectOp(")");
+            partitions.count = static_cast<int>(partitions.names.size());
+            return;
+        }
+        partitions.count = smallInteger();
+        if (acceptWord("on")) {
+            expectOp("(");
+            do {
+                partitions.segments.push_back(identifierOrString());
+            } while (acceptOp(","));
+            expectOp(")");
+        }
+    }
+
+    StatementPtr parseCreateLogin()
+    {
+        auto statement = std::make_shared<CreateLoginStatement>();
+        statement->name = identifierOrString();
+        expectWord("with");
+        acceptWord("encrypted");
+        expectWord("password");
+        statement->password = identifierOrString();
+        // attribute value pairs: default database x, default language x, fullname x, ...
+        while (!atEnd() && !startsStatement()) {
+            std::string attribute = toLower(identifierAllowReserved());
+            if (attribute == "default" || attribute == "login" || attribute == "password" ||
+                attribute == "min" || attribute == "max" || attribute == "authenticate") {
+                attribute += " " + toLower(identifierAllowReserved());
+                if (attribute == "min password" || attribute == "max failed")
+                    attribute += " " + toLower(identifierAllowReserved());
+            }
+            if (attribute == "authenticate with" || attribute == "login profile") {
+                identifierOrString();
+                continue;
+            }
+            std::string value = isWord("null") ? (++pos_, std::string()) : literalOrName();
+            if (attribute == "default database")
+                statement->defaultDatabase = value;
+            else if (attribute == "default language")
+                statement->defaultLanguage = value;
+            else if (attribute == "fullname")
+                statement->fullName = value;
+        }
+        return statement;
+    }
+
+    // A name, string or number as an attribute value.
+    std::string literalOrName()
+    {
+        if (cur().kind == TokenKind::Integer)
+            return tokens_[pos_++].text;
+        return identifierOrString();
     }
 
     std::string parseLockScheme()
@@ -1121,7 +1196,20 @@ private:
         statement->table = parseObjectName();
         expectOp("(");
         do {
-            std::string column = identifier();
+            // A key is a column, or an expression (a function-based index key).
+            std::string column;
+            ExprPtr expression;
+            bool plainColumn =
+                atIdentifier() && (wordIs(ahead(1), "asc") || wordIs(ahead(1), "desc") ||
+                                   (ahead(1).kind == TokenKind::Operator &&
+                                    (ahead(1).text == "," || ahead(1).text == ")")));
+            if (plainColumn) {
+                column = identifier();
+            } else {
+                size_t begin = cur().begin;
+                expression = parseExpr();
+                column = batch_.substr(begin, tokens_[pos_ - 1].end - begin);
+            }
             bool descending = false;
             if (acceptWord("desc")) {
                 descending = true;
@@ -1129,6 +1217,7 @@ private:
                 acceptWord("asc");
             }
             statement->keys.emplace_back(column, descending);
+            statement->keyExpressions.push_back(expression);
         } while (acceptOp(","));
         expectOp(")");
         if (acceptWord("with")) {
@@ -1197,6 +1286,8 @@ private:
 
     StatementPtr parseGrant()
     {
+        if (wordIs(ahead(1), "role"))
+            return parseGrantRole();
         auto statement = std::make_shared<GrantStatement>();
         statement->grant = isWord("grant");
         ++pos_;
@@ -1230,6 +1321,24 @@ private:
         if (acceptWord("cascade")) {
             statement->cascade = true;
         }
+        return statement;
+    }
+
+    StatementPtr parseGrantRole()
+    {
+        auto statement = std::make_shared<GrantRoleStatement>();
+        statement->grant = isWord("grant");
+        pos_ += 2;
+        do {
+            statement->roles.push_back(identifierOrString());
+        } while (acceptOp(","));
+        if (statement->grant)
+            expectWord("to");
+        else if (!acceptWord("from"))
+            expectWord("to");
+        do {
+            statement->grantees.push_back(identifierOrString());
+        } while (acceptOp(","));
         return statement;
     }
 

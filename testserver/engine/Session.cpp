@@ -340,6 +340,10 @@ void SessionImpl::run(const Statement& statement, Results& out)
             return dropObjects(static_cast<const DropStatement&>(statement), out);
         case Kind::Grant:
             return grantOrRevoke(static_cast<const GrantStatement&>(statement), out);
+        case Kind::GrantRole:
+            return grantOrRevokeRole(static_cast<const GrantRoleStatement&>(statement), out);
+        case Kind::CreateLogin:
+            return createLogin(static_cast<const CreateLoginStatement&>(statement), out);
         case Kind::Transaction:
             if (!triggerFrames_.empty() &&
                 static_cast<const TransactionStatement&>(statement).verb == "rollback") {

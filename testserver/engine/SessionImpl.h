@@ -37,6 +37,12 @@ constexpr int kIndex2DataOnlyClustered = 0x200;
 constexpr int kProcedureDeclared = 0x1000;
 constexpr int kConstraintReference = 0x40;
 constexpr int kConstraintCheck = 0x80;
+constexpr int kConstraintComputed = 0x100;  // a computed column (function-based index key)
+// syscolumns.status2 of a function-based index key's hidden column: computed,
+// materialized, hidden.
+constexpr int kColumn2Computed = 0x10;
+constexpr int kColumn2Materialized = 0x20;
+constexpr int kColumn2FunctionKey = 0x200;
 
 // An index to create: by CREATE INDEX or for a PRIMARY KEY / UNIQUE constraint.
 struct IndexSpec {
@@ -217,6 +223,16 @@ private:
                       const std::vector<int>& allColids);
     int addIndex(const ObjectRef& table, const IndexSpec& spec);
     void dropIndex(const ObjectRef& table, const IndexRef& index);
+    // A function-based index key: its hidden materialized computed column, the computed
+    // column object (type C) with the expression's text, and its sysconstraints row.
+    // Returns the column's colid.
+    int addFunctionKey(const TableBinding& table, const Expr& expression, const std::string& text,
+                       const std::string& columnName);
+    void dropFunctionKeys(const ObjectRef& table, const IndexRef& index);
+    void addFunctionKeys(const CreateIndexStatement& statement, const TableBinding& table,
+                         IndexSpec& spec);
+    void createLogin(const CreateLoginStatement& statement, Results& out);
+    void grantOrRevokeRole(const GrantRoleStatement& statement, Results& out);
     void rebuildIndexStorage(const ObjectRef& table);
     void storeText(int id, int number, const std::string& text);
     int addObjectRow(const std::string& name, int uid, const std::string& type, int sysstat,
@@ -293,6 +309,9 @@ private:
     int nestLevel_ = 0;
     int currentLine_ = 1;
     std::string procName_;
+    // The database a system procedure runs in: the one its name is qualified with
+    // (master..sp_dboption), else the current one.
+    std::string procDatabase_;
     int64_t identity_ = 0;
     std::vector<TriggerFrame> triggerFrames_;
     int snapshotCounter_ = 0;
@@ -333,6 +352,10 @@ public:
     Catalog& catalog() { return session_.state_.catalog; }
     SqliteDatabase& db() { return session_.state_.db; }
     const std::string& database() const { return session_.database_; }
+    const std::string& procedureDatabase() const
+    {
+        return session_.procDatabase_.empty() ? session_.database_ : session_.procDatabase_;
+    }
     int uid() const { return session_.uid_; }
     std::string sysTable(const std::string& table) const { return session_.sysTable(table); }
 

@@ -1131,6 +1131,20 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
              c.callTsql(c.args[0].sql);
              c.stringResult(c.args[0].type.length);
          }},
+        {"hash",
+         [](Call& c) {
+             c.requireArgs(1, 2);
+             c.callTsql(c.argList());
+             // The algorithm is a literal: 'md5' (default) and 'sha1' give hexadecimal text,
+             // 2 and 3 binary digests.
+             std::string algorithm =
+                 c.args.size() > 1 ? toLower(c.expr.args[1]->text) : std::string("md5");
+             bool sha1 = algorithm == "sha1" || algorithm == "3";
+             if (algorithm == "2" || algorithm == "3")
+                 c.out.type = makeColumnInfo(ColumnType::VarBinary, sha1 ? 20 : 16);
+             else
+                 c.stringResult(sha1 ? 40 : 32);
+         }},
         {"str",
          [](Call& c) {
              c.requireArgs(1, 3);

@@ -45,17 +45,7 @@ void addLogin(SystemProcedureCall& call)
     if (call.catalog().loginSuid(login) != 0) {
         throw procedureError(17260, "A login with the specified name already exists.");
     }
-    int suid = static_cast<int>(call.db().queryInt("SELECT max(suid) + 1 FROM " +
-                                                   Catalog::systemTable("master", "syslogins")));
-    std::string now = currentDateTimeText();
-    call.catalog().insertRow(
-        Catalog::systemTable("master", "syslogins"),
-        {{"suid", SqlValue::ofInt(suid)},
-         {"dbname", SqlValue::ofText(database)},
-         {"name", SqlValue::ofText(login)},
-         {"language", SqlValue::ofText(call.arg(3).empty() ? "us_english" : call.arg(3))},
-         {"pwdate", SqlValue::ofText(now)},
-         {"fullname", call.arg(4).empty() ? SqlValue::null() : SqlValue::ofText(call.arg(4))}});
+    call.catalog().addLogin(login, database, call.arg(3), call.arg(4));
     call.state().passwords[login] = password;
     call.info("Password correctly set.");
     call.info("Account unlocked.");
@@ -634,6 +624,11 @@ void dbOption(SystemProcedureCall& call)
     std::string database = call.arg(0);
     if (database.empty())
         return;  // lists the options on the server; nothing to record
+    // Options are changed only from master (master..sp_dboption runs there).
+    if (toLower(call.procedureDatabase()) != "master") {
+        throw procedureError(
+            17428, "You must be in the 'master' database in order to change database options.");
+    }
     std::string wanted = toLower(call.requireArg(1, "@optname"));
     std::string value = toLower(call.requireArg(2, "@optvalue"));
     std::string sysdatabases = Catalog::systemTable("master", "sysdatabases");

@@ -130,13 +130,17 @@ TEST_F(CatalogRows, AliasesMapLoginsToUsers)
 
 TEST_F(CatalogRows, DatabaseOptionsThresholdsAndRoles)
 {
+    // Options change only in master: master..sp_dboption runs there from anywhere.
     run("exec master.dbo.sp_dboption db1, 'select into', true");
+    EXPECT_EQ(error("exec sp_dboption db1, 'abort tran on log full', true").number, 17428);
+    run("use master");
     run("exec sp_dboption db1, 'abort tran on log full', true");
     EXPECT_EQ(rows("select status & 4, status2 & 1 from master..sysdatabases where name = 'db1'"),
               (Rows{"4 1"}));
     run("exec sp_dboption db1, 'select into/bulkcopy/pllsort', false");
     EXPECT_EQ(scalar("select status & 4 from master..sysdatabases where name = 'db1'"), "0");
     EXPECT_EQ(error("exec sp_dboption nosuchdb, 'select into', true").number, 17421);
+    run("use db1");
     run("exec sp_addthreshold db1, 'default', 2048, sp_thresholdaction");
     EXPECT_EQ(rows("select segment, free_space, proc_name from systhresholds"),
               (Rows{"1 2048 sp_thresholdaction"}));
