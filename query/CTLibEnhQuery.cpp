@@ -210,6 +210,10 @@ int TCTLibCustomQuery::ComputeColumnCount() const {
     return m_state->computeColumnCount;
 }
 
+int TCTLibCustomQuery::ComputeCount() const {
+    return m_state->computeCount;
+}
+
 QString TCTLibCustomQuery::ComputeColumnValue(int column) const {
     const auto& buffers = m_state->computeBuffers;
     if (column < 1 || column >= int(buffers.size()))

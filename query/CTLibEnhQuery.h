@@ -103,6 +103,8 @@ public:
     quint16 ColumnStatus(int column) const;
     int ColumnDataType(int column) const;
     int ComputeColumnCount() const;
+    // The compute results read so far in the current execution.
+    int ComputeCount() const;
     QString ComputeColumnValue(int column) const;
     QString ComputeColumnName(int column) const;
     QString ComputeColumnTypeName(int column) const;

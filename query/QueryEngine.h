@@ -124,6 +124,7 @@ private:
     // Rows.
     int bindColumns();
     int fetchRow();
+    void clearRowBuffers();
     int deliverRow();
     void copyRowTexts(int row, bool rowFailed);
     void readRowWithGetData();

@@ -194,6 +194,18 @@ void TQueryEngine::copyRowTexts(int row, bool rowFailed) {
     }
 }
 
+// FreeTDS writes nothing for a value it fails to convert; emptied buffers keep such a
+// value from showing the previous row's text.
+void TQueryEngine::clearRowBuffers() {
+    for (size_t i = 1; i < s.buffers.size(); ++i) {
+        TColumnBuffer& b = s.buffers[i];
+        if (b.width <= 0)
+            continue;
+        for (size_t offset = 0; offset < b.data.size(); offset += size_t(b.width))
+            b.data[offset] = '\0';
+    }
+}
+
 int TQueryEngine::fetchRow() {
     if (s.batchIndex + 1 < s.batchRows) {
         ++s.batchIndex;
@@ -201,6 +213,7 @@ int TQueryEngine::fetchRow() {
         return deliverRow();
     }
     trace(QStringLiteral("Open-Client: ct_fetch"));
+    clearRowBuffers();
     CS_INT rows = 0;
     const CS_RETCODE ret = ct_fetch(s.command.get(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows);
     if (!q.TextImage && (ret == CS_SUCCEED || ret == CS_ROW_FAIL))
@@ -224,6 +237,8 @@ int TQueryEngine::fetchRow() {
             s.afterEndOfData = false;
             return 0;
         case CS_ROW_FAIL:
+            // The rows after it are still to be fetched, not the next result.
+            s.rowPending = true;
             s.batchRows = s.batchIndex = 0;
             return 1;
         default:

@@ -90,6 +90,16 @@ struct OrderItem {
     bool descending = false;
 };
 
+// COMPUTE f(column) [, ...] [BY column [, ...]]
+struct ComputeClause {
+    struct Aggregate {
+        std::string function;  // sum, avg, count, min, max
+        ExprPtr argument;
+    };
+    std::vector<Aggregate> aggregates;
+    std::vector<ExprPtr> by;
+};
+
 struct SelectStmt {
     bool distinct = false;
     int top = -1;
@@ -105,6 +115,7 @@ struct SelectStmt {
     };
     std::vector<Union> unions;
     ObjectName into;  // select ... into table
+    std::vector<ComputeClause> computes;
 };
 
 struct Statement {

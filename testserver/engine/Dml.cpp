@@ -582,8 +582,14 @@ void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStateme
         }
         if (argument && argument->value) {
             value = evaluate(*argument->value);
-            if (argument->output && argument->value->kind == Expr::Kind::Variable) {
-                outputs.emplace_back(parameter.name, argument->value->text);
+            // A dynamic statement's `?` marker passed as output returns its value like
+            // a variable does, with nothing in the caller to assign.
+            if (argument->output && (argument->value->kind == Expr::Kind::Variable ||
+                                     argument->value->kind == Expr::Kind::Param)) {
+                outputs.emplace_back(parameter.name,
+                                     argument->value->kind == Expr::Kind::Variable
+                                         ? argument->value->text
+                                         : std::string());
             }
         } else if (parameter.defaultValue) {
             value = evaluate(*parameter.defaultValue);
@@ -631,7 +637,7 @@ void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStateme
     closing.isProcedure = true;
     closing.returnStatus = status.value_or(0);
     for (const auto& [parameter, callerVariable] : outputs) {
-        Variable* target = variable(callerVariable);
+        Variable* target = callerVariable.empty() ? nullptr : variable(callerVariable);
         const Variable& source = finished[parameter];
         if (target) {
             target->value = source.value;

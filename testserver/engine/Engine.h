@@ -107,12 +107,41 @@ using Row = std::vector<Value>;
 struct ParamValue {
     ColumnType type = ColumnType::VarChar;
     Value value;
+    int precision = 0;  // numeric/decimal
+    int scale = 0;
 };
 using Params = std::vector<ParamValue>;
+
+// The aggregate of a COMPUTE column; the values are the operator codes of the
+// compute format token.
+enum class ComputeOp : uint8_t { Count = 0x4B, Sum = 0x4D, Avg = 0x4F, Min = 0x51, Max = 0x52 };
+
+struct ComputeColumn {
+    ColumnInfo info;  // the aggregate's type
+    ComputeOp op = ComputeOp::Sum;
+    int operand = 0;  // 1-based select-list column it aggregates
+};
+
+// One COMPUTE clause: its aggregates and the select-list columns of its BY list.
+struct ComputeFormat {
+    uint16_t id = 0;  // 1-based, in clause order
+    std::vector<ComputeColumn> columns;
+    std::vector<int> byColumns;  // 1-based select-list columns
+};
+
+// One compute row: which clause it belongs to and how many regular rows precede it.
+struct ComputeRow {
+    uint16_t id = 0;
+    size_t afterRows = 0;
+    Row values;
+};
 
 struct ResultSet {
     std::vector<ColumnInfo> columns;
     std::vector<Row> rows;
+    // COMPUTE results: the formats, and the compute rows in the order they are sent.
+    std::vector<ComputeFormat> computeFormats{};
+    std::vector<ComputeRow> computeRows{};
 };
 
 // A server message (EED). Severity <= 10 is informational.

@@ -1472,6 +1472,9 @@ private:
             first->orderBy = std::move(first->unions.back().select->orderBy);
             first->unions.back().select->orderBy.clear();
         }
+        if (!first->unions.empty()) {
+            std::swap(first->computes, first->unions.back().select->computes);
+        }
         return first;
     }
 
@@ -1521,11 +1524,42 @@ private:
                 select->orderBy.push_back(item);
             } while (acceptOp(","));
         }
+        while (acceptWord("compute")) {
+            select->computes.push_back(parseCompute());
+        }
         if (acceptWord("at")) {  // at isolation read uncommitted
             while (atIdentifier() || isWord("read"))
                 ++pos_;
         }
         return select;
+    }
+
+    ComputeClause parseCompute()
+    {
+        ComputeClause clause;
+        do {
+            ComputeClause::Aggregate aggregate;
+            if (!atIdentifier()) {
+                fail();
+            }
+            aggregate.function = toLower(tokens_[pos_++].text);
+            if (aggregate.function != "sum" && aggregate.function != "avg" &&
+                aggregate.function != "count" && aggregate.function != "min" &&
+                aggregate.function != "max") {
+                --pos_;
+                fail();
+            }
+            expectOp("(");
+            aggregate.argument = parseExpr();
+            expectOp(")");
+            clause.aggregates.push_back(std::move(aggregate));
+        } while (acceptOp(","));
+        if (acceptWord("by")) {
+            do {
+                clause.by.push_back(parseExpr());
+            } while (acceptOp(","));
+        }
+        return clause;
     }
 
     SelectItem parseSelectItem()

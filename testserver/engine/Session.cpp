@@ -1,6 +1,7 @@
 #include <cmath>
 #include <map>
 
+#include "engine/Compute.h"
 #include "engine/DateTime.h"
 #include "engine/Lexer.h"
 #include "engine/Parser.h"
@@ -570,6 +571,9 @@ void SessionImpl::runSelect(const SelectStmt& select, Results& out)
     }
     StatementResult& result = newResult(out);
     addResultSet(result, query);
+    if (!select.computes.empty()) {
+        addComputeResults(select, *result.resultSet);
+    }
 }
 
 bool SessionImpl::useDatabase(const std::string& name, StatementResult& result)

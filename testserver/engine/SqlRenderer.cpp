@@ -1,11 +1,13 @@
 #include "engine/SqlRenderer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <set>
 
 #include "engine/DateTime.h"
+#include "engine/Compute.h"
 #include "engine/Errors.h"
 #include "engine/Text.h"
 
@@ -964,12 +966,10 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
     using Call = FunctionCall;
     auto aggregate = [](Call& c) {
         c.requireArgs(1, 1);
-        c.out.type = c.args[0].type;
-        c.out.type.nullable = true;
+        c.out.type = aggregateType(c.name, c.args[0].type);
         c.out.isString = c.args[0].isString;
         std::string inner = (c.expr.op == "distinct" ? "DISTINCT " : "") + c.args[0].sql;
         if ((c.name == "sum" || c.name == "avg") && isIntegerType(c.args[0].type.type)) {
-            c.out.type = makeColumnInfo(ColumnType::Int);
             c.out.sql = "CAST(" + c.name + "(" + inner + ") AS INTEGER)";
         } else {
             c.out.sql = c.name + "(" + inner + ")";
@@ -1281,15 +1281,36 @@ TypedSql SqlRenderer::renderParam(const ParamValue& param)
     switch (param.type) {
         case ColumnType::DateTime:
         case ColumnType::SmallDateTime:
-            out.type = makeColumnInfo(ColumnType::DateTime, 8);
+            out.type = param.type == ColumnType::DateTime
+                           ? makeColumnInfo(ColumnType::DateTime, 8)
+                           : makeColumnInfo(ColumnType::SmallDateTime, 4);
             if (!value.isNull)
                 bound = SqlValue::ofText(storedText(fromWire(value.dateTime)));
             break;
         case ColumnType::Float:
         case ColumnType::Real:
-            out.type = makeColumnInfo(ColumnType::Float, 8);
+            out.type = param.type == ColumnType::Float ? makeColumnInfo(ColumnType::Float, 8)
+                                                       : makeColumnInfo(ColumnType::Real, 4);
             if (!value.isNull)
                 bound = SqlValue::ofReal(value.floatValue);
+            break;
+        // Exact values are stored as the engine stores its money and numeric columns;
+        // reading them back rounds to the type's scale.
+        case ColumnType::Money:
+        case ColumnType::SmallMoney:
+            out.type = param.type == ColumnType::Money ? makeColumnInfo(ColumnType::Money, 8)
+                                                       : makeColumnInfo(ColumnType::SmallMoney, 4);
+            if (!value.isNull)
+                bound = SqlValue::ofReal(static_cast<double>(value.intValue) / 10000.0);
+            break;
+        case ColumnType::Numeric:
+        case ColumnType::Decimal:
+            out.type = makeColumnInfo(param.type, numericBytes(param.precision));
+            out.type.precision = param.precision;
+            out.type.scale = param.scale;
+            if (!value.isNull)
+                bound = SqlValue::ofReal(static_cast<double>(value.intValue) /
+                                         std::pow(10.0, param.scale));
             break;
         case ColumnType::VarBinary:
             out.type = makeColumnInfo(ColumnType::VarBinary,

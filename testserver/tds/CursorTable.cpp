@@ -21,37 +21,38 @@ Message cursorError(int32_t number, const std::string& text)
 }
 }  // namespace
 
-// The engine's type for a parameter's wire type. Money and scaled numerics reach the
-// engine as floating-point numbers, whole numerics as integers.
+// The engine's type for a parameter's wire type. Money keeps its four decimals and a
+// scaled numeric its precision and scale; a numeric too wide for 64 bits becomes a float.
 ParamValue engineValue(const Parameter& p)
 {
     const Value& v = p.value;
+    const bool fourBytes = p.format.maxLength() == 4;
     switch (p.format.typeCode()) {
         case wire::kMoney:
-        case wire::kMoney4:
         case wire::kMoneyN:
-            return {ColumnType::Float,
-                    v.isNull ? v : Value::ofFloat(static_cast<double>(v.intValue) / 10000.0)};
+            return {fourBytes ? ColumnType::SmallMoney : ColumnType::Money, v};
+        case wire::kMoney4:
+            return {ColumnType::SmallMoney, v};
         case wire::kNumeric:
         case wire::kDecimal: {
             if (p.format.scale() == 0 && v.bigDigits.empty())
                 return {ColumnType::BigInt, v};
-            if (v.isNull)
-                return {ColumnType::Float, v};
-            double magnitude = v.bigDigits.empty()
-                                   ? static_cast<double>(v.intValue)
-                                   : std::stod(v.bigDigits) * (v.intValue < 0 ? -1 : 1);
+            if (v.isNull || v.bigDigits.empty())
+                return {ColumnType::Numeric, v, p.format.precision(), p.format.scale()};
+            double magnitude = std::stod(v.bigDigits) * (v.intValue < 0 ? -1 : 1);
             return {ColumnType::Float,
                     Value::ofFloat(magnitude / std::pow(10.0, p.format.scale()))};
         }
-        case wire::kFloat:
         case wire::kReal:
+            return {ColumnType::Real, v};
+        case wire::kFloat:
         case wire::kFloatN:
-            return {ColumnType::Float, v};
-        case wire::kDateTime:
+            return {fourBytes ? ColumnType::Real : ColumnType::Float, v};
         case wire::kDateTime4:
+            return {ColumnType::SmallDateTime, v};
+        case wire::kDateTime:
         case wire::kDateTimeN:
-            return {ColumnType::DateTime, v};
+            return {fourBytes ? ColumnType::SmallDateTime : ColumnType::DateTime, v};
         case wire::kBit:
             return {ColumnType::Bit, v};
         case wire::kInt1:

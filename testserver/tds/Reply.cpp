@@ -94,6 +94,41 @@ void Reply::returnStatus(int32_t status) {
     w.u32(static_cast<uint32_t>(status));
 }
 
+void Reply::computeFormat(const ComputeFormat& format, const std::vector<WireColumn>& columns) {
+    ByteWriter w(bytes_);
+    size_t len = begin(token::kAltName);
+    w.u16(0);
+    w.u16(format.id);
+    for (const auto& c : columns) {
+        w.bstring(c.name());
+    }
+    w.patchLength16(len);
+    len = begin(token::kAltFormat);
+    w.u16(0);
+    w.u16(format.id);
+    w.u8(static_cast<uint8_t>(columns.size()));
+    for (size_t i = 0; i < columns.size(); ++i) {
+        w.u8(static_cast<uint8_t>(format.columns[i].op));
+        w.u8(static_cast<uint8_t>(format.columns[i].operand));
+        columns[i].writeComputeFormat(w);
+    }
+    w.u8(static_cast<uint8_t>(format.byColumns.size()));
+    for (int by : format.byColumns) {
+        w.u8(static_cast<uint8_t>(by));
+    }
+    w.patchLength16(len);
+}
+
+void Reply::computeRow(uint16_t computeId, const std::vector<WireColumn>& columns,
+                       const Row& values) {
+    ByteWriter w(bytes_);
+    begin(token::kAltRow);
+    w.u16(computeId);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        columns[i].writeValue(w, i < values.size() ? values[i] : Value::null());
+    }
+}
+
 void Reply::outputParams(const std::vector<std::pair<ColumnInfo, Value>>& params) {
     std::vector<WireColumn> formats;
     for (const auto& [info, value] : params) {

@@ -26,8 +26,11 @@ enum : uint8_t {
     kCurOpen = 0x84,
     kCurDeclare = 0x86,
     kOptionCmd = 0xA6,
+    kAltName = 0xA7,
+    kAltFormat = 0xA8,
     kLoginAck = 0xAD,
     kRow = 0xD1,
+    kAltRow = 0xD3,
     kParams = 0xD7,
     kCapability = 0xE2,
     kEnvChange = 0xE3,
@@ -79,6 +82,9 @@ public:
     void message(const Message& m, std::string_view serverName);
     void rowFormat(const std::vector<WireColumn>& columns);
     void row(const std::vector<WireColumn>& columns, const Row& values);
+    // A COMPUTE clause's format: ALTNAME (the client requires it first), then ALTFMT.
+    void computeFormat(const ComputeFormat& format, const std::vector<WireColumn>& columns);
+    void computeRow(uint16_t computeId, const std::vector<WireColumn>& columns, const Row& values);
     void returnStatus(int32_t status);
     void outputParams(const std::vector<std::pair<ColumnInfo, Value>>& params);
     void curInfo(uint32_t cursorId, uint16_t status, std::optional<int32_t> rowsPerFetch);

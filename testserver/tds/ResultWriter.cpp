@@ -1,5 +1,7 @@
 #include "ResultWriter.h"
 
+#include <map>
+
 namespace tdsim::tds {
 
 void ResultWriter::write(Reply& reply, const std::vector<StatementResult>& results) {
@@ -17,6 +19,28 @@ void ResultWriter::writeMessages(Reply& reply, const std::vector<Message>& messa
     }
 }
 
+// The compute formats follow the row format; each compute row goes out after the
+// regular row that closes its group.
+void ResultWriter::writeRows(Reply& reply, const ResultSet& rs) {
+    auto columns = WireColumn::forResultSet(rs);
+    reply.rowFormat(columns);
+    std::map<uint16_t, std::vector<WireColumn>> computeColumns;
+    for (const ComputeFormat& format : rs.computeFormats) {
+        auto& wire = computeColumns[format.id];
+        wire = WireColumn::forCompute(format, rs.computeRows);
+        reply.computeFormat(format, wire);
+    }
+    auto compute = rs.computeRows.begin();
+    for (size_t i = 0; i <= rs.rows.size(); ++i) {
+        for (; compute != rs.computeRows.end() && compute->afterRows == i; ++compute) {
+            reply.computeRow(compute->id, computeColumns[compute->id], compute->values);
+        }
+        if (i < rs.rows.size()) {
+            reply.row(columns, rs.rows[i]);
+        }
+    }
+}
+
 void ResultWriter::writeStatement(Reply& reply, const StatementResult& r, bool procedureContinues) {
     if (r.newDatabase) {
         reply.envChange(envchange::kDatabase, *r.newDatabase, currentDatabase_);
@@ -29,11 +53,7 @@ void ResultWriter::writeStatement(Reply& reply, const StatementResult& r, bool p
         status |= done::kCount;
     }
     if (r.resultSet) {
-        auto columns = WireColumn::forResultSet(*r.resultSet);
-        reply.rowFormat(columns);
-        for (const Row& row : r.resultSet->rows) {
-            reply.row(columns, row);
-        }
+        writeRows(reply, *r.resultSet);
         status |= done::kCount;
         if (!r.hasRowCount) {
             count = static_cast<int32_t>(r.resultSet->rows.size());

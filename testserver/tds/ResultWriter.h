@@ -25,6 +25,7 @@ public:
 
 private:
     void writeStatement(Reply& reply, const StatementResult& result, bool procedureContinues);
+    void writeRows(Reply& reply, const ResultSet& rs);
 
     std::string serverName_;
     std::string currentDatabase_;  // the old value of the next database change

@@ -20,6 +20,12 @@ const char* tokenName(uint8_t code) {
             return "LOGINACK";
         case token::kRow:
             return "ROW";
+        case token::kAltName:
+            return "ALTNAME";
+        case token::kAltFormat:
+            return "ALTFMT";
+        case token::kAltRow:
+            return "ALTROW";
         case token::kParams:
             return "PARAMS";
         case token::kCapability:

@@ -221,6 +221,20 @@ std::vector<WireColumn> WireColumn::forResultSet(const ResultSet& rs) {
     return columns;
 }
 
+std::vector<WireColumn> WireColumn::forCompute(const ComputeFormat& format,
+                                               const std::vector<ComputeRow>& rows) {
+    ResultSet values;
+    for (const ComputeColumn& column : format.columns) {
+        values.columns.push_back(column.info);
+    }
+    for (const ComputeRow& row : rows) {
+        if (row.id == format.id) {
+            values.rows.push_back(row.values);
+        }
+    }
+    return forResultSet(values);
+}
+
 void WireColumn::writeTypeInfo(ByteWriter& out) const {
     if (isFixedSize(type_)) {
         return;
@@ -249,6 +263,13 @@ void WireColumn::writeTypeInfo(ByteWriter& out) const {
 void WireColumn::writeFormat(ByteWriter& out) const {
     out.bstring(name_);
     out.u8(status_);
+    out.u32(static_cast<uint32_t>(userType_));
+    out.u8(type_);
+    writeTypeInfo(out);
+    out.u8(0);  // no locale information
+}
+
+void WireColumn::writeComputeFormat(ByteWriter& out) const {
     out.u32(static_cast<uint32_t>(userType_));
     out.u8(type_);
     writeTypeInfo(out);

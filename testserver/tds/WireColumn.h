@@ -51,11 +51,15 @@ public:
     static WireColumn forColumn(const ColumnInfo& column, size_t longestValue = 0);
     // The wire forms of a result set's columns, sized from its rows.
     static std::vector<WireColumn> forResultSet(const ResultSet& rs);
+    // The wire forms of a compute format's columns, sized from its compute rows.
+    static std::vector<WireColumn> forCompute(const ComputeFormat& format,
+                                              const std::vector<ComputeRow>& rows);
 
     // Reads one PARAMFMT entry's type code and type information (after name, status, usertype).
     static WireColumn readTypeInfo(ByteReader& in);
 
-    void writeFormat(ByteWriter& out) const;  // status, usertype, type, info, locale
+    void writeFormat(ByteWriter& out) const;         // name, status, usertype, type, info, locale
+    void writeComputeFormat(ByteWriter& out) const;  // usertype, type, info, locale
     void writeValue(ByteWriter& out, const Value& value) const;
     Value readValue(ByteReader& in) const;
 
@@ -64,6 +68,7 @@ public:
     void setName(std::string name) { name_ = std::move(name); }
     void setStatus(uint8_t status) { status_ = status; }
     uint32_t maxLength() const { return maxLength_; }
+    int precision() const { return precision_; }
     int scale() const { return scale_; }
 
 private:

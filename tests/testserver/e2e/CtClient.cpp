@@ -114,7 +114,7 @@ std::vector<CS_INT> CtClient::drain(std::vector<std::vector<std::string>>* rows)
     while ((rc = ct_results(cmd_, &type)) == CS_SUCCEED) {
         types.push_back(type);
         if (type == CS_ROW_RESULT || type == CS_STATUS_RESULT || type == CS_PARAM_RESULT ||
-            type == CS_CURSOR_RESULT) {
+            type == CS_CURSOR_RESULT || type == CS_COMPUTE_RESULT) {
             auto fetched = fetchAll();
             if (rows != nullptr) {
                 rows->insert(rows->end(), fetched.begin(), fetched.end());

@@ -30,7 +30,7 @@ public:
     // Sends a language batch.
     CS_RETCODE sendLanguage(const std::string& sql);
     // Calls ct_results until CS_END_RESULTS (or a failure), fetching every row
-    // as text; returns the result types seen, in order.
+    // (compute rows too) as text; returns the result types seen, in order.
     std::vector<CS_INT> drain(std::vector<std::vector<std::string>>* rows = nullptr);
     // Fetches all rows of the current result as text (NULL as "NULL").
     std::vector<std::vector<std::string>> fetchAll();

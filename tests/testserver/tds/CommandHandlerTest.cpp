@@ -117,16 +117,33 @@ TEST_F(CommandHandlerTest, DynamicStatementLifecycle)
     EXPECT_EQ(gone.substr(gone.size() - 26), toHex(hex("fd 02 00 00 00 00 00 00 00")));
 }
 
-TEST_F(CommandHandlerTest, MoneyAndScaledNumericParametersReachTheEngineAsNumbers)
+TEST_F(CommandHandlerTest, ExactParametersKeepTheirTypeAndScale)
 {
     Parameter money;
     money.format = WireColumn::forColumn(ColumnInfo{"", ColumnType::Money, 8, 0, 0, true, 0});
     money.value = Value::ofInt(-12345678);
-    EXPECT_DOUBLE_EQ(engineValue(money).value.floatValue, -1234.5678);
+    ParamValue exactMoney = engineValue(money);
+    EXPECT_EQ(exactMoney.type, ColumnType::Money);
+    EXPECT_EQ(exactMoney.value.intValue, -12345678);
+    Parameter scaled;
+    scaled.format = WireColumn::forColumn(ColumnInfo{"", ColumnType::Numeric, 0, 10, 4, true, 0});
+    scaled.value = Value::ofInt(-987654321);
+    ParamValue numeric = engineValue(scaled);
+    EXPECT_EQ(numeric.type, ColumnType::Numeric);
+    EXPECT_EQ(numeric.precision, 10);
+    EXPECT_EQ(numeric.scale, 4);
+    EXPECT_EQ(numeric.value.intValue, -987654321);
     Parameter whole;
     whole.format = WireColumn::forColumn(ColumnInfo{"", ColumnType::Numeric, 0, 10, 0, true, 0});
     whole.value = Value::ofInt(42);
     EXPECT_EQ(engineValue(whole).value.intValue, 42);
+    Parameter small;
+    small.format =
+        WireColumn::forColumn(ColumnInfo{"", ColumnType::SmallDateTime, 4, 0, 0, true, 0});
+    EXPECT_EQ(engineValue(small).type, ColumnType::SmallDateTime);
+    Parameter real;
+    real.format = WireColumn::forColumn(ColumnInfo{"", ColumnType::Real, 4, 0, 0, true, 0});
+    EXPECT_EQ(engineValue(real).type, ColumnType::Real);
 }
 
 TEST_F(CommandHandlerTest, BatchOfStatementsChainsDonesAndLogoutEnds)
