@@ -42,6 +42,9 @@ public:
     // their declared defaults and checks, primary key, unique and table checks, the lock
     // scheme and the storage options. Without an owner, the table's owner is looked up.
     QStringList GetTableScript(const QString& tableName, const QString& owner = QString());
+    // Whether the last CREATE TABLE names something that only quoted identifiers allow
+    // (a blank, a reserved word...): it must then run under "set quoted_identifier on".
+    bool LastScriptQuotesNames() const { return m_namesQuoted; }
     std::optional<TCTTableStorage> GetTableStorage(int tableId);
     // Primary key, unique and check constraints; foreign keys are read on their own,
     // as scripts add them after every table.
@@ -56,6 +59,8 @@ public:
     QList<TCTCompiledObject> GetCompiledObjects();
     // sysdepends: (object, object it refers to) pairs.
     QList<QPair<int, int>> GetDependencies();
+    // The views, procedures and triggers that refer to an object dropped since.
+    QList<int> GetDanglingDependents();
     // The id of owner.name in SelectDb, when it is an object of `type` (any when empty).
     std::optional<int> objectId(const QString& owner, const QString& name,
                                 const QString& type = QString());
@@ -110,6 +115,9 @@ private:
     QString m_selectDb;
     std::vector<TCTColumnDef> m_columns;  // column n is m_columns[n - 1]
     int m_ncharSize = 0;
+    bool m_namesQuoted = false;
+    // scriptName(), noting when it quotes.
+    QString nameInScript(const QString& name);
 };
 
 // A constraint as a CREATE TABLE element or ALTER TABLE ADD clause.

@@ -150,6 +150,7 @@ struct TCTTableStorage {
 struct TCTConstraint {
     enum class Kind { PrimaryKey, Unique, Check, ForeignKey };
     Kind ConstraintKind = Kind::Check;
+    QString IndexName;     // the index of a primary key or unique constraint
     QString Name;          // empty for a name the server generated (primary key, unique)
     int32_t ColumnId = 0;  // a check on one column: its colid; 0 for a table-level check
     int16_t IndexId = 0;   // the index of a primary key or unique constraint

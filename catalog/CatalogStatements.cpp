@@ -360,6 +360,9 @@ QStringList columnDefinitions(const QString& db, int tableId)
         " LEFT JOIN " + p + "sysobjects r ON r.id = c.domain",
         " LEFT JOIN " + p + "sysusers ru ON ru.uid = r.uid",
         " WHERE c.id = " + QString::number(tableId) + " AND c.number = 0",
+        // The hidden columns of function-based index keys belong to their index.
+        " AND NOT EXISTS (SELECT 1 FROM " + p + "sysconstraints sk WHERE sk.tableid = c.id "
+        "AND sk.colid = c.colid AND sk.status & 256 = 256)",
         " ORDER BY c.colid",
     };
 }
@@ -467,6 +470,21 @@ QStringList statementPermissions(const QString& db, const QString& principal)
     return {"SELECT sp.action, sp.protecttype FROM " + db + ".dbo.sysprotects sp, " + db +
             ".dbo.sysusers su WHERE sp.id = 0 AND su.uid = sp.uid AND su.name = \"" +
             dq(principal) + "\" ORDER BY sp.action"};
+}
+
+QStringList danglingDependencies(const QString& db)
+{
+    return {"SELECT DISTINCT d.id FROM " + db +
+            ".dbo.sysdepends d WHERE NOT EXISTS (SELECT 1 "
+            "FROM " +
+            db + ".dbo.sysobjects o WHERE o.id = d.depid)"};
+}
+
+QStringList computedKeyColumns(const QString& db, int tableId)
+{
+    return {"SELECT c.name, t.text FROM " + db + ".dbo.syscolumns c, " + db +
+            ".dbo.syscomments t WHERE c.id = " + QString::number(tableId) +
+            " AND c.computedcol <> 0 AND t.id = c.computedcol ORDER BY c.colid, t.colid2, t.colid"};
 }
 
 QStringList ncharSize()

@@ -62,11 +62,15 @@ QStringList referencingForeignKeys(const QString& db, int tableId);
 QStringList typeBindings(const QString& db, const QString& name);
 QStringList loginName(int suid);
 QStringList ncharSize();
+// The hidden columns of function-based index keys: name and a piece of the expression.
+QStringList computedKeyColumns(const QString& db, int tableId);
 // The statement permissions (GRANT CREATE TABLE ...) of a user or group: action and
 // protect type.
 QStringList statementPermissions(const QString& db, const QString& principal);
 // Views, procedures and triggers: id, owner, name and creation date (style 23).
 QStringList compiledObjects(const QString& db);
 QStringList dependencies(const QString& db);
+// Objects whose sysdepends rows name an object that no longer exists.
+QStringList danglingDependencies(const QString& db);
 
 }  // namespace CatalogStatements

@@ -4,6 +4,8 @@
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
 
+#include <QHash>
+
 namespace Sql = CatalogStatements;
 
 namespace {
@@ -198,7 +200,18 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
                         constraintClause(constraint)};
         }
     }
-    QStringList lines{headLine(*index, stored), "(" + withOrders(keys, stored.orders) + ")"};
+    // A function-based key is a hidden computed column: the index names its expression.
+    QHash<QString, QString> expressions;
+    {
+        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
+        read.open(Sql::computedKeyColumns(m_selectDb, index->Id));
+        while (read.next())
+            expressions[trimBlanks(read.text(1))] += read.text(2);
+    }
+    QStringList written;
+    for (const QString& key : keys)
+        written << (expressions.contains(key) ? trimBlanks(expressions.value(key)) : key);
+    QStringList lines{headLine(*index, stored), "(" + withOrders(written, stored.orders) + ")"};
     const QString options = optionsLine(*index, stored);
     if (!options.isEmpty())
         lines << options;

@@ -3,6 +3,7 @@
 #include "CTLibObjInfo.h"
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
+#include "Identifier.h"
 
 #include <QRegularExpression>
 
@@ -42,9 +43,9 @@ QString owned(const QString& owner, const QString& name)
 QString constraintClause(const TCTConstraint& constraint)
 {
     using Kind = TCTConstraint::Kind;
-    QString clause = constraint.Name.isEmpty()
-                         ? QString()
-                         : QStringLiteral("CONSTRAINT ") + constraint.Name + QLatin1Char(' ');
+    QString clause = constraint.Name.isEmpty() ? QString()
+                                               : QStringLiteral("CONSTRAINT ") +
+                                                     scriptName(constraint.Name) + QLatin1Char(' ');
     switch (constraint.ConstraintKind) {
         case Kind::Check:
             return clause + QStringLiteral("CHECK ") + constraint.Condition;
@@ -79,6 +80,7 @@ TCTConstraintList TCTLibObjInfo::GetTableConstraints(int tableId, const QString&
             TCTConstraint key;
             const int indid = read.integer(2);
             key.IndexId = static_cast<int16_t>(indid);
+            key.IndexName = read.text(1);
             const int status = read.integer(3);
             const int status2 = read.integer(4);
             key.ConstraintKind = (status & kIndexPrimaryKey) ? TCTConstraint::Kind::PrimaryKey
@@ -99,7 +101,8 @@ TCTConstraintList TCTLibObjInfo::GetTableConstraints(int tableId, const QString&
                 if (column.isEmpty())
                     break;
                 const bool descending = read.text(10 + 2 * k) == QLatin1String("DESC");
-                key.Keys << (descending ? column + QStringLiteral(" DESC") : column);
+                const QString written = nameInScript(column);
+                key.Keys << (descending ? written + QStringLiteral(" DESC") : written);
             }
             constraints << key;
         }
@@ -137,12 +140,12 @@ TCTConstraintList TCTLibObjInfo::GetForeignKeys(int tableId)
         TCTConstraint key;
         key.ConstraintKind = TCTConstraint::Kind::ForeignKey;
         key.Name = read.text(1);
-        key.ReferencedTable = owned(read.text(2), read.text(3));
+        key.ReferencedTable = owned(scriptName(read.text(2)), scriptName(read.text(3)));
         const int count = read.integer(4);
         key.MatchFull = read.integer(5) & kReferenceMatchFull;
         for (int k = 0; k < count && k < kMaxReferenceKeys; ++k) {
-            key.Keys << read.text(6 + 2 * k);
-            key.ReferencedKeys << read.text(7 + 2 * k);
+            key.Keys << scriptName(read.text(6 + 2 * k));
+            key.ReferencedKeys << scriptName(read.text(7 + 2 * k));
         }
         keys << key;
     }
@@ -156,7 +159,8 @@ QList<TCTReference> TCTLibObjInfo::GetReferencingForeignKeys(int tableId)
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
     read.open(Sql::referencingForeignKeys(m_selectDb, tableId));
     while (read.next())
-        references << TCTReference{read.text(1), owned(read.text(2), read.text(3))};
+        references << TCTReference{read.text(1),
+                                   owned(scriptName(read.text(2)), scriptName(read.text(3)))};
     return references;
 }
 
@@ -216,4 +220,15 @@ QList<QPair<int, int>> TCTLibObjInfo::GetDependencies()
     while (read.next())
         pairs << qMakePair(read.integer(1), read.integer(2));
     return pairs;
+}
+
+QList<int> TCTLibObjInfo::GetDanglingDependents()
+{
+    prepareRead();
+    QList<int> ids;
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(Sql::danglingDependencies(m_selectDb));
+    while (read.next())
+        ids << read.integer(1);
+    return ids;
 }

@@ -4,6 +4,7 @@
 #include "CTLibObjInfo.h"
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
+#include "Identifier.h"
 
 #include <QHash>
 
@@ -89,7 +90,7 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
         read.open(Sql::columnDefinitions(m_selectDb, tableId));
         while (read.next()) {
             TCTColumnDef column;
-            column.Name = read.text(2);
+            column.Name = nameInScript(read.text(2));
             column.Length = read.integer(4);
             const bool userType = read.integer(8) >= 100;
             column.TypeName =
@@ -130,6 +131,13 @@ int TCTLibObjInfo::ncharSize()
         m_ncharSize = read.next() ? read.integer(1) : 1;
     }
     return m_ncharSize;
+}
+
+QString TCTLibObjInfo::nameInScript(const QString& name)
+{
+    const QString written = scriptName(name);
+    m_namesQuoted = m_namesQuoted || written != name;
+    return written;
 }
 
 QString TCTLibObjInfo::FormatColumn(int n) const
@@ -197,6 +205,7 @@ QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QStrin
 
     if (isSqlAnywhere())
         return sqlAnywhereTableScript(tableName);
+    m_namesQuoted = false;
     const QString name = trimBlanks(tableName);
     const QString tableOwner = owner.isEmpty() ? ownerOfTable(name) : owner;
     const std::optional<int> id = objectId(tableOwner, name, QStringLiteral("U"));
@@ -210,6 +219,10 @@ QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QStrin
     // Column checks follow their column; keys and table checks follow the columns.
     QStringList elements;
     const TCTConstraintList constraints = GetTableConstraints(*id, tableOwner, name);
+    for (const TCTConstraint& constraint : constraints) {
+        if (!constraint.Name.isEmpty())
+            nameInScript(constraint.Name);
+    }
     for (int n = 1; n <= ColumnCount(); ++n) {
         QString line = FormatColumn(n);
         for (const TCTConstraint& constraint : constraints) {
@@ -226,8 +239,10 @@ QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QStrin
     }
 
     QStringList lines;
-    lines << "CREATE TABLE " + (PrefixWithDbName ? tablePrefix() : QString()) + tableOwner + "." +
-                 tableName;
+    // A name the table had to be created with quotes keeps them; others stay as passed.
+    lines << "CREATE TABLE " + (PrefixWithDbName ? tablePrefix() : QString()) +
+                 nameInScript(tableOwner) + "." +
+                 (isRegularIdentifier(name) ? tableName : nameInScript(name));
     lines << "(";
     for (int n = 0; n < elements.size(); ++n)
         lines << (n + 1 < elements.size() ? elements[n] + "," : elements[n]);

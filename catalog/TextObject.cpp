@@ -11,7 +11,7 @@ namespace {
 
 bool hasStoredText(const QString& type)
 {
-    return type == "P" || type == "V" || type == "R" || type == "D" || type == "TR";
+    return type == "P" || type == "V" || type == "R" || type == "D" || type == "TR" || type == "SF";
 }
 
 }  // namespace

@@ -48,7 +48,12 @@ QString objectListingStatement(ObjectKind kind, const QString& database, const Q
         case ObjectKind::Triggers:
             return ownedObjects(p, "TR");
         case ObjectKind::Procedures:
-            return ownedObjects(p, "P");
+            // Stored procedures and SQL functions.
+            return QStringLiteral("select su.name + \".\" + so.name from ") + p +
+                   QStringLiteral("sysobjects so, ") + p +
+                   QStringLiteral(
+                       "sysusers su where so.type in ('P', 'SF') and so.uid = su.uid "
+                       "order by so.name");
         case ObjectKind::Rules:
             // Rules and the default objects of CREATE DEFAULT; check constraints and
             // declared defaults belong to their tables.

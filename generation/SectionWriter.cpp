@@ -4,6 +4,7 @@
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
 #include "GrantComposer.h"
+#include "Identifier.h"
 #include "ScriptSink.h"
 
 #include <QRegularExpression>
@@ -146,8 +147,14 @@ QString TSectionWriter::ownedName() const
 
 QString TSectionWriter::ownerCondition() const
 {
-    return ownedByOtherUser() ? QStringLiteral(" AND uid = user_id(") + quoted(ObjQualifier) + ")"
-                              : QString();
+    return ownedByOtherUser()
+               ? QStringLiteral(" AND uid = user_id(") + nameLiteral(ObjQualifier) + ")"
+               : QString();
+}
+
+QString TSectionWriter::nameLiteral(const QString& name) const
+{
+    return m_quotedNames ? literal(name) : quoted(name);
 }
 
 QString TSectionWriter::guard(const QString& tableAndCondition) const
@@ -199,6 +206,8 @@ void TSectionWriter::beginSection(const QString& guardLine, const QString& drop,
     SectionLines << QString()
                  << QStringLiteral("/************ ") + ObjName + QStringLiteral(" ************/");
     beginOwner(ObjQualifier);
+    if (m_quotedNames)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
     if (m_options.AddDrop) {
         SectionLines << guardLine << drop << QStringLiteral("GO");
         if (blankAfterDrop)
@@ -230,7 +239,8 @@ void TSectionWriter::writeNote(const QString& note, bool toFile)
 // running the script never removes what it does not re-create.
 void TSectionWriter::writeUnscripted(const QString& kind, const QString& reason, bool toFile)
 {
-    const QString name = ownedName();
+    // Named as the explorer lists it: owner.name, table.index, or the bare name.
+    const QString name = ObjQualifier.isEmpty() ? ObjName : ObjQualifier + QLatin1Char('.') + ObjName;
     m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": ") + kind + QLatin1Char(' ') +
                               name + QStringLiteral(": ") + reason;
     QString safeName = name;
@@ -418,6 +428,14 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     const QString text = withoutFinalLineBreak(stored.Text);
     if (trimBlanks(text).isEmpty())
         return writeUnscripted(kindWord(kind), QStringLiteral("text not available"), toFile);
+    // An object that names a table or view dropped since cannot be created again.
+    const std::optional<int> objectId =
+        m_info.objectId(ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier, ObjName);
+    if (!m_state.DanglingDependents.contains(m_info.SelectDb()))
+        m_state.DanglingDependents.insert(m_info.SelectDb(), m_info.GetDanglingDependents());
+    if (objectId && m_state.DanglingDependents.value(m_info.SelectDb()).contains(*objectId))
+        return writeUnscripted(kindWord(kind), QStringLiteral("refers to an object dropped since"),
+                               toFile);
     if (kind == TTextObjectKind::Rule) {
         // The rules folder holds the default objects of CREATE DEFAULT as well.
         const QString owner = ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier;
@@ -430,10 +448,17 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
                                           trimBlanks(text), toFile);
     }
 
+    // The procedures folder holds SQL functions as well.
+    const bool function =
+        kind == TTextObjectKind::Procedure &&
+        m_info.objectId(ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier, ObjName,
+                        QStringLiteral("SF"));
     beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(ObjName) +
-                       QStringLiteral(" AND type = ") + quoted(objectTypeCode(kind)) +
+                       QStringLiteral(" AND type = ") +
+                       quoted(function ? QStringLiteral("SF") : objectTypeCode(kind)) +
                        ownerCondition() + ")"),
-                 QStringLiteral("  ") + QStringLiteral("DROP ") + dropKeyword(kind) +
+                 QStringLiteral("  DROP ") +
+                     (function ? QStringLiteral("FUNCTION") : dropKeyword(kind)) +
                      QLatin1Char(' ') + ownedName());
     // The text is read back as it was created: under quoted identifiers when they were on.
     if (stored.QuotedIdentifiers)
@@ -531,6 +556,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
     const QStringList body = m_info.GetTableScript(table, owner);
     if (!id || body == QStringList{DataNotAvailable})
         return writeUnscripted(QStringLiteral("table"), QStringLiteral("not found"), toFile);
+    m_quotedNames = m_info.LastScriptQuotesNames();
 
     const QList<TCTColumnBinding> bindings = m_info.GetColumnBindings(*id);
     for (const TCTColumnBinding& binding : bindings) {
@@ -539,16 +565,27 @@ void TSectionWriter::WriteTableSection(bool toFile)
     }
 
     // Other tables' foreign keys to this one go first, or the server refuses the drop.
-    QString drop = QStringLiteral("  DROP TABLE ") + ownedName();
+    QString guardLines;
     for (const TCTReference& reference : m_info.GetReferencingForeignKeys(*id)) {
-        drop.prepend(QStringLiteral("IF EXISTS(SELECT * FROM ") + DbPrefix +
-                     QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(reference.Name) +
-                     QStringLiteral(" AND type = \"RI\")\n  ALTER TABLE ") + reference.Table +
-                     QStringLiteral(" DROP CONSTRAINT ") + reference.Name + QLatin1Char('\n'));
+        guardLines += QStringLiteral("IF EXISTS(SELECT * FROM ") + DbPrefix +
+                      QStringLiteral("dbo.sysobjects WHERE name = ") + nameLiteral(reference.Name) +
+                      QStringLiteral(" AND type = ") + nameLiteral(QStringLiteral("RI")) +
+                      QStringLiteral(")\n  ALTER TABLE ") + reference.Table +
+                      QStringLiteral(" DROP CONSTRAINT ") + scriptName(reference.Name) +
+                      QLatin1Char('\n');
     }
-    beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(table) +
-                       QStringLiteral(" AND type = \"U\"") + ownerCondition() + ")"),
-                 drop);
+    beginSection(guardLines + guard(QStringLiteral("dbo.sysobjects WHERE name = ") +
+                                    nameLiteral(table) + QStringLiteral(" AND type = ") +
+                                    nameLiteral(QStringLiteral("U")) + ownerCondition() + ")"),
+                 QStringLiteral("  DROP TABLE ") +
+                     (ownedByOtherUser() ? ObjQualifier + QLatin1Char('.') : QString()) +
+                     scriptName(table));
+    // The table's primary key and unique constraints are written with it, not again
+    // as indexes.
+    for (const TCTConstraint& key : m_info.GetTableConstraints(*id, owner, table)) {
+        if (!key.IndexName.isEmpty())
+            alreadyWritten(QStringLiteral("I"), table, key.IndexName);
+    }
     SectionLines += body;
     SectionLines << QStringLiteral("GO");
     QStringList binds;
@@ -561,6 +598,9 @@ void TSectionWriter::WriteTableSection(bool toFile)
     }
     if (!binds.isEmpty())
         SectionLines << QString() << binds << QStringLiteral("GO");
+    if (m_quotedNames)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+    m_quotedNames = false;
     endOwner(owner);
     flushSection(toFile);
 
@@ -570,8 +610,8 @@ void TSectionWriter::WriteTableSection(bool toFile)
         QStringList lines{QString()};
         if (m_options.AddDrop) {
             lines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
-                         QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(key.Name) +
-                         QStringLiteral(" AND type = \"RI\")");
+                         QStringLiteral("dbo.sysobjects WHERE name = ") + literal(key.Name) +
+                         QStringLiteral(" AND type = 'RI')");
         }
         lines << QStringLiteral("  ALTER TABLE ") + ownedTable + QStringLiteral(" ADD ") +
                      constraintClause(key)
@@ -606,9 +646,12 @@ void TSectionWriter::WritePendingForeignKeys(bool toFile)
 {
     if (m_state.PendingForeignKeys.isEmpty())
         return;
+    // Key and table names may need quoted identifiers; the literals take single quotes.
     SectionLines =
-        QStringList{QString(), QStringLiteral("/************ foreign keys ************/")};
+        QStringList{QString(), QStringLiteral("/************ foreign keys ************/"),
+                    QStringLiteral("SET QUOTED_IDENTIFIER ON"), QStringLiteral("GO")};
     SectionLines += m_state.PendingForeignKeys;
+    SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
     m_state.PendingForeignKeys.clear();
     flushSection(toFile);
 }

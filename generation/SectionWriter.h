@@ -7,6 +7,7 @@
 
 #include "AppSettings.h"
 
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 
@@ -25,6 +26,8 @@ struct TScriptState {
     QSet<QString> WrittenDefaults;
     QStringList PendingForeignKeys;  // script lines: ALTER TABLE ... ADD CONSTRAINT, GO
     QStringList Unscripted;          // "database: kind name: reason"
+    // By database: the objects that refer to an object dropped since (read once).
+    QHash<QString, QList<int>> DanglingDependents;
 };
 
 class TSectionWriter {
@@ -86,6 +89,10 @@ private:
     QStringList& m_scriptLines;
     TScriptSink* m_view;
     TScriptState& m_state;
+    // The section names what only quoted identifiers allow: it runs under them, and its
+    // string literals take single quotes.
+    bool m_quotedNames = false;
+    QString nameLiteral(const QString& name) const;
 };
 
 // The default object's name and owner of "owner.name".

@@ -44,12 +44,16 @@ protected:
 TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead)
 {
     EXPECT_EQ(info->GetObjectOwner("o'hara"), "dbo");
+    // Such names are quoted identifiers in the script, their double quotes doubled.
     EXPECT_EQ(info->GetTableScript("o'hara"),
-              (QStringList{"CREATE TABLE dbo.o'hara", "(", columnLine("id", "int", false) + ",",
-                           columnLine("col\"q", "int", true), ")", "LOCK ALLPAGES"}));
+              (QStringList{"CREATE TABLE dbo.\"o'hara\"", "(", columnLine("id", "int", false) + ",",
+                           columnLine("\"col\"\"q\"", "int", true), ")", "LOCK ALLPAGES"}));
+    EXPECT_TRUE(info->LastScriptQuotesNames());
     EXPECT_EQ(info->GetTableScript("say\"when"),
-              (QStringList{"CREATE TABLE dbo.say\"when", "(", columnLine("x", "int", true), ")",
-                           "LOCK ALLPAGES"}));
+              (QStringList{"CREATE TABLE dbo.\"say\"\"when\"", "(", columnLine("x", "int", true),
+                           ")", "LOCK ALLPAGES"}));
+    EXPECT_FALSE(info->GetTableScript("orders").isEmpty());
+    EXPECT_FALSE(info->LastScriptQuotesNames());
     EXPECT_EQ(info->GetIndexNames("o'hara"), QStringList{"ix'q"});
     EXPECT_EQ(info->GetIndexScript("ix'q", "o'hara"),
               (QStringList{"CREATE INDEX ix'q ON o'hara", "(id)", "ON 'default'"}));

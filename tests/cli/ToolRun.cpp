@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -50,6 +51,31 @@ ToolResult runBsqldb(const QString& server, const QString& path)
     if (bsqldb.isEmpty())
         return ToolResult{-1, {}, QStringLiteral("bsqldb is not installed")};
     return run(bsqldb, {"-S", server, "-U", "sa", "-P", "", "-i", path, "-o", "/dev/null"}, {});
+}
+
+ToolResult runFisql(const QString& server, const QString& path, const QString& database)
+{
+    const QString fisql = QStandardPaths::findExecutable(QStringLiteral("fisql"));
+    if (fisql.isEmpty())
+        return ToolResult{-1, {}, QStringLiteral("fisql is not installed")};
+    return run(fisql, {"-S", server, "-U", "sa", "-P", "", "-D", database, "-w", "250", "-i", path},
+               {});
+}
+
+QStringList fisqlErrors(const ToolResult& result, const QList<int>& warnings)
+{
+    static const QRegularExpression message(QStringLiteral("^Msg (\\d+), Level (\\d+)"));
+    QStringList errors;
+    const QStringList lines = (result.out + result.err).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch match = message.match(lines[i]);
+        if (match.hasMatch() && match.captured(2).toInt() > 10 &&
+            !warnings.contains(match.captured(1).toInt()))
+            errors << lines.mid(i, 3).join(QLatin1Char(' '));
+    }
+    if (result.exitCode < 0)
+        errors << result.err;
+    return errors;
 }
 
 QStringList serverErrors(const ToolResult& result)

@@ -2,6 +2,7 @@
 // fixture (SYBASE and FREETDSCONF come from the environment TdsimServer sets up).
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -22,6 +23,14 @@ ToolResult runSkelderCliOnServer(const QString& server, const QStringList& argum
 // bsqldb running the script file `path` as sa on `server`; it stops at the first
 // message of a severity above 10.
 ToolResult runBsqldb(const QString& server, const QString& path);
+
+// fisql running the script file `path` as sa in `database`: like isql, it reports an
+// error and goes on with the next batch.
+ToolResult runFisql(const QString& server, const QString& path, const QString& database);
+
+// fisql's reports of server messages above severity 10 other than the `warnings` (such as
+// 2007, which leaves the object created).
+QStringList fisqlErrors(const ToolResult& result, const QList<int>& warnings = {});
 
 // Every line of bsqldb's output that reports a server error.
 QStringList serverErrors(const ToolResult& result);

@@ -5,36 +5,83 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
-// Rows of each catalog table with every id replaced by the name it stands for.
-const char* const snapshotStatements[] = {
-    "select 'sysobjects', u.name, o.name, o.type from sysobjects o, sysusers u "
-    "where o.uid = u.uid and o.type <> 'S'",
-    "select 'syscolumns', o.name, c.number, c.colid, c.name, c.type, t.name, c.length, c.prec, "
-    "c.scale, c.status, d.name, r.name from syscolumns c join sysobjects o on c.id = o.id "
-    "join systypes t on c.usertype = t.usertype left join sysobjects d on d.id = c.cdefault "
-    "left join sysobjects r on r.id = c.domain where o.type <> 'S'",
-    "select 'sysindexes', o.name, i.name, i.indid, i.status, i.status2, i.keycnt, s.name, "
-    "index_col(o.name, i.indid, 1), index_col(o.name, i.indid, 2), "
-    "index_col(o.name, i.indid, 3) from sysindexes i join sysobjects o on i.id = o.id "
-    "left join syssegments s on s.segment = i.segment where o.type <> 'S'",
-    "select 'sysusers', u.name, g.name, suser_name(u.suid) from sysusers u, sysusers g "
-    "where u.gid = g.uid",
-    "select 'systypes', t.name, t.type, t.length, t.prec, t.scale, t.allownulls, t.ident, "
-    "d.name, r.name from systypes t left join sysobjects d on d.id = t.tdefault "
-    "left join sysobjects r on r.id = t.domain",
-    "select 'sysprotects', o.name, u.name, p.action, p.protecttype, p.columns, g.name "
-    "from sysprotects p left join sysobjects o on o.id = p.id join sysusers u on u.uid = p.uid "
-    "join sysusers g on g.uid = p.grantor",
-};
+// Keys an index or a foreign key can have that the comparison reads.
+constexpr int kKeys = 16;
+
+QString indexKeys()
+{
+    QString keys;
+    for (int k = 1; k <= kKeys; ++k) {
+        keys += QStringLiteral(
+                    ", index_col(u.name + '.' + o.name, i.indid, %1), "
+                    "index_colorder(u.name + '.' + o.name, i.indid, %1)")
+                    .arg(k);
+    }
+    return keys;
+}
+
+QString referenceKeys()
+{
+    QString keys;
+    for (int k = 1; k <= kKeys; ++k) {
+        keys += QStringLiteral(", col_name(r.tableid, r.fokey%1), col_name(r.reftabid, r.refkey%1)")
+                    .arg(k);
+    }
+    return keys;
+}
+
+// Rows of each catalog table with every id replaced by the owner and name it stands for.
+QStringList snapshotStatements()
+{
+    return {
+        "select 'sysobjects', u.name, o.name, o.type, o.sysstat2 from sysobjects o, sysusers u "
+        "where o.uid = u.uid and o.type <> 'S'",
+        "select 'syscolumns', u.name, o.name, c.number, c.colid, c.name, c.type, t.name, c.length, "
+        "c.prec, c.scale, c.status, du.name, d.name, ru.name, r.name from syscolumns c "
+        "join sysobjects o on c.id = o.id join sysusers u on u.uid = o.uid "
+        "join systypes t on c.usertype = t.usertype "
+        "left join sysobjects d on d.id = c.cdefault left join sysusers du on du.uid = d.uid "
+        "left join sysobjects r on r.id = c.domain left join sysusers ru on ru.uid = r.uid "
+        "where o.type <> 'S'",
+        "select 'sysindexes', u.name, o.name, i.name, i.indid, i.status, i.status2, i.keycnt, "
+        "s.name, isnull(i.fill_factor, 0), i.maxrowsperpage, isnull(i.res_page_gap, 0), "
+        "isnull(i.exp_rowsize, 0), isnull(i.identitygap, 0)" +
+            indexKeys() +
+            " from sysindexes i join sysobjects o on i.id = o.id join sysusers u on u.uid = o.uid "
+            "left join syssegments s on s.segment = i.segment where o.type <> 'S'",
+        "select 'sysconstraints', u.name, o.name, k.name, c.colid, c.status from sysconstraints c "
+        "join sysobjects o on o.id = c.tableid join sysusers u on u.uid = o.uid "
+        "join sysobjects k on k.id = c.constrid",
+        "select 'sysreferences', k.name, cu.name, co.name, pu.name, po.name, r.keycnt, r.status" +
+            referenceKeys() +
+            " from sysreferences r join sysobjects k on k.id = r.constrid "
+            "join sysobjects co on co.id = r.tableid join sysusers cu on cu.uid = co.uid "
+            "join sysobjects po on po.id = r.reftabid join sysusers pu on pu.uid = po.uid",
+        "select 'sysusers', u.name, g.name, l.name from sysusers u join sysusers g on u.gid = "
+        "g.uid left join master.dbo.syslogins l on l.suid = u.suid",
+        "select 'sysalternates', l.name, u.name from sysalternates a join "
+        "master.dbo.syslogins l on l.suid = a.suid join sysusers u on u.suid = a.altsuid",
+        "select 'systypes', t.name, t.type, t.length, t.prec, t.scale, t.allownulls, t.ident, "
+        "du.name, d.name, ru.name, r.name from systypes t "
+        "left join sysobjects d on d.id = t.tdefault left join sysusers du on du.uid = d.uid "
+        "left join sysobjects r on r.id = t.domain left join sysusers ru on ru.uid = r.uid",
+        "select 'sysprotects', ou.name, o.name, u.name, p.action, p.protecttype, "
+        "convert(varchar(64), p.columns), g.name from sysprotects p left join sysobjects o "
+        "on o.id = p.id left join sysusers ou on ou.uid = o.uid join sysusers u on u.uid = p.uid "
+        "join sysusers g on g.uid = p.grantor",
+    };
+}
 
 QStringList rowsOf(TCTLibEnhQuery& query, const QString& statement)
 {
     QStringList rows;
     query.setSQL(QStringList{statement});
+    // A statement that fails would compare equal on both sides: it ends the comparison.
     if (query.Open() != 1)
-        return rows;
+        throw std::runtime_error("catalog statement failed: " + statement.toStdString());
     while (query.Next()) {
         QStringList values;
         for (int column = 1; column <= query.ColumnCount(); ++column)
@@ -44,41 +91,69 @@ QStringList rowsOf(TCTLibEnhQuery& query, const QString& statement)
     return rows;
 }
 
-// Each object's text joined from its rows. How the text is cut into rows depends on its
-// byte count, and a script replayed from a file stores CR LF where the original had
-// LF; neither changes the definition.
-QStringList objectTexts(TCTLibEnhQuery& query)
+// Each object's text joined from its rows, with the hidden and quoted-identifier bits of
+// its rows. A script replayed from a file stores CR LF where the original had LF, and a
+// batch ends with the line breaks its tool keeps before "GO"; neither changes the
+// definition.
+// Objects with a hidden text cannot be re-created and are left out.
+QStringList objectTexts(TCTLibEnhQuery& query, QStringList& hidden)
 {
     query.setSQL(QStringList{QStringLiteral(
-        "select o.name, c.number, c.text from syscomments c, sysobjects o where c.id = o.id "
-        "order by o.name, c.number, c.colid2, c.colid")});
+        "select u.name + '.' + o.name, c.number, c.text, isnull(c.status, 0) from syscomments c, "
+        "sysobjects o, sysusers u where c.id = o.id and u.uid = o.uid and o.type <> 'S' "
+        "order by u.name, o.name, c.number, c.colid2, c.colid")});
+    // The pieces keep their blanks: a piece may end or begin inside a run of them.
+    query.TrimResults = false;
     QMap<QString, QString> texts;
-    if (query.Open() == 1) {
-        while (query.Next())
-            texts[query.ColumnValue(1).trimmed() + QLatin1Char(';') + query.ColumnValue(2)] +=
-                query.ColumnValue(3);
+    QMap<QString, int> statuses;
+    if (query.Open() != 1)
+        throw std::runtime_error("the text statement failed");
+    {
+        while (query.Next()) {
+            const QString key =
+                query.ColumnValue(1).trimmed() + QLatin1Char(';') + query.ColumnValue(2).trimmed();
+            texts[key] += query.ColumnValue(3);
+            statuses[key] |= query.ColumnValue(4).trimmed().toInt() & 0x5;
+        }
     }
     QStringList rows;
     for (auto text = texts.cbegin(); text != texts.cend(); ++text) {
+        if (statuses.value(text.key()) & 0x1) {
+            hidden << text.key();
+            continue;
+        }
         QString body = text.value();
         body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        rows << QStringLiteral("syscomments|") + text.key() + QLatin1Char('|') + body.trimmed();
+        // How many line breaks end a batch depends on the tool that sent it.
+        while (body.endsWith(QLatin1Char('\n')))
+            body.chop(1);
+        // One row a text, its control characters visible in a failed comparison.
+        body.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+            .replace(QLatin1Char('\n'), QLatin1String("\\n"))
+            .replace(QLatin1Char('\r'), QLatin1String("\\r"))
+            .replace(QLatin1Char('\t'), QLatin1String("\\t"));
+        rows << QStringLiteral("syscomments|") + text.key() + QLatin1Char('|') +
+                    QString::number(statuses.value(text.key())) + QLatin1Char('|') + body;
     }
     return rows;
 }
 }  // namespace
 
-QStringList catalogSnapshot(const QString& database)
+QStringList catalogSnapshot(const QString& database, QStringList* hiddenTexts)
 {
     TCTLibEnhQuery query;
     query.DbName = QStringLiteral("db");
     query.setSQL(QStringList{QStringLiteral("USE ") + database});
     query.ExecSQL();
     QStringList rows;
-    for (const char* statement : snapshotStatements)
-        rows += rowsOf(query, QString::fromLatin1(statement));
-    rows += objectTexts(query);
-    // Names the server generates end in an object id, which differs in every copy.
+    for (const QString& statement : snapshotStatements())
+        rows += rowsOf(query, statement);
+    QStringList hidden;
+    rows += objectTexts(query, hidden);
+    if (hiddenTexts)
+        *hiddenTexts = hidden;
+    // Names the server generates end in an object id (and index id), which differ in
+    // every copy.
     static const QRegularExpression generatedId(QStringLiteral("_\\d{6,}(?=[|;]|$)"));
     for (QString& row : rows)
         row.replace(generatedId, QStringLiteral("_<id>"));

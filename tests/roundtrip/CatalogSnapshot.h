@@ -5,10 +5,14 @@
 #include <QString>
 #include <QStringList>
 
-// Rows "<table>|<name columns and values>" from sysobjects, syscolumns, sysindexes,
-// syscomments (each object's whole text), sysusers, systypes and sysprotects of
-// `database`, sorted; read through the connection named "db".
-QStringList catalogSnapshot(const QString& database);
+// Rows "<table>|<owner and name columns and values>" from sysobjects (with their storage
+// flags), syscolumns (types, lengths, defaults, rules), sysindexes (keys with their
+// order, options, segments), sysconstraints, sysreferences, sysusers with their logins,
+// sysalternates, systypes, sysprotects, and syscomments (each object's whole text with
+// its status) of `database`, sorted; read through the connection named "db". Names the
+// server generated are compared without their id. Objects whose text is hidden are
+// left out and named in `hiddenTexts`.
+QStringList catalogSnapshot(const QString& database, QStringList* hiddenTexts = nullptr);
 
 // The rows of `before` missing from `after` ("- row") and the rows of `after` missing
 // from `before` ("+ row").

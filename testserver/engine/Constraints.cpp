@@ -315,7 +315,9 @@ void SessionImpl::addForeignKey(const ObjectRef& table, const ConstraintDef& con
     insertObjectRow(
         id, constraint.name.empty() ? generatedName(table, constraint.column, id) : constraint.name,
         table.uid, "RI", 9, 0);
-    int colid = constraint.column.empty() ? 0 : foreignKeys[0];
+    // Readers never use the colid of a foreign key's row: 0 for every one, so that a
+    // column-level declaration and the same key added by ALTER TABLE store the same.
+    const int colid = 0;
     state_.catalog.insertRow(sysTable("sysconstraints"),
                              {{"colid", SqlValue::ofInt(colid)},
                               {"constrid", SqlValue::ofInt(id)},
