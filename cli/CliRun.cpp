@@ -9,6 +9,7 @@
 #include "ObjectListing.h"
 #include "RegAuto.h"
 #include "ScriptGenerator.h"
+#include "StatementTrace.h"
 #include "TextFile.h"
 #include "UserInterface.h"
 
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
+#include <optional>
 #include <iostream>
 #include <string>
 
@@ -205,6 +207,10 @@ int runCli(const QStringList& arguments)
     } restore{previous};
 
     try {
+        // Outlives the connection, so that the logout is traced too.
+        std::optional<TStatementTrace> trace;
+        if (!options.TraceFile.isEmpty())
+            trace.emplace(options.TraceFile);
         TCTLibDatabase db;
         db.SetName(QStringLiteral("db"));
         db.LoginPrompt = false;
