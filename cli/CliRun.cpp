@@ -19,8 +19,8 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {

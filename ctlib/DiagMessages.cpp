@@ -107,8 +107,10 @@ std::optional<TClientMessage> lastClientMessage(CS_CONNECTION* connection, CS_IN
                           fieldText(msg.msgstring, sizeof msg.msgstring),
                           fieldText(msg.osstring, sizeof msg.osstring)};
 }
+
 // Every library message of the call, not only the last one the processing looks at.
-void traceLibraryMessages(CS_CONNECTION* connection, CS_INT count) {
+void traceLibraryMessages(CS_CONNECTION* connection, CS_INT count)
+{
     if (!TStatementTrace::active())
         return;
     for (CS_INT index = 1; index <= count; ++index) {

@@ -79,7 +79,8 @@ void TQueryEngine::trace(const QString& text) const {
         sendToSqlMonitor(text, quintptr(q.parent()));
 }
 
-void TQueryEngine::traceStatement(const QString& how, const QString& text) {
+void TQueryEngine::traceStatement(const QString& how, const QString& text)
+{
     s.sentClock.start();
     TStatementTrace::statementSent(how, text);
 }

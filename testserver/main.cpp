@@ -47,7 +47,8 @@ bool parseNumber(const std::string& text, int low, int high, int& out) {
 }
 
 // Returns false (after printing why) when the command line is not usable.
-bool parseOptions(int argc, char** argv, Options& options, std::string& answerOnly) {
+bool parseOptions(int argc, char** argv, Options& options, std::string& answerOnly)
+{
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
         if (flag == "--help" || flag == "-h") {

@@ -157,8 +157,9 @@ TEST_F(CliTest, PasswordComesFromTheEnvironmentWhenNotGiven)
 TEST_F(CliTest, TraceHoldsStatementsAndMessagesWithTimesButNoLoginData)
 {
     const QString tracePath = work.filePath("run.trace");
-    ToolResult result = runSkelderCli({"-S", TdsimServer::serverName(), "-U", "alice", "-P",
-                                       "secret", "-D", "inventory", "--list", "--trace", tracePath});
+    ToolResult result =
+        runSkelderCli({"-S", TdsimServer::serverName(), "-U", "alice", "-P", "secret", "-D",
+                       "inventory", "--list", "--trace", tracePath});
     ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
     const QString trace = readText(tracePath);
     const QRegularExpression record(
@@ -169,7 +170,8 @@ TEST_F(CliTest, TraceHoldsStatementsAndMessagesWithTimesButNoLoginData)
     }
     EXPECT_TRUE(trace.contains("login to server tdsim\n")) << qPrintable(trace);
     EXPECT_TRUE(trace.contains("sent (language):\n    " +
-                               databaseListingStatement(QStringLiteral("Sybase SQL Server")) + "\n"))
+                               databaseListingStatement(QStringLiteral("Sybase SQL Server")) +
+                               "\n"))
         << qPrintable(trace);
     EXPECT_TRUE(trace.contains("server message 5701, severity 10")) << qPrintable(trace);
     EXPECT_TRUE(trace.contains("results ended, ")) << qPrintable(trace);

@@ -117,11 +117,11 @@ TEST(CliOptions, HelpDescribesEveryOption)
     EXPECT_FALSE(result.options);
     EXPECT_EQ(result.exitCode, 0);
     for (const char* option :
-         {"--server",    "--user",          "--password",     "--database",       "--kind",
-          "--object",    "--drop",          "--no-drop",      "--triggers",       "--indexes",
-          "--grants",    "--prefix-db",     "--no-prefix-db", "--separate-files", "--output",
-          "--ext",       "--rdbms",         "--settings",     "--list",           "--quiet",
-          "--no-header", "--trace",         "--version",      "SKELDER_PASSWORD"})
+         {"--server",    "--user",      "--password",     "--database",       "--kind",
+          "--object",    "--drop",      "--no-drop",      "--triggers",       "--indexes",
+          "--grants",    "--prefix-db", "--no-prefix-db", "--separate-files", "--output",
+          "--ext",       "--rdbms",     "--settings",     "--list",           "--quiet",
+          "--no-header", "--trace",     "--version",      "SKELDER_PASSWORD"})
         EXPECT_TRUE(result.message.contains(QLatin1String(option))) << option;
 }
 
