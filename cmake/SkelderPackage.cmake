@@ -6,7 +6,8 @@ set(CPACK_PACKAGE_NAME skelder)
 set(CPACK_PACKAGE_VENDOR "Skelder")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "${SKELDER_PACKAGE_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "scripts the objects of Sybase Adaptive Server databases")
+# No CPACK_PACKAGE_DESCRIPTION_SUMMARY: CPack would put it before each component's
+# description, whose first line is already that package's synopsis.
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/packages")

@@ -49,7 +49,7 @@ for deb in "${debs[@]}"; do
 done
 echo
 echo "lintian:"
-lintian --no-tag-display-limit "${debs[@]}" && echo "  no errors"
+lintian --tag-display-limit 0 "${debs[@]}" && echo "  no errors"
 
 if ! $try; then
   exit 0
@@ -74,7 +74,7 @@ cp "${debs[@]}" "$root/tmp/debs/"
 mounted=()
 cleanup() { for m in "${mounted[@]}"; do umount "$m" || true; done; }
 trap cleanup EXIT
-for fs in proc sys dev; do
+for fs in proc sys dev dev/pts; do
   mount --bind "/$fs" "$root/$fs" && mounted=("$root/$fs" "${mounted[@]}")
 done
 cp /etc/resolv.conf "$root/etc/resolv.conf"
@@ -90,6 +90,7 @@ chroot "$root" /bin/bash -euo pipefail -c '
   tdsim --version
   tdsim --port 0 --init /usr/share/skelder-tdsim/demo.sql >/tmp/tdsim.out 2>/tmp/tdsim.err &
   pid=$!
+  trap "kill $pid 2>/dev/null || true" EXIT
   until grep -qs "^listening on" /tmp/tdsim.out; do sleep 0.1; done
   port=$(sed -n "s/^listening on 127.0.0.1://p" /tmp/tdsim.out)
   mkdir -p /tmp/try/ini
@@ -99,8 +100,13 @@ chroot "$root" /bin/bash -euo pipefail -c '
   SYBASE=/tmp/try skelder-cli -S TRY -U sa -P "" --settings /dev/null -D demo --triggers --indexes \
     --grants --quiet -o /tmp/demo.sql --trace /tmp/demo.trace
   echo "script: $(wc -l </tmp/demo.sql) lines; trace: $(wc -l </tmp/demo.trace) lines"
-  QT_QPA_PLATFORM=offscreen timeout 5 skelder >/dev/null 2>&1; status=$?
-  [ "$status" -eq 124 ] && echo "skelder ran (offscreen) until stopped after 5 s" || echo "skelder exited with $status"
+  status=0
+  QT_QPA_PLATFORM=offscreen timeout 5 skelder >/dev/null 2>/tmp/skelder.err || status=$?
+  if [ "$status" -eq 124 ]; then
+    echo "skelder ran (offscreen) until stopped after 5 s"
+  else
+    echo "skelder exited with $status:"; cat /tmp/skelder.err
+  fi
   kill $pid; wait $pid || true
   apt-get remove -y -qq skelder skelder-tdsim >/dev/null && echo "removed cleanly"
 '
