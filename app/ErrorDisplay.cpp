@@ -1,9 +1,11 @@
 #include "ErrorDisplay.h"
 
 #include "Exceptions.h"
+#include "SkelderVersion.h"
 #include "UserInterface.h"
 
 #include <QAction>
+#include <QIcon>
 
 void showException(const std::exception& error)
 {
@@ -31,6 +33,10 @@ void connectCommand(QAction* action, std::function<void()> command)
 TSkelderApplication::TSkelderApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Skelder"));
+    setApplicationVersion(QStringLiteral(SKELDER_VERSION));
+    // Lets the desktop match the windows to skelder.desktop and its icon.
+    setDesktopFileName(QStringLiteral("skelder"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("skelder")));
 }
 
 bool TSkelderApplication::notify(QObject* receiver, QEvent* event)

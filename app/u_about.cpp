@@ -1,5 +1,7 @@
 #include "u_about.h"
 
+#include "SkelderVersion.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QVBoxLayout>

@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "SkelderVersion.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -61,13 +63,25 @@ QString settingsFileArgument(const QStringList& arguments)
     return QString::fromLatin1(TAppSettings::FileName);
 }
 
+QString cliVersionText()
+{
+    return QStringLiteral("skelder-cli (Skelder) " SKELDER_VERSION "\nQt %1, FreeTDS %2")
+        .arg(QString::fromLatin1(qVersion()), QStringLiteral(SKELDER_FREETDS_VERSION));
+}
+
 TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettings& settings)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Writes Transact-SQL scripts that re-create the objects of Adaptive Server databases.\n"
         "Defaults for every option come from the settings file shared with the Skelder GUI."));
-    const QCommandLineOption help = parser.addHelpOption();
+    // Not addHelpOption(): its --help-all would be accepted and then ignored.
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Describe every option and exit."));
+    parser.addOption(help);
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Print the version and exit."));
+    parser.addOption(version);
     parser.addOptions({
         option({"S", "server"}, "Server: an entry of the server list ($SYBASE/ini/sql.ini).",
                "name"),
@@ -112,6 +126,10 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
                "instead of scripting them."),
         option({"quiet"}, "No progress and no informational messages."),
         option({"no-header"}, "Omit the header comment, for output that compares between runs."),
+        option({"trace"},
+               "Write every statement sent and every server message received, with the time, "
+               "to this file (never the password).",
+               "file"),
     });
 
     QStringList argv = arguments;
@@ -121,6 +139,11 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
     if (parser.isSet(help)) {
         TCliParseResult result;
         result.message = parser.helpText();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        TCliParseResult result;
+        result.message = cliVersionText();
         return result;
     }
     if (!parser.positionalArguments().isEmpty())
@@ -170,6 +193,7 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
     options.List = parser.isSet("list");
     options.Quiet = parser.isSet("quiet");
     options.Header = !parser.isSet("no-header");
+    options.TraceFile = parser.value("trace");
 
     TCliParseResult result;
     result.options = options;

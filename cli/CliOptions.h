@@ -23,6 +23,7 @@ struct TCliOptions {
     bool List = false;
     bool Quiet = false;
     bool Header = true;
+    QString TraceFile;  // set: statements and server messages are written to it
 };
 
 // The outcome of parsing: options, or the text to print and the exit status.
@@ -34,6 +35,9 @@ struct TCliParseResult {
 
 // Parses `arguments` (without the program name); defaults come from `settings`.
 TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettings& settings);
+
+// What --version prints: the program, its version, and the libraries it runs on.
+QString cliVersionText();
 
 // The settings file named by --settings, or the default one; read before parsing.
 QString settingsFileArgument(const QStringList& arguments);

@@ -9,6 +9,7 @@
 #include "ObjectListing.h"
 #include "RegAuto.h"
 #include "ScriptGenerator.h"
+#include "StatementTrace.h"
 #include "TextFile.h"
 #include "UserInterface.h"
 
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -217,6 +219,10 @@ int runCli(const QStringList& arguments)
     } restore{previous};
 
     try {
+        // Outlives the connection, so that the logout is traced too.
+        std::optional<TStatementTrace> trace;
+        if (!options.TraceFile.isEmpty())
+            trace.emplace(options.TraceFile);
         TCTLibDatabase db;
         db.SetName(QStringLiteral("db"));
         db.LoginPrompt = false;

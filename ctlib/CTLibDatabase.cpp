@@ -8,6 +8,7 @@
 #include "DiagMessages.h"
 #include "ServerList.h"
 #include "SqlMonitor.h"
+#include "StatementTrace.h"
 #include "UserInterface.h"
 
 #include <unistd.h>
@@ -187,7 +188,9 @@ void TCTLibDatabase::Connect() {
     pointFreeTdsAtServerFile();
 
     QByteArray server = loginField(ServerName);
+    TStatementTrace::loginStarted(ServerName);
     const CS_RETCODE result = ct_connect(raw, server.data(), CS_NULLTERM);
+    TStatementTrace::loginEnded(result == CS_SUCCEED || result == CS_PENDING);
     ProcessDiagMessages(raw, *this,
                         TDiagSwitches::from(ConnectError, m_showDbMessages, m_msgDialogs));
     if (result != CS_SUCCEED && result != CS_PENDING)
@@ -363,6 +366,7 @@ void TCTLibDatabase::DisConnect() {
         CS_CONNECTION* connection = m_connection.release();
         ct_close(connection, force ? CS_FORCE_CLOSE : CS_UNUSED);
         ct_con_drop(connection);
+        TStatementTrace::loggedOut(ServerName);
         if (Monitor)
             SendToMonitor(QStringLiteral("SQL DisConnect: UserName = ") + UserName +
                           QStringLiteral(", ServerName = ") + ServerName +

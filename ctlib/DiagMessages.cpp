@@ -2,6 +2,7 @@
 
 #include "CTLibCompat.h"
 #include "CTLibException.h"
+#include "StatementTrace.h"
 #include "UserInterface.h"
 
 #include <cstring>
@@ -106,6 +107,22 @@ std::optional<TClientMessage> lastClientMessage(CS_CONNECTION* connection, CS_IN
                           fieldText(msg.msgstring, sizeof msg.msgstring),
                           fieldText(msg.osstring, sizeof msg.osstring)};
 }
+
+// Every library message of the call, not only the last one the processing looks at.
+void traceLibraryMessages(CS_CONNECTION* connection, CS_INT count)
+{
+    if (!TStatementTrace::active())
+        return;
+    for (CS_INT index = 1; index <= count; ++index) {
+        CS_CLIENTMSG msg;
+        std::memset(&msg, 0, sizeof msg);
+        if (ct_diag(connection, CS_GET, CS_CLIENTMSG_TYPE, index, &msg) != CS_SUCCEED)
+            break;
+        TStatementTrace::libraryMessage({int(msg.msgnumber), int(msg.severity),
+                                         fieldText(msg.msgstring, sizeof msg.msgstring),
+                                         fieldText(msg.osstring, sizeof msg.osstring)});
+    }
+}
 }  // namespace
 
 bool IsReportableMessage(int number) {
@@ -156,7 +173,9 @@ void ProcessDiagMessages(CS_CONNECTION* connection, TMessageReporter& reporter,
         if (ct_diag(connection, CS_GET, CS_SERVERMSG_TYPE, index, &msg) != CS_SUCCEED)
             break;
         serverMessages.push_back(toRecord(msg));
+        TStatementTrace::serverMessage(serverMessages.back());
     }
+    traceLibraryMessages(connection, clientCount);
     const TDiagPlan plan =
         PlanDiagMessages(serverMessages, client, !reporter.reportsForConnection());
     for (const TDiagPlan::Error& error : plan.errors)

@@ -5,6 +5,7 @@
 #include "CTLibDatabase.h"
 #include "CTLibException.h"
 #include "SqlMonitor.h"
+#include "StatementTrace.h"
 #include "UserInterface.h"
 
 #include <QDateTime>
@@ -78,6 +79,12 @@ void TQueryEngine::trace(const QString& text) const {
         sendToSqlMonitor(text, quintptr(q.parent()));
 }
 
+void TQueryEngine::traceStatement(const QString& how, const QString& text)
+{
+    s.sentClock.start();
+    TStatementTrace::statementSent(how, text);
+}
+
 void TQueryEngine::fire(const TNotifyEvent& event) const {
     if (event)
         event(&q);
@@ -100,8 +107,13 @@ bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret) {
         return false;
     }
     ret = ct_results(s.command.get(), &type);
-    if (ret != CS_SUCCEED)
+    if (ret != CS_SUCCEED) {
         s.commandBusy = false;
+        if (s.sentClock.isValid()) {
+            TStatementTrace::resultsEnded(s.sentClock.elapsed());
+            s.sentClock.invalidate();  // a cursor's close reads results again
+        }
+    }
     return ret == CS_SUCCEED;
 }
 
@@ -243,6 +255,7 @@ void TQueryEngine::sendCursor(const QString& text) {
     ct_cursor(command, CS_CURSOR_ROWS, nullptr, CS_UNUSED, nullptr, CS_UNUSED, s.rowsPerFetch);
     ct_cursor(command, CS_CURSOR_OPEN, nullptr, CS_UNUSED, nullptr, CS_UNUSED, CS_UNUSED);
     trace(QStringLiteral("SQL Execute: ") + text);
+    traceStatement(QStringLiteral("cursor ") + s.cursorName, text);
     const CS_RETCODE sent = ct_send(command);
     s.commandBusy = sent == CS_SUCCEED;
     processMessagesCancelling();
@@ -264,6 +277,7 @@ void TQueryEngine::sendLanguage(const QString& text) {
     processMessagesCancelling();
     if (built != CS_SUCCEED)
         throw ECTLibException(QStringLiteral("22"));
+    traceStatement(QStringLiteral("language"), text);
     const CS_RETCODE sent = ct_send(command);
     s.commandBusy = sent == CS_SUCCEED;
     processMessagesCancelling();
@@ -565,6 +579,7 @@ void TQueryEngine::prepare() {
     };
     try {
         ct_dynamic(second, CS_PREPARE, id.data(), CS_NULLTERM, text.data(), CS_NULLTERM);
+        traceStatement(QStringLiteral("prepare"), q.m_parsedText);
         const CS_RETCODE sent = ct_send(second);
         processMessages();
         if (sent != CS_SUCCEED)
@@ -612,6 +627,7 @@ void TQueryEngine::sendPreparedExecute() {
     ct_dynamic(command, CS_EXECUTE, id.data(), CS_NULLTERM, nullptr, CS_UNUSED);
     bindParameters(command);
     trace(QStringLiteral("SQL Execute: ") + q.m_parsedText);
+    traceStatement(QStringLiteral("execute of the prepared statement"), q.m_parsedText);
     const CS_RETCODE sent = ct_send(command);
     s.commandBusy = sent == CS_SUCCEED;
     processMessagesCancelling();

@@ -7,6 +7,7 @@
 #include "DiagMessages.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QPointer>
 #include <algorithm>
@@ -49,6 +50,7 @@ struct TQueryState {
     QPointer<TCTLibDatabase> commandDatabase;  // the connection the commands belong to
     QMetaObject::Connection closingConnection;
     bool commandBusy = false;  // sent and not read to the end
+    QElapsedTimer sentClock;   // since the command was sent, for the statement trace
 
     int serverKind = 0;
     bool raiseOnError = true;
@@ -119,6 +121,8 @@ private:
     QString timeStamp() const;
     QString cursorName(const QString& suffix) const;
     void trace(const QString& text) const;
+    // Writes the statement about to be sent to the statement trace, if one is open.
+    void traceStatement(const QString& how, const QString& text);
     void fire(const TNotifyEvent& event) const;
 
     // Rows.

@@ -608,6 +608,7 @@ void TQueryEngine::describeColumns() {
         processMessages();
         ct_cursor(command, CS_CURSOR_OPEN, nullptr, CS_UNUSED, nullptr, CS_UNUSED, CS_UNUSED);
         processMessages();
+        traceStatement(QStringLiteral("cursor %1, format only").arg(s.cursorName), joinedSql());
         s.commandBusy = ct_send(command) == CS_SUCCEED;
         processMessages();
         s.columnCount = 0;

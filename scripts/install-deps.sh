@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-dev
   poppler-utils
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils man-db groff-base
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "SkelderVersion.h"
 #include "engine/Engine.h"
 #include "tds/Server.h"
 #include "tds/Trace.h"
@@ -28,7 +29,8 @@ const char* const kUsage =
     "  --charset iso_1|utf8  the server character set (default iso_1)\n"
     "  --latency-ms N        delay every reply by N milliseconds\n"
     "  --trace FILE          append every request and reply token to FILE\n"
-    "  --help                show this text\n"
+    "  -h, --help            show this text\n"
+    "  --version             show the version\n"
     "The first line on standard output is 'listening on 127.0.0.1:PORT'.\n";
 
 struct Options {
@@ -45,11 +47,16 @@ bool parseNumber(const std::string& text, int low, int high, int& out) {
 }
 
 // Returns false (after printing why) when the command line is not usable.
-bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
+bool parseOptions(int argc, char** argv, Options& options, std::string& answerOnly)
+{
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
         if (flag == "--help" || flag == "-h") {
-            helpOnly = true;
+            answerOnly = kUsage;
+            return true;
+        }
+        if (flag == "--version") {
+            answerOnly = "tdsim (Skelder) " SKELDER_VERSION "\n";
             return true;
         }
         if (i + 1 >= argc) {
@@ -113,12 +120,12 @@ bool runInitScripts(tdsim::Engine& engine, const std::vector<std::string>& paths
 
 int main(int argc, char** argv) {
     Options options;
-    bool helpOnly = false;
-    if (!parseOptions(argc, argv, options, helpOnly)) {
+    std::string answerOnly;  // --help or --version: print and stop
+    if (!parseOptions(argc, argv, options, answerOnly)) {
         return 2;
     }
-    if (helpOnly) {
-        std::cout << kUsage;
+    if (!answerOnly.empty()) {
+        std::cout << answerOnly;
         return 0;
     }
     // Signals are taken synchronously by the main thread; every other thread

@@ -2,6 +2,7 @@
 #include "CTLibDatabase.h"
 #include "CTLibObjInfo.h"
 #include "CliOptions.h"
+#include "ObjectListing.h"
 #include "ProgressReporter.h"
 #include "RecordingUserInterface.h"
 #include "ScriptGenerator.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -150,6 +152,47 @@ TEST_F(CliTest, PasswordComesFromTheEnvironmentWhenNotGiven)
     qunsetenv("SKELDER_PASSWORD");
     EXPECT_EQ(result.exitCode, 0) << qPrintable(result.err);
     EXPECT_TRUE(result.out.contains("inventory\ttables\tdbo.items"));
+}
+
+TEST_F(CliTest, TraceHoldsStatementsAndMessagesWithTimesButNoLoginData)
+{
+    const QString tracePath = work.filePath("run.trace");
+    ToolResult result =
+        runSkelderCli({"-S", TdsimServer::serverName(), "-U", "alice", "-P", "secret", "-D",
+                       "inventory", "--list", "--trace", tracePath});
+    ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    const QString trace = readText(tracePath);
+    const QRegularExpression record(
+        QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3} \+\d+\.\d{3} s  \S)"));
+    for (const QString& line : lines(trace)) {
+        if (!line.startsWith(QLatin1String("    ")))
+            EXPECT_TRUE(record.match(line).hasMatch()) << qPrintable(line);
+    }
+    EXPECT_TRUE(trace.contains("login to server tdsim\n")) << qPrintable(trace);
+    EXPECT_TRUE(trace.contains("sent (language):\n    " +
+                               databaseListingStatement(QStringLiteral("Sybase SQL Server")) +
+                               "\n"))
+        << qPrintable(trace);
+    EXPECT_TRUE(trace.contains("server message 5701, severity 10")) << qPrintable(trace);
+    EXPECT_TRUE(trace.contains("results ended, ")) << qPrintable(trace);
+    EXPECT_TRUE(trace.contains("logout from server tdsim\n")) << qPrintable(trace);
+    EXPECT_FALSE(trace.contains("secret"));
+    EXPECT_FALSE(trace.contains("alice"));
+
+    // A refused login is traced with the server's message, never with what was typed.
+    result = runSkelderCli({"-S", TdsimServer::serverName(), "-U", "alice", "-P", "Wr0ngPw",
+                            "--list", "--trace", tracePath});
+    EXPECT_EQ(result.exitCode, 1);
+    const QString refused = readText(tracePath);
+    EXPECT_TRUE(refused.contains("login failed\n")) << qPrintable(refused);
+    EXPECT_TRUE(refused.contains("server message 4002, severity 14")) << qPrintable(refused);
+    EXPECT_FALSE(refused.contains("Wr0ngPw"));
+    EXPECT_FALSE(refused.contains("sent ("));
+
+    result = cli({"--list", "--trace", work.filePath("no/such/dir/run.trace")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("Cannot create trace file")) << qPrintable(result.err);
+    EXPECT_TRUE(result.out.isEmpty());
 }
 
 TEST_F(CliTest, ScriptGoesToStandardOutputWithCrLfLines)

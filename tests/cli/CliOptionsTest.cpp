@@ -97,6 +97,9 @@ TEST(CliOptions, BadUsageExitsWithTwoAndSaysWhy)
         {{"stray"}, "Unexpected argument: stray"},
         {{"--rdbms", "Oracle"}, "Unknown --rdbms"},
         {{"--bogus"}, "Unknown option"},
+        // Qt's --help-all would otherwise be accepted and then ignored: the run went on.
+        {{"--help-all"}, "Unknown option"},
+        {{"--trace"}, "Missing value"},
         {{"-S"}, "Missing value"},
     };
     for (const auto& c : cases) {
@@ -114,12 +117,24 @@ TEST(CliOptions, HelpDescribesEveryOption)
     EXPECT_FALSE(result.options);
     EXPECT_EQ(result.exitCode, 0);
     for (const char* option :
-         {"--server",    "--user",          "--password",     "--database",       "--kind",
-          "--object",    "--drop",          "--no-drop",      "--triggers",       "--indexes",
-          "--grants",    "--prefix-db",     "--no-prefix-db", "--separate-files", "--output",
-          "--ext",       "--rdbms",         "--settings",     "--list",           "--quiet",
-          "--no-header", "SKELDER_PASSWORD"})
+         {"--server",    "--user",      "--password",     "--database",       "--kind",
+          "--object",    "--drop",      "--no-drop",      "--triggers",       "--indexes",
+          "--grants",    "--prefix-db", "--no-prefix-db", "--separate-files", "--output",
+          "--ext",       "--rdbms",     "--settings",     "--list",           "--quiet",
+          "--no-header", "--trace",     "--version",      "SKELDER_PASSWORD"})
         EXPECT_TRUE(result.message.contains(QLatin1String(option))) << option;
+}
+
+TEST(CliOptions, VersionIsAnsweredWithoutRunning)
+{
+    const TCliParseResult result = parse({"-S", "PROD", "--version"});
+    EXPECT_FALSE(result.options);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.message.startsWith(QLatin1String("skelder-cli (Skelder) ")))
+        << qPrintable(result.message);
+    const TCliParseResult traced = parse({"--trace", "run.log"});
+    ASSERT_TRUE(traced.options);
+    EXPECT_EQ(traced.options->TraceFile, "run.log");
 }
 
 TEST(CliOptions, SettingsFileIsFoundInEitherForm)
