@@ -86,6 +86,8 @@ public:
     TCTStoredText GetStoredText(const QString& objectName, const QString& owner = QString());
 
     QString GetUserScript(const QString& userName);
+    // The logins that act as this user through sp_addalias.
+    QStringList GetAliasLogins(const QString& userName);
     std::optional<TCTUser> GetUserInfo(const QString& userName);
     QString GetTypeScript(const QString& typeName);
     std::optional<TCTType> GetTypeInfo(const QString& typeName);

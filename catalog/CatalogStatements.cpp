@@ -361,8 +361,9 @@ QStringList columnDefinitions(const QString& db, int tableId)
         " LEFT JOIN " + p + "sysusers ru ON ru.uid = r.uid",
         " WHERE c.id = " + QString::number(tableId) + " AND c.number = 0",
         // The hidden columns of function-based index keys belong to their index.
-        " AND NOT EXISTS (SELECT 1 FROM " + p + "sysconstraints sk WHERE sk.tableid = c.id "
-        "AND sk.colid = c.colid AND sk.status & 256 = 256)",
+        " AND NOT EXISTS (SELECT 1 FROM " + p +
+            "sysconstraints sk WHERE sk.tableid = c.id "
+            "AND sk.colid = c.colid AND sk.status & 256 = 256)",
         " ORDER BY c.colid",
     };
 }
@@ -446,6 +447,13 @@ QStringList typeBindings(const QString& db, const QString& name)
         " LEFT JOIN " + p + "sysobjects r ON r.id = t.domain",
         " LEFT JOIN " + p + "sysusers ru ON ru.uid = r.uid",
         " WHERE t.name = \"" + dq(name) + "\" AND t.usertype >= 100"};
+}
+
+QStringList aliasesOf(const QString& db, const QString& user)
+{
+    return {"SELECT l.name FROM " + db + ".dbo.sysalternates a, master.dbo.syslogins l, " + db +
+            ".dbo.sysusers u WHERE u.name = \"" + dq(user) +
+            "\" AND a.altsuid = u.suid AND l.suid = a.suid ORDER BY l.name"};
 }
 
 QStringList loginName(int suid)

@@ -61,6 +61,8 @@ QStringList referencingForeignKeys(const QString& db, int tableId);
 // The default and rule bound to a user datatype: owner and name of each.
 QStringList typeBindings(const QString& db, const QString& name);
 QStringList loginName(int suid);
+// The logins aliased to a user of the database.
+QStringList aliasesOf(const QString& db, const QString& user);
 QStringList ncharSize();
 // The hidden columns of function-based index keys: name and a piece of the expression.
 QStringList computedKeyColumns(const QString& db, int tableId);

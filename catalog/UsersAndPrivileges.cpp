@@ -294,3 +294,14 @@ QStringList TCTLibObjInfo::GetStatementPermissionScript(const QString& principal
         statements << "REVOKE " + revoked.join(", ") + " FROM " + trimBlanks(principal);
     return statements;
 }
+
+QStringList TCTLibObjInfo::GetAliasLogins(const QString& userName)
+{
+    prepareRead();
+    QStringList logins;
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(Sql::aliasesOf(m_selectDb, trimBlanks(userName)));
+    while (read.next())
+        logins << read.text(1);
+    return logins;
+}

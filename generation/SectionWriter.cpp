@@ -240,7 +240,8 @@ void TSectionWriter::writeNote(const QString& note, bool toFile)
 void TSectionWriter::writeUnscripted(const QString& kind, const QString& reason, bool toFile)
 {
     // Named as the explorer lists it: owner.name, table.index, or the bare name.
-    const QString name = ObjQualifier.isEmpty() ? ObjName : ObjQualifier + QLatin1Char('.') + ObjName;
+    const QString name =
+        ObjQualifier.isEmpty() ? ObjName : ObjQualifier + QLatin1Char('.') + ObjName;
     m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": ") + kind + QLatin1Char(' ') +
                               name + QStringLiteral(": ") + reason;
     QString safeName = name;
@@ -317,13 +318,34 @@ void TSectionWriter::WriteUserSection(bool toFile)
 {
     if (isBuiltInPrincipal(ObjName)) {
         writeNote(ObjName + QStringLiteral(": built-in user, not scripted"), toFile);
+        writeAliases(toFile);
         return writeStatementPermissions(toFile);
     }
     const QString script = m_info.GetUserScript(ObjName);
     if (script == DataNotAvailable)
         return writeUnscripted(QStringLiteral("user"), QStringLiteral("not found"), toFile);
     writeCreateWhenMissing(QStringLiteral("sysusers"), script, toFile);
+    writeAliases(toFile);
     writeStatementPermissions(toFile);
+}
+
+// The logins that act as this user (sp_addalias), added only when not aliased yet.
+void TSectionWriter::writeAliases(bool toFile)
+{
+    QStringList statements;
+    for (const QString& login : m_info.GetAliasLogins(ObjName)) {
+        const QString add = QStringLiteral("EXECUTE sp_addalias ") + literal(login) +
+                            QStringLiteral(", ") + literal(ObjName);
+        if (m_options.AddDrop) {
+            statements << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
+                              QStringLiteral("dbo.sysalternates WHERE suid = suser_id(") +
+                              literal(login) + "))"
+                       << QStringLiteral("  ") + add;
+        } else {
+            statements << add;
+        }
+    }
+    appendBatch(statements, toFile);
 }
 
 void TSectionWriter::WriteGroupSection(bool toFile)

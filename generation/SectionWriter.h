@@ -62,6 +62,7 @@ public:
 private:
     void writeNote(const QString& note, bool toFile);
     void writeStatementPermissions(bool toFile);
+    void writeAliases(bool toFile);
     void writeCreateWhenMissing(const QString& catalogTable, const QString& body, bool toFile);
     void writeTextCreateWhenMissing(const QString& owner, const QString& name, const QString& type,
                                     const QString& text, bool toFile);

@@ -23,6 +23,11 @@ exec sp_adduser ann, ann, sales
 exec sp_adduser bob
 exec sp_adduser guest
 go
+/* A login that acts as the database owner. */
+exec sp_addlogin 'carol', 'carol_pw'
+go
+exec sp_addalias carol, dbo
+go
 /* User datatypes: char, varchar, numeric and identity based, with and without NULL. */
 exec sp_addtype ssn, 'varchar(11)', 'not null'
 exec sp_addtype zipcode, 'char(5)', 'null'
