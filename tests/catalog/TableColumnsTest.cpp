@@ -1,4 +1,5 @@
 // The fixed layout of CREATE TABLE column lines.
+#include "Identifier.h"
 #include "TableColumns.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,31 @@ TEST(FormatColumn, TypeReachingPosition60GetsOneBlankBeforeNullability)
     wide.Identity = true;
     const QString line = formatColumnLine(wide);
     EXPECT_TRUE(line.endsWith("a_user_type_named_twenty_nine identity NOT NULL"));
+}
+
+TEST(ScriptNames, OnlyRegularIdentifiersStayBare)
+{
+    EXPECT_EQ(scriptName("customers"), "customers");
+    EXPECT_EQ(scriptName("_tmp$1"), "_tmp$1");
+    EXPECT_EQ(scriptName("FIELD 737"), "\"FIELD 737\"");
+    EXPECT_EQ(scriptName("select"), "\"select\"");
+    EXPECT_EQ(scriptName("Select"), "\"Select\"");
+    EXPECT_EQ(scriptName("1st"), "\"1st\"");
+    EXPECT_EQ(scriptName("say\"when"), "\"say\"\"when\"");
+}
+
+TEST(DeclaredTypes, NullableStorageTypesAreWrittenAsTheirBaseType)
+{
+    EXPECT_EQ(declaredTypeName("intn", 2), "smallint");
+    EXPECT_EQ(declaredTypeName("intn", 8), "bigint");
+    EXPECT_EQ(declaredTypeName("floatn", 4), "real");
+    EXPECT_EQ(declaredTypeName("datetimn", 8), "datetime");
+    EXPECT_EQ(declaredTypeName("uint", 4), "unsigned int");
+    EXPECT_EQ(declaredTypeName("ssn", 11), "ssn");
+    TCTColumnDef nchar = column("n", "nchar", false);
+    nchar.Length = 30;
+    nchar.NCharSize = 3;
+    EXPECT_TRUE(formatColumnLine(nchar).contains("nchar(10)"));
 }
 
 }  // namespace

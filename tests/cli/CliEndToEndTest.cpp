@@ -266,3 +266,33 @@ TEST_F(CliTest, ScriptIsWhatTheGuiGeneratorWritesForTheSameObjects)
 }
 
 }  // namespace
+
+namespace {
+
+// An object whose text is hidden cannot be scripted: the run writes everything else,
+// puts a comment in its place without a DROP, names it on standard error and exits 4.
+TEST(CliIncompleteRun, HiddenTextsAreNamedAndExitWithFour)
+{
+    RecordingUserInterface ui;
+    QTemporaryDir work;
+    QFile hide(work.filePath("hide.sql"));
+    ASSERT_TRUE(hide.open(QIODevice::WriteOnly));
+    hide.write(
+        "use inventory\ngo\ncreate procedure p_hidden as select 1\ngo\n"
+        "exec sp_hidetext p_hidden\ngo\n");
+    hide.close();
+    TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql"), hide.fileName()});
+    const QString path = work.filePath("inventory.sql");
+    const ToolResult result = runSkelderCliOnServer(
+        TdsimServer::serverName(),
+        {"-D", "inventory", "--kind", "procedures", "--drop", "--no-header", "-o", path});
+    EXPECT_EQ(result.exitCode, 4) << qPrintable(result.err);
+    EXPECT_TRUE(result.err.contains("not scripted: inventory: procedure dbo.p_hidden: text hidden"))
+        << qPrintable(result.err);
+    const QString script = readText(path);
+    EXPECT_TRUE(script.contains("/* procedure dbo.p_hidden: text hidden, not scripted */"));
+    EXPECT_FALSE(script.contains("DROP PROCEDURE p_hidden"));
+    EXPECT_TRUE(script.contains("create procedure p_low_stock"));
+}
+
+}  // namespace
