@@ -7,29 +7,8 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-class ConstraintsStorage : public EngineFixture {
+class ConstraintsStorage : public UserDatabaseFixture {
 protected:
-    void SetUp() override
-    {
-        EngineFixture::SetUp();
-        run("create database db1");
-        run("use db1");
-    }
-    Rows rows(const std::string& batch)
-    {
-        Rows out;
-        for (const Row& row : query(batch).rows) {
-            std::string line;
-            for (size_t i = 0; i < row.size(); ++i)
-                line += (i ? " " : "") + text(row[i]);
-            out.push_back(line);
-        }
-        return out;
-    }
-    std::string id(const std::string& name)
-    {
-        return scalar("select id from sysobjects where name = '" + name + "'");
-    }
     std::string sysstat2(const std::string& table)
     {
         return scalar("select sysstat2 from sysobjects where name = '" + table + "'");

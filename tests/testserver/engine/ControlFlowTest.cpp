@@ -7,26 +7,13 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-class ControlFlow : public EngineFixture {
+class ControlFlow : public UserDatabaseFixture {
 protected:
     void SetUp() override
     {
-        EngineFixture::SetUp();
-        run("create database db1");
-        run("use db1");
+        UserDatabaseFixture::SetUp();
         run("create table t (a int not null, b varchar(10) null)");
         run("insert t values (1, 'x')\ninsert t values (2, 'y')\ninsert t values (3, null)");
-    }
-    Rows rows(const std::string& batch)
-    {
-        Rows out;
-        for (const Row& row : query(batch).rows) {
-            std::string line;
-            for (size_t i = 0; i < row.size(); ++i)
-                line += (i ? " " : "") + text(row[i]);
-            out.push_back(line);
-        }
-        return out;
     }
 };
 

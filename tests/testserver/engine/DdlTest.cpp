@@ -6,30 +6,7 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-class Ddl : public EngineFixture {
-protected:
-    void SetUp() override
-    {
-        EngineFixture::SetUp();
-        run("create database db1");
-        run("use db1");
-    }
-    Rows rows(const std::string& batch)
-    {
-        Rows out;
-        for (const Row& row : query(batch).rows) {
-            std::string line;
-            for (size_t i = 0; i < row.size(); ++i)
-                line += (i ? " " : "") + text(row[i]);
-            out.push_back(line);
-        }
-        return out;
-    }
-    std::string id(const std::string& name)
-    {
-        return scalar("select id from sysobjects where name = '" + name + "'");
-    }
-};
+using Ddl = UserDatabaseFixture;
 
 TEST_F(Ddl, NewDatabaseHoldsBuiltInRows)
 {

@@ -12,7 +12,8 @@
 
 namespace tdsim::test {
 
-inline std::string readTestData(const std::string& name) {
+inline std::string readTestData(const std::string& name)
+{
     std::ifstream in(std::string(TDSIM_TESTDATA_DIR) + "/" + name, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -20,7 +21,8 @@ inline std::string readTestData(const std::string& name) {
 }
 
 // Statements given as lines are sent joined with CR LF, as the client does.
-inline std::string lines(const std::vector<std::string>& parts) {
+inline std::string lines(const std::vector<std::string>& parts)
+{
     std::string text;
     for (size_t i = 0; i < parts.size(); ++i) {
         text += (i ? "\r\n" : "") + parts[i];
@@ -30,7 +32,8 @@ inline std::string lines(const std::vector<std::string>& parts) {
 
 class DemoFixture : public EngineFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         engine = Engine::create(config, stats);
         std::vector<Message> errors = engine->runScript(readTestData("demo.sql"));
         for (const Message& message : errors) {
@@ -42,7 +45,8 @@ protected:
     }
 
     // All rows as tab-separated text, for whole-result comparisons.
-    std::vector<std::string> rows(const std::string& batch) {
+    std::vector<std::string> rows(const std::string& batch)
+    {
         std::vector<std::string> out;
         for (const Row& row : query(batch).rows) {
             std::string line;
@@ -52,7 +56,8 @@ protected:
         }
         return out;
     }
-    std::string objectId(const std::string& name) {
+    std::string objectId(const std::string& name)
+    {
         return scalar("select id from sysobjects where name = '" + name + "'");
     }
 };

@@ -7,25 +7,8 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-class PartitionsKeysRoles : public EngineFixture {
+class PartitionsKeysRoles : public UserDatabaseFixture {
 protected:
-    void SetUp() override
-    {
-        EngineFixture::SetUp();
-        run("create database db1");
-        run("use db1");
-    }
-    Rows rows(const std::string& batch)
-    {
-        Rows out;
-        for (const Row& row : query(batch).rows) {
-            std::string line;
-            for (size_t i = 0; i < row.size(); ++i)
-                line += (i ? " " : "") + text(row[i]);
-            out.push_back(line);
-        }
-        return out;
-    }
     // syspartitions rows of a table as "indid name-is-generated data_partitionid".
     Rows partitions(const std::string& table)
     {
