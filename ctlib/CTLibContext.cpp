@@ -5,7 +5,9 @@
 #include "ServerList.h"
 
 #include <QList>
+#include <clocale>
 #include <cstring>
+#include <langinfo.h>
 #include <memory>
 #include <vector>
 
@@ -33,9 +35,20 @@ CS_RETCODE completionCallback(CS_CONNECTION*, CS_COMMAND*, CS_INT, CS_RETCODE) {
 void fail(const char* text) {
     throw ECTLibException(QString::fromLatin1(text));
 }
+// FreeTDS converts every text to the character set of the process's locale, and the
+// client decodes every text as UTF-8: under any other locale a character would arrive
+// replaced. The character type of the locale is made UTF-8 before the first context.
+void requireUtf8Client() {
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0))
+        return;
+    if (!std::setlocale(LC_CTYPE, "C.UTF-8"))
+        std::setlocale(LC_CTYPE, "en_US.UTF-8");
+}
 }  // namespace
 
 TCTLibContext::TCTLibContext(QObject* owner) : QObject(owner) {
+    requireUtf8Client();
     m_iniFile = defaultInterfacesFile();
     CS_CONTEXT* context = nullptr;
     if (cs_ctx_alloc(CS_VERSION_110, &context) != CS_SUCCEED || !context)
