@@ -58,6 +58,7 @@ struct TCTProtect {
     int32_t UId = 0;
     QString UserName;
     TProtectAction Action = TProtectAction::paNone;
+    int32_t ActionCode = 0;  // sysprotects.action, also when Action does not know it
     TProtectType ProtectType = TProtectType::ptNone;
     int32_t Grantor = 0;
     QString GrantorName;

@@ -91,7 +91,8 @@ TCTProtect protectFromRow(const CatalogRead& read)
     protect.ObjectName = read.text(2);
     protect.UId = read.integer(3);
     protect.UserName = read.text(4);
-    protect.Action = decodeAction(read.integer(5));
+    protect.ActionCode = read.integer(5);
+    protect.Action = decodeAction(protect.ActionCode);
     protect.ProtectType = decodeProtectType(read.integer(6));
     protect.Grantor = read.integer(7);
     protect.GrantorName = read.text(8);

@@ -156,6 +156,7 @@ QStringList TScriptGenerator::BuildScript(const TMarkedObjectList& objects,
     }
     writer.WritePendingForeignKeys(toFile);
     Unscripted = state.Unscripted;
+    Warnings += state.Warnings;
     return scriptLines;
 }
 
@@ -251,6 +252,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         names << QFileInfo(path).fileName();
     writeTextLines(directory.filePath(QLatin1String(ReplayOrderFileName)), names, false);
     Unscripted = state.Unscripted;
+    Warnings += state.Warnings;
     progress.setProgressPosition(static_cast<int>(work.size()));
     return written;
 }

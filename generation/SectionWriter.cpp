@@ -504,8 +504,10 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
             protects = m_info.GetProtects(TProtectFilter::pfObjectId, QString::number(*id),
                                           TProtectAction::paNone);
         }
-        if (protects)
+        if (protects) {
+            warnUnknownActions(*protects, ownedName());
             appendGrantBatch(composeGrantStatements(*protects, ObjName, true), toFile);
+        }
         TCTLibObjInfo::FreeProtectList(protects, true);
     }
     QStringList closing;
@@ -525,6 +527,22 @@ void TSectionWriter::appendBatch(const QStringList& statements, bool toFile)
     batch << QString() << statements << QStringLiteral("GO");
     toView(batch, toFile);
     m_scriptLines += batch;
+}
+
+// A privilege the server has and this program does not know is named, never dropped
+// without a word.
+void TSectionWriter::warnUnknownActions(const TCTProtectList& protects, const QString& object)
+{
+    for (const TCTProtect& row : protects) {
+        if (row.Action == TProtectAction::paNone) {
+            m_state.Warnings << QStringLiteral(
+                                    "%1: privilege action %2 on %3 for %4 is not known; "
+                                    "not scripted")
+                                    .arg(m_info.SelectDb())
+                                    .arg(row.ActionCode)
+                                    .arg(object, row.UserName);
+        }
+    }
 }
 
 // An empty line, the statements and "GO", into the view and the section.
@@ -652,6 +670,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
     if (m_options.PrivilegeScript) {
         std::optional<TCTObject> object = m_info.GetObjectInfo(table, false, true, owner);
         if (object && object->Protects) {
+            warnUnknownActions(*object->Protects, ownedName());
             const QStringList grants = composeGrantStatements(*object->Protects, table, false);
             if (!grants.isEmpty()) {
                 beginOwner(owner);

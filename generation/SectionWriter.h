@@ -6,6 +6,7 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "CTLibObjRecords.h"
 
 #include <QHash>
 #include <QSet>
@@ -26,6 +27,7 @@ struct TScriptState {
     QSet<QString> WrittenDefaults;
     QStringList PendingForeignKeys;  // script lines: ALTER TABLE ... ADD CONSTRAINT, GO
     QStringList Unscripted;          // "database: kind name: reason"
+    QStringList Warnings;            // what was written without something unknown
     // By database: the objects that refer to an object dropped since (read once).
     QHash<QString, QList<int>> DanglingDependents;
 };
@@ -73,6 +75,7 @@ private:
     void flushSection(bool toFile);
     void appendBatch(const QStringList& statements, bool toFile);
     void appendGrantBatch(const QStringList& statements, bool toFile);
+    void warnUnknownActions(const TCTProtectList& protects, const QString& object);
     void toView(const QStringList& lines, bool toFile);
     void beginOwner(const QString& owner);
     void endOwner(const QString& owner);

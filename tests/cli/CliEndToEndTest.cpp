@@ -296,3 +296,30 @@ TEST(CliIncompleteRun, HiddenTextsAreNamedAndExitWithFour)
 }
 
 }  // namespace
+
+namespace {
+
+// A privilege this program does not know (here identity_insert, 83) is named on standard
+// error rather than dropped without a word.
+TEST(CliWarnings, UnknownPrivilegeActionsAreNamed)
+{
+    RecordingUserInterface ui;
+    QTemporaryDir work;
+    QFile grant(work.filePath("grant.sql"));
+    ASSERT_TRUE(grant.open(QIODevice::WriteOnly));
+    grant.write(
+        "use inventory\ngo\ninsert into sysprotects (id, uid, action, protecttype, grantor) "
+        "values (object_id('items'), 0, 83, 1, 1)\ngo\n");
+    grant.close();
+    TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql"), grant.fileName()});
+    const ToolResult result = runSkelderCliOnServer(
+        TdsimServer::serverName(), {"-D", "inventory", "--kind", "tables", "--grants",
+                                    "--no-header", "-o", work.filePath("out.sql")});
+    EXPECT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    EXPECT_TRUE(result.err.contains(
+        "warning: inventory: privilege action 83 on items for public is not known"))
+        << qPrintable(result.err);
+    EXPECT_TRUE(readText(work.filePath("out.sql")).contains("GRANT SELECT ON items TO mary"));
+}
+
+}  // namespace
