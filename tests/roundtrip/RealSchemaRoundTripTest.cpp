@@ -176,9 +176,11 @@ TEST_P(RealSchemaRoundTrip, ScriptRecreatesEveryDatabaseOfTheFixture)
             "USE " + copy);
         EXPECT_EQ(replay(copy + ".sql", script, copy), QStringList());
         QStringList hidden;
-        const QStringList differences = withoutObjects(
-            snapshotDifferences(catalogSnapshot(database, &hidden), catalogSnapshot(copy)),
-            unscripted);
+        const QStringList original = catalogSnapshot(database, &hidden);
+        const QStringList differences =
+            withoutObjects(snapshotDifferences(original, catalogSnapshot(copy)), unscripted);
+        std::printf("%s: %lld catalog rows compared\n", qPrintable(database),
+                    static_cast<long long>(original.size()));
         EXPECT_TRUE(differences.isEmpty()) << qPrintable(differences.join('\n'));
         EXPECT_EQ(hidden, QStringList());
         // Drop guards let the script run again over its own result.
