@@ -6,10 +6,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-namespace {
-ToolResult run(const QString& program, const QStringList& arguments, const QByteArray& input)
+ToolResult runProgram(const QString& program, const QStringList& arguments, const QByteArray& input,
+                      const QProcessEnvironment& environment)
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     ToolResult result;
     if (!process.waitForStarted()) {
@@ -25,7 +26,6 @@ ToolResult run(const QString& program, const QStringList& arguments, const QByte
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
 }
-}  // namespace
 
 ToolResult runSkelderCli(const QStringList& arguments, const QByteArray& input)
 {
@@ -37,7 +37,7 @@ ToolResult runSkelderCli(const QStringList& arguments, const QByteArray& input)
         file.open(QIODevice::WriteOnly);
         all << QStringLiteral("--settings") << settings;
     }
-    return run(QStringLiteral(SKELDER_CLI_PATH), all, input);
+    return runProgram(QStringLiteral(SKELDER_CLI_PATH), all, input);
 }
 
 ToolResult runSkelderCliOnServer(const QString& server, const QStringList& arguments)
@@ -50,7 +50,8 @@ ToolResult runBsqldb(const QString& server, const QString& path)
     const QString bsqldb = QStandardPaths::findExecutable(QStringLiteral("bsqldb"));
     if (bsqldb.isEmpty())
         return ToolResult{-1, {}, QStringLiteral("bsqldb is not installed")};
-    return run(bsqldb, {"-S", server, "-U", "sa", "-P", "", "-i", path, "-o", "/dev/null"}, {});
+    return runProgram(bsqldb, {"-S", server, "-U", "sa", "-P", "", "-i", path, "-o", "/dev/null"},
+                      {});
 }
 
 ToolResult runFisql(const QString& server, const QString& path, const QString& database)
@@ -58,8 +59,8 @@ ToolResult runFisql(const QString& server, const QString& path, const QString& d
     const QString fisql = QStandardPaths::findExecutable(QStringLiteral("fisql"));
     if (fisql.isEmpty())
         return ToolResult{-1, {}, QStringLiteral("fisql is not installed")};
-    return run(fisql, {"-S", server, "-U", "sa", "-P", "", "-D", database, "-w", "250", "-i", path},
-               {});
+    return runProgram(
+        fisql, {"-S", server, "-U", "sa", "-P", "", "-D", database, "-w", "250", "-i", path}, {});
 }
 
 QStringList fisqlErrors(const ToolResult& result, const QList<int>& warnings)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QList>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -12,6 +13,12 @@ struct ToolResult {
     QString out;
     QString err;
 };
+
+// `program` with `arguments` and `environment`; `input` is written to its standard input.
+// A program that cannot start gives exit code -1 and says so in `err`.
+ToolResult runProgram(
+    const QString& program, const QStringList& arguments, const QByteArray& input = {},
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 // skelder-cli with `arguments`, isolated from the user's settings by a settings file of
 // its own unless the arguments name one; `input` is written to its standard input.

@@ -1,4 +1,6 @@
 // `cmake --install` into a temporary prefix, and what a user of the installed tree sees.
+#include "ToolRun.h"
+
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
@@ -11,31 +13,6 @@
 #include <ostream>
 
 namespace {
-
-struct ProcessResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ProcessResult run(const QString& program, const QStringList& arguments,
-                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    ProcessResult result;
-    if (!process.waitForStarted()) {
-        result.err = program + QStringLiteral(" did not start");
-        return result;
-    }
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
 
 // The options a --help text lists: the words starting with a dash in the option column,
 // that is on lines indented by at most four blanks, before the description.
@@ -97,15 +74,6 @@ QString sorted(const QSet<QString>& set)
     return list.join(QLatin1Char(' '));
 }
 
-}  // namespace
-
-// Failed comparisons of texts print the text, not its code units.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-namespace {
 
 // An environment as on a machine without a desktop.
 QProcessEnvironment withoutDisplay()
@@ -123,8 +91,8 @@ protected:
     static void SetUpTestSuite()
     {
         s_prefix = std::make_unique<QTemporaryDir>();
-        s_install = run(QStringLiteral(SKELDER_CMAKE_COMMAND),
-                        {"--install", SKELDER_BINARY_DIR, "--prefix", s_prefix->path()});
+        s_install = runProgram(QStringLiteral(SKELDER_CMAKE_COMMAND),
+                               {"--install", SKELDER_BINARY_DIR, "--prefix", s_prefix->path()});
     }
     static void TearDownTestSuite() { s_prefix.reset(); }
 
@@ -140,11 +108,11 @@ protected:
     }
     static QString manualPageSource(const QString& program)
     {
-        return run("gzip", {"-dc", manualPagePath(program)}).out;
+        return runProgram("gzip", {"-dc", manualPagePath(program)}).out;
     }
 
     static inline std::unique_ptr<QTemporaryDir> s_prefix;
-    static inline ProcessResult s_install;
+    static inline ToolResult s_install;
 };
 
 TEST_F(InstallTest, PutsEveryFileInItsPlace)
@@ -168,7 +136,7 @@ TEST_F(InstallTest, PutsEveryFileInItsPlace)
 TEST_F(InstallTest, DesktopEntryIsValidAndNamesTheInstalledProgramAndIcon)
 {
     const QString entry = installed("share/applications/skelder.desktop");
-    const ProcessResult validation = run("desktop-file-validate", {entry});
+    const ToolResult validation = runProgram("desktop-file-validate", {entry});
     EXPECT_EQ(validation.exitCode, 0) << qPrintable(validation.err);
     EXPECT_EQ(validation.out + validation.err, QString());
 
@@ -192,8 +160,8 @@ TEST_F(InstallTest, ManualPagesRenderWithoutWarningsAndCoverWhatTheyMust)
     environment.insert("MANWIDTH", "80");
     environment.insert("LC_ALL", "C.UTF-8");
     for (const QString& program : kPrograms) {
-        const ProcessResult rendered =
-            run("man", {"--warnings", "-l", manualPagePath(program)}, environment);
+        const ToolResult rendered =
+            runProgram("man", {"--warnings", "-l", manualPagePath(program)}, {}, environment);
         EXPECT_EQ(rendered.exitCode, 0) << qPrintable(program);
         EXPECT_EQ(rendered.err, QString()) << qPrintable(program);
         EXPECT_TRUE(rendered.out.contains("Skelder " SKELDER_PROJECT_VERSION))
@@ -216,7 +184,8 @@ TEST_F(InstallTest, ManualPagesRenderWithoutWarningsAndCoverWhatTheyMust)
 TEST_F(InstallTest, ManualPagesDescribeExactlyTheOptionsOfHelp)
 {
     for (const QString& program : kPrograms) {
-        const ProcessResult help = run(installed("bin/" + program), {"--help"}, withoutDisplay());
+        const ToolResult help =
+            runProgram(installed("bin/" + program), {"--help"}, {}, withoutDisplay());
         ASSERT_EQ(help.exitCode, 0) << qPrintable(program + help.err);
         const QSet<QString> inHelp = optionsOfHelp(help.out);
         const QSet<QString> inPage = optionsOfManualPage(manualPageSource(program));
@@ -232,8 +201,8 @@ TEST_F(InstallTest, ManualPagesDescribeExactlyTheOptionsOfHelp)
 TEST_F(InstallTest, InstalledProgramsTellTheirVersionWithoutADisplay)
 {
     for (const QString& program : kPrograms) {
-        const ProcessResult version =
-            run(installed("bin/" + program), {"--version"}, withoutDisplay());
+        const ToolResult version =
+            runProgram(installed("bin/" + program), {"--version"}, {}, withoutDisplay());
         EXPECT_EQ(version.exitCode, 0) << qPrintable(program + version.err);
         EXPECT_TRUE(version.out.startsWith(program + " (Skelder) " SKELDER_PROJECT_VERSION "\n"))
             << qPrintable(version.out);
@@ -260,7 +229,7 @@ TEST_F(InstallTest, BashCompletionOffersOptionsKindsAndServers)
         QStringList arguments{"-c", script, "bash",
                               installed("share/bash-completion/completions/skelder-cli"),
                               installed("bin/skelder-cli")};
-        const ProcessResult completed = run("bash", arguments + words, environment);
+        const ToolResult completed = runProgram("bash", arguments + words, {}, environment);
         EXPECT_EQ(completed.err, QString());
         QStringList candidates = completed.out.split('\n', Qt::SkipEmptyParts);
         candidates.sort();
