@@ -123,10 +123,7 @@ TEST_F(CliTest, FailuresExitWithOneAndLeaveNoFileUnderTheFinalName)
 {
     const QString fresh = work.filePath("fresh.sql");
     const QString existing = work.filePath("existing.sql");
-    QFile file(existing);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("previous script\r\n");
-    file.close();
+    ASSERT_TRUE(writeText(existing, "previous script\r\n"));
 
     // An unknown server entry, a refused login, an unwritable file.
     ToolResult result = runSkelderCli({"-S", "NOSUCH", "-U", "sa", "-P", "", "-o", fresh});
@@ -275,13 +272,11 @@ TEST(CliIncompleteRun, HiddenTextsAreNamedAndExitWithFour)
 {
     RecordingUserInterface ui;
     QTemporaryDir work;
-    QFile hide(work.filePath("hide.sql"));
-    ASSERT_TRUE(hide.open(QIODevice::WriteOnly));
-    hide.write(
-        "use inventory\ngo\ncreate procedure p_hidden as select 1\ngo\n"
-        "exec sp_hidetext p_hidden\ngo\n");
-    hide.close();
-    TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql"), hide.fileName()});
+    const QString hide = work.filePath("hide.sql");
+    ASSERT_TRUE(writeText(hide,
+                          "use inventory\ngo\ncreate procedure p_hidden as select 1\ngo\n"
+                          "exec sp_hidetext p_hidden\ngo\n"));
+    TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql"), hide});
     const QString path = work.filePath("inventory.sql");
     const ToolResult result = runSkelderCliOnServer(
         TdsimServer::serverName(),
@@ -305,13 +300,11 @@ TEST(CliWarnings, UnknownPrivilegeActionsAreNamed)
 {
     RecordingUserInterface ui;
     QTemporaryDir work;
-    QFile grant(work.filePath("grant.sql"));
-    ASSERT_TRUE(grant.open(QIODevice::WriteOnly));
-    grant.write(
-        "use inventory\ngo\ninsert into sysprotects (id, uid, action, protecttype, grantor) "
-        "values (object_id('items'), 0, 83, 1, 1)\ngo\n");
-    grant.close();
-    TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql"), grant.fileName()});
+    const QString grant = work.filePath("grant.sql");
+    ASSERT_TRUE(writeText(grant,
+                          "use inventory\ngo\ninsert into sysprotects (id, uid, action, "
+                          "protecttype, grantor) values (object_id('items'), 0, 83, 1, 1)\ngo\n"));
+    TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql"), grant});
     const ToolResult result = runSkelderCliOnServer(
         TdsimServer::serverName(), {"-D", "inventory", "--kind", "tables", "--grants",
                                     "--no-header", "-o", work.filePath("out.sql")});

@@ -99,3 +99,10 @@ QString readText(const QString& path)
         return QString();
     return QString::fromUtf8(file.readAll());
 }
+
+bool writeText(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}

@@ -45,6 +45,9 @@ QStringList serverErrors(const ToolResult& result);
 // The text of a file, or an empty string when it cannot be read.
 QString readText(const QString& path);
 
+// Writes `bytes` as the whole content of the file `path`; false when it cannot.
+bool writeText(const QString& path, const QByteArray& bytes);
+
 // Failed comparisons of texts print the text, not its code units.
 inline void PrintTo(const QString& text, std::ostream* out)
 {

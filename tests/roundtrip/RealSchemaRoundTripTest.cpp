@@ -87,9 +87,7 @@ protected:
     QString writeScript(const QString& name, const QString& text)
     {
         const QString path = m_work.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(text.toUtf8());
+        EXPECT_TRUE(writeText(path, text.toUtf8())) << qPrintable(path);
         return path;
     }
 

@@ -78,11 +78,8 @@ protected:
     static QStringList replay(const QString& name, const QString& script)
     {
         const QString path = s_work->filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!writeText(path, script.toUtf8()))
             return {QStringLiteral("cannot write ") + path};
-        file.write(script.toUtf8());
-        file.close();
         return serverErrors(runBsqldb(TdsimServer::serverName(), path));
     }
 
