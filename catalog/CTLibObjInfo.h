@@ -113,6 +113,7 @@ private:
     QStringList sqlAnywhereTableScript(const QString& tableName);
     // The server's bytes per national character, read once.
     int ncharSize();
+    QString nationalCharNote(const TCTType& type);
 
     QString m_selectDb;
     std::vector<TCTColumnDef> m_columns;  // column n is m_columns[n - 1]

@@ -225,7 +225,21 @@ QString TCTLibObjInfo::GetTypeScript(const QString& typeName)
         script += ",\"identity\"";
     else
         script += type->Nulls ? ",\"NULL\"" : ",\"NONULL\"";
-    return script;
+    return script + nationalCharNote(*type);
+}
+
+// An nchar or nvarchar datatype is stored as char or varchar of n × @@ncharsize bytes, with
+// nothing in systypes to tell it from a char type of that many bytes: where the length
+// allows both readings, the script says so.
+QString TCTLibObjInfo::nationalCharNote(const TCTType& type)
+{
+    const bool text = type.StorageType == "char" || type.StorageType == "varchar";
+    const int bytesPerChar = text ? ncharSize() : 1;
+    if (bytesPerChar <= 1 || type.Length % bytesPerChar != 0)
+        return QString();
+    const QString stored = type.StorageType + "(" + QString::number(type.Length) + ")";
+    return " /* " + stored + " may have been declared as n" + type.StorageType + "(" +
+           QString::number(type.Length / bytesPerChar) + "): the catalog cannot tell */";
 }
 
 std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,

@@ -15,9 +15,12 @@
 
 class CatalogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite() { startServer(); }
+    // The demo server started with `serverArgs` and the connection logged in to it.
+    static void startServer(const QStringList& serverArgs = {})
+    {
         s_ui = std::make_unique<RecordingUserInterface>();
-        s_server = std::make_unique<TdsimServer>(QStringList{demoScriptPath()});
+        s_server = std::make_unique<TdsimServer>(QStringList{demoScriptPath()}, serverArgs);
         s_db = std::make_unique<TCTLibDatabase>();
         s_db->SetName("db");
         s_server->configure(*s_db);
@@ -25,13 +28,15 @@ protected:
         s_db->Connect();
         ASSERT_TRUE(s_db->connected());
     }
-    static void TearDownTestSuite() {
+    static void TearDownTestSuite()
+    {
         s_db.reset();
         s_server.reset();
         s_ui.reset();
     }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         info = std::make_unique<TCTLibObjInfo>();
         info->SetName("info");
         info->DbName = "db";
@@ -39,17 +44,20 @@ protected:
     }
 
     // Runs statements on the connection, as the administrator would before scripting.
-    static void execute(const QStringList& lines) {
+    static void execute(const QStringList& lines)
+    {
         TCTLibEnhQuery query;
         query.DbName = "db";
         query.setSQL(lines);
         query.ExecSQL();
     }
 
-    static QString demoScriptPath() {
+    static QString demoScriptPath()
+    {
         return QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql");
     }
-    static QString demoScript() {
+    static QString demoScript()
+    {
         QFile file(demoScriptPath());
         file.open(QIODevice::ReadOnly);
         return QString::fromUtf8(file.readAll());

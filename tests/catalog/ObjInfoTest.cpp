@@ -307,6 +307,40 @@ TEST_F(UsersAndTypes, AddTypeStatements)
     EXPECT_EQ(amount->RuleName, "r_positive");
 }
 
+// On a server whose national characters take several bytes, an nchar- or nvarchar-based
+// datatype is stored as char or varchar of that many bytes: the script says what it
+// cannot know.
+class MultiByteNCharTypes : public CatalogTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        startServer({"--charset", "utf8"});
+        execute({"create table names (short_name nchar(5) not null, long_name nvarchar(20) null)",
+                 "exec sp_addtype nname, \"nchar(10)\"", "exec sp_addtype code9, \"varchar(9)\"",
+                 "exec sp_addtype code10, \"varchar(10)\""});
+    }
+};
+
+TEST_F(MultiByteNCharTypes, ColumnsKeepTheirLengthInCharacters)
+{
+    const QStringList lines = info->GetTableScript("names");
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines[2].contains("nchar(5)")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].contains("nvarchar(20)")) << lines[3].toStdString();
+}
+
+TEST_F(MultiByteNCharTypes, LengthsThatCouldBeNationalCharactersAreNoted)
+{
+    EXPECT_EQ(info->GetTypeScript("nname").toStdString(),
+              "EXECUTE sp_addtype nname,\"char(30)\",\"NONULL\" "
+              "/* char(30) may have been declared as nchar(10): the catalog cannot tell */");
+    EXPECT_EQ(info->GetTypeScript("code9").toStdString(),
+              "EXECUTE sp_addtype code9,\"varchar(9)\",\"NONULL\" "
+              "/* varchar(9) may have been declared as nvarchar(3): the catalog cannot tell */");
+    EXPECT_EQ(info->GetTypeScript("code10").toStdString(),
+              "EXECUTE sp_addtype code10,\"varchar(10)\",\"NONULL\"");
+}
+
 using Privileges = CatalogTest;
 
 TEST_F(Privileges, RowsDecodedInServerOrder)

@@ -517,7 +517,7 @@ std::string currentDateTimeText()
     return text;
 }
 
-Catalog::Catalog(SqliteDatabase& db) : db_(db) {}
+Catalog::Catalog(SqliteDatabase& db, int ncharSize) : db_(db), ncharSize_(ncharSize) {}
 
 std::string Catalog::systemTable(const std::string& database, const std::string& table)
 {
@@ -612,7 +612,7 @@ void Catalog::createSystemTables(const std::string& database, bool master)
             TypeSpec typeSpec = parseTypeSpec(table.columns[i].type);
             ColumnStorage storage;
             std::string error;
-            storageForBuiltin(typeSpec, table.columns[i].nullable, storage, error);
+            storageForBuiltin(typeSpec, table.columns[i].nullable, 1, storage, error);
             ddl += (i ? ", " : "") + sqlName(table.columns[i].name) + " " +
                    sqliteDeclaration(storage.type) + defaultClause(table.columns[i], storage);
         }
@@ -653,7 +653,7 @@ void Catalog::describeSystemTable(const std::string& database, const std::string
         const SystemColumn& column = table->columns[i];
         ColumnStorage storage;
         std::string error;
-        storageForBuiltin(parseTypeSpec(column.type), column.nullable, storage, error);
+        storageForBuiltin(parseTypeSpec(column.type), column.nullable, 1, storage, error);
         const BuiltinType* declared = findBuiltinType(parseTypeSpec(column.type).name);
         bool variable = declared->variable || column.nullable;
         insertRow(
@@ -1101,7 +1101,7 @@ bool Catalog::storageFor(const std::string& database, const TypeSpec& typeSpec,
     typeRule = 0;
     if (findBuiltinType(typeSpec.name)) {
         bool allowNulls = nullable.value_or(false) && !identity;
-        return storageForBuiltin(typeSpec, allowNulls, out, error);
+        return storageForBuiltin(typeSpec, allowNulls, ncharSize_, out, error);
     }
     // A user datatype: its systypes row gives storage, nullability and identity.
     StatementLease statement = db_.cached(

@@ -48,7 +48,10 @@ std::string currentDateTimeText();
 
 class Catalog {
 public:
-    explicit Catalog(SqliteDatabase& db);
+    // `ncharSize`: the bytes stored per character of nchar and nvarchar.
+    Catalog(SqliteDatabase& db, int ncharSize);
+
+    int ncharSize() const { return ncharSize_; }
 
     // Creates master, model, tempdb, sybsystemdb and sybsystemprocs.
     void bootstrap();
@@ -130,6 +133,7 @@ private:
     void insertBuiltinRows(const std::string& database, int dbid);
 
     SqliteDatabase& db_;
+    const int ncharSize_;
 };
 
 }  // namespace tdsim

@@ -13,7 +13,7 @@ namespace tdsim {
 
 struct EngineState {
     EngineState(const EngineConfig& cfg, ServerStats& serverStats)
-        : config(cfg), stats(serverStats), catalog(db)
+        : config(cfg), stats(serverStats), catalog(db, bytesPerNationalChar(cfg.charset))
     {
     }
 

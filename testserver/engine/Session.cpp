@@ -494,14 +494,10 @@ std::optional<Variable> SessionImpl::globalVariable(const std::string& name)
         {"@@sqlstatus",
          [](SessionImpl& s) { return intGlobal(ColumnType::SmallInt, s.sqlStatus_); }},
         {"@@maxcharlen",
-         [](SessionImpl& s) {
-             return intGlobal(ColumnType::Int, s.serverCharsetIsUtf8() ? 3 : 1);
-         }},
+         [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.catalog().ncharSize()); }},
         // Bytes per national character: the server character set's maximum width.
         {"@@ncharsize",
-         [](SessionImpl& s) {
-             return intGlobal(ColumnType::Int, s.serverCharsetIsUtf8() ? 3 : 1);
-         }},
+         [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.catalog().ncharSize()); }},
         {"@@guestuserid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 2); }},
         {"@@mingroupid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 16384); }},
         {"@@maxgroupid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1048576); }},

@@ -94,7 +94,6 @@ public:
     const Params& params() const override { return *params_; }
     const TableBinding* pseudoTable(const std::string& name) const override;
     bool ansiNull() const override { return options_.ansiNull; }
-    bool serverCharsetIsUtf8() const { return state_.config.charset == "utf8"; }
 
 private:
     struct ReturnSignal {

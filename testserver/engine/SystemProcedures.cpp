@@ -199,7 +199,7 @@ void addType(SystemProcedureCall& call)
     }
     ColumnStorage storage;
     std::string error;
-    if (!storageForBuiltin(typeSpec, false, storage, error))
+    if (!storageForBuiltin(typeSpec, false, call.catalog().ncharSize(), storage, error))
         throw procedureError(17371, error);
     if (identity && !((storage.type == TypeCode::Numeric || storage.type == TypeCode::Decimal) &&
                       storage.scale == 0)) {

@@ -155,7 +155,12 @@ int nullableTwin(int type)
     }
 }
 
-bool storageForBuiltin(const TypeSpec& typeSpec, bool nullable, ColumnStorage& out,
+int bytesPerNationalChar(const std::string& charset)
+{
+    return charset == "utf8" ? 3 : 1;
+}
+
+bool storageForBuiltin(const TypeSpec& typeSpec, bool nullable, int ncharSize, ColumnStorage& out,
                        std::string& typeError)
 {
     const BuiltinType* builtin = findBuiltinType(typeSpec.name);
@@ -173,6 +178,8 @@ bool storageForBuiltin(const TypeSpec& typeSpec, bool nullable, ColumnStorage& o
                  name == "nchar" || name == "nvarchar" || name == "unichar" || name == "univarchar";
     if (sized) {
         int length = typeSpec.length >= 0 ? typeSpec.length : 1;
+        if (name == "nchar" || name == "nvarchar")
+            length *= ncharSize;
         if (length < 1 || length > 16384) {
             typeError = "Length or precision " + std::to_string(length) +
                         " is not within the range of 1 to 16384.";

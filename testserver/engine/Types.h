@@ -47,9 +47,14 @@ struct ColumnStorage {
     bool nullable = false;
 };
 
+// Bytes the server sets aside per national character (@@ncharsize): the widest character
+// of its character set.
+int bytesPerNationalChar(const std::string& charset);
+
 // Storage of a built-in type as declared; `typeError` is set for unknown names or
-// invalid lengths.
-bool storageForBuiltin(const TypeSpec& typeSpec, bool nullable, ColumnStorage& out,
+// invalid lengths. nchar and nvarchar lengths are stored in bytes, `ncharSize` per
+// character.
+bool storageForBuiltin(const TypeSpec& typeSpec, bool nullable, int ncharSize, ColumnStorage& out,
                        std::string& typeError);
 
 // The nullable twin of a fixed-length physical type (int -> intn, char -> varchar...).
