@@ -9,6 +9,7 @@
 #include "ObjectListing.h"
 #include "RegAuto.h"
 #include "ScriptGenerator.h"
+#include "StandardOutput.h"
 #include "StatementTrace.h"
 #include "TextFile.h"
 #include "UserInterface.h"
@@ -135,10 +136,11 @@ TMarkedObjectList selectObjects(TCTLibEnhQuery& query, const TCliOptions& option
 
 void printList(const TMarkedObjectList& objects)
 {
-    for (const TMarkedObject& object : objects) {
-        std::printf("%s\t%s\t%s\n", qPrintable(object.Database), qPrintable(kindName(object.Kind)),
-                    qPrintable(object.Caption));
-    }
+    QByteArray text;
+    for (const TMarkedObject& object : objects)
+        text += (object.Database + '\t' + kindName(object.Kind) + '\t' + object.Caption + '\n')
+                    .toUtf8();
+    StandardOutput::write(text);
 }
 
 // Warnings and the objects left out go to standard error; any object left out makes the
@@ -182,10 +184,7 @@ int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptio
         saveScriptLines(options.OutputFile, lines);
         return completionStatus(generator);
     }
-    QFile out;
-    out.open(stdout, QIODevice::WriteOnly);
-    out.write(crlfTextBytes(scriptTextLines(lines)));
-    out.close();
+    StandardOutput::write(crlfTextBytes(scriptTextLines(lines)));
     return completionStatus(generator);
 }
 

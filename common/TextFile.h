@@ -4,8 +4,16 @@
 #include <QString>
 #include <QStringList>
 
-// Writes `lines` to `path`, replacing the file, each line followed by CR LF, in UTF-8
-// (the client character set). Throws EFileError when the file cannot be written.
+// Writes `bytes` as the whole content of the file at `path`. A regular file is written
+// beside its final name and renamed over it only when every write, the flush and the sync
+// succeeded, so any failure leaves the earlier file as it was. An existing FIFO or
+// character device (a pipe, /dev/stdout) is written as a stream; anything else that is not
+// a regular file is refused. Throws EFileError naming the file.
+void writeFileBytes(const QString& path, const QByteArray& bytes);
+
+// Writes `lines` to `path`, replacing the file as writeFileBytes does or appending to it,
+// each line followed by CR LF, in UTF-8 (the client character set). Throws EFileError when
+// the file cannot be written.
 void writeTextLines(const QString& path, const QStringList& lines, bool append = false);
 
 // The lines as UTF-8 text, each followed by CR LF.

@@ -1,11 +1,11 @@
 #include "IniFileStore.h"
 
 #include "Exceptions.h"
+#include "TextFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -113,13 +113,12 @@ void TIniFileStore::WriteString(const QString& section, const QString& ident, co
             lines.insert(insertAt, entry);
     }
 
-    QSaveFile file(m_path);
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + '\n';
-    if (m_path.isEmpty() || !QDir().mkpath(QFileInfo(m_path).absolutePath()) ||
-        !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (m_path.isEmpty() || !QDir().mkpath(QFileInfo(m_path).absolutePath()))
         throw ESkelderError(QStringLiteral("Unable to write to %1").arg(m_path));
+    writeFileBytes(m_path, bytes);
 }
 
 int TIniFileStore::ReadInteger(const QString& section, const QString& ident, int defaultValue)

@@ -27,17 +27,33 @@ ToolResult runProgram(const QString& program, const QStringList& arguments, cons
     return result;
 }
 
+namespace {
+// The arguments with a settings file of their own in `settingsDir` unless they name one.
+QStringList withOwnSettings(const QStringList& arguments, const QTemporaryDir& settingsDir)
+{
+    if (arguments.contains(QStringLiteral("--settings")))
+        return arguments;
+    const QString settings = settingsDir.filePath(QStringLiteral("Skelder.ini"));
+    QFile(settings).open(QIODevice::WriteOnly);
+    return arguments + QStringList{QStringLiteral("--settings"), settings};
+}
+}  // namespace
+
 ToolResult runSkelderCli(const QStringList& arguments, const QByteArray& input)
 {
-    QStringList all = arguments;
     QTemporaryDir settingsDir;
-    if (!arguments.contains(QStringLiteral("--settings"))) {
-        const QString settings = settingsDir.filePath(QStringLiteral("Skelder.ini"));
-        QFile file(settings);
-        file.open(QIODevice::WriteOnly);
-        all << QStringLiteral("--settings") << settings;
-    }
-    return runProgram(QStringLiteral(SKELDER_CLI_PATH), all, input);
+    return runProgram(QStringLiteral(SKELDER_CLI_PATH), withOwnSettings(arguments, settingsDir),
+                      input);
+}
+
+ToolResult runSkelderCliInShell(const QString& shell, const QString& server,
+                                const QStringList& arguments)
+{
+    QTemporaryDir settingsDir;
+    const QStringList cli =
+        QStringList{QStringLiteral(SKELDER_CLI_PATH), "-S", server, "-U", "sa", "-P", ""} +
+        withOwnSettings(arguments, settingsDir);
+    return runProgram(QStringLiteral("bash"), QStringList{"-c", shell, "bash"} + cli);
 }
 
 ToolResult runSkelderCliOnServer(const QString& server, const QStringList& arguments)

@@ -27,6 +27,11 @@ ToolResult runSkelderCli(const QStringList& arguments, const QByteArray& input =
 // skelder-cli logged in to the fixture's server as sa.
 ToolResult runSkelderCliOnServer(const QString& server, const QStringList& arguments);
 
+// skelder-cli logged in to `server` as sa, run by `bash -c shell` in which "$@" stands for
+// the program and its arguments: `ulimit -f 1; exec "$@" >/dev/full`.
+ToolResult runSkelderCliInShell(const QString& shell, const QString& server,
+                                const QStringList& arguments);
+
 // bsqldb running the script file `path` as sa on `server`; it stops at the first
 // message of a severity above 10.
 ToolResult runBsqldb(const QString& server, const QString& path);
