@@ -43,6 +43,8 @@ public:
     EngineImpl(const EngineConfig& config, ServerStats& stats) : state_(config, stats)
     {
         state_.version = kVersion;
+        if (config.product == Product::SqlAnywhere)
+            state_.catalog.enableSqlAnywhereCatalog();
         registerFunctions(state_.catalog);
         state_.catalog.bootstrap();
         state_.passwords["sa"] = "";
@@ -81,6 +83,20 @@ public:
         if (!session->useDatabase(database, ignored)) {
             session->useDatabase("master", ignored);
         }
+        return session;
+    }
+
+    std::unique_ptr<Session> openSessionIn(const std::string& user, int spid,
+                                           const std::string& database) override
+    {
+        std::lock_guard<std::mutex> lock(state_.mutex);
+        auto session =
+            std::make_unique<SessionImpl>(state_, user, state_.catalog.loginSuid(user), spid);
+        StatementResult ignored;
+        if (!session->useDatabase(database, ignored))
+            return nullptr;
+        if (state_.catalog.sqlAnywhere())
+            session->refuseUse();
         return session;
     }
 
