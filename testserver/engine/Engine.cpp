@@ -13,6 +13,9 @@ const char* const kVersion =
     "Adaptive Server Enterprise/15.7/EBF 25128 SMP SP138 /P/x86_64/Enterprise Linux/"
     "ase157sp138x/4114/64-bit/FBO/Wed Oct 11 10:02:13 2017";
 
+// SQL Anywhere answers @@version with its version number alone (a 12.0.1 build).
+const char* const kSqlAnywhereVersion = "12.0.1.3152";
+
 // Splits a script at lines that hold only "go" (any case, optional count ignored).
 std::vector<std::string> splitBatches(const std::string& script)
 {
@@ -43,8 +46,10 @@ public:
     EngineImpl(const EngineConfig& config, ServerStats& stats) : state_(config, stats)
     {
         state_.version = kVersion;
-        if (config.product == Product::SqlAnywhere)
+        if (config.product == Product::SqlAnywhere) {
+            state_.version = kSqlAnywhereVersion;
             state_.catalog.enableSqlAnywhereCatalog();
+        }
         registerFunctions(state_.catalog);
         state_.catalog.bootstrap();
         state_.passwords["sa"] = "";
