@@ -19,7 +19,9 @@ CommandHandler::CommandHandler(Session& session, ServerStats& stats, std::string
                                Product product)
     : session_(session),
       results_(std::move(serverName), session.currentDatabase()),
-      cursors_(session, results_, stats, product) {}
+      cursors_(session, results_, stats, product)
+{
+}
 
 Reply CommandHandler::handle(const std::vector<Command>& commands) {
     Reply reply;

@@ -24,7 +24,8 @@ void Reply::envChange(uint8_t type, std::string_view newValue, std::string_view 
     w.patchLength16(len);
 }
 
-void Reply::loginAck(bool accepted, const ProductIdentity& product) {
+void Reply::loginAck(bool accepted, const ProductIdentity& product)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kLoginAck);
     w.u16(0);

@@ -38,11 +38,11 @@ TEST_F(CommandHandlerTest, SqlAnywhereCursorBatchHasOneDoneAfterTheOpen)
     // first result is the cursor's rows; the open's reply is as on Adaptive Server.
     testing::FakeSession session{18};
     CommandHandler sqlAnywhere{session, stats_, "TDSIM", Product::SqlAnywhere};
-    std::string reply = toHex(sqlAnywhere
-                                  .handle({CursorDeclare{"c1", "select * from demo", {}},
-                                           CursorSetRows{byName("c1"), 1, 3},
-                                           CursorOpen{byName("c1"), {}}})
-                                  .bytes());
+    std::string reply =
+        toHex(sqlAnywhere
+                  .handle({CursorDeclare{"c1", "select * from demo", {}},
+                           CursorSetRows{byName("c1"), 1, 3}, CursorOpen{byName("c1"), {}}})
+                  .bytes());
     std::string aseReply = run({CursorDeclare{"c1", "select * from demo", {}},
                                 CursorSetRows{byName("c1"), 1, 3}, CursorOpen{byName("c1"), {}}});
     const std::string declare = "83 07 00 01 00 00 00 03 09 00 ";

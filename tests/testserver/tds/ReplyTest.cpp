@@ -37,7 +37,8 @@ TEST(LoginReplyTest, AcceptedLoginMatchesTheReferenceStream) {
     EXPECT_EQ(toHex(reply.bytes()), toHex(expected));
 }
 
-TEST(LoginReplyTest, SqlAnywhereAcknowledgementNamesItsProduct) {
+TEST(LoginReplyTest, SqlAnywhereAcknowledgementNamesItsProduct)
+{
     // FreeTDS recognises the product by this name in the acknowledgement.
     LoginContext context;
     context.database = "sademo";
