@@ -120,6 +120,17 @@ TEST_F(SqlAnywhereTest, LoginToAnEntryThatNamesNoDatabaseIsRefused)
     EXPECT_EQ(other->LastServerMessage().number, 4002);
 }
 
+TEST_F(SqlAnywhereTest, QuotedIdentifierOptionReachesTheSession)
+{
+    // "unique" names SYSINDEX's column only with quoted identifiers on; off, it is a string.
+    const QString uniqueIndexes =
+        QStringLiteral("SELECT count(*) FROM SYSINDEX WHERE \"unique\" = 'Y'");
+    s_db->ApplyProcOptions(poAnsiNull | poQuotedIdent);
+    EXPECT_EQ(firstColumn(*query(uniqueIndexes, false)), QStringList{"2"});
+    s_db->ApplyProcOptions(poAnsiNull);
+    EXPECT_EQ(firstColumn(*query(uniqueIndexes, false)), QStringList{"0"});
+}
+
 TEST_F(SqlAnywhereTest, CursorRowsStartWithTheFirstRow)
 {
     // Nothing is discarded before the rows on SQL Anywhere: the first row must be there,
