@@ -116,6 +116,8 @@ QStringList procedureParameters(const QString& db, const QString& qualifiedName,
 QStringList tableColumns(const QString& db, const QString& name, bool sqlAnywhere)
 {
     if (sqlAnywhere) {
+        // Both user-type conditions are outer joins: a column of a plain domain has no
+        // user type (NULL), and an inner condition there would drop the column.
         return {
             "SELECT column_name = sc.column_name,",
             " type_name = ISNULL(sut.type_name, sd.domain_name),",
@@ -130,7 +132,7 @@ QStringList tableColumns(const QString& db, const QString& name, bool sqlAnywher
             " SYSUSERTYPE sut",
             " WHERE st.table_id = sc.table_id",
             " AND sc.domain_id *= sut.domain_id",
-            " AND sc.user_type = sut.type_id",
+            " AND sc.user_type *= sut.type_id",
             " AND sc.domain_id = sd.domain_id",
             " AND st.table_name = \"" + dq(name) + "\"",
             " ORDER BY sc.column_id",

@@ -344,7 +344,7 @@ void TCTLibDatabase::afterConnectSetup() {
         HostName = QString::fromUtf8(host, int(strnlen(host, sizeof host)));
     if (!ConProps.testFlag(cpConnect_Only)) {
         m_query->IsCursor = false;
-        if (!m_dbName.trimmed().isEmpty())
+        if (!m_dbName.trimmed().isEmpty() && switchesDatabase())
             executeInternal(QStringLiteral("USE ") + m_dbName);
         if (!InitString.trimmed().isEmpty())
             executeInternal(InitString);
@@ -427,7 +427,7 @@ void TCTLibDatabase::ApplyProcOptions(TProcOptions options) {
 }
 
 void TCTLibDatabase::setDbName(const QString& name) {
-    if (m_connected && !name.trimmed().isEmpty()) {
+    if (m_connected && !name.trimmed().isEmpty() && switchesDatabase()) {
         m_query->IsCursor = false;
         executeInternal(QStringLiteral("USE ") + name);
         m_query->Cancel(TCTLibCustomQuery::kCancelAll);

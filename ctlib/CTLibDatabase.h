@@ -192,7 +192,8 @@ public:
     bool reportsForConnection() const override { return true; }
     void setLastError(const QString& text) override { m_lastError = text; }
     void setLastMessage(const QString& text) override { m_lastMessage = text; }
-    void setLastServerMessage(const TServerMessage& message) override {
+    void setLastServerMessage(const TServerMessage& message) override
+    {
         m_lastServerMessage = message;
     }
     QObject* reporterObject() override { return this; }
@@ -231,6 +232,8 @@ private:
     void onIdleTimer();
     void registerConnection();
     bool isSybase() const { return Rdbms == kSybaseSqlServer; }
+    // SQL Anywhere serves the one database named at login and refuses USE.
+    bool switchesDatabase() const { return Rdbms != kSqlAnywhere; }
 
     QString m_dbName = QStringLiteral("master");
     int m_packetSize = 512;

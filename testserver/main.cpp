@@ -27,6 +27,10 @@ const char* const kUsage =
     "  --login NAME:PASSWORD add a login (repeatable; sa with an empty password always exists)\n"
     "  --server-name NAME    the server's name in messages and @@servername (default TDSIM)\n"
     "  --charset iso_1|utf8  the server character set (default iso_1)\n"
+    "  --product ase|sqlanywhere\n"
+    "                        the product imitated (default ase); sqlanywhere adds the\n"
+    "                        login DBA/sql, takes the database from the login record\n"
+    "                        and offers that product's catalog\n"
     "  --latency-ms N        delay every reply by N milliseconds\n"
     "  --trace FILE          append every request and reply token to FILE\n"
     "  -h, --help            show this text\n"
@@ -81,6 +85,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& answerOn
         } else if (flag == "--charset") {
             ok = value == "iso_1" || value == "utf8";
             options.engine.charset = value;
+        } else if (flag == "--product") {
+            ok = value == "ase" || value == "sqlanywhere";
+            options.engine.product = value == "sqlanywhere" ? tdsim::Product::SqlAnywhere
+                                                            : tdsim::Product::AdaptiveServer;
         } else if (flag == "--latency-ms") {
             ok = parseNumber(value, 0, 600000, options.latencyMs);
         } else if (flag == "--trace") {
@@ -136,6 +144,10 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    if (options.engine.product == tdsim::Product::SqlAnywhere) {
+        // The product's documented default login.
+        options.engine.logins.emplace_back("DBA", "sql");
+    }
     try {
         tdsim::ServerStats stats;
         std::unique_ptr<tdsim::Engine> engine = tdsim::Engine::create(options.engine, stats);
@@ -149,7 +161,8 @@ int main(int argc, char** argv) {
                                           trace,
                                           options.engine.serverName,
                                           options.engine.charset,
-                                          std::chrono::milliseconds(options.latencyMs)};
+                                          std::chrono::milliseconds(options.latencyMs),
+                                          options.engine.product};
         tdsim::tds::Server server(context, static_cast<uint16_t>(options.port));
         std::cout << "listening on 127.0.0.1:" << server.port() << std::endl;
         std::thread acceptor([&server] { server.run(); });

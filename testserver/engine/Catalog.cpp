@@ -8,20 +8,11 @@
 #include <sstream>
 
 #include "engine/Parser.h"
+#include "engine/SqlAnywhereCatalog.h"
 #include "engine/Text.h"
 
 namespace tdsim {
 namespace {
-
-// A column of a system table. A NOT NULL column that an insert leaves out takes
-// `defaultValue` (an SQL expression) or, without one, 0, an empty string or the
-// current time by its type, so that inserts name only the columns they set.
-struct SystemColumn {
-    const char* name;
-    const char* type;  // declared type as DDL would write it
-    bool nullable;
-    const char* defaultValue = nullptr;
-};
 
 struct SystemIndex {
     const char* name;
@@ -648,30 +639,7 @@ void Catalog::describeSystemTable(const std::string& database, const std::string
                                                     {"sysstat", SqlValue::ofInt(1)},
                                                     {"sysstat2", SqlValue::ofInt(0)},
                                                     {"deltrig", SqlValue::ofInt(0)}});
-    int offset = 0;
-    for (size_t i = 0; i < table->columns.size(); ++i) {
-        const SystemColumn& column = table->columns[i];
-        ColumnStorage storage;
-        std::string error;
-        storageForBuiltin(parseTypeSpec(column.type), column.nullable, 1, storage, error);
-        const BuiltinType* declared = findBuiltinType(parseTypeSpec(column.type).name);
-        bool variable = declared->variable || column.nullable;
-        insertRow(
-            systemTable(database, "syscolumns"),
-            {{"id", SqlValue::ofInt(table->id)},
-             {"colid", SqlValue::ofInt(static_cast<int>(i + 1))},
-             {"status", SqlValue::ofInt(column.nullable ? 8 : 0)},
-             {"type", SqlValue::ofInt(storage.type)},
-             {"length", SqlValue::ofInt(storage.length)},
-             {"offset", SqlValue::ofInt(variable ? -1 : offset)},
-             {"usertype", SqlValue::ofInt(storage.usertype)},
-             {"name", SqlValue::ofText(column.name)},
-             {"prec",
-              storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},
-             {"scale", storage.scale >= 0 ? SqlValue::ofInt(storage.scale) : SqlValue::null()}});
-        if (!variable)
-            offset += storage.length;
-    }
+    describeColumns(database, table->id, table->columns);
     for (const SystemIndex& index : table->indexes) {
         std::string keys;
         for (int colid : index.keys) {
@@ -685,6 +653,53 @@ void Catalog::describeSystemTable(const std::string& database, const std::string
                                                         {"keycnt", SqlValue::ofInt(keycnt)},
                                                         {"tdsim_keys", SqlValue::ofText(keys)}});
     }
+}
+
+void Catalog::describeColumns(const std::string& database, int objectId,
+                              const std::vector<SystemColumn>& columns)
+{
+    int offset = 0;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const SystemColumn& column = columns[i];
+        ColumnStorage storage;
+        std::string error;
+        storageForBuiltin(parseTypeSpec(column.type), column.nullable, 1, storage, error);
+        const BuiltinType* declared = findBuiltinType(parseTypeSpec(column.type).name);
+        bool variable = declared->variable || column.nullable;
+        insertRow(
+            systemTable(database, "syscolumns"),
+            {{"id", SqlValue::ofInt(objectId)},
+             {"colid", SqlValue::ofInt(static_cast<int>(i + 1))},
+             {"status", SqlValue::ofInt(column.nullable ? 8 : 0)},
+             {"type", SqlValue::ofInt(storage.type)},
+             {"length", SqlValue::ofInt(storage.length)},
+             {"offset", SqlValue::ofInt(variable ? -1 : offset)},
+             {"usertype", SqlValue::ofInt(storage.usertype)},
+             {"name", SqlValue::ofText(column.name)},
+             {"prec",
+              storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},
+             {"scale", storage.scale >= 0 ? SqlValue::ofInt(storage.scale) : SqlValue::null()}});
+        if (!variable)
+            offset += storage.length;
+    }
+}
+
+void Catalog::addSystemView(const std::string& database, const std::string& name, int id,
+                            int ownerUid, const std::vector<SystemColumn>& columns,
+                            const std::string& selectSql)
+{
+    std::string names;
+    for (const SystemColumn& column : columns)
+        names += (names.empty() ? "" : ", ") + sqlName(column.name);
+    db_.exec("CREATE VIEW " + systemTable(database, name) + " (" + names + ") AS " + selectSql);
+    insertRow(systemTable(database, "sysobjects"), {{"name", SqlValue::ofText(name)},
+                                                    {"id", SqlValue::ofInt(id)},
+                                                    {"uid", SqlValue::ofInt(ownerUid)},
+                                                    {"type", SqlValue::ofText("S ")},
+                                                    {"sysstat", SqlValue::ofInt(1)},
+                                                    {"sysstat2", SqlValue::ofInt(0)},
+                                                    {"deltrig", SqlValue::ofInt(0)}});
+    describeColumns(database, id, columns);
 }
 
 void Catalog::insertBuiltinRows(const std::string& database, int dbid)
@@ -773,6 +788,8 @@ void Catalog::createDatabase(const std::string& name, int ownerSuid)
                      systemTable("master", "sysdatabases") + " e WHERE e.dbid = d.dbid + 1)"));
     createSystemTables(name, false);
     insertBuiltinRows(name, dbid);
+    if (sqlAnywhere_)
+        installSqlAnywhereCatalog(*this, name);
     // Objects added to model would be copied here; model holds only built-ins.
     insertRow(systemTable("master", "sysdatabases"), {{"name", SqlValue::ofText(name)},
                                                       {"dbid", SqlValue::ofInt(dbid)},
@@ -840,7 +857,14 @@ std::optional<ObjectRef> Catalog::findObject(const std::string& database, const 
     if (auto own = lookup(uid)) {
         return own;
     }
-    return uid == 1 ? std::nullopt : lookup(1);
+    if (uid != 1) {
+        if (auto dbo = lookup(1))
+            return dbo;
+    }
+    if (!sqlAnywhere_)
+        return std::nullopt;
+    std::optional<int> sys = userUid(database, kSqlAnywhereSysUser);
+    return sys ? lookup(*sys) : std::nullopt;
 }
 
 std::optional<ObjectRef> Catalog::findObjectById(const std::string& database, int id)

@@ -43,6 +43,16 @@ struct IndexRef {
     std::vector<bool> descending;  // per key
 };
 
+// A column of a system table. A NOT NULL column that an insert leaves out takes
+// `defaultValue` (an SQL expression) or, without one, 0, an empty string or the
+// current time by its type, so that inserts name only the columns they set.
+struct SystemColumn {
+    const char* name;
+    const char* type;  // declared type as DDL would write it
+    bool nullable;
+    const char* defaultValue = nullptr;
+};
+
 // The current datetime in the stored text form (1/300 s precision).
 std::string currentDateTimeText();
 
@@ -73,7 +83,13 @@ public:
     bool hasStorage(const std::string& database, int objectId);
     void ensureStorage(const std::string& database, const ObjectRef& table);
 
-    // Object resolution: an empty owner means the given user's object, then dbo's.
+    // The SQL Anywhere persona: every database created from now on also holds that
+    // product's catalog (SqlAnywhereCatalog.h), and unqualified names fall back to SYS.
+    void enableSqlAnywhereCatalog() { sqlAnywhere_ = true; }
+    bool sqlAnywhere() const { return sqlAnywhere_; }
+
+    // Object resolution: an empty owner means the given user's object, then dbo's (and
+    // on SQL Anywhere then SYS's, as every user belongs to the SYS group there).
     std::optional<ObjectRef> findObject(const std::string& database, const std::string& owner,
                                         const std::string& name, int uid);
     std::optional<ObjectRef> findObjectById(const std::string& database, int id);
@@ -119,6 +135,10 @@ public:
 
     // Adds the sysobjects/syscolumns/sysindexes rows of a system table (type S).
     void describeSystemTable(const std::string& database, const std::string& table);
+    // A read-only system table that is an SQLite view (`selectSql`, over the physical
+    // tables) described as a type S object of `ownerUid`.
+    void addSystemView(const std::string& database, const std::string& name, int id, int ownerUid,
+                       const std::vector<SystemColumn>& columns, const std::string& selectSql);
 
     // The syscolumns row values for a column of a declared type in a database: built-in
     // or user types. Returns false with an error text for an unknown type.
@@ -131,9 +151,12 @@ public:
 private:
     void createSystemTables(const std::string& database, bool master);
     void insertBuiltinRows(const std::string& database, int dbid);
+    void describeColumns(const std::string& database, int objectId,
+                         const std::vector<SystemColumn>& columns);
 
     SqliteDatabase& db_;
     const int ncharSize_;
+    bool sqlAnywhere_ = false;
 };
 
 }  // namespace tdsim

@@ -1,3 +1,4 @@
+#include <set>
 #include <sstream>
 
 #include "engine/EngineState.h"
@@ -12,6 +13,9 @@ namespace {
 const char* const kVersion =
     "Adaptive Server Enterprise/15.7/EBF 25128 SMP SP138 /P/x86_64/Enterprise Linux/"
     "ase157sp138x/4114/64-bit/FBO/Wed Oct 11 10:02:13 2017";
+
+// SQL Anywhere answers @@version with its version number alone (a 12.0.1 build).
+const char* const kSqlAnywhereVersion = "12.0.1.3152";
 
 // Splits a script at lines that hold only "go" (any case, optional count ignored).
 std::vector<std::string> splitBatches(const std::string& script)
@@ -43,6 +47,10 @@ public:
     EngineImpl(const EngineConfig& config, ServerStats& stats) : state_(config, stats)
     {
         state_.version = kVersion;
+        if (config.product == Product::SqlAnywhere) {
+            state_.version = kSqlAnywhereVersion;
+            state_.catalog.enableSqlAnywhereCatalog();
+        }
         registerFunctions(state_.catalog);
         state_.catalog.bootstrap();
         state_.passwords["sa"] = "";
@@ -81,6 +89,26 @@ public:
         if (!session->useDatabase(database, ignored)) {
             session->useDatabase("master", ignored);
         }
+        return session;
+    }
+
+    std::unique_ptr<Session> openSessionIn(const std::string& user, int spid,
+                                           const std::string& database) override
+    {
+        std::lock_guard<std::mutex> lock(state_.mutex);
+        // The Adaptive Server databases tdsim keeps for itself are no SQL Anywhere
+        // databases: a login may name only the databases the scripts created.
+        static const std::set<std::string> systemDatabases = {"master", "model", "tempdb",
+                                                              "sybsystemdb", "sybsystemprocs"};
+        if (state_.catalog.sqlAnywhere() && systemDatabases.count(database))
+            return nullptr;
+        auto session =
+            std::make_unique<SessionImpl>(state_, user, state_.catalog.loginSuid(user), spid);
+        StatementResult ignored;
+        if (!session->useDatabase(database, ignored))
+            return nullptr;
+        if (state_.catalog.sqlAnywhere())
+            session->refuseUse();
         return session;
     }
 

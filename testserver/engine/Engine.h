@@ -214,7 +214,12 @@ struct ServerStats {
     }
 };
 
+// The product tdsim imitates: Adaptive Server, or the SQL Anywhere persona (its catalog,
+// its default login, no USE).
+enum class Product { AdaptiveServer, SqlAnywhere };
+
 struct EngineConfig {
+    Product product = Product::AdaptiveServer;
     std::string serverName = "TDSIM";
     std::string charset = "iso_1";  // iso_1 or utf8
     std::vector<std::pair<std::string, std::string>>
@@ -248,6 +253,10 @@ public:
 
     // A session for a logged-in user, starting in the user's default database.
     virtual std::unique_ptr<Session> openSession(const std::string& user, int spid) = 0;
+    // A session in the database the login record names (SQL Anywhere); none when the
+    // database does not exist or the user may not enter it.
+    virtual std::unique_ptr<Session> openSessionIn(const std::string& user, int spid,
+                                                   const std::string& database) = 0;
 
     // Runs a script with "go" batch separators as sa. Returns the error messages (empty on
     // success).

@@ -93,6 +93,16 @@ void ltrimFn(sqlite3_context* ctx, int, Args argv)
     resultTextOrNull(ctx, start == std::string::npos ? "" : text.substr(start));
 }
 
+// trim(s): SQL Anywhere's, leading and trailing blanks removed.
+void trimFn(sqlite3_context* ctx, int, Args argv)
+{
+    if (isNullArg(argv[0]))
+        return sqlite3_result_null(ctx);
+    std::string text = rtrimBlanks(textArg(argv[0]));
+    size_t start = text.find_first_not_of(' ');
+    resultTextOrNull(ctx, start == std::string::npos ? "" : text.substr(start));
+}
+
 // substring(s, start, length): characters start..start+length-1 of s, counting from 1;
 // the part of that window inside the string is returned, NULL when it is empty.
 void substringFn(sqlite3_context* ctx, int, Args argv)
@@ -1057,6 +1067,7 @@ void registerFunctions(Catalog& catalog)
         {"tsql_scramble", 1, guarded<scrambleFn>, true},
         {"tsql_rtrim", 1, guarded<rtrimFn>, true},
         {"tsql_ltrim", 1, guarded<ltrimFn>, true},
+        {"tsql_trim", 1, guarded<trimFn>, true},
         {"tsql_substring", 3, guarded<substringFn>, true},
         {"tsql_left", 2, guarded<leftFn>, true},
         {"tsql_right", 2, guarded<rightFn>, true},

@@ -604,6 +604,14 @@ bool SessionImpl::useDatabase(const std::string& name, StatementResult& result)
 void SessionImpl::runUse(const UseStatement& statement, Results& out)
 {
     StatementResult& result = newResult(out);
+    if (useRefused_) {
+        // SQL Anywhere serves one database per connection, named at login.
+        addMessage(result, 7777, 16,
+                   "USE is not supported: the database is the one named at login.");
+        result.failed = true;
+        lastError_ = 7777;
+        return;
+    }
     if (!useDatabase(statement.database, result)) {
         lastError_ = 911;
     }

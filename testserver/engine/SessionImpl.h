@@ -84,6 +84,8 @@ public:
     // Runs a batch without taking the engine lock (used by runScript, which holds it).
     std::vector<StatementResult> executeLocked(const std::string& batch, const Params& params);
     bool useDatabase(const std::string& name, StatementResult& result);
+    // A SQL Anywhere client session stays in the database it logged in to.
+    void refuseUse() { useRefused_ = true; }
 
     // RenderEnvironment
     Catalog& catalog() override { return state_.catalog; }
@@ -305,6 +307,7 @@ private:
     const Params* params_ = nullptr;
     int lastRowCount_ = 0;
     int lastError_ = 0;
+    bool useRefused_ = false;
     int nestLevel_ = 0;
     int currentLine_ = 1;
     std::string procName_;

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <set>
 
-#include "engine/DateTime.h"
 #include "engine/Compute.h"
+#include "engine/DateTime.h"
 #include "engine/Errors.h"
 #include "engine/Text.h"
 
@@ -1064,6 +1064,7 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
          }},
         {"rtrim", trim},
         {"ltrim", trim},
+        {"trim", trim},
         {"upper", changeCase},
         {"lower", changeCase},
         {"substring",
@@ -1343,7 +1344,9 @@ TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope)
 {
     const std::string& name = expr.text;
     auto handler = functions().find(name);
-    if (handler == functions().end()) {
+    // trim() is SQL Anywhere's; Adaptive Server 15.7 has only ltrim and rtrim.
+    const bool foreign = name == "trim" && !env_.catalog().sqlAnywhere();
+    if (handler == functions().end() || foreign) {
         throw EngineError{195, 15, "'" + name + "' is not a recognized built-in function name."};
     }
     FunctionCall call{*this, expr, name, {}, bindParam(SqlValue::ofText(env_.database())), {}};

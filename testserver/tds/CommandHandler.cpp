@@ -15,10 +15,13 @@ template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 }  // namespace
 
-CommandHandler::CommandHandler(Session& session, ServerStats& stats, std::string serverName)
+CommandHandler::CommandHandler(Session& session, ServerStats& stats, std::string serverName,
+                               Product product)
     : session_(session),
       results_(std::move(serverName), session.currentDatabase()),
-      cursors_(session, results_, stats) {}
+      cursors_(session, results_, stats, product)
+{
+}
 
 Reply CommandHandler::handle(const std::vector<Command>& commands) {
     Reply reply;

@@ -17,7 +17,8 @@ namespace tdsim::tds {
 
 class CommandHandler {
 public:
-    CommandHandler(Session& session, ServerStats& stats, std::string serverName);
+    CommandHandler(Session& session, ServerStats& stats, std::string serverName,
+                   Product product = Product::AdaptiveServer);
 
     // The whole reply to one request, each command closed by its own DONE and
     // every DONE but the last carrying the MORE bit.

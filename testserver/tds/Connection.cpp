@@ -54,11 +54,23 @@ std::unique_ptr<Session> Connection::login() {
     LoginContext loginContext;
     loginContext.serverName = context_.serverName;
     loginContext.charset = context_.charset;
+    const bool sqlAnywhere = context_.product == Product::SqlAnywhere;
+    if (sqlAnywhere)
+        loginContext.product = tds::sqlAnywhere();
     if (!context_.engine.checkLogin(record.userName, record.password)) {
         send(refuseLogin(loginContext));
         return nullptr;
     }
-    std::unique_ptr<Session> session = context_.engine.openSession(record.userName, spid_);
+    // SQL Anywhere takes the database from the login record's server-name field (FreeTDS's
+    // "asa database" setting) and refuses a login that names none of its databases.
+    std::unique_ptr<Session> session =
+        sqlAnywhere ? context_.engine.openSessionIn(record.userName, spid_, record.serverName)
+                    : context_.engine.openSession(record.userName, spid_);
+    if (!session) {
+        context_.trace.line(spid_, "no database '" + record.serverName + "', login refused");
+        send(refuseLogin(loginContext));
+        return nullptr;
+    }
     loginContext.database = session->currentDatabase();
     int packetSize = negotiatePacketSize(record.requestedPacketSize);
     send(acceptLogin(record, loginContext, packetSize));
@@ -67,7 +79,7 @@ std::unique_ptr<Session> Connection::login() {
 }
 
 void Connection::requestLoop(Session& session) {
-    CommandHandler handler(session, context_.stats, context_.serverName);
+    CommandHandler handler(session, context_.stats, context_.serverName, context_.product);
     while (std::optional<InboundMessage> message = channel_.readMessage()) {
         ++context_.stats.requests;
         std::vector<Command> commands;

@@ -18,6 +18,7 @@ struct ServerContext {
     std::string serverName = "TDSIM";
     std::string charset = "iso_1";
     std::chrono::milliseconds latency{0};
+    Product product = Product::AdaptiveServer;
 };
 
 class Connection {

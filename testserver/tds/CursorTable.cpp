@@ -130,7 +130,8 @@ void CursorTable::declare(const CursorDeclare& command, Reply& reply)
     c.statement = command.statement;
     c.declareParams = engineValues(command.params);
     reply.curInfo(c.id, c.status(), std::nullopt);
-    reply.done(done::kFinal);
+    if (declareEndsWithDone_)
+        reply.done(done::kFinal);
     cursors_.emplace(c.id, std::move(c));
 }
 
@@ -145,7 +146,8 @@ void CursorTable::setRows(const CursorSetRows& command, Reply& reply)
         c->rowsPerFetch = std::max(command.rows, 1);
     }
     reply.curInfo(c->id, c->status(), c->rowsPerFetch);
-    reply.done(done::kFinal);
+    if (declareEndsWithDone_)
+        reply.done(done::kFinal);
 }
 
 void CursorTable::open(const CursorOpen& command, Reply& reply)

@@ -16,12 +16,18 @@ namespace tdsim::tds {
 
 class CursorTable {
 public:
-    CursorTable(Session& session, ResultWriter& results, ServerStats& stats)
-        : session_(session), results_(results), stats_(stats)
+    CursorTable(Session& session, ResultWriter& results, ServerStats& stats,
+                Product product = Product::AdaptiveServer)
+        : session_(session),
+          results_(results),
+          stats_(stats),
+          declareEndsWithDone_(product == Product::AdaptiveServer)
     {
     }
 
-    // Each appends its reply, ending with one DONE.
+    // Each appends its reply, ending with one DONE; on SQL Anywhere the replies to a
+    // successful declare and set-rows are the cursor information alone, so that a
+    // client's first result after declare, rows and open is the cursor's rows.
     void declare(const CursorDeclare& command, Reply& reply);
     void setRows(const CursorSetRows& command, Reply& reply);
     void open(const CursorOpen& command, Reply& reply);
@@ -53,6 +59,7 @@ private:
     ResultWriter& results_;
     ServerStats& stats_;
     std::map<uint32_t, Cursor> cursors_;
+    bool declareEndsWithDone_;
     uint32_t nextId_ = 1;  // ids are never 0: clients close a cursor by its id
 };
 

@@ -85,7 +85,7 @@ Reply acceptLogin(const LoginRecord& login, const LoginContext& context, int gra
     r.envChange(envchange::kDatabase, context.database, "");
     r.envChange(envchange::kLanguage, context.language, "");
     r.envChange(envchange::kCharset, context.charset, "");
-    r.loginAck(true);
+    r.loginAck(true, context.product);
     r.envChange(envchange::kPacketSize, std::to_string(grantedPacketSize),
                 std::to_string(login.requestedPacketSize));
     // Echoing the dynamic-procedure bit would make clients wrap every prepared
@@ -111,7 +111,7 @@ Reply refuseLogin(const LoginContext& context) {
     m.text = "Login failed.\n";
     m.line = 1;
     r.message(m, context.serverName);
-    r.loginAck(false);
+    r.loginAck(false, context.product);
     r.done(done::kFinal);
     return r;
 }

@@ -33,6 +33,7 @@ struct LoginContext {
     std::string language = "us_english";
     std::string charset = "iso_1";
     std::string serverName;
+    ProductIdentity product = adaptiveServer();
 };
 
 // database, language and charset changes, acknowledgement, packet size,

@@ -3,9 +3,7 @@
 namespace tdsim::tds {
 
 namespace {
-constexpr std::string_view kProductName = "Adaptive Server Enterprise";
 constexpr uint8_t kTdsVersion[4] = {5, 0, 0, 0};
-constexpr uint8_t kProductVersion[4] = {15, 7, 0, 0};
 constexpr uint8_t kLoginAccepted = 5;
 constexpr uint8_t kLoginRefused = 6;
 }  // namespace
@@ -26,14 +24,15 @@ void Reply::envChange(uint8_t type, std::string_view newValue, std::string_view 
     w.patchLength16(len);
 }
 
-void Reply::loginAck(bool accepted) {
+void Reply::loginAck(bool accepted, const ProductIdentity& product)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kLoginAck);
     w.u16(0);
     w.u8(accepted ? kLoginAccepted : kLoginRefused);
     w.raw(kTdsVersion, 4);
-    w.bstring(kProductName);
-    w.raw(kProductVersion, 4);
+    w.bstring(product.name);
+    w.raw(product.version.data(), product.version.size());
     w.patchLength16(len);
 }
 

@@ -2,6 +2,7 @@
 // the packetiser and the tracer need (where each token starts, where each DONE is).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -70,6 +71,22 @@ enum : uint16_t {
 };
 }
 
+// The product a login acknowledgement names, with its version bytes. FreeTDS tells the
+// products apart by the name (SQL Anywhere: compared case-insensitively).
+struct ProductIdentity {
+    std::string name;
+    std::array<uint8_t, 4> version;
+};
+inline ProductIdentity adaptiveServer()
+{
+    return {"Adaptive Server Enterprise", {15, 7, 0, 0}};
+}
+// The version bytes of SQL Anywhere's acknowledgement are not documented; 12.0.1 is chosen.
+inline ProductIdentity sqlAnywhere()
+{
+    return {"SQL Anywhere", {12, 0, 1, 0}};
+}
+
 class Reply {
 public:
     const Bytes& bytes() const { return bytes_; }
@@ -77,7 +94,7 @@ public:
     bool empty() const { return bytes_.empty(); }
 
     void envChange(uint8_t type, std::string_view newValue, std::string_view oldValue);
-    void loginAck(bool accepted);
+    void loginAck(bool accepted, const ProductIdentity& product = adaptiveServer());
     void capability(const Bytes& requestBits, const Bytes& responseBits);
     void message(const Message& m, std::string_view serverName);
     void rowFormat(const std::vector<WireColumn>& columns);

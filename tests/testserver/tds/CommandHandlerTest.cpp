@@ -32,6 +32,29 @@ std::string rowfmtDemo()
         hex("ee 19 00 02 00 02 'id' 00 07 00 00 00 38 00 04 'name' 20 02 00 00 00 27 1e 00"));
 }
 
+TEST_F(CommandHandlerTest, SqlAnywhereCursorBatchHasOneDoneAfterTheOpen)
+{
+    // The cursor information of declare and rows comes without DONE, so that a client's
+    // first result is the cursor's rows; the open's reply is as on Adaptive Server.
+    testing::FakeSession session{18};
+    CommandHandler sqlAnywhere{session, stats_, "TDSIM", Product::SqlAnywhere};
+    std::string reply =
+        toHex(sqlAnywhere
+                  .handle({CursorDeclare{"c1", "select * from demo", {}},
+                           CursorSetRows{byName("c1"), 1, 3}, CursorOpen{byName("c1"), {}}})
+                  .bytes());
+    std::string aseReply = run({CursorDeclare{"c1", "select * from demo", {}},
+                                CursorSetRows{byName("c1"), 1, 3}, CursorOpen{byName("c1"), {}}});
+    const std::string declare = "83 07 00 01 00 00 00 03 09 00 ";
+    const std::string rows = "83 0b 00 01 00 00 00 03 29 00 03 00 00 00 ";
+    const std::string done = "fd 01 00 00 00 00 00 00 00 ";
+    const std::string aseHead = toHex(hex(declare + done + rows + done));
+    const std::string saHead = toHex(hex(declare + rows));
+    ASSERT_EQ(aseReply.substr(0, aseHead.size()), aseHead);
+    EXPECT_EQ(reply.substr(0, saHead.size()), saHead);
+    EXPECT_EQ(reply.substr(saHead.size()), aseReply.substr(aseHead.size()));
+}
+
 TEST_F(CommandHandlerTest, CursorBatchThenFetchesOfThreeRows)
 {
     std::string open = run({CursorDeclare{"c1", "select * from demo", {}},

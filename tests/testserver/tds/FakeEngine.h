@@ -156,6 +156,11 @@ public:
     {
         return std::make_unique<FakeSession>(spid);
     }
+    std::unique_ptr<Session> openSessionIn(const std::string&, int spid,
+                                           const std::string&) override
+    {
+        return std::make_unique<FakeSession>(spid);
+    }
     std::vector<Message> runScript(const std::string&) override { return {}; }
 
 private:

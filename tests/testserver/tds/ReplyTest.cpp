@@ -37,6 +37,19 @@ TEST(LoginReplyTest, AcceptedLoginMatchesTheReferenceStream) {
     EXPECT_EQ(toHex(reply.bytes()), toHex(expected));
 }
 
+TEST(LoginReplyTest, SqlAnywhereAcknowledgementNamesItsProduct)
+{
+    // FreeTDS recognises the product by this name in the acknowledgement.
+    LoginContext context;
+    context.database = "sademo";
+    context.product = sqlAnywhere();
+    std::string reply = toHex(acceptLogin(freetdsLogin(), context, 512).bytes());
+    EXPECT_NE(reply.find(toHex(hex("ad 16 00 05 05 00 00 00 0c 'SQL Anywhere' 0c 00 01 00"))),
+              std::string::npos)
+        << reply;
+    EXPECT_NE(reply.find(toHex(hex("e3 09 00 01 06 'sademo' 00"))), std::string::npos) << reply;
+}
+
 TEST(LoginReplyTest, PacketSizeChangeCarriesGrantedThenRequested) {
     LoginRecord login = freetdsLogin();
     login.requestedPacketSize = 65000;
