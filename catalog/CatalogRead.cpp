@@ -60,6 +60,11 @@ QString CatalogRead::text(int column) const
     return m_query->ColumnValue(column);
 }
 
+QByteArray CatalogRead::bytes(int column) const
+{
+    return m_query->ColumnBytes(column);
+}
+
 int CatalogRead::integer(int column) const
 {
     return integerFromText(text(column));

@@ -30,6 +30,8 @@ public:
     bool next();
     // Column `column` (from 1) of the current, or last, row as text.
     QString text(int column) const;
+    // The bytes of column `column` as received, for values read in pieces.
+    QByteArray bytes(int column) const;
     // The same value as an integer; raises the conversion error for anything else.
     int integer(int column) const;
     TCTLibEnhQuery& query() { return *m_query; }

@@ -45,20 +45,22 @@ TCTStoredText TCTLibObjInfo::GetStoredText(const QString& objectName, const QStr
     }
 
     const QString textOwner = owner.isEmpty() ? GetObjectOwner(name) : owner;
-    // The pieces keep their blanks and line breaks: a row may end or begin inside a word
-    // or a run of blanks, and they are joined with nothing in between.
+    // The pieces keep their blanks and line breaks: a row may end or begin inside a word,
+    // a run of blanks or a multi-byte character, so they are joined as bytes with nothing
+    // in between and decoded once.
     TCTStoredText stored;
+    QByteArray text;
     CatalogRead read(*this, CatalogRead::Mode::Cursor, CatalogRead::Results::AsStored);
     read.open(Sql::objectText(m_selectDb, textOwner, name, sqlAnywhere));
     while (read.next()) {
-        stored.Text += read.text(1);
+        text += read.bytes(1);
         if (!sqlAnywhere) {
             const int status = read.integer(2);
             stored.Hidden = stored.Hidden || (status & kTextHidden);
             stored.QuotedIdentifiers = stored.QuotedIdentifiers || (status & kTextQuotedIdentifier);
         }
     }
-    if (stored.Hidden)
-        stored.Text.clear();
+    if (!stored.Hidden)
+        stored.Text = QString::fromUtf8(text);
     return stored;
 }

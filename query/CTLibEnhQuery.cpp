@@ -5,9 +5,12 @@
 #include "QueryEngine.h"
 
 TCTLibCustomQuery::TCTLibCustomQuery(QObject* owner)
-    : QObject(owner), m_state(std::make_unique<TQueryState>()) {}
+    : QObject(owner), m_state(std::make_unique<TQueryState>())
+{
+}
 
-TCTLibCustomQuery::~TCTLibCustomQuery() {
+TCTLibCustomQuery::~TCTLibCustomQuery()
+{
     try {
         Close();
     } catch (...) {
@@ -19,43 +22,51 @@ TCTLibCustomQuery::~TCTLibCustomQuery() {
         TQueryEngine(*this).releaseCommands();
 }
 
-void TCTLibCustomQuery::setMsgDialogs(TMsgDialogs dialogs) {
+void TCTLibCustomQuery::setMsgDialogs(TMsgDialogs dialogs)
+{
     m_msgDialogs = dialogs;
 }
-void TCTLibCustomQuery::setShowDbMessages(TShowDbMessages shown) {
+void TCTLibCustomQuery::setShowDbMessages(TShowDbMessages shown)
+{
     m_showDbMessages = shown;
 }
 
-void TCTLibCustomQuery::setAutoDb(bool on) {
+void TCTLibCustomQuery::setAutoDb(bool on)
+{
     m_autoDb = on;
     if (on)
         UseDbParams = true;
 }
 
-void TCTLibCustomQuery::setBoundDatabase(TCTLibDatabase* database) {
+void TCTLibCustomQuery::setBoundDatabase(TCTLibDatabase* database)
+{
     m_state->boundDatabase = database;
 }
 
 // ---------------------------------------------------------------- SQL text
 
-void TCTLibCustomQuery::setSQL(const QStringList& lines) {
+void TCTLibCustomQuery::setSQL(const QStringList& lines)
+{
     if (lines.join(QStringLiteral("\r\n")) == m_sql.join(QStringLiteral("\r\n")))
         return;
     m_sql = lines;
     reparse();
 }
 
-void TCTLibCustomQuery::AddSQL(const QString& line) {
+void TCTLibCustomQuery::AddSQL(const QString& line)
+{
     m_sql << line;
     reparse();
 }
 
-void TCTLibCustomQuery::ClearSQL() {
+void TCTLibCustomQuery::ClearSQL()
+{
     m_sql.clear();
     reparse();
 }
 
-void TCTLibCustomQuery::reparse() {
+void TCTLibCustomQuery::reparse()
+{
     const TParsedSql parsed = ParseSqlParams(m_sql.join(QStringLiteral("\r\n")));
     TParams fresh;
     for (const QString& name : parsed.names) {
@@ -74,7 +85,8 @@ void TCTLibCustomQuery::reparse() {
 
 // ---------------------------------------------------------------- execution
 
-void TCTLibCustomQuery::prepareAutoDb() {
+void TCTLibCustomQuery::prepareAutoDb()
+{
     if (!m_autoDb)
         return;
     if (!m_autoDatabase) {
@@ -86,14 +98,16 @@ void TCTLibCustomQuery::prepareAutoDb() {
         m_autoDatabase->ApplyParams(&AutoDbParams);
 }
 
-int TCTLibCustomQuery::Open() {
+int TCTLibCustomQuery::Open()
+{
     prepareAutoDb();
     m_state->fetchAll = false;
     m_state->stopAfterStatus = false;
     return TQueryEngine(*this).executeCore();
 }
 
-int TCTLibCustomQuery::ExecSQL() {
+int TCTLibCustomQuery::ExecSQL()
+{
     m_state->fetchAll = true;
     m_state->stopAfterStatus = false;
     const int result = TQueryEngine(*this).executeCore();
@@ -101,15 +115,18 @@ int TCTLibCustomQuery::ExecSQL() {
     return result;
 }
 
-bool TCTLibCustomQuery::Next() {
+bool TCTLibCustomQuery::Next()
+{
     return TQueryEngine(*this).next();
 }
 
-void TCTLibCustomQuery::Cancel(int kind) {
+void TCTLibCustomQuery::Cancel(int kind)
+{
     TQueryEngine(*this).cancel(kind);
 }
 
-void TCTLibCustomQuery::Close() {
+void TCTLibCustomQuery::Close()
+{
     TQueryEngine engine(*this);
     TCTLibDatabase* db =
         m_state->boundDatabase ? m_state->boundDatabase.data() : FindDatabase(DbName);
@@ -117,14 +134,16 @@ void TCTLibCustomQuery::Close() {
         engine.cancel(kCancelAll);
 }
 
-void TCTLibCustomQuery::DescribeColumns() {
+void TCTLibCustomQuery::DescribeColumns()
+{
     TQueryEngine(*this).describeColumns();
 }
 
 // ---------------------------------------------------------------- columns
 
 namespace {
-QString trimmedControl(const QString& text) {
+QString trimmedControl(const QString& text)
+{
     int begin = 0;
     int end = int(text.size());
     while (begin < end && text.at(begin).unicode() <= 32)
@@ -135,7 +154,8 @@ QString trimmedControl(const QString& text) {
 }
 }  // namespace
 
-QString TCTLibCustomQuery::ColumnValue(int column) const {
+QString TCTLibCustomQuery::ColumnValue(int column) const
+{
     const auto& buffers = m_state->buffers;
     if (column < 1 || column >= int(buffers.size()))
         return QString();
@@ -143,57 +163,74 @@ QString TCTLibCustomQuery::ColumnValue(int column) const {
     return TrimResults ? trimmedControl(text) : text;
 }
 
-int TCTLibCustomQuery::ColumnCount() const {
+QByteArray TCTLibCustomQuery::ColumnBytes(int column) const
+{
+    const auto& buffers = m_state->buffers;
+    if (column < 1 || column >= int(buffers.size()))
+        return QByteArray();
+    return buffers[size_t(column)].bytes;
+}
+
+int TCTLibCustomQuery::ColumnCount() const
+{
     return m_state->columnCount;
 }
 
 namespace {
-const TColumnDescription* description(const TQueryState& state, int column) {
+const TColumnDescription* description(const TQueryState& state, int column)
+{
     if (column < 1 || column > 255 || column >= int(state.columns.size()))
         return nullptr;
     return &state.columns[size_t(column)];
 }
 }  // namespace
 
-QString TCTLibCustomQuery::ColumnName(int column) {
+QString TCTLibCustomQuery::ColumnName(int column)
+{
     if (!m_state->described)
         DescribeColumns();
     const TColumnDescription* d = description(*m_state, column);
     return d ? d->name : QString();
 }
 
-int TCTLibCustomQuery::ColumnLength(int column) {
+int TCTLibCustomQuery::ColumnLength(int column)
+{
     if (!m_state->described)
         DescribeColumns();
     const TColumnDescription* d = description(*m_state, column);
     return d ? d->maxLength : 0;
 }
 
-int TCTLibCustomQuery::ColumnScale(int column) {
+int TCTLibCustomQuery::ColumnScale(int column)
+{
     if (!m_state->described)
         DescribeColumns();
     const TColumnDescription* d = description(*m_state, column);
     return d ? d->scale : 0;
 }
 
-int TCTLibCustomQuery::ColumnPrecision(int column) {
+int TCTLibCustomQuery::ColumnPrecision(int column)
+{
     if (!m_state->described)
         DescribeColumns();
     const TColumnDescription* d = description(*m_state, column);
     return d ? d->precision : 0;
 }
 
-QString TCTLibCustomQuery::ColumnTypeName(int column) const {
+QString TCTLibCustomQuery::ColumnTypeName(int column) const
+{
     const TColumnDescription* d = description(*m_state, column);
     return d ? DataTypeName(d->dataType) : QStringLiteral("illegal");
 }
 
-int TCTLibCustomQuery::ColumnDataType(int column) const {
+int TCTLibCustomQuery::ColumnDataType(int column) const
+{
     const TColumnDescription* d = description(*m_state, column);
     return d ? d->dataType : -1;
 }
 
-quint16 TCTLibCustomQuery::ColumnStatus(int column) const {
+quint16 TCTLibCustomQuery::ColumnStatus(int column) const
+{
     const TColumnDescription* d = description(*m_state, column);
     if (!d)
         return 0;
@@ -206,22 +243,26 @@ quint16 TCTLibCustomQuery::ColumnStatus(int column) const {
     return set;
 }
 
-int TCTLibCustomQuery::ComputeColumnCount() const {
+int TCTLibCustomQuery::ComputeColumnCount() const
+{
     return m_state->computeColumnCount;
 }
 
-int TCTLibCustomQuery::ComputeCount() const {
+int TCTLibCustomQuery::ComputeCount() const
+{
     return m_state->computeCount;
 }
 
-QString TCTLibCustomQuery::ComputeColumnValue(int column) const {
+QString TCTLibCustomQuery::ComputeColumnValue(int column) const
+{
     const auto& buffers = m_state->computeBuffers;
     if (column < 1 || column >= int(buffers.size()))
         return QString();
     return buffers[size_t(column)].text;
 }
 
-QString TCTLibCustomQuery::ComputeColumnName(int column) const {
+QString TCTLibCustomQuery::ComputeColumnName(int column) const
+{
     const auto& computes = m_state->computeColumns;
     if (column < 1 || column >= int(computes.size()))
         return QString();
@@ -230,45 +271,55 @@ QString TCTLibCustomQuery::ComputeColumnName(int column) const {
     return selected ? selected->name : QString();
 }
 
-QString TCTLibCustomQuery::ComputeColumnTypeName(int column) const {
+QString TCTLibCustomQuery::ComputeColumnTypeName(int column) const
+{
     const auto& computes = m_state->computeColumns;
     if (column < 1 || column >= int(computes.size()))
         return QStringLiteral("illegal");
     return DataTypeName(computes[size_t(column)].dataType);
 }
 
-int TCTLibCustomQuery::ComputeOperator(int column) const {
+int TCTLibCustomQuery::ComputeOperator(int column) const
+{
     const auto& computes = m_state->computeColumns;
     if (column < 1 || column >= int(computes.size()))
         return 0;
     return computes[size_t(column)].computeOperator;
 }
 
-int TCTLibCustomQuery::RowCount() const {
+int TCTLibCustomQuery::RowCount() const
+{
     return m_state->rowCount;
 }
-int TCTLibCustomQuery::ReturnStatus() const {
+int TCTLibCustomQuery::ReturnStatus() const
+{
     return m_state->returnStatus;
 }
-int TCTLibCustomQuery::RowNumber() const {
+int TCTLibCustomQuery::RowNumber() const
+{
     return m_state->rowNumber;
 }
-int TCTLibCustomQuery::RowsFetched() const {
+int TCTLibCustomQuery::RowsFetched() const
+{
     return m_state->rowsFetched;
 }
-QString TCTLibCustomQuery::CursorName() const {
+QString TCTLibCustomQuery::CursorName() const
+{
     return m_state->cursorName;
 }
-bool TCTLibCustomQuery::Prepared() const {
+bool TCTLibCustomQuery::Prepared() const
+{
     return m_state->prepared;
 }
-int TCTLibCustomQuery::CommandNumber() const {
+int TCTLibCustomQuery::CommandNumber() const
+{
     return m_state->commandNumber;
 }
 
 // ---------------------------------------------------------------- messages
 
-TMessageReporter* TCTLibCustomQuery::ownerReporter() const {
+TMessageReporter* TCTLibCustomQuery::ownerReporter() const
+{
     QObject* owner = parent();
     if (auto* database = qobject_cast<TCTLibDatabase*>(owner))
         return database;
@@ -277,24 +328,28 @@ TMessageReporter* TCTLibCustomQuery::ownerReporter() const {
     return nullptr;
 }
 
-void TCTLibCustomQuery::setLastError(const QString& text) {
+void TCTLibCustomQuery::setLastError(const QString& text)
+{
     m_lastError = text;
     if (TMessageReporter* owner = ownerReporter())
         owner->setLastError(text);
 }
 
-void TCTLibCustomQuery::setLastMessage(const QString& text) {
+void TCTLibCustomQuery::setLastMessage(const QString& text)
+{
     m_lastMessage = text;
     if (TMessageReporter* owner = ownerReporter())
         owner->setLastMessage(text);
 }
 
-void TCTLibCustomQuery::setLastServerMessage(const TServerMessage& message) {
+void TCTLibCustomQuery::setLastServerMessage(const TServerMessage& message)
+{
     m_lastServerMessage = message;
     if (TMessageReporter* owner = ownerReporter())
         owner->setLastServerMessage(message);
 }
 
-QStringList TCTLibCustomQuery::ReturnParamValues() const {
+QStringList TCTLibCustomQuery::ReturnParamValues() const
+{
     return m_state->returnValues;
 }

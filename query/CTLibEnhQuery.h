@@ -93,6 +93,9 @@ public:
 
     // The current row and its columns (1-based).
     QString ColumnValue(int column) const;
+    // The bytes of a character column as they arrived, untrimmed: a value cut into pieces
+    // (stored text rows) is joined from these and decoded once.
+    QByteArray ColumnBytes(int column) const;
     int ColumnCount() const;
     QString ColumnName(int column);
     int ColumnLength(int column);

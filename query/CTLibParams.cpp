@@ -2,7 +2,8 @@
 
 #include "CTLibException.h"
 
-TParam* TParams::FindParam(const QString& name) {
+TParam* TParams::FindParam(const QString& name)
+{
     for (TParam& param : m_items) {
         if (param.Name.compare(name, Qt::CaseInsensitive) == 0)
             return &param;
@@ -10,13 +11,15 @@ TParam* TParams::FindParam(const QString& name) {
     return nullptr;
 }
 
-TParam& TParams::ParamByName(const QString& name) {
+TParam& TParams::ParamByName(const QString& name)
+{
     if (TParam* param = FindParam(name))
         return *param;
     throw EDatabaseError(QStringLiteral("Parameter '%1' not found").arg(name));
 }
 
-void TParams::AssignValues(const TParams& other) {
+void TParams::AssignValues(const TParams& other)
+{
     for (TParam& param : m_items) {
         for (const TParam& source : other.m_items) {
             if (source.Name.compare(param.Name, Qt::CaseInsensitive) == 0) {
@@ -31,12 +34,14 @@ void TParams::AssignValues(const TParams& other) {
 }
 
 namespace {
-bool isNameCharacter(QChar c) {
+bool isNameCharacter(QChar c)
+{
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 }  // namespace
 
-TParsedSql ParseSqlParams(const QString& sql) {
+TParsedSql ParseSqlParams(const QString& sql)
+{
     TParsedSql parsed;
     QChar quote;
     for (int i = 0; i < sql.size(); ++i) {

@@ -13,7 +13,8 @@
 #include <cstring>
 
 namespace {
-bool isBlankSql(const QString& text) {
+bool isBlankSql(const QString& text)
+{
     for (QChar c : text) {
         if (c.unicode() > 32)
             return false;
@@ -24,23 +25,27 @@ bool isBlankSql(const QString& text) {
 
 // ---------------------------------------------------------------- helpers
 
-TCTLibDatabase* TQueryEngine::database() {
+TCTLibDatabase* TQueryEngine::database()
+{
     if (s.boundDatabase)
         return s.boundDatabase;
     CheckDatabaseName(q.DbName, &q);
     return FindDatabase(q.DbName);
 }
 
-void TQueryEngine::deriveSwitches() {
+void TQueryEngine::deriveSwitches()
+{
     s.switches = TDiagSwitches::from(s.raiseOnError, q.m_showDbMessages, q.m_msgDialogs);
 }
 
-void TQueryEngine::processMessages() {
+void TQueryEngine::processMessages()
+{
     s.switches.raise = s.raiseOnError;
     ProcessDiagMessages(s.connection, q, s.switches);
 }
 
-void TQueryEngine::processMessagesCancelling() {
+void TQueryEngine::processMessagesCancelling()
+{
     try {
         processMessages();
     } catch (...) {
@@ -49,14 +54,16 @@ void TQueryEngine::processMessagesCancelling() {
     }
 }
 
-QString TQueryEngine::joinedSql() const {
+QString TQueryEngine::joinedSql() const
+{
     QString text;
     for (const QString& line : q.m_sql)
         text += line + QStringLiteral("\r\n");
     return text;
 }
 
-QString TQueryEngine::timeStamp() const {
+QString TQueryEngine::timeStamp() const
+{
     const QTime now = QTime::currentTime();
     return QString::number(now.hour()) + QString::number(now.minute()) +
            QString::number(now.second()) + QString::number(now.msec());
@@ -64,7 +71,8 @@ QString TQueryEngine::timeStamp() const {
 
 // Cursor names are the time stamp and a suffix; two names made within one millisecond
 // would clash on the server while the first cursor is open, so a repeat counts up.
-QString TQueryEngine::cursorName(const QString& suffix) const {
+QString TQueryEngine::cursorName(const QString& suffix) const
+{
     static QString lastStamp;
     static int repeats = 0;
     const QString stamp = timeStamp();
@@ -74,7 +82,8 @@ QString TQueryEngine::cursorName(const QString& suffix) const {
                         : stamp + suffix + QLatin1Char('_') + QString::number(repeats);
 }
 
-void TQueryEngine::trace(const QString& text) const {
+void TQueryEngine::trace(const QString& text) const
+{
     if (q.Monitor && q.parent())
         sendToSqlMonitor(text, quintptr(q.parent()));
 }
@@ -85,12 +94,14 @@ void TQueryEngine::traceStatement(const QString& how, const QString& text)
     TStatementTrace::statementSent(how, text);
 }
 
-void TQueryEngine::fire(const TNotifyEvent& event) const {
+void TQueryEngine::fire(const TNotifyEvent& event) const
+{
     if (event)
         event(&q);
 }
 
-int TQueryEngine::cursorStatus() {
+int TQueryEngine::cursorStatus()
+{
     CS_INT status = CS_CURSTAT_NONE;
     if (!s.command || ct_cmd_props(s.command.get(), CS_GET, CS_CUR_STATUS, &status, CS_UNUSED,
                                    nullptr) != CS_SUCCEED)
@@ -100,7 +111,8 @@ int TQueryEngine::cursorStatus() {
 
 // A command that was sent and not read to its end; the guard keeps a finished command
 // from reading tokens that belong to another command of the connection.
-bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret) {
+bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret)
+{
     type = 0;
     if (!s.command || !s.commandBusy) {
         ret = CS_END_RESULTS;
@@ -119,7 +131,8 @@ bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret) {
 
 // ---------------------------------------------------------------- execution core
 
-int TQueryEngine::executeCore() {
+int TQueryEngine::executeCore()
+{
     TCTLibDatabase* db = database();
     db->RestartIdleTimer();
     if (q.AutoConnect && !db->connected())
@@ -193,7 +206,8 @@ int TQueryEngine::executeCore() {
     return result;
 }
 
-void TQueryEngine::renewCommand(TCommandHandle& command) {
+void TQueryEngine::renewCommand(TCommandHandle& command)
+{
     if (&command == &s.command) {
         cancel(TCTLibCustomQuery::kCancelAll);
     } else if (command) {
@@ -220,7 +234,8 @@ void TQueryEngine::renewCommand(TCommandHandle& command) {
 }
 
 // The connection is closing: the commands die with it.
-void TQueryEngine::releaseCommands() {
+void TQueryEngine::releaseCommands()
+{
     s.command.reset();
     s.prepCommand.reset();
     s.commandBusy = false;
@@ -231,7 +246,8 @@ void TQueryEngine::releaseCommands() {
     s.connection = nullptr;
 }
 
-int TQueryEngine::sendCommand(const QString& text) {
+int TQueryEngine::sendCommand(const QString& text)
+{
     cancel(TCTLibCustomQuery::kCancelAll);
     if (s.prepared)
         sendPreparedExecute();  // also with IsCursor: FreeTDS declares no cursor on it
@@ -242,7 +258,8 @@ int TQueryEngine::sendCommand(const QString& text) {
     return 1;
 }
 
-void TQueryEngine::sendCursor(const QString& text) {
+void TQueryEngine::sendCursor(const QString& text)
+{
     CS_COMMAND* command = s.command.get();
     QByteArray name = s.cursorName.toUtf8();
     QByteArray sql = text.toUtf8();
@@ -270,7 +287,8 @@ void TQueryEngine::sendCursor(const QString& text) {
     }
 }
 
-void TQueryEngine::sendLanguage(const QString& text) {
+void TQueryEngine::sendLanguage(const QString& text)
+{
     CS_COMMAND* command = s.command.get();
     QByteArray sql = text.toUtf8();
     const CS_RETCODE built = ct_command(command, CS_LANG_CMD, sql.data(), CS_NULLTERM, CS_UNUSED);
@@ -288,7 +306,8 @@ void TQueryEngine::sendLanguage(const QString& text) {
 
 // ---------------------------------------------------------------- results walk
 
-int TQueryEngine::readResults() {
+int TQueryEngine::readResults()
+{
     CS_INT type = 0;
     CS_RETCODE ret = CS_SUCCEED;
     auto nextResult = [&] {
@@ -430,7 +449,8 @@ int TQueryEngine::readResults() {
     return result;
 }
 
-void TQueryEngine::readReturnStatus() {
+void TQueryEngine::readReturnStatus()
+{
     trace(QStringLiteral("Flow : ** Start of obtaining Return Status **"));
     CS_COMMAND* command = s.command.get();
     CS_DATAFMT fmt;
@@ -465,7 +485,8 @@ void TQueryEngine::readReturnStatus() {
 
 // FreeTDS delivers the output parameters right after the status and ends the
 // procedure's results with CMD_SUCCEED, CMD_DONE; they are read here up to that DONE.
-void TQueryEngine::readAfterStatus() {
+void TQueryEngine::readAfterStatus()
+{
     CS_INT type = 0;
     CS_RETCODE ret = CS_SUCCEED;
     for (int i = 0; i < 4 && readResultType(type, ret); ++i) {
@@ -478,14 +499,17 @@ void TQueryEngine::readAfterStatus() {
 
 // ---------------------------------------------------------------- Next, Cancel
 
-bool TQueryEngine::next() {
+bool TQueryEngine::next()
+{
     int result = 0;
     if (q.KeepHistory && s.rowNumber < s.rowsFetched) {
         // Only stored rows lie behind RowNumber; nothing moves it back, so this stays idle.
         ++s.rowNumber;
         const QStringList& row = s.history.at(size_t(s.rowNumber - 1));
-        for (int i = 1; i < int(s.buffers.size()) && i - 1 < row.size(); ++i)
+        for (int i = 1; i < int(s.buffers.size()) && i - 1 < row.size(); ++i) {
             s.buffers[size_t(i)].text = row.at(i - 1);
+            s.buffers[size_t(i)].bytes = row.at(i - 1).toUtf8();
+        }
         fire(q.OnResultRow);
         result = 1;
     } else if (s.rowPending && s.resultsPending) {
@@ -516,7 +540,8 @@ bool TQueryEngine::next() {
     return result == 1;
 }
 
-void TQueryEngine::cancel(int kind) {
+void TQueryEngine::cancel(int kind)
+{
     if (!s.command)
         return;
     if (!s.boundDatabase && !FindDatabase(q.DbName))
@@ -534,7 +559,8 @@ void TQueryEngine::cancel(int kind) {
     ct_cancel(nullptr, command, kind);
 }
 
-void TQueryEngine::closeCursor() {
+void TQueryEngine::closeCursor()
+{
     if (!q.IsCursor || !s.command)
         return;
     CS_COMMAND* command = s.command.get();
@@ -559,7 +585,8 @@ void TQueryEngine::closeCursor() {
 
 // ---------------------------------------------------------------- prepared statements
 
-void TQueryEngine::prepare() {
+void TQueryEngine::prepare()
+{
     trace(QStringLiteral("Flow : ** Start of Prepare **"));
     if (s.prepared)
         unprepare();
@@ -596,7 +623,8 @@ void TQueryEngine::prepare() {
     trace(QStringLiteral("Flow : ** End of Prepare **"));
 }
 
-void TQueryEngine::unprepare() {
+void TQueryEngine::unprepare()
+{
     cancel(TCTLibCustomQuery::kCancelAll);
     trace(QStringLiteral("Flow : ** Start of UnPrepare **"));
     s.prepared = false;
@@ -621,7 +649,8 @@ void TQueryEngine::unprepare() {
     trace(QStringLiteral("Flow : ** End of UnPrepare **"));
 }
 
-void TQueryEngine::sendPreparedExecute() {
+void TQueryEngine::sendPreparedExecute()
+{
     CS_COMMAND* command = s.command.get();
     QByteArray id("PrepId");
     ct_dynamic(command, CS_EXECUTE, id.data(), CS_NULLTERM, nullptr, CS_UNUSED);
@@ -637,7 +666,8 @@ void TQueryEngine::sendPreparedExecute() {
 
 namespace {
 // Days since 1900-01-01 and 1/300 seconds since midnight.
-CS_DATETIME toDateTime(const QDateTime& value) {
+CS_DATETIME toDateTime(const QDateTime& value)
+{
     CS_DATETIME result;
     const QDate base(1900, 1, 1);
     result.dtdays = CS_INT(base.daysTo(value.date()));
@@ -648,7 +678,8 @@ CS_DATETIME toDateTime(const QDateTime& value) {
 }
 }  // namespace
 
-void TQueryEngine::bindParameters(CS_COMMAND* command) {
+void TQueryEngine::bindParameters(CS_COMMAND* command)
+{
     for (TParam& param : q.m_params) {
         if (param.ParamType == ptResult)
             continue;

@@ -36,6 +36,7 @@ struct TColumnBuffer {
     std::vector<CS_INT> copied;
     std::vector<CS_SMALLINT> indicators;
     QString text;
+    QByteArray bytes;  // the value as received, before decoding
     int copiedLength = 0;
     int capacity = 0;
     QByteArray stream;  // TextImage mode

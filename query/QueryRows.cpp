@@ -11,12 +11,14 @@
 #include <cstring>
 
 namespace {
-QString describedName(const CS_DATAFMT& fmt) {
+QString describedName(const CS_DATAFMT& fmt)
+{
     const size_t length = strnlen(fmt.name, sizeof fmt.name);
     return QString::fromUtf8(fmt.name, int(length)).left(30);
 }
 
-void fillDescription(TColumnDescription& d, const CS_DATAFMT& fmt, bool withStatus) {
+void fillDescription(TColumnDescription& d, const CS_DATAFMT& fmt, bool withStatus)
+{
     d.name = describedName(fmt);
     d.nameLength = int(fmt.namelen);
     d.scale = int(fmt.scale);
@@ -27,12 +29,14 @@ void fillDescription(TColumnDescription& d, const CS_DATAFMT& fmt, bool withStat
         d.status = int(fmt.status);
 }
 
-bool isTextOrImage(CS_INT type) {
+bool isTextOrImage(CS_INT type)
+{
     return type == CS_TEXT_TYPE || type == CS_IMAGE_TYPE;
 }
 }  // namespace
 
-int DisplayLength(const CS_DATAFMT& fmt) {
+int DisplayLength(const CS_DATAFMT& fmt)
+{
     const int m = int(fmt.maxlength);
     int d = 12;
     switch (fmt.datatype) {
@@ -76,7 +80,8 @@ int DisplayLength(const CS_DATAFMT& fmt) {
     return std::max(d, int(fmt.namelen));
 }
 
-QString DataTypeName(int dataType) {
+QString DataTypeName(int dataType)
+{
     static const char* const names[] = {
         "char",
         "binary",
@@ -111,7 +116,8 @@ QString DataTypeName(int dataType) {
 
 // ---------------------------------------------------------------- binding
 
-bool TQueryEngine::bindCharColumn(int item, TColumnDescription& d, TColumnBuffer& b, int rows) {
+bool TQueryEngine::bindCharColumn(int item, TColumnDescription& d, TColumnBuffer& b, int rows)
+{
     CS_DATAFMT fmt;
     std::memset(&fmt, 0, sizeof fmt);
     if (ct_describe(s.command.get(), item, &fmt) != CS_SUCCEED)
@@ -142,7 +148,8 @@ bool TQueryEngine::bindCharColumn(int item, TColumnDescription& d, TColumnBuffer
                    b.indicators.data()) == CS_SUCCEED;
 }
 
-int TQueryEngine::bindColumns() {
+int TQueryEngine::bindColumns()
+{
     const int count = s.columnCount;
     s.columns.assign(size_t(count + 1), TColumnDescription());
     s.buffers.assign(size_t(count + 1), TColumnBuffer());
@@ -158,7 +165,8 @@ int TQueryEngine::bindColumns() {
     return bound ? 1 : 0;
 }
 
-void TQueryEngine::releaseBufferData() {
+void TQueryEngine::releaseBufferData()
+{
     for (TColumnBuffer& b : s.buffers) {
         std::vector<char>().swap(b.data);
         b.copied.clear();
@@ -167,7 +175,8 @@ void TQueryEngine::releaseBufferData() {
     s.batchRows = s.batchIndex = 0;
 }
 
-void TQueryEngine::releaseBuffers() {
+void TQueryEngine::releaseBuffers()
+{
     releaseBufferData();
     for (TColumnBuffer& b : s.buffers)
         b.stream.clear();
@@ -175,7 +184,8 @@ void TQueryEngine::releaseBuffers() {
 
 // ---------------------------------------------------------------- fetching
 
-void TQueryEngine::copyRowTexts(int row, bool rowFailed) {
+void TQueryEngine::copyRowTexts(int row, bool rowFailed)
+{
     for (size_t i = 1; i < s.buffers.size(); ++i) {
         TColumnBuffer& b = s.buffers[i];
         if (b.data.empty() || row >= int(b.indicators.size()))
@@ -183,20 +193,23 @@ void TQueryEngine::copyRowTexts(int row, bool rowFailed) {
         // FreeTDS leaves the buffer of a NULL untouched: the indicator decides.
         if (b.indicators[size_t(row)] == -1) {
             b.text.clear();
+            b.bytes.clear();
             b.copiedLength = 0;
             continue;
         }
         char* value = b.data.data() + size_t(row) * size_t(b.width);
         if (rowFailed)
             value[b.width - 1] = '\0';  // a truncated value arrives without terminator
-        b.text = QString::fromUtf8(value, int(strnlen(value, size_t(b.width))));
+        b.bytes = QByteArray(value, int(strnlen(value, size_t(b.width))));
+        b.text = QString::fromUtf8(b.bytes);
         b.copiedLength = int(b.copied[size_t(row)]);
     }
 }
 
 // FreeTDS writes nothing for a value it fails to convert; emptied buffers keep such a
 // value from showing the previous row's text.
-void TQueryEngine::clearRowBuffers() {
+void TQueryEngine::clearRowBuffers()
+{
     for (size_t i = 1; i < s.buffers.size(); ++i) {
         TColumnBuffer& b = s.buffers[i];
         if (b.width <= 0)
@@ -206,7 +219,8 @@ void TQueryEngine::clearRowBuffers() {
     }
 }
 
-int TQueryEngine::fetchRow() {
+int TQueryEngine::fetchRow()
+{
     if (s.batchIndex + 1 < s.batchRows) {
         ++s.batchIndex;
         copyRowTexts(s.batchIndex, false);
@@ -248,7 +262,8 @@ int TQueryEngine::fetchRow() {
     }
 }
 
-int TQueryEngine::deliverRow() {
+int TQueryEngine::deliverRow()
+{
     CS_INT columns = s.columnCount;
     ct_res_info(s.command.get(), CS_NUMDATA, &columns, CS_UNUSED, nullptr);
     s.columnCount = int(columns);
@@ -289,7 +304,8 @@ int TQueryEngine::deliverRow() {
     return result;
 }
 
-void TQueryEngine::traceRow() const {
+void TQueryEngine::traceRow() const
+{
     for (size_t i = 1; i < s.columns.size(); ++i) {
         const TColumnDescription& d = s.columns[i];
         const QString type = DataTypeName(d.dataType);
@@ -305,8 +321,8 @@ void TQueryEngine::traceRow() const {
     }
 }
 
-QString TQueryEngine::convertToText(const CS_DATAFMT& source, const void* data,
-                                    CS_INT length) const {
+QString TQueryEngine::convertToText(const CS_DATAFMT& source, const void* data, CS_INT length) const
+{
     CS_DATAFMT from = source;
     from.maxlength = length;
     CS_DATAFMT to;
@@ -320,7 +336,8 @@ QString TQueryEngine::convertToText(const CS_DATAFMT& source, const void* data,
     return QString::fromUtf8(buffer, int(strnlen(buffer, sizeof buffer)));
 }
 
-void TQueryEngine::applyLocalDateFormat() {
+void TQueryEngine::applyLocalDateFormat()
+{
     const QLocale locale = QLocale::system();
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
@@ -354,7 +371,8 @@ void TQueryEngine::applyLocalDateFormat() {
 
 // ---------------------------------------------------------------- ct_get_data mode
 
-void TQueryEngine::readRowWithGetData() {
+void TQueryEngine::readRowWithGetData()
+{
     const int count = s.columnCount;
     s.columns.assign(size_t(count + 1), TColumnDescription());
     s.buffers.assign(size_t(count + 1), TColumnBuffer());
@@ -373,7 +391,8 @@ void TQueryEngine::readRowWithGetData() {
     }
 }
 
-QString TQueryEngine::readColumnWithGetData(int column, const CS_DATAFMT& fmt) {
+QString TQueryEngine::readColumnWithGetData(int column, const CS_DATAFMT& fmt)
+{
     CS_COMMAND* command = s.command.get();
     TColumnBuffer& b = s.buffers[size_t(column)];
     b.stream.clear();
@@ -391,6 +410,7 @@ QString TQueryEngine::readColumnWithGetData(int column, const CS_DATAFMT& fmt) {
         b.copiedLength = int(b.stream.size()) + 1;
         const bool isBinary =
             type == CS_BINARY_TYPE || type == CS_LONGBINARY_TYPE || type == CS_IMAGE_TYPE;
+        b.bytes = b.stream;
         return isBinary ? QString::fromLatin1(b.stream) : QString::fromUtf8(b.stream);
     }
     int size = 0;
@@ -463,7 +483,8 @@ QString TQueryEngine::readColumnWithGetData(int column, const CS_DATAFMT& fmt) {
 
 // ---------------------------------------------------------------- compute rows
 
-void TQueryEngine::readComputeRow() {
+void TQueryEngine::readComputeRow()
+{
     CS_COMMAND* command = s.command.get();
     // FreeTDS refuses CS_NUM_COMPUTES; the compute results seen so far are the count.
     ++s.computeCount;
@@ -526,7 +547,8 @@ void TQueryEngine::readComputeRow() {
 
 // ---------------------------------------------------------------- return parameters
 
-void TQueryEngine::readReturnParams() {
+void TQueryEngine::readReturnParams()
+{
     CS_COMMAND* command = s.command.get();
     trace(QStringLiteral("Flow : ** Start of obtaining Return parameters **"));
     CS_INT count = 0;
@@ -573,7 +595,8 @@ void TQueryEngine::readReturnParams() {
 
 // ---------------------------------------------------------------- description run
 
-void TQueryEngine::describeColumns() {
+void TQueryEngine::describeColumns()
+{
     q.IsCursor = true;
     q.ReadOnly = true;
     TCTLibDatabase* db = database();

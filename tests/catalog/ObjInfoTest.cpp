@@ -312,14 +312,29 @@ TEST_F(UsersAndTypes, AddTypeStatements)
 // cannot know.
 class MultiByteNCharTypes : public CatalogTest {
 protected:
+    // A procedure whose text has a two-byte character across the first 255-byte row end.
+    static QString straddlingProcedure()
+    {
+        const QString head = QStringLiteral("create procedure p_straddle as select '");
+        return head + QString(254 - head.size(), QLatin1Char('a')) + QStringLiteral("\u00e9 done'");
+    }
+
     static void SetUpTestSuite()
     {
         startServer({"--charset", "utf8"});
+        execute({straddlingProcedure()});
         execute({"create table names (short_name nchar(5) not null, long_name nvarchar(20) null)",
                  "exec sp_addtype nname, \"nchar(10)\"", "exec sp_addtype code9, \"varchar(9)\"",
                  "exec sp_addtype code10, \"varchar(10)\""});
     }
 };
+
+TEST_F(MultiByteNCharTypes, ACharacterAcrossTextRowsIsReadWhole)
+{
+    // The batch sent ends with a line break, which the stored text keeps.
+    EXPECT_EQ(info->GetStoredText("p_straddle", "dbo").Text.trimmed().toStdString(),
+              straddlingProcedure().toStdString());
+}
 
 TEST_F(MultiByteNCharTypes, ColumnsKeepTheirLengthInCharacters)
 {
