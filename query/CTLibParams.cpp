@@ -38,6 +38,35 @@ bool isNameCharacter(QChar c)
 {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
+
+bool startsWithAt(const QString& sql, int at, const char* text)
+{
+    return QStringView(sql).mid(at).startsWith(QLatin1String(text));
+}
+
+// The position just past a comment that starts at `at`, or `at` when none does: "--" runs
+// to the end of its line, and "/* */" comments nest as the server reads them.
+int endOfComment(const QString& sql, int at)
+{
+    if (startsWithAt(sql, at, "--")) {
+        const int lineEnd = sql.indexOf(QLatin1Char('\n'), at);
+        return lineEnd < 0 ? int(sql.size()) : lineEnd;
+    }
+    if (!startsWithAt(sql, at, "/*"))
+        return at;
+    int depth = 0;
+    for (int i = at; i < sql.size(); ++i) {
+        if (startsWithAt(sql, i, "/*")) {
+            ++depth;
+            ++i;
+        } else if (startsWithAt(sql, i, "*/")) {
+            ++i;
+            if (--depth == 0)
+                return i + 1;
+        }
+    }
+    return int(sql.size());
+}
 }  // namespace
 
 TParsedSql ParseSqlParams(const QString& sql)
@@ -55,6 +84,11 @@ TParsedSql ParseSqlParams(const QString& sql)
         if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
             quote = c;
             parsed.text += c;
+            continue;
+        }
+        if (const int end = endOfComment(sql, i); end > i) {
+            parsed.text += sql.mid(i, end - i);
+            i = end - 1;
             continue;
         }
         if (c != QLatin1Char(':')) {

@@ -283,6 +283,11 @@ TEST_F(QueryTest, PreparedStatementWithParameters)
     auto literal = query("select ':notaparam'");
     EXPECT_TRUE(literal->Params().IsEmpty());
     EXPECT_EQ(firstColumn(*literal), QStringList{":notaparam"});
+    // So is one inside a comment.
+    auto commented =
+        query("-- run at 10:30 by :someone\nselect 'x' /* ends :here /* nested :too */ */");
+    EXPECT_TRUE(commented->Params().IsEmpty());
+    EXPECT_EQ(firstColumn(*commented), QStringList{"x"});
 }
 
 TEST_F(QueryTest, ParameterOfUnknownTypeIsRefused)
