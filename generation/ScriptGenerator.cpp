@@ -160,6 +160,10 @@ QStringList TScriptGenerator::BuildScript(const TMarkedObjectList& objects,
     return scriptLines;
 }
 
+namespace {
+constexpr int kMaxFileNameBytes = 255;
+}  // namespace
+
 QString TScriptGenerator::fileNameFor(const TMarkedObject& object, const TScriptOptions& options,
                                       QStringList& usedNames)
 {
@@ -175,18 +179,26 @@ QString TScriptGenerator::fileNameFor(const TMarkedObject& object, const TScript
     const QString name = safe(ObjectNamePart(object.Caption));
     const QString qualifier = safe(QualifierPart(object.Caption));
 
-    QStringList candidates{name + extension};
+    // A file name holds at most 255 bytes (NAME_MAX): the stem is cut, whole characters at
+    // a time, so that the suffix and extension always fit.
+    const auto fitted = [](QString stem, const QString& ending) {
+        while (!stem.isEmpty() && (stem + ending).toUtf8().size() > kMaxFileNameBytes)
+            stem.chop(stem.size() > 1 && stem.back().isLowSurrogate() ? 2 : 1);
+        return stem + ending;
+    };
+    QStringList stems{name};
     if (!qualifier.isEmpty())
-        candidates << qualifier + QLatin1Char('.') + name + extension;
-    for (const QString& candidate : candidates) {
+        stems << qualifier + QLatin1Char('.') + name;
+    for (const QString& stem : stems) {
+        const QString candidate = fitted(stem, extension);
         if (!usedNames.contains(candidate, Qt::CaseInsensitive)) {
             usedNames << candidate;
             return candidate;
         }
     }
-    const QString stem = candidates.last().chopped(extension.size());
     for (int number = 2;; ++number) {
-        const QString candidate = stem + QLatin1Char('.') + QString::number(number) + extension;
+        const QString candidate =
+            fitted(stems.last(), QLatin1Char('.') + QString::number(number) + extension);
         if (!usedNames.contains(candidate, Qt::CaseInsensitive)) {
             usedNames << candidate;
             return candidate;

@@ -152,6 +152,28 @@ TEST(SeparateFileNames, CollisionsGetTheQualifierThenANumber)
               "guest.2.usr");
 }
 
+// A file name holds at most 255 bytes: long names are cut before their extension, never
+// inside a character, and cut names that meet still get distinct files.
+TEST(SeparateFileNames, LongNamesAreCutToTheFileSystemsLimit)
+{
+    TScriptOptions options;
+    QStringList used;
+    const QString ascii(300, QLatin1Char('a'));
+    const QString accented(200, QChar(0x00e9));
+    QStringList names;
+    for (const QString& caption : {"dbo." + ascii, "dbo." + ascii + "b", "mary." + ascii,
+                                   "dbo." + accented, "dbo." + accented + "x"}) {
+        names << TScriptGenerator::fileNameFor({"d", ObjectKind::Tables, caption}, options, used);
+    }
+    for (const QString& name : names) {
+        EXPECT_LE(name.toUtf8().size(), 255) << name.toStdString();
+        EXPECT_TRUE(name.endsWith(".tbl")) << name.toStdString();
+        EXPECT_FALSE(name.contains(QChar::ReplacementCharacter)) << name.toStdString();
+        EXPECT_EQ(names.count(name), 1) << name.toStdString();
+    }
+    EXPECT_TRUE(names[3].startsWith(QString(120, QChar(0x00e9)))) << names[3].toStdString();
+}
+
 TEST(SeparateFileNames, NamesNeverLeaveTheDirectory)
 {
     TScriptOptions options;
