@@ -42,6 +42,11 @@ TRAProgressFormForm::TRAProgressFormForm(QWidget* parent)
     centreOnScreen(this);
 }
 
+void TRAProgressFormForm::reject()
+{
+    emit cancelRequested();
+}
+
 void TRAProgressFormForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -135,7 +140,9 @@ void TRAProgressForm::Execute()
     }
     m_error = nullptr;
     window->setWindowTitle(m_caption);
-    connect(window->cancelButton(), &QPushButton::clicked, this, [this] { m_cancelled = true; });
+    connect(window->cancelButton(), &QPushButton::clicked, window,
+            &TRAProgressFormForm::cancelRequested);
+    connect(window, &TRAProgressFormForm::cancelRequested, this, [this] { m_cancelled = true; });
     connect(window, &TRAProgressFormForm::shownAndReady, this, &TRAProgressForm::runOperation);
     window->exec();
     delete window;

@@ -24,7 +24,12 @@ public:
     QProgressBar* progressBar() const { return m_progressBar; }
     QPushButton* cancelButton() const { return m_cancelButton; }
 
+    // Escape and the close button end up here: they ask the operation to stop, like
+    // Cancel, and the window stays until the operation has ended.
+    void reject() override;
+
 signals:
+    void cancelRequested();
     // Emitted once, after the window has become visible.
     void shownAndReady();
 

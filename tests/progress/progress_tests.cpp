@@ -100,6 +100,31 @@ private slots:
         progress.OnShow = [&](QObject*) { QVERIFY(!progress.Cancelled()); };
         progress.Execute();
     }
+
+    // Escape and the close button mean Cancel: the window stays up until the operation
+    // has seen the request and ended.
+    void escapeAndCloseAskToCancelAndKeepTheWindow()
+    {
+        TRAProgressForm progress;
+        QList<bool> visibleAfter;
+        progress.OnShow = [&](QObject* sender) {
+            auto* window = static_cast<TRAProgressFormForm*>(sender);
+            QTest::keyClick(window, Qt::Key_Escape);
+            visibleAfter << window->isVisible();
+            QVERIFY(progress.checkCancelled());
+        };
+        progress.Execute();
+        QVERIFY(progress.Cancelled());
+
+        progress.OnShow = [&](QObject* sender) {
+            auto* window = static_cast<TRAProgressFormForm*>(sender);
+            window->close();
+            visibleAfter << window->isVisible();
+            QVERIFY(progress.checkCancelled());
+        };
+        progress.Execute();
+        QCOMPARE(visibleAfter, (QList<bool>{true, true}));
+    }
 };
 
 QTEST_MAIN(ProgressTest)
