@@ -4,10 +4,10 @@
 #include "CTLibException.h"
 #include "ServerList.h"
 
+#include <langinfo.h>
 #include <QList>
 #include <clocale>
 #include <cstring>
-#include <langinfo.h>
 #include <memory>
 #include <vector>
 
@@ -15,7 +15,8 @@ namespace {
 // Created on first use, released when its last member leaves.
 std::unique_ptr<QList<TCTLibContext*>> contextRegistry;
 
-QList<TCTLibContext*>& registry() {
+QList<TCTLibContext*>& registry()
+{
     if (!contextRegistry)
         contextRegistry = std::make_unique<QList<TCTLibContext*>>();
     return *contextRegistry;
@@ -23,22 +24,26 @@ QList<TCTLibContext*>& registry() {
 
 // The library contexts stay allocated until the process ends: a connection that was
 // opened on a context keeps using the handle even after the component is gone.
-std::vector<TContextHandle>& retiredContexts() {
+std::vector<TContextHandle>& retiredContexts()
+{
     static std::vector<TContextHandle> retired;
     return retired;
 }
 
-CS_RETCODE completionCallback(CS_CONNECTION*, CS_COMMAND*, CS_INT, CS_RETCODE) {
+CS_RETCODE completionCallback(CS_CONNECTION*, CS_COMMAND*, CS_INT, CS_RETCODE)
+{
     return 0;
 }
 
-void fail(const char* text) {
+void fail(const char* text)
+{
     throw ECTLibException(QString::fromLatin1(text));
 }
 // FreeTDS converts every text to the character set of the process's locale, and the
 // client decodes every text as UTF-8: under any other locale a character would arrive
 // replaced. The character type of the locale is made UTF-8 before the first context.
-void requireUtf8Client() {
+void requireUtf8Client()
+{
     const char* codeset = nl_langinfo(CODESET);
     if (codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0))
         return;
@@ -47,7 +52,8 @@ void requireUtf8Client() {
 }
 }  // namespace
 
-TCTLibContext::TCTLibContext(QObject* owner) : QObject(owner) {
+TCTLibContext::TCTLibContext(QObject* owner) : QObject(owner)
+{
     requireUtf8Client();
     m_iniFile = defaultInterfacesFile();
     CS_CONTEXT* context = nullptr;
@@ -77,7 +83,8 @@ TCTLibContext::TCTLibContext(QObject* owner) : QObject(owner) {
     ct_config(context, CS_SET, CS_NOINTERRUPT, &noInterrupt, CS_UNUSED, nullptr);
 }
 
-TCTLibContext::~TCTLibContext() {
+TCTLibContext::~TCTLibContext()
+{
     if (contextRegistry) {
         contextRegistry->removeAll(this);
         if (contextRegistry->isEmpty())
@@ -87,7 +94,8 @@ TCTLibContext::~TCTLibContext() {
     retiredContexts().push_back(std::move(m_context));
 }
 
-void TCTLibContext::SetName(const QString& name) {
+void TCTLibContext::SetName(const QString& name)
+{
     setObjectName(name);
     QList<TCTLibContext*>& contexts = registry();
     if (!contexts.contains(this))
@@ -97,7 +105,8 @@ void TCTLibContext::SetName(const QString& name) {
                       : QStringLiteral("context") + QString::number(contexts.size());
 }
 
-void TCTLibContext::setIniFile(const QString& path) {
+void TCTLibContext::setIniFile(const QString& path)
+{
     if (path.trimmed().isEmpty())
         return;
     // FreeTDS ignores CS_IFILE; connections point it at their file through FREETDSCONF.
@@ -106,14 +115,16 @@ void TCTLibContext::setIniFile(const QString& path) {
     m_iniFile = path;
 }
 
-void TCTLibContext::writeLocale(int item, const QString& name, const char* failure) {
+void TCTLibContext::writeLocale(int item, const QString& name, const char* failure)
+{
     QByteArray value = name.toLocal8Bit();
     if (cs_locale(handle(), CS_SET, m_locale.get(), item, value.data(), CS_NULLTERM, nullptr) !=
         CS_SUCCEED)
         fail(failure);
 }
 
-QString TCTLibContext::readLocale(int item) const {
+QString TCTLibContext::readLocale(int item) const
+{
     char buffer[31] = {};
     CS_INT length = 0;
     if (cs_locale(handle(), CS_GET, m_locale.get(), item, buffer, sizeof buffer, &length) !=
@@ -123,39 +134,46 @@ QString TCTLibContext::readLocale(int item) const {
     return QString::fromLatin1(buffer, int(strnlen(buffer, sizeof buffer)));
 }
 
-void TCTLibContext::setCharSet(const QString& name) {
+void TCTLibContext::setCharSet(const QString& name)
+{
     writeLocale(CS_SYB_CHARSET, name, "cs_locale Failed. Invalid CS_SYB_CHARSET");
     m_charSet = name;
 }
 
-QString TCTLibContext::language() const {
+QString TCTLibContext::language() const
+{
     m_language = readLocale(CS_SYB_LANG);
     return m_language;
 }
 
-void TCTLibContext::setLanguage(const QString& name) {
+void TCTLibContext::setLanguage(const QString& name)
+{
     writeLocale(CS_SYB_LANG, name, "cs_locale Failed. Invalid CS_SYB_LANG");
     m_language = name;
 }
 
-QString TCTLibContext::sortOrder() const {
+QString TCTLibContext::sortOrder() const
+{
     m_sortOrder = readLocale(CS_SYB_SORTORDER);
     return m_sortOrder;
 }
 
-void TCTLibContext::setSortOrder(const QString& name) {
+void TCTLibContext::setSortOrder(const QString& name)
+{
     writeLocale(CS_SYB_SORTORDER, name, "cs_locale Failed. Invalid CS_SYB_SORTORDER");
     m_sortOrder = name;
 }
 
-int TCTLibContext::maxConnect() const {
+int TCTLibContext::maxConnect() const
+{
     // FreeTDS leaves the buffer untouched, so the stored value is the answer then.
     CS_INT value = m_maxConnect;
     ct_config(handle(), CS_GET, CS_MAX_CONNECT, &value, CS_UNUSED, nullptr);
     return int(value);
 }
 
-void TCTLibContext::setMaxConnect(int value) {
+void TCTLibContext::setMaxConnect(int value)
+{
     if (value < 1)
         fail("Invalid MaxConnect value");
     m_maxConnect = value;
@@ -163,13 +181,15 @@ void TCTLibContext::setMaxConnect(int value) {
     ct_config(handle(), CS_SET, CS_MAX_CONNECT, &v, CS_UNUSED, nullptr);
 }
 
-int TCTLibContext::timeOut() const {
+int TCTLibContext::timeOut() const
+{
     CS_INT value = m_timeOut;
     ct_config(handle(), CS_GET, CS_TIMEOUT, &value, CS_UNUSED, nullptr);
     return int(value);
 }
 
-void TCTLibContext::setTimeOut(int seconds) {
+void TCTLibContext::setTimeOut(int seconds)
+{
     if (seconds < 1)
         fail("Invalid TimeOut value");
     m_timeOut = seconds;
@@ -177,7 +197,8 @@ void TCTLibContext::setTimeOut(int seconds) {
     ct_config(handle(), CS_SET, CS_TIMEOUT, &v, CS_UNUSED, nullptr);
 }
 
-QString TCTLibContext::ctLibVersion() const {
+QString TCTLibContext::ctLibVersion() const
+{
     char buffer[1025] = {};
     CS_INT length = 0;
     if (ct_config(handle(), CS_GET, CS_VER_STRING, buffer, sizeof buffer - 1, &length) !=
@@ -186,7 +207,8 @@ QString TCTLibContext::ctLibVersion() const {
     return QString::fromLatin1(buffer, int(strnlen(buffer, sizeof buffer)));
 }
 
-TCTLibContext* FindContext(const QString& name) {
+TCTLibContext* FindContext(const QString& name)
+{
     if (!contextRegistry)
         return nullptr;
     for (TCTLibContext* context : *contextRegistry) {
@@ -196,11 +218,13 @@ TCTLibContext* FindContext(const QString& name) {
     return nullptr;
 }
 
-CS_CONTEXT* FindContextHandle(const QString& name) {
+CS_CONTEXT* FindContextHandle(const QString& name)
+{
     TCTLibContext* context = FindContext(name);
     return context ? context->handle() : nullptr;
 }
 
-QList<TCTLibContext*> RegisteredContexts() {
+QList<TCTLibContext*> RegisteredContexts()
+{
     return contextRegistry ? *contextRegistry : QList<TCTLibContext*>();
 }

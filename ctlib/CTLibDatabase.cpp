@@ -25,18 +25,21 @@
 namespace {
 std::unique_ptr<QList<TCTLibDatabase*>> databaseRegistry;
 
-QList<TCTLibDatabase*>& registry() {
+QList<TCTLibDatabase*>& registry()
+{
     if (!databaseRegistry)
         databaseRegistry = std::make_unique<QList<TCTLibDatabase*>>();
     return *databaseRegistry;
 }
 
-void fire(const TNotifyEvent& event, QObject* sender) {
+void fire(const TNotifyEvent& event, QObject* sender)
+{
     if (event)
         event(sender);
 }
 
-QString generatedComponentName() {
+QString generatedComponentName()
+{
     const QDateTime now = QDateTime::currentDateTime();
     const QTime time = now.time();
     return QStringLiteral("db_%1%2%3%4%5")
@@ -48,24 +51,28 @@ QString generatedComponentName() {
 }
 
 // The login record holds each name in a field of 30 bytes.
-QByteArray loginField(const QString& value) {
+QByteArray loginField(const QString& value)
+{
     return value.toUtf8();
 }
 
-void setTrueProperty(CS_CONNECTION* connection, CS_INT property, const char* failure) {
+void setTrueProperty(CS_CONNECTION* connection, CS_INT property, const char* failure)
+{
     CS_BOOL on = CS_TRUE;
     if (ct_con_props(connection, CS_SET, property, &on, CS_UNUSED, nullptr) != CS_SUCCEED)
         throw ECTLibException(QString::fromLatin1(failure));
 }
 
 void setTextProperty(CS_CONNECTION* connection, CS_INT property, QByteArray value,
-                     const char* failure) {
+                     const char* failure)
+{
     if (ct_con_props(connection, CS_SET, property, value.data(), CS_NULLTERM, nullptr) !=
         CS_SUCCEED)
         throw ECTLibException(QString::fromLatin1(failure));
 }
 
-int parseInteger(const QString& value) {
+int parseInteger(const QString& value)
+{
     bool ok = false;
     const int number = value.toInt(&ok, 10);
     if (!ok)
@@ -74,7 +81,8 @@ int parseInteger(const QString& value) {
 }
 }  // namespace
 
-TCTLibDatabase::TCTLibDatabase(QObject* owner) : QObject(owner) {
+TCTLibDatabase::TCTLibDatabase(QObject* owner) : QObject(owner)
+{
     m_generatedName = generatedComponentName();
     registry();
     if (RegisteredContexts().isEmpty()) {
@@ -88,7 +96,8 @@ TCTLibDatabase::TCTLibDatabase(QObject* owner) : QObject(owner) {
     m_runtimeConfig = new TCTRuntimeConfig(this);
 }
 
-TCTLibDatabase::~TCTLibDatabase() {
+TCTLibDatabase::~TCTLibDatabase()
+{
     m_idleTimer.reset();
     delete m_query;
     m_query = nullptr;
@@ -109,7 +118,8 @@ TCTLibDatabase::~TCTLibDatabase() {
     }
 }
 
-void TCTLibDatabase::SetName(const QString& name) {
+void TCTLibDatabase::SetName(const QString& name)
+{
     for (TCTLibDatabase* other : registry()) {
         if (other != this && other->objectName() == name)
             throw EDatabaseError(QStringLiteral("A '%1' component named '%2' already exist")
@@ -124,27 +134,32 @@ void TCTLibDatabase::SetName(const QString& name) {
     }
 }
 
-void TCTLibDatabase::Loaded() {
+void TCTLibDatabase::Loaded()
+{
     ServerList = m_serverNames;
 }
 
-void TCTLibDatabase::registerConnection() {
+void TCTLibDatabase::registerConnection()
+{
     if (!registry().contains(this))
         registry().append(this);
 }
 
-void TCTLibDatabase::LoadServerList() {
+void TCTLibDatabase::LoadServerList()
+{
     IniFile = interfacesFileToRead();
     m_serverNames = sortedServerNames(readSectionNames(IniFile));
 }
 
-TCTLibContext* TCTLibDatabase::context() const {
+TCTLibContext* TCTLibDatabase::context() const
+{
     return FindContext(ContextName);
 }
 
 // ---------------------------------------------------------------- Connect
 
-void TCTLibDatabase::Connect() {
+void TCTLibDatabase::Connect()
+{
     m_appliedOptions = {};
     m_context = FindContextHandle(ContextName);
     if (m_connected)
@@ -212,7 +227,8 @@ void TCTLibDatabase::Connect() {
     setRowCount(m_rowCount);
 }
 
-bool TCTLibDatabase::promptForLogin() {
+bool TCTLibDatabase::promptForLogin()
+{
     LoginRequest request;
     request.serverName = ServerName;
     request.userName = UserName;
@@ -232,7 +248,8 @@ bool TCTLibDatabase::promptForLogin() {
     return true;
 }
 
-void TCTLibDatabase::checkLoginFields() const {
+void TCTLibDatabase::checkLoginFields() const
+{
     const std::pair<const char*, QString> fields[] = {
         {"ServerName", ServerName}, {"UserName", UserName}, {"Password", Password},
         {"DbName", m_dbName},       {"AppName", AppName},   {"HostName", HostName},
@@ -247,7 +264,8 @@ void TCTLibDatabase::checkLoginFields() const {
     }
 }
 
-void TCTLibDatabase::sendLoginProperties(CS_CONNECTION* connection) const {
+void TCTLibDatabase::sendLoginProperties(CS_CONNECTION* connection) const
+{
     if (ConProps.testFlag(cpAsync_Notifs))
         setTrueProperty(connection, CS_ASYNC_NOTIFS, "ct_con_props CS_ASYNC_NOTIFS Failed");
     if (ConProps.testFlag(cpBulk_Login))
@@ -289,7 +307,8 @@ void TCTLibDatabase::sendLoginProperties(CS_CONNECTION* connection) const {
                     "ct_con_props CS_HOSTNAME Failed");
 }
 
-void TCTLibDatabase::sendRuntimeConfig(CS_CONNECTION* connection) const {
+void TCTLibDatabase::sendRuntimeConfig(CS_CONNECTION* connection) const
+{
     if (!m_runtimeConfig->UseConfigFile)
         return;
     CS_BOOL on = CS_TRUE;
@@ -305,7 +324,8 @@ void TCTLibDatabase::sendRuntimeConfig(CS_CONNECTION* connection) const {
 // FreeTDS reads $FREETDSCONF first, so the file whose sections were offered is the one
 // that resolves the chosen name. With debug flags chosen, a copy of it carrying the
 // flags in a [global] section is handed over instead.
-void TCTLibDatabase::pointFreeTdsAtServerFile() const {
+void TCTLibDatabase::pointFreeTdsAtServerFile() const
+{
     if (!QFileInfo(IniFile).isFile())
         return;
     const unsigned flags = ctlib_debug::freetdsDebugFlags();
@@ -331,12 +351,14 @@ void TCTLibDatabase::pointFreeTdsAtServerFile() const {
     ::setenv("FREETDSCONF", QFile::encodeName(copyPath).constData(), 1);
 }
 
-void TCTLibDatabase::executeInternal(const QString& text) {
+void TCTLibDatabase::executeInternal(const QString& text)
+{
     m_query->setSQL(QStringList{text});
     m_query->ExecSQL();
 }
 
-void TCTLibDatabase::afterConnectSetup() {
+void TCTLibDatabase::afterConnectSetup()
+{
     char host[1025] = {};
     CS_INT length = 0;
     if (ct_con_props(m_connection.get(), CS_GET, CS_HOSTNAME, host, sizeof host - 1, &length) ==
@@ -356,7 +378,8 @@ void TCTLibDatabase::afterConnectSetup() {
 
 // ---------------------------------------------------------------- DisConnect
 
-void TCTLibDatabase::DisConnect() {
+void TCTLibDatabase::DisConnect()
+{
     fire(BeforeDisConnect, this);
     if (m_connected) {
         CancelAll();
@@ -375,12 +398,14 @@ void TCTLibDatabase::DisConnect() {
     fire(AfterDisConnect, this);
 }
 
-void TCTLibDatabase::CancelAll() {
+void TCTLibDatabase::CancelAll()
+{
     if (m_connection)
         ct_cancel(m_connection.get(), nullptr, CS_CANCEL_ALL);
 }
 
-void TCTLibDatabase::setConnected(bool on) {
+void TCTLibDatabase::setConnected(bool on)
+{
     if (on)
         Connect();
     else
@@ -389,14 +414,16 @@ void TCTLibDatabase::setConnected(bool on) {
 
 // ---------------------------------------------------------------- session settings
 
-void TCTLibDatabase::sendOption(int option, int value) const {
+void TCTLibDatabase::sendOption(int option, int value) const
+{
     if (!m_connection)
         return;
     CS_INT argument = value;
     ct_options(m_connection.get(), CS_SET, option, &argument, CS_UNUSED, nullptr);
 }
 
-void TCTLibDatabase::ApplyProcOptions(TProcOptions options) {
+void TCTLibDatabase::ApplyProcOptions(TProcOptions options)
+{
     struct Row {
         TProcOption member;
         CS_INT option;
@@ -426,7 +453,8 @@ void TCTLibDatabase::ApplyProcOptions(TProcOptions options) {
     m_appliedOptions = options;
 }
 
-void TCTLibDatabase::setDbName(const QString& name) {
+void TCTLibDatabase::setDbName(const QString& name)
+{
     if (m_connected && !name.trimmed().isEmpty() && switchesDatabase()) {
         m_query->IsCursor = false;
         executeInternal(QStringLiteral("USE ") + name);
@@ -435,14 +463,16 @@ void TCTLibDatabase::setDbName(const QString& name) {
     m_dbName = name;
 }
 
-void TCTLibDatabase::setTextSize(int bytes) {
+void TCTLibDatabase::setTextSize(int bytes)
+{
     m_textSize = bytes;
     if (m_connected)
         sendOption(CS_OPT_TEXTSIZE, bytes);
 }
 
 // FreeTDS refuses CS_OPT_ROWCOUNT, so the limit goes to the server as a statement.
-void TCTLibDatabase::setRowCount(int rows) {
+void TCTLibDatabase::setRowCount(int rows)
+{
     m_rowCount = rows;
     if (!m_connected || !isSybase())
         return;
@@ -453,13 +483,15 @@ void TCTLibDatabase::setRowCount(int rows) {
     m_query->IsCursor = wasCursor;
 }
 
-void TCTLibDatabase::setTransLevel(TTransLevel level) {
+void TCTLibDatabase::setTransLevel(TTransLevel level)
+{
     m_transLevel = level;
     if (m_connected)
         sendOption(CS_OPT_ISOLATION, level == tlLevel3 ? CS_OPT_LEVEL3 : CS_OPT_LEVEL1);
 }
 
-void TCTLibDatabase::setDebugOptions(TDebugOptions options) {
+void TCTLibDatabase::setDebugOptions(TDebugOptions options)
+{
     m_debugOptions = options;
     if (DebugFile.isEmpty() || !Debug)
         return;
@@ -481,7 +513,8 @@ void TCTLibDatabase::setDebugOptions(TDebugOptions options) {
                         CS_UNUSED);
 }
 
-int TCTLibDatabase::packetSize() const {
+int TCTLibDatabase::packetSize() const
+{
     if (m_connected) {
         CS_INT size = m_packetSize;
         if (ct_con_props(m_connection.get(), CS_GET, CS_PACKETSIZE, &size, CS_UNUSED, nullptr) ==
@@ -491,43 +524,53 @@ int TCTLibDatabase::packetSize() const {
     return m_packetSize;
 }
 
-QString TCTLibDatabase::language() const {
+QString TCTLibDatabase::language() const
+{
     TCTLibContext* c = context();
     return c ? c->language() : QString();
 }
-void TCTLibDatabase::setLanguage(const QString& name) {
+void TCTLibDatabase::setLanguage(const QString& name)
+{
     if (TCTLibContext* c = context())
         c->setLanguage(name);
 }
-QString TCTLibDatabase::charSet() const {
+QString TCTLibDatabase::charSet() const
+{
     TCTLibContext* c = context();
     return c ? c->charSet() : QString();
 }
-void TCTLibDatabase::setCharSet(const QString& name) {
+void TCTLibDatabase::setCharSet(const QString& name)
+{
     if (TCTLibContext* c = context())
         c->setCharSet(name);
 }
-QString TCTLibDatabase::sortOrder() const {
+QString TCTLibDatabase::sortOrder() const
+{
     TCTLibContext* c = context();
     return c ? c->sortOrder() : QString();
 }
-void TCTLibDatabase::setSortOrder(const QString& name) {
+void TCTLibDatabase::setSortOrder(const QString& name)
+{
     if (TCTLibContext* c = context())
         c->setSortOrder(name);
 }
-int TCTLibDatabase::maxConnect() const {
+int TCTLibDatabase::maxConnect() const
+{
     TCTLibContext* c = context();
     return c ? c->maxConnect() : 0;
 }
-void TCTLibDatabase::setMaxConnect(int value) {
+void TCTLibDatabase::setMaxConnect(int value)
+{
     if (TCTLibContext* c = context())
         c->setMaxConnect(value);
 }
-int TCTLibDatabase::timeOut() const {
+int TCTLibDatabase::timeOut() const
+{
     TCTLibContext* c = context();
     return c ? c->timeOut() : 0;
 }
-void TCTLibDatabase::setTimeOut(int seconds) {
+void TCTLibDatabase::setTimeOut(int seconds)
+{
     if (seconds < 1)
         throw ECTLibException(QStringLiteral("Invalid TimeOut value"));
     if (TCTLibContext* c = context())
@@ -536,7 +579,8 @@ void TCTLibDatabase::setTimeOut(int seconds) {
 
 // ---------------------------------------------------------------- idle timer
 
-void TCTLibDatabase::setIdleTime(int minutes) {
+void TCTLibDatabase::setIdleTime(int minutes)
+{
     m_idleTime = minutes;
     if (minutes <= 0) {
         m_idleTimer.reset();
@@ -549,12 +593,14 @@ void TCTLibDatabase::setIdleTime(int minutes) {
     m_idleTimer->start(minutes * 60000);
 }
 
-void TCTLibDatabase::RestartIdleTimer() {
+void TCTLibDatabase::RestartIdleTimer()
+{
     if (m_idleTimer && m_idleTimer->interval() != 0)
         m_idleTimer->start();
 }
 
-void TCTLibDatabase::onIdleTimer() {
+void TCTLibDatabase::onIdleTimer()
+{
     if (!IdleSQL.trimmed().isEmpty()) {
         try {
             m_query->IsCursor = true;
@@ -574,7 +620,8 @@ void TCTLibDatabase::onIdleTimer() {
 
 // ---------------------------------------------------------------- parameters
 
-void TCTLibDatabase::ApplyParams(const QStringList* params) {
+void TCTLibDatabase::ApplyParams(const QStringList* params)
+{
     if (!params)
         throw EDatabaseError(QStringLiteral("Missing DbParams"), this);
     for (const QString& line : *params) {
@@ -643,12 +690,14 @@ void TCTLibDatabase::ApplyParams(const QStringList* params) {
 
 // ---------------------------------------------------------------- services
 
-void TCTLibDatabase::SendToMonitor(const QString& text) {
+void TCTLibDatabase::SendToMonitor(const QString& text)
+{
     if (Monitor && parent())
         sendToSqlMonitor(text, quintptr(parent()));
 }
 
-QString TCTLibDatabase::GetServerVersion() {
+QString TCTLibDatabase::GetServerVersion()
+{
     if (!m_connected)
         return QString();
     QString version;
@@ -665,7 +714,8 @@ QString TCTLibDatabase::GetServerVersion() {
 
 // cs_time is a stub in FreeTDS: the current time is formatted here, in the form the
 // library gives datetime values converted to text ("Dec  7 2026 07:45PM").
-QString TCTLibDatabase::GetServerDateTime() {
+QString TCTLibDatabase::GetServerDateTime()
+{
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale c = QLocale::c();
     const QTime time = now.time();
@@ -681,7 +731,8 @@ QString TCTLibDatabase::GetServerDateTime() {
 
 // ---------------------------------------------------------------- lookup
 
-TCTLibDatabase* FindDatabase(const QString& name) {
+TCTLibDatabase* FindDatabase(const QString& name)
+{
     if (!databaseRegistry)
         return nullptr;
     for (TCTLibDatabase* database : *databaseRegistry) {
@@ -691,7 +742,8 @@ TCTLibDatabase* FindDatabase(const QString& name) {
     return nullptr;
 }
 
-void CheckDatabaseName(const QString& name, const QObject* component) {
+void CheckDatabaseName(const QString& name, const QObject* component)
+{
     if (name.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Database name missing"), component);
     if (!FindDatabase(name))
@@ -699,6 +751,7 @@ void CheckDatabaseName(const QString& name, const QObject* component) {
                              component);
 }
 
-QList<TCTLibDatabase*> RegisteredDatabases() {
+QList<TCTLibDatabase*> RegisteredDatabases()
+{
     return databaseRegistry ? *databaseRegistry : QList<TCTLibDatabase*>();
 }

@@ -12,11 +12,13 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 // Library texts are read up to the first terminator or the field's full width.
-QString fieldText(const char* field, size_t width) {
+QString fieldText(const char* field, size_t width)
+{
     return QString::fromUtf8(field, int(strnlen(field, width)));
 }
 
-TServerMessage toRecord(const CS_SERVERMSG& msg) {
+TServerMessage toRecord(const CS_SERVERMSG& msg)
+{
     TServerMessage record;
     record.number = int(msg.msgnumber);
     record.state = int(msg.state);
@@ -30,17 +32,20 @@ TServerMessage toRecord(const CS_SERVERMSG& msg) {
     return record;
 }
 
-bool isBlank(const QString& text) {
+bool isBlank(const QString& text)
+{
     return text.trimmed().isEmpty();
 }
 
-bool isShownServerMessage(const TServerMessage& msg) {
+bool isShownServerMessage(const TServerMessage& msg)
+{
     if (msg.number == 2401 || msg.number == 2409 || msg.number == 5701)
         return false;
     return msg.number >= 1000 || (msg.severity > 3 && !isBlank(msg.text));
 }
 
-QString formatServerError(const TServerMessage& msg, bool withLine) {
+QString formatServerError(const TServerMessage& msg, bool withLine)
+{
     const QString linePart = withLine && msg.number != 4002
                                  ? QStringLiteral("Line     : ") + QString::number(msg.line) + kCrLf
                                  : QString();
@@ -49,18 +54,21 @@ QString formatServerError(const TServerMessage& msg, bool withLine) {
            QString::number(msg.severity) + kCrLf + linePart + kCrLf + msg.text;
 }
 
-QString formatClientError(const TClientMessage& msg) {
+QString formatClientError(const TClientMessage& msg)
+{
     return QStringLiteral("Message  : ") + QString::number(msg.number) + kCrLf +
            QStringLiteral("Severity : ") + QString::number(msg.severity) + kCrLf + kCrLf +
            msg.text + kCrLf + msg.osText;
 }
 
-void fire(const TNotifyEvent& event, QObject* sender) {
+void fire(const TNotifyEvent& event, QObject* sender)
+{
     if (event)
         event(sender);
 }
 
-void showErrorWindow(const QString& text) {
+void showErrorWindow(const QString& text)
+{
     UserInterface::instance().beep();
     UserInterface::instance().showMessageWindow(kErrorCaption, text,
                                                 UserInterface::MessageWindowKind::Error);
@@ -69,7 +77,8 @@ void showErrorWindow(const QString& text) {
 // Records, fires and shows one error; raises when the switches say so.
 void reportError(CS_CONNECTION* connection, TMessageReporter& reporter,
                  const TDiagSwitches& switches, const QString& text,
-                 const TServerMessage& serverRecord) {
+                 const TServerMessage& serverRecord)
+{
     reporter.setLastError(text);
     reporter.setLastServerMessage(serverRecord);
     QObject* sender = reporter.reporterObject();
@@ -96,7 +105,8 @@ void reportError(CS_CONNECTION* connection, TMessageReporter& reporter,
     fire(reporter.afterDbError(), sender);
 }
 
-std::optional<TClientMessage> lastClientMessage(CS_CONNECTION* connection, CS_INT count) {
+std::optional<TClientMessage> lastClientMessage(CS_CONNECTION* connection, CS_INT count)
+{
     CS_CLIENTMSG msg;
     std::memset(&msg, 0, sizeof msg);
     if (count <= 0 || ct_diag(connection, CS_GET, CS_CLIENTMSG_TYPE, count, &msg) != CS_SUCCEED)
@@ -125,17 +135,20 @@ void traceLibraryMessages(CS_CONNECTION* connection, CS_INT count)
 }
 }  // namespace
 
-bool IsReportableMessage(int number) {
+bool IsReportableMessage(int number)
+{
     return number >= 1000 && number != 2401 && number != 2409 && number != 5701;
 }
 
-void ClearDiagMessages(CS_CONNECTION* connection) {
+void ClearDiagMessages(CS_CONNECTION* connection)
+{
     ct_diag(connection, CS_CLEAR, CS_SERVERMSG_TYPE, CS_UNUSED, nullptr);
     ct_diag(connection, CS_CLEAR, CS_CLIENTMSG_TYPE, CS_UNUSED, nullptr);
 }
 
 TDiagPlan PlanDiagMessages(const std::vector<TServerMessage>& serverMessages,
-                           const std::optional<TClientMessage>& lastClientMessage, bool withLine) {
+                           const std::optional<TClientMessage>& lastClientMessage, bool withLine)
+{
     TDiagPlan plan;
     TServerMessage current;
     for (const TServerMessage& msg : serverMessages) {
@@ -158,7 +171,8 @@ TDiagPlan PlanDiagMessages(const std::vector<TServerMessage>& serverMessages,
 }
 
 void ProcessDiagMessages(CS_CONNECTION* connection, TMessageReporter& reporter,
-                         const TDiagSwitches& switches) {
+                         const TDiagSwitches& switches)
+{
     if (!connection)
         return;
     CS_INT serverCount = 0;

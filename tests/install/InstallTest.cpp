@@ -74,7 +74,6 @@ QString sorted(const QSet<QString>& set)
     return list.join(QLatin1Char(' '));
 }
 
-
 // An environment as on a machine without a desktop.
 QProcessEnvironment withoutDisplay()
 {

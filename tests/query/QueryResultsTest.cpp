@@ -10,7 +10,8 @@
 namespace {
 class QueryResultsTest : public ServerTest {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         try {
             s_server = std::make_unique<TdsimServer>(
                 QStringList{QStringLiteral(CTLIB_TEST_SQL), QStringLiteral(QUERY_RESULTS_SQL)});
@@ -18,14 +19,16 @@ protected:
             s_startError = error.what();
         }
     }
-    void SetUp() override {
+    void SetUp() override
+    {
         ServerTest::SetUp();
         if (!HasFatalFailure())
             db->Connect();
     }
 
     // One line per compute row: "values | select-list names | types | operators".
-    static QString computeLine(const TCTLibEnhQuery& q) {
+    static QString computeLine(const TCTLibEnhQuery& q)
+    {
         QStringList values, names, types, operators;
         for (int i = 1; i <= q.ComputeColumnCount(); ++i) {
             values << q.ComputeColumnValue(i);
@@ -38,7 +41,8 @@ protected:
     }
 
     static TParam& setParam(TCTLibEnhQuery& q, int index, TFieldType type, const QVariant& value,
-                            TParamType kind = ptInput) {
+                            TParamType kind = ptInput)
+    {
         TParam& param = q.Params()[index];
         param.DataType = type;
         param.Value = value;
@@ -47,7 +51,8 @@ protected:
     }
 };
 
-TEST_F(QueryResultsTest, ExecSqlReadsEveryComputeRowBetweenTheRows) {
+TEST_F(QueryResultsTest, ExecSqlReadsEveryComputeRowBetweenTheRows)
+{
     auto q = query(
         "select region, qty, price from sales order by region, qty "
         "compute sum(qty), avg(price) by region "
@@ -66,7 +71,8 @@ TEST_F(QueryResultsTest, ExecSqlReadsEveryComputeRowBetweenTheRows) {
     EXPECT_EQ(q->RowCount(), 4);  // the regular rows, as the server counts them
 }
 
-TEST_F(QueryResultsTest, NextHandsOutTheFirstGroupAndReadsItsComputeRow) {
+TEST_F(QueryResultsTest, NextHandsOutTheFirstGroupAndReadsItsComputeRow)
+{
     auto q = query("select region, qty from sales order by region, qty compute sum(qty) by region");
     int computeRows = 0;
     q->OnComputeRow = [&](QObject*) { ++computeRows; };
@@ -81,7 +87,8 @@ TEST_F(QueryResultsTest, NextHandsOutTheFirstGroupAndReadsItsComputeRow) {
 
 // Each type the component binds goes into columns of the server's types and comes back
 // in the library's character form.
-TEST_F(QueryResultsTest, PreparedParametersOfEveryTypeRoundTrip) {
+TEST_F(QueryResultsTest, PreparedParametersOfEveryTypeRoundTrip)
+{
     auto insert = query(
         "insert into ptypes (k, dt, sdt, b, f, r, m, n, t, vc, si) "
         "values (:k, :dt, :sdt, :b, :f, :r, :m, :n, :t, :vc, :si)");
@@ -131,7 +138,8 @@ TEST_F(QueryResultsTest, PreparedParametersOfEveryTypeRoundTrip) {
     nulls->Cancel();
 }
 
-TEST_F(QueryResultsTest, ParametersTheComponentCannotBindAreRefused) {
+TEST_F(QueryResultsTest, ParametersTheComponentCannotBindAreRefused)
+{
     auto q = query("select :bytes");
     setParam(*q, 0, ftVarBytes, QByteArray("\x01\x02", 2));
     try {
@@ -144,7 +152,8 @@ TEST_F(QueryResultsTest, ParametersTheComponentCannotBindAreRefused) {
     EXPECT_EQ(firstColumn(*next), QStringList{"1"});
 }
 
-TEST_F(QueryResultsTest, OutputParametersOfEveryTypeComeBackFromAProcedure) {
+TEST_F(QueryResultsTest, OutputParametersOfEveryTypeComeBackFromAProcedure)
+{
     auto q = query(
         "exec p_types :dt output, :b output, :f output, :m output, :s output, "
         ":si output, :i output");
@@ -171,7 +180,8 @@ TEST_F(QueryResultsTest, OutputParametersOfEveryTypeComeBackFromAProcedure) {
 
 // The 600-byte value's text does not fit the buffer bound for it: that row fails on the
 // client and is handed out without events, and the rows around it are not lost.
-TEST_F(QueryResultsTest, AFailingRowIsHandedOutWithoutLosingItsNeighbours) {
+TEST_F(QueryResultsTest, AFailingRowIsHandedOutWithoutLosingItsNeighbours)
+{
     auto q = query("select id, b from blobs order by id");
     int resultRows = 0;
     q->OnResultRow = [&](QObject*) { ++resultRows; };

@@ -179,17 +179,17 @@ void SessionImpl::addKeyConstraint(const ObjectRef& table, const ConstraintDef& 
             }
         }
     }
-    IndexSpec spec;
-    spec.name = constraint.name;
-    spec.unique = true;
+    IndexSpec index;
+    index.name = constraint.name;
+    index.unique = true;
     // A primary key is clustered unless declared otherwise; a unique constraint is not.
-    spec.clustered = primaryKey ? !constraint.nonclustered : constraint.clustered;
-    spec.keys = constraint.keys;
-    spec.status = primaryKey ? kIndexPrimaryKey : 0;
-    spec.status2 = kIndex2Constraint | (constraint.name.empty() ? kIndex2GeneratedName : 0);
-    spec.segment = constraint.segment.empty() ? tableSegment : segmentNumber(constraint.segment);
-    spec.options = constraint.options;
-    addIndex(table, spec);
+    index.clustered = primaryKey ? !constraint.nonclustered : constraint.clustered;
+    index.keys = constraint.keys;
+    index.status = primaryKey ? kIndexPrimaryKey : 0;
+    index.status2 = kIndex2Constraint | (constraint.name.empty() ? kIndex2GeneratedName : 0);
+    index.segment = constraint.segment.empty() ? tableSegment : segmentNumber(constraint.segment);
+    index.options = constraint.options;
+    addIndex(table, index);
     if (primaryKey)
         setSysstat2(table.id, kHasPrimaryKey);
 }

@@ -8,30 +8,35 @@ namespace tdsim::e2e {
 namespace {
 constexpr CS_INT kTextBuffer = 1024;
 
-CS_RETCODE onServerMessage(CS_CONTEXT*, CS_CONNECTION*, CS_SERVERMSG* m) {
+CS_RETCODE onServerMessage(CS_CONTEXT*, CS_CONNECTION*, CS_SERVERMSG* m)
+{
     CtClient::serverMessages().push_back({static_cast<int>(m->msgnumber),
                                           static_cast<int>(m->severity), static_cast<int>(m->state),
                                           std::string(m->text, static_cast<size_t>(m->textlen))});
     return CS_SUCCEED;
 }
 
-CS_RETCODE onClientMessage(CS_CONTEXT*, CS_CONNECTION*, CS_CLIENTMSG* m) {
+CS_RETCODE onClientMessage(CS_CONTEXT*, CS_CONNECTION*, CS_CLIENTMSG* m)
+{
     CtClient::clientMessages().emplace_back(m->msgstring, static_cast<size_t>(m->msgstringlen));
     return CS_SUCCEED;
 }
 }  // namespace
 
-std::vector<ServerMessage>& CtClient::serverMessages() {
+std::vector<ServerMessage>& CtClient::serverMessages()
+{
     static std::vector<ServerMessage> messages;
     return messages;
 }
 
-std::vector<std::string>& CtClient::clientMessages() {
+std::vector<std::string>& CtClient::clientMessages()
+{
     static std::vector<std::string> messages;
     return messages;
 }
 
-CtClient::CtClient() {
+CtClient::CtClient()
+{
     serverMessages().clear();
     clientMessages().clear();
     if (cs_ctx_alloc(CS_VERSION_100, &ctx_) != CS_SUCCEED ||
@@ -47,7 +52,8 @@ CtClient::CtClient() {
     }
 }
 
-CtClient::~CtClient() {
+CtClient::~CtClient()
+{
     if (cmd_ != nullptr) {
         ct_cancel(nullptr, cmd_, CS_CANCEL_ALL);
         ct_cmd_drop(cmd_);
@@ -60,7 +66,8 @@ CtClient::~CtClient() {
     cs_ctx_drop(ctx_);
 }
 
-CS_RETCODE CtClient::connect(const std::string& user, const std::string& password) {
+CS_RETCODE CtClient::connect(const std::string& user, const std::string& password)
+{
     ct_con_props(con_, CS_SET, CS_USERNAME, const_cast<char*>(user.c_str()), CS_NULLTERM, nullptr);
     ct_con_props(con_, CS_SET, CS_PASSWORD, const_cast<char*>(password.c_str()), CS_NULLTERM,
                  nullptr);
@@ -73,13 +80,15 @@ CS_RETCODE CtClient::connect(const std::string& user, const std::string& passwor
     return rc;
 }
 
-CS_RETCODE CtClient::sendLanguage(const std::string& sql) {
+CS_RETCODE CtClient::sendLanguage(const std::string& sql)
+{
     CS_RETCODE rc =
         ct_command(cmd_, CS_LANG_CMD, const_cast<char*>(sql.c_str()), CS_NULLTERM, CS_UNUSED);
     return rc == CS_SUCCEED ? ct_send(cmd_) : rc;
 }
 
-std::vector<std::vector<std::string>> CtClient::fetchAll() {
+std::vector<std::vector<std::string>> CtClient::fetchAll()
+{
     CS_INT columns = 0;
     ct_res_info(cmd_, CS_NUMDATA, &columns, CS_UNUSED, nullptr);
     std::vector<std::vector<char>> buffers(static_cast<size_t>(columns),
@@ -107,7 +116,8 @@ std::vector<std::vector<std::string>> CtClient::fetchAll() {
     return rows;
 }
 
-std::vector<CS_INT> CtClient::drain(std::vector<std::vector<std::string>>* rows) {
+std::vector<CS_INT> CtClient::drain(std::vector<std::vector<std::string>>* rows)
+{
     std::vector<CS_INT> types;
     CS_INT type = 0;
     CS_RETCODE rc;

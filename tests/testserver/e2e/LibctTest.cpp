@@ -24,7 +24,8 @@ protected:
 };
 std::unique_ptr<TdsimProcess> LibctTest::server_;
 
-TEST_F(LibctTest, SelectsVersionAndRowsWithNulls) {
+TEST_F(LibctTest, SelectsVersionAndRowsWithNulls)
+{
     Rows rows;
     ASSERT_EQ(client_.sendLanguage("select @@version"), CS_SUCCEED);
     client_.drain(&rows);
@@ -57,7 +58,8 @@ TEST_F(LibctTest, SelectsVersionAndRowsWithNulls) {
     EXPECT_EQ(rows[4][1], "epsilon");
 }
 
-TEST_F(LibctTest, EveryColumnTypeIsDescribedAndConverted) {
+TEST_F(LibctTest, EveryColumnTypeIsDescribedAndConverted)
+{
     ASSERT_EQ(client_.sendLanguage("select * from types"), CS_SUCCEED);
     CS_INT type = 0;
     ASSERT_EQ(ct_results(client_.cmd(), &type), CS_SUCCEED);
@@ -89,7 +91,8 @@ TEST_F(LibctTest, EveryColumnTypeIsDescribedAndConverted) {
     }
 }
 
-TEST_F(LibctTest, TwoSelectsInOneBatchGiveTwoResults) {
+TEST_F(LibctTest, TwoSelectsInOneBatchGiveTwoResults)
+{
     ASSERT_EQ(client_.sendLanguage("select * from demo select @@spid"), CS_SUCCEED);
     Rows rows;
     EXPECT_EQ(client_.drain(&rows), (std::vector<CS_INT>{CS_ROW_RESULT, CS_CMD_DONE, CS_ROW_RESULT,
@@ -100,7 +103,8 @@ TEST_F(LibctTest, TwoSelectsInOneBatchGiveTwoResults) {
     EXPECT_EQ(client_.drain().back(), CS_END_RESULTS);
 }
 
-TEST_F(LibctTest, FailedStatementReportsMessageAndFails) {
+TEST_F(LibctTest, FailedStatementReportsMessageAndFails)
+{
     ASSERT_EQ(client_.sendLanguage("select from where"), CS_SUCCEED);
     auto types = client_.drain();
     EXPECT_EQ(types.front(), CS_CMD_FAIL);
@@ -108,7 +112,8 @@ TEST_F(LibctTest, FailedStatementReportsMessageAndFails) {
     EXPECT_GT(CtClient::serverMessages().back().severity, 10);
 }
 
-TEST_F(LibctTest, CursorServesThreeRowsPerFetch) {
+TEST_F(LibctTest, CursorServesThreeRowsPerFetch)
+{
     CS_COMMAND* cmd = client_.cmd();
     ASSERT_EQ(ct_cursor(cmd, CS_CURSOR_DECLARE, const_cast<char*>("c1"), CS_NULLTERM,
                         const_cast<char*>("select * from demo"), CS_NULLTERM, CS_READ_ONLY),
@@ -162,7 +167,8 @@ TEST_F(LibctTest, CursorServesThreeRowsPerFetch) {
     EXPECT_EQ(status, CS_CURSTAT_NONE);
 }
 
-TEST_F(LibctTest, DynamicStatementRunsWithParameters) {
+TEST_F(LibctTest, DynamicStatementRunsWithParameters)
+{
     CS_COMMAND* cmd = client_.cmd();
     ASSERT_EQ(ct_dynamic(cmd, CS_PREPARE, const_cast<char*>("dyn1"), CS_NULLTERM,
                          const_cast<char*>("select * from demo where id = ?"), CS_NULLTERM),
@@ -198,7 +204,8 @@ TEST_F(LibctTest, DynamicStatementRunsWithParameters) {
 
 // A parameter arrives as the type it was sent as: a datetime with its date and time, a
 // float with its fraction, a bit as 0 or 1.
-TEST_F(LibctTest, DynamicParametersArriveWithTheirTypes) {
+TEST_F(LibctTest, DynamicParametersArriveWithTheirTypes)
+{
     CS_COMMAND* cmd = client_.cmd();
     ASSERT_EQ(ct_dynamic(cmd, CS_PREPARE, const_cast<char*>("dyn2"), CS_NULLTERM,
                          const_cast<char*>("select convert(char(19), ?, 23), "
@@ -233,7 +240,8 @@ TEST_F(LibctTest, DynamicParametersArriveWithTheirTypes) {
     EXPECT_EQ(rows[0], (std::vector<std::string>{"1900-01-02T01:00:00", "2.5", "1"}));
 }
 
-TEST_F(LibctTest, OptionsAreSetAndReadBack) {
+TEST_F(LibctTest, OptionsAreSetAndReadBack)
+{
     CS_CONNECTION* con = client_.connection();
     CS_BOOL on = CS_TRUE, off = CS_FALSE, value = CS_FALSE;
     CS_INT textSize = 65536;
@@ -262,7 +270,8 @@ TEST_F(LibctTest, OptionsAreSetAndReadBack) {
     EXPECT_TRUE(CtClient::clientMessages().empty());
 }
 
-TEST_F(LibctTest, CancelInTheMiddleOfAResultKeepsTheConnectionUsable) {
+TEST_F(LibctTest, CancelInTheMiddleOfAResultKeepsTheConnectionUsable)
+{
     CS_COMMAND* cmd = client_.cmd();
     ASSERT_EQ(client_.sendLanguage("select * from demo"), CS_SUCCEED);
     CS_INT type = 0;
@@ -280,7 +289,8 @@ TEST_F(LibctTest, CancelInTheMiddleOfAResultKeepsTheConnectionUsable) {
     EXPECT_EQ(rows.size(), 1u);
 }
 
-TEST(LibctLoginTest, WrongPasswordIsRefusedWithMessage4002) {
+TEST(LibctLoginTest, WrongPasswordIsRefusedWithMessage4002)
+{
     TdsimProcess server;
     CtClient client;
     EXPECT_EQ(client.connect("sa", "not-the-password"), CS_FAIL);
@@ -291,7 +301,8 @@ TEST(LibctLoginTest, WrongPasswordIsRefusedWithMessage4002) {
     EXPECT_EQ(m.text, "Login failed.\n");
 }
 
-TEST(LibctLoginTest, ExtraLoginAndLargePacketSizeWork) {
+TEST(LibctLoginTest, ExtraLoginAndLargePacketSizeWork)
+{
     TdsimProcess server({"--login", "alice:secret"});
     CtClient client;
     CS_INT packetSize = 4096;

@@ -12,7 +12,8 @@ namespace {
 using testing::hex;
 using testing::toHex;
 
-LoginRecord freetdsLogin() {
+LoginRecord freetdsLogin()
+{
     LoginRecord login;
     login.requestedPacketSize = 512;
     login.requestCapabilities = hex("00 00 60 08 81 81 e8 0f 6d 7f ff ff ff fe");
@@ -20,7 +21,8 @@ LoginRecord freetdsLogin() {
     return login;
 }
 
-TEST(LoginReplyTest, AcceptedLoginMatchesTheReferenceStream) {
+TEST(LoginReplyTest, AcceptedLoginMatchesTheReferenceStream)
+{
     LoginContext context;
     context.database = "master";
     Reply reply = acceptLogin(freetdsLogin(), context, 512);
@@ -50,7 +52,8 @@ TEST(LoginReplyTest, SqlAnywhereAcknowledgementNamesItsProduct)
     EXPECT_NE(reply.find(toHex(hex("e3 09 00 01 06 'sademo' 00"))), std::string::npos) << reply;
 }
 
-TEST(LoginReplyTest, PacketSizeChangeCarriesGrantedThenRequested) {
+TEST(LoginReplyTest, PacketSizeChangeCarriesGrantedThenRequested)
+{
     LoginRecord login = freetdsLogin();
     login.requestedPacketSize = 65000;
     LoginContext context;
@@ -69,7 +72,8 @@ TEST(LoginReplyTest, PacketSizeChangeCarriesGrantedThenRequested) {
     EXPECT_NE(reply.find(toHex(hex("03 04 'utf8' 00"))), std::string::npos) << reply;
 }
 
-TEST(LoginReplyTest, RefusedLoginMatchesTheReferenceStream) {
+TEST(LoginReplyTest, RefusedLoginMatchesTheReferenceStream)
+{
     LoginContext context;
     context.serverName = "EMU";
     Bytes expected = hex(
@@ -79,7 +83,8 @@ TEST(LoginReplyTest, RefusedLoginMatchesTheReferenceStream) {
     EXPECT_EQ(toHex(refuseLogin(context).bytes()), toHex(expected));
 }
 
-ResultSet demoRows() {
+ResultSet demoRows()
+{
     ResultSet rs;
     rs.columns = {ColumnInfo{"id", ColumnType::Int, 4, 0, 0, false, 0},
                   ColumnInfo{"name", ColumnType::VarChar, 30, 0, 0, true, 0}};
@@ -89,7 +94,8 @@ ResultSet demoRows() {
     return rs;
 }
 
-TEST(ResultWriterTest, SelectReplyMatchesTheReference64Bytes) {
+TEST(ResultWriterTest, SelectReplyMatchesTheReference64Bytes)
+{
     StatementResult select;
     select.resultSet = demoRows();
     Reply reply;
@@ -107,7 +113,8 @@ TEST(ResultWriterTest, SelectReplyMatchesTheReference64Bytes) {
     EXPECT_EQ(toHex(reply.bytes()), toHex(expected));
 }
 
-TEST(ResultWriterTest, SpidBatchSetsMoreOnAllButTheLastDone) {
+TEST(ResultWriterTest, SpidBatchSetsMoreOnAllButTheLastDone)
+{
     StatementResult setTextSize;
     StatementResult spid;
     spid.resultSet =
@@ -130,7 +137,8 @@ TEST(ResultWriterTest, SpidBatchSetsMoreOnAllButTheLastDone) {
     EXPECT_EQ(writer.currentDatabase(), "pubs2");
 }
 
-TEST(ResultWriterTest, ProcedureSendsStatusBeforeOutputParameters) {
+TEST(ResultWriterTest, ProcedureSendsStatusBeforeOutputParameters)
+{
     StatementResult rows;
     rows.isProcedure = true;
     rows.resultSet = demoRows();
@@ -153,7 +161,8 @@ TEST(ResultWriterTest, ProcedureSendsStatusBeforeOutputParameters) {
     EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
 }
 
-TEST(ResultWriterTest, FailedStatementGetsEedAndErrorBit) {
+TEST(ResultWriterTest, FailedStatementGetsEedAndErrorBit)
+{
     StatementResult bad;
     bad.failed = true;
     bad.messages.push_back({208, 1, 16, "nosuch not found.\n", "p", 3});
@@ -166,7 +175,8 @@ TEST(ResultWriterTest, FailedStatementGetsEedAndErrorBit) {
                   "fd 02 00 00 00 00 00 00 00")));
 }
 
-TEST(ReplyTokenTest, SmallTokensMatchTheReference) {
+TEST(ReplyTokenTest, SmallTokensMatchTheReference)
+{
     Reply r;
     r.curInfo(1, 0x09, std::nullopt);
     r.curInfo(1, 0x2a, 3);
