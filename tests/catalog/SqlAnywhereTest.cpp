@@ -1,11 +1,7 @@
 // The SQL Anywhere path of the connection, the query and the catalog reader, end to end
 // through FreeTDS against tdsim's SQL Anywhere persona serving testdata/sqlanywhere.sql.
-#include "CTLibDatabase.h"
-#include "CTLibEnhQuery.h"
 #include "CTLibException.h"
-#include "CTLibObjInfo.h"
-#include "RecordingUserInterface.h"
-#include "TdsimServer.h"
+#include "CatalogFixture.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>
@@ -23,7 +19,7 @@ namespace {
 // SQL Anywhere reads the database: the entry is named after the database.
 const QString kDatabase = QStringLiteral("sademo");
 
-class SqlAnywhereTest : public ::testing::Test {
+class SqlAnywhereTest : public CatalogTest {
 protected:
     static void SetUpTestSuite()
     {
@@ -36,18 +32,10 @@ protected:
         s_db->Connect();
         ASSERT_TRUE(s_db->connected());
     }
-    static void TearDownTestSuite()
-    {
-        s_db.reset();
-        s_server.reset();
-        s_ui.reset();
-    }
 
     void SetUp() override
     {
-        info = std::make_unique<TCTLibObjInfo>();
-        info->SetName("info");
-        info->DbName = "db";
+        CatalogTest::SetUp();
         info->setSelectDb(kDatabase);
     }
 
@@ -93,11 +81,6 @@ protected:
         q->setSQL(QStringList{text});
         return q;
     }
-
-    static inline std::unique_ptr<RecordingUserInterface> s_ui;
-    static inline std::unique_ptr<TdsimServer> s_server;
-    static inline std::unique_ptr<TCTLibDatabase> s_db;
-    std::unique_ptr<TCTLibObjInfo> info;
 };
 
 TEST_F(SqlAnywhereTest, LoginTakesTheDatabaseFromTheEntryAndSendsNoUse)
