@@ -334,16 +334,17 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
 // Returns the indid. A clustered index on an allpages table takes over the table's own
 // row as indid 1; on a data-only-locked table it is an ordinary indid marked 0x200 in
 // status2, and the table keeps its indid 0 row.
-int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
+int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& wanted)
 {
     bool dataOnly = (lockScheme(table.id) & (kLockDatapages | kLockDatarows)) != 0;
     for (const IndexRef& index : state_.catalog.indexes(database_, table.id)) {
-        if (!spec.name.empty() && index.name == spec.name && index.indid > 0 && index.indid < 255) {
+        if (!wanted.name.empty() && index.name == wanted.name && index.indid > 0 &&
+            index.indid < 255) {
             throw EngineError{1913, 16,
                               "There is already an index on table '" + table.name + "' named '" +
-                                  spec.name + "'"};
+                                  wanted.name + "'"};
         }
-        if (spec.clustered && (index.indid == 1 || (index.status2 & kIndex2DataOnlyClustered))) {
+        if (wanted.clustered && (index.indid == 1 || (index.status2 & kIndex2DataOnlyClustered))) {
             throw EngineError{1902, 16,
                               "Cannot create more than one clustered index on table '" +
                                   table.name + "'.  Drop the existing clustered index '" +
@@ -352,7 +353,7 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
     }
     std::vector<StoredColumn> columns = state_.catalog.columns(database_, table);
     std::string keyList, order;
-    for (const IndexKey& key : spec.keys) {
+    for (const IndexKey& key : wanted.keys) {
         auto found = std::find_if(columns.begin(), columns.end(),
                                   [&](const StoredColumn& c) { return c.info.name == key.column; });
         if (key.colid == 0 && found == columns.end()) {
@@ -363,11 +364,11 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
         keyList += (keyList.empty() ? "" : ",") + std::to_string(colid);
         order += key.descending ? 'D' : 'A';
     }
-    bool takesTableRow = spec.clustered && !dataOnly;
-    int status = (spec.unique ? kIndexUnique : 0) | (takesTableRow ? kIndexAllpagesClustered : 0) |
-                 spec.status;
-    int status2 = spec.status2 | (spec.clustered && dataOnly ? kIndex2DataOnlyClustered : 0);
-    int keycnt = static_cast<int>(spec.keys.size()) + (takesTableRow ? 0 : 1);
+    bool takesTableRow = wanted.clustered && !dataOnly;
+    int status = (wanted.unique ? kIndexUnique : 0) |
+                 (takesTableRow ? kIndexAllpagesClustered : 0) | wanted.status;
+    int status2 = wanted.status2 | (wanted.clustered && dataOnly ? kIndex2DataOnlyClustered : 0);
+    int keycnt = static_cast<int>(wanted.keys.size()) + (takesTableRow ? 0 : 1);
     std::string tableId = std::to_string(table.id);
     int indid = 1;
     // The table's own space settings stay on the row that stands for the table.
@@ -378,10 +379,10 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
                                 sysTable("sysindexes") + " WHERE id = ?1 AND indid = 0");
         row.bind(1, SqlValue::ofInt(table.id));
         if (row.step()) {
-            if (spec.options.maxRowsPerPage == 0)
+            if (wanted.options.maxRowsPerPage == 0)
                 tableValues.emplace_back("maxrowsperpage", sqlValueFromColumn(row, 0));
             tableValues.emplace_back("exp_rowsize", sqlValueFromColumn(row, 1));
-            if (spec.options.reservePageGap == 0)
+            if (wanted.options.reservePageGap == 0)
                 tableValues.emplace_back("res_page_gap", sqlValueFromColumn(row, 2));
             tableValues.emplace_back("identitygap", sqlValueFromColumn(row, 3));
         }
@@ -396,27 +397,27 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
             throw EngineError{1910, 16, "Cannot create more than 249 indexes on one table."};
         }
     }
-    if (spec.clustered)
+    if (wanted.clustered)
         setSysstat2(table.id, kHasClusteredIndex);
-    std::string name = spec.name.empty()
+    std::string name = wanted.name.empty()
                            ? table.name.substr(0, 10) + "_" + tableId + std::to_string(indid)
-                           : spec.name;
+                           : wanted.name;
     std::vector<std::pair<std::string, SqlValue>> values = {
         {"name", SqlValue::ofText(name)},
         {"id", SqlValue::ofInt(table.id)},
         {"indid", SqlValue::ofInt(indid)},
         {"status2", SqlValue::ofInt(status2)},
-        {"segment", SqlValue::ofInt(spec.segment)},
+        {"segment", SqlValue::ofInt(wanted.segment)},
         {"status", SqlValue::ofInt(status)},
         {"keycnt", SqlValue::ofInt(keycnt)},
-        {"fill_factor", SqlValue::ofInt(spec.options.fillFactor)},
-        {"res_page_gap", SqlValue::ofInt(spec.options.reservePageGap)},
+        {"fill_factor", SqlValue::ofInt(wanted.options.fillFactor)},
+        {"res_page_gap", SqlValue::ofInt(wanted.options.reservePageGap)},
         {"exp_rowsize", SqlValue::ofInt(0)},
         {"identitygap", SqlValue::ofInt(0)},
         {"tdsim_keys", SqlValue::ofText(keyList)},
         {"tdsim_order", SqlValue::ofText(order)}};
-    if (spec.options.maxRowsPerPage)
-        values.emplace_back("maxrowsperpage", SqlValue::ofInt(spec.options.maxRowsPerPage));
+    if (wanted.options.maxRowsPerPage)
+        values.emplace_back("maxrowsperpage", SqlValue::ofInt(wanted.options.maxRowsPerPage));
     // The table's settings replace the index's where the index has none of its own.
     for (const auto& tableValue : tableValues) {
         auto own = std::find_if(values.begin(), values.end(),
@@ -429,15 +430,15 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& spec)
     state_.catalog.insertRow(sysTable("sysindexes"), values);
     if (state_.catalog.hasStorage(database_, table.id)) {
         std::string sqliteKeys;
-        for (size_t i = 0; i < spec.keys.size(); ++i) {
+        for (size_t i = 0; i < wanted.keys.size(); ++i) {
             std::string colid = keyList.substr(0, keyList.find(','));
             keyList.erase(0, colid.size() + 1);
             sqliteKeys += (i ? ", " : "") +
                           state_.catalog.indexKeySql(database_, table.id, std::stoi(colid)) +
-                          (spec.keys[i].descending ? " DESC" : "");
+                          (wanted.keys[i].descending ? " DESC" : "");
         }
         try {
-            state_.db.exec(std::string("CREATE ") + (spec.unique ? "UNIQUE " : "") + "INDEX " +
+            state_.db.exec(std::string("CREATE ") + (wanted.unique ? "UNIQUE " : "") + "INDEX " +
                            Catalog::indexStorage(database_, table.id, indid) + " ON " +
                            Catalog::objectTable(database_, table.id) + " (" + sqliteKeys + ")");
         } catch (const SqliteError&) {
@@ -509,7 +510,7 @@ void SessionImpl::rebuildIndexStorage(const ObjectRef& table)
 // The expression keys of CREATE INDEX become hidden columns named sybfi<indid>_<key>
 // (function-based indexes are never clustered, so the index takes the next indid).
 void SessionImpl::addFunctionKeys(const CreateIndexStatement& statement, const TableBinding& table,
-                                  IndexSpec& spec)
+                                  IndexSpec& wanted)
 {
     bool anyExpression = false;
     for (const ExprPtr& expression : statement.keyExpressions)
@@ -531,9 +532,9 @@ void SessionImpl::addFunctionKeys(const CreateIndexStatement& statement, const T
             if (!statement.keyExpressions[i])
                 continue;
             std::string name = "sybfi" + std::to_string(indid) + "_" + std::to_string(i + 1);
-            spec.keys[i].colid =
+            wanted.keys[i].colid =
                 addFunctionKey(table, *statement.keyExpressions[i], statement.keys[i].first, name);
-            spec.keys[i].column = name;
+            wanted.keys[i].column = name;
         }
     } catch (...) {
         database_ = saved;
@@ -558,21 +559,21 @@ void SessionImpl::createIndex(const CreateIndexStatement& statement, Results& ou
             1916, 16,
             "CREATE INDEX options unique and ignore_dup_row/allow_dup_row are mutually exclusive."};
     }
-    IndexSpec spec;
-    spec.name = statement.name;
-    spec.unique = statement.unique;
-    spec.clustered = statement.clustered;
+    IndexSpec wanted;
+    wanted.name = statement.name;
+    wanted.unique = statement.unique;
+    wanted.clustered = statement.clustered;
     for (const auto& [column, descending] : statement.keys)
-        spec.keys.push_back({column, descending});
-    addFunctionKeys(statement, table, spec);
-    spec.status = (statement.ignoreDupKey ? 0x1 : 0) | (statement.ignoreDupRow ? 0x4 : 0) |
-                  (statement.allowDupRow ? 0x40 : 0) | (statement.sortedData ? 0x200 : 0);
-    spec.options = statement.options;
+        wanted.keys.push_back({column, descending});
+    addFunctionKeys(statement, table, wanted);
+    wanted.status = (statement.ignoreDupKey ? 0x1 : 0) | (statement.ignoreDupRow ? 0x4 : 0) |
+                    (statement.allowDupRow ? 0x40 : 0) | (statement.sortedData ? 0x200 : 0);
+    wanted.options = statement.options;
     std::string saved = database_;
     database_ = table.object.database;
     try {
-        spec.segment = segmentNumber(statement.segment);
-        addIndex(table.object, spec);
+        wanted.segment = segmentNumber(statement.segment);
+        addIndex(table.object, wanted);
     } catch (...) {
         database_ = saved;
         throw;

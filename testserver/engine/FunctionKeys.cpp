@@ -13,19 +13,19 @@ namespace {
 // The column type the expression's result is stored as.
 TypeSpec typeOfResult(const ColumnInfo& result)
 {
-    TypeSpec spec;
+    TypeSpec type;
     const BuiltinType* builtin = findBuiltinTypeByUsertype(result.userType);
-    spec.name = builtin ? builtin->name : "varchar";
+    type.name = builtin ? builtin->name : "varchar";
     if ((isStringType(result.type) || isBinaryType(result.type)) &&
         result.type != ColumnType::Text && result.type != ColumnType::Image) {
-        spec.length = std::max(result.length, 1);
+        type.length = std::max(result.length, 1);
     }
     if (isExactType(result.type) && result.type != ColumnType::Money &&
         result.type != ColumnType::SmallMoney) {
-        spec.precision = result.precision;
-        spec.scale = result.scale;
+        type.precision = result.precision;
+        type.scale = result.scale;
     }
-    return spec;
+    return type;
 }
 
 // The rendered expression with the table's SQLite name taken off its columns, as an

@@ -222,7 +222,7 @@ private:
                      bool withGrantOption);
     void revokeAction(const ProtectionRow& row, const std::vector<int>* colids,
                       const std::vector<int>& allColids);
-    int addIndex(const ObjectRef& table, const IndexSpec& spec);
+    int addIndex(const ObjectRef& table, const IndexSpec& wanted);
     void dropIndex(const ObjectRef& table, const IndexRef& index);
     // A function-based index key: its hidden materialized computed column, the computed
     // column object (type C) with the expression's text, and its sysconstraints row.
@@ -231,7 +231,7 @@ private:
                        const std::string& columnName);
     void dropFunctionKeys(const ObjectRef& table, const IndexRef& index);
     void addFunctionKeys(const CreateIndexStatement& statement, const TableBinding& table,
-                         IndexSpec& spec);
+                         IndexSpec& wanted);
     void createLogin(const CreateLoginStatement& statement, Results& out);
     void grantOrRevokeRole(const GrantRoleStatement& statement, Results& out);
     void rebuildIndexStorage(const ObjectRef& table);
