@@ -585,6 +585,10 @@ void Tf_main::LoadSettings()
     info->PrefixWithDbName = Options.PrefixWithDb;
     db->ServerName = settings.ServerName;
     db->UserName = settings.UserName;
+    m_loginTimeout = settings.LoginTimeout;
+    m_commandTimeout = settings.CommandTimeout;
+    db->setLoginTimeOut(m_loginTimeout);
+    db->setTimeOut(m_commandTimeout);
     applyExplorerWidth(settings.ExplorerWidth);
 }
 
@@ -597,6 +601,8 @@ void Tf_main::SaveSettings()
     settings.ServerName = db->ServerName;
     settings.UserName = db->UserName;
     settings.ExplorerWidth = explorerWidth();
+    settings.LoginTimeout = m_loginTimeout;
+    settings.CommandTimeout = m_commandTimeout;
     settings.Save(*raCommon);
     raCommon->Save();
 }
@@ -732,7 +738,8 @@ void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, Objec
             addNode(folder, query->ColumnValue(1), kindImage(kind), ExplorerImages::Marked);
     } catch (const std::exception&) {
         // Only a failing users listing is reported; the other folders keep what they got.
-        if (kind == ObjectKind::Users)
+        // A lost connection is reported whatever the folder: the folder is not empty.
+        if (kind == ObjectKind::Users || db->connectionLost())
             throw;
     }
 }

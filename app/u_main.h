@@ -162,6 +162,9 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<TScriptSink> m_viewSink;
     int m_explorerWidth = 250;
+    // Read with the settings and written back: the window has no control for them.
+    int m_loginTimeout = TAppSettings().LoginTimeout;
+    int m_commandTimeout = TAppSettings().CommandTimeout;
     // Whether the main window's next activation counts (see event()).
     bool m_activatedOnReturn = true;
 };

@@ -126,6 +126,14 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
                "instead of scripting them."),
         option({"quiet"}, "No progress and no informational messages."),
         option({"no-header"}, "Omit the header comment, for output that compares between runs."),
+        option({"login-timeout"},
+               "Seconds to wait for the server to answer the login (default: 30, or the "
+               "settings file's).",
+               "seconds"),
+        option({"command-timeout"},
+               "Seconds to wait for each answer of the server before the run ends with an "
+               "error (default: 600, or the settings file's).",
+               "seconds"),
         option({"trace"},
                "Write every statement sent and every server message received, with the time, "
                "to this file (never the password).",
@@ -194,6 +202,18 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
     options.Quiet = parser.isSet("quiet");
     options.Header = !parser.isSet("no-header");
     options.TraceFile = parser.value("trace");
+    options.LoginTimeout = settings.LoginTimeout;
+    options.CommandTimeout = settings.CommandTimeout;
+    for (const auto& [name, seconds] : {std::pair{"login-timeout", &options.LoginTimeout},
+                                        std::pair{"command-timeout", &options.CommandTimeout}}) {
+        if (!parser.isSet(QLatin1String(name)))
+            continue;
+        bool ok = false;
+        *seconds = parser.value(QLatin1String(name)).toInt(&ok);
+        if (!ok || *seconds < 1)
+            return usageError(QStringLiteral("--%1 needs a whole number of seconds above 0.")
+                                  .arg(QLatin1String(name)));
+    }
 
     TCliParseResult result;
     result.options = options;

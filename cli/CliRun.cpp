@@ -229,6 +229,8 @@ int runCli(const QStringList& arguments)
         db.UserName = options.User;
         db.Password = passwordFor(options);
         db.Rdbms = options.Rdbms;
+        db.setLoginTimeOut(options.LoginTimeout);
+        db.setTimeOut(options.CommandTimeout);
         db.Connect();
         if (!db.connected()) {
             std::fprintf(stderr, "Cannot login to server '%s'\n", qPrintable(options.Server));

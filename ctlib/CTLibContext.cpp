@@ -197,6 +197,15 @@ void TCTLibContext::setTimeOut(int seconds)
     ct_config(handle(), CS_SET, CS_TIMEOUT, &v, CS_UNUSED, nullptr);
 }
 
+void TCTLibContext::setLoginTimeOut(int seconds)
+{
+    if (seconds < 1)
+        fail("Invalid LoginTimeOut value");
+    m_loginTimeOut = seconds;
+    CS_INT v = seconds;
+    ct_config(handle(), CS_SET, CS_LOGIN_TIMEOUT, &v, CS_UNUSED, nullptr);
+}
+
 QString TCTLibContext::ctLibVersion() const
 {
     char buffer[1025] = {};

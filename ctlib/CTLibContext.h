@@ -16,6 +16,7 @@ class TCTLibContext : public QObject {
     Q_PROPERTY(QString SortOrder READ sortOrder WRITE setSortOrder)
     Q_PROPERTY(int MaxConnect READ maxConnect WRITE setMaxConnect)
     Q_PROPERTY(int TimeOut READ timeOut WRITE setTimeOut)
+    Q_PROPERTY(int LoginTimeOut READ loginTimeOut WRITE setLoginTimeOut)
     Q_PROPERTY(QString CTLibVersion READ ctLibVersion)
     Q_PROPERTY(bool Monitor MEMBER Monitor)
     Q_PROPERTY(QString About MEMBER About)
@@ -44,6 +45,9 @@ public:
     void setMaxConnect(int value);
     int timeOut() const;
     void setTimeOut(int seconds);
+    // Seconds to wait for the server's answer to a login; 0 leaves the library's limit.
+    int loginTimeOut() const { return m_loginTimeOut; }
+    void setLoginTimeOut(int seconds);
     QString ctLibVersion() const;
 
     _cs_context* handle() const { return m_context.get(); }
@@ -60,6 +64,7 @@ private:
     mutable QString m_sortOrder;
     int m_maxConnect = 25;
     int m_timeOut = 60;
+    int m_loginTimeOut = 0;
 };
 
 // The first registered context whose ContextName is `name` (exact); nullptr otherwise.

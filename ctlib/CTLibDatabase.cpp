@@ -9,6 +9,7 @@
 #include "ServerList.h"
 #include "SqlMonitor.h"
 #include "StatementTrace.h"
+#include "TimeoutPolicy.h"
 #include "UserInterface.h"
 
 #include <unistd.h>
@@ -183,6 +184,7 @@ void TCTLibDatabase::Connect()
         throw ECTLibException(QStringLiteral("ct_con_alloc Failed"));
     TConnectionHandle connection(raw);
     ct_diag(raw, CS_INIT, CS_UNUSED, CS_UNUSED, nullptr);
+    abortOnTimeout(raw);
 
     if (ContextName.isEmpty())
         ContextName = QStringLiteral("default");
@@ -204,8 +206,25 @@ void TCTLibDatabase::Connect()
 
     QByteArray server = loginField(ServerName);
     TStatementTrace::loginStarted(ServerName);
-    const CS_RETCODE result = ct_connect(raw, server.data(), CS_NULLTERM);
+    CS_RETCODE result = CS_FAIL;
+    bool loginTimedOut = false;
+    {
+        TLoginInProgress login(raw);
+        result = ct_connect(raw, server.data(), CS_NULLTERM);
+        loginTimedOut = login.timedOut();
+    }
     TStatementTrace::loginEnded(result == CS_SUCCEED || result == CS_PENDING);
+    if (loginTimedOut) {
+        // The library's own messages name only the failed connection.
+        ct_diag(raw, CS_CLEAR, CS_ALLMSG_TYPE, CS_UNUSED, nullptr);
+        if (!ConnectError)
+            return;
+        throw EDatabaseError(QStringLiteral("The server '%1' did not answer the login within "
+                                            "%2 seconds (login timed out).")
+                                 .arg(ServerName)
+                                 .arg(loginTimeOut()),
+                             this);
+    }
     ProcessDiagMessages(raw, *this,
                         TDiagSwitches::from(ConnectError, m_showDbMessages, m_msgDialogs));
     if (result != CS_SUCCEED && result != CS_PENDING)
@@ -575,6 +594,28 @@ void TCTLibDatabase::setTimeOut(int seconds)
         throw ECTLibException(QStringLiteral("Invalid TimeOut value"));
     if (TCTLibContext* c = context())
         c->setTimeOut(seconds);
+}
+
+bool TCTLibDatabase::connectionLost() const
+{
+    CS_INT status = 0;
+    return m_connected && m_connection &&
+           ct_con_props(m_connection.get(), CS_GET, CS_CON_STATUS, &status, CS_UNUSED, nullptr) ==
+               CS_SUCCEED &&
+           (status & CS_CONSTAT_DEAD) != 0;
+}
+
+int TCTLibDatabase::loginTimeOut() const
+{
+    TCTLibContext* c = context();
+    return c ? c->loginTimeOut() : 0;
+}
+void TCTLibDatabase::setLoginTimeOut(int seconds)
+{
+    if (seconds < 1)
+        throw ECTLibException(QStringLiteral("Invalid LoginTimeOut value"));
+    if (TCTLibContext* c = context())
+        c->setLoginTimeOut(seconds);
 }
 
 // ---------------------------------------------------------------- idle timer

@@ -42,6 +42,7 @@ class TCTLibDatabase : public QObject, public TMessageReporter {
     Q_PROPERTY(QString SortOrder READ sortOrder WRITE setSortOrder)
     Q_PROPERTY(int MaxConnect READ maxConnect WRITE setMaxConnect)
     Q_PROPERTY(int TimeOut READ timeOut WRITE setTimeOut)
+    Q_PROPERTY(int LoginTimeOut READ loginTimeOut WRITE setLoginTimeOut)
     Q_PROPERTY(QString IniFile MEMBER IniFile)
     Q_PROPERTY(QStringList ServerList MEMBER ServerList)
     Q_PROPERTY(bool LoginPrompt MEMBER LoginPrompt)
@@ -135,7 +136,12 @@ public:
     void setMaxConnect(int value);
     int timeOut() const;
     void setTimeOut(int seconds);
+    int loginTimeOut() const;
+    void setLoginTimeOut(int seconds);
     bool connected() const { return m_connected; }
+    // Connected, but the library found the connection dead: the server went away or
+    // stopped answering. Nothing more can be sent on it.
+    bool connectionLost() const;
     void setConnected(bool on);
     int packetSize() const;
     void setPacketSize(int bytes) { m_packetSize = bytes; }

@@ -54,6 +54,18 @@ void TQueryEngine::processMessagesCancelling()
     }
 }
 
+// A call that failed instead of ending its results: the messages it left are reported
+// first, in their own words; without one, the failure itself is.
+void TQueryEngine::raiseFailedCall(const char* call)
+{
+    s.commandBusy = false;
+    processMessages();
+    const bool lost = database()->connectionLost();
+    throw EDatabaseError(lost ? QStringLiteral("The connection to the server was lost.")
+                              : QLatin1String(call) + QStringLiteral(" Failed"),
+                         &q);
+}
+
 QString TQueryEngine::joinedSql() const
 {
     QString text;
@@ -327,6 +339,8 @@ int TQueryEngine::readResults()
         cancel(TCTLibCustomQuery::kCancelAll);
         throw;
     }
+    if (ret == CS_FAIL)
+        raiseFailedCall("ct_results");
     if (ret != CS_SUCCEED)
         return 0;
     int result = 0;
@@ -389,6 +403,8 @@ int TQueryEngine::readResults()
                 if (!q.TextImage)
                     releaseBufferData();
                 nextResult();
+                if (ret == CS_FAIL)
+                    raiseFailedCall("ct_results");
                 if (ret != CS_SUCCEED)
                     return 0;
                 continue;
@@ -446,6 +462,8 @@ int TQueryEngine::readResults()
         }
         nextResult();
     }
+    if (ret == CS_FAIL)
+        raiseFailedCall("ct_results");
     return result;
 }
 

@@ -118,6 +118,7 @@ private:
     int cursorStatus();
     void processMessages();
     void processMessagesCancelling();
+    [[noreturn]] void raiseFailedCall(const char* call);
     QString joinedSql() const;
     QString timeStamp() const;
     QString cursorName(const QString& suffix) const;

@@ -255,8 +255,13 @@ int TQueryEngine::fetchRow()
             s.rowPending = true;
             s.batchRows = s.batchIndex = 0;
             return 1;
+        case CS_FAIL:
+            // After a cancel the fetch is expected to fail.
+            if (s.commandBusy)
+                raiseFailedCall("ct_fetch");
+            return 0;
         default:
-            if (ret == CS_FAIL || ret == CS_CANCELED)
+            if (ret == CS_CANCELED)
                 s.commandBusy = false;
             return 0;
     }

@@ -13,6 +13,13 @@ constexpr std::array<const char*, ObjectKindCount> extensionKeys = {
     "Users Ext",    "Groups Ext", "Tables Ext", "Views Ext",      "Indexes Ext",
     "Triggers Ext", "Procs Ext",  "Rules Ext",  "Data Types Ext",
 };
+
+// A number of seconds; anything but a positive number gives the default.
+int readSeconds(TRegAuto& store, const QString& section, const QString& key, int defaultValue)
+{
+    const int seconds = store.ReadInteger(section, key, defaultValue);
+    return seconds > 0 ? seconds : defaultValue;
+}
 }  // namespace
 
 TScriptOptions::TScriptOptions()
@@ -54,6 +61,10 @@ void TAppSettings::Load(TRegAuto& store)
     UserName = store.ReadString(section, QStringLiteral("User Name"), defaults.UserName);
     ExplorerWidth =
         store.ReadInteger(section, QStringLiteral("Explorer Width"), defaults.ExplorerWidth);
+    LoginTimeout =
+        readSeconds(store, section, QStringLiteral("Login Timeout"), defaults.LoginTimeout);
+    CommandTimeout =
+        readSeconds(store, section, QStringLiteral("Command Timeout"), defaults.CommandTimeout);
 }
 
 void TAppSettings::Save(TRegAuto& store) const
@@ -74,6 +85,8 @@ void TAppSettings::Save(TRegAuto& store) const
     store.WriteString(section, QStringLiteral("Server Name"), ServerName);
     store.WriteString(section, QStringLiteral("User Name"), UserName);
     store.WriteInteger(section, QStringLiteral("Explorer Width"), ExplorerWidth);
+    store.WriteInteger(section, QStringLiteral("Login Timeout"), LoginTimeout);
+    store.WriteInteger(section, QStringLiteral("Command Timeout"), CommandTimeout);
 }
 
 void configureSettingsStore(TRegAuto& store)

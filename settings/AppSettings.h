@@ -1,5 +1,6 @@
 // The application's settings: generation options, file extensions, working directory,
-// the "Append" toggle, the last login and the tree panel's width, all in section
+// the "Append" toggle, the last login, the tree panel's width and the server timeouts,
+// all in section
 // "Config" of the settings store. The GUI and the command-line front end share them.
 #pragma once
 
@@ -35,6 +36,10 @@ struct TAppSettings {
     QString ServerName = QStringLiteral("DSQUERY");
     QString UserName = QStringLiteral("sa");
     int ExplorerWidth = 250;
+    // Seconds to wait for the server at login and for each answer to a command before
+    // the run ends with an error.
+    int LoginTimeout = 30;
+    int CommandTimeout = 600;
 
     TAppSettings();
 

@@ -3,13 +3,14 @@
 #include "CTLibDatabase.h"
 #include "CTLibObjInfo.h"
 #include "ErrorDisplay.h"
-#include "ProgressReporter.h"
 #include "ModalDialogs.h"
+#include "ProgressReporter.h"
 #include "RecordingUserInterface.h"
 #include "ScriptGenerator.h"
 #include "TdsimServer.h"
 #include "u_main.h"
 
+#include <signal.h>
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -26,7 +27,6 @@
 #include <memory>
 
 namespace {
-
 
 class NoProgress : public ProgressReporter {
 public:
@@ -132,6 +132,25 @@ private slots:
         QCOMPARE(m_window->windowTitle(), QString("Skelder - not connected"));
         QVERIFY(m_ui->messages.empty());
         QCOMPARE(m_window->tv_main->topLevelItemCount(), 0);
+    }
+
+    void aFolderOpenedAfterTheServerWentAwayReportsTheLostConnection()
+    {
+        const QByteArray sybase = qgetenv("SYBASE");
+        {
+            const TdsimServer doomed({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")});
+            doomed.configure(*m_window->db);
+            m_window->a_connect->trigger();
+            QCOMPARE(m_window->windowTitle(), QString("Skelder - Connected to tdsim"));
+            ::kill(doomed.pid(), SIGKILL);
+            QTreeWidgetItem* tables = openFolder("demo", ObjectKind::Tables);
+            QCOMPARE(childCaptions(tables), QStringList());
+        }
+        qputenv("SYBASE", sybase);
+        // The library's message or ours, depending on where the loss was noticed.
+        QVERIFY(!m_ui->messages.empty());
+        QCOMPARE(m_ui->messages.back().icon, UserInterface::Icon::Error);
+        QVERIFY(m_window->db->connectionLost());
     }
 
     void foldersListTheirObjectsOnceAndMarksAreCounted()

@@ -29,22 +29,46 @@ TEST(CliOptions, DefaultsComeFromTheSettings)
     EXPECT_TRUE(result.options->Header);
     EXPECT_TRUE(result.options->Databases.isEmpty());
     EXPECT_TRUE(result.options->Kinds.isEmpty());
+    EXPECT_EQ(result.options->LoginTimeout, 30);
+    EXPECT_EQ(result.options->CommandTimeout, 600);
 }
 
 TEST(CliOptions, CommandLineOverridesTheSettingsAndTheLastOfAPairWins)
 {
     TAppSettings settings;
     settings.Options.TriggerScript = true;
-    const TCliParseResult result = parse({"-S",          "DEMO",      "--user=bob",
-                                          "-P",          "",          "--no-triggers",
-                                          "--drop",      "--no-drop", "--no-prefix-db",
-                                          "--prefix-db", "--indexes", "--grants",
-                                          "--no-grants", "-D",        "b",
-                                          "-D",          "a",         "--kind",
-                                          "Tables",      "--kind",    "tables",
-                                          "--kind",      "rules",     "--ext",
-                                          "tables=sql",  "--ext",     "views=",
-                                          "--no-header", "--quiet",   "--list"},
+    const TCliParseResult result = parse({"-S",
+                                          "DEMO",
+                                          "--user=bob",
+                                          "-P",
+                                          "",
+                                          "--no-triggers",
+                                          "--drop",
+                                          "--no-drop",
+                                          "--no-prefix-db",
+                                          "--prefix-db",
+                                          "--indexes",
+                                          "--grants",
+                                          "--no-grants",
+                                          "-D",
+                                          "b",
+                                          "-D",
+                                          "a",
+                                          "--kind",
+                                          "Tables",
+                                          "--kind",
+                                          "tables",
+                                          "--kind",
+                                          "rules",
+                                          "--ext",
+                                          "tables=sql",
+                                          "--ext",
+                                          "views=",
+                                          "--no-header",
+                                          "--quiet",
+                                          "--list",
+                                          "--command-timeout",
+                                          "5"},
                                          settings);
     ASSERT_TRUE(result.options) << qPrintable(result.message);
     const TCliOptions& options = *result.options;
@@ -64,6 +88,8 @@ TEST(CliOptions, CommandLineOverridesTheSettingsAndTheLastOfAPairWins)
     EXPECT_FALSE(options.Header);
     EXPECT_TRUE(options.Quiet);
     EXPECT_TRUE(options.List);
+    EXPECT_EQ(options.CommandTimeout, 5);
+    EXPECT_EQ(options.LoginTimeout, 30);
 }
 
 TEST(CliOptions, OutputGoesToOneFileOrOneFilePerObject)
@@ -101,6 +127,8 @@ TEST(CliOptions, BadUsageExitsWithTwoAndSaysWhy)
         {{"--help-all"}, "Unknown option"},
         {{"--trace"}, "Missing value"},
         {{"-S"}, "Missing value"},
+        {{"--login-timeout", "0"}, "--login-timeout needs a whole number of seconds"},
+        {{"--command-timeout", "10m"}, "--command-timeout needs a whole number of seconds"},
     };
     for (const auto& c : cases) {
         const TCliParseResult result = parse(c.arguments);

@@ -6,6 +6,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+namespace {
+constexpr int kHangingProgramMs = 120000;
+}
+
 ToolResult runProgram(const QString& program, const QStringList& arguments, const QByteArray& input,
                       const QProcessEnvironment& environment)
 {
@@ -20,7 +24,14 @@ ToolResult runProgram(const QString& program, const QStringList& arguments, cons
     if (!input.isEmpty())
         process.write(input);
     process.closeWriteChannel();
-    process.waitForFinished(-1);
+    // A program that hangs fails its test instead of stalling the whole run.
+    if (!process.waitForFinished(kHangingProgramMs)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = program + QStringLiteral(" did not end and was killed: ") +
+                     QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     result.out = QString::fromUtf8(process.readAllStandardOutput());
     result.err = QString::fromUtf8(process.readAllStandardError());

@@ -343,19 +343,39 @@ TEST(AppSettings, SavesEveryKeyInOrder)
     settings.Options.SeparateFiles = true;
     settings.Options.extension(ObjectKind::Tables) = "";
     settings.ExplorerWidth = 310;
+    settings.CommandTimeout = 45;
     settings.Save(store);
     EXPECT_EQ(readFile(store.IniFile),
               "[Config]\nWorking directory=/work\nUsers Ext=usr\nGroups Ext=grp\nTables Ext=\n"
               "Views Ext=vew\nIndexes Ext=idx\nTriggers Ext=trg\nProcs Ext=prc\nRules Ext=rul\n"
               "Data Types Ext=udt\nAdd DROP=1\nSeperate files=1\nTrigger Script=0\n"
               "Index Script=0\nPrivilege Script=0\nPrefix Db Name=1\nAppend=0\n"
-              "Server Name=DSQUERY\nUser Name=sa\nExplorer Width=310\n");
+              "Server Name=DSQUERY\nUser Name=sa\nExplorer Width=310\n"
+              "Login Timeout=30\nCommand Timeout=45\n");
     TAppSettings reread;
     reread.Load(store);
     EXPECT_EQ(reread.WorkDir, "/work");
     EXPECT_TRUE(reread.Options.SeparateFiles);
     EXPECT_EQ(reread.Options.extension(ObjectKind::Tables), "");
     EXPECT_EQ(reread.ExplorerWidth, 310);
+    EXPECT_EQ(reread.CommandTimeout, 45);
+}
+
+TEST(AppSettings, ATimeoutThatIsNotAPositiveNumberReadsAsTheDefault)
+{
+    QTemporaryDir dir;
+    QObject owner;
+    TRegAuto store(&owner);
+    configureSettingsStore(store);
+    store.IniFile = dir.filePath("Skelder.ini");
+    QFile file(store.IniFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Config]\nLogin Timeout=0\nCommand Timeout=soon\n");
+    file.close();
+    TAppSettings settings;
+    settings.Load(store);
+    EXPECT_EQ(settings.LoginTimeout, 30);
+    EXPECT_EQ(settings.CommandTimeout, 600);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ public:
     // The interfaces-file entry that reaches this server.
     static QString serverName() { return QStringLiteral("tdsim"); }
     int port() const { return m_process.port(); }
+    int pid() const { return m_process.pid(); }
     QString directory() const { return QString::fromStdString(m_process.directory()); }
     QString iniFile() const { return directory() + QStringLiteral("/ini/sql.ini"); }
 

@@ -65,6 +65,8 @@ public:
     TdsimTestProcess& operator=(const TdsimTestProcess&) = delete;
 
     int port() const { return port_; }
+    // The server's process, for tests that stop or kill it.
+    int pid() const { return child_.pid(); }
     const std::string& directory() const { return directory_.path; }
 
     // Writes a file (creating its parent directories) below the directory and
