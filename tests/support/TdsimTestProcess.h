@@ -65,6 +65,8 @@ public:
     TdsimTestProcess& operator=(const TdsimTestProcess&) = delete;
 
     int port() const { return port_; }
+    // The server's process id, for tests that look at or limit the process itself.
+    int pid() const { return child_.pid(); }
     const std::string& directory() const { return directory_.path; }
 
     // Writes a file (creating its parent directories) below the directory and
