@@ -1,12 +1,12 @@
 // Named values in an INI file with the semantics of the platform's private-profile
 // functions: sections and keys compared without regard to case, values stored as
-// written (no escaping), integers also read as "0x" hexadecimal. Every call reads
-// the file afresh; a write rewrites it.
+// written, integers also read as "0x" hexadecimal. A value holding a line break is the
+// exception: it is stored in double quotes with backslash escapes, so that it stays on
+// its line. Every call reads the file afresh; a write rewrites it, replacing or adding
+// only the line of its key and leaving the bytes of every other line as they were.
 #pragma once
 
 #include "ValueStore.h"
-
-#include <QStringList>
 
 class TIniFileStore : public TValueStore {
 public:
@@ -27,7 +27,5 @@ public:
     int ReadInteger(const QString& section, const QString& ident, int defaultValue) override;
 
 private:
-    QStringList readLines() const;
-
     QString m_path;
 };

@@ -20,11 +20,23 @@ QString readFile(const QString& path)
     return QString::fromUtf8(file.readAll());
 }
 
-void writeFile(const QString& path, const QString& text)
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(text.toUtf8());
+    file.write(bytes);
+}
+
+void writeFile(const QString& path, const QString& text)
+{
+    writeBytes(path, text.toUtf8());
 }
 
 class IniFileStoreTest : public ::testing::Test {
@@ -74,6 +86,45 @@ TEST_F(IniFileStoreTest, WritesReplaceOrExtendTheSectionAndKeepOtherLines)
     store.WriteString("Config", "D", "4");
     store.WriteString("New", "E", "5");
     EXPECT_EQ(readFile(path), "; comment\n[Config]\nA=1\nb=two\nD=4\n\n[Next]\nC=3\n[New]\nE=5\n");
+}
+
+TEST_F(IniFileStoreTest, ValuesWithLineBreaksAreQuotedAndReadBackWhole)
+{
+    writeFile(path, "[Config]\nA=1\n[Next]\nC=3\n");
+    const QString value = "first\n[Next]\nB=injected\r\nlast \\ \"q\"";
+    store.WriteString("Config", "Server Name", value);
+    store.WriteString("Config", "Server Name", value);
+    store.WriteString("Config", "A", "2");
+    EXPECT_EQ(readFile(path),
+              "[Config]\nA=2\n"
+              "Server Name=\"first\\n[Next]\\nB=injected\\r\\nlast \\\\ \\\"q\\\"\"\n"
+              "[Next]\nC=3\n");
+    EXPECT_EQ(store.ReadString("Config", "Server Name", ""), value);
+    EXPECT_EQ(store.ReadString("Next", "B", "none"), "none");
+
+    // Quotes alone are not an encoding: such values are stored as written, unless they
+    // would read back as an encoded value.
+    store.WriteString("Config", "Quoted", "\"x\"");
+    store.WriteString("Config", "Path", "\"C:\\new\"");
+    EXPECT_EQ(store.ReadString("Config", "Quoted", ""), "\"x\"");
+    EXPECT_EQ(store.ReadString("Config", "Path", ""), "\"C:\\new\"");
+    EXPECT_TRUE(readFile(path).contains("\nQuoted=\"x\"\n"));
+}
+
+TEST_F(IniFileStoreTest, LinesAWriteDoesNotChangeKeepTheirBytes)
+{
+    // Latin-1 text and CR LF line ends, as another program may have written them.
+    writeBytes(path,
+               "; r\xe9sum\xe9 of the options\r\n[Config]\r\nUser Name=Ren\xe9\r\nA=1\r\n"
+               "[Caf\xe9]\r\nB=2");
+    store.WriteString("Config", "A", "2");
+    store.WriteString("Config", "New", "\xc3\xa9t\xc3\xa9");
+    EXPECT_EQ(readBytes(path),
+              "; r\xe9sum\xe9 of the options\r\n[Config]\r\nUser Name=Ren\xe9\r\nA=2\r\n"
+              "New=\xc3\xa9t\xc3\xa9\r\n[Caf\xe9]\r\nB=2");
+    store.WriteString("Other", "C", "3");
+    EXPECT_TRUE(readBytes(path).endsWith("[Caf\xe9]\r\nB=2\r\n[Other]\r\nC=3\r\n"));
+    EXPECT_EQ(store.ReadString("Config", "A", ""), "2");
 }
 
 TEST_F(IniFileStoreTest, LongValuesAreCutOnReading)
@@ -376,6 +427,30 @@ TEST(AppSettings, ATimeoutThatIsNotAPositiveNumberReadsAsTheDefault)
     settings.Load(store);
     EXPECT_EQ(settings.LoginTimeout, 30);
     EXPECT_EQ(settings.CommandTimeout, 600);
+}
+
+TEST(AppSettings, LineBreaksInSavedNamesKeepOneSectionOverRepeatedSaves)
+{
+    QTemporaryDir dir;
+    QObject owner;
+    TRegAuto store(&owner);
+    configureSettingsStore(store);
+    store.IniFile = dir.filePath("Skelder.ini");
+    TAppSettings settings;
+    settings.WorkDir = "/srv/two\nlines";
+    settings.ServerName = "SRV\r\n[Config]\nUser Name=intruder";
+    settings.Save(store);
+    settings.Save(store);
+    settings.Save(store);
+    const QStringList lines = readFile(store.IniFile).split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.count("[Config]"), 1) << readFile(store.IniFile).toStdString();
+    // The section line, twenty keys and the empty text after the last line end.
+    EXPECT_EQ(lines.size(), 22);
+    TAppSettings reread;
+    reread.Load(store);
+    EXPECT_EQ(reread.WorkDir, settings.WorkDir);
+    EXPECT_EQ(reread.ServerName, settings.ServerName);
+    EXPECT_EQ(reread.UserName, "sa");
 }
 
 }  // namespace

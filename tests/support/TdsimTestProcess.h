@@ -65,7 +65,7 @@ public:
     TdsimTestProcess& operator=(const TdsimTestProcess&) = delete;
 
     int port() const { return port_; }
-    // The server's process, for tests that stop or kill it.
+    // The server's process, for tests that stop, kill, limit or look at it.
     int pid() const { return child_.pid(); }
     const std::string& directory() const { return directory_.path; }
 

@@ -26,7 +26,9 @@ public:
     uint16_t port() const { return port_; }
 
     // Accepts connections until stop(); then closes every connection and
-    // waits for their threads.
+    // waits for their threads. While accepting fails for want of descriptors or
+    // memory it reports that once and retries every 100 ms, joining connections
+    // that ended in between.
     void run();
     // Safe to call from another thread or a signal handler.
     void stop();
@@ -40,7 +42,12 @@ private:
         std::thread thread;
     };
 
-    void accept();
+    // Waits for a client to connect; false when stop() was called.
+    bool waitForClient();
+    // Waits a short while; false when stop() was called meanwhile.
+    bool pauseUnlessStopped();
+    // Accepts one client and starts its thread; returns 0, or the errno of accept4.
+    int accept();
     void reapFinished();
     void closeAll();
 

@@ -1,12 +1,21 @@
 // The server process itself: concurrent clients, bad input on one connection,
-// the TDS 7 pre-login, the trace file and the command line.
+// the TDS 7 pre-login, the trace file, running out of descriptors and the command line.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <sstream>
 
 #include "CtClient.h"
@@ -18,7 +27,8 @@ namespace {
 // A raw TCP connection to tdsim, for sending what no FreeTDS client would.
 class RawConnection {
 public:
-    explicit RawConnection(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    explicit RawConnection(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0))
+    {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));
@@ -27,12 +37,14 @@ public:
     }
     ~RawConnection() { ::close(fd_); }
     bool connected() const { return connected_; }
-    void send(const std::string& bytes) {
+    void send(const std::string& bytes)
+    {
         ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
                   static_cast<ssize_t>(bytes.size()));
     }
     // True when the server closes the connection without sending anything.
-    bool closedByServer() {
+    bool closedByServer()
+    {
         char byte;
         return ::recv(fd_, &byte, 1, 0) == 0;
     }
@@ -42,20 +54,78 @@ private:
     bool connected_ = false;
 };
 
-std::string selectSpid(CtClient& client) {
+std::string selectSpid(CtClient& client)
+{
     std::vector<std::vector<std::string>> rows;
     EXPECT_EQ(client.sendLanguage("select @@spid"), CS_SUCCEED);
     client.drain(&rows);
     return rows.empty() ? "" : rows[0][0];
 }
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string& path)
+{
     std::stringstream text;
     text << std::ifstream(path).rdbuf();
     return text.str();
 }
 
-TEST(ServerTest, ClientsAreServedTogetherAndBadInputOnlyDropsItsConnection) {
+size_t countOccurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Returns the file's content as soon as it holds `part`, or what it holds when `timeout`
+// has passed. Woken by inotify on every write, so it waits no longer than it must.
+std::string waitForText(const std::string& path, const std::string& part,
+                        std::chrono::milliseconds timeout)
+{
+    tdsim::testing::UniqueFd changes(::inotify_init1(IN_CLOEXEC));
+    EXPECT_GE(::inotify_add_watch(changes.get(), path.c_str(), IN_MODIFY), 0)
+        << path << ": " << std::strerror(errno);
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        std::string text = readFile(path);
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (text.find(part) != std::string::npos || left.count() <= 0) {
+            return text;
+        }
+        pollfd ready{changes.get(), POLLIN, 0};
+        if (::poll(&ready, 1, static_cast<int>(left.count())) > 0) {
+            char events[4096];
+            [[maybe_unused]] ssize_t n = ::read(changes.get(), events, sizeof events);
+        }
+    }
+}
+
+// Lowers the process's limit on open descriptors to its lowest free descriptor number,
+// so that the next descriptor it opens fails with EMFILE until one of its own is closed.
+void useUpDescriptors(int pid)
+{
+    std::set<int> open;
+    for (const auto& entry :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
+        open.insert(std::stoi(entry.path().filename().string()));
+    }
+    rlim_t lowestFree = 0;
+    while (open.count(static_cast<int>(lowestFree)) != 0) {
+        ++lowestFree;
+    }
+    rlimit limit{};
+    ASSERT_EQ(::prlimit(pid, RLIMIT_NOFILE, nullptr, &limit), 0) << std::strerror(errno);
+    limit.rlim_cur = lowestFree;
+    ASSERT_EQ(::prlimit(pid, RLIMIT_NOFILE, &limit, nullptr), 0) << std::strerror(errno);
+}
+
+const std::string kPreLogin =
+    std::string("\x12\x01\x00\x10\x00\x00\x00\x00", 8) + std::string(8, '\0');
+
+TEST(ServerTest, ClientsAreServedTogetherAndBadInputOnlyDropsItsConnection)
+{
     TdsimProcess server({"--trace", "/dev/null"});
     CtClient first, second;
     ASSERT_EQ(first.connect("sa", ""), CS_SUCCEED);
@@ -75,7 +145,7 @@ TEST(ServerTest, ClientsAreServedTogetherAndBadInputOnlyDropsItsConnection) {
     EXPECT_TRUE(truncatedLogin.closedByServer());
 
     RawConnection preLogin(server.port());
-    preLogin.send(std::string("\x12\x01\x00\x10\x00\x00\x00\x00", 8) + std::string(8, '\0'));
+    preLogin.send(kPreLogin);
     EXPECT_TRUE(preLogin.closedByServer());
 
     // The logged-in clients carry on, on the same sessions.
@@ -83,7 +153,8 @@ TEST(ServerTest, ClientsAreServedTogetherAndBadInputOnlyDropsItsConnection) {
     EXPECT_EQ(selectSpid(second), spid2);
 }
 
-TEST(ServerTest, TraceFileShowsRequestsAndReplyTokens) {
+TEST(ServerTest, TraceFileShowsRequestsAndReplyTokens)
+{
     char dir[] = "/tmp/tdsim-trace-XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
     std::string trace = std::string(dir) + "/trace.log";
@@ -101,7 +172,8 @@ TEST(ServerTest, TraceFileShowsRequestsAndReplyTokens) {
     ::rmdir(dir);
 }
 
-TEST(ServerTest, CancelWhileTheServerIsStillSendingCutsTheReplyShort) {
+TEST(ServerTest, CancelWhileTheServerIsStillSendingCutsTheReplyShort)
+{
     char dir[] = "/tmp/tdsim-cancel-XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
     std::string trace = std::string(dir) + "/trace.log";
@@ -129,7 +201,47 @@ TEST(ServerTest, CancelWhileTheServerIsStillSendingCutsTheReplyShort) {
     ::rmdir(dir);
 }
 
-TEST(ServerTest, CommandLineErrorsAndHelp) {
+TEST(ServerTest, OutOfDescriptorsTheListenerWaitsForAConnectionToEndAndThenAccepts)
+{
+    char dir[] = "/tmp/tdsim-starved-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    std::string trace = std::string(dir) + "/trace.log";
+    {
+        TdsimProcess server({"--trace", trace});
+        std::optional<CtClient> holder(std::in_place);
+        ASSERT_EQ(holder->connect("sa", ""), CS_SUCCEED);
+        ASSERT_NO_FATAL_FAILURE(useUpDescriptors(server.pid()));
+
+        // Stays in the listen queue: the server has no descriptor left to accept it with.
+        RawConnection waiting(server.port());
+        ASSERT_TRUE(waiting.connected());
+        waiting.send(kPreLogin);
+        std::string text = waitForText(trace, "cannot accept", std::chrono::seconds(20));
+        ASSERT_NE(text.find("cannot accept"), std::string::npos) << text;
+        EXPECT_NE(text.find("Too many open files"), std::string::npos) << text;
+        // Sessions already open go on being served.
+        EXPECT_FALSE(selectSpid(*holder).empty());
+
+        // The holder's descriptors come free when its session ends; the waiting client is
+        // then accepted and its TDS 7 pre-login answered by closing, and new logins work.
+        holder.reset();
+        EXPECT_TRUE(waiting.closedByServer());
+        CtClient later;
+        ASSERT_EQ(later.connect("sa", ""), CS_SUCCEED);
+        EXPECT_FALSE(selectSpid(later).empty());
+    }
+    // One report for the whole time the waiting client could not be accepted, however
+    // often it was retried. (The later login may race the refused client's descriptor
+    // being closed and then start a streak of its own.)
+    std::string text = readFile(trace);
+    std::string untilAccepted = text.substr(0, text.find("TDS 7 login refused"));
+    EXPECT_EQ(countOccurrences(untilAccepted, "cannot accept"), 1u) << text;
+    std::remove(trace.c_str());
+    ::rmdir(dir);
+}
+
+TEST(ServerTest, CommandLineErrorsAndHelp)
+{
     int exitCode = -1;
     std::string help = runCommand(std::string(TDSIM_PATH) + " --help", "", exitCode);
     EXPECT_EQ(exitCode, 0);
