@@ -444,8 +444,8 @@ TEST(AppSettings, LineBreaksInSavedNamesKeepOneSectionOverRepeatedSaves)
     settings.Save(store);
     const QStringList lines = readFile(store.IniFile).split(QLatin1Char('\n'));
     EXPECT_EQ(lines.count("[Config]"), 1) << readFile(store.IniFile).toStdString();
-    // The section line, twenty keys and the empty text after the last line end.
-    EXPECT_EQ(lines.size(), 22);
+    // The section line, twenty-two keys and the empty text after the last line end.
+    EXPECT_EQ(lines.size(), 24);
     TAppSettings reread;
     reread.Load(store);
     EXPECT_EQ(reread.WorkDir, settings.WorkDir);
