@@ -72,11 +72,16 @@ bool TCTLibObjInfo::isSybase()
     return prepareRead().Rdbms == kSybaseSqlServer;
 }
 
+QString TCTLibObjInfo::nameArgument(const QString& name) const
+{
+    return ExactNames ? nameWithoutPadding(name) : trimBlanks(name);
+}
+
 QString TCTLibObjInfo::GetObjectOwner(const QString& objectName)
 {
     prepareRead();
     CatalogRead read(*this);
-    read.open(Sql::objectOwner(m_selectDb, trimBlanks(objectName)));
+    read.open(Sql::objectOwner(m_selectDb, nameArgument(objectName)));
     QString owner;
     while (read.next())
         owner = read.text(1);
@@ -90,7 +95,7 @@ std::optional<TCTObject> TCTLibObjInfo::GetObjectInfo(const QString& objectName,
     std::optional<TCTObject> object;
     {
         CatalogRead read(*this);
-        read.open(Sql::objectInfo(m_selectDb, trimBlanks(objectName), owner));
+        read.open(Sql::objectInfo(m_selectDb, nameArgument(objectName), owner));
         // When the name exists under several owners, the last row wins.
         while (read.next())
             object = objectFromRow(read);
@@ -128,7 +133,7 @@ std::optional<TCTColumnList> TCTLibObjInfo::GetColumns(const QString& qualifiedN
     CatalogRead read(*this);
     TCTLibEnhQuery& query = read.query();
     if (describesTable) {
-        read.describe(Sql::describeTable(trimBlanks(qualifiedName)));
+        read.describe(Sql::describeTable(nameArgument(qualifiedName)));
         for (int n = 1; n <= query.ColumnCount(); ++n) {
             columns.append({query.ColumnName(n), query.ColumnLength(n), query.ColumnScale(n),
                             query.ColumnPrecision(n), query.ColumnTypeName(n),
@@ -136,7 +141,7 @@ std::optional<TCTColumnList> TCTLibObjInfo::GetColumns(const QString& qualifiedN
         }
         return columns;
     }
-    read.open(Sql::procedureParameters(m_selectDb, trimBlanks(qualifiedName), sqlAnywhere));
+    read.open(Sql::procedureParameters(m_selectDb, nameArgument(qualifiedName), sqlAnywhere));
     while (read.next()) {
         columns.append(
             {read.text(1), read.integer(2), read.integer(3), read.integer(4), read.text(5), 0});

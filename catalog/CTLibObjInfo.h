@@ -28,6 +28,10 @@ public:
     void setSelectDb(const QString& database) { m_selectDb = database; }
     bool PrefixWithDbName = false;
     QString PrefixDbName;
+    // Names passed in are trimmed at both ends unless they are exactly as the catalog holds
+    // them: then only trailing blanks are dropped (the server ignores those), so that a
+    // quoted name with leading blanks is found. The script generator passes exact names.
+    bool ExactNames = false;
 
     // A blank SelectDb becomes the connection's current database.
     void CheckSelectDb();
@@ -121,6 +125,7 @@ private:
     bool m_namesQuoted = false;
     // scriptName(), noting when it quotes.
     QString nameInScript(const QString& name);
+    QString nameArgument(const QString& name) const;
 };
 
 // A constraint as a CREATE TABLE element or ALTER TABLE ADD clause.

@@ -79,6 +79,14 @@ int integerFromText(const QString& text)
     return value;
 }
 
+QString nameWithoutPadding(const QString& name)
+{
+    qsizetype end = name.size();
+    while (end > 0 && name.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return name.left(end);
+}
+
 QString trimBlanks(const QString& text)
 {
     qsizetype begin = 0;

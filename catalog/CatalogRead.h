@@ -45,6 +45,9 @@ private:
 
 // `text` without the leading and trailing characters whose code is 32 or less.
 QString trimBlanks(const QString& text);
+// A name as the server compares it: trailing blanks do not count, leading ones do
+// (" x" is a name of its own under quoted identifiers).
+QString nameWithoutPadding(const QString& name);
 
 // The conversion of a column text to an integer, with the error a bad value raises.
 int integerFromText(const QString& text);

@@ -110,7 +110,7 @@ QString withOrders(const QStringList& keys, const QStringList& orders)
 QStringList TCTLibObjInfo::GetIndexNames(const QString& tableName, const QString& owner)
 {
     prepareRead();
-    const QString name = trimBlanks(tableName);
+    const QString name = nameArgument(tableName);
     const QString tableOwner = owner.isEmpty() ? GetObjectOwner(name) : owner;
     const bool sqlAnywhere = isSqlAnywhere();
     CatalogRead read(*this);
@@ -126,8 +126,8 @@ std::optional<TCTIndex> TCTLibObjInfo::GetIndexInfo(const QString& indexName,
 {
     const bool sqlAnywhere = isSqlAnywhere();
     CatalogRead read(*this);
-    read.open(Sql::indexInfo(m_selectDb, trimBlanks(indexName), trimBlanks(tableName), sqlAnywhere,
-                             owner));
+    read.open(Sql::indexInfo(m_selectDb, nameArgument(indexName), nameArgument(tableName),
+                             sqlAnywhere, owner));
     std::optional<TCTIndex> index;
     while (read.next())
         index = indexFromRow(read);
@@ -177,7 +177,11 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
     if (!isSybase())
         return {headLine(*index, {}), "(" + keys.join(",") + ")"};
 
-    const QString table = trimBlanks(tableName);
+    const QString table = nameArgument(tableName);
+    m_namesQuoted = false;
+    TCTIndex named = *index;
+    named.Name = nameInScript(index->Name);
+    named.TableName = nameInScript(index->TableName);
     IndexOptions stored;
     {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
@@ -196,7 +200,7 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
     if (stored.status2 & kIndex2Constraint) {
         for (const TCTConstraint& constraint : GetTableConstraints(index->Id, owner, table)) {
             if (constraint.IndexId == index->IndId)
-                return {"ALTER TABLE " + owner + "." + table + " ADD " +
+                return {"ALTER TABLE " + nameInScript(owner) + "." + nameInScript(table) + " ADD " +
                         constraintClause(constraint)};
         }
     }
@@ -210,8 +214,9 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
     }
     QStringList written;
     for (const QString& key : keys)
-        written << (expressions.contains(key) ? trimBlanks(expressions.value(key)) : key);
-    QStringList lines{headLine(*index, stored), "(" + withOrders(written, stored.orders) + ")"};
+        written << (expressions.contains(key) ? trimBlanks(expressions.value(key))
+                                              : nameInScript(key));
+    QStringList lines{headLine(named, stored), "(" + withOrders(written, stored.orders) + ")"};
     const QString options = optionsLine(*index, stored);
     if (!options.isEmpty())
         lines << options;

@@ -190,7 +190,7 @@ QList<TCTColumnBinding> TCTLibObjInfo::GetTypeBindings(const QString& typeName)
     prepareRead();
     QList<TCTColumnBinding> bindings;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::typeBindings(m_selectDb, trimBlanks(typeName)));
+    read.open(Sql::typeBindings(m_selectDb, nameArgument(typeName)));
     if (read.next()) {
         if (!read.text(2).isEmpty())
             bindings << TCTColumnBinding{QString(), owned(read.text(1), read.text(2)), false};

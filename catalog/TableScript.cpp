@@ -66,7 +66,7 @@ QString withClause(const TCTTableStorage& storage)
 
 void TCTLibObjInfo::LoadColumns(const QString& tableName)
 {
-    const QString name = trimBlanks(tableName);
+    const QString name = nameArgument(tableName);
     m_columns.clear();
     if (!isSqlAnywhere()) {
         if (const std::optional<int> id = objectId(ownerOfTable(name), name, QStringLiteral("U")))
@@ -206,7 +206,7 @@ QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QStrin
     if (isSqlAnywhere())
         return sqlAnywhereTableScript(tableName);
     m_namesQuoted = false;
-    const QString name = trimBlanks(tableName);
+    const QString name = nameArgument(tableName);
     const QString tableOwner = owner.isEmpty() ? ownerOfTable(name) : owner;
     const std::optional<int> id = objectId(tableOwner, name, QStringLiteral("U"));
     if (!id)

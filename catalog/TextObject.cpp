@@ -35,7 +35,7 @@ QString TCTLibObjInfo::GetObjectText(const QString& objectName, const QString& o
 TCTStoredText TCTLibObjInfo::GetStoredText(const QString& objectName, const QString& owner)
 {
     const bool sqlAnywhere = isSqlAnywhere();
-    const QString name = trimBlanks(objectName);
+    const QString name = nameArgument(objectName);
 
     const QString type = objectType(owner, name);
     if (!hasStoredText(type)) {

@@ -154,7 +154,7 @@ std::optional<TCTUser> TCTLibObjInfo::GetUserInfo(const QString& userName)
 {
     prepareRead();
     CatalogRead read(*this);
-    read.open(Sql::userInfo(m_selectDb, trimBlanks(userName)));
+    read.open(Sql::userInfo(m_selectDb, nameArgument(userName)));
     std::optional<TCTUser> user;
     while (read.next()) {
         user =
@@ -171,14 +171,14 @@ QString TCTLibObjInfo::GetUserScript(const QString& userName)
         return DataNotAvailable;
     // The user's login is the one its suid names (guest has none: its own name); the
     // arguments are literals of the script, with a quote in a name doubled.
-    QString login = trimBlanks(userName);
+    QString login = nameArgument(userName);
     if (user->SuId > 0) {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
         read.open(Sql::loginName(user->SuId));
         if (read.next())
             login = read.text(1);
     }
-    const QString name = Sql::inLiteral(trimBlanks(userName), '"');
+    const QString name = Sql::inLiteral(nameArgument(userName), '"');
     return "EXECUTE sp_adduser \"" + Sql::inLiteral(login, '"') + "\",\"" + name + "\",\"" +
            Sql::inLiteral(user->GroupName, '"') + "\"";
 }
@@ -187,7 +187,7 @@ std::optional<TCTType> TCTLibObjInfo::GetTypeInfo(const QString& typeName)
 {
     prepareRead();
     CatalogRead read(*this);
-    read.open(Sql::typeInfo(m_selectDb, trimBlanks(typeName)));
+    read.open(Sql::typeInfo(m_selectDb, nameArgument(typeName)));
     std::optional<TCTType> type;
     while (read.next()) {
         TCTType row;
@@ -211,7 +211,7 @@ QString TCTLibObjInfo::GetTypeScript(const QString& typeName)
     const std::optional<TCTType> type = GetTypeInfo(typeName);
     if (!type)
         return DataNotAvailable;
-    QString script = "EXECUTE sp_addtype " + trimBlanks(typeName) + ",\"" + type->StorageType;
+    QString script = "EXECUTE sp_addtype " + nameArgument(typeName) + ",\"" + type->StorageType;
     const QString& storage = type->StorageType;
     if (storage == "char" || storage == "varchar" || storage == "binary" || storage == "varbinary")
         script += "(" + QString::number(type->Length) + ")";
@@ -293,7 +293,7 @@ QStringList TCTLibObjInfo::GetStatementPermissionScript(const QString& principal
     prepareRead();
     QStringList granted, revoked;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::statementPermissions(m_selectDb, trimBlanks(principal)));
+    read.open(Sql::statementPermissions(m_selectDb, nameArgument(principal)));
     while (read.next()) {
         const int action = read.integer(1);
         if (!commands.contains(action)) {
@@ -304,9 +304,9 @@ QStringList TCTLibObjInfo::GetStatementPermissionScript(const QString& principal
     }
     QStringList statements;
     if (!granted.isEmpty())
-        statements << "GRANT " + granted.join(", ") + " TO " + trimBlanks(principal);
+        statements << "GRANT " + granted.join(", ") + " TO " + nameArgument(principal);
     if (!revoked.isEmpty())
-        statements << "REVOKE " + revoked.join(", ") + " FROM " + trimBlanks(principal);
+        statements << "REVOKE " + revoked.join(", ") + " FROM " + nameArgument(principal);
     return statements;
 }
 
@@ -315,7 +315,7 @@ QStringList TCTLibObjInfo::GetAliasLogins(const QString& userName)
     prepareRead();
     QStringList logins;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::aliasesOf(m_selectDb, trimBlanks(userName)));
+    read.open(Sql::aliasesOf(m_selectDb, nameArgument(userName)));
     while (read.next())
         logins << read.text(1);
     return logins;

@@ -134,11 +134,23 @@ TMarkedObjectList selectObjects(TCTLibEnhQuery& query, const TCliOptions& option
     return objects;
 }
 
+// A name as one field of a listing line: a tab or line break in it would split the line,
+// so those and the backslash are written as escapes.
+QString listField(QString name)
+{
+    name.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    name.replace(QLatin1Char('\t'), QLatin1String("\\t"));
+    name.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    name.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return name;
+}
+
 void printList(const TMarkedObjectList& objects)
 {
     QByteArray text;
     for (const TMarkedObject& object : objects)
-        text += (object.Database + '\t' + kindName(object.Kind) + '\t' + object.Caption + '\n')
+        text += (listField(object.Database) + '\t' + kindName(object.Kind) + '\t' +
+                 listField(object.Caption) + '\n')
                     .toUtf8();
     StandardOutput::write(text);
 }

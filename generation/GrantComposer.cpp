@@ -1,5 +1,7 @@
 #include "GrantComposer.h"
 
+#include "Identifier.h"
+
 #include <QList>
 
 namespace {
@@ -53,20 +55,32 @@ struct GrantGroup {
     QStringList actions;
 };
 
-QString statementOf(const GrantGroup& group, const QString& objectName)
+// A grantee as GRANT names it: "public" is a reserved word that the statement takes as the
+// group of everyone, every other name is quoted where it must be.
+QString granteeName(const QString& name)
 {
+    return name == QLatin1String("public") ? name : scriptName(name);
+}
+
+QString statementOf(const GrantGroup& group, const QString& object)
+{
+    const QString objectName = scriptName(object);
+    const QString grantee = granteeName(group.grantee);
     QString actions = group.actions.join(QLatin1Char(','));
-    if (!group.columns.isEmpty())
-        actions += QStringLiteral(" (%1)").arg(group.columns.join(QLatin1Char(',')));
+    if (!group.columns.isEmpty()) {
+        QStringList columns;
+        for (const QString& column : group.columns)
+            columns << scriptName(column);
+        actions += QStringLiteral(" (%1)").arg(columns.join(QLatin1Char(',')));
+    }
     switch (group.type) {
         case TProtectType::ptRevoke:
-            return QStringLiteral("REVOKE %1 ON %2 FROM %3")
-                .arg(actions, objectName, group.grantee);
+            return QStringLiteral("REVOKE %1 ON %2 FROM %3").arg(actions, objectName, grantee);
         case TProtectType::ptGrantWithGrant:
             return QStringLiteral("GRANT %1 ON %2 TO %3 WITH GRANT OPTION")
-                .arg(actions, objectName, group.grantee);
+                .arg(actions, objectName, grantee);
         default:
-            return QStringLiteral("GRANT %1 ON %2 TO %3").arg(actions, objectName, group.grantee);
+            return QStringLiteral("GRANT %1 ON %2 TO %3").arg(actions, objectName, grantee);
     }
 }
 

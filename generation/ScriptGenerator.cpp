@@ -27,6 +27,8 @@ QStringList TScriptHeader::lines() const
 TScriptGenerator::TScriptGenerator(TCTLibObjInfo& info, const TScriptOptions& options)
     : m_info(info), m_options(options)
 {
+    // The names come from the catalog's own listings, leading blanks and all.
+    m_info.ExactNames = true;
 }
 
 void TScriptGenerator::selectDatabase(const QString& database)

@@ -53,15 +53,83 @@ QStringList splitProcedureGroup(const QString& text, const QString& name)
     return batches;
 }
 
+// A string literal of the script in double quotes (quoted identifiers off).
 QString quoted(const QString& name)
 {
-    return QLatin1Char('"') + name + QLatin1Char('"');
+    return QLatin1Char('"') + CatalogStatements::inLiteral(name, '"') + QLatin1Char('"');
 }
 
 // A string literal of the script in single quotes.
 QString literal(const QString& text)
 {
     return QLatin1Char('\'') + CatalogStatements::inLiteral(text, '\'') + QLatin1Char('\'');
+}
+
+// A name or text as a message shows it: its line breaks written as \n and \r.
+QString printable(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return text;
+}
+
+// Text for inside a /* */ comment: "*/" would end the comment and "/*" would open one
+// nested in it, so neither is written as it is; nor is a line break.
+QString commentText(const QString& text)
+{
+    QString safe = printable(text);
+    safe.replace(QLatin1String("*/"), QLatin1String("* /"));
+    safe.replace(QLatin1String("/*"), QLatin1String("/ *"));
+    return safe;
+}
+
+QString banner(const QString& name)
+{
+    return QStringLiteral("/************ ") + commentText(name) + QStringLiteral(" ************/");
+}
+
+// A line that isql and its kin take for the end of a batch: "go", alone or with a count.
+bool readsAsBatchEnd(const QString& line)
+{
+    static const QRegularExpression batchEnd(QStringLiteral("^\\s*go(\\s+\\d+)?\\s*$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return batchEnd.match(line).hasMatch();
+}
+
+// Whether a name or text in `lines` (the script's own "GO" lines aside) holds a line that
+// would end its batch early. No quoting prevents that: isql splits the script before the
+// server reads a quote, and the rest of the name or text would run as a batch of its own.
+bool holdsBatchEnd(const QStringList& lines)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\r|\\n"));
+    for (const QString& element : lines) {
+        if (element == QLatin1String("GO"))
+            continue;
+        const QStringList parts = element.split(lineBreak);
+        if (std::any_of(parts.begin(), parts.end(), readsAsBatchEnd))
+            return true;
+    }
+    return false;
+}
+
+// A name as an argument of a system procedure: as it is when it is a regular identifier,
+// otherwise as a string.
+QString procedureArgument(const QString& name)
+{
+    return isRegularIdentifier(name) ? name : literal(name);
+}
+
+// Grants hold no string literal: a double quote is a quoted name, which the server reads
+// as one only under quoted identifiers.
+QStringList withQuotedIdentifiersWhenNeeded(const QStringList& statements)
+{
+    const bool quotes = std::any_of(statements.begin(), statements.end(),
+                                    [](const QString& s) { return s.contains(QLatin1Char('"')); });
+    if (!quotes)
+        return statements;
+    return QStringList{QStringLiteral("SET QUOTED_IDENTIFIER ON"), QStringLiteral("GO")} +
+           statements +
+           QStringList{QStringLiteral("GO"), QStringLiteral("SET QUOTED_IDENTIFIER OFF")};
 }
 
 // The stored text as a batch: the line break before "GO" ends its last line, so one
@@ -145,6 +213,19 @@ QString TSectionWriter::ownedName() const
     return ownedByOtherUser() ? ObjQualifier + QLatin1Char('.') + ObjName : ObjName;
 }
 
+// The owner-qualified name as a DROP statement names it: quoted where it must be.
+QString TSectionWriter::ownedScriptName() const
+{
+    return ownedByOtherUser() ? scriptName(ObjQualifier) + QLatin1Char('.') + scriptName(ObjName)
+                              : scriptName(ObjName);
+}
+
+bool TSectionWriter::nameNeedsQuotes() const
+{
+    return !isRegularIdentifier(ObjName) ||
+           (ownedByOtherUser() && !isRegularIdentifier(ObjQualifier));
+}
+
 QString TSectionWriter::ownerCondition() const
 {
     return ownedByOtherUser()
@@ -203,8 +284,7 @@ void TSectionWriter::beginSection(const QString& guardLine, const QString& drop,
                                   bool blankAfterDrop)
 {
     SectionLines.clear();
-    SectionLines << QString()
-                 << QStringLiteral("/************ ") + ObjName + QStringLiteral(" ************/");
+    SectionLines << QString() << banner(ObjName);
     beginOwner(ObjQualifier);
     if (m_quotedNames)
         SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
@@ -213,12 +293,6 @@ void TSectionWriter::beginSection(const QString& guardLine, const QString& drop,
         if (blankAfterDrop)
             SectionLines << QString();
     }
-}
-
-void TSectionWriter::endSection(bool toFile)
-{
-    SectionLines << QStringLiteral("GO");
-    flushSection(toFile);
 }
 
 void TSectionWriter::flushSection(bool toFile)
@@ -231,7 +305,8 @@ void TSectionWriter::flushSection(bool toFile)
 // A one-line note in place of a section, for what the script cannot re-create.
 void TSectionWriter::writeNote(const QString& note, bool toFile)
 {
-    SectionLines = QStringList{QString(), QStringLiteral("/* ") + note + QStringLiteral(" */")};
+    SectionLines =
+        QStringList{QString(), QStringLiteral("/* ") + commentText(note) + QStringLiteral(" */")};
     flushSection(toFile);
 }
 
@@ -243,23 +318,31 @@ void TSectionWriter::writeUnscripted(const QString& kind, const QString& reason,
     const QString name =
         ObjQualifier.isEmpty() ? ObjName : ObjQualifier + QLatin1Char('.') + ObjName;
     m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": ") + kind + QLatin1Char(' ') +
-                              name + QStringLiteral(": ") + reason;
-    QString safeName = name;
-    safeName.replace(QLatin1String("*/"), QLatin1String("* /"));
-    writeNote(kind + QLatin1Char(' ') + safeName + QStringLiteral(": ") + reason +
+                              printable(name) + QStringLiteral(": ") + reason;
+    writeNote(kind + QLatin1Char(' ') + name + QStringLiteral(": ") + reason +
                   QStringLiteral(", not scripted"),
               toFile);
+}
+
+// A section that would not stay in its batches is left out and reported instead.
+bool TSectionWriter::refusedForBatchEnd(const QString& kind, bool toFile)
+{
+    if (!holdsBatchEnd(SectionLines))
+        return false;
+    SectionLines.clear();
+    writeUnscripted(kind, QStringLiteral("a name or text in it holds a line that reads as GO"),
+                    toFile);
+    return true;
 }
 
 // Groups, users and datatypes are what other objects depend on: members, owned objects
 // and columns keep the server from dropping them. With drop guards on, their section
 // adds them only when missing, so that the script runs again over its own result.
-void TSectionWriter::writeCreateWhenMissing(const QString& catalogTable, const QString& body,
-                                            bool toFile)
+void TSectionWriter::writeCreateWhenMissing(const QString& kind, const QString& catalogTable,
+                                            const QString& body, bool toFile)
 {
     SectionLines.clear();
-    SectionLines << QString()
-                 << QStringLiteral("/************ ") + ObjName + QStringLiteral(" ************/");
+    SectionLines << QString() << banner(ObjName);
     if (m_options.AddDrop && body.startsWith(QLatin1String("EXECUTE "))) {
         SectionLines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
                             QStringLiteral("dbo.") + catalogTable +
@@ -268,30 +351,44 @@ void TSectionWriter::writeCreateWhenMissing(const QString& catalogTable, const Q
     } else {
         SectionLines << body;
     }
-    endSection(toFile);
+    SectionLines << QStringLiteral("GO");
+    if (refusedForBatchEnd(kind, toFile))
+        return;
+    flushSection(toFile);
 }
 
 // Rules and defaults bound to columns or datatypes cannot be dropped; with drop guards
 // on they are created only when missing, their text run through EXECUTE.
 void TSectionWriter::writeTextCreateWhenMissing(const QString& owner, const QString& name,
-                                                const QString& type, const QString& text,
+                                                const QString& type, const TCTStoredText& stored,
                                                 bool toFile)
 {
+    const QString text = trimBlanks(stored.Text);
+    // The text runs as it was created: under quoted identifiers when they were on.
+    m_quotedNames = stored.QuotedIdentifiers;
     SectionLines.clear();
-    SectionLines << QString()
-                 << QStringLiteral("/************ ") + name + QStringLiteral(" ************/");
+    SectionLines << QString() << banner(name);
     beginOwner(owner);
+    if (m_quotedNames)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
     if (m_options.AddDrop) {
         SectionLines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
-                            QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(name) +
-                            QStringLiteral(" AND type = ") + quoted(type) +
-                            QStringLiteral(" AND uid = user_id(") + quoted(owner) + "))"
+                            QStringLiteral("dbo.sysobjects WHERE name = ") + nameLiteral(name) +
+                            QStringLiteral(" AND type = ") + nameLiteral(type) +
+                            QStringLiteral(" AND uid = user_id(") + nameLiteral(owner) + "))"
                      << QStringLiteral("  EXECUTE(") + literal(text) + ")";
     } else {
         SectionLines << text;
     }
     SectionLines << QStringLiteral("GO");
+    if (m_quotedNames)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+    m_quotedNames = false;
     endOwner(owner);
+    if (refusedForBatchEnd(
+            type == QLatin1String("D") ? QStringLiteral("default") : QStringLiteral("rule"),
+            toFile))
+        return;
     flushSection(toFile);
 }
 
@@ -310,8 +407,7 @@ void TSectionWriter::writeDefaultObject(const QString& qualifiedName, bool toFil
                                   QStringLiteral(": its text cannot be read");
         return;
     }
-    writeTextCreateWhenMissing(owner, name, QStringLiteral("D"),
-                               withoutFinalLineBreak(trimBlanks(stored.Text)), toFile);
+    writeTextCreateWhenMissing(owner, name, QStringLiteral("D"), stored, toFile);
 }
 
 void TSectionWriter::WriteUserSection(bool toFile)
@@ -324,7 +420,7 @@ void TSectionWriter::WriteUserSection(bool toFile)
     const QString script = m_info.GetUserScript(ObjName);
     if (script == DataNotAvailable)
         return writeUnscripted(QStringLiteral("user"), QStringLiteral("not found"), toFile);
-    writeCreateWhenMissing(QStringLiteral("sysusers"), script, toFile);
+    writeCreateWhenMissing(QStringLiteral("user"), QStringLiteral("sysusers"), script, toFile);
     writeAliases(toFile);
     writeStatementPermissions(toFile);
 }
@@ -354,8 +450,9 @@ void TSectionWriter::WriteGroupSection(bool toFile)
         writeNote(ObjName + QStringLiteral(": built-in group, not scripted"), toFile);
         return writeStatementPermissions(toFile);
     }
-    writeCreateWhenMissing(QStringLiteral("sysusers"),
-                           QStringLiteral("EXECUTE sp_addgroup ") + ObjName, toFile);
+    writeCreateWhenMissing(QStringLiteral("group"), QStringLiteral("sysusers"),
+                           QStringLiteral("EXECUTE sp_addgroup ") + procedureArgument(ObjName),
+                           toFile);
     writeStatementPermissions(toFile);
 }
 
@@ -383,7 +480,7 @@ void TSectionWriter::WriteDatatypeSection(bool toFile)
         if (!binding.IsRule)
             writeDefaultObject(binding.Object, toFile);
     }
-    writeCreateWhenMissing(QStringLiteral("systypes"), script, toFile);
+    writeCreateWhenMissing(QStringLiteral("datatype"), QStringLiteral("systypes"), script, toFile);
     QStringList binds;
     for (const TCTColumnBinding& binding : bindings) {
         binds << QStringLiteral("EXECUTE ") +
@@ -420,23 +517,35 @@ void TSectionWriter::WriteIndexSection(bool toFile)
         return writeUnscripted(QStringLiteral("index"), QStringLiteral("not found"), toFile);
 
     const QString ownedTable = isOtherOwner(owner) ? owner + QLatin1Char('.') + table : table;
+    const QString tableInScript = isOtherOwner(owner)
+                                      ? scriptName(owner) + QLatin1Char('.') + scriptName(table)
+                                      : scriptName(table);
     const bool constraint = body.first().startsWith(QLatin1String("ALTER TABLE"));
+    m_quotedNames = m_info.LastScriptQuotesNames() || tableInScript != ownedTable ||
+                    !isRegularIdentifier(ObjName);
     SectionLines.clear();
-    SectionLines << QString()
-                 << QStringLiteral("/************ ") + ObjName + QStringLiteral(" ************/");
+    SectionLines << QString() << banner(ObjName);
     beginOwner(owner);
+    if (m_quotedNames)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
     if (m_options.AddDrop) {
-        SectionLines << guard(QStringLiteral("dbo.sysindexes WHERE name = ") + quoted(ObjName) +
-                              QStringLiteral(" AND id = object_id(") + quoted(ownedTable) + "))")
-                     << (constraint ? QStringLiteral("  ALTER TABLE ") + ownedTable +
-                                          QStringLiteral(" DROP CONSTRAINT ") + ObjName
-                                    : QStringLiteral("  DROP INDEX ") + ownedTable +
-                                          QLatin1Char('.') + ObjName)
+        SectionLines << guard(QStringLiteral("dbo.sysindexes WHERE name = ") +
+                              nameLiteral(ObjName) + QStringLiteral(" AND id = object_id(") +
+                              nameLiteral(ownedTable) + "))")
+                     << (constraint ? QStringLiteral("  ALTER TABLE ") + tableInScript +
+                                          QStringLiteral(" DROP CONSTRAINT ") + scriptName(ObjName)
+                                    : QStringLiteral("  DROP INDEX ") + tableInScript +
+                                          QLatin1Char('.') + scriptName(ObjName))
                      << QStringLiteral("GO") << QString();
     }
     SectionLines += body;
     SectionLines << QStringLiteral("GO");
+    if (m_quotedNames)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+    m_quotedNames = false;
     endOwner(owner);
+    if (refusedForBatchEnd(QStringLiteral("index"), toFile))
+        return;
     flushSection(toFile);
 }
 
@@ -465,9 +574,8 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
         if (isDefault)
             m_state.WrittenDefaults.insert(m_info.SelectDb() + QLatin1Char('|') + owner +
                                            QLatin1Char('.') + ObjName);
-        return writeTextCreateWhenMissing(owner, ObjName,
-                                          isDefault ? QStringLiteral("D") : QStringLiteral("R"),
-                                          trimBlanks(text), toFile);
+        return writeTextCreateWhenMissing(
+            owner, ObjName, isDefault ? QStringLiteral("D") : QStringLiteral("R"), stored, toFile);
     }
 
     // The procedures folder holds SQL functions as well.
@@ -475,16 +583,21 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
         kind == TTextObjectKind::Procedure &&
         m_info.objectId(ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier, ObjName,
                         QStringLiteral("SF"));
-    beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + quoted(ObjName) +
+    // A name that must be quoted is dropped under quoted identifiers.
+    m_quotedNames = m_options.AddDrop && nameNeedsQuotes();
+    beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + nameLiteral(ObjName) +
                        QStringLiteral(" AND type = ") +
-                       quoted(function ? QStringLiteral("SF") : objectTypeCode(kind)) +
+                       nameLiteral(function ? QStringLiteral("SF") : objectTypeCode(kind)) +
                        ownerCondition() + ")"),
                  QStringLiteral("  DROP ") +
                      (function ? QStringLiteral("FUNCTION") : dropKeyword(kind)) +
-                     QLatin1Char(' ') + ownedName());
+                     QLatin1Char(' ') + ownedScriptName());
     // The text is read back as it was created: under quoted identifiers when they were on.
-    if (stored.QuotedIdentifiers)
+    if (m_quotedNames && !stored.QuotedIdentifiers)
+        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+    if (!m_quotedNames && stored.QuotedIdentifiers)
         SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
+    m_quotedNames = false;
     if (kind == TTextObjectKind::Procedure)
         SectionLines += splitProcedureGroup(text, ObjName);
     else
@@ -492,6 +605,8 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     SectionLines << QStringLiteral("GO");
     if (stored.QuotedIdentifiers)
         SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+    if (refusedForBatchEnd(kindWord(kind), toFile))
+        return;
     toView(SectionLines, toFile);
 
     // The grants follow the section in the view and in the script alike.
@@ -518,10 +633,22 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     SectionLines.clear();
 }
 
+// Statements that name something whose name holds a line that reads as GO are left out
+// and reported.
+bool TSectionWriter::refusedBatch(const QStringList& statements)
+{
+    if (!holdsBatchEnd(statements))
+        return false;
+    m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": statements for ") +
+                              printable(ObjName) +
+                              QStringLiteral(": a name in them holds a line that reads as GO");
+    return true;
+}
+
 // An empty line, the statements and "GO", into the section.
 void TSectionWriter::appendBatch(const QStringList& statements, bool toFile)
 {
-    if (statements.isEmpty())
+    if (statements.isEmpty() || refusedBatch(statements))
         return;
     QStringList batch;
     batch << QString() << statements << QStringLiteral("GO");
@@ -548,10 +675,10 @@ void TSectionWriter::warnUnknownActions(const TCTProtectList& protects, const QS
 // An empty line, the statements and "GO", into the view and the section.
 void TSectionWriter::appendGrantBatch(const QStringList& statements, bool toFile)
 {
-    if (statements.isEmpty())
+    if (statements.isEmpty() || refusedBatch(statements))
         return;
     QStringList batch;
-    batch << QString() << statements << QStringLiteral("GO");
+    batch << QString() << withQuotedIdentifiersWhenNeeded(statements) << QStringLiteral("GO");
     toView(batch, toFile);
     SectionLines += batch;
 }
@@ -617,9 +744,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
     beginSection(guardLines + guard(QStringLiteral("dbo.sysobjects WHERE name = ") +
                                     nameLiteral(table) + QStringLiteral(" AND type = ") +
                                     nameLiteral(QStringLiteral("U")) + ownerCondition() + ")"),
-                 QStringLiteral("  DROP TABLE ") +
-                     (ownedByOtherUser() ? ObjQualifier + QLatin1Char('.') : QString()) +
-                     scriptName(table));
+                 QStringLiteral("  DROP TABLE ") + ownedScriptName());
     // The table's primary key and unique constraints are written with it, not again
     // as indexes.
     for (const TCTConstraint& key : m_info.GetTableConstraints(*id, owner, table)) {
@@ -642,20 +767,28 @@ void TSectionWriter::WriteTableSection(bool toFile)
         SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
     m_quotedNames = false;
     endOwner(owner);
+    if (refusedForBatchEnd(QStringLiteral("table"), toFile))
+        return;
     flushSection(toFile);
 
     // Foreign keys wait until every table of the script exists.
     for (const TCTConstraint& key : m_info.GetForeignKeys(*id)) {
-        const QString ownedTable = isOtherOwner(owner) ? owner + QLatin1Char('.') + table : table;
         QStringList lines{QString()};
         if (m_options.AddDrop) {
             lines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
                          QStringLiteral("dbo.sysobjects WHERE name = ") + literal(key.Name) +
                          QStringLiteral(" AND type = 'RI')");
         }
-        lines << QStringLiteral("  ALTER TABLE ") + ownedTable + QStringLiteral(" ADD ") +
+        lines << QStringLiteral("  ALTER TABLE ") + ownedScriptName() + QStringLiteral(" ADD ") +
                      constraintClause(key)
               << QStringLiteral("GO");
+        if (holdsBatchEnd(lines)) {
+            m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": foreign key ") +
+                                      printable(key.Name) +
+                                      QStringLiteral(
+                                          ": a name in it holds a line that reads as GO");
+            continue;
+        }
         m_state.PendingForeignKeys += lines;
     }
 

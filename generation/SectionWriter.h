@@ -65,13 +65,15 @@ private:
     void writeNote(const QString& note, bool toFile);
     void writeStatementPermissions(bool toFile);
     void writeAliases(bool toFile);
-    void writeCreateWhenMissing(const QString& catalogTable, const QString& body, bool toFile);
+    void writeCreateWhenMissing(const QString& kind, const QString& catalogTable,
+                                const QString& body, bool toFile);
     void writeTextCreateWhenMissing(const QString& owner, const QString& name, const QString& type,
-                                    const QString& text, bool toFile);
+                                    const TCTStoredText& stored, bool toFile);
     void writeDefaultObject(const QString& qualifiedName, bool toFile);
     void writeUnscripted(const QString& kind, const QString& reason, bool toFile);
     void beginSection(const QString& guard, const QString& drop, bool blankAfterDrop = true);
-    void endSection(bool toFile);
+    bool refusedForBatchEnd(const QString& kind, bool toFile);
+    bool refusedBatch(const QStringList& statements);
     void flushSection(bool toFile);
     void appendBatch(const QStringList& statements, bool toFile);
     void appendGrantBatch(const QStringList& statements, bool toFile);
@@ -83,6 +85,8 @@ private:
     QString guard(const QString& tableAndCondition) const;
     bool ownedByOtherUser() const;
     QString ownedName() const;
+    QString ownedScriptName() const;
+    bool nameNeedsQuotes() const;
     QString ownerCondition() const;
     QString tableOwner(const QString& table);
     void writeIndexesOf(const QString& table, const QString& owner, bool toFile);

@@ -56,7 +56,8 @@ TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead)
     EXPECT_FALSE(info->LastScriptQuotesNames());
     EXPECT_EQ(info->GetIndexNames("o'hara"), QStringList{"ix'q"});
     EXPECT_EQ(info->GetIndexScript("ix'q", "o'hara"),
-              (QStringList{"CREATE INDEX ix'q ON o'hara", "(id)", "ON 'default'"}));
+              (QStringList{"CREATE INDEX \"ix'q\" ON \"o'hara\"", "(id)", "ON 'default'"}));
+    EXPECT_TRUE(info->LastScriptQuotesNames());
     std::optional<TCTObject> object = info->GetObjectInfo("say\"when", false, true);
     ASSERT_TRUE(object);
     EXPECT_EQ(object->ObjType, "U");

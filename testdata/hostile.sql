@@ -1,0 +1,46 @@
+-- Objects whose names (and one text) try to break the script that re-creates them:
+-- quotes, comment ends, blanks, brackets, reserved words, and lines that read as GO.
+create database hostile
+go
+use hostile
+go
+create table victim (a int)
+go
+set quoted_identifier on
+go
+create table "it's" (a int primary key, "b""c" int, "col */ x" int null)
+go
+create table "a*/b" (a int, ref int null references "it's"(a))
+go
+create table " lead" (a int)
+go
+create table "br[ack]et" ("select" int)
+go
+create table "with blank" (x int, constraint "pk blank" primary key (x))
+go
+create view "v'1" as select a from "it's"
+go
+create procedure "p*/x" as select 1
+go
+create index "i'x" on "it's"("b""c")
+go
+create trigger "t'r" on "it's" for insert as print 'inserted'
+go
+create rule "r/*1" as @v > 0
+go
+grant select on "it's" to public
+go
+grant update ("b""c") on "it's" to public
+go
+-- A table name and a procedure text with a line that reads as GO: isql would run what
+-- follows that line as a batch of its own.
+declare @s varchar(300)
+select @s = 'create table "evil' + char(10) + 'GO' + char(10) + 'drop table victim' + char(10) + '--" (a int)'
+exec(@s)
+go
+set quoted_identifier off
+go
+declare @s varchar(300)
+select @s = 'create procedure with_go_line as' + char(10) + '/*' + char(10) + 'go' + char(10) + '*/' + char(10) + 'select 1'
+exec(@s)
+go

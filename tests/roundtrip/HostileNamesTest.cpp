@@ -1,0 +1,94 @@
+// Names that try to break the script that re-creates them: quotes, comment ends, blanks,
+// brackets, reserved words and lines that read as GO. The script of such a database must
+// run as it is into a fresh database, twice, re-create every object it names, and leave
+// out (and report) only what no quoting can keep inside its batch.
+#include "TdsimServer.h"
+#include "ToolRun.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+class HostileNames : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_server = std::make_unique<TdsimServer>(
+            QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/hostile.sql")});
+        // bsqldb reads the fixture's interfaces file first.
+        qputenv("FREETDSCONF", QFile::encodeName(s_server->iniFile()));
+    }
+    static void TearDownTestSuite() { s_server.reset(); }
+
+    static ToolResult cli(const QStringList& arguments)
+    {
+        return runSkelderCliOnServer(TdsimServer::serverName(), arguments);
+    }
+
+    // The kind and caption of every object of `database`, as --list gives them, without the
+    // object id the server puts into the names it makes up for constraints.
+    static QStringList objectsOf(const QString& database)
+    {
+        static const QRegularExpression madeUpId(QStringLiteral("_\\d{6,}$"));
+        const ToolResult listed = cli({"-D", database, "--list"});
+        QStringList objects;
+        for (const QString& line : listed.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            objects << line.section(QLatin1Char('\t'), 1).remove(madeUpId);
+        return objects;
+    }
+
+    QStringList replay(const QString& name, const QString& script)
+    {
+        const QString path = work.filePath(name);
+        if (!writeText(path, script.toUtf8()))
+            return {QStringLiteral("cannot write ") + path};
+        return serverErrors(runBsqldb(TdsimServer::serverName(), path));
+    }
+
+    QTemporaryDir work;
+    static inline std::unique_ptr<TdsimServer> s_server;
+};
+
+TEST_F(HostileNames, TheScriptRecreatesEveryNameAndLeavesOutOnlyLinesThatReadAsGo)
+{
+    const QString path = work.filePath("hostile.sql");
+    const ToolResult scripted = cli({"-D", "hostile", "-o", path, "--drop", "--triggers",
+                                     "--indexes", "--grants", "--no-prefix-db", "--no-header"});
+    // Left out and named, with the run counted as incomplete.
+    EXPECT_EQ(scripted.exitCode, 4) << qPrintable(scripted.err);
+    EXPECT_TRUE(scripted.err.contains("table dbo.evil\\nGO\\ndrop table victim\\n--"))
+        << qPrintable(scripted.err);
+    EXPECT_TRUE(scripted.err.contains("procedure dbo.with_go_line")) << qPrintable(scripted.err);
+    QString script = readText(path);
+
+    // No name ends or opens a comment early.
+    const QRegularExpression comment(QStringLiteral("^/\\*(.*)\\*/\\r?$"));
+    for (const QString& line : script.split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1String("/*")))
+            continue;
+        const QRegularExpressionMatch match = comment.match(line);
+        ASSERT_TRUE(match.hasMatch()) << qPrintable(line);
+        EXPECT_FALSE(match.captured(1).contains("*/") || match.captured(1).contains("/*"))
+            << qPrintable(line);
+    }
+
+    // Into a fresh database holding the table the evil name would drop, twice.
+    ASSERT_EQ(replay("create.sql", "create database hostile_copy\ngo\nuse hostile_copy\ngo\n"
+                                   "create table victim (a int)\ngo\n"),
+              QStringList());
+    script.replace(QRegularExpression(QStringLiteral("^USE hostile(?=\\r?$)"),
+                                      QRegularExpression::MultilineOption),
+                   QStringLiteral("USE hostile_copy"));
+    EXPECT_EQ(replay("copy-1.sql", script), QStringList());
+    EXPECT_EQ(replay("copy-2.sql", script), QStringList());
+
+    QStringList expected = objectsOf("hostile");
+    expected.removeAll(QStringLiteral("tables\tdbo.evil\\nGO\\ndrop table victim\\n--"));
+    expected.removeAll(QStringLiteral("procedures\tdbo.with_go_line"));
+    EXPECT_EQ(objectsOf("hostile_copy"), expected);
+}
+
+}  // namespace
