@@ -14,11 +14,14 @@
 #include "TextFile.h"
 #include "UserInterface.h"
 
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <array>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -47,21 +50,62 @@ private:
     bool m_quiet;
 };
 
-QString readPasswordWithoutEcho()
-{
-    std::fputs("Password: ", stderr);
-    std::fflush(stderr);
-    termios saved{};
-    const bool terminal = tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (terminal) {
-        termios silent = saved;
+// Echo is off while the password is typed. An interrupt or a termination meanwhile would
+// leave the user's terminal without echo, so those signals put the terminal back first.
+class TerminalEchoOff {
+public:
+    TerminalEchoOff()
+    {
+        if (tcgetattr(STDIN_FILENO, &s_saved) != 0)
+            return;
+        m_active = true;
+        struct sigaction restore {};
+        restore.sa_handler = &restoreAndRaise;
+        restore.sa_flags = SA_RESETHAND;
+        sigemptyset(&restore.sa_mask);
+        for (size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &restore, &m_previous[i]);
+        termios silent = s_saved;
         silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     }
+    ~TerminalEchoOff()
+    {
+        if (!m_active)
+            return;
+        tcsetattr(STDIN_FILENO, TCSANOW, &s_saved);
+        for (size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+    }
+    TerminalEchoOff(const TerminalEchoOff&) = delete;
+    TerminalEchoOff& operator=(const TerminalEchoOff&) = delete;
+
+private:
+    static constexpr std::array<int, 4> kSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+    // The handler was reset to the default on entry: raising the signal again ends the
+    // program as the signal would have, once the terminal echoes again.
+    static void restoreAndRaise(int signal)
+    {
+        tcsetattr(STDIN_FILENO, TCSANOW, &s_saved);
+        raise(signal);
+    }
+
+    static inline termios s_saved{};
+    bool m_active = false;
+    std::array<struct sigaction, kSignals.size()> m_previous{};
+};
+
+QString readPasswordWithoutEcho()
+{
     std::string line;
-    std::getline(std::cin, line);
-    if (terminal)
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    {
+        // Off before the prompt shows, so that nothing typed after it is echoed.
+        const TerminalEchoOff echoOff;
+        std::fputs("Password: ", stderr);
+        std::fflush(stderr);
+        std::getline(std::cin, line);
+    }
     std::fputs("\n", stderr);
     return QString::fromLocal8Bit(line.c_str());
 }
@@ -200,6 +244,29 @@ int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptio
     return completionStatus(generator);
 }
 
+// A settings file named on the command line must be there; any settings file that is
+// there must be readable, or the run would go on with defaults the user did not choose.
+std::optional<QString> settingsFileProblem(TRegAuto& store)
+{
+    const bool named = store.IniFile != QLatin1String(TAppSettings::FileName);
+    if (named)
+        store.IniFile =
+            QFileInfo(store.IniFile).absoluteFilePath();  // from here, not the config dir
+    const QString path = store.iniFilePath();
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        if (!named)
+            return std::nullopt;
+        return QStringLiteral("Settings file '%1' does not exist.").arg(path);
+    }
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("Settings file '%1' cannot be read: %2.")
+            .arg(path, info.isDir() ? QStringLiteral("it is a directory") : file.errorString());
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runCli(const QStringList& arguments)
@@ -208,8 +275,8 @@ int runCli(const QStringList& arguments)
     TRegAuto store(&owner);
     configureSettingsStore(store);
     store.IniFile = settingsFileArgument(arguments);
-    if (store.IniFile != QLatin1String(TAppSettings::FileName) && !QFile::exists(store.IniFile)) {
-        std::fprintf(stderr, "Settings file '%s' does not exist.\n", qPrintable(store.IniFile));
+    if (const std::optional<QString> problem = settingsFileProblem(store)) {
+        std::fprintf(stderr, "%s\n", qPrintable(*problem));
         return ExitUsage;
     }
     TAppSettings settings;

@@ -114,6 +114,12 @@ TEST_F(CliTest, BadUsageExitsWithTwoBeforeConnecting)
         EXPECT_FALSE(result.err.isEmpty());
         EXPECT_TRUE(result.out.isEmpty());
     }
+    // A settings file that is there but cannot be read is not silently replaced by defaults.
+    QTemporaryDir directory;
+    const ToolResult unreadable =
+        runSkelderCli({"-S", "NOSUCH", "--settings", directory.path(), "--list"});
+    EXPECT_EQ(unreadable.exitCode, 2);
+    EXPECT_TRUE(unreadable.err.contains("cannot be read")) << qPrintable(unreadable.err);
     const ToolResult help = runSkelderCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--separate-files"));
