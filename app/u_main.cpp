@@ -398,8 +398,8 @@ void Tf_main::createComponents()
     db->setShowDbMessages(smDbMsg | smDbErr);
     db->EmulateASE = false;
     db->setLanguage(QStringLiteral("us_english"));
+    db->setSortOrder(QStringLiteral("binary"));
     db->setCharSet(QStringLiteral("iso_1"));
-    // FreeTDS's CS-Library refuses to set a sort order; the server's own applies.
     db->Rdbms = kSybaseSqlServer;
     db->UserName = QStringLiteral("sa");
     db->setDbName(QStringLiteral("master"));

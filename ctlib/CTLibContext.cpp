@@ -6,6 +6,7 @@
 
 #include <langinfo.h>
 #include <QList>
+#include <QRegularExpression>
 #include <clocale>
 #include <cstring>
 #include <memory>
@@ -152,15 +153,24 @@ void TCTLibContext::setLanguage(const QString& name)
     m_language = name;
 }
 
+// FreeTDS's CS-Library has no sort order: it refuses every name and reads none back. A
+// name that can be a sort order is kept for the reads; the server's own order applies.
 QString TCTLibContext::sortOrder() const
 {
-    m_sortOrder = readLocale(CS_SYB_SORTORDER);
+    const QString fromLibrary = readLocale(CS_SYB_SORTORDER);
+    if (!fromLibrary.isEmpty())
+        m_sortOrder = fromLibrary;
     return m_sortOrder;
 }
 
 void TCTLibContext::setSortOrder(const QString& name)
 {
-    writeLocale(CS_SYB_SORTORDER, name, "cs_locale Failed. Invalid CS_SYB_SORTORDER");
+    static const QRegularExpression sortOrderName(QStringLiteral("^[A-Za-z][A-Za-z0-9_]{0,29}$"));
+    if (!sortOrderName.match(name).hasMatch())
+        fail("cs_locale Failed. Invalid CS_SYB_SORTORDER");
+    QByteArray value = name.toLocal8Bit();
+    cs_locale(handle(), CS_SET, m_locale.get(), CS_SYB_SORTORDER, value.data(), CS_NULLTERM,
+              nullptr);
     m_sortOrder = name;
 }
 

@@ -177,6 +177,24 @@ TEST(ContextTest, NamingAndValidatedSettings) {
     EXPECT_EQ(first.iniFile(), ini);
     first.setIniFile("/tmp/other.ini");
     EXPECT_EQ(first.iniFile(), "/tmp/other.ini");
+    EXPECT_THROW(first.setLoginTimeOut(0), ECTLibException);
+    first.setLoginTimeOut(12);
+    EXPECT_EQ(first.loginTimeOut(), 12);
+}
+
+TEST(ContextTest, SortOrderIsKeptThoughTheLibraryHasNone) {
+    TCTLibContext context;
+    context.setSortOrder("binary");
+    EXPECT_EQ(context.sortOrder(), "binary");
+    context.setSortOrder("nocase");
+    EXPECT_EQ(context.sortOrder(), "nocase");
+    try {
+        context.setSortOrder("no such order");
+        FAIL();
+    } catch (const ECTLibException& error) {
+        EXPECT_EQ(error.message(), "cs_locale Failed. Invalid CS_SYB_SORTORDER");
+    }
+    EXPECT_EQ(context.sortOrder(), "nocase");
 }
 
 TEST(ContextTest, ConnectionWithoutItsContext) {
