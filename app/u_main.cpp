@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
@@ -32,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -951,8 +953,14 @@ void Tf_main::a_saveExecute()
 
 void Tf_main::a_printExecute()
 {
-    if (!m_printer->isValid())
+    // Qt prints nothing and says nothing when the printer cannot be opened: that is
+    // found out first.
+    const bool toFile = m_printer->outputFormat() == QPrinter::PdfFormat;
+    if (!m_printer->isValid() || (!toFile && QPrinterInfo(*m_printer).isNull()))
         throw ESkelderError(QStringLiteral("There is no default printer currently selected"));
+    if (toFile && !QFileInfo(QFileInfo(m_printer->outputFileName()).absolutePath()).isWritable())
+        throw EFileError(QStringLiteral("Cannot print to \"%1\": its directory cannot be written.")
+                             .arg(m_printer->outputFileName()));
     QTextDocument document;
     document.setDefaultFont(m_view->font());
     document.setPlainText(viewLines(m_view).join(QLatin1Char('\n')));

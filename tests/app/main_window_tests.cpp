@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
@@ -343,6 +344,29 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("create table t (a int)\r\nGO\r\n\r\n"));
         QVERIFY(ui.messages.empty());
+    }
+
+    void aFailedPrintIsReportedAndPrintingWorksAgain()
+    {
+        QTemporaryDir dir;
+        RecordingUserInterface ui;
+        Tf_main window;
+        window.m_view->setPlainText("create table printed_table (a int)\nGO");
+        // No printer on this machine, then a file that cannot be written.
+        window.a_print->trigger();
+        QCOMPARE(ui.messages.size(), size_t(1));
+        QCOMPARE(ui.messages[0].icon, UserInterface::Icon::Error);
+        window.printer()->setOutputFormat(QPrinter::PdfFormat);
+        window.printer()->setOutputFileName(dir.filePath("no/such/directory/print.pdf"));
+        window.a_print->trigger();
+        QCOMPARE(ui.messages.size(), size_t(2));
+        QCOMPARE(ui.messages[1].icon, UserInterface::Icon::Error);
+
+        const QString pdf = dir.filePath("print.pdf");
+        window.printer()->setOutputFileName(pdf);
+        window.a_print->trigger();
+        QCOMPARE(ui.messages.size(), size_t(2));
+        QVERIFY(QFileInfo(pdf).size() > 0);
     }
 
     void printWritesTheViewsLines()
