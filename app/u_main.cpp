@@ -515,8 +515,14 @@ void Tf_main::FormCreate()
 
 void Tf_main::FormActivate()
 {
-    if (QDir::setCurrent(WorkDir))
+    if (QDir::setCurrent(WorkDir)) {
+        m_reportedMissingWorkDir.clear();
         return;
+    }
+    // Told once for each directory: the return from every dialog would repeat it.
+    if (WorkDir == m_reportedMissingWorkDir)
+        return;
+    m_reportedMissingWorkDir = WorkDir;
     UserInterface::instance().showMessage(
         QStringLiteral("Skelder"),
         QStringLiteral("Work directory ") + WorkDir +

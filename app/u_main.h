@@ -165,6 +165,8 @@ private:
     // Read with the settings and written back: the window has no control for them.
     int m_loginTimeout = TAppSettings().LoginTimeout;
     int m_commandTimeout = TAppSettings().CommandTimeout;
+    // The missing working directory the user was last told about.
+    QString m_reportedMissingWorkDir;
     // Whether the main window's next activation counts (see event()).
     bool m_activatedOnReturn = true;
 };
