@@ -846,7 +846,7 @@ void Tf_main::a_viewExecute()
 void Tf_main::a_generateExecute()
 {
     if (!Options.SeparateFiles) {
-        if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
+        if (!execSaveDialog())
             return;
         TargetPath = SaveDialog->selectedFiles().constFirst();
         ToFile = true;
@@ -950,9 +950,17 @@ void Tf_main::a_selectall_textExecute()
     m_view->selectAll();
 }
 
+// Scripts are saved where the working directory is, unless the user goes elsewhere.
+bool Tf_main::execSaveDialog()
+{
+    if (QFileInfo(WorkDir).isDir())
+        SaveDialog->setDirectory(WorkDir);
+    return SaveDialog->exec() == QDialog::Accepted && !SaveDialog->selectedFiles().isEmpty();
+}
+
 void Tf_main::a_saveExecute()
 {
-    if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
+    if (!execSaveDialog())
         return;
     writeTextLines(SaveDialog->selectedFiles().constFirst(), viewLines(m_view));
 }

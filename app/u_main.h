@@ -134,6 +134,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool execSaveDialog();
     void FormCreate();
     void FormActivate();
     void FormClose();

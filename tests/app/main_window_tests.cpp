@@ -330,6 +330,25 @@ private slots:
         QVERIFY(!window.a_clear->isEnabled());
     }
 
+    void theSaveDialogOpensInTheWorkingDirectory()
+    {
+        QTemporaryDir dir;
+        RecordingUserInterface ui;
+        Tf_main window;
+        window.SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
+        window.WorkDir = dir.path();
+        window.m_view->setPlainText("create table t (a int)\nGO\n");
+        QString shown;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            shown = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        window.a_save->trigger();
+        QCOMPARE(shown, QDir(dir.path()).absolutePath());
+    }
+
     void saveWritesCrLfLinesWithTheDefaultExtension()
     {
         QTemporaryDir dir;
