@@ -739,6 +739,8 @@ void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, Objec
     qDeleteAll(folder->takeChildren());
 
     statusPanel(1)->setText(objectListingProgressText(kind, database));
+    // The read blocks the event loop: the text is painted now or never.
+    statusPanel(1)->repaint();
     try {
         query->setSQL(QStringList{objectListingStatement(kind, database, db->Rdbms)});
         query->Open();

@@ -44,6 +44,22 @@ QStringList childCaptions(const QTreeWidgetItem* node)
     return captions;
 }
 
+// The texts a label showed on the screen: the text it held at each of its paints.
+class PaintedTexts : public QObject {
+public:
+    explicit PaintedTexts(QLabel* label) : m_label(label) { label->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_label && event->type() == QEvent::Paint)
+            texts << m_label->text();
+        return false;
+    }
+    QStringList texts;
+
+private:
+    QLabel* m_label;
+};
+
 LoginRequest saLogin()
 {
     LoginRequest login;
@@ -151,6 +167,19 @@ private slots:
         QVERIFY(!m_ui->messages.empty());
         QCOMPARE(m_ui->messages.back().icon, UserInterface::Icon::Error);
         QVERIFY(m_window->db->connectionLost());
+    }
+
+    void theRetrievingTextIsPaintedBeforeTheFolderIsRead()
+    {
+        m_window->setWindowState(Qt::WindowNoState);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_ui->loginAnswer = saLogin();
+        m_window->a_connect->trigger();
+        PaintedTexts painted(m_window->statusPanel(1));
+        openFolder("demo", ObjectKind::Views);
+        QVERIFY2(painted.texts.contains("Retrieving views from demo"),
+                 qPrintable(painted.texts.join('|')));
     }
 
     void foldersListTheirObjectsOnceAndMarksAreCounted()
