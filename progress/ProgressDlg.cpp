@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 namespace {
 // The private message the window posts itself once it is visible.
@@ -32,13 +33,17 @@ TRAProgressFormForm::TRAProgressFormForm(QWidget* parent)
 {
     setObjectName(QStringLiteral("RAProgressFormForm"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint);
-    setFixedSize(307, 98);
-    m_label->setGeometry(8, 8, 293, 13);
-    m_progressBar->setGeometry(8, 38, 292, 18);
+    // The classic geometry, with the label as tall as its font needs: descenders and
+    // underscores would be cut off otherwise. What lies below moves down by as much.
+    const int labelHeight = std::max(13, m_label->fontMetrics().height());
+    const int shift = labelHeight - 13;
+    setFixedSize(307, 98 + shift);
+    m_label->setGeometry(8, 8, 293, labelHeight);
+    m_progressBar->setGeometry(8, 38 + shift, 292, 18);
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
-    m_cancelButton->setGeometry(116, 67, 75, 23);
+    m_cancelButton->setGeometry(116, 67 + shift, 75, 23);
     centreOnScreen(this);
 }
 

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -30,6 +31,24 @@ class ProgressTest : public QObject {
 private slots:
     void cleanup() { QVERIFY(!progressWindowLeft()); }
 
+    void theLabelShowsItsWholeLineAtAnyFontSize()
+    {
+        const QFont original = QApplication::font();
+        for (const int points : {9, 16}) {
+            QFont font = original;
+            font.setPointSize(points);
+            QApplication::setFont(font);
+            TRAProgressFormForm window;
+            const QFontMetrics metrics(window.label()->font());
+            // Descenders and underscores stay inside the label, above the progress bar.
+            QVERIFY2(window.label()->height() >= metrics.height(),
+                     qPrintable(QString::number(points)));
+            QVERIFY(window.label()->geometry().bottom() <
+                    window.findChild<QProgressBar*>()->geometry().top());
+        }
+        QApplication::setFont(original);
+    }
+
     void withoutOperationNothingIsShown()
     {
         TRAProgressForm progress;
@@ -49,7 +68,9 @@ private slots:
             QVERIFY(window);
             QVERIFY(window->isVisible());
             QCOMPARE(window->windowTitle(), QString("Please wait..."));
-            QCOMPARE(window->size(), QSize(307, 98));
+            // 307 × 98, taller only by what the label's font needs beyond 13 pixels.
+            QCOMPARE(window->size(),
+                     QSize(307, 98 + std::max(0, window->label()->fontMetrics().height() - 13)));
             QCOMPARE(window->cancelButton()->text(), QString("Cancel"));
             // The label waits for the operation to write it.
             QVERIFY(window->label()->text().isEmpty());
