@@ -492,10 +492,29 @@ void Tf_main::connectCommands()
     connect(pum_explorer, &QMenu::aboutToShow, this, &Tf_main::pum_explorerPopup);
     // A click anywhere in the tree acts on the current node once the click is over.
     tv_main->viewport()->installEventFilter(this);
+    qApp->installEventFilter(this);  // for Connect's shortcut, whichever widget has focus
+}
+
+// Alt+C is Connect's shortcut and the Script menu's mnemonic; Qt gives a key that two
+// claim to neither. While Connect is enabled its shortcut wins, as on the classic
+// desktop; otherwise the key opens the menu.
+bool Tf_main::takeConnectShortcut(QEvent* event)
+{
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    if (!isActiveWindow() || !a_connect->isEnabled() ||
+        QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) != a_connect->shortcut())
+        return false;
+    event->accept();
+    if (event->type() == QEvent::KeyPress)
+        a_connect->trigger();
+    return true;
 }
 
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)
 {
+    if (takeConnectShortcut(event))
+        return true;
     if (watched == tv_main->viewport() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         QTimer::singleShot(0, this, [this] { runCommand([this] { tv_mainClick(); }); });

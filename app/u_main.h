@@ -135,6 +135,7 @@ protected:
 
 private:
     bool execSaveDialog();
+    bool takeConnectShortcut(QEvent* event);
     void FormCreate();
     void FormActivate();
     void FormClose();

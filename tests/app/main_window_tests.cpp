@@ -28,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <QSignalSpy>
 #include <QtTest>
 #include <functional>
 
@@ -163,6 +164,20 @@ private slots:
             treePopup << (item->isSeparator() ? QString("-") : item->objectName());
         QCOMPARE(treePopup, QStringList({"a_select_all", "a_unselect_all", "a_invert", "-",
                                          "a_options", "-", "a_view", "a_generate"}));
+    }
+
+    void altCConnectsThoughTheScriptMenuUsesTheSameLetter()
+    {
+        RecordingUserInterface ui;  // answers the login dialog with Cancel
+        Tf_main window;
+        window.setWindowState(Qt::WindowNoState);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QSignalSpy connects(window.a_connect, &QAction::triggered);
+        QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(connects.size(), 1);
+        QCOMPARE(ui.loginRequests.size(), size_t(1));
     }
 
     void hintsReachStatusPanelOne()
