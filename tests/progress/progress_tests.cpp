@@ -1,9 +1,11 @@
 #include "ProgressDlg.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 #include <algorithm>
 #include <stdexcept>
@@ -47,6 +49,27 @@ private slots:
                     window.findChild<QProgressBar*>()->geometry().top());
         }
         QApplication::setFont(original);
+    }
+
+    void theWindowBelowTakesNoCommandWhileTheOperationRuns()
+    {
+        QWidget below;
+        QAction command(&below);
+        command.setShortcut(QKeySequence(Qt::ALT | Qt::Key_D));
+        below.addAction(&command);
+        below.show();
+        QApplication::setActiveWindow(&below);
+        QVERIFY(QTest::qWaitForWindowActive(&below));
+        QSignalSpy triggered(&command, &QAction::triggered);
+        QTest::keyClick(&below, Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(triggered.size(), 1);  // the key works while nothing runs
+        TRAProgressForm progress;
+        progress.OnShow = [&](QObject*) {
+            QTest::keyClick(&below, Qt::Key_D, Qt::AltModifier);
+            QApplication::processEvents();
+        };
+        progress.Execute();
+        QCOMPARE(triggered.size(), 1);
     }
 
     void withoutOperationNothingIsShown()
