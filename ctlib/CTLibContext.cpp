@@ -182,13 +182,19 @@ int TCTLibContext::maxConnect() const
     return int(value);
 }
 
-void TCTLibContext::setMaxConnect(int value)
+// A positive number of the library's configuration, kept in `stored` as well.
+void TCTLibContext::configurePositive(int property, int value, int& stored, const char* failure)
 {
     if (value < 1)
-        fail("Invalid MaxConnect value");
-    m_maxConnect = value;
+        fail(failure);
+    stored = value;
     CS_INT v = value;
-    ct_config(handle(), CS_SET, CS_MAX_CONNECT, &v, CS_UNUSED, nullptr);
+    ct_config(handle(), CS_SET, property, &v, CS_UNUSED, nullptr);
+}
+
+void TCTLibContext::setMaxConnect(int value)
+{
+    configurePositive(CS_MAX_CONNECT, value, m_maxConnect, "Invalid MaxConnect value");
 }
 
 int TCTLibContext::timeOut() const
@@ -200,20 +206,12 @@ int TCTLibContext::timeOut() const
 
 void TCTLibContext::setTimeOut(int seconds)
 {
-    if (seconds < 1)
-        fail("Invalid TimeOut value");
-    m_timeOut = seconds;
-    CS_INT v = seconds;
-    ct_config(handle(), CS_SET, CS_TIMEOUT, &v, CS_UNUSED, nullptr);
+    configurePositive(CS_TIMEOUT, seconds, m_timeOut, "Invalid TimeOut value");
 }
 
 void TCTLibContext::setLoginTimeOut(int seconds)
 {
-    if (seconds < 1)
-        fail("Invalid LoginTimeOut value");
-    m_loginTimeOut = seconds;
-    CS_INT v = seconds;
-    ct_config(handle(), CS_SET, CS_LOGIN_TIMEOUT, &v, CS_UNUSED, nullptr);
+    configurePositive(CS_LOGIN_TIMEOUT, seconds, m_loginTimeOut, "Invalid LoginTimeOut value");
 }
 
 QString TCTLibContext::ctLibVersion() const

@@ -55,6 +55,7 @@ public:
 private:
     QString readLocale(int item) const;
     void writeLocale(int item, const QString& name, const char* failure);
+    void configurePositive(int property, int value, int& stored, const char* failure);
 
     TContextHandle m_context;
     TLocaleHandle m_locale;

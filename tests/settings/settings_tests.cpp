@@ -358,12 +358,19 @@ TEST_F(RegAutoTest, WindowPlacementNeedsAWidgetOwner)
     EXPECT_FALSE(store.saveWindowPlace());
 }
 
-TEST(AppSettings, DefaultsApplyWithoutASettingsFile)
-{
+// The application's settings store, set up as the program sets it up, in a directory of
+// its own.
+class AppSettingsTest : public ::testing::Test {
+protected:
+    AppSettingsTest() { configureSettingsStore(store); }
+
     QTemporaryDir dir;
     QObject owner;
-    TRegAuto store(&owner);
-    configureSettingsStore(store);
+    TRegAuto store{&owner};
+};
+
+TEST_F(AppSettingsTest, DefaultsApplyWithoutASettingsFile)
+{
     store.IniFile = dir.filePath("missing.ini");
     TAppSettings settings;
     settings.WorkDir = "changed";
@@ -382,12 +389,8 @@ TEST(AppSettings, DefaultsApplyWithoutASettingsFile)
     EXPECT_FALSE(QFile::exists(store.IniFile));
 }
 
-TEST(AppSettings, SavesEveryKeyInOrder)
+TEST_F(AppSettingsTest, SavesEveryKeyInOrder)
 {
-    QTemporaryDir dir;
-    QObject owner;
-    TRegAuto store(&owner);
-    configureSettingsStore(store);
     store.IniFile = dir.filePath("Skelder.ini");
     TAppSettings settings;
     settings.WorkDir = "/work";
@@ -412,12 +415,8 @@ TEST(AppSettings, SavesEveryKeyInOrder)
     EXPECT_EQ(reread.CommandTimeout, 45);
 }
 
-TEST(AppSettings, ATimeoutThatIsNotAPositiveNumberReadsAsTheDefault)
+TEST_F(AppSettingsTest, ATimeoutThatIsNotAPositiveNumberReadsAsTheDefault)
 {
-    QTemporaryDir dir;
-    QObject owner;
-    TRegAuto store(&owner);
-    configureSettingsStore(store);
     store.IniFile = dir.filePath("Skelder.ini");
     QFile file(store.IniFile);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -429,12 +428,8 @@ TEST(AppSettings, ATimeoutThatIsNotAPositiveNumberReadsAsTheDefault)
     EXPECT_EQ(settings.CommandTimeout, 600);
 }
 
-TEST(AppSettings, LineBreaksInSavedNamesKeepOneSectionOverRepeatedSaves)
+TEST_F(AppSettingsTest, LineBreaksInSavedNamesKeepOneSectionOverRepeatedSaves)
 {
-    QTemporaryDir dir;
-    QObject owner;
-    TRegAuto store(&owner);
-    configureSettingsStore(store);
     store.IniFile = dir.filePath("Skelder.ini");
     TAppSettings settings;
     settings.WorkDir = "/srv/two\nlines";
