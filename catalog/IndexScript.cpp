@@ -165,6 +165,7 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
                                           const QString& tableOwner)
 {
     CheckSelectDb();
+    m_namesQuoted = false;
     const std::optional<TCTIndex> index = GetIndexInfo(indexName, tableName, tableOwner);
     if (!index)
         return {DataNotAvailable};
@@ -178,7 +179,6 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
         return {headLine(*index, {}), "(" + keys.join(",") + ")"};
 
     const QString table = nameArgument(tableName);
-    m_namesQuoted = false;
     TCTIndex named = *index;
     named.Name = nameInScript(index->Name);
     named.TableName = nameInScript(index->TableName);
