@@ -23,12 +23,12 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
-#include <QSignalSpy>
 #include <QtTest>
 #include <functional>
 

@@ -1,7 +1,7 @@
 // skelder-cli interrupted while it asks for the password on a terminal: the terminal
 // must echo again afterwards.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>

@@ -76,8 +76,9 @@ TEST_F(HostileNames, TheScriptRecreatesEveryNameAndLeavesOutOnlyLinesThatReadAsG
     }
 
     // Into a fresh database holding the table the evil name would drop, twice.
-    ASSERT_EQ(replay("create.sql", "create database hostile_copy\ngo\nuse hostile_copy\ngo\n"
-                                   "create table victim (a int)\ngo\n"),
+    ASSERT_EQ(replay("create.sql",
+                     "create database hostile_copy\ngo\nuse hostile_copy\ngo\n"
+                     "create table victim (a int)\ngo\n"),
               QStringList());
     script.replace(QRegularExpression(QStringLiteral("^USE hostile(?=\\r?$)"),
                                       QRegularExpression::MultilineOption),
