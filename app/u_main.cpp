@@ -725,12 +725,9 @@ void Tf_main::FillDatabaseTree()
         }
     } finally{this};
 
-    query->setSQL(QStringList{databaseListingStatement(db->Rdbms)});
-    if (query->Open() != 1)
-        return;
-    while (query->Next()) {
-        auto* database = new QTreeWidgetItem(QStringList{query->ColumnValue(1)});
-        tv_main->insertTopLevelItem(0, database);
+    for (const QString& name : TObjectListingReader(*query, db->Rdbms).databases()) {
+        auto* database = new QTreeWidgetItem(QStringList{name});
+        tv_main->addTopLevelItem(database);
         setImages(database, ExplorerImages::Database, ExplorerImages::Database);
         for (ObjectKind kind : AllObjectKinds) {
             QTreeWidgetItem* folder =
@@ -761,10 +758,10 @@ void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, Objec
     // The read blocks the event loop: the text is painted now or never.
     statusPanel(1)->repaint();
     try {
-        query->setSQL(QStringList{objectListingStatement(kind, database, db->Rdbms)});
-        query->Open();
-        while (query->Next())
-            addNode(folder, query->ColumnValue(1), kindImage(kind), ExplorerImages::Marked);
+        TObjectListingReader(*query, db->Rdbms)
+            .readObjects(kind, database, [&](const QString& caption) {
+                addNode(folder, caption, kindImage(kind), ExplorerImages::Marked);
+            });
     } catch (const std::exception&) {
         // Only a failing users listing is reported; the other folders keep what they got.
         // A lost connection is reported whatever the folder: the folder is not empty.

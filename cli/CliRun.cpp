@@ -121,23 +121,10 @@ QString passwordFor(const TCliOptions& options)
     return QString();
 }
 
-QStringList listColumn(TCTLibEnhQuery& query, const QString& statement)
+// The databases in the explorer's order.
+QStringList databasesToScript(TObjectListingReader& listing, const TCliOptions& options)
 {
-    QStringList values;
-    query.setSQL(QStringList{statement});
-    if (query.Open() == 1) {
-        while (query.Next())
-            values << query.ColumnValue(1);
-    }
-    return values;
-}
-
-// The databases in the explorer's order: ascending, as the tree builds them from the
-// descending listing.
-QStringList databasesToScript(TCTLibEnhQuery& query, const TCliOptions& options)
-{
-    QStringList listed = listColumn(query, databaseListingStatement(options.Rdbms));
-    std::reverse(listed.begin(), listed.end());
+    const QStringList listed = listing.databases();
     QStringList chosen;
     for (const QString& database : listed) {
         const bool wanted = options.Databases.isEmpty()
@@ -163,13 +150,13 @@ bool captionWanted(const TCliOptions& options, const QString& caption)
 
 TMarkedObjectList selectObjects(TCTLibEnhQuery& query, const TCliOptions& options)
 {
+    TObjectListingReader listing(query, options.Rdbms);
     TMarkedObjectList objects;
-    for (const QString& database : databasesToScript(query, options)) {
+    for (const QString& database : databasesToScript(listing, options)) {
         for (ObjectKind kind : AllObjectKinds) {
             if (!options.Kinds.isEmpty() && !options.Kinds.contains(kind))
                 continue;
-            const QString statement = objectListingStatement(kind, database, options.Rdbms);
-            for (const QString& caption : listColumn(query, statement)) {
+            for (const QString& caption : listing.objects(kind, database)) {
                 if (!caption.isEmpty() && captionWanted(options, caption))
                     objects.append({database, kind, caption});
             }

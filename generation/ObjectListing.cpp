@@ -1,5 +1,9 @@
 #include "ObjectListing.h"
 
+#include "CTLibEnhQuery.h"
+
+#include <algorithm>
+
 namespace {
 const QString SqlAnywhere = QStringLiteral("SQLAnywhere");
 
@@ -86,4 +90,41 @@ QString objectListingProgressText(ObjectKind kind, const QString& database)
         "Retrieving user datatypes from ",
     };
     return QLatin1String(texts[static_cast<int>(kind)]) + database;
+}
+
+TObjectListingReader::TObjectListingReader(TCTLibEnhQuery& query, QString rdbms)
+    : m_query(query), m_rdbms(std::move(rdbms))
+{
+}
+
+QStringList TObjectListingReader::databases()
+{
+    QStringList names;
+    readFirstColumn(databaseListingStatement(m_rdbms),
+                    [&names](const QString& name) { names << name; });
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
+void TObjectListingReader::readObjects(ObjectKind kind, const QString& database,
+                                       const std::function<void(const QString&)>& add)
+{
+    readFirstColumn(objectListingStatement(kind, database, m_rdbms), add);
+}
+
+QStringList TObjectListingReader::objects(ObjectKind kind, const QString& database)
+{
+    QStringList captions;
+    readObjects(kind, database, [&captions](const QString& caption) { captions << caption; });
+    return captions;
+}
+
+void TObjectListingReader::readFirstColumn(const QString& statement,
+                                           const std::function<void(const QString&)>& add)
+{
+    m_query.setSQL(QStringList{statement});
+    if (m_query.Open() != 1)
+        return;
+    while (m_query.Next())
+        add(m_query.ColumnValue(1));
 }

@@ -1,10 +1,15 @@
-// The statements that list a server's databases and the objects of one kind in a
-// database, as the explorer and the command-line front end show them.
+// What the explorer lists, and how: the statements for a server's databases and for the
+// objects of one kind in a database, and the reader that runs them for the explorer and
+// the command-line front end alike.
 #pragma once
 
 #include "ObjectKind.h"
 
 #include <QString>
+#include <QStringList>
+#include <functional>
+
+class TCTLibEnhQuery;
 
 // "SELECT name FROM master..sysdatabases ORDER BY name DESC", or the current database
 // only on SQL Anywhere.
@@ -15,3 +20,25 @@ QString objectListingStatement(ObjectKind kind, const QString& database, const Q
 
 // The status text shown while a kind is listed ("Retrieving users from " + database).
 QString objectListingProgressText(ObjectKind kind, const QString& database);
+
+// Reads the listings through a query of the connection, in the order the explorer shows
+// them.
+class TObjectListingReader {
+public:
+    TObjectListingReader(TCTLibEnhQuery& query, QString rdbms);
+
+    // The databases in ascending order: the statement lists them descending, and the tree
+    // puts each one it reads at the top.
+    QStringList databases();
+    // Hands each caption of `kind` in `database` to `add` as it is read, so that a read
+    // that fails leaves what came before it.
+    void readObjects(ObjectKind kind, const QString& database,
+                     const std::function<void(const QString&)>& add);
+    QStringList objects(ObjectKind kind, const QString& database);
+
+private:
+    void readFirstColumn(const QString& statement, const std::function<void(const QString&)>& add);
+
+    TCTLibEnhQuery& m_query;
+    QString m_rdbms;
+};
