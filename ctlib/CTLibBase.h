@@ -32,24 +32,7 @@ public:
     int ExecCursor = -17;
     bool UseExecCursor = true;
     QString About;
-    TNotifyEvent OnDbError, AfterDbError, OnDbMessage, AfterDbMessage;
-
-    QString LastError() const { return m_lastError; }
-    QString LastMessage() const { return m_lastMessage; }
-    TServerMessage LastServerMessage() const { return m_lastServerMessage; }
-
-    // TMessageReporter
-    QString reporterName() const override { return objectName(); }
-    void setLastError(const QString& text) override { m_lastError = text; }
-    void setLastMessage(const QString& text) override { m_lastMessage = text; }
-    void setLastServerMessage(const TServerMessage& message) override {
-        m_lastServerMessage = message;
-    }
     QObject* reporterObject() override { return this; }
-    const TNotifyEvent& onDbError() const override { return OnDbError; }
-    const TNotifyEvent& afterDbError() const override { return AfterDbError; }
-    const TNotifyEvent& onDbMessage() const override { return OnDbMessage; }
-    const TNotifyEvent& afterDbMessage() const override { return AfterDbMessage; }
 
 private:
     int msgDialogsValue() const { return int(MsgDialogs); }
@@ -57,9 +40,6 @@ private:
     int showDbMessagesValue() const { return int(ShowDbMessages); }
     void setShowDbMessagesValue(int v) { ShowDbMessages = TShowDbMessages(v); }
 
-    QString m_lastError;
-    QString m_lastMessage;
-    TServerMessage m_lastServerMessage;
 };
 
 // The named bound components, in the order they were named.

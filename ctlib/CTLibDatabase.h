@@ -121,7 +121,6 @@ public:
 
     TNotifyEvent BeforeConnect, AfterConnect, BeforeDisConnect, AfterDisConnect;
     TNotifyEvent OnPwdExpired, OnTimerDisConnect;
-    TNotifyEvent OnDbError, AfterDbError, OnDbMessage, AfterDbMessage;
 
     // Properties with behaviour.
     QString dbName() const { return m_dbName; }
@@ -174,9 +173,6 @@ public:
     void RestartIdleTimer();
 
     // What the message processing recorded last.
-    QString LastError() const { return m_lastError; }
-    QString LastMessage() const { return m_lastMessage; }
-    TServerMessage LastServerMessage() const { return m_lastServerMessage; }
 
     // The name generated at construction ("db_" + day, hour, minute, second, millisecond).
     QString GeneratedName() const { return m_generatedName; }
@@ -194,19 +190,8 @@ public:
     _cs_context* contextHandle() const { return m_context; }
 
     // TMessageReporter
-    QString reporterName() const override { return objectName(); }
     bool reportsForConnection() const override { return true; }
-    void setLastError(const QString& text) override { m_lastError = text; }
-    void setLastMessage(const QString& text) override { m_lastMessage = text; }
-    void setLastServerMessage(const TServerMessage& message) override
-    {
-        m_lastServerMessage = message;
-    }
     QObject* reporterObject() override { return this; }
-    const TNotifyEvent& onDbError() const override { return OnDbError; }
-    const TNotifyEvent& afterDbError() const override { return AfterDbError; }
-    const TNotifyEvent& onDbMessage() const override { return OnDbMessage; }
-    const TNotifyEvent& afterDbMessage() const override { return AfterDbMessage; }
 
 signals:
     // The connection is about to be closed: commands allocated on it must be dropped now.
@@ -258,9 +243,6 @@ private:
     TProcOptions m_appliedOptions;
     QStringList m_serverNames;
     QString m_generatedName;
-    QString m_lastError;
-    QString m_lastMessage;
-    TServerMessage m_lastServerMessage;
     TCTLibEnhQuery* m_query = nullptr;  // child object
     std::unique_ptr<QTimer> m_idleTimer;
 };

@@ -58,7 +58,8 @@ QString ECTLibException::numberedText(int number) {
     return QString::fromLatin1(kNumberedTexts[size_t(number)]);
 }
 
-EDatabaseError::EDatabaseError(const QString& text, const QObject* component)
-    : ESkelderError(prefixed(text, component)) {}
+EDatabaseError::EDatabaseError(const QString& text, const QObject* component,
+                               TServerMessage cause)
+    : ESkelderError(prefixed(text, component)), m_cause(std::move(cause)) {}
 
 EConvertError::EConvertError(const QString& text) : ESkelderError(text) {}

@@ -1,6 +1,7 @@
 // The data-access layer's exceptions.
 #pragma once
 
+#include "CTLibTypes.h"
 #include "Exceptions.h"
 
 #include <QString>
@@ -18,10 +19,18 @@ public:
 };
 
 // A database error; raised for a named component its message is that name, ": " and
-// the text.
+// the text. An error the server or the library reported carries what they said as
+// fields: number, severity, state, procedure and line (the library's own errors fill the
+// number, the severity and the text only).
 class EDatabaseError : public ESkelderError {
 public:
-    explicit EDatabaseError(const QString& text, const QObject* component = nullptr);
+    explicit EDatabaseError(const QString& text, const QObject* component = nullptr,
+                            TServerMessage cause = {});
+
+    const TServerMessage& cause() const { return m_cause; }
+
+private:
+    TServerMessage m_cause;
 };
 
 // A text that should have been a number.

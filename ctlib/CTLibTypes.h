@@ -91,32 +91,33 @@ struct TServerMessage {
     QString sqlState;
 };
 
-// What the shared message processing needs from the component it reports for.
+// What every component that reports server and library messages holds: the four message
+// events, what the message processing recorded last, and the object the events name as
+// their sender (its name goes in front of a database error).
 class TMessageReporter {
 public:
     virtual ~TMessageReporter() = default;
 
-    // The component name put in front of a database error ("" for none).
-    virtual QString reporterName() const = 0;
+    TNotifyEvent OnDbError, AfterDbError, OnDbMessage, AfterDbMessage;
+
+    QString LastError() const { return m_lastError; }
+    QString LastMessage() const { return m_lastMessage; }
+    TServerMessage LastServerMessage() const { return m_lastServerMessage; }
+
+    virtual QObject* reporterObject() = 0;
     // Connections report login messages, which carry no line entry.
     virtual bool reportsForConnection() const { return false; }
 
-    virtual void setLastError(const QString& text) = 0;
-    virtual void setLastMessage(const QString& text) = 0;
-    virtual void setLastServerMessage(const TServerMessage& message) = 0;
+    // Recorded by the message processing; a query records for its owner as well.
+    virtual void setLastError(const QString& text) { m_lastError = text; }
+    virtual void setLastMessage(const QString& text) { m_lastMessage = text; }
+    virtual void setLastServerMessage(const TServerMessage& message)
+    {
+        m_lastServerMessage = message;
+    }
 
-    // The sender the events carry and the four message events.
-    virtual QObject* reporterObject() = 0;
-    virtual const TNotifyEvent& onDbError() const = 0;
-    virtual const TNotifyEvent& afterDbError() const = 0;
-    virtual const TNotifyEvent& onDbMessage() const = 0;
-    virtual const TNotifyEvent& afterDbMessage() const = 0;
-};
-
-// The four message events, shared by the connection, the bound components and the query.
-struct TMessageEvents {
-    TNotifyEvent OnDbError;
-    TNotifyEvent AfterDbError;
-    TNotifyEvent OnDbMessage;
-    TNotifyEvent AfterDbMessage;
+protected:
+    QString m_lastError;
+    QString m_lastMessage;
+    TServerMessage m_lastServerMessage;
 };

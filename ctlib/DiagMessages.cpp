@@ -74,26 +74,35 @@ void showErrorWindow(const QString& text)
                                                 UserInterface::MessageWindowKind::Error);
 }
 
+TServerMessage libraryCause(const TClientMessage& msg)
+{
+    TServerMessage cause;
+    cause.number = msg.number;
+    cause.severity = msg.severity;
+    cause.text = msg.text;
+    return cause;
+}
+
 // Records, fires and shows one error; raises when the switches say so.
 void reportError(CS_CONNECTION* connection, TMessageReporter& reporter,
-                 const TDiagSwitches& switches, const QString& text,
-                 const TServerMessage& serverRecord)
+                 const TDiagSwitches& switches, const TDiagPlan::Error& error)
 {
+    const QString& text = error.text;
     reporter.setLastError(text);
-    reporter.setLastServerMessage(serverRecord);
+    reporter.setLastServerMessage(error.record);
     QObject* sender = reporter.reporterObject();
-    fire(reporter.onDbError(), sender);
+    fire(reporter.OnDbError, sender);
     ClearDiagMessages(connection);
     if (switches.raise) {
         if (switches.errorWindow) {
             if (switches.showErrors)
                 showErrorWindow(text);
-            fire(reporter.afterDbError(), sender);
+            fire(reporter.AfterDbError, sender);
             throw EAbort();
         }
-        fire(reporter.afterDbError(), sender);
+        fire(reporter.AfterDbError, sender);
         if (switches.showErrors)
-            throw EDatabaseError(text, sender);
+            throw EDatabaseError(text, sender, error.cause);
         throw EAbort();
     }
     if (switches.showErrors) {
@@ -102,7 +111,7 @@ void reportError(CS_CONNECTION* connection, TMessageReporter& reporter,
         else
             UserInterface::instance().showMessage(kErrorCaption, text, UserInterface::Icon::Error);
     }
-    fire(reporter.afterDbError(), sender);
+    fire(reporter.AfterDbError, sender);
 }
 
 std::optional<TClientMessage> lastClientMessage(CS_CONNECTION* connection, CS_INT count)
@@ -156,7 +165,7 @@ TDiagPlan PlanDiagMessages(const std::vector<TServerMessage>& serverMessages,
         if (!isShownServerMessage(msg))
             continue;
         if (msg.severity > 10) {
-            plan.errors.push_back({formatServerError(msg, withLine), msg});
+            plan.errors.push_back({formatServerError(msg, withLine), msg, msg});
             break;  // the remaining server messages are not looked at
         }
         if (plan.information.isEmpty())
@@ -164,7 +173,8 @@ TDiagPlan PlanDiagMessages(const std::vector<TServerMessage>& serverMessages,
         plan.information += msg.text;
     }
     if (lastClientMessage && lastClientMessage->severity > 2 && !isBlank(lastClientMessage->text))
-        plan.errors.push_back({formatClientError(*lastClientMessage), current});
+        plan.errors.push_back({formatClientError(*lastClientMessage), current,
+                               libraryCause(*lastClientMessage)});
     if (isBlank(plan.information))
         plan.information.clear();
     return plan;
@@ -193,14 +203,14 @@ void ProcessDiagMessages(CS_CONNECTION* connection, TMessageReporter& reporter,
     const TDiagPlan plan =
         PlanDiagMessages(serverMessages, client, !reporter.reportsForConnection());
     for (const TDiagPlan::Error& error : plan.errors)
-        reportError(connection, reporter, switches, error.text, error.record);
+        reportError(connection, reporter, switches, error);
     ClearDiagMessages(connection);
 
     if (plan.information.isEmpty())
         return;
     QObject* sender = reporter.reporterObject();
     reporter.setLastMessage(plan.information);
-    fire(reporter.onDbMessage(), sender);
+    fire(reporter.OnDbMessage, sender);
     if (switches.showMessages) {
         if (switches.messageWindow)
             UserInterface::instance().showMessageWindow(kMessageCaption, plan.information,
@@ -209,5 +219,5 @@ void ProcessDiagMessages(CS_CONNECTION* connection, TMessageReporter& reporter,
             UserInterface::instance().showMessage(kMessageCaption, plan.information,
                                                   UserInterface::Icon::Information);
     }
-    fire(reporter.afterDbMessage(), sender);
+    fire(reporter.AfterDbMessage, sender);
 }

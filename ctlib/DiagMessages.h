@@ -38,6 +38,7 @@ struct TDiagPlan {
     struct Error {
         QString text;
         TServerMessage record;  // the server message read last when the error was found
+        TServerMessage cause;   // what reported the error: the server, or the library
     };
     std::vector<Error> errors;
     QString information;

@@ -330,21 +330,21 @@ TMessageReporter* TCTLibCustomQuery::ownerReporter() const
 
 void TCTLibCustomQuery::setLastError(const QString& text)
 {
-    m_lastError = text;
+    TMessageReporter::setLastError(text);
     if (TMessageReporter* owner = ownerReporter())
         owner->setLastError(text);
 }
 
 void TCTLibCustomQuery::setLastMessage(const QString& text)
 {
-    m_lastMessage = text;
+    TMessageReporter::setLastMessage(text);
     if (TMessageReporter* owner = ownerReporter())
         owner->setLastMessage(text);
 }
 
 void TCTLibCustomQuery::setLastServerMessage(const TServerMessage& message)
 {
-    m_lastServerMessage = message;
+    TMessageReporter::setLastServerMessage(message);
     if (TMessageReporter* owner = ownerReporter())
         owner->setLastServerMessage(message);
 }

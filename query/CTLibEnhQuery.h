@@ -43,7 +43,6 @@ public:
     ~TCTLibCustomQuery() override;
 
     // Events.
-    TNotifyEvent OnDbError, AfterDbError, OnDbMessage, AfterDbMessage;
     TNotifyEvent OnMaxRows, OnHeader, BeforeExec, AfterExec;
     TNotifyEvent OnComputeRow, OnResultRow, OnReturnStatus, OnReturnParams;
     TNotifyEvent BeforeCommand, AfterCommand;
@@ -124,9 +123,6 @@ public:
     // The texts of the output parameters read last, in the order the server sent them.
     QStringList ReturnParamValues() const;
     // What the message processing recorded last.
-    QString LastError() const { return m_lastError; }
-    QString LastMessage() const { return m_lastMessage; }
-    TServerMessage LastServerMessage() const { return m_lastServerMessage; }
     // Ties the query to a connection object directly (the connection's own query);
     // DbName is then not looked up.
     void setBoundDatabase(TCTLibDatabase* database);
@@ -134,15 +130,10 @@ public:
     TCTLibDatabase* AutoDatabase() const { return m_autoDatabase.get(); }
 
     // TMessageReporter
-    QString reporterName() const override { return objectName(); }
     void setLastError(const QString& text) override;
     void setLastMessage(const QString& text) override;
     void setLastServerMessage(const TServerMessage& message) override;
     QObject* reporterObject() override { return this; }
-    const TNotifyEvent& onDbError() const override { return OnDbError; }
-    const TNotifyEvent& afterDbError() const override { return AfterDbError; }
-    const TNotifyEvent& onDbMessage() const override { return OnDbMessage; }
-    const TNotifyEvent& afterDbMessage() const override { return AfterDbMessage; }
 
 private:
     friend class TQueryEngine;
@@ -160,9 +151,6 @@ private:
     TMsgDialogs m_msgDialogs;
     TShowDbMessages m_showDbMessages = smDbMsg | smDbErr;
     bool m_autoDb = false;
-    QString m_lastError;
-    QString m_lastMessage;
-    TServerMessage m_lastServerMessage;
     std::unique_ptr<TCTLibDatabase> m_autoDatabase;
     std::unique_ptr<TQueryState> m_state;
 };

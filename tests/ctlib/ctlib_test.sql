@@ -1254,3 +1254,6 @@ insert into numbers values (1198)
 insert into numbers values (1199)
 insert into numbers values (1200)
 go
+create procedure p_missing_table as
+select * from no_such_table
+go

@@ -210,6 +210,20 @@ TEST_F(QueryTest, ServerErrorsRaiseWithTheQueryNameAndLine)
     } catch (const EDatabaseError& error) {
         EXPECT_TRUE(error.message().startsWith("q: Server   : TDSIM\r\nMessage  : "));
         EXPECT_TRUE(error.message().contains("\r\nLine     : 1\r\n"));
+        // What the server said, as fields rather than text to take apart.
+        EXPECT_EQ(error.cause().number, 208);
+        EXPECT_EQ(error.cause().severity, 16);
+        EXPECT_EQ(error.cause().line, 1);
+        EXPECT_EQ(error.cause().server, "TDSIM");
+    }
+    auto inProcedure = query("exec p_missing_table");
+    try {
+        inProcedure->ExecSQL();
+        FAIL() << "no error raised";
+    } catch (const EDatabaseError& error) {
+        EXPECT_EQ(error.cause().number, 208);
+        EXPECT_EQ(error.cause().procedure, "p_missing_table");
+        EXPECT_EQ(error.cause().line, 2);
     }
     EXPECT_FALSE(q->LastError().isEmpty());
     q->setShowDbMessages(smDbMsg);  // errors not shown: silent abort, events still fire
