@@ -3,8 +3,8 @@
 #include "CTLibBase.h"
 #include "CTLibCompat.h"
 #include "CTLibContext.h"
-#include "CTLibEnhQuery.h"
 #include "CTLibException.h"
+#include "ConnectionStatements.h"
 #include "DiagMessages.h"
 #include "ServerList.h"
 #include "SqlMonitor.h"
@@ -92,16 +92,15 @@ TCTLibDatabase::TCTLibDatabase(QObject* owner) : QObject(owner)
     }
     LoadServerList();
     ServerList = m_serverNames;
-    m_query = new TCTLibEnhQuery(this);
-    m_query->setBoundDatabase(this);
+    m_statements = new TConnectionStatements(*this);
     m_runtimeConfig = new TCTRuntimeConfig(this);
 }
 
 TCTLibDatabase::~TCTLibDatabase()
 {
     m_idleTimer.reset();
-    delete m_query;
-    m_query = nullptr;
+    delete m_statements;
+    m_statements = nullptr;
     if (databaseRegistry) {
         databaseRegistry->removeAll(this);
         if (databaseRegistry->isEmpty()) {
@@ -169,15 +168,12 @@ void TCTLibDatabase::Connect()
         ApplyParams(&Params);
     fire(BeforeConnect, this);
 
-    m_query->setMsgDialogs(m_msgDialogs);
-    m_query->setShowDbMessages(m_showDbMessages);
-    m_query->OnDbError = OnDbError;
-    m_query->AfterDbError = AfterDbError;
-    m_query->OnDbMessage = OnDbMessage;
-    m_query->AfterDbMessage = AfterDbMessage;
-    m_query->IsCursor = true;
-    m_query->ReadOnly = true;
-    m_query->DbName = objectName();
+    m_statements->MsgDialogs = m_msgDialogs;
+    m_statements->ShowDbMessages = m_showDbMessages;
+    m_statements->OnDbError = OnDbError;
+    m_statements->AfterDbError = AfterDbError;
+    m_statements->OnDbMessage = OnDbMessage;
+    m_statements->AfterDbMessage = AfterDbMessage;
 
     CS_CONNECTION* raw = nullptr;
     if (!m_context || ct_con_alloc(m_context, &raw) != CS_SUCCEED || !raw)
@@ -372,8 +368,7 @@ void TCTLibDatabase::pointFreeTdsAtServerFile() const
 
 void TCTLibDatabase::executeInternal(const QString& text)
 {
-    m_query->setSQL(QStringList{text});
-    m_query->ExecSQL();
+    m_statements->run(text);
 }
 
 void TCTLibDatabase::afterConnectSetup()
@@ -384,14 +379,12 @@ void TCTLibDatabase::afterConnectSetup()
         CS_SUCCEED)
         HostName = QString::fromUtf8(host, int(strnlen(host, sizeof host)));
     if (!ConProps.testFlag(cpConnect_Only)) {
-        m_query->IsCursor = false;
         if (!m_dbName.trimmed().isEmpty() && switchesDatabase())
             executeInternal(QStringLiteral("USE ") + m_dbName);
         if (!InitString.trimmed().isEmpty())
             executeInternal(InitString);
     }
     registerConnection();
-    m_query->Cancel(TCTLibCustomQuery::kCancelAll);
     ApplyProcOptions(ProcOptions);
 }
 
@@ -475,9 +468,7 @@ void TCTLibDatabase::ApplyProcOptions(TProcOptions options)
 void TCTLibDatabase::setDbName(const QString& name)
 {
     if (m_connected && !name.trimmed().isEmpty() && switchesDatabase()) {
-        m_query->IsCursor = false;
         executeInternal(QStringLiteral("USE ") + name);
-        m_query->Cancel(TCTLibCustomQuery::kCancelAll);
     }
     m_dbName = name;
 }
@@ -495,11 +486,7 @@ void TCTLibDatabase::setRowCount(int rows)
     m_rowCount = rows;
     if (!m_connected || !isSybase())
         return;
-    const bool wasCursor = m_query->IsCursor;
-    m_query->IsCursor = false;
     executeInternal(QStringLiteral("set rowcount %1").arg(rows));
-    m_query->Cancel(TCTLibCustomQuery::kCancelAll);
-    m_query->IsCursor = wasCursor;
 }
 
 void TCTLibDatabase::setTransLevel(TTransLevel level)
@@ -644,10 +631,7 @@ void TCTLibDatabase::onIdleTimer()
 {
     if (!IdleSQL.trimmed().isEmpty()) {
         try {
-            m_query->IsCursor = true;
-            m_query->ReadOnly = true;
             executeInternal(IdleSQL);
-            m_query->Cancel(TCTLibCustomQuery::kCancelAll);
         } catch (...) {
             // The keep-alive must never end the program; the timer keeps running.
         }
@@ -741,16 +725,7 @@ QString TCTLibDatabase::GetServerVersion()
 {
     if (!m_connected)
         return QString();
-    QString version;
-    m_query->IsCursor = true;
-    m_query->ReadOnly = true;
-    m_query->setSQL(QStringList{QStringLiteral("SELECT DbVersion=@@version")});
-    if (m_query->Open() == 1) {
-        while (m_query->Next())
-            version = m_query->ColumnValue(1);
-    }
-    m_query->Cancel(TCTLibCustomQuery::kCancelAll);
-    return version;
+    return m_statements->run(QStringLiteral("SELECT DbVersion=@@version"));
 }
 
 // cs_time is a stub in FreeTDS: the current time is formatted here, in the form the

@@ -10,7 +10,7 @@
 #include <memory>
 
 class QTimer;
-class TCTLibEnhQuery;
+class TConnectionStatements;
 class TCTLibContext;
 
 // The library's external configuration file, sent at login when asked for.
@@ -177,7 +177,6 @@ public:
     // The name generated at construction ("db_" + day, hour, minute, second, millisecond).
     QString GeneratedName() const { return m_generatedName; }
     // The internal query (USE, InitString, IdleSQL, version).
-    TCTLibEnhQuery* InternalQuery() const { return m_query; }
     // The internal server list read by LoadServerList.
     QStringList InternalServerList() const { return m_serverNames; }
     // The idle timer, while IdleTime is above 0.
@@ -243,7 +242,7 @@ private:
     TProcOptions m_appliedOptions;
     QStringList m_serverNames;
     QString m_generatedName;
-    TCTLibEnhQuery* m_query = nullptr;  // child object
+    TConnectionStatements* m_statements = nullptr;  // child object
     std::unique_ptr<QTimer> m_idleTimer;
 };
 
