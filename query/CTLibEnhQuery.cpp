@@ -38,11 +38,6 @@ void TCTLibCustomQuery::setAutoDb(bool on)
         UseDbParams = true;
 }
 
-void TCTLibCustomQuery::setBoundDatabase(TCTLibDatabase* database)
-{
-    m_state->boundDatabase = database;
-}
-
 // ---------------------------------------------------------------- SQL text
 
 void TCTLibCustomQuery::setSQL(const QStringList& lines)
@@ -128,8 +123,7 @@ void TCTLibCustomQuery::Cancel(int kind)
 void TCTLibCustomQuery::Close()
 {
     TQueryEngine engine(*this);
-    TCTLibDatabase* db =
-        m_state->boundDatabase ? m_state->boundDatabase.data() : FindDatabase(DbName);
+    TCTLibDatabase* db = FindDatabase(DbName);
     if (db && db->connected())
         engine.cancel(kCancelAll);
 }

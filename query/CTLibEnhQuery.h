@@ -123,9 +123,6 @@ public:
     // The texts of the output parameters read last, in the order the server sent them.
     QStringList ReturnParamValues() const;
     // What the message processing recorded last.
-    // Ties the query to a connection object directly (the connection's own query);
-    // DbName is then not looked up.
-    void setBoundDatabase(TCTLibDatabase* database);
     // The private connection of AutoDb.
     TCTLibDatabase* AutoDatabase() const { return m_autoDatabase.get(); }
 

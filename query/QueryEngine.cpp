@@ -27,21 +27,20 @@ bool isBlankSql(const QString& text)
 
 TCTLibDatabase* TQueryEngine::database()
 {
-    if (s.boundDatabase)
-        return s.boundDatabase;
-    CheckDatabaseName(q.DbName, &q);
-    return FindDatabase(q.DbName);
+    CheckDatabaseName(m_query.DbName, &m_query);
+    return FindDatabase(m_query.DbName);
 }
 
 void TQueryEngine::deriveSwitches()
 {
-    s.switches = TDiagSwitches::from(s.raiseOnError, q.m_showDbMessages, q.m_msgDialogs);
+    m_state.switches =
+        TDiagSwitches::from(m_state.raiseOnError, m_query.m_showDbMessages, m_query.m_msgDialogs);
 }
 
 void TQueryEngine::processMessages()
 {
-    s.switches.raise = s.raiseOnError;
-    ProcessDiagMessages(s.connection, q, s.switches);
+    m_state.switches.raise = m_state.raiseOnError;
+    ProcessDiagMessages(m_state.connection, m_query, m_state.switches);
 }
 
 void TQueryEngine::processMessagesCancelling()
@@ -58,18 +57,18 @@ void TQueryEngine::processMessagesCancelling()
 // first, in their own words; without one, the failure itself is.
 void TQueryEngine::raiseFailedCall(const char* call)
 {
-    s.commandBusy = false;
+    m_state.commandBusy = false;
     processMessages();
     const bool lost = database()->connectionLost();
     throw EDatabaseError(lost ? QStringLiteral("The connection to the server was lost.")
                               : QLatin1String(call) + QStringLiteral(" Failed"),
-                         &q);
+                         &m_query);
 }
 
 QString TQueryEngine::joinedSql() const
 {
     QString text;
-    for (const QString& line : q.m_sql)
+    for (const QString& line : m_query.m_sql)
         text += line + QStringLiteral("\r\n");
     return text;
 }
@@ -96,27 +95,27 @@ QString TQueryEngine::cursorName(const QString& suffix) const
 
 void TQueryEngine::trace(const QString& text) const
 {
-    if (q.Monitor && q.parent())
-        sendToSqlMonitor(text, quintptr(q.parent()));
+    if (m_query.Monitor && m_query.parent())
+        sendToSqlMonitor(text, quintptr(m_query.parent()));
 }
 
 void TQueryEngine::traceStatement(const QString& how, const QString& text)
 {
-    s.sentClock.start();
+    m_state.sentClock.start();
     TStatementTrace::statementSent(how, text);
 }
 
 void TQueryEngine::fire(const TNotifyEvent& event) const
 {
     if (event)
-        event(&q);
+        event(&m_query);
 }
 
 int TQueryEngine::cursorStatus()
 {
     CS_INT status = CS_CURSTAT_NONE;
-    if (!s.command || ct_cmd_props(s.command.get(), CS_GET, CS_CUR_STATUS, &status, CS_UNUSED,
-                                   nullptr) != CS_SUCCEED)
+    if (!m_state.command || ct_cmd_props(m_state.command.get(), CS_GET, CS_CUR_STATUS, &status,
+                                         CS_UNUSED, nullptr) != CS_SUCCEED)
         return CS_CURSTAT_NONE;
     return int(status);
 }
@@ -126,16 +125,16 @@ int TQueryEngine::cursorStatus()
 bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret)
 {
     type = 0;
-    if (!s.command || !s.commandBusy) {
+    if (!m_state.command || !m_state.commandBusy) {
         ret = CS_END_RESULTS;
         return false;
     }
-    ret = ct_results(s.command.get(), &type);
+    ret = ct_results(m_state.command.get(), &type);
     if (ret != CS_SUCCEED) {
-        s.commandBusy = false;
-        if (s.sentClock.isValid()) {
-            TStatementTrace::resultsEnded(s.sentClock.elapsed());
-            s.sentClock.invalidate();  // a cursor's close reads results again
+        m_state.commandBusy = false;
+        if (m_state.sentClock.isValid()) {
+            TStatementTrace::resultsEnded(m_state.sentClock.elapsed());
+            m_state.sentClock.invalidate();  // a cursor's close reads results again
         }
     }
     return ret == CS_SUCCEED;
@@ -147,58 +146,59 @@ int TQueryEngine::executeCore()
 {
     TCTLibDatabase* db = database();
     db->RestartIdleTimer();
-    if (q.AutoConnect && !db->connected())
+    if (m_query.AutoConnect && !db->connected())
         db->Connect();
     if (!db->connected()) {
-        if (!q.AutoConnect)
+        if (!m_query.AutoConnect)
             return 0;
         const QString text = QStringLiteral("Cannot login to server '%1'").arg(db->ServerName);
-        if (s.raiseOnError)
-            throw EDatabaseError(text, &q);
+        if (m_state.raiseOnError)
+            throw EDatabaseError(text, &m_query);
         UserInterface::instance().showMessage(kErrorCaption, text, UserInterface::Icon::Error);
         return 0;
     }
     if (db->Rdbms == kSybaseSqlServer)
-        s.serverKind = 0;
+        m_state.serverKind = 0;
     else if (db->Rdbms == kSqlAnywhere)
-        s.serverKind = 1;
+        m_state.serverKind = 1;
     releaseBuffers();
-    s.columnCount = 0;
-    s.history.clear();
+    m_state.columnCount = 0;
+    m_state.history.clear();
 
     const QString text = joinedSql();
     if (isBlankSql(text))
-        throw EDatabaseError(QStringLiteral("No SQL statement available"), &q);
-    if (s.prepared)
+        throw EDatabaseError(QStringLiteral("No SQL statement available"), &m_query);
+    if (m_state.prepared)
         unprepare();  // a row-at-a-time run may have kept it
-    if (!q.m_params.IsEmpty())
+    if (!m_query.m_params.IsEmpty())
         prepare();
 
-    q.setLastError(QString());
-    q.setLastMessage(QString());
-    q.setLastServerMessage(TServerMessage());
-    s.computeColumnCount = 0;
-    if (!s.prepared)
-        s.cursorName = cursorName(QStringLiteral("cur1"));
-    s.returnStatus = 0;
-    s.rowPending = s.inStatusResult = s.hasRowResult = false;
-    s.raiseOnError = true;
+    m_query.setLastError(QString());
+    m_query.setLastMessage(QString());
+    m_query.setLastServerMessage(TServerMessage());
+    m_state.computeColumnCount = 0;
+    if (!m_state.prepared)
+        m_state.cursorName = cursorName(QStringLiteral("cur1"));
+    m_state.returnStatus = 0;
+    m_state.rowPending = m_state.inStatusResult = m_state.hasRowResult = false;
+    m_state.raiseOnError = true;
     deriveSwitches();
-    s.rowCount = s.rowNumber = s.rowsFetched = s.commandNumber = s.computeCount = 0;
-    s.returnValues.clear();
-    s.batchRows = s.batchIndex = 0;
+    m_state.rowCount = m_state.rowNumber = m_state.rowsFetched = m_state.commandNumber =
+        m_state.computeCount = 0;
+    m_state.returnValues.clear();
+    m_state.batchRows = m_state.batchIndex = 0;
 
     int result = 0;
     try {
-        renewCommand(s.command);
-        fire(q.BeforeExec);
-        s.rowPending = false;
-        s.resultsPending = true;
+        renewCommand(m_state.command);
+        fire(m_query.BeforeExec);
+        m_state.rowPending = false;
+        m_state.resultsPending = true;
         result = sendCommand(text);
-        if (s.fetchAll)
+        if (m_state.fetchAll)
             readResults();
     } catch (...) {
-        if (s.prepared) {
+        if (m_state.prepared) {
             try {
                 unprepare();
             } catch (...) {
@@ -207,12 +207,12 @@ int TQueryEngine::executeCore()
         }
         throw;
     }
-    if (s.prepared) {
+    if (m_state.prepared) {
         // Rows handed out by Next need the statement until they have been read.
-        if (s.fetchAll || !s.resultsPending)
+        if (m_state.fetchAll || !m_state.resultsPending)
             unprepare();
         else
-            s.unprepareAtEnd = true;
+            m_state.unprepareAtEnd = true;
     }
     trace(QStringLiteral("Flow : ** End of SqlExec **"));
     return result;
@@ -220,27 +220,27 @@ int TQueryEngine::executeCore()
 
 void TQueryEngine::renewCommand(TCommandHandle& command)
 {
-    if (&command == &s.command) {
+    if (&command == &m_state.command) {
         cancel(TCTLibCustomQuery::kCancelAll);
     } else if (command) {
         ct_cancel(nullptr, command.get(), CS_CANCEL_ALL);
     }
     trace(QStringLiteral("Open-Client: ct_cmd_drop"));
     command.reset();
-    if (&command == &s.command)
-        s.commandBusy = false;
+    if (&command == &m_state.command)
+        m_state.commandBusy = false;
     TCTLibDatabase* db = database();
-    if (s.commandDatabase != db) {
-        QObject::disconnect(s.closingConnection);
-        s.closingConnection = QObject::connect(db, &TCTLibDatabase::closing, &q, [query = &q] {
-            TQueryEngine(*query).releaseCommands();
-        });
-        s.commandDatabase = db;
+    if (m_state.commandDatabase != db) {
+        QObject::disconnect(m_state.closingConnection);
+        m_state.closingConnection =
+            QObject::connect(db, &TCTLibDatabase::closing, &m_query,
+                             [query = &m_query] { TQueryEngine(*query).releaseCommands(); });
+        m_state.commandDatabase = db;
     }
-    s.connection = db->connectionHandle();
-    s.context = db->contextHandle();
+    m_state.connection = db->connectionHandle();
+    m_state.context = db->contextHandle();
     CS_COMMAND* raw = nullptr;
-    if (!s.connection || ct_cmd_alloc(s.connection, &raw) != CS_SUCCEED || !raw)
+    if (!m_state.connection || ct_cmd_alloc(m_state.connection, &raw) != CS_SUCCEED || !raw)
         throw ECTLibException(QStringLiteral("ct_cmd_alloc Failed"));
     command.reset(raw);
 }
@@ -248,22 +248,22 @@ void TQueryEngine::renewCommand(TCommandHandle& command)
 // The connection is closing: the commands die with it.
 void TQueryEngine::releaseCommands()
 {
-    s.command.reset();
-    s.prepCommand.reset();
-    s.commandBusy = false;
-    s.prepared = false;
-    s.unprepareAtEnd = false;
-    s.rowPending = false;
-    s.resultsPending = false;
-    s.connection = nullptr;
+    m_state.command.reset();
+    m_state.prepCommand.reset();
+    m_state.commandBusy = false;
+    m_state.prepared = false;
+    m_state.unprepareAtEnd = false;
+    m_state.rowPending = false;
+    m_state.resultsPending = false;
+    m_state.connection = nullptr;
 }
 
 int TQueryEngine::sendCommand(const QString& text)
 {
     cancel(TCTLibCustomQuery::kCancelAll);
-    if (s.prepared)
+    if (m_state.prepared)
         sendPreparedExecute();  // also with IsCursor: FreeTDS declares no cursor on it
-    else if (q.IsCursor)
+    else if (m_query.IsCursor)
         sendCursor(text);
     else
         sendLanguage(text);
@@ -272,25 +272,26 @@ int TQueryEngine::sendCommand(const QString& text)
 
 void TQueryEngine::sendCursor(const QString& text)
 {
-    CS_COMMAND* command = s.command.get();
-    QByteArray name = s.cursorName.toUtf8();
+    CS_COMMAND* command = m_state.command.get();
+    QByteArray name = m_state.cursorName.toUtf8();
     QByteArray sql = text.toUtf8();
     trace(QStringLiteral("Open-Client: ct_cursor(CS_CURSOR_DECLARE)"));
     ct_cursor(command, CS_CURSOR_DECLARE, name.data(), CS_NULLTERM, sql.data(), CS_NULLTERM,
-              q.ReadOnly ? CS_READ_ONLY : CS_FOR_UPDATE);
+              m_query.ReadOnly ? CS_READ_ONLY : CS_FOR_UPDATE);
     // FreeTDS fetches only into arrays as long as the cursor's row count.
-    s.rowsPerFetch = q.TextImage ? 1 : std::max(1, q.CurFetchRows);
+    m_state.rowsPerFetch = m_query.TextImage ? 1 : std::max(1, m_query.CurFetchRows);
     trace(QStringLiteral("Open-Client: ct_cursor(CS_CURSOR_ROWS)"));
-    ct_cursor(command, CS_CURSOR_ROWS, nullptr, CS_UNUSED, nullptr, CS_UNUSED, s.rowsPerFetch);
+    ct_cursor(command, CS_CURSOR_ROWS, nullptr, CS_UNUSED, nullptr, CS_UNUSED,
+              m_state.rowsPerFetch);
     ct_cursor(command, CS_CURSOR_OPEN, nullptr, CS_UNUSED, nullptr, CS_UNUSED, CS_UNUSED);
     trace(QStringLiteral("SQL Execute: ") + text);
-    traceStatement(QStringLiteral("cursor ") + s.cursorName, text);
+    traceStatement(QStringLiteral("cursor ") + m_state.cursorName, text);
     const CS_RETCODE sent = ct_send(command);
-    s.commandBusy = sent == CS_SUCCEED;
+    m_state.commandBusy = sent == CS_SUCCEED;
     processMessagesCancelling();
     if (sent != CS_SUCCEED)
         throw ECTLibException(QStringLiteral("23"));
-    if (s.serverKind == 0) {
+    if (m_state.serverKind == 0) {
         // Declare and rows each answer CMD_SUCCEED, CMD_DONE before the cursor's rows.
         CS_INT type = 0;
         CS_RETCODE ret = CS_SUCCEED;
@@ -301,7 +302,7 @@ void TQueryEngine::sendCursor(const QString& text)
 
 void TQueryEngine::sendLanguage(const QString& text)
 {
-    CS_COMMAND* command = s.command.get();
+    CS_COMMAND* command = m_state.command.get();
     QByteArray sql = text.toUtf8();
     const CS_RETCODE built = ct_command(command, CS_LANG_CMD, sql.data(), CS_NULLTERM, CS_UNUSED);
     processMessagesCancelling();
@@ -309,7 +310,7 @@ void TQueryEngine::sendLanguage(const QString& text)
         throw ECTLibException(QStringLiteral("22"));
     traceStatement(QStringLiteral("language"), text);
     const CS_RETCODE sent = ct_send(command);
-    s.commandBusy = sent == CS_SUCCEED;
+    m_state.commandBusy = sent == CS_SUCCEED;
     processMessagesCancelling();
     if (sent != CS_SUCCEED)
         throw ECTLibException(QStringLiteral("23"));
@@ -330,7 +331,7 @@ int TQueryEngine::readResults()
         readResultType(type, ret);
         processMessages();
     } catch (...) {
-        if (s.prepared) {
+        if (m_state.prepared) {
             try {
                 unprepare();
             } catch (...) {
@@ -351,37 +352,37 @@ int TQueryEngine::readResults()
             case CS_ROW_RESULT:
             case CS_CURSOR_RESULT: {
                 trace(QStringLiteral("CS_ROW_RESULT"));
-                s.hasRowResult = true;
+                m_state.hasRowResult = true;
                 CS_INT columns = 0;
-                ct_res_info(s.command.get(), CS_NUMDATA, &columns, CS_UNUSED, nullptr);
-                s.columnCount = int(columns);
+                ct_res_info(m_state.command.get(), CS_NUMDATA, &columns, CS_UNUSED, nullptr);
+                m_state.columnCount = int(columns);
                 trace(
                     QStringLiteral("Open-Client: ct_res_info(CS_NUMDATA) - Number of columns : ") +
                     QString::number(columns));
-                if (s.afterEndOfData && !s.fetchAll) {
+                if (m_state.afterEndOfData && !m_state.fetchAll) {
                     // Next hands out the first row result only; the rest is dropped
                     // here so that the last row's texts stay and the connection is free.
                     cancel(TCTLibCustomQuery::kCancelAll);
-                    s.resultsPending = false;
+                    m_state.resultsPending = false;
                     return result;
                 }
                 if (type == CS_ROW_RESULT)
-                    s.rowsPerFetch = 1;
-                if (!q.TextImage)
+                    m_state.rowsPerFetch = 1;
+                if (!m_query.TextImage)
                     bindColumns();
-                if (!s.fetchAll)
+                if (!m_state.fetchAll)
                     return fetchRow();
                 while (fetchRow() == 1) {
                 }
-                if (!s.resultsPending)
+                if (!m_state.resultsPending)
                     return result;  // MaxRows ended the stream
                 break;
             }
             case CS_STATUS_RESULT:
                 trace(QStringLiteral("CS_STATUS_RESULT"));
-                s.inStatusResult = true;
+                m_state.inStatusResult = true;
                 readReturnStatus();
-                s.inStatusResult = false;
+                m_state.inStatusResult = false;
                 readAfterStatus();
                 break;
             case CS_COMPUTE_RESULT:
@@ -390,17 +391,17 @@ int TQueryEngine::readResults()
                 break;
             case CS_CMD_DONE: {
                 trace(QStringLiteral("CS_CMD_DONE"));
-                ++s.commandNumber;
-                if (!q.IsCursor) {
+                ++m_state.commandNumber;
+                if (!m_query.IsCursor) {
                     CS_INT count = -1;
-                    ct_res_info(s.command.get(), CS_ROW_COUNT, &count, CS_UNUSED, nullptr);
-                    if (!s.inStatusResult && count >= 0)
-                        s.rowCount = int(count);
+                    ct_res_info(m_state.command.get(), CS_ROW_COUNT, &count, CS_UNUSED, nullptr);
+                    if (!m_state.inStatusResult && count >= 0)
+                        m_state.rowCount = int(count);
                 }
                 trace(QStringLiteral("Open-Client: ct_res_info(CS_ROW_COUNT) - Number of rows : ") +
-                      QString::number(s.rowCount));
-                fire(q.AfterCommand);
-                if (!q.TextImage)
+                      QString::number(m_state.rowCount));
+                fire(m_query.AfterCommand);
+                if (!m_query.TextImage)
                     releaseBufferData();
                 nextResult();
                 if (ret == CS_FAIL)
@@ -412,7 +413,7 @@ int TQueryEngine::readResults()
             case CS_CMD_SUCCEED: {
                 trace(QStringLiteral("CS_CMD_SUCCEED"));
                 CS_INT count = -1;
-                ct_res_info(s.command.get(), CS_ROW_COUNT, &count, CS_UNUSED, nullptr);
+                ct_res_info(m_state.command.get(), CS_ROW_COUNT, &count, CS_UNUSED, nullptr);
                 if (count == -1) {
                     CS_INT discarded = 0;
                     CS_RETCODE ignored = CS_SUCCEED;
@@ -420,22 +421,23 @@ int TQueryEngine::readResults()
                 }
                 // A cursor counts the rows it handed out; the count of its last fetch
                 // would overwrite them.
-                if (!s.inStatusResult && count >= 0 && !(q.IsCursor && s.rowsFetched > 0))
-                    s.rowCount = int(count);
-                s.hasRowResult = false;
-                if (!q.KeepHistory)
-                    s.columnCount = 0;
-                fire(q.AfterCommand);
+                if (!m_state.inStatusResult && count >= 0 &&
+                    !(m_query.IsCursor && m_state.rowsFetched > 0))
+                    m_state.rowCount = int(count);
+                m_state.hasRowResult = false;
+                if (!m_query.KeepHistory)
+                    m_state.columnCount = 0;
+                fire(m_query.AfterCommand);
                 break;
             }
             case CS_CMD_FAIL: {
                 trace(QStringLiteral("CS_CMD_FAIL"));
-                const int number = q.m_lastServerMessage.number;
+                const int number = m_query.m_lastServerMessage.number;
                 if (number == 4022 || number == 7742)
                     return result;
-                s.hasRowResult = false;
+                m_state.hasRowResult = false;
                 cancel(TCTLibCustomQuery::kCancelAll);
-                throw EDatabaseError(QStringLiteral("Command failed"), &q);
+                throw EDatabaseError(QStringLiteral("Command failed"), &m_query);
             }
             case CS_PARAM_RESULT:
             case CS_MSG_RESULT:
@@ -448,7 +450,7 @@ int TQueryEngine::readResults()
                 else if (type == CS_DESCRIBE_RESULT)
                     trace(QStringLiteral("CS_DESCRIBE_RESULT"));
                 CS_INT rows = 0;
-                while (ct_fetch(s.command.get(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) ==
+                while (ct_fetch(m_state.command.get(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) ==
                        CS_SUCCEED) {
                 }
                 break;
@@ -470,7 +472,7 @@ int TQueryEngine::readResults()
 void TQueryEngine::readReturnStatus()
 {
     trace(QStringLiteral("Flow : ** Start of obtaining Return Status **"));
-    CS_COMMAND* command = s.command.get();
+    CS_COMMAND* command = m_state.command.get();
     CS_DATAFMT fmt;
     std::memset(&fmt, 0, sizeof fmt);
     ct_describe(command, 1, &fmt);
@@ -484,21 +486,21 @@ void TQueryEngine::readReturnStatus()
     CS_INT rows = 0;
     ct_bind(command, 1, &fmt, &value, &length, &indicator);
     ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows);
-    s.returnStatus = int(value);
+    m_state.returnStatus = int(value);
     trace(QStringLiteral("Open-Client: Return Status = ") + QString::number(value));
-    for (TParam& param : q.m_params) {
+    for (TParam& param : m_query.m_params) {
         if (param.ParamType == ptResult)
             param.Value = int(value);
     }
-    fire(q.OnReturnStatus);
-    if (q.AbortOnNegStatus && value < 0 && s.raiseOnError) {
+    fire(m_query.OnReturnStatus);
+    if (m_query.AbortOnNegStatus && value < 0 && m_state.raiseOnError) {
         cancel(TCTLibCustomQuery::kCancelAll);
         throw EAbort();
     }
     while (ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) == CS_SUCCEED) {
     }
     trace(QStringLiteral("Flow : ** End of obtaining Return Status **"));
-    s.stopAfterStatus = true;
+    m_state.stopAfterStatus = true;
 }
 
 // FreeTDS delivers the output parameters right after the status and ends the
@@ -520,39 +522,39 @@ void TQueryEngine::readAfterStatus()
 bool TQueryEngine::next()
 {
     int result = 0;
-    if (q.KeepHistory && s.rowNumber < s.rowsFetched) {
+    if (m_query.KeepHistory && m_state.rowNumber < m_state.rowsFetched) {
         // Only stored rows lie behind RowNumber; nothing moves it back, so this stays idle.
-        ++s.rowNumber;
-        const QStringList& row = s.history.at(size_t(s.rowNumber - 1));
-        for (int i = 1; i < int(s.buffers.size()) && i - 1 < row.size(); ++i) {
-            s.buffers[size_t(i)].text = row.at(i - 1);
-            s.buffers[size_t(i)].bytes = row.at(i - 1).toUtf8();
+        ++m_state.rowNumber;
+        const QStringList& row = m_state.history.at(size_t(m_state.rowNumber - 1));
+        for (int i = 1; i < int(m_state.buffers.size()) && i - 1 < row.size(); ++i) {
+            m_state.buffers[size_t(i)].text = row.at(i - 1);
+            m_state.buffers[size_t(i)].bytes = row.at(i - 1).toUtf8();
         }
-        fire(q.OnResultRow);
+        fire(m_query.OnResultRow);
         result = 1;
-    } else if (s.rowPending && s.resultsPending) {
+    } else if (m_state.rowPending && m_state.resultsPending) {
         result = fetchRow();
-        if (s.stopAfterStatus) {
+        if (m_state.stopAfterStatus) {
             cancel(TCTLibCustomQuery::kCancelAll);
             result = 0;
         }
-    } else if (s.resultsPending) {
+    } else if (m_state.resultsPending) {
         result = readResults();
-        if (s.stopAfterStatus) {
+        if (m_state.stopAfterStatus) {
             cancel(TCTLibCustomQuery::kCancelAll);
             result = 0;
         }
         if (result != 1) {
-            s.resultsPending = false;
-            s.rowPending = false;
+            m_state.resultsPending = false;
+            m_state.rowPending = false;
         }
     }
-    if (s.stopAfterStatus) {
+    if (m_state.stopAfterStatus) {
         cancel(TCTLibCustomQuery::kCancelAll);
         return false;
     }
-    if (result != 1 && s.unprepareAtEnd) {
-        s.unprepareAtEnd = false;
+    if (result != 1 && m_state.unprepareAtEnd) {
+        m_state.unprepareAtEnd = false;
         unprepare();
     }
     return result == 1;
@@ -560,18 +562,18 @@ bool TQueryEngine::next()
 
 void TQueryEngine::cancel(int kind)
 {
-    if (!s.command)
+    if (!m_state.command)
         return;
-    if (!s.boundDatabase && !FindDatabase(q.DbName))
+    if (!FindDatabase(m_query.DbName))
         return;
-    CS_COMMAND* command = s.command.get();
+    CS_COMMAND* command = m_state.command.get();
     // The attention goes first so that the cursor close finds the connection idle; after
     // it FreeTDS flags the command once, and one ct_results call clears the flag.
-    if (kind == CS_CANCEL_ALL && s.commandBusy) {
+    if (kind == CS_CANCEL_ALL && m_state.commandBusy) {
         ct_cancel(nullptr, command, CS_CANCEL_ALL);
         CS_INT type = 0;
         ct_results(command, &type);
-        s.commandBusy = false;
+        m_state.commandBusy = false;
     }
     closeCursor();
     ct_cancel(nullptr, command, kind);
@@ -579,9 +581,9 @@ void TQueryEngine::cancel(int kind)
 
 void TQueryEngine::closeCursor()
 {
-    if (!q.IsCursor || !s.command)
+    if (!m_query.IsCursor || !m_state.command)
         return;
-    CS_COMMAND* command = s.command.get();
+    CS_COMMAND* command = m_state.command.get();
     const int status = cursorStatus();
     CS_RETCODE built = CS_FAIL;
     if (status & CS_CURSTAT_OPEN)
@@ -594,7 +596,7 @@ void TQueryEngine::closeCursor()
         return;
     if (ct_send(command) != CS_SUCCEED)
         return;
-    s.commandBusy = true;
+    m_state.commandBusy = true;
     CS_INT type = 0;
     CS_RETCODE ret = CS_SUCCEED;
     while (readResultType(type, ret)) {
@@ -606,25 +608,25 @@ void TQueryEngine::closeCursor()
 void TQueryEngine::prepare()
 {
     trace(QStringLiteral("Flow : ** Start of Prepare **"));
-    if (s.prepared)
+    if (m_state.prepared)
         unprepare();
-    s.cursorName = cursorName(QStringLiteral("cur"));
-    renewCommand(s.prepCommand);
-    CS_COMMAND* second = s.prepCommand.get();
+    m_state.cursorName = cursorName(QStringLiteral("cur"));
+    renewCommand(m_state.prepCommand);
+    CS_COMMAND* second = m_state.prepCommand.get();
     QByteArray id("PrepId");
-    QByteArray text = q.m_parsedText.toUtf8();
+    QByteArray text = m_query.m_parsedText.toUtf8();
     trace(QStringLiteral("Open-Client: ct_dynamic(CS_PREPARE)"));
-    s.raiseOnError = true;
+    m_state.raiseOnError = true;
     deriveSwitches();
     auto fail = [&] {
         ct_cancel(nullptr, second, CS_CANCEL_ALL);
-        s.prepCommand.reset();
-        s.command.reset();
-        s.commandBusy = false;
+        m_state.prepCommand.reset();
+        m_state.command.reset();
+        m_state.commandBusy = false;
     };
     try {
         ct_dynamic(second, CS_PREPARE, id.data(), CS_NULLTERM, text.data(), CS_NULLTERM);
-        traceStatement(QStringLiteral("prepare"), q.m_parsedText);
+        traceStatement(QStringLiteral("prepare"), m_query.m_parsedText);
         const CS_RETCODE sent = ct_send(second);
         processMessages();
         if (sent != CS_SUCCEED)
@@ -637,7 +639,7 @@ void TQueryEngine::prepare()
         fail();
         throw;
     }
-    s.prepared = true;
+    m_state.prepared = true;
     trace(QStringLiteral("Flow : ** End of Prepare **"));
 }
 
@@ -645,11 +647,11 @@ void TQueryEngine::unprepare()
 {
     cancel(TCTLibCustomQuery::kCancelAll);
     trace(QStringLiteral("Flow : ** Start of UnPrepare **"));
-    s.prepared = false;
-    s.unprepareAtEnd = false;
-    if (!s.prepCommand)
+    m_state.prepared = false;
+    m_state.unprepareAtEnd = false;
+    if (!m_state.prepCommand)
         return;
-    CS_COMMAND* second = s.prepCommand.get();
+    CS_COMMAND* second = m_state.prepCommand.get();
     ct_cancel(nullptr, second, CS_CANCEL_ALL);
     QByteArray id("PrepId");
     ct_dynamic(second, CS_DEALLOC, id.data(), CS_NULLTERM, nullptr, CS_UNUSED);
@@ -660,23 +662,23 @@ void TQueryEngine::unprepare()
         while (ct_results(second, &type) == CS_SUCCEED)
             processMessages();
     } catch (...) {
-        s.prepCommand.reset();
+        m_state.prepCommand.reset();
         throw;
     }
-    s.prepCommand.reset();
+    m_state.prepCommand.reset();
     trace(QStringLiteral("Flow : ** End of UnPrepare **"));
 }
 
 void TQueryEngine::sendPreparedExecute()
 {
-    CS_COMMAND* command = s.command.get();
+    CS_COMMAND* command = m_state.command.get();
     QByteArray id("PrepId");
     ct_dynamic(command, CS_EXECUTE, id.data(), CS_NULLTERM, nullptr, CS_UNUSED);
     bindParameters(command);
-    trace(QStringLiteral("SQL Execute: ") + q.m_parsedText);
-    traceStatement(QStringLiteral("execute of the prepared statement"), q.m_parsedText);
+    trace(QStringLiteral("SQL Execute: ") + m_query.m_parsedText);
+    traceStatement(QStringLiteral("execute of the prepared statement"), m_query.m_parsedText);
     const CS_RETCODE sent = ct_send(command);
-    s.commandBusy = sent == CS_SUCCEED;
+    m_state.commandBusy = sent == CS_SUCCEED;
     processMessagesCancelling();
     if (sent != CS_SUCCEED)
         throw ECTLibException(QStringLiteral("23"));
@@ -698,7 +700,7 @@ CS_DATETIME toDateTime(const QDateTime& value)
 
 void TQueryEngine::bindParameters(CS_COMMAND* command)
 {
-    for (TParam& param : q.m_params) {
+    for (TParam& param : m_query.m_params) {
         if (param.ParamType == ptResult)
             continue;
         const bool output = param.ParamType == ptOutput;
@@ -763,11 +765,11 @@ void TQueryEngine::bindParameters(CS_COMMAND* command)
                 unprepare();
                 throw EDatabaseError(
                     QStringLiteral("Parameter \"%1\" has an Unknown data type").arg(param.Name),
-                    &q);
+                    &m_query);
             default:
                 throw EDatabaseError(
                     QStringLiteral("Datatype of parameter \"%1\" not supported!").arg(param.Name),
-                    &q);
+                    &m_query);
         }
         fmt.maxlength = CS_INT(data.size());
         const bool isNull = param.AsString().isEmpty();

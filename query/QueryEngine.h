@@ -47,7 +47,6 @@ struct TQueryState {
     TCommandHandle prepCommand;
     CS_CONNECTION* connection = nullptr;
     CS_CONTEXT* context = nullptr;
-    QPointer<TCTLibDatabase> boundDatabase;
     QPointer<TCTLibDatabase> commandDatabase;  // the connection the commands belong to
     QMetaObject::Connection closingConnection;
     bool commandBusy = false;  // sent and not read to the end
@@ -93,7 +92,7 @@ struct TQueryState {
 // The algorithms of the query, working on its state.
 class TQueryEngine {
 public:
-    explicit TQueryEngine(TCTLibCustomQuery& query) : q(query), s(*query.m_state) {}
+    explicit TQueryEngine(TCTLibCustomQuery& query) : m_query(query), m_state(*query.m_state) {}
 
     int executeCore();
     bool next();
@@ -149,8 +148,8 @@ private:
     void unprepare();
     void bindParameters(CS_COMMAND* command);
 
-    TCTLibCustomQuery& q;
-    TQueryState& s;
+    TCTLibCustomQuery& m_query;
+    TQueryState& m_state;
 };
 
 // The character width a column is bound with (before the terminator).

@@ -120,7 +120,7 @@ bool TQueryEngine::bindCharColumn(int item, TColumnDescription& d, TColumnBuffer
 {
     CS_DATAFMT fmt;
     std::memset(&fmt, 0, sizeof fmt);
-    if (ct_describe(s.command.get(), item, &fmt) != CS_SUCCEED)
+    if (ct_describe(m_state.command.get(), item, &fmt) != CS_SUCCEED)
         return false;
     d.maxLength = int(fmt.maxlength);
     int width;
@@ -142,43 +142,45 @@ bool TQueryEngine::bindCharColumn(int item, TColumnDescription& d, TColumnBuffer
     b.data.assign(size_t(b.width) * size_t(rows), '\0');
     b.copied.assign(size_t(rows), 0);
     b.indicators.assign(size_t(rows), 0);
-    fillDescription(d, fmt, q.IsCursor);
+    fillDescription(d, fmt, m_query.IsCursor);
     d.format = CS_FMT_NULLTERM;
-    return ct_bind(s.command.get(), item, &fmt, b.data.data(), b.copied.data(),
+    return ct_bind(m_state.command.get(), item, &fmt, b.data.data(), b.copied.data(),
                    b.indicators.data()) == CS_SUCCEED;
 }
 
 int TQueryEngine::bindColumns()
 {
-    const int count = s.columnCount;
-    s.columns.assign(size_t(count + 1), TColumnDescription());
-    s.buffers.assign(size_t(count + 1), TColumnBuffer());
-    s.described = true;
+    const int count = m_state.columnCount;
+    m_state.columns.assign(size_t(count + 1), TColumnDescription());
+    m_state.buffers.assign(size_t(count + 1), TColumnBuffer());
+    m_state.described = true;
     bool bound = true;
     for (int i = 1; i <= count; ++i) {
-        trace(QStringLiteral("Open-Client: ct_bind - Column Name : ") + s.columns[size_t(i)].name);
-        bound = bindCharColumn(i, s.columns[size_t(i)], s.buffers[size_t(i)], s.rowsPerFetch);
-        if (!bound && s.buffers[size_t(i)].data.empty())
+        trace(QStringLiteral("Open-Client: ct_bind - Column Name : ") +
+              m_state.columns[size_t(i)].name);
+        bound = bindCharColumn(i, m_state.columns[size_t(i)], m_state.buffers[size_t(i)],
+                               m_state.rowsPerFetch);
+        if (!bound && m_state.buffers[size_t(i)].data.empty())
             return 0;  // ct_describe failed: the columns after it stay without buffers
     }
-    fire(q.OnHeader);
+    fire(m_query.OnHeader);
     return bound ? 1 : 0;
 }
 
 void TQueryEngine::releaseBufferData()
 {
-    for (TColumnBuffer& b : s.buffers) {
+    for (TColumnBuffer& b : m_state.buffers) {
         std::vector<char>().swap(b.data);
         b.copied.clear();
         b.indicators.clear();
     }
-    s.batchRows = s.batchIndex = 0;
+    m_state.batchRows = m_state.batchIndex = 0;
 }
 
 void TQueryEngine::releaseBuffers()
 {
     releaseBufferData();
-    for (TColumnBuffer& b : s.buffers)
+    for (TColumnBuffer& b : m_state.buffers)
         b.stream.clear();
 }
 
@@ -186,8 +188,8 @@ void TQueryEngine::releaseBuffers()
 
 void TQueryEngine::copyRowTexts(int row, bool rowFailed)
 {
-    for (size_t i = 1; i < s.buffers.size(); ++i) {
-        TColumnBuffer& b = s.buffers[i];
+    for (size_t i = 1; i < m_state.buffers.size(); ++i) {
+        TColumnBuffer& b = m_state.buffers[i];
         if (b.data.empty() || row >= int(b.indicators.size()))
             continue;
         // FreeTDS leaves the buffer of a NULL untouched: the indicator decides.
@@ -210,8 +212,8 @@ void TQueryEngine::copyRowTexts(int row, bool rowFailed)
 // value from showing the previous row's text.
 void TQueryEngine::clearRowBuffers()
 {
-    for (size_t i = 1; i < s.buffers.size(); ++i) {
-        TColumnBuffer& b = s.buffers[i];
+    for (size_t i = 1; i < m_state.buffers.size(); ++i) {
+        TColumnBuffer& b = m_state.buffers[i];
         if (b.width <= 0)
             continue;
         for (size_t offset = 0; offset < b.data.size(); offset += size_t(b.width))
@@ -221,88 +223,88 @@ void TQueryEngine::clearRowBuffers()
 
 int TQueryEngine::fetchRow()
 {
-    if (s.batchIndex + 1 < s.batchRows) {
-        ++s.batchIndex;
-        copyRowTexts(s.batchIndex, false);
+    if (m_state.batchIndex + 1 < m_state.batchRows) {
+        ++m_state.batchIndex;
+        copyRowTexts(m_state.batchIndex, false);
         return deliverRow();
     }
     trace(QStringLiteral("Open-Client: ct_fetch"));
     clearRowBuffers();
     CS_INT rows = 0;
-    const CS_RETCODE ret = ct_fetch(s.command.get(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows);
-    if (!q.TextImage && (ret == CS_SUCCEED || ret == CS_ROW_FAIL))
+    const CS_RETCODE ret = ct_fetch(m_state.command.get(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows);
+    if (!m_query.TextImage && (ret == CS_SUCCEED || ret == CS_ROW_FAIL))
         copyRowTexts(0, ret == CS_ROW_FAIL);
     switch (ret) {
         case CS_SUCCEED:
-            s.batchRows = std::max(1, int(rows));
-            s.batchIndex = 0;
+            m_state.batchRows = std::max(1, int(rows));
+            m_state.batchIndex = 0;
             return deliverRow();
         case CS_END_DATA:
             trace(QStringLiteral("CS_END_DATA"));
-            s.rowPending = false;
-            s.batchRows = s.batchIndex = 0;
-            s.afterEndOfData = true;
+            m_state.rowPending = false;
+            m_state.batchRows = m_state.batchIndex = 0;
+            m_state.afterEndOfData = true;
             try {
                 readResults();
             } catch (...) {
-                s.afterEndOfData = false;
+                m_state.afterEndOfData = false;
                 throw;
             }
-            s.afterEndOfData = false;
+            m_state.afterEndOfData = false;
             return 0;
         case CS_ROW_FAIL:
             // The rows after it are still to be fetched, not the next result.
-            s.rowPending = true;
-            s.batchRows = s.batchIndex = 0;
+            m_state.rowPending = true;
+            m_state.batchRows = m_state.batchIndex = 0;
             return 1;
         case CS_FAIL:
             // After a cancel the fetch is expected to fail.
-            if (s.commandBusy)
+            if (m_state.commandBusy)
                 raiseFailedCall("ct_fetch");
             return 0;
         default:
             if (ret == CS_CANCELED)
-                s.commandBusy = false;
+                m_state.commandBusy = false;
             return 0;
     }
 }
 
 int TQueryEngine::deliverRow()
 {
-    CS_INT columns = s.columnCount;
-    ct_res_info(s.command.get(), CS_NUMDATA, &columns, CS_UNUSED, nullptr);
-    s.columnCount = int(columns);
-    if (q.TextImage)
+    CS_INT columns = m_state.columnCount;
+    ct_res_info(m_state.command.get(), CS_NUMDATA, &columns, CS_UNUSED, nullptr);
+    m_state.columnCount = int(columns);
+    if (m_query.TextImage)
         readRowWithGetData();
-    if (q.LocalDtFmt)
+    if (m_query.LocalDtFmt)
         applyLocalDateFormat();
-    if (q.KeepHistory) {
+    if (m_query.KeepHistory) {
         QStringList row;
-        for (size_t i = 1; i < s.buffers.size(); ++i)
-            row << s.buffers[i].text;
-        s.history.push_back(row);
+        for (size_t i = 1; i < m_state.buffers.size(); ++i)
+            row << m_state.buffers[i].text;
+        m_state.history.push_back(row);
     }
-    if (q.Monitor)
+    if (m_query.Monitor)
         traceRow();
-    if (q.IsCursor)
-        ++s.rowCount;
-    s.rowPending = true;
+    if (m_query.IsCursor)
+        ++m_state.rowCount;
+    m_state.rowPending = true;
     int result = 1;
     bool limitReached = false;
-    if (q.MaxRows > 0 && s.rowNumber >= q.MaxRows) {
-        fire(q.OnMaxRows);
-        s.rowPending = false;
-        s.resultsPending = false;
+    if (m_query.MaxRows > 0 && m_state.rowNumber >= m_query.MaxRows) {
+        fire(m_query.OnMaxRows);
+        m_state.rowPending = false;
+        m_state.resultsPending = false;
         limitReached = true;
         result = 0;
     }
-    ++s.rowNumber;
-    ++s.rowsFetched;
-    fire(q.OnResultRow);
+    ++m_state.rowNumber;
+    ++m_state.rowsFetched;
+    fire(m_query.OnResultRow);
     // Unread rows would keep every other command of the connection waiting.
     if (limitReached)
         cancel(TCTLibCustomQuery::kCancelAll);
-    if (s.stopAfterStatus) {
+    if (m_state.stopAfterStatus) {
         cancel(TCTLibCustomQuery::kCancelAll);
         result = 0;
     }
@@ -311,8 +313,8 @@ int TQueryEngine::deliverRow()
 
 void TQueryEngine::traceRow() const
 {
-    for (size_t i = 1; i < s.columns.size(); ++i) {
-        const TColumnDescription& d = s.columns[i];
+    for (size_t i = 1; i < m_state.columns.size(); ++i) {
+        const TColumnDescription& d = m_state.columns[i];
         const QString type = DataTypeName(d.dataType);
         QString line = QStringLiteral("SQL Data Out: Column = ") + QString::number(i) +
                        QStringLiteral(", Name = ") + d.name + QStringLiteral(", Type = ") + type +
@@ -321,7 +323,7 @@ void TQueryEngine::traceRow() const
         if (type == QLatin1String("text") || type == QLatin1String("image"))
             line += QStringLiteral(", Data = <") + type + QLatin1Char('>');
         else
-            line += QStringLiteral(", Data = ") + q.ColumnValue(int(i));
+            line += QStringLiteral(", Data = ") + m_query.ColumnValue(int(i));
         trace(line);
     }
 }
@@ -337,7 +339,7 @@ QString TQueryEngine::convertToText(const CS_DATAFMT& source, const void* data, 
     to.maxlength = 1024;
     char buffer[1024] = {};
     CS_INT outlen = 0;
-    cs_convert(s.context, &from, const_cast<void*>(data), &to, buffer, &outlen);
+    cs_convert(m_state.context, &from, const_cast<void*>(data), &to, buffer, &outlen);
     return QString::fromUtf8(buffer, int(strnlen(buffer, sizeof buffer)));
 }
 
@@ -346,9 +348,9 @@ void TQueryEngine::applyLocalDateFormat()
     const QLocale locale = QLocale::system();
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
-    for (size_t i = 1; i < s.buffers.size() && i < s.columns.size(); ++i) {
-        const QString type = DataTypeName(s.columns[i].dataType);
-        TColumnBuffer& b = s.buffers[i];
+    for (size_t i = 1; i < m_state.buffers.size() && i < m_state.columns.size(); ++i) {
+        const QString type = DataTypeName(m_state.columns[i].dataType);
+        TColumnBuffer& b = m_state.buffers[i];
         if ((type != QLatin1String("datetime") && type != QLatin1String("smalldatetime")) ||
             b.text.trimmed().isEmpty())
             continue;
@@ -363,7 +365,7 @@ void TQueryEngine::applyLocalDateFormat()
         to.maxlength = sizeof(CS_DATETIME);
         CS_DATETIME value{0, 0};
         CS_INT outlen = 0;
-        if (cs_convert(s.context, &from, text.data(), &to, &value, &outlen) != CS_SUCCEED)
+        if (cs_convert(m_state.context, &from, text.data(), &to, &value, &outlen) != CS_SUCCEED)
             continue;
         const QDateTime local(QDate(1900, 1, 1).addDays(value.dtdays),
                               QTime(0, 0).addSecs(int(value.dttime / 300)));
@@ -378,28 +380,28 @@ void TQueryEngine::applyLocalDateFormat()
 
 void TQueryEngine::readRowWithGetData()
 {
-    const int count = s.columnCount;
-    s.columns.assign(size_t(count + 1), TColumnDescription());
-    s.buffers.assign(size_t(count + 1), TColumnBuffer());
-    s.described = true;
+    const int count = m_state.columnCount;
+    m_state.columns.assign(size_t(count + 1), TColumnDescription());
+    m_state.buffers.assign(size_t(count + 1), TColumnBuffer());
+    m_state.described = true;
     for (int i = 1; i <= count; ++i) {
         CS_DATAFMT fmt;
         std::memset(&fmt, 0, sizeof fmt);
-        if (ct_describe(s.command.get(), i, &fmt) != CS_SUCCEED)
+        if (ct_describe(m_state.command.get(), i, &fmt) != CS_SUCCEED)
             break;
-        TColumnDescription& d = s.columns[size_t(i)];
-        fillDescription(d, fmt, q.IsCursor);
+        TColumnDescription& d = m_state.columns[size_t(i)];
+        fillDescription(d, fmt, m_query.IsCursor);
         d.maxLength = int(fmt.maxlength);
         d.dataType = int(fmt.datatype);
-        s.buffers[size_t(i)].capacity = DisplayLength(fmt);
-        s.buffers[size_t(i)].text = readColumnWithGetData(i, fmt);
+        m_state.buffers[size_t(i)].capacity = DisplayLength(fmt);
+        m_state.buffers[size_t(i)].text = readColumnWithGetData(i, fmt);
     }
 }
 
 QString TQueryEngine::readColumnWithGetData(int column, const CS_DATAFMT& fmt)
 {
-    CS_COMMAND* command = s.command.get();
-    TColumnBuffer& b = s.buffers[size_t(column)];
+    CS_COMMAND* command = m_state.command.get();
+    TColumnBuffer& b = m_state.buffers[size_t(column)];
     b.stream.clear();
     const CS_INT type = fmt.datatype;
     if (type >= CS_CHAR_TYPE && type <= CS_IMAGE_TYPE) {
@@ -474,8 +476,8 @@ QString TQueryEngine::readColumnWithGetData(int column, const CS_DATAFMT& fmt)
         }
         case CS_NUMERIC_TYPE:
         case CS_DECIMAL_TYPE: {
-            s.columns[size_t(column)].precision = data[0];
-            s.columns[size_t(column)].scale = data[1];
+            m_state.columns[size_t(column)].precision = data[0];
+            m_state.columns[size_t(column)].scale = data[1];
             CS_DATAFMT source = fmt;
             source.precision = data[0];
             source.scale = data[1];
@@ -490,60 +492,61 @@ QString TQueryEngine::readColumnWithGetData(int column, const CS_DATAFMT& fmt)
 
 void TQueryEngine::readComputeRow()
 {
-    CS_COMMAND* command = s.command.get();
+    CS_COMMAND* command = m_state.command.get();
     // FreeTDS refuses CS_NUM_COMPUTES; the compute results seen so far are the count.
-    ++s.computeCount;
+    ++m_state.computeCount;
     trace(QStringLiteral("Open-Client: ct_res_info(CS_NUM_COMPUTES) - Number of Computes : ") +
-          QString::number(s.computeCount));
+          QString::number(m_state.computeCount));
     CS_INT count = 0;
     ct_res_info(command, CS_NUMDATA, &count, CS_UNUSED, nullptr);
-    s.computeColumnCount = int(count);
+    m_state.computeColumnCount = int(count);
     trace(QStringLiteral("Open-Client: ct_res_info(CS_NUMDATA) - Number of columns in Compute : ") +
           QString::number(count));
-    s.computeColumns.assign(size_t(count + 1), TColumnDescription());
-    s.computeBuffers.assign(size_t(count + 1), TColumnBuffer());
+    m_state.computeColumns.assign(size_t(count + 1), TColumnDescription());
+    m_state.computeBuffers.assign(size_t(count + 1), TColumnBuffer());
     bool bound = true;
     for (int i = 1; i <= count; ++i) {
         trace(QStringLiteral("Open-Client: ct_bind (Compute) - Column Name : ") +
-              s.computeColumns[size_t(i)].name);
-        bound = bindCharColumn(i, s.computeColumns[size_t(i)], s.computeBuffers[size_t(i)], 1);
+              m_state.computeColumns[size_t(i)].name);
+        bound = bindCharColumn(i, m_state.computeColumns[size_t(i)],
+                               m_state.computeBuffers[size_t(i)], 1);
     }
     if (!bound) {
-        s.computeBuffers.assign(size_t(count + 1), TColumnBuffer());
+        m_state.computeBuffers.assign(size_t(count + 1), TColumnBuffer());
         return;
     }
     for (int i = 1; i <= count; ++i) {
         CS_INT op = 0, colid = 0, outlen = 0;
         ct_compute_info(command, CS_COMP_OP, i, &op, sizeof op, &outlen);
         ct_compute_info(command, CS_COMP_COLID, i, &colid, sizeof colid, &outlen);
-        s.computeColumns[size_t(i)].computeOperator = int(op);
-        s.computeColumns[size_t(i)].computeColumn = int(colid);
+        m_state.computeColumns[size_t(i)].computeOperator = int(op);
+        m_state.computeColumns[size_t(i)].computeColumn = int(colid);
     }
-    s.hasRowResult = true;
+    m_state.hasRowResult = true;
     CS_INT rows = 0;
     const CS_RETCODE ret = ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows);
     for (int i = 1; i <= count; ++i) {
-        TColumnBuffer& b = s.computeBuffers[size_t(i)];
+        TColumnBuffer& b = m_state.computeBuffers[size_t(i)];
         b.text =
             b.indicators.empty() || b.indicators[0] == -1
                 ? QString()
                 : QString::fromUtf8(b.data.data(), int(strnlen(b.data.data(), size_t(b.width))));
-        if (q.Monitor) {
-            const TColumnDescription& d = s.computeColumns[size_t(i)];
+        if (m_query.Monitor) {
+            const TColumnDescription& d = m_state.computeColumns[size_t(i)];
             trace(QStringLiteral("SQL Compute Data Out: Column = ") + QString::number(i) +
-                  QStringLiteral(", Select-Column Name= ") + q.ComputeColumnName(i) +
+                  QStringLiteral(", Select-Column Name= ") + m_query.ComputeColumnName(i) +
                   QStringLiteral(", Type = ") + DataTypeName(d.dataType) +
                   QStringLiteral(", Precision = ") + QString::number(d.precision) +
                   QStringLiteral(", Scale = ") + QString::number(d.scale) +
                   QStringLiteral(", Data = ") + b.text);
         }
     }
-    fire(q.OnComputeRow);
+    fire(m_query.OnComputeRow);
     if (ret == CS_SUCCEED) {
         while (ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) == CS_SUCCEED) {
         }
     }
-    for (TColumnBuffer& b : s.computeBuffers) {
+    for (TColumnBuffer& b : m_state.computeBuffers) {
         std::vector<char>().swap(b.data);
         b.indicators.clear();
         b.copied.clear();
@@ -554,7 +557,7 @@ void TQueryEngine::readComputeRow()
 
 void TQueryEngine::readReturnParams()
 {
-    CS_COMMAND* command = s.command.get();
+    CS_COMMAND* command = m_state.command.get();
     trace(QStringLiteral("Flow : ** Start of obtaining Return parameters **"));
     CS_INT count = 0;
     ct_res_info(command, CS_NUMDATA, &count, CS_UNUSED, nullptr);
@@ -576,14 +579,14 @@ void TQueryEngine::readReturnParams()
                                            int(strnlen(b.data.data(), size_t(b.width)))));
     }
     int position = 0;
-    for (TParam& param : q.m_params) {
+    for (TParam& param : m_query.m_params) {
         if (param.ParamType != ptOutput)
             continue;
         if (position < values.size())
             param.Value = values.at(position);
         ++position;
     }
-    if (q.Monitor) {
+    if (m_query.Monitor) {
         for (int k = 1; k <= count; ++k) {
             const TColumnDescription& d = descriptions[size_t(k)];
             trace(QStringLiteral("SQL Parameter Data Out: Column = ") + QString::number(k) +
@@ -593,8 +596,8 @@ void TQueryEngine::readReturnParams()
                   QString::number(d.scale) + QStringLiteral(", Data = ") + values.value(k - 1));
         }
     }
-    s.returnValues = values;
-    fire(q.OnReturnParams);
+    m_state.returnValues = values;
+    fire(m_query.OnReturnParams);
     trace(QStringLiteral("Flow : ** End of obtaining Return parameters **"));
 }
 
@@ -602,44 +605,46 @@ void TQueryEngine::readReturnParams()
 
 void TQueryEngine::describeColumns()
 {
-    q.IsCursor = true;
-    q.ReadOnly = true;
+    m_query.IsCursor = true;
+    m_query.ReadOnly = true;
     TCTLibDatabase* db = database();
     if (db->Rdbms == kSybaseSqlServer)
-        s.serverKind = 0;
+        m_state.serverKind = 0;
     else if (db->Rdbms == kSqlAnywhere)
-        s.serverKind = 1;
+        m_state.serverKind = 1;
     cancel(TCTLibCustomQuery::kCancelAll);
-    s.command.reset();
-    s.commandBusy = false;
+    m_state.command.reset();
+    m_state.commandBusy = false;
     db->RestartIdleTimer();
-    if (!db->connected() && q.AutoConnect)
+    if (!db->connected() && m_query.AutoConnect)
         db->Connect();
     if (!db->connected())
-        throw EDatabaseError(QStringLiteral("Cannot login to server '%1'").arg(db->ServerName), &q);
-    s.raiseOnError = true;
+        throw EDatabaseError(QStringLiteral("Cannot login to server '%1'").arg(db->ServerName),
+                             &m_query);
+    m_state.raiseOnError = true;
     deriveSwitches();
 
     const TProcOptions savedOptions = db->ProcOptions;
     db->ApplyProcOptions(poFormatOnly);
-    renewCommand(s.command);
-    CS_COMMAND* command = s.command.get();
-    s.cursorName = cursorName(QStringLiteral("cur"));
+    renewCommand(m_state.command);
+    CS_COMMAND* command = m_state.command.get();
+    m_state.cursorName = cursorName(QStringLiteral("cur"));
     try {
-        QByteArray name = s.cursorName.toUtf8();
+        QByteArray name = m_state.cursorName.toUtf8();
         QByteArray sql = joinedSql().toUtf8();
         ct_cursor(command, CS_CURSOR_DECLARE, name.data(), CS_NULLTERM, sql.data(), CS_NULLTERM,
                   CS_READ_ONLY);
         processMessages();
         ct_cursor(command, CS_CURSOR_ROWS, nullptr, CS_UNUSED, nullptr, CS_UNUSED,
-                  std::max(1, q.CurFetchRows));
+                  std::max(1, m_query.CurFetchRows));
         processMessages();
         ct_cursor(command, CS_CURSOR_OPEN, nullptr, CS_UNUSED, nullptr, CS_UNUSED, CS_UNUSED);
         processMessages();
-        traceStatement(QStringLiteral("cursor %1, format only").arg(s.cursorName), joinedSql());
-        s.commandBusy = ct_send(command) == CS_SUCCEED;
+        traceStatement(QStringLiteral("cursor %1, format only").arg(m_state.cursorName),
+                       joinedSql());
+        m_state.commandBusy = ct_send(command) == CS_SUCCEED;
         processMessages();
-        s.columnCount = 0;
+        m_state.columnCount = 0;
         CS_INT type = 0;
         CS_RETCODE ret = CS_SUCCEED;
         while (readResultType(type, ret)) {
@@ -648,17 +653,17 @@ void TQueryEngine::describeColumns()
                 continue;
             CS_INT count = 0;
             ct_res_info(command, CS_NUMDATA, &count, CS_UNUSED, nullptr);
-            s.columnCount = int(count);
+            m_state.columnCount = int(count);
             if (count < 1)
                 break;
-            s.columns.assign(size_t(count + 1), TColumnDescription());
-            s.buffers.assign(size_t(count + 1), TColumnBuffer());
-            s.described = true;
+            m_state.columns.assign(size_t(count + 1), TColumnDescription());
+            m_state.buffers.assign(size_t(count + 1), TColumnBuffer());
+            m_state.described = true;
             for (int i = 1; i <= count; ++i) {
                 CS_DATAFMT fmt;
                 std::memset(&fmt, 0, sizeof fmt);
                 ct_describe(command, i, &fmt);
-                TColumnDescription& d = s.columns[size_t(i)];
+                TColumnDescription& d = m_state.columns[size_t(i)];
                 fillDescription(d, fmt, true);
                 d.maxLength = int(fmt.maxlength);
                 d.dataType = int(fmt.datatype);
@@ -672,11 +677,11 @@ void TQueryEngine::describeColumns()
     } catch (...) {
         db->ApplyProcOptions(savedOptions);
         cancel(TCTLibCustomQuery::kCancelAll);
-        s.command.reset();
+        m_state.command.reset();
         throw;
     }
     db->ApplyProcOptions(savedOptions);
     cancel(TCTLibCustomQuery::kCancelAll);  // closes and deallocates the cursor
-    s.command.reset();
-    s.commandBusy = false;
+    m_state.command.reset();
+    m_state.commandBusy = false;
 }
