@@ -68,10 +68,7 @@ void TQueryEngine::raiseFailedCall(const char* call)
 
 QString TQueryEngine::joinedSql() const
 {
-    QString text;
-    for (const QString& line : q.m_sql)
-        text += line + QStringLiteral("\r\n");
-    return text;
+    return TCTLibCustomQuery::sentText(q.m_sql);
 }
 
 QString TQueryEngine::timeStamp() const
