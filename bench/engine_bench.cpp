@@ -1,5 +1,6 @@
 // Loads a large synthetic database into the tdsim engine and times the catalog
-// statements the client sends on it. Prints figures; asserts nothing.
+// statements the client sends on it, taken from the client's statement builders.
+// Prints figures; asserts nothing.
 //
 //   tdsim_engine_bench [tables] [columns]
 #include <chrono>
@@ -8,17 +9,23 @@
 #include <memory>
 #include <string>
 
+#include "CTLibEnhQuery.h"
+#include "CTLibTypes.h"
+#include "CatalogStatements.h"
+#include "ObjectListing.h"
 #include "engine/Engine.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start) {
+double secondsSince(Clock::time_point start)
+{
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::string generateScript(int tables, int columns) {
+std::string generateScript(int tables, int columns)
+{
     std::string command = "python3 '" TDSIM_TESTDATA_DIR "/generate_large_db.py' --tables " +
                           std::to_string(tables) + " --columns " + std::to_string(columns);
     FILE* pipe = popen(command.c_str(), "r");
@@ -33,58 +40,28 @@ std::string generateScript(int tables, int columns) {
     return script;
 }
 
-// The column statement of the table definition builder, joined with CR LF.
-std::string columnStatement(const std::string& table) {
-    const char* const lines[] = {
-        "SELECT column_name = c.name,",
-        " type_name = rtrim(t.name),",
-        " prec = isnull(isnull(convert(int, c.prec),isnull(convert(int, "
-        "d.data_precision),convert(int,c.length)))",
-        "+isnull(d.aux, "
-        "convert(int,ascii(substring(\"???AAAFFFCKFOLS\",2*(d.ss_dtype%35+1)+2-8/"
-        "c.length,1))-60)), 0),",
-        " scale = isnull(isnull(convert(smallint, c.scale),",
-        "convert(smallint, d.numeric_scale)) + convert(smallint, isnull(d.aux, "
-        "ascii(substring(\"<<<<<<<<<<<<<<?\", "
-        "2*(d.ss_dtype%35+1)+2-8/c.length,1))-60)), 0),",
-        " length = isnull(isnull(convert(int, c.length), 0),",
-        "convert(int, d.length)) + convert(int, isnull(d.aux, ascii(substring(\"AAA<BB<DDDHJSPP\", "
-        "2*(d.ss_dtype%35+1)+2-8/c.length,1))-64)),",
-        " ident = convert(bit, (c.status & 0x80)),",
-        " nullable = convert(smallint, convert(bit, c.status&8))",
-        " FROM big.dbo.syscolumns c,",
-        " big.dbo.sysobjects o,",
-        " sybsystemprocs.dbo.spt_datatype_info d,",
-        " big.dbo.systypes t",
-        " WHERE o.name = \"TABLE\"",
-        " AND o.id = c.id",
-        " AND c.usertype = t.usertype",
-        " AND t.type = d.ss_dtype",
-        " AND o.type in (\"U\",\"S\")",
-        " AND (d.ss_dtype NOT IN (111, 109, 38, 110)",
-        " OR c.usertype >= 100)",
-        " ORDER BY colid"};
-    std::string text;
-    for (const char* line : lines)
-        text += (text.empty() ? "" : "\r\n") + std::string(line);
-    return text.replace(text.find("TABLE"), 5, table);
+const QString kBig = QStringLiteral("big");
+
+// The bytes the client's query sends for the lines of a statement.
+std::string sent(const QStringList& lines)
+{
+    return TCTLibCustomQuery::sentText(lines).toStdString();
 }
 
-std::string indexColumnsStatement(const std::string& qualified) {
-    return "SELECT INDEX_COL('big.dbo.' + so.name , x.indid, c.colid)\r\n FROM big.dbo.sysindexes "
-           "x,\r\n"
-           " big.dbo.syscolumns c,\r\n big.dbo.sysobjects so\r\n WHERE x.id = object_id "
-           "(\"big.dbo.\" + "
-           "so.name)\r\n AND indid BETWEEN 1 AND 254\r\n AND x.id = c.id\r\n AND so.id = x.id\r\n "
-           "AND "
-           "c.colid <= x.keycnt\r\n AND INDEX_COL(\"big.dbo.\" + so.name, x.indid, "
-           "c.colid)<>''\r\n AND "
-           "so.name + '.' + x.name = '" +
-           qualified + "'\r\n ORDER BY x.name, x.indid,\r\n c.colid ASC";
+// The id of dbo's table, read with the statement the table builder uses; 0 if none.
+int tableId(tdsim::Session& session, const QString& table)
+{
+    for (const auto& result :
+         session.execute(sent(CatalogStatements::objectId(kBig, "dbo", table)))) {
+        if (result.resultSet && !result.resultSet->rows.empty())
+            return static_cast<int>(result.resultSet->rows[0][0].intValue);
+    }
+    return 0;
 }
 
 void timeStatement(tdsim::Session& session, const std::string& label, const std::string& sql,
-                   int runs) {
+                   int runs)
+{
     size_t rows = 0;
     auto start = Clock::now();
     for (int i = 0; i < runs; ++i) {
@@ -101,7 +78,8 @@ void timeStatement(tdsim::Session& session, const std::string& label, const std:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     int tables = argc > 1 ? std::atoi(argv[1]) : 10000;
     int columns = argc > 2 ? std::atoi(argv[2]) : 10;
     std::string script = generateScript(tables, columns);
@@ -124,13 +102,13 @@ int main(int argc, char** argv) {
     session->execute("use big");
     char middle[32];
     std::snprintf(middle, sizeof middle, "tab_%05d", tables / 2);
-    timeStatement(*session, "table-builder column statement", columnStatement(middle), 20);
-    timeStatement(*session, "index columns statement",
-                  indexColumnsStatement(std::string(middle) + "." + middle + "_ix"), 5);
+    const QString table = QString::fromLatin1(middle);
+    timeStatement(*session, "table-builder column definitions",
+                  sent(CatalogStatements::columnDefinitions(kBig, tableId(*session, table))), 20);
     timeStatement(
-        *session, "user table listing",
-        "select su.name + \".\" + so.name from big.dbo.sysobjects so, big.dbo.sysusers su where "
-        "so.type='U' and so.uid = su.uid order by so.name",
-        3);
+        *session, "index columns statement",
+        sent(CatalogStatements::indexColumns(kBig, "dbo", table + "." + table + "_ix", false)), 5);
+    timeStatement(*session, "user table listing",
+                  sent({objectListingStatement(ObjectKind::Tables, kBig, kSybaseSqlServer)}), 3);
     return 0;
 }

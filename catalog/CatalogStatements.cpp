@@ -318,6 +318,31 @@ QStringList protects(const QString& db, const QString& filterLine)
     };
 }
 
+QString protectsOfObjectId(int id)
+{
+    return " AND sp.id = " + QString::number(id);
+}
+
+QString protectsOfObjectName(const QString& name)
+{
+    return " AND so.name = \"" + dq(name) + "\"";
+}
+
+QString protectsOfUserId(int uid)
+{
+    return " AND sp.uid = " + QString::number(uid);
+}
+
+QString protectsOfUserName(const QString& name)
+{
+    return " AND user_name(sp.uid) = \"" + dq(name) + "\"";
+}
+
+QString protectsOfAction(int actionCode)
+{
+    return " AND sp.action = " + QString::number(actionCode);
+}
+
 QStringList columnNames(const QString& db, int objectId)
 {
     return {"SELECT colid, name FROM " + db +

@@ -39,6 +39,12 @@ QStringList objectText(const QString& db, const QString& owner, const QString& n
 QStringList userInfo(const QString& db, const QString& name);
 QStringList typeInfo(const QString& db, const QString& name);
 QStringList protects(const QString& db, const QString& filterLine);
+// The filter lines of protects(): the rows of one object, one user or one action.
+QString protectsOfObjectId(int id);
+QString protectsOfObjectName(const QString& name);
+QString protectsOfUserId(int uid);
+QString protectsOfUserName(const QString& name);
+QString protectsOfAction(int actionCode);
 // The column ids and names of a table or view, in column order.
 QStringList columnNames(const QString& db, int objectId);
 

@@ -63,23 +63,23 @@ TProtectType decodeProtectType(int value)
     }
 }
 
-// The condition GetProtects adds. Names go inside a literal; ids must be numbers,
-// so that no other text can reach the statement through them.
+// The condition GetProtects adds. Ids must be numbers, so that no other text can reach
+// the statement through them.
 QString filterLine(TProtectFilter filter, const QString& value, TProtectAction action)
 {
     switch (filter) {
         case TProtectFilter::pfNone:
             return QString();
         case TProtectFilter::pfObjectId:
-            return " AND sp.id = " + QString::number(integerFromText(value));
+            return Sql::protectsOfObjectId(integerFromText(value));
         case TProtectFilter::pfObjectName:
-            return " AND so.name = \"" + Sql::inLiteral(value, '"') + "\"";
+            return Sql::protectsOfObjectName(value);
         case TProtectFilter::pfUserId:
-            return " AND sp.uid = " + QString::number(integerFromText(value));
+            return Sql::protectsOfUserId(integerFromText(value));
         case TProtectFilter::pfUserName:
-            return " AND user_name(sp.uid) = \"" + Sql::inLiteral(value, '"') + "\"";
+            return Sql::protectsOfUserName(value);
         case TProtectFilter::pfAction:
-            return " AND sp.action = " + QString::number(actionCode(action));
+            return Sql::protectsOfAction(actionCode(action));
     }
     return QString();
 }

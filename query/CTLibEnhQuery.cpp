@@ -40,6 +40,14 @@ void TCTLibCustomQuery::setAutoDb(bool on)
 
 // ---------------------------------------------------------------- SQL text
 
+QString TCTLibCustomQuery::sentText(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
 void TCTLibCustomQuery::setSQL(const QStringList& lines)
 {
     if (lines.join(QStringLiteral("\r\n")) == m_sql.join(QStringLiteral("\r\n")))

@@ -75,6 +75,8 @@ public:
 
     // The statement text.
     QStringList SQL() const { return m_sql; }
+    // The text sent to the server for `lines`: every line ended by CR LF.
+    static QString sentText(const QStringList& lines);
     void setSQL(const QStringList& lines);
     void AddSQL(const QString& line);
     void ClearSQL();

@@ -67,10 +67,7 @@ void TQueryEngine::raiseFailedCall(const char* call)
 
 QString TQueryEngine::joinedSql() const
 {
-    QString text;
-    for (const QString& line : m_query.m_sql)
-        text += line + QStringLiteral("\r\n");
-    return text;
+    return TCTLibCustomQuery::sentText(m_query.m_sql);
 }
 
 QString TQueryEngine::timeStamp() const

@@ -1,148 +1,105 @@
-// Every catalog statement the client sends, byte for byte, against the demo database.
-// Expected values follow from the catalog rules (ids, status bits, lengths), not from
-// a recording of the engine's output.
+// The client's catalog statements, taken from the client's own statement builders and
+// sent as the client sends them, against the demo database. Expected values follow from
+// the catalog rules (ids, status bits, lengths), not from a recording of the engine's
+// output.
+#include "CTLibEnhQuery.h"
+#include "CTLibTypes.h"
+#include "CatalogStatements.h"
 #include "DemoDatabase.h"
+#include "ObjectListing.h"
+
+namespace Sql = CatalogStatements;
 
 namespace tdsim::test {
 namespace {
 
 using Rows = std::vector<std::string>;
 
+const QString kDemo = QStringLiteral("demo");
+
+// The bytes the client's query sends for the lines of a statement.
+std::string sent(const QStringList& lines)
+{
+    return TCTLibCustomQuery::sentText(lines).toStdString();
+}
+
+std::string sent(const QString& statement)
+{
+    return sent(QStringList{statement});
+}
+
+// The explorer's listing of one kind on Adaptive Server.
+std::string listing(ObjectKind kind, const QString& database = kDemo)
+{
+    return sent(objectListingStatement(kind, database, kSybaseSqlServer));
+}
+
 class CatalogStatements : public DemoFixture {
 protected:
-    std::string objectListing(const std::string& type)
+    std::string columnStatement(const QString& table)
     {
-        return "select su.name + \".\" + so.name from demo.dbo.sysobjects so, demo.dbo.sysusers su "
-               "where so.type='" +
-               type + "' and so.uid = su.uid order by so.name";
+        return sent(Sql::tableColumns(kDemo, table, false));
     }
-    std::string columnStatement(const std::string& table)
+    std::string objectInfo(const QString& name) { return sent(Sql::objectInfo(kDemo, name)); }
+    std::string indexInfo(const QString& index, const QString& table)
     {
-        return lines(
-            {"SELECT column_name = c.name,",
-             " type_name = rtrim(t.name),",
-             " prec = isnull(isnull(convert(int, c.prec),isnull(convert(int, "
-             "d.data_precision),convert(int,c.length)))",
-             "+isnull(d.aux, convert(int,ascii(substring(\"???AAAFFFCKFOLS\",2*(d.ss_dtype%35+"
-             "1)+2-8/c.length,1))-60)), 0),",
-             " scale = isnull(isnull(convert(smallint, c.scale),",
-             "convert(smallint, d.numeric_scale)) + convert(smallint, isnull(d.aux, "
-             "ascii(substring(\"<<<<<<<<<<<<<<?\", 2*(d.ss_dtype%35+1)+2-8/c.length,1))-60)), 0),",
-             " length = isnull(isnull(convert(int, c.length), 0),",
-             "convert(int, d.length)) + convert(int, isnull(d.aux, ascii(substring("
-             "\"AAA<BB<DDDHJSPP\", 2*(d.ss_dtype%35+1)+2-8/c.length,1))-64)),",
-             " ident = convert(bit, (c.status & 0x80)),",
-             " nullable = convert(smallint, convert(bit, c.status&8))",
-             " FROM demo.dbo.syscolumns c,",
-             " demo.dbo.sysobjects o,",
-             " sybsystemprocs.dbo.spt_datatype_info d,",
-             " demo.dbo.systypes t",
-             " WHERE o.name = \"" + table + "\"",
-             " AND o.id = c.id",
-             " AND c.usertype = t.usertype",
-             " AND t.type = d.ss_dtype",
-             " AND o.type in (\"U\",\"S\")",
-             " AND (d.ss_dtype NOT IN (111, 109, 38, 110)",
-             " OR c.usertype >= 100)",
-             " ORDER BY colid"});
+        return sent(Sql::indexInfo(kDemo, index, table, false));
     }
-    std::string objectInfo(const std::string& name)
+    std::string indexNames(const QString& owner, const QString& table)
     {
-        return "SELECT Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
-               "so.type, DelTrigId = so.deltrig, DelTrigName = so_del.name, InsTrig = so.instrig, "
-               "InsTrigName = so_ins.name, UpdTrig = so.updtrig, UpdTrigName = so_upd.name, "
-               "CreateDate = so.crdate, Status = so.sysstat2 FROM demo.dbo.sysobjects so, "
-               "demo.dbo.sysobjects so_del, demo.dbo.sysobjects so_ins, demo.dbo.sysobjects "
-               "so_upd, "
-               "demo.dbo.sysusers sown WHERE so.name = \"" +
-               name +
-               "\" AND so.deltrig *= so_del.id AND "
-               "so.instrig *= so_ins.id AND so.updtrig *= so_upd.id AND so.uid *= sown.uid";
+        return sent(Sql::indexNames(kDemo, owner, table, false));
     }
-    std::string indexInfo(const std::string& index, const std::string& table)
+    std::string indexColumns(const QString& tableDotIndex)
     {
-        return "SELECT Name = si.name, Id = si.id, TableName = so.name, IndId = si.indid, Segment "
-               "= "
-               "si.segment, SegmentName = ss.name, MinLen = si.minlen, MaxLen = si.maxlen, SoId = "
-               "si.soid, Status = si.status, Status2 = si.status2 FROM demo.dbo.sysindexes si, "
-               "demo.dbo.sysobjects so, demo.dbo.syssegments ss WHERE si.name = \"" +
-               index + "\"  AND so.name = \"" + table +
-               "\" AND so.type in(\"U\",\"S\") AND so.id = si.id AND "
-               "si.segment = ss.segment";
+        return sent(Sql::indexColumns(kDemo, QStringLiteral("dbo"), tableDotIndex, false));
     }
-    std::string indexColumns(const std::string& qualified)
+    std::string typeInfo(const QString& name) { return sent(Sql::typeInfo(kDemo, name)); }
+    std::string protects(const QString& filterLine)
     {
-        return lines(
-            {"SELECT INDEX_COL('demo.dbo.' + so.name , x.indid, c.colid)",
-             " FROM demo.dbo.sysindexes x,", " demo.dbo.syscolumns c,", " demo.dbo.sysobjects so",
-             " WHERE x.id = object_id (\"demo.dbo.\" + so.name)", " AND indid BETWEEN 1 AND 254",
-             " AND x.id = c.id", " AND so.id = x.id", " AND c.colid <= x.keycnt",
-             " AND INDEX_COL(\"demo.dbo.\" + so.name, x.indid, c.colid)<>''",
-             " AND so.name + '.' + x.name = '" + qualified + "'", " ORDER BY x.name, x.indid,",
-             " c.colid ASC"});
-    }
-    std::string typeInfo(const std::string& name)
-    {
-        return "SELECT Type_name = CONVERT(char(15), s.name),Storage_type = CONVERT(char(15), "
-               "st.name),Length = ISNULL(s.length,0),Prec = ISNULL(s.prec,0),Scale = "
-               "ISNULL(s.scale,0),Nulls = ISNULL(s.allownulls,0),Default_name = CONVERT(char(15), "
-               "so_def.name),Rule_name = CONVERT(char(15), so_rul.name),\"Identity\" = s.ident "
-               "FROM "
-               "demo.dbo.systypes s, demo.dbo.systypes st, demo.dbo.sysobjects so_rul, "
-               "demo.dbo.sysobjects so_def  WHERE s.type = st.type AND st.name NOT IN "
-               "(\"sysname\", "
-               "\"nchar\", \"nvarchar\") AND st.usertype < 100 AND s.domain *= so_rul.id AND "
-               "s.tdefault *= so_def.id AND s.name = \"" +
-               name + "\" ";
-    }
-    std::string protects(const std::string& filterLine)
-    {
-        return lines({"SELECT Id = sp.id, ", "ObjectName = so.name, ", "UId = sp.uid, ",
-                      "UserName = su.name, ", "Action = sp.action, ",
-                      "ProtectType = sp.protecttype, ", "Grantor = sp.grantor, ",
-                      "GrantorName = sug.name, ", "Columns = sp.columns ",
-                      "FROM demo.dbo.sysprotects sp,", " demo.dbo.sysobjects so,",
-                      " demo.dbo.sysusers su,", " demo.dbo.sysusers sug", " WHERE so.id = sp.id",
-                      " AND sp.uid *= su.uid", " AND sp.grantor *= sug.uid", filterLine});
+        return sent(Sql::protects(kDemo, filterLine));
     }
 };
 
 TEST_F(CatalogStatements, DatabaseListIsDescendingByName)
 {
     EXPECT_EQ(
-        column("SELECT name FROM master..sysdatabases ORDER BY name DESC"),
+        column(sent(databaseListingStatement(kSybaseSqlServer))),
         (Rows{"tempdb", "sybsystemprocs", "sybsystemdb", "model", "master", "inventory", "demo"}));
 }
 
 TEST_F(CatalogStatements, TreeFoldersListUsersGroupsAndObjects)
 {
-    EXPECT_EQ(column("select name from demo.dbo.sysusers where gid<>uid order by name"),
+    EXPECT_EQ(column(listing(ObjectKind::Users)),
               (Rows{"ann", "bob", "dbo", "guest", "john", "mary"}));
     // Groups include public and the system role rows (uid = gid, from 16384).
-    Rows groups = column("select name from demo.dbo.sysusers where gid=uid order by name");
+    Rows groups = column(listing(ObjectKind::Groups));
     EXPECT_EQ(groups.front(), "engineering");
     for (const char* name : {"public", "readers", "sales", "sa_role"}) {
         EXPECT_NE(std::find(groups.begin(), groups.end(), name), groups.end()) << name;
     }
-    EXPECT_EQ(column(objectListing("U")),
+    EXPECT_EQ(column(listing(ObjectKind::Tables)),
               (Rows{"dbo.all_types", "dbo.customers", "mary.notes", "dbo.nullable_types",
                     "dbo.order_lines", "dbo.orders", "dbo.table_name_with_thirty_chars_x"}));
-    EXPECT_EQ(column(objectListing("V")), (Rows{"dbo.v_customers", "dbo.v_order_totals"}));
-    EXPECT_EQ(column(objectListing("TR")), (Rows{"dbo.customers_ins", "dbo.customers_upd",
-                                                 "dbo.order_lines_insupd", "dbo.orders_del"}));
-    EXPECT_EQ(column(objectListing("P")), (Rows{"dbo.p_customer_report", "dbo.p_get_customer",
-                                                "dbo.p_orders", "dbo.p_rename_customer"}));
-    EXPECT_EQ(column(objectListing("R")), (Rows{"dbo.r_positive", "dbo.r_zip"}));
+    EXPECT_EQ(column(listing(ObjectKind::Views)), (Rows{"dbo.v_customers", "dbo.v_order_totals"}));
+    EXPECT_EQ(column(listing(ObjectKind::Triggers)),
+              (Rows{"dbo.customers_ins", "dbo.customers_upd", "dbo.order_lines_insupd",
+                    "dbo.orders_del"}));
+    EXPECT_EQ(column(listing(ObjectKind::Procedures)),
+              (Rows{"dbo.p_customer_report", "dbo.p_get_customer", "dbo.p_orders",
+                    "dbo.p_rename_customer"}));
+    // Rules and the defaults of CREATE DEFAULT; the declared defaults of customers are
+    // type 'D' rows as well, yet belong to their table.
+    EXPECT_EQ(column(listing(ObjectKind::Rules)),
+              (Rows{"dbo.d_country", "dbo.d_zero", "dbo.r_positive", "dbo.r_zip"}));
+    EXPECT_EQ(scalar("select count(*) from sysobjects where type = 'D'"), "4");
     // The first user type gets usertype 100.
-    EXPECT_EQ(column("select name from demo.dbo.systypes where usertype >= 100 order by name"),
+    EXPECT_EQ(column(listing(ObjectKind::DataTypes)),
               (Rows{"amount", "row_id", "short_note", "ssn", "zipcode"}));
 }
 
 TEST_F(CatalogStatements, IndexListingCoversUserAndSystemTables)
 {
-    Rows indexes = column(
-        "select so.name + '.' + si.name from demo.dbo.sysobjects so,demo.dbo.sysindexes si where "
-        "so.id = si.id  and si.indid<> 0 and so.type in ('U','S') order by so.name,si.indid");
+    Rows indexes = column(listing(ObjectKind::Indexes));
     Rows userPart(indexes.begin(), indexes.begin() + 6);
     EXPECT_EQ(userPart, (Rows{"all_types.tall_types", "customers.customers_pk",
                               "customers.customers_name", "order_lines.order_lines_ci",
@@ -152,14 +109,8 @@ TEST_F(CatalogStatements, IndexListingCoversUserAndSystemTables)
 
 TEST_F(CatalogStatements, ObjectOwnerOfTableOwnedByAnotherUser)
 {
-    std::string statement =
-        lines({"SELECT su.name", " FROM demo.dbo.sysusers su,", " demo.dbo.sysobjects so",
-               " WHERE su.uid = so.uid", " AND so.name = \"notes\""});
-    EXPECT_EQ(column(statement), (Rows{"mary"}));
-    EXPECT_TRUE(
-        query(lines({"SELECT su.name", " FROM demo.dbo.sysusers su,", " demo.dbo.sysobjects so",
-                     " WHERE su.uid = so.uid", " AND so.name = \"nothing\""}))
-            .rows.empty());
+    EXPECT_EQ(column(sent(Sql::objectOwner(kDemo, "notes"))), (Rows{"mary"}));
+    EXPECT_TRUE(query(sent(Sql::objectOwner(kDemo, "nothing"))).rows.empty());
 }
 
 TEST_F(CatalogStatements, ObjectInfoLinksTriggersThroughOuterJoins)
@@ -193,7 +144,7 @@ TEST_F(CatalogStatements, ObjectInfoLinksTriggersThroughOuterJoins)
 
 TEST_F(CatalogStatements, TableDescriptionHasDeclaredTypes)
 {
-    ResultSet set = query("SELECT * FROM demo.dbo.customers WHERE 1=2");
+    ResultSet set = query(sent(Sql::describeTable("demo.dbo.customers")));
     EXPECT_TRUE(set.rows.empty());
     ASSERT_EQ(set.columns.size(), 8u);
     EXPECT_EQ(set.columns[0].name, "cust_id");
@@ -208,11 +159,7 @@ TEST_F(CatalogStatements, TableDescriptionHasDeclaredTypes)
 
 TEST_F(CatalogStatements, ProcedureParametersWithGroupNumberOne)
 {
-    std::string statement = lines(
-        {"SELECT c.name,", " ISNULL(c.length,0),", " ISNULL(c.scale,0),", " ISNULL(c.prec,0),",
-         " t.name,", " ISNULL(c.status,0)", " FROM demo.dbo.syscolumns c,", " demo.dbo.systypes t",
-         " WHERE c.usertype = t.usertype", " AND c.id = object_id (\"demo.dbo.p_get_customer\")",
-         " AND c.number = 1", " ORDER BY colid ASC"});
+    std::string statement = sent(Sql::procedureParameters(kDemo, "demo.dbo.p_get_customer", false));
     // numeric(10,0) takes 6 bytes; parameters are nullable (8), output ones add 0x40.
     EXPECT_EQ(rows(statement),
               (Rows{"@cust_id\t6\t0\t10\tnumeric\t8", "@name\t40\t0\t0\tvarchar\t72"}));
@@ -279,31 +226,16 @@ TEST_F(CatalogStatements, ColumnStatementForNullableAndUserTypes)
 
 TEST_F(CatalogStatements, IndexNamesInStorageOrderIncludingTextChain)
 {
-    EXPECT_EQ(
-        column(
-            "SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.dbo.customers') and "
-            "indid <> 0"),
-        (Rows{"customers_pk", "customers_name"}));
-    EXPECT_EQ(
-        column(
-            "SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.dbo.all_types') and "
-            "indid <> 0"),
-        (Rows{"tall_types"}));
-    EXPECT_TRUE(
-        query(
-            "SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.dbo.nullable_types') "
-            "and indid <> 0")
-            .rows.empty());
-    EXPECT_EQ(
-        column("SELECT name FROM demo.dbo.sysindexes WHERE id = object_id('demo.mary.notes') and "
-               "indid <> 0"),
-        Rows{});
+    EXPECT_EQ(column(indexNames("dbo", "customers")), (Rows{"customers_pk", "customers_name"}));
+    EXPECT_EQ(column(indexNames("dbo", "all_types")), (Rows{"tall_types"}));
+    EXPECT_TRUE(query(indexNames("dbo", "nullable_types")).rows.empty());
+    EXPECT_EQ(column(indexNames("mary", "notes")), Rows{});
 }
 
 TEST_F(CatalogStatements, IndexInfoStatusBitsAndSegments)
 {
     // name, indid, segment, segment name, status, status2
-    auto summary = [&](const std::string& index, const std::string& table) {
+    auto summary = [&](const QString& index, const QString& table) {
         ResultSet set = query(indexInfo(index, table));
         if (set.rows.size() != 1)
             return std::string("rows: ") + std::to_string(set.rows.size());
@@ -336,13 +268,9 @@ TEST_F(CatalogStatements, IndexColumnsInKeyOrder)
 
 TEST_F(CatalogStatements, ObjectTextComesBackInPiecesOf255Bytes)
 {
-    EXPECT_EQ(column("SELECT type FROM demo.dbo.sysobjects WHERE name = 'p_customer_report'"),
-              (Rows{"P "}));
-    EXPECT_EQ(column("SELECT type FROM demo.dbo.sysobjects WHERE name = 'customers'"),
-              (Rows{"U "}));
-    Rows pieces = column(
-        "SELECT text FROM demo.dbo.syscomments WHERE "
-        "id=object_id('demo.dbo.p_customer_report')");
+    EXPECT_EQ(column(sent(Sql::objectKind(kDemo, "p_customer_report"))), (Rows{"P "}));
+    EXPECT_EQ(column(sent(Sql::objectKind(kDemo, "customers"))), (Rows{"U "}));
+    Rows pieces = column(sent(Sql::objectText(kDemo, "dbo", "p_customer_report", false)));
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[0].size(), 255u);
     EXPECT_EQ(pieces[1].size(), 255u);
@@ -352,9 +280,7 @@ TEST_F(CatalogStatements, ObjectTextComesBackInPiecesOf255Bytes)
     size_t end = script.find("\ngo\n", start);
     EXPECT_EQ(joined, script.substr(start, end + 1 - start));
 
-    Rows rename = column(
-        "SELECT text FROM demo.dbo.syscomments WHERE "
-        "id=object_id('demo.dbo.p_rename_customer')");
+    Rows rename = column(sent(Sql::objectText(kDemo, "dbo", "p_rename_customer", false)));
     ASSERT_GE(rename.size(), 2u);
     EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(rename[0].back())));
     EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(rename[1].front())));  // cut inside a word
@@ -374,15 +300,7 @@ TEST_F(CatalogStatements, ProcedureGroupKeepsOneObjectWithNumberedText)
 
 TEST_F(CatalogStatements, UserInfoWithGroupName)
 {
-    std::string statement =
-        "SELECT Name = a.name, SuId = a.suid, UId = a.uid, GId = a.gid, GroupName = b.name FROM "
-        "demo.dbo.sysusers a, demo.dbo.sysusers b WHERE a.name = \"NAME\" AND a.gid = b.gid AND "
-        "b.uid = b.gid";
-    auto forUser = [&](const std::string& name) {
-        std::string text = statement;
-        text.replace(text.find("NAME"), 4, name);
-        return rows(text);
-    };
+    auto forUser = [&](const QString& name) { return rows(sent(Sql::userInfo(kDemo, name))); };
     // Logins get suids after sa (1) in creation order; users uids from 3; groups uids
     // follow the six role rows (16384..16389).
     EXPECT_EQ(forUser("mary"), (Rows{"mary\t2\t3\t16390\tsales"}));
@@ -402,10 +320,12 @@ TEST_F(CatalogStatements, TypeInfoWithBoundRuleAndDefault)
               (Rows{"row_id         \tnumeric        \t6\t10\t0\t0\tNULL\tNULL\t1"}));
     EXPECT_EQ(rows(typeInfo("zipcode")),
               (Rows{"zipcode        \tchar           \t5\t0\t0\t1\tNULL\tr_zip          \t0"}));
-    // varchar-based types also match longsysname; in the server's order varchar comes last.
+    // The storage type is the built-in of that type with the lowest usertype: varchar,
+    // not sysname or longsysname, which share its type.
     Rows ssn = rows(typeInfo("ssn"));
     ASSERT_FALSE(ssn.empty());
     EXPECT_EQ(ssn.back(), "ssn            \tvarchar        \t11\t0\t0\t0\tNULL\tNULL\t0");
+    EXPECT_EQ(ssn.size(), 1u);
     EXPECT_TRUE(rows(typeInfo("int")).empty() == false);  // built-ins match themselves
     EXPECT_TRUE(rows(typeInfo("nosuchtype")).empty());
 }
@@ -421,15 +341,15 @@ TEST_F(CatalogStatements, ProtectsWithGrantsAndRevoke)
                      id + "\tcustomers\t5\tann\t197\t2\t1\tdbo\t\x01",
                      id + "\tcustomers\t16390\tsales\t197\t1\t1\tdbo\t\x01"};
     // Rows come in sysprotects order: id, action, grantor, uid, protecttype.
-    EXPECT_EQ(rows(protects(" AND so.name = \"customers\"")), expected);
-    Rows executes = rows(protects(" AND sp.uid = 16390"));
+    EXPECT_EQ(rows(protects(Sql::protectsOfObjectName("customers"))), expected);
+    Rows executes = rows(protects(Sql::protectsOfUserId(16390)));
     const std::string execute =
         objectId("p_customer_report") + "\tp_customer_report\t16390\tsales\t224\t0\t1\tdbo\t";
     EXPECT_NE(std::find_if(executes.begin(), executes.end(),
                            [&](const std::string& row) { return row.rfind(execute, 0) == 0; }),
               executes.end());
-    EXPECT_TRUE(rows(protects(" AND so.name = \"all_types\"")).empty());
-    EXPECT_EQ(rows(protects(" AND user_name(sp.uid) = \"readers\"")).size(), 1u);
+    EXPECT_TRUE(rows(protects(Sql::protectsOfObjectName("all_types"))).empty());
+    EXPECT_EQ(rows(protects(Sql::protectsOfUserName("readers"))).size(), 1u);
     // Column grant: bits 2 and 3 of the bitmap for name (colid 2) and zip (colid 4).
     EXPECT_EQ(query("select columns from sysprotects where uid = 4").rows.at(0).at(0).bytes,
               std::string("\x14", 1));
@@ -444,8 +364,7 @@ TEST_F(CatalogStatements, SecondDatabaseIsSeparate)
 {
     EXPECT_EQ(column("select name from inventory..sysobjects where type = 'U'"), (Rows{"items"}));
     EXPECT_EQ(scalar("select count(*) from inventory.dbo.items"), "2");
-    EXPECT_EQ(column("select name from inventory.dbo.sysusers where gid <> uid order by name"),
-              (Rows{"dbo", "mary"}));
+    EXPECT_EQ(column(listing(ObjectKind::Users, "inventory")), (Rows{"dbo", "mary"}));
 }
 
 }  // namespace

@@ -20,16 +20,6 @@ inline std::string readTestData(const std::string& name)
     return text.str();
 }
 
-// Statements given as lines are sent joined with CR LF, as the client does.
-inline std::string lines(const std::vector<std::string>& parts)
-{
-    std::string text;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        text += (i ? "\r\n" : "") + parts[i];
-    }
-    return text;
-}
-
 class DemoFixture : public EngineFixture {
 protected:
     void SetUp() override
