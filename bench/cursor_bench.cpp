@@ -15,7 +15,8 @@ struct Counters {
     long cursorFetches = 0;
 };
 
-Counters readCounters(bool reset) {
+Counters readCounters(bool reset)
+{
     TCTLibEnhQuery stats;
     stats.DbName = "db";
     stats.setSQL({reset ? "exec sp_tdsim_stats 'reset'" : "exec sp_tdsim_stats"});
@@ -28,7 +29,8 @@ Counters readCounters(bool reset) {
     return counters;
 }
 
-void measure(int curFetchRows, int iterations) {
+void measure(int curFetchRows, int iterations)
+{
     double totalMs = 0;
     long rows = 0;
     Counters counters;
@@ -58,7 +60,8 @@ void measure(int curFetchRows, int iterations) {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const int iterations = argc > 1 ? std::atoi(argv[1]) : 20;
     RecordingUserInterface ui;
     TdsimServer server({QStringLiteral(CTLIB_TEST_SQL)});

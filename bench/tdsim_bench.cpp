@@ -14,19 +14,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double microseconds(Clock::duration d) {
+double microseconds(Clock::duration d)
+{
     return std::chrono::duration<double, std::micro>(d).count();
 }
 
 // One request: send, read every result and row, until CS_END_RESULTS.
-bool roundTrip(tdsim::e2e::CtClient& client, const char* sql) {
+bool roundTrip(tdsim::e2e::CtClient& client, const char* sql)
+{
     if (client.sendLanguage(sql) != CS_SUCCEED) {
         return false;
     }
     return client.drain().back() == CS_END_RESULTS;
 }
 
-void measure(tdsim::e2e::CtClient& client, const char* label, const char* sql, int iterations) {
+void measure(tdsim::e2e::CtClient& client, const char* label, const char* sql, int iterations)
+{
     for (int i = 0; i < 50; ++i) {  // warm-up
         roundTrip(client, sql);
     }
@@ -50,7 +53,8 @@ void measure(tdsim::e2e::CtClient& client, const char* label, const char* sql, i
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     int iterations = argc > 1 ? std::atoi(argv[1]) : 5000;
     try {
         tdsim::e2e::TdsimProcess server;

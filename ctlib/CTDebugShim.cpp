@@ -13,7 +13,8 @@ std::string dumpFileName;
 
 // FreeTDS's own debug bits for each Client-Library flag; CS_DBG_MEM and
 // CS_DBG_ASYNC have no counterpart.
-unsigned freetdsBits(CS_INT flag) {
+unsigned freetdsBits(CS_INT flag)
+{
     switch (flag) {
         case CS_DBG_ALL:
             return 0x4fff;
@@ -33,7 +34,8 @@ unsigned freetdsBits(CS_INT flag) {
 }  // namespace
 
 CS_RETCODE compat_ct_debug(CS_CONTEXT*, CS_CONNECTION*, CS_INT operation, CS_INT flag,
-                           CS_CHAR* filename, CS_INT fnamelen) {
+                           CS_CHAR* filename, CS_INT fnamelen)
+{
     switch (operation) {
         case CS_SET_DBG_FILE:
         case CS_SET_PROTOCOL_FILE: {
@@ -57,7 +59,8 @@ CS_RETCODE compat_ct_debug(CS_CONTEXT*, CS_CONNECTION*, CS_INT operation, CS_INT
 }
 
 namespace ctlib_debug {
-unsigned freetdsDebugFlags() {
+unsigned freetdsDebugFlags()
+{
     unsigned bits = 0;
     for (CS_INT flag = 1; flag <= CS_DBG_NETWORK; flag <<= 1) {
         if (chosenFlags & flag)
@@ -65,7 +68,8 @@ unsigned freetdsDebugFlags() {
     }
     return bits;
 }
-const char* dumpFile() {
+const char* dumpFile()
+{
     return dumpFileName.c_str();
 }
 }  // namespace ctlib_debug

@@ -4,17 +4,20 @@
 
 namespace ctlib_detail {
 
-void releaseContext(_cs_context* context) noexcept {
+void releaseContext(_cs_context* context) noexcept
+{
     ct_exit(context, CS_FORCE_EXIT);
     cs_ctx_drop(context);
 }
 
-void releaseConnection(_cs_connection* connection) noexcept {
+void releaseConnection(_cs_connection* connection) noexcept
+{
     ct_close(connection, CS_FORCE_CLOSE);
     ct_con_drop(connection);
 }
 
-void releaseCommand(_cs_command* command) noexcept {
+void releaseCommand(_cs_command* command) noexcept
+{
     // A command with pending results cannot be dropped; FreeTDS flags it after the
     // cancel, and one ct_results call clears that flag.
     if (ct_cancel(nullptr, command, CS_CANCEL_ALL) == CS_SUCCEED) {
@@ -27,12 +30,14 @@ void releaseCommand(_cs_command* command) noexcept {
 
 }  // namespace ctlib_detail
 
-TLocaleHandle::~TLocaleHandle() {
+TLocaleHandle::~TLocaleHandle()
+{
     if (m_locale)
         cs_loc_drop(m_context, m_locale);
 }
 
-TLocaleHandle& TLocaleHandle::operator=(TLocaleHandle&& other) noexcept {
+TLocaleHandle& TLocaleHandle::operator=(TLocaleHandle&& other) noexcept
+{
     if (this != &other) {
         if (m_locale)
             cs_loc_drop(m_context, m_locale);

@@ -18,9 +18,11 @@ public:
     ~THandleOwner() { reset(); }
     THandleOwner(const THandleOwner&) = delete;
     THandleOwner& operator=(const THandleOwner&) = delete;
-    THandleOwner(THandleOwner&& other) noexcept
-        : m_handle(std::exchange(other.m_handle, nullptr)) {}
-    THandleOwner& operator=(THandleOwner&& other) noexcept {
+    THandleOwner(THandleOwner&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr))
+    {
+    }
+    THandleOwner& operator=(THandleOwner&& other) noexcept
+    {
         if (this != &other) {
             reset();
             m_handle = std::exchange(other.m_handle, nullptr);
@@ -30,7 +32,8 @@ public:
 
     Handle* get() const { return m_handle; }
     explicit operator bool() const { return m_handle != nullptr; }
-    void reset(Handle* handle = nullptr) {
+    void reset(Handle* handle = nullptr)
+    {
         if (m_handle)
             Release(m_handle);
         m_handle = handle;
@@ -55,13 +58,16 @@ using TCommandHandle = THandleOwner<_cs_command, ctlib_detail::releaseCommand>;
 class TLocaleHandle {
 public:
     TLocaleHandle() = default;
-    TLocaleHandle(_cs_context* context, _cs_locale* locale)
-        : m_context(context), m_locale(locale) {}
+    TLocaleHandle(_cs_context* context, _cs_locale* locale) : m_context(context), m_locale(locale)
+    {
+    }
     ~TLocaleHandle();
     TLocaleHandle(const TLocaleHandle&) = delete;
     TLocaleHandle& operator=(const TLocaleHandle&) = delete;
     TLocaleHandle(TLocaleHandle&& other) noexcept
-        : m_context(other.m_context), m_locale(std::exchange(other.m_locale, nullptr)) {}
+        : m_context(other.m_context), m_locale(std::exchange(other.m_locale, nullptr))
+    {
+    }
     TLocaleHandle& operator=(TLocaleHandle&& other) noexcept;
 
     _cs_locale* get() const { return m_locale; }

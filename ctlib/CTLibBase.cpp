@@ -6,12 +6,14 @@ namespace {
 std::unique_ptr<QList<TCTLibBase*>> boundRegistry;
 }  // namespace
 
-TCTLibBase::TCTLibBase(QObject* owner) : QObject(owner) {
+TCTLibBase::TCTLibBase(QObject* owner) : QObject(owner)
+{
     if (!boundRegistry)
         boundRegistry = std::make_unique<QList<TCTLibBase*>>();
 }
 
-TCTLibBase::~TCTLibBase() {
+TCTLibBase::~TCTLibBase()
+{
     if (boundRegistry) {
         boundRegistry->removeAll(this);
         if (boundRegistry->isEmpty())
@@ -19,7 +21,8 @@ TCTLibBase::~TCTLibBase() {
     }
 }
 
-void TCTLibBase::SetName(const QString& name) {
+void TCTLibBase::SetName(const QString& name)
+{
     setObjectName(name);
     if (!boundRegistry)
         boundRegistry = std::make_unique<QList<TCTLibBase*>>();
@@ -27,6 +30,7 @@ void TCTLibBase::SetName(const QString& name) {
         boundRegistry->append(this);
 }
 
-QList<TCTLibBase*> RegisteredBoundComponents() {
+QList<TCTLibBase*> RegisteredBoundComponents()
+{
     return boundRegistry ? *boundRegistry : QList<TCTLibBase*>();
 }

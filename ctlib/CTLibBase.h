@@ -39,7 +39,6 @@ private:
     void setMsgDialogsValue(int v) { MsgDialogs = TMsgDialogs(v); }
     int showDbMessagesValue() const { return int(ShowDbMessages); }
     void setShowDbMessagesValue(int v) { ShowDbMessages = TShowDbMessages(v); }
-
 };
 
 // The named bound components, in the order they were named.

@@ -34,7 +34,8 @@ const std::array<const char*, 25> kNumberedTexts = {
 
 // A text that is a decimal number selects a table entry; numbers outside the table
 // keep the text as it is.
-QString resolve(const QString& text) {
+QString resolve(const QString& text)
+{
     bool isNumber = false;
     const int number = text.toInt(&isNumber);
     if (!isNumber)
@@ -43,7 +44,8 @@ QString resolve(const QString& text) {
     return entry.isEmpty() ? text : entry;
 }
 
-QString prefixed(const QString& text, const QObject* component) {
+QString prefixed(const QString& text, const QObject* component)
+{
     if (component && !component->objectName().isEmpty())
         return component->objectName() + QStringLiteral(": ") + text;
     return text;
@@ -52,14 +54,16 @@ QString prefixed(const QString& text, const QObject* component) {
 
 ECTLibException::ECTLibException(const QString& text) : ESkelderError(resolve(text)) {}
 
-QString ECTLibException::numberedText(int number) {
+QString ECTLibException::numberedText(int number)
+{
     if (number < 0 || number >= int(kNumberedTexts.size()))
         return QString();
     return QString::fromLatin1(kNumberedTexts[size_t(number)]);
 }
 
-EDatabaseError::EDatabaseError(const QString& text, const QObject* component,
-                               TServerMessage cause)
-    : ESkelderError(prefixed(text, component)), m_cause(std::move(cause)) {}
+EDatabaseError::EDatabaseError(const QString& text, const QObject* component, TServerMessage cause)
+    : ESkelderError(prefixed(text, component)), m_cause(std::move(cause))
+{
+}
 
 EConvertError::EConvertError(const QString& text) : ESkelderError(text) {}

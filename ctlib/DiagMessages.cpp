@@ -173,8 +173,8 @@ TDiagPlan PlanDiagMessages(const std::vector<TServerMessage>& serverMessages,
         plan.information += msg.text;
     }
     if (lastClientMessage && lastClientMessage->severity > 2 && !isBlank(lastClientMessage->text))
-        plan.errors.push_back({formatClientError(*lastClientMessage), current,
-                               libraryCause(*lastClientMessage)});
+        plan.errors.push_back(
+            {formatClientError(*lastClientMessage), current, libraryCause(*lastClientMessage)});
     if (isBlank(plan.information))
         plan.information.clear();
     return plan;

@@ -17,7 +17,8 @@ struct TDiagSwitches {
     bool errorWindow = false;    // mdEnhErr
     bool messageWindow = false;  // mdEnhMsg
 
-    static TDiagSwitches from(bool raise, TShowDbMessages shown, TMsgDialogs dialogs) {
+    static TDiagSwitches from(bool raise, TShowDbMessages shown, TMsgDialogs dialogs)
+    {
         return {raise, shown.testFlag(smDbErr), shown.testFlag(smDbMsg), dialogs.testFlag(mdEnhErr),
                 dialogs.testFlag(mdEnhMsg)};
     }

@@ -6,12 +6,14 @@
 #include <QTextStream>
 #include <algorithm>
 
-QString defaultInterfacesFile() {
+QString defaultInterfacesFile()
+{
     const QString sybase = qEnvironmentVariable("SYBASE").left(500);
     return sybase + QStringLiteral("/ini/sql.ini");
 }
 
-QString interfacesFileToRead() {
+QString interfacesFileToRead()
+{
     const QString preferred = defaultInterfacesFile();
     if (qEnvironmentVariableIsSet("SYBASE") && QFileInfo(preferred).isFile())
         return preferred;
@@ -29,7 +31,8 @@ QString interfacesFileToRead() {
     return preferred;
 }
 
-QStringList readSectionNames(const QString& path) {
+QStringList readSectionNames(const QString& path)
+{
     QStringList names;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -49,7 +52,8 @@ QStringList readSectionNames(const QString& path) {
     return names;
 }
 
-QStringList sortedServerNames(QStringList names) {
+QStringList sortedServerNames(QStringList names)
+{
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });

@@ -12,7 +12,8 @@
 namespace {
 constexpr quint32 kCopyDataId = 99;
 
-bool writeAll(int fd, const QByteArray& bytes) {
+bool writeAll(int fd, const QByteArray& bytes)
+{
     qsizetype written = 0;
     while (written < bytes.size()) {
         const ssize_t n =
@@ -25,11 +26,13 @@ bool writeAll(int fd, const QByteArray& bytes) {
 }
 }  // namespace
 
-QString sqlMonitorSocketPath() {
+QString sqlMonitorSocketPath()
+{
     return QDir::tempPath() + QStringLiteral("/tf_main.Brennick");
 }
 
-bool sendToSqlMonitor(const QString& text, quintptr senderId) {
+bool sendToSqlMonitor(const QString& text, quintptr senderId)
+{
     const QByteArray path = QFile::encodeName(sqlMonitorSocketPath());
     sockaddr_un address{};
     if (size_t(path.size()) >= sizeof address.sun_path)

@@ -9,7 +9,7 @@ packages=(
   python3
   libsqlite3-dev
   libgtest-dev libgmock-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format
   poppler-utils
   xvfb xauth fonts-dejavu-core
   desktop-file-utils man-db groff-base

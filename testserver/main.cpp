@@ -45,7 +45,8 @@ struct Options {
     std::string traceFile;
 };
 
-bool parseNumber(const std::string& text, int low, int high, int& out) {
+bool parseNumber(const std::string& text, int low, int high, int& out)
+{
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && end == text.data() + text.size() && out >= low && out <= high;
 }
@@ -105,7 +106,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& answerOn
     return true;
 }
 
-bool runInitScripts(tdsim::Engine& engine, const std::vector<std::string>& paths) {
+bool runInitScripts(tdsim::Engine& engine, const std::vector<std::string>& paths)
+{
     bool ok = true;
     for (const auto& path : paths) {
         std::ifstream in(path, std::ios::binary);
@@ -126,7 +128,8 @@ bool runInitScripts(tdsim::Engine& engine, const std::vector<std::string>& paths
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     Options options;
     std::string answerOnly;  // --help or --version: print and stop
     if (!parseOptions(argc, argv, options, answerOnly)) {

@@ -18,7 +18,8 @@ constexpr int kClientHeightWithoutServer = 160 - 29;
 constexpr int kFieldLeft = 74;
 constexpr int kFieldWidth = 137;
 
-QLabel* boldLabel(const QString& text, QWidget* parent, int left, int top, const char* name) {
+QLabel* boldLabel(const QString& text, QWidget* parent, int left, int top, const char* name)
+{
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     QFont font = label->font();
@@ -29,12 +30,14 @@ QLabel* boldLabel(const QString& text, QWidget* parent, int left, int top, const
     return label;
 }
 
-void place(QWidget* widget, int left, int top, int width) {
+void place(QWidget* widget, int left, int top, int width)
+{
     widget->setGeometry(left, top, width, widget->sizeHint().height());
 }
 }  // namespace
 
-TCTPasswordDlg::TCTPasswordDlg(QWidget* parent) : QDialog(parent) {
+TCTPasswordDlg::TCTPasswordDlg(QWidget* parent) : QDialog(parent)
+{
     setObjectName(QStringLiteral("CTPasswordDlg"));
     setWindowTitle(QStringLiteral("Login"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -90,7 +93,8 @@ TCTPasswordDlg::TCTPasswordDlg(QWidget* parent) : QDialog(parent) {
     connect(server, &QComboBox::editTextChanged, this, &TCTPasswordDlg::serverTextChanged);
 }
 
-void TCTPasswordDlg::hideServer() {
+void TCTPasswordDlg::hideServer()
+{
     server->hide();
     Label3->hide();
     username->move(username->x(), 10);
@@ -105,7 +109,8 @@ void TCTPasswordDlg::hideServer() {
     CancelBtn->move(CancelBtn->x(), 106);
 }
 
-void TCTPasswordDlg::showEvent(QShowEvent* event) {
+void TCTPasswordDlg::showEvent(QShowEvent* event)
+{
     QDialog::showEvent(event);
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -113,12 +118,14 @@ void TCTPasswordDlg::showEvent(QShowEvent* event) {
         Password->setFocus();
 }
 
-void TCTPasswordDlg::serverTextChanged(const QString& text) {
+void TCTPasswordDlg::serverTextChanged(const QString& text)
+{
     if (!text.isEmpty())
         setWindowTitle(QStringLiteral("Login to ") + text);
 }
 
-TCTPasswordDlg* createLoginDialog(const LoginRequest& request, QWidget* parent) {
+TCTPasswordDlg* createLoginDialog(const LoginRequest& request, QWidget* parent)
+{
     auto* dialog = new TCTPasswordDlg(parent);
     if (!request.serverName.isEmpty())
         dialog->setWindowTitle(QStringLiteral("Login to ") + request.serverName);
@@ -138,14 +145,16 @@ TCTPasswordDlg* createLoginDialog(const LoginRequest& request, QWidget* parent) 
     return dialog;
 }
 
-void readLoginDialog(const TCTPasswordDlg& dialog, LoginRequest& request) {
+void readLoginDialog(const TCTPasswordDlg& dialog, LoginRequest& request)
+{
     request.userName = dialog.username->text();
     request.password = dialog.Password->text();
     request.serverName = dialog.server->currentText();
     request.rdbms = dialog.rdbms->currentText();
 }
 
-UserInterface::LoginResult runLoginDialog(LoginRequest& request, QWidget* parent) {
+UserInterface::LoginResult runLoginDialog(LoginRequest& request, QWidget* parent)
+{
     std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(request, parent));
     if (dialog->exec() != QDialog::Accepted)
         return UserInterface::LoginResult::Cancel;

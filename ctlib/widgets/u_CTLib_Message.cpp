@@ -23,7 +23,8 @@ constexpr int kClientHeight = 252;
 constexpr int kPanelHeight = 36;
 }  // namespace
 
-Tf_ctlib_message::Tf_ctlib_message(QWidget* parent) : QDialog(parent) {
+Tf_ctlib_message::Tf_ctlib_message(QWidget* parent) : QDialog(parent)
+{
     setObjectName(QStringLiteral("f_ctlib_message"));
     resize(kClientWidth, kClientHeight);
 
@@ -79,32 +80,37 @@ Tf_ctlib_message::Tf_ctlib_message(QWidget* parent) : QDialog(parent) {
     connect(btn_ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void Tf_ctlib_message::setText(const QString& text) {
+void Tf_ctlib_message::setText(const QString& text)
+{
     m_message->setPlainText(text);
 }
 
-void Tf_ctlib_message::setPanelColor(const QColor& color) {
+void Tf_ctlib_message::setPanelColor(const QColor& color)
+{
     QPalette palette = pan_bottom->palette();
     palette.setColor(QPalette::Window, color);
     pan_bottom->setPalette(palette);
 }
 
 // The text cannot be edited from the keyboard: focusing it hands the focus to OK.
-bool Tf_ctlib_message::eventFilter(QObject* watched, QEvent* event) {
+bool Tf_ctlib_message::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == m_message && event->type() == QEvent::FocusIn)
         btn_ok->setFocus();
     return QDialog::eventFilter(watched, event);
 }
 
 // The window closes as soon as another window is activated.
-void Tf_ctlib_message::changeEvent(QEvent* event) {
+void Tf_ctlib_message::changeEvent(QEvent* event)
+{
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow() &&
         QApplication::activeWindow() != nullptr && QApplication::activeModalWidget() == this)
         reject();
 }
 
-void Tf_ctlib_message::print() {
+void Tf_ctlib_message::print()
+{
     QPrinter printer;
     printer.setDocName(printTitle());
     QPrintDialog dialog(&printer, this);
@@ -116,14 +122,16 @@ void Tf_ctlib_message::print() {
     document.print(&printer);
 }
 
-QColor messageWindowColor(UserInterface::MessageWindowKind kind) {
+QColor messageWindowColor(UserInterface::MessageWindowKind kind)
+{
     if (kind == UserInterface::MessageWindowKind::Error)
         return QColor(153, 6, 57);
     return QApplication::palette().color(QPalette::Button);
 }
 
 void showCtlibMessageWindow(const QString& caption, const QString& text,
-                            UserInterface::MessageWindowKind kind, QWidget* parent) {
+                            UserInterface::MessageWindowKind kind, QWidget* parent)
+{
     auto window = std::make_unique<Tf_ctlib_message>(parent);
     window->setWindowTitle(caption);
     window->setText(text);

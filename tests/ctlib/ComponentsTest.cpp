@@ -15,7 +15,8 @@
 #include <QTimer>
 
 namespace {
-TServerMessage serverMessage(int number, int severity, const QString& text, int line = 7) {
+TServerMessage serverMessage(int number, int severity, const QString& text, int line = 7)
+{
     TServerMessage msg;
     msg.number = number;
     msg.severity = severity;
@@ -25,14 +26,16 @@ TServerMessage serverMessage(int number, int severity, const QString& text, int 
     return msg;
 }
 
-TEST(DiagPlanTest, InformationFromOneServerIsJoinedWithoutSeparator) {
+TEST(DiagPlanTest, InformationFromOneServerIsJoinedWithoutSeparator)
+{
     const TDiagPlan plan = PlanDiagMessages(
         {serverMessage(3000, 10, "t1"), serverMessage(3001, 5, "t2")}, std::nullopt, true);
     EXPECT_TRUE(plan.errors.empty());
     EXPECT_EQ(plan.information, "Server   : S\r\nt1t2");
 }
 
-TEST(DiagPlanTest, FilteredNumbersAndSeverities) {
+TEST(DiagPlanTest, FilteredNumbersAndSeverities)
+{
     struct Row {
         const char* name;
         TServerMessage msg;
@@ -54,7 +57,8 @@ TEST(DiagPlanTest, FilteredNumbersAndSeverities) {
     }
 }
 
-TEST(DiagPlanTest, ErrorFormatsWithLineOnlyForQueriesAndNeverFor4002) {
+TEST(DiagPlanTest, ErrorFormatsWithLineOnlyForQueriesAndNeverFor4002)
+{
     const auto queryPlan =
         PlanDiagMessages({serverMessage(208, 16, "no table", 3)}, std::nullopt, true);
     ASSERT_EQ(queryPlan.errors.size(), 1u);
@@ -69,7 +73,8 @@ TEST(DiagPlanTest, ErrorFormatsWithLineOnlyForQueriesAndNeverFor4002) {
     EXPECT_FALSE(connectionPlan.errors[0].text.contains("Line"));
 }
 
-TEST(DiagPlanTest, FirstServerErrorEndsTheServerMessagesAndTheClientErrorFollows) {
+TEST(DiagPlanTest, FirstServerErrorEndsTheServerMessagesAndTheClientErrorFollows)
+{
     TClientMessage client{20009, 9, "Unable to connect", "os"};
     const TDiagPlan plan =
         PlanDiagMessages({serverMessage(3000, 10, "before"), serverMessage(208, 16, "first"),
@@ -84,7 +89,8 @@ TEST(DiagPlanTest, FirstServerErrorEndsTheServerMessagesAndTheClientErrorFollows
     EXPECT_TRUE(PlanDiagMessages({}, mild, true).errors.empty());
 }
 
-TEST(ExceptionTest, NumberedTextsAndComponentPrefix) {
+TEST(ExceptionTest, NumberedTextsAndComponentPrefix)
+{
     EXPECT_EQ(ECTLibException("8").message(), "ct_con_alloc Failed");
     EXPECT_EQ(ECTLibException("24").message(), "cs_locale Failed");
     EXPECT_EQ(ECTLibException("99").message(), "99");
@@ -97,14 +103,16 @@ TEST(ExceptionTest, NumberedTextsAndComponentPrefix) {
 
 class ServerListTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(dir.isValid());
         QDir(dir.path()).mkpath("ini");
         previous = qgetenv("SYBASE");
         qputenv("SYBASE", dir.path().toLocal8Bit());
     }
     void TearDown() override { qputenv("SYBASE", previous); }
-    void writeIni(const QByteArray& text) {
+    void writeIni(const QByteArray& text)
+    {
         QFile file(dir.path() + "/ini/sql.ini");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
@@ -113,7 +121,8 @@ protected:
     QByteArray previous;
 };
 
-TEST_F(ServerListTest, SectionsAreSortedWithoutRegardToCaseAndListedOnce) {
+TEST_F(ServerListTest, SectionsAreSortedWithoutRegardToCaseAndListedOnce)
+{
     writeIni(
         "[global]\ntds version = 5.0\n[ZED]\nhost=a\n[alpha]\n; [commented]\n[beta]\n[ALPHA]\n");
     TCTLibDatabase db;
@@ -124,12 +133,14 @@ TEST_F(ServerListTest, SectionsAreSortedWithoutRegardToCaseAndListedOnce) {
     EXPECT_EQ(db.ServerList, (QStringList{"alpha", "beta", "ZED"}));
 }
 
-TEST_F(ServerListTest, MissingFileGivesAnEmptyListWithoutError) {
+TEST_F(ServerListTest, MissingFileGivesAnEmptyListWithoutError)
+{
     EXPECT_TRUE(readSectionNames(dir.path() + "/ini/none.ini").isEmpty());
     EXPECT_EQ(sortedServerNames({"b", "A", "a", "B"}), (QStringList{"A", "b"}));
 }
 
-TEST(RegistryTest, NamesAreExactAndUniqueAndRenamingRepointsBoundComponents) {
+TEST(RegistryTest, NamesAreExactAndUniqueAndRenamingRepointsBoundComponents)
+{
     TCTLibDatabase first;
     first.SetName("db");
     TCTLibBase reader;
@@ -152,7 +163,8 @@ TEST(RegistryTest, NamesAreExactAndUniqueAndRenamingRepointsBoundComponents) {
     EXPECT_NO_THROW(CheckDatabaseName("main", nullptr));
 }
 
-TEST(ContextTest, NamingAndValidatedSettings) {
+TEST(ContextTest, NamingAndValidatedSettings)
+{
     ASSERT_TRUE(RegisteredContexts().isEmpty());
     TCTLibContext first;
     first.SetName("ctx1");
@@ -182,7 +194,8 @@ TEST(ContextTest, NamingAndValidatedSettings) {
     EXPECT_EQ(first.loginTimeOut(), 12);
 }
 
-TEST(ContextTest, SortOrderIsKeptThoughTheLibraryHasNone) {
+TEST(ContextTest, SortOrderIsKeptThoughTheLibraryHasNone)
+{
     TCTLibContext context;
     context.setSortOrder("binary");
     EXPECT_EQ(context.sortOrder(), "binary");
@@ -197,7 +210,8 @@ TEST(ContextTest, SortOrderIsKeptThoughTheLibraryHasNone) {
     EXPECT_EQ(context.sortOrder(), "nocase");
 }
 
-TEST(ContextTest, ConnectionWithoutItsContext) {
+TEST(ContextTest, ConnectionWithoutItsContext)
+{
     RecordingUserInterface ui;
     TCTLibDatabase db;
     db.ContextName = "missing";
@@ -214,7 +228,8 @@ TEST(ContextTest, ConnectionWithoutItsContext) {
     }
 }
 
-TEST(ApplyParamsTest, KeysValuesAndFailures) {
+TEST(ApplyParamsTest, KeysValuesAndFailures)
+{
     TCTLibDatabase db;
     EXPECT_THROW(db.ApplyParams(nullptr), EDatabaseError);
     const QStringList lines{" username = alice ", "=ignored",      "NOT A KEY",
@@ -235,7 +250,8 @@ TEST(ApplyParamsTest, KeysValuesAndFailures) {
     }
 }
 
-TEST(IdleTimerTest, PeriodFollowsIdleTime) {
+TEST(IdleTimerTest, PeriodFollowsIdleTime)
+{
     TCTLibDatabase db;
     db.setIdleTime(5);
     ASSERT_NE(db.IdleTimer(), nullptr);

@@ -15,10 +15,12 @@
 #include <string>
 
 // Readable QStrings in assertion messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
+inline void PrintTo(const QString& text, std::ostream* out)
+{
     *out << '"' << text.toStdString() << '"';
 }
-inline void PrintTo(const QStringList& list, std::ostream* out) {
+inline void PrintTo(const QStringList& list, std::ostream* out)
+{
     *out << '[' << list.join(QStringLiteral(", ")).toStdString() << ']';
 }
 
@@ -27,7 +29,8 @@ protected:
     static QStringList serverArgs() { return {}; }
 
     // A server that cannot start fails every test of the suite (it never skips them).
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         try {
             s_server = std::make_unique<TdsimServer>(QStringList{QStringLiteral(CTLIB_TEST_SQL)});
         } catch (const std::exception& error) {
@@ -36,7 +39,8 @@ protected:
     }
     static void TearDownTestSuite() { s_server.reset(); }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(s_server) << "tdsim did not start: " << s_startError;
         ui = std::make_unique<RecordingUserInterface>();
         db = std::make_unique<TCTLibDatabase>();
@@ -44,13 +48,15 @@ protected:
         s_server->configure(*db);
         db->setDbName(QStringLiteral("testdb"));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         db.reset();
         ui.reset();
     }
 
     // A query named `name` on "db".
-    std::unique_ptr<TCTLibEnhQuery> query(const QString& sql, const QString& name = "q") {
+    std::unique_ptr<TCTLibEnhQuery> query(const QString& sql, const QString& name = "q")
+    {
         auto q = std::make_unique<TCTLibEnhQuery>();
         q->setObjectName(name);
         q->DbName = QStringLiteral("db");
@@ -59,7 +65,8 @@ protected:
     }
 
     // Every row's first column through Open/Next.
-    QStringList firstColumn(TCTLibEnhQuery& q) {
+    QStringList firstColumn(TCTLibEnhQuery& q)
+    {
         QStringList values;
         if (q.Open() == 1) {
             while (q.Next())
@@ -73,7 +80,8 @@ protected:
         long requests = 0;
         long cursorFetches = 0;
     };
-    Stats serverStats(bool reset = false) {
+    Stats serverStats(bool reset = false)
+    {
         auto q = query(reset ? QStringLiteral("exec sp_tdsim_stats 'reset'")
                              : QStringLiteral("exec sp_tdsim_stats"),
                        QStringLiteral("stats"));

@@ -12,7 +12,8 @@
 namespace {
 class SessionOptionsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         char dir[] = "/tmp/skelder-trace-XXXXXX";
         ASSERT_NE(::mkdtemp(dir), nullptr);
         traceDir = dir;
@@ -24,7 +25,8 @@ protected:
     }
 
     // The wire option numbers of the option commands received since the last call.
-    QList<int> receivedOptions() {
+    QList<int> receivedOptions()
+    {
         QFile file(tracePath);
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
@@ -39,7 +41,8 @@ protected:
         return options;
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         db.reset();
         server.reset();
         QDir(traceDir).removeRecursively();
@@ -55,7 +58,8 @@ protected:
 
 constexpr int kTextSize = 2, kIsolation = 8, kNoCount = 21, kAnsiNull = 34, kQuotedIdent = 35;
 
-TEST_F(SessionOptionsTest, ConnectSendsTextSizeIsolationAndTheChosenOptions) {
+TEST_F(SessionOptionsTest, ConnectSendsTextSizeIsolationAndTheChosenOptions)
+{
     db->ProcOptions = poNoCount | poQuotedIdent | poRestrees;
     db->Connect();
     const QList<int> options = receivedOptions();
@@ -66,7 +70,8 @@ TEST_F(SessionOptionsTest, ConnectSendsTextSizeIsolationAndTheChosenOptions) {
     EXPECT_FALSE(options.contains(kAnsiNull));
 }
 
-TEST_F(SessionOptionsTest, ApplyProcOptionsSendsOnlyTheDifferences) {
+TEST_F(SessionOptionsTest, ApplyProcOptionsSendsOnlyTheDifferences)
+{
     db->Connect();
     receivedOptions();
     db->ProcOptions = poAnsiNull;  // assigning sends nothing
@@ -83,7 +88,8 @@ TEST_F(SessionOptionsTest, ApplyProcOptionsSendsOnlyTheDifferences) {
     EXPECT_TRUE(receivedOptions().contains(kAnsiNull));
 }
 
-TEST_F(SessionOptionsTest, SqlAnywhereGetsOnlyAnsiNullAndQuotedIdent) {
+TEST_F(SessionOptionsTest, SqlAnywhereGetsOnlyAnsiNullAndQuotedIdent)
+{
     db->Connect();
     db->Rdbms = "SQLAnywhere";
     receivedOptions();

@@ -19,7 +19,8 @@ class WidgetsTest : public QObject {
     Q_OBJECT
 
 private:
-    static LoginRequest request() {
+    static LoginRequest request()
+    {
         LoginRequest r;
         r.serverName = "beta";
         r.userName = "sa";
@@ -31,7 +32,8 @@ private:
 
     // Answers the next modal dialog from the event loop once it is shown.
     template <typename Answer>
-    static void whenModal(Answer answer) {
+    static void whenModal(Answer answer)
+    {
         QTimer::singleShot(0, [answer] {
             QWidget* modal = QApplication::activeModalWidget();
             QVERIFY(modal);
@@ -42,7 +44,8 @@ private:
 private slots:
     void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-    void normalLayout() {
+    void normalLayout()
+    {
         std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(request()));
         QCOMPARE(dialog->windowTitle(), QString("Login to beta"));
         QCOMPARE(dialog->size(), QSize(222, 155));
@@ -64,7 +67,8 @@ private slots:
         QCOMPARE(dialog->windowTitle(), QString("Login to gamma"));
     }
 
-    void withoutServerRow() {
+    void withoutServerRow()
+    {
         LoginRequest r = request();
         r.serverShow = false;
         std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(r));
@@ -85,7 +89,8 @@ private slots:
         QCOMPARE(dialog->OKBtn->geometry().bottom() + 1, dialog->height());
     }
 
-    void readOnlyServerAndHiddenRdbmsStillCopyBack() {
+    void readOnlyServerAndHiddenRdbmsStillCopyBack()
+    {
         LoginRequest r = request();
         r.serverPrompt = false;
         r.rdbmsShow = false;
@@ -102,7 +107,8 @@ private slots:
         QCOMPARE(back.rdbms, QString("SQLAnywhere"));
     }
 
-    void unknownRdbmsBecomesSybaseAfterOk() {
+    void unknownRdbmsBecomesSybaseAfterOk()
+    {
         LoginRequest r = request();
         r.rdbms = "Oracle";
         whenModal([](QWidget* modal) {
@@ -116,7 +122,8 @@ private slots:
         QCOMPARE(r.userName, QString("alice"));
     }
 
-    void cancelAndFrameCloseAreCancel() {
+    void cancelAndFrameCloseAreCancel()
+    {
         LoginRequest r = request();
         whenModal([](QWidget* modal) {
             QTest::mouseClick(static_cast<TCTPasswordDlg*>(modal)->CancelBtn, Qt::LeftButton);
@@ -127,14 +134,16 @@ private slots:
         QCOMPARE(r.userName, QString("sa"));  // nothing copied back
     }
 
-    void focusGoesToPasswordWhenUserAndServerAreFilled() {
+    void focusGoesToPasswordWhenUserAndServerAreFilled()
+    {
         std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(request()));
         dialog->show();
         QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog->Password));
     }
 
-    void messageWindowLayoutAndTools() {
+    void messageWindowLayoutAndTools()
+    {
         Tf_ctlib_message window;
         window.setWindowTitle("CT-Library error");
         window.setText("Server   : S\r\nMessage  : 208");
@@ -153,7 +162,8 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), QString("Server   : S\nMessage  : 208"));
     }
 
-    void messageWindowIsModalAndClosesWithOk() {
+    void messageWindowIsModalAndClosesWithOk()
+    {
         whenModal([](QWidget* modal) {
             auto* window = qobject_cast<Tf_ctlib_message*>(modal);
             QVERIFY(window);

@@ -18,10 +18,12 @@ public:
     RecordingUserInterface() : m_previous(UserInterface::install(this)) {}
     ~RecordingUserInterface() override { UserInterface::install(m_previous); }
 
-    void showMessage(const QString& title, const QString& text, Icon icon) override {
+    void showMessage(const QString& title, const QString& text, Icon icon) override
+    {
         messages.push_back({title, text, icon});
     }
-    bool setBusyCursor(bool busy) override {
+    bool setBusyCursor(bool busy) override
+    {
         const bool previous = busy_;
         busy_ = busy;
         return previous;

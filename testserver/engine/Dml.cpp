@@ -586,10 +586,9 @@ void SessionImpl::runUserProcedure(const ObjectRef& procedure, const ExecStateme
             // a variable does, with nothing in the caller to assign.
             if (argument->output && (argument->value->kind == Expr::Kind::Variable ||
                                      argument->value->kind == Expr::Kind::Param)) {
-                outputs.emplace_back(parameter.name,
-                                     argument->value->kind == Expr::Kind::Variable
-                                         ? argument->value->text
-                                         : std::string());
+                outputs.emplace_back(parameter.name, argument->value->kind == Expr::Kind::Variable
+                                                         ? argument->value->text
+                                                         : std::string());
             }
         } else if (parameter.defaultValue) {
             value = evaluate(*parameter.defaultValue);

@@ -27,27 +27,31 @@ public:
     void u16(uint16_t v) { le(v, 2); }
     void u32(uint32_t v) { le(v, 4); }
     void u64(uint64_t v) { le(v, 8); }
-    void raw(const void* data, size_t size) {
+    void raw(const void* data, size_t size)
+    {
         auto p = static_cast<const uint8_t*>(data);
         out_.insert(out_.end(), p, p + size);
     }
     void raw(std::string_view s) { raw(s.data(), s.size()); }
     void zeros(size_t count) { out_.insert(out_.end(), count, 0); }
     // b-string: 1-byte length, then the bytes (cut at 255).
-    void bstring(std::string_view s) {
+    void bstring(std::string_view s)
+    {
         auto n = s.size() > 255 ? 255 : s.size();
         u8(static_cast<uint8_t>(n));
         raw(s.data(), n);
     }
     // s-string: 2-byte length, then the bytes (cut at 65535).
-    void sstring(std::string_view s) {
+    void sstring(std::string_view s)
+    {
         auto n = s.size() > 65535 ? 65535 : s.size();
         u16(static_cast<uint16_t>(n));
         raw(s.data(), n);
     }
     size_t size() const { return out_.size(); }
     // Overwrites a 2-byte length at `at` with the count of bytes written after it.
-    void patchLength16(size_t at) {
+    void patchLength16(size_t at)
+    {
         size_t len = out_.size() - at - 2;
         if (len > 0xFFFF) {
             throw std::length_error("token longer than its 2-byte length field allows");
@@ -55,7 +59,8 @@ public:
         out_[at] = static_cast<uint8_t>(len);
         out_[at + 1] = static_cast<uint8_t>(len >> 8);
     }
-    void patchLength32(size_t at) {
+    void patchLength32(size_t at)
+    {
         uint32_t len = static_cast<uint32_t>(out_.size() - at - 4);
         for (int i = 0; i < 4; ++i) {
             out_[at + i] = static_cast<uint8_t>(len >> (8 * i));
@@ -63,7 +68,8 @@ public:
     }
 
 private:
-    void le(uint64_t v, int n) {
+    void le(uint64_t v, int n)
+    {
         for (int i = 0; i < n; ++i) {
             out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
         }
@@ -83,14 +89,16 @@ public:
     bool atEnd() const { return pos_ == size_; }
 
     uint8_t u8() { return *take(1); }
-    uint8_t peek() const {
+    uint8_t peek() const
+    {
         need(1);
         return data_[pos_];
     }
     uint16_t u16() { return static_cast<uint16_t>(le(2)); }
     uint32_t u32() { return static_cast<uint32_t>(le(4)); }
     uint64_t u64() { return le(8); }
-    std::string str(size_t n) {
+    std::string str(size_t n)
+    {
         auto p = take(n);
         return std::string(reinterpret_cast<const char*>(p), n);
     }
@@ -101,19 +109,22 @@ public:
     ByteReader sub(size_t n) { return ByteReader(take(n), n); }
 
 private:
-    void need(size_t n) const {
+    void need(size_t n) const
+    {
         if (n > size_ - pos_) {
             throw ProtocolError("truncated data: needed " + std::to_string(n) + " bytes, " +
                                 std::to_string(size_ - pos_) + " left");
         }
     }
-    const uint8_t* take(size_t n) {
+    const uint8_t* take(size_t n)
+    {
         need(n);
         auto p = data_ + pos_;
         pos_ += n;
         return p;
     }
-    uint64_t le(int n) {
+    uint64_t le(int n)
+    {
         auto p = take(n);
         uint64_t v = 0;
         for (int i = n - 1; i >= 0; --i) {

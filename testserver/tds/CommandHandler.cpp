@@ -23,7 +23,8 @@ CommandHandler::CommandHandler(Session& session, ServerStats& stats, std::string
 {
 }
 
-Reply CommandHandler::handle(const std::vector<Command>& commands) {
+Reply CommandHandler::handle(const std::vector<Command>& commands)
+{
     Reply reply;
     for (const Command& command : commands) {
         Reply part;
@@ -45,7 +46,8 @@ Reply CommandHandler::handle(const std::vector<Command>& commands) {
     return reply;
 }
 
-void CommandHandler::handleOne(const Command& command, Reply& reply) {
+void CommandHandler::handleOne(const Command& command, Reply& reply)
+{
     std::visit(Overloaded{
                    [&](const LanguageCommand& c) { language(c, reply); },
                    [&](const CursorDeclare& c) { cursors_.declare(c, reply); },
@@ -63,7 +65,8 @@ void CommandHandler::handleOne(const Command& command, Reply& reply) {
                command);
 }
 
-void CommandHandler::language(const LanguageCommand& command, Reply& reply) {
+void CommandHandler::language(const LanguageCommand& command, Reply& reply)
+{
     std::vector<StatementResult> results =
         session_.execute(command.text, engineValues(command.params));
     if (results.empty()) {
@@ -73,7 +76,8 @@ void CommandHandler::language(const LanguageCommand& command, Reply& reply) {
     results_.write(reply, results);
 }
 
-void CommandHandler::dynamic(const DynamicCommand& command, Reply& reply) {
+void CommandHandler::dynamic(const DynamicCommand& command, Reply& reply)
+{
     switch (command.op) {
         case DynamicOp::Prepare:
             preparedStatements_[command.id] = command.statement;
@@ -107,7 +111,8 @@ void CommandHandler::dynamic(const DynamicCommand& command, Reply& reply) {
     results_.write(reply, results);
 }
 
-void CommandHandler::internalError(const std::string& what, Reply& reply) {
+void CommandHandler::internalError(const std::string& what, Reply& reply)
+{
     Message m;
     m.number = 0;
     m.severity = 16;

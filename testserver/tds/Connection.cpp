@@ -9,11 +9,13 @@
 namespace tdsim::tds {
 
 Connection::Connection(FileDescriptor socket, int spid, ServerContext& context)
-    : channel_(std::move(socket)), spid_(spid), context_(context) {
+    : channel_(std::move(socket)), spid_(spid), context_(context)
+{
     channel_.setLatency(context.latency);
 }
 
-void Connection::run() {
+void Connection::run()
+{
     try {
         serve();
     } catch (const ProtocolError& e) {
@@ -28,14 +30,16 @@ void Connection::run() {
     context_.trace.line(spid_, "closed");
 }
 
-void Connection::serve() {
+void Connection::serve()
+{
     std::unique_ptr<Session> session = login();
     if (session) {
         requestLoop(*session);
     }
 }
 
-std::unique_ptr<Session> Connection::login() {
+std::unique_ptr<Session> Connection::login()
+{
     std::optional<InboundMessage> message = channel_.readMessage();
     if (!message) {
         return nullptr;
@@ -78,7 +82,8 @@ std::unique_ptr<Session> Connection::login() {
     return session;
 }
 
-void Connection::requestLoop(Session& session) {
+void Connection::requestLoop(Session& session)
+{
     CommandHandler handler(session, context_.stats, context_.serverName, context_.product);
     while (std::optional<InboundMessage> message = channel_.readMessage()) {
         ++context_.stats.requests;
@@ -111,7 +116,8 @@ void Connection::requestLoop(Session& session) {
     }
 }
 
-bool Connection::send(const Reply& reply) {
+bool Connection::send(const Reply& reply)
+{
     context_.trace.reply(spid_, reply);
     bool complete = channel_.sendReply(reply) == SendOutcome::Complete;
     if (!complete) {
@@ -120,7 +126,8 @@ bool Connection::send(const Reply& reply) {
     return complete;
 }
 
-void Connection::countTraffic() {
+void Connection::countTraffic()
+{
     context_.stats.bytesIn += channel_.bytesReceived() - countedIn_;
     context_.stats.bytesOut += channel_.bytesSent() - countedOut_;
     countedIn_ = channel_.bytesReceived();

@@ -20,7 +20,8 @@ const Bytes kDefaultResponseBits = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0x00, 0x00, 0x02, 0x68, 0x00, 0x00, 0x00};
 
 // A fixed-width name field followed by its used-length byte.
-std::string field(const Bytes& p, size_t offset, size_t width) {
+std::string field(const Bytes& p, size_t offset, size_t width)
+{
     uint8_t used = p[offset + width];
     if (used > width) {
         throw ProtocolError("login field at " + std::to_string(offset) + " claims " +
@@ -29,7 +30,8 @@ std::string field(const Bytes& p, size_t offset, size_t width) {
     return std::string(reinterpret_cast<const char*>(&p[offset]), used);
 }
 
-void readCapabilities(const Bytes& p, LoginRecord& login) {
+void readCapabilities(const Bytes& p, LoginRecord& login)
+{
     if (p.size() <= kLoginRecordSize) {
         return;
     }
@@ -46,7 +48,8 @@ void readCapabilities(const Bytes& p, LoginRecord& login) {
     }
 }
 
-void clearBit(Bytes& bitmap, int bit) {
+void clearBit(Bytes& bitmap, int bit)
+{
     size_t index = bit / 8;
     if (index < bitmap.size()) {
         bitmap[bitmap.size() - 1 - index] &= static_cast<uint8_t>(~(1u << (bit % 8)));
@@ -55,7 +58,8 @@ void clearBit(Bytes& bitmap, int bit) {
 
 }  // namespace
 
-LoginRecord parseLoginRecord(const Bytes& p) {
+LoginRecord parseLoginRecord(const Bytes& p)
+{
     if (p.size() < kLoginRecordSize) {
         throw ProtocolError("login record of " + std::to_string(p.size()) + " bytes");
     }
@@ -76,11 +80,13 @@ LoginRecord parseLoginRecord(const Bytes& p) {
     return login;
 }
 
-int negotiatePacketSize(int requested) {
+int negotiatePacketSize(int requested)
+{
     return std::clamp(requested, kMinPacketSize, kMaxPacketSize);
 }
 
-Reply acceptLogin(const LoginRecord& login, const LoginContext& context, int grantedPacketSize) {
+Reply acceptLogin(const LoginRecord& login, const LoginContext& context, int grantedPacketSize)
+{
     Reply r;
     r.envChange(envchange::kDatabase, context.database, "");
     r.envChange(envchange::kLanguage, context.language, "");
@@ -102,7 +108,8 @@ Reply acceptLogin(const LoginRecord& login, const LoginContext& context, int gra
     return r;
 }
 
-Reply refuseLogin(const LoginContext& context) {
+Reply refuseLogin(const LoginContext& context)
+{
     Reply r;
     Message m;
     m.number = 4002;

@@ -39,7 +39,8 @@ const OptionSpec kOptions[] = {
     {38, Kind::InvertedFlag, &SessionOptions::truncIgnore},
 };
 
-const OptionSpec* specFor(uint8_t code) {
+const OptionSpec* specFor(uint8_t code)
+{
     for (const auto& option : kOptions) {
         if (option.code == code) {
             return &option;
@@ -48,7 +49,8 @@ const OptionSpec* specFor(uint8_t code) {
     return nullptr;
 }
 
-int32_t argumentValue(const Bytes& arg) {
+int32_t argumentValue(const Bytes& arg)
+{
     uint32_t v = 0;
     for (size_t i = 0; i < arg.size() && i < 4; ++i) {
         v |= static_cast<uint32_t>(arg[i]) << (8 * i);
@@ -56,7 +58,8 @@ int32_t argumentValue(const Bytes& arg) {
     return static_cast<int32_t>(v);
 }
 
-void set(const OptionSpec& option, SessionOptions& options, int32_t value) {
+void set(const OptionSpec& option, SessionOptions& options, int32_t value)
+{
     switch (option.kind) {
         case Kind::Flag:
             options.*option.flag = value != 0;
@@ -77,7 +80,8 @@ void set(const OptionSpec& option, SessionOptions& options, int32_t value) {
     }
 }
 
-void reset(const OptionSpec& option, SessionOptions& options) {
+void reset(const OptionSpec& option, SessionOptions& options)
+{
     const SessionOptions defaults;
     if (option.flag != nullptr) {
         options.*option.flag = defaults.*option.flag;
@@ -86,7 +90,8 @@ void reset(const OptionSpec& option, SessionOptions& options) {
     }
 }
 
-Bytes current(const OptionSpec& option, const SessionOptions& options) {
+Bytes current(const OptionSpec& option, const SessionOptions& options)
+{
     switch (option.kind) {
         case Kind::Flag:
         case Kind::ForcedOn:
@@ -107,7 +112,8 @@ Bytes current(const OptionSpec& option, const SessionOptions& options) {
 
 }  // namespace
 
-void applyOption(const OptionCommand& command, SessionOptions& options, Reply& reply) {
+void applyOption(const OptionCommand& command, SessionOptions& options, Reply& reply)
+{
     const OptionSpec* option = specFor(command.option);
     switch (command.op) {
         case OptionOp::Set:
@@ -121,7 +127,8 @@ void applyOption(const OptionCommand& command, SessionOptions& options, Reply& r
             }
             break;
         case OptionOp::Get:
-            reply.optionInfo(command.option, option != nullptr ? current(*option, options) : Bytes{});
+            reply.optionInfo(command.option,
+                             option != nullptr ? current(*option, options) : Bytes{});
             break;
     }
     reply.done(done::kFinal);

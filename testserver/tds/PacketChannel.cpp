@@ -16,14 +16,16 @@ namespace {
 constexpr size_t kInboxLimit = 1024 * 1024;
 constexpr size_t kReadChunk = 64 * 1024;
 
-[[noreturn]] void throwErrno(const char* what) {
+[[noreturn]] void throwErrno(const char* what)
+{
     throw std::system_error(errno, std::generic_category(), what);
 }
 }  // namespace
 
 PacketChannel::PacketChannel(FileDescriptor socket) : socket_(std::move(socket)) {}
 
-std::optional<size_t> PacketChannel::completePacketLength() const {
+std::optional<size_t> PacketChannel::completePacketLength() const
+{
     if (inbox_.size() < packet::kHeaderSize) {
         return std::nullopt;
     }
@@ -37,7 +39,8 @@ std::optional<size_t> PacketChannel::completePacketLength() const {
     return length;
 }
 
-bool PacketChannel::fillInbox() {
+bool PacketChannel::fillInbox()
+{
     uint8_t buffer[kReadChunk];
     for (;;) {
         ssize_t n = ::recv(socket_.get(), buffer, sizeof buffer, 0);
@@ -55,7 +58,8 @@ bool PacketChannel::fillInbox() {
     }
 }
 
-std::optional<InboundMessage> PacketChannel::readMessage() {
+std::optional<InboundMessage> PacketChannel::readMessage()
+{
     InboundMessage message;
     bool started = false;
     for (;;) {
@@ -93,7 +97,8 @@ std::optional<InboundMessage> PacketChannel::readMessage() {
     }
 }
 
-void PacketChannel::drainAttentions() {
+void PacketChannel::drainAttentions()
+{
     while (auto length = completePacketLength()) {
         if (inbox_[0] != packet::kAttention) {
             return;
@@ -103,7 +108,8 @@ void PacketChannel::drainAttentions() {
     }
 }
 
-void PacketChannel::writeAll(const uint8_t* data, size_t size) {
+void PacketChannel::writeAll(const uint8_t* data, size_t size)
+{
     while (size > 0) {
         pollfd p{socket_.get(), POLLOUT, 0};
         if (inbox_.size() < kInboxLimit) {
@@ -140,7 +146,8 @@ void PacketChannel::writeAll(const uint8_t* data, size_t size) {
     }
 }
 
-void PacketChannel::writePacket(const uint8_t* data, size_t size, bool last) {
+void PacketChannel::writePacket(const uint8_t* data, size_t size, bool last)
+{
     Bytes packetBytes;
     packetBytes.reserve(size + packet::kHeaderSize);
     size_t length = size + packet::kHeaderSize;
@@ -153,7 +160,8 @@ void PacketChannel::writePacket(const uint8_t* data, size_t size, bool last) {
     writeAll(packetBytes.data(), packetBytes.size());
 }
 
-SendOutcome PacketChannel::sendReply(const Reply& reply) {
+SendOutcome PacketChannel::sendReply(const Reply& reply)
+{
     if (latency_.count() > 0) {
         std::this_thread::sleep_for(latency_);
     }
@@ -190,14 +198,16 @@ SendOutcome PacketChannel::sendReply(const Reply& reply) {
     return SendOutcome::Complete;
 }
 
-void PacketChannel::close() {
+void PacketChannel::close()
+{
     if (socket_.valid()) {
         ::shutdown(socket_.get(), SHUT_RDWR);
         socket_.reset();
     }
 }
 
-void PacketChannel::acknowledgeAttention() {
+void PacketChannel::acknowledgeAttention()
+{
     Reply ack;
     ack.done(done::kAttention);
     writePacket(ack.bytes().data(), ack.bytes().size(), true);

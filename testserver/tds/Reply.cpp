@@ -8,13 +8,15 @@ constexpr uint8_t kLoginAccepted = 5;
 constexpr uint8_t kLoginRefused = 6;
 }  // namespace
 
-size_t Reply::begin(uint8_t code) {
+size_t Reply::begin(uint8_t code)
+{
     tokenStarts_.push_back(bytes_.size());
     bytes_.push_back(code);
     return bytes_.size();  // where a length field would go
 }
 
-void Reply::envChange(uint8_t type, std::string_view newValue, std::string_view oldValue) {
+void Reply::envChange(uint8_t type, std::string_view newValue, std::string_view oldValue)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kEnvChange);
     w.u16(0);
@@ -36,7 +38,8 @@ void Reply::loginAck(bool accepted, const ProductIdentity& product)
     w.patchLength16(len);
 }
 
-void Reply::capability(const Bytes& requestBits, const Bytes& responseBits) {
+void Reply::capability(const Bytes& requestBits, const Bytes& responseBits)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kCapability);
     w.u16(0);
@@ -49,7 +52,8 @@ void Reply::capability(const Bytes& requestBits, const Bytes& responseBits) {
     w.patchLength16(len);
 }
 
-void Reply::message(const Message& m, std::string_view serverName) {
+void Reply::message(const Message& m, std::string_view serverName)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kEed);
     w.u16(0);
@@ -68,7 +72,8 @@ void Reply::message(const Message& m, std::string_view serverName) {
     w.patchLength16(len);
 }
 
-void Reply::rowFormat(const std::vector<WireColumn>& columns) {
+void Reply::rowFormat(const std::vector<WireColumn>& columns)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kRowFormat);
     w.u16(0);
@@ -79,7 +84,8 @@ void Reply::rowFormat(const std::vector<WireColumn>& columns) {
     w.patchLength16(len);
 }
 
-void Reply::row(const std::vector<WireColumn>& columns, const Row& values) {
+void Reply::row(const std::vector<WireColumn>& columns, const Row& values)
+{
     ByteWriter w(bytes_);
     begin(token::kRow);
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -87,13 +93,15 @@ void Reply::row(const std::vector<WireColumn>& columns, const Row& values) {
     }
 }
 
-void Reply::returnStatus(int32_t status) {
+void Reply::returnStatus(int32_t status)
+{
     ByteWriter w(bytes_);
     begin(token::kReturnStatus);
     w.u32(static_cast<uint32_t>(status));
 }
 
-void Reply::computeFormat(const ComputeFormat& format, const std::vector<WireColumn>& columns) {
+void Reply::computeFormat(const ComputeFormat& format, const std::vector<WireColumn>& columns)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kAltName);
     w.u16(0);
@@ -119,7 +127,8 @@ void Reply::computeFormat(const ComputeFormat& format, const std::vector<WireCol
 }
 
 void Reply::computeRow(uint16_t computeId, const std::vector<WireColumn>& columns,
-                       const Row& values) {
+                       const Row& values)
+{
     ByteWriter w(bytes_);
     begin(token::kAltRow);
     w.u16(computeId);
@@ -128,7 +137,8 @@ void Reply::computeRow(uint16_t computeId, const std::vector<WireColumn>& column
     }
 }
 
-void Reply::outputParams(const std::vector<std::pair<ColumnInfo, Value>>& params) {
+void Reply::outputParams(const std::vector<std::pair<ColumnInfo, Value>>& params)
+{
     std::vector<WireColumn> formats;
     for (const auto& [info, value] : params) {
         WireColumn c = WireColumn::forColumn(info, value.isNull ? 0 : value.bytes.size());
@@ -152,7 +162,8 @@ void Reply::outputParams(const std::vector<std::pair<ColumnInfo, Value>>& params
     }
 }
 
-void Reply::curInfo(uint32_t cursorId, uint16_t status, std::optional<int32_t> rowsPerFetch) {
+void Reply::curInfo(uint32_t cursorId, uint16_t status, std::optional<int32_t> rowsPerFetch)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kCurInfo);
     w.u16(0);
@@ -165,7 +176,8 @@ void Reply::curInfo(uint32_t cursorId, uint16_t status, std::optional<int32_t> r
     w.patchLength16(len);
 }
 
-void Reply::dynamicAck(std::string_view statementId) {
+void Reply::dynamicAck(std::string_view statementId)
+{
     // Only type, status and id: a statement-length field here would be read as
     // the start of the next token.
     ByteWriter w(bytes_);
@@ -177,7 +189,8 @@ void Reply::dynamicAck(std::string_view statementId) {
     w.patchLength16(len);
 }
 
-void Reply::optionInfo(uint8_t option, const Bytes& argument) {
+void Reply::optionInfo(uint8_t option, const Bytes& argument)
+{
     ByteWriter w(bytes_);
     size_t len = begin(token::kOptionCmd);
     w.u16(0);
@@ -188,7 +201,8 @@ void Reply::optionInfo(uint8_t option, const Bytes& argument) {
     w.patchLength16(len);
 }
 
-void Reply::done(uint16_t status, int32_t rowCount, uint8_t code) {
+void Reply::done(uint16_t status, int32_t rowCount, uint8_t code)
+{
     ByteWriter w(bytes_);
     begin(code);
     doneStatusOffsets_.push_back(bytes_.size());
@@ -197,7 +211,8 @@ void Reply::done(uint16_t status, int32_t rowCount, uint8_t code) {
     w.u32(static_cast<uint32_t>(rowCount));
 }
 
-void Reply::append(const Reply& other) {
+void Reply::append(const Reply& other)
+{
     size_t base = bytes_.size();
     bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
     for (size_t start : other.tokenStarts_) {
@@ -208,7 +223,8 @@ void Reply::append(const Reply& other) {
     }
 }
 
-void Reply::chainDones() {
+void Reply::chainDones()
+{
     for (size_t i = 0; i + 1 < doneStatusOffsets_.size(); ++i) {
         bytes_[doneStatusOffsets_[i]] |= done::kMore;
     }

@@ -6,7 +6,8 @@ namespace tdsim::tds {
 
 namespace {
 
-CursorRef readCursorRef(ByteReader& in) {
+CursorRef readCursorRef(ByteReader& in)
+{
     CursorRef ref;
     ref.id = in.u32();
     if (ref.id == 0) {
@@ -15,7 +16,8 @@ CursorRef readCursorRef(ByteReader& in) {
     return ref;
 }
 
-Command parseLanguage(ByteReader& in, bool& paramsFollow) {
+Command parseLanguage(ByteReader& in, bool& paramsFollow)
+{
     uint32_t length = in.u32();
     if (length < 1) {
         throw ProtocolError("language token without status byte");
@@ -25,7 +27,8 @@ Command parseLanguage(ByteReader& in, bool& paramsFollow) {
     return LanguageCommand{body.str(body.remaining()), {}};
 }
 
-Command parseCurDeclare(ByteReader& body, bool& paramsFollow) {
+Command parseCurDeclare(ByteReader& body, bool& paramsFollow)
+{
     CursorDeclare d;
     d.name = body.bstring();
     body.u8();  // options: the client always asks for read-only
@@ -34,7 +37,8 @@ Command parseCurDeclare(ByteReader& body, bool& paramsFollow) {
     return d;  // update-column list ignored: cursors here are read-only
 }
 
-Command parseCurInfo(ByteReader& body) {
+Command parseCurInfo(ByteReader& body)
+{
     CursorSetRows s;
     s.cursor = readCursorRef(body);
     s.command = body.u8();
@@ -45,7 +49,8 @@ Command parseCurInfo(ByteReader& body) {
     return s;
 }
 
-Command parseCurFetch(ByteReader& body) {
+Command parseCurFetch(ByteReader& body)
+{
     CursorFetch f;
     f.cursor = readCursorRef(body);
     uint8_t type = body.u8();
@@ -59,7 +64,8 @@ Command parseCurFetch(ByteReader& body) {
     return f;
 }
 
-Command parseDynamic(ByteReader& body, bool& paramsFollow) {
+Command parseDynamic(ByteReader& body, bool& paramsFollow)
+{
     DynamicCommand d;
     uint8_t op = body.u8();
     if (op != 0x01 && op != 0x02 && op != 0x04) {
@@ -74,7 +80,8 @@ Command parseDynamic(ByteReader& body, bool& paramsFollow) {
     return d;
 }
 
-Command parseOption(ByteReader& body) {
+Command parseOption(ByteReader& body)
+{
     OptionCommand o;
     uint8_t op = body.u8();
     if (op < 1 || op > 3) {
@@ -88,7 +95,8 @@ Command parseOption(ByteReader& body) {
     return o;
 }
 
-std::vector<Parameter> parseParamFormat(ByteReader& body, bool wide) {
+std::vector<Parameter> parseParamFormat(ByteReader& body, bool wide)
+{
     uint16_t count = body.u16();
     std::vector<Parameter> params;
     for (uint16_t i = 0; i < count; ++i) {
@@ -103,7 +111,8 @@ std::vector<Parameter> parseParamFormat(ByteReader& body, bool wide) {
     return params;
 }
 
-std::vector<Parameter>* paramsOf(Command& c) {
+std::vector<Parameter>* paramsOf(Command& c)
+{
     if (auto* l = std::get_if<LanguageCommand>(&c)) {
         return &l->params;
     }
@@ -121,7 +130,8 @@ std::vector<Parameter>* paramsOf(Command& c) {
 
 }  // namespace
 
-std::vector<Command> parseRequest(const Bytes& payload) {
+std::vector<Command> parseRequest(const Bytes& payload)
+{
     ByteReader in(payload);
     std::vector<Command> commands;
     std::vector<Parameter> pendingFormats;
@@ -216,7 +226,8 @@ std::vector<Command> parseRequest(const Bytes& payload) {
 }
 
 namespace {
-std::string quoted(const std::string& s) {
+std::string quoted(const std::string& s)
+{
     std::string out = "'";
     for (char ch : s.substr(0, 200)) {
         out += (ch == '\n' || ch == '\r' || ch == '\t') ? ' ' : ch;
@@ -224,38 +235,48 @@ std::string quoted(const std::string& s) {
     return out + (s.size() > 200 ? "...'" : "'");
 }
 
-std::string cursorName(const CursorRef& ref) {
+std::string cursorName(const CursorRef& ref)
+{
     return ref.id != 0 ? "id " + std::to_string(ref.id) : quoted(ref.name);
 }
 }  // namespace
 
-std::string describe(const Command& command) {
+std::string describe(const Command& command)
+{
     struct Describer {
-        std::string operator()(const LanguageCommand& c) const {
+        std::string operator()(const LanguageCommand& c) const
+        {
             return "LANGUAGE " + quoted(c.text) + " params=" + std::to_string(c.params.size());
         }
-        std::string operator()(const CursorDeclare& c) const {
+        std::string operator()(const CursorDeclare& c) const
+        {
             return "CURDECLARE " + quoted(c.name) + " " + quoted(c.statement);
         }
-        std::string operator()(const CursorSetRows& c) const {
+        std::string operator()(const CursorSetRows& c) const
+        {
             return "CURINFO " + cursorName(c.cursor) + " command " + std::to_string(c.command) +
                    " rows " + std::to_string(c.rows);
         }
-        std::string operator()(const CursorOpen& c) const {
+        std::string operator()(const CursorOpen& c) const
+        {
             return "CUROPEN " + cursorName(c.cursor);
         }
-        std::string operator()(const CursorFetch& c) const {
+        std::string operator()(const CursorFetch& c) const
+        {
             return "CURFETCH " + cursorName(c.cursor) + " type " +
                    std::to_string(static_cast<int>(c.type));
         }
-        std::string operator()(const CursorClose& c) const {
+        std::string operator()(const CursorClose& c) const
+        {
             return "CURCLOSE " + cursorName(c.cursor) + (c.deallocate ? " deallocate" : "");
         }
-        std::string operator()(const DynamicCommand& c) const {
+        std::string operator()(const DynamicCommand& c) const
+        {
             return "DYNAMIC op " + std::to_string(static_cast<int>(c.op)) + " " + quoted(c.id) +
                    " " + quoted(c.statement) + " params=" + std::to_string(c.params.size());
         }
-        std::string operator()(const OptionCommand& c) const {
+        std::string operator()(const OptionCommand& c) const
+        {
             return "OPTIONCMD op " + std::to_string(static_cast<int>(c.op)) + " option " +
                    std::to_string(c.option) + " arglen " + std::to_string(c.argument.size());
         }

@@ -4,7 +4,8 @@
 
 namespace tdsim::tds {
 
-void ResultWriter::write(Reply& reply, const std::vector<StatementResult>& results) {
+void ResultWriter::write(Reply& reply, const std::vector<StatementResult>& results)
+{
     for (size_t i = 0; i < results.size(); ++i) {
         const StatementResult& r = results[i];
         bool procedureContinues = r.isProcedure && !r.returnStatus && r.outputParams.empty() &&
@@ -13,7 +14,8 @@ void ResultWriter::write(Reply& reply, const std::vector<StatementResult>& resul
     }
 }
 
-void ResultWriter::writeMessages(Reply& reply, const std::vector<Message>& messages) const {
+void ResultWriter::writeMessages(Reply& reply, const std::vector<Message>& messages) const
+{
     for (const Message& m : messages) {
         reply.message(m, serverName_);
     }
@@ -21,7 +23,8 @@ void ResultWriter::writeMessages(Reply& reply, const std::vector<Message>& messa
 
 // The compute formats follow the row format; each compute row goes out after the
 // regular row that closes its group.
-void ResultWriter::writeRows(Reply& reply, const ResultSet& rs) {
+void ResultWriter::writeRows(Reply& reply, const ResultSet& rs)
+{
     auto columns = WireColumn::forResultSet(rs);
     reply.rowFormat(columns);
     std::map<uint16_t, std::vector<WireColumn>> computeColumns;
@@ -41,7 +44,8 @@ void ResultWriter::writeRows(Reply& reply, const ResultSet& rs) {
     }
 }
 
-void ResultWriter::writeStatement(Reply& reply, const StatementResult& r, bool procedureContinues) {
+void ResultWriter::writeStatement(Reply& reply, const StatementResult& r, bool procedureContinues)
+{
     if (r.newDatabase) {
         reply.envChange(envchange::kDatabase, *r.newDatabase, currentDatabase_);
         currentDatabase_ = *r.newDatabase;

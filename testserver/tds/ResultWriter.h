@@ -12,7 +12,9 @@ namespace tdsim::tds {
 class ResultWriter {
 public:
     ResultWriter(std::string serverName, std::string currentDatabase)
-        : serverName_(std::move(serverName)), currentDatabase_(std::move(currentDatabase)) {}
+        : serverName_(std::move(serverName)), currentDatabase_(std::move(currentDatabase))
+    {
+    }
 
     // One statement after another, each closed by its own DONE (or DONEPROC).
     // Consecutive procedure results share one procedure: only the one carrying

@@ -13,7 +13,8 @@ public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() { reset(); }
     FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
         if (this != &other) {
             reset(std::exchange(other.fd_, -1));
         }
@@ -24,7 +25,8 @@ public:
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
-    void reset(int fd = -1) {
+    void reset(int fd = -1)
+    {
         if (fd_ >= 0) {
             ::close(fd_);
         }

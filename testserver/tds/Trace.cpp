@@ -8,7 +8,8 @@ namespace {
 constexpr size_t kHexBytesPerToken = 48;
 }
 
-const char* tokenName(uint8_t code) {
+const char* tokenName(uint8_t code)
+{
     switch (code) {
         case token::kReturnStatus:
             return "RETURNSTATUS";
@@ -51,13 +52,15 @@ const char* tokenName(uint8_t code) {
     }
 }
 
-Trace::Trace(const std::string& path) : file_(std::fopen(path.c_str(), "a")) {
+Trace::Trace(const std::string& path) : file_(std::fopen(path.c_str(), "a"))
+{
     if (!file_) {
         throw std::runtime_error("cannot open trace file " + path);
     }
 }
 
-void Trace::line(int spid, const std::string& text) {
+void Trace::line(int spid, const std::string& text)
+{
     if (!file_) {
         return;
     }
@@ -66,7 +69,8 @@ void Trace::line(int spid, const std::string& text) {
     std::fflush(file_.get());
 }
 
-void Trace::problem(int spid, const std::string& text) {
+void Trace::problem(int spid, const std::string& text)
+{
     if (file_) {
         line(spid, "!! " + text);
     } else {
@@ -75,7 +79,8 @@ void Trace::problem(int spid, const std::string& text) {
     }
 }
 
-void Trace::reply(int spid, const Reply& reply) {
+void Trace::reply(int spid, const Reply& reply)
+{
     if (!file_) {
         return;
     }

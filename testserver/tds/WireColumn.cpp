@@ -16,7 +16,8 @@ constexpr uint32_t kTicksPerMinute = 300 * 60;
 constexpr uint8_t kTextPointer[16] = {0x74, 0x64, 0x73, 0x69, 0x6d, 1};
 constexpr uint8_t kTextTimestamp[8] = {1};
 
-bool isFixedSize(uint8_t type) {
+bool isFixedSize(uint8_t type)
+{
     switch (type) {
         case wire::kInt1:
         case wire::kInt2:
@@ -35,7 +36,8 @@ bool isFixedSize(uint8_t type) {
     }
 }
 
-uint32_t fixedSize(uint8_t type) {
+uint32_t fixedSize(uint8_t type)
+{
     switch (type) {
         case wire::kInt1:
         case wire::kBit:
@@ -53,7 +55,8 @@ uint32_t fixedSize(uint8_t type) {
 }
 
 // Big-endian magnitude of a decimal digit string, exactly `width` bytes wide.
-bool decimalToBigEndian(const std::string& digits, uint8_t* out, size_t width) {
+bool decimalToBigEndian(const std::string& digits, uint8_t* out, size_t width)
+{
     std::fill(out, out + width, 0);
     for (char ch : digits) {
         if (ch < '0' || ch > '9') {
@@ -72,7 +75,8 @@ bool decimalToBigEndian(const std::string& digits, uint8_t* out, size_t width) {
     return true;
 }
 
-std::string bigEndianToDecimal(std::vector<uint8_t> magnitude) {
+std::string bigEndianToDecimal(std::vector<uint8_t> magnitude)
+{
     std::string digits;
     bool nonZero = true;
     while (nonZero) {
@@ -90,11 +94,13 @@ std::string bigEndianToDecimal(std::vector<uint8_t> magnitude) {
     return digits;
 }
 
-uint64_t magnitudeOf(int64_t v) {
+uint64_t magnitudeOf(int64_t v)
+{
     return v < 0 ? static_cast<uint64_t>(-(v + 1)) + 1 : static_cast<uint64_t>(v);
 }
 
-int decimalDigits(const Value& v) {
+int decimalDigits(const Value& v)
+{
     if (!v.bigDigits.empty()) {
         auto first = v.bigDigits.find_first_not_of('0');
         return first == std::string::npos ? 1 : static_cast<int>(v.bigDigits.size() - first);
@@ -104,14 +110,16 @@ int decimalDigits(const Value& v) {
 
 }  // namespace
 
-int numericWireSize(int precision) {
+int numericWireSize(int precision)
+{
     static const int kBytesByPrecision[39] = {1,  2,  2,  3,  3,  4,  4,  4,  5,  5,  6,  6,  6,
                                               7,  7,  8,  8,  9,  9,  9,  10, 10, 11, 11, 11, 12,
                                               12, 13, 13, 14, 14, 14, 15, 15, 16, 16, 16, 17, 17};
     return kBytesByPrecision[std::clamp(precision, 1, 38)];
 }
 
-WireColumn WireColumn::forColumn(const ColumnInfo& column, size_t longestValue) {
+WireColumn WireColumn::forColumn(const ColumnInfo& column, size_t longestValue)
+{
     WireColumn c;
     c.name_ = column.name;
     c.userType_ = column.userType;
@@ -193,7 +201,8 @@ WireColumn WireColumn::forColumn(const ColumnInfo& column, size_t longestValue) 
     return c;
 }
 
-std::vector<WireColumn> WireColumn::forResultSet(const ResultSet& rs) {
+std::vector<WireColumn> WireColumn::forResultSet(const ResultSet& rs)
+{
     std::vector<WireColumn> columns;
     columns.reserve(rs.columns.size());
     for (size_t i = 0; i < rs.columns.size(); ++i) {
@@ -222,7 +231,8 @@ std::vector<WireColumn> WireColumn::forResultSet(const ResultSet& rs) {
 }
 
 std::vector<WireColumn> WireColumn::forCompute(const ComputeFormat& format,
-                                               const std::vector<ComputeRow>& rows) {
+                                               const std::vector<ComputeRow>& rows)
+{
     ResultSet values;
     for (const ComputeColumn& column : format.columns) {
         values.columns.push_back(column.info);
@@ -235,7 +245,8 @@ std::vector<WireColumn> WireColumn::forCompute(const ComputeFormat& format,
     return forResultSet(values);
 }
 
-void WireColumn::writeTypeInfo(ByteWriter& out) const {
+void WireColumn::writeTypeInfo(ByteWriter& out) const
+{
     if (isFixedSize(type_)) {
         return;
     }
@@ -260,7 +271,8 @@ void WireColumn::writeTypeInfo(ByteWriter& out) const {
     }
 }
 
-void WireColumn::writeFormat(ByteWriter& out) const {
+void WireColumn::writeFormat(ByteWriter& out) const
+{
     out.bstring(name_);
     out.u8(status_);
     out.u32(static_cast<uint32_t>(userType_));
@@ -269,14 +281,16 @@ void WireColumn::writeFormat(ByteWriter& out) const {
     out.u8(0);  // no locale information
 }
 
-void WireColumn::writeComputeFormat(ByteWriter& out) const {
+void WireColumn::writeComputeFormat(ByteWriter& out) const
+{
     out.u32(static_cast<uint32_t>(userType_));
     out.u8(type_);
     writeTypeInfo(out);
     out.u8(0);  // no locale information
 }
 
-void WireColumn::writeNumeric(ByteWriter& out, const Value& value) const {
+void WireColumn::writeNumeric(ByteWriter& out, const Value& value) const
+{
     size_t width = maxLength_ - 1;
     uint8_t magnitude[17] = {};
     bool negative = value.intValue < 0;
@@ -294,7 +308,8 @@ namespace {
 
 enum class Kind { Integer, DateTime, Money, Float, Numeric, Blob, Characters };
 
-Kind kindOf(uint8_t type) {
+Kind kindOf(uint8_t type)
+{
     switch (type) {
         case wire::kInt1:
         case wire::kInt2:
@@ -327,22 +342,26 @@ Kind kindOf(uint8_t type) {
 }
 
 // The nullable forms carry a length byte before each value (0 = NULL).
-bool hasLengthByte(uint8_t type) {
+bool hasLengthByte(uint8_t type)
+{
     return type == wire::kIntN || type == wire::kDateTimeN || type == wire::kMoneyN ||
            type == wire::kFloatN;
 }
 
-bool isBinary(uint8_t type) {
+bool isBinary(uint8_t type)
+{
     return type == wire::kBinary || type == wire::kVarBinary || type == wire::kLongBinary;
 }
 
-void writeLittleEndian(ByteWriter& out, uint64_t v, uint32_t size) {
+void writeLittleEndian(ByteWriter& out, uint64_t v, uint32_t size)
+{
     for (uint32_t i = 0; i < size; ++i) {
         out.u8(static_cast<uint8_t>(v >> (8 * i)));
     }
 }
 
-void writeDateTime(ByteWriter& out, const DateTimeValue& v, uint32_t size) {
+void writeDateTime(ByteWriter& out, const DateTimeValue& v, uint32_t size)
+{
     if (size == 8) {
         out.u32(static_cast<uint32_t>(v.days));
         out.u32(v.ticks);
@@ -352,7 +371,8 @@ void writeDateTime(ByteWriter& out, const DateTimeValue& v, uint32_t size) {
     }
 }
 
-void writeMoney(ByteWriter& out, int64_t scaled, uint32_t size) {
+void writeMoney(ByteWriter& out, int64_t scaled, uint32_t size)
+{
     if (size == 8) {
         // Eight-byte money travels as two halves, the high one first.
         auto v = static_cast<uint64_t>(scaled);
@@ -363,7 +383,8 @@ void writeMoney(ByteWriter& out, int64_t scaled, uint32_t size) {
     }
 }
 
-void writeFloat(ByteWriter& out, double value, uint32_t size) {
+void writeFloat(ByteWriter& out, double value, uint32_t size)
+{
     if (size == 8) {
         uint64_t bits;
         std::memcpy(&bits, &value, 8);
@@ -376,7 +397,8 @@ void writeFloat(ByteWriter& out, double value, uint32_t size) {
     }
 }
 
-void writeBlob(ByteWriter& out, const std::string& data) {
+void writeBlob(ByteWriter& out, const std::string& data)
+{
     out.u8(sizeof kTextPointer);
     out.raw(kTextPointer, sizeof kTextPointer);
     out.raw(kTextTimestamp, sizeof kTextTimestamp);
@@ -386,7 +408,8 @@ void writeBlob(ByteWriter& out, const std::string& data) {
 
 }  // namespace
 
-void WireColumn::writeCharacters(ByteWriter& out, const Value& value) const {
+void WireColumn::writeCharacters(ByteWriter& out, const Value& value) const
+{
     bool isLong = type_ == wire::kLongChar || type_ == wire::kLongBinary;
     if (value.isNull) {
         isLong ? out.u32(0) : out.u8(0);
@@ -406,7 +429,8 @@ void WireColumn::writeCharacters(ByteWriter& out, const Value& value) const {
     out.raw(data);
 }
 
-void WireColumn::writeValue(ByteWriter& out, const Value& value) const {
+void WireColumn::writeValue(ByteWriter& out, const Value& value) const
+{
     Kind kind = kindOf(type_);
     if (kind == Kind::Characters) {
         writeCharacters(out, value);
@@ -445,7 +469,8 @@ void WireColumn::writeValue(ByteWriter& out, const Value& value) const {
     }
 }
 
-WireColumn WireColumn::readTypeInfo(ByteReader& in) {
+WireColumn WireColumn::readTypeInfo(ByteReader& in)
+{
     WireColumn c;
     c.type_ = in.u8();
     if (isFixedSize(c.type_)) {
@@ -500,7 +525,8 @@ WireColumn WireColumn::readTypeInfo(ByteReader& in) {
     return c;
 }
 
-Value WireColumn::readNumeric(ByteReader& in, size_t length) const {
+Value WireColumn::readNumeric(ByteReader& in, size_t length) const
+{
     bool negative = in.u8() != 0;
     std::vector<uint8_t> magnitude;
     for (size_t i = 1; i < length; ++i) {
@@ -523,7 +549,8 @@ Value WireColumn::readNumeric(ByteReader& in, size_t length) const {
     return v;
 }
 
-Value WireColumn::readScalar(ByteReader& in, uint32_t size) const {
+Value WireColumn::readScalar(ByteReader& in, uint32_t size) const
+{
     switch (kindOf(type_)) {
         case Kind::Float:
             if (size == 8) {
@@ -567,7 +594,8 @@ Value WireColumn::readScalar(ByteReader& in, uint32_t size) const {
     }
 }
 
-Value WireColumn::readValue(ByteReader& in) const {
+Value WireColumn::readValue(ByteReader& in) const
+{
     if (isFixedSize(type_) || hasLengthByte(type_)) {
         uint32_t size = isFixedSize(type_) ? maxLength_ : in.u8();
         if (size == 0) {

@@ -17,7 +17,8 @@ protected:
 };
 std::unique_ptr<TdsimProcess> ToolsTest::server_;
 
-TEST_F(ToolsTest, TsqlRunsAScript) {
+TEST_F(ToolsTest, TsqlRunsAScript)
+{
     int exitCode = -1;
     std::string out =
         runCommand("tsql -S tdsim -U sa -P ''", std::string(kScript) + "exit\n", exitCode);
@@ -27,7 +28,8 @@ TEST_F(ToolsTest, TsqlRunsAScript) {
     EXPECT_NE(out.find("(5 rows affected)"), std::string::npos) << out;
 }
 
-TEST_F(ToolsTest, BsqldbRunsAScript) {
+TEST_F(ToolsTest, BsqldbRunsAScript)
+{
     int exitCode = -1;
     std::string out = runCommand("bsqldb -S tdsim -U sa -P ''", kScript, exitCode);
     EXPECT_EQ(exitCode, 0) << out;
@@ -35,7 +37,8 @@ TEST_F(ToolsTest, BsqldbRunsAScript) {
     EXPECT_NE(out.find("epsilon"), std::string::npos) << out;
 }
 
-TEST_F(ToolsTest, BsqldbSeesReturnStatusAndOutputParameter) {
+TEST_F(ToolsTest, BsqldbSeesReturnStatusAndOutputParameter)
+{
     int exitCode = -1;
     std::string out = runCommand("bsqldb -S tdsim -U sa -P ''",
                                  "declare @x int\nexec p_double 21, @x output\ngo\n", exitCode);
@@ -45,7 +48,8 @@ TEST_F(ToolsTest, BsqldbSeesReturnStatusAndOutputParameter) {
     EXPECT_NE(out.find("ret data 1 is 42"), std::string::npos) << out;
 }
 
-TEST_F(ToolsTest, FisqlRunsAScriptAndShowsErrors) {
+TEST_F(ToolsTest, FisqlRunsAScriptAndShowsErrors)
+{
     int exitCode = -1;
     std::string out = runCommand("fisql -S tdsim -U sa -P ''",
                                  std::string(kScript) + "select from where\ngo\nquit\n", exitCode);

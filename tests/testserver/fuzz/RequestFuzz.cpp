@@ -9,7 +9,8 @@
 #include "tds/Login.h"
 #include "tds/Request.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     using namespace tdsim;
     tds::Bytes bytes(data, data + size);
     try {

@@ -18,25 +18,29 @@ using testing::payloadOf;
 // A channel on one end of a socket pair; the test plays the client on the other.
 class ChannelPair {
 public:
-    ChannelPair() {
+    ChannelPair()
+    {
         int fds[2];
         EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
         server_ = std::make_unique<PacketChannel>(FileDescriptor(fds[0]));
         client_.reset(fds[1]);
     }
     PacketChannel& server() { return *server_; }
-    void clientSends(const Bytes& bytes) {
+    void clientSends(const Bytes& bytes)
+    {
         ASSERT_EQ(::send(client_.get(), bytes.data(), bytes.size(), 0),
                   static_cast<ssize_t>(bytes.size()));
     }
-    void clientSendsPackets(const std::vector<std::string>& packets) {
+    void clientSendsPackets(const std::vector<std::string>& packets)
+    {
         for (const auto& p : packets) {
             clientSends(hex(p));
         }
     }
     void clientCloses() { client_.reset(); }
     // Reads everything the server sent until its last packet; returns payloads joined.
-    Bytes clientReadsReply(int* packets = nullptr) {
+    Bytes clientReadsReply(int* packets = nullptr)
+    {
         Bytes payload;
         int count = 0;
         for (;;) {
@@ -58,7 +62,8 @@ public:
     }
 
 private:
-    void readExactly(uint8_t* to, size_t n) {
+    void readExactly(uint8_t* to, size_t n)
+    {
         while (n > 0) {
             ssize_t got = ::recv(client_.get(), to, n, 0);
             ASSERT_GT(got, 0);
@@ -70,7 +75,8 @@ private:
     FileDescriptor client_;
 };
 
-TEST(LoginRecordTest, CapturedLoginOverTwoPacketsParses) {
+TEST(LoginRecordTest, CapturedLoginOverTwoPacketsParses)
+{
     ChannelPair pair;
     pair.clientSendsPackets(testing::kLoginPackets);
     auto message = pair.server().readMessage();
@@ -89,7 +95,8 @@ TEST(LoginRecordTest, CapturedLoginOverTwoPacketsParses) {
     EXPECT_EQ(login.responseCapabilities, hex("00 00 00 00 00 00 00 00 00 02 68 00 00 00"));
 }
 
-TEST(LoginRecordTest, BadLoginRecordsAreRejected) {
+TEST(LoginRecordTest, BadLoginRecordsAreRejected)
+{
     Bytes record = payloadOf(testing::kLoginPackets);
     Bytes overlong = record;
     overlong[61] = 31;  // user name length beyond its 30-byte field
@@ -100,7 +107,8 @@ TEST(LoginRecordTest, BadLoginRecordsAreRejected) {
     EXPECT_THROW(parseLoginRecord(badCapability), ProtocolError);
 }
 
-TEST(RequestParserTest, CursorDeclareRowsOpenBatch) {
+TEST(RequestParserTest, CursorDeclareRowsOpenBatch)
+{
     auto commands = parseRequest(payloadOf(testing::kCursorBatch));
     ASSERT_EQ(commands.size(), 3u);
     auto& declare = std::get<CursorDeclare>(commands[0]);
@@ -121,7 +129,8 @@ TEST(RequestParserTest, CursorDeclareRowsOpenBatch) {
     EXPECT_TRUE(std::get<CursorClose>(close[0]).deallocate);
 }
 
-TEST(RequestParserTest, DynamicPrepareExecuteDeallocate) {
+TEST(RequestParserTest, DynamicPrepareExecuteDeallocate)
+{
     auto prepare = parseRequest(payloadOf(testing::kDynamicPrepare));
     auto& p = std::get<DynamicCommand>(prepare.at(0));
     EXPECT_EQ(p.op, DynamicOp::Prepare);
@@ -142,7 +151,8 @@ TEST(RequestParserTest, DynamicPrepareExecuteDeallocate) {
         std::holds_alternative<LogoutCommand>(parseRequest(payloadOf(testing::kLogout)).at(0)));
 }
 
-TEST(RequestParserTest, ExecuteWithCharNumericAndNullParameters) {
+TEST(RequestParserTest, ExecuteWithCharNumericAndNullParameters)
+{
     auto commands =
         parseRequest(hex("e7 09 00 02 01 04 'dyn1' 00 00"
                          "ec 1f 00 03 00"
@@ -158,7 +168,8 @@ TEST(RequestParserTest, ExecuteWithCharNumericAndNullParameters) {
     EXPECT_TRUE(params[2].value.isNull);
 }
 
-TEST(RequestParserTest, OptionCommands) {
+TEST(RequestParserTest, OptionCommands)
+{
     auto commands =
         parseRequest(hex("a6 07 00 01 02 04 00 80 00 00"  // set textsize 32768
                          "a6 03 00 03 22 00"              // get ansinull
@@ -172,7 +183,8 @@ TEST(RequestParserTest, OptionCommands) {
     EXPECT_EQ(std::get<OptionCommand>(commands[2]).option, 0);
 }
 
-TEST(RequestParserTest, MultiPacketBatchIsReassembled) {
+TEST(RequestParserTest, MultiPacketBatchIsReassembled)
+{
     ChannelPair pair;
     pair.clientSendsPackets(testing::kMultiPacketBatch);
     auto message = pair.server().readMessage();
@@ -185,7 +197,8 @@ TEST(RequestParserTest, MultiPacketBatchIsReassembled) {
     EXPECT_EQ(text.size(), 18u + 6000u);
 }
 
-TEST(RequestParserTest, EveryTruncationOfCapturedRequestsFailsCleanly) {
+TEST(RequestParserTest, EveryTruncationOfCapturedRequestsFailsCleanly)
+{
     for (const auto* capture : {&testing::kCursorBatch, &testing::kDynamicExecute,
                                 &testing::kDynamicPrepare, &testing::kCursorFetch}) {
         Bytes whole = payloadOf(*capture);
@@ -206,7 +219,8 @@ TEST(RequestParserTest, EveryTruncationOfCapturedRequestsFailsCleanly) {
     EXPECT_THROW(parseRequest(hex("21 ff ff ff ff 00")), ProtocolError);  // huge length, no data
 }
 
-TEST(PacketChannelTest, MalformedFramingIsAProtocolError) {
+TEST(PacketChannelTest, MalformedFramingIsAProtocolError)
+{
     {
         ChannelPair pair;
         pair.clientSends(hex("0f 01 00 04 00 00 00 00"));  // length below the header size
@@ -231,7 +245,8 @@ TEST(PacketChannelTest, MalformedFramingIsAProtocolError) {
 }
 
 // A reply of many ROW tokens (one INT4 column), as the result writer would build it.
-Reply longReply(int rows) {
+Reply longReply(int rows)
+{
     Reply reply;
     std::vector<WireColumn> columns = {
         WireColumn::forColumn(ColumnInfo{"n", ColumnType::Int, 4, 0, 0, false, 0})};
@@ -243,7 +258,8 @@ Reply longReply(int rows) {
     return reply;
 }
 
-TEST(PacketChannelTest, AttentionCutsTheReplyAtATokenBoundary) {
+TEST(PacketChannelTest, AttentionCutsTheReplyAtATokenBoundary)
+{
     ChannelPair pair;
     pair.server().setPacketSize(512);
     pair.clientSends(hex("06 01 00 08 00 00 00 00"));  // attention, already waiting
@@ -261,7 +277,8 @@ TEST(PacketChannelTest, AttentionCutsTheReplyAtATokenBoundary) {
               "fd 20 00 00 00 00 00 00 00");
 }
 
-TEST(PacketChannelTest, RepliesAreCutAtThePacketSizeAndIdleAttentionIsAnswered) {
+TEST(PacketChannelTest, RepliesAreCutAtThePacketSizeAndIdleAttentionIsAnswered)
+{
     ChannelPair pair;
     pair.server().setPacketSize(1024);
     Reply reply = longReply(1000);

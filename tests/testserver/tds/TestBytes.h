@@ -10,7 +10,8 @@ namespace tdsim::testing {
 
 // Hex digits to bytes; anything else (spaces, quotes) separates nothing and is skipped.
 // 'text' inside single quotes is taken literally, so dumps can be pasted as written.
-inline tds::Bytes hex(const std::string& dump) {
+inline tds::Bytes hex(const std::string& dump)
+{
     tds::Bytes out;
     int pending = -1;
     for (size_t i = 0; i < dump.size(); ++i) {
@@ -39,7 +40,8 @@ inline tds::Bytes hex(const std::string& dump) {
     return out;
 }
 
-inline tds::Bytes joinHex(const std::vector<std::string>& parts) {
+inline tds::Bytes joinHex(const std::vector<std::string>& parts)
+{
     tds::Bytes out;
     for (const auto& p : parts) {
         auto b = hex(p);
@@ -49,7 +51,8 @@ inline tds::Bytes joinHex(const std::vector<std::string>& parts) {
 }
 
 // The payload of captured packets: headers dropped, packets joined.
-inline tds::Bytes payloadOf(const std::vector<std::string>& packets) {
+inline tds::Bytes payloadOf(const std::vector<std::string>& packets)
+{
     tds::Bytes out;
     for (const auto& p : packets) {
         auto b = hex(p);
@@ -58,7 +61,8 @@ inline tds::Bytes payloadOf(const std::vector<std::string>& packets) {
     return out;
 }
 
-inline std::string toHex(const tds::Bytes& bytes) {
+inline std::string toHex(const tds::Bytes& bytes)
+{
     static const char* digits = "0123456789abcdef";
     std::string out;
     for (size_t i = 0; i < bytes.size(); ++i) {

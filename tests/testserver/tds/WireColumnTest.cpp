@@ -12,29 +12,34 @@ using testing::hex;
 using testing::toHex;
 
 ColumnInfo column(ColumnType type, bool nullable = true, int length = 0, int precision = 0,
-                  int scale = 0) {
+                  int scale = 0)
+{
     return ColumnInfo{"c", type, length, precision, scale, nullable, 0};
 }
 
-std::string encode(const ColumnInfo& info, const Value& v) {
+std::string encode(const ColumnInfo& info, const Value& v)
+{
     Bytes out;
     ByteWriter w(out);
     WireColumn::forColumn(info, v.bytes.size()).writeValue(w, v);
     return toHex(out);
 }
 
-std::string format(const ColumnInfo& info) {
+std::string format(const ColumnInfo& info)
+{
     Bytes out;
     ByteWriter w(out);
     WireColumn::forColumn(info).writeFormat(w);
     return toHex(out);
 }
 
-Value scaled(int64_t v) {
+Value scaled(int64_t v)
+{
     return Value::ofInt(v);
 }
 
-TEST(WireColumnTest, WorkedExamplesFromTheTypesRow) {
+TEST(WireColumnTest, WorkedExamplesFromTheTypesRow)
+{
     EXPECT_EQ(encode(column(ColumnType::Numeric, true, 0, 10, 2), scaled(-1234567890)),
               toHex(hex("06 01 00 49 96 02 d2")));
     EXPECT_EQ(encode(column(ColumnType::Decimal, true, 0, 5, 0), scaled(99999)),
@@ -57,7 +62,8 @@ TEST(WireColumnTest, WorkedExamplesFromTheTypesRow) {
     EXPECT_EQ(text.size(), toHex(Bytes(1 + 16 + 8 + 4 + 3)).size());
 }
 
-TEST(WireColumnTest, NullUsesTheNullableWireTypes) {
+TEST(WireColumnTest, NullUsesTheNullableWireTypes)
+{
     EXPECT_EQ(format(column(ColumnType::Int, false)), toHex(hex("01 'c' 00 00 00 00 00 38 00")));
     EXPECT_EQ(format(column(ColumnType::Int)), toHex(hex("01 'c' 20 00 00 00 00 26 04 00")));
     EXPECT_EQ(format(column(ColumnType::TinyInt)), toHex(hex("01 'c' 20 00 00 00 00 26 01 00")));
@@ -76,7 +82,8 @@ TEST(WireColumnTest, NullUsesTheNullableWireTypes) {
     }
 }
 
-TEST(WireColumnTest, EmptyAndShortStrings) {
+TEST(WireColumnTest, EmptyAndShortStrings)
+{
     EXPECT_EQ(encode(column(ColumnType::VarChar, true, 10), Value::ofString("")), "01 20");
     EXPECT_EQ(encode(column(ColumnType::VarBinary, true, 10), Value::ofString("")), "01 00");
     EXPECT_EQ(encode(column(ColumnType::Char, false, 4), Value::ofString("ab")),
@@ -89,7 +96,8 @@ TEST(WireColumnTest, EmptyAndShortStrings) {
     EXPECT_EQ(WireColumn::forResultSet(rs)[0].typeCode(), wire::kLongChar);
 }
 
-TEST(WireColumnTest, NumericByteCountFollowsPrecision) {
+TEST(WireColumnTest, NumericByteCountFollowsPrecision)
+{
     EXPECT_EQ(numericWireSize(1), 2);
     EXPECT_EQ(numericWireSize(9), 5);
     EXPECT_EQ(numericWireSize(10), 6);
@@ -110,7 +118,8 @@ TEST(WireColumnTest, NumericByteCountFollowsPrecision) {
 }
 
 // Writes a format and a value, then reads both back as a parameter would be.
-Value roundTrip(const ColumnInfo& info, const Value& v) {
+Value roundTrip(const ColumnInfo& info, const Value& v)
+{
     WireColumn c = WireColumn::forColumn(info, v.bytes.size());
     Bytes formatOnly;
     ByteWriter fw(formatOnly);
@@ -131,7 +140,8 @@ Value roundTrip(const ColumnInfo& info, const Value& v) {
     return back;
 }
 
-TEST(WireColumnTest, ValuesSurviveARoundTrip) {
+TEST(WireColumnTest, ValuesSurviveARoundTrip)
+{
     EXPECT_EQ(roundTrip(column(ColumnType::Int), Value::ofInt(-2147483647 - 1)).intValue,
               -2147483647 - 1);
     EXPECT_EQ(roundTrip(column(ColumnType::SmallInt, false), Value::ofInt(-2)).intValue, -2);
@@ -164,7 +174,8 @@ TEST(WireColumnTest, ValuesSurviveARoundTrip) {
     EXPECT_LT(back.intValue, 0);
 }
 
-TEST(WireColumnTest, MalformedTypeInformationIsRejected) {
+TEST(WireColumnTest, MalformedTypeInformationIsRejected)
+{
     for (const char* bad : {"26 03", "6d 02", "6c 05 27 00", "6c 05 05 06", "99", "2f"}) {
         Bytes b = hex(bad);
         ByteReader in(b);
