@@ -7,6 +7,7 @@
 #include "ProgressReporter.h"
 #include "RecordingUserInterface.h"
 #include "ScriptGenerator.h"
+#include "SilentProgress.h"
 #include "TdsimServer.h"
 #include "u_main.h"
 
@@ -27,14 +28,6 @@
 #include <memory>
 
 namespace {
-
-class NoProgress : public ProgressReporter {
-public:
-    void setInfoLabel(const QString&) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    bool checkCancelled() override { return false; }
-};
 
 QStringList childCaptions(const QTreeWidgetItem* node)
 {
@@ -244,7 +237,7 @@ private slots:
         QCOMPARE(viewLines[1].left(27), QString("  Script for Server tdsim ("));
 
         // The view shows exactly what the shared generator writes for the same objects.
-        NoProgress progress;
+        SilentProgress progress;
         TScriptGenerator generator(*m_window->info, m_window->Options);
         const QStringList expected =
             generator.BuildScript(m_window->MarkedObjects(), {}, true, nullptr, progress, false);

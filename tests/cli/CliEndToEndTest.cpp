@@ -6,6 +6,7 @@
 #include "ProgressReporter.h"
 #include "RecordingUserInterface.h"
 #include "ScriptGenerator.h"
+#include "SilentProgress.h"
 #include "TdsimServer.h"
 #include "ToolRun.h"
 
@@ -17,14 +18,6 @@
 #include <memory>
 
 namespace {
-
-class SilentProgress : public ProgressReporter {
-public:
-    void setInfoLabel(const QString&) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    bool checkCancelled() override { return false; }
-};
 
 class CliTest : public ::testing::Test {
 protected:

@@ -250,14 +250,4 @@ TEST(ApplyParamsTest, KeysValuesAndFailures)
     }
 }
 
-TEST(IdleTimerTest, PeriodFollowsIdleTime)
-{
-    TCTLibDatabase db;
-    db.setIdleTime(5);
-    ASSERT_NE(db.IdleTimer(), nullptr);
-    EXPECT_EQ(db.IdleTimer()->interval(), 300000);
-    EXPECT_TRUE(db.IdleTimer()->isActive());
-    db.setIdleTime(0);
-    EXPECT_EQ(db.IdleTimer(), nullptr);
-}
 }  // namespace

@@ -1,5 +1,6 @@
 // The login dialog's layout rules and read-back, and the message window, offscreen.
 #include "CTLibLogin.h"
+#include "ModalDialogs.h"
 #include "u_CTLib_Message.h"
 
 #include <QApplication>
@@ -28,17 +29,6 @@ private:
         r.rdbms = "Sybase SQL Server";
         r.serverList = {"ZED", "alpha", "beta"};
         return r;
-    }
-
-    // Answers the next modal dialog from the event loop once it is shown.
-    template <typename Answer>
-    static void whenModal(Answer answer)
-    {
-        QTimer::singleShot(0, [answer] {
-            QWidget* modal = QApplication::activeModalWidget();
-            QVERIFY(modal);
-            answer(modal);
-        });
     }
 
 private slots:

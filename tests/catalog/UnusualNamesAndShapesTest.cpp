@@ -14,7 +14,7 @@ QString columnLine(const QString& name, const QString& type, bool nullable)
     return " " + name.leftJustified(30) + type.leftJustified(29) + (nullable ? "NULL" : "NOT NULL");
 }
 
-class MendedFaults : public CatalogTest {
+class UnusualNamesAndShapes : public CatalogTest {
 protected:
     static void SetUpTestSuite()
     {
@@ -41,7 +41,7 @@ protected:
     }
 };
 
-TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead)
+TEST_F(UnusualNamesAndShapes, NamesWithQuoteCharactersAreRead)
 {
     EXPECT_EQ(info->GetObjectOwner("o'hara"), "dbo");
     // Such names are quoted identifiers in the script, their double quotes doubled.
@@ -64,7 +64,7 @@ TEST_F(MendedFaults, NamesWithQuoteCharactersAreRead)
     EXPECT_FALSE(object->Protects);
 }
 
-TEST_F(MendedFaults, QuoteCharactersCannotChangeTheStatement)
+TEST_F(UnusualNamesAndShapes, QuoteCharactersCannotChangeTheStatement)
 {
     // Each name would close its literal and turn the rest into a condition that is true.
     EXPECT_EQ(info->GetObjectOwner("x\" or \"1\"=\"1"), "");
@@ -75,7 +75,7 @@ TEST_F(MendedFaults, QuoteCharactersCannotChangeTheStatement)
     EXPECT_THROW(info->GetObjectText("x' or '1'='1"), EDatabaseError);
 }
 
-TEST_F(MendedFaults, StatementsForPlainNamesKeepTheirClassicText)
+TEST_F(UnusualNamesAndShapes, StatementsForPlainNamesKeepTheirClassicText)
 {
     EXPECT_EQ(
         CatalogStatements::indexColumns("demo", "dbo", "orders.orders_id", false),
@@ -89,7 +89,7 @@ TEST_F(MendedFaults, StatementsForPlainNamesKeepTheirClassicText)
                      " ORDER BY x.name, x.indid,", " c.colid ASC"}));
 }
 
-TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole)
+TEST_F(UnusualNamesAndShapes, LongDatabaseNamesAreKeptWhole)
 {
     info->setSelectDb(kLongDb);
     info->PrefixWithDbName = true;
@@ -100,7 +100,7 @@ TEST_F(MendedFaults, LongDatabaseNamesAreKeptWhole)
     EXPECT_EQ(info->SelectDb(), kLongDb);
 }
 
-TEST_F(MendedFaults, TablesOfMoreThan255ColumnsAreScriptedWhole)
+TEST_F(UnusualNamesAndShapes, TablesOfMoreThan255ColumnsAreScriptedWhole)
 {
     const QStringList lines = info->GetTableScript("wide_table");
     ASSERT_EQ(lines.size(), 300 + 4);
@@ -111,7 +111,7 @@ TEST_F(MendedFaults, TablesOfMoreThan255ColumnsAreScriptedWhole)
     EXPECT_EQ(lines.last(), "LOCK ALLPAGES");
 }
 
-TEST_F(MendedFaults, IndexesOfTablesOwnedByAnotherUser)
+TEST_F(UnusualNamesAndShapes, IndexesOfTablesOwnedByAnotherUser)
 {
     EXPECT_EQ(info->GetIndexNames("notes"), QStringList{"notes_id"});
     EXPECT_EQ(info->GetIndexScript("notes_id", "notes"),
@@ -119,7 +119,7 @@ TEST_F(MendedFaults, IndexesOfTablesOwnedByAnotherUser)
     EXPECT_EQ(info->GetIndexColumns("notes.notes_id"), QStringList{"note_id"});
 }
 
-TEST_F(MendedFaults, ColumnLevelPrivilegesNameTheirColumns)
+TEST_F(UnusualNamesAndShapes, ColumnLevelPrivilegesNameTheirColumns)
 {
     std::optional<TCTProtectList> rows =
         info->GetProtects(TProtectFilter::pfObjectName, "priced", TProtectAction::paNone);
@@ -138,7 +138,7 @@ TEST_F(MendedFaults, ColumnLevelPrivilegesNameTheirColumns)
     EXPECT_EQ(rows->at(0).ColumnNames, (QStringList{"c009", "c300"}));
 }
 
-TEST_F(MendedFaults, AViewOfTheSameNameAddsNoColumnsToTheTable)
+TEST_F(UnusualNamesAndShapes, AViewOfTheSameNameAddsNoColumnsToTheTable)
 {
     const QStringList lines = info->GetTableScript("dup");
     ASSERT_FALSE(lines.isEmpty());

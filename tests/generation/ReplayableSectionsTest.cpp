@@ -7,6 +7,7 @@
 #include "ProgressReporter.h"
 #include "RecordingUserInterface.h"
 #include "ScriptGenerator.h"
+#include "SilentProgress.h"
 #include "TdsimServer.h"
 
 #include <gtest/gtest.h>
@@ -15,15 +16,7 @@
 
 namespace {
 
-class SilentProgress : public ProgressReporter {
-public:
-    void setInfoLabel(const QString&) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    bool checkCancelled() override { return false; }
-};
-
-class SectionMendsTest : public ::testing::Test {
+class ReplayableSections : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -73,7 +66,7 @@ protected:
     static inline std::unique_ptr<TCTLibDatabase> s_db;
 };
 
-TEST_F(SectionMendsTest, BuiltInPrincipalsAndSystemIndexesBecomeNotes)
+TEST_F(ReplayableSections, BuiltInPrincipalsAndSystemIndexesBecomeNotes)
 {
     const TMarkedObjectList objects{{"demo", ObjectKind::Groups, "public"},
                                     {"demo", ObjectKind::Groups, "sa_role"},
@@ -92,7 +85,7 @@ TEST_F(SectionMendsTest, BuiltInPrincipalsAndSystemIndexesBecomeNotes)
                            "/* sysusers.ncsysusers1: index of a system table, not scripted */"}));
 }
 
-TEST_F(SectionMendsTest, PrincipalsAndDatatypesAreAddedOnlyWhenMissing)
+TEST_F(ReplayableSections, PrincipalsAndDatatypesAreAddedOnlyWhenMissing)
 {
     const TMarkedObjectList objects{{"demo", ObjectKind::Groups, "sales"},
                                     {"demo", ObjectKind::Users, "mary"},
@@ -113,7 +106,7 @@ TEST_F(SectionMendsTest, PrincipalsAndDatatypesAreAddedOnlyWhenMissing)
         QStringList({"", "/************ sales ************/", "EXECUTE sp_addgroup sales", "GO"}));
 }
 
-TEST_F(SectionMendsTest, OtherOwnersObjectsAreDroppedByTheirQualifiedName)
+TEST_F(ReplayableSections, OtherOwnersObjectsAreDroppedByTheirQualifiedName)
 {
     // The section runs as the owner, who creates, binds and grants.
     const QStringList lines = script({{"demo", ObjectKind::Tables, "mary.notes"}}, options(true));
@@ -128,7 +121,7 @@ TEST_F(SectionMendsTest, OtherOwnersObjectsAreDroppedByTheirQualifiedName)
     EXPECT_EQ(dbo[3], "  DROP TABLE orders");
 }
 
-TEST_F(SectionMendsTest, AGrantOnSomeColumnsNamesThem)
+TEST_F(ReplayableSections, AGrantOnSomeColumnsNamesThem)
 {
     TScriptOptions withGrants = options(false);
     withGrants.PrivilegeScript = true;
@@ -141,7 +134,7 @@ TEST_F(SectionMendsTest, AGrantOnSomeColumnsNamesThem)
                                                  "REVOKE UPDATE ON customers FROM ann", "GO"}));
 }
 
-TEST_F(SectionMendsTest, ATriggerForSeveralActionsIsWrittenOnce)
+TEST_F(ReplayableSections, ATriggerForSeveralActionsIsWrittenOnce)
 {
     TScriptOptions withTriggers = options(false);
     withTriggers.TriggerScript = true;
@@ -150,7 +143,7 @@ TEST_F(SectionMendsTest, ATriggerForSeveralActionsIsWrittenOnce)
     EXPECT_EQ(lines.count("/************ order_lines_insupd ************/"), 1);
 }
 
-TEST_F(SectionMendsTest, EachMemberOfAProcedureGroupIsABatchOfItsOwn)
+TEST_F(ReplayableSections, EachMemberOfAProcedureGroupIsABatchOfItsOwn)
 {
     const QStringList lines =
         script({{"demo", ObjectKind::Procedures, "dbo.p_orders"}}, options(false));
@@ -161,7 +154,7 @@ TEST_F(SectionMendsTest, EachMemberOfAProcedureGroupIsABatchOfItsOwn)
     EXPECT_EQ(lines.count("GO"), 2);
 }
 
-TEST_F(SectionMendsTest, TheFirstUserDatatypeIsListed)
+TEST_F(ReplayableSections, TheFirstUserDatatypeIsListed)
 {
     TCTLibEnhQuery query;
     query.DbName = "db";
