@@ -105,14 +105,14 @@ int TCTLibCustomQuery::Open()
 {
     prepareAutoDb();
     m_state->fetchAll = false;
-    m_state->stopAfterStatus = false;
+    m_state->walk.stopAfterStatus = false;
     return TQueryEngine(*this).executeCore();
 }
 
 int TCTLibCustomQuery::ExecSQL()
 {
     m_state->fetchAll = true;
-    m_state->stopAfterStatus = false;
+    m_state->walk.stopAfterStatus = false;
     const int result = TQueryEngine(*this).executeCore();
     Cancel(kCancelAll);
     return result;

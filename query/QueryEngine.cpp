@@ -57,7 +57,7 @@ void TQueryEngine::processMessagesCancelling()
 // first, in their own words; without one, the failure itself is.
 void TQueryEngine::raiseFailedCall(const char* call)
 {
-    m_state.commandBusy = false;
+    m_state.walk.commandEnded();
     processMessages();
     const bool lost = database()->connectionLost();
     throw EDatabaseError(lost ? QStringLiteral("The connection to the server was lost.")
@@ -122,13 +122,13 @@ int TQueryEngine::cursorStatus()
 bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret)
 {
     type = 0;
-    if (!m_state.command || !m_state.commandBusy) {
+    if (!m_state.command || !m_state.walk.commandBusy) {
         ret = CS_END_RESULTS;
         return false;
     }
     ret = ct_results(m_state.command.get(), &type);
     if (ret != CS_SUCCEED) {
-        m_state.commandBusy = false;
+        m_state.walk.commandEnded();
         if (m_state.sentClock.isValid()) {
             TStatementTrace::resultsEnded(m_state.sentClock.elapsed());
             m_state.sentClock.invalidate();  // a cursor's close reads results again
@@ -177,7 +177,6 @@ int TQueryEngine::executeCore()
     if (!m_state.prepared)
         m_state.cursorName = cursorName(QStringLiteral("cur1"));
     m_state.returnStatus = 0;
-    m_state.rowPending = m_state.inStatusResult = m_state.hasRowResult = false;
     m_state.raiseOnError = true;
     deriveSwitches();
     m_state.rowCount = m_state.rowNumber = m_state.rowsFetched = m_state.commandNumber =
@@ -189,8 +188,7 @@ int TQueryEngine::executeCore()
     try {
         renewCommand(m_state.command);
         fire(m_query.BeforeExec);
-        m_state.rowPending = false;
-        m_state.resultsPending = true;
+        m_state.walk.startCommand();
         result = sendCommand(text);
         if (m_state.fetchAll)
             readResults();
@@ -206,7 +204,7 @@ int TQueryEngine::executeCore()
     }
     if (m_state.prepared) {
         // Rows handed out by Next need the statement until they have been read.
-        if (m_state.fetchAll || !m_state.resultsPending)
+        if (m_state.fetchAll || !m_state.walk.resultsPending)
             unprepare();
         else
             m_state.unprepareAtEnd = true;
@@ -225,7 +223,7 @@ void TQueryEngine::renewCommand(TCommandHandle& command)
     trace(QStringLiteral("Open-Client: ct_cmd_drop"));
     command.reset();
     if (&command == &m_state.command)
-        m_state.commandBusy = false;
+        m_state.walk.commandEnded();
     TCTLibDatabase* db = database();
     if (m_state.commandDatabase != db) {
         QObject::disconnect(m_state.closingConnection);
@@ -247,11 +245,9 @@ void TQueryEngine::releaseCommands()
 {
     m_state.command.reset();
     m_state.prepCommand.reset();
-    m_state.commandBusy = false;
+    m_state.walk.dropped();
     m_state.prepared = false;
     m_state.unprepareAtEnd = false;
-    m_state.rowPending = false;
-    m_state.resultsPending = false;
     m_state.connection = nullptr;
 }
 
@@ -284,7 +280,7 @@ void TQueryEngine::sendCursor(const QString& text)
     trace(QStringLiteral("SQL Execute: ") + text);
     traceStatement(QStringLiteral("cursor ") + m_state.cursorName, text);
     const CS_RETCODE sent = ct_send(command);
-    m_state.commandBusy = sent == CS_SUCCEED;
+    m_state.walk.sent(sent == CS_SUCCEED);
     processMessagesCancelling();
     if (sent != CS_SUCCEED)
         throw ECTLibException(QStringLiteral("23"));
@@ -307,7 +303,7 @@ void TQueryEngine::sendLanguage(const QString& text)
         throw ECTLibException(QStringLiteral("22"));
     traceStatement(QStringLiteral("language"), text);
     const CS_RETCODE sent = ct_send(command);
-    m_state.commandBusy = sent == CS_SUCCEED;
+    m_state.walk.sent(sent == CS_SUCCEED);
     processMessagesCancelling();
     if (sent != CS_SUCCEED)
         throw ECTLibException(QStringLiteral("23"));
@@ -349,18 +345,18 @@ int TQueryEngine::readResults()
             case CS_ROW_RESULT:
             case CS_CURSOR_RESULT: {
                 trace(QStringLiteral("CS_ROW_RESULT"));
-                m_state.hasRowResult = true;
+                m_state.walk.hasRowResult = true;
                 CS_INT columns = 0;
                 ct_res_info(m_state.command.get(), CS_NUMDATA, &columns, CS_UNUSED, nullptr);
                 m_state.columnCount = int(columns);
                 trace(
                     QStringLiteral("Open-Client: ct_res_info(CS_NUMDATA) - Number of columns : ") +
                     QString::number(columns));
-                if (m_state.afterEndOfData && !m_state.fetchAll) {
+                if (m_state.walk.afterEndOfData && !m_state.fetchAll) {
                     // Next hands out the first row result only; the rest is dropped
                     // here so that the last row's texts stay and the connection is free.
                     cancel(TCTLibCustomQuery::kCancelAll);
-                    m_state.resultsPending = false;
+                    m_state.walk.resultsPending = false;
                     return result;
                 }
                 if (type == CS_ROW_RESULT)
@@ -371,15 +367,15 @@ int TQueryEngine::readResults()
                     return fetchRow();
                 while (fetchRow() == 1) {
                 }
-                if (!m_state.resultsPending)
+                if (!m_state.walk.resultsPending)
                     return result;  // MaxRows ended the stream
                 break;
             }
             case CS_STATUS_RESULT:
                 trace(QStringLiteral("CS_STATUS_RESULT"));
-                m_state.inStatusResult = true;
+                m_state.walk.inStatusResult = true;
                 readReturnStatus();
-                m_state.inStatusResult = false;
+                m_state.walk.inStatusResult = false;
                 readAfterStatus();
                 break;
             case CS_COMPUTE_RESULT:
@@ -392,7 +388,7 @@ int TQueryEngine::readResults()
                 if (!m_query.IsCursor) {
                     CS_INT count = -1;
                     ct_res_info(m_state.command.get(), CS_ROW_COUNT, &count, CS_UNUSED, nullptr);
-                    if (!m_state.inStatusResult && count >= 0)
+                    if (!m_state.walk.inStatusResult && count >= 0)
                         m_state.rowCount = int(count);
                 }
                 trace(QStringLiteral("Open-Client: ct_res_info(CS_ROW_COUNT) - Number of rows : ") +
@@ -418,10 +414,10 @@ int TQueryEngine::readResults()
                 }
                 // A cursor counts the rows it handed out; the count of its last fetch
                 // would overwrite them.
-                if (!m_state.inStatusResult && count >= 0 &&
+                if (!m_state.walk.inStatusResult && count >= 0 &&
                     !(m_query.IsCursor && m_state.rowsFetched > 0))
                     m_state.rowCount = int(count);
-                m_state.hasRowResult = false;
+                m_state.walk.hasRowResult = false;
                 if (!m_query.KeepHistory)
                     m_state.columnCount = 0;
                 fire(m_query.AfterCommand);
@@ -432,7 +428,7 @@ int TQueryEngine::readResults()
                 const int number = m_query.m_lastServerMessage.number;
                 if (number == 4022 || number == 7742)
                     return result;
-                m_state.hasRowResult = false;
+                m_state.walk.hasRowResult = false;
                 cancel(TCTLibCustomQuery::kCancelAll);
                 throw EDatabaseError(QStringLiteral("Command failed"), &m_query);
             }
@@ -497,7 +493,7 @@ void TQueryEngine::readReturnStatus()
     while (ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) == CS_SUCCEED) {
     }
     trace(QStringLiteral("Flow : ** End of obtaining Return Status **"));
-    m_state.stopAfterStatus = true;
+    m_state.walk.stopAfterStatus = true;
 }
 
 // FreeTDS delivers the output parameters right after the status and ends the
@@ -529,24 +525,22 @@ bool TQueryEngine::next()
         }
         fire(m_query.OnResultRow);
         result = 1;
-    } else if (m_state.rowPending && m_state.resultsPending) {
+    } else if (m_state.walk.rowPending && m_state.walk.resultsPending) {
         result = fetchRow();
-        if (m_state.stopAfterStatus) {
+        if (m_state.walk.stopAfterStatus) {
             cancel(TCTLibCustomQuery::kCancelAll);
             result = 0;
         }
-    } else if (m_state.resultsPending) {
+    } else if (m_state.walk.resultsPending) {
         result = readResults();
-        if (m_state.stopAfterStatus) {
+        if (m_state.walk.stopAfterStatus) {
             cancel(TCTLibCustomQuery::kCancelAll);
             result = 0;
         }
-        if (result != 1) {
-            m_state.resultsPending = false;
-            m_state.rowPending = false;
-        }
+        if (result != 1)
+            m_state.walk.finished();
     }
-    if (m_state.stopAfterStatus) {
+    if (m_state.walk.stopAfterStatus) {
         cancel(TCTLibCustomQuery::kCancelAll);
         return false;
     }
@@ -566,11 +560,11 @@ void TQueryEngine::cancel(int kind)
     CS_COMMAND* command = m_state.command.get();
     // The attention goes first so that the cursor close finds the connection idle; after
     // it FreeTDS flags the command once, and one ct_results call clears the flag.
-    if (kind == CS_CANCEL_ALL && m_state.commandBusy) {
+    if (kind == CS_CANCEL_ALL && m_state.walk.commandBusy) {
         ct_cancel(nullptr, command, CS_CANCEL_ALL);
         CS_INT type = 0;
         ct_results(command, &type);
-        m_state.commandBusy = false;
+        m_state.walk.commandEnded();
     }
     closeCursor();
     ct_cancel(nullptr, command, kind);
@@ -593,7 +587,7 @@ void TQueryEngine::closeCursor()
         return;
     if (ct_send(command) != CS_SUCCEED)
         return;
-    m_state.commandBusy = true;
+    m_state.walk.sent(true);
     CS_INT type = 0;
     CS_RETCODE ret = CS_SUCCEED;
     while (readResultType(type, ret)) {
@@ -619,7 +613,7 @@ void TQueryEngine::prepare()
         ct_cancel(nullptr, second, CS_CANCEL_ALL);
         m_state.prepCommand.reset();
         m_state.command.reset();
-        m_state.commandBusy = false;
+        m_state.walk.commandEnded();
     };
     try {
         ct_dynamic(second, CS_PREPARE, id.data(), CS_NULLTERM, text.data(), CS_NULLTERM);
@@ -675,7 +669,7 @@ void TQueryEngine::sendPreparedExecute()
     trace(QStringLiteral("SQL Execute: ") + m_query.m_parsedText);
     traceStatement(QStringLiteral("execute of the prepared statement"), m_query.m_parsedText);
     const CS_RETCODE sent = ct_send(command);
-    m_state.commandBusy = sent == CS_SUCCEED;
+    m_state.walk.sent(sent == CS_SUCCEED);
     processMessagesCancelling();
     if (sent != CS_SUCCEED)
         throw ECTLibException(QStringLiteral("23"));

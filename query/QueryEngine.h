@@ -42,6 +42,38 @@ struct TColumnBuffer {
     QByteArray stream;  // TextImage mode
 };
 
+// Where the walk through a command's results stands. Each flag answers one question;
+// the transitions are the moments that change several of them together.
+struct TResultsWalk {
+    bool commandBusy = false;      // sent and not read to the end
+    bool resultsPending = false;   // results remain for Next to walk
+    bool rowPending = false;       // a row result is open: Next fetches its next row
+    bool hasRowResult = false;     // the current result has rows
+    bool inStatusResult = false;   // a procedure's return status is being read
+    bool afterEndOfData = false;   // walking the results that follow the rows handed out
+    bool stopAfterStatus = false;  // the return status ends what Next hands out
+
+    // A new command is about to be sent: nothing of the last one is open.
+    void startCommand()
+    {
+        rowPending = inStatusResult = hasRowResult = false;
+        resultsPending = true;
+    }
+    void sent(bool succeeded) { commandBusy = succeeded; }
+    // The command was read to its end or cancelled.
+    void commandEnded() { commandBusy = false; }
+    // A row was handed out; the next one comes from the same result.
+    void rowHandedOut() { rowPending = true; }
+    // Nothing more is handed out: the rows or the results are over.
+    void finished() { rowPending = resultsPending = false; }
+    // The connection closed under the command.
+    void dropped()
+    {
+        commandEnded();
+        finished();
+    }
+};
+
 struct TQueryState {
     TCommandHandle command;
     TCommandHandle prepCommand;
@@ -49,21 +81,15 @@ struct TQueryState {
     CS_CONTEXT* context = nullptr;
     QPointer<TCTLibDatabase> commandDatabase;  // the connection the commands belong to
     QMetaObject::Connection closingConnection;
-    bool commandBusy = false;  // sent and not read to the end
-    QElapsedTimer sentClock;   // since the command was sent, for the statement trace
+    QElapsedTimer sentClock;  // since the command was sent, for the statement trace
 
     int serverKind = 0;
     bool raiseOnError = true;
     TDiagSwitches switches;
-    bool rowPending = false;
-    bool resultsPending = false;
-    bool fetchAll = false;
-    bool stopAfterStatus = false;
-    bool inStatusResult = false;
-    bool prepared = false;
-    bool unprepareAtEnd = false;
-    bool hasRowResult = false;
-    bool afterEndOfData = false;  // walking the results that follow the rows handed out
+    TResultsWalk walk;
+    bool fetchAll = false;        // ExecSQL reads every result; Open hands out rows on Next
+    bool prepared = false;        // the statement with parameters is prepared on the server
+    bool unprepareAtEnd = false;  // ... and stays so until Next has read its rows
 
     int rowNumber = 0;
     int rowsFetched = 0;

@@ -241,30 +241,30 @@ int TQueryEngine::fetchRow()
             return deliverRow();
         case CS_END_DATA:
             trace(QStringLiteral("CS_END_DATA"));
-            m_state.rowPending = false;
+            m_state.walk.rowPending = false;
             m_state.batchRows = m_state.batchIndex = 0;
-            m_state.afterEndOfData = true;
+            m_state.walk.afterEndOfData = true;
             try {
                 readResults();
             } catch (...) {
-                m_state.afterEndOfData = false;
+                m_state.walk.afterEndOfData = false;
                 throw;
             }
-            m_state.afterEndOfData = false;
+            m_state.walk.afterEndOfData = false;
             return 0;
         case CS_ROW_FAIL:
             // The rows after it are still to be fetched, not the next result.
-            m_state.rowPending = true;
+            m_state.walk.rowHandedOut();
             m_state.batchRows = m_state.batchIndex = 0;
             return 1;
         case CS_FAIL:
             // After a cancel the fetch is expected to fail.
-            if (m_state.commandBusy)
+            if (m_state.walk.commandBusy)
                 raiseFailedCall("ct_fetch");
             return 0;
         default:
             if (ret == CS_CANCELED)
-                m_state.commandBusy = false;
+                m_state.walk.commandEnded();
             return 0;
     }
 }
@@ -288,13 +288,12 @@ int TQueryEngine::deliverRow()
         traceRow();
     if (m_query.IsCursor)
         ++m_state.rowCount;
-    m_state.rowPending = true;
+    m_state.walk.rowHandedOut();
     int result = 1;
     bool limitReached = false;
     if (m_query.MaxRows > 0 && m_state.rowNumber >= m_query.MaxRows) {
         fire(m_query.OnMaxRows);
-        m_state.rowPending = false;
-        m_state.resultsPending = false;
+        m_state.walk.finished();
         limitReached = true;
         result = 0;
     }
@@ -304,7 +303,7 @@ int TQueryEngine::deliverRow()
     // Unread rows would keep every other command of the connection waiting.
     if (limitReached)
         cancel(TCTLibCustomQuery::kCancelAll);
-    if (m_state.stopAfterStatus) {
+    if (m_state.walk.stopAfterStatus) {
         cancel(TCTLibCustomQuery::kCancelAll);
         result = 0;
     }
@@ -522,7 +521,7 @@ void TQueryEngine::readComputeRow()
         m_state.computeColumns[size_t(i)].computeOperator = int(op);
         m_state.computeColumns[size_t(i)].computeColumn = int(colid);
     }
-    m_state.hasRowResult = true;
+    m_state.walk.hasRowResult = true;
     CS_INT rows = 0;
     const CS_RETCODE ret = ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows);
     for (int i = 1; i <= count; ++i) {
@@ -614,7 +613,7 @@ void TQueryEngine::describeColumns()
         m_state.serverKind = 1;
     cancel(TCTLibCustomQuery::kCancelAll);
     m_state.command.reset();
-    m_state.commandBusy = false;
+    m_state.walk.commandEnded();
     db->RestartIdleTimer();
     if (!db->connected() && m_query.AutoConnect)
         db->Connect();
@@ -642,7 +641,7 @@ void TQueryEngine::describeColumns()
         processMessages();
         traceStatement(QStringLiteral("cursor %1, format only").arg(m_state.cursorName),
                        joinedSql());
-        m_state.commandBusy = ct_send(command) == CS_SUCCEED;
+        m_state.walk.sent(ct_send(command) == CS_SUCCEED);
         processMessages();
         m_state.columnCount = 0;
         CS_INT type = 0;
@@ -683,5 +682,5 @@ void TQueryEngine::describeColumns()
     db->ApplyProcOptions(savedOptions);
     cancel(TCTLibCustomQuery::kCancelAll);  // closes and deallocates the cursor
     m_state.command.reset();
-    m_state.commandBusy = false;
+    m_state.walk.commandEnded();
 }
