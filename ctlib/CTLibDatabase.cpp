@@ -592,6 +592,12 @@ bool TCTLibDatabase::connectionLost() const
            (status & CS_CONSTAT_DEAD) != 0;
 }
 
+QString TCTLibDatabase::failedCallText(const char* call) const
+{
+    return connectionLost() ? QStringLiteral("The connection to the server was lost.")
+                            : QLatin1String(call) + QStringLiteral(" Failed");
+}
+
 int TCTLibDatabase::loginTimeOut() const
 {
     TCTLibContext* c = context();

@@ -141,6 +141,9 @@ public:
     // Connected, but the library found the connection dead: the server went away or
     // stopped answering. Nothing more can be sent on it.
     bool connectionLost() const;
+    // What to say when `call` failed instead of ending its results: the lost connection,
+    // when that is the reason, or the failed call.
+    QString failedCallText(const char* call) const;
     void setConnected(bool on);
     int packetSize() const;
     void setPacketSize(int bytes) { m_packetSize = bytes; }

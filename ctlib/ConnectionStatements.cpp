@@ -112,12 +112,8 @@ QString TConnectionStatements::run(const QString& sql)
     }
     TStatementTrace::resultsEnded(sent.elapsed());
     processMessages();
-    if (result == CS_FAIL) {
-        throw EDatabaseError(m_connection.connectionLost()
-                                 ? QStringLiteral("The connection to the server was lost.")
-                                 : QStringLiteral("ct_results Failed"),
-                             this);
-    }
+    if (result == CS_FAIL)
+        throw EDatabaseError(m_connection.failedCallText("ct_results"), this);
     if (failed)
         throw EDatabaseError(QStringLiteral("Command failed"), this);
     return last;

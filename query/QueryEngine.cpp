@@ -59,10 +59,7 @@ void TQueryEngine::raiseFailedCall(const char* call)
 {
     m_state.walk.commandEnded();
     processMessages();
-    const bool lost = database()->connectionLost();
-    throw EDatabaseError(lost ? QStringLiteral("The connection to the server was lost.")
-                              : QLatin1String(call) + QStringLiteral(" Failed"),
-                         &m_query);
+    throw EDatabaseError(database()->failedCallText(call), &m_query);
 }
 
 QString TQueryEngine::joinedSql() const
