@@ -123,12 +123,6 @@ void showCurrentImage(QTreeWidgetItem* node, bool current)
                              node->data(0, current ? SelectedImageRole : ImageRole).toInt()));
 }
 
-bool isMarkedObject(const QTreeWidgetItem* node)
-{
-    return levelOf(node) == 2 && imageOf(node) == ExplorerImages::Marked &&
-           !node->text(0).isEmpty();
-}
-
 QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int image,
                          int selectedImage)
 {
@@ -705,6 +699,7 @@ void Tf_main::a_disconnectExecute()
         setWindowTitle(QStringLiteral("Skelder - not connected"));
         tv_main->setUpdatesEnabled(false);
         tv_main->clear();
+        m_explorer.clear();
         tv_main->setUpdatesEnabled(true);
         setConnectedState(false);
     }
@@ -725,8 +720,9 @@ void Tf_main::FillDatabaseTree()
         }
     } finally{this};
 
-    for (const QString& name : TObjectListingReader(*query, db->Rdbms).databases()) {
-        auto* database = new QTreeWidgetItem(QStringList{name});
+    m_explorer.setDatabases(TObjectListingReader(*query, db->Rdbms).databases());
+    for (const TExplorerModel::Database& listed : m_explorer.databases()) {
+        auto* database = new QTreeWidgetItem(QStringList{listed.name});
         tv_main->addTopLevelItem(database);
         setImages(database, ExplorerImages::Database, ExplorerImages::Database);
         for (ObjectKind kind : AllObjectKinds) {
@@ -745,13 +741,27 @@ void Tf_main::tv_mainExpanding(QTreeWidgetItem* node)
 
 void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, ObjectKind kind)
 {
-    if (folder->childCount() > 0 && !folder->child(0)->text(0).isEmpty())
+    const int databaseIndex = tv_main->indexOfTopLevelItem(folder->parent());
+    const TExplorerModel::Folder& listed = m_explorer.folder(databaseIndex, kind);
+    if (!listed.objects.isEmpty() && !listed.objects.first().caption.isEmpty())
         return;
     BusyCursor busy;
+    // What was read goes into the model and the tree, also when the read fails midway.
+    QStringList captions;
     struct Finally {
         Tf_main* window;
-        ~Finally() { window->statusPanel(1)->clear(); }
-    } finally{this};
+        QTreeWidgetItem* folder;
+        int database;
+        ObjectKind kind;
+        const QStringList& captions;
+        ~Finally()
+        {
+            window->m_explorer.setObjects(database, kind, captions);
+            for (const QString& caption : captions)
+                addNode(folder, caption, kindImage(kind), ExplorerImages::Marked);
+            window->statusPanel(1)->clear();
+        }
+    } finally{this, folder, databaseIndex, kind, captions};
     qDeleteAll(folder->takeChildren());
 
     statusPanel(1)->setText(objectListingProgressText(kind, database));
@@ -759,9 +769,8 @@ void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, Objec
     statusPanel(1)->repaint();
     try {
         TObjectListingReader(*query, db->Rdbms)
-            .readObjects(kind, database, [&](const QString& caption) {
-                addNode(folder, caption, kindImage(kind), ExplorerImages::Marked);
-            });
+            .readObjects(kind, database,
+                         [&captions](const QString& caption) { captions << caption; });
     } catch (const std::exception&) {
         // Only a failing users listing is reported; the other folders keep what they got.
         // A lost connection is reported whatever the folder: the folder is not empty.
@@ -775,14 +784,14 @@ void Tf_main::tv_mainClick()
     QTreeWidgetItem* node = tv_main->currentItem();
     if (!node || levelOf(node) != 2)
         return;
-    const int unmarked = kindImage(kindOf(node));
-    if (imageOf(node) == unmarked) {
-        setImages(node, ExplorerImages::Marked, ExplorerImages::Marked);
-        UpdateSelectionCount(+1);
-    } else if (imageOf(node) == ExplorerImages::Marked) {
-        setImages(node, unmarked, unmarked);
-        UpdateSelectionCount(-1);
-    }
+    QTreeWidgetItem* folder = node->parent();
+    const int database = tv_main->indexOfTopLevelItem(folder->parent());
+    const ObjectKind kind = kindOf(node);
+    const int object = folder->indexOfChild(node);
+    if (object >= m_explorer.folder(database, kind).objects.size())
+        return;  // the placeholder of an unopened folder
+    UpdateSelectionCount(m_explorer.toggleMark(database, kind, object));
+    showMarks(folder);
 }
 
 void Tf_main::pum_explorerPopup()
@@ -800,21 +809,24 @@ void Tf_main::changeFolderMarks(MarkChange change)
     QTreeWidgetItem* folder = tv_main->currentItem();
     if (!folder || levelOf(folder) != 1)
         return;
-    const int unmarked = kindImage(kindOf(folder));
-    int delta = 0;
-    for (int i = 0; i < folder->childCount(); ++i) {
-        QTreeWidgetItem* object = folder->child(i);
-        if (object->text(0).isEmpty())
-            continue;  // the placeholder of an unopened folder
-        const bool marked = imageOf(object) == ExplorerImages::Marked;
-        const bool mark = change == MarkChange::Mark || (change == MarkChange::Invert && !marked);
-        if (mark == marked)
-            continue;
-        const int image = mark ? ExplorerImages::Marked : unmarked;
-        setImages(object, image, image);
-        delta += mark ? 1 : -1;
+    const int database = tv_main->indexOfTopLevelItem(folder->parent());
+    if (!m_explorer.folder(database, kindOf(folder)).loaded)
+        return;  // only the placeholder of an unopened folder is there
+    UpdateSelectionCount(m_explorer.changeMarks(database, kindOf(folder), change));
+    showMarks(folder);
+}
+
+// The object nodes of a folder show the marks the model holds.
+void Tf_main::showMarks(QTreeWidgetItem* folder)
+{
+    const int database = tv_main->indexOfTopLevelItem(folder->parent());
+    const ObjectKind kind = kindOf(folder);
+    const QList<TExplorerModel::Object>& objects = m_explorer.folder(database, kind).objects;
+    for (int i = 0; i < folder->childCount() && i < objects.size(); ++i) {
+        const int image = objects[i].marked ? ExplorerImages::Marked : kindImage(kind);
+        if (imageOf(folder->child(i)) != image)
+            setImages(folder->child(i), image, image);
     }
-    UpdateSelectionCount(delta);
 }
 
 void Tf_main::a_select_allExecute()
@@ -834,20 +846,7 @@ void Tf_main::a_invertExecute()
 
 TMarkedObjectList Tf_main::MarkedObjects() const
 {
-    TMarkedObjectList objects;
-    for (int d = 0; d < tv_main->topLevelItemCount(); ++d) {
-        const QTreeWidgetItem* database = tv_main->topLevelItem(d);
-        for (int f = 0; f < database->childCount(); ++f) {
-            const QTreeWidgetItem* folder = database->child(f);
-            for (int o = 0; o < folder->childCount(); ++o) {
-                const QTreeWidgetItem* object = folder->child(o);
-                if (isMarkedObject(object))
-                    objects.append(
-                        {database->text(0), static_cast<ObjectKind>(f), object->text(0)});
-            }
-        }
-    }
-    return objects;
+    return m_explorer.markedObjects();
 }
 
 void Tf_main::a_viewExecute()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "ExplorerModel.h"
 #include "MarkedObject.h"
 
 #include <QMainWindow>
@@ -155,8 +156,9 @@ private:
     void ReportUnscripted();
     struct CounterReset;
     // Marks, unmarks or toggles every object of the current folder.
-    enum class MarkChange { Mark, Unmark, Invert };
+    using MarkChange = TExplorerModel::MarkChange;
     void changeFolderMarks(MarkChange change);
+    void showMarks(QTreeWidgetItem* folder);
 
     QToolBar* m_mainToolBar = nullptr;
     QToolBar* m_textToolBar = nullptr;
@@ -167,6 +169,8 @@ private:
     // Read with the settings and written back: the window has no control for them.
     int m_loginTimeout = TAppSettings().LoginTimeout;
     int m_commandTimeout = TAppSettings().CommandTimeout;
+    // The databases, folders, objects and marks the tree shows.
+    TExplorerModel m_explorer;
     // The missing working directory the user was last told about.
     QString m_reportedMissingWorkDir;
     // Whether the main window's next activation counts (see event()).

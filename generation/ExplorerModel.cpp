@@ -1,0 +1,72 @@
+#include "ExplorerModel.h"
+
+void TExplorerModel::setDatabases(const QStringList& names)
+{
+    m_databases.clear();
+    for (const QString& name : names) {
+        Database database;
+        database.name = name;
+        m_databases.append(database);
+    }
+}
+
+const TExplorerModel::Folder& TExplorerModel::folder(int database, ObjectKind kind) const
+{
+    return m_databases.at(database).folders[static_cast<size_t>(kind)];
+}
+
+TExplorerModel::Folder& TExplorerModel::folderOf(int database, ObjectKind kind)
+{
+    return m_databases[database].folders[static_cast<size_t>(kind)];
+}
+
+void TExplorerModel::setObjects(int database, ObjectKind kind, const QStringList& captions)
+{
+    Folder& folder = folderOf(database, kind);
+    folder.objects.clear();
+    for (const QString& caption : captions)
+        folder.objects.append({caption, QualifierPart(caption), ObjectNamePart(caption), false});
+    folder.loaded = true;
+}
+
+int TExplorerModel::toggleMark(int database, ObjectKind kind, int object)
+{
+    Object& marked = folderOf(database, kind).objects[object];
+    marked.marked = !marked.marked;
+    return marked.marked ? 1 : -1;
+}
+
+int TExplorerModel::changeMarks(int database, ObjectKind kind, MarkChange change)
+{
+    int delta = 0;
+    for (Object& object : folderOf(database, kind).objects) {
+        if (object.caption.isEmpty())
+            continue;  // a row without a name is nothing to script
+        const bool mark =
+            change == MarkChange::Mark || (change == MarkChange::Invert && !object.marked);
+        if (mark != object.marked) {
+            object.marked = mark;
+            delta += mark ? 1 : -1;
+        }
+    }
+    return delta;
+}
+
+int TExplorerModel::markedCount() const
+{
+    return int(markedObjects().size());
+}
+
+TMarkedObjectList TExplorerModel::markedObjects() const
+{
+    TMarkedObjectList marked;
+    for (const Database& database : m_databases) {
+        for (ObjectKind kind : AllObjectKinds) {
+            for (const Object& object : database.folders[static_cast<size_t>(kind)].objects) {
+                if (object.marked && !object.caption.isEmpty())
+                    marked.append({database.name, kind, object.caption});
+            }
+        }
+    }
+    return marked;
+}
