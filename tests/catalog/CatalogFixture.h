@@ -5,8 +5,7 @@
 #include "CTLibDatabase.h"
 #include "CTLibEnhQuery.h"
 #include "CTLibObjInfo.h"
-#include "RecordingUserInterface.h"
-#include "TdsimServer.h"
+#include "ConnectedServer.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -19,21 +18,13 @@ protected:
     // The demo server started with `serverArgs` and the connection logged in to it.
     static void startServer(const QStringList& serverArgs = {})
     {
-        s_ui = std::make_unique<RecordingUserInterface>();
-        s_server = std::make_unique<TdsimServer>(QStringList{demoScriptPath()}, serverArgs);
-        s_db = std::make_unique<TCTLibDatabase>();
-        s_db->SetName("db");
-        s_server->configure(*s_db);
-        s_db->setDbName("demo");
-        s_db->Connect();
-        ASSERT_TRUE(s_db->connected());
+        s_demo = std::make_unique<ConnectedServer>(QStringList{demoScriptPath()}, serverArgs,
+                                                   [](TdsimServer& server, TCTLibDatabase& db) {
+                                                       server.configure(db);
+                                                       db.setDbName("demo");
+                                                   });
     }
-    static void TearDownTestSuite()
-    {
-        s_db.reset();
-        s_server.reset();
-        s_ui.reset();
-    }
+    static void TearDownTestSuite() { s_demo.reset(); }
 
     void SetUp() override
     {
@@ -63,8 +54,6 @@ protected:
         return QString::fromUtf8(file.readAll());
     }
 
-    static inline std::unique_ptr<RecordingUserInterface> s_ui;
-    static inline std::unique_ptr<TdsimServer> s_server;
-    static inline std::unique_ptr<TCTLibDatabase> s_db;
+    static inline std::unique_ptr<ConnectedServer> s_demo;
     std::unique_ptr<TCTLibObjInfo> info;
 };

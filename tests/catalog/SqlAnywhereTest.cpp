@@ -23,14 +23,12 @@ class SqlAnywhereTest : public CatalogTest {
 protected:
     static void SetUpTestSuite()
     {
-        s_ui = std::make_unique<RecordingUserInterface>();
-        s_server = std::make_unique<TdsimServer>(
+        s_demo = std::make_unique<ConnectedServer>(
             QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/sqlanywhere.sql")},
-            QStringList{"--product", "sqlanywhere"});
-        s_server->writeIniFile(entry(kDatabase));
-        s_db = connection(kDatabase);
-        s_db->Connect();
-        ASSERT_TRUE(s_db->connected());
+            QStringList{"--product", "sqlanywhere"}, [](TdsimServer& server, TCTLibDatabase& db) {
+                server.writeIniFile(entry(server, kDatabase));
+                loginAsDba(server, db, kDatabase);
+            });
     }
 
     void SetUp() override
@@ -39,25 +37,32 @@ protected:
         info->setSelectDb(kDatabase);
     }
 
-    static QString entry(const QString& name)
+    static QString entry(const TdsimServer& server, const QString& name)
     {
         return QStringLiteral("[%1]\n    host = 127.0.0.1\n    port = %2\n    tds version = 5.0\n")
             .arg(name)
-            .arg(s_server->port());
+            .arg(server.port());
     }
 
-    // A connection "db" to the interfaces entry `server` as DBA, the product's default login.
-    static std::unique_ptr<TCTLibDatabase> connection(const QString& server,
+    // Sets `db` up to log in to the interfaces entry `entryName` as DBA, the product's
+    // default login.
+    static void loginAsDba(const TdsimServer& server, TCTLibDatabase& db, const QString& entryName)
+    {
+        server.configure(db);
+        db.ServerName = entryName;
+        db.UserName = QStringLiteral("DBA");
+        db.Password = QStringLiteral("sql");
+        db.Rdbms = QStringLiteral("SQLAnywhere");
+        db.setDbName(QStringLiteral("master"));
+    }
+
+    // Another connection to the interfaces entry `entryName` as DBA.
+    static std::unique_ptr<TCTLibDatabase> connection(const QString& entryName,
                                                       const QString& name = QStringLiteral("db"))
     {
         auto db = std::make_unique<TCTLibDatabase>();
         db->SetName(name);
-        s_server->configure(*db);
-        db->ServerName = server;
-        db->UserName = QStringLiteral("DBA");
-        db->Password = QStringLiteral("sql");
-        db->Rdbms = QStringLiteral("SQLAnywhere");
-        db->setDbName(QStringLiteral("master"));
+        loginAsDba(s_demo->server, *db, entryName);
         return db;
     }
 
@@ -95,7 +100,8 @@ TEST_F(SqlAnywhereTest, LoginTakesTheDatabaseFromTheEntryAndSendsNoUse)
 
 TEST_F(SqlAnywhereTest, LoginToAnEntryThatNamesNoDatabaseIsRefused)
 {
-    s_server->writeIniFile(entry(kDatabase) + entry(QStringLiteral("nodb")));
+    s_demo->server.writeIniFile(entry(s_demo->server, kDatabase) +
+                                entry(s_demo->server, QStringLiteral("nodb")));
     std::unique_ptr<TCTLibDatabase> other = connection(QStringLiteral("nodb"), "other");
     other->ConnectError = false;
     EXPECT_NO_THROW(other->Connect());
@@ -108,9 +114,9 @@ TEST_F(SqlAnywhereTest, QuotedIdentifierOptionReachesTheSession)
     // "unique" names SYSINDEX's column only with quoted identifiers on; off, it is a string.
     const QString uniqueIndexes =
         QStringLiteral("SELECT count(*) FROM SYSINDEX WHERE \"unique\" = 'Y'");
-    s_db->ApplyProcOptions(poAnsiNull | poQuotedIdent);
+    s_demo->db.ApplyProcOptions(poAnsiNull | poQuotedIdent);
     EXPECT_EQ(firstColumn(*query(uniqueIndexes, false)), QStringList{"2"});
-    s_db->ApplyProcOptions(poAnsiNull);
+    s_demo->db.ApplyProcOptions(poAnsiNull);
     EXPECT_EQ(firstColumn(*query(uniqueIndexes, false)), QStringList{"0"});
 }
 

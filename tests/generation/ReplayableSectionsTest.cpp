@@ -3,6 +3,7 @@
 #include "CTLibDatabase.h"
 #include "CTLibEnhQuery.h"
 #include "CTLibObjInfo.h"
+#include "ConnectedServer.h"
 #include "ObjectListing.h"
 #include "ProgressReporter.h"
 #include "RecordingUserInterface.h"
@@ -20,21 +21,10 @@ class ReplayableSections : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_ui = std::make_unique<RecordingUserInterface>();
-        s_server = std::make_unique<TdsimServer>(
+        s_demo = std::make_unique<ConnectedServer>(
             QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")});
-        s_db = std::make_unique<TCTLibDatabase>();
-        s_db->SetName("db");
-        s_server->configure(*s_db);
-        s_db->Connect();
-        ASSERT_TRUE(s_db->connected());
     }
-    static void TearDownTestSuite()
-    {
-        s_db.reset();
-        s_server.reset();
-        s_ui.reset();
-    }
+    static void TearDownTestSuite() { s_demo.reset(); }
 
     // The script of `objects` of database demo, without header, one text line a line.
     static QStringList script(const TMarkedObjectList& objects, const TScriptOptions& options)
@@ -61,9 +51,7 @@ protected:
         return result;
     }
 
-    static inline std::unique_ptr<RecordingUserInterface> s_ui;
-    static inline std::unique_ptr<TdsimServer> s_server;
-    static inline std::unique_ptr<TCTLibDatabase> s_db;
+    static inline std::unique_ptr<ConnectedServer> s_demo;
 };
 
 TEST_F(ReplayableSections, BuiltInPrincipalsAndSystemIndexesBecomeNotes)

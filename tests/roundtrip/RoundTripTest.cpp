@@ -5,6 +5,7 @@
 #include "CTLibDatabase.h"
 #include "CatalogSnapshot.h"
 #include "CliOptions.h"
+#include "ConnectedServer.h"
 #include "MarkedObject.h"
 #include "ObjectKind.h"
 #include "RecordingUserInterface.h"
@@ -35,16 +36,10 @@ class RoundTripTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_ui = std::make_unique<RecordingUserInterface>();
-        s_server = std::make_unique<TdsimServer>(
+        s_demo = std::make_unique<ConnectedServer>(
             QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")});
         // bsqldb reads the fixture's interfaces file first.
-        qputenv("FREETDSCONF", QFile::encodeName(s_server->iniFile()));
-        s_db = std::make_unique<TCTLibDatabase>();
-        s_db->SetName(QStringLiteral("db"));
-        s_server->configure(*s_db);
-        s_db->Connect();
-        ASSERT_TRUE(s_db->connected());
+        qputenv("FREETDSCONF", QFile::encodeName(s_demo->server.iniFile()));
         s_work = std::make_unique<QTemporaryDir>();
         for (const QString database : {"demo", "inventory"}) {
             s_originalScripts[database] = generate(database);
@@ -53,10 +48,8 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        s_db.reset();
-        s_server.reset();
+        s_demo.reset();
         s_work.reset();
-        s_ui.reset();
     }
 
     static QStringList allOptions()
@@ -123,9 +116,7 @@ protected:
         expectSameCatalog(original, copy);
     }
 
-    static inline std::unique_ptr<RecordingUserInterface> s_ui;
-    static inline std::unique_ptr<TdsimServer> s_server;
-    static inline std::unique_ptr<TCTLibDatabase> s_db;
+    static inline std::unique_ptr<ConnectedServer> s_demo;
     static inline std::unique_ptr<QTemporaryDir> s_work;
     static inline QMap<QString, QString> s_originalScripts;
     static inline QMap<QString, QStringList> s_originalCatalogs;
