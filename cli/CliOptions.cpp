@@ -69,19 +69,10 @@ QString cliVersionText()
         .arg(QString::fromLatin1(qVersion()), QStringLiteral(SKELDER_FREETDS_VERSION));
 }
 
-TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettings& settings)
+namespace {
+// The options besides --help and --version, in the order --help lists them.
+void addOptions(QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Writes Transact-SQL scripts that re-create the objects of Adaptive Server databases.\n"
-        "Defaults for every option come from the settings file shared with the Skelder GUI."));
-    // Not addHelpOption(): its --help-all would be accepted and then ignored.
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Describe every option and exit."));
-    parser.addOption(help);
-    const QCommandLineOption version(QStringLiteral("version"),
-                                     QStringLiteral("Print the version and exit."));
-    parser.addOption(version);
     parser.addOptions({
         option({"S", "server"}, "Server: an entry of the server list ($SYBASE/ini/sql.ini).",
                "name"),
@@ -139,6 +130,101 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
                "to this file (never the password).",
                "file"),
     });
+}
+
+// Each reader fills its part of `options` from the command line and the settings; it
+// gives the usage error that stops the run, if any.
+// What is scripted: the server, the login and the objects.
+std::optional<QString> readSelection(const QCommandLineParser& parser, const TAppSettings& settings,
+                                     TCliOptions& options)
+{
+    options.Server = parser.isSet("server") ? parser.value("server") : settings.ServerName;
+    options.User = parser.isSet("user") ? parser.value("user") : settings.UserName;
+    options.PasswordGiven = parser.isSet("password");
+    options.Password = parser.value("password");
+    if (parser.isSet("rdbms"))
+        options.Rdbms = parser.value("rdbms");
+    if (options.Rdbms != QLatin1String("Sybase SQL Server") &&
+        options.Rdbms != QLatin1String("SQLAnywhere"))
+        return QStringLiteral("Unknown --rdbms: ") + options.Rdbms;
+    options.Databases = parser.values("database");
+    for (const QString& name : parser.values("kind")) {
+        const std::optional<ObjectKind> kind = kindFromName(name);
+        if (!kind)
+            return QStringLiteral("Unknown --kind: ") + name;
+        if (!options.Kinds.contains(*kind))
+            options.Kinds << *kind;
+    }
+    options.ObjectPatterns = parser.values("object");
+    return std::nullopt;
+}
+
+// How it is scripted: the switches, which the last of a pair decides, and the extensions.
+std::optional<QString> readScriptOptions(const QCommandLineParser& parser,
+                                         const QStringList& arguments, const TAppSettings& settings,
+                                         TCliOptions& options)
+{
+    options.Options = settings.Options;
+    applySwitch(parser, arguments, "drop", "no-drop", options.Options.AddDrop);
+    applySwitch(parser, arguments, "prefix-db", "no-prefix-db", options.Options.PrefixWithDb);
+    applySwitch(parser, arguments, "triggers", "no-triggers", options.Options.TriggerScript);
+    applySwitch(parser, arguments, "indexes", "no-indexes", options.Options.IndexScript);
+    applySwitch(parser, arguments, "grants", "no-grants", options.Options.PrivilegeScript);
+    for (const QString& assignment : parser.values("ext")) {
+        const int equals = assignment.indexOf(QLatin1Char('='));
+        const std::optional<ObjectKind> kind =
+            equals < 0 ? std::nullopt : kindFromName(assignment.left(equals));
+        if (!kind)
+            return QStringLiteral("Bad --ext (expected KIND=EXT): ") + assignment;
+        options.Options.extension(*kind) = assignment.mid(equals + 1);
+    }
+    return std::nullopt;
+}
+
+// Where the script goes, what else the run prints, and how long it waits for the server.
+std::optional<QString> readOutput(const QCommandLineParser& parser, const TAppSettings& settings,
+                                  TCliOptions& options)
+{
+    options.OutputFile = parser.value("output");
+    options.SeparateFilesDir = parser.value("separate-files");
+    if (!options.OutputFile.isEmpty() && !options.SeparateFilesDir.isEmpty())
+        return QStringLiteral("--separate-files and --output exclude each other.");
+    options.Options.SeparateFiles = !options.SeparateFilesDir.isEmpty();
+    options.List = parser.isSet("list");
+    options.Quiet = parser.isSet("quiet");
+    options.Header = !parser.isSet("no-header");
+    options.TraceFile = parser.value("trace");
+    options.LoginTimeout = settings.LoginTimeout;
+    options.CommandTimeout = settings.CommandTimeout;
+    for (const auto& [name, seconds] : {std::pair{"login-timeout", &options.LoginTimeout},
+                                        std::pair{"command-timeout", &options.CommandTimeout}}) {
+        if (!parser.isSet(QLatin1String(name)))
+            continue;
+        bool ok = false;
+        *seconds = parser.value(QLatin1String(name)).toInt(&ok);
+        if (!ok || *seconds < 1)
+            return QStringLiteral("--%1 needs a whole number of seconds above 0.")
+                .arg(QLatin1String(name));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettings& settings)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes Transact-SQL scripts that re-create the objects of Adaptive Server databases.\n"
+        "Defaults for every option come from the settings file shared with the Skelder GUI."));
+    // Not addHelpOption(): its --help-all would be accepted and then ignored.
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Describe every option and exit."));
+    parser.addOption(help);
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Print the version and exit."));
+    parser.addOption(version);
+    addOptions(parser);
 
     QStringList argv = arguments;
     argv.prepend(QStringLiteral("skelder-cli"));
@@ -159,61 +245,13 @@ TCliParseResult parseCliArguments(const QStringList& arguments, const TAppSettin
                           parser.positionalArguments().constFirst());
 
     TCliOptions options;
-    options.Server = parser.isSet("server") ? parser.value("server") : settings.ServerName;
-    options.User = parser.isSet("user") ? parser.value("user") : settings.UserName;
-    options.PasswordGiven = parser.isSet("password");
-    options.Password = parser.value("password");
-    if (parser.isSet("rdbms"))
-        options.Rdbms = parser.value("rdbms");
-    if (options.Rdbms != QLatin1String("Sybase SQL Server") &&
-        options.Rdbms != QLatin1String("SQLAnywhere"))
-        return usageError(QStringLiteral("Unknown --rdbms: ") + options.Rdbms);
-    options.Databases = parser.values("database");
-    for (const QString& name : parser.values("kind")) {
-        const std::optional<ObjectKind> kind = kindFromName(name);
-        if (!kind)
-            return usageError(QStringLiteral("Unknown --kind: ") + name);
-        if (!options.Kinds.contains(*kind))
-            options.Kinds << *kind;
-    }
-    options.ObjectPatterns = parser.values("object");
-
-    options.Options = settings.Options;
-    applySwitch(parser, arguments, "drop", "no-drop", options.Options.AddDrop);
-    applySwitch(parser, arguments, "prefix-db", "no-prefix-db", options.Options.PrefixWithDb);
-    applySwitch(parser, arguments, "triggers", "no-triggers", options.Options.TriggerScript);
-    applySwitch(parser, arguments, "indexes", "no-indexes", options.Options.IndexScript);
-    applySwitch(parser, arguments, "grants", "no-grants", options.Options.PrivilegeScript);
-    for (const QString& assignment : parser.values("ext")) {
-        const int equals = assignment.indexOf(QLatin1Char('='));
-        const std::optional<ObjectKind> kind =
-            equals < 0 ? std::nullopt : kindFromName(assignment.left(equals));
-        if (!kind)
-            return usageError(QStringLiteral("Bad --ext (expected KIND=EXT): ") + assignment);
-        options.Options.extension(*kind) = assignment.mid(equals + 1);
-    }
-
-    options.OutputFile = parser.value("output");
-    options.SeparateFilesDir = parser.value("separate-files");
-    if (!options.OutputFile.isEmpty() && !options.SeparateFilesDir.isEmpty())
-        return usageError(QStringLiteral("--separate-files and --output exclude each other."));
-    options.Options.SeparateFiles = !options.SeparateFilesDir.isEmpty();
-    options.List = parser.isSet("list");
-    options.Quiet = parser.isSet("quiet");
-    options.Header = !parser.isSet("no-header");
-    options.TraceFile = parser.value("trace");
-    options.LoginTimeout = settings.LoginTimeout;
-    options.CommandTimeout = settings.CommandTimeout;
-    for (const auto& [name, seconds] : {std::pair{"login-timeout", &options.LoginTimeout},
-                                        std::pair{"command-timeout", &options.CommandTimeout}}) {
-        if (!parser.isSet(QLatin1String(name)))
-            continue;
-        bool ok = false;
-        *seconds = parser.value(QLatin1String(name)).toInt(&ok);
-        if (!ok || *seconds < 1)
-            return usageError(QStringLiteral("--%1 needs a whole number of seconds above 0.")
-                                  .arg(QLatin1String(name)));
-    }
+    std::optional<QString> error = readSelection(parser, settings, options);
+    if (!error)
+        error = readScriptOptions(parser, arguments, settings, options);
+    if (!error)
+        error = readOutput(parser, settings, options);
+    if (error)
+        return usageError(*error);
 
     TCliParseResult result;
     result.options = options;
