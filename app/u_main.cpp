@@ -123,6 +123,14 @@ void showCurrentImage(QTreeWidgetItem* node, bool current)
                              node->data(0, current ? SelectedImageRole : ImageRole).toInt()));
 }
 
+// An object node shows the marked image, or its kind's image when it is not marked.
+void showMark(QTreeWidgetItem* node, ObjectKind kind, bool marked)
+{
+    const int image = marked ? ExplorerImages::Marked : kindImage(kind);
+    if (imageOf(node) != image)
+        setImages(node, image, image);
+}
+
 QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int image,
                          int selectedImage)
 {
@@ -791,7 +799,7 @@ void Tf_main::tv_mainClick()
     if (object >= m_explorer.folder(database, kind).objects.size())
         return;  // the placeholder of an unopened folder
     UpdateSelectionCount(m_explorer.toggleMark(database, kind, object));
-    showMarks(folder);
+    showMark(node, kind, m_explorer.folder(database, kind).objects[object].marked);
 }
 
 void Tf_main::pum_explorerPopup()
@@ -822,11 +830,8 @@ void Tf_main::showMarks(QTreeWidgetItem* folder)
     const int database = tv_main->indexOfTopLevelItem(folder->parent());
     const ObjectKind kind = kindOf(folder);
     const QList<TExplorerModel::Object>& objects = m_explorer.folder(database, kind).objects;
-    for (int i = 0; i < folder->childCount() && i < objects.size(); ++i) {
-        const int image = objects[i].marked ? ExplorerImages::Marked : kindImage(kind);
-        if (imageOf(folder->child(i)) != image)
-            setImages(folder->child(i), image, image);
-    }
+    for (int i = 0; i < folder->childCount() && i < objects.size(); ++i)
+        showMark(folder->child(i), kind, objects[i].marked);
 }
 
 void Tf_main::a_select_allExecute()
