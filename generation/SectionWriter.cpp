@@ -119,6 +119,14 @@ QString procedureArgument(const QString& name)
     return isRegularIdentifier(name) ? name : literal(name);
 }
 
+// "SET QUOTED_IDENTIFIER ON" or OFF, as a batch of its own.
+QStringList quotedIdentifiers(bool on)
+{
+    return {on ? QStringLiteral("SET QUOTED_IDENTIFIER ON")
+               : QStringLiteral("SET QUOTED_IDENTIFIER OFF"),
+            QStringLiteral("GO")};
+}
+
 // Grants hold no string literal: a double quote is a quoted name, which the server reads
 // as one only under quoted identifiers.
 QStringList withQuotedIdentifiersWhenNeeded(const QStringList& statements)
@@ -127,9 +135,9 @@ QStringList withQuotedIdentifiersWhenNeeded(const QStringList& statements)
                                     [](const QString& s) { return s.contains(QLatin1Char('"')); });
     if (!quotes)
         return statements;
-    return QStringList{QStringLiteral("SET QUOTED_IDENTIFIER ON"), QStringLiteral("GO")} +
-           statements +
-           QStringList{QStringLiteral("GO"), QStringLiteral("SET QUOTED_IDENTIFIER OFF")};
+    // The caller's "GO" ends the batch that turns them off again.
+    return quotedIdentifiers(true) + statements +
+           QStringList{QStringLiteral("GO"), quotedIdentifiers(false).constFirst()};
 }
 
 // The stored text as a batch: the line break before "GO" ends its last line, so one
@@ -206,6 +214,12 @@ TSectionWriter::TSectionWriter(TCTLibObjInfo& info, const TScriptOptions& option
 bool TSectionWriter::ownedByOtherUser() const
 {
     return isOtherOwner(ObjQualifier);
+}
+
+// The owner of the section's object: dbo when the caption names none.
+QString TSectionWriter::objectOwner() const
+{
+    return ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier;
 }
 
 QString TSectionWriter::ownedName() const
@@ -287,7 +301,7 @@ void TSectionWriter::beginSection(const QString& guardLine, const QString& drop,
     SectionLines << QString() << banner(ObjName);
     beginOwner(ObjQualifier);
     if (m_quotedNames)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(true);
     if (m_options.AddDrop) {
         SectionLines << guardLine << drop << QStringLiteral("GO");
         if (blankAfterDrop)
@@ -370,7 +384,7 @@ void TSectionWriter::writeTextCreateWhenMissing(const QString& owner, const QStr
     SectionLines << QString() << banner(name);
     beginOwner(owner);
     if (m_quotedNames)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(true);
     if (m_options.AddDrop) {
         SectionLines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
                             QStringLiteral("dbo.sysobjects WHERE name = ") + nameLiteral(name) +
@@ -382,7 +396,7 @@ void TSectionWriter::writeTextCreateWhenMissing(const QString& owner, const QStr
     }
     SectionLines << QStringLiteral("GO");
     if (m_quotedNames)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(false);
     m_quotedNames = false;
     endOwner(owner);
     if (refusedForBatchEnd(
@@ -527,7 +541,7 @@ void TSectionWriter::WriteIndexSection(bool toFile)
     SectionLines << QString() << banner(ObjName);
     beginOwner(owner);
     if (m_quotedNames)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(true);
     if (m_options.AddDrop) {
         SectionLines << guard(QStringLiteral("dbo.sysindexes WHERE name = ") +
                               nameLiteral(ObjName) + QStringLiteral(" AND id = object_id(") +
@@ -541,7 +555,7 @@ void TSectionWriter::WriteIndexSection(bool toFile)
     SectionLines += body;
     SectionLines << QStringLiteral("GO");
     if (m_quotedNames)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(false);
     m_quotedNames = false;
     endOwner(owner);
     if (refusedForBatchEnd(QStringLiteral("index"), toFile))
@@ -560,8 +574,7 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     if (trimBlanks(text).isEmpty())
         return writeUnscripted(kindWord(kind), QStringLiteral("text not available"), toFile);
     // An object that names a table or view dropped since cannot be created again.
-    const std::optional<int> objectId =
-        m_info.objectId(ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier, ObjName);
+    const std::optional<int> objectId = m_info.objectId(objectOwner(), ObjName);
     if (!m_state.DanglingDependents.contains(m_info.SelectDb()))
         m_state.DanglingDependents.insert(m_info.SelectDb(), m_info.GetDanglingDependents());
     if (objectId && m_state.DanglingDependents.value(m_info.SelectDb()).contains(*objectId))
@@ -569,7 +582,7 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
                                toFile);
     if (kind == TTextObjectKind::Rule) {
         // The rules folder holds the default objects of CREATE DEFAULT as well.
-        const QString owner = ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier;
+        const QString owner = objectOwner();
         const bool isDefault = m_info.objectId(owner, ObjName, QStringLiteral("D")).has_value();
         if (isDefault)
             m_state.WrittenDefaults.insert(m_info.SelectDb() + QLatin1Char('|') + owner +
@@ -579,10 +592,8 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     }
 
     // The procedures folder holds SQL functions as well.
-    const bool function =
-        kind == TTextObjectKind::Procedure &&
-        m_info.objectId(ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier, ObjName,
-                        QStringLiteral("SF"));
+    const bool function = kind == TTextObjectKind::Procedure &&
+                          m_info.objectId(objectOwner(), ObjName, QStringLiteral("SF"));
     // A name that must be quoted is dropped under quoted identifiers.
     m_quotedNames = m_options.AddDrop && nameNeedsQuotes();
     beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + nameLiteral(ObjName) +
@@ -594,9 +605,9 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
                      QLatin1Char(' ') + ownedScriptName());
     // The text is read back as it was created: under quoted identifiers when they were on.
     if (m_quotedNames && !stored.QuotedIdentifiers)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(false);
     if (!m_quotedNames && stored.QuotedIdentifiers)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER ON") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(true);
     m_quotedNames = false;
     if (kind == TTextObjectKind::Procedure)
         SectionLines += splitProcedureGroup(text, ObjName);
@@ -604,7 +615,7 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
         SectionLines << text;
     SectionLines << QStringLiteral("GO");
     if (stored.QuotedIdentifiers)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(false);
     if (refusedForBatchEnd(kindWord(kind), toFile))
         return;
     toView(SectionLines, toFile);
@@ -612,11 +623,9 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     // The grants follow the section in the view and in the script alike.
     if (m_options.PrivilegeScript) {
         // By id: objects of the same name under other owners have privileges of their own.
-        const std::optional<int> id =
-            m_info.objectId(ObjQualifier.isEmpty() ? QStringLiteral("dbo") : ObjQualifier, ObjName);
         std::optional<TCTProtectList> protects;
-        if (id) {
-            protects = m_info.GetProtects(TProtectFilter::pfObjectId, QString::number(*id),
+        if (objectId) {
+            protects = m_info.GetProtects(TProtectFilter::pfObjectId, QString::number(*objectId),
                                           TProtectAction::paNone);
         }
         if (protects) {
@@ -764,7 +773,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
     if (!binds.isEmpty())
         SectionLines << QString() << binds << QStringLiteral("GO");
     if (m_quotedNames)
-        SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+        SectionLines << quotedIdentifiers(false);
     m_quotedNames = false;
     endOwner(owner);
     if (refusedForBatchEnd(QStringLiteral("table"), toFile))
@@ -822,10 +831,10 @@ void TSectionWriter::WritePendingForeignKeys(bool toFile)
         return;
     // Key and table names may need quoted identifiers; the literals take single quotes.
     SectionLines =
-        QStringList{QString(), QStringLiteral("/************ foreign keys ************/"),
-                    QStringLiteral("SET QUOTED_IDENTIFIER ON"), QStringLiteral("GO")};
+        QStringList{QString(), QStringLiteral("/************ foreign keys ************/")} +
+        quotedIdentifiers(true);
     SectionLines += m_state.PendingForeignKeys;
-    SectionLines << QStringLiteral("SET QUOTED_IDENTIFIER OFF") << QStringLiteral("GO");
+    SectionLines << quotedIdentifiers(false);
     m_state.PendingForeignKeys.clear();
     flushSection(toFile);
 }

@@ -84,6 +84,7 @@ private:
     bool alreadyWritten(const QString& kind, const QString& owner, const QString& name);
     QString guard(const QString& tableAndCondition) const;
     bool ownedByOtherUser() const;
+    QString objectOwner() const;
     QString ownedName() const;
     QString ownedScriptName() const;
     bool nameNeedsQuotes() const;
