@@ -614,10 +614,8 @@ void Tf_main::LoadSettings()
     info->PrefixWithDbName = Options.PrefixWithDb;
     db->ServerName = settings.ServerName;
     db->UserName = settings.UserName;
-    m_loginTimeout = settings.LoginTimeout;
-    m_commandTimeout = settings.CommandTimeout;
-    db->setLoginTimeOut(m_loginTimeout);
-    db->setTimeOut(m_commandTimeout);
+    db->setLoginTimeOut(settings.LoginTimeout);
+    db->setTimeOut(settings.CommandTimeout);
     applyExplorerWidth(settings.ExplorerWidth);
 }
 
@@ -630,8 +628,8 @@ void Tf_main::SaveSettings()
     settings.ServerName = db->ServerName;
     settings.UserName = db->UserName;
     settings.ExplorerWidth = explorerWidth();
-    settings.LoginTimeout = m_loginTimeout;
-    settings.CommandTimeout = m_commandTimeout;
+    settings.LoginTimeout = db->loginTimeOut();
+    settings.CommandTimeout = db->timeOut();
     settings.Save(*raCommon);
     raCommon->Save();
 }

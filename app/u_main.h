@@ -166,9 +166,6 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<TScriptSink> m_viewSink;
     int m_explorerWidth = 250;
-    // Read with the settings and written back: the window has no control for them.
-    int m_loginTimeout = TAppSettings().LoginTimeout;
-    int m_commandTimeout = TAppSettings().CommandTimeout;
     // The databases, folders, objects and marks the tree shows.
     TExplorerModel m_explorer;
     // The missing working directory the user was last told about.

@@ -111,6 +111,9 @@ private slots:
         QVERIFY(QFontInfo(viewFont).fixedPitch() || viewFont == platformFixed);
         QCOMPARE(viewFont.pointSize(), 8);
         QCOMPARE(window.db->sortOrder(), QString("binary"));
+        // The timeouts the settings give, kept where the next save reads them back.
+        QCOMPARE(window.db->loginTimeOut(), 30);
+        QCOMPARE(window.db->timeOut(), 600);
 
         window.setWindowState(Qt::WindowNoState);
         window.resize(900, 600);
