@@ -233,13 +233,8 @@ int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptio
 
 // A settings file named on the command line must be there; any settings file that is
 // there must be readable, or the run would go on with defaults the user did not choose.
-std::optional<QString> settingsFileProblem(TRegAuto& store)
+std::optional<QString> settingsFileProblem(const QString& path, bool named)
 {
-    const bool named = store.IniFile != QLatin1String(TAppSettings::FileName);
-    if (named)
-        store.IniFile =
-            QFileInfo(store.IniFile).absoluteFilePath();  // from here, not the config dir
-    const QString path = store.iniFilePath();
     const QFileInfo info(path);
     if (!info.exists()) {
         if (!named)
@@ -261,8 +256,11 @@ int runCli(const QStringList& arguments)
     QObject owner;
     TRegAuto store(&owner);
     configureSettingsStore(store);
-    store.IniFile = settingsFileArgument(arguments);
-    if (const std::optional<QString> problem = settingsFileProblem(store)) {
+    const QString settingsFile = settingsFileArgument(arguments);
+    const bool named = settingsFile != QLatin1String(TAppSettings::FileName);
+    // A file named on the command line is found from here, not in the configuration directory.
+    store.IniFile = named ? QFileInfo(settingsFile).absoluteFilePath() : settingsFile;
+    if (const std::optional<QString> problem = settingsFileProblem(store.iniFilePath(), named)) {
         std::fprintf(stderr, "%s\n", qPrintable(*problem));
         return ExitUsage;
     }
