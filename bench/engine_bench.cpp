@@ -18,6 +18,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+namespace Sql = CatalogStatements;
 
 double secondsSince(Clock::time_point start)
 {
@@ -52,9 +53,9 @@ std::string sent(const QStringList& lines)
 int tableId(tdsim::Session& session, const QString& table)
 {
     for (const auto& result :
-         session.execute(sent(CatalogStatements::objectId(kBig, "dbo", table)))) {
+         session.execute(sent(Sql::forKey(Sql::CatalogSet::Objects, kBig, {table, "dbo"})))) {
         if (result.resultSet && !result.resultSet->rows.empty())
-            return static_cast<int>(result.resultSet->rows[0][0].intValue);
+            return static_cast<int>(result.resultSet->rows[0][1].intValue);
     }
     return 0;
 }
@@ -103,11 +104,16 @@ int main(int argc, char** argv)
     char middle[32];
     std::snprintf(middle, sizeof middle, "tab_%05d", tables / 2);
     const QString table = QString::fromLatin1(middle);
+    const QString id = QString::number(tableId(*session, table));
     timeStatement(*session, "table-builder column definitions",
-                  sent(CatalogStatements::columnDefinitions(kBig, tableId(*session, table))), 20);
-    timeStatement(
-        *session, "index columns statement",
-        sent(CatalogStatements::indexColumns(kBig, "dbo", table + "." + table + "_ix", false)), 5);
+                  sent(Sql::forKey(Sql::CatalogSet::ColumnDefinitions, kBig, {id})), 20);
+    timeStatement(*session, "index columns statement",
+                  sent(Sql::forKey(Sql::CatalogSet::IndexKeys, kBig, {id, table + "_ix"})), 5);
+    // Each whole-database read once, as a script of every object sends them.
+    for (int set = 0; set < Sql::CatalogSetCount; ++set) {
+        timeStatement(*session, "whole-database read " + std::to_string(set),
+                      sent(Sql::wholeDatabase(static_cast<Sql::CatalogSet>(set), kBig)), 1);
+    }
     timeStatement(*session, "user table listing",
                   sent({objectListingStatement(ObjectKind::Tables, kBig, kSybaseSqlServer)}), 3);
     return 0;

@@ -3,9 +3,11 @@
 #include "CTLibDatabase.h"
 #include "CTLibEnhQuery.h"
 #include "CatalogRead.h"
+#include "CatalogSnapshot.h"
 #include "CatalogStatements.h"
 
 namespace Sql = CatalogStatements;
+using Sql::CatalogSet;
 
 namespace {
 
@@ -47,6 +49,22 @@ TCTLibObjInfo::TCTLibObjInfo(QObject* owner) : TCTLibBase(owner) {}
 
 TCTLibObjInfo::~TCTLibObjInfo() = default;
 
+void TCTLibObjInfo::setWholeDatabaseReads(bool on)
+{
+    m_wholeDatabaseReads = on;
+    if (!on)
+        m_snapshot.reset();
+}
+
+TCatalogSnapshot* TCTLibObjInfo::snapshot()
+{
+    if (!m_wholeDatabaseReads || !isSybase())
+        return nullptr;
+    if (!m_snapshot || m_snapshot->database() != m_selectDb)
+        m_snapshot = std::make_unique<TCatalogSnapshot>(m_selectDb);
+    return m_snapshot.get();
+}
+
 void TCTLibObjInfo::CheckSelectDb()
 {
     if (!trimBlanks(m_selectDb).isEmpty())
@@ -81,10 +99,10 @@ QString TCTLibObjInfo::GetObjectOwner(const QString& objectName)
 {
     prepareRead();
     CatalogRead read(*this);
-    read.open(Sql::objectOwner(m_selectDb, nameArgument(objectName)));
+    read.open(CatalogSet::Objects, {nameArgument(objectName)});
     QString owner;
     while (read.next())
-        owner = read.text(1);
+        owner = read.text(4);
     return owner;
 }
 
@@ -95,7 +113,9 @@ std::optional<TCTObject> TCTLibObjInfo::GetObjectInfo(const QString& objectName,
     std::optional<TCTObject> object;
     {
         CatalogRead read(*this);
-        read.open(Sql::objectInfo(m_selectDb, nameArgument(objectName), owner));
+        const QString name = nameArgument(objectName);
+        read.open(CatalogSet::Objects,
+                  owner.isEmpty() ? QStringList{name} : QStringList{name, owner});
         // When the name exists under several owners, the last row wins.
         while (read.next())
             object = objectFromRow(read);

@@ -8,10 +8,12 @@
 
 #include <QPair>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class TCTLibDatabase;
+class TCatalogSnapshot;
 
 class TCTLibObjInfo : public TCTLibBase {
     Q_OBJECT
@@ -33,6 +35,15 @@ public:
     // quoted name with leading blanks is found. The script generator passes exact names.
     bool ExactNames = false;
 
+    // Keyed catalog reads answered from reads of the whole database (Adaptive Server only):
+    // each kind of read is sent once for a database and its rows are kept until the
+    // database changes or this is turned off. Off by default: a few objects cost less
+    // read one by one.
+    void setWholeDatabaseReads(bool on);
+    bool wholeDatabaseReads() const { return m_wholeDatabaseReads; }
+    // What answers the keyed reads of SelectDb; none when they are read per object.
+    TCatalogSnapshot* snapshot();
+
     // A blank SelectDb becomes the connection's current database.
     void CheckSelectDb();
 
@@ -52,8 +63,7 @@ public:
     std::optional<TCTTableStorage> GetTableStorage(int tableId);
     // Primary key, unique and check constraints; foreign keys are read on their own,
     // as scripts add them after every table.
-    TCTConstraintList GetTableConstraints(int tableId, const QString& owner,
-                                          const QString& tableName);
+    TCTConstraintList GetTableConstraints(int tableId);
     TCTConstraintList GetForeignKeys(int tableId);
     QList<TCTReference> GetReferencingForeignKeys(int tableId);
     // Defaults and rules bound to the table's columns, other than its datatypes' own.
@@ -108,8 +118,8 @@ private:
     TCTLibDatabase& prepareRead();
     bool isSqlAnywhere();
     bool isSybase();
-    QStringList indexColumns(const QString& owner, const QString& tableDotIndex);
-    QString keyOwner(const QString& tableName);
+    // Key columns of an index of an Adaptive Server table, in key order.
+    QStringList indexKeys(int tableId, const QString& indexName);
     QString objectType(const QString& owner, const QString& name);
     QString ownerOfTable(const QString& name);
     QString tablePrefix() const;
@@ -120,6 +130,8 @@ private:
     QString nationalCharNote(const TCTType& type);
 
     QString m_selectDb;
+    bool m_wholeDatabaseReads = false;
+    std::unique_ptr<TCatalogSnapshot> m_snapshot;
     std::vector<TCTColumnDef> m_columns;  // column n is m_columns[n - 1]
     int m_ncharSize = 0;
     bool m_namesQuoted = false;

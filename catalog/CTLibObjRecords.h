@@ -121,6 +121,7 @@ struct TCTUser {
     int32_t UId = 0;
     int32_t GId = 0;
     QString GroupName;
+    QString LoginName;  // empty when the user has no login
 };
 
 // One user datatype.

@@ -5,7 +5,10 @@
 #include "Exceptions.h"
 
 CatalogRead::CatalogRead(TCTLibObjInfo& reader, Mode mode, Results results)
-    : m_cursor(reader.UseExecCursor), m_query(std::make_unique<TCTLibEnhQuery>(&reader))
+    : m_reader(reader),
+      m_results(results),
+      m_cursor(reader.UseExecCursor),
+      m_query(std::make_unique<TCTLibEnhQuery>(&reader))
 {
     TCTLibEnhQuery& q = *m_query;
     q.IsCursor = mode == Mode::Cursor;
@@ -44,6 +47,45 @@ void CatalogRead::open(const QStringList& lines)
     m_query->Open();
 }
 
+void CatalogRead::open(CatalogStatements::CatalogSet set, const QStringList& key)
+{
+    TCatalogSnapshot* snapshot = m_reader.snapshot();
+    if (!snapshot)
+        return open(CatalogStatements::forKey(set, m_reader.SelectDb(), key));
+    if (!snapshot->holds(set))
+        load(*snapshot, set);
+    m_fromSnapshot = true;
+    m_rows = snapshot->rows(set, key);
+    m_row = -1;
+    m_keyColumns = CatalogStatements::keyColumnCount(set);
+}
+
+void CatalogRead::load(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet set)
+{
+    CatalogRead read(m_reader, Mode::LanguageCommand, Results::AsStored);
+    read.open(CatalogStatements::wholeDatabase(set, snapshot.database()));
+    std::vector<TCatalogSnapshot::Row> rows;
+    const int columns = read.m_query->ColumnCount();
+    while (read.next()) {
+        TCatalogSnapshot::Row row;
+        row.texts.reserve(columns);
+        row.bytes.reserve(columns);
+        for (int column = 1; column <= columns; ++column) {
+            row.texts << read.m_query->ColumnValue(column);
+            row.bytes << read.m_query->ColumnBytes(column);
+        }
+        rows.push_back(std::move(row));
+    }
+    snapshot.store(set, std::move(rows));
+}
+
+const TCatalogSnapshot::Row* CatalogRead::snapshotRow() const
+{
+    if (m_rows.isEmpty())
+        return nullptr;
+    return m_rows.at(qBound(0, m_row, int(m_rows.size()) - 1));
+}
+
 void CatalogRead::describe(const QStringList& lines)
 {
     setStatement(lines);
@@ -52,17 +94,33 @@ void CatalogRead::describe(const QStringList& lines)
 
 bool CatalogRead::next()
 {
-    return m_query->Next();
+    if (!m_fromSnapshot)
+        return m_query->Next();
+    if (m_row >= int(m_rows.size()))
+        return false;
+    return ++m_row < int(m_rows.size());
 }
 
 QString CatalogRead::text(int column) const
 {
-    return m_query->ColumnValue(column);
+    if (!m_fromSnapshot)
+        return m_query->ColumnValue(column);
+    const TCatalogSnapshot::Row* row = snapshotRow();
+    const int at = m_keyColumns + column - 1;
+    if (!row || column < 1 || at >= row->texts.size())
+        return QString();
+    return m_results == Results::Trimmed ? trimBlanks(row->texts.at(at)) : row->texts.at(at);
 }
 
 QByteArray CatalogRead::bytes(int column) const
 {
-    return m_query->ColumnBytes(column);
+    if (!m_fromSnapshot)
+        return m_query->ColumnBytes(column);
+    const TCatalogSnapshot::Row* row = snapshotRow();
+    const int at = m_keyColumns + column - 1;
+    if (!row || column < 1 || at >= row->bytes.size())
+        return QByteArray();
+    return row->bytes.at(at);
 }
 
 int CatalogRead::integer(int column) const

@@ -3,6 +3,7 @@
 // released and the cursor restored.
 #pragma once
 
+#include "CatalogSnapshot.h"
 #include "UserInterface.h"
 
 #include <QString>
@@ -25,6 +26,9 @@ public:
 
     // Sends the statement, one SQL line per element; rows then come with next().
     void open(const QStringList& lines);
+    // The rows of `set` for `key`: from the reader's snapshot of the database when it keeps
+    // one (read whole on first use), otherwise read for that key alone.
+    void open(CatalogStatements::CatalogSet set, const QStringList& key);
     // Describes the statement's result columns without reading rows.
     void describe(const QStringList& lines);
     bool next();
@@ -38,9 +42,20 @@ public:
 
 private:
     void setStatement(const QStringList& lines);
+    // Reads the whole database's rows of `set` into `snapshot`.
+    void load(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet set);
+    // The value of `column` of the current snapshot row, as the query would give it.
+    const TCatalogSnapshot::Row* snapshotRow() const;
 
+    TCTLibObjInfo& m_reader;
+    Results m_results;
     BusyCursor m_cursor;
     std::unique_ptr<TCTLibEnhQuery> m_query;
+    // Rows served from a snapshot, and the position in them; the key columns come first.
+    bool m_fromSnapshot = false;
+    QList<const TCatalogSnapshot::Row*> m_rows;
+    int m_row = -1;
+    int m_keyColumns = 0;
 };
 
 // `text` without the leading and trailing characters whose code is 32 or less.

@@ -1,5 +1,7 @@
 #include "CatalogStatements.h"
 
+#include <QList>
+
 namespace CatalogStatements {
 namespace {
 
@@ -17,13 +19,276 @@ QString sq(const QString& value)
     return inLiteral(value, kSingle);
 }
 
-// The condition that `alias` belongs to `owner`; nothing when no owner is given.
-QString ownedBy(const QString& db, const QString& alias, const QString& owner)
+// One key column of a keyed read: its value in the whole-database read, and the condition
+// that selects one value in the read of one object (%1 stands for the value's literal).
+struct KeyColumn {
+    QString expression;
+    QString condition;
+    bool numeric = false;
+};
+
+struct KeyedSelect {
+    QString columns;
+    QString from;
+    QString where;  // what every row meets; the key conditions are added to it
+    QList<KeyColumn> keys;
+    QString order;  // the order of one object's rows
+};
+
+KeyColumn nameKey(const QString& expression)
 {
-    if (owner.isEmpty())
-        return QString();
-    return " AND " + alias + ".uid = (SELECT uid FROM " + db + ".dbo.sysusers WHERE name = \"" +
-           dq(owner) + "\")";
+    return {expression, expression + " = %1"};
+}
+
+KeyColumn idKey(const QString& expression)
+{
+    return {expression, expression + " = %1", true};
+}
+
+// The expression of an object's name as the system functions take it: db.owner.name.
+QString qualifiedName(const QString& db, const QString& owner, const QString& name)
+{
+    return "'" + sq(db) + ".' + " + owner + " + '.' + " + name;
+}
+
+QString keyOrders(const QString& object, const QString& indid, int count)
+{
+    QString orders;
+    for (int k = 1; k <= count; ++k)
+        orders += QStringLiteral(", index_colorder(%1, %2, %3)").arg(object, indid).arg(k);
+    return orders;
+}
+
+KeyedSelect keyedSelect(CatalogSet set, const QString& db)
+{
+    const QString p = db + ".dbo.";
+    switch (set) {
+        case CatalogSet::Objects:
+            return {
+                "Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
+                "so.type, DelTrigId = so.deltrig, DelTrigName = so_del.name, InsTrig = "
+                "so.instrig, InsTrigName = so_ins.name, UpdTrig = so.updtrig, UpdTrigName = "
+                "so_upd.name, CreateDate = so.crdate, Status = so.sysstat2",
+                p + "sysobjects so, " + p + "sysobjects so_del, " + p + "sysobjects so_ins, " + p +
+                    "sysobjects so_upd, " + p + "sysusers sown",
+                "so.deltrig *= so_del.id AND so.instrig *= so_ins.id AND so.updtrig *= "
+                "so_upd.id AND so.uid *= sown.uid",
+                // The owner filters the outer table: a condition on the inner table of an
+                // outer join would only blank its columns.
+                {nameKey("so.name"),
+                 {"sown.name", "so.uid = (SELECT uid FROM " + p + "sysusers WHERE name = %1)"}},
+                "so.id"};
+        case CatalogSet::IndexNames:
+            return {"si.name",
+                    p + "sysindexes si, " + p + "sysobjects so, " + p + "sysusers su",
+                    // The indexes of primary key and unique constraints belong to the table's
+                    // definition.
+                    "si.id = so.id AND su.uid = so.uid AND si.indid <> 0 AND si.status2 & 2 = 0",
+                    {nameKey("so.name"), nameKey("su.name")},
+                    "si.indid"};
+        case CatalogSet::Indexes:
+            return {
+                "Name = si.name, Id = si.id, TableName = so.name, IndId = si.indid, Segment = "
+                "si.segment, SegmentName = ss.name, MinLen = si.minlen, MaxLen = si.maxlen, "
+                "SoId = si.soid, Status = si.status, Status2 = si.status2, "
+                "isnull(si.fill_factor, 0), isnull(si.maxrowsperpage, 0), "
+                "isnull(si.res_page_gap, 0)" +
+                    keyOrders(qualifiedName(db, "su.name", "so.name"), "si.indid", kMaxIndexKeys),
+                p + "sysindexes si, " + p + "sysobjects so, " + p + "syssegments ss, " + p +
+                    "sysusers su",
+                "so.type IN ('U', 'S') AND so.id = si.id AND si.segment = ss.segment AND "
+                "su.uid = so.uid",
+                {nameKey("so.name"), nameKey("si.name"), nameKey("su.name")},
+                "si.indid"};
+        case CatalogSet::IndexKeys: {
+            const QString key =
+                "INDEX_COL(" + qualifiedName(db, "su.name", "so.name") + ", x.indid, c.colid)";
+            return {key,
+                    p + "sysindexes x, " + p + "syscolumns c, " + p + "sysobjects so, " + p +
+                        "sysusers su",
+                    "so.id = x.id AND su.uid = so.uid AND x.indid BETWEEN 1 AND 254 AND c.id = "
+                    "x.id AND c.colid <= x.keycnt AND " +
+                        key + " <> ''",
+                    {idKey("x.id"), nameKey("x.name")},
+                    "x.indid, c.colid"};
+        }
+        case CatalogSet::ComputedKeys:
+            return {"c.name, t.text",
+                    p + "syscolumns c, " + p + "syscomments t",
+                    "c.computedcol <> 0 AND t.id = c.computedcol",
+                    {idKey("c.id")},
+                    "c.colid, t.colid2, t.colid"};
+        case CatalogSet::Texts:
+            return {"sc.text, isnull(sc.status, 0)",
+                    p + "syscomments sc, " + p + "sysobjects so, " + p + "sysusers su",
+                    "sc.id = so.id AND su.uid = so.uid",
+                    {nameKey("so.name"), nameKey("su.name")},
+                    "sc.number, sc.colid2, sc.colid"};
+        case CatalogSet::Protects:
+            return {
+                "Id = sp.id, ObjectName = so.name, UId = sp.uid, UserName = su.name, Action = "
+                "sp.action, ProtectType = sp.protecttype, Grantor = sp.grantor, GrantorName = "
+                "sug.name, Columns = sp.columns",
+                p + "sysprotects sp, " + p + "sysobjects so, " + p + "sysusers su, " + p +
+                    "sysusers sug",
+                "so.id = sp.id AND sp.uid *= su.uid AND sp.grantor *= sug.uid",
+                {idKey("sp.id")},
+                // The order of the server's clustered index on sysprotects.
+                "sp.id, sp.action, sp.grantor, sp.uid, sp.protecttype"};
+        case CatalogSet::ColumnNames:
+            return {"colid, name", p + "syscolumns", QString(), {idKey("id")}, "colid"};
+        case CatalogSet::TableStorage:
+            return {
+                "so.sysstat2, isnull(si.maxrowsperpage, 0), isnull(si.exp_rowsize, 0), "
+                "isnull(si.res_page_gap, 0), isnull(si.identitygap, 0), ss.name",
+                p + "sysobjects so, " + p + "sysindexes si, " + p + "syssegments ss",
+                "si.id = so.id AND si.indid < 2 AND ss.segment = si.segment",
+                {idKey("so.id")},
+                "si.indid"};
+        case CatalogSet::ColumnDefinitions:
+            return {
+                "c.colid, c.name, t.name, c.length, isnull(c.prec, 0), isnull(c.scale, 0), "
+                "c.status, c.usertype, c.cdefault, t.tdefault, c.domain, t.domain, "
+                "isnull(du.name, ''), isnull(d.name, ''), (SELECT count(*) FROM " +
+                    p +
+                    "sysprocedures sp WHERE sp.id = c.cdefault AND sp.status & 4096 = 4096), "
+                    "isnull(ru.name, ''), isnull(r.name, ''), (SELECT count(*) FROM " +
+                    p + "sysconstraints sk WHERE sk.constrid = c.domain)",
+                p + "syscolumns c JOIN " + p + "systypes t ON t.usertype = c.usertype LEFT JOIN " +
+                    p + "sysobjects d ON d.id = c.cdefault LEFT JOIN " + p +
+                    "sysusers du ON du.uid = d.uid LEFT JOIN " + p +
+                    "sysobjects r ON r.id = c.domain LEFT JOIN " + p +
+                    "sysusers ru ON ru.uid = r.uid",
+                // The hidden columns of function-based index keys belong to their index.
+                "c.number = 0 AND NOT EXISTS (SELECT 1 FROM " + p +
+                    "sysconstraints sk WHERE sk.tableid = c.id AND sk.colid = c.colid AND "
+                    "sk.status & 256 = 256)",
+                {idKey("c.id")},
+                "c.colid"};
+        case CatalogSet::ColumnDefaultTexts:
+            return {"c.colid, t.text",
+                    p + "syscolumns c, " + p + "syscomments t",
+                    "c.number = 0 AND t.id = c.cdefault",
+                    {idKey("c.id")},
+                    "c.colid, t.colid2, t.colid"};
+        case CatalogSet::KeyConstraints: {
+            const QString object = qualifiedName(db, "su.name", "so.name");
+            QString keys;
+            for (int k = 1; k <= kMaxIndexKeys; ++k) {
+                keys += QStringLiteral(
+                            ", index_col(%1, si.indid, %2), index_colorder(%1, si.indid, %2)")
+                            .arg(object)
+                            .arg(k);
+            }
+            return {
+                "si.name, si.indid, si.status, si.status2, isnull(si.fill_factor, 0), "
+                "isnull(si.maxrowsperpage, 0), isnull(si.res_page_gap, 0), ss.name" +
+                    keys,
+                p + "sysindexes si, " + p + "syssegments ss, " + p + "sysobjects so, " + p +
+                    "sysusers su",
+                "si.indid BETWEEN 1 AND 254 AND si.status2 & 2 = 2 AND ss.segment = "
+                "si.segment AND so.id = si.id AND su.uid = so.uid",
+                {idKey("si.id")},
+                "si.indid"};
+        }
+        case CatalogSet::CheckConstraints:
+            return {"so.name, sk.colid, sc.text",
+                    p + "sysconstraints sk, " + p + "sysobjects so, " + p + "syscomments sc",
+                    "sk.status & 128 = 128 AND so.id = sk.constrid AND sc.id = so.id",
+                    {idKey("sk.tableid")},
+                    "sk.constrid, sc.colid2, sc.colid"};
+        case CatalogSet::ForeignKeys: {
+            QString keys;
+            const QString dbid = "db_id('" + sq(db) + "')";
+            for (int k = 1; k <= kMaxReferenceKeys; ++k) {
+                keys += QStringLiteral(
+                            ", col_name(sr.tableid, sr.fokey%1, %2), "
+                            "col_name(sr.reftabid, sr.refkey%1, %2)")
+                            .arg(k)
+                            .arg(dbid);
+            }
+            return {"so.name, ru.name, ro.name, sr.keycnt, sr.status" + keys,
+                    p + "sysreferences sr, " + p + "sysobjects so, " + p + "sysobjects ro, " + p +
+                        "sysusers ru",
+                    "sr.frgndbname IS NULL AND sr.pmrydbname IS NULL AND so.id = sr.constrid AND "
+                    "ro.id = sr.reftabid AND ru.uid = ro.uid",
+                    {idKey("sr.tableid")},
+                    "sr.constrid"};
+        }
+        case CatalogSet::ReferencingForeignKeys:
+            return {"so.name, cu.name, co.name",
+                    p + "sysreferences sr, " + p + "sysobjects so, " + p + "sysobjects co, " + p +
+                        "sysusers cu",
+                    "sr.tableid <> sr.reftabid AND sr.frgndbname IS NULL AND sr.pmrydbname IS "
+                    "NULL AND so.id = sr.constrid AND co.id = sr.tableid AND cu.uid = co.uid",
+                    {idKey("sr.reftabid")},
+                    "sr.constrid"};
+        case CatalogSet::TypeBindings:
+            return {
+                "isnull(du.name, ''), isnull(d.name, ''), isnull(ru.name, ''), "
+                "isnull(r.name, '')",
+                p + "systypes t LEFT JOIN " + p + "sysobjects d ON d.id = t.tdefault LEFT JOIN " +
+                    p + "sysusers du ON du.uid = d.uid LEFT JOIN " + p +
+                    "sysobjects r ON r.id = t.domain LEFT JOIN " + p +
+                    "sysusers ru ON ru.uid = r.uid",
+                "t.usertype >= 100",
+                {nameKey("t.name")},
+                "t.usertype"};
+        case CatalogSet::Users:
+            return {
+                "Name = a.name, SuId = a.suid, UId = a.uid, GId = a.gid, GroupName = b.name, "
+                "LoginName = l.name",
+                p + "sysusers a, " + p + "sysusers b, master.dbo.syslogins l",
+                "a.gid = b.gid AND b.uid = b.gid AND a.suid *= l.suid",
+                {nameKey("a.name")},
+                "a.uid"};
+        case CatalogSet::Aliases:
+            return {"l.name",
+                    p + "sysalternates a, master.dbo.syslogins l, " + p + "sysusers u",
+                    "a.altsuid = u.suid AND l.suid = a.suid",
+                    {nameKey("u.name")},
+                    "l.name"};
+        case CatalogSet::StatementPermissions:
+            return {"sp.action, sp.protecttype",
+                    p + "sysprotects sp, " + p + "sysusers su",
+                    "sp.id = 0 AND su.uid = sp.uid",
+                    {nameKey("su.name")},
+                    "sp.action"};
+        case CatalogSet::Types:
+            return {
+                "Type_name = CONVERT(char(15), s.name), Storage_type = CONVERT(char(15), "
+                "st.name), Length = ISNULL(s.length, 0), Prec = ISNULL(s.prec, 0), Scale = "
+                "ISNULL(s.scale, 0), Nulls = ISNULL(s.allownulls, 0), Default_name = "
+                "CONVERT(char(15), so_def.name), Rule_name = CONVERT(char(15), so_rul.name), "
+                "\"Identity\" = s.ident",
+                p + "systypes s, " + p + "systypes st, " + p + "sysobjects so_rul, " + p +
+                    "sysobjects so_def",
+                "s.type = st.type AND st.usertype = (SELECT min(b.usertype) FROM " + p +
+                    "systypes b WHERE b.type = s.type) AND s.domain *= so_rul.id AND "
+                    "s.tdefault *= so_def.id",
+                {nameKey("s.name")},
+                "s.usertype"};
+    }
+    return {};
+}
+
+QString literal(const KeyColumn& key, const QString& value)
+{
+    if (!key.numeric)
+        return "'" + sq(value) + "'";
+    bool ok = false;
+    const qlonglong number = value.trimmed().toLongLong(&ok);
+    return ok ? QString::number(number) : QStringLiteral("NULL");
+}
+
+QStringList statement(const QString& columns, const KeyedSelect& select,
+                      const QStringList& conditions, const QString& order)
+{
+    QStringList lines{"SELECT " + columns, " FROM " + select.from};
+    if (!conditions.isEmpty())
+        lines << " WHERE " + conditions.join(" AND ");
+    lines << " ORDER BY " + order;
+    return lines;
 }
 
 }  // namespace
@@ -35,37 +300,110 @@ QString inLiteral(const QString& value, QChar quote)
     return doubled;
 }
 
-QStringList objectOwner(const QString& db, const QString& name)
+QStringList forKey(CatalogSet set, const QString& db, const QStringList& key)
+{
+    const KeyedSelect select = keyedSelect(set, db);
+    QStringList conditions;
+    if (!select.where.isEmpty())
+        conditions << select.where;
+    for (int n = 0; n < key.size() && n < select.keys.size(); ++n)
+        conditions << select.keys[n].condition.arg(literal(select.keys[n], key[n]));
+    return statement(select.columns, select, conditions, select.order);
+}
+
+QStringList wholeDatabase(CatalogSet set, const QString& db)
+{
+    const KeyedSelect select = keyedSelect(set, db);
+    QStringList keys;
+    for (const KeyColumn& key : select.keys)
+        keys << key.expression;
+    const QStringList conditions =
+        select.where.isEmpty() ? QStringList() : QStringList{select.where};
+    return statement(keys.join(", ") + ", " + select.columns, select, conditions, select.order);
+}
+
+int keyColumnCount(CatalogSet set)
+{
+    return static_cast<int>(keyedSelect(set, QStringLiteral("db")).keys.size());
+}
+
+QStringList protects(const QString& db, const QString& condition)
+{
+    const KeyedSelect select = keyedSelect(CatalogSet::Protects, db);
+    QStringList conditions{select.where};
+    if (!condition.isEmpty())
+        conditions << condition;
+    return statement(select.columns, select, conditions, select.order);
+}
+
+QString protectsOfObjectId(int id)
+{
+    return "sp.id = " + QString::number(id);
+}
+
+QString protectsOfObjectName(const QString& name)
+{
+    return "so.name = '" + sq(name) + "'";
+}
+
+QString protectsOfUserId(int uid)
+{
+    return "sp.uid = " + QString::number(uid);
+}
+
+QString protectsOfUserName(const QString& name)
+{
+    return "user_name(sp.uid) = '" + sq(name) + "'";
+}
+
+QString protectsOfAction(int actionCode)
+{
+    return "sp.action = " + QString::number(actionCode);
+}
+
+QStringList sqlAnywhereIndexNames(const QString& table)
 {
     return {
-        "SELECT su.name",
-        " FROM " + db + ".dbo.sysusers su,",
-        " " + db + ".dbo.sysobjects so",
-        " WHERE su.uid = so.uid",
-        " AND so.name = \"" + dq(name) + "\"",
+        "SELECT si.index_name FROM SYS.SYSINDEX si, SYS.SYSTABLE st WHERE si.table_id = "
+        "st.table_id  AND st.table_name = \"" +
+        dq(table) + "\" ORDER BY si.index_id"};
+}
+
+QStringList sqlAnywhereIndexInfo(const QString& index, const QString& table)
+{
+    return {
+        "SELECT Name = si.index_name, Id = st.table_id, TableName = st.table_name, IndId = "
+        "si.index_id, Segment = 0, SegmentName = \"\", MinLen = 0, MaxLen = 0, SoId = 0, "
+        "Status = 0, Status2 = 0 FROM SYSINDEX si, SYSTABLE st WHERE si.index_name = \"" +
+        dq(index) + "\"  AND st.table_name = \"" + dq(table) + "\" AND st.table_id = si.table_id"};
+}
+
+QStringList sqlAnywhereIndexColumns(const QString& tableDotIndex)
+{
+    return {
+        "SELECT sc.column_name",
+        " FROM SYSTABLE st,",
+        " SYSIXCOL sic,",
+        " SYSCOLUMN sc,",
+        " SYSINDEX si",
+        " WHERE st.table_id = sc.table_id",
+        " AND si.table_id = sc.table_id",
+        " AND si.index_id = sic.index_id",
+        " AND sc.table_id = sic.table_id",
+        " AND sc.column_id = sic.column_id",
+        " AND st.table_name + '.' + si.index_name = '" + sq(tableDotIndex) + "'",
+        " ORDER BY sequence",
     };
 }
 
-QStringList ownersOfType(const QString& db, const QString& name, const QString& type)
+QStringList objectKind(const QString& db, const QString& name)
 {
-    return {"SELECT su.name FROM " + db + ".dbo.sysusers su, " + db +
-            ".dbo.sysobjects so WHERE su.uid = so.uid AND so.name = \"" + dq(name) +
-            "\" AND so.type = '" + sq(type) + "' ORDER BY so.uid"};
+    return {"SELECT type FROM " + db + ".dbo.sysobjects WHERE name = '" + sq(name) + "'"};
 }
 
-QStringList objectInfo(const QString& db, const QString& name, const QString& owner)
+QStringList sqlAnywhereObjectText(const QString& name)
 {
-    return {
-        "SELECT Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
-        "so.type, DelTrigId = so.deltrig, DelTrigName = so_del.name, InsTrig = so.instrig, "
-        "InsTrigName = so_ins.name, UpdTrig = so.updtrig, UpdTrigName = so_upd.name, "
-        "CreateDate = so.crdate, Status = so.sysstat2 FROM " +
-        db + ".dbo.sysobjects so, " + db + ".dbo.sysobjects so_del, " + db +
-        ".dbo.sysobjects so_ins, " + db + ".dbo.sysobjects so_upd, " + db +
-        ".dbo.sysusers sown WHERE so.name = \"" + dq(name) +
-        "\" AND so.deltrig *= so_del.id AND so.instrig *= so_ins.id AND so.updtrig *= "
-        "so_upd.id AND so.uid *= sown.uid" +
-        ownedBy(db, "so", owner)};
+    return {"SELECT text FROM syscomments WHERE id=object_id('" + sq(name) + "')"};
 }
 
 QStringList describeTable(const QString& qualifiedName)
@@ -168,324 +506,16 @@ QStringList tableColumns(const QString& db, const QString& name, bool sqlAnywher
     };
 }
 
-QStringList indexNames(const QString& db, const QString& owner, const QString& table,
-                       bool sqlAnywhere)
+QStringList ownersOfType(const QString& db, const QString& name, const QString& type)
 {
-    if (sqlAnywhere) {
-        return {
-            "SELECT si.index_name FROM SYS.SYSINDEX si, SYS.SYSTABLE st WHERE si.table_id = "
-            "st.table_id  AND st.table_name = \"" +
-            dq(table) + "\" ORDER BY si.index_id"};
-    }
-    // The indexes of primary key and unique constraints belong to the table's definition.
-    return {"SELECT name FROM " + db + ".dbo.sysindexes WHERE id = object_id('" + sq(db) + "." +
-            sq(owner) + "." + sq(table) + "') and indid <> 0 and status2 & 2 = 0"};
+    return {"SELECT su.name FROM " + db + ".dbo.sysusers su, " + db +
+            ".dbo.sysobjects so WHERE su.uid = so.uid AND so.name = \"" + dq(name) +
+            "\" AND so.type = '" + sq(type) + "' ORDER BY so.uid"};
 }
 
-QStringList indexInfo(const QString& db, const QString& index, const QString& table,
-                      bool sqlAnywhere, const QString& owner)
+QStringList ncharSize()
 {
-    if (sqlAnywhere) {
-        return {
-            "SELECT Name = si.index_name, Id = st.table_id, TableName = st.table_name, IndId = "
-            "si.index_id, Segment = 0, SegmentName = \"\", MinLen = 0, MaxLen = 0, SoId = 0, "
-            "Status = 0, Status2 = 0 FROM SYSINDEX si, SYSTABLE st WHERE si.index_name = \"" +
-            dq(index) + "\"  AND st.table_name = \"" + dq(table) +
-            "\" AND st.table_id = si.table_id"};
-    }
-    return {
-        "SELECT Name = si.name, Id = si.id, TableName = so.name, IndId = si.indid, Segment = "
-        "si.segment, SegmentName = ss.name, MinLen = si.minlen, MaxLen = si.maxlen, SoId = "
-        "si.soid, Status = si.status, Status2 = si.status2 FROM " +
-        db + ".dbo.sysindexes si, " + db + ".dbo.sysobjects so, " + db +
-        ".dbo.syssegments ss WHERE si.name = \"" + dq(index) + "\"  AND so.name = \"" + dq(table) +
-        "\" AND so.type in(\"U\",\"S\") AND so.id = si.id AND si.segment = ss.segment" +
-        ownedBy(db, "so", owner)};
-}
-
-QStringList indexOptions(const QString& db, const QString& qualifiedTable, int tableId, int indid,
-                         int maxKeys)
-{
-    QString orders;
-    const QString object = "'" + sq(qualifiedTable) + "'";
-    for (int k = 1; k <= maxKeys; ++k)
-        orders += QStringLiteral(", index_colorder(%1, %2, %3)").arg(object).arg(indid).arg(k);
-    return {
-        "SELECT isnull(fill_factor, 0), isnull(maxrowsperpage, 0), isnull(res_page_gap, 0), "
-        "status2" +
-        orders + " FROM " + db + ".dbo.sysindexes WHERE id = " + QString::number(tableId) +
-        " AND indid = " + QString::number(indid)};
-}
-
-QStringList indexColumns(const QString& db, const QString& owner, const QString& tableDotIndex,
-                         bool sqlAnywhere)
-{
-    if (sqlAnywhere) {
-        return {
-            "SELECT sc.column_name",
-            " FROM SYSTABLE st,",
-            " SYSIXCOL sic,",
-            " SYSCOLUMN sc,",
-            " SYSINDEX si",
-            " WHERE st.table_id = sc.table_id",
-            " AND si.table_id = sc.table_id",
-            " AND si.index_id = sic.index_id",
-            " AND sc.table_id = sic.table_id",
-            " AND sc.column_id = sic.column_id",
-            " AND st.table_name + '.' + si.index_name = '" + sq(tableDotIndex) + "'",
-            " ORDER BY sequence",
-        };
-    }
-    const QString prefixSingle = sq(db) + "." + sq(owner) + ".";
-    const QString prefixDouble = dq(db) + "." + dq(owner) + ".";
-    return {
-        "SELECT INDEX_COL('" + prefixSingle + "' + so.name , x.indid, c.colid)",
-        " FROM " + db + ".dbo.sysindexes x,",
-        " " + db + ".dbo.syscolumns c,",
-        " " + db + ".dbo.sysobjects so",
-        " WHERE x.id = object_id (\"" + prefixDouble + "\" + so.name)",
-        " AND indid BETWEEN 1 AND 254",
-        " AND x.id = c.id",
-        " AND so.id = x.id",
-        " AND c.colid <= x.keycnt",
-        " AND INDEX_COL(\"" + prefixDouble + "\" + so.name, x.indid, c.colid)<>''",
-        " AND so.name + '.' + x.name = '" + sq(tableDotIndex) + "'",
-        " ORDER BY x.name, x.indid,",
-        " c.colid ASC",
-    };
-}
-
-QStringList objectKind(const QString& db, const QString& name)
-{
-    return {"SELECT type FROM " + db + ".dbo.sysobjects WHERE name = '" + sq(name) + "'"};
-}
-
-QStringList objectText(const QString& db, const QString& owner, const QString& name,
-                       bool sqlAnywhere)
-{
-    if (sqlAnywhere)
-        return {"SELECT text FROM syscomments WHERE id=object_id('" + sq(name) + "')"};
-    return {"SELECT text, isnull(status, 0) FROM " + db + ".dbo.syscomments WHERE id=object_id('" +
-            sq(db) + "." + sq(owner) + "." + sq(name) + "') ORDER BY number, colid2, colid"};
-}
-
-QStringList userInfo(const QString& db, const QString& name)
-{
-    return {
-        "SELECT Name = a.name, SuId = a.suid, UId = a.uid, GId = a.gid, GroupName = b.name "
-        "FROM " +
-        db + ".dbo.sysusers a, " + db + ".dbo.sysusers b WHERE a.name = \"" + dq(name) +
-        "\" AND a.gid = b.gid AND b.uid = b.gid"};
-}
-
-QStringList typeInfo(const QString& db, const QString& name)
-{
-    return {
-        "SELECT Type_name = CONVERT(char(15), s.name),Storage_type = CONVERT(char(15), "
-        "st.name),Length = ISNULL(s.length,0),Prec = ISNULL(s.prec,0),Scale = "
-        "ISNULL(s.scale,0),Nulls = ISNULL(s.allownulls,0),Default_name = CONVERT(char(15), "
-        "so_def.name),Rule_name = CONVERT(char(15), so_rul.name),\"Identity\" = s.ident FROM " +
-        db + ".dbo.systypes s, " + db + ".dbo.systypes st, " + db + ".dbo.sysobjects so_rul, " +
-        db +
-        ".dbo.sysobjects so_def  WHERE s.type = st.type AND st.usertype = (SELECT min(b.usertype) "
-        "FROM " +
-        db +
-        ".dbo.systypes b WHERE b.type = s.type) AND s.domain *= so_rul.id AND "
-        "s.tdefault *= so_def.id AND s.name = \"" +
-        dq(name) + "\" "};
-}
-
-QStringList protects(const QString& db, const QString& filterLine)
-{
-    return {
-        "SELECT Id = sp.id, ",
-        "ObjectName = so.name, ",
-        "UId = sp.uid, ",
-        "UserName = su.name, ",
-        "Action = sp.action, ",
-        "ProtectType = sp.protecttype, ",
-        "Grantor = sp.grantor, ",
-        "GrantorName = sug.name, ",
-        "Columns = sp.columns ",
-        "FROM " + db + ".dbo.sysprotects sp,",
-        " " + db + ".dbo.sysobjects so,",
-        " " + db + ".dbo.sysusers su,",
-        " " + db + ".dbo.sysusers sug",
-        " WHERE so.id = sp.id",
-        " AND sp.uid *= su.uid",
-        " AND sp.grantor *= sug.uid",
-        filterLine,
-    };
-}
-
-QString protectsOfObjectId(int id)
-{
-    return " AND sp.id = " + QString::number(id);
-}
-
-QString protectsOfObjectName(const QString& name)
-{
-    return " AND so.name = \"" + dq(name) + "\"";
-}
-
-QString protectsOfUserId(int uid)
-{
-    return " AND sp.uid = " + QString::number(uid);
-}
-
-QString protectsOfUserName(const QString& name)
-{
-    return " AND user_name(sp.uid) = \"" + dq(name) + "\"";
-}
-
-QString protectsOfAction(int actionCode)
-{
-    return " AND sp.action = " + QString::number(actionCode);
-}
-
-QStringList columnNames(const QString& db, int objectId)
-{
-    return {"SELECT colid, name FROM " + db +
-            ".dbo.syscolumns WHERE id = " + QString::number(objectId) + " ORDER BY colid"};
-}
-
-QStringList objectId(const QString& db, const QString& owner, const QString& name)
-{
-    return {"SELECT so.id, so.type FROM " + db + ".dbo.sysobjects so, " + db +
-            ".dbo.sysusers su WHERE so.uid = su.uid AND so.name = \"" + dq(name) +
-            "\" AND su.name = \"" + dq(owner) + "\""};
-}
-
-QStringList tableStorage(const QString& db, int tableId)
-{
-    const QString id = QString::number(tableId);
-    return {
-        "SELECT so.sysstat2, isnull(si.maxrowsperpage, 0), isnull(si.exp_rowsize, 0), "
-        "isnull(si.res_page_gap, 0), isnull(si.identitygap, 0), ss.name FROM " +
-        db + ".dbo.sysobjects so, " + db + ".dbo.sysindexes si, " + db +
-        ".dbo.syssegments ss WHERE so.id = " + id + " AND si.id = so.id AND si.indid < 2 " +
-        "AND ss.segment = si.segment"};
-}
-
-QStringList columnDefinitions(const QString& db, int tableId)
-{
-    const QString p = db + ".dbo.";
-    return {
-        "SELECT c.colid, c.name, t.name, c.length, isnull(c.prec, 0), isnull(c.scale, 0), "
-        "c.status, c.usertype, c.cdefault, t.tdefault, c.domain, t.domain, "
-        "isnull(du.name, ''), isnull(d.name, ''), "
-        "(SELECT count(*) FROM " +
-            p +
-            "sysprocedures sp WHERE sp.id = c.cdefault AND "
-            "sp.status & 4096 = 4096), isnull(ru.name, ''), isnull(r.name, ''), "
-            "(SELECT count(*) FROM " +
-            p + "sysconstraints sk WHERE sk.constrid = c.domain)",
-        " FROM " + p + "syscolumns c",
-        " JOIN " + p + "systypes t ON t.usertype = c.usertype",
-        " LEFT JOIN " + p + "sysobjects d ON d.id = c.cdefault",
-        " LEFT JOIN " + p + "sysusers du ON du.uid = d.uid",
-        " LEFT JOIN " + p + "sysobjects r ON r.id = c.domain",
-        " LEFT JOIN " + p + "sysusers ru ON ru.uid = r.uid",
-        " WHERE c.id = " + QString::number(tableId) + " AND c.number = 0",
-        // The hidden columns of function-based index keys belong to their index.
-        " AND NOT EXISTS (SELECT 1 FROM " + p +
-            "sysconstraints sk WHERE sk.tableid = c.id "
-            "AND sk.colid = c.colid AND sk.status & 256 = 256)",
-        " ORDER BY c.colid",
-    };
-}
-
-QStringList columnDefaultTexts(const QString& db, int tableId)
-{
-    return {"SELECT c.colid, t.text FROM " + db + ".dbo.syscolumns c, " + db +
-            ".dbo.syscomments t WHERE c.id = " + QString::number(tableId) +
-            " AND c.number = 0 AND t.id = c.cdefault ORDER BY c.colid, t.colid2, t.colid"};
-}
-
-QStringList keyConstraints(const QString& db, const QString& qualifiedTable, int tableId,
-                           int maxKeys)
-{
-    QString keys;
-    const QString object = "'" + sq(qualifiedTable) + "'";
-    for (int k = 1; k <= maxKeys; ++k) {
-        keys += QStringLiteral(", index_col(%1, si.indid, %2), index_colorder(%1, si.indid, %2)")
-                    .arg(object)
-                    .arg(k);
-    }
-    return {
-        "SELECT si.name, si.indid, si.status, si.status2, isnull(si.fill_factor, 0), "
-        "isnull(si.maxrowsperpage, 0), isnull(si.res_page_gap, 0), ss.name" +
-            keys,
-        " FROM " + db + ".dbo.sysindexes si, " + db + ".dbo.syssegments ss",
-        " WHERE si.id = " + QString::number(tableId) +
-            " AND si.indid BETWEEN 1 AND 254 AND si.status2 & 2 = 2"
-            " AND ss.segment = si.segment",
-        " ORDER BY si.indid"};
-}
-
-QStringList checkConstraints(const QString& db, int tableId)
-{
-    return {"SELECT so.name, sk.colid, sc.text FROM " + db + ".dbo.sysconstraints sk, " + db +
-            ".dbo.sysobjects so, " + db +
-            ".dbo.syscomments sc WHERE sk.tableid = " + QString::number(tableId) +
-            " AND sk.status & 128 = 128 AND so.id = sk.constrid AND sc.id = so.id"
-            " ORDER BY sk.constrid, sc.colid2, sc.colid"};
-}
-
-QStringList foreignKeys(const QString& db, int tableId, int maxKeys)
-{
-    QString keys;
-    const QString dbid = "db_id('" + sq(db) + "')";
-    for (int k = 1; k <= maxKeys; ++k) {
-        keys += QStringLiteral(
-                    ", col_name(sr.tableid, sr.fokey%1, %2), "
-                    "col_name(sr.reftabid, sr.refkey%1, %2)")
-                    .arg(k)
-                    .arg(dbid);
-    }
-    return {"SELECT so.name, ru.name, ro.name, sr.keycnt, sr.status" + keys,
-            " FROM " + db + ".dbo.sysreferences sr, " + db + ".dbo.sysobjects so, " + db +
-                ".dbo.sysobjects ro, " + db + ".dbo.sysusers ru",
-            " WHERE sr.tableid = " + QString::number(tableId) +
-                " AND sr.frgndbname IS NULL AND sr.pmrydbname IS NULL"
-                " AND so.id = sr.constrid AND ro.id = sr.reftabid AND ru.uid = ro.uid",
-            " ORDER BY sr.constrid"};
-}
-
-QStringList referencingForeignKeys(const QString& db, int tableId)
-{
-    return {"SELECT so.name, cu.name, co.name FROM " + db + ".dbo.sysreferences sr, " + db +
-            ".dbo.sysobjects so, " + db + ".dbo.sysobjects co, " + db +
-            ".dbo.sysusers cu WHERE sr.reftabid = " + QString::number(tableId) +
-            " AND sr.tableid <> sr.reftabid AND sr.frgndbname IS NULL AND sr.pmrydbname IS NULL"
-            " AND so.id = sr.constrid AND co.id = sr.tableid AND cu.uid = co.uid"
-            " ORDER BY sr.constrid"};
-}
-
-QStringList typeBindings(const QString& db, const QString& name)
-{
-    const QString p = db + ".dbo.";
-    return {
-        "SELECT isnull(du.name, ''), isnull(d.name, ''), isnull(ru.name, ''), "
-        "isnull(r.name, '')",
-        " FROM " + p + "systypes t",
-        " LEFT JOIN " + p + "sysobjects d ON d.id = t.tdefault",
-        " LEFT JOIN " + p + "sysusers du ON du.uid = d.uid",
-        " LEFT JOIN " + p + "sysobjects r ON r.id = t.domain",
-        " LEFT JOIN " + p + "sysusers ru ON ru.uid = r.uid",
-        " WHERE t.name = \"" + dq(name) + "\" AND t.usertype >= 100"};
-}
-
-QStringList aliasesOf(const QString& db, const QString& user)
-{
-    return {"SELECT l.name FROM " + db + ".dbo.sysalternates a, master.dbo.syslogins l, " + db +
-            ".dbo.sysusers u WHERE u.name = \"" + dq(user) +
-            "\" AND a.altsuid = u.suid AND l.suid = a.suid ORDER BY l.name"};
-}
-
-QStringList loginName(int suid)
-{
-    return {"SELECT name FROM master.dbo.syslogins WHERE suid = " + QString::number(suid)};
+    return {"SELECT @@ncharsize"};
 }
 
 QStringList compiledObjects(const QString& db)
@@ -500,31 +530,12 @@ QStringList dependencies(const QString& db)
     return {"SELECT DISTINCT id, depid FROM " + db + ".dbo.sysdepends"};
 }
 
-QStringList statementPermissions(const QString& db, const QString& principal)
-{
-    return {"SELECT sp.action, sp.protecttype FROM " + db + ".dbo.sysprotects sp, " + db +
-            ".dbo.sysusers su WHERE sp.id = 0 AND su.uid = sp.uid AND su.name = \"" +
-            dq(principal) + "\" ORDER BY sp.action"};
-}
-
 QStringList danglingDependencies(const QString& db)
 {
     return {"SELECT DISTINCT d.id FROM " + db +
             ".dbo.sysdepends d WHERE NOT EXISTS (SELECT 1 "
             "FROM " +
             db + ".dbo.sysobjects o WHERE o.id = d.depid)"};
-}
-
-QStringList computedKeyColumns(const QString& db, int tableId)
-{
-    return {"SELECT c.name, t.text FROM " + db + ".dbo.syscolumns c, " + db +
-            ".dbo.syscomments t WHERE c.id = " + QString::number(tableId) +
-            " AND c.computedcol <> 0 AND t.id = c.computedcol ORDER BY c.colid, t.colid2, t.colid"};
-}
-
-QStringList ncharSize()
-{
-    return {"SELECT @@ncharsize"};
 }
 
 }  // namespace CatalogStatements

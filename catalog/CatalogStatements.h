@@ -9,72 +9,97 @@
 
 namespace CatalogStatements {
 
+// The catalog reads that serve one object at a time or a whole database. The read of one
+// object is the whole-database read filtered on its key; the whole-database read returns
+// the key columns first and then exactly the columns of the read of one object, so that
+// the rows of one key are the rows the read of that object returns, in the same order.
+enum class CatalogSet {
+    // Objects with their owner, triggers, creation date and status; keyed by name, owner.
+    Objects,
+    // The index names of a table other than those of key constraints; by table, owner.
+    IndexNames,
+    // An index with its table, segment, status, space options and the order of up to
+    // kMaxIndexKeys keys; by table, index, owner.
+    Indexes,
+    // The key columns of an index, in key order; by table id, index name.
+    IndexKeys,
+    // The hidden columns of function-based index keys: name and a piece of the expression;
+    // by table id.
+    ComputedKeys,
+    // The pieces of an object's stored text and their status; by name, owner.
+    Texts,
+    // Privilege rows; by object id.
+    Protects,
+    // The column ids and names of a table or view, in column order; by object id.
+    ColumnNames,
+    // Lock scheme and storage options of a table; by table id.
+    TableStorage,
+    // colid, name, type name, length, prec, scale, status, usertype, the column's and its
+    // datatype's default and rule ids, the default's owner and name, whether it is
+    // declared, the rule's owner and name, and whether the column's domain is a check
+    // constraint; by table id.
+    ColumnDefinitions,
+    // colid and one text row of each column's declared default, in text order; by table id.
+    ColumnDefaultTexts,
+    // Primary key and unique constraints with up to kMaxIndexKeys keys and their orders;
+    // by table id.
+    KeyConstraints,
+    // Check constraints: name, column id and one text row; by table id.
+    CheckConstraints,
+    // Foreign keys with up to kMaxReferenceKeys key pairs; by table id.
+    ForeignKeys,
+    // The foreign keys of other tables that reference a table: name, owner and table; by
+    // the referenced table's id.
+    ReferencingForeignKeys,
+    // The default and rule bound to a user datatype: owner and name of each; by type name.
+    TypeBindings,
+    // A user with its ids, group and login; by user name.
+    Users,
+    // The logins aliased to a user of the database; by user name.
+    Aliases,
+    // The statement permissions (GRANT CREATE TABLE ...) of a user or group: action and
+    // protect type; by principal name.
+    StatementPermissions,
+    // A user datatype with its storage type, defaults and rules; by type name.
+    Types,
+};
+constexpr int CatalogSetCount = static_cast<int>(CatalogSet::Types) + 1;
+constexpr int kMaxIndexKeys = 31;
+constexpr int kMaxReferenceKeys = 16;
+
+// The read of the objects whose key starts with `key` (a prefix of the set's key values).
+QStringList forKey(CatalogSet set, const QString& db, const QStringList& key);
+// The read of the whole database: the key columns, then the columns of forKey().
+QStringList wholeDatabase(CatalogSet set, const QString& db);
+int keyColumnCount(CatalogSet set);
+
 // `value` with every `quote` doubled, for use between two `quote` characters.
 QString inLiteral(const QString& value, QChar quote);
 
-QStringList objectOwner(const QString& db, const QString& name);
-// The owners of the objects of one type with that name.
-QStringList ownersOfType(const QString& db, const QString& name, const QString& type);
-// With an owner, only that owner's object.
-QStringList objectInfo(const QString& db, const QString& name, const QString& owner = QString());
 QStringList describeTable(const QString& qualifiedName);
 QStringList procedureParameters(const QString& db, const QString& qualifiedName, bool sqlAnywhere);
 QStringList tableColumns(const QString& db, const QString& name, bool sqlAnywhere);
+// The owners of the objects of one type with that name.
+QStringList ownersOfType(const QString& db, const QString& name, const QString& type);
 
-QStringList indexNames(const QString& db, const QString& owner, const QString& table,
-                       bool sqlAnywhere);
-QStringList indexInfo(const QString& db, const QString& index, const QString& table,
-                      bool sqlAnywhere, const QString& owner = QString());
-// Fill factor, rows per page, page gap, status2 and the order (ASC/DESC) of each key.
-QStringList indexOptions(const QString& db, const QString& qualifiedTable, int tableId, int indid,
-                         int maxKeys);
-// `owner` is the table's owner; for tables of dbo the text is the classic one.
-QStringList indexColumns(const QString& db, const QString& owner, const QString& tableDotIndex,
-                         bool sqlAnywhere);
+// SQL Anywhere's index reads.
+QStringList sqlAnywhereIndexNames(const QString& table);
+QStringList sqlAnywhereIndexInfo(const QString& index, const QString& table);
+QStringList sqlAnywhereIndexColumns(const QString& tableDotIndex);
 
 QStringList objectKind(const QString& db, const QString& name);
-QStringList objectText(const QString& db, const QString& owner, const QString& name,
-                       bool sqlAnywhere);
+QStringList sqlAnywhereObjectText(const QString& name);
 
-QStringList userInfo(const QString& db, const QString& name);
-QStringList typeInfo(const QString& db, const QString& name);
-QStringList protects(const QString& db, const QString& filterLine);
-// The filter lines of protects(): the rows of one object, one user or one action.
+// Privilege rows that meet `condition` (one of the conditions below).
+QStringList protects(const QString& db, const QString& condition);
+// The conditions of protects(): the rows of one object, one user or one action.
 QString protectsOfObjectId(int id);
 QString protectsOfObjectName(const QString& name);
 QString protectsOfUserId(int uid);
 QString protectsOfUserName(const QString& name);
 QString protectsOfAction(int actionCode);
-// The column ids and names of a table or view, in column order.
-QStringList columnNames(const QString& db, int objectId);
 
-// The reads of a whole table definition, keyed by the table's owner and name or its id.
-QStringList objectId(const QString& db, const QString& owner, const QString& name);
-QStringList tableStorage(const QString& db, int tableId);
-// colid, name, type name, length, prec, scale, status, usertype, the column's and its
-// datatype's default and rule ids, the default's owner and name, whether it is declared,
-// the rule's owner and name, and whether the column's domain is a check constraint.
-QStringList columnDefinitions(const QString& db, int tableId);
-// colid and one text row of each column's default, in text order.
-QStringList columnDefaultTexts(const QString& db, int tableId);
-// Primary key and unique constraints with up to `maxKeys` keys and their orders.
-QStringList keyConstraints(const QString& db, const QString& qualifiedTable, int tableId,
-                           int maxKeys);
-QStringList checkConstraints(const QString& db, int tableId);
-QStringList foreignKeys(const QString& db, int tableId, int maxKeys);
-// The foreign keys of other tables that reference this one: name, owner and table.
-QStringList referencingForeignKeys(const QString& db, int tableId);
-// The default and rule bound to a user datatype: owner and name of each.
-QStringList typeBindings(const QString& db, const QString& name);
-QStringList loginName(int suid);
-// The logins aliased to a user of the database.
-QStringList aliasesOf(const QString& db, const QString& user);
 QStringList ncharSize();
-// The hidden columns of function-based index keys: name and a piece of the expression.
-QStringList computedKeyColumns(const QString& db, int tableId);
-// The statement permissions (GRANT CREATE TABLE ...) of a user or group: action and
-// protect type.
-QStringList statementPermissions(const QString& db, const QString& principal);
 // Views, procedures and triggers: id, owner, name and creation date (style 23).
 QStringList compiledObjects(const QString& db);
 QStringList dependencies(const QString& db);

@@ -60,6 +60,38 @@ struct IndexOptions {
     QStringList orders;  // "ASC" or "DESC" per key
 };
 
+struct IndexRow {
+    TCTIndex index;
+    IndexOptions options;
+};
+
+// The index of that name on the table; with an owner, on that owner's table. SQL Anywhere
+// records no options.
+std::optional<IndexRow> readIndex(TCTLibObjInfo& reader, bool sqlAnywhere, const QString& index,
+                                  const QString& table, const QString& owner)
+{
+    CatalogRead read(reader);
+    if (sqlAnywhere)
+        read.open(Sql::sqlAnywhereIndexInfo(index, table));
+    else
+        read.open(Sql::CatalogSet::Indexes,
+                  owner.isEmpty() ? QStringList{table, index} : QStringList{table, index, owner});
+    std::optional<IndexRow> found;
+    while (read.next()) {
+        IndexRow row{indexFromRow(read), {}};
+        if (!sqlAnywhere) {
+            row.options.status2 = read.integer(11);
+            row.options.fillFactor = read.integer(12);
+            row.options.maxRowsPerPage = read.integer(13);
+            row.options.reservePageGap = read.integer(14);
+            for (int k = 0; k < Sql::kMaxIndexKeys; ++k)
+                row.options.orders << read.text(15 + k);
+        }
+        found = row;
+    }
+    return found;
+}
+
 QString headLine(const TCTIndex& index, const IndexOptions& options)
 {
     QString head = "CREATE ";
@@ -111,10 +143,12 @@ QStringList TCTLibObjInfo::GetIndexNames(const QString& tableName, const QString
 {
     prepareRead();
     const QString name = nameArgument(tableName);
-    const QString tableOwner = owner.isEmpty() ? GetObjectOwner(name) : owner;
-    const bool sqlAnywhere = isSqlAnywhere();
     CatalogRead read(*this);
-    read.open(Sql::indexNames(m_selectDb, tableOwner, name, sqlAnywhere));
+    if (isSqlAnywhere())
+        read.open(Sql::sqlAnywhereIndexNames(name));
+    else
+        read.open(Sql::CatalogSet::IndexNames,
+                  {name, owner.isEmpty() ? GetObjectOwner(name) : owner});
     QStringList names;
     while (read.next())
         names << read.text(1);
@@ -124,41 +158,37 @@ QStringList TCTLibObjInfo::GetIndexNames(const QString& tableName, const QString
 std::optional<TCTIndex> TCTLibObjInfo::GetIndexInfo(const QString& indexName,
                                                     const QString& tableName, const QString& owner)
 {
-    const bool sqlAnywhere = isSqlAnywhere();
-    CatalogRead read(*this);
-    read.open(Sql::indexInfo(m_selectDb, nameArgument(indexName), nameArgument(tableName),
-                             sqlAnywhere, owner));
-    std::optional<TCTIndex> index;
-    while (read.next())
-        index = indexFromRow(read);
-    return index;
+    const std::optional<IndexRow> row =
+        readIndex(*this, isSqlAnywhere(), nameArgument(indexName), nameArgument(tableName), owner);
+    return row ? std::optional<TCTIndex>(row->index) : std::nullopt;
 }
 
-QStringList TCTLibObjInfo::indexColumns(const QString& owner, const QString& tableDotIndex)
+QStringList TCTLibObjInfo::indexKeys(int tableId, const QString& indexName)
 {
-    const bool sqlAnywhere = isSqlAnywhere();
     CatalogRead read(*this);
-    read.open(Sql::indexColumns(m_selectDb, owner, tableDotIndex, sqlAnywhere));
+    read.open(Sql::CatalogSet::IndexKeys, {QString::number(tableId), indexName});
     QStringList columns;
     while (read.next())
         columns << read.text(1);
     return columns;
 }
 
-// Key column names are formed with the table's owner, so that the keys of a table
-// owned by another user than dbo are found as well.
-QString TCTLibObjInfo::keyOwner(const QString& tableName)
-{
-    if (isSqlAnywhere())
-        return QString();
-    const QString owner = GetObjectOwner(tableName);
-    return owner.isEmpty() ? QStringLiteral("dbo") : owner;
-}
-
 QStringList TCTLibObjInfo::GetIndexColumns(const QString& qualifiedIndexName)
 {
     const QString tableName = qualifiedIndexName.section(QLatin1Char('.'), 0, 0);
-    return indexColumns(keyOwner(tableName), qualifiedIndexName);
+    const QString indexName = qualifiedIndexName.section(QLatin1Char('.'), 1);
+    if (isSqlAnywhere()) {
+        CatalogRead read(*this);
+        read.open(Sql::sqlAnywhereIndexColumns(qualifiedIndexName));
+        QStringList columns;
+        while (read.next())
+            columns << read.text(1);
+        return columns;
+    }
+    const QString owner = GetObjectOwner(tableName);
+    const std::optional<int> id =
+        objectId(owner.isEmpty() ? QStringLiteral("dbo") : owner, nameArgument(tableName));
+    return id ? indexKeys(*id, indexName) : QStringList();
 }
 
 QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QString& tableName,
@@ -166,40 +196,35 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
 {
     CheckSelectDb();
     m_namesQuoted = false;
-    const std::optional<TCTIndex> index = GetIndexInfo(indexName, tableName, tableOwner);
-    if (!index)
+    const bool sqlAnywhere = isSqlAnywhere();
+    const std::optional<IndexRow> row =
+        readIndex(*this, sqlAnywhere, nameArgument(indexName), nameArgument(tableName), tableOwner);
+    if (!row)
         return {DataNotAvailable};
+    const TCTIndex& index = row->index;
+    const IndexOptions& stored = row->options;
 
-    const QString owner = tableOwner.isEmpty() ? keyOwner(tableName) : tableOwner;
-    const QStringList keys = indexColumns(owner, tableName + "." + indexName);
+    if (sqlAnywhere) {
+        const QStringList keys = GetIndexColumns(tableName + "." + indexName);
+        if (keys.isEmpty())
+            return {DataNotAvailable};
+        return {headLine(index, {}), "(" + keys.join(",") + ")"};
+    }
+    const QStringList keys = indexKeys(index.Id, index.Name);
     if (keys.isEmpty())
         return {DataNotAvailable};
 
-    if (!isSybase())
-        return {headLine(*index, {}), "(" + keys.join(",") + ")"};
-
+    QString owner = tableOwner.isEmpty() ? GetObjectOwner(index.TableName) : tableOwner;
+    if (owner.isEmpty())
+        owner = QStringLiteral("dbo");
     const QString table = nameArgument(tableName);
-    TCTIndex named = *index;
-    named.Name = nameInScript(index->Name);
-    named.TableName = nameInScript(index->TableName);
-    IndexOptions stored;
-    {
-        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-        read.open(Sql::indexOptions(m_selectDb, m_selectDb + "." + owner + "." + table, index->Id,
-                                    index->IndId, static_cast<int>(keys.size())));
-        if (read.next()) {
-            stored.fillFactor = read.integer(1);
-            stored.maxRowsPerPage = read.integer(2);
-            stored.reservePageGap = read.integer(3);
-            stored.status2 = read.integer(4);
-            for (int k = 0; k < keys.size(); ++k)
-                stored.orders << read.text(5 + k);
-        }
-    }
+    TCTIndex named = index;
+    named.Name = nameInScript(index.Name);
+    named.TableName = nameInScript(index.TableName);
     // The index of a primary key or unique constraint is written as its constraint.
     if (stored.status2 & kIndex2Constraint) {
-        for (const TCTConstraint& constraint : GetTableConstraints(index->Id, owner, table)) {
-            if (constraint.IndexId == index->IndId)
+        for (const TCTConstraint& constraint : GetTableConstraints(index.Id)) {
+            if (constraint.IndexId == index.IndId)
                 return {"ALTER TABLE " + nameInScript(owner) + "." + nameInScript(table) + " ADD " +
                         constraintClause(constraint)};
         }
@@ -208,7 +233,7 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
     QHash<QString, QString> expressions;
     {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
-        read.open(Sql::computedKeyColumns(m_selectDb, index->Id));
+        read.open(Sql::CatalogSet::ComputedKeys, {QString::number(index.Id)});
         while (read.next())
             expressions[trimBlanks(read.text(1))] += read.text(2);
     }
@@ -217,10 +242,10 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
         written << (expressions.contains(key) ? trimBlanks(expressions.value(key))
                                               : nameInScript(key));
     QStringList lines{headLine(named, stored), "(" + withOrders(written, stored.orders) + ")"};
-    const QString options = optionsLine(*index, stored);
+    const QString options = optionsLine(index, stored);
     if (!options.isEmpty())
         lines << options;
     // The segment name is a literal of the script: a quote in it is doubled.
-    lines << "ON '" + Sql::inLiteral(index->SegmentName, '\'') + "'";
+    lines << "ON '" + Sql::inLiteral(index.SegmentName, '\'') + "'";
     return lines;
 }

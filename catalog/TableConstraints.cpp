@@ -8,12 +8,11 @@
 #include <QRegularExpression>
 
 namespace Sql = CatalogStatements;
+using Sql::CatalogSet;
+using Sql::kMaxIndexKeys;
+using Sql::kMaxReferenceKeys;
 
 namespace {
-
-// Keys an index or a foreign key can have.
-constexpr int kMaxIndexKeys = 31;
-constexpr int kMaxReferenceKeys = 16;
 
 constexpr int kIndexClustered = 0x10;
 constexpr int kIndexPrimaryKey = 0x800;
@@ -67,15 +66,13 @@ QString constraintClause(const TCTConstraint& constraint)
     return clause + QStringLiteral(" ON '") + Sql::inLiteral(constraint.SegmentName, '\'') + "'";
 }
 
-TCTConstraintList TCTLibObjInfo::GetTableConstraints(int tableId, const QString& owner,
-                                                     const QString& tableName)
+TCTConstraintList TCTLibObjInfo::GetTableConstraints(int tableId)
 {
     prepareRead();
     TCTConstraintList constraints;
     {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-        read.open(Sql::keyConstraints(m_selectDb, m_selectDb + "." + owner + "." + tableName,
-                                      tableId, kMaxIndexKeys));
+        read.open(CatalogSet::KeyConstraints, {QString::number(tableId)});
         while (read.next()) {
             TCTConstraint key;
             const int indid = read.integer(2);
@@ -109,7 +106,7 @@ TCTConstraintList TCTLibObjInfo::GetTableConstraints(int tableId, const QString&
     }
     // The pieces of a check's text are joined as stored.
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
-    read.open(Sql::checkConstraints(m_selectDb, tableId));
+    read.open(CatalogSet::CheckConstraints, {QString::number(tableId)});
     QString lastName;
     while (read.next()) {
         const QString name = trimBlanks(read.text(1));
@@ -135,7 +132,7 @@ TCTConstraintList TCTLibObjInfo::GetForeignKeys(int tableId)
     prepareRead();
     TCTConstraintList keys;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::foreignKeys(m_selectDb, tableId, kMaxReferenceKeys));
+    read.open(CatalogSet::ForeignKeys, {QString::number(tableId)});
     while (read.next()) {
         TCTConstraint key;
         key.ConstraintKind = TCTConstraint::Kind::ForeignKey;
@@ -157,7 +154,7 @@ QList<TCTReference> TCTLibObjInfo::GetReferencingForeignKeys(int tableId)
     prepareRead();
     QList<TCTReference> references;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::referencingForeignKeys(m_selectDb, tableId));
+    read.open(CatalogSet::ReferencingForeignKeys, {QString::number(tableId)});
     while (read.next())
         references << TCTReference{read.text(1),
                                    owned(scriptName(read.text(2)), scriptName(read.text(3)))};
@@ -169,7 +166,7 @@ QList<TCTColumnBinding> TCTLibObjInfo::GetColumnBindings(int tableId)
     prepareRead();
     QList<TCTColumnBinding> bindings;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::columnDefinitions(m_selectDb, tableId));
+    read.open(CatalogSet::ColumnDefinitions, {QString::number(tableId)});
     while (read.next()) {
         const QString column = read.text(2);
         const int cdefault = read.integer(9), typeDefault = read.integer(10);
@@ -190,7 +187,7 @@ QList<TCTColumnBinding> TCTLibObjInfo::GetTypeBindings(const QString& typeName)
     prepareRead();
     QList<TCTColumnBinding> bindings;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::typeBindings(m_selectDb, nameArgument(typeName)));
+    read.open(CatalogSet::TypeBindings, {nameArgument(typeName)});
     if (read.next()) {
         if (!read.text(2).isEmpty())
             bindings << TCTColumnBinding{QString(), owned(read.text(1), read.text(2)), false};

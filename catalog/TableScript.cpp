@@ -87,7 +87,7 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
     const int bytesPerNChar = ncharSize();
     {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-        read.open(Sql::columnDefinitions(m_selectDb, tableId));
+        read.open(Sql::CatalogSet::ColumnDefinitions, {QString::number(tableId)});
         while (read.next()) {
             TCTColumnDef column;
             column.Name = nameInScript(read.text(2));
@@ -110,7 +110,7 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
         return columns;
     // The pieces of a default's text are joined as stored.
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
-    read.open(Sql::columnDefaultTexts(m_selectDb, tableId));
+    read.open(Sql::CatalogSet::ColumnDefaultTexts, {QString::number(tableId)});
     while (read.next()) {
         const int colid = read.integer(1);
         if (declaredDefaults.contains(colid))
@@ -163,11 +163,11 @@ std::optional<int> TCTLibObjInfo::objectId(const QString& owner, const QString& 
                                            const QString& type)
 {
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::objectId(m_selectDb, owner, name));
+    read.open(Sql::CatalogSet::Objects, {name, owner});
     std::optional<int> id;
     while (read.next()) {
-        if (type.isEmpty() || trimBlanks(read.text(2)) == type)
-            id = read.integer(1);
+        if (type.isEmpty() || trimBlanks(read.text(5)) == type)
+            id = read.integer(2);
     }
     return id;
 }
@@ -176,7 +176,7 @@ std::optional<TCTTableStorage> TCTLibObjInfo::GetTableStorage(int tableId)
 {
     prepareRead();
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::tableStorage(m_selectDb, tableId));
+    read.open(Sql::CatalogSet::TableStorage, {QString::number(tableId)});
     std::optional<TCTTableStorage> storage;
     while (read.next()) {
         TCTTableStorage row;
@@ -218,7 +218,7 @@ QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QStrin
 
     // Column checks follow their column; keys and table checks follow the columns.
     QStringList elements;
-    const TCTConstraintList constraints = GetTableConstraints(*id, tableOwner, name);
+    const TCTConstraintList constraints = GetTableConstraints(*id);
     for (const TCTConstraint& constraint : constraints) {
         if (!constraint.Name.isEmpty())
             nameInScript(constraint.Name);

@@ -20,10 +20,12 @@ QString TCTLibObjInfo::objectType(const QString& owner, const QString& name)
 {
     QString type;
     CatalogRead read(*this, CatalogRead::Mode::Cursor, CatalogRead::Results::AsStored);
-    read.open(owner.isEmpty() ? Sql::objectKind(m_selectDb, name)
-                              : Sql::objectId(m_selectDb, owner, name));
+    if (owner.isEmpty())
+        read.open(Sql::objectKind(m_selectDb, name));
+    else
+        read.open(Sql::CatalogSet::Objects, {name, owner});
     while (read.next())
-        type = trimBlanks(read.text(owner.isEmpty() ? 1 : 2)).left(2);
+        type = trimBlanks(read.text(owner.isEmpty() ? 1 : 5)).left(2);
     return type;
 }
 
@@ -51,7 +53,10 @@ TCTStoredText TCTLibObjInfo::GetStoredText(const QString& objectName, const QStr
     TCTStoredText stored;
     QByteArray text;
     CatalogRead read(*this, CatalogRead::Mode::Cursor, CatalogRead::Results::AsStored);
-    read.open(Sql::objectText(m_selectDb, textOwner, name, sqlAnywhere));
+    if (sqlAnywhere)
+        read.open(Sql::sqlAnywhereObjectText(name));
+    else
+        read.open(Sql::CatalogSet::Texts, {name, textOwner});
     while (read.next()) {
         text += read.bytes(1);
         if (!sqlAnywhere) {

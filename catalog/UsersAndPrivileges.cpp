@@ -138,10 +138,10 @@ QStringList coveredColumns(const QByteArray& bitmap, const QList<QPair<int, QStr
     return names;
 }
 
-QList<QPair<int, QString>> objectColumns(TCTLibObjInfo& reader, const QString& db, int id)
+QList<QPair<int, QString>> objectColumns(TCTLibObjInfo& reader, int id)
 {
     CatalogRead read(reader);
-    read.open(Sql::columnNames(db, id));
+    read.open(Sql::CatalogSet::ColumnNames, {QString::number(id)});
     QList<QPair<int, QString>> columns;
     while (read.next())
         columns.append({read.integer(1), read.text(2)});
@@ -154,11 +154,11 @@ std::optional<TCTUser> TCTLibObjInfo::GetUserInfo(const QString& userName)
 {
     prepareRead();
     CatalogRead read(*this);
-    read.open(Sql::userInfo(m_selectDb, nameArgument(userName)));
+    read.open(Sql::CatalogSet::Users, {nameArgument(userName)});
     std::optional<TCTUser> user;
     while (read.next()) {
-        user =
-            TCTUser{read.text(1), read.integer(2), read.integer(3), read.integer(4), read.text(5)};
+        user = TCTUser{read.text(1),    read.integer(2), read.integer(3),
+                       read.integer(4), read.text(5),    read.text(6)};
     }
     return user;
 }
@@ -171,13 +171,8 @@ QString TCTLibObjInfo::GetUserScript(const QString& userName)
         return DataNotAvailable;
     // The user's login is the one its suid names (guest has none: its own name); the
     // arguments are literals of the script, with a quote in a name doubled.
-    QString login = nameArgument(userName);
-    if (user->SuId > 0) {
-        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-        read.open(Sql::loginName(user->SuId));
-        if (read.next())
-            login = read.text(1);
-    }
+    const QString login =
+        user->SuId > 0 && !user->LoginName.isEmpty() ? user->LoginName : nameArgument(userName);
     const QString name = Sql::inLiteral(nameArgument(userName), '"');
     return "EXECUTE sp_adduser \"" + Sql::inLiteral(login, '"') + "\",\"" + name + "\",\"" +
            Sql::inLiteral(user->GroupName, '"') + "\"";
@@ -187,7 +182,7 @@ std::optional<TCTType> TCTLibObjInfo::GetTypeInfo(const QString& typeName)
 {
     prepareRead();
     CatalogRead read(*this);
-    read.open(Sql::typeInfo(m_selectDb, nameArgument(typeName)));
+    read.open(Sql::CatalogSet::Types, {nameArgument(typeName)});
     std::optional<TCTType> type;
     while (read.next()) {
         TCTType row;
@@ -252,7 +247,12 @@ std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,
     QList<QByteArray> bitmaps;
     {
         CatalogRead read(*this);
-        read.open(Sql::protects(m_selectDb, condition));
+        // The privileges of one object are a keyed read, answered from the database's
+        // snapshot when there is one.
+        if (filter == TProtectFilter::pfObjectId)
+            read.open(Sql::CatalogSet::Protects, {QString::number(integerFromText(filterValue))});
+        else
+            read.open(Sql::protects(m_selectDb, condition));
         while (read.next()) {
             if (!list)
                 list.emplace();
@@ -267,7 +267,7 @@ std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,
             continue;
         TCTProtect& protect = (*list)[n];
         if (!columnsById.contains(protect.Id))
-            columnsById.insert(protect.Id, objectColumns(*this, m_selectDb, protect.Id));
+            columnsById.insert(protect.Id, objectColumns(*this, protect.Id));
         protect.ColumnNames = coveredColumns(bitmaps.at(n), columnsById.value(protect.Id));
     }
     return list;
@@ -293,7 +293,7 @@ QStringList TCTLibObjInfo::GetStatementPermissionScript(const QString& principal
     prepareRead();
     QStringList granted, revoked;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::statementPermissions(m_selectDb, nameArgument(principal)));
+    read.open(Sql::CatalogSet::StatementPermissions, {nameArgument(principal)});
     while (read.next()) {
         const int action = read.integer(1);
         if (!commands.contains(action)) {
@@ -315,7 +315,7 @@ QStringList TCTLibObjInfo::GetAliasLogins(const QString& userName)
     prepareRead();
     QStringList logins;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::aliasesOf(m_selectDb, nameArgument(userName)));
+    read.open(Sql::CatalogSet::Aliases, {nameArgument(userName)});
     while (read.next())
         logins << read.text(1);
     return logins;

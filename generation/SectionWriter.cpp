@@ -756,7 +756,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
                  QStringLiteral("  DROP TABLE ") + ownedScriptName());
     // The table's primary key and unique constraints are written with it, not again
     // as indexes.
-    for (const TCTConstraint& key : m_info.GetTableConstraints(*id, owner, table)) {
+    for (const TCTConstraint& key : m_info.GetTableConstraints(*id)) {
         if (!key.IndexName.isEmpty())
             alreadyWritten(QStringLiteral("I"), table, key.IndexName);
     }

@@ -75,20 +75,6 @@ TEST_F(UnusualNamesAndShapes, QuoteCharactersCannotChangeTheStatement)
     EXPECT_THROW(info->GetObjectText("x' or '1'='1"), EDatabaseError);
 }
 
-TEST_F(UnusualNamesAndShapes, StatementsForPlainNamesKeepTheirClassicText)
-{
-    EXPECT_EQ(
-        CatalogStatements::indexColumns("demo", "dbo", "orders.orders_id", false),
-        (QStringList{"SELECT INDEX_COL('demo.dbo.' + so.name , x.indid, c.colid)",
-                     " FROM demo.dbo.sysindexes x,", " demo.dbo.syscolumns c,",
-                     " demo.dbo.sysobjects so", " WHERE x.id = object_id (\"demo.dbo.\" + so.name)",
-                     " AND indid BETWEEN 1 AND 254", " AND x.id = c.id", " AND so.id = x.id",
-                     " AND c.colid <= x.keycnt",
-                     " AND INDEX_COL(\"demo.dbo.\" + so.name, x.indid, c.colid)<>''",
-                     " AND so.name + '.' + x.name = 'orders.orders_id'",
-                     " ORDER BY x.name, x.indid,", " c.colid ASC"}));
-}
-
 TEST_F(UnusualNamesAndShapes, LongDatabaseNamesAreKeptWhole)
 {
     info->setSelectDb(kLongDb);
