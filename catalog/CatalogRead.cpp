@@ -65,8 +65,8 @@ void CatalogRead::load(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet
     CatalogRead read(m_reader, Mode::LanguageCommand, Results::AsStored);
     read.open(CatalogStatements::wholeDatabase(set, snapshot.database()));
     std::vector<TCatalogSnapshot::Row> rows;
-    const int columns = read.m_query->ColumnCount();
     while (read.next()) {
+        const int columns = read.m_query->ColumnCount();
         TCatalogSnapshot::Row row;
         row.texts.reserve(columns);
         row.bytes.reserve(columns);

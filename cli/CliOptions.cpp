@@ -117,6 +117,9 @@ void addOptions(QCommandLineParser& parser)
                "instead of scripting them."),
         option({"quiet"}, "No progress and no informational messages."),
         option({"no-header"}, "Omit the header comment, for output that compares between runs."),
+        option({"per-object-reads"},
+               "Read the catalog object by object, never a database's whole catalog at once "
+               "(which is done from 8 objects of a database on: fewer requests, more rows)."),
         option({"login-timeout"},
                "Seconds to wait for the server to answer the login (default: 30, or the "
                "settings file's).",
@@ -193,6 +196,7 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const TAppSe
     options.List = parser.isSet("list");
     options.Quiet = parser.isSet("quiet");
     options.Header = !parser.isSet("no-header");
+    options.PerObjectReads = parser.isSet("per-object-reads");
     options.TraceFile = parser.value("trace");
     options.LoginTimeout = settings.LoginTimeout;
     options.CommandTimeout = settings.CommandTimeout;

@@ -23,9 +23,10 @@ struct TCliOptions {
     bool List = false;
     bool Quiet = false;
     bool Header = true;
-    QString TraceFile;       // set: statements and server messages are written to it
-    int LoginTimeout = 0;    // seconds; the settings file's unless given
-    int CommandTimeout = 0;  // seconds; the settings file's unless given
+    bool PerObjectReads = false;  // never read a database's catalog whole
+    QString TraceFile;            // set: statements and server messages are written to it
+    int LoginTimeout = 0;         // seconds; the settings file's unless given
+    int CommandTimeout = 0;       // seconds; the settings file's unless given
 };
 
 // The outcome of parsing: options, or the text to print and the exit status.

@@ -206,6 +206,7 @@ int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptio
     info.PrefixWithDbName = options.Options.PrefixWithDb;
     TConsoleProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     TScriptGenerator generator(info, options.Options);
+    generator.PerObjectReads = options.PerObjectReads;
 
     if (!options.SeparateFilesDir.isEmpty()) {
         if (!QDir().mkpath(options.SeparateFilesDir))

@@ -36,6 +36,31 @@ void TScriptGenerator::selectDatabase(const QString& database)
     CurDb = database;
     DbPrefix = m_options.PrefixWithDb ? CurDb + QLatin1Char('.') : QString();
     m_info.setSelectDb(CurDb);
+    m_info.setWholeDatabaseReads(!PerObjectReads &&
+                                 m_objectsPerDatabase.value(database) >= WholeDatabaseReadsFrom);
+}
+
+class TScriptGenerator::ReadModeScope {
+public:
+    explicit ReadModeScope(TScriptGenerator& generator) : m_generator(generator) {}
+    ReadModeScope(const ReadModeScope&) = delete;
+    ReadModeScope& operator=(const ReadModeScope&) = delete;
+    ~ReadModeScope()
+    {
+        m_generator.m_objectsPerDatabase.clear();
+        m_generator.m_info.setWholeDatabaseReads(false);
+    }
+
+private:
+    TScriptGenerator& m_generator;
+};
+
+TScriptGenerator::ReadModeScope TScriptGenerator::readModeFor(const TMarkedObjectList& work)
+{
+    m_objectsPerDatabase.clear();
+    for (const TMarkedObject& object : work)
+        ++m_objectsPerDatabase[object.Database];
+    return ReadModeScope(*this);
 }
 
 TMarkedObjectList TScriptGenerator::workList(const TMarkedObjectList& objects)
@@ -127,6 +152,7 @@ QStringList TScriptGenerator::BuildScript(const TMarkedObjectList& objects,
 
     Unscripted.clear();
     Warnings.clear();
+    const ReadModeScope readMode = readModeFor(objects);
     const TMarkedObjectList work = workList(objects);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     progress.setProgressPosition(0);
@@ -214,6 +240,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
 {
     Unscripted.clear();
     Warnings.clear();
+    const ReadModeScope readMode = readModeFor(objects);
     const TMarkedObjectList work = workList(objects);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     QStringList written;

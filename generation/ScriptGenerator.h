@@ -7,6 +7,7 @@
 #include "MarkedObject.h"
 #include "SectionWriter.h"
 
+#include <QHash>
 #include <QStringList>
 
 class ProgressReporter;
@@ -25,6 +26,9 @@ struct TScriptHeader {
 class TScriptGenerator {
 public:
     static constexpr const char* ReplayOrderFileName = "replay-order.txt";
+    // From this many objects of a database on, its catalog is read whole: one request per
+    // kind of catalog read instead of several per object.
+    static constexpr int WholeDatabaseReadsFrom = 8;
 
     TScriptGenerator(TCTLibObjInfo& info, const TScriptOptions& options);
 
@@ -35,6 +39,8 @@ public:
     // holds a comment), and warnings such as a dependency cycle.
     QStringList Unscripted;
     QStringList Warnings;
+    // Reads the catalog object by object whatever the number of objects.
+    bool PerObjectReads = false;
 
     // The script of `objects`: the header (unless `withHeader` is off), a "USE" batch
     // whenever the database changes, and each object's section. With `toFile` off every
@@ -57,7 +63,12 @@ public:
                                QStringList& usedNames);
 
 private:
+    // Makes `database` the one read, whole or object by object.
     void selectDatabase(const QString& database);
+    // Counts the objects of each database for selectDatabase(); the reads go back to per
+    // object, and the rows held are released, when the returned guard ends.
+    class ReadModeScope;
+    ReadModeScope readModeFor(const TMarkedObjectList& work);
     // The work list: replay order, and views, procedures and triggers of each database
     // after what they depend on (sysdepends), then by creation date and name.
     TMarkedObjectList workList(const TMarkedObjectList& objects);
@@ -65,6 +76,7 @@ private:
 
     TCTLibObjInfo& m_info;
     const TScriptOptions& m_options;
+    QHash<QString, int> m_objectsPerDatabase;
 };
 
 // The text lines of script entries: an entry holding line breaks (stored source) becomes

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes a Transact-SQL script that creates a large synthetic database for tdsim
 benchmarks: N tables of M columns, each with a clustered and a nonclustered index,
-and a trigger and a procedure on every tenth table.
+and a trigger and a procedure on every tenth table. With --constraints, every fifth
+table also has a primary key, a check, a declared default, a foreign key to the table
+before it and a grant, and every tenth a view.
 
     generate_large_db.py --tables 10000 --columns 10 --database big > big.sql
 """
@@ -15,13 +17,23 @@ COLUMN_TYPES = [
 ]
 
 
-def write_script(out, tables, columns, database):
+def write_script(out, tables, columns, database, constraints=False):
     out.write(f"create database {database}\ngo\nuse {database}\ngo\n")
     for t in range(tables):
         name = f"tab_{t:05d}"
+        declared = constraints and t % 5 == 0
         cols = ",\n".join(f"    col_{c:03d} {COLUMN_TYPES[(t + c) % len(COLUMN_TYPES)] if c else 'int not null'}"
                           for c in range(columns))
+        if declared:
+            cols += (f",\n    flag char(1) default 'N' not null check (flag in ('Y', 'N')),"
+                     f"\n    parent int null,\n    constraint {name}_key primary key nonclustered (col_000)")
+            if t >= 5:
+                cols += f",\n    constraint {name}_fk foreign key (parent) references tab_{t - 5:05d} (col_000)"
         out.write(f"create table {name} (\n{cols}\n)\ngo\n")
+        if declared:
+            out.write(f"grant select on {name} to public\ngo\n")
+        if constraints and t % 10 == 0:
+            out.write(f"create view {name}_v as select col_000 from {name}\ngo\n")
         out.write(f"create unique clustered index {name}_pk on {name} (col_000)\ngo\n")
         if columns > 1:
             out.write(f"create nonclustered index {name}_ix on {name} (col_001, col_000)\ngo\n")
@@ -37,8 +49,9 @@ def main():
     parser.add_argument("--tables", type=int, default=1000)
     parser.add_argument("--columns", type=int, default=10)
     parser.add_argument("--database", default="big")
+    parser.add_argument("--constraints", action="store_true")
     args = parser.parse_args()
-    write_script(sys.stdout, args.tables, args.columns, args.database)
+    write_script(sys.stdout, args.tables, args.columns, args.database, args.constraints)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,106 @@
+// A database's catalog read whole gives the very script that reading it object by object
+// gives: the demo databases, the hostile names and a synthetic database of 1,000 tables
+// with constraints, scripted with every option, into one file and into separate files.
+#include "RecordingUserInterface.h"
+#include "TdsimServer.h"
+#include "ToolRun.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace {
+
+const QString kTestData = QStringLiteral(SKELDER_SOURCE_DIR "/testdata");
+
+class ReadModes : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_ui = std::make_unique<RecordingUserInterface>();
+        s_work = std::make_unique<QTemporaryDir>();
+        const ToolResult generated = runProgram(
+            QStringLiteral("python3"), {kTestData + "/generate_large_db.py", "--tables", "1000",
+                                        "--columns", "10", "--constraints", "--database", "big"});
+        ASSERT_EQ(generated.exitCode, 0) << qPrintable(generated.err);
+        const QString big = s_work->filePath("big.sql");
+        ASSERT_TRUE(writeText(big, generated.out.toUtf8()));
+        s_server = std::make_unique<TdsimServer>(
+            QStringList{kTestData + "/demo.sql", kTestData + "/hostile.sql", big});
+    }
+    static void TearDownTestSuite()
+    {
+        s_server.reset();
+        s_work.reset();
+        s_ui.reset();
+    }
+
+    static ToolResult script(const QStringList& arguments)
+    {
+        return runSkelderCliOnServer(TdsimServer::serverName(),
+                                     QStringList{"--drop", "--triggers", "--indexes", "--grants",
+                                                 "--prefix-db", "--no-header"} +
+                                         arguments);
+    }
+
+    // The script of `database` both ways: the same bytes, messages and exit status.
+    static void expectSameScript(const QString& database)
+    {
+        SCOPED_TRACE(database.toStdString());
+        const ToolResult whole = script({"-D", database});
+        const ToolResult perObject = script({"-D", database, "--per-object-reads"});
+        ASSERT_TRUE(whole.exitCode == 0 || whole.exitCode == 4) << qPrintable(whole.err);
+        EXPECT_EQ(whole.exitCode, perObject.exitCode);
+        EXPECT_EQ(whole.err, perObject.err);
+        EXPECT_GT(whole.out.count(QLatin1String("\nGO")), 3);
+        EXPECT_TRUE(whole.out == perObject.out) << "the scripts differ; first at character "
+                                                << firstDifference(whole.out, perObject.out);
+    }
+
+    static qsizetype firstDifference(const QString& a, const QString& b)
+    {
+        qsizetype at = 0;
+        while (at < a.size() && at < b.size() && a[at] == b[at])
+            ++at;
+        return at;
+    }
+
+    static inline std::unique_ptr<RecordingUserInterface> s_ui;
+    static inline std::unique_ptr<QTemporaryDir> s_work;
+    static inline std::unique_ptr<TdsimServer> s_server;
+};
+
+TEST_F(ReadModes, TheDemoDatabasesGiveTheSameScript)
+{
+    expectSameScript("demo");
+    expectSameScript("inventory");
+}
+
+TEST_F(ReadModes, HostileNamesGiveTheSameScript)
+{
+    expectSameScript("hostile");
+}
+
+TEST_F(ReadModes, ASynthesisOfAThousandTablesGivesTheSameScript)
+{
+    expectSameScript("big");
+}
+
+TEST_F(ReadModes, SeparateFilesHoldTheSameScripts)
+{
+    QTemporaryDir whole, perObject;
+    ASSERT_EQ(script({"-D", "demo", "--separate-files", whole.path()}).exitCode, 0);
+    ASSERT_EQ(
+        script({"-D", "demo", "--separate-files", perObject.path(), "--per-object-reads"}).exitCode,
+        0);
+    const QStringList files = QDir(whole.path()).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files, QDir(perObject.path()).entryList(QDir::Files, QDir::Name));
+    EXPECT_GT(files.size(), 20);
+    for (const QString& file : files) {
+        EXPECT_EQ(readText(whole.filePath(file)), readText(perObject.filePath(file)))
+            << qPrintable(file);
+    }
+}
+
+}  // namespace
