@@ -872,7 +872,6 @@ void Tf_main::a_generateExecute()
         ToFile = true;
         RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
         RAProgressForm1->Execute();
-        saveScriptLines(TargetPath, ScriptLines);
         ReportUnscripted();
         return;
     }
@@ -908,8 +907,17 @@ void Tf_main::BuildScript()
     header.GeneratedOn = db->GetServerDateTime();
     info->PrefixWithDbName = Options.PrefixWithDb;
     TScriptGenerator generator(*info, Options);
-    ScriptLines =
-        generator.BuildScript(MarkedObjects(), header, ToFile, m_viewSink.get(), *RAProgressForm1);
+    if (ToFile) {
+        // Each section goes to the file as it is built; the file replaces an earlier one
+        // only when the script is whole, so a run that fails leaves no part of a script.
+        TFileWriter file(TargetPath);
+        TFileScriptSink sink(file);
+        generator.WriteScript(MarkedObjects(), header, sink, true, nullptr, *RAProgressForm1);
+        file.commit();
+    } else {
+        ScriptLines = generator.BuildScript(MarkedObjects(), header, false, m_viewSink.get(),
+                                            *RAProgressForm1);
+    }
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
     DbPrefix = generator.DbPrefix;

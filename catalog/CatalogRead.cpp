@@ -62,19 +62,21 @@ void CatalogRead::open(CatalogStatements::CatalogSet set, const QStringList& key
 
 void CatalogRead::load(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet set)
 {
+    // Stored texts are joined as bytes (see GetStoredText); other reads need only texts.
+    const bool keepBytes = set == CatalogStatements::CatalogSet::Texts;
     CatalogRead read(m_reader, Mode::LanguageCommand, Results::AsStored);
     read.open(CatalogStatements::wholeDatabase(set, snapshot.database()));
     std::vector<TCatalogSnapshot::Row> rows;
     while (read.next()) {
         const int columns = read.m_query->ColumnCount();
-        TCatalogSnapshot::Row row;
-        row.texts.reserve(columns);
-        row.bytes.reserve(columns);
+        QStringList texts;
+        QList<QByteArray> bytes;
         for (int column = 1; column <= columns; ++column) {
-            row.texts << read.m_query->ColumnValue(column);
-            row.bytes << read.m_query->ColumnBytes(column);
+            texts << read.m_query->ColumnValue(column);
+            if (keepBytes)
+                bytes << read.m_query->ColumnBytes(column);
         }
-        rows.push_back(std::move(row));
+        rows.emplace_back(texts, bytes);
     }
     snapshot.store(set, std::move(rows));
 }
@@ -107,9 +109,10 @@ QString CatalogRead::text(int column) const
         return m_query->ColumnValue(column);
     const TCatalogSnapshot::Row* row = snapshotRow();
     const int at = m_keyColumns + column - 1;
-    if (!row || column < 1 || at >= row->texts.size())
+    if (!row || column < 1)
         return QString();
-    return m_results == Results::Trimmed ? trimBlanks(row->texts.at(at)) : row->texts.at(at);
+    const QString value = row->text(at);
+    return m_results == Results::Trimmed ? trimBlanks(value) : value;
 }
 
 QByteArray CatalogRead::bytes(int column) const
@@ -118,9 +121,9 @@ QByteArray CatalogRead::bytes(int column) const
         return m_query->ColumnBytes(column);
     const TCatalogSnapshot::Row* row = snapshotRow();
     const int at = m_keyColumns + column - 1;
-    if (!row || column < 1 || at >= row->bytes.size())
+    if (!row || column < 1)
         return QByteArray();
-    return row->bytes.at(at);
+    return row->bytes(at);
 }
 
 int CatalogRead::integer(int column) const

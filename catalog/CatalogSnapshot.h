@@ -16,10 +16,24 @@
 
 class TCatalogSnapshot {
 public:
-    // A row as read: each column's text and bytes, the key columns first.
-    struct Row {
-        QStringList texts;
-        QList<QByteArray> bytes;
+    // A row as read, the key columns first: each column's text, packed into one block
+    // since a database has hundreds of thousands of them, and for the reads whose pieces
+    // are joined as bytes, the bytes as received.
+    class Row {
+    public:
+        Row(const QStringList& texts, const QList<QByteArray>& bytes);
+        int columnCount() const { return m_columns; }
+        // Empty beyond the last column.
+        QString text(int column) const;
+        QByteArray bytes(int column) const;
+
+    private:
+        static QByteArray pack(const QList<QByteArray>& values);
+        static QByteArray unpack(const QByteArray& packed, int column);
+
+        int m_columns = 0;
+        QByteArray m_texts;  // per column: its UTF-8 length as 4 bytes, then the UTF-8
+        QByteArray m_bytes;  // the same for the bytes, when they are kept
     };
 
     explicit TCatalogSnapshot(QString database) : m_database(std::move(database)) {}
@@ -42,6 +56,7 @@ private:
         std::vector<QHash<QString, QList<int>>> byKey;
     };
     static QString joinedKey(const QStringList& values, int count);
+    static QString joinedKey(const Row& row, int count);
 
     QString m_database;
     std::array<std::optional<Table>, CatalogStatements::CatalogSetCount> m_tables;

@@ -152,15 +152,16 @@ TMarkedObjectList selectObjects(TCTLibEnhQuery& query, const TCliOptions& option
 {
     TObjectListingReader listing(query, options.Rdbms);
     TMarkedObjectList objects;
+    QList<ObjectKind> kinds;
+    for (ObjectKind kind : AllObjectKinds) {
+        if (options.Kinds.isEmpty() || options.Kinds.contains(kind))
+            kinds << kind;
+    }
     for (const QString& database : databasesToScript(listing, options)) {
-        for (ObjectKind kind : AllObjectKinds) {
-            if (!options.Kinds.isEmpty() && !options.Kinds.contains(kind))
-                continue;
-            for (const QString& caption : listing.objects(kind, database)) {
-                if (!caption.isEmpty() && captionWanted(options, caption))
-                    objects.append({database, kind, caption});
-            }
-        }
+        listing.readObjects(kinds, database, [&](ObjectKind kind, const QString& caption) {
+            if (!caption.isEmpty() && captionWanted(options, caption))
+                objects.append({database, kind, caption});
+        });
     }
     return objects;
 }
@@ -197,6 +198,15 @@ int completionStatus(const TScriptGenerator& generator)
     return generator.Unscripted.isEmpty() ? ExitOk : ExitIncomplete;
 }
 
+// Script lines onto standard output as they come.
+class TStandardOutputSink : public TScriptSink {
+public:
+    void appendLines(const QStringList& lines) override
+    {
+        StandardOutput::write(crlfTextBytes(scriptTextLines(lines)));
+    }
+};
+
 int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptions& options)
 {
     TCTLibObjInfo info;
@@ -222,13 +232,17 @@ int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptio
         header.ServerVersion = db.GetServerVersion();
         header.GeneratedOn = db.GetServerDateTime();
     }
-    const QStringList lines =
-        generator.BuildScript(objects, header, true, nullptr, progress, options.Header);
+    // Each object's section is written as soon as it is built; a file takes the place of
+    // the earlier one only once the whole script is in it.
     if (!options.OutputFile.isEmpty()) {
-        saveScriptLines(options.OutputFile, lines);
+        TFileWriter file(options.OutputFile);
+        TFileScriptSink sink(file);
+        generator.WriteScript(objects, header, sink, true, nullptr, progress, options.Header);
+        file.commit();
         return completionStatus(generator);
     }
-    StandardOutput::write(crlfTextBytes(scriptTextLines(lines)));
+    TStandardOutputSink sink;
+    generator.WriteScript(objects, header, sink, true, nullptr, progress, options.Header);
     return completionStatus(generator);
 }
 

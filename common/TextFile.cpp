@@ -31,24 +31,6 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// Writes through QFile's buffer: only a flush that succeeds proves the bytes were taken.
-void writeAll(QFileDevice& file, const QString& path, const QByteArray& bytes)
-{
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        fail("write", path, file.errorString());
-}
-
-void writeStream(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode)
-{
-    QFile file(path);
-    if (!file.open(mode))
-        fail("create", path, file.errorString());
-    writeAll(file, path, bytes);
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        fail("write", path, file.errorString());
-}
-
 // /dev/stdout and the like name an open descriptor, even when it leads to a regular file:
 // they are written in place, never replaced.
 bool namesADescriptor(const QString& path)
@@ -57,32 +39,72 @@ bool namesADescriptor(const QString& path)
 }
 }  // namespace
 
-void writeFileBytes(const QString& path, const QByteArray& bytes)
+TFileWriter::TFileWriter(const QString& path, bool append) : m_path(path)
 {
     struct stat status {};
-    if (stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode)) {
-        if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode))
-            return writeStream(path, bytes, QIODevice::WriteOnly | QIODevice::Unbuffered);
-        fail("create", path, QStringLiteral("It is not a regular file."));
+    const bool exists = stat(QFile::encodeName(path).constData(), &status) == 0;
+    QIODevice::OpenMode streamMode = QIODevice::WriteOnly | QIODevice::Truncate;
+    if (exists && !S_ISREG(status.st_mode)) {
+        if (!S_ISFIFO(status.st_mode) && !S_ISCHR(status.st_mode))
+            fail("create", path, QStringLiteral("It is not a regular file."));
+        streamMode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    } else if (append) {
+        streamMode = QIODevice::WriteOnly | QIODevice::Append;
+    } else if (!namesADescriptor(path)) {
+        m_replaces = true;
     }
-    if (namesADescriptor(path))
-        return writeStream(path, bytes, QIODevice::WriteOnly | QIODevice::Truncate);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail("create", path, file.errorString());
-    writeAll(file, path, bytes);
+    if (m_replaces) {
+        m_file = std::make_unique<QSaveFile>(path);
+        if (!m_file->open(QIODevice::WriteOnly))
+            fail("create", path, m_file->errorString());
+        return;
+    }
+    m_file = std::make_unique<QFile>(path);
+    if (!m_file->open(streamMode))
+        fail("create", path, m_file->errorString());
+}
+
+TFileWriter::~TFileWriter() = default;
+
+// Writes through QFile's buffer: only a flush that succeeds proves the bytes were taken.
+void TFileWriter::write(const QByteArray& bytes)
+{
+    if (m_file->write(bytes) != bytes.size() || !m_file->flush())
+        fail("write", m_path, m_file->errorString());
+}
+
+void TFileWriter::writeLines(const QStringList& lines)
+{
+    write(crlfTextBytes(lines));
+}
+
+void TFileWriter::commit()
+{
+    if (!m_replaces) {
+        m_file->close();
+        if (m_file->error() != QFileDevice::NoError)
+            fail("write", m_path, m_file->errorString());
+        return;
+    }
+    auto& file = static_cast<QSaveFile&>(*m_file);
     // QSaveFile does not report a failed sync; data that never reaches the disk must not
     // replace the earlier file.
     if (fsync(file.handle()) != 0)
-        fail("write", path, systemError());
+        fail("write", m_path, systemError());
     if (!file.commit())
-        fail("write", path, file.errorString());
+        fail("write", m_path, file.errorString());
+}
+
+void writeFileBytes(const QString& path, const QByteArray& bytes)
+{
+    TFileWriter file(path);
+    file.write(bytes);
+    file.commit();
 }
 
 void writeTextLines(const QString& path, const QStringList& lines, bool append)
 {
-    const QByteArray bytes = crlfTextBytes(lines);
-    if (append)
-        return writeStream(path, bytes, QIODevice::WriteOnly | QIODevice::Append);
-    writeFileBytes(path, bytes);
+    TFileWriter file(path, append);
+    file.writeLines(lines);
+    file.commit();
 }

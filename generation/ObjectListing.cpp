@@ -7,13 +7,73 @@
 namespace {
 const QString SqlAnywhere = QStringLiteral("SQLAnywhere");
 
-// Owner-qualified objects of one sysobjects type.
-QString ownedObjects(const QString& prefix, const char* type)
+// The listing of one kind on Adaptive Server: "select <caption> from <source> order by
+// <first>[,<second>]".
+struct ListingParts {
+    QString caption;
+    QString source;
+    QString firstKey;
+    QString secondKey;  // empty when the first key orders alone
+};
+
+// Owner-qualified objects of the sysobjects types in `typeCondition`.
+ListingParts ownedObjects(const QString& prefix, const QString& typeCondition,
+                          const QString& more = QString())
 {
-    return QStringLiteral("select su.name + \".\" + so.name from ") + prefix +
-           QStringLiteral("sysobjects so, ") + prefix +
-           QStringLiteral("sysusers su where so.type='") + QLatin1String(type) +
-           QStringLiteral("' and so.uid = su.uid order by so.name");
+    return {QStringLiteral("su.name + \".\" + so.name"),
+            prefix + QStringLiteral("sysobjects so, ") + prefix +
+                QStringLiteral("sysusers su where ") + typeCondition +
+                QStringLiteral(" and so.uid = su.uid") + more,
+            QStringLiteral("so.name"),
+            {}};
+}
+
+ListingParts listingParts(ObjectKind kind, const QString& database)
+{
+    const QString p = database + QStringLiteral(".dbo.");
+    switch (kind) {
+        case ObjectKind::Users:
+            return {QStringLiteral("name"),
+                    p + QStringLiteral("sysusers where gid<>uid"),
+                    QStringLiteral("name"),
+                    {}};
+        case ObjectKind::Groups:
+            return {QStringLiteral("name"),
+                    p + QStringLiteral("sysusers where gid=uid"),
+                    QStringLiteral("name"),
+                    {}};
+        case ObjectKind::Tables:
+            return ownedObjects(p, QStringLiteral("so.type='U'"));
+        case ObjectKind::Views:
+            return ownedObjects(p, QStringLiteral("so.type='V'"));
+        case ObjectKind::Indexes:
+            return {QStringLiteral("so.name + '.' + si.name"),
+                    p + QStringLiteral("sysobjects so,") + p +
+                        QStringLiteral("sysindexes si where so.id = si.id  and si.indid<> 0 and "
+                                       "so.type in ('U','S')"),
+                    QStringLiteral("so.name"), QStringLiteral("si.indid")};
+        case ObjectKind::Triggers:
+            return ownedObjects(p, QStringLiteral("so.type='TR'"));
+        case ObjectKind::Procedures:
+            // Stored procedures and SQL functions.
+            return ownedObjects(p, QStringLiteral("so.type in ('P', 'SF')"));
+        case ObjectKind::Rules:
+            // Rules and the default objects of CREATE DEFAULT; check constraints and
+            // declared defaults belong to their tables.
+            return ownedObjects(p, QStringLiteral("so.type in ('R', 'D')"),
+                                QStringLiteral(" and so.id not in (select constrid from ") + p +
+                                    QStringLiteral("sysconstraints) and so.id not in (select id "
+                                                   "from ") +
+                                    p +
+                                    QStringLiteral("sysprocedures where status & 4096 = 4096)"));
+        case ObjectKind::DataTypes:
+            // User datatypes are numbered from 100; the first one is a user datatype too.
+            return {QStringLiteral("name"),
+                    p + QStringLiteral("systypes where usertype >= 100"),
+                    QStringLiteral("name"),
+                    {}};
+    }
+    return {};
 }
 }  // namespace
 
@@ -26,54 +86,30 @@ QString databaseListingStatement(const QString& rdbms)
 
 QString objectListingStatement(ObjectKind kind, const QString& database, const QString& rdbms)
 {
-    const QString p = database + QStringLiteral(".dbo.");
-    switch (kind) {
-        case ObjectKind::Users:
-            return QStringLiteral("select name from ") + p +
-                   QStringLiteral("sysusers where gid<>uid order by name");
-        case ObjectKind::Groups:
-            return QStringLiteral("select name from ") + p +
-                   QStringLiteral("sysusers where gid=uid order by name");
-        case ObjectKind::Tables:
-            return ownedObjects(p, "U");
-        case ObjectKind::Views:
-            return ownedObjects(p, "V");
-        case ObjectKind::Indexes:
-            if (rdbms == SqlAnywhere)
-                return QStringLiteral(
-                    "SELECT trim(st.table_name + '.' + si.index_name) FROM SYSINDEX si, SYSTABLE "
-                    "st "
-                    "WHERE st.table_id = si.table_id ORDER BY si.index_id");
-            return QStringLiteral("select so.name + '.' + si.name from ") + p +
-                   QStringLiteral("sysobjects so,") + p +
-                   QStringLiteral(
-                       "sysindexes si where so.id = si.id  and si.indid<> 0 and so.type "
-                       "in ('U','S') order by so.name,si.indid");
-        case ObjectKind::Triggers:
-            return ownedObjects(p, "TR");
-        case ObjectKind::Procedures:
-            // Stored procedures and SQL functions.
-            return QStringLiteral("select su.name + \".\" + so.name from ") + p +
-                   QStringLiteral("sysobjects so, ") + p +
-                   QStringLiteral(
-                       "sysusers su where so.type in ('P', 'SF') and so.uid = su.uid "
-                       "order by so.name");
-        case ObjectKind::Rules:
-            // Rules and the default objects of CREATE DEFAULT; check constraints and
-            // declared defaults belong to their tables.
-            return QStringLiteral("select su.name + \".\" + so.name from ") + p +
-                   QStringLiteral("sysobjects so, ") + p +
-                   QStringLiteral(
-                       "sysusers su where so.type in ('R', 'D') and so.uid = su.uid "
-                       "and so.id not in (select constrid from ") +
-                   p + QStringLiteral("sysconstraints) and so.id not in (select id from ") + p +
-                   QStringLiteral("sysprocedures where status & 4096 = 4096) order by so.name");
-        case ObjectKind::DataTypes:
-            // User datatypes are numbered from 100; the first one is a user datatype too.
-            return QStringLiteral("select name from ") + p +
-                   QStringLiteral("systypes where usertype >= 100 order by name");
+    if (rdbms == SqlAnywhere && kind == ObjectKind::Indexes)
+        return QStringLiteral(
+            "SELECT trim(st.table_name + '.' + si.index_name) FROM SYSINDEX si, SYSTABLE st "
+            "WHERE st.table_id = si.table_id ORDER BY si.index_id");
+    const ListingParts parts = listingParts(kind, database);
+    QString order = parts.firstKey;
+    if (!parts.secondKey.isEmpty())
+        order += QLatin1Char(',') + parts.secondKey;
+    return QStringLiteral("select ") + parts.caption + QStringLiteral(" from ") + parts.source +
+           QStringLiteral(" order by ") + order;
+}
+
+QString objectsListingStatement(const QList<ObjectKind>& kinds, const QString& database)
+{
+    QStringList selects;
+    for (ObjectKind kind : kinds) {
+        const ListingParts parts = listingParts(kind, database);
+        selects << QStringLiteral("select %1, %2, %3, %4 from %5")
+                       .arg(static_cast<int>(kind))
+                       .arg(parts.firstKey,
+                            parts.secondKey.isEmpty() ? QStringLiteral("0") : parts.secondKey,
+                            parts.caption, parts.source);
     }
-    return QString();
+    return selects.join(QStringLiteral(" union all ")) + QStringLiteral(" order by 1, 2, 3");
 }
 
 QString objectListingProgressText(ObjectKind kind, const QString& database)
@@ -117,6 +153,21 @@ QStringList TObjectListingReader::objects(ObjectKind kind, const QString& databa
     QStringList captions;
     readObjects(kind, database, [&captions](const QString& caption) { captions << caption; });
     return captions;
+}
+
+void TObjectListingReader::readObjects(const QList<ObjectKind>& kinds, const QString& database,
+                                       const std::function<void(ObjectKind, const QString&)>& add)
+{
+    if (m_rdbms == SqlAnywhere) {
+        for (ObjectKind kind : kinds)
+            readObjects(kind, database, [&](const QString& caption) { add(kind, caption); });
+        return;
+    }
+    m_query.setSQL(QStringList{objectsListingStatement(kinds, database)});
+    if (m_query.Open() != 1)
+        return;
+    while (m_query.Next())
+        add(static_cast<ObjectKind>(m_query.ColumnValue(1).toInt()), m_query.ColumnValue(4));
 }
 
 void TObjectListingReader::readFirstColumn(const QString& statement,

@@ -5,6 +5,7 @@
 
 #include "ObjectKind.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -17,6 +18,11 @@ QString databaseListingStatement(const QString& rdbms);
 
 // The listing of one kind in `database`; every row's first column is an object caption.
 QString objectListingStatement(ObjectKind kind, const QString& database, const QString& rdbms);
+
+// The listings of several kinds of Adaptive Server objects in one statement: kind number,
+// the two keys that order a kind's listing, and the caption; in kind order, and within a
+// kind in the order of its own listing.
+QString objectsListingStatement(const QList<ObjectKind>& kinds, const QString& database);
 
 // The status text shown while a kind is listed ("Retrieving users from " + database).
 QString objectListingProgressText(ObjectKind kind, const QString& database);
@@ -35,6 +41,9 @@ public:
     void readObjects(ObjectKind kind, const QString& database,
                      const std::function<void(const QString&)>& add);
     QStringList objects(ObjectKind kind, const QString& database);
+    // The objects of several kinds, in kind order: one read on Adaptive Server.
+    void readObjects(const QList<ObjectKind>& kinds, const QString& database,
+                     const std::function<void(ObjectKind, const QString&)>& add);
 
 private:
     void readFirstColumn(const QString& statement, const std::function<void(const QString&)>& add);

@@ -137,12 +137,36 @@ TMarkedObjectList TScriptGenerator::inDependencyOrder(const TMarkedObjectList& c
     return ordered;
 }
 
+namespace {
+// Keeps every line handed to it.
+class TCollectingSink : public TScriptSink {
+public:
+    void appendLines(const QStringList& lines) override { collected += lines; }
+    QStringList collected;
+};
+}  // namespace
+
 QStringList TScriptGenerator::BuildScript(const TMarkedObjectList& objects,
                                           const TScriptHeader& header, bool toFile,
                                           TScriptSink* view, ProgressReporter& progress,
                                           bool withHeader)
 {
+    TCollectingSink script;
+    WriteScript(objects, header, script, toFile, view, progress, withHeader);
+    return script.collected;
+}
+
+void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScriptHeader& header,
+                                   TScriptSink& script, bool toFile, TScriptSink* view,
+                                   ProgressReporter& progress, bool withHeader)
+{
+    // The lines of the object being written; they go to `script` once it is done.
     QStringList scriptLines;
+    const auto handOver = [&] {
+        if (!scriptLines.isEmpty())
+            script.appendLines(scriptLines);
+        scriptLines.clear();
+    };
     TScriptSink* sink = toFile ? nullptr : view;
     if (withHeader) {
         scriptLines = header.lines();
@@ -180,12 +204,13 @@ QStringList TScriptGenerator::BuildScript(const TMarkedObjectList& objects,
         writer.ObjName = ObjectNamePart(object.Caption);
         writer.ObjQualifier = QualifierPart(object.Caption);
         writer.WriteSection(object.Kind, toFile);
+        handOver();
         progress.setProgressPosition(position + 1);
     }
     writer.WritePendingForeignKeys(toFile);
+    handOver();
     Unscripted = state.Unscripted;
     Warnings += state.Warnings;
-    return scriptLines;
 }
 
 namespace {
@@ -306,6 +331,11 @@ QStringList scriptTextLines(const QStringList& entries)
     for (const QString& entry : entries)
         textLines += entry.split(lineBreak);
     return textLines;
+}
+
+void TFileScriptSink::appendLines(const QStringList& lines)
+{
+    m_file.writeLines(scriptTextLines(lines));
 }
 
 void saveScriptLines(const QString& path, const QStringList& lines, bool append)

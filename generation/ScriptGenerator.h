@@ -5,6 +5,7 @@
 
 #include "AppSettings.h"
 #include "MarkedObject.h"
+#include "ScriptSink.h"
 #include "SectionWriter.h"
 
 #include <QHash>
@@ -12,7 +13,7 @@
 
 class ProgressReporter;
 class TCTLibObjInfo;
-class TScriptSink;
+class TFileWriter;
 
 // What the header comment names: the server, its version and the time of generation.
 struct TScriptHeader {
@@ -43,9 +44,13 @@ public:
     bool PerObjectReads = false;
 
     // The script of `objects`: the header (unless `withHeader` is off), a "USE" batch
-    // whenever the database changes, and each object's section. With `toFile` off every
-    // line also goes to `view`. Stops before the next object when the user cancels;
-    // the lines written so far are returned.
+    // whenever the database changes, and each object's section, handed to `script` as
+    // each object is done, so that nothing of it is kept. With `toFile` off every line
+    // also goes to `view`. Stops before the next object when the user cancels.
+    void WriteScript(const TMarkedObjectList& objects, const TScriptHeader& header,
+                     TScriptSink& script, bool toFile, TScriptSink* view,
+                     ProgressReporter& progress, bool withHeader = true);
+    // The same script as lines; those written before a cancel are returned.
     QStringList BuildScript(const TMarkedObjectList& objects, const TScriptHeader& header,
                             bool toFile, TScriptSink* view, ProgressReporter& progress,
                             bool withHeader = true);
@@ -82,6 +87,17 @@ private:
 // The text lines of script entries: an entry holding line breaks (stored source) becomes
 // several lines.
 QStringList scriptTextLines(const QStringList& entries);
+
+// Script lines into a file being written: each entry holding line breaks becomes several
+// lines, each followed by CR LF.
+class TFileScriptSink : public TScriptSink {
+public:
+    explicit TFileScriptSink(TFileWriter& file) : m_file(file) {}
+    void appendLines(const QStringList& lines) override;
+
+private:
+    TFileWriter& m_file;
+};
 
 // Writes script lines to a file, one text line per line (entries holding line breaks
 // become several lines), each followed by CR LF. Throws EFileError on failure.

@@ -18,7 +18,8 @@ demo_server_stop() {
 demo_server_start() {
   local build_dir=$1
   shift
-  local args=()
+  # DEMO_TDSIM_ARGS: further tdsim options, such as --latency-ms 20.
+  local args=(${DEMO_TDSIM_ARGS:-})
   for file in "$@"; do
     args+=(--init "$file")
   done

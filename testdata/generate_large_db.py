@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a Transact-SQL script that creates a large synthetic database for tdsim
 benchmarks: N tables of M columns, each with a clustered and a nonclustered index,
-and a trigger and a procedure on every tenth table. With --constraints, every fifth
+a trigger on every tenth table and a procedure on every tenth (or --procedure-every N). With --constraints, every fifth
 table also has a primary key, a check, a declared default, a foreign key to the table
 before it and a grant, and every tenth a view.
 
@@ -17,7 +17,7 @@ COLUMN_TYPES = [
 ]
 
 
-def write_script(out, tables, columns, database, constraints=False):
+def write_script(out, tables, columns, database, constraints=False, procedure_every=10):
     out.write(f"create database {database}\ngo\nuse {database}\ngo\n")
     for t in range(tables):
         name = f"tab_{t:05d}"
@@ -39,6 +39,7 @@ def write_script(out, tables, columns, database, constraints=False):
             out.write(f"create nonclustered index {name}_ix on {name} (col_001, col_000)\ngo\n")
         if t % 10 == 0:
             out.write(f"create trigger {name}_ins on {name} for insert as print 'inserted into {name}'\ngo\n")
+        if t % procedure_every == 0:
             out.write(f"create procedure {name}_get @key int as\n"
                       f"    select * from {name} where col_000 = @key\ngo\n")
     out.write("use master\ngo\n")
@@ -50,8 +51,10 @@ def main():
     parser.add_argument("--columns", type=int, default=10)
     parser.add_argument("--database", default="big")
     parser.add_argument("--constraints", action="store_true")
+    parser.add_argument("--procedure-every", type=int, default=10)
     args = parser.parse_args()
-    write_script(sys.stdout, args.tables, args.columns, args.database, args.constraints)
+    write_script(sys.stdout, args.tables, args.columns, args.database, args.constraints,
+                 args.procedure_every)
 
 
 if __name__ == "__main__":

@@ -115,6 +115,23 @@ TEST_F(CatalogStatements, IndexListingCoversUserAndSystemTables)
     EXPECT_NE(std::find(indexes.begin(), indexes.end(), "sysobjects.sysobjects"), indexes.end());
 }
 
+TEST_F(CatalogStatements, OneListingOfEveryKindHasEachKindsOwnListingInKindOrder)
+{
+    for (const QString& database : {kDemo, QStringLiteral("inventory")}) {
+        Rows separately;
+        QList<ObjectKind> kinds;
+        for (ObjectKind kind : AllObjectKinds) {
+            kinds << kind;
+            for (const std::string& caption : column(listing(kind, database)))
+                separately.push_back(std::to_string(static_cast<int>(kind)) + " " + caption);
+        }
+        Rows together;
+        for (const Row& row : query(sent(objectsListingStatement(kinds, database))).rows)
+            together.push_back(text(row.at(0)) + " " + text(row.at(3)));
+        EXPECT_EQ(together, separately) << database.toStdString();
+    }
+}
+
 TEST_F(CatalogStatements, ObjectOwnerOfTableOwnedByAnotherUser)
 {
     ResultSet notes = query(objectInfo("notes"));
