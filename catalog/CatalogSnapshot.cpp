@@ -16,30 +16,39 @@ TCatalogSnapshot::Row::Row(const QStringList& texts, const QList<QByteArray>& by
         m_bytes = pack(bytes);
 }
 
+// Each value's length as a base-128 number (low 7 bits first, the top bit telling that
+// more follow), then its bytes: most catalog values take one byte of length.
 QByteArray TCatalogSnapshot::Row::pack(const QList<QByteArray>& values)
 {
     QByteArray packed;
     qsizetype size = 0;
     for (const QByteArray& value : values)
-        size += 4 + value.size();
+        size += 1 + value.size();
     packed.reserve(size);
     for (const QByteArray& value : values) {
-        const auto length = static_cast<quint32>(value.size());
-        for (int shift = 0; shift < 32; shift += 8)
-            packed.append(static_cast<char>((length >> shift) & 0xff));
+        auto length = static_cast<quint32>(value.size());
+        while (length >= 0x80) {
+            packed.append(static_cast<char>(0x80 | (length & 0x7f)));
+            length >>= 7;
+        }
+        packed.append(static_cast<char>(length));
         packed.append(value);
     }
+    packed.squeeze();
     return packed;
 }
 
 QByteArray TCatalogSnapshot::Row::unpack(const QByteArray& packed, int column)
 {
     qsizetype at = 0;
-    for (int n = 0; at + 4 <= packed.size(); ++n) {
+    for (int n = 0; at < packed.size(); ++n) {
         quint32 length = 0;
-        for (int shift = 0, i = 0; shift < 32; shift += 8, ++i)
-            length |= quint32(static_cast<unsigned char>(packed[at + i])) << shift;
-        at += 4;
+        for (int shift = 0; at < packed.size(); shift += 7) {
+            const auto byte = static_cast<unsigned char>(packed[at++]);
+            length |= quint32(byte & 0x7f) << shift;
+            if (!(byte & 0x80))
+                break;
+        }
         if (n == column)
             return packed.mid(at, qsizetype(length));
         at += qsizetype(length);
@@ -82,26 +91,27 @@ QString TCatalogSnapshot::joinedKey(const Row& row, int count)
 
 void TCatalogSnapshot::store(CatalogSet set, std::vector<Row> rows)
 {
-    const int keyCount = CatalogStatements::keyColumnCount(set);
     Table table;
-    table.byKey.resize(size_t(keyCount) + 1);
-    for (int n = 0; n < int(rows.size()); ++n) {
-        for (int count = 1; count <= keyCount && count <= rows[size_t(n)].columnCount(); ++count)
-            table.byKey[size_t(count)][joinedKey(rows[size_t(n)], count)].append(n);
-    }
     table.rows = std::move(rows);
+    table.byKey.resize(size_t(CatalogStatements::keyColumnCount(set)) + 1);
     m_tables[size_t(set)] = std::move(table);
 }
 
-QList<const TCatalogSnapshot::Row*> TCatalogSnapshot::rows(CatalogSet set,
-                                                           const QStringList& key) const
+QList<const TCatalogSnapshot::Row*> TCatalogSnapshot::rows(CatalogSet set, const QStringList& key)
 {
     QList<const Row*> found;
-    const std::optional<Table>& table = m_tables[size_t(set)];
+    std::optional<Table>& table = m_tables[size_t(set)];
     if (!table || key.isEmpty() || key.size() >= int(table->byKey.size()))
         return found;
-    const auto matches = table->byKey[size_t(key.size())].constFind(joinedKey(key, key.size()));
-    if (matches == table->byKey[size_t(key.size())].cend())
+    // An index for each number of key columns that lookups compare, made on first use.
+    std::optional<QHash<QString, QList<int>>>& index = table->byKey[size_t(key.size())];
+    if (!index) {
+        index.emplace();
+        for (int n = 0; n < int(table->rows.size()); ++n)
+            (*index)[joinedKey(table->rows[size_t(n)], int(key.size()))].append(n);
+    }
+    const auto matches = index->constFind(joinedKey(key, int(key.size())));
+    if (matches == index->cend())
         return found;
     for (int n : *matches)
         found << &table->rows[size_t(n)];

@@ -32,7 +32,7 @@ public:
         static QByteArray unpack(const QByteArray& packed, int column);
 
         int m_columns = 0;
-        QByteArray m_texts;  // per column: its UTF-8 length as 4 bytes, then the UTF-8
+        QByteArray m_texts;  // per column: its UTF-8 length, then the UTF-8
         QByteArray m_bytes;  // the same for the bytes, when they are kept
     };
 
@@ -45,7 +45,7 @@ public:
     // The rows whose leading key columns equal `key` (all of the set's key columns or a
     // prefix of them), in the order read. Names compare without trailing blanks, as the
     // server compares them.
-    QList<const Row*> rows(CatalogStatements::CatalogSet set, const QStringList& key) const;
+    QList<const Row*> rows(CatalogStatements::CatalogSet set, const QStringList& key);
 
     qint64 rowCount() const;
 
@@ -53,7 +53,7 @@ private:
     struct Table {
         std::vector<Row> rows;
         // By the number of key columns compared: the joined key values -> rows.
-        std::vector<QHash<QString, QList<int>>> byKey;
+        std::vector<std::optional<QHash<QString, QList<int>>>> byKey;
     };
     static QString joinedKey(const QStringList& values, int count);
     static QString joinedKey(const Row& row, int count);
