@@ -101,8 +101,13 @@ QList<const TCatalogSnapshot::Row*> TCatalogSnapshot::rows(CatalogSet set, const
 {
     QList<const Row*> found;
     std::optional<Table>& table = m_tables[size_t(set)];
-    if (!table || key.isEmpty() || key.size() >= int(table->byKey.size()))
+    if (!table || key.size() >= int(table->byKey.size()))
         return found;
+    if (key.isEmpty()) {
+        for (const Row& row : table->rows)
+            found << &row;
+        return found;
+    }
     // An index for each number of key columns that lookups compare, made on first use.
     std::optional<QHash<QString, QList<int>>>& index = table->byKey[size_t(key.size())];
     if (!index) {

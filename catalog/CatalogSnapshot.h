@@ -43,8 +43,8 @@ public:
     // Keeps the rows of `set`, in the order read.
     void store(CatalogStatements::CatalogSet set, std::vector<Row> rows);
     // The rows whose leading key columns equal `key` (all of the set's key columns or a
-    // prefix of them), in the order read. Names compare without trailing blanks, as the
-    // server compares them.
+    // prefix of them; all rows when it is empty), in the order read. Names compare without trailing
+    // blanks, as the server compares them.
     QList<const Row*> rows(CatalogStatements::CatalogSet set, const QStringList& key);
 
     qint64 rowCount() const;

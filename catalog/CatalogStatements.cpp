@@ -268,6 +268,13 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                     "s.tdefault *= so_def.id",
                 {nameKey("s.name")},
                 "s.usertype"};
+        case CatalogSet::Dependencies:
+            return {
+                "d.id, d.depid, (SELECT count(*) FROM " + p + "sysobjects o WHERE o.id = d.depid)",
+                p + "sysdepends d",
+                QString(),
+                {idKey("d.id")},
+                "d.id, d.depid"};
     }
     return {};
 }
@@ -523,19 +530,6 @@ QStringList compiledObjects(const QString& db)
     return {"SELECT so.id, su.name, so.name, convert(char(19), so.crdate, 23) FROM " + db +
             ".dbo.sysobjects so, " + db +
             ".dbo.sysusers su WHERE so.uid = su.uid AND so.type IN ('V', 'P', 'TR')"};
-}
-
-QStringList dependencies(const QString& db)
-{
-    return {"SELECT DISTINCT id, depid FROM " + db + ".dbo.sysdepends"};
-}
-
-QStringList danglingDependencies(const QString& db)
-{
-    return {"SELECT DISTINCT d.id FROM " + db +
-            ".dbo.sysdepends d WHERE NOT EXISTS (SELECT 1 "
-            "FROM " +
-            db + ".dbo.sysobjects o WHERE o.id = d.depid)"};
 }
 
 }  // namespace CatalogStatements

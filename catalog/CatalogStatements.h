@@ -62,12 +62,16 @@ enum class CatalogSet {
     StatementPermissions,
     // A user datatype with its storage type, defaults and rules; by type name.
     Types,
+    // sysdepends: an object, an object it refers to and whether that one still exists;
+    // by the first object's id. Read whole with an empty key.
+    Dependencies,
 };
-constexpr int CatalogSetCount = static_cast<int>(CatalogSet::Types) + 1;
+constexpr int CatalogSetCount = static_cast<int>(CatalogSet::Dependencies) + 1;
 constexpr int kMaxIndexKeys = 31;
 constexpr int kMaxReferenceKeys = 16;
 
-// The read of the objects whose key starts with `key` (a prefix of the set's key values).
+// The read of the objects whose key starts with `key` (a prefix of the set's key values;
+// every row when it is empty).
 QStringList forKey(CatalogSet set, const QString& db, const QStringList& key);
 // The read of the whole database: the key columns, then the columns of forKey().
 QStringList wholeDatabase(CatalogSet set, const QString& db);
@@ -102,8 +106,5 @@ QString protectsOfAction(int actionCode);
 QStringList ncharSize();
 // Views, procedures and triggers: id, owner, name and creation date (style 23).
 QStringList compiledObjects(const QString& db);
-QStringList dependencies(const QString& db);
-// Objects whose sysdepends rows name an object that no longer exists.
-QStringList danglingDependencies(const QString& db);
 
 }  // namespace CatalogStatements

@@ -43,7 +43,7 @@ int declaredLength(const TCTColumnDef& column)
         return column.Length;
     if (isOneOf(name, {"unichar", "univarchar"}))
         return column.Length / 2;
-    if (isOneOf(name, {"nchar", "nvarchar"}) && column.NCharSize > 0)
+    if (isNationalType(name) && column.NCharSize > 0)
         return column.Length / column.NCharSize;
     return 0;
 }
@@ -64,6 +64,11 @@ QString typeText(const TCTColumnDef& column)
 }
 
 }  // namespace
+
+bool isNationalType(const QString& typeName)
+{
+    return isOneOf(typeName, {"nchar", "nvarchar"});
+}
 
 QString declaredTypeName(const QString& typeName, int32_t length)
 {

@@ -21,6 +21,8 @@ struct TCTColumnDef {
 // The built-in type a column of a nullable storage type (intn, floatn, datetimn...,
 // as SELECT INTO makes them) is declared with; other names are returned unchanged.
 QString declaredTypeName(const QString& typeName, int32_t length);
+// nchar and nvarchar, whose declared length is their storage length over @@ncharsize.
+bool isNationalType(const QString& typeName);
 
 // The column line before its separator comma: a blank, the name padded to 30
 // characters, the type (and DEFAULT with its expression) from position 32, the

@@ -213,7 +213,7 @@ QList<QPair<int, int>> TCTLibObjInfo::GetDependencies()
     prepareRead();
     QList<QPair<int, int>> pairs;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::dependencies(m_selectDb));
+    read.open(CatalogSet::Dependencies, {});
     while (read.next())
         pairs << qMakePair(read.integer(1), read.integer(2));
     return pairs;
@@ -224,8 +224,12 @@ QList<int> TCTLibObjInfo::GetDanglingDependents()
     prepareRead();
     QList<int> ids;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::danglingDependencies(m_selectDb));
-    while (read.next())
-        ids << read.integer(1);
+    read.open(CatalogSet::Dependencies, {});
+    // The rows come by object id: an object's repeats follow each other.
+    while (read.next()) {
+        const int id = read.integer(1);
+        if (read.integer(3) == 0 && (ids.isEmpty() || ids.last() != id))
+            ids << id;
+    }
     return ids;
 }

@@ -84,7 +84,7 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
 {
     std::vector<TCTColumnDef> columns;
     QHash<int, QString> declaredDefaults;  // by colid
-    const int bytesPerNChar = ncharSize();
+    bool national = false;
     {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
         read.open(Sql::CatalogSet::ColumnDefinitions, {QString::number(tableId)});
@@ -100,11 +100,17 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
             const int status = read.integer(7);
             column.Identity = status & kColumnIsIdentity;
             column.Nullable = status & kColumnIsNullable;
-            column.NCharSize = bytesPerNChar;
+            national = national || isNationalType(column.TypeName);
             if (read.integer(15) > 0)
                 declaredDefaults.insert(read.integer(1), QString());
             columns.push_back(column);
         }
+    }
+    // The server's bytes per national character are read only for a table that needs them.
+    if (national) {
+        const int bytesPerNChar = ncharSize();
+        for (TCTColumnDef& column : columns)
+            column.NCharSize = bytesPerNChar;
     }
     if (declaredDefaults.isEmpty())
         return columns;
