@@ -131,12 +131,12 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                 "sug.name, Columns = sp.columns",
                 p + "sysprotects sp, " + p + "sysobjects so, " + p + "sysusers su, " + p +
                     "sysusers sug",
-                "so.id = sp.id AND sp.uid *= su.uid AND sp.grantor *= sug.uid",
-                {idKey("sp.id")},
+                // Statement permissions name no object: the object is an outer join.
+                "sp.id *= so.id AND sp.uid *= su.uid AND sp.grantor *= sug.uid",
+                {idKey("sp.id"),
+                 {"su.name", "sp.uid = (SELECT uid FROM " + p + "sysusers WHERE name = %1)"}},
                 // The order of the server's clustered index on sysprotects.
                 "sp.id, sp.action, sp.grantor, sp.uid, sp.protecttype"};
-        case CatalogSet::ColumnNames:
-            return {"colid, name", p + "syscolumns", QString(), {idKey("id")}, "colid"};
         case CatalogSet::TableStorage:
             return {
                 "so.sysstat2, isnull(si.maxrowsperpage, 0), isnull(si.exp_rowsize, 0), "
@@ -248,12 +248,6 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                     "a.altsuid = u.suid AND l.suid = a.suid",
                     {nameKey("u.name")},
                     "l.name"};
-        case CatalogSet::StatementPermissions:
-            return {"sp.action, sp.protecttype",
-                    p + "sysprotects sp, " + p + "sysusers su",
-                    "sp.id = 0 AND su.uid = sp.uid",
-                    {nameKey("su.name")},
-                    "sp.action"};
         case CatalogSet::Types:
             return {
                 "Type_name = CONVERT(char(15), s.name), Storage_type = CONVERT(char(15), "
@@ -337,7 +331,8 @@ int keyColumnCount(CatalogSet set)
 QStringList protects(const QString& db, const QString& condition)
 {
     const KeyedSelect select = keyedSelect(CatalogSet::Protects, db);
-    QStringList conditions{select.where};
+    // The rows of objects only, as an inner join with sysobjects would give them.
+    QStringList conditions{select.where, "sp.id IN (SELECT id FROM " + db + ".dbo.sysobjects)"};
     if (!condition.isEmpty())
         conditions << condition;
     return statement(select.columns, select, conditions, select.order);
@@ -348,9 +343,10 @@ QString protectsOfObjectId(int id)
     return "sp.id = " + QString::number(id);
 }
 
-QString protectsOfObjectName(const QString& name)
+QString protectsOfObjectName(const QString& db, const QString& name)
 {
-    return "so.name = '" + sq(name) + "'";
+    // On the privilege rows, not on the outer-joined objects.
+    return "sp.id IN (SELECT id FROM " + db + ".dbo.sysobjects WHERE name = '" + sq(name) + "')";
 }
 
 QString protectsOfUserId(int uid)

@@ -28,10 +28,9 @@ enum class CatalogSet {
     ComputedKeys,
     // The pieces of an object's stored text and their status; by name, owner.
     Texts,
-    // Privilege rows; by object id.
+    // Privilege rows: of an object by its id; statement permissions (GRANT CREATE TABLE
+    // ...) have object id 0 and are read by id 0 and the principal's name.
     Protects,
-    // The column ids and names of a table or view, in column order; by object id.
-    ColumnNames,
     // Lock scheme and storage options of a table; by table id.
     TableStorage,
     // colid, name, type name, length, prec, scale, status, usertype, the column's and its
@@ -57,9 +56,6 @@ enum class CatalogSet {
     Users,
     // The logins aliased to a user of the database; by user name.
     Aliases,
-    // The statement permissions (GRANT CREATE TABLE ...) of a user or group: action and
-    // protect type; by principal name.
-    StatementPermissions,
     // A user datatype with its storage type, defaults and rules; by type name.
     Types,
     // sysdepends: an object, an object it refers to and whether that one still exists;
@@ -98,7 +94,7 @@ QStringList sqlAnywhereObjectText(const QString& name);
 QStringList protects(const QString& db, const QString& condition);
 // The conditions of protects(): the rows of one object, one user or one action.
 QString protectsOfObjectId(int id);
-QString protectsOfObjectName(const QString& name);
+QString protectsOfObjectName(const QString& db, const QString& name);
 QString protectsOfUserId(int uid);
 QString protectsOfUserName(const QString& name);
 QString protectsOfAction(int actionCode);

@@ -65,7 +65,8 @@ TProtectType decodeProtectType(int value)
 
 // The condition GetProtects adds. Ids must be numbers, so that no other text can reach
 // the statement through them.
-QString filterLine(TProtectFilter filter, const QString& value, TProtectAction action)
+QString filterLine(const QString& db, TProtectFilter filter, const QString& value,
+                   TProtectAction action)
 {
     switch (filter) {
         case TProtectFilter::pfNone:
@@ -73,7 +74,7 @@ QString filterLine(TProtectFilter filter, const QString& value, TProtectAction a
         case TProtectFilter::pfObjectId:
             return Sql::protectsOfObjectId(integerFromText(value));
         case TProtectFilter::pfObjectName:
-            return Sql::protectsOfObjectName(value);
+            return Sql::protectsOfObjectName(db, value);
         case TProtectFilter::pfUserId:
             return Sql::protectsOfUserId(integerFromText(value));
         case TProtectFilter::pfUserName:
@@ -138,10 +139,12 @@ QStringList coveredColumns(const QByteArray& bitmap, const QList<QPair<int, QStr
     return names;
 }
 
+// The ids and names of the columns a privilege can name: those of the table's or view's
+// definition.
 QList<QPair<int, QString>> objectColumns(TCTLibObjInfo& reader, int id)
 {
     CatalogRead read(reader);
-    read.open(Sql::CatalogSet::ColumnNames, {QString::number(id)});
+    read.open(Sql::CatalogSet::ColumnDefinitions, {QString::number(id)});
     QList<QPair<int, QString>> columns;
     while (read.next())
         columns.append({read.integer(1), read.text(2)});
@@ -242,7 +245,7 @@ std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,
                                                          TProtectAction action)
 {
     prepareRead();
-    const QString condition = filterLine(filter, filterValue, action);
+    const QString condition = filterLine(m_selectDb, filter, filterValue, action);
     std::optional<TCTProtectList> list;
     QList<QByteArray> bitmaps;
     {
@@ -293,14 +296,16 @@ QStringList TCTLibObjInfo::GetStatementPermissionScript(const QString& principal
     prepareRead();
     QStringList granted, revoked;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::CatalogSet::StatementPermissions, {nameArgument(principal)});
+    // Statement permissions are the privilege rows of object id 0.
+    read.open(Sql::CatalogSet::Protects, {QStringLiteral("0"), nameArgument(principal)});
     while (read.next()) {
-        const int action = read.integer(1);
-        if (!commands.contains(action)) {
-            unknown << QString::number(action);
+        const TCTProtect row = protectFromRow(read);
+        if (!commands.contains(row.ActionCode)) {
+            unknown << QString::number(row.ActionCode);
             continue;
         }
-        (read.integer(2) == 2 ? revoked : granted) << commands.value(action);
+        (row.ProtectType == TProtectType::ptRevoke ? revoked : granted)
+            << commands.value(row.ActionCode);
     }
     QStringList statements;
     if (!granted.isEmpty())

@@ -371,14 +371,14 @@ TEST_F(CatalogStatements, ProtectsWithGrantsAndRevoke)
                      id + "\tcustomers\t5\tann\t197\t2\t1\tdbo\t\x01",
                      id + "\tcustomers\t16390\tsales\t197\t1\t1\tdbo\t\x01"};
     // Rows come in sysprotects order: id, action, grantor, uid, protecttype.
-    EXPECT_EQ(rows(protects(Sql::protectsOfObjectName("customers"))), expected);
+    EXPECT_EQ(rows(protects(Sql::protectsOfObjectName(kDemo, "customers"))), expected);
     Rows executes = rows(protects(Sql::protectsOfUserId(16390)));
     const std::string execute =
         objectId("p_customer_report") + "\tp_customer_report\t16390\tsales\t224\t0\t1\tdbo\t";
     EXPECT_NE(std::find_if(executes.begin(), executes.end(),
                            [&](const std::string& row) { return row.rfind(execute, 0) == 0; }),
               executes.end());
-    EXPECT_TRUE(rows(protects(Sql::protectsOfObjectName("all_types"))).empty());
+    EXPECT_TRUE(rows(protects(Sql::protectsOfObjectName(kDemo, "all_types"))).empty());
     EXPECT_EQ(rows(protects(Sql::protectsOfUserName("readers"))).size(), 1u);
     // Column grant: bits 2 and 3 of the bitmap for name (colid 2) and zip (colid 4).
     EXPECT_EQ(query("select columns from sysprotects where uid = 4").rows.at(0).at(0).bytes,
