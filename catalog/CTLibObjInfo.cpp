@@ -65,6 +65,17 @@ TCatalogSnapshot* TCTLibObjInfo::snapshot()
     return m_snapshot.get();
 }
 
+void TCTLibObjInfo::setRemembersReads(bool on)
+{
+    m_memo = on ? std::make_unique<TCatalogMemo>() : nullptr;
+}
+
+void TCTLibObjInfo::ForgetReads()
+{
+    if (m_memo)
+        m_memo = std::make_unique<TCatalogMemo>();
+}
+
 void TCTLibObjInfo::CheckSelectDb()
 {
     if (!trimBlanks(m_selectDb).isEmpty())

@@ -13,6 +13,7 @@
 #include <vector>
 
 class TCTLibDatabase;
+class TCatalogMemo;
 class TCatalogSnapshot;
 
 class TCTLibObjInfo : public TCTLibBase {
@@ -43,6 +44,12 @@ public:
     bool wholeDatabaseReads() const { return m_wholeDatabaseReads; }
     // What answers the keyed reads of SelectDb; none when they are read per object.
     TCatalogSnapshot* snapshot();
+    // Keyed reads made object by object are kept and answered again from memory until
+    // ForgetReads(); off by default. The script generator turns it on and forgets at each
+    // object, so that the reads of one object's sections reach the server once.
+    void setRemembersReads(bool on);
+    void ForgetReads();
+    TCatalogMemo* memo() { return m_memo.get(); }
 
     // A blank SelectDb becomes the connection's current database.
     void CheckSelectDb();
@@ -132,6 +139,7 @@ private:
     QString m_selectDb;
     bool m_wholeDatabaseReads = false;
     std::unique_ptr<TCatalogSnapshot> m_snapshot;
+    std::unique_ptr<TCatalogMemo> m_memo;
     std::vector<TCTColumnDef> m_columns;  // column n is m_columns[n - 1]
     int m_ncharSize = 0;
     bool m_namesQuoted = false;

@@ -4,6 +4,15 @@
 #include "CTLibObjInfo.h"
 #include "Exceptions.h"
 
+namespace {
+// Stored texts come in pieces that are joined as bytes (see GetStoredText); the other
+// reads need only the texts.
+bool joinedAsBytes(CatalogStatements::CatalogSet set)
+{
+    return set == CatalogStatements::CatalogSet::Texts;
+}
+}  // namespace
+
 CatalogRead::CatalogRead(TCTLibObjInfo& reader, Mode mode, Results results)
     : m_reader(reader),
       m_results(results),
@@ -49,23 +58,43 @@ void CatalogRead::open(const QStringList& lines)
 
 void CatalogRead::open(CatalogStatements::CatalogSet set, const QStringList& key)
 {
-    TCatalogSnapshot* snapshot = m_reader.snapshot();
-    if (!snapshot)
+    if (TCatalogSnapshot* snapshot = m_reader.snapshot()) {
+        if (!snapshot->holds(set))
+            snapshot->store(set,
+                            // Plain language batches whose rows are fetched as they come.
+                            readRows(CatalogStatements::wholeDatabase(set, snapshot->database()),
+                                     Mode::LanguageCommand, joinedAsBytes(set)));
+        return serve(snapshot->rows(set, key), CatalogStatements::keyColumnCount(set));
+    }
+    TCatalogMemo* memo = m_reader.memo();
+    if (!memo)
         return open(CatalogStatements::forKey(set, m_reader.SelectDb(), key));
-    if (!snapshot->holds(set))
-        load(*snapshot, set);
-    m_fromSnapshot = true;
-    m_rows = snapshot->rows(set, key);
-    m_row = -1;
-    m_keyColumns = CatalogStatements::keyColumnCount(set);
+    const TCatalogMemo::Rows* rows = memo->find(set, key);
+    if (!rows) {
+        rows = &memo->store(
+            set, key,
+            readRows(CatalogStatements::forKey(set, m_reader.SelectDb(), key),
+                     m_query->IsCursor ? Mode::Cursor : Mode::LanguageCommand, joinedAsBytes(set)));
+    }
+    QList<const TCatalogSnapshot::Row*> served;
+    for (const TCatalogSnapshot::Row& row : *rows)
+        served << &row;
+    serve(served, 0);
 }
 
-void CatalogRead::load(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet set)
+void CatalogRead::serve(QList<const TCatalogSnapshot::Row*> rows, int keyColumns)
 {
-    // Stored texts are joined as bytes (see GetStoredText); other reads need only texts.
-    const bool keepBytes = set == CatalogStatements::CatalogSet::Texts;
-    CatalogRead read(m_reader, Mode::LanguageCommand, Results::AsStored);
-    read.open(CatalogStatements::wholeDatabase(set, snapshot.database()));
+    m_fromSnapshot = true;
+    m_rows = std::move(rows);
+    m_row = -1;
+    m_keyColumns = keyColumns;
+}
+
+std::vector<TCatalogSnapshot::Row> CatalogRead::readRows(const QStringList& lines, Mode mode,
+                                                         bool keepBytes)
+{
+    CatalogRead read(m_reader, mode, Results::AsStored);
+    read.open(lines);
     std::vector<TCatalogSnapshot::Row> rows;
     while (read.next()) {
         const int columns = read.m_query->ColumnCount();
@@ -78,7 +107,7 @@ void CatalogRead::load(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet
         }
         rows.emplace_back(texts, bytes);
     }
-    snapshot.store(set, std::move(rows));
+    return rows;
 }
 
 const TCatalogSnapshot::Row* CatalogRead::snapshotRow() const

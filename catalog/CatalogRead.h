@@ -27,7 +27,8 @@ public:
     // Sends the statement, one SQL line per element; rows then come with next().
     void open(const QStringList& lines);
     // The rows of `set` for `key`: from the reader's snapshot of the database when it keeps
-    // one (read whole on first use), otherwise read for that key alone.
+    // one (read whole on first use), otherwise read for that key alone, once while the
+    // reader remembers its reads.
     void open(CatalogStatements::CatalogSet set, const QStringList& key);
     // Describes the statement's result columns without reading rows.
     void describe(const QStringList& lines);
@@ -42,8 +43,12 @@ public:
 
 private:
     void setStatement(const QStringList& lines);
-    // Reads the whole database's rows of `set` into `snapshot`.
-    void load(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet set);
+    // The rows of a statement, kept as stored; with their bytes for the reads whose pieces
+    // are joined as bytes.
+    std::vector<TCatalogSnapshot::Row> readRows(const QStringList& lines, Mode mode,
+                                                bool keepBytes);
+    // Hands out rows read before, whose first `keyColumns` columns are not handed out.
+    void serve(QList<const TCatalogSnapshot::Row*> rows, int keyColumns);
     // The value of `column` of the current snapshot row, as the query would give it.
     const TCatalogSnapshot::Row* snapshotRow() const;
 

@@ -123,6 +123,22 @@ QList<const TCatalogSnapshot::Row*> TCatalogSnapshot::rows(CatalogSet set, const
     return found;
 }
 
+QString TCatalogMemo::memoKey(CatalogSet set, const QStringList& key)
+{
+    return QString::number(static_cast<int>(set)) + QChar(0) + key.join(QChar(0));
+}
+
+const TCatalogMemo::Rows* TCatalogMemo::find(CatalogSet set, const QStringList& key) const
+{
+    const auto found = m_rows.constFind(memoKey(set, key));
+    return found == m_rows.cend() ? nullptr : &found.value();
+}
+
+const TCatalogMemo::Rows& TCatalogMemo::store(CatalogSet set, const QStringList& key, Rows rows)
+{
+    return m_rows[memoKey(set, key)] = std::move(rows);
+}
+
 qint64 TCatalogSnapshot::rowCount() const
 {
     qint64 count = 0;

@@ -61,3 +61,19 @@ private:
     QString m_database;
     std::array<std::optional<Table>, CatalogStatements::CatalogSetCount> m_tables;
 };
+
+// The rows of the keyed reads made so far for one object, read one by one: building its
+// sections asks the server once for each, however many of them need it.
+class TCatalogMemo {
+public:
+    using Rows = std::vector<TCatalogSnapshot::Row>;
+
+    // The rows kept for `key`, if any.
+    const Rows* find(CatalogStatements::CatalogSet set, const QStringList& key) const;
+    const Rows& store(CatalogStatements::CatalogSet set, const QStringList& key, Rows rows);
+
+private:
+    static QString memoKey(CatalogStatements::CatalogSet set, const QStringList& key);
+
+    QHash<QString, Rows> m_rows;
+};

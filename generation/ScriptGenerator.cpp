@@ -49,6 +49,7 @@ public:
     {
         m_generator.m_objectsPerDatabase.clear();
         m_generator.m_info.setWholeDatabaseReads(false);
+        m_generator.m_info.setRemembersReads(false);
     }
 
 private:
@@ -60,6 +61,7 @@ TScriptGenerator::ReadModeScope TScriptGenerator::readModeFor(const TMarkedObjec
     m_objectsPerDatabase.clear();
     for (const TMarkedObject& object : work)
         ++m_objectsPerDatabase[object.Database];
+    m_info.setRemembersReads(true);
     return ReadModeScope(*this);
 }
 
@@ -203,6 +205,7 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
         writer.DbPrefix = DbPrefix;
         writer.ObjName = ObjectNamePart(object.Caption);
         writer.ObjQualifier = QualifierPart(object.Caption);
+        m_info.ForgetReads();
         writer.WriteSection(object.Kind, toFile);
         handOver();
         progress.setProgressPosition(position + 1);
@@ -305,6 +308,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
                               (object.Kind == ObjectKind::Indexes
                                    ? writer.ObjQualifier + QLatin1Char('.') + writer.ObjName
                                    : writer.ObjName));
+        m_info.ForgetReads();
         writer.WriteSection(object.Kind, true);
 
         const QString path = directory.filePath(fileNameFor(object, m_options, usedNames));

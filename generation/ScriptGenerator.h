@@ -70,8 +70,9 @@ public:
 private:
     // Makes `database` the one read, whole or object by object.
     void selectDatabase(const QString& database);
-    // Counts the objects of each database for selectDatabase(); the reads go back to per
-    // object, and the rows held are released, when the returned guard ends.
+    // Counts the objects of each database for selectDatabase() and has the reader remember
+    // the reads of each object; the reads go back to per object, and the rows held are
+    // released, when the returned guard ends.
     class ReadModeScope;
     ReadModeScope readModeFor(const TMarkedObjectList& work);
     // The work list: replay order, and views, procedures and triggers of each database
