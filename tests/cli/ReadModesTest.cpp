@@ -58,6 +58,23 @@ protected:
                                                 << firstDifference(whole.out, perObject.out);
     }
 
+    // The statements a run sent, from its trace: each "sent (...):" record's text.
+    static QStringList statementsSent(const QString& tracePath)
+    {
+        QStringList statements;
+        const QStringList lines = readText(tracePath).split('\n');
+        for (int n = 0; n < lines.size(); ++n) {
+            if (!lines[n].contains(QLatin1String(" sent (")))
+                continue;
+            QString statement;
+            while (++n < lines.size() && lines[n].startsWith(QLatin1String("    ")))
+                statement += lines[n].trimmed() + '\n';
+            statements << statement;
+            --n;
+        }
+        return statements;
+    }
+
     static qsizetype firstDifference(const QString& a, const QString& b)
     {
         qsizetype at = 0;
@@ -85,6 +102,30 @@ TEST_F(ReadModes, HostileNamesGiveTheSameScript)
 TEST_F(ReadModes, ASynthesisOfAThousandTablesGivesTheSameScript)
 {
     expectSameScript("big");
+}
+
+TEST_F(ReadModes, AWholeDatabaseCostsAFewStatementsWhateverItsSize)
+{
+    const QString trace = s_work->filePath("whole.trace");
+    ASSERT_EQ(script({"-D", "big", "-o", s_work->filePath("big.sql"), "--trace", trace}).exitCode,
+              0);
+    const QStringList statements = statementsSent(trace);
+    // Login, listing and script of some 4,000 objects.
+    EXPECT_LE(statements.size(), 30) << qPrintable(statements.join('\n'));
+    EXPECT_GE(statements.size(), 10);
+}
+
+TEST_F(ReadModes, ReadObjectByObjectEachStatementIsSentOnce)
+{
+    const QString trace = s_work->filePath("per-object.trace");
+    ASSERT_EQ(script({"-D", "big", "--kind", "tables", "--object", "dbo.tab_00005",
+                      "--per-object-reads", "--trace", trace})
+                  .exitCode,
+              0);
+    const QStringList statements = statementsSent(trace);
+    EXPECT_GE(statements.size(), 10);
+    for (const QString& statement : statements)
+        EXPECT_EQ(statements.count(statement), 1) << qPrintable(statement);
 }
 
 TEST_F(ReadModes, SeparateFilesHoldTheSameScripts)
