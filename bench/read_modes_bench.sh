@@ -92,5 +92,5 @@ DEMO_TDSIM_ARGS="--latency-ms 20" demo_server_start "$build_dir" "$work/large.sq
   -D large "${every_option[@]}" -o "$work/large-script.sql" 2>"$work/time.txt"
 awk -F': ' '/Elapsed \(wall clock\)/ { wall = $2 } /Maximum resident set size/ { rss = $2 }
   END { printf "wall %s, peak resident memory %.1f MiB\n", wall, rss / 1024 }' "$work/time.txt"
-printf 'script: %d lines, %.1f MiB\n' "$(wc -l <"$work/large-script.sql")" \
-  "$(echo "$(stat -c %s "$work/large-script.sql") / 1048576" | bc -l)"
+awk -v lines="$(wc -l <"$work/large-script.sql")" -v bytes="$(stat -c %s "$work/large-script.sql")" \
+  'BEGIN { printf "script: %d lines, %.1f MiB\n", lines, bytes / 1048576 }'
