@@ -246,6 +246,8 @@ void Tf_main::createCentralArea()
     tv_main = new QTreeWidget(pan_explorer);
     tv_main->setObjectName(QStringLiteral("tv_main"));
     tv_main->setHeaderHidden(true);
+    // Every row is one line of text: Qt need not measure 20,000 of them to mark them.
+    tv_main->setUniformRowHeights(true);
     tv_main->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tv_main->setMouseTracking(true);  // hot tracking
     tv_main->setContextMenuPolicy(Qt::CustomContextMenu);
