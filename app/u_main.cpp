@@ -40,6 +40,7 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -143,9 +144,16 @@ QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int im
 class ViewSink : public TScriptSink {
 public:
     explicit ViewSink(QPlainTextEdit* view) : m_view(view) {}
+    // A script built in the background hands its lines over to the window's thread and
+    // waits until they are in the view, so that the view is whole when the run ends.
     void appendLines(const QStringList& lines) override
     {
-        m_view->appendPlainText(scriptTextLines(lines).join(QLatin1Char('\n')));
+        const QString text = scriptTextLines(lines).join(QLatin1Char('\n'));
+        QPlainTextEdit* view = m_view;
+        QMetaObject::invokeMethod(
+            view, [view, text] { view->appendPlainText(text); },
+            view->thread() == QThread::currentThread() ? Qt::DirectConnection
+                                                       : Qt::BlockingQueuedConnection);
     }
 
 private:
@@ -438,6 +446,8 @@ void Tf_main::createComponents()
     RAProgressForm2 = new TRAProgressForm(this);
     RAProgressForm2->setObjectName(QStringLiteral("RAProgressForm2"));
     for (TRAProgressForm* progress : {RAProgressForm1, RAProgressForm2}) {
+        // Scripts are built beside the window's thread: it repaints and answers meanwhile.
+        progress->RunInBackground = true;
         progress->setCaption(QStringLiteral("Please wait..."));
         progress->setInfoLabel(QStringLiteral("Long operation in progress"));
         progress->setProgressRange(0, 100);

@@ -84,9 +84,10 @@ void largeFolder(int tables)
     const double open = millisecondsOf([&] { folder->setExpanded(true); }, window);
     const double mark = millisecondsOf([&] { markAll(window, folder); }, window);
     const double unmark = millisecondsOf([&] { window.a_unselect_all->trigger(); }, window);
-    std::printf("folder of %d tables: open %.0f ms, mark all %.1f ms, unmark all %.1f ms "
-                "(%d marked at most)\n",
-                folder->childCount(), open, mark, unmark, tables);
+    std::printf(
+        "folder of %d tables: open %.0f ms, mark all %.1f ms, unmark all %.1f ms "
+        "(%d marked at most)\n",
+        folder->childCount(), open, mark, unmark, tables);
 }
 
 void viewAtLatency(int latencyMs)
@@ -113,9 +114,8 @@ void viewAtLatency(int latencyMs)
     qint64 longestWait = 0;
     QTimer ticker;
     ticker.setInterval(10);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestWait = std::max(longestWait, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestWait = std::max(longestWait, sinceTick.restart()); });
     QElapsedTimer clock;
     clock.start();
     sinceTick.start();
@@ -123,10 +123,11 @@ void viewAtLatency(int latencyMs)
     window.a_view->trigger();
     ticker.stop();
     longestWait = std::max(longestWait, sinceTick.elapsed());
-    std::printf("view of %d objects at %d ms latency: %.1f s, longest wait of the event loop "
-                "%lld ms\n",
-                window.SelectedCount, latencyMs, double(clock.elapsed()) / 1000.0,
-                static_cast<long long>(longestWait));
+    std::printf(
+        "view of %d objects at %d ms latency: %.1f s, longest wait of the event loop "
+        "%lld ms\n",
+        window.SelectedCount, latencyMs, double(clock.elapsed()) / 1000.0,
+        static_cast<long long>(longestWait));
 }
 
 }  // namespace

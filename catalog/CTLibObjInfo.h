@@ -8,6 +8,7 @@
 
 #include <QPair>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -50,6 +51,10 @@ public:
     void setRemembersReads(bool on);
     void ForgetReads();
     TCatalogMemo* memo() { return m_memo.get(); }
+
+    // Asked before each catalog request; when it answers true the read raises ECancelled
+    // instead of sending anything. The script generator sets it for its runs.
+    std::function<bool()> StopRequested;
 
     // A blank SelectDb becomes the connection's current database.
     void CheckSelectDb();

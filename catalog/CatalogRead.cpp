@@ -45,6 +45,8 @@ CatalogRead::~CatalogRead()
 
 void CatalogRead::setStatement(const QStringList& lines)
 {
+    if (m_reader.StopRequested && m_reader.StopRequested())
+        throw ECancelled();
     m_query->ClearSQL();
     for (const QString& line : lines)
         m_query->AddSQL(line);

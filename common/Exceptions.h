@@ -29,6 +29,13 @@ public:
     const char* what() const noexcept override { return "Operation aborted"; }
 };
 
+// The user cancelled: raised before a request that would have been sent after Cancel,
+// and caught by the operation, which ends as cancelled.
+class ECancelled : public EAbort {
+public:
+    const char* what() const noexcept override { return "Operation cancelled"; }
+};
+
 // A file could not be read or written.
 class EFileError : public ESkelderError {
 public:

@@ -13,4 +13,7 @@ public:
     virtual void setProgressPosition(int position) = 0;
     // Lets pending user input be handled, then answers whether the user cancelled.
     virtual bool checkCancelled() = 0;
+    // Whether the user has asked to cancel, without handling any input: safe to ask in the
+    // middle of a step, and from the thread an operation runs on in the background.
+    virtual bool cancelRequested() const { return false; }
 };

@@ -1,6 +1,9 @@
 #include "UserInterface.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <cstdio>
+#include <functional>
 
 namespace {
 ConsoleUserInterface& consoleInterface()
@@ -10,6 +13,50 @@ ConsoleUserInterface& consoleInterface()
 }
 
 UserInterface* installedInterface = nullptr;
+
+UserInterface& installedOrConsole()
+{
+    return installedInterface ? *installedInterface : consoleInterface();
+}
+
+// What code running beside the application's thread (a script built in the background)
+// gets: each question or message waits until the application's thread has shown it; the
+// wait cursor belongs to the application's own blocking calls and is left alone.
+class OtherThreadUserInterface : public UserInterface {
+public:
+    void showMessage(const QString& title, const QString& text, Icon icon) override
+    {
+        onApplicationThread([&] { installedOrConsole().showMessage(title, text, icon); });
+    }
+    bool setBusyCursor(bool) override { return false; }
+    LoginResult promptLogin(LoginRequest& request) override
+    {
+        LoginResult result = LoginResult::Cancel;
+        onApplicationThread([&] { result = installedOrConsole().promptLogin(request); });
+        return result;
+    }
+    void showMessageWindow(const QString& caption, const QString& text,
+                           MessageWindowKind kind) override
+    {
+        onApplicationThread([&] { installedOrConsole().showMessageWindow(caption, text, kind); });
+    }
+    void beep() override
+    {
+        onApplicationThread([] { installedOrConsole().beep(); });
+    }
+
+private:
+    static void onApplicationThread(const std::function<void()>& call)
+    {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), call, Qt::BlockingQueuedConnection);
+    }
+};
+
+bool onOtherThread()
+{
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application && QThread::currentThread() != application->thread();
+}
 
 const char* iconWord(UserInterface::Icon icon)
 {
@@ -29,7 +76,11 @@ const char* iconWord(UserInterface::Icon icon)
 
 UserInterface& UserInterface::instance()
 {
-    return installedInterface ? *installedInterface : consoleInterface();
+    if (onOtherThread()) {
+        static OtherThreadUserInterface otherThread;
+        return otherThread;
+    }
+    return installedOrConsole();
 }
 
 UserInterface* UserInterface::install(UserInterface* ui)

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QThread>
 #include <QTimer>
 #include <cstdlib>
 #include <cstring>
@@ -629,8 +630,15 @@ void TCTLibDatabase::setIdleTime(int minutes)
 
 void TCTLibDatabase::RestartIdleTimer()
 {
-    if (m_idleTimer && m_idleTimer->interval() != 0)
+    if (!m_idleTimer || m_idleTimer->interval() == 0)
+        return;
+    // A timer is started by its own thread: a command sent by a script built in the
+    // background restarts it from there.
+    if (m_idleTimer->thread() == QThread::currentThread())
         m_idleTimer->start();
+    else
+        QMetaObject::invokeMethod(m_idleTimer.get(), qOverload<>(&QTimer::start),
+                                  Qt::QueuedConnection);
 }
 
 void TCTLibDatabase::onIdleTimer()

@@ -1,6 +1,7 @@
 #include "ScriptGenerator.h"
 
 #include "CTLibObjInfo.h"
+#include "Exceptions.h"
 #include "ProgressReporter.h"
 #include "ScriptSink.h"
 #include "SectionWriter.h"
@@ -50,14 +51,17 @@ public:
         m_generator.m_objectsPerDatabase.clear();
         m_generator.m_info.setWholeDatabaseReads(false);
         m_generator.m_info.setRemembersReads(false);
+        m_generator.m_info.StopRequested = nullptr;
     }
 
 private:
     TScriptGenerator& m_generator;
 };
 
-TScriptGenerator::ReadModeScope TScriptGenerator::readModeFor(const TMarkedObjectList& work)
+TScriptGenerator::ReadModeScope TScriptGenerator::readModeFor(const TMarkedObjectList& work,
+                                                              const ProgressReporter& progress)
 {
+    m_info.StopRequested = [&progress] { return progress.cancelRequested(); };
     m_objectsPerDatabase.clear();
     for (const TMarkedObject& object : work)
         ++m_objectsPerDatabase[object.Database];
@@ -178,7 +182,7 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
 
     Unscripted.clear();
     Warnings.clear();
-    const ReadModeScope readMode = readModeFor(objects);
+    const ReadModeScope readMode = readModeFor(objects, progress);
     const TMarkedObjectList work = workList(objects);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     progress.setProgressPosition(0);
@@ -206,7 +210,13 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
         writer.ObjName = ObjectNamePart(object.Caption);
         writer.ObjQualifier = QualifierPart(object.Caption);
         m_info.ForgetReads();
-        writer.WriteSection(object.Kind, toFile);
+        try {
+            writer.WriteSection(object.Kind, toFile);
+        } catch (const ECancelled&) {
+            // Cancelled in the middle of the object: what it had of a section is dropped.
+            scriptLines.clear();
+            break;
+        }
         handOver();
         progress.setProgressPosition(position + 1);
     }
@@ -268,7 +278,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
 {
     Unscripted.clear();
     Warnings.clear();
-    const ReadModeScope readMode = readModeFor(objects);
+    const ReadModeScope readMode = readModeFor(objects, progress);
     const TMarkedObjectList work = workList(objects);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     QStringList written;
@@ -309,7 +319,11 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
                                    ? writer.ObjQualifier + QLatin1Char('.') + writer.ObjName
                                    : writer.ObjName));
         m_info.ForgetReads();
-        writer.WriteSection(object.Kind, true);
+        try {
+            writer.WriteSection(object.Kind, true);
+        } catch (const ECancelled&) {
+            break;  // the object's file is not written
+        }
 
         const QString path = directory.filePath(fileNameFor(object, m_options, usedNames));
         saveScriptLines(path, scriptLines);

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <algorithm>
 
 namespace {
@@ -78,8 +79,18 @@ void TRAProgressForm::setCaption(const QString& caption)
         m_window->setWindowTitle(caption);
 }
 
+bool TRAProgressForm::calledFromOtherThread() const
+{
+    return QThread::currentThread() != thread();
+}
+
 void TRAProgressForm::setInfoLabel(const QString& text)
 {
+    if (calledFromOtherThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { setInfoLabel(text); }, Qt::QueuedConnection);
+        return;
+    }
     m_infoLabel = text;
     if (m_window)
         m_window->label()->setText(text);
@@ -105,12 +116,23 @@ void TRAProgressForm::setProgressStep(int value)
 
 void TRAProgressForm::setProgressPosition(int value)
 {
+    if (calledFromOtherThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, value] { setProgressPosition(value); }, Qt::QueuedConnection);
+        return;
+    }
     m_position = value;
     applyProgress();
 }
 
 void TRAProgressForm::setProgressRange(int minimum, int maximum)
 {
+    if (calledFromOtherThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, minimum, maximum] { setProgressRange(minimum, maximum); },
+            Qt::QueuedConnection);
+        return;
+    }
     m_min = minimum;
     m_max = maximum;
     applyProgress();
@@ -129,8 +151,10 @@ void TRAProgressForm::applyProgress()
 
 bool TRAProgressForm::checkCancelled()
 {
-    QCoreApplication::processEvents();
-    return m_cancelled;
+    // In the background the window's own loop sees the Cancel button.
+    if (!calledFromOtherThread())
+        QCoreApplication::processEvents();
+    return m_cancelled.load();
 }
 
 void TRAProgressForm::Execute()
@@ -163,6 +187,24 @@ void TRAProgressForm::Execute()
 // again by Execute once the loop has ended, never thrown through the event loop.
 void TRAProgressForm::runOperation()
 {
+    if (RunInBackground) {
+        m_worker.reset(QThread::create([this] {
+            try {
+                OnShow(m_window);
+            } catch (...) {
+                m_error = std::current_exception();
+            }
+        }));
+        connect(m_worker.get(), &QThread::finished, this, [this] {
+            m_worker->wait();
+            m_worker.reset();
+            if (m_window)
+                m_window->done(QDialog::Accepted);
+        });
+        m_worker->start();
+        return;
+    }
+    // The operation blocks the event loop: the window is painted now or never.
     QCoreApplication::processEvents();
     try {
         OnShow(m_window);

@@ -7,10 +7,14 @@
 #include <QDialog>
 #include <QObject>
 #include <QPointer>
+#include <QThread>
+#include <atomic>
 #include <exception>
 #include <functional>
+#include <memory>
 
 class QLabel;
+
 class QProgressBar;
 class QPushButton;
 
@@ -60,6 +64,11 @@ public:
 
     // The operation to run while the window is shown; it receives the window.
     TNotifyEvent OnShow;
+    // Runs OnShow on a thread of its own, so that the window and the one below it repaint
+    // and answer while it waits on the server: the label and the progress reach the
+    // window through its event loop, checkCancelled() sees Cancel at once, and the window
+    // closes when the operation has ended. OnShow must then leave widgets alone.
+    bool RunInBackground = false;
 
     QString Caption() const { return m_caption; }
     void setCaption(const QString& caption);
@@ -76,8 +85,9 @@ public:
     void setProgressRange(int minimum, int maximum) override;
 
     // Set by the Cancel button; cleared at the start of each Execute.
-    bool Cancelled() const { return m_cancelled; }
+    bool Cancelled() const { return m_cancelled.load(); }
     bool checkCancelled() override;
+    bool cancelRequested() const override { return m_cancelled.load(); }
 
     // Shows the window modally and runs OnShow once it is visible. An exception raised
     // by the operation closes the window and is raised again here.
@@ -96,9 +106,13 @@ private:
     int m_max = 100;
     int m_step = 1;
     int m_position = 0;
-    bool m_cancelled = false;
+    std::atomic<bool> m_cancelled{false};
     QPointer<TRAProgressFormForm> m_window;
     std::exception_ptr m_error;
+    std::unique_ptr<QThread> m_worker;
+    // Whether the caller runs on another thread than this object's (an operation running
+    // in the background); its calls are then handed to the window's thread.
+    bool calledFromOtherThread() const;
 };
 
 struct FolderChoice {

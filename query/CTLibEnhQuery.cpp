@@ -4,8 +4,12 @@
 #include "CTLibDatabase.h"
 #include "QueryEngine.h"
 
+#include <QThread>
+
 TCTLibCustomQuery::TCTLibCustomQuery(QObject* owner)
-    : QObject(owner), m_state(std::make_unique<TQueryState>())
+    : QObject(owner && owner->thread() == QThread::currentThread() ? owner : nullptr),
+      m_state(std::make_unique<TQueryState>()),
+      m_owner(owner)
 {
 }
 
@@ -322,7 +326,7 @@ int TCTLibCustomQuery::CommandNumber() const
 
 TMessageReporter* TCTLibCustomQuery::ownerReporter() const
 {
-    QObject* owner = parent();
+    QObject* owner = m_owner;
     if (auto* database = qobject_cast<TCTLibDatabase*>(owner))
         return database;
     if (auto* bound = qobject_cast<TCTLibBase*>(owner))

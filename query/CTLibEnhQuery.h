@@ -7,6 +7,7 @@
 #include "CTLibTypes.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QVector>
 #include <memory>
@@ -144,6 +145,10 @@ private:
     void prepareAutoDb();
     TMessageReporter* ownerReporter() const;
 
+public:
+    QObject* owner() const { return m_owner; }
+
+private:
     QStringList m_sql;
     TParams m_params;
     QString m_parsedText;
@@ -152,6 +157,9 @@ private:
     bool m_autoDb = false;
     std::unique_ptr<TCTLibDatabase> m_autoDatabase;
     std::unique_ptr<TQueryState> m_state;
+    // The component that made this query: its parent, unless the query was made on
+    // another thread (a script built in the background), where Qt allows no parent.
+    QPointer<QObject> m_owner;
 };
 
 // Publishes the rest of the query's properties.

@@ -89,8 +89,8 @@ QString TQueryEngine::cursorName(const QString& suffix) const
 
 void TQueryEngine::trace(const QString& text) const
 {
-    if (m_query.Monitor && m_query.parent())
-        sendToSqlMonitor(text, quintptr(m_query.parent()));
+    if (m_query.Monitor && m_query.owner())
+        sendToSqlMonitor(text, quintptr(m_query.owner()));
 }
 
 void TQueryEngine::traceStatement(const QString& how, const QString& text)

@@ -9,6 +9,7 @@
 #include "ScriptGenerator.h"
 #include "SilentProgress.h"
 #include "TdsimServer.h"
+#include "TextFile.h"
 #include "u_main.h"
 
 #include <signal.h>
@@ -276,6 +277,52 @@ private slots:
         QVERIFY(bytes.contains("/************ v_customers ************/\r\n"));
         QVERIFY(!bytes.contains("\n\n"));  // every line break is CR LF
         QVERIFY(m_window->m_view->toPlainText().isEmpty());
+        // Below its five header lines, the file is what the shared generator writes.
+        QCOMPARE(withoutHeader(bytes), crlfTextBytes(scriptTextLines(generatorScript())));
+    }
+
+    void generateToSeparateFilesWritesTheGeneratorsFiles()
+    {
+        QTemporaryDir dir, expected;
+        markAll(connectAndOpen("demo", ObjectKind::Tables));
+        markAll(openFolder("demo", ObjectKind::Procedures));
+        m_window->Options.SeparateFiles = true;
+        m_window->Options.IndexScript = true;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->setDirectory(dir.path());
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(dir.path());
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+        });
+        m_window->a_generate->trigger();
+        QVERIFY(m_ui->messages.empty());
+
+        SilentProgress progress;
+        TScriptGenerator generator(*m_window->info, m_window->Options);
+        generator.BuildSeparateFiles(m_window->MarkedObjects(), expected.path(), progress);
+        const QStringList files = QDir(expected.path()).entryList(QDir::Files, QDir::Name);
+        QVERIFY(files.size() > 10);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name), files);
+        for (const QString& name : files) {
+            QFile written(QDir(dir.path()).filePath(name)), wanted(expected.filePath(name));
+            QVERIFY(written.open(QIODevice::ReadOnly) && wanted.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll(), wanted.readAll());
+        }
+    }
+
+    void appendAddsTheGeneratorsScriptBelowWhatTheViewHeld()
+    {
+        markAll(connectAndOpen("demo", ObjectKind::Views));
+        m_window->a_view->trigger();
+        const QString first = m_window->m_view->toPlainText();
+        m_window->btn_append->setChecked(true);
+        m_window->a_view->trigger();
+        const QString both = m_window->m_view->toPlainText();
+        QVERIFY(both.startsWith(first + '\n'));
+        QString expected = generatorScript().join('\n');
+        expected.replace("\r\n", "\n");
+        QCOMPARE(withoutHeader(both.mid(first.size() + 1).toUtf8()), expected.toUtf8());
     }
 
     void disconnectEmptiesTheTreeAndResetsTheCounter()
@@ -311,6 +358,23 @@ private:
             }
         }
         qFatal("database %s not listed", qPrintable(database));
+    }
+
+    // The script the shared generator writes for the marked objects, without its header.
+    QStringList generatorScript()
+    {
+        SilentProgress progress;
+        TScriptGenerator generator(*m_window->info, m_window->Options);
+        return generator.BuildScript(m_window->MarkedObjects(), {}, true, nullptr, progress, false);
+    }
+
+    // A script's text below the five lines of its header comment.
+    static QByteArray withoutHeader(const QByteArray& text)
+    {
+        qsizetype at = 0;
+        for (int line = 0; line < 5 && at >= 0; ++line)
+            at = text.indexOf('\n', at) + 1;
+        return text.mid(at);
     }
 
     void markAll(QTreeWidgetItem* folder)

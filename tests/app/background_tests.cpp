@@ -1,0 +1,105 @@
+// Scripts built beside the window's thread, against a tdsim that takes 40 ms to answer
+// each request: Cancel stops the requests at once.
+#include "CTLibDatabase.h"
+#include "ErrorDisplay.h"
+#include "ModalDialogs.h"
+#include "RecordingUserInterface.h"
+#include "StatementTrace.h"
+#include "TdsimServer.h"
+#include "u_main.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+class BackgroundTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_server = std::make_unique<TdsimServer>(
+            QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")},
+            QStringList{"--latency-ms", "40"});
+    }
+
+    void cleanupTestCase() { m_server.reset(); }
+
+    // Cancel comes while the script is being built: nothing is asked of the server
+    // afterwards but the request under way, and the view holds whole sections only.
+    void cancelSendsNoFurtherRequest()
+    {
+        RecordingUserInterface ui;
+        LoginRequest login;
+        login.serverName = TdsimServer::serverName();
+        login.userName = QStringLiteral("sa");
+        login.rdbms = QStringLiteral("Sybase SQL Server");
+        ui.loginAnswer = login;
+        Tf_main window;
+        window.db->ServerName = TdsimServer::serverName();
+        window.a_connect->trigger();
+        QVERIFY(window.db->connected());
+        for (ObjectKind kind : {ObjectKind::Tables, ObjectKind::Procedures, ObjectKind::Views})
+            markAll(window, "demo", kind);
+
+        QTemporaryDir dir;
+        const QString tracePath = dir.filePath("trace.txt");
+        TStatementTrace trace(tracePath);
+        const auto statementsSent = [&] {
+            QFile file(tracePath);
+            file.open(QIODevice::ReadOnly);
+            return file.readAll().count(" sent (");
+        };
+        qsizetype sentAtCancel = -1;
+        whenModal([&](QWidget* modal) {
+            auto* label = modal->findChild<QLabel*>();
+            QVERIFY(label);
+            QTRY_VERIFY_WITH_TIMEOUT(label->text().startsWith("Processing"), 20000);
+            sentAtCancel = statementsSent();
+            modal->findChild<QPushButton*>()->click();
+        });
+        window.a_view->trigger();
+        QVERIFY(sentAtCancel > 0);
+        QVERIFY2(statementsSent() <= sentAtCancel + 1,
+                 qPrintable(QString("%1 statements at Cancel, %2 at the end")
+                                .arg(sentAtCancel)
+                                .arg(statementsSent())));
+        QVERIFY(ui.messages.empty());
+        const QString view = window.m_view->toPlainText();
+        QVERIFY(view.contains("USE demo"));
+        QVERIFY(!view.contains("v_order_totals"));  // the last view was never reached
+        QVERIFY(view.trimmed().endsWith("GO"));
+    }
+
+private:
+    static void markAll(Tf_main& window, const QString& database, ObjectKind kind)
+    {
+        for (int i = 0; i < window.tv_main->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* node = window.tv_main->topLevelItem(i);
+            if (node->text(0) != database)
+                continue;
+            QTreeWidgetItem* folder = node->child(static_cast<int>(kind));
+            folder->setExpanded(true);
+            window.tv_main->setCurrentItem(folder);
+            window.pum_explorerPopup();
+            window.a_select_all->trigger();
+        }
+    }
+
+    std::unique_ptr<TdsimServer> m_server;
+};
+
+int main(int argc, char* argv[])
+{
+    TSkelderApplication application(argc, argv);
+    BackgroundTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "background_tests.moc"
