@@ -1,5 +1,6 @@
 #include "u_main.h"
 
+#include "BackgroundCall.h"
 #include "CTLibDatabase.h"
 #include "CTLibEnhQuery.h"
 #include "CTLibObjInfo.h"
@@ -698,7 +699,7 @@ void Tf_main::a_connectExecute()
 {
     CounterReset reset{this};
     if (!db->connected())
-        db->Connect();
+        callInBackground([this] { db->Connect(); });
     if (db->connected()) {
         setWindowTitle(QStringLiteral("Skelder - Connected to ") + db->ServerName);
         FillDatabaseTree();
@@ -738,7 +739,10 @@ void Tf_main::FillDatabaseTree()
         }
     } finally{this};
 
-    m_explorer.setDatabases(TObjectListingReader(*query, db->Rdbms).databases());
+    QStringList databases;
+    callInBackground(
+        [this, &databases] { databases = TObjectListingReader(*query, db->Rdbms).databases(); });
+    m_explorer.setDatabases(databases);
     for (const TExplorerModel::Database& listed : m_explorer.databases()) {
         auto* database = new QTreeWidgetItem(QStringList{listed.name});
         tv_main->addTopLevelItem(database);
@@ -783,12 +787,12 @@ void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, Objec
     qDeleteAll(folder->takeChildren());
 
     statusPanel(1)->setText(objectListingProgressText(kind, database));
-    // The read blocks the event loop: the text is painted now or never.
-    statusPanel(1)->repaint();
     try {
-        TObjectListingReader(*query, db->Rdbms)
-            .readObjects(kind, database,
-                         [&captions](const QString& caption) { captions << caption; });
+        callInBackground([&] {
+            TObjectListingReader(*query, db->Rdbms)
+                .readObjects(kind, database,
+                             [&captions](const QString& caption) { captions << caption; });
+        });
     } catch (const std::exception&) {
         // Only a failing users listing is reported; the other folders keep what they got.
         // A lost connection is reported whatever the folder: the folder is not empty.
