@@ -24,15 +24,6 @@
 
 namespace {
 
-LoginRequest saLogin()
-{
-    LoginRequest login;
-    login.serverName = TdsimServer::serverName();
-    login.userName = QStringLiteral("sa");
-    login.rdbms = QStringLiteral("Sybase SQL Server");
-    return login;
-}
-
 QTreeWidgetItem* folderOf(Tf_main& window, const QString& database, int kind)
 {
     for (int i = 0; i < window.tv_main->topLevelItemCount(); ++i) {
@@ -76,7 +67,7 @@ void largeFolder(int tables)
 
     TdsimServer server({script});
     RecordingUserInterface ui;
-    ui.loginAnswer = saLogin();
+    ui.loginAnswer = TdsimServer::saLogin();
     Tf_main window;
     window.setWindowState(Qt::WindowNoState);
     window.resize(1000, 700);
@@ -128,7 +119,7 @@ void atLatency(int latencyMs)
     TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")},
                        {"--latency-ms", QString::number(latencyMs)});
     RecordingUserInterface ui;
-    ui.loginAnswer = saLogin();
+    ui.loginAnswer = TdsimServer::saLogin();
     Tf_main window;
     window.setWindowState(Qt::WindowNoState);
     window.show();

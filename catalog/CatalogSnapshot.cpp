@@ -138,11 +138,3 @@ const TCatalogMemo::Rows& TCatalogMemo::store(CatalogSet set, const QStringList&
 {
     return m_rows[memoKey(set, key)] = std::move(rows);
 }
-
-qint64 TCatalogSnapshot::rowCount() const
-{
-    qint64 count = 0;
-    for (const std::optional<Table>& table : m_tables)
-        count += table ? qint64(table->rows.size()) : 0;
-    return count;
-}

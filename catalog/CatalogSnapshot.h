@@ -47,8 +47,6 @@ public:
     // blanks, as the server compares them.
     QList<const Row*> rows(CatalogStatements::CatalogSet set, const QStringList& key);
 
-    qint64 rowCount() const;
-
 private:
     struct Table {
         std::vector<Row> rows;

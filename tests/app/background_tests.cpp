@@ -37,11 +37,7 @@ private slots:
     void cancelSendsNoFurtherRequest()
     {
         RecordingUserInterface ui;
-        LoginRequest login;
-        login.serverName = TdsimServer::serverName();
-        login.userName = QStringLiteral("sa");
-        login.rdbms = QStringLiteral("Sybase SQL Server");
-        ui.loginAnswer = login;
+        ui.loginAnswer = TdsimServer::saLogin();
         Tf_main window;
         window.db->ServerName = TdsimServer::serverName();
         window.a_connect->trigger();

@@ -54,15 +54,6 @@ private:
     QLabel* m_label;
 };
 
-LoginRequest saLogin()
-{
-    LoginRequest login;
-    login.serverName = TdsimServer::serverName();
-    login.userName = QStringLiteral("sa");
-    login.rdbms = QStringLiteral("Sybase SQL Server");
-    return login;
-}
-
 }  // namespace
 
 class ExplorerTest : public QObject {
@@ -93,7 +84,7 @@ private slots:
 
     void connectListsTheDatabasesInAscendingOrder()
     {
-        m_ui->loginAnswer = saLogin();
+        m_ui->loginAnswer = TdsimServer::saLogin();
         m_window->a_connect->trigger();
         QCOMPARE(m_window->windowTitle(), QString("Skelder - Connected to tdsim"));
         QVERIFY(!m_window->a_connect->isEnabled());
@@ -121,7 +112,7 @@ private slots:
 
     void aRefusedLoginIsShownAndLeavesTheWindowNotConnected()
     {
-        LoginRequest login = saLogin();
+        LoginRequest login = TdsimServer::saLogin();
         login.password = QStringLiteral("wrong");
         m_ui->loginAnswer = login;
         m_window->a_connect->trigger();
@@ -168,7 +159,7 @@ private slots:
         m_window->setWindowState(Qt::WindowNoState);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_ui->loginAnswer = saLogin();
+        m_ui->loginAnswer = TdsimServer::saLogin();
         m_window->a_connect->trigger();
         PaintedTexts painted(m_window->statusPanel(1));
         openFolder("demo", ObjectKind::Views);
@@ -342,7 +333,7 @@ private slots:
 private:
     QTreeWidgetItem* connectAndOpen(const QString& database, ObjectKind kind)
     {
-        m_ui->loginAnswer = saLogin();
+        m_ui->loginAnswer = TdsimServer::saLogin();
         m_window->a_connect->trigger();
         return openFolder(database, kind);
     }

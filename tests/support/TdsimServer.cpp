@@ -40,6 +40,15 @@ void TdsimServer::writeIniFile(const QString& extraSections) const
                                extraSections.toStdString());
 }
 
+LoginRequest TdsimServer::saLogin()
+{
+    LoginRequest login;
+    login.serverName = serverName();
+    login.userName = QStringLiteral("sa");
+    login.rdbms = QStringLiteral("Sybase SQL Server");
+    return login;
+}
+
 void TdsimServer::configure(TCTLibDatabase& db) const
 {
     qputenv("SYBASE", QFile::encodeName(directory()));

@@ -5,6 +5,8 @@
 
 #include "TdsimTestProcess.h"
 
+#include "UserInterface.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +33,8 @@ public:
 
     // Logs `db` in as sa without the login dialog, through the interfaces file.
     void configure(TCTLibDatabase& db) const;
+    // The answer to a login dialog that logs in to this server as sa (empty password).
+    static LoginRequest saLogin();
 
 private:
     tdsim::testing::TdsimTestProcess m_process;
