@@ -42,7 +42,6 @@ public:
     // database changes or this is turned off. Off by default: a few objects cost less
     // read one by one.
     void setWholeDatabaseReads(bool on);
-    bool wholeDatabaseReads() const { return m_wholeDatabaseReads; }
     // What answers the keyed reads of SelectDb; none when they are read per object.
     TCatalogSnapshot* snapshot();
     // Keyed reads made object by object are kept and answered again from memory until

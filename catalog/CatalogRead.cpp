@@ -86,7 +86,7 @@ void CatalogRead::open(CatalogStatements::CatalogSet set, const QStringList& key
 
 void CatalogRead::serve(QList<const TCatalogSnapshot::Row*> rows, int keyColumns)
 {
-    m_fromSnapshot = true;
+    m_fromMemory = true;
     m_rows = std::move(rows);
     m_row = -1;
     m_keyColumns = keyColumns;
@@ -112,7 +112,7 @@ std::vector<TCatalogSnapshot::Row> CatalogRead::readRows(const QStringList& line
     return rows;
 }
 
-const TCatalogSnapshot::Row* CatalogRead::snapshotRow() const
+const TCatalogSnapshot::Row* CatalogRead::currentRow() const
 {
     if (m_rows.isEmpty())
         return nullptr;
@@ -127,7 +127,7 @@ void CatalogRead::describe(const QStringList& lines)
 
 bool CatalogRead::next()
 {
-    if (!m_fromSnapshot)
+    if (!m_fromMemory)
         return m_query->Next();
     if (m_row >= int(m_rows.size()))
         return false;
@@ -136,9 +136,9 @@ bool CatalogRead::next()
 
 QString CatalogRead::text(int column) const
 {
-    if (!m_fromSnapshot)
+    if (!m_fromMemory)
         return m_query->ColumnValue(column);
-    const TCatalogSnapshot::Row* row = snapshotRow();
+    const TCatalogSnapshot::Row* row = currentRow();
     const int at = m_keyColumns + column - 1;
     if (!row || column < 1)
         return QString();
@@ -148,9 +148,9 @@ QString CatalogRead::text(int column) const
 
 QByteArray CatalogRead::bytes(int column) const
 {
-    if (!m_fromSnapshot)
+    if (!m_fromMemory)
         return m_query->ColumnBytes(column);
-    const TCatalogSnapshot::Row* row = snapshotRow();
+    const TCatalogSnapshot::Row* row = currentRow();
     const int at = m_keyColumns + column - 1;
     if (!row || column < 1)
         return QByteArray();

@@ -49,15 +49,16 @@ private:
                                                 bool keepBytes);
     // Hands out rows read before, whose first `keyColumns` columns are not handed out.
     void serve(QList<const TCatalogSnapshot::Row*> rows, int keyColumns);
-    // The value of `column` of the current snapshot row, as the query would give it.
-    const TCatalogSnapshot::Row* snapshotRow() const;
+    // The row handed out last, or the last row once they have all been handed out.
+    const TCatalogSnapshot::Row* currentRow() const;
 
     TCTLibObjInfo& m_reader;
     Results m_results;
     BusyCursor m_cursor;
     std::unique_ptr<TCTLibEnhQuery> m_query;
-    // Rows served from a snapshot, and the position in them; the key columns come first.
-    bool m_fromSnapshot = false;
+    // Rows held in memory (a snapshot's or a memo's) and the position in them; the first
+    // m_keyColumns columns of each are not handed out.
+    bool m_fromMemory = false;
     QList<const TCatalogSnapshot::Row*> m_rows;
     int m_row = -1;
     int m_keyColumns = 0;

@@ -5,7 +5,6 @@
 using CatalogStatements::CatalogSet;
 
 TCatalogSnapshot::Row::Row(const QStringList& texts, const QList<QByteArray>& bytes)
-    : m_columns(int(texts.size()))
 {
     QList<QByteArray> encoded;
     encoded.reserve(texts.size());

@@ -22,7 +22,6 @@ public:
     class Row {
     public:
         Row(const QStringList& texts, const QList<QByteArray>& bytes);
-        int columnCount() const { return m_columns; }
         // Empty beyond the last column.
         QString text(int column) const;
         QByteArray bytes(int column) const;
@@ -31,7 +30,6 @@ public:
         static QByteArray pack(const QList<QByteArray>& values);
         static QByteArray unpack(const QByteArray& packed, int column);
 
-        int m_columns = 0;
         QByteArray m_texts;  // per column: its UTF-8 length, then the UTF-8
         QByteArray m_bytes;  // the same for the bytes, when they are kept
     };
@@ -43,8 +41,8 @@ public:
     // Keeps the rows of `set`, in the order read.
     void store(CatalogStatements::CatalogSet set, std::vector<Row> rows);
     // The rows whose leading key columns equal `key` (all of the set's key columns or a
-    // prefix of them; all rows when it is empty), in the order read. Names compare without trailing
-    // blanks, as the server compares them.
+    // prefix of them; all rows when it is empty), in the order read. Names compare without
+    // trailing blanks, as the server compares them.
     QList<const Row*> rows(CatalogStatements::CatalogSet set, const QStringList& key);
 
 private:

@@ -41,12 +41,12 @@ void TScriptGenerator::selectDatabase(const QString& database)
                                  m_objectsPerDatabase.value(database) >= WholeDatabaseReadsFrom);
 }
 
-class TScriptGenerator::ReadModeScope {
+class TScriptGenerator::ReaderRunScope {
 public:
-    explicit ReadModeScope(TScriptGenerator& generator) : m_generator(generator) {}
-    ReadModeScope(const ReadModeScope&) = delete;
-    ReadModeScope& operator=(const ReadModeScope&) = delete;
-    ~ReadModeScope()
+    explicit ReaderRunScope(TScriptGenerator& generator) : m_generator(generator) {}
+    ReaderRunScope(const ReaderRunScope&) = delete;
+    ReaderRunScope& operator=(const ReaderRunScope&) = delete;
+    ~ReaderRunScope()
     {
         m_generator.m_objectsPerDatabase.clear();
         m_generator.m_info.setWholeDatabaseReads(false);
@@ -58,15 +58,15 @@ private:
     TScriptGenerator& m_generator;
 };
 
-TScriptGenerator::ReadModeScope TScriptGenerator::readModeFor(const TMarkedObjectList& work,
-                                                              const ProgressReporter& progress)
+TScriptGenerator::ReaderRunScope TScriptGenerator::prepareReader(const TMarkedObjectList& work,
+                                                                 const ProgressReporter& progress)
 {
     m_info.StopRequested = [&progress] { return progress.cancelRequested(); };
     m_objectsPerDatabase.clear();
     for (const TMarkedObject& object : work)
         ++m_objectsPerDatabase[object.Database];
     m_info.setRemembersReads(true);
-    return ReadModeScope(*this);
+    return ReaderRunScope(*this);
 }
 
 TMarkedObjectList TScriptGenerator::workList(const TMarkedObjectList& objects)
@@ -182,7 +182,7 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
 
     Unscripted.clear();
     Warnings.clear();
-    const ReadModeScope readMode = readModeFor(objects, progress);
+    const ReaderRunScope readerRun = prepareReader(objects, progress);
     const TMarkedObjectList work = workList(objects);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     progress.setProgressPosition(0);
@@ -278,7 +278,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
 {
     Unscripted.clear();
     Warnings.clear();
-    const ReadModeScope readMode = readModeFor(objects, progress);
+    const ReaderRunScope readerRun = prepareReader(objects, progress);
     const TMarkedObjectList work = workList(objects);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     QStringList written;

@@ -73,8 +73,8 @@ private:
     // Counts the objects of each database for selectDatabase(), has the reader remember
     // the reads of each object and stop sending once the user has cancelled; the reads go
     // back to per object, and the rows held are released, when the returned guard ends.
-    class ReadModeScope;
-    ReadModeScope readModeFor(const TMarkedObjectList& work, const ProgressReporter& progress);
+    class ReaderRunScope;
+    ReaderRunScope prepareReader(const TMarkedObjectList& work, const ProgressReporter& progress);
     // The work list: replay order, and views, procedures and triggers of each database
     // after what they depend on (sysdepends), then by creation date and name.
     TMarkedObjectList workList(const TMarkedObjectList& objects);
