@@ -188,9 +188,9 @@ void TRAProgressForm::Execute()
 void TRAProgressForm::runOperation()
 {
     if (RunInBackground) {
-        m_worker.reset(QThread::create([this] {
+        m_worker.reset(QThread::create([this, window = m_window.data()] {
             try {
-                OnShow(m_window);
+                OnShow(window);
             } catch (...) {
                 m_error = std::current_exception();
             }

@@ -1,3 +1,4 @@
+#include "ModalDialogs.h"
 #include "ProgressDlg.h"
 
 #include <QAction>
@@ -6,8 +7,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QThread>
 #include <QtTest>
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
 
 namespace {
@@ -143,6 +146,44 @@ private slots:
         // Cleared at the start of the next run.
         progress.OnShow = [&](QObject*) { QVERIFY(!progress.Cancelled()); };
         progress.Execute();
+    }
+
+    // In the background the operation runs on a thread of its own: what it reports reaches
+    // the window through the window's loop, Cancel reaches it without its handling any
+    // input, and what it raises comes back from Execute.
+    void aBackgroundOperationRunsBesideTheWindow()
+    {
+        TRAProgressForm progress;
+        progress.RunInBackground = true;
+        std::atomic<bool> onOtherThread{false};
+        std::atomic<bool> sawCancel{false};
+        progress.OnShow = [&](QObject*) {
+            onOtherThread = QThread::currentThread() != qApp->thread();
+            progress.setInfoLabel(QStringLiteral("working"));
+            progress.setProgressRange(0, 10);
+            progress.setProgressPosition(4);
+            while (!progress.cancelRequested())
+                QThread::yieldCurrentThread();
+            sawCancel = progress.checkCancelled();
+            throw OperationError(7);
+        };
+        whenModal([&](QWidget* modal) {
+            auto* window = qobject_cast<TRAProgressFormForm*>(modal);
+            QVERIFY(window);
+            QTRY_COMPARE(window->label()->text(), QString("working"));
+            QTRY_COMPARE(window->progressBar()->value(), 4);
+            QCOMPARE(window->progressBar()->maximum(), 10);
+            QTest::mouseClick(window->cancelButton(), Qt::LeftButton);
+        });
+        try {
+            progress.Execute();
+            QFAIL("no exception");
+        } catch (const OperationError& error) {
+            QCOMPARE(error.id, 7);
+        }
+        QVERIFY(onOtherThread);
+        QVERIFY(sawCancel);
+        QVERIFY(!progressWindowLeft());
     }
 
     // Escape and the close button mean Cancel: the window stays up until the operation
