@@ -7,6 +7,7 @@
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
 #include "ExplorerImages.h"
+#include "HelpWindow.h"
 #include "ObjectListing.h"
 #include "ProgressDlg.h"
 #include "RegAuto.h"
@@ -21,11 +22,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -35,6 +38,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -138,6 +142,9 @@ QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int im
 {
     auto* node = new QTreeWidgetItem(parent, QStringList{caption});
     setImages(node, image, selectedImage);
+    // The whole caption, however narrow the panel.
+    if (!caption.isEmpty())
+        node->setToolTip(0, caption);
     return node;
 }
 
@@ -257,6 +264,9 @@ void Tf_main::createCentralArea()
     tv_main->setHeaderHidden(true);
     // Every row is one line of text: Qt need not measure 20,000 of them to mark them.
     tv_main->setUniformRowHeights(true);
+    // Names wider than the panel scroll instead of being cut. The column is fitted when
+    // nodes come or go, not when a mark changes (fitting looks at a thousand rows).
+    tv_main->header()->setStretchLastSection(false);
     tv_main->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tv_main->setMouseTracking(true);  // hot tracking
     tv_main->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -355,6 +365,7 @@ void Tf_main::createToolBars()
     help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     help->setToolTip(QStringLiteral("Help contents"));
     help->setStatusTip(QStringLiteral("Help contents"));
+    connect(help, &QToolButton::clicked, a_contents, &QAction::trigger);
     m_mainToolBar->addWidget(help);
 
     // The text tool bar's buttons carry hints of their own.
@@ -491,6 +502,7 @@ void Tf_main::connectCommands()
     connectCommand(a_print, [this] { a_printExecute(); });
     connectCommand(a_print_setup, [this] { a_print_setupExecute(); });
     connectCommand(a_about, [this] { a_aboutExecute(); });
+    connectCommand(a_contents, [this] { a_contentsExecute(); });
 
     connect(m_view, &QPlainTextEdit::textChanged, this, &Tf_main::UpdateTextActions);
     connect(m_view, &QPlainTextEdit::selectionChanged, this, &Tf_main::UpdateTextActions);
@@ -498,7 +510,9 @@ void Tf_main::connectCommands()
 
     connect(tv_main, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
         runCommand([this, node] { tv_mainExpanding(node); });
+        fitTreeColumn();
     });
+    connect(tv_main, &QTreeWidget::itemCollapsed, this, &Tf_main::fitTreeColumn);
     connect(tv_main, &QTreeWidget::currentItemChanged, this,
             [](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
                 showCurrentImage(previous, false);
@@ -507,7 +521,8 @@ void Tf_main::connectCommands()
     connect(pum_explorer, &QMenu::aboutToShow, this, &Tf_main::pum_explorerPopup);
     // A click anywhere in the tree acts on the current node once the click is over.
     tv_main->viewport()->installEventFilter(this);
-    qApp->installEventFilter(this);  // for Connect's shortcut, whichever widget has focus
+    tv_main->installEventFilter(this);  // Space marks the current object
+    qApp->installEventFilter(this);     // for Connect's shortcut, whichever widget has focus
 }
 
 // Alt+C is Connect's shortcut and the Script menu's mnemonic; Qt gives a key that two
@@ -530,6 +545,14 @@ bool Tf_main::eventFilter(QObject* watched, QEvent* event)
 {
     if (takeConnectShortcut(event))
         return true;
+    if (watched == tv_main->viewport() && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, &Tf_main::fitTreeColumn);
+    if (watched == tv_main && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        runCommand([this] { tv_mainClick(); });
+        return true;
+    }
     if (watched == tv_main->viewport() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         QTimer::singleShot(0, this, [this] { runCommand([this] { tv_mainClick(); }); });
@@ -750,9 +773,19 @@ void Tf_main::FillDatabaseTree()
         for (ObjectKind kind : AllObjectKinds) {
             QTreeWidgetItem* folder =
                 addNode(database, objectKindCaption(kind), kindImage(kind), kindImage(kind));
-            addNode(folder, QString(), kindImage(kind), ExplorerImages::Marked);
+            addNode(folder, QString(), kindImage(kind), kindImage(kind));
         }
     }
+    fitTreeColumn();
+}
+
+// The tree's one column is as wide as the widest caption shown, and at least as wide as
+// the panel.
+void Tf_main::fitTreeColumn()
+{
+    tv_main->resizeColumnToContents(0);
+    if (tv_main->columnWidth(0) < tv_main->viewport()->width())
+        tv_main->setColumnWidth(0, tv_main->viewport()->width());
 }
 
 void Tf_main::tv_mainExpanding(QTreeWidgetItem* node)
@@ -780,7 +813,7 @@ void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, Objec
         {
             window->m_explorer.setObjects(database, kind, captions);
             for (const QString& caption : captions)
-                addNode(folder, caption, kindImage(kind), ExplorerImages::Marked);
+                addNode(folder, caption, kindImage(kind), kindImage(kind));
             window->statusPanel(1)->clear();
         }
     } finally{this, folder, databaseIndex, kind, captions};
@@ -1029,9 +1062,25 @@ void Tf_main::a_printExecute()
 
 void Tf_main::a_print_setupExecute()
 {
+    // The printer and its page are chosen here and printed on by Print: the dialog's
+    // accepting button says OK, as it prints nothing.
     QPrintDialog dialog(m_printer.get(), this);
     dialog.setObjectName(QStringLiteral("PrinterSetupDialog"));
+    dialog.setWindowTitle(QStringLiteral("Printer Setup"));
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>()) {
+        if (QPushButton* accept = buttons->button(QDialogButtonBox::Ok))
+            accept->setText(QStringLiteral("OK"));
+    }
     dialog.exec();
+}
+
+void Tf_main::a_contentsExecute()
+{
+    if (!m_help)
+        m_help = new THelpWindow(this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void Tf_main::a_aboutExecute()

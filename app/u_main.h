@@ -7,6 +7,7 @@
 #include "MarkedObject.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 
@@ -27,6 +28,7 @@ class TCTLibObjInfo;
 class TRAProgressForm;
 class TRegAuto;
 class TScriptSink;
+class THelpWindow;
 
 class Tf_main : public QMainWindow {
     Q_OBJECT
@@ -128,6 +130,8 @@ public:
     void a_printExecute();
     void a_print_setupExecute();
     void a_aboutExecute();
+    // Shows the bundled help page in its window (F1, Help > Contents, the Help button).
+    void a_contentsExecute();
 
 protected:
     bool event(QEvent* event) override;
@@ -159,12 +163,14 @@ private:
     using MarkChange = TExplorerModel::MarkChange;
     void changeFolderMarks(MarkChange change);
     void showMarks(QTreeWidgetItem* folder);
+    void fitTreeColumn();
 
     QToolBar* m_mainToolBar = nullptr;
     QToolBar* m_textToolBar = nullptr;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<TScriptSink> m_viewSink;
+    QPointer<THelpWindow> m_help;
     int m_explorerWidth = 250;
     // The databases, folders, objects and marks the tree shows.
     TExplorerModel m_explorer;

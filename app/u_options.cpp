@@ -4,6 +4,7 @@
 #include "ProgressDlg.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -160,7 +161,10 @@ QString Tf_options::workDir() const
 
 void Tf_options::Button1Click()
 {
-    const FolderChoice choice = BrowseForFolder(QStringLiteral("Open Work Directory"));
+    // The picker opens at the directory the edit box names, when there is one.
+    const QString typed = e_workdir->text().trimmed();
+    const FolderChoice choice = BrowseForFolder(QStringLiteral("Open Work Directory"),
+                                                QDir(typed).exists() ? typed : QString());
     if (choice.chosen)
         e_workdir->setText(choice.path);
 }

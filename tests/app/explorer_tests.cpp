@@ -3,6 +3,7 @@
 #include "CTLibDatabase.h"
 #include "CTLibObjInfo.h"
 #include "ErrorDisplay.h"
+#include "ExplorerImages.h"
 #include "ModalDialogs.h"
 #include "ProgressReporter.h"
 #include "RecordingUserInterface.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -165,6 +167,39 @@ private slots:
         openFolder("demo", ObjectKind::Views);
         QVERIFY2(painted.texts.contains("Retrieving views from demo"),
                  qPrintable(painted.texts.join('|')));
+    }
+
+    // Each object shows its whole caption as a tool tip, a name wider than the panel
+    // scrolls, the current node shows a check mark only when it is marked, and Space marks
+    // and unmarks it.
+    void objectNodesShowTheirCaptionAndMarkWithSpace()
+    {
+        m_window->setWindowState(Qt::WindowNoState);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTreeWidgetItem* tables = connectAndOpen("demo", ObjectKind::Tables);
+        for (int i = 0; i < tables->childCount(); ++i)
+            QCOMPARE(tables->child(i)->toolTip(0), tables->child(i)->text(0));
+
+        m_window->pan_explorer->setFixedWidth(90);
+        QTRY_VERIFY(m_window->tv_main->horizontalScrollBar()->maximum() > 0);
+
+        const int customers = childCaptions(tables).indexOf("dbo.customers");
+        QTreeWidgetItem* node = tables->child(customers);
+        const auto showsCheck = [node] {
+            const QImage check = ExplorerImages::icon(ExplorerImages::Marked).pixmap(16).toImage();
+            return node->icon(0).pixmap(16).toImage() == check;
+        };
+        m_window->tv_main->setFocus();
+        m_window->tv_main->setCurrentItem(node);
+        QVERIFY(!showsCheck());
+        QTest::keyClick(m_window->tv_main, Qt::Key_Space);
+        QCOMPARE(m_window->SelectedCount, 1);
+        QVERIFY(showsCheck());
+        QTest::keyClick(m_window->tv_main, Qt::Key_Space);
+        QCOMPARE(m_window->SelectedCount, 0);
+        QVERIFY(!showsCheck());
+        m_window->hide();
     }
 
     void foldersListTheirObjectsOnceAndMarksAreCounted()

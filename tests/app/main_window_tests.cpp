@@ -1,6 +1,7 @@
 #include "CTLibDatabase.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
+#include "HelpWindow.h"
 #include "ModalDialogs.h"
 #include "RecordingUserInterface.h"
 #include "RegAuto.h"
@@ -27,6 +28,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -390,6 +392,61 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("create table t (a int)\r\nGO\r\n\r\n"));
         QVERIFY(ui.messages.empty());
+    }
+
+    void f1AndTheHelpButtonOpenTheBundledHelp()
+    {
+        Tf_main window;
+        window.setWindowState(Qt::WindowNoState);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_F1);
+        auto* help = window.findChild<THelpWindow*>("HelpWindow");
+        QVERIFY(help && help->isVisible());
+        const QString text = help->browser()->toPlainText();
+        for (const char* part : {"User Tables", "Marks", "Generate", "skelder-cli"})
+            QVERIFY2(text.contains(part), part);
+        help->close();
+        window.findChild<QToolButton*>("btn_help")->click();
+        QVERIFY(help->isVisible());
+        QCOMPARE(window.findChildren<THelpWindow*>().size(), 1);  // the same window again
+    }
+
+    // Printer Setup chooses the printer and page that Print uses: it has no Print button.
+    void printerSetupPrintsNothing()
+    {
+        Tf_main window;
+        QStringList buttons;
+        whenModal([&](QWidget* modal) {
+            QCOMPARE(modal->objectName(), QString("PrinterSetupDialog"));
+            for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+                if (button->isVisible())
+                    buttons << button->text().remove('&');
+            }
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        window.a_print_setup->trigger();
+        QVERIFY(buttons.contains("OK"));
+        for (const QString& text : buttons)
+            QVERIFY2(!text.contains("Print", Qt::CaseInsensitive), qPrintable(text));
+    }
+
+    void theWorkDirPickerStartsAtTheDirectoryTyped()
+    {
+        QTemporaryDir typed;
+        Tf_options options;
+        options.e_workdir->setText(typed.path());
+        QString startedAt;
+        whenModal([&](QWidget* modal) {
+            auto* picker = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(picker);
+            startedAt = picker->directory().absolutePath();
+            picker->reject();
+        });
+        options.Button1->click();
+        QCOMPARE(startedAt, QDir(typed.path()).absolutePath());
+        QCOMPARE(options.e_workdir->text(), typed.path());  // cancelled: unchanged
     }
 
     void aFailedPrintIsReportedAndPrintingWorksAgain()
