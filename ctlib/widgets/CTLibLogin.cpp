@@ -1,38 +1,42 @@
 #include "CTLibLogin.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 namespace {
+// The classic layout, kept whenever the font in use fits it: a 222 x 155 client area,
+// fields 137 pixels wide from x 74 every 26 pixels, labels 8 pixels below their field's
+// top, and 71 x 25 buttons. Without the server row the window is 160 pixels high
+// including a 29-pixel frame and caption, which leaves 131.
 constexpr int kClientWidth = 222;
 constexpr int kClientHeight = 155;
-// Without the server row the window is 160 pixels high including a 29-pixel frame and
-// caption, which leaves this client area.
 constexpr int kClientHeightWithoutServer = 160 - 29;
 constexpr int kFieldLeft = 74;
 constexpr int kFieldWidth = 137;
+constexpr int kRowStep = 26;
+constexpr int kLabelDrop = 8;
+constexpr int kButtonWidth = 71;
+constexpr int kButtonHeight = 25;
+// Room the window frame's own buttons take beside the caption.
+constexpr int kCaptionButtons = 96;
 
-QLabel* boldLabel(const QString& text, QWidget* parent, int left, int top, const char* name)
+QLabel* boldLabel(const QString& text, QWidget* parent, const char* name)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);
-    label->move(left, top);
     label->adjustSize();
     return label;
-}
-
-void place(QWidget* widget, int left, int top, int width)
-{
-    widget->setGeometry(left, top, width, widget->sizeHint().height());
 }
 }  // namespace
 
@@ -40,47 +44,39 @@ TCTPasswordDlg::TCTPasswordDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("CTPasswordDlg"));
     setWindowTitle(QStringLiteral("Login"));
-    setFixedSize(kClientWidth, kClientHeight);
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(1, 0, 220, 116);
 
     server = new QComboBox(this);
     server->setObjectName(QStringLiteral("server"));
     server->setEditable(true);
     server->setInsertPolicy(QComboBox::InsertAlphabetically);
-    place(server, kFieldLeft, 10, kFieldWidth);
     username = new QLineEdit(this);
     username->setObjectName(QStringLiteral("username"));
-    place(username, kFieldLeft, 36, kFieldWidth);
     Password = new QLineEdit(this);
     Password->setObjectName(QStringLiteral("Password"));
     Password->setEchoMode(QLineEdit::Password);
     Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    place(Password, kFieldLeft, 62, kFieldWidth);
     rdbms = new QComboBox(this);
     rdbms->setObjectName(QStringLiteral("rdbms"));
     rdbms->addItems({QStringLiteral("Sybase SQL Server"), QStringLiteral("SQLAnywhere")});
-    place(rdbms, kFieldLeft, 88, kFieldWidth);
 
-    Label3 = boldLabel(QStringLiteral("&Server"), this, 8, 18, "Label3");
+    Label3 = boldLabel(QStringLiteral("&Server"), this, "Label3");
     Label3->setBuddy(server);
-    Label2 = boldLabel(QStringLiteral("&Login"), this, 8, 44, "Label2");
+    Label2 = boldLabel(QStringLiteral("&Login"), this, "Label2");
     Label2->setBuddy(username);
-    Label1 = boldLabel(QStringLiteral("&Password"), this, 8, 70, "Label1");
+    Label1 = boldLabel(QStringLiteral("&Password"), this, "Label1");
     Label1->setBuddy(Password);
-    Label4 = boldLabel(QStringLiteral("&Rdbms"), this, 8, 96, "Label4");
+    Label4 = boldLabel(QStringLiteral("&Rdbms"), this, "Label4");
     Label4->setBuddy(rdbms);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(28, 124, 71, 25);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(124, 124, 71, 25);
 
     setTabOrder(server, username);
     setTabOrder(username, Password);
@@ -91,22 +87,84 @@ TCTPasswordDlg::TCTPasswordDlg(QWidget* parent) : QDialog(parent)
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(server, &QComboBox::editTextChanged, this, &TCTPasswordDlg::serverTextChanged);
+    m_built = true;
+    arrange();
 }
 
 void TCTPasswordDlg::hideServer()
 {
     server->hide();
     Label3->hide();
-    username->move(username->x(), 10);
-    Password->move(Password->x(), 36);
-    rdbms->move(rdbms->x(), 62);
-    Label4->move(Label4->x(), 70);
-    Label2->move(Label2->x(), 18);
-    Label1->move(Label1->x(), 44);
-    Bevel1->resize(Bevel1->width(), 92);
-    setFixedSize(kClientWidth, kClientHeightWithoutServer);
-    OKBtn->move(OKBtn->x(), 106);
-    CancelBtn->move(CancelBtn->x(), 106);
+    m_serverShown = false;
+    arrange();
+}
+
+// Lays the dialog out in the classic geometry, grown where the font in use or a text
+// needs more room, so that no label, field, item or caption is cut.
+void TCTPasswordDlg::arrange()
+{
+    const QList<QWidget*> fields{server, username, Password, rdbms};
+    const QList<QLabel*> labels{Label3, Label2, Label1, Label4};
+    int fieldHeight = 0;
+    for (QWidget* field : fields)
+        fieldHeight = std::max(fieldHeight, field->sizeHint().height());
+    int labelWidth = 0;
+    for (QLabel* label : labels) {
+        label->adjustSize();
+        labelWidth = std::max(labelWidth, label->width());
+    }
+    const int step = std::max(kRowStep, fieldHeight + 4);
+    const int fieldLeft = std::max(kFieldLeft, 8 + labelWidth + 8);
+    const int fieldWidth =
+        std::max({kFieldWidth, rdbms->sizeHint().width(), server->sizeHint().width()});
+
+    int top = 10;
+    for (int row = 0; row < fields.size(); ++row) {
+        if (row == 0 && !m_serverShown)
+            continue;
+        fields[row]->setGeometry(fieldLeft, top, fieldWidth, fields[row]->sizeHint().height());
+        const int drop = step == kRowStep ? kLabelDrop : (fieldHeight - labels[row]->height()) / 2;
+        labels[row]->move(8, top + drop);
+        top += step;
+    }
+    const int lastBottom = top - step + fieldHeight;
+
+    const int classicBevel = m_serverShown ? 116 : 92;
+    const int classicButtons = m_serverShown ? 124 : 106;
+    const int classicHeight = m_serverShown ? kClientHeight : kClientHeightWithoutServer;
+    // The style's minimum button width is wider than the classic buttons; their texts
+    // need far less.
+    int buttonWidth = kButtonWidth;
+    for (QPushButton* button : {OKBtn, CancelBtn})
+        buttonWidth =
+            std::max(buttonWidth, button->fontMetrics().horizontalAdvance(button->text()) + 16);
+    const int buttonHeight = std::max(kButtonHeight, OKBtn->sizeHint().height());
+    const int captionWidth = fontMetrics().horizontalAdvance(windowTitle()) + kCaptionButtons;
+    const int width = std::max(
+        {kClientWidth, fieldLeft + fieldWidth + 11, captionWidth, 2 * buttonWidth + 3 * 25});
+    const int bevelHeight = std::max(classicBevel, lastBottom + 6);
+    const int buttonsTop = std::max(classicButtons, bevelHeight + 8);
+    // Below the buttons, the classic margin (none without the server row).
+    const int height =
+        classicHeight + (buttonsTop - classicButtons) + (buttonHeight - kButtonHeight);
+
+    Bevel1->setGeometry(1, 0, width - 2, bevelHeight);
+    // Classic x 28 and 124 in 222 pixels; centred with the same gap in a wider window.
+    const int gap = 124 - 28 - kButtonWidth;
+    const int buttonsLeft = width == kClientWidth && buttonWidth == kButtonWidth
+                                ? 28
+                                : (width - 2 * buttonWidth - gap) / 2;
+    OKBtn->setGeometry(buttonsLeft, buttonsTop, buttonWidth, buttonHeight);
+    CancelBtn->setGeometry(buttonsLeft + buttonWidth + gap, buttonsTop, buttonWidth, buttonHeight);
+    setFixedSize(width, height);
+}
+
+void TCTPasswordDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (m_built &&
+        (event->type() == QEvent::FontChange || event->type() == QEvent::WindowTitleChange))
+        arrange();
 }
 
 void TCTPasswordDlg::showEvent(QShowEvent* event)

@@ -34,9 +34,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void serverTextChanged(const QString& text);
+    void arrange();
+
+    bool m_serverShown = true;
+    bool m_built = false;  // the widgets exist: a caption or font change re-arranges them
 };
 
 // Prepares the dialog from `request`, shows it modally and, on OK, copies the choices

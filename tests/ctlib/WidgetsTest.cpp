@@ -20,6 +20,21 @@ class WidgetsTest : public QObject {
     Q_OBJECT
 
 private:
+    // The application's font at `points` while it lives.
+    class FontScope {
+    public:
+        explicit FontScope(int points) : m_previous(QApplication::font())
+        {
+            QFont font = m_previous;
+            font.setPointSize(points);
+            QApplication::setFont(font);
+        }
+        ~FontScope() { QApplication::setFont(m_previous); }
+
+    private:
+        QFont m_previous;
+    };
+
     static LoginRequest request()
     {
         LoginRequest r;
@@ -34,8 +49,10 @@ private:
 private slots:
     void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-    void normalLayout()
+    // With a font small enough for it, the classic layout to the pixel.
+    void classicLayoutWhereTheFontFitsIt()
     {
+        const FontScope font(7);
         std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(request()));
         QCOMPARE(dialog->windowTitle(), QString("Login to beta"));
         QCOMPARE(dialog->size(), QSize(222, 155));
@@ -43,6 +60,7 @@ private slots:
         QCOMPARE(dialog->username->pos(), QPoint(74, 36));
         QCOMPARE(dialog->Password->pos(), QPoint(74, 62));
         QCOMPARE(dialog->rdbms->pos(), QPoint(74, 88));
+        QCOMPARE(dialog->Label3->pos(), QPoint(8, 18));
         QCOMPARE(dialog->OKBtn->geometry(), QRect(28, 124, 71, 25));
         QCOMPARE(dialog->CancelBtn->geometry(), QRect(124, 124, 71, 25));
         QCOMPARE(dialog->Bevel1->geometry(), QRect(1, 0, 220, 116));
@@ -55,28 +73,75 @@ private slots:
         QVERIFY(dialog->OKBtn->isDefault());
         dialog->server->setEditText("gamma");
         QCOMPARE(dialog->windowTitle(), QString("Login to gamma"));
-    }
 
-    void withoutServerRow()
-    {
         LoginRequest r = request();
         r.serverShow = false;
+        std::unique_ptr<TCTPasswordDlg> withoutServer(createLoginDialog(r));
+        withoutServer->show();
+        QVERIFY(!withoutServer->server->isVisible() && !withoutServer->Label3->isVisible());
+        QCOMPARE(withoutServer->username->y(), 10);
+        QCOMPARE(withoutServer->Password->y(), 36);
+        QCOMPARE(withoutServer->rdbms->y(), 62);
+        QCOMPARE(withoutServer->Label2->y(), 18);
+        QCOMPARE(withoutServer->Label1->y(), 44);
+        QCOMPARE(withoutServer->Label4->y(), 70);
+        QCOMPARE(withoutServer->Bevel1->height(), 92);
+        // 160 pixels with the 29-pixel frame: the buttons end at the client area's bottom.
+        QCOMPARE(withoutServer->OKBtn->y(), 106);
+        QCOMPARE(withoutServer->height(), 131);
+        QCOMPARE(withoutServer->OKBtn->geometry().bottom() + 1, withoutServer->height());
+    }
+
+    // At the usual sizes and beyond, the dialog grows so that nothing is cut: the product
+    // names, the labels, the buttons' texts and the caption.
+    void nothingIsCutAtCommonFontSizes_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("serverShown");
+        for (int points : {9, 11, 14}) {
+            QTest::addRow("%d pt", points) << points << true;
+            QTest::addRow("%d pt without server", points) << points << false;
+        }
+    }
+
+    void nothingIsCutAtCommonFontSizes()
+    {
+        QFETCH(int, points);
+        QFETCH(bool, serverShown);
+        const FontScope font(points);
+        LoginRequest r = request();
+        r.serverShow = serverShown;
+        r.serverName = "a_server_with_a_rather_long_name";
         std::unique_ptr<TCTPasswordDlg> dialog(createLoginDialog(r));
         dialog->show();
-        QVERIFY(!dialog->server->isVisible());
-        QVERIFY(!dialog->Label3->isVisible());
-        QCOMPARE(dialog->username->y(), 10);
-        QCOMPARE(dialog->Password->y(), 36);
-        QCOMPARE(dialog->rdbms->y(), 62);
-        QCOMPARE(dialog->Label2->y(), 18);
-        QCOMPARE(dialog->Label1->y(), 44);
-        QCOMPARE(dialog->Label4->y(), 70);
-        QCOMPARE(dialog->Bevel1->height(), 92);
-        QCOMPARE(dialog->OKBtn->y(), 106);
-        QCOMPARE(dialog->CancelBtn->y(), 106);
-        // 160 pixels with the 29-pixel frame: the buttons end at the client area's bottom.
-        QCOMPARE(dialog->height(), 131);
-        QCOMPARE(dialog->OKBtn->geometry().bottom() + 1, dialog->height());
+        const QRect client = dialog->rect();
+        QVERIFY(dialog->width() >= dialog->fontMetrics().horizontalAdvance(dialog->windowTitle()));
+        for (QComboBox* combo : {dialog->server, dialog->rdbms}) {
+            for (int i = 0; i < combo->count(); ++i) {
+                QVERIFY2(combo->width() >=
+                             combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + 20,
+                         qPrintable(combo->itemText(i)));
+            }
+        }
+        const QList<QPair<QLabel*, QWidget*>> rows{{dialog->Label3, dialog->server},
+                                                   {dialog->Label2, dialog->username},
+                                                   {dialog->Label1, dialog->Password},
+                                                   {dialog->Label4, dialog->rdbms}};
+        for (const auto& [label, field] : rows) {
+            if (!field->isVisible())
+                continue;
+            QVERIFY(label->width() >= label->sizeHint().width());
+            QVERIFY(label->geometry().right() < field->x());
+            QVERIFY(field->height() >= field->sizeHint().height());
+            QVERIFY(dialog->Bevel1->geometry().contains(field->geometry()));
+        }
+        QVERIFY(!dialog->Bevel1->geometry().intersects(dialog->OKBtn->geometry()));
+        for (QPushButton* button : {dialog->OKBtn, dialog->CancelBtn}) {
+            QVERIFY(button->width() >= button->fontMetrics().horizontalAdvance(button->text()));
+            QVERIFY(button->height() >= button->fontMetrics().height());
+            QVERIFY(client.contains(button->geometry()));
+        }
+        QVERIFY(!dialog->OKBtn->geometry().intersects(dialog->CancelBtn->geometry()));
     }
 
     void readOnlyServerAndHiddenRdbmsStillCopyBack()
