@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,7 +29,6 @@ Tf_options::Tf_options(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("f_options"));
     setWindowTitle(QStringLiteral("Options"));
-    setFixedSize(320, 363);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -52,10 +52,26 @@ Tf_options::Tf_options(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addLayout(buttons);
+    fitToContents();
 
     // Centred on the screen rather than on the owner.
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+// 320 x 363, or as much more as the font in use needs for every label and box.
+void Tf_options::fitToContents()
+{
+    layout()->activate();
+    const QSize needed = layout()->totalSizeHint();
+    setFixedSize(std::max(320, needed.width()), std::max(363, needed.height()));
+}
+
+void Tf_options::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange && layout())
+        fitToContents();
 }
 
 QWidget* Tf_options::createFilesTab()

@@ -52,9 +52,13 @@ public:
 
     void Button1Click();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     QWidget* createFilesTab();
     QWidget* createGeneralTab();
+    void fitToContents();
 
     std::array<QLineEdit*, ObjectKindCount> m_extensionEdits{};
 };

@@ -432,6 +432,39 @@ private slots:
             QVERIFY2(!text.contains("Print", Qt::CaseInsensitive), qPrintable(text));
     }
 
+    // 320 x 363 at the usual font; larger fonts make it grow so that nothing is cut.
+    void theOptionsDialogFitsItsTextsAtLargeFonts()
+    {
+        for (int points : {9, 16}) {
+            const QFont previous = QApplication::font();
+            QFont font = previous;
+            font.setPointSize(points);
+            QApplication::setFont(font);
+            Tf_options options;
+            options.show();
+            for (QWidget* page : {options.ts_files, options.ts_general}) {
+                options.PageControl1->setCurrentWidget(page);
+                QApplication::processEvents();
+                for (QWidget* widget : page->findChildren<QWidget*>()) {
+                    if (!widget->isVisible())
+                        continue;
+                    QString text = widget->property("text").toString();
+                    text.remove('&');
+                    const QFontMetrics metrics = widget->fontMetrics();
+                    // A check box's text comes after its indicator.
+                    const int indicator = qobject_cast<QCheckBox*>(widget) ? 16 : 0;
+                    QVERIFY2(widget->width() >= metrics.horizontalAdvance(text) + indicator &&
+                                 widget->height() >= metrics.height(),
+                             qPrintable(QString("%1 pt: %2").arg(points).arg(text)));
+                    QVERIFY(QRect(QPoint(), page->size()).contains(widget->geometry()));
+                }
+            }
+            QVERIFY(options.width() >= 320 && options.height() >= 363);
+            options.hide();
+            QApplication::setFont(previous);
+        }
+    }
+
     void theWorkDirPickerStartsAtTheDirectoryTyped()
     {
         QTemporaryDir typed;
