@@ -1,5 +1,6 @@
 #include "u_main.h"
 
+#include "ActionIcons.h"
 #include "BackgroundCall.h"
 #include "CTLibDatabase.h"
 #include "CTLibEnhQuery.h"
@@ -238,21 +239,27 @@ void Tf_main::createActions()
         *entry.action = action;
     }
 
-    QStyle* look = style();
-    a_file_exit->setIcon(look->standardIcon(QStyle::SP_DialogCloseButton));
-    a_connect->setIcon(look->standardIcon(QStyle::SP_DriveNetIcon));
-    a_disconnect->setIcon(look->standardIcon(QStyle::SP_BrowserStop));
-    a_options->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
-    a_view->setIcon(look->standardIcon(QStyle::SP_FileDialogContentsView));
-    a_generate->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
-    a_cut->setIcon(QIcon::fromTheme(QStringLiteral("edit-cut")));
-    a_copy->setIcon(QIcon::fromTheme(QStringLiteral("edit-copy")));
-    a_paste->setIcon(QIcon::fromTheme(QStringLiteral("edit-paste")));
-    a_delete->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
-    a_clear->setIcon(look->standardIcon(QStyle::SP_DialogResetButton));
-    a_save->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
-    a_print->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
-    a_contents->setIcon(look->standardIcon(QStyle::SP_DialogHelpButton));
+    using ActionIcons::Command;
+    const std::pair<QAction*, Command> icons[] = {
+        {a_file_exit, Command::Exit},
+        {a_connect, Command::Connect},
+        {a_disconnect, Command::Disconnect},
+        {a_options, Command::Options},
+        {a_view, Command::View},
+        {a_generate, Command::Generate},
+        {a_cut, Command::Cut},
+        {a_copy, Command::Copy},
+        {a_paste, Command::Paste},
+        {a_delete, Command::Delete},
+        {a_clear, Command::Clear},
+        {a_selectall_text, Command::SelectAll},
+        {a_save, Command::Save},
+        {a_print, Command::Print},
+        {a_print_setup, Command::PrinterSetup},
+        {a_contents, Command::Help},
+    };
+    for (const auto& [action, command] : icons)
+        action->setIcon(ActionIcons::icon(command));
 }
 
 void Tf_main::createCentralArea()
@@ -276,6 +283,7 @@ void Tf_main::createCentralArea()
 
     auto* textPanel = new QWidget(this);
     m_textToolBar = new QToolBar(QStringLiteral("Text"), textPanel);
+    m_textToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_textToolBar->setObjectName(QStringLiteral("ToolBar2"));
     m_view = new QPlainTextEdit(textPanel);
     m_view->setObjectName(QStringLiteral("m_view"));
@@ -352,6 +360,7 @@ void Tf_main::createToolBars()
     m_mainToolBar = addToolBar(QStringLiteral("Main"));
     m_mainToolBar->setObjectName(QStringLiteral("ToolBar1"));
     m_mainToolBar->setMovable(false);
+    m_mainToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_mainToolBar->addAction(a_file_exit);
     m_mainToolBar->addSeparator();
     m_mainToolBar->addActions({a_connect, a_disconnect});
@@ -362,7 +371,7 @@ void Tf_main::createToolBars()
     m_mainToolBar->addSeparator();
     auto* help = new QToolButton(m_mainToolBar);
     help->setObjectName(QStringLiteral("btn_help"));
-    help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    help->setIcon(ActionIcons::icon(ActionIcons::Command::Help));
     help->setToolTip(QStringLiteral("Help contents"));
     help->setStatusTip(QStringLiteral("Help contents"));
     connect(help, &QToolButton::clicked, a_contents, &QAction::trigger);
@@ -388,6 +397,9 @@ void Tf_main::createToolBars()
     btn_append->setObjectName(QStringLiteral("btn_append"));
     btn_append->setText(QStringLiteral("&Append"));
     btn_append->setCheckable(true);
+    btn_append->setIcon(ActionIcons::icon(ActionIcons::Command::Append));
+    // Icons only, as on the other buttons; the text stays for its Alt+A.
+    btn_append->setToolButtonStyle(Qt::ToolButtonIconOnly);
     btn_append->setToolTip(QStringLiteral("Append script"));
     btn_append->setStatusTip(QStringLiteral("Append script"));
     m_textToolBar->addWidget(btn_append);

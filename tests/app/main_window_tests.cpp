@@ -30,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
 #include <functional>
@@ -392,6 +393,40 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("create table t (a int)\r\nGO\r\n\r\n"));
         QVERIFY(ui.messages.empty());
+    }
+
+    // Every tool button shows an icon of its own, and only the icon; Append keeps its Alt+A.
+    void toolButtonsShowDistinctIcons()
+    {
+        Tf_main window;
+        window.setWindowState(Qt::WindowNoState);
+        window.resize(1400, 800);  // room for every button of both tool bars
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QList<QImage> images;
+        QStringList names;
+        for (QToolBar* bar : window.findChildren<QToolBar*>()) {
+            for (QToolButton* button : bar->findChildren<QToolButton*>()) {
+                if (!button->isVisible() || button->objectName() == "qt_toolbar_ext_button")
+                    continue;
+                const QString name = button->defaultAction() ? button->defaultAction()->objectName()
+                                                             : button->objectName();
+                QVERIFY2(!button->icon().isNull(), qPrintable(name));
+                QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+                const QImage image = button->icon().pixmap(24).toImage();
+                QVERIFY2(!images.contains(image),
+                         qPrintable(name + " looks like " + names.value(images.indexOf(image))));
+                images << image;
+                names << name;
+            }
+        }
+        QVERIFY(names.contains("a_generate") && names.contains("a_save"));
+        QVERIFY2(names.contains("btn_append") && names.contains("btn_help"),
+                 qPrintable(names.join(",")));
+        // A mnemonic clicks its button once the press has been shown.
+        QTest::keyClick(&window, Qt::Key_A, Qt::AltModifier);
+        QTRY_VERIFY(window.btn_append->isChecked());
     }
 
     void f1AndTheHelpButtonOpenTheBundledHelp()
