@@ -1,7 +1,8 @@
-// Renders the main window, both tabs of the options dialog and the progress window to
-// PNG files in the directory given as the first argument. With a server entry as the
-// second argument it also connects as sa, opens a folder, marks objects and views
-// their script, and renders the login dialog.
+// Renders the main window, both tabs of the options dialog, the help window and the
+// progress window to PNG files in the directory given as the first argument. With a server
+// entry as the second argument it also connects as sa, opens a folder, marks objects and
+// views their script, and renders the login dialog. A third argument sets the font's size
+// in points, to check that no text is cut at large fonts.
 #include "CTLibDatabase.h"
 #include "CTLibLogin.h"
 #include "ProgressDlg.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -54,6 +56,11 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Skelder"));
+    if (argc > 3) {
+        QFont font = QApplication::font();
+        font.setPointSize(QString::fromLocal8Bit(argv[3]).toInt());
+        QApplication::setFont(font);
+    }
     // Absolute: the main window makes its working directory current when it is activated.
     const QDir dir(
         QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("out/screenshots"))
@@ -77,6 +84,13 @@ int main(int argc, char* argv[])
     options.PageControl1->setCurrentIndex(1);
     application.processEvents();
     ok &= save(&options, dir, QStringLiteral("options-general.png"));
+
+    window.a_contents->trigger();
+    application.processEvents();
+    if (auto* help = window.findChild<QDialog*>(QStringLiteral("HelpWindow"))) {
+        ok &= save(help, dir, QStringLiteral("help-window.png"));
+        help->close();
+    }
 
     TRAProgressFormForm progress;
     progress.setWindowTitle(QStringLiteral("Please wait..."));
