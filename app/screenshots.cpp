@@ -17,7 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 #include <memory>
 
@@ -115,20 +115,21 @@ int main(int argc, char* argv[])
 
         window.db->ServerName = request.serverName;
         window.a_connect->trigger();
-        QTreeWidgetItem* demo = nullptr;
-        for (int i = 0; i < window.tv_main->topLevelItemCount(); ++i) {
-            if (window.tv_main->topLevelItem(i)->text(0) == QLatin1String("demo"))
-                demo = window.tv_main->topLevelItem(i);
+        const QAbstractItemModel* tree = window.tv_main->model();
+        QModelIndex demo;
+        for (int row = 0; row < tree->rowCount(); ++row) {
+            if (tree->index(row, 0).data().toString() == QLatin1String("demo"))
+                demo = tree->index(row, 0);
         }
-        if (!demo) {
+        if (!demo.isValid()) {
             std::printf("FAILED to list the demo database\n");
             return 1;
         }
-        demo->setExpanded(true);
-        QTreeWidgetItem* tables = demo->child(static_cast<int>(ObjectKind::Tables));
-        tables->setExpanded(true);
-        for (int i = 0; i < qMin(2, tables->childCount()); ++i) {
-            window.tv_main->setCurrentItem(tables->child(i));
+        window.tv_main->expand(demo);
+        const QModelIndex tables = tree->index(static_cast<int>(ObjectKind::Tables), 0, demo);
+        window.tv_main->expand(tables);
+        for (int row = 0; row < qMin(2, tree->rowCount(tables)); ++row) {
+            window.tv_main->setCurrentIndex(tree->index(row, 0, tables));
             window.tv_mainClick();
         }
         window.Options.TriggerScript = true;

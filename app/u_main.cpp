@@ -7,7 +7,7 @@
 #include "CTLibObjInfo.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
-#include "ExplorerImages.h"
+#include "ExplorerItemModel.h"
 #include "HelpWindow.h"
 #include "ObjectListing.h"
 #include "ProgressDlg.h"
@@ -50,7 +50,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -82,71 +82,6 @@ QStringList viewLines(const QPlainTextEdit* view)
     for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next())
         lines << block.text();
     return lines;
-}
-
-// Explorer nodes keep their image numbers: the mark of an object is its image.
-constexpr int ImageRole = Qt::UserRole;
-constexpr int SelectedImageRole = Qt::UserRole + 1;
-
-int imageOf(const QTreeWidgetItem* node)
-{
-    return node->data(0, ImageRole).toInt();
-}
-
-int levelOf(const QTreeWidgetItem* node)
-{
-    int level = 0;
-    for (const QTreeWidgetItem* parent = node->parent(); parent; parent = parent->parent())
-        ++level;
-    return level;
-}
-
-// The kind of a folder, or of an object through its folder: the folder's position.
-ObjectKind kindOf(const QTreeWidgetItem* node)
-{
-    const QTreeWidgetItem* folder = levelOf(node) == 2 ? node->parent() : node;
-    return static_cast<ObjectKind>(
-        folder->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(folder)));
-}
-
-int kindImage(ObjectKind kind)
-{
-    return static_cast<int>(kind) + 1;
-}
-
-void setImages(QTreeWidgetItem* node, int image, int selectedImage)
-{
-    node->setData(0, ImageRole, image);
-    node->setData(0, SelectedImageRole, selectedImage);
-    const bool current = node->treeWidget() && node->treeWidget()->currentItem() == node;
-    node->setIcon(0, ExplorerImages::icon(current ? selectedImage : image));
-}
-
-// The node shows its selected image while it is the current one.
-void showCurrentImage(QTreeWidgetItem* node, bool current)
-{
-    if (node)
-        node->setIcon(0, ExplorerImages::icon(
-                             node->data(0, current ? SelectedImageRole : ImageRole).toInt()));
-}
-
-// An object node shows the marked image, or its kind's image when it is not marked.
-void showMark(QTreeWidgetItem* node, ObjectKind kind, bool marked)
-{
-    const int image = marked ? ExplorerImages::Marked : kindImage(kind);
-    if (imageOf(node) != image)
-        setImages(node, image, image);
-}
-
-QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& caption, int image,
-                         int selectedImage)
-{
-    auto* node = new QTreeWidgetItem(parent, QStringList{caption});
-    setImages(node, image, selectedImage);
-    // The whole caption, however narrow the panel.
-    if (!caption.isEmpty())
-        node->setToolTip(0, caption);
-    return node;
 }
 
 // Sends script lines to the end of the text view.
@@ -266,7 +201,9 @@ void Tf_main::createCentralArea()
 {
     pan_explorer = new QWidget(this);
     pan_explorer->setObjectName(QStringLiteral("pan_explorer"));
-    tv_main = new QTreeWidget(pan_explorer);
+    tv_main = new QTreeView(pan_explorer);
+    m_explorerItems = new TExplorerItemModel(m_explorer, this);
+    tv_main->setModel(m_explorerItems);
     tv_main->setObjectName(QStringLiteral("tv_main"));
     tv_main->setHeaderHidden(true);
     // Every row is one line of text: Qt need not measure 20,000 of them to mark them.
@@ -520,16 +457,11 @@ void Tf_main::connectCommands()
     connect(m_view, &QPlainTextEdit::selectionChanged, this, &Tf_main::UpdateTextActions);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &Tf_main::UpdateTextActions);
 
-    connect(tv_main, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+    connect(tv_main, &QTreeView::expanded, this, [this](const QModelIndex& node) {
         runCommand([this, node] { tv_mainExpanding(node); });
         fitTreeColumn();
     });
-    connect(tv_main, &QTreeWidget::itemCollapsed, this, &Tf_main::fitTreeColumn);
-    connect(tv_main, &QTreeWidget::currentItemChanged, this,
-            [](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
-                showCurrentImage(previous, false);
-                showCurrentImage(current, true);
-            });
+    connect(tv_main, &QTreeView::collapsed, this, &Tf_main::fitTreeColumn);
     connect(pum_explorer, &QMenu::aboutToShow, this, &Tf_main::pum_explorerPopup);
     // A click anywhere in the tree acts on the current node once the click is over.
     tv_main->viewport()->installEventFilter(this);
@@ -751,10 +683,7 @@ void Tf_main::a_disconnectExecute()
         db->DisConnect();
     if (!db->connected()) {
         setWindowTitle(QStringLiteral("Skelder - not connected"));
-        tv_main->setUpdatesEnabled(false);
-        tv_main->clear();
-        m_explorer.clear();
-        tv_main->setUpdatesEnabled(true);
+        m_explorerItems->clear();
         setConnectedState(false);
     }
 }
@@ -777,17 +706,7 @@ void Tf_main::FillDatabaseTree()
     QStringList databases;
     callInBackground(
         [this, &databases] { databases = TObjectListingReader(*query, db->Rdbms).databases(); });
-    m_explorer.setDatabases(databases);
-    for (const TExplorerModel::Database& listed : m_explorer.databases()) {
-        auto* database = new QTreeWidgetItem(QStringList{listed.name});
-        tv_main->addTopLevelItem(database);
-        setImages(database, ExplorerImages::Database, ExplorerImages::Database);
-        for (ObjectKind kind : AllObjectKinds) {
-            QTreeWidgetItem* folder =
-                addNode(database, objectKindCaption(kind), kindImage(kind), kindImage(kind));
-            addNode(folder, QString(), kindImage(kind), kindImage(kind));
-        }
-    }
+    m_explorerItems->setDatabases(databases);
     fitTreeColumn();
 }
 
@@ -800,36 +719,31 @@ void Tf_main::fitTreeColumn()
         tv_main->setColumnWidth(0, tv_main->viewport()->width());
 }
 
-void Tf_main::tv_mainExpanding(QTreeWidgetItem* node)
+void Tf_main::tv_mainExpanding(const QModelIndex& node)
 {
-    if (levelOf(node) == 1)
-        LoadFolder(node->parent()->text(0), node, kindOf(node));
+    if (TExplorerItemModel::levelOf(node) == TExplorerItemModel::Level::Folder)
+        LoadFolder(node.parent().data().toString(), node, TExplorerItemModel::kindOf(node));
 }
 
-void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, ObjectKind kind)
+void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, ObjectKind kind)
 {
-    const int databaseIndex = tv_main->indexOfTopLevelItem(folder->parent());
-    const TExplorerModel::Folder& listed = m_explorer.folder(databaseIndex, kind);
+    const TExplorerModel::Folder& listed =
+        m_explorer.folder(TExplorerItemModel::databaseOf(folder), kind);
     if (!listed.objects.isEmpty() && !listed.objects.first().caption.isEmpty())
         return;
     BusyCursor busy;
-    // What was read goes into the model and the tree, also when the read fails midway.
+    // What was read goes into the tree, also when the read fails midway.
     QStringList captions;
     struct Finally {
         Tf_main* window;
-        QTreeWidgetItem* folder;
-        int database;
-        ObjectKind kind;
+        QPersistentModelIndex folder;
         const QStringList& captions;
         ~Finally()
         {
-            window->m_explorer.setObjects(database, kind, captions);
-            for (const QString& caption : captions)
-                addNode(folder, caption, kindImage(kind), kindImage(kind));
+            window->m_explorerItems->setObjects(folder, captions);
             window->statusPanel(1)->clear();
         }
-    } finally{this, folder, databaseIndex, kind, captions};
-    qDeleteAll(folder->takeChildren());
+    } finally{this, folder, captions};
 
     statusPanel(1)->setText(objectListingProgressText(kind, database));
     try {
@@ -848,49 +762,37 @@ void Tf_main::LoadFolder(const QString& database, QTreeWidgetItem* folder, Objec
 
 void Tf_main::tv_mainClick()
 {
-    QTreeWidgetItem* node = tv_main->currentItem();
-    if (!node || levelOf(node) != 2)
+    const QModelIndex node = tv_main->currentIndex();
+    if (!node.isValid() || TExplorerItemModel::levelOf(node) != TExplorerItemModel::Level::Object)
         return;
-    QTreeWidgetItem* folder = node->parent();
-    const int database = tv_main->indexOfTopLevelItem(folder->parent());
-    const ObjectKind kind = kindOf(node);
-    const int object = folder->indexOfChild(node);
-    if (object >= m_explorer.folder(database, kind).objects.size())
+    const TExplorerModel::Folder& folder =
+        m_explorer.folder(TExplorerItemModel::databaseOf(node), TExplorerItemModel::kindOf(node));
+    if (!folder.loaded || node.row() >= folder.objects.size())
         return;  // the placeholder of an unopened folder
-    UpdateSelectionCount(m_explorer.toggleMark(database, kind, object));
-    showMark(node, kind, m_explorer.folder(database, kind).objects[object].marked);
+    UpdateSelectionCount(m_explorerItems->toggleMark(node));
 }
 
 void Tf_main::pum_explorerPopup()
 {
-    const QTreeWidgetItem* node = tv_main->currentItem();
-    if (!node)
+    const QModelIndex node = tv_main->currentIndex();
+    if (!node.isValid())
         return;
-    const bool folder = levelOf(node) == 1;
+    const bool folder = TExplorerItemModel::levelOf(node) == TExplorerItemModel::Level::Folder;
     for (QAction* action : {a_select_all, a_unselect_all, a_invert})
         action->setEnabled(folder);
 }
 
 void Tf_main::changeFolderMarks(MarkChange change)
 {
-    QTreeWidgetItem* folder = tv_main->currentItem();
-    if (!folder || levelOf(folder) != 1)
+    const QModelIndex folder = tv_main->currentIndex();
+    if (!folder.isValid() ||
+        TExplorerItemModel::levelOf(folder) != TExplorerItemModel::Level::Folder)
         return;
-    const int database = tv_main->indexOfTopLevelItem(folder->parent());
-    if (!m_explorer.folder(database, kindOf(folder)).loaded)
+    if (!m_explorer
+             .folder(TExplorerItemModel::databaseOf(folder), TExplorerItemModel::kindOf(folder))
+             .loaded)
         return;  // only the placeholder of an unopened folder is there
-    UpdateSelectionCount(m_explorer.changeMarks(database, kindOf(folder), change));
-    showMarks(folder);
-}
-
-// The object nodes of a folder show the marks the model holds.
-void Tf_main::showMarks(QTreeWidgetItem* folder)
-{
-    const int database = tv_main->indexOfTopLevelItem(folder->parent());
-    const ObjectKind kind = kindOf(folder);
-    const QList<TExplorerModel::Object>& objects = m_explorer.folder(database, kind).objects;
-    for (int i = 0; i < folder->childCount() && i < objects.size(); ++i)
-        showMark(folder->child(i), kind, objects[i].marked);
+    UpdateSelectionCount(m_explorerItems->changeMarks(folder, change));
 }
 
 void Tf_main::a_select_allExecute()

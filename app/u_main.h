@@ -20,8 +20,9 @@ class QPrinter;
 class QSplitter;
 class QToolBar;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class QModelIndex;
+class TExplorerItemModel;
 class TCTLibDatabase;
 class TCTLibEnhQuery;
 class TCTLibObjInfo;
@@ -61,7 +62,7 @@ public:
 
     // Visible parts.
     QWidget* pan_explorer;
-    QTreeWidget* tv_main;
+    QTreeView* tv_main;
     QSplitter* Splitter1;
     QPlainTextEdit* m_view;
     QToolButton* btn_append;
@@ -104,8 +105,8 @@ public:
 
     // The object explorer.
     void FillDatabaseTree();
-    void LoadFolder(const QString& database, QTreeWidgetItem* folder, ObjectKind kind);
-    void tv_mainExpanding(QTreeWidgetItem* node);
+    void LoadFolder(const QString& database, const QModelIndex& folder, ObjectKind kind);
+    void tv_mainExpanding(const QModelIndex& node);
     void tv_mainClick();
     void pum_explorerPopup();
     void a_select_allExecute();
@@ -162,7 +163,6 @@ private:
     // Marks, unmarks or toggles every object of the current folder.
     using MarkChange = TExplorerModel::MarkChange;
     void changeFolderMarks(MarkChange change);
-    void showMarks(QTreeWidgetItem* folder);
     void fitTreeColumn();
 
     QToolBar* m_mainToolBar = nullptr;
@@ -174,6 +174,7 @@ private:
     int m_explorerWidth = 250;
     // The databases, folders, objects and marks the tree shows.
     TExplorerModel m_explorer;
+    TExplorerItemModel* m_explorerItems = nullptr;  // what the tree shows of m_explorer
     // The missing working directory the user was last told about.
     QString m_reportedMissingWorkDir;
     // Whether the main window's next activation counts (see event()).

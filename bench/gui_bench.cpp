@@ -19,24 +19,26 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 
 namespace {
 
-QTreeWidgetItem* folderOf(Tf_main& window, const QString& database, int kind)
+QModelIndex folderOf(Tf_main& window, const QString& database, int kind)
 {
-    for (int i = 0; i < window.tv_main->topLevelItemCount(); ++i) {
-        if (window.tv_main->topLevelItem(i)->text(0) == database)
-            return window.tv_main->topLevelItem(i)->child(kind);
+    const QAbstractItemModel* model = window.tv_main->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex node = model->index(row, 0);
+        if (node.data().toString() == database)
+            return model->index(kind, 0, node);
     }
     std::fprintf(stderr, "database %s not listed\n", qPrintable(database));
     std::exit(1);
 }
 
-void markAll(Tf_main& window, QTreeWidgetItem* folder)
+void markAll(Tf_main& window, const QModelIndex& folder)
 {
-    window.tv_main->setCurrentItem(folder);
+    window.tv_main->setCurrentIndex(folder);
     window.pum_explorerPopup();
     window.a_select_all->trigger();
 }
@@ -74,14 +76,14 @@ void largeFolder(int tables)
     window.show();
     window.db->ServerName = TdsimServer::serverName();
     window.a_connect->trigger();
-    QTreeWidgetItem* folder = folderOf(window, "wide", 2);
-    const double open = millisecondsOf([&] { folder->setExpanded(true); }, window);
+    const QModelIndex folder = folderOf(window, "wide", 2);
+    const double open = millisecondsOf([&] { window.tv_main->expand(folder); }, window);
     const double mark = millisecondsOf([&] { markAll(window, folder); }, window);
     const double unmark = millisecondsOf([&] { window.a_unselect_all->trigger(); }, window);
     std::printf(
         "folder of %d tables: open %.0f ms, mark all %.1f ms, unmark all %.1f ms "
         "(%d marked at most)\n",
-        folder->childCount(), open, mark, unmark, tables);
+        window.tv_main->model()->rowCount(folder), open, mark, unmark, tables);
 }
 
 // How long `step` takes, and the longest the event loop went without serving a 10 ms timer
@@ -126,11 +128,11 @@ void atLatency(int latencyMs)
     window.db->ServerName = TdsimServer::serverName();
     std::printf("at %d ms latency:\n", latencyMs);
     report("  connect and list the databases", measure([&] { window.a_connect->trigger(); }));
-    QTreeWidgetItem* tables = folderOf(window, "demo", 2);
-    report("  open the tables folder", measure([&] { tables->setExpanded(true); }));
+    const QModelIndex tables = folderOf(window, "demo", 2);
+    report("  open the tables folder", measure([&] { window.tv_main->expand(tables); }));
     markAll(window, tables);
-    QTreeWidgetItem* procedures = folderOf(window, "demo", 6);
-    procedures->setExpanded(true);
+    const QModelIndex procedures = folderOf(window, "demo", 6);
+    window.tv_main->expand(procedures);
     markAll(window, procedures);
     report(qPrintable(QStringLiteral("  view of %1 objects").arg(window.SelectedCount)),
            measure([&] { window.a_view->trigger(); }));

@@ -2,6 +2,7 @@
 // each request: Cancel stops the requests at once.
 #include "CTLibDatabase.h"
 #include "ErrorDisplay.h"
+#include "ExplorerTree.h"
 #include "ModalDialogs.h"
 #include "RecordingUserInterface.h"
 #include "StatementTrace.h"
@@ -14,7 +15,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 
@@ -77,16 +77,9 @@ private slots:
 private:
     static void markAll(Tf_main& window, const QString& database, ObjectKind kind)
     {
-        for (int i = 0; i < window.tv_main->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* node = window.tv_main->topLevelItem(i);
-            if (node->text(0) != database)
-                continue;
-            QTreeWidgetItem* folder = node->child(static_cast<int>(kind));
-            folder->setExpanded(true);
-            window.tv_main->setCurrentItem(folder);
-            window.pum_explorerPopup();
-            window.a_select_all->trigger();
-        }
+        window.tv_main->setCurrentIndex(folderNode(window, database, kind));
+        window.pum_explorerPopup();
+        window.a_select_all->trigger();
     }
 
     std::unique_ptr<TdsimServer> m_server;

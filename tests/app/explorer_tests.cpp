@@ -4,6 +4,7 @@
 #include "CTLibObjInfo.h"
 #include "ErrorDisplay.h"
 #include "ExplorerImages.h"
+#include "ExplorerTree.h"
 #include "ModalDialogs.h"
 #include "ProgressReporter.h"
 #include "RecordingUserInterface.h"
@@ -26,19 +27,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 
 namespace {
-
-QStringList childCaptions(const QTreeWidgetItem* node)
-{
-    QStringList captions;
-    for (int i = 0; i < node->childCount(); ++i)
-        captions << node->child(i)->text(0);
-    return captions;
-}
 
 // The texts a label showed on the screen: the text it held at each of its paints.
 class PaintedTexts : public QObject {
@@ -97,19 +89,17 @@ private slots:
         QCOMPARE(m_ui->loginRequests[0].serverName, TdsimServer::serverName());
         QVERIFY(m_ui->loginRequests[0].serverList.contains(TdsimServer::serverName()));
 
-        QStringList databases;
-        for (int i = 0; i < m_window->tv_main->topLevelItemCount(); ++i)
-            databases << m_window->tv_main->topLevelItem(i)->text(0);
+        const QStringList databases = databaseNames(*m_window);
         QStringList sorted = databases;
         sorted.sort();
         QCOMPARE(databases, sorted);
         QVERIFY(databases.contains("demo") && databases.contains("master"));
-        const QTreeWidgetItem* demo = m_window->tv_main->topLevelItem(databases.indexOf("demo"));
+        const QModelIndex demo = databaseNode(*m_window, "demo");
         QCOMPARE(childCaptions(demo),
                  QStringList({"Users", "Groups", "User Tables", "Views", "Indexes", "Triggers",
                               "Procedures", "Rules", "User Datatypes"}));
         // Unopened folders hold one placeholder with an empty caption.
-        QCOMPARE(childCaptions(demo->child(2)), QStringList{QString()});
+        QCOMPARE(childCaptions(childAt(demo, 2)), QStringList{QString()});
     }
 
     void aRefusedLoginIsShownAndLeavesTheWindowNotConnected()
@@ -134,7 +124,7 @@ private slots:
         m_window->a_connect->trigger();
         QCOMPARE(m_window->windowTitle(), QString("Skelder - not connected"));
         QVERIFY(m_ui->messages.empty());
-        QCOMPARE(m_window->tv_main->topLevelItemCount(), 0);
+        QCOMPARE(m_window->tv_main->model()->rowCount(), 0);
     }
 
     void aFolderOpenedAfterTheServerWentAwayReportsTheLostConnection()
@@ -146,7 +136,7 @@ private slots:
             m_window->a_connect->trigger();
             QCOMPARE(m_window->windowTitle(), QString("Skelder - Connected to tdsim"));
             ::kill(doomed.pid(), SIGKILL);
-            QTreeWidgetItem* tables = openFolder("demo", ObjectKind::Tables);
+            const QModelIndex tables = openFolder("demo", ObjectKind::Tables);
             QCOMPARE(childCaptions(tables), QStringList());
         }
         qputenv("SYBASE", sybase);
@@ -177,21 +167,23 @@ private slots:
         m_window->setWindowState(Qt::WindowNoState);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QTreeWidgetItem* tables = connectAndOpen("demo", ObjectKind::Tables);
-        for (int i = 0; i < tables->childCount(); ++i)
-            QCOMPARE(tables->child(i)->toolTip(0), tables->child(i)->text(0));
+        const QModelIndex tables = connectAndOpen("demo", ObjectKind::Tables);
+        for (int i = 0; i < childCount(tables); ++i) {
+            const QModelIndex object = childAt(tables, i);
+            QCOMPARE(object.data(Qt::ToolTipRole).toString(), object.data().toString());
+        }
 
         m_window->pan_explorer->setFixedWidth(90);
         QTRY_VERIFY(m_window->tv_main->horizontalScrollBar()->maximum() > 0);
 
         const int customers = childCaptions(tables).indexOf("dbo.customers");
-        QTreeWidgetItem* node = tables->child(customers);
+        const QModelIndex node = childAt(tables, customers);
         const auto showsCheck = [node] {
             const QImage check = ExplorerImages::icon(ExplorerImages::Marked).pixmap(16).toImage();
-            return node->icon(0).pixmap(16).toImage() == check;
+            return iconOf(node).pixmap(16).toImage() == check;
         };
         m_window->tv_main->setFocus();
-        m_window->tv_main->setCurrentItem(node);
+        m_window->tv_main->setCurrentIndex(node);
         QVERIFY(!showsCheck());
         QTest::keyClick(m_window->tv_main, Qt::Key_Space);
         QCOMPARE(m_window->SelectedCount, 1);
@@ -204,13 +196,13 @@ private slots:
 
     void foldersListTheirObjectsOnceAndMarksAreCounted()
     {
-        QTreeWidgetItem* tables = connectAndOpen("demo", ObjectKind::Tables);
+        const QModelIndex tables = connectAndOpen("demo", ObjectKind::Tables);
         const QStringList captions = childCaptions(tables);
         QVERIFY(captions.contains("dbo.customers") && captions.contains("mary.notes"));
         QVERIFY(!captions.contains(QString()));
 
-        QTreeWidgetItem* customers = tables->child(captions.indexOf("dbo.customers"));
-        m_window->tv_main->setCurrentItem(customers);
+        const QModelIndex customers = childAt(tables, int(captions.indexOf("dbo.customers")));
+        m_window->tv_main->setCurrentIndex(customers);
         m_window->tv_mainClick();
         QCOMPARE(m_window->SelectedCount, 1);
         QCOMPARE(m_window->statusPanel(0)->text(), QString("1 objects selected"));
@@ -219,13 +211,13 @@ private slots:
 
         // Two marked, then Select All adds the rest, Unselect All removes them all.
         m_window->tv_mainClick();
-        m_window->tv_main->setCurrentItem(tables->child(0));
+        m_window->tv_main->setCurrentIndex(childAt(tables, 0));
         m_window->tv_mainClick();
         QCOMPARE(m_window->SelectedCount, 2);
-        m_window->tv_main->setCurrentItem(tables);
+        m_window->tv_main->setCurrentIndex(tables);
         m_window->pum_explorerPopup();
         m_window->a_select_all->trigger();
-        QCOMPARE(m_window->SelectedCount, tables->childCount());
+        QCOMPARE(m_window->SelectedCount, childCount(tables));
         m_window->a_invert->trigger();
         QCOMPARE(m_window->SelectedCount, 0);
         m_window->a_invert->trigger();
@@ -233,10 +225,10 @@ private slots:
         QCOMPARE(m_window->SelectedCount, 0);
 
         // Collapsing and opening again lists nothing new and keeps the marks.
-        m_window->tv_main->setCurrentItem(customers);
+        m_window->tv_main->setCurrentIndex(customers);
         m_window->tv_mainClick();
-        tables->setExpanded(false);
-        tables->setExpanded(true);
+        m_window->tv_main->collapse(tables);
+        m_window->tv_main->expand(tables);
         QCOMPARE(childCaptions(tables), captions);
         QCOMPARE(m_window->MarkedObjects(),
                  TMarkedObjectList({{"demo", ObjectKind::Tables, "dbo.customers"}}));
@@ -244,16 +236,16 @@ private slots:
         // The popup offers the folder commands on folders only.
         m_window->pum_explorerPopup();
         QVERIFY(!m_window->a_select_all->isEnabled());
-        m_window->tv_main->setCurrentItem(tables);
+        m_window->tv_main->setCurrentIndex(tables);
         m_window->pum_explorerPopup();
         QVERIFY(m_window->a_select_all->isEnabled() && m_window->a_invert->isEnabled());
     }
 
     void viewWritesTheScriptOfTheMarkedObjects()
     {
-        QTreeWidgetItem* procedures = connectAndOpen("demo", ObjectKind::Procedures);
+        const QModelIndex procedures = connectAndOpen("demo", ObjectKind::Procedures);
         markAll(procedures);
-        QTreeWidgetItem* groups = openFolder("demo", ObjectKind::Groups);
+        const QModelIndex groups = openFolder("demo", ObjectKind::Groups);
         markCaption(groups, "sales");
         m_window->Options.PrivilegeScript = true;
 
@@ -283,7 +275,7 @@ private slots:
     void generateWritesOneFileWithCrLfLines()
     {
         QTemporaryDir dir;
-        QTreeWidgetItem* views = connectAndOpen("demo", ObjectKind::Views);
+        const QModelIndex views = connectAndOpen("demo", ObjectKind::Views);
         markAll(views);
         m_window->SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
         whenModal([&](QWidget* modal) {
@@ -353,12 +345,12 @@ private slots:
 
     void disconnectEmptiesTheTreeAndResetsTheCounter()
     {
-        QTreeWidgetItem* users = connectAndOpen("demo", ObjectKind::Users);
+        const QModelIndex users = connectAndOpen("demo", ObjectKind::Users);
         markAll(users);
         QVERIFY(m_window->SelectedCount > 0);
         m_window->a_disconnect->trigger();
         QCOMPARE(m_window->windowTitle(), QString("Skelder - not connected"));
-        QCOMPARE(m_window->tv_main->topLevelItemCount(), 0);
+        QCOMPARE(m_window->tv_main->model()->rowCount(), 0);
         QCOMPARE(m_window->SelectedCount, 0);
         QCOMPARE(m_window->statusPanel(0)->text(), QString("0 objects selected"));
         QVERIFY(m_window->a_connect->isEnabled() && !m_window->a_view->isEnabled());
@@ -366,24 +358,19 @@ private slots:
     }
 
 private:
-    QTreeWidgetItem* connectAndOpen(const QString& database, ObjectKind kind)
+    QModelIndex connectAndOpen(const QString& database, ObjectKind kind)
     {
         m_ui->loginAnswer = TdsimServer::saLogin();
         m_window->a_connect->trigger();
         return openFolder(database, kind);
     }
 
-    QTreeWidgetItem* openFolder(const QString& database, ObjectKind kind)
+    QModelIndex openFolder(const QString& database, ObjectKind kind)
     {
-        for (int i = 0; i < m_window->tv_main->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* node = m_window->tv_main->topLevelItem(i);
-            if (node->text(0) == database) {
-                QTreeWidgetItem* folder = node->child(static_cast<int>(kind));
-                folder->setExpanded(true);
-                return folder;
-            }
-        }
-        qFatal("database %s not listed", qPrintable(database));
+        const QModelIndex folder = folderNode(*m_window, database, kind);
+        if (!folder.isValid())
+            qFatal("database %s not listed", qPrintable(database));
+        return folder;
     }
 
     // The script the shared generator writes for the marked objects, without its header.
@@ -403,18 +390,18 @@ private:
         return text.mid(at);
     }
 
-    void markAll(QTreeWidgetItem* folder)
+    void markAll(const QModelIndex& folder)
     {
-        m_window->tv_main->setCurrentItem(folder);
+        m_window->tv_main->setCurrentIndex(folder);
         m_window->pum_explorerPopup();  // the popup enables the folder commands
         m_window->a_select_all->trigger();
     }
 
-    void markCaption(QTreeWidgetItem* folder, const QString& caption)
+    void markCaption(const QModelIndex& folder, const QString& caption)
     {
-        const int index = childCaptions(folder).indexOf(caption);
+        const int index = int(childCaptions(folder).indexOf(caption));
         QVERIFY(index >= 0);
-        m_window->tv_main->setCurrentItem(folder->child(index));
+        m_window->tv_main->setCurrentIndex(childAt(folder, index));
         m_window->tv_mainClick();
     }
 

@@ -3,6 +3,7 @@
 // View and Generate.
 #include "CTLibDatabase.h"
 #include "ErrorDisplay.h"
+#include "ExplorerTree.h"
 #include "ModalDialogs.h"
 #include "RecordingUserInterface.h"
 #include "TdsimServer.h"
@@ -16,7 +17,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 
@@ -24,14 +24,6 @@ namespace {
 
 const QString kDatabase = QStringLiteral("sademo");
 const QString kGoldenDir = QStringLiteral(SKELDER_SOURCE_DIR "/tests/golden/data/sqlanywhere");
-
-QStringList childCaptions(const QTreeWidgetItem* node)
-{
-    QStringList captions;
-    for (int i = 0; i < node->childCount(); ++i)
-        captions << node->child(i)->text(0);
-    return captions;
-}
 
 QString goldenSection(const QString& file)
 {
@@ -87,8 +79,7 @@ private slots:
                  qPrintable(m_ui->messages.empty() ? QString() : m_ui->messages.front().text));
         QCOMPARE(m_window->windowTitle(), QString("Skelder - Connected to sademo"));
         QCOMPARE(m_window->db->Rdbms, QString("SQLAnywhere"));
-        QCOMPARE(m_window->tv_main->topLevelItemCount(), 1);
-        QCOMPARE(m_window->tv_main->topLevelItem(0)->text(0), kDatabase);
+        QCOMPARE(databaseNames(*m_window), QStringList{kDatabase});
         const QList<QStringList> expected = {
             {"DBA", "dbo", "joe"},
             {"SYS", "public", "staff"},
@@ -142,16 +133,15 @@ private slots:
     }
 
 private:
-    QTreeWidgetItem* openFolder(ObjectKind kind)
+    QModelIndex openFolder(ObjectKind kind)
     {
-        QTreeWidgetItem* folder = m_window->tv_main->topLevelItem(0)->child(static_cast<int>(kind));
-        folder->setExpanded(true);
+        const QModelIndex folder = folderNode(*m_window, kDatabase, kind);
         return folder;
     }
 
-    void markAll(QTreeWidgetItem* folder)
+    void markAll(const QModelIndex& folder)
     {
-        m_window->tv_main->setCurrentItem(folder);
+        m_window->tv_main->setCurrentIndex(folder);
         m_window->pum_explorerPopup();  // the popup enables the folder commands
         m_window->a_select_all->trigger();
     }

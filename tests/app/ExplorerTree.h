@@ -1,0 +1,61 @@
+// Reads and drives the main window's explorer tree by captions, as a user would.
+#pragma once
+
+#include "u_main.h"
+
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <QStringList>
+#include <QTreeView>
+
+inline QModelIndex childAt(const QModelIndex& node, int row)
+{
+    return node.model()->index(row, 0, node);
+}
+
+inline int childCount(const QModelIndex& node)
+{
+    return node.model()->rowCount(node);
+}
+
+inline QStringList childCaptions(const QModelIndex& node)
+{
+    QStringList captions;
+    for (int row = 0; row < childCount(node); ++row)
+        captions << childAt(node, row).data().toString();
+    return captions;
+}
+
+inline QStringList databaseNames(const Tf_main& window)
+{
+    const QAbstractItemModel* model = window.tv_main->model();
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row)
+        names << model->index(row, 0).data().toString();
+    return names;
+}
+
+// The database of that name; invalid when it is not listed.
+inline QModelIndex databaseNode(const Tf_main& window, const QString& name)
+{
+    const int row = int(databaseNames(window).indexOf(name));
+    return row < 0 ? QModelIndex() : window.tv_main->model()->index(row, 0);
+}
+
+// A database's folder of `kind`, opened (its objects listed) when `open` is on.
+inline QModelIndex folderNode(Tf_main& window, const QString& database, ObjectKind kind,
+                              bool open = true)
+{
+    const QModelIndex node = databaseNode(window, database);
+    if (!node.isValid())
+        return {};
+    const QModelIndex folder = childAt(node, static_cast<int>(kind));
+    if (open)
+        window.tv_main->expand(folder);
+    return folder;
+}
+
+inline QIcon iconOf(const QModelIndex& node)
+{
+    return node.data(Qt::DecorationRole).value<QIcon>();
+}
