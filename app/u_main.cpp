@@ -272,6 +272,9 @@ void Tf_main::createMenus()
     pum_explorer = new QMenu(this);
     pum_explorer->setObjectName(QStringLiteral("pum_explorer"));
     pum_explorer->addActions({a_select_all, a_unselect_all, a_invert});
+    // The popup's own commands are in no menu bar: the window holds them too, or Ctrl+I
+    // would reach Invert Selection only while the popup is open.
+    addActions({a_select_all, a_unselect_all, a_invert});
     pum_explorer->addSeparator();
     pum_explorer->addAction(a_options);
     pum_explorer->addSeparator();
