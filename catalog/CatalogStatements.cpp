@@ -33,6 +33,7 @@ struct KeyedSelect {
     QString where;  // what every row meets; the key conditions are added to it
     QList<KeyColumn> keys;
     QString order;  // the order of one object's rows
+    bool distinct = false;
 };
 
 KeyColumn nameKey(const QString& expression)
@@ -268,7 +269,9 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                 p + "sysdepends d",
                 QString(),
                 {idKey("d.id")},
-                "d.id, d.depid"};
+                "d.id, d.depid",
+                // sysdepends holds a row for each column referred to.
+                true};
     }
     return {};
 }
@@ -285,7 +288,8 @@ QString literal(const KeyColumn& key, const QString& value)
 QStringList statement(const QString& columns, const KeyedSelect& select,
                       const QStringList& conditions, const QString& order)
 {
-    QStringList lines{"SELECT " + columns, " FROM " + select.from};
+    QStringList lines{(select.distinct ? "SELECT DISTINCT " : "SELECT ") + columns,
+                      " FROM " + select.from};
     if (!conditions.isEmpty())
         lines << " WHERE " + conditions.join(" AND ");
     lines << " ORDER BY " + order;
