@@ -1,8 +1,10 @@
 // Scripts built beside the window's thread, against a tdsim that takes 40 ms to answer
 // each request: Cancel stops the requests at once.
 #include "CTLibDatabase.h"
+#include "CTLibLogin.h"
 #include "ErrorDisplay.h"
 #include "ExplorerTree.h"
+#include "GuiUserInterface.h"
 #include "ModalDialogs.h"
 #include "RecordingUserInterface.h"
 #include "StatementTrace.h"
@@ -11,6 +13,8 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -72,6 +76,45 @@ private slots:
         QVERIFY(view.contains("USE demo"));
         QVERIFY(!view.contains("v_order_totals"));  // the last view was never reached
         QVERIFY(view.trimmed().endsWith("GO"));
+    }
+
+    // The real login dialog and message box, asked for by the login running beside the
+    // window, are shown on the window's thread and answer input there.
+    void theLoginDialogAndMessagesOfABackgroundLoginAnswer()
+    {
+        GuiUserInterface gui;
+        UserInterface* previous = UserInterface::install(&gui);
+        Tf_main window;
+        window.db->ServerName = TdsimServer::serverName();
+        QString errorShown;
+        whenModal([&](QWidget* modal) {
+            auto* login = qobject_cast<TCTPasswordDlg*>(modal);
+            QVERIFY(login);
+            login->username->setText("sa");
+            login->Password->setText("wrong");
+            whenModal([&](QWidget* box) {
+                auto* message = qobject_cast<QMessageBox*>(box);
+                QVERIFY(message);
+                errorShown = message->text();
+                message->accept();
+            });
+            login->OKBtn->click();
+        });
+        window.a_connect->trigger();
+        QVERIFY2(errorShown.contains("Login failed"), qPrintable(errorShown));
+        QVERIFY(!window.db->connected());
+
+        whenModal([&](QWidget* modal) {
+            auto* login = qobject_cast<TCTPasswordDlg*>(modal);
+            QVERIFY(login);
+            login->username->setText("sa");
+            login->Password->clear();
+            login->OKBtn->click();
+        });
+        window.a_connect->trigger();
+        QVERIFY(window.db->connected());
+        QVERIFY(databaseNames(window).contains("demo"));
+        UserInterface::install(previous);
     }
 
 private:
