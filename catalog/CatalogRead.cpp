@@ -14,27 +14,14 @@ bool joinedAsBytes(CatalogStatements::CatalogSet set)
 }  // namespace
 
 CatalogRead::CatalogRead(TCTLibObjInfo& reader, Mode mode, Results results)
-    : m_reader(reader),
-      m_results(results),
-      m_cursor(reader.UseExecCursor),
-      m_query(std::make_unique<TCTLibEnhQuery>(&reader))
+    : m_reader(reader), m_mode(mode), m_results(results)
 {
-    TCTLibEnhQuery& q = *m_query;
-    q.IsCursor = mode == Mode::Cursor;
-    q.ReadOnly = true;
-    q.TrimResults = results == Results::Trimmed;
-    q.setMsgDialogs(reader.MsgDialogs);
-    q.setShowDbMessages(reader.ShowDbMessages);
-    q.OnDbError = reader.OnDbError;
-    q.AfterDbError = reader.AfterDbError;
-    q.OnDbMessage = reader.OnDbMessage;
-    q.AfterDbMessage = reader.AfterDbMessage;
-    q.CurFetchRows = 50;
-    q.DbName = reader.DbName;
 }
 
 CatalogRead::~CatalogRead()
 {
+    if (!m_query)
+        return;
     // A failed cancel must not hide the error that may be unwinding through here.
     try {
         m_query->Cancel(TCTLibEnhQuery::kCancelAll);
@@ -43,11 +30,33 @@ CatalogRead::~CatalogRead()
     m_query.reset();
 }
 
+// Made on first use only: reads answered from memory need no query and no wait cursor.
+TCTLibEnhQuery& CatalogRead::query()
+{
+    if (m_query)
+        return *m_query;
+    m_cursor.emplace(m_reader.UseExecCursor);
+    m_query = std::make_unique<TCTLibEnhQuery>(&m_reader);
+    TCTLibEnhQuery& q = *m_query;
+    q.IsCursor = m_mode == Mode::Cursor;
+    q.ReadOnly = true;
+    q.TrimResults = m_results == Results::Trimmed;
+    q.setMsgDialogs(m_reader.MsgDialogs);
+    q.setShowDbMessages(m_reader.ShowDbMessages);
+    q.OnDbError = m_reader.OnDbError;
+    q.AfterDbError = m_reader.AfterDbError;
+    q.OnDbMessage = m_reader.OnDbMessage;
+    q.AfterDbMessage = m_reader.AfterDbMessage;
+    q.CurFetchRows = 50;
+    q.DbName = m_reader.DbName;
+    return q;
+}
+
 void CatalogRead::setStatement(const QStringList& lines)
 {
     if (m_reader.StopRequested && m_reader.StopRequested())
         throw ECancelled();
-    m_query->ClearSQL();
+    query().ClearSQL();
     for (const QString& line : lines)
         m_query->AddSQL(line);
 }
@@ -66,17 +75,16 @@ void CatalogRead::open(CatalogStatements::CatalogSet set, const QStringList& key
                             // Plain language batches whose rows are fetched as they come.
                             readRows(CatalogStatements::wholeDatabase(set, snapshot->database()),
                                      Mode::LanguageCommand, joinedAsBytes(set)));
-        return serve(snapshot->rows(set, key), CatalogStatements::keyColumnCount(set));
+        return serve(snapshot->rows(set, key), snapshot->keyColumnCount(set));
     }
     TCatalogMemo* memo = m_reader.memo();
     if (!memo)
         return open(CatalogStatements::forKey(set, m_reader.SelectDb(), key));
     const TCatalogMemo::Rows* rows = memo->find(set, key);
     if (!rows) {
-        rows = &memo->store(
-            set, key,
-            readRows(CatalogStatements::forKey(set, m_reader.SelectDb(), key),
-                     m_query->IsCursor ? Mode::Cursor : Mode::LanguageCommand, joinedAsBytes(set)));
+        rows = &memo->store(set, key,
+                            readRows(CatalogStatements::forKey(set, m_reader.SelectDb(), key),
+                                     m_mode, joinedAsBytes(set)));
     }
     QList<const TCatalogSnapshot::Row*> served;
     for (const TCatalogSnapshot::Row& row : *rows)
@@ -99,13 +107,13 @@ std::vector<TCatalogSnapshot::Row> CatalogRead::readRows(const QStringList& line
     read.open(lines);
     std::vector<TCatalogSnapshot::Row> rows;
     while (read.next()) {
-        const int columns = read.m_query->ColumnCount();
+        const int columns = read.query().ColumnCount();
         QStringList texts;
         QList<QByteArray> bytes;
         for (int column = 1; column <= columns; ++column) {
-            texts << read.m_query->ColumnValue(column);
+            texts << read.query().ColumnValue(column);
             if (keepBytes)
-                bytes << read.m_query->ColumnBytes(column);
+                bytes << read.query().ColumnBytes(column);
         }
         rows.emplace_back(texts, bytes);
     }
@@ -128,7 +136,7 @@ void CatalogRead::describe(const QStringList& lines)
 bool CatalogRead::next()
 {
     if (!m_fromMemory)
-        return m_query->Next();
+        return m_query && m_query->Next();
     if (m_row >= int(m_rows.size()))
         return false;
     return ++m_row < int(m_rows.size());
@@ -137,7 +145,7 @@ bool CatalogRead::next()
 QString CatalogRead::text(int column) const
 {
     if (!m_fromMemory)
-        return m_query->ColumnValue(column);
+        return m_query ? m_query->ColumnValue(column) : QString();
     const TCatalogSnapshot::Row* row = currentRow();
     const int at = m_keyColumns + column - 1;
     if (!row || column < 1)
@@ -149,7 +157,7 @@ QString CatalogRead::text(int column) const
 QByteArray CatalogRead::bytes(int column) const
 {
     if (!m_fromMemory)
-        return m_query->ColumnBytes(column);
+        return m_query ? m_query->ColumnBytes(column) : QByteArray();
     const TCatalogSnapshot::Row* row = currentRow();
     const int at = m_keyColumns + column - 1;
     if (!row || column < 1)
@@ -177,15 +185,4 @@ QString nameWithoutPadding(const QString& name)
     while (end > 0 && name.at(end - 1) == QLatin1Char(' '))
         --end;
     return name.left(end);
-}
-
-QString trimBlanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin);
 }

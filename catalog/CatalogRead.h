@@ -3,12 +3,14 @@
 // released and the cursor restored.
 #pragma once
 
+#include "CTLibEnhQuery.h"
 #include "CatalogSnapshot.h"
 #include "UserInterface.h"
 
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class TCTLibObjInfo;
 class TCTLibEnhQuery;
@@ -39,7 +41,7 @@ public:
     QByteArray bytes(int column) const;
     // The same value as an integer; raises the conversion error for anything else.
     int integer(int column) const;
-    TCTLibEnhQuery& query() { return *m_query; }
+    TCTLibEnhQuery& query();
 
 private:
     void setStatement(const QStringList& lines);
@@ -53,8 +55,9 @@ private:
     const TCatalogSnapshot::Row* currentRow() const;
 
     TCTLibObjInfo& m_reader;
+    Mode m_mode;
     Results m_results;
-    BusyCursor m_cursor;
+    std::optional<BusyCursor> m_cursor;
     std::unique_ptr<TCTLibEnhQuery> m_query;
     // Rows held in memory (a snapshot's or a memo's) and the position in them; the first
     // m_keyColumns columns of each are not handed out.
@@ -64,8 +67,6 @@ private:
     int m_keyColumns = 0;
 };
 
-// `text` without the leading and trailing characters whose code is 32 or less.
-QString trimBlanks(const QString& text);
 // A name as the server compares it: trailing blanks do not count, leading ones do
 // (" x" is a name of its own under quoted identifiers).
 QString nameWithoutPadding(const QString& name);

@@ -70,6 +70,12 @@ bool TCatalogSnapshot::holds(CatalogSet set) const
     return m_tables[size_t(set)].has_value();
 }
 
+int TCatalogSnapshot::keyColumnCount(CatalogSet set) const
+{
+    const std::optional<Table>& table = m_tables[size_t(set)];
+    return table ? int(table->byKey.size()) - 1 : 0;
+}
+
 QString TCatalogSnapshot::joinedKey(const QStringList& values, int count)
 {
     QString key;

@@ -38,6 +38,8 @@ public:
 
     const QString& database() const { return m_database; }
     bool holds(CatalogStatements::CatalogSet set) const;
+    // The number of key columns in front of each row of a set held.
+    int keyColumnCount(CatalogStatements::CatalogSet set) const;
     // Keeps the rows of `set`, in the order read.
     void store(CatalogStatements::CatalogSet set, std::vector<Row> rows);
     // The rows whose leading key columns equal `key` (all of the set's key columns or a

@@ -147,18 +147,16 @@ void TCTLibCustomQuery::DescribeColumns()
 
 // ---------------------------------------------------------------- columns
 
-namespace {
-QString trimmedControl(const QString& text)
+QString trimBlanks(const QString& text)
 {
-    int begin = 0;
-    int end = int(text.size());
+    qsizetype begin = 0;
+    qsizetype end = text.size();
     while (begin < end && text.at(begin).unicode() <= 32)
         ++begin;
     while (end > begin && text.at(end - 1).unicode() <= 32)
         --end;
     return text.mid(begin, end - begin);
 }
-}  // namespace
 
 QString TCTLibCustomQuery::ColumnValue(int column) const
 {
@@ -166,7 +164,7 @@ QString TCTLibCustomQuery::ColumnValue(int column) const
     if (column < 1 || column >= int(buffers.size()))
         return QString();
     const QString& text = buffers[size_t(column)].text;
-    return TrimResults ? trimmedControl(text) : text;
+    return TrimResults ? trimBlanks(text) : text;
 }
 
 QByteArray TCTLibCustomQuery::ColumnBytes(int column) const

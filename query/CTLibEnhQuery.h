@@ -173,3 +173,7 @@ class TCTLibEnhQuery : public TCTLibCustomQuery {
 public:
     using TCTLibCustomQuery::TCTLibCustomQuery;
 };
+
+// `text` without the leading and trailing characters whose code is 32 or less: a column's
+// value as TrimResults gives it.
+QString trimBlanks(const QString& text);
