@@ -5,7 +5,7 @@
 #include <exception>
 #include <memory>
 
-void callInBackground(const std::function<void()>& call)
+void callInBackground(const std::function<void()>& call, InputMeanwhile input)
 {
     std::exception_ptr error;
     std::unique_ptr<QThread> thread(QThread::create([&call, &error] {
@@ -18,7 +18,8 @@ void callInBackground(const std::function<void()>& call)
     QEventLoop loop;
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     thread->start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loop.exec(input == InputMeanwhile::Held ? QEventLoop::ExcludeUserInputEvents
+                                            : QEventLoop::AllEvents);
     thread->wait();
     if (error)
         std::rethrow_exception(error);

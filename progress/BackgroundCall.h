@@ -4,9 +4,17 @@
 
 #include <functional>
 
+// What becomes of user input while a call runs in the background.
+enum class InputMeanwhile {
+    // Held back until the call has ended, but for the dialogs the call itself shows (a
+    // login prompt, a message): nothing can start another request on the same connection.
+    Held,
+    // Handled at once: for a modal window whose only command is to stop the call.
+    Handled,
+};
+
 // Runs `call` beside the application's thread and returns once it has ended, raising
-// again whatever it raised. Meanwhile the windows repaint and take the dialogs the call
-// shows (a login prompt, a message), but user input to them is held back until the call
-// has ended: nothing can start another request on the same connection. `call` must leave
-// widgets alone.
-void callInBackground(const std::function<void()>& call);
+// again whatever it raised. Meanwhile the windows repaint. `call` must leave widgets
+// alone.
+void callInBackground(const std::function<void()>& call,
+                      InputMeanwhile input = InputMeanwhile::Held);

@@ -1,5 +1,7 @@
 #include "ProgressDlg.h"
 
+#include "BackgroundCall.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -187,27 +189,16 @@ void TRAProgressForm::Execute()
 // again by Execute once the loop has ended, never thrown through the event loop.
 void TRAProgressForm::runOperation()
 {
-    if (RunInBackground) {
-        m_worker.reset(QThread::create([this, window = m_window.data()] {
-            try {
-                OnShow(window);
-            } catch (...) {
-                m_error = std::current_exception();
-            }
-        }));
-        connect(m_worker.get(), &QThread::finished, this, [this] {
-            m_worker->wait();
-            m_worker.reset();
-            if (m_window)
-                m_window->done(QDialog::Accepted);
-        });
-        m_worker->start();
-        return;
-    }
-    // The operation blocks the event loop: the window is painted now or never.
-    QCoreApplication::processEvents();
+    // In the foreground the operation blocks the event loop: the window is painted now or
+    // never.
+    if (!RunInBackground)
+        QCoreApplication::processEvents();
+    QObject* window = m_window;
     try {
-        OnShow(m_window);
+        if (RunInBackground)
+            callInBackground([this, window] { OnShow(window); }, InputMeanwhile::Handled);
+        else
+            OnShow(window);
     } catch (...) {
         m_error = std::current_exception();
     }

@@ -7,11 +7,9 @@
 #include <QDialog>
 #include <QObject>
 #include <QPointer>
-#include <QThread>
 #include <atomic>
 #include <exception>
 #include <functional>
-#include <memory>
 
 class QLabel;
 
@@ -109,7 +107,6 @@ private:
     std::atomic<bool> m_cancelled{false};
     QPointer<TRAProgressFormForm> m_window;
     std::exception_ptr m_error;
-    std::unique_ptr<QThread> m_worker;
     // Whether the caller runs on another thread than this object's (an operation running
     // in the background); its calls are then handed to the window's thread.
     bool calledFromOtherThread() const;
