@@ -14,8 +14,6 @@ public:
 
     explicit TExplorerItemModel(TExplorerModel& explorer, QObject* parent = nullptr);
 
-    const TExplorerModel& explorer() const { return m_explorer; }
-
     void clear();
     void setDatabases(const QStringList& names);
     // The objects of a folder as listed; its placeholder row goes.

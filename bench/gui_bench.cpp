@@ -6,6 +6,7 @@
 //     waited meanwhile, measured by a 10 ms timer.
 //   gui_bench [tables]
 #include "CTLibDatabase.h"
+#include "ExplorerTree.h"
 #include "RecordingUserInterface.h"
 #include "TdsimServer.h"
 #include "u_main.h"
@@ -24,23 +25,14 @@
 
 namespace {
 
-QModelIndex folderOf(Tf_main& window, const QString& database, int kind)
+QModelIndex folderOf(Tf_main& window, const QString& database, ObjectKind kind)
 {
-    const QAbstractItemModel* model = window.tv_main->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const QModelIndex node = model->index(row, 0);
-        if (node.data().toString() == database)
-            return model->index(kind, 0, node);
+    const QModelIndex folder = folderNode(window, database, kind, false);
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "database %s not listed\n", qPrintable(database));
+        std::exit(1);
     }
-    std::fprintf(stderr, "database %s not listed\n", qPrintable(database));
-    std::exit(1);
-}
-
-void markAll(Tf_main& window, const QModelIndex& folder)
-{
-    window.tv_main->setCurrentIndex(folder);
-    window.pum_explorerPopup();
-    window.a_select_all->trigger();
+    return folder;
 }
 
 double millisecondsOf(const std::function<void()>& step, Tf_main& window)
@@ -76,7 +68,7 @@ void largeFolder(int tables)
     window.show();
     window.db->ServerName = TdsimServer::serverName();
     window.a_connect->trigger();
-    const QModelIndex folder = folderOf(window, "wide", 2);
+    const QModelIndex folder = folderOf(window, "wide", ObjectKind::Tables);
     const double open = millisecondsOf([&] { window.tv_main->expand(folder); }, window);
     const double mark = millisecondsOf([&] { markAll(window, folder); }, window);
     const double unmark = millisecondsOf([&] { window.a_unselect_all->trigger(); }, window);
@@ -128,10 +120,10 @@ void atLatency(int latencyMs)
     window.db->ServerName = TdsimServer::serverName();
     std::printf("at %d ms latency:\n", latencyMs);
     report("  connect and list the databases", measure([&] { window.a_connect->trigger(); }));
-    const QModelIndex tables = folderOf(window, "demo", 2);
+    const QModelIndex tables = folderOf(window, "demo", ObjectKind::Tables);
     report("  open the tables folder", measure([&] { window.tv_main->expand(tables); }));
     markAll(window, tables);
-    const QModelIndex procedures = folderOf(window, "demo", 6);
+    const QModelIndex procedures = folderOf(window, "demo", ObjectKind::Procedures);
     window.tv_main->expand(procedures);
     markAll(window, procedures);
     report(qPrintable(QStringLiteral("  view of %1 objects").arg(window.SelectedCount)),

@@ -47,7 +47,7 @@ private slots:
         window.a_connect->trigger();
         QVERIFY(window.db->connected());
         for (ObjectKind kind : {ObjectKind::Tables, ObjectKind::Procedures, ObjectKind::Views})
-            markAll(window, "demo", kind);
+            markAll(window, folderNode(window, "demo", kind));
 
         QTemporaryDir dir;
         const QString tracePath = dir.filePath("trace.txt");
@@ -118,13 +118,6 @@ private slots:
     }
 
 private:
-    static void markAll(Tf_main& window, const QString& database, ObjectKind kind)
-    {
-        window.tv_main->setCurrentIndex(folderNode(window, database, kind));
-        window.pum_explorerPopup();
-        window.a_select_all->trigger();
-    }
-
     std::unique_ptr<TdsimServer> m_server;
 };
 

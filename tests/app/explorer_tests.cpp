@@ -256,10 +256,7 @@ private slots:
         QCOMPARE(viewLines[1].left(27), QString("  Script for Server tdsim ("));
 
         // The view shows exactly what the shared generator writes for the same objects.
-        SilentProgress progress;
-        TScriptGenerator generator(*m_window->info, m_window->Options);
-        const QStringList expected =
-            generator.BuildScript(m_window->MarkedObjects(), {}, true, nullptr, progress, false);
+        const QStringList expected = generatorScript();
         QString expectedText = expected.join('\n');
         expectedText.replace("\r\n", "\n");
         QCOMPARE(viewLines.mid(5).join('\n'), expectedText);
@@ -390,12 +387,7 @@ private:
         return text.mid(at);
     }
 
-    void markAll(const QModelIndex& folder)
-    {
-        m_window->tv_main->setCurrentIndex(folder);
-        m_window->pum_explorerPopup();  // the popup enables the folder commands
-        m_window->a_select_all->trigger();
-    }
+    void markAll(const QModelIndex& folder) { ::markAll(*m_window, folder); }
 
     void markCaption(const QModelIndex& folder, const QString& caption)
     {

@@ -1,6 +1,7 @@
 #include "CTLibDatabase.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
+#include "FontScope.h"
 #include "HelpWindow.h"
 #include "ModalDialogs.h"
 #include "RecordingUserInterface.h"
@@ -478,10 +479,7 @@ private slots:
     void theOptionsDialogFitsItsTextsAtLargeFonts()
     {
         for (int points : {9, 16}) {
-            const QFont previous = QApplication::font();
-            QFont font = previous;
-            font.setPointSize(points);
-            QApplication::setFont(font);
+            const FontScope font(points);
             Tf_options options;
             options.show();
             for (QWidget* page : {options.ts_files, options.ts_general}) {
@@ -503,7 +501,6 @@ private slots:
             }
             QVERIFY(options.width() >= 320 && options.height() >= 363);
             options.hide();
-            QApplication::setFont(previous);
         }
     }
 

@@ -139,12 +139,7 @@ private:
         return folder;
     }
 
-    void markAll(const QModelIndex& folder)
-    {
-        m_window->tv_main->setCurrentIndex(folder);
-        m_window->pum_explorerPopup();  // the popup enables the folder commands
-        m_window->a_select_all->trigger();
-    }
+    void markAll(const QModelIndex& folder) { ::markAll(*m_window, folder); }
 
     std::unique_ptr<TdsimServer> m_server;
     std::unique_ptr<RecordingUserInterface> m_ui;

@@ -1,5 +1,6 @@
 // The login dialog's layout rules and read-back, and the message window, offscreen.
 #include "CTLibLogin.h"
+#include "FontScope.h"
 #include "ModalDialogs.h"
 #include "u_CTLib_Message.h"
 
@@ -20,21 +21,6 @@ class WidgetsTest : public QObject {
     Q_OBJECT
 
 private:
-    // The application's font at `points` while it lives.
-    class FontScope {
-    public:
-        explicit FontScope(int points) : m_previous(QApplication::font())
-        {
-            QFont font = m_previous;
-            font.setPointSize(points);
-            QApplication::setFont(font);
-        }
-        ~FontScope() { QApplication::setFont(m_previous); }
-
-    private:
-        QFont m_previous;
-    };
-
     static LoginRequest request()
     {
         LoginRequest r;
