@@ -117,6 +117,12 @@ QString TCTLibObjInfo::GetObjectOwner(const QString& objectName)
     return owner;
 }
 
+QString TCTLibObjInfo::GetObjectOwnerOrDbo(const QString& objectName)
+{
+    const QString owner = GetObjectOwner(objectName);
+    return owner.isEmpty() ? QStringLiteral("dbo") : owner;
+}
+
 std::optional<TCTObject> TCTLibObjInfo::GetObjectInfo(const QString& objectName, bool withColumns,
                                                       bool withProtects, const QString& owner)
 {

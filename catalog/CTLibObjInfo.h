@@ -59,6 +59,8 @@ public:
     void CheckSelectDb();
 
     QString GetObjectOwner(const QString& objectName);
+    // The same, or dbo when no owner is found: whose a table named without one is.
+    QString GetObjectOwnerOrDbo(const QString& objectName);
     // With an owner, that owner's object; without, the last one of that name.
     std::optional<TCTObject> GetObjectInfo(const QString& objectName, bool withColumns,
                                            bool withProtects, const QString& owner = QString());

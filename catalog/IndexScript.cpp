@@ -185,9 +185,7 @@ QStringList TCTLibObjInfo::GetIndexColumns(const QString& qualifiedIndexName)
             columns << read.text(1);
         return columns;
     }
-    const QString owner = GetObjectOwner(tableName);
-    const std::optional<int> id =
-        objectId(owner.isEmpty() ? QStringLiteral("dbo") : owner, nameArgument(tableName));
+    const std::optional<int> id = objectId(GetObjectOwnerOrDbo(tableName), nameArgument(tableName));
     return id ? indexKeys(*id, indexName) : QStringList();
 }
 
@@ -214,9 +212,7 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
     if (keys.isEmpty())
         return {DataNotAvailable};
 
-    QString owner = tableOwner.isEmpty() ? GetObjectOwner(index.TableName) : tableOwner;
-    if (owner.isEmpty())
-        owner = QStringLiteral("dbo");
+    const QString owner = tableOwner.isEmpty() ? GetObjectOwnerOrDbo(index.TableName) : tableOwner;
     const QString table = nameArgument(tableName);
     TCTIndex named = index;
     named.Name = nameInScript(index.Name);

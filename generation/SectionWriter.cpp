@@ -257,12 +257,6 @@ QString TSectionWriter::guard(const QString& tableAndCondition) const
     return QStringLiteral("IF EXISTS(SELECT * FROM ") + DbPrefix + tableAndCondition;
 }
 
-QString TSectionWriter::tableOwner(const QString& table)
-{
-    const QString owner = m_info.GetObjectOwner(table);
-    return owner.isEmpty() ? QStringLiteral("dbo") : owner;
-}
-
 bool TSectionWriter::alreadyWritten(const QString& kind, const QString& owner, const QString& name)
 {
     const QString key = m_info.SelectDb() + QLatin1Char('|') + kind + QLatin1Char('|') + owner +
@@ -514,7 +508,8 @@ void TSectionWriter::WriteIndexSection(bool toFile)
     // The listing shows the indexes of system tables and the text storage rows of
     // tables; the server refuses to drop or create either.
     // Indexes are made by their table's owner.
-    const QString owner = IndexTableOwner.isEmpty() ? tableOwner(table) : IndexTableOwner;
+    const QString owner =
+        IndexTableOwner.isEmpty() ? m_info.GetObjectOwnerOrDbo(table) : IndexTableOwner;
     const std::optional<TCTIndex> index = m_info.GetIndexInfo(ObjName, table, owner);
     if (index) {
         if (index->IndId == textChainIndexId)
@@ -724,7 +719,7 @@ void TSectionWriter::writeIndexesOf(const QString& table, const QString& owner, 
 void TSectionWriter::WriteTableSection(bool toFile)
 {
     const QString table = ObjName;
-    const QString owner = ObjQualifier.isEmpty() ? tableOwner(table) : ObjQualifier;
+    const QString owner = ObjQualifier.isEmpty() ? m_info.GetObjectOwnerOrDbo(table) : ObjQualifier;
     ObjQualifier = owner;
     if (alreadyWritten(QStringLiteral("U"), owner, table))
         return;

@@ -89,7 +89,6 @@ private:
     QString ownedScriptName() const;
     bool nameNeedsQuotes() const;
     QString ownerCondition() const;
-    QString tableOwner(const QString& table);
     void writeIndexesOf(const QString& table, const QString& owner, bool toFile);
     void writeTriggersOf(const QString& table, const QString& owner, bool toFile);
 
