@@ -171,6 +171,8 @@ int main(int argc, char** argv)
         std::thread acceptor([&server] { server.run(); });
         int received = 0;
         sigwait(&stopSignals, &received);
+        // Batches under way end first, so that every connection thread can be joined.
+        engine->stop();
         server.stop();
         acceptor.join();
         std::cerr << "tdsim: stopped by signal " << received << "\n";

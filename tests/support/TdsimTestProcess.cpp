@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -119,6 +121,23 @@ int ChildProcess::wait()
     return status;
 }
 
+std::optional<int> ChildProcess::waitFor(std::chrono::milliseconds limit)
+{
+    if (pid_ <= 0)
+        return std::nullopt;
+    // A pidfd becomes readable when the process ends, so the wait needs no polling loop.
+    UniqueFd ended(static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0)));
+    if (ended.get() < 0)
+        throw std::runtime_error(std::string("pidfd_open failed: ") + std::strerror(errno));
+    pollfd watch{ended.get(), POLLIN, 0};
+    int ready = 0;
+    while ((ready = ::poll(&watch, 1, static_cast<int>(limit.count()))) < 0 && errno == EINTR) {
+    }
+    if (ready <= 0)
+        return std::nullopt;
+    return wait();
+}
+
 void ChildProcess::terminate()
 {
     if (pid_ > 0) {
@@ -158,6 +177,8 @@ TdsimTestProcess::TdsimTestProcess(const std::vector<std::string>& arguments,
     if (pid < 0)
         throw std::runtime_error(std::string("fork failed: ") + std::strerror(errno));
     if (pid == 0) {
+        // A test killed for taking too long takes its server with it.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         ::dup2(writeEnd.get(), STDOUT_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);

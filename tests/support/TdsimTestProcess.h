@@ -3,6 +3,8 @@
 // Plain C++ so that the test server's own tests need neither Qt nor client code.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,6 +47,9 @@ public:
     int pid() const { return pid_; }
     // Waits for the child to end and returns its wait status.
     int wait();
+    // Waits at most `limit` for the child to end: its wait status, or nothing when it
+    // still runs.
+    std::optional<int> waitFor(std::chrono::milliseconds limit);
     // Sends SIGTERM and reaps the child, if there is one.
     void terminate();
 
@@ -67,6 +72,12 @@ public:
     int port() const { return port_; }
     // The server's process, for tests that stop, kill, limit or look at it.
     int pid() const { return child_.pid(); }
+    // Waits at most `limit` for the server to end (after a signal the test sent): its
+    // wait status, or nothing when it still runs.
+    std::optional<int> waitForExit(std::chrono::milliseconds limit)
+    {
+        return child_.waitFor(limit);
+    }
     const std::string& directory() const { return directory_.path; }
 
     // Writes a file (creating its parent directories) below the directory and

@@ -515,7 +515,10 @@ void SessionImpl::runProcedureCall(const ExecStatement& statement, Results& out)
             ~RestoreDatabase() { target = value; }
         } restoreDatabase{procDatabase_, procDatabase_};
         procDatabase_ = qualifier.empty() ? database_ : qualifier;
+        // A system procedure writes several catalog rows: all of them or none.
+        Savepoint savepoint(*this, true);
         if (runSystemProcedure(lower, args, status, produced)) {
+            savepoint.release();
             for (StatementResult& result : produced) {
                 result.isProcedure = true;
                 out.push_back(std::move(result));
@@ -526,6 +529,7 @@ void SessionImpl::runProcedureCall(const ExecStatement& statement, Results& out)
             out.push_back(std::move(status));
             return;
         }
+        savepoint.release();
     }
     std::string database = name.database.empty() ? database_ : name.database;
     auto procedure = state_.catalog.findObject(database, name.owner, name.name,

@@ -54,7 +54,7 @@ public:
         registerFunctions(state_.catalog);
         state_.catalog.bootstrap();
         state_.passwords["sa"] = "";
-        std::lock_guard<std::mutex> lock(state_.mutex);
+        std::lock_guard lock(state_.turns);
         SessionImpl setup(state_, "sa", 1, 0);
         std::string script = systemProceduresDatabaseScript();
         for (const auto& [name, password] : config.logins) {
@@ -65,14 +65,14 @@ public:
 
     bool checkLogin(const std::string& user, const std::string& password) override
     {
-        std::lock_guard<std::mutex> lock(state_.mutex);
+        std::lock_guard lock(state_.turns);
         auto found = state_.passwords.find(user);
         return found != state_.passwords.end() && found->second == password;
     }
 
     std::unique_ptr<Session> openSession(const std::string& user, int spid) override
     {
-        std::lock_guard<std::mutex> lock(state_.mutex);
+        std::lock_guard lock(state_.turns);
         int suid = state_.catalog.loginSuid(user);
         auto session = std::make_unique<SessionImpl>(state_, user, suid, spid);
         std::string database = "master";
@@ -95,7 +95,7 @@ public:
     std::unique_ptr<Session> openSessionIn(const std::string& user, int spid,
                                            const std::string& database) override
     {
-        std::lock_guard<std::mutex> lock(state_.mutex);
+        std::lock_guard lock(state_.turns);
         // The Adaptive Server databases tdsim keeps for itself are no SQL Anywhere
         // databases: a login may name only the databases the scripts created.
         static const std::set<std::string> systemDatabases = {"master", "model", "tempdb",
@@ -112,9 +112,16 @@ public:
         return session;
     }
 
+    void stop() override
+    {
+        state_.stopping = true;
+        // Ends a long SQLite statement too; it fails, and the batch ends after it.
+        sqlite3_interrupt(state_.db.handle());
+    }
+
     std::vector<Message> runScript(const std::string& scriptText) override
     {
-        std::lock_guard<std::mutex> lock(state_.mutex);
+        std::lock_guard lock(state_.turns);
         SessionImpl session(state_, "sa", 1, 0);
         std::vector<Message> errors = runScriptAs(session, scriptText);
         // Statistics let SQLite pick join orders for catalog queries on large databases.

@@ -258,6 +258,10 @@ public:
     virtual std::unique_ptr<Session> openSessionIn(const std::string& user, int spid,
                                                    const std::string& database) = 0;
 
+    // Ends every running batch at its next statement (or SQLite step) and every later one
+    // at once, so that the connections can be closed whatever their sessions were doing.
+    virtual void stop() = 0;
+
     // Runs a script with "go" batch separators as sa. Returns the error messages (empty on
     // success).
     virtual std::vector<Message> runScript(const std::string& scriptText) = 0;

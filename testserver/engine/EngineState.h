@@ -1,12 +1,13 @@
 // State shared by all sessions: the SQLite connection, the catalog and the logins.
 #pragma once
 
+#include <atomic>
 #include <map>
-#include <mutex>
 #include <string>
 
 #include "engine/Catalog.h"
 #include "engine/Engine.h"
+#include "engine/EngineTurns.h"
 #include "engine/Sqlite.h"
 
 namespace tdsim {
@@ -21,7 +22,9 @@ struct EngineState {
     ServerStats& stats;
     SqliteDatabase db;
     Catalog catalog;
-    std::mutex mutex;                              // one statement batch at a time
+    EngineTurns turns;  // one session runs statements at a time
+    // Set when the server stops: every batch ends at its next statement.
+    std::atomic<bool> stopping{false};
     std::map<std::string, std::string> passwords;  // login -> password
     std::string version;
 };

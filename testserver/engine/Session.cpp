@@ -52,7 +52,7 @@ SessionImpl::SessionImpl(EngineState& state, std::string login, int suid, int sp
 
 std::vector<StatementResult> SessionImpl::execute(const std::string& batch, const Params& params)
 {
-    std::lock_guard<std::mutex> lock(state_.mutex);
+    std::lock_guard turn(state_.turns);
     return executeLocked(batch, params);
 }
 
@@ -92,6 +92,10 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
         runStatementList(statements, out, ListKind::Batch);
     } catch (const ReturnSignal&) {
         // RETURN ends the batch.
+    } catch (const ServerStopping&) {
+        StatementResult& result = newResult(out);
+        addMessage(result, 6002, 18, "A SHUTDOWN command is already in progress. Please log off.");
+        result.failed = true;
     }
     if (out.empty()) {
         newResult(out);
@@ -132,6 +136,7 @@ void SessionImpl::runStatementList(const std::vector<StatementPtr>& statements, 
         }
         size_t before = out.size();
         try {
+            betweenStatements();
             runGuarded(statement, out);
         } catch (const GotoSignal& jump) {
             std::optional<size_t> target = labelPosition(statements, jump.label);
@@ -162,7 +167,12 @@ void SessionImpl::runStatementList(const std::vector<StatementPtr>& statements, 
 
 void SessionImpl::runWhile(const WhileStatement& loop, Results& out)
 {
-    for (int guard = 0; guard < 1000000 && evaluateCondition(*loop.condition); ++guard) {
+    // A loop may run for ever, as it does on the server: each round is a point where the
+    // other sessions get their turn and where a stopping server ends it.
+    for (;;) {
+        betweenStatements();
+        if (!evaluateCondition(*loop.condition))
+            return;
         try {
             runGuarded(*loop.body, out);
         } catch (const LoopSignal& signal) {
@@ -172,64 +182,139 @@ void SessionImpl::runWhile(const WhileStatement& loop, Results& out)
     }
 }
 
+// Where another session may run, or a stopping server end the batch: between two
+// statements while none of this session's savepoints is open, so that the other
+// session's work is never inside (and never undone with) this one's.
+void SessionImpl::betweenStatements()
+{
+    if (state_.stopping)
+        throw ServerStopping{};
+    if (openSavepoints_ == 0 && state_.turns.othersWaiting())
+        state_.turns.handOver();
+}
+
+namespace {
+
+// Statements that only steer others, or run a body whose statements each keep their own
+// savepoint, take none: on the server, too, a failing statement in a loop or a procedure
+// does not undo the ones before it. A system procedure's savepoint is its call's.
+bool ownsSavepoint(Statement::Kind kind)
+{
+    using Kind = Statement::Kind;
+    switch (kind) {
+        case Kind::If:
+        case Kind::While:
+        case Kind::Block:
+        case Kind::Label:
+        case Kind::Goto:
+        case Kind::Break:
+        case Kind::Continue:
+        case Kind::Return:
+        case Kind::Declare:
+        case Kind::Exec:
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
 // Runs one statement inside a savepoint so that a failure leaves nothing behind.
 void SessionImpl::runGuarded(const Statement& statement, Results& out)
 {
     state_.stats.statements++;
     currentLine_ = statement.line;
-    state_.db.exec("SAVEPOINT stmt");
+    Savepoint savepoint(*this, ownsSavepoint(statement.kind));
     try {
         run(statement, out);
-        state_.db.exec("RELEASE stmt");
+        savepoint.release();
         if (statement.kind != Statement::Kind::If && statement.kind != Statement::Kind::Block &&
             statement.kind != Statement::Kind::While) {
             lastError_ = 0;
         }
     } catch (const EngineError& error) {
-        state_.db.exec("ROLLBACK TO stmt");
-        state_.db.exec("RELEASE stmt");
-        StatementResult& result = newResult(out);
-        addMessage(result, error.number, error.severity, error.text);
-        result.failed = true;
-        lastError_ = error.number;
+        savepoint.rollBack();
+        failStatement(out, error);
     } catch (const SqliteError& error) {
-        state_.db.exec("ROLLBACK TO stmt");
-        state_.db.exec("RELEASE stmt");
-        EngineError translated = translateSqliteError(error);
-        StatementResult& result = newResult(out);
-        addMessage(result, translated.number, translated.severity, translated.text);
-        result.failed = true;
-        lastError_ = translated.number;
+        savepoint.rollBack();
+        failStatement(out, translateSqliteError(error));
     } catch (const ReturnSignal&) {
-        state_.db.exec("RELEASE stmt");
+        savepoint.release();
         throw;
     } catch (const GotoSignal&) {
-        state_.db.exec("RELEASE stmt");
+        savepoint.release();
         throw;
     } catch (const LoopSignal&) {
-        state_.db.exec("RELEASE stmt");
+        savepoint.release();
+        throw;
+    } catch (const ServerStopping&) {
+        savepoint.rollBack();
         throw;
     } catch (const TriggerRollback&) {
-        state_.db.exec("ROLLBACK TO stmt");
-        state_.db.exec("RELEASE stmt");
+        savepoint.rollBack();
         if (!triggerFrames_.empty()) {
             throw;  // up to the statement that fired the trigger
         }
-        StatementResult& result = newResult(out);
-        addMessage(result, 3609, 16,
-                   "The transaction ended in the trigger. The batch has been aborted.");
-        result.failed = true;
-        lastError_ = 3609;
+        failStatement(out, EngineError{3609, 16,
+                                       "The transaction ended in the trigger. The batch has "
+                                       "been aborted."});
         throw ReturnSignal{};
     } catch (const std::exception& error) {
         // Anything unforeseen fails the statement, never the connection.
-        state_.db.exec("ROLLBACK TO stmt");
-        state_.db.exec("RELEASE stmt");
-        StatementResult& result = newResult(out);
-        addMessage(result, 7777, 16, std::string("Internal error: ") + error.what());
-        result.failed = true;
-        lastError_ = 7777;
+        savepoint.rollBack();
+        failStatement(out, EngineError{7777, 16, std::string("Internal error: ") + error.what()});
     }
+}
+
+void SessionImpl::failStatement(Results& out, const EngineError& error)
+{
+    StatementResult& result = newResult(out);
+    addMessage(result, error.number, error.severity, error.text);
+    result.failed = true;
+    lastError_ = error.number;
+}
+
+SessionImpl::Savepoint::Savepoint(SessionImpl& session, bool active)
+    : session_(session), active_(active)
+{
+    if (active_) {
+        session_.state_.db.exec("SAVEPOINT stmt");
+        ++session_.openSavepoints_;
+    }
+}
+
+SessionImpl::Savepoint::~Savepoint()
+{
+    // Left open: an exception is on its way out, and the statement's work goes with it.
+    try {
+        rollBack();
+    } catch (...) {
+        // The exception on its way out says more than a failed rollback.
+    }
+}
+
+void SessionImpl::Savepoint::release()
+{
+    if (active_) {
+        session_.state_.db.exec("RELEASE stmt");
+        close();
+    }
+}
+
+void SessionImpl::Savepoint::rollBack()
+{
+    if (active_) {
+        session_.state_.db.exec("ROLLBACK TO stmt");
+        session_.state_.db.exec("RELEASE stmt");
+        close();
+    }
+}
+
+void SessionImpl::Savepoint::close()
+{
+    active_ = false;
+    --session_.openSavepoints_;
 }
 
 EngineError SessionImpl::translateSqliteError(const SqliteError& error) const

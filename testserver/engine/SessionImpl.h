@@ -153,6 +153,24 @@ private:
     };
     // ROLLBACK inside a trigger: undoes the statement that fired it and ends the batch.
     struct TriggerRollback {};
+    // The server stops: unwinds the batch, undoing the statement under way.
+    struct ServerStopping {};
+    // One statement's SQLite savepoint (none when inactive): released when the statement
+    // succeeds, rolled back when it fails.
+    class Savepoint {
+    public:
+        Savepoint(SessionImpl& session, bool active);
+        ~Savepoint();
+        Savepoint(const Savepoint&) = delete;
+        Savepoint& operator=(const Savepoint&) = delete;
+        void release();
+        void rollBack();
+
+    private:
+        void close();
+        SessionImpl& session_;
+        bool active_;
+    };
     // The rows a firing trigger sees as "inserted" and "deleted".
     struct TriggerFrame {
         TableBinding inserted;
@@ -167,6 +185,8 @@ private:
 
     void run(const Statement& statement, Results& out);
     void runGuarded(const Statement& statement, Results& out);
+    void betweenStatements();
+    void failStatement(Results& out, const EngineError& error);
     void runStatementList(const std::vector<StatementPtr>& statements, Results& out, ListKind kind);
     void runWhile(const WhileStatement& loop, Results& out);
     void runExecString(const ExecStatement& statement, Results& out);
@@ -316,6 +336,7 @@ private:
     std::string procDatabase_;
     int64_t identity_ = 0;
     std::vector<TriggerFrame> triggerFrames_;
+    int openSavepoints_ = 0;  // this session's statements under way in SQLite savepoints
     int snapshotCounter_ = 0;
     // Cursors by scope: the session's, then one per running procedure, trigger or
     // exec'd string; a scope's cursors are deallocated when it ends.

@@ -7,6 +7,7 @@
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -151,6 +153,47 @@ TEST(ServerTest, ClientsAreServedTogetherAndBadInputOnlyDropsItsConnection)
     // The logged-in clients carry on, on the same sessions.
     EXPECT_EQ(selectSpid(first), spid1);
     EXPECT_EQ(selectSpid(second), spid2);
+}
+
+// An endless batch keeps its own session busy, as on the server, and no other: another
+// session is answered and a new login accepted while it runs, and SIGTERM still stops
+// the server at once.
+TEST(ServerTest, AnEndlessBatchDelaysNoOtherSessionAndSigtermStillStopsTheServer)
+{
+    TdsimProcess server;
+    CtClient looping, other;
+    ASSERT_EQ(looping.connect("sa", ""), CS_SUCCEED);
+    ASSERT_EQ(other.connect("sa", ""), CS_SUCCEED);
+    ASSERT_EQ(other.sendLanguage("create table counter (n int not null) insert counter values (0)"),
+              CS_SUCCEED);
+    other.drain();
+    ASSERT_EQ(looping.sendLanguage("while 1 = 1 update counter set n = n + 1"), CS_SUCCEED);
+    // This batch ends only when the loop moves on while it runs: the two sessions take
+    // turns at the server, whichever started first.
+    std::vector<std::vector<std::string>> rows;
+    ASSERT_EQ(other.sendLanguage("declare @n int select @n = n from counter\n"
+                                 "waiting: if (select n from counter) = @n goto waiting\n"
+                                 "select 'moving'"),
+              CS_SUCCEED);
+    other.drain(&rows);
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"moving"}}));
+    rows.clear();
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_EQ(other.sendLanguage("select 42"), CS_SUCCEED);
+    other.drain(&rows);
+    const auto answered = std::chrono::steady_clock::now();
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"42"}}));
+    std::cout << "select 42 beside an endless batch: "
+              << std::chrono::duration<double, std::milli>(answered - asked).count() << " ms\n";
+    CtClient newcomer;
+    EXPECT_EQ(newcomer.connect("sa", ""), CS_SUCCEED);
+    EXPECT_FALSE(selectSpid(newcomer).empty());
+
+    ASSERT_EQ(::kill(server.pid(), SIGTERM), 0);
+    // A deadline, not a measurement: a server that ignores SIGTERM never gets there.
+    std::optional<int> status = server.waitForExit(std::chrono::seconds(30));
+    ASSERT_TRUE(status.has_value()) << "tdsim still runs 30 s after SIGTERM";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
 }
 
 TEST(ServerTest, TraceFileShowsRequestsAndReplyTokens)

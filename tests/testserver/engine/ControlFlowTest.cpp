@@ -154,6 +154,21 @@ TEST_F(ControlFlow, GotoLeavesLoopsAndLabelsAreChecked)
     EXPECT_EQ(scalar("declare @rc int\nexec @rc = p 0\nselect @rc"), "1");
 }
 
+// Statements in a loop or a procedure are each done on their own: one that fails later
+// undoes only itself, as on the server outside a transaction.
+TEST_F(ControlFlow, AFailureLaterInALoopOrProcedureKeepsTheStatementsBefore)
+{
+    run("create table log (n int not null)");
+    EXPECT_EQ(error("declare @i int select @i = 0\n"
+                    "while 10 / (2 - @i) > 0 begin insert log values (@i) select @i = @i + 1 end")
+                  .number,
+              3607);
+    EXPECT_EQ(column("select n from log order by n"), (Rows{"0", "1"}));
+    run("create procedure p as insert log values (7) insert log values (convert(int, 'x'))");
+    EXPECT_EQ(error("exec p").number, 249);
+    EXPECT_EQ(column("select n from log order by n"), (Rows{"0", "1", "7"}));
+}
+
 TEST_F(ControlFlow, ExecOfBuiltStrings)
 {
     run("declare @name varchar(20)\nselect @name = 'built'\n"
