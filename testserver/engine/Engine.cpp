@@ -51,7 +51,7 @@ public:
             state_.version = kSqlAnywhereVersion;
             state_.catalog.enableSqlAnywhereCatalog();
         }
-        registerFunctions(state_.catalog);
+        registerFunctions(state_.catalog, state_.appContexts);
         state_.catalog.bootstrap();
         state_.passwords["sa"] = "";
         std::lock_guard<std::mutex> lock(state_.mutex);

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "engine/ApplicationContexts.h"
 #include "engine/Catalog.h"
 #include "engine/Engine.h"
 #include "engine/Sqlite.h"
@@ -24,6 +25,7 @@ struct EngineState {
     std::mutex mutex;                              // one statement batch at a time
     std::map<std::string, std::string> passwords;  // login -> password
     std::string version;
+    ApplicationContexts appContexts;  // per session, keyed by spid
 };
 
 }  // namespace tdsim

@@ -25,6 +25,14 @@ void SessionImpl::createLogin(const CreateLoginStatement& statement, Results& ou
     newResult(out);
 }
 
+bool SessionImpl::holdsRole(int srid) const
+{
+    return state_.db.queryInt("SELECT count(*) FROM " +
+                                  Catalog::systemTable("master", "sysloginroles") +
+                                  " WHERE suid = ?1 AND srid = ?2",
+                              {SqlValue::ofInt(suid_), SqlValue::ofInt(srid)}) > 0;
+}
+
 // Server roles go to logins only: a role granted to another role (a role hierarchy)
 // is not kept.
 void SessionImpl::grantOrRevokeRole(const GrantRoleStatement& statement, Results& out)
@@ -35,9 +43,8 @@ void SessionImpl::grantOrRevokeRole(const GrantRoleStatement& statement, Results
         if (srid < 0) {
             throw EngineError{7777, 16,
                               "Role '" + role +
-                                  "' is not a server role tdsim knows (sa_role, "
-                                  "sso_role, oper_role, sybase_ts_role, navigator_role, "
-                                  "replication_role)."};
+                                  "' is not a server role tdsim knows (the 15.7 system "
+                                  "roles)."};
         }
         for (const std::string& grantee : statement.grantees) {
             int suid = state_.catalog.loginSuid(grantee);

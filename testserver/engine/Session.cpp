@@ -48,6 +48,7 @@ SessionImpl::SessionImpl(EngineState& state, std::string login, int suid, int sp
     : state_(state), login_(std::move(login)), suid_(suid), spid_(spid)
 {
     options_.charset = state.config.charset;
+    state_.appContexts.startSession(spid_);  // sessions are opened under the engine lock
 }
 
 std::vector<StatementResult> SessionImpl::execute(const std::string& batch, const Params& params)
@@ -352,6 +353,15 @@ void SessionImpl::run(const Statement& statement, Results& out)
             }
             newResult(out);
             return;
+        case Kind::DumpTransaction: {
+            // Nothing is logged in memory: the dump only checks that the database exists.
+            const std::string& database =
+                static_cast<const DumpTransactionStatement&>(statement).database;
+            if (!state_.catalog.hasDatabase(database))
+                throw unknownDatabase(database);
+            newResult(out);
+            return;
+        }
         case Kind::Empty:
             newResult(out);
             return;
@@ -503,6 +513,8 @@ std::optional<Variable> SessionImpl::globalVariable(const std::string& name)
         {"@@maxgroupid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1048576); }},
         {"@@invaliduserid", [](SessionImpl&) { return intGlobal(ColumnType::Int, -1); }},
         {"@@suid", [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.suid_); }},
+        // The release of the version string as major * 1000 + minor * 100.
+        {"@@version_number", [](SessionImpl&) { return intGlobal(ColumnType::Int, 15700); }},
         {"@@datefirst",
          [](SessionImpl& s) { return intGlobal(ColumnType::TinyInt, s.options_.dateFirst); }},
     };
