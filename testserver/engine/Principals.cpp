@@ -13,11 +13,7 @@ void SessionImpl::createLogin(const CreateLoginStatement& statement, Results& ou
     }
     if (!statement.defaultDatabase.empty() &&
         !state_.catalog.hasDatabase(statement.defaultDatabase)) {
-        throw EngineError{911, 11,
-                          "Attempt to locate entry in sysdatabases for database '" +
-                              statement.defaultDatabase +
-                              "' by name failed - no entry found "
-                              "under that name. Make sure that name is entered properly."};
+        throw unknownDatabase(statement.defaultDatabase);
     }
     state_.catalog.addLogin(statement.name, statement.defaultDatabase, statement.defaultLanguage,
                             statement.fullName);

@@ -587,10 +587,8 @@ void SessionImpl::runSelect(const SelectStmt& select, Results& out)
 bool SessionImpl::useDatabase(const std::string& name, StatementResult& result)
 {
     if (!state_.catalog.hasDatabase(name)) {
-        addMessage(result, 911, 11,
-                   "Attempt to locate entry in sysdatabases for database '" + name +
-                       "' by name failed - no entry found under that name. Make sure that name "
-                       "is entered properly.");
+        EngineError error = unknownDatabase(name);
+        addMessage(result, error.number, error.severity, error.text);
         result.failed = true;
         return false;
     }
