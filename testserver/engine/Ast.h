@@ -286,7 +286,7 @@ struct StorageOptions {
     int fillFactor = 0;
     int maxRowsPerPage = 0;
     int reservePageGap = 0;
-    int expRowSize = 0;
+    std::optional<int> expRowSize;  // 0 is a value of its own: back to the server default
     int identityGap = 0;
 };
 

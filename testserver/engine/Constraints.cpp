@@ -453,12 +453,12 @@ void SessionImpl::applyTableOptions(const ObjectRef& table, const StorageOptions
     int lock = lockScheme(table.id);
     bool dataOnly = lock != kLockAllpages;
     std::vector<std::pair<const char*, int>> values;
-    if (options.expRowSize) {
+    if (options.expRowSize && (dataOnly || *options.expRowSize != 0)) {
         if (!dataOnly) {
             addMessage(result, 1739, 10,
                        "Warning: Parameter 'exp_row_size' is not applicable to table '" +
                            table.name + "' in allpages locking scheme");
-        } else if (options.expRowSize > kFullyPacked &&
+        } else if (*options.expRowSize > kFullyPacked &&
                    state_.db.queryInt("SELECT sysstat2 & " + std::to_string(kNoVariableColumns) +
                                       " FROM " + sysTable("sysobjects") +
                                       " WHERE id = " + std::to_string(table.id))) {
@@ -467,7 +467,7 @@ void SessionImpl::applyTableOptions(const ObjectRef& table, const StorageOptions
                                   "' has fixed length schema. Parameter 'exp_row_size' is not "
                                   "applicable to tables with fixed length schema."};
         } else {
-            values.emplace_back("exp_rowsize", options.expRowSize);
+            values.emplace_back("exp_rowsize", *options.expRowSize);
         }
     }
     if (options.maxRowsPerPage) {

@@ -963,7 +963,7 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
     }
     for (const std::string& grantee : statement.grantees) {
         std::optional<int> uid = state_.catalog.userUid(database_, grantee);
-        if (!uid)
+        if (!uid && statement.grant)
             uid = state_.catalog.addRoleToDatabase(database_, grantee);
         if (!uid) {
             throw EngineError{4604, 16, "There is no such user or group '" + grantee + "'."};

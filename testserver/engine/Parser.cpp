@@ -1072,10 +1072,14 @@ private:
     // The value of one space-management option; false when the name is not one.
     bool parseStorageOption(const std::string& option, StorageOptions& options)
     {
+        if (option == "exp_row_size") {
+            expectOp("=");
+            options.expRowSize = toSmallInteger(expectInteger());
+            return true;
+        }
         int* target = option == "fillfactor"          ? &options.fillFactor
                       : option == "max_rows_per_page" ? &options.maxRowsPerPage
                       : option == "reservepagegap"    ? &options.reservePageGap
-                      : option == "exp_row_size"      ? &options.expRowSize
                       : option == "identity_gap"      ? &options.identityGap
                                                       : nullptr;
         if (!target)

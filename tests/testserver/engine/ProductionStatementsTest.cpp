@@ -102,6 +102,8 @@ TEST_F(ProductionStatements, ExpRowSizeZeroAndOneOnFixedLengthRows)
         error("create table fixed (a int not null) lock datarows with exp_row_size = 2").number,
         1752);
     EXPECT_EQ(error("alter table defaulted with exp_row_size = 10").number, 1752);
+    run("alter table defaulted with exp_row_size = 0");
+    EXPECT_EQ(scalar("select exp_rowsize from sysindexes where id = object_id('defaulted')"), "0");
 }
 
 TEST_F(ProductionStatements, ExecuteAsAndNegativeDefaultsOfProcedures)
@@ -253,6 +255,9 @@ TEST_F(ProductionStatements, SystemRolesAsGrantees)
     run("grant select on t to sa_role");
     EXPECT_EQ(scalar("select count(*) from sysroles"), "8");
     EXPECT_EQ(error("grant select on t to no_such_role").number, 4604);
+    // A revoke does not bring a role into the database.
+    EXPECT_EQ(error("revoke select on t from ha_role").number, 4604);
+    EXPECT_EQ(scalar("select count(*) from sysusers where name = 'ha_role'"), "0");
 }
 
 TEST_F(ProductionStatements, TraceFlagsLocatorsAndTransactionNames)
