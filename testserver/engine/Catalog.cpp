@@ -752,9 +752,7 @@ void Catalog::insertBuiltinRows(const std::string& database, int dbid)
         const char* name;
     };
     std::vector<UserRow> users = {{-2, 0, 0, "public"}, {1, 1, 0, "dbo"}};
-    bool systemDatabase = database == "master" || database == "tempdb" || database == "model" ||
-                          database == "sybsystemdb" || database == "sybsystemprocs";
-    if (systemDatabase) {
+    if (isSystemDatabase(database)) {
         users.push_back({-1, 2, 0, "guest"});
     }
     // sysroles maps each server role (its srid) to the local group row.
@@ -1063,6 +1061,12 @@ int Catalog::addLogin(const std::string& name, const std::string& database,
                {"pwdate", SqlValue::ofText(currentDateTimeText())},
                {"fullname", fullName.empty() ? SqlValue::null() : SqlValue::ofText(fullName)}});
     return suid;
+}
+
+bool Catalog::isSystemDatabase(const std::string& name)
+{
+    return name == "master" || name == "model" || name == "tempdb" || name == "sybsystemdb" ||
+           name == "sybsystemprocs";
 }
 
 int Catalog::serverRoleId(const std::string& role)

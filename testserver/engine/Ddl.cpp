@@ -167,14 +167,12 @@ void SessionImpl::createDatabase(const CreateDatabaseStatement& statement, Resul
 void SessionImpl::dropDatabase(const DropDatabaseStatement& statement, Results& out)
 {
     for (const std::string& name : statement.names) {
-        static const std::set<std::string> system = {"master", "model", "tempdb", "sybsystemdb",
-                                                     "sybsystemprocs"};
         if (!state_.catalog.hasDatabase(name)) {
             throw EngineError{3701, 11,
                               "Cannot drop the database '" + name +
                                   "', because it doesn't exist in the system catalogs."};
         }
-        if (system.count(name) || name == database_) {
+        if (Catalog::isSystemDatabase(name) || name == database_) {
             throw EngineError{
                 3702, 16,
                 "Cannot drop the database '" + name + "' because it is currently in use."};

@@ -1,6 +1,5 @@
 // System procedures: users, groups, types, bindings, help and tdsim's own counters.
 #include <map>
-#include <set>
 
 #include "engine/Parser.h"
 #include "engine/SessionImpl.h"
@@ -847,9 +846,7 @@ void changeDatabaseOwner(SystemProcedureCall& call)
         throw procedureError(7777,
                              "Only a System Administrator (sa_role) can change the owner "
                              "of a database.");
-    static const std::set<std::string> systemDatabases = {"master", "model", "tempdb",
-                                                          "sybsystemdb", "sybsystemprocs"};
-    if (systemDatabases.count(call.database()))
+    if (Catalog::isSystemDatabase(call.database()))
         throw procedureError(17720,
                              "Can't change the owner of the master, model, tempdb, "
                              "sybsystemdb or sybsystemprocs database.");
