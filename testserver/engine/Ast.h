@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,7 @@ struct Statement {
         Break,
         Continue,
         Setuser,
+        DumpTransaction,
         Empty
     };
     explicit Statement(Kind k) : kind(k) {}
@@ -284,9 +286,13 @@ struct StorageOptions {
     int fillFactor = 0;
     int maxRowsPerPage = 0;
     int reservePageGap = 0;
-    int expRowSize = 0;
+    std::optional<int> expRowSize;  // 0 is a value of its own: back to the server default
     int identityGap = 0;
 };
+
+// dml_logging of a table: not given (the database's setting), full or minimal; alter
+// table ... set dml_logging = default returns a table to Default.
+enum class DmlLogging { Default, Full, Minimal };
 
 // An index key as declared: column and sort order.
 struct IndexKey {
@@ -343,6 +349,7 @@ struct CreateTableStatement : Statement {
     std::vector<ConstraintDef> constraints;  // table elements
     std::string lockScheme;                  // allpages, datapages, datarows; empty: default
     StorageOptions options;
+    std::optional<DmlLogging> dmlLogging;  // with dml_logging = ...
     std::string segment;
     TablePartitions partitions;
 };
@@ -355,15 +362,17 @@ struct AlterTableAction {
         DropConstraint,
         ReplaceDefault,
         Lock,
-        SetOptions
+        SetOptions,
+        SetDmlLogging
     } kind = Kind::AddColumn;
     ColumnDef column;          // AddColumn
     ConstraintDef constraint;  // AddConstraint
     std::string name;          // DropConstraint: constraint; ReplaceDefault: column
     ExprPtr defaultValue;      // ReplaceDefault; null for "default null"
     std::string defaultText;
-    std::string lockScheme;  // Lock
-    StorageOptions options;  // SetOptions
+    std::string lockScheme;                       // Lock
+    StorageOptions options;                       // SetOptions
+    DmlLogging dmlLogging = DmlLogging::Default;  // SetDmlLogging
 };
 
 struct AlterTableStatement : Statement {
@@ -406,6 +415,7 @@ struct CreateTextObjectStatement : Statement {
     std::vector<std::string> viewColumns;
     std::vector<ProcedureParameter> parameters;
     TypeSpec returnType;  // functions
+    enum class ExecuteAs { Unspecified, Owner, Caller } executeAs = ExecuteAs::Unspecified;
     std::vector<StatementPtr> body;
     ObjectName triggerTable;
     bool forInsert = false, forUpdate = false, forDelete = false;
@@ -429,6 +439,7 @@ struct GrantStatement : Statement {
     bool withGrantOption = false;
     bool grantOptionFor = false;
     bool cascade = false;
+    std::string grantedBy;  // granted by <user>: the grantor recorded instead of the session's
 };
 
 // grant role r [, r ...] to grantee [, grantee ...] / revoke role ... from ...
@@ -497,6 +508,13 @@ struct LoopControlStatement : Statement {
 struct SetuserStatement : Statement {
     SetuserStatement() : Statement(Kind::Setuser) {}
     std::string user;
+};
+
+// dump tran[saction] db [with truncate_only | no_log | ...]: the log is not kept, so only
+// the database is checked.
+struct DumpTransactionStatement : Statement {
+    DumpTransactionStatement() : Statement(Kind::DumpTransaction) {}
+    std::string database;
 };
 
 struct EmptyStatement : Statement {

@@ -436,15 +436,28 @@ const char* storageOrder(const std::string& table)
 struct ServerRole {
     const char* name;
     int srid;
+    bool inEveryDatabase;  // a role row of every new database; the others join on first grant
 };
 
-// The classic server roles; sybase_ts_role's srid 3 is inferred from the gap in the
-// documented list.
+// The 15.7 system roles. sybase_ts_role's srid 3 is inferred from the gap in the
+// documented list; keycustodian_role's 16 is chosen (its srid is not documented).
 const std::vector<ServerRole>& serverRoles()
 {
-    static const std::vector<ServerRole> roles = {{"sa_role", 0},        {"sso_role", 1},
-                                                  {"oper_role", 2},      {"sybase_ts_role", 3},
-                                                  {"navigator_role", 4}, {"replication_role", 5}};
+    static const std::vector<ServerRole> roles = {{"sa_role", 0, true},
+                                                  {"sso_role", 1, true},
+                                                  {"oper_role", 2, true},
+                                                  {"sybase_ts_role", 3, true},
+                                                  {"navigator_role", 4, true},
+                                                  {"replication_role", 5, true},
+                                                  {"dtm_tm_role", 7, false},
+                                                  {"ha_role", 8, false},
+                                                  {"mon_role", 10, false},
+                                                  {"js_admin_role", 11, false},
+                                                  {"messaging_role", 12, false},
+                                                  {"js_client_role", 13, false},
+                                                  {"js_user_role", 14, false},
+                                                  {"webservices_role", 15, false},
+                                                  {"keycustodian_role", 16, false}};
     return roles;
 }
 
@@ -739,14 +752,14 @@ void Catalog::insertBuiltinRows(const std::string& database, int dbid)
         const char* name;
     };
     std::vector<UserRow> users = {{-2, 0, 0, "public"}, {1, 1, 0, "dbo"}};
-    bool systemDatabase = database == "master" || database == "tempdb" || database == "model" ||
-                          database == "sybsystemdb" || database == "sybsystemprocs";
-    if (systemDatabase) {
+    if (isSystemDatabase(database)) {
         users.push_back({-1, 2, 0, "guest"});
     }
     // sysroles maps each server role (its srid) to the local group row.
     int roleUid = 16384;
     for (const ServerRole& role : serverRoles()) {
+        if (!role.inEveryDatabase)
+            continue;
         users.push_back({-2, roleUid, roleUid, role.name});
         insertRow(systemTable(database, "sysroles"),
                   {{"id", SqlValue::ofInt(role.srid)}, {"lrid", SqlValue::ofInt(roleUid)}});
@@ -1050,6 +1063,12 @@ int Catalog::addLogin(const std::string& name, const std::string& database,
     return suid;
 }
 
+bool Catalog::isSystemDatabase(const std::string& name)
+{
+    return name == "master" || name == "model" || name == "tempdb" || name == "sybsystemdb" ||
+           name == "sybsystemprocs";
+}
+
 int Catalog::serverRoleId(const std::string& role)
 {
     for (const ServerRole& known : serverRoles()) {
@@ -1057,6 +1076,23 @@ int Catalog::serverRoleId(const std::string& role)
             return known.srid;
     }
     return -1;
+}
+
+std::optional<int> Catalog::addRoleToDatabase(const std::string& database, const std::string& name)
+{
+    int srid = serverRoleId(name);
+    if (srid < 0)
+        return std::nullopt;
+    int uid = static_cast<int>(db_.queryInt(
+        "SELECT max(uid) + 1 FROM " + systemTable(database, "sysusers") + " WHERE uid >= 16384", {},
+        16384));
+    insertRow(systemTable(database, "sysusers"), {{"suid", SqlValue::ofInt(-2)},
+                                                  {"uid", SqlValue::ofInt(uid)},
+                                                  {"gid", SqlValue::ofInt(uid)},
+                                                  {"name", SqlValue::ofText(name)}});
+    insertRow(systemTable(database, "sysroles"),
+              {{"id", SqlValue::ofInt(srid)}, {"lrid", SqlValue::ofInt(uid)}});
+    return uid;
 }
 
 void Catalog::insertRow(const std::string& table,

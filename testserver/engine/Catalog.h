@@ -131,6 +131,11 @@ public:
                  const std::string& fullName);
     // The srid of a server role (sa_role 0, sso_role 1, ...); -1 for other names.
     static int serverRoleId(const std::string& role);
+    // master, model, tempdb, sybsystemdb and sybsystemprocs: the databases of the server.
+    static bool isSystemDatabase(const std::string& name);
+    // Makes a system role known to a database that lacks it (a sysusers role row and its
+    // sysroles mapping); returns its uid, or nothing when the name is not a system role.
+    std::optional<int> addRoleToDatabase(const std::string& database, const std::string& name);
     std::string loginName(int suid);
 
     // Adds the sysobjects/syscolumns/sysindexes rows of a system table (type S).

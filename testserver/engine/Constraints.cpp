@@ -18,6 +18,9 @@ namespace {
 constexpr int kMaxReferenceKeys = 16;
 constexpr int kReferenceMatchFull = 0x2;   // sysreferences.status
 constexpr int kNoVariableColumns = 0x200;  // sysstat2: every column fixed-length
+// exp_row_size 1 asks for fully packed rows; 0 (the server default) and 1 apply to every
+// table, larger values only to tables with variable-length columns.
+constexpr int kFullyPacked = 1;
 
 // One sysreferences row: which columns of which table point at which of another.
 struct Reference {
@@ -450,12 +453,13 @@ void SessionImpl::applyTableOptions(const ObjectRef& table, const StorageOptions
     int lock = lockScheme(table.id);
     bool dataOnly = lock != kLockAllpages;
     std::vector<std::pair<const char*, int>> values;
-    if (options.expRowSize) {
+    if (options.expRowSize && (dataOnly || *options.expRowSize != 0)) {
         if (!dataOnly) {
             addMessage(result, 1739, 10,
                        "Warning: Parameter 'exp_row_size' is not applicable to table '" +
                            table.name + "' in allpages locking scheme");
-        } else if (state_.db.queryInt("SELECT sysstat2 & " + std::to_string(kNoVariableColumns) +
+        } else if (*options.expRowSize > kFullyPacked &&
+                   state_.db.queryInt("SELECT sysstat2 & " + std::to_string(kNoVariableColumns) +
                                       " FROM " + sysTable("sysobjects") +
                                       " WHERE id = " + std::to_string(table.id))) {
             throw EngineError{1752, 16,
@@ -463,7 +467,7 @@ void SessionImpl::applyTableOptions(const ObjectRef& table, const StorageOptions
                                   "' has fixed length schema. Parameter 'exp_row_size' is not "
                                   "applicable to tables with fixed length schema."};
         } else {
-            values.emplace_back("exp_rowsize", options.expRowSize);
+            values.emplace_back("exp_rowsize", *options.expRowSize);
         }
     }
     if (options.maxRowsPerPage) {
@@ -600,6 +604,9 @@ void SessionImpl::alterTable(const AlterTableStatement& statement, Results& out)
             }
             case AlterTableAction::Kind::SetOptions:
                 applyTableOptions(table, action.options, result);
+                break;
+            case AlterTableAction::Kind::SetDmlLogging:
+                setSysstat2(table.id, dmlLoggingBits(action.dmlLogging), kDmlLoggingMask);
                 break;
         }
     }

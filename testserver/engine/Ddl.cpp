@@ -27,6 +27,17 @@ int objectClass(const std::string& type)
     return classes.at(type);
 }
 
+// A new procedure's sysstat2: the session's transaction mode (the server tags a procedure
+// with the mode it was created in) and its execute as clause.
+int procedureStatus(const CreateTextObjectStatement& statement, bool chained)
+{
+    using ExecuteAs = CreateTextObjectStatement::ExecuteAs;
+    return (chained ? kProcedureChained : 0) |
+           (statement.executeAs == ExecuteAs::Owner    ? kExecuteAsOwner
+            : statement.executeAs == ExecuteAs::Caller ? kExecuteAsCaller
+                                                       : 0);
+}
+
 }  // namespace
 
 int SessionImpl::addObjectRow(const std::string& name, int uid, const std::string& type,
@@ -156,14 +167,12 @@ void SessionImpl::createDatabase(const CreateDatabaseStatement& statement, Resul
 void SessionImpl::dropDatabase(const DropDatabaseStatement& statement, Results& out)
 {
     for (const std::string& name : statement.names) {
-        static const std::set<std::string> system = {"master", "model", "tempdb", "sybsystemdb",
-                                                     "sybsystemprocs"};
         if (!state_.catalog.hasDatabase(name)) {
             throw EngineError{3701, 11,
                               "Cannot drop the database '" + name +
                                   "', because it doesn't exist in the system catalogs."};
         }
-        if (system.count(name) || name == database_) {
+        if (Catalog::isSystemDatabase(name) || name == database_) {
             throw EngineError{
                 3702, 16,
                 "Cannot drop the database '" + name + "' because it is currently in use."};
@@ -249,7 +258,8 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
                : statement.lockScheme == "datapages" ? kLockDatapages
                                                      : kLockAllpages;
     int sysstat2 = lock | kSysstat2Modern | (hasIdentity ? kSysstat2Identity : 0) |
-                   (hasVariable ? 0 : kSysstat2NoVarColumns);
+                   (hasVariable ? 0 : kSysstat2NoVarColumns) |
+                   dmlLoggingBits(statement.dmlLogging.value_or(DmlLogging::Default));
     int id = addObjectRow(statement.table.name, owner, "U", 3, sysstat2);
     ObjectRef table;
     table.database = database_;
@@ -655,7 +665,8 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
         state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET " + sets +
                        " WHERE id = " + std::to_string(table.object.id));
     } else if (id == 0) {
-        id = addObjectRow(statement.name.name, owner, type, objectClass(type), 0);
+        id = addObjectRow(statement.name.name, owner, type, objectClass(type),
+                          type == "P" ? procedureStatus(statement, options_.chained) : 0);
     }
     int number = type == "P" ? statement.groupNumber : type == "SF" ? 1 : 0;
     if (type == "P" || type == "SF") {
@@ -922,7 +933,8 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
         if (!object || database != database_)
             throw objectNotFound(statement.object.text());
         objectId = object->id;
-        grantor = grantorFor(*object, statement);
+        grantor = statement.grantedBy.empty() ? grantorFor(*object, statement, uid_)
+                                              : namedGrantor(statement, &*object);
         if (statement.all)
             actions = allActionsFor(object->type);
         if (object->type == "U" || object->type == "V" || object->type == "S") {
@@ -939,6 +951,8 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
             }
         }
     }
+    if (statement.object.empty() && !statement.grantedBy.empty())
+        grantor = namedGrantor(statement, nullptr);
     if (statement.object.empty() && statement.all) {
         // The create permissions; create database only in master.
         actions = {233, 222, 236, 198, 207};
@@ -947,6 +961,8 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
     }
     for (const std::string& grantee : statement.grantees) {
         std::optional<int> uid = state_.catalog.userUid(database_, grantee);
+        if (!uid && statement.grant)
+            uid = state_.catalog.addRoleToDatabase(database_, grantee);
         if (!uid) {
             throw EngineError{4604, 16, "There is no such user or group '" + grantee + "'."};
         }
@@ -965,20 +981,35 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
 // Who a grant on an object is recorded from: the owner, also when the database owner
 // or a System Administrator grants; a user holding the grant option, in its own name.
 // Anyone else may not grant.
-int SessionImpl::grantorFor(const ObjectRef& object, const GrantStatement& statement)
+int SessionImpl::grantorFor(const ObjectRef& object, const GrantStatement& statement, int acting)
 {
-    if (uid_ == object.uid || uid_ == 1)
-        return object.uid;
+    if (acting == object.uid || acting == 1)
+        return statement.grantedBy.empty() ? object.uid : acting;
     for (int action : statement.all ? allActionsFor(object.type) : statement.actions) {
         if (state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysprotects") +
                                    " WHERE id = ?1 AND uid = ?2 AND action = ?3 AND "
                                    "protecttype = 0",
-                               {SqlValue::ofInt(object.id), SqlValue::ofInt(uid_),
+                               {SqlValue::ofInt(object.id), SqlValue::ofInt(acting),
                                 SqlValue::ofInt(action)}) == 0) {
             throw EngineError{4613, 16, "Grantor does not have GRANT permission."};
         }
     }
-    return uid_;
+    return acting;
+}
+
+// `granted by user`: the database owner (also while impersonating someone with setuser)
+// or a holder of sso_role records the grant in another user's name; that user must be
+// able to grant it (owner, database owner or holder of the grant option).
+int SessionImpl::namedGrantor(const GrantStatement& statement, const ObjectRef* object)
+{
+    constexpr int kSsoRole = 1;
+    if (ownUid_.value_or(uid_) != 1 && !holdsRole(kSsoRole))
+        throw EngineError{4613, 16, "Grantor does not have GRANT permission."};
+    std::optional<int> grantor = state_.catalog.userUid(database_, statement.grantedBy);
+    if (!grantor)
+        throw EngineError{4604, 16,
+                          "There is no such user or group '" + statement.grantedBy + "'."};
+    return object ? grantorFor(*object, statement, *grantor) : *grantor;
 }
 
 // The grantee's own grant row of an action, if any: its protect type and columns.

@@ -1,4 +1,3 @@
-#include <set>
 #include <sstream>
 
 #include "engine/EngineState.h"
@@ -51,7 +50,7 @@ public:
             state_.version = kSqlAnywhereVersion;
             state_.catalog.enableSqlAnywhereCatalog();
         }
-        registerFunctions(state_.catalog);
+        registerFunctions(state_.catalog, state_.appContexts);
         state_.catalog.bootstrap();
         state_.passwords["sa"] = "";
         std::lock_guard lock(state_.turns);
@@ -98,9 +97,7 @@ public:
         std::lock_guard lock(state_.turns);
         // The Adaptive Server databases tdsim keeps for itself are no SQL Anywhere
         // databases: a login may name only the databases the scripts created.
-        static const std::set<std::string> systemDatabases = {"master", "model", "tempdb",
-                                                              "sybsystemdb", "sybsystemprocs"};
-        if (state_.catalog.sqlAnywhere() && systemDatabases.count(database))
+        if (state_.catalog.sqlAnywhere() && Catalog::isSystemDatabase(database))
             return nullptr;
         auto session =
             std::make_unique<SessionImpl>(state_, user, state_.catalog.loginSuid(user), spid);

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "engine/ApplicationContexts.h"
 #include "engine/Catalog.h"
 #include "engine/Engine.h"
 #include "engine/EngineTurns.h"
@@ -27,6 +28,7 @@ struct EngineState {
     std::atomic<bool> stopping{false};
     std::map<std::string, std::string> passwords;  // login -> password
     std::string version;
+    ApplicationContexts appContexts;  // per session, keyed by spid
 };
 
 }  // namespace tdsim

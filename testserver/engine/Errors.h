@@ -29,6 +29,14 @@ inline EngineError alreadyExists(const std::string& name)
     return {2714, 16, "There is already an object named '" + name + "' in the database."};
 }
 
+inline EngineError unknownDatabase(const std::string& name)
+{
+    return {911, 11,
+            "Attempt to locate entry in sysdatabases for database '" + name +
+                "' by name failed - no entry found under that name. Make sure that name is "
+                "entered properly."};
+}
+
 inline EngineError mustDeclare(const std::string& name)
 {
     return {137, 15, "Must declare variable '" + name + "'."};

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "engine/ApplicationContexts.h"
 #include "engine/DateTime.h"
 #include "engine/Digest.h"
 #include "engine/Errors.h"
@@ -53,6 +54,50 @@ void resultError(sqlite3_context* ctx, const EngineError& error)
 Catalog& catalogOf(sqlite3_context* ctx)
 {
     return *static_cast<Catalog*>(sqlite3_user_data(ctx));
+}
+
+// ---- application contexts ---------------------------------------------------------
+// Each takes the session's spid first; 0 means success and -1 failure, as documented.
+
+ApplicationContexts& contextsOf(sqlite3_context* ctx)
+{
+    return *static_cast<ApplicationContexts*>(sqlite3_user_data(ctx));
+}
+
+bool anyNullArg(int argc, Args argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (isNullArg(argv[i]))
+            return true;
+    }
+    return false;
+}
+
+void setAppContextFn(sqlite3_context* ctx, int argc, Args argv)
+{
+    bool stored =
+        !anyNullArg(argc, argv) && contextsOf(ctx).set(sqlite3_value_int(argv[0]), textArg(argv[1]),
+                                                       textArg(argv[2]), textArg(argv[3]));
+    sqlite3_result_int(ctx, stored ? 0 : -1);
+}
+
+void getAppContextFn(sqlite3_context* ctx, int argc, Args argv)
+{
+    if (anyNullArg(argc, argv))
+        return sqlite3_result_null(ctx);
+    auto value =
+        contextsOf(ctx).get(sqlite3_value_int(argv[0]), textArg(argv[1]), textArg(argv[2]));
+    if (!value)
+        return sqlite3_result_null(ctx);
+    resultTextOrNull(ctx, *value);
+}
+
+void rmAppContextFn(sqlite3_context* ctx, int argc, Args argv)
+{
+    bool removed =
+        !anyNullArg(argc, argv) &&
+        contextsOf(ctx).remove(sqlite3_value_int(argv[0]), textArg(argv[1]), textArg(argv[2]));
+    sqlite3_result_int(ctx, removed ? 0 : -1);
 }
 
 // ---- strings --------------------------------------------------------------------
@@ -124,6 +169,25 @@ void substringFn(sqlite3_context* ctx, int, Args argv)
     } else {
         resultText(ctx, piece);
     }
+}
+
+// stuff(s, start, length, replacement): NULL for a NULL string, start or length, a
+// negative length or a start outside the string; a NULL replacement inserts nothing; a
+// length past the end deletes to the end.
+void stuffFn(sqlite3_context* ctx, int, Args argv)
+{
+    if (isNullArg(argv[0]) || isNullArg(argv[1]) || isNullArg(argv[2]))
+        return sqlite3_result_null(ctx);
+    std::string text = textArg(argv[0]);
+    int64_t start = sqlite3_value_int64(argv[1]);
+    int64_t length = sqlite3_value_int64(argv[2]);
+    int64_t size = static_cast<int64_t>(text.size());
+    if (length < 0 || start < 1 || start > size)
+        return sqlite3_result_null(ctx);
+    size_t from = static_cast<size_t>(start - 1);
+    size_t removed = static_cast<size_t>(std::min(length, size - (start - 1)));
+    std::string replacement = isNullArg(argv[3]) ? std::string() : textArg(argv[3]);
+    resultTextOrNull(ctx, text.substr(0, from) + replacement + text.substr(from + removed));
 }
 
 void leftRightFn(sqlite3_context* ctx, Args argv, bool left)
@@ -1054,7 +1118,7 @@ void guarded(sqlite3_context* ctx, int argc, sqlite3_value** argv) noexcept
 
 }  // namespace
 
-void registerFunctions(Catalog& catalog)
+void registerFunctions(Catalog& catalog, ApplicationContexts& contexts)
 {
     struct Registration {
         const char* name;
@@ -1069,6 +1133,7 @@ void registerFunctions(Catalog& catalog)
         {"tsql_ltrim", 1, guarded<ltrimFn>, true},
         {"tsql_trim", 1, guarded<trimFn>, true},
         {"tsql_substring", 3, guarded<substringFn>, true},
+        {"tsql_stuff", 4, guarded<stuffFn>, true},
         {"tsql_left", 2, guarded<leftFn>, true},
         {"tsql_right", 2, guarded<rightFn>, true},
         {"tsql_ascii", 1, guarded<asciiFn>, true},
@@ -1106,6 +1171,15 @@ void registerFunctions(Catalog& catalog)
     for (const Registration& r : registrations) {
         int flags = SQLITE_UTF8 | (r.deterministic ? SQLITE_DETERMINISTIC : 0);
         sqlite3_create_function(catalog.db().handle(), r.name, r.argc, flags, &catalog, r.fn,
+                                nullptr, nullptr);
+    }
+    const Registration contextFunctions[] = {
+        {"tsql_set_appcontext", 4, guarded<setAppContextFn>, false},
+        {"tsql_get_appcontext", 3, guarded<getAppContextFn>, false},
+        {"tsql_rm_appcontext", 3, guarded<rmAppContextFn>, false},
+    };
+    for (const Registration& r : contextFunctions) {
+        sqlite3_create_function(catalog.db().handle(), r.name, r.argc, SQLITE_UTF8, &contexts, r.fn,
                                 nullptr, nullptr);
     }
 }

@@ -5,6 +5,8 @@
 
 namespace tdsim {
 
-void registerFunctions(Catalog& catalog);
+class ApplicationContexts;
+
+void registerFunctions(Catalog& catalog, ApplicationContexts& contexts);
 
 }  // namespace tdsim

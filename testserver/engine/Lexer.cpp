@@ -245,6 +245,17 @@ private:
                 return op;
             }
         }
+        // "! =" with blanks between is taken as "!=" (scripts written for the server use it).
+        if (peek() == '!') {
+            size_t next = pos_ + 1;
+            while (next < text_.size() && (text_[next] == ' ' || text_[next] == '\t'))
+                ++next;
+            if (next < text_.size() && text_[next] == '=') {
+                while (pos_ <= next)
+                    advance();
+                return "!=";
+            }
+        }
         std::string op(1, peek());
         advance();
         return op;

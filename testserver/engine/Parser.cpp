@@ -21,25 +21,25 @@ namespace {
 const std::set<std::string>& reservedWords()
 {
     static const std::set<std::string> words = {
-        "add",      "all",        "alter",        "and",       "any",         "as",
-        "asc",      "begin",      "between",      "break",     "by",          "cascade",
-        "case",     "check",      "checkpoint",   "close",     "clustered",   "commit",
-        "compute",  "constraint", "continue",     "convert",   "create",      "cross",
-        "cursor",   "declare",    "default",      "delete",    "desc",        "distinct",
-        "drop",     "dump",       "else",         "end",       "exec",        "execute",
-        "exists",   "fetch",      "for",          "foreign",   "from",        "full",
-        "goto",     "grant",      "group",        "having",    "holdlock",    "identity",
-        "if",       "in",         "index",        "inner",     "insert",      "intersect",
-        "into",     "is",         "join",         "key",       "kill",        "left",
-        "like",     "load",       "nonclustered", "not",       "null",        "of",
-        "on",       "open",       "or",           "order",     "outer",       "plan",
-        "primary",  "print",      "proc",         "procedure", "public",      "raiserror",
-        "readtext", "references", "return",       "revoke",    "right",       "rollback",
-        "rule",     "save",       "select",       "set",       "setuser",     "shutdown",
-        "table",    "then",       "to",           "tran",      "transaction", "trigger",
-        "truncate", "union",      "unique",       "update",    "use",         "values",
-        "view",     "waitfor",    "when",         "where",     "while",       "with",
-        "writetext"};
+        "add",       "all",        "alter",      "and",          "any",       "as",
+        "asc",       "begin",      "between",    "break",        "by",        "cascade",
+        "case",      "check",      "checkpoint", "close",        "clustered", "commit",
+        "compute",   "constraint", "continue",   "convert",      "create",    "cross",
+        "cursor",    "dbcc",       "declare",    "default",      "delete",    "desc",
+        "distinct",  "drop",       "dump",       "else",         "end",       "exec",
+        "execute",   "exists",     "fetch",      "for",          "foreign",   "from",
+        "full",      "goto",       "grant",      "group",        "having",    "holdlock",
+        "identity",  "if",         "in",         "index",        "inner",     "insert",
+        "intersect", "into",       "is",         "join",         "key",       "kill",
+        "left",      "like",       "load",       "nonclustered", "not",       "null",
+        "of",        "on",         "open",       "or",           "order",     "outer",
+        "plan",      "primary",    "print",      "proc",         "procedure", "public",
+        "raiserror", "readtext",   "references", "return",       "revoke",    "right",
+        "rollback",  "rule",       "save",       "select",       "set",       "setuser",
+        "shutdown",  "table",      "then",       "to",           "tran",      "transaction",
+        "trigger",   "truncate",   "union",      "unique",       "update",    "use",
+        "values",    "view",       "waitfor",    "when",         "where",     "while",
+        "with",      "writetext"};
     return words;
 }
 
@@ -197,6 +197,15 @@ private:
         if (acceptWord("delete"))
             return parseDelete();
         if (acceptWord("truncate")) {
+            if (acceptWord("lob")) {
+                // truncate lob @locator [(length)]: locators are not modelled.
+                expectVariable();
+                if (acceptOp("(")) {
+                    parseExpr();
+                    expectOp(")");
+                }
+                return std::make_shared<EmptyStatement>();
+            }
             expectWord("table");
             auto statement = std::make_shared<TruncateStatement>();
             statement->table = parseObjectName();
@@ -229,11 +238,8 @@ private:
             auto statement = std::make_shared<TransactionStatement>();
             statement->verb = toLower(cur().text);
             ++pos_;
-            if (acceptWord("tran") || acceptWord("transaction") || acceptWord("work")) {
-                if (atIdentifier()) {
-                    ++pos_;
-                }
-            }
+            if (acceptWord("tran") || acceptWord("transaction") || acceptWord("work"))
+                skipTransactionName();
             return statement;
         }
         if (acceptWord("return")) {
@@ -255,11 +261,55 @@ private:
             return parseDrop();
         if (isWord("grant") || isWord("revoke"))
             return parseGrant();
+        if (isWord("dump") && (wordIs(ahead(1), "tran") || wordIs(ahead(1), "transaction")))
+            return parseDumpTransaction();
+        if (isWord("dbcc") && (wordIs(ahead(1), "traceon") || wordIs(ahead(1), "traceoff")))
+            return parseTraceFlags();
         if (firstInBatch && atIdentifier()) {
             // A batch may start with a bare procedure name.
             return parseExec();
         }
         fail();
+    }
+
+    // The optional name after tran/transaction; a name followed by a colon is the
+    // label of the next statement.
+    void skipTransactionName()
+    {
+        if (atIdentifier() && !atLabel())
+            ++pos_;
+    }
+
+    // dump tran[saction] db [to device] [with truncate_only | no_log | ...]
+    StatementPtr parseDumpTransaction()
+    {
+        pos_ += 2;
+        auto statement = std::make_shared<DumpTransactionStatement>();
+        statement->database = identifier();
+        skipToStatementEnd();
+        return statement;
+    }
+
+    // dbcc traceon (n [, n ...]) / dbcc traceoff (...): trace flags change nothing here.
+    StatementPtr parseTraceFlags()
+    {
+        pos_ += 2;
+        if (acceptOp("(")) {
+            if (!isOp(")")) {
+                do {
+                    parseExpr();
+                } while (acceptOp(","));
+            }
+            expectOp(")");
+        }
+        return std::make_shared<EmptyStatement>();
+    }
+
+    void expectVariable()
+    {
+        if (cur().kind != TokenKind::Variable)
+            fail();
+        ++pos_;
     }
 
     bool atLabel() const
@@ -287,6 +337,10 @@ private:
                         : isWord("close") ? Verb::Close
                                           : Verb::Deallocate;
             ++pos_;
+            if (verb == Verb::Deallocate && acceptWord("locator")) {
+                expectVariable();  // locators are not modelled
+                return std::make_shared<EmptyStatement>();
+            }
             if (verb == Verb::Deallocate)
                 acceptWord("cursor");
             auto statement = std::make_shared<CursorCommandStatement>(verb);
@@ -372,9 +426,7 @@ private:
         if (acceptWord("tran") || acceptWord("transaction")) {
             auto statement = std::make_shared<TransactionStatement>();
             statement->verb = "begin";
-            if (atIdentifier()) {
-                ++pos_;
-            }
+            skipTransactionName();
             return statement;
         }
         auto block = std::make_shared<BlockStatement>();
@@ -656,7 +708,8 @@ private:
             "declare", "if",       "while",      "begin",   "end",        "return",   "exec",
             "execute", "create",   "drop",       "grant",   "revoke",     "commit",   "rollback",
             "else",    "truncate", "raiserror",  "goto",    "break",      "continue", "open",
-            "close",   "fetch",    "deallocate", "setuser", "checkpoint", "waitfor",  "alter"};
+            "close",   "fetch",    "deallocate", "setuser", "checkpoint", "waitfor",  "alter",
+            "dump",    "dbcc"};
         for (const char* word : starters) {
             if (isWord(word)) {
                 return true;
@@ -760,7 +813,17 @@ private:
         }
         parseParameters(statement);
         if (acceptWord("with")) {
-            identifier();  // with recompile
+            if (acceptWord("execute")) {
+                expectWord("as");
+                if (acceptWord("owner"))
+                    statement.executeAs = CreateTextObjectStatement::ExecuteAs::Owner;
+                else if (acceptWord("caller"))
+                    statement.executeAs = CreateTextObjectStatement::ExecuteAs::Caller;
+                else
+                    fail();
+            } else {
+                expectWord("recompile");
+            }
         }
         expectWord("as");
         parseBodyToEnd(statement);
@@ -788,7 +851,7 @@ private:
             parameter.name = tokens_[pos_++].text;
             parameter.type = parseType();
             if (acceptOp("=")) {
-                parameter.defaultValue = parsePrimary();
+                parameter.defaultValue = parseParameterDefault();
             }
             if (acceptWord("output") || acceptWord("out")) {
                 parameter.output = true;
@@ -801,6 +864,27 @@ private:
         if (parenthesized) {
             expectOp(")");
         }
+    }
+
+    // A parameter's default is a constant; a number may carry a sign.
+    ExprPtr parseParameterDefault()
+    {
+        bool signedNumber =
+            (isOp("-") || isOp("+")) &&
+            (ahead(1).kind == TokenKind::Integer || ahead(1).kind == TokenKind::Decimal ||
+             ahead(1).kind == TokenKind::Float || ahead(1).kind == TokenKind::Money);
+        if (!signedNumber)
+            return parsePrimary();
+        bool negative = tokens_[pos_++].text == "-";
+        ExprPtr number = parsePrimary();
+        if (!negative)
+            return number;
+        auto negation = std::make_shared<Expr>();
+        negation->kind = Expr::Kind::Unary;
+        negation->op = "-";
+        negation->pos = number->pos;
+        negation->args.push_back(number);
+        return negation;
     }
 
     void parseTrigger(CreateTextObjectStatement& statement)
@@ -862,7 +946,7 @@ private:
             statement->lockScheme = parseLockScheme();
         }
         if (acceptWord("with")) {
-            parseStorageOptions(statement->options);
+            parseStorageOptions(statement->options, &statement->dmlLogging);
         }
         if (acceptWord("on")) {
             statement->segment = identifierOrString();
@@ -956,11 +1040,16 @@ private:
     // `name = value [, name = value ...]` after WITH.
     // A comma followed by something other than `name =` ends the list (the next table
     // element of CREATE TABLE).
-    void parseStorageOptions(StorageOptions& options)
+    // CREATE TABLE also takes dml_logging among them.
+    void parseStorageOptions(StorageOptions& options,
+                             std::optional<DmlLogging>* dmlLogging = nullptr)
     {
         do {
             std::string option = toLower(identifierAllowReserved());
-            if (!parseStorageOption(option, options)) {
+            if (dmlLogging && option == "dml_logging") {
+                expectOp("=");
+                *dmlLogging = parseDmlLogging(false);
+            } else if (!parseStorageOption(option, options)) {
                 --pos_;
                 fail();
             }
@@ -968,13 +1057,29 @@ private:
                  acceptOp(","));
     }
 
+    // full | minimal, and for ALTER TABLE also default.
+    DmlLogging parseDmlLogging(bool allowDefault)
+    {
+        if (acceptWord("full"))
+            return DmlLogging::Full;
+        if (acceptWord("minimal"))
+            return DmlLogging::Minimal;
+        if (allowDefault && acceptWord("default"))
+            return DmlLogging::Default;
+        fail();
+    }
+
     // The value of one space-management option; false when the name is not one.
     bool parseStorageOption(const std::string& option, StorageOptions& options)
     {
+        if (option == "exp_row_size") {
+            expectOp("=");
+            options.expRowSize = toSmallInteger(expectInteger());
+            return true;
+        }
         int* target = option == "fillfactor"          ? &options.fillFactor
                       : option == "max_rows_per_page" ? &options.maxRowsPerPage
                       : option == "reservepagegap"    ? &options.reservePageGap
-                      : option == "exp_row_size"      ? &options.expRowSize
                       : option == "identity_gap"      ? &options.identityGap
                                                       : nullptr;
         if (!target)
@@ -1145,6 +1250,13 @@ private:
                 AlterTableAction action;
                 action.kind = AlterTableAction::Kind::Lock;
                 action.lockScheme = parseLockScheme();
+                statement->actions.push_back(std::move(action));
+            } else if (isWord("set") && wordIs(ahead(1), "dml_logging")) {
+                pos_ += 2;
+                expectOp("=");
+                AlterTableAction action;
+                action.kind = AlterTableAction::Kind::SetDmlLogging;
+                action.dmlLogging = parseDmlLogging(true);
                 statement->actions.push_back(std::move(action));
             } else if (acceptWord("with")) {
                 AlterTableAction action;
@@ -1320,6 +1432,10 @@ private:
         }
         if (acceptWord("cascade")) {
             statement->cascade = true;
+        }
+        if (isWord("granted") && wordIs(ahead(1), "by")) {
+            pos_ += 2;
+            statement->grantedBy = identifierOrString();
         }
         return statement;
     }

@@ -13,16 +13,20 @@ void SessionImpl::createLogin(const CreateLoginStatement& statement, Results& ou
     }
     if (!statement.defaultDatabase.empty() &&
         !state_.catalog.hasDatabase(statement.defaultDatabase)) {
-        throw EngineError{911, 11,
-                          "Attempt to locate entry in sysdatabases for database '" +
-                              statement.defaultDatabase +
-                              "' by name failed - no entry found "
-                              "under that name. Make sure that name is entered properly."};
+        throw unknownDatabase(statement.defaultDatabase);
     }
     state_.catalog.addLogin(statement.name, statement.defaultDatabase, statement.defaultLanguage,
                             statement.fullName);
     state_.passwords[statement.name] = statement.password;
     newResult(out);
+}
+
+bool SessionImpl::holdsRole(int srid) const
+{
+    return state_.db.queryInt("SELECT count(*) FROM " +
+                                  Catalog::systemTable("master", "sysloginroles") +
+                                  " WHERE suid = ?1 AND srid = ?2",
+                              {SqlValue::ofInt(suid_), SqlValue::ofInt(srid)}) > 0;
 }
 
 // Server roles go to logins only: a role granted to another role (a role hierarchy)
@@ -35,9 +39,8 @@ void SessionImpl::grantOrRevokeRole(const GrantRoleStatement& statement, Results
         if (srid < 0) {
             throw EngineError{7777, 16,
                               "Role '" + role +
-                                  "' is not a server role tdsim knows (sa_role, "
-                                  "sso_role, oper_role, sybase_ts_role, navigator_role, "
-                                  "replication_role)."};
+                                  "' is not a server role tdsim knows (the 15.7 system "
+                                  "roles)."};
         }
         for (const std::string& grantee : statement.grantees) {
             int suid = state_.catalog.loginSuid(grantee);

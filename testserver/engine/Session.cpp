@@ -48,6 +48,7 @@ SessionImpl::SessionImpl(EngineState& state, std::string login, int suid, int sp
     : state_(state), login_(std::move(login)), suid_(suid), spid_(spid)
 {
     options_.charset = state.config.charset;
+    state_.appContexts.startSession(spid_);  // sessions are opened under the engine lock
 }
 
 std::vector<StatementResult> SessionImpl::execute(const std::string& batch, const Params& params)
@@ -437,6 +438,15 @@ void SessionImpl::run(const Statement& statement, Results& out)
             }
             newResult(out);
             return;
+        case Kind::DumpTransaction: {
+            // Nothing is logged in memory: the dump only checks that the database exists.
+            const std::string& database =
+                static_cast<const DumpTransactionStatement&>(statement).database;
+            if (!state_.catalog.hasDatabase(database))
+                throw unknownDatabase(database);
+            newResult(out);
+            return;
+        }
         case Kind::Empty:
             newResult(out);
             return;
@@ -588,6 +598,8 @@ std::optional<Variable> SessionImpl::globalVariable(const std::string& name)
         {"@@maxgroupid", [](SessionImpl&) { return intGlobal(ColumnType::Int, 1048576); }},
         {"@@invaliduserid", [](SessionImpl&) { return intGlobal(ColumnType::Int, -1); }},
         {"@@suid", [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.suid_); }},
+        // The release of the version string as major * 1000 + minor * 100.
+        {"@@version_number", [](SessionImpl&) { return intGlobal(ColumnType::Int, 15700); }},
         {"@@datefirst",
          [](SessionImpl& s) { return intGlobal(ColumnType::TinyInt, s.options_.dateFirst); }},
     };
@@ -660,10 +672,8 @@ void SessionImpl::runSelect(const SelectStmt& select, Results& out)
 bool SessionImpl::useDatabase(const std::string& name, StatementResult& result)
 {
     if (!state_.catalog.hasDatabase(name)) {
-        addMessage(result, 911, 11,
-                   "Attempt to locate entry in sysdatabases for database '" + name +
-                       "' by name failed - no entry found under that name. Make sure that name "
-                       "is entered properly.");
+        EngineError error = unknownDatabase(name);
+        addMessage(result, error.number, error.severity, error.text);
         result.failed = true;
         return false;
     }

@@ -25,6 +25,24 @@ constexpr int kLockDatapages = 0x4000;
 constexpr int kLockDatarows = 0x8000;
 constexpr int kLockMask = 0xE000;
 constexpr int kHasClusteredIndex = 0x20000;
+// Bits the documented sysstat2 table lists as not used, taken for 15.7 settings whose
+// bits are not documented: a table's dml_logging, a procedure's execute as.
+constexpr int kDmlLoggingMinimal = 0x80;
+constexpr int kDmlLoggingFull = 0x100;
+constexpr int kDmlLoggingMask = kDmlLoggingMinimal | kDmlLoggingFull;
+constexpr int kExecuteAsOwner = 0x80;
+constexpr int kExecuteAsCaller = 0x100;
+// A procedure's transaction mode (sp_procxmode); neither bit: unchained.
+constexpr int kProcedureChained = 0x10;
+constexpr int kProcedureAnyMode = 0x20;
+constexpr int kProcedureModeMask = kProcedureChained | kProcedureAnyMode;
+
+inline int dmlLoggingBits(DmlLogging logging)
+{
+    return logging == DmlLogging::Full      ? kDmlLoggingFull
+           : logging == DmlLogging::Minimal ? kDmlLoggingMinimal
+                                            : 0;
+}
 // sysindexes.status / status2:
 constexpr int kIndexUnique = 0x2;
 constexpr int kIndexAllpagesClustered = 0x10;
@@ -234,7 +252,8 @@ private:
         int action;
         int grantor;
     };
-    int grantorFor(const ObjectRef& object, const GrantStatement& statement);
+    int grantorFor(const ObjectRef& object, const GrantStatement& statement, int acting);
+    int namedGrantor(const GrantStatement& statement, const ObjectRef* object);
     std::optional<std::pair<int, SqlValue>> directGrant(const ProtectionRow& row);
     // Replaces the row of (id, uid, action); a negative protect type only deletes it.
     void writeProtection(const ProtectionRow& row, int protectType, const SqlValue& columns);
@@ -254,6 +273,8 @@ private:
                          IndexSpec& wanted);
     void createLogin(const CreateLoginStatement& statement, Results& out);
     void grantOrRevokeRole(const GrantRoleStatement& statement, Results& out);
+    // Whether the session's login holds a server role (srid: 0 sa_role, 1 sso_role, ...).
+    bool holdsRole(int srid) const;
     void rebuildIndexStorage(const ObjectRef& table);
     void storeText(int id, int number, const std::string& text);
     int addObjectRow(const std::string& name, int uid, const std::string& type, int sysstat,
@@ -380,6 +401,7 @@ public:
         return session_.procDatabase_.empty() ? session_.database_ : session_.procDatabase_;
     }
     int uid() const { return session_.uid_; }
+    bool holdsRole(int srid) const { return session_.holdsRole(srid); }
     std::string sysTable(const std::string& table) const { return session_.sysTable(table); }
 
 private:

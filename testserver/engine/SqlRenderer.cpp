@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <set>
 
+#include "engine/ApplicationContexts.h"
 #include "engine/Compute.h"
 #include "engine/DateTime.h"
 #include "engine/Errors.h"
@@ -1265,12 +1266,44 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
              c.callTsql(c.args.empty() ? c.currentDb : c.args[0].sql);
              c.intResult(ColumnType::SmallInt);
          }},
+        {"stuff",
+         [](Call& c) {
+             c.requireArgs(4, 4);
+             c.callTsql(c.argList());
+             c.stringResult(std::min(
+                 16384, std::max(1, c.args[0].type.length) + std::max(0, c.args[3].type.length)));
+         }},
+        // Application contexts belong to the session: its spid goes along.
+        {"set_appcontext",
+         [](Call& c) {
+             c.requireArgs(3, 3);
+             c.callTsql(c.renderer.sessionSpid() + ", " + c.argList());
+             c.intResult();
+         }},
+        {"get_appcontext",
+         [](Call& c) {
+             c.requireArgs(2, 2);
+             c.callTsql(c.renderer.sessionSpid() + ", " + c.argList());
+             c.stringResult(static_cast<int>(ApplicationContexts::kWidth));
+         }},
+        {"rm_appcontext",
+         [](Call& c) {
+             c.requireArgs(2, 2);
+             c.callTsql(c.renderer.sessionSpid() + ", " + c.argList());
+             c.intResult();
+         }},
         {"rand", randomFloat},
         {"rand2", randomFloat},
         {"suser_name", loginFunction},
         {"suser_id", loginFunction},
     };
     return table;
+}
+
+std::string SqlRenderer::sessionSpid()
+{
+    std::optional<Variable> spid = env_.globalVariable("@@spid");
+    return std::to_string(spid ? spid->value.intValue : 0);
 }
 
 // A parameter as the type it was sent as, bound in that type's stored form.

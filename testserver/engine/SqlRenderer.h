@@ -121,6 +121,8 @@ private:
     TypedSql renderLiteral(const Expr& expr);
     TypedSql renderSubquery(const SelectStmt& select, Scope* scope, std::string& sql);
     std::string bindParam(const SqlValue& value);
+    // The session's spid as SQL, for functions whose state belongs to the session.
+    std::string sessionSpid();
     // Which sources of `scope` an expression refers to (for the outer-join rewrite).
     void collectSources(const Expr& expr, Scope& scope, std::vector<int>& found);
     std::optional<std::pair<int, int>> findColumn(Scope& scope,

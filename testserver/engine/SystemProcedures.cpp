@@ -787,6 +787,100 @@ void rename(SystemProcedureCall& call)
     }
 }
 
+// sp_procxmode [procname [, tranmode]]: a procedure's transaction mode lives in its
+// sysobjects.sysstat2 (0x10 chained, 0x20 anymode, neither unchained).
+void procedureMode(SystemProcedureCall& call)
+{
+    const std::string modeColumn =
+        "\"transaction mode\" = case when o.sysstat2 & " + std::to_string(kProcedureAnyMode) +
+        " <> 0 then 'Any Mode' when o.sysstat2 & " + std::to_string(kProcedureChained) +
+        " <> 0 then 'Chained' else 'Unchained' end";
+    std::string procedureName = call.arg(0);
+    if (procedureName.empty()) {
+        call.runInternal("select \"procedure name\" = o.name, \"user name\" = user_name(o.uid), " +
+                         modeColumn + " from sysobjects o where o.type = 'P' order by o.name");
+        return;
+    }
+    auto procedure = namedObject(call, procedureName);
+    if (!procedure || procedure->type != "P")
+        throw procedureError(17461, "Object does not exist in this database.");
+    std::string mode = toLower(call.arg(1));
+    if (!mode.empty()) {
+        static const std::map<std::string, int> modes = {
+            {"chained", kProcedureChained}, {"anymode", kProcedureAnyMode}, {"unchained", 0}};
+        auto found = modes.find(mode);
+        bool ownershipChain =
+            mode == "dynamic ownership chain" || mode == "no dynamic ownership chain";
+        if (found == modes.end() && !ownershipChain) {
+            throw procedureError(7777, "The transaction mode '" + call.arg(1) +
+                                           "' is not valid: use 'chained', 'unchained' or "
+                                           "'anymode'.");
+        }
+        if (call.uid() != procedure->uid && call.uid() != 1) {
+            throw procedureError(7777, "Only the owner of procedure '" + procedure->name +
+                                           "' or the database owner may change its mode.");
+        }
+        if (found != modes.end()) {
+            SqliteStatement update(call.db().handle(),
+                                   "UPDATE " + call.sysTable("sysobjects") +
+                                       " SET sysstat2 = (sysstat2 & ~?1) | ?2 WHERE id = ?3");
+            update.bindAll({SqlValue::ofInt(kProcedureModeMask), SqlValue::ofInt(found->second),
+                            SqlValue::ofInt(procedure->id)});
+            update.step();
+        }
+        return;
+    }
+    call.runInternal("select \"procedure name\" = o.name, " + modeColumn +
+                     " from sysobjects o where o.id = " + std::to_string(procedure->id));
+}
+
+// sp_changedbowner loginame [, true]: the login becomes the current database's dbo
+// (sysdatabases.suid and the dbo row's suid); the old owner's aliases move with it when
+// the second argument is true and are dropped otherwise.
+void changeDatabaseOwner(SystemProcedureCall& call)
+{
+    std::string login = call.requireArg(0, "@loginame");
+    bool transferAliases = toLower(call.arg(1)) == "true";
+    constexpr int kSaRole = 0;
+    if (!call.holdsRole(kSaRole))
+        throw procedureError(7777,
+                             "Only a System Administrator (sa_role) can change the owner "
+                             "of a database.");
+    if (Catalog::isSystemDatabase(call.database()))
+        throw procedureError(17720,
+                             "Can't change the owner of the master, model, tempdb, "
+                             "sybsystemdb or sybsystemprocs database.");
+    int suid = call.catalog().loginSuid(login);
+    if (suid == 0)
+        throw procedureError(17231, "No login with the specified name exists.");
+    if (call.catalog().uidForSuid(call.database(), suid) >= 0)
+        throw procedureError(17721,
+                             "The proposed new db owner already is a user in the "
+                             "database or owns the database.");
+    if (call.db().queryInt(
+            "SELECT count(*) FROM " + call.sysTable("sysalternates") + " WHERE suid = ?1",
+            {SqlValue::ofInt(suid)}) > 0)
+        throw procedureError(17722,
+                             "The proposed new db owner already is aliased in the "
+                             "database.");
+    SqlValue oldOwner = SqlValue::ofInt(
+        call.db().queryInt("SELECT suid FROM " + call.sysTable("sysusers") + " WHERE uid = 1"));
+    SqlValue newOwner = SqlValue::ofInt(suid);
+    call.db().queryInt("UPDATE " + Catalog::systemTable("master", "sysdatabases") +
+                           " SET suid = ?1 WHERE name = ?2",
+                       {newOwner, SqlValue::ofText(call.database())});
+    call.db().queryInt("UPDATE " + call.sysTable("sysusers") + " SET suid = ?1 WHERE uid = 1",
+                       {newOwner});
+    if (transferAliases)
+        call.db().queryInt(
+            "UPDATE " + call.sysTable("sysalternates") + " SET altsuid = ?1 WHERE altsuid = ?2",
+            {newOwner, oldOwner});
+    else
+        call.db().queryInt("DELETE FROM " + call.sysTable("sysalternates") + " WHERE altsuid = ?1",
+                           {oldOwner});
+    call.info("Database owner changed.");
+}
+
 // Accepted and ignored: configuration and options that the engine does not model.
 void acceptedAndIgnored(SystemProcedureCall&) {}
 
@@ -825,7 +919,8 @@ const std::map<std::string, SystemProcedure>& systemProcedures()
         {"sp_spaceused", {spaceUsed, 2}},
         {"sp_rename", {rename, 3}},
         {"sp_configure", {acceptedAndIgnored, 4}},
-        {"sp_procxmode", {acceptedAndIgnored, 2}},
+        {"sp_procxmode", {procedureMode, 2}},
+        {"sp_changedbowner", {changeDatabaseOwner, 2}},
     };
     return table;
 }
