@@ -579,6 +579,9 @@ void SessionImpl::alterTable(const AlterTableStatement& statement, Results& out)
             case AlterTableAction::Kind::ReplaceDefault:
                 replaceDefault(table, action);
                 break;
+            case AlterTableAction::Kind::EnableTrigger:
+                enableTriggers(table, action.name, action.enable);
+                break;
             case AlterTableAction::Kind::Lock: {
                 int wanted = action.lockScheme == "datarows"    ? kLockDatarows
                              : action.lockScheme == "datapages" ? kLockDatapages
@@ -618,6 +621,23 @@ void SessionImpl::addColumn(const ObjectRef& table, const ColumnDef& column, int
                                   "' is specified more than once."};
         }
     }
+    if (column.computed) {
+        SqlRenderer renderer(*this);
+        ObjectName name;
+        name.database = table.database;
+        name.owner = table.owner;
+        name.name = table.name;
+        ComputedColumnSpec spec;
+        spec.name = column.name;
+        spec.materialized = column.materialized;
+        spec.nullable = column.nullability != ColumnDef::Nullability::NotNull;
+        int colid = addComputedColumn(renderer.bindTable(name, false), *column.computed,
+                                      column.computedText, spec);
+        addComputedStorage(table, colid);
+        for (const ConstraintDef& constraint : column.constraints)
+            addConstraint(table, constraint, tableSegment);
+        return;
+    }
     std::optional<bool> nullable;
     if (column.nullability != ColumnDef::Nullability::Default)
         nullable = column.nullability == ColumnDef::Nullability::Null;
@@ -629,6 +649,7 @@ void SessionImpl::addColumn(const ObjectRef& table, const ColumnDef& column, int
                                    domain, error)) {
         throw EngineError{2715, 16, error};
     }
+    refuseColumnDefinition(column, storage);
     if (identity || (!storage.nullable && !column.defaultValue)) {
         throw EngineError{4901, 16,
                           "ALTER TABLE only allows columns to be added which can contain nulls. "

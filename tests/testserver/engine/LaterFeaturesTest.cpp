@@ -1,0 +1,150 @@
+// Features of the 15.x/16.0 servers (computed columns, trigger states, instead-of
+// triggers, cross-database references, microsecond datetimes) and the refusals the
+// server makes.
+#include "EngineTestSupport.h"
+
+namespace tdsim::test {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+class LaterFeatures : public UserDatabaseFixture {};
+
+TEST_F(LaterFeatures, ComputedColumnsAreStoredAsTheServerKeepsThem)
+{
+    run("create table t (a int, b int, total as a + b materialized, "
+        "label as convert(varchar(10), a) + '-' + convert(varchar(10), b), "
+        "twice as a * 2 not materialized)");
+    // syscolumns: the computed column object, computed (0x10) and materialized (0x20) bits,
+    // the expression's type (int as intn when nullable; varchar from the concatenation).
+    EXPECT_EQ(rows("select c.name, c.colid, c.status2, c.type, c.status & 8, o.type "
+                   "from syscolumns c, sysobjects o where c.id = object_id('t') "
+                   "and o.id =* c.computedcol order by c.colid"),
+              (Rows{"a 1 NULL 56 0 NULL", "b 2 NULL 56 0 NULL", "total 3 48 38 8 C ",
+                    "label 4 16 39 8 C ", "twice 5 16 38 8 C "}));
+    // Each expression is a type C object with its text as typed, linked by sysconstraints.
+    EXPECT_EQ(rows("select c.text, k.colid, k.status from syscomments c, sysconstraints k, "
+                   "sysobjects o where o.type = 'C' and c.id = o.id and k.constrid = o.id "
+                   "order by k.colid"),
+              (Rows{"a + b 3 256", "convert(varchar(10), a) + '-' + convert(varchar(10), b) 4 256",
+                    "a * 2 5 256"}));
+    run("insert into t values (2, 3)");
+    run("insert into t (b, a) values (10, 1)");
+    EXPECT_EQ(rows("select total, label, twice from t order by a"), (Rows{"11 1-10 2", "5 2-3 4"}));
+    run("update t set b = 100 where a = 2");
+    EXPECT_EQ(scalar("select total from t where a = 2"), "102");
+    EXPECT_EQ(rows("select a from t where total > 50"), (Rows{"2"}));
+    // select * shows the computed columns; naming one in INSERT or UPDATE is refused.
+    EXPECT_EQ(query("select * from t").columns.size(), 5u);
+    EXPECT_EQ(error("insert into t (a, b, total) values (1, 1, 2)").number, 7777);
+    EXPECT_EQ(error("update t set total = 1").number, 7777);
+    EXPECT_EQ(error("create table bad (a int, b as a + nosuch)").number, 207);
+    EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'bad'"), "0");
+}
+
+TEST_F(LaterFeatures, ComputedColumnsAddedByAlterTableAndDroppedWithTheirTable)
+{
+    run("create table t (a int, b int)");
+    run("insert into t values (4, 5)");
+    run("alter table t add product as a * b materialized, ratio as a / 2");
+    EXPECT_EQ(rows("select product, ratio from t"), (Rows{"20 2"}));
+    EXPECT_EQ(rows("select name, status2 from syscolumns where id = object_id('t') and colid > 2"),
+              (Rows{"product 48", "ratio 16"}));
+    // An index on a computed column orders by its value.
+    run("create index t_product on t (product)");
+    run("insert into t values (1, 1)");
+    EXPECT_EQ(column("select a from t where product < 10"), (Rows{"1"}));
+    run("drop table t");
+    EXPECT_EQ(scalar("select count(*) from sysobjects where type = 'C'"), "0");
+    EXPECT_EQ(scalar("select count(*) from sysconstraints"), "0");
+    EXPECT_EQ(scalar("select count(*) from syscomments"), "0");
+}
+
+TEST_F(LaterFeatures, DisabledTriggersDoNotFire)
+{
+    run("create table t (a int)");
+    run("create table log (what varchar(10))");
+    run("create trigger t_ins on t for insert as insert log values ('ins')");
+    run("create trigger t_del on t for delete, update as insert log values ('del/upd')");
+    run("alter table t disable trigger t_ins");
+    EXPECT_EQ(scalar("select sysstat2 & 0x700000 from sysobjects where name = 't'"),
+              std::to_string(0x100000));
+    run("insert into t values (1)");
+    run("delete t");
+    EXPECT_EQ(column("select what from log"), (Rows{"del/upd"}));
+    // Without a name every trigger of the table: insert, update and delete.
+    run("alter table t disable trigger");
+    EXPECT_EQ(scalar("select sysstat2 & 0x700000 from sysobjects where name = 't'"),
+              std::to_string(0x700000));
+    run("insert into t values (2)");
+    run("update t set a = 3");
+    EXPECT_EQ(scalar("select count(*) from log"), "1");
+    run("alter table t enable trigger t_del");
+    EXPECT_EQ(scalar("select sysstat2 & 0x700000 from sysobjects where name = 't'"),
+              std::to_string(0x100000));
+    run("update t set a = 4");
+    EXPECT_EQ(scalar("select count(*) from log"), "2");
+    run("alter table t enable trigger");
+    run("insert into t values (5)");
+    EXPECT_EQ(scalar("select count(*) from log where what = 'ins'"), "1");
+    EXPECT_EQ(error("alter table t disable trigger nosuch").number, 7777);
+    // A new trigger for a disabled action starts enabled.
+    run("alter table t disable trigger");
+    run("create trigger t_ins2 on t for insert as insert log values ('ins2')");
+    run("insert into t values (6)");
+    EXPECT_EQ(scalar("select count(*) from log where what = 'ins2'"), "1");
+}
+
+TEST_F(LaterFeatures, InsteadOfTriggersRunInPlaceOfTheStatementOnTheView)
+{
+    run("create table base (id int, name varchar(20))");
+    run("create table log (what varchar(10), id int, name varchar(20))");
+    run("insert into base values (1, 'one')");
+    run("create view v as select id, name from base");
+    run("create trigger v_io on v instead of insert, update, delete as\n"
+        "insert log select 'ins', id, name from inserted\n"
+        "insert log select 'del', id, name from deleted\n"
+        "insert base select id, upper(name) from inserted where id not in (select id from "
+        "deleted)");
+    // Stored like a table's trigger: type TR, its view in deltrig, the view's links set.
+    EXPECT_EQ(rows("select o.type, object_name(o.deltrig) from sysobjects o where name = 'v_io'"),
+              (Rows{"TR v"}));
+    EXPECT_EQ(rows("select instrig - object_id('v_io'), updtrig - object_id('v_io'), "
+                   "deltrig - object_id('v_io') from sysobjects where name = 'v'"),
+              (Rows{"0 0 0"}));
+    auto results = run("insert into v values (2, 'two')");
+    EXPECT_EQ(results.back().rowCount, 1);
+    EXPECT_EQ(rows("select id, name from base order by id"), (Rows{"1 one", "2 TWO"}));
+    run("update v set name = 'uno' where id = 1");
+    run("delete v where id = 2");
+    EXPECT_EQ(rows("select what, id, name from log"),
+              (Rows{"ins 2 two", "ins 1 uno", "del 1 one", "del 2 TWO"}));
+    // The view's rows were changed only by the trigger.
+    EXPECT_EQ(rows("select id, name from base order by id"), (Rows{"1 one", "2 TWO"}));
+    EXPECT_EQ(error("create trigger t_io on base instead of insert as print 'x'").number, 7777);
+    EXPECT_EQ(error("create trigger v_for on v for insert as print 'x'").number, 2108);
+}
+
+TEST_F(LaterFeatures, RefusesWhatTheServerRefuses)
+{
+    EXPECT_EQ(error("create table t (flag bit null)").number, 7777);
+    EXPECT_EQ(scalar("select count(*) from sysobjects where name = 't'"), "0");
+    run("create table t (id int, flag bit)");
+    EXPECT_EQ(error("alter table t add other bit null").number, 7777);
+    EXPECT_EQ(error("create index t_flag on t (id, flag)").number, 7777);
+    EXPECT_EQ(error("alter table t add constraint t_pk primary key (flag)").number, 7777);
+    EXPECT_EQ(scalar("select count(*) from sysindexes where id = object_id('t')"), "1");
+    // A user type that allows NULL cannot make an IDENTITY column; one that does not can.
+    run("sp_addtype nullnum, 'numeric(10,0)', 'null'");
+    run("sp_addtype idnum, 'numeric(10,0)', 'not null'");
+    EXPECT_EQ(error("create table i1 (id nullnum identity)").number, 2751);
+    run("create table i2 (id idnum identity)");
+    // A view's select takes no ORDER BY.
+    Message refused = error("create view v as select id from t order by id");
+    EXPECT_EQ(refused.number, 156);
+    EXPECT_EQ(refused.text, "Incorrect syntax near the keyword 'order'.");
+    run("create view v as select id from t where id in (select id from t)");
+}
+
+}  // namespace
+}  // namespace tdsim::test
