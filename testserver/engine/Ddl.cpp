@@ -869,13 +869,27 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
             state_.db.exec("DELETE FROM " + sysTable("syspartitions") + " WHERE id = " + id);
             state_.db.exec("DROP TABLE IF EXISTS " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "V") {
+            // Its instead-of triggers go with the view.
+            std::vector<int> triggers;
+            {
+                SqliteStatement rows(state_.db.handle(), "SELECT id FROM " +
+                                                             sysTable("sysobjects") +
+                                                             " WHERE type = 'TR' AND deltrig = ?1");
+                rows.bind(1, SqlValue::ofInt(object->id));
+                while (rows.step())
+                    triggers.push_back(static_cast<int>(rows.intAt(0)));
+            }
+            for (int trigger : triggers) {
+                if (auto ref = state_.catalog.findObjectById(database_, trigger))
+                    dropObjectRows(*ref);
+            }
             state_.db.exec("DROP VIEW " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "TR") {
             state_.db.exec("UPDATE " + sysTable("sysobjects") +
                            " SET instrig = CASE WHEN instrig = " + id +
                            " THEN 0 ELSE instrig END, updtrig = CASE WHEN updtrig = " + id +
                            " THEN 0 ELSE updtrig END, deltrig = CASE WHEN deltrig = " + id +
-                           " AND type <> 'TR' THEN 0 ELSE deltrig END WHERE type = 'U'");
+                           " AND type <> 'TR' THEN 0 ELSE deltrig END WHERE type IN ('U', 'V')");
         } else if (object->type == "R" || object->type == "D") {
             if (isDeclared(object->id)) {
                 throw EngineError{

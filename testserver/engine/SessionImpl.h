@@ -288,6 +288,7 @@ private:
                           int tableSegment);
     void addCheckConstraint(const ObjectRef& table, const ConstraintDef& constraint);
     void addForeignKey(const ObjectRef& table, const ConstraintDef& constraint);
+    void markReferenced(const std::string& database, int tableId, int indid, bool referenced);
     int addDeclaredDefault(const ObjectRef& table, const std::string& column,
                            const std::string& text);
     std::string generatedName(const ObjectRef& table, const std::string& column, int id) const;

@@ -123,6 +123,56 @@ TEST_F(LaterFeatures, InsteadOfTriggersRunInPlaceOfTheStatementOnTheView)
     EXPECT_EQ(rows("select id, name from base order by id"), (Rows{"1 one", "2 TWO"}));
     EXPECT_EQ(error("create trigger t_io on base instead of insert as print 'x'").number, 7777);
     EXPECT_EQ(error("create trigger v_for on v for insert as print 'x'").number, 2108);
+    // Without its trigger the view takes no insert again; dropping the view drops the trigger.
+    run("create trigger v_io2 on v instead of delete as print 'deleting'");
+    run("drop trigger v_io");
+    EXPECT_EQ(error("insert into v values (3, 'three')").number, 4406);
+    EXPECT_EQ(rows("select instrig, updtrig, deltrig - object_id('v_io2') from sysobjects "
+                   "where name = 'v'"),
+              (Rows{"0 0 0"}));
+    run("drop view v");
+    EXPECT_EQ(scalar("select count(*) from sysobjects where type = 'TR'"), "0");
+}
+
+TEST_F(LaterFeatures, ForeignKeysToAnotherDatabaseAreRecordedInBoth)
+{
+    run("create database db2");
+    run("use db2");
+    run("create table parent (id int primary key, code char(2) not null unique)");
+    run("use db1");
+    run("create table child (id int, code char(2), "
+        "constraint child_parent foreign key (id) references db2..parent(id))");
+    run("alter table child add constraint child_code foreign key (code) "
+        "references db2.dbo.parent(code)");
+    std::string db1 = scalar("select db_id('db1')"), db2 = scalar("select db_id('db2')");
+    // Here: the referencing half, with the other database's id and name.
+    EXPECT_EQ(rows("select object_name(constrid), tableid - object_id('child'), frgndbid, "
+                   "pmrydbid, frgndbname, pmrydbname, fokey1, refkey1 from sysreferences "
+                   "order by constrid"),
+              (Rows{"child_parent 0 " + db1 + " " + db2 + " NULL db2 1 1",
+                    "child_code 0 " + db1 + " " + db2 + " NULL db2 2 2"}));
+    EXPECT_EQ(scalar("select sysstat2 & 2 from sysobjects where name = 'child'"), "2");
+    // There: the referenced half, naming this database.
+    EXPECT_EQ(rows("select reftabid - object_id('db2..parent'), frgndbname, pmrydbname, indexid "
+                   "from db2..sysreferences order by constrid"),
+              (Rows{"0 db1 NULL 1", "0 db1 NULL 2"}));
+    EXPECT_EQ(scalar("select sysstat2 & 1 from db2..sysobjects where name = 'parent'"), "1");
+    EXPECT_EQ(rows("select indid, status2 & 1 from db2..sysindexes where id = "
+                   "object_id('db2..parent') order by indid"),
+              (Rows{"1 1", "2 1"}));
+    // Rows are not checked across databases; the referenced table cannot be dropped.
+    run("insert into child values (99, 'zz')");
+    run("use db2");
+    EXPECT_EQ(error("drop table parent").number, 3712);
+    run("use db1");
+    run("alter table child drop constraint child_code");
+    EXPECT_EQ(rows("select indid, status2 & 1 from db2..sysindexes where id = "
+                   "object_id('db2..parent') order by indid"),
+              (Rows{"1 1", "2 0"}));
+    run("drop table child");
+    EXPECT_EQ(scalar("select count(*) from db2..sysreferences"), "0");
+    EXPECT_EQ(scalar("select sysstat2 & 1 from db2..sysobjects where name = 'parent'"), "0");
+    EXPECT_EQ(error("create table orphan (id int references db2..nosuch(id))").number, 1710);
 }
 
 TEST_F(LaterFeatures, RefusesWhatTheServerRefuses)
