@@ -175,6 +175,46 @@ TEST_F(LaterFeatures, ForeignKeysToAnotherDatabaseAreRecordedInBoth)
     EXPECT_EQ(error("create table orphan (id int references db2..nosuch(id))").number, 1710);
 }
 
+TEST_F(LaterFeatures, BigDateTimeAndBigTimeKeepMicroseconds)
+{
+    EXPECT_EQ(rows("select name, hierarchy, type, length, allownulls from systypes "
+                   "where name like 'big%time%' order by hierarchy"),
+              (Rows{"bigdatetime 37 189 8 0", "bigtime 38 190 8 0", "bigdatetimen 39 187 8 1",
+                    "bigtimen 40 188 8 1"}));
+    run("create table t (id int, at bigdatetime not null, late bigdatetime null, tod bigtime "
+        "null)");
+    EXPECT_EQ(rows("select name, type, length from syscolumns where id = object_id('t') "
+                   "and colid > 1 order by colid"),
+              (Rows{"at 189 8", "late 187 8", "tod 188 8"}));
+    run("insert into t values (1, '2024-02-29 23:59:58.123456', NULL, '13:45:07.000001')");
+    run("insert into t values (2, 'Jan 1 1900 12:00AM', '0001-01-01 00:00:00.000001', "
+        "convert(bigtime, '00:00:00'))");
+    // Values travel as microseconds: since 0000-01-01 and since midnight.
+    ResultSet set = query("select at, late, tod from t order by id");
+    ASSERT_EQ(set.columns.size(), 3u);
+    EXPECT_EQ(set.columns[0].type, ColumnType::BigDateTime);
+    EXPECT_FALSE(set.columns[0].nullable);
+    EXPECT_EQ(set.columns[2].type, ColumnType::BigTime);
+    constexpr int64_t kDay = 86400LL * 1000000;
+    const int64_t days1900 = 693961;  // 0000-01-01 to 1900-01-01, year 0 a leap year
+    EXPECT_EQ(set.rows[1][0].intValue, days1900 * kDay);
+    EXPECT_EQ(set.rows[1][1].intValue, 366 * kDay + 1);
+    EXPECT_EQ(set.rows[1][2].intValue, 0);
+    EXPECT_TRUE(set.rows[0][1].isNull);
+    EXPECT_EQ(set.rows[0][2].intValue, ((13 * 60 + 45) * 60 + 7) * 1000000LL + 1);
+    EXPECT_EQ(set.rows[0][0].intValue % 1000000, 123456);
+    // Comparisons and conversions see the microseconds.
+    EXPECT_EQ(scalar("select id from t where at = '2024-02-29 23:59:58.123456'"), "1");
+    EXPECT_EQ(scalar("select count(*) from t where at > '2024-02-29 23:59:58.123455'"), "1");
+    EXPECT_EQ(scalar("select convert(varchar(40), at) from t where id = 1"),
+              "Feb 29 2024 11:59:58.123456PM");
+    EXPECT_EQ(scalar("select convert(varchar(20), tod) from t where id = 1"), " 1:45:07.000001PM");
+    EXPECT_EQ(scalar("select convert(varchar(30), at, 23) from t where id = 1"),
+              "2024-02-29T23:59:58");
+    EXPECT_EQ(error("select convert(bigdatetime, 'not a date')").number, 249);
+    EXPECT_EQ(scalar("select @@unicharsize"), "2");
+}
+
 TEST_F(LaterFeatures, RefusesWhatTheServerRefuses)
 {
     EXPECT_EQ(error("create table t (flag bit null)").number, 7777);
