@@ -39,6 +39,7 @@ TEST_F(LaterFeatures, ComputedColumnsAreStoredAsTheServerKeepsThem)
     EXPECT_EQ(error("insert into t (a, b, total) values (1, 1, 2)").number, 7777);
     EXPECT_EQ(error("update t set total = 1").number, 7777);
     EXPECT_EQ(error("create table bad (a int, b as a + nosuch)").number, 207);
+    EXPECT_EQ(error("create table bad (a int, stamp as getdate() materialized)").number, 7777);
     EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'bad'"), "0");
 }
 
