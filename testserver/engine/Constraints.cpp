@@ -669,6 +669,8 @@ void SessionImpl::addColumn(const ObjectRef& table, const ColumnDef& column, int
         spec.nullable = column.nullability != ColumnDef::Nullability::NotNull;
         int colid = addComputedColumn(renderer.bindTable(name, false), *column.computed,
                                       column.computedText, spec);
+        if (spec.nullable)
+            setSysstat2(table.id, 0, kNoVariableColumns);
         addComputedStorage(table, colid);
         for (const ConstraintDef& constraint : column.constraints)
             addConstraint(table, constraint, tableSegment);

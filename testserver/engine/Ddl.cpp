@@ -212,6 +212,8 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
         Planned plan{};
         if (column.computed) {
             planned.push_back(plan);  // typed by its expression once the other columns exist
+            // Nullable, it counts as variable-length like any nullable column.
+            hasVariable = hasVariable || column.nullability != ColumnDef::Nullability::NotNull;
             continue;
         }
         plan.identity = column.identity;

@@ -28,6 +28,8 @@ TEST_F(LaterFeatures, ComputedColumnsAreStoredAsTheServerKeepsThem)
                    "order by k.colid"),
               (Rows{"a + b 3 256", "convert(varchar(10), a) + '-' + convert(varchar(10), b) 4 256",
                     "a * 2 5 256"}));
+    // A nullable computed column counts as variable-length (no sysstat2 0x200).
+    EXPECT_EQ(scalar("select sysstat2 & 0x200 from sysobjects where name = 't'"), "0");
     run("insert into t values (2, 3)");
     run("insert into t (b, a) values (10, 1)");
     EXPECT_EQ(rows("select total, label, twice from t order by a"), (Rows{"11 1-10 2", "5 2-3 4"}));
