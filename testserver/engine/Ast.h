@@ -331,6 +331,10 @@ struct ColumnDef {
     ExprPtr defaultValue;
     std::string defaultText;  // "DEFAULT ..." as written
     std::vector<ConstraintDef> constraints;
+    // A computed column: `name AS expression [materialized | not materialized]`.
+    ExprPtr computed;
+    std::string computedText;  // the expression as written
+    bool materialized = false;
 };
 
 // partition by roundrobin N [on (seg, ...)] | (name [on seg], ...): the data partitions
@@ -363,7 +367,8 @@ struct AlterTableAction {
         ReplaceDefault,
         Lock,
         SetOptions,
-        SetDmlLogging
+        SetDmlLogging,
+        EnableTrigger,  // enable | disable trigger [name]; name empty: every trigger
     } kind = Kind::AddColumn;
     ColumnDef column;          // AddColumn
     ConstraintDef constraint;  // AddConstraint
@@ -373,6 +378,7 @@ struct AlterTableAction {
     std::string lockScheme;                       // Lock
     StorageOptions options;                       // SetOptions
     DmlLogging dmlLogging = DmlLogging::Default;  // SetDmlLogging
+    bool enable = true;                           // EnableTrigger: enable, or disable
 };
 
 struct AlterTableStatement : Statement {
@@ -419,7 +425,8 @@ struct CreateTextObjectStatement : Statement {
     std::vector<StatementPtr> body;
     ObjectName triggerTable;
     bool forInsert = false, forUpdate = false, forDelete = false;
-    ExprPtr expression;  // rule condition / default value
+    bool insteadOf = false;  // create trigger ... instead of (on a view)
+    ExprPtr expression;      // rule condition / default value
 };
 
 struct DropStatement : Statement {
@@ -427,6 +434,10 @@ struct DropStatement : Statement {
     std::string objectType;         // "U", "V", "P", "TR", "R", "D", "INDEX"
     std::vector<ObjectName> names;  // for INDEX: owner=table (db.table.index as written)
 };
+
+// sysprotects.action of the create function statement permission. The server's tables
+// reference lists no code for it; this one is chosen (see the README).
+constexpr int kCreateFunctionAction = 292;
 
 struct GrantStatement : Statement {
     GrantStatement() : Statement(Kind::Grant) {}

@@ -120,8 +120,9 @@ const std::vector<SystemTableDef>& systemTables()
           {"status2", "int", true},       {"computedcol", "int", true}},
          {{"syscolumns", 1, 0x12, {1, 2, 3}}, {"ncsyscolumns", 2, 0x2, {1, 11}}},
          "id,number,colid;usertype",
-         // The SQLite expression of a function-based index key's hidden column.
-         "tdsim_expr TEXT"},
+         // The SQLite expression of a function-based index key's hidden column, and of
+         // a computed column's value.
+         "tdsim_expr TEXT, tdsim_computed TEXT"},
         {"systypes",
          4,
          false,
@@ -546,6 +547,20 @@ bool Catalog::hasStorage(const std::string& database, int objectId)
                                          nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+// A storage column's SQLite declaration; a computed column is a generated column, stored
+// when `stored` (SQLite adds only virtual ones to an existing table).
+std::string Catalog::columnDeclaration(const StoredColumn& column, bool stored)
+{
+    std::string declaration = sqlName(column.storageName) + " " +
+                              sqliteDeclaration(column.typeCode) +
+                              (column.info.nullable ? "" : " NOT NULL");
+    if (column.computed()) {
+        declaration +=
+            " GENERATED ALWAYS AS (" + column.computedSql + ")" + (stored ? " STORED" : " VIRTUAL");
+    }
+    return declaration;
+}
+
 void Catalog::ensureStorage(const std::string& database, const ObjectRef& table)
 {
     if (table.type != "U" || hasStorage(database, table.id)) {
@@ -554,8 +569,7 @@ void Catalog::ensureStorage(const std::string& database, const ObjectRef& table)
     std::vector<StoredColumn> stored = columns(database, table);
     std::string ddl = "CREATE TABLE " + objectTable(database, table.id) + " (";
     for (size_t i = 0; i < stored.size(); ++i) {
-        ddl += (i ? ", " : "") + sqlName(stored[i].storageName) + " " +
-               sqliteDeclaration(stored[i].typeCode) + (stored[i].info.nullable ? "" : " NOT NULL");
+        ddl += (i ? ", " : "") + columnDeclaration(stored[i], stored[i].materialized);
     }
     db_.exec(ddl + ")");
     for (const IndexRef& index : indexes(database, table.id)) {
@@ -908,7 +922,7 @@ std::vector<StoredColumn> Catalog::columns(const std::string& database, const Ob
 {
     StatementLease statement = db_.cached(
         "SELECT name, colid, type, usertype, length, prec, scale, status, "
-        "cdefault FROM " +
+        "cdefault, tdsim_computed, status2 FROM " +
         systemTable(database, "syscolumns") +
         " WHERE id = ?1 AND number = 0 AND tdsim_expr IS NULL ORDER BY colid");
     statement->bind(1, SqlValue::ofInt(object.id));
@@ -928,6 +942,10 @@ std::vector<StoredColumn> Catalog::columns(const std::string& database, const Ob
                           statement->isNull(6) ? -1 : static_cast<int>(statement->intAt(6)),
                           (status & 0x08) != 0);
         column.storageName = object.type == "S" ? name : "c" + std::to_string(column.colid);
+        if (!statement->isNull(9)) {
+            column.computedSql = statement->textAt(9);
+            column.materialized = (statement->intAt(10) & kColumn2Materialized) != 0;
+        }
         result.push_back(std::move(column));
     }
     return result;

@@ -23,6 +23,12 @@ struct ObjectRef {
     int sysstat2 = 0;
 };
 
+// syscolumns.status2 of a computed column: computed, materialized, and for the hidden
+// column of a function-based index key also 0x200.
+constexpr int kColumn2Computed = 0x10;
+constexpr int kColumn2Materialized = 0x20;
+constexpr int kColumn2FunctionKey = 0x200;
+
 // One column of a table or view as the executor sees it.
 struct StoredColumn {
     ColumnInfo info;
@@ -31,6 +37,11 @@ struct StoredColumn {
     std::string storageName;  // column name in the SQLite table
     bool identity = false;
     int cdefault = 0;
+    // A computed column: the SQLite expression of its value over the table's storage
+    // columns (empty for an ordinary column), and whether the server keeps the value.
+    std::string computedSql;
+    bool materialized = false;
+    bool computed() const { return !computedSql.empty(); }
 };
 
 // One index as sysindexes records it, with its key columns.
@@ -82,6 +93,7 @@ public:
     // quadratic, as every SQLite schema change scans the whole schema.
     bool hasStorage(const std::string& database, int objectId);
     void ensureStorage(const std::string& database, const ObjectRef& table);
+    static std::string columnDeclaration(const StoredColumn& column, bool stored);
 
     // The SQL Anywhere persona: every database created from now on also holds that
     // product's catalog (SqlAnywhereCatalog.h), and unqualified names fall back to SYS.

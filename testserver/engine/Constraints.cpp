@@ -16,6 +16,9 @@ namespace tdsim {
 namespace {
 
 constexpr int kMaxReferenceKeys = 16;
+// The sysreferences rows of references within one database; references across databases
+// are recorded but not enforced.
+const std::string kSameDatabase = " AND pmrydbname IS NULL AND frgndbname IS NULL";
 constexpr int kReferenceMatchFull = 0x2;   // sysreferences.status
 constexpr int kNoVariableColumns = 0x200;  // sysstat2: every column fixed-length
 // exp_row_size 1 asks for fully packed rows; 0 (the server default) and 1 apply to every
@@ -31,6 +34,7 @@ struct Reference {
     bool matchFull = false;
     std::vector<int> foreignKeys;
     std::vector<int> referencedKeys;
+    std::string referencedDatabase;  // pmrydbname: set when it is another database
 };
 
 std::string referenceColumns()
@@ -38,7 +42,7 @@ std::string referenceColumns()
     std::string columns = "constrid, tableid, reftabid, indexid, status, keycnt";
     for (int i = 1; i <= kMaxReferenceKeys; ++i)
         columns += ", fokey" + std::to_string(i) + ", refkey" + std::to_string(i);
-    return columns;
+    return columns + ", pmrydbname";
 }
 
 std::vector<Reference> readReferences(SqliteDatabase& db, const std::string& sysreferences,
@@ -60,6 +64,9 @@ std::vector<Reference> readReferences(SqliteDatabase& db, const std::string& sys
             reference.foreignKeys.push_back(static_cast<int>(rows.intAt(6 + 2 * i)));
             reference.referencedKeys.push_back(static_cast<int>(rows.intAt(7 + 2 * i)));
         }
+        constexpr int kReferencedDatabase = 6 + 2 * kMaxReferenceKeys;
+        if (!rows.isNull(kReferencedDatabase))
+            reference.referencedDatabase = rows.textAt(kReferencedDatabase);
         references.push_back(std::move(reference));
     }
     return references;
@@ -240,12 +247,9 @@ void SessionImpl::addForeignKey(const ObjectRef& table, const ConstraintDef& con
 {
     SqlRenderer renderer(*this);
     std::optional<TableBinding> parent;
-    if (constraint.referencedTable.database.empty() ||
-        constraint.referencedTable.database == database_) {
-        try {
-            parent = renderer.bindTable(constraint.referencedTable, false);
-        } catch (const EngineError&) {
-        }
+    try {
+        parent = renderer.bindTable(constraint.referencedTable, false);
+    } catch (const EngineError&) {
     }
     if (!parent || parent->object.type != "U") {
         throw EngineError{1710, 16,
@@ -270,7 +274,9 @@ void SessionImpl::addForeignKey(const ObjectRef& table, const ConstraintDef& con
                               table.name + "', data base =  '" + database_ + "'."};
     };
     std::vector<StoredColumn> childColumns = state_.catalog.columns(database_, table);
-    std::vector<IndexRef> parentIndexes = state_.catalog.indexes(database_, parent->object.id);
+    const std::string& parentDatabase = parent->object.database;
+    bool crossDatabase = parentDatabase != database_;
+    std::vector<IndexRef> parentIndexes = state_.catalog.indexes(parentDatabase, parent->object.id);
     std::vector<int> foreignKeys, referencedKeys;
     for (const IndexKey& key : constraint.keys)
         foreignKeys.push_back(colidOf(childColumns, key.column));
@@ -286,7 +292,8 @@ void SessionImpl::addForeignKey(const ObjectRef& table, const ConstraintDef& con
             throw EngineError{1719, 16,
                               "Primary key does not exist for the table referenced in a "
                               "referential constraint declaration, table = '" +
-                                  parent->object.name + "', data base =  '" + database_ + "'."};
+                                  parent->object.name + "', data base =  '" + parentDatabase +
+                                  "'."};
         }
     }
     if (referencedKeys.size() != foreignKeys.size()) {
@@ -326,7 +333,6 @@ void SessionImpl::addForeignKey(const ObjectRef& table, const ConstraintDef& con
                               {"constrid", SqlValue::ofInt(id)},
                               {"tableid", SqlValue::ofInt(table.id)},
                               {"status", SqlValue::ofInt(kConstraintReference)}});
-    int dbid = state_.catalog.databaseId(database_);
     std::vector<std::pair<std::string, SqlValue>> row = {
         {"indexid", SqlValue::ofInt(supporting->indid)},
         {"constrid", SqlValue::ofInt(id)},
@@ -334,19 +340,42 @@ void SessionImpl::addForeignKey(const ObjectRef& table, const ConstraintDef& con
         {"reftabid", SqlValue::ofInt(parent->object.id)},
         {"keycnt", SqlValue::ofInt(static_cast<int64_t>(foreignKeys.size()))},
         {"status", SqlValue::ofInt(constraint.matchFull ? kReferenceMatchFull : 0)},
-        {"frgndbid", SqlValue::ofInt(dbid)},
-        {"pmrydbid", SqlValue::ofInt(dbid)}};
+        {"frgndbid", SqlValue::ofInt(state_.catalog.databaseId(database_))},
+        {"pmrydbid", SqlValue::ofInt(state_.catalog.databaseId(parentDatabase))}};
     for (size_t i = 0; i < foreignKeys.size(); ++i) {
         row.emplace_back("fokey" + std::to_string(i + 1), SqlValue::ofInt(foreignKeys[i]));
         row.emplace_back("refkey" + std::to_string(i + 1), SqlValue::ofInt(referencedKeys[i]));
     }
+    // A reference to another database is recorded in both: here with the other one's
+    // name in pmrydbname, there with this one's in frgndbname.
+    if (crossDatabase) {
+        auto there = row;
+        there.emplace_back("frgndbname", SqlValue::ofText(database_));
+        state_.catalog.insertRow(Catalog::systemTable(parentDatabase, "sysreferences"), there);
+        row.emplace_back("pmrydbname", SqlValue::ofText(parentDatabase));
+    }
     state_.catalog.insertRow(sysTable("sysreferences"), row);
     setSysstat2(table.id, kReferencingTable);
-    setSysstat2(parent->object.id, kReferencedTable);
-    state_.db.exec("UPDATE " + sysTable("sysindexes") + " SET status2 = status2 | " +
-                   std::to_string(kIndex2Referenced) +
-                   " WHERE id = " + std::to_string(parent->object.id) +
-                   " AND indid = " + std::to_string(supporting->indid));
+    markReferenced(parentDatabase, parent->object.id, 0, true);
+    markReferenced(parentDatabase, parent->object.id, supporting->indid, true);
+}
+
+// The flag of a referenced table (sysstat2 0x1; indid 0) or of its referenced index
+// (status2 0x1), in the table's database.
+void SessionImpl::markReferenced(const std::string& database, int tableId, int indid,
+                                 bool referenced)
+{
+    std::string op = referenced ? " | " : " & ~";
+    std::string id = std::to_string(tableId);
+    if (indid == 0) {
+        state_.db.exec("UPDATE " + Catalog::systemTable(database, "sysobjects") +
+                       " SET sysstat2 = sysstat2" + op + std::to_string(kReferencedTable) +
+                       " WHERE id = " + id);
+    } else {
+        state_.db.exec("UPDATE " + Catalog::systemTable(database, "sysindexes") +
+                       " SET status2 = status2" + op + std::to_string(kIndex2Referenced) +
+                       " WHERE id = " + id + " AND indid = " + std::to_string(indid));
+    }
 }
 
 void SessionImpl::dropConstraint(const ObjectRef& table, const std::string& name)
@@ -388,20 +417,26 @@ void SessionImpl::dropConstraintObject(const ObjectRef& table, int constraintId)
     if (auto object = state_.catalog.findObjectById(database_, constraintId))
         dropObjectRows(*object);
     for (const Reference& reference : references) {
-        auto remaining = [&](const std::string& where) {
-            return state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysreferences") +
-                                      " WHERE " + where) > 0;
+        // A reference to another database has its twin row there (frgndbname = this one).
+        bool crossDatabase = !reference.referencedDatabase.empty();
+        std::string parentDatabase = crossDatabase ? reference.referencedDatabase : database_;
+        std::string theirs = Catalog::systemTable(parentDatabase, "sysreferences");
+        if (crossDatabase) {
+            state_.db.exec("DELETE FROM " + theirs + " WHERE constrid = " + id +
+                           " AND frgndbname = " + sqlString(database_));
+        }
+        auto remaining = [&](const std::string& references, const std::string& where) {
+            return state_.db.queryInt("SELECT count(*) FROM " + references + " WHERE " + where) > 0;
         };
         std::string parentId = std::to_string(reference.referencedTableId);
-        if (!remaining("tableid = " + tableId))
+        if (!remaining(sysTable("sysreferences"),
+                       "tableid = " + tableId + " AND frgndbname IS NULL"))
             setSysstat2(table.id, 0, kReferencingTable);
-        if (!remaining("reftabid = " + parentId))
-            setSysstat2(reference.referencedTableId, 0, kReferencedTable);
-        if (!remaining("reftabid = " + parentId +
-                       " AND indexid = " + std::to_string(reference.indexId))) {
-            state_.db.exec("UPDATE " + sysTable("sysindexes") + " SET status2 = status2 & ~" +
-                           std::to_string(kIndex2Referenced) + " WHERE id = " + parentId +
-                           " AND indid = " + std::to_string(reference.indexId));
+        if (!remaining(theirs, "reftabid = " + parentId + " AND pmrydbname IS NULL"))
+            markReferenced(parentDatabase, reference.referencedTableId, 0, false);
+        if (!remaining(theirs, "reftabid = " + parentId + " AND pmrydbname IS NULL AND indexid = " +
+                                   std::to_string(reference.indexId))) {
+            markReferenced(parentDatabase, reference.referencedTableId, reference.indexId, false);
         }
     }
     state_.db.exec("UPDATE " + sysTable("syscolumns") + " SET domain = 0, status = status & ~16" +
@@ -423,7 +458,8 @@ void SessionImpl::dropConstraintObject(const ObjectRef& table, int constraintId)
 void SessionImpl::dropTableConstraints(const ObjectRef& table)
 {
     int64_t incoming = state_.db.queryInt("SELECT count(*) FROM " + sysTable("sysreferences") +
-                                              " WHERE reftabid = ?1 AND tableid <> ?1",
+                                              " WHERE reftabid = ?1 AND pmrydbname IS NULL"
+                                              " AND (tableid <> ?1 OR frgndbname IS NOT NULL)",
                                           {SqlValue::ofInt(table.id)});
     if (incoming > 0) {
         throw EngineError{3712, 16,
@@ -583,6 +619,9 @@ void SessionImpl::alterTable(const AlterTableStatement& statement, Results& out)
             case AlterTableAction::Kind::ReplaceDefault:
                 replaceDefault(table, action);
                 break;
+            case AlterTableAction::Kind::EnableTrigger:
+                enableTriggers(table, action.name, action.enable);
+                break;
             case AlterTableAction::Kind::Lock: {
                 int wanted = action.lockScheme == "datarows"    ? kLockDatarows
                              : action.lockScheme == "datapages" ? kLockDatapages
@@ -625,6 +664,25 @@ void SessionImpl::addColumn(const ObjectRef& table, const ColumnDef& column, int
                                   "' is specified more than once."};
         }
     }
+    if (column.computed) {
+        SqlRenderer renderer(*this);
+        ObjectName name;
+        name.database = table.database;
+        name.owner = table.owner;
+        name.name = table.name;
+        ComputedColumnSpec spec;
+        spec.name = column.name;
+        spec.materialized = column.materialized;
+        spec.nullable = column.nullability != ColumnDef::Nullability::NotNull;
+        int colid = addComputedColumn(renderer.bindTable(name, false), *column.computed,
+                                      column.computedText, spec);
+        if (spec.nullable)
+            setSysstat2(table.id, 0, kNoVariableColumns);
+        addComputedStorage(table, colid);
+        for (const ConstraintDef& constraint : column.constraints)
+            addConstraint(table, constraint, tableSegment);
+        return;
+    }
     std::optional<bool> nullable;
     if (column.nullability != ColumnDef::Nullability::Default)
         nullable = column.nullability == ColumnDef::Nullability::Null;
@@ -636,6 +694,7 @@ void SessionImpl::addColumn(const ObjectRef& table, const ColumnDef& column, int
                                    domain, error)) {
         throw EngineError{2715, 16, error};
     }
+    refuseColumnDefinition(column, storage);
     if (identity || (!storage.nullable && !column.defaultValue)) {
         throw EngineError{4901, 16,
                           "ALTER TABLE only allows columns to be added which can contain nulls. "
@@ -780,8 +839,8 @@ void SessionImpl::verifyRows(const TableBinding& table, const std::string& rowFi
         }
     }
     for (const Reference& reference :
-         readReferences(state_.db, Catalog::systemTable(database, "sysreferences"), "tableid = ?1",
-                        table.object.id)) {
+         readReferences(state_.db, Catalog::systemTable(database, "sysreferences"),
+                        "tableid = ?1" + kSameDatabase, table.object.id)) {
         auto parent = state_.catalog.findObjectById(database, reference.referencedTableId);
         if (!parent)
             continue;
@@ -821,7 +880,7 @@ std::vector<std::string> SessionImpl::rememberReferencedKeys(const TableBinding&
     std::vector<std::string> names;
     for (const Reference& reference :
          readReferences(state_.db, Catalog::systemTable(table.object.database, "sysreferences"),
-                        "reftabid = ?1", table.object.id)) {
+                        "reftabid = ?1" + kSameDatabase, table.object.id)) {
         std::string name = "temp." + sqlName("tdsim_refkeys_" + std::to_string(++snapshotCounter_));
         std::string columns;
         for (size_t i = 0; i < reference.referencedKeys.size(); ++i) {
@@ -844,8 +903,8 @@ void SessionImpl::verifyReferencedKeys(const TableBinding& table,
         return;
     const std::string& database = table.object.database;
     std::vector<Reference> references =
-        readReferences(state_.db, Catalog::systemTable(database, "sysreferences"), "reftabid = ?1",
-                       table.object.id);
+        readReferences(state_.db, Catalog::systemTable(database, "sysreferences"),
+                       "reftabid = ?1" + kSameDatabase, table.object.id);
     for (size_t i = 0; i < references.size() && i < keys.size(); ++i) {
         const Reference& reference = references[i];
         auto child = state_.catalog.findObjectById(database, reference.tableId);

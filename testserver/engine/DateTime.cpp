@@ -32,7 +32,7 @@ bool validDate(const CivilTime& t)
     bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
     if (t.month == 2 && t.day == 29 && !leap)
         return false;
-    return t.year >= 1753 && t.year <= 9999 && t.hour < 24 && t.minute < 60 && t.second < 60;
+    return t.year >= 1 && t.year <= 9999 && t.hour < 24 && t.minute < 60 && t.second < 60;
 }
 
 // Splits "10:30:15.250PM" style text into the time fields; returns false on junk.
@@ -54,9 +54,10 @@ bool parseTimePart(std::string text, CivilTime& t)
             return false;
     }
     std::string digits = fraction;
-    while (digits.size() < 3)
+    while (digits.size() < 6)
         digits += '0';
     t.millisecond = std::stoi(digits.substr(0, 3));
+    t.microsecond = std::stoi(digits.substr(3, 3));
     if (pm && h < 12)
         h += 12;
     if (am && h == 12)
@@ -194,6 +195,72 @@ std::string storedText(const CivilTime& t)
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
                   t.hour, t.minute, t.second, t.millisecond);
     return text;
+}
+
+std::string storedBigDateTimeText(const CivilTime& t)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d%03d", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second, t.millisecond, t.microsecond);
+    return text;
+}
+
+std::string storedBigTimeText(const CivilTime& t)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d%03d", t.hour, t.minute, t.second,
+                  t.millisecond, t.microsecond);
+    return text;
+}
+
+std::string formatBigDateTime(const CivilTime& t, bool withDate)
+{
+    char text[64];
+    int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
+    std::snprintf(text, sizeof text, "%2d:%02d:%02d.%03d%03d%s", hour12, t.minute, t.second,
+                  t.millisecond, t.microsecond, t.hour < 12 ? "AM" : "PM");
+    if (!withDate)
+        return text;
+    char date[32];
+    std::snprintf(date, sizeof date, "%s %2d %04d ", kMonthNames[t.month - 1], t.day, t.year);
+    return date + std::string(text);
+}
+
+int64_t microsOfDay(const CivilTime& t)
+{
+    return millisOfDay(t) * 1000 + t.microsecond;
+}
+
+namespace {
+constexpr int64_t kMicrosPerDay = 86400LL * 1000000;
+}
+
+int64_t bigDateTimeMicros(const CivilTime& t)
+{
+    return (daysFromCivil(t.year, t.month, t.day) - daysFromCivil(0, 1, 1)) * kMicrosPerDay +
+           microsOfDay(t);
+}
+
+CivilTime fromMicrosOfDay(int64_t micros)
+{
+    CivilTime t;
+    t.hour = static_cast<int>(micros / 3600000000LL);
+    t.minute = static_cast<int>(micros / 60000000 % 60);
+    t.second = static_cast<int>(micros / 1000000 % 60);
+    t.millisecond = static_cast<int>(micros / 1000 % 1000);
+    t.microsecond = static_cast<int>(micros % 1000);
+    return t;
+}
+
+CivilTime fromBigDateTimeMicros(int64_t micros)
+{
+    int64_t days = micros / kMicrosPerDay;
+    CivilTime date = civilFromDays(days + daysFromCivil(0, 1, 1) - daysFromCivil(1900, 1, 1));
+    CivilTime t = fromMicrosOfDay(micros % kMicrosPerDay);
+    t.year = date.year;
+    t.month = date.month;
+    t.day = date.day;
+    return t;
 }
 
 std::string formatDateTime(const CivilTime& t, int style)

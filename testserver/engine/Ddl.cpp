@@ -219,6 +219,12 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
                                   "' is specified more than once."};
         }
         Planned plan{};
+        if (column.computed) {
+            planned.push_back(plan);  // typed by its expression once the other columns exist
+            // Nullable, it counts as variable-length like any nullable column.
+            hasVariable = hasVariable || column.nullability != ColumnDef::Nullability::NotNull;
+            continue;
+        }
         plan.identity = column.identity;
         std::optional<bool> nullable;
         if (column.nullability == ColumnDef::Nullability::Null)
@@ -230,6 +236,7 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
                                        plan.identity, plan.cdefault, plan.domain, error)) {
             throw EngineError{2715, 16, error};
         }
+        refuseColumnDefinition(column, plan.storage);
         if (plan.identity) {
             bool integral =
                 plan.storage.type == TypeCode::Numeric || plan.storage.type == TypeCode::Int ||
@@ -274,6 +281,8 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
         const ColumnDef& column = statement.columns[i];
         Planned& plan = planned[i];
         int colid = static_cast<int>(i + 1);
+        if (column.computed)
+            continue;
         if (column.defaultValue)
             plan.cdefault = addDeclaredDefault(table, column.name, column.defaultText);
         int status = (plan.storage.nullable ? 0x08 : 0) | (plan.identity ? 0x80 : 0);
@@ -303,7 +312,25 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
              {"scale",
               plan.storage.scale >= 0 ? SqlValue::ofInt(plan.storage.scale) : SqlValue::null()}});
     }
-    // The SQLite table itself is created when the table is first used (Catalog::ensureStorage).
+    bool anyComputed = false;
+    for (size_t i = 0; i < statement.columns.size(); ++i) {
+        const ColumnDef& column = statement.columns[i];
+        if (!column.computed)
+            continue;
+        SqlRenderer renderer(*this);
+        ComputedColumnSpec spec;
+        spec.name = column.name;
+        spec.colid = static_cast<int>(i + 1);
+        spec.materialized = column.materialized;
+        spec.nullable = column.nullability != ColumnDef::Nullability::NotNull;
+        addComputedColumn(renderer.bindTable(statement.table, false), *column.computed,
+                          column.computedText, spec);
+        anyComputed = true;
+    }
+    // The SQLite table itself is created when the table is first used (Catalog::ensureStorage);
+    // with computed columns at once, so that SQLite checks their expressions now.
+    if (anyComputed)
+        addComputedStorage(table, 0);
     auto addIndexRow = [&](const std::string& name, int indid) {
         state_.catalog.insertRow(sysTable("sysindexes"), {{"name", SqlValue::ofText(name)},
                                                           {"id", SqlValue::ofInt(id)},
@@ -341,6 +368,24 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
     applyTableOptions(table, statement.options, newResult(out));
 }
 
+void SessionImpl::refuseColumnDefinition(const ColumnDef& column, const ColumnStorage& storage)
+{
+    if (storage.type == TypeCode::Bit && storage.nullable) {
+        throw EngineError{
+            7777, 16,
+            "Column '" + column.name + "' is of datatype bit, and bit columns cannot be NULL."};
+    }
+    if (column.identity && !findBuiltinType(column.type.name) &&
+        state_.db.queryInt("SELECT allownulls FROM " + sysTable("systypes") +
+                               " WHERE name = ?1 AND usertype >= 100",
+                           {SqlValue::ofText(column.type.name)}) != 0) {
+        throw EngineError{2751, 16,
+                          "Column '" + column.name +
+                              "' specified as IDENTITY must be numeric with scale 0, "
+                              "not null, and the only identity column of the table."};
+    }
+}
+
 // Returns the indid. A clustered index on an allpages table takes over the table's own
 // row as indid 1; on a data-only-locked table it is an ordinary indid marked 0x200 in
 // status2, and the table keeps its indid 0 row.
@@ -369,6 +414,11 @@ int SessionImpl::addIndex(const ObjectRef& table, const IndexSpec& wanted)
         if (key.colid == 0 && found == columns.end()) {
             throw EngineError{
                 1911, 16, "Column name '" + key.column + "' does not exist in the target table."};
+        }
+        if (key.colid == 0 && found->typeCode == TypeCode::Bit) {
+            throw EngineError{7777, 16,
+                              "Column '" + key.column +
+                                  "' is of datatype bit, and bit columns cannot be indexed."};
         }
         int colid = key.colid ? key.colid : found->colid;
         keyList += (keyList.empty() ? "" : ",") + std::to_string(colid);
@@ -650,7 +700,14 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
     } else if (type == "TR") {
         SqlRenderer renderer(*this);
         TableBinding table = renderer.bindTable(statement.triggerTable, false);
-        if (table.object.type != "U") {
+        // Instead-of triggers are for views; the others for tables. A trigger on a view is
+        // linked to it as a table's trigger is, which is what marks it as instead-of.
+        if (statement.insteadOf && table.object.type != "V") {
+            throw EngineError{7777, 16,
+                              "An instead of trigger can be created only on a view; '" +
+                                  table.object.name + "' is not a view."};
+        }
+        if (!statement.insteadOf && table.object.type != "U") {
             throw EngineError{2108, 16, "Cannot create a trigger on a view or system table."};
         }
         releaseTriggerActions(table.object.id, statement);
@@ -664,6 +721,11 @@ void SessionImpl::createTextObject(const CreateTextObjectStatement& statement, R
             sets += std::string(sets.empty() ? "" : ", ") + "deltrig = " + std::to_string(id);
         state_.db.exec("UPDATE " + sysTable("sysobjects") + " SET " + sets +
                        " WHERE id = " + std::to_string(table.object.id));
+        // A new trigger starts enabled.
+        setSysstat2(table.object.id, 0,
+                    (statement.forInsert ? kInsertTriggerDisabled : 0) |
+                        (statement.forUpdate ? kUpdateTriggerDisabled : 0) |
+                        (statement.forDelete ? kDeleteTriggerDisabled : 0));
     } else if (id == 0) {
         id = addObjectRow(statement.name.name, owner, type, objectClass(type),
                           type == "P" ? procedureStatus(statement, options_.chained) : 0);
@@ -820,13 +882,27 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
             state_.db.exec("DELETE FROM " + sysTable("syspartitions") + " WHERE id = " + id);
             state_.db.exec("DROP TABLE IF EXISTS " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "V") {
+            // Its instead-of triggers go with the view.
+            std::vector<int> triggers;
+            {
+                SqliteStatement rows(state_.db.handle(), "SELECT id FROM " +
+                                                             sysTable("sysobjects") +
+                                                             " WHERE type = 'TR' AND deltrig = ?1");
+                rows.bind(1, SqlValue::ofInt(object->id));
+                while (rows.step())
+                    triggers.push_back(static_cast<int>(rows.intAt(0)));
+            }
+            for (int trigger : triggers) {
+                if (auto ref = state_.catalog.findObjectById(database_, trigger))
+                    dropObjectRows(*ref);
+            }
             state_.db.exec("DROP VIEW " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "TR") {
             state_.db.exec("UPDATE " + sysTable("sysobjects") +
                            " SET instrig = CASE WHEN instrig = " + id +
                            " THEN 0 ELSE instrig END, updtrig = CASE WHEN updtrig = " + id +
                            " THEN 0 ELSE updtrig END, deltrig = CASE WHEN deltrig = " + id +
-                           " AND type <> 'TR' THEN 0 ELSE deltrig END WHERE type = 'U'");
+                           " AND type <> 'TR' THEN 0 ELSE deltrig END WHERE type IN ('U', 'V')");
         } else if (object->type == "R" || object->type == "D") {
             if (isDeclared(object->id)) {
                 throw EngineError{
@@ -954,8 +1030,8 @@ void SessionImpl::grantOrRevoke(const GrantStatement& statement, Results& out)
     if (statement.object.empty() && !statement.grantedBy.empty())
         grantor = namedGrantor(statement, nullptr);
     if (statement.object.empty() && statement.all) {
-        // The create permissions; create database only in master.
-        actions = {233, 222, 236, 198, 207};
+        // The create permissions (15.x adds create function); create database only in master.
+        actions = {233, 222, 236, 198, 207, kCreateFunctionAction};
         if (database_ == "master")
             actions.push_back(203);
     }

@@ -31,6 +31,14 @@ std::string violatedIndex(const std::string& message, const TableBinding& table,
     return "";
 }
 
+// A computed column takes no value from INSERT or UPDATE.
+EngineError computedColumnWritten(const std::string& column)
+{
+    return {
+        7777, 16,
+        "Column '" + column + "' is a computed column; INSERT and UPDATE cannot give it a value."};
+}
+
 // Turns SQLite constraint failures into the server's messages.
 EngineError constraintError(const SqliteError& error, const TableBinding& table, Catalog& catalog)
 {
@@ -63,7 +71,8 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
 {
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
-    if (table.object.type == "V") {
+    int insteadOf = table.object.type == "V" ? triggerFor(table, "instrig") : 0;
+    if (table.object.type == "V" && !insteadOf) {
         throw EngineError{4406, 16,
                           "Update or insert of view or function '" + table.object.name +
                               "' failed because it contains a derived or constant field."};
@@ -71,7 +80,7 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
     std::vector<const StoredColumn*> targets;
     if (statement.columns.empty()) {
         for (const StoredColumn& column : table.columns) {
-            if (!column.identity)
+            if (!column.identity && !column.computed())
                 targets.push_back(&column);
         }
     } else {
@@ -83,6 +92,8 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
             }
             if (!found)
                 throw invalidColumn(name);
+            if (found->computed())
+                throw computedColumnWritten(name);
             if (found->identity) {
                 throw EngineError{584, 16,
                                   "Explicit value specified for identity field in table '" +
@@ -122,7 +133,9 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
     for (const StoredColumn* column : targets) {
         columnList += (columnList.empty() ? "" : ", ") + sqlName(column->storageName);
     }
-    std::string sql = "INSERT INTO " + table.physical + " (" + columnList + ") ";
+    // An instead-of trigger gets the rows in its "inserted" table; the view is left alone.
+    std::string target = insteadOf ? snapshot(table, "0", "inserted") : table.physical;
+    std::string sql = "INSERT INTO " + target + " (" + columnList + ") ";
     std::string extras;
     for (const std::string& value : extraValues)
         extras += value + ", ";
@@ -155,6 +168,11 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
             rows += (rows.empty() ? "(" : ", (") + extras + values + ")";
         }
         sql += "VALUES " + rows;
+    }
+    if (insteadOf) {
+        state_.db.exec(sql);
+        runInsteadOf(insteadOf, table, target, snapshot(table, "0", "deleted"), out);
+        return;
     }
     int trigger = triggerFor(table, "instrig");
     bool constrained = hasRowConstraints(table);
@@ -317,6 +335,8 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out)
         }
         if (!target)
             throw invalidColumn(name);
+        if (target->computed())
+            throw computedColumnWritten(name);
         targets.push_back(target);
         values.push_back(expr.get());
     }
@@ -324,6 +344,28 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out)
                                     statement.where.get());
     if (!statement.currentOf.empty())
         parts.where = currentOfCondition(statement.currentOf, table);
+    if (int insteadOf = table.object.type == "V" ? triggerFor(table, "updtrig") : 0) {
+        if (!parts.from.empty()) {
+            throw EngineError{7777, 16,
+                              "tdsim runs instead-of triggers only for an UPDATE without FROM."};
+        }
+        // The trigger sees the rows as they are and as the statement would leave them.
+        std::string condition = parts.where.empty() ? "1" : parts.where;
+        std::string newValues;
+        for (const StoredColumn& column : table.columns) {
+            std::string value = sqlName(column.storageName);
+            for (size_t i = 0; i < targets.size(); ++i) {
+                if (targets[i] == &column)
+                    value = SqlRenderer::coerceTo(parts.expressions[i], column.info);
+            }
+            newValues +=
+                (newValues.empty() ? "" : ", ") + value + " AS " + sqlName(column.storageName);
+        }
+        std::string deleted = snapshot(table, condition, "deleted");
+        runInsteadOf(insteadOf, table, snapshot(table, condition, "inserted", newValues), deleted,
+                     out);
+        return;
+    }
     std::string sets;
     for (size_t i = 0; i < targets.size(); ++i) {
         sets += (i ? ", " : "") + sqlName(targets[i]->storageName) + " = " +
@@ -390,6 +432,15 @@ void SessionImpl::runDelete(const DeleteStatement& statement, Results& out)
         condition = parts.where;
     }
     int trigger = triggerFor(table, "deltrig");
+    if (trigger && table.object.type == "V") {
+        if (!parts.from.empty()) {
+            throw EngineError{7777, 16,
+                              "tdsim runs instead-of triggers only for a DELETE without FROM."};
+        }
+        std::string deleted = snapshot(table, parts.where.empty() ? "1" : parts.where, "deleted");
+        runInsteadOf(trigger, table, snapshot(table, "0", "inserted"), deleted, out);
+        return;
+    }
     std::string deleted = trigger ? snapshot(table, condition, "deleted") : "";
     TemporaryTables temporaries(state_.db);
     std::vector<std::string> referencedKeys;

@@ -35,6 +35,8 @@ enum class ColumnType {
     Image,
     Binary,
     VarBinary,
+    BigDateTime,  // microseconds, 0001-01-01 to 9999-12-31
+    BigTime,      // microseconds of a day
 };
 
 struct ColumnInfo {
@@ -60,6 +62,8 @@ struct DateTimeValue {
 //                                        (bigDigits is used instead when it does not fit)
 //   Float/Real                        -> floatValue
 //   DateTime/SmallDateTime            -> dateTime
+//   BigDateTime                       -> intValue: microseconds since 0000-01-01 00:00
+//   BigTime                           -> intValue: microseconds since midnight
 //   Char/VarChar/Text/Binary/Image... -> bytes
 struct Value {
     bool isNull = true;

@@ -439,6 +439,10 @@ std::string sourceTypeName(const std::string& kind)
             return "VARBINARY";
         case 'd':
             return "DATETIME";
+        case 'D':
+            return "BIGDATETIME";
+        case 'T':
+            return "BIGTIME";
         case 'm':
             return "MONEY";
         case 'e':
@@ -458,6 +462,14 @@ std::string asText(sqlite3_value* v, const std::string& kind, int style)
         case 'd': {
             auto time = parseDateTime(textArg(v));
             return time ? formatDateTime(*time, style) : textArg(v);
+        }
+        case 'D':
+        case 'T': {
+            auto time = parseDateTime(textArg(v));
+            if (!time)
+                return textArg(v);
+            return style == 0 ? formatBigDateTime(*time, kind[0] == 'D')
+                              : formatDateTime(*time, style);
         }
         case 'm':
             std::snprintf(buffer, sizeof buffer, "%.2f", sqlite3_value_double(v));
@@ -642,10 +654,33 @@ void convertValue(sqlite3_context* ctx, const Target& target, sqlite3_value* v,
         }
         return sqlite3_result_double(ctx, value);
     }
+    bool fromDate = kind[0] == 'd' || kind[0] == 'D' || kind[0] == 'T';
+    if (name == "bigdatetime" || name == "bigtime") {
+        std::optional<CivilTime> time;
+        if (fromString || fromDate)
+            time = parseDateTime(textArg(v));
+        if (!time) {
+            return resultError(
+                ctx,
+                fromString || fromDate
+                    ? EngineError{249, 16,
+                                  "Syntax error during explicit conversion of VARCHAR value '" +
+                                      textArg(v) + "' to a " + upperName(name) + " field."}
+                    : EngineError{529, 16,
+                                  "Explicit conversion from datatype '" + sourceTypeName(kind) +
+                                      "' to '" + upperName(name) + "' is not allowed."});
+        }
+        return resultText(
+            ctx, name == "bigtime" ? storedBigTimeText(*time) : storedBigDateTimeText(*time));
+    }
     if (name == "datetime" || name == "smalldatetime" || name == "date" || name == "time") {
         std::optional<CivilTime> time;
-        if (fromString || kind[0] == 'd') {
+        if (fromString || fromDate) {
             time = parseDateTime(textArg(v));
+            // datetime starts in 1753; date, bigdatetime and the text forms in year 1.
+            bool datetime = name == "datetime" || name == "smalldatetime";
+            if (time && datetime && time->year < 1753)
+                time.reset();
             if (!time) {
                 return resultError(ctx,
                                    {249, 16,
@@ -721,7 +756,8 @@ void assignFn(sqlite3_context* ctx, int, Args argv)
                       upperName(target.name) +
                       "' is not allowed.  Use the CONVERT function to run this query."});
     }
-    bool toDate = target.name == "datetime" || target.name == "smalldatetime";
+    bool toDate = target.name == "datetime" || target.name == "smalldatetime" ||
+                  target.name == "bigdatetime" || target.name == "bigtime";
     bool toBinary = target.name == "binary" || target.name == "varbinary" || target.name == "image";
     convertValue(ctx, target, argv[4], kind, 0, !(toDate || toBinary));
 }

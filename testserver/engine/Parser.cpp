@@ -775,7 +775,11 @@ private:
                 expectOp(")");
             }
             expectWord("as");
+            // A view's select takes no ORDER BY, COMPUTE or INTO: the server's grammar
+            // for views has none of them, so they are syntax errors there.
+            viewDefinition_ = true;
             statement->view = parseSelectWithUnions();
+            viewDefinition_ = false;
         } else if (acceptWord("procedure") || acceptWord("proc")) {
             statement->objectType = "P";
             parseProcedure(*statement);
@@ -892,7 +896,12 @@ private:
         statement.name = parseObjectName();
         expectWord("on");
         statement.triggerTable = parseObjectName();
-        expectWord("for");
+        if (isWord("instead") && wordIs(ahead(1), "of")) {
+            pos_ += 2;
+            statement.insteadOf = true;
+        } else {
+            expectWord("for");
+        }
         do {
             if (acceptWord("insert")) {
                 statement.forInsert = true;
@@ -1186,9 +1195,21 @@ private:
     {
         ColumnDef column;
         column.name = identifier();
-        column.type = parseType();
+        if (isWord("as")) {
+            ++pos_;
+            size_t begin = cur().begin;
+            column.computed = parseExpr();
+            column.computedText = batch_.substr(begin, tokens_[pos_ - 1].end - begin);
+        } else {
+            column.type = parseType();
+        }
         for (;;) {
-            if (acceptWord("null")) {
+            if (column.computed && acceptWord("materialized")) {
+                column.materialized = true;
+            } else if (column.computed && isWord("not") && wordIs(ahead(1), "materialized")) {
+                pos_ += 2;
+                column.materialized = false;
+            } else if (acceptWord("null")) {
                 column.nullability = ColumnDef::Nullability::Null;
             } else if (isWord("not") && wordIs(ahead(1), "null")) {
                 pos_ += 2;
@@ -1258,6 +1279,16 @@ private:
                 action.kind = AlterTableAction::Kind::SetDmlLogging;
                 action.dmlLogging = parseDmlLogging(true);
                 statement->actions.push_back(std::move(action));
+            } else if ((isWord("enable") || isWord("disable")) && wordIs(ahead(1), "trigger")) {
+                AlterTableAction action;
+                action.kind = AlterTableAction::Kind::EnableTrigger;
+                action.enable = isWord("enable");
+                pos_ += 2;
+                if (cur().kind == TokenKind::Identifier && !isReserved(cur()) &&
+                    !startsAlterClause()) {
+                    action.name = identifier();
+                }
+                statement->actions.push_back(std::move(action));
             } else if (acceptWord("with")) {
                 AlterTableAction action;
                 action.kind = AlterTableAction::Kind::SetOptions;
@@ -1270,6 +1301,15 @@ private:
         if (statement->actions.empty())
             fail();
         return statement;
+    }
+
+    bool startsAlterClause() const
+    {
+        for (const char* word : {"add", "drop", "replace", "lock", "with", "enable", "disable"}) {
+            if (isWord(word))
+                return true;
+        }
+        return false;
     }
 
     TypeSpec parseType()
@@ -1504,6 +1544,8 @@ private:
                     statement.actions.push_back(203);
                 else if (acceptWord("trigger"))
                     statement.actions.push_back(221);
+                else if (acceptWord("function"))
+                    statement.actions.push_back(kCreateFunctionAction);
                 else
                     fail();
             } else if (acceptWord("dump")) {
@@ -1628,6 +1670,8 @@ private:
             select->having = parseExpr();
         }
         if (isWord("order") && wordIs(ahead(1), "by")) {
+            if (viewDefinition_)
+                fail();
             pos_ += 2;
             do {
                 OrderItem item;
@@ -2150,6 +2194,7 @@ private:
     int paramCount_ = 0;
     int depth_ = 0;
     std::set<std::string> labels_;                    // labels of the batch or body
+    bool viewDefinition_ = false;                     // parsing the select of CREATE VIEW
     std::vector<std::pair<std::string, int>> gotos_;  // goto targets and their lines
 };
 

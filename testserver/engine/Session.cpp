@@ -488,6 +488,14 @@ Value SessionImpl::toValue(const SqliteStatement& row, int column, const ColumnI
             auto time = parseDateTime(row.textAt(column));
             return Value::ofDateTime(time ? toWire(*time) : DateTimeValue{});
         }
+        case ColumnType::BigDateTime:
+        case ColumnType::BigTime: {
+            auto time = parseDateTime(row.textAt(column));
+            if (!time)
+                return Value::null();
+            return Value::ofInt(type.type == ColumnType::BigTime ? microsOfDay(*time)
+                                                                 : bigDateTimeMicros(*time));
+        }
         case ColumnType::Char: {
             std::string text = row.textAt(column);
             if (type.length > 0 && static_cast<int>(text.size()) < type.length) {
@@ -590,6 +598,8 @@ std::optional<Variable> SessionImpl::globalVariable(const std::string& name)
          [](SessionImpl& s) { return intGlobal(ColumnType::SmallInt, s.sqlStatus_); }},
         {"@@maxcharlen",
          [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.catalog().ncharSize()); }},
+        // Bytes per unichar character: UTF-16 code units.
+        {"@@unicharsize", [](SessionImpl&) { return intGlobal(ColumnType::Int, 2); }},
         // Bytes per national character: the server character set's maximum width.
         {"@@ncharsize",
          [](SessionImpl& s) { return intGlobal(ColumnType::Int, s.catalog().ncharSize()); }},

@@ -43,6 +43,10 @@ inline int dmlLoggingBits(DmlLogging logging)
            : logging == DmlLogging::Minimal ? kDmlLoggingMinimal
                                             : 0;
 }
+// The table's trigger for an action is disabled (alter table ... disable trigger).
+constexpr int kInsertTriggerDisabled = 0x100000;
+constexpr int kDeleteTriggerDisabled = 0x200000;
+constexpr int kUpdateTriggerDisabled = 0x400000;
 // sysindexes.status / status2:
 constexpr int kIndexUnique = 0x2;
 constexpr int kIndexAllpagesClustered = 0x10;
@@ -56,11 +60,6 @@ constexpr int kProcedureDeclared = 0x1000;
 constexpr int kConstraintReference = 0x40;
 constexpr int kConstraintCheck = 0x80;
 constexpr int kConstraintComputed = 0x100;  // a computed column (function-based index key)
-// syscolumns.status2 of a function-based index key's hidden column: computed,
-// materialized, hidden.
-constexpr int kColumn2Computed = 0x10;
-constexpr int kColumn2Materialized = 0x20;
-constexpr int kColumn2FunctionKey = 0x200;
 
 // An index to create: by CREATE INDEX or for a PRIMARY KEY / UNIQUE constraint.
 struct IndexSpec {
@@ -72,6 +71,16 @@ struct IndexSpec {
     int status2 = 0;  // constraint bits
     int segment = 1;
     StorageOptions options;
+};
+
+// A computed column to add: declared with its table or by ALTER TABLE, or the hidden
+// column behind a function-based index key.
+struct ComputedColumnSpec {
+    std::string name;
+    int colid = 0;  // 0: the table's next colid
+    bool materialized = true;
+    bool functionKey = false;
+    bool nullable = true;
 };
 
 // Temporary SQLite tables one statement needs; dropped when it ends.
@@ -196,7 +205,15 @@ private:
     };
     // Trigger support (Triggers.cpp).
     int triggerFor(const TableBinding& table, const char* column);
-    std::string snapshot(const TableBinding& table, const std::string& condition, const char* role);
+    // alter table t enable | disable trigger [name]: an empty name means every trigger.
+    void enableTriggers(const ObjectRef& table, const std::string& name, bool enable);
+    // Copies the rows of `table` that match `condition` into a temporary table: the
+    // table's columns, or the select list `columns` naming them.
+    std::string snapshot(const TableBinding& table, const std::string& condition, const char* role,
+                         std::string columns = "");
+    // A view's instead-of trigger, fired in place of the statement on the view.
+    void runInsteadOf(int triggerId, const TableBinding& view, const std::string& inserted,
+                      const std::string& deleted, std::vector<StatementResult>& out);
     void fireTrigger(int triggerId, const TableBinding& table, const std::string& inserted,
                      const std::string& deleted, std::vector<StatementResult>& out);
     using Results = std::vector<StatementResult>;
@@ -268,6 +285,14 @@ private:
     // Returns the column's colid.
     int addFunctionKey(const TableBinding& table, const Expr& expression, const std::string& text,
                        const std::string& columnName);
+    // A computed column's rows: syscolumns (status2 computed, materialized), the type C
+    // object with the expression's text and its sysconstraints row. Returns the colid.
+    int addComputedColumn(const TableBinding& table, const Expr& expression,
+                          const std::string& text, const ComputedColumnSpec& spec);
+    void addComputedStorage(const ObjectRef& table, int colid);
+    // Column definitions the server refuses (bit columns that allow NULL, IDENTITY of a
+    // user type that allows NULL).
+    void refuseColumnDefinition(const ColumnDef& column, const ColumnStorage& storage);
     void dropFunctionKeys(const ObjectRef& table, const IndexRef& index);
     void addFunctionKeys(const CreateIndexStatement& statement, const TableBinding& table,
                          IndexSpec& wanted);
@@ -304,6 +329,7 @@ private:
                           int tableSegment);
     void addCheckConstraint(const ObjectRef& table, const ConstraintDef& constraint);
     void addForeignKey(const ObjectRef& table, const ConstraintDef& constraint);
+    void markReferenced(const std::string& database, int tableId, int indid, bool referenced);
     int addDeclaredDefault(const ObjectRef& table, const std::string& column,
                            const std::string& text);
     std::string generatedName(const ObjectRef& table, const std::string& column, int id) const;

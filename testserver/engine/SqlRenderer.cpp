@@ -58,6 +58,10 @@ int hierarchyOf(ColumnType type)
             return 31;
         case ColumnType::Image:
             return 32;
+        case ColumnType::BigDateTime:
+            return 37;
+        case ColumnType::BigTime:
+            return 38;
     }
     return 27;
 }
@@ -103,6 +107,10 @@ const char* typeNameOf(ColumnType type)
             return "BINARY";
         case ColumnType::VarBinary:
             return "VARBINARY";
+        case ColumnType::BigDateTime:
+            return "BIGDATETIME";
+        case ColumnType::BigTime:
+            return "BIGTIME";
     }
     return "VARCHAR";
 }
@@ -114,7 +122,16 @@ bool isNumeric(ColumnType type)
 }
 bool isDate(ColumnType type)
 {
-    return type == ColumnType::DateTime || type == ColumnType::SmallDateTime;
+    return type == ColumnType::DateTime || type == ColumnType::SmallDateTime ||
+           type == ColumnType::BigDateTime || type == ColumnType::BigTime;
+}
+
+// The convert target that turns a string into a value comparable with a date column's.
+std::string dateTarget(ColumnType type)
+{
+    return type == ColumnType::BigDateTime ? "'bigdatetime'"
+           : type == ColumnType::BigTime   ? "'bigtime'"
+                                           : "'datetime'";
 }
 
 // Source kind letter passed to tsql_convert so that it can format the value.
@@ -124,6 +141,10 @@ std::string sourceKind(const ColumnInfo& type)
         return "'s'";
     if (isBinaryType(type.type))
         return "'b'";
+    if (type.type == ColumnType::BigDateTime)
+        return "'D'";
+    if (type.type == ColumnType::BigTime)
+        return "'T'";
     if (isDate(type.type))
         return "'d'";
     if (type.type == ColumnType::Money || type.type == ColumnType::SmallMoney)
@@ -234,6 +255,14 @@ ColumnInfo makeColumnInfo(ColumnType type, int length, bool nullable)
         case ColumnType::SmallDateTime:
             info.length = 4;
             info.userType = 22;
+            break;
+        case ColumnType::BigDateTime:
+            info.length = 8;
+            info.userType = findBuiltinType("bigdatetime")->usertype;
+            break;
+        case ColumnType::BigTime:
+            info.length = 8;
+            info.userType = findBuiltinType("bigtime")->usertype;
             break;
         case ColumnType::Money:
             info.length = 8;
@@ -624,7 +653,8 @@ TypedSql SqlRenderer::render(const Expr& expr, Scope* scope)
             for (size_t i = 1; i < expr.args.size(); ++i) {
                 TypedSql item = render(*expr.args[i], scope);
                 if (isDate(value.type.type) && item.isString) {
-                    item.sql = "tsql_convert('datetime', 0, 0, 0, " + item.sql + ", 's', 0)";
+                    item.sql = "tsql_convert(" + dateTarget(value.type.type) + ", 0, 0, 0, " +
+                               item.sql + ", 's', 0)";
                 }
                 items += (i > 1 ? ", " : "") + item.sql;
             }
@@ -742,10 +772,12 @@ TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope)
         }
         // A string compared with a datetime is converted to a datetime.
         if (isDate(left.type.type) && right.isString) {
-            right.sql = "tsql_convert('datetime', 0, 0, 0, " + right.sql + ", 's', 0)";
+            right.sql = "tsql_convert(" + dateTarget(left.type.type) + ", 0, 0, 0, " + right.sql +
+                        ", 's', 0)";
             right.isString = false;
         } else if (isDate(right.type.type) && left.isString) {
-            left.sql = "tsql_convert('datetime', 0, 0, 0, " + left.sql + ", 's', 0)";
+            left.sql = "tsql_convert(" + dateTarget(right.type.type) + ", 0, 0, 0, " + left.sql +
+                       ", 's', 0)";
             left.isString = false;
         } else if ((left.isString && isNumeric(right.type.type) && !rightNull) ||
                    (right.isString && isNumeric(left.type.type) && !leftNull)) {
@@ -875,6 +907,12 @@ std::string SqlRenderer::coerceTo(const TypedSql& value, const ColumnInfo& targe
             break;
         case ColumnType::SmallDateTime:
             name = "smalldatetime";
+            break;
+        case ColumnType::BigDateTime:
+            name = "bigdatetime";
+            break;
+        case ColumnType::BigTime:
+            name = "bigtime";
             break;
         case ColumnType::Money:
             name = "money";
@@ -1358,6 +1396,16 @@ TypedSql SqlRenderer::renderParam(const ParamValue& param)
             out.isString = true;
             if (!value.isNull)
                 bound = SqlValue::ofText(value.bytes);
+            break;
+        case ColumnType::BigDateTime:
+        case ColumnType::BigTime:
+            out.type = makeColumnInfo(param.type, 8);
+            if (!value.isNull) {
+                bound = SqlValue::ofText(
+                    param.type == ColumnType::BigTime
+                        ? storedBigTimeText(fromMicrosOfDay(value.intValue))
+                        : storedBigDateTimeText(fromBigDateTimeMicros(value.intValue)));
+            }
             break;
         default: {  // the integer kinds and bit
             bool wide = value.intValue > INT32_MAX || value.intValue < INT32_MIN;

@@ -1,5 +1,6 @@
 // Triggers: after INSERT, UPDATE and DELETE the table's trigger runs with the affected
-// rows in the pseudo tables "inserted" and "deleted".
+// rows in the pseudo tables "inserted" and "deleted"; a view's instead-of trigger runs in
+// place of the statement with the rows it would have inserted and deleted.
 #include "engine/Parser.h"
 #include "engine/SessionImpl.h"
 #include "engine/Text.h"
@@ -22,30 +23,96 @@ const TableBinding* SessionImpl::pseudoTable(const std::string& name) const
     return nullptr;
 }
 
-// The id of the table's insert/update/delete trigger (column instrig, updtrig, deltrig).
+namespace {
+
+// The sysobjects column that links a table to its trigger for an action, and the
+// table's sysstat2 bit that disables it.
+struct TriggerAction {
+    const char* column;
+    int disabledBit;
+};
+constexpr TriggerAction kTriggerActions[] = {{"instrig", kInsertTriggerDisabled},
+                                             {"updtrig", kUpdateTriggerDisabled},
+                                             {"deltrig", kDeleteTriggerDisabled}};
+
+int disabledBitOf(const std::string& column)
+{
+    for (const TriggerAction& action : kTriggerActions) {
+        if (column == action.column)
+            return action.disabledBit;
+    }
+    return 0;
+}
+
+}  // namespace
+
+// The id of the table's insert/update/delete trigger (column instrig, updtrig, deltrig);
+// 0 when there is none or it is disabled.
 int SessionImpl::triggerFor(const TableBinding& table, const char* column)
 {
-    if (table.object.type != "U")
+    if (table.object.type != "U" && table.object.type != "V")
         return 0;
     return static_cast<int>(state_.db.queryInt(
-        "SELECT " + std::string(column) + " FROM " +
+        "SELECT CASE WHEN sysstat2 & " + std::to_string(disabledBitOf(column)) + " = 0 THEN " +
+            column + " ELSE 0 END FROM " +
             Catalog::systemTable(table.object.database, "sysobjects") + " WHERE id = ?1",
         {SqlValue::ofInt(table.object.id)}));
 }
 
-// Copies the rows of `table` that match `condition` into a temporary table.
+void SessionImpl::enableTriggers(const ObjectRef& table, const std::string& name, bool enable)
+{
+    int triggerId = 0;
+    if (!name.empty()) {
+        auto trigger = state_.catalog.findObject(database_, "", name, uid_);
+        bool ofTable =
+            trigger && trigger->type == "TR" &&
+            state_.db.queryInt("SELECT deltrig FROM " + sysTable("sysobjects") + " WHERE id = ?1",
+                               {SqlValue::ofInt(trigger->id)}) == table.id;
+        if (!ofTable) {
+            throw EngineError{
+                7777, 16, "Trigger '" + name + "' is not a trigger of table '" + table.name + "'."};
+        }
+        triggerId = trigger->id;
+    }
+    int bits = 0;
+    for (const TriggerAction& action : kTriggerActions) {
+        int linked =
+            static_cast<int>(state_.db.queryInt("SELECT " + std::string(action.column) + " FROM " +
+                                                    sysTable("sysobjects") + " WHERE id = ?1",
+                                                {SqlValue::ofInt(table.id)}));
+        if (linked != 0 && (triggerId == 0 || linked == triggerId))
+            bits |= action.disabledBit;
+    }
+    if (enable)
+        setSysstat2(table.id, 0, bits);
+    else
+        setSysstat2(table.id, bits);
+}
+
 std::string SessionImpl::snapshot(const TableBinding& table, const std::string& condition,
-                                  const char* role)
+                                  const char* role, std::string columns)
 {
     std::string name =
         "temp." + sqlName(std::string("tdsim_") + role + "_" + std::to_string(++snapshotCounter_));
-    std::string columns;
-    for (const StoredColumn& column : table.columns) {
-        columns += (columns.empty() ? "" : ", ") + sqlName(column.storageName);
+    if (columns.empty()) {
+        for (const StoredColumn& column : table.columns)
+            columns += (columns.empty() ? "" : ", ") + sqlName(column.storageName);
     }
     state_.db.exec("CREATE TABLE " + name + " AS SELECT " + columns + " FROM " + table.physical +
                    " WHERE " + condition);
     return name;
+}
+
+void SessionImpl::runInsteadOf(int triggerId, const TableBinding& view, const std::string& inserted,
+                               const std::string& deleted, Results& out)
+{
+    int64_t count = std::max(state_.db.queryInt("SELECT count(*) FROM " + inserted),
+                             state_.db.queryInt("SELECT count(*) FROM " + deleted));
+    fireTrigger(triggerId, view, inserted, deleted, out);
+    lastRowCount_ = static_cast<int>(count);
+    StatementResult& result = newResult(out);
+    result.hasRowCount = !options_.noCount;
+    result.rowCount = lastRowCount_;
 }
 
 void SessionImpl::fireTrigger(int triggerId, const TableBinding& table, const std::string& inserted,

@@ -51,6 +51,12 @@ const std::vector<BuiltinType>& builtinTypes()
         {"time", 34, TypeCode::Time, 38, 4, false, false, -1, -1},
         {"daten", 35, TypeCode::DateN, 39, 4, false, true, -1, -1},
         {"timen", 36, TypeCode::TimeN, 40, 4, false, true, -1, -1},
+        // 15.5: the type codes of the fixed types are the server's, those of the nullable
+        // twins and the four usertypes are chosen.
+        {"bigdatetime", 37, TypeCode::BigDateTime, 48, 8, false, false, -1, -1},
+        {"bigtime", 38, TypeCode::BigTime, 49, 8, false, false, -1, -1},
+        {"bigdatetimen", 39, TypeCode::BigDateTimeN, 50, 8, false, true, -1, -1},
+        {"bigtimen", 40, TypeCode::BigTimeN, 51, 8, false, true, -1, -1},
     };
     return types;
 }
@@ -131,6 +137,10 @@ int nullableTwin(int type)
             return TypeCode::DateN;
         case TypeCode::Time:
             return TypeCode::TimeN;
+        case TypeCode::BigDateTime:
+            return TypeCode::BigDateTimeN;
+        case TypeCode::BigTime:
+            return TypeCode::BigTimeN;
         case TypeCode::Float:
         case TypeCode::Real:
             return TypeCode::FloatN;
@@ -303,6 +313,14 @@ ColumnInfo columnInfoFor(const std::string& name, int type, int usertype, int le
         case TypeCode::SmallDateTime:
             info.type = ColumnType::SmallDateTime;
             break;
+        case TypeCode::BigDateTime:
+        case TypeCode::BigDateTimeN:
+            info.type = ColumnType::BigDateTime;
+            break;
+        case TypeCode::BigTime:
+        case TypeCode::BigTimeN:
+            info.type = ColumnType::BigTime;
+            break;
         case TypeCode::DateTimeN:
             info.type = length >= 8 ? ColumnType::DateTime : ColumnType::SmallDateTime;
             break;
@@ -348,7 +366,8 @@ std::string sqliteDeclaration(int type)
         return "BLOB";
     if (isIntegerType(info.type))
         return "INTEGER";
-    if (info.type == ColumnType::DateTime || info.type == ColumnType::SmallDateTime) {
+    if (info.type == ColumnType::DateTime || info.type == ColumnType::SmallDateTime ||
+        info.type == ColumnType::BigDateTime || info.type == ColumnType::BigTime) {
         return "TEXT";
     }
     return "REAL";

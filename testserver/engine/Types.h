@@ -17,7 +17,7 @@ constexpr int Image = 34, Text = 35, VarBinary = 37, IntN = 38, VarChar = 39, Bi
               Numeric = 63, USmallInt = 65, UInt = 66, UBigInt = 67, UIntN = 68, DecimalN = 106,
               NumericN = 108, FloatN = 109, MoneyN = 110, DateTimeN = 111, SmallMoney = 122,
               DateN = 123, UniChar = 135, TimeN = 147, UniVarChar = 155, UniText = 174,
-              BigInt = 191;
+              BigDateTimeN = 187, BigTimeN = 188, BigDateTime = 189, BigTime = 190, BigInt = 191;
 }
 
 // One built-in systypes row.

@@ -55,6 +55,10 @@ ParamValue engineValue(const Parameter& p)
             return {fourBytes ? ColumnType::SmallDateTime : ColumnType::DateTime, v};
         case wire::kBit:
             return {ColumnType::Bit, v};
+        case wire::kBigDateTimeN:
+            return {ColumnType::BigDateTime, v};
+        case wire::kBigTimeN:
+            return {ColumnType::BigTime, v};
         case wire::kInt1:
         case wire::kInt2:
         case wire::kInt4:

@@ -11,6 +11,7 @@ namespace {
 
 constexpr uint8_t kNullableStatus = 0x20;
 constexpr uint32_t kTicksPerMinute = 300 * 60;
+constexpr int kBigTimeScale = 6;
 // Text pointer and timestamp that precede a text/image value. Clients only check
 // that a 16-byte pointer is present; its content is opaque to them.
 constexpr uint8_t kTextPointer[16] = {0x74, 0x64, 0x73, 0x69, 0x6d, 1};
@@ -197,6 +198,14 @@ WireColumn WireColumn::forColumn(const ColumnInfo& column, size_t longestValue)
             c.type_ = column.type == ColumnType::Text ? wire::kText : wire::kImage;
             c.maxLength_ = column.length > 0 ? static_cast<uint32_t>(column.length) : 32768;
             break;
+        case ColumnType::BigDateTime:
+        case ColumnType::BigTime:
+            // Only the nullable forms travel; the scale is the six fraction digits.
+            c.type_ =
+                column.type == ColumnType::BigDateTime ? wire::kBigDateTimeN : wire::kBigTimeN;
+            c.maxLength_ = 8;
+            c.scale_ = kBigTimeScale;
+            break;
     }
     return c;
 }
@@ -266,6 +275,11 @@ void WireColumn::writeTypeInfo(ByteWriter& out) const
             out.u32(maxLength_);
             out.sstring("");
             break;
+        case wire::kBigDateTimeN:
+        case wire::kBigTimeN:
+            out.u8(static_cast<uint8_t>(maxLength_));
+            out.u8(static_cast<uint8_t>(scale_));
+            break;
         default:
             out.u8(static_cast<uint8_t>(maxLength_));
     }
@@ -317,6 +331,8 @@ Kind kindOf(uint8_t type)
         case wire::kInt8:
         case wire::kIntN:
         case wire::kBit:
+        case wire::kBigDateTimeN:
+        case wire::kBigTimeN:
             return Kind::Integer;
         case wire::kDateTime:
         case wire::kDateTime4:
@@ -345,7 +361,7 @@ Kind kindOf(uint8_t type)
 bool hasLengthByte(uint8_t type)
 {
     return type == wire::kIntN || type == wire::kDateTimeN || type == wire::kMoneyN ||
-           type == wire::kFloatN;
+           type == wire::kFloatN || type == wire::kBigDateTimeN || type == wire::kBigTimeN;
 }
 
 bool isBinary(uint8_t type)
@@ -493,6 +509,12 @@ WireColumn WireColumn::readTypeInfo(ByteReader& in)
         case wire::kDateTimeN:
             c.maxLength_ = in.u8();
             requireSize({4, 8});
+            break;
+        case wire::kBigDateTimeN:
+        case wire::kBigTimeN:
+            c.maxLength_ = in.u8();
+            requireSize({8});
+            c.scale_ = in.u8();
             break;
         case wire::kChar:
         case wire::kVarChar:

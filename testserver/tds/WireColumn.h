@@ -36,6 +36,8 @@ enum : uint8_t {
     kDateTimeN = 0x6F,
     kMoney4 = 0x7A,
     kLongChar = 0xAF,
+    kBigDateTimeN = 0xBB,  // microseconds since 0000-01-01; format: length, scale
+    kBigTimeN = 0xBC,      // microseconds since midnight
     kInt8 = 0xBF,
     kLongBinary = 0xE1,
 };

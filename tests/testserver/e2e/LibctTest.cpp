@@ -91,6 +91,36 @@ TEST_F(LibctTest, EveryColumnTypeIsDescribedAndConverted)
     }
 }
 
+TEST_F(LibctTest, BigDateTimeAndBigTimeArriveWithTheirMicroseconds)
+{
+    ASSERT_EQ(client_.sendLanguage("select convert(bigdatetime, '2024-02-29 23:59:58.123456'), "
+                                   "convert(bigtime, '13:45:07.000001')"),
+              CS_SUCCEED);
+    CS_INT type = 0;
+    ASSERT_EQ(ct_results(client_.cmd(), &type), CS_SUCCEED);
+    ASSERT_EQ(type, CS_ROW_RESULT);
+    CS_DATAFMT at, tod;
+    ASSERT_EQ(ct_describe(client_.cmd(), 1, &at), CS_SUCCEED);
+    ASSERT_EQ(ct_describe(client_.cmd(), 2, &tod), CS_SUCCEED);
+    EXPECT_EQ(at.datatype, CS_BIGDATETIME_TYPE);
+    EXPECT_EQ(tod.datatype, CS_BIGTIME_TYPE);
+    // Bound as themselves: microseconds since 0000-01-01 (739310 days to 2024-02-29) and
+    // since midnight.
+    CS_BIGDATETIME atValue = 0;
+    CS_BIGTIME todValue = 0;
+    CS_INT length = 0;
+    ASSERT_EQ(ct_bind(client_.cmd(), 1, &at, &atValue, &length, nullptr), CS_SUCCEED);
+    ASSERT_EQ(ct_bind(client_.cmd(), 2, &tod, &todValue, &length, nullptr), CS_SUCCEED);
+    CS_INT fetched = 0;
+    ASSERT_EQ(ct_fetch(client_.cmd(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &fetched), CS_SUCCEED);
+    EXPECT_EQ(atValue, 739310ULL * 86400000000ULL + 86398123456ULL);
+    EXPECT_EQ(todValue, 49507000001ULL);
+    while (ct_fetch(client_.cmd(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &fetched) == CS_SUCCEED) {
+    }
+    while (ct_results(client_.cmd(), &type) == CS_SUCCEED) {
+    }
+}
+
 TEST_F(LibctTest, TwoSelectsInOneBatchGiveTwoResults)
 {
     ASSERT_EQ(client_.sendLanguage("select * from demo select @@spid"), CS_SUCCEED);

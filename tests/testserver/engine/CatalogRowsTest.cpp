@@ -195,7 +195,11 @@ TEST_F(CatalogRows, OnlyOwnersAndGrantOptionHoldersGrant)
     // Statement permissions: grant all gives the create permissions of a database.
     run("grant all to u2");
     EXPECT_EQ(rows("select action from sysprotects where id = 0 order by action"),
-              (Rows{"198", "207", "222", "233", "236"}));
+              (Rows{"198", "207", "222", "233", "236", "292"}));
+    run("revoke create function from u2");
+    run("grant create function to u1");
+    EXPECT_EQ(rows("select user_name(uid), protecttype from sysprotects where action = 292"),
+              (Rows{"u1 1"}));
 }
 
 }  // namespace

@@ -174,9 +174,24 @@ TEST(WireColumnTest, ValuesSurviveARoundTrip)
     EXPECT_LT(back.intValue, 0);
 }
 
+TEST(WireColumnTest, BigDateTimeAndBigTimeTravelAsMicrosecondsWithScaleSix)
+{
+    // Only the nullable forms (0xbb, 0xbc) exist: length 8 and scale 6 in the format, a length
+    // byte before each value.
+    EXPECT_EQ(format(column(ColumnType::BigDateTime, false)),
+              toHex(hex("01 'c' 00 00 00 00 00 bb 08 06 00")));
+    EXPECT_EQ(format(column(ColumnType::BigTime)), toHex(hex("01 'c' 20 00 00 00 00 bc 08 06 00")));
+    EXPECT_EQ(encode(column(ColumnType::BigTime), Value::ofInt(49507000001)),
+              toHex(hex("08 c1 de d8 86 0b 00 00 00")));
+    EXPECT_EQ(encode(column(ColumnType::BigDateTime), Value::null()), "00");
+    EXPECT_EQ(roundTrip(column(ColumnType::BigDateTime), Value::ofInt(63876470398123456)).intValue,
+              63876470398123456);
+}
+
 TEST(WireColumnTest, MalformedTypeInformationIsRejected)
 {
-    for (const char* bad : {"26 03", "6d 02", "6c 05 27 00", "6c 05 05 06", "99", "2f"}) {
+    for (const char* bad :
+         {"26 03", "6d 02", "6c 05 27 00", "6c 05 05 06", "99", "2f", "bb 04 06"}) {
         Bytes b = hex(bad);
         ByteReader in(b);
         EXPECT_THROW(WireColumn::readTypeInfo(in), ProtocolError) << bad;

@@ -1,7 +1,8 @@
-// Function-based index keys: the server keeps each key expression as a hidden,
-// materialized computed column of the table. tdsim stores its catalog rows and
-// indexes the expression itself (an SQLite index on the rendered expression), so
-// the column needs no storage of its own.
+// Computed columns, declared (`c as a + b [materialized]`) or hidden behind the key of a
+// function-based index. The server keeps each as a syscolumns row pointing at a type C
+// object whose text is the expression. tdsim gives a declared one a SQLite generated
+// column, and indexes a function key's expression itself (an SQLite index on the
+// rendered expression), so that column needs no storage of its own.
 #include "engine/SessionImpl.h"
 
 #include "engine/Text.h"
@@ -40,35 +41,38 @@ std::string unqualified(std::string sql, const std::string& physical)
 
 }  // namespace
 
-int SessionImpl::addFunctionKey(const TableBinding& table, const Expr& expression,
-                                const std::string& text, const std::string& columnName)
+int SessionImpl::addComputedColumn(const TableBinding& table, const Expr& expression,
+                                   const std::string& text, const ComputedColumnSpec& spec)
 {
     SqlRenderer renderer(*this);
     SqlRenderer::DmlParts parts =
         renderer.renderDml(table, table.object.name, {}, {&expression}, nullptr);
     if (!renderer.takeParams().empty()) {
-        throw EngineError{
-            7777, 16,
-            "tdsim cannot index the expression '" + text + "': it uses variables or parameters."};
+        throw EngineError{7777, 16,
+                          std::string("tdsim cannot ") + (spec.functionKey ? "index" : "compute") +
+                              " the expression '" + text + "': it uses variables or parameters."};
     }
     const TypedSql& result = parts.expressions.at(0);
     ColumnStorage storage;
     bool identity = false;
     int typeDefault = 0, typeRule = 0;
     std::string error;
-    if (!state_.catalog.storageFor(database_, typeOfResult(result.type), true, storage, identity,
-                                   typeDefault, typeRule, error)) {
+    if (!state_.catalog.storageFor(database_, typeOfResult(result.type), spec.nullable, storage,
+                                   identity, typeDefault, typeRule, error)) {
         throw EngineError{2715, 16, error};
     }
     std::string tableId = std::to_string(table.object.id);
-    int colid =
-        static_cast<int>(state_.db.queryInt("SELECT max(colid) + 1 FROM " + sysTable("syscolumns") +
-                                            " WHERE id = " + tableId + " AND number = 0"));
+    int colid = spec.colid;
+    if (colid == 0) {
+        colid = static_cast<int>(state_.db.queryInt("SELECT max(colid) + 1 FROM " +
+                                                    sysTable("syscolumns") +
+                                                    " WHERE id = " + tableId + " AND number = 0"));
+    }
     int offset = static_cast<int>(
         state_.db.queryInt("SELECT min(0, coalesce(min(offset), 0)) - 1 FROM " +
                            sysTable("syscolumns") + " WHERE id = " + tableId + " AND number = 0"));
     int computed = state_.catalog.newObjectId(database_);
-    insertObjectRow(computed, columnName + "_" + std::to_string(computed), table.object.uid, "C", 0,
+    insertObjectRow(computed, spec.name + "_" + std::to_string(computed), table.object.uid, "C", 0,
                     0);
     storeText(computed, 0, text);
     state_.catalog.insertRow(sysTable("sysconstraints"),
@@ -76,23 +80,58 @@ int SessionImpl::addFunctionKey(const TableBinding& table, const Expr& expressio
                               {"constrid", SqlValue::ofInt(computed)},
                               {"tableid", SqlValue::ofInt(table.object.id)},
                               {"status", SqlValue::ofInt(kConstraintComputed)}});
+    int status2 = kColumn2Computed | (spec.materialized ? kColumn2Materialized : 0) |
+                  (spec.functionKey ? kColumn2FunctionKey : 0);
+    // The column's type is the expression's, so its value needs no conversion.
+    std::string sql = unqualified(result.sql, table.physical);
     state_.catalog.insertRow(
         sysTable("syscolumns"),
         {{"id", SqlValue::ofInt(table.object.id)},
          {"colid", SqlValue::ofInt(colid)},
-         {"status", SqlValue::ofInt(0x08)},
+         {"status", SqlValue::ofInt(storage.nullable ? 0x08 : 0)},
          {"type", SqlValue::ofInt(storage.type)},
          {"length", SqlValue::ofInt(storage.length)},
          {"offset", SqlValue::ofInt(offset)},
          {"usertype", SqlValue::ofInt(storage.usertype)},
-         {"name", SqlValue::ofText(columnName)},
+         {"name", SqlValue::ofText(spec.name)},
          {"prec", storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},
          {"scale", storage.scale >= 0 ? SqlValue::ofInt(storage.scale) : SqlValue::null()},
-         {"status2",
-          SqlValue::ofInt(kColumn2Computed | kColumn2Materialized | kColumn2FunctionKey)},
+         {"status2", SqlValue::ofInt(status2)},
          {"computedcol", SqlValue::ofInt(computed)},
-         {"tdsim_expr", SqlValue::ofText(unqualified(result.sql, table.physical))}});
+         {spec.functionKey ? "tdsim_expr" : "tdsim_computed", SqlValue::ofText(sql)}});
     return colid;
+}
+
+int SessionImpl::addFunctionKey(const TableBinding& table, const Expr& expression,
+                                const std::string& text, const std::string& columnName)
+{
+    ComputedColumnSpec spec;
+    spec.name = columnName;
+    spec.functionKey = true;
+    return addComputedColumn(table, expression, text, spec);
+}
+
+// A computed column added to a table that already has its SQLite storage becomes a
+// generated column there; before that, Catalog::ensureStorage declares it. SQLite refuses
+// expressions that are not deterministic (getdate(), newid(), rand()).
+void SessionImpl::addComputedStorage(const ObjectRef& table, int colid)
+{
+    try {
+        if (!state_.catalog.hasStorage(database_, table.id)) {
+            state_.catalog.ensureStorage(database_, table);
+            return;
+        }
+        for (const StoredColumn& column : state_.catalog.columns(database_, table)) {
+            if (column.colid == colid) {
+                state_.db.exec("ALTER TABLE " + Catalog::objectTable(database_, table.id) +
+                               " ADD COLUMN " + Catalog::columnDeclaration(column, false));
+            }
+        }
+    } catch (const SqliteError& sqliteError) {
+        throw EngineError{7777, 16,
+                          "tdsim cannot compute the columns of table '" + table.name +
+                              "': " + sqliteError.what()};
+    }
 }
 
 void SessionImpl::dropFunctionKeys(const ObjectRef& table, const IndexRef& index)
