@@ -651,6 +651,20 @@ const std::vector<SystemTableDef>& systemTables()
           {"predid", "int", true}},
          {{"csysloginroles", 1, 0x10, {1}}},
          "suid"},
+        {"syssrvroles",
+         36,
+         true,
+         {{"srid", "int", false},
+          {"name", "varchar(30)", false},
+          {"password", "varbinary(128)", true},
+          {"pwdate", "datetime", true},
+          {"status", "smallint", true},
+          {"logincount", "smallint", true},
+          {"locksuid", "int", true},
+          {"lockreason", "int", true},
+          {"lockdate", "datetime", true}},
+         {{"csyssrvroles", 1, 0x12, {1}}},
+         "srid;name"},
         {"syslogshold",
          35,
          true,
@@ -775,7 +789,7 @@ std::string currentDateTimeText()
     int roundedMillis = (ticks * 1000 + 150) / 300;
     std::tm parts{};
     gmtime_r(&seconds, &parts);
-    char text[40];
+    char text[96];  // room for any int the format could print
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.tm_year + 1900,
                   parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec,
                   roundedMillis);
@@ -870,6 +884,12 @@ void Catalog::bootstrap()
                                                    {"name", SqlValue::ofText("sa")},
                                                    {"language", SqlValue::ofText("us_english")},
                                                    {"pwdate", SqlValue::ofText(now)}});
+    for (const ServerRole& role : serverRoles()) {
+        insertRow(systemTable("master", "syssrvroles"), {{"srid", SqlValue::ofInt(role.srid)},
+                                                         {"name", SqlValue::ofText(role.name)},
+                                                         {"status", SqlValue::ofInt(0)},
+                                                         {"logincount", SqlValue::ofInt(0)}});
+    }
     // The sa login holds the administrator roles (sa_role, sso_role, oper_role).
     for (int srid : {0, 1, 2}) {
         insertRow(systemTable("master", "sysloginroles"),

@@ -35,7 +35,11 @@ TEST_F(SystemTables, EveryDatabaseHoldsTheServersSystemTables)
     // master adds its own.
     EXPECT_EQ(rows("select name, id from master..sysobjects where type = 'S' and id >= 30 "
                    "and name not in ('sysencryptkeys', 'sysoptions') order by id"),
-              (Rows{"sysdatabases 30", "syslogins 31", "sysloginroles 33", "syslogshold 35"}));
+              (Rows{"sysdatabases 30", "syslogins 31", "sysloginroles 33", "syslogshold 35",
+                    "syssrvroles 36"}));
+    EXPECT_EQ(scalar("select name from master..syssrvroles r, master..sysloginroles l "
+                     "where r.srid = l.srid and l.suid = 1 and r.srid = 1"),
+              "sso_role");
     EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'sysdatabases'"), "0");
 }
 
@@ -83,10 +87,13 @@ TEST_F(SystemTables, PublicSelectsSystemTablesByDefaultAndRevokesShowUp)
 
 TEST_F(SystemTables, MasterKeepsLoginPasswordsFromPublic)
 {
-    // Every syslogins column but password (colid 11).
+    // Every syslogins column but password (colid 11), every syssrvroles one but colid 3.
     EXPECT_EQ(scalar("select convert(varchar(5), columns) from master..sysprotects "
                      "where id = 31 and uid = 0"),
               "\xfe\xf7\x01");
+    EXPECT_EQ(scalar("select convert(varchar(5), columns) from master..sysprotects "
+                     "where id = 36 and uid = 0"),
+              "\xf6\x03");
     EXPECT_EQ(scalar("select count(*) from master..sysprotects where uid = 0 and action = 193 "
                      "and id in (30, 33, object_id('master..spt_values'))"),
               "3");
