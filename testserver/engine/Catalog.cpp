@@ -1,10 +1,12 @@
 #include "engine/Catalog.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "engine/Parser.h"
@@ -61,7 +63,12 @@ const std::vector<SystemTableDef>& systemTables()
           {"audflags", "int", true, "0"},
           {"objspare", "int", false},
           {"versionts", "binary(6)", true},
-          {"loginame", "varchar(30)", true}},
+          {"loginame", "varchar(30)", true},
+          {"identburnmax", "numeric(38,0)", true},
+          {"spacestate", "smallint", true},
+          {"erlchgts", "binary(8)", true},
+          {"sysstat3", "usmallint", true, "0"},
+          {"lobcomp_lvl", "tinyint", true}},
          {{"sysobjects", 1, 0x12, {2}}, {"ncsysobjects", 2, 0x2, {1, 3}}},
          "id;name,uid;type"},
         {"sysindexes",
@@ -107,17 +114,36 @@ const std::vector<SystemTableDef>& systemTables()
         {"syscolumns",
          3,
          false,
-         {{"id", "int", false},           {"number", "smallint", false},
-          {"colid", "smallint", false},   {"status", "tinyint", false},
-          {"type", "tinyint", false},     {"length", "int", false},
-          {"offset", "smallint", false},  {"usertype", "smallint", false},
-          {"cdefault", "int", false},     {"domain", "int", false},
-          {"name", "longsysname", false}, {"printfmt", "varchar(255)", true},
-          {"prec", "tinyint", true},      {"scale", "tinyint", true},
-          {"remote_type", "int", true},   {"remote_name", "varchar(255)", true},
-          {"xstatus", "int", true},       {"xtype", "int", true},
-          {"xdbid", "int", true},         {"accessrule", "int", true},
-          {"status2", "int", true},       {"computedcol", "int", true}},
+         {{"id", "int", false},
+          {"number", "smallint", false},
+          {"colid", "smallint", false},
+          {"status", "tinyint", false},
+          {"type", "tinyint", false},
+          {"length", "int", false},
+          {"offset", "smallint", false},
+          {"usertype", "smallint", false},
+          {"cdefault", "int", false},
+          {"domain", "int", false},
+          {"name", "longsysname", false},
+          {"printfmt", "varchar(255)", true},
+          {"prec", "tinyint", true},
+          {"scale", "tinyint", true},
+          {"remote_type", "int", true},
+          {"remote_name", "varchar(255)", true},
+          {"xstatus", "int", true},
+          {"xtype", "int", true},
+          {"xdbid", "int", true},
+          {"accessrule", "int", true},
+          {"status2", "int", true},
+          {"computedcol", "int", true},
+          {"status3", "int", true},
+          {"encrtype", "int", true},
+          {"encrlen", "int", true},
+          {"encrkeyid", "int", true},
+          {"encrkeydb", "varchar(30)", true},
+          {"encrdate", "datetime", true},
+          {"lobcomp_lvl", "tinyint", true},
+          {"inrowlen", "smallint", true}},
          {{"syscolumns", 1, 0x12, {1, 2, 3}}, {"ncsyscolumns", 2, 0x2, {1, 11}}},
          "id,number,colid;usertype",
          // The SQLite expression of a function-based index key's hidden column, and of
@@ -348,9 +374,227 @@ const std::vector<SystemTableDef>& systemTables()
           {"rootpage", "int", false},
           {"data_partitionid", "int", false},
           {"crdate", "datetime", false},
-          {"cdataptnname", "longsysname", true}},
+          {"cdataptnname", "longsysname", true},
+          {"lobcomp_lvl", "tinyint", true}},
          {{"csyspartitions", 1, 0x10, {3, 2, 4}}},
          "id,indid;partitionid"},
+        {"syslogs", 8, false, {{"xactid", "binary(6)", false}, {"op", "tinyint", false}}, {}, ""},
+        {"sysgams",
+         14,
+         false,
+         // The allocation bitmaps; the server documents no columns to read.
+         {{"gam", "varbinary(255)", true}},
+         {},
+         ""},
+        {"sysjars",
+         16,
+         false,
+         {{"jid", "int", false},
+          {"jstatus", "int", false},
+          {"jname", "varchar(255)", false},
+          {"jbinary", "image", true}},
+         {{"csysjars", 1, 0x12, {1}}},
+         "jid"},
+        {"syspartitionkeys",
+         20,
+         false,
+         {{"id", "int", false},
+          {"indid", "smallint", false},
+          {"colid", "smallint", false},
+          {"position", "smallint", false}},
+         {{"csyspartitionkeys", 1, 0x12, {1, 2, 4}}},
+         "id,indid"},
+        {"sysslices",
+         24,
+         false,
+         // The pre-15.0 syspartitions, kept for upgrades.
+         {{"id", "int", false},
+          {"ptnid", "int", false},
+          {"firstpage", "int", false},
+          {"controlpage", "int", false},
+          {"spare", "varbinary(32)", true}},
+         {},
+         "id"},
+        {"systabstats",
+         26,
+         false,
+         {{"indid", "smallint", false},
+          {"id", "int", false},
+          {"activestatid", "smallint", false},
+          {"indexheight", "smallint", false},
+          {"leafcnt", "uint", false},
+          {"pagecnt", "uint", false},
+          {"rowcnt", "float", false},
+          {"forwrowcnt", "float", false},
+          {"delrowcnt", "float", false},
+          {"dpagecrcnt", "float", false},
+          {"ipagecrcnt", "float", false},
+          {"drowcrcnt", "float", false},
+          {"oamapgcnt", "int", false},
+          {"extent0pgcnt", "int", false},
+          {"datarowsize", "float", false},
+          {"leafrowsize", "float", false},
+          {"status", "int", false},
+          {"plljoindegree", "int", false},
+          {"spare1", "int", false},
+          {"spare2", "float", false},
+          {"rslastoam", "int", false},
+          {"rslastpage", "int", false},
+          {"frlastoam", "int", false},
+          {"frlastpage", "int", false},
+          {"conopt_thld", "smallint", false},
+          {"warmcachepgcnt", "int", false},
+          {"statmoddate", "datetime", true},
+          {"partitionid", "int", false},
+          {"emptypgcnt", "int", true},
+          {"unusedpgcnt", "int", true},
+          {"oampagecnt", "int", true}},
+         {{"csystabstats", 1, 0x12, {2, 1, 28}}},
+         "id,indid"},
+        {"sysstatistics",
+         27,
+         false,
+         {{"statid", "smallint", false},
+          {"id", "int", false},
+          {"sequence", "int", false},
+          {"moddate", "datetime", false},
+          {"formatid", "tinyint", false},
+          {"usedcount", "tinyint", false},
+          {"colidarray", "varbinary(100)", false},
+          {"indid", "smallint", true},
+          {"partitionid", "int", true},
+          {"c0", "varbinary(255)", true},
+          {"c1", "varbinary(255)", true},
+          {"c2", "varbinary(255)", true},
+          {"c3", "varbinary(255)", true},
+          {"c4", "varbinary(255)", true},
+          {"c5", "varbinary(255)", true},
+          {"c6", "varbinary(255)", true},
+          {"c7", "varbinary(255)", true},
+          {"c8", "varbinary(255)", true},
+          {"c9", "varbinary(255)", true},
+          {"c10", "varbinary(255)", true},
+          {"c11", "varbinary(255)", true},
+          {"c12", "varbinary(255)", true},
+          {"c13", "varbinary(255)", true},
+          {"c14", "varbinary(255)", true},
+          {"c15", "varbinary(255)", true},
+          {"c16", "varbinary(255)", true},
+          {"c17", "varbinary(255)", true},
+          {"c18", "varbinary(255)", true},
+          {"c19", "varbinary(255)", true},
+          {"c20", "varbinary(255)", true},
+          {"c21", "varbinary(255)", true},
+          {"c22", "varbinary(255)", true},
+          {"c23", "varbinary(255)", true},
+          {"c24", "varbinary(255)", true},
+          {"c25", "varbinary(255)", true},
+          {"c26", "varbinary(255)", true},
+          {"c27", "varbinary(255)", true},
+          {"c28", "varbinary(255)", true},
+          {"c29", "varbinary(255)", true},
+          {"c30", "varbinary(255)", true},
+          {"c31", "varbinary(255)", true},
+          {"c32", "varbinary(255)", true},
+          {"c33", "varbinary(255)", true},
+          {"c34", "varbinary(255)", true},
+          {"c35", "varbinary(255)", true},
+          {"c36", "varbinary(255)", true},
+          {"c37", "varbinary(255)", true},
+          {"c38", "varbinary(255)", true},
+          {"c39", "varbinary(255)", true},
+          {"c40", "varbinary(255)", true},
+          {"c41", "varbinary(255)", true},
+          {"c42", "varbinary(255)", true},
+          {"c43", "varbinary(255)", true},
+          {"c44", "varbinary(255)", true},
+          {"c45", "varbinary(255)", true},
+          {"c46", "varbinary(255)", true},
+          {"c47", "varbinary(255)", true},
+          {"c48", "varbinary(255)", true},
+          {"c49", "varbinary(255)", true},
+          {"c50", "varbinary(255)", true},
+          {"c51", "varbinary(255)", true},
+          {"c52", "varbinary(255)", true},
+          {"c53", "varbinary(255)", true},
+          {"c54", "varbinary(255)", true},
+          {"c55", "varbinary(255)", true},
+          {"c56", "varbinary(255)", true},
+          {"c57", "varbinary(255)", true},
+          {"c58", "varbinary(255)", true},
+          {"c59", "varbinary(255)", true},
+          {"c60", "varbinary(255)", true},
+          {"c61", "varbinary(255)", true},
+          {"c62", "varbinary(255)", true},
+          {"c63", "varbinary(255)", true},
+          {"c64", "varbinary(255)", true},
+          {"c65", "varbinary(255)", true},
+          {"c66", "varbinary(255)", true},
+          {"c67", "varbinary(255)", true},
+          {"c68", "varbinary(255)", true},
+          {"c69", "varbinary(255)", true},
+          {"c70", "varbinary(255)", true},
+          {"c71", "varbinary(255)", true},
+          {"c72", "varbinary(255)", true},
+          {"c73", "varbinary(255)", true},
+          {"c74", "varbinary(255)", true},
+          {"c75", "varbinary(255)", true},
+          {"c76", "varbinary(255)", true},
+          {"c77", "varbinary(255)", true},
+          {"c78", "varbinary(255)", true},
+          {"c79", "varbinary(255)", true}},
+         {{"csysstatistics", 1, 0x12, {2, 1, 7, 5, 3}}},
+         "id"},
+        {"sysqueryplans",
+         29,
+         false,
+         {{"uid", "int", false},
+          {"gid", "int", false},
+          {"hashkey", "int", false},
+          {"id", "int", false},
+          {"type", "smallint", false},
+          {"sequence", "smallint", false},
+          {"status", "int", true},
+          {"text", "varchar(255)", true},
+          {"dbid", "int", true},
+          {"qpdate", "datetime", true},
+          {"sprocid", "int", true},
+          {"hashkey2", "int", true},
+          {"key1", "int", true},
+          {"key2", "int", true},
+          {"key3", "int", true},
+          {"key4", "int", true}},
+         {{"csysqueryplans", 1, 0x10, {1, 2, 3}}, {"ncsysqueryplans", 2, 0x2, {4, 5, 6}}},
+         "id"},
+        {"sysencryptkeys",
+         32,
+         false,
+         {{"id", "int", false},
+          {"ekalgorithm", "int", false},
+          {"type", "smallint", false},
+          {"status", "int", false},
+          {"eklen", "smallint", false},
+          {"value", "varbinary(1282)", false},
+          {"pwdate", "datetime", true},
+          {"expdate", "datetime", true},
+          {"uid", "int", true},
+          {"ekpairid", "int", true},
+          {"ekpwdnum", "int", true}},
+         {{"csysencryptkeys", 1, 0x12, {1, 4}}},
+         "id"},
+        {"sysoptions",
+         34,
+         false,
+         // A fake table on the server (the session's options); empty here.
+         {{"spid", "int", false},
+          {"name", "varchar(100)", false},
+          {"category", "varchar(100)", false},
+          {"currentsetting", "varchar(100)", true},
+          {"defaultsetting", "varchar(100)", true},
+          {"scope", "int", false},
+          {"number", "int", false}},
+         {},
+         ""},
         {"sysdatabases",
          30,
          true,
@@ -408,6 +652,34 @@ const std::vector<SystemTableDef>& systemTables()
           {"predid", "int", true}},
          {{"csysloginroles", 1, 0x10, {1}}},
          "suid"},
+        {"syssrvroles",
+         36,
+         true,
+         {{"srid", "int", false},
+          {"name", "varchar(30)", false},
+          {"password", "varbinary(128)", true},
+          {"pwdate", "datetime", true},
+          {"status", "smallint", true},
+          {"logincount", "smallint", true},
+          {"locksuid", "int", true},
+          {"lockreason", "int", true},
+          {"lockdate", "datetime", true}},
+         {{"csyssrvroles", 1, 0x12, {1}}},
+         "srid;name"},
+        {"syslogshold",
+         35,
+         true,
+         {{"dbid", "smallint", false},
+          {"reserved", "int", false},
+          {"spid", "smallint", false},
+          {"page", "int", false},
+          {"xactid", "binary(6)", false},
+          {"masterxactid", "binary(6)", false},
+          {"starttime", "datetime", false},
+          {"name", "varchar(67)", false},
+          {"xloid", "int", false}},
+         {},
+         ""},
     };
     return tables;
 }
@@ -432,6 +704,22 @@ const char* storageOrder(const std::string& table)
     };
     auto found = keys.find(table);
     return found == keys.end() ? nullptr : found->second;
+}
+
+// The system tables whose SELECT public holds in a new database, as "grant default
+// permissions on system tables" gives it. Encryption keys, allocation maps, the obsolete
+// sysslices, partition keys and the fake sysoptions get none; master's syslogins is
+// granted by column in the system script (its passwords are not public).
+bool publicSelectByDefault(const std::string& table)
+{
+    static const std::set<std::string> tables = {
+        "sysalternates", "sysattributes", "syscolumns",      "syscomments",   "sysconstraints",
+        "sysdepends",    "sysindexes",    "sysjars",         "syskeys",       "syslogs",
+        "sysobjects",    "syspartitions", "sysprocedures",   "sysprotects",   "sysqueryplans",
+        "sysreferences", "sysroles",      "syssegments",     "sysstatistics", "systabstats",
+        "systhresholds", "systypes",      "sysusermessages", "sysusers",      "sysxtypes",
+        "sysdatabases",  "sysloginroles", "syslogshold"};
+    return tables.count(table) > 0;
 }
 
 struct ServerRole {
@@ -515,11 +803,31 @@ std::string currentDateTimeText()
     int roundedMillis = (ticks * 1000 + 150) / 300;
     std::tm parts{};
     gmtime_r(&seconds, &parts);
-    char text[40];
+    char text[96];  // room for any int the format could print
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.tm_year + 1900,
                   parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec,
                   roundedMillis);
     return text;
+}
+
+const std::vector<DatabaseOption>& databaseOptions()
+{
+    // The options with a documented sysdatabases status bit.
+    static const std::vector<DatabaseOption> options = {
+        {"select into/bulkcopy/pllsort", "status", 0x4},
+        {"trunc log on chkpt", "status", 0x8},
+        {"no chkpt on recovery", "status", 0x10},
+        {"ddl in tran", "status", 0x200},
+        {"read only", "status", 0x400},
+        {"dbo use only", "status", 0x800},
+        {"single user", "status", 0x1000},
+        {"allow nulls by default", "status", 0x2000},
+        {"abort tran on log full", "status2", 0x1},
+        {"no free space acctg", "status2", 0x2},
+        {"auto identity", "status2", 0x4},
+        {"identity in nonunique index", "status2", 0x8},
+    };
+    return options;
 }
 
 Catalog::Catalog(SqliteDatabase& db, int ncharSize) : db_(db), ncharSize_(ncharSize) {}
@@ -603,6 +911,12 @@ void Catalog::bootstrap()
                                                    {"name", SqlValue::ofText("sa")},
                                                    {"language", SqlValue::ofText("us_english")},
                                                    {"pwdate", SqlValue::ofText(now)}});
+    for (const ServerRole& role : serverRoles()) {
+        insertRow(systemTable("master", "syssrvroles"), {{"srid", SqlValue::ofInt(role.srid)},
+                                                         {"name", SqlValue::ofText(role.name)},
+                                                         {"status", SqlValue::ofInt(0)},
+                                                         {"logincount", SqlValue::ofInt(0)}});
+    }
     // The sa login holds the administrator roles (sa_role, sso_role, oper_role).
     for (int srid : {0, 1, 2}) {
         insertRow(systemTable("master", "sysloginroles"),
@@ -784,6 +1098,23 @@ void Catalog::insertBuiltinRows(const std::string& database, int dbid)
                                                       {"uid", SqlValue::ofInt(user.uid)},
                                                       {"gid", SqlValue::ofInt(user.gid)},
                                                       {"name", SqlValue::ofText(user.name)}});
+    }
+    grantDefaultPermissions(database);
+}
+
+void Catalog::grantDefaultPermissions(const std::string& database)
+{
+    // public (uid 0) may select every column (bitmap 0x01), granted by dbo.
+    for (const SystemTableDef& table : systemTables()) {
+        if ((table.masterOnly && database != "master") || !publicSelectByDefault(table.name))
+            continue;
+        insertRow(systemTable(database, "sysprotects"),
+                  {{"id", SqlValue::ofInt(table.id)},
+                   {"uid", SqlValue::ofInt(0)},
+                   {"action", SqlValue::ofInt(193)},
+                   {"protecttype", SqlValue::ofInt(1)},
+                   {"columns", SqlValue::ofBlob(std::string(1, '\x01'))},
+                   {"grantor", SqlValue::ofInt(1)}});
     }
 }
 
@@ -1171,14 +1502,27 @@ std::string Catalog::loginName(int suid)
     return statement->step() ? statement->textAt(0) : std::string();
 }
 
+bool Catalog::nullsByDefault(const std::string& database)
+{
+    static const DatabaseOption& option = *std::find_if(
+        databaseOptions().begin(), databaseOptions().end(),
+        [](const DatabaseOption& o) { return std::string(o.name) == "allow nulls by default"; });
+    return (db_.queryInt(std::string("SELECT ") + option.column + " FROM " +
+                             systemTable("master", "sysdatabases") + " WHERE name = ?1",
+                         {SqlValue::ofText(database)}, 0) &
+            option.bit) != 0;
+}
+
 bool Catalog::storageFor(const std::string& database, const TypeSpec& typeSpec,
                          std::optional<bool> nullable, ColumnStorage& out, bool& identity,
                          int& typeDefault, int& typeRule, std::string& error)
 {
     typeDefault = 0;
     typeRule = 0;
-    if (findBuiltinType(typeSpec.name)) {
-        bool allowNulls = nullable.value_or(false) && !identity;
+    if (const BuiltinType* builtin = findBuiltinType(typeSpec.name)) {
+        // bit columns cannot hold NULL, whatever the database's null mode.
+        bool byDefault = builtin->type != TypeCode::Bit && nullsByDefault(database);
+        bool allowNulls = nullable.value_or(byDefault) && !identity;
         return storageForBuiltin(typeSpec, allowNulls, ncharSize_, out, error);
     }
     // A user datatype: its systypes row gives storage, nullability and identity.

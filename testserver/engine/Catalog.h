@@ -67,6 +67,15 @@ struct SystemColumn {
 // The current datetime in the stored text form (1/300 s precision).
 std::string currentDateTimeText();
 
+// A database option that sp_dboption records: its name and its sysdatabases status bit
+// (`column` is "status" or "status2").
+struct DatabaseOption {
+    const char* name;
+    const char* column;
+    int bit;
+};
+const std::vector<DatabaseOption>& databaseOptions();
+
 class Catalog {
 public:
     // `ncharSize`: the bytes stored per character of nchar and nvarchar.
@@ -157,6 +166,10 @@ public:
     void addSystemView(const std::string& database, const std::string& name, int id, int ownerUid,
                        const std::vector<SystemColumn>& columns, const std::string& selectSql);
 
+    // Whether columns and types declared without NULL or NOT NULL allow nulls in a
+    // database (sp_dboption "allow nulls by default").
+    bool nullsByDefault(const std::string& database);
+
     // The syscolumns row values for a column of a declared type in a database: built-in
     // or user types. Returns false with an error text for an unknown type.
     bool storageFor(const std::string& database, const TypeSpec& typeSpec,
@@ -168,6 +181,8 @@ public:
 private:
     void createSystemTables(const std::string& database, bool master);
     void insertBuiltinRows(const std::string& database, int dbid);
+    // public's SELECT on the system tables, as a new database carries it.
+    void grantDefaultPermissions(const std::string& database);
     void describeColumns(const std::string& database, int objectId,
                          const std::vector<SystemColumn>& columns);
 

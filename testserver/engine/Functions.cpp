@@ -543,7 +543,7 @@ void convertValue(sqlite3_context* ctx, const Target& target, sqlite3_value* v,
         return sqlite3_result_null(ctx);
     const std::string& name = target.name;
     bool fromString = kind[0] == 's';
-    int64_t low, high;
+    int64_t low = 0, high = 0;
     auto overflow = [&](const std::string& shown) {
         resultError(
             ctx, {247, 16,
@@ -558,12 +558,25 @@ void convertValue(sqlite3_context* ctx, const Target& target, sqlite3_value* v,
                               "' is not allowed.  Use the CONVERT function to run this query."});
     };
     if (integerRange(name, low, high) || name == "bit") {
-        if (kind[0] == 'd' || kind[0] == 'b') {
+        if (kind[0] == 'd') {
             return resultError(ctx, {529, 16,
                                      "Explicit conversion from datatype '" + sourceTypeName(kind) +
                                          "' to '" + upperName(name) + "' is not allowed."});
         }
         double value;
+        if (kind[0] == 'b') {
+            // Binary to an integer: the bytes read high-order first, as a big-endian server
+            // gives them (catalog procedures read one byte of a column bitmap this way).
+            const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(v));
+            uint64_t exact = 0;
+            for (int i = 0; i < sqlite3_value_bytes(v); ++i)
+                exact = (exact << 8) | bytes[i];
+            if (name == "bit")
+                return sqlite3_result_int(ctx, exact != 0);
+            if (exact > static_cast<uint64_t>(high))
+                return overflow(asText(v, kind, 0));
+            return sqlite3_result_int64(ctx, static_cast<int64_t>(exact));
+        }
         if (fromString) {
             if (implicit)
                 return refuse();

@@ -411,7 +411,7 @@ void SqlRenderer::addSource(Scope& scope, const TableRef& ref)
     source.join = ref.join;
     source.on = ref.on;
     if (ref.derived) {
-        RenderedQuery inner = renderSingleSelect(*ref.derived, nullptr);
+        RenderedQuery inner = renderUnion(*ref.derived);
         source.table.physical = "(" + inner.sql + ")";
         for (size_t i = 0; i < inner.columns.size(); ++i) {
             StoredColumn column;
@@ -738,6 +738,24 @@ TypedSql SqlRenderer::renderSubquery(const SelectStmt& select, Scope* scope, std
     return out;
 }
 
+bool SqlRenderer::sybaseNullComparison(const Expr& left, const Expr& right,
+                                       const std::string& op) const
+{
+    // Sybase NULL mode (ansinull off): "=" and "!=" between a column, variable or parameter
+    // and a variable or parameter that holds NULL are TRUE or FALSE, never UNKNOWN. A NULL
+    // produced by any other expression leaves the comparison UNKNOWN.
+    if (env_.ansiNull() || (op != "=" && op != "<>"))
+        return false;
+    auto named = [](const Expr& e) {
+        return e.kind == Expr::Kind::Column || e.kind == Expr::Kind::Variable ||
+               e.kind == Expr::Kind::Param;
+    };
+    auto holder = [](const Expr& e) {
+        return e.kind == Expr::Kind::Variable || e.kind == Expr::Kind::Param;
+    };
+    return (named(left) && holder(right)) || (holder(left) && named(right));
+}
+
 TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope)
 {
     TypedSql out;
@@ -770,6 +788,7 @@ TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope)
             out.sql = "(" + other.sql + (op == "=" ? " IS NULL)" : " IS NOT NULL)");
             return out;
         }
+        bool nullsMatch = sybaseNullComparison(*expr.args[0], *expr.args[1], op);
         // A string compared with a datetime is converted to a datetime.
         if (isDate(left.type.type) && right.isString) {
             right.sql = "tsql_convert(" + dateTarget(left.type.type) + ", 0, 0, 0, " + right.sql +
@@ -803,7 +822,9 @@ TypedSql SqlRenderer::renderBinary(const Expr& expr, Scope* scope)
             }
         }
         bool strings = left.isString || right.isString;
-        out.sql = "(" + left.sql + " " + op + " " + right.sql + (strings ? " COLLATE RTRIM)" : ")");
+        std::string sqlOp = !nullsMatch ? op : op == "=" ? "IS" : "IS NOT";
+        out.sql =
+            "(" + left.sql + " " + sqlOp + " " + right.sql + (strings ? " COLLATE RTRIM)" : ")");
         return out;
     }
     if (expr.op == "+" && (left.isString || right.isString)) {
@@ -1532,7 +1553,7 @@ std::string SqlRenderer::renderFrom(Scope& scope, const SelectStmt& select,
     return from;
 }
 
-RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select)
+RenderedQuery SqlRenderer::renderUnion(const SelectStmt& select)
 {
     RenderedQuery query = renderSingleSelect(select, nullptr);
     // A column that is a bare NULL in the first select takes its type from the first
@@ -1565,6 +1586,12 @@ RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select)
             query.columns[i].length = std::max(query.columns[i].length, next.columns[i].length);
         }
     }
+    return query;
+}
+
+RenderedQuery SqlRenderer::renderSelect(const SelectStmt& select)
+{
+    RenderedQuery query = renderUnion(select);
     if (!select.unions.empty() && !select.orderBy.empty()) {
         std::string order;
         for (const OrderItem& item : select.orderBy) {
@@ -1600,6 +1627,9 @@ RenderedQuery SqlRenderer::renderSingleSelect(const SelectStmt& select, Scope* p
     }
     std::vector<ExprPtr> where;
     std::string from = select.from.empty() ? "" : renderFrom(scope, select, where);
+    // Without FROM the WHERE clause still decides whether the one row is returned.
+    if (select.from.empty() && select.where)
+        where.push_back(select.where);
 
     RenderedQuery query;
     std::string items;

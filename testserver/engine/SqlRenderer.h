@@ -103,12 +103,16 @@ private:
     };
 
     RenderedQuery renderSingleSelect(const SelectStmt& select, Scope* parent);
+    // A select with the selects UNIONed to it, without ORDER BY.
+    RenderedQuery renderUnion(const SelectStmt& select);
     std::string renderFrom(Scope& scope, const SelectStmt& select,
                            std::vector<ExprPtr>& whereConjuncts);
     void addSource(Scope& scope, const TableRef& ref);
     TypedSql render(const Expr& expr, Scope* scope);
     TypedSql renderColumn(const Expr& expr, Scope* scope);
     TypedSql renderBinary(const Expr& expr, Scope* scope);
+    // Whether a comparison follows the Sybase NULL mode of "=" and "!=" (see README).
+    bool sybaseNullComparison(const Expr& left, const Expr& right, const std::string& op) const;
     TypedSql renderFunction(const Expr& expr, Scope* scope);
     // Built-in functions by name: each renders one call (see SqlRenderer.cpp).
     struct FunctionCall;

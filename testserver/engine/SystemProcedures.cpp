@@ -191,7 +191,9 @@ void addType(SystemProcedureCall& call)
             17369, "Physical datatype does not exist or may not be used for a user type.");
     }
     bool identity = option == "identity";
-    bool allowNulls = option == "null";
+    // Without a null type the type follows the database's null mode; bit never allows nulls.
+    bool allowNulls = option == "null" || (option.empty() && base->type != TypeCode::Bit &&
+                                           call.catalog().nullsByDefault(call.database()));
     if (!option.empty() && !identity && option != "null" && option != "nonull" &&
         option != "not null") {
         throw procedureError(
@@ -602,25 +604,6 @@ void addThreshold(SystemProcedureCall& call)
 // the options that have one; other options are accepted and not recorded.
 void dbOption(SystemProcedureCall& call)
 {
-    struct Option {
-        const char* name;
-        const char* column;
-        int bit;
-    };
-    static const Option options[] = {
-        {"select into/bulkcopy/pllsort", "status", 0x4},
-        {"trunc log on chkpt", "status", 0x8},
-        {"no chkpt on recovery", "status", 0x10},
-        {"ddl in tran", "status", 0x200},
-        {"read only", "status", 0x400},
-        {"dbo use only", "status", 0x800},
-        {"single user", "status", 0x1000},
-        {"allow nulls by default", "status", 0x2000},
-        {"abort tran on log full", "status2", 0x1},
-        {"no free space acctg", "status2", 0x2},
-        {"auto identity", "status2", 0x4},
-        {"identity in nonunique index", "status2", 0x8},
-    };
     std::string database = call.arg(0);
     if (database.empty())
         return;  // lists the options on the server; nothing to record
@@ -635,7 +618,7 @@ void dbOption(SystemProcedureCall& call)
     if (!call.catalog().hasDatabase(database))
         throw procedureError(17421, "No such database -- run sp_helpdb to list databases.");
     // An option may be given by any unique part of its name.
-    for (const Option& option : options) {
+    for (const DatabaseOption& option : databaseOptions()) {
         if (std::string(option.name).find(wanted) == std::string::npos)
             continue;
         std::string column = option.column;

@@ -134,12 +134,12 @@ TEST_F(Ddl, GrantAndRevokeWriteSysprotects)
     run("grant create table to u1");
     EXPECT_EQ(rows("select user_name(uid), action, protecttype, isnull(convert(varchar(10), "
                    "columns), 'NULL') "
-                   "from sysprotects order by id, action, uid"),
+                   "from sysprotects where id = 0 or id > 99 order by id, action, uid"),
               (Rows{"u1 198 1 NULL", "public 193 1 \x01", "g1 197 0 \x0c", "u1 224 1 NULL"}));
     // A revoke of a grant removes it; one covered by public is recorded as an exception.
     run("revoke all on p from u1");
     run("revoke select on t from u1");
-    EXPECT_EQ(rows("select user_name(uid), action, protecttype from sysprotects where id <> 0 "
+    EXPECT_EQ(rows("select user_name(uid), action, protecttype from sysprotects where id > 99 "
                    "order by action, uid"),
               (Rows{"public 193 1", "u1 193 2", "g1 197 0"}));
     run("grant select on t to u1");

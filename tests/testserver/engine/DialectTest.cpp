@@ -166,6 +166,9 @@ TEST_F(Dialect, GroupingOrderingAndDistinct)
     EXPECT_EQ(
         column("select title_id from titles union select title_id from sales order by 1").size(),
         4u);
+    // A derived table keeps every select of its UNION.
+    EXPECT_EQ(column("select count(*) from (select 1 n union all select 2 union select 2) d"),
+              (Rows{"2"}));
     ResultSet star = query("select * from sales");
     EXPECT_EQ(star.columns.size(), 3u);
     EXPECT_EQ(star.columns[2].name, "qty");
