@@ -113,7 +113,8 @@ void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
             columnList += (columnList.empty() ? "" : ", ") + sqlName(column.storageName);
             extraValues.push_back("(SELECT coalesce(max(" + sqlName(column.storageName) +
                                   "), 0) + 1 FROM " + table.physical + ")");
-        } else if (column.cdefault != 0) {
+        } else if (column.cdefault != 0 &&
+                   !defaultsReboundInBatch_.count({table.object.id, column.colid})) {
             std::string text = objectText(column.cdefault);
             std::string expression;
             size_t as = toLower(text).find(" as ");
@@ -536,6 +537,7 @@ void SessionImpl::runExecString(const ExecStatement& statement, Results& out)
     } catch (const LexError& error) {
         throw EngineError{error.number, 15, error.text};
     }
+    checkBatchRules(statements);
     LocalScope scope(*this);
     try {
         runStatementList(statements, out, ListKind::Body);

@@ -89,6 +89,13 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
         newResult(out);
         return out;
     }
+    defaultsReboundInBatch_.clear();
+    try {
+        checkBatchRules(statements);
+    } catch (const EngineError& error) {
+        failStatement(out, error);
+        return out;
+    }
     try {
         runStatementList(statements, out, ListKind::Batch);
     } catch (const ReturnSignal&) {

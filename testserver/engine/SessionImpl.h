@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,12 @@ public:
     bool useDatabase(const std::string& name, StatementResult& result);
     // A SQL Anywhere client session stays in the database it logged in to.
     void refuseUse() { useRefused_ = true; }
+    // sp_bindefault or sp_unbindefault changed the column's default: the batch's INSERTs
+    // were compiled before, so they go on without the new one.
+    void noteDefaultRebound(int64_t tableId, int colid)
+    {
+        defaultsReboundInBatch_.insert({tableId, colid});
+    }
 
     // RenderEnvironment
     Catalog& catalog() override { return state_.catalog; }
@@ -221,6 +228,7 @@ private:
     void run(const Statement& statement, Results& out);
     void runGuarded(const Statement& statement, Results& out);
     void betweenStatements();
+    void checkBatchRules(const std::vector<StatementPtr>& batch);
     void failStatement(Results& out, const EngineError& error);
     void runStatementList(const std::vector<StatementPtr>& statements, Results& out, ListKind kind);
     void runWhile(const WhileStatement& loop, Results& out);
@@ -383,6 +391,7 @@ private:
     std::string procDatabase_;
     int64_t identity_ = 0;
     std::vector<TriggerFrame> triggerFrames_;
+    std::set<std::pair<int64_t, int>> defaultsReboundInBatch_;  // table id, colid
     int openSavepoints_ = 0;  // this session's statements under way in SQLite savepoints
     int snapshotCounter_ = 0;
     // Cursors by scope: the session's, then one per running procedure, trigger or

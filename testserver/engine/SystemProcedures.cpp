@@ -313,8 +313,8 @@ void bindToColumn(SystemProcedureCall& call, const std::string& target, bool rul
     if (tableName.database.empty() || tableName.database == call.database())
         table =
             call.catalog().findObject(call.database(), tableName.owner, tableName.name, call.uid());
-    SqliteStatement current(call.db().handle(), "SELECT " + std::string(columnField) + " FROM " +
-                                                    call.sysTable("syscolumns") +
+    SqliteStatement current(call.db().handle(), "SELECT " + std::string(columnField) +
+                                                    ", colid FROM " + call.sysTable("syscolumns") +
                                                     " WHERE id = ?1 AND name = ?2 AND number = 0");
     current.bindAll({SqlValue::ofInt(table ? table->id : 0), SqlValue::ofText(column)});
     // Only the table's owner binds to its columns.
@@ -346,6 +346,8 @@ void bindToColumn(SystemProcedureCall& call, const std::string& target, bool rul
     update.bindAll(
         {SqlValue::ofInt(objectId), SqlValue::ofInt(table->id), SqlValue::ofText(column)});
     update.step();
+    if (!rule)
+        call.session().noteDefaultRebound(table->id, static_cast<int>(current.intAt(1)));
     call.db().exec("UPDATE " + call.sysTable("sysobjects") +
                    " SET schemacnt = schemacnt + 1 WHERE id = " + std::to_string(table->id));
     call.info(rule ? (binding ? "Rule bound to table column." : "Rule unbound from table column.")
@@ -372,9 +374,18 @@ void bindToType(SystemProcedureCall& call, const std::string& target, bool rule,
                    std::to_string(objectId) + " WHERE usertype = " + std::to_string(usertype));
     if (!futureOnly) {
         // Columns of the type that still carry the type's previous binding follow it.
+        const std::string following = " WHERE usertype = " + std::to_string(usertype) + " AND " +
+                                      columnField + " = " + std::to_string(previous);
+        if (!rule) {
+            SqliteStatement columns(
+                call.db().handle(),
+                "SELECT id, colid FROM " + call.sysTable("syscolumns") + following);
+            while (columns.step())
+                call.session().noteDefaultRebound(columns.intAt(0),
+                                                  static_cast<int>(columns.intAt(1)));
+        }
         call.db().exec("UPDATE " + call.sysTable("syscolumns") + " SET " + columnField + " = " +
-                       std::to_string(objectId) + " WHERE usertype = " + std::to_string(usertype) +
-                       " AND " + columnField + " = " + std::to_string(previous));
+                       std::to_string(objectId) + following);
     }
     call.info(rule ? (binding ? "Rule bound to datatype." : "Rule unbound from datatype.")
                    : (binding ? "Default bound to datatype." : "Default unbound from datatype."));

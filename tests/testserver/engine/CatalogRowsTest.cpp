@@ -61,8 +61,8 @@ TEST_F(CatalogRows, ANewTriggerForAnActionReplacesTheOldOne)
 TEST_F(CatalogRows, GrantAllGivesWhatTheObjectTypeAllows)
 {
     run("exec sp_addlogin u1, 'pw'\nexec sp_adduser u1");
-    run("create table t (a int)\ncreate view v as select a from t\ncreate procedure p as "
-        "select 1");
+    run("create table t (a int)\ncreate view v as select a from t");
+    run("create procedure p as select 1");
     run("grant all on t to u1\ngrant all on v to u1\ngrant all on p to u1");
     EXPECT_EQ(rows("select object_name(id), action from sysprotects where uid = user_id('u1') "
                    "order by 1, 2"),

@@ -151,7 +151,8 @@ TEST_F(ConstraintsStorage, ForeignKeysWriteSysreferencesAndGuardBothSides)
 
 TEST_F(ConstraintsStorage, DeclaredAndBoundDefaultsAndRules)
 {
-    run("create default zero_dflt as 0\ncreate rule nonneg_rule as @v >= 0");
+    run("create default zero_dflt as 0");
+    run("create rule nonneg_rule as @v >= 0");
     run("create table acct (acct_id int not null, bal money default 0 not null, "
         "lim money not null, amount int not null check (amount > 0))");
     std::string declared = scalar("select cdefault from syscolumns where name = 'bal'");
