@@ -86,8 +86,25 @@ struct TCTObject {
     int32_t UpdTrig = 0;
     QString UpdTrigName;
     QString CreateDate;  // at most 28 characters
-    uint8_t Status = 0;  // set of 8 flags from sysobjects.sysstat2
+    uint8_t Status = 0;  // set of 8 flags from sysobjects.sysstat2 (TObjectStatusElement)
 };
+
+// Elements of TCTObject::Status, in the order of their sysstat2 bits.
+enum TObjectStatusElement {
+    osReferenced,       // 0x1
+    osHasForeignKey,    // 0x2
+    osSeveralChecks,    // 0x4
+    osHasPrimaryKey,    // 0x8
+    osChainedOnly,      // 0x10: a procedure that runs only in chained mode
+    osAnyMode,          // 0x20: a procedure that runs in either mode
+    osHasIdentity,      // 0x40
+    osFixedLengthRows,  // 0x200
+};
+
+inline bool hasStatus(const TCTObject& object, TObjectStatusElement element)
+{
+    return (object.Status & (1u << element)) != 0;
+}
 
 // One sysindexes row.
 struct TCTIndex {

@@ -625,16 +625,36 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
         }
         if (protects) {
             warnUnknownActions(*protects, ownedName());
-            appendGrantBatch(composeGrantStatements(*protects, ObjName, true), toFile);
+            appendSectionBatch(composeGrantStatements(*protects, ObjName, true), toFile);
         }
         TCTLibObjInfo::FreeProtectList(protects, true);
     }
+    if (kind == TTextObjectKind::Procedure && !function)
+        appendSectionBatch(transactionModeStatements(), toFile);
     QStringList closing;
     if (ownedByOtherUser())
         closing << QStringLiteral("SETUSER") << QStringLiteral("GO");
     toView(closing, toFile);
     m_scriptLines += SectionLines + closing;
     SectionLines.clear();
+}
+
+// A procedure is created for the mode of the session that creates it; one set to run in
+// chained mode only or in either mode gets that mode back (clients that run chained, as
+// JDBC clients do, cannot call an unchained one).
+QStringList TSectionWriter::transactionModeStatements()
+{
+    const std::optional<TCTObject> procedure =
+        m_info.GetObjectInfo(ObjName, false, false, objectOwner());
+    if (!procedure)
+        return {};
+    const char* mode = hasStatus(*procedure, osAnyMode)       ? "anymode"
+                       : hasStatus(*procedure, osChainedOnly) ? "chained"
+                                                              : nullptr;
+    if (!mode)
+        return {};
+    return {QStringLiteral("EXEC sp_procxmode ") + literal(ObjName) + QStringLiteral(", '") +
+            QLatin1String(mode) + QLatin1Char('\'')};
 }
 
 // Statements that name something whose name holds a line that reads as GO are left out
@@ -677,7 +697,7 @@ void TSectionWriter::warnUnknownActions(const TCTProtectList& protects, const QS
 }
 
 // An empty line, the statements and "GO", into the view and the section.
-void TSectionWriter::appendGrantBatch(const QStringList& statements, bool toFile)
+void TSectionWriter::appendSectionBatch(const QStringList& statements, bool toFile)
 {
     if (statements.isEmpty() || refusedBatch(statements))
         return;
@@ -811,7 +831,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
             const QStringList grants = composeGrantStatements(*object->Protects, table, false);
             if (!grants.isEmpty()) {
                 beginOwner(owner);
-                appendGrantBatch(grants, toFile);
+                appendSectionBatch(grants, toFile);
                 endOwner(owner);
             }
             TCTLibObjInfo::FreeProtectList(object->Protects, true);

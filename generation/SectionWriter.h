@@ -76,7 +76,7 @@ private:
     bool refusedBatch(const QStringList& statements);
     void flushSection(bool toFile);
     void appendBatch(const QStringList& statements, bool toFile);
-    void appendGrantBatch(const QStringList& statements, bool toFile);
+    void appendSectionBatch(const QStringList& statements, bool toFile);
     void warnUnknownActions(const TCTProtectList& protects, const QString& object);
     void toView(const QStringList& lines, bool toFile);
     void beginOwner(const QString& owner);
@@ -101,6 +101,7 @@ private:
     // string literals take single quotes.
     bool m_quotedNames = false;
     QString nameLiteral(const QString& name) const;
+    QStringList transactionModeStatements();
 };
 
 // The default object's name and owner of "owner.name".

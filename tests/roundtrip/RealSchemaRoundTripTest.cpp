@@ -100,16 +100,22 @@ protected:
                            kWarnings);
     }
 
-    // The user databases that hold user objects.
+    // The user databases that hold user objects, and sybsystemprocs when an installer put
+    // procedures there.
     QStringList databasesWithObjects()
     {
         TCTLibEnhQuery query;
         query.DbName = QStringLiteral("db");
         QStringList databases;
-        for (const QString& database : column(
-                 query, "select name from master..sysdatabases where dbid between 4 and 31000")) {
-            if (!column(query, "select name from " + database +
-                                   "..sysobjects where type in ('U', 'V', 'P', 'TR', 'R', 'D')")
+        for (const QString& database :
+             column(query,
+                    "select name from master..sysdatabases where dbid between 4 and 31000 "
+                    "or name = 'sybsystemprocs'")) {
+            if (!column(
+                     query,
+                     "select name from " + database +
+                         "..sysobjects where type in ('V', 'P', 'TR', 'R', 'D') or (type = 'U' and "
+                         "name not like 'spt[_]%')")
                      .isEmpty())
                 databases << database;
         }

@@ -263,8 +263,8 @@ private:
             return parseGrant();
         if (isWord("dump") && (wordIs(ahead(1), "tran") || wordIs(ahead(1), "transaction")))
             return parseDumpTransaction();
-        if (isWord("dbcc") && (wordIs(ahead(1), "traceon") || wordIs(ahead(1), "traceoff")))
-            return parseTraceFlags();
+        if (acceptWord("dbcc"))
+            return parseDbcc();
         if (firstInBatch && atIdentifier()) {
             // A batch may start with a bare procedure name.
             return parseExec();
@@ -290,10 +290,12 @@ private:
         return statement;
     }
 
-    // dbcc traceon (n [, n ...]) / dbcc traceoff (...): trace flags change nothing here.
-    StatementPtr parseTraceFlags()
+    // dbcc command [(arguments)] [with option [, option]]: trace flags, checks, monitors
+    // and statistics change nothing here. The arguments are names, numbers, strings or
+    // expressions, as the command wants.
+    StatementPtr parseDbcc()
     {
-        pos_ += 2;
+        identifierAllowReserved();
         if (acceptOp("(")) {
             if (!isOp(")")) {
                 do {
@@ -301,6 +303,13 @@ private:
                 } while (acceptOp(","));
             }
             expectOp(")");
+        }
+        if (acceptWord("with")) {
+            do {
+                identifierAllowReserved();
+                if (acceptOp("="))
+                    parseExpr();
+            } while (acceptOp(","));
         }
         return std::make_shared<EmptyStatement>();
     }
@@ -455,8 +464,27 @@ private:
         return statement;
     }
 
+    // set @v = expression [, @w = expression]: assignments, as select @v = expression.
+    StatementPtr parseSetVariables()
+    {
+        auto statement = std::make_shared<SelectStatement>();
+        statement->select = std::make_shared<SelectStmt>();
+        do {
+            if (cur().kind != TokenKind::Variable)
+                fail();
+            SelectItem item;
+            item.assignVariable = tokens_[pos_++].text;
+            expectOp("=");
+            item.expr = parseExpr();
+            statement->select->items.push_back(std::move(item));
+        } while (acceptOp(","));
+        return statement;
+    }
+
     StatementPtr parseSet()
     {
+        if (cur().kind == TokenKind::Variable)
+            return parseSetVariables();
         auto statement = std::make_shared<SetStatement>();
         for (;;) {
             statement->options.push_back(toLower(identifierAllowReserved()));
@@ -2139,6 +2167,15 @@ private:
             }
             node->names.push_back(namePart());
         }
+        if (isOp("(")) {
+            // [db.][owner.]function(...): a SQL function called by its qualified name; the
+            // qualifiers stay in names.
+            node->kind = Expr::Kind::Function;
+            node->text = toLower(node->names.back());
+            node->names.pop_back();
+            ++pos_;
+            parseFunctionArguments(*node);
+        }
         return node;
     }
 
@@ -2153,18 +2190,24 @@ private:
         ExprPtr node = makeNode(Expr::Kind::Function, cur().begin);
         node->text = toLower(tokens_[pos_].text);
         pos_ += 2;
+        parseFunctionArguments(*node);
+        return node;
+    }
+
+    // The arguments after a function's "(", and the ")".
+    void parseFunctionArguments(Expr& node)
+    {
         if (acceptOp("*")) {
-            node->star = true;
+            node.star = true;
         } else if (!isOp(")")) {
             if (acceptWord("distinct")) {
-                node->op = "distinct";
+                node.op = "distinct";
             }
             do {
-                node->args.push_back(parseExpr());
+                node.args.push_back(parseExpr());
             } while (acceptOp(","));
         }
         expectOp(")");
-        return node;
     }
 
     ExprPtr parseCase()

@@ -1445,6 +1445,13 @@ TypedSql SqlRenderer::renderParam(const ParamValue& param)
 TypedSql SqlRenderer::renderFunction(const Expr& expr, Scope* scope)
 {
     const std::string& name = expr.text;
+    if (!expr.names.empty()) {
+        // A qualified name calls a SQL function, which is created here but never run.
+        throw EngineError{7777, 16,
+                          "SQL function '" + name +
+                              "' cannot be run: tdsim keeps SQL functions "
+                              "without running them."};
+    }
     auto handler = functions().find(name);
     // trim() is SQL Anywhere's; Adaptive Server 15.7 has only ltrim and rtrim.
     const bool foreign = name == "trim" && !env_.catalog().sqlAnywhere();

@@ -260,11 +260,15 @@ TEST_F(ProductionStatements, SystemRolesAsGrantees)
     EXPECT_EQ(scalar("select count(*) from sysusers where name = 'ha_role'"), "0");
 }
 
-TEST_F(ProductionStatements, TraceFlagsLocatorsAndTransactionNames)
+TEST_F(ProductionStatements, DbccLocatorsAndTransactionNames)
 {
     run("dbcc traceon(3604)\ndbcc traceon (3604, 302)\nselect 1\ndbcc traceoff(3604, 302)");
-    run("create procedure traced as\ndbcc traceon(3604)\nselect 1\ndbcc traceoff(3604)");
-    EXPECT_EQ(scalar("exec traced"), "1");
+    run("create procedure traced @spid int as\ndbcc traceon(3604)\ndbcc sqltext(@spid)\n"
+        "dbcc monitor (\"sample\", \"all\", \"on\")\ndbcc object_stats(init_locks)\n"
+        "select 1\ndbcc traceoff(3604)");
+    EXPECT_EQ(scalar("exec traced 1"), "1");
+    run("dbcc checkdb(db1) with no_fix\ndbcc checktable(sysobjects)\ndbcc tune(des_greedy_alloc, "
+        "0, 'off')");
     // Locators are not modelled (an int stands in for text_locator): the statements parse.
     run("create procedure locators @loc int as\n"
         "truncate lob @loc (10)\ntruncate lob @loc\ndeallocate locator @loc\nreturn 0");
@@ -281,6 +285,21 @@ TEST_F(ProductionStatements, TraceFlagsLocatorsAndTransactionNames)
     run("begin tran outer_tran\nsave tran inner_point\nrollback tran inner_point\n"
         "commit tran outer_tran\nselect 1");
     run("begin transaction\nstart:\ncommit transaction");
+}
+
+// Assignments with set, as installers write them, and SQL functions named with their
+// owner or database: created, never run.
+TEST_F(ProductionStatements, SetAssignsVariablesAndQualifiedFunctionCallsParse)
+{
+    EXPECT_EQ(rows("declare @a int, @b varchar(10)\nset @a = 2, @b = 'x' + 'y'\nset @a = @a * 3\n"
+                   "select @a, @b"),
+              (std::vector<std::string>{"6 xy"}));
+    EXPECT_EQ(error("set @undeclared = 1").number, 137);
+    run("create function twice(@n int) returns int as return @n * 2");
+    run("create procedure uses_functions as\n"
+        "select dbo.twice(1), db1.dbo.twice(2), db1..twice(3)");
+    EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'uses_functions'"), "1");
+    EXPECT_EQ(error("exec uses_functions").number, 7777);
 }
 
 }  // namespace
