@@ -9,6 +9,8 @@
 #include <set>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "engine/Parser.h"
 #include "engine/SqlAnywhereCatalog.h"
 #include "engine/Text.h"
@@ -680,6 +682,96 @@ const std::vector<SystemTableDef>& systemTables()
           {"xloid", "int", false}},
          {},
          ""},
+        // The process and lock tables the server builds when they are read. sysprocesses
+        // holds a row per open session (ProcessTable); tdsim takes no locks a session could
+        // see (sessions take turns at the engine) and keeps no monitor counters.
+        {"sysprocesses",
+         37,
+         true,
+         {{"spid", "smallint", false},
+          {"kpid", "int", false},
+          {"enginenum", "int", false},
+          {"status", "char(12)", false},
+          {"suid", "int", false},
+          {"hostname", "varchar(30)", true},
+          {"program_name", "varchar(30)", true},
+          {"hostprocess", "varchar(30)", true},
+          {"cmd", "varchar(30)", true},
+          {"cpu", "int", false},
+          {"physical_io", "int", false},
+          {"memusage", "int", false},
+          {"blocked", "smallint", false},
+          {"dbid", "smallint", false},
+          {"uid", "int", false},
+          {"gid", "int", false},
+          {"tran_name", "varchar(64)", true},
+          {"time_blocked", "int", true},
+          {"network_pktsz", "int", true},
+          {"fid", "smallint", false},
+          {"execlass", "varchar(30)", true},
+          {"priority", "varchar(10)", true},
+          {"affinity", "varchar(30)", true},
+          {"id", "int", true},
+          {"stmtnum", "int", true},
+          {"linenum", "int", true},
+          {"origsuid", "int", true},
+          {"block_xloid", "int", true},
+          {"clientname", "varchar(30)", true},
+          {"clienthostname", "varchar(30)", true},
+          {"clientapplname", "varchar(30)", true},
+          {"sys_id", "smallint", true},
+          {"ses_id", "int", true},
+          {"loggedindatetime", "datetime", true},
+          {"ipaddr", "varchar(64)", true},
+          {"nodeid", "tinyint", true}},
+         {},
+         "spid",
+         // The session a row belongs to (test engines may give two sessions one spid).
+         "tdsim_session INTEGER"},
+        {"syslocks",
+         38,
+         true,
+         {{"id", "int", false},
+          {"dbid", "smallint", false},
+          {"page", "int", false},
+          {"type", "smallint", false},
+          {"spid", "smallint", false},
+          {"class", "varchar(30)", false},
+          {"fid", "smallint", false},
+          {"context", "tinyint", false},
+          {"row", "smallint", false},
+          {"loid", "int", false},
+          {"partitionid", "int", true},
+          {"nodeid", "tinyint", true}},
+         {},
+         ""},
+        {"sysengines",
+         39,
+         true,
+         {{"engine", "smallint", false},
+          {"osprocid", "int", true},
+          {"osprocname", "char(32)", true},
+          {"status", "char(12)", false},
+          {"affinitied", "int", false},
+          {"cur_kpid", "int", false},
+          {"last_kpid", "int", false},
+          {"idle_1", "tinyint", false},
+          {"idle_2", "tinyint", false},
+          {"idle_3", "tinyint", false},
+          {"idle_4", "tinyint", false},
+          {"starttime", "datetime", false}},
+         {},
+         ""},
+        {"sysmonitors",
+         40,
+         true,
+         {{"field_name", "char(79)", false},
+          {"group_name", "char(25)", false},
+          {"field_id", "smallint", false},
+          {"value", "int", false},
+          {"description", "varchar(255)", true}},
+         {},
+         ""},
     };
     return tables;
 }
@@ -718,7 +810,8 @@ bool publicSelectByDefault(const std::string& table)
         "sysobjects",    "syspartitions", "sysprocedures",   "sysprotects",   "sysqueryplans",
         "sysreferences", "sysroles",      "syssegments",     "sysstatistics", "systabstats",
         "systhresholds", "systypes",      "sysusermessages", "sysusers",      "sysxtypes",
-        "sysdatabases",  "sysloginroles", "syslogshold"};
+        "sysdatabases",  "sysloginroles", "syslogshold",     "sysprocesses",  "syslocks",
+        "sysengines"};
     return tables.count(table) > 0;
 }
 
@@ -917,6 +1010,12 @@ void Catalog::bootstrap()
                                                          {"status", SqlValue::ofInt(0)},
                                                          {"logincount", SqlValue::ofInt(0)}});
     }
+    // One engine, online since the server started.
+    insertRow(systemTable("master", "sysengines"),
+              {{"engine", SqlValue::ofInt(0)},
+               {"osprocid", SqlValue::ofInt(static_cast<int64_t>(getpid()))},
+               {"status", SqlValue::ofText("online")},
+               {"starttime", SqlValue::ofText(now)}});
     // The sa login holds the administrator roles (sa_role, sso_role, oper_role).
     for (int srid : {0, 1, 2}) {
         insertRow(systemTable("master", "sysloginroles"),

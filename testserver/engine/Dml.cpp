@@ -546,43 +546,72 @@ void SessionImpl::runExecString(const ExecStatement& statement, Results& out)
     }
 }
 
+// Runs a system procedure in the database its name is qualified with, as the server does
+// (db1..sp_adduser adds to db1 whatever the current database): the session enters that
+// database with the uid USE would give it, and returns however the procedure ends.
+class SessionImpl::ProcedureDatabaseScope {
+public:
+    ProcedureDatabaseScope(SessionImpl& session, const std::string& database)
+        : session_(session),
+          database_(session.database_),
+          uid_(session.uid_),
+          ownUid_(session.ownUid_)
+    {
+        if (database.empty() || database == session.database_)
+            return;
+        if (!session.state_.catalog.hasDatabase(database))
+            throw unknownDatabase(database);
+        std::optional<int> uid = session.uidIn(database);
+        if (!uid)
+            throw session.notAUser(database);
+        session.database_ = database;
+        session.uid_ = *uid;
+        session.ownUid_.reset();
+    }
+    ~ProcedureDatabaseScope()
+    {
+        session_.database_ = database_;
+        session_.uid_ = uid_;
+        session_.ownUid_ = ownUid_;
+    }
+    ProcedureDatabaseScope(const ProcedureDatabaseScope&) = delete;
+    ProcedureDatabaseScope& operator=(const ProcedureDatabaseScope&) = delete;
+
+private:
+    SessionImpl& session_;
+    std::string database_;
+    int uid_;
+    std::optional<int> ownUid_;
+};
+
 void SessionImpl::runProcedureCall(const ExecStatement& statement, Results& out)
 {
     const ObjectName& name = statement.procedure;
     std::string lower = toLower(name.name);
-    // System procedures, also called by their full name (master.dbo.sp_dboption).
-    std::string qualifier = toLower(name.database);
-    bool systemLocation =
-        (qualifier.empty() || qualifier == "master" || qualifier == "sybsystemprocs") &&
-        (name.owner.empty() || toLower(name.owner) == "dbo");
-    if (lower.rfind("sp_", 0) == 0 && systemLocation) {
+    // System procedures, also called by their full name (master.dbo.sp_dboption) or with
+    // another database's name (db1..sp_adduser).
+    bool systemOwner = name.owner.empty() || toLower(name.owner) == "dbo";
+    if (lower.rfind("sp_", 0) == 0 && systemOwner && isSystemProcedure(lower)) {
         std::vector<SqlValue> args;
         for (const ExecArgument& argument : statement.arguments) {
             args.push_back(argument.value ? evaluate(*argument.value) : SqlValue::null());
         }
         StatementResult status;
         Results produced;
-        struct RestoreDatabase {
-            std::string& target;
-            std::string value;
-            ~RestoreDatabase() { target = value; }
-        } restoreDatabase{procDatabase_, procDatabase_};
-        procDatabase_ = qualifier.empty() ? database_ : qualifier;
+        ProcedureDatabaseScope scope(*this, name.database);
         // A system procedure writes several catalog rows: all of them or none.
         Savepoint savepoint(*this, true);
-        if (runSystemProcedure(lower, args, status, produced)) {
-            savepoint.release();
-            for (StatementResult& result : produced) {
-                result.isProcedure = true;
-                out.push_back(std::move(result));
-            }
-            status.isProcedure = true;
-            if (!status.returnStatus)
-                status.returnStatus = status.failed ? 1 : 0;
-            out.push_back(std::move(status));
-            return;
-        }
+        runSystemProcedure(lower, args, status, produced);
         savepoint.release();
+        for (StatementResult& result : produced) {
+            result.isProcedure = true;
+            out.push_back(std::move(result));
+        }
+        status.isProcedure = true;
+        if (!status.returnStatus)
+            status.returnStatus = status.failed ? 1 : 0;
+        out.push_back(std::move(status));
+        return;
     }
     std::string database = name.database.empty() ? database_ : name.database;
     auto procedure = state_.catalog.findObject(database, name.owner, name.name,

@@ -69,7 +69,8 @@ public:
         return found != state_.passwords.end() && found->second == password;
     }
 
-    std::unique_ptr<Session> openSession(const std::string& user, int spid) override
+    std::unique_ptr<Session> openSession(const std::string& user, int spid,
+                                         const ClientInfo& client) override
     {
         std::lock_guard lock(state_.turns);
         int suid = state_.catalog.loginSuid(user);
@@ -88,11 +89,13 @@ public:
         if (!session->useDatabase(database, ignored)) {
             session->useDatabase("master", ignored);
         }
+        session->listProcess(client);
         return session;
     }
 
     std::unique_ptr<Session> openSessionIn(const std::string& user, int spid,
-                                           const std::string& database) override
+                                           const std::string& database,
+                                           const ClientInfo& client) override
     {
         std::lock_guard lock(state_.turns);
         // The Adaptive Server databases tdsim keeps for itself are no SQL Anywhere
@@ -106,6 +109,9 @@ public:
             return nullptr;
         if (state_.catalog.sqlAnywhere())
             session->refuseUse();
+        // Listed last: a session refused above goes without a row to remove (its
+        // destructor could not take the turn this function holds).
+        session->listProcess(client);
         return session;
     }
 

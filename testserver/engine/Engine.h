@@ -230,6 +230,14 @@ struct EngineConfig {
         logins;  // name, password (sa/"" always exists)
 };
 
+// What a client told the server about itself at login, shown in master..sysprocesses.
+struct ClientInfo {
+    std::string hostName;
+    std::string programName;
+    std::string address;  // the client's IP address
+    int packetSize = 512;
+};
+
 // One client connection's view of the engine. Used by one thread at a time.
 class Session {
 public:
@@ -256,11 +264,13 @@ public:
     virtual bool checkLogin(const std::string& user, const std::string& password) = 0;
 
     // A session for a logged-in user, starting in the user's default database.
-    virtual std::unique_ptr<Session> openSession(const std::string& user, int spid) = 0;
+    virtual std::unique_ptr<Session> openSession(const std::string& user, int spid,
+                                                 const ClientInfo& client = {}) = 0;
     // A session in the database the login record names (SQL Anywhere); none when the
     // database does not exist or the user may not enter it.
     virtual std::unique_ptr<Session> openSessionIn(const std::string& user, int spid,
-                                                   const std::string& database) = 0;
+                                                   const std::string& database,
+                                                   const ClientInfo& client = {}) = 0;
 
     // Ends every running batch at its next statement (or SQLite step) and every later one
     // at once, so that the connections can be closed whatever their sessions were doing.

@@ -9,13 +9,17 @@
 #include "engine/Catalog.h"
 #include "engine/Engine.h"
 #include "engine/EngineTurns.h"
+#include "engine/ProcessTable.h"
 #include "engine/Sqlite.h"
 
 namespace tdsim {
 
 struct EngineState {
     EngineState(const EngineConfig& cfg, ServerStats& serverStats)
-        : config(cfg), stats(serverStats), catalog(db, bytesPerNationalChar(cfg.charset))
+        : config(cfg),
+          stats(serverStats),
+          catalog(db, bytesPerNationalChar(cfg.charset)),
+          processes(db)
     {
     }
 
@@ -23,7 +27,8 @@ struct EngineState {
     ServerStats& stats;
     SqliteDatabase db;
     Catalog catalog;
-    EngineTurns turns;  // one session runs statements at a time
+    ProcessTable processes;  // master..sysprocesses
+    EngineTurns turns;       // one session runs statements at a time
     // Set when the server stops: every batch ends at its next statement.
     std::atomic<bool> stopping{false};
     std::map<std::string, std::string> passwords;  // login -> password

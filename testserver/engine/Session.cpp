@@ -51,10 +51,37 @@ SessionImpl::SessionImpl(EngineState& state, std::string login, int suid, int sp
     state_.appContexts.startSession(spid_);  // sessions are opened under the engine lock
 }
 
+SessionImpl::~SessionImpl()
+{
+    if (!processKey_)
+        return;
+    std::lock_guard turn(state_.turns);
+    state_.processes.remove(*processKey_);
+}
+
+void SessionImpl::listProcess(const ClientInfo& client)
+{
+    processKey_ = state_.processes.add(spid_, suid_, client, processContext());
+}
+
+ProcessContext SessionImpl::processContext() const
+{
+    ProcessContext context;
+    context.dbid = state_.catalog.databaseId(database_);
+    context.uid = uid_;
+    context.gid = static_cast<int>(state_.db.queryInt(
+        "SELECT gid FROM " + Catalog::systemTable(database_, "sysusers") + " WHERE uid = ?1",
+        {SqlValue::ofInt(uid_)}));
+    return context;
+}
+
 std::vector<StatementResult> SessionImpl::execute(const std::string& batch, const Params& params)
 {
     std::lock_guard turn(state_.turns);
-    return executeLocked(batch, params);
+    std::vector<StatementResult> results = executeLocked(batch, params);
+    if (processKey_)
+        state_.processes.idle(*processKey_);
+    return results;
 }
 
 std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch,
@@ -113,6 +140,43 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
 
 namespace {
 
+// sysprocesses.cmd while a batch statement runs: the statement's command, "COND" for the
+// conditions of IF and WHILE (as the server documents), EXECUTE for other statements.
+std::string processCommand(Statement::Kind kind)
+{
+    switch (kind) {
+        case Statement::Kind::Select:
+            return "SELECT";
+        case Statement::Kind::Insert:
+            return "INSERT";
+        case Statement::Kind::Update:
+            return "UPDATE";
+        case Statement::Kind::Delete:
+            return "DELETE";
+        case Statement::Kind::Truncate:
+            return "TRUNCATE TABLE";
+        case Statement::Kind::If:
+        case Statement::Kind::While:
+            return "COND";
+        case Statement::Kind::CreateTable:
+            return "CREATE TABLE";
+        case Statement::Kind::CreateIndex:
+            return "CREATE INDEX";
+        case Statement::Kind::CreateDatabase:
+            return "CREATE DATABASE";
+        case Statement::Kind::AlterTable:
+            return "ALTER TABLE";
+        case Statement::Kind::Drop:
+        case Statement::Kind::DropDatabase:
+            return "DROP";
+        case Statement::Kind::Grant:
+        case Statement::Kind::GrantRole:
+            return "GRANT";
+        default:
+            return "EXECUTE";
+    }
+}
+
 std::optional<size_t> labelPosition(const std::vector<StatementPtr>& statements,
                                     const std::string& label)
 {
@@ -145,6 +209,8 @@ void SessionImpl::runStatementList(const std::vector<StatementPtr>& statements, 
         size_t before = out.size();
         try {
             betweenStatements();
+            if (kind == ListKind::Batch && processKey_)
+                state_.processes.running(*processKey_, processCommand(statement.kind));
             runGuarded(statement, out);
         } catch (const GotoSignal& jump) {
             std::optional<size_t> target = labelPosition(statements, jump.label);
@@ -694,23 +760,36 @@ bool SessionImpl::useDatabase(const std::string& name, StatementResult& result)
         result.failed = true;
         return false;
     }
-    int uid = suid_ == 1 ? 1 : state_.catalog.uidForSuid(name, suid_);
-    if (uid < 0) {
-        uid = state_.catalog.userUid(name, "guest").value_or(-1);
-    }
-    if (uid < 0) {
-        addMessage(result, 10351, 14,
-                   "Server user id " + std::to_string(suid_) +
-                       " is not a valid user in database '" + name + "'");
+    std::optional<int> uid = uidIn(name);
+    if (!uid) {
+        EngineError error = notAUser(name);
+        addMessage(result, error.number, error.severity, error.text);
         result.failed = true;
         return false;
     }
     database_ = name;
-    uid_ = uid;
+    uid_ = *uid;
     ownUid_.reset();  // setuser lasts until the database changes
+    if (processKey_)
+        state_.processes.moveTo(*processKey_, processContext());
     result.newDatabase = name;
     addMessage(result, 5701, 10, "Changed database context to '" + name + "'.");
     return true;
+}
+
+std::optional<int> SessionImpl::uidIn(const std::string& database) const
+{
+    int uid = suid_ == 1 ? 1 : state_.catalog.uidForSuid(database, suid_);
+    if (uid < 0)
+        uid = state_.catalog.userUid(database, "guest").value_or(-1);
+    return uid < 0 ? std::nullopt : std::optional<int>(uid);
+}
+
+EngineError SessionImpl::notAUser(const std::string& database) const
+{
+    return EngineError{10351, 14,
+                       "Server user id " + std::to_string(suid_) +
+                           " is not a valid user in database '" + database + "'"};
 }
 
 void SessionImpl::runUse(const UseStatement& statement, Results& out)

@@ -103,6 +103,10 @@ class SessionImpl : public Session, public RenderEnvironment {
 
 public:
     SessionImpl(EngineState& state, std::string login, int suid, int spid);
+    // A listed session leaves sysprocesses, taking its turn at the engine to do so.
+    ~SessionImpl() override;
+    SessionImpl(const SessionImpl&) = delete;
+    SessionImpl& operator=(const SessionImpl&) = delete;
 
     std::vector<StatementResult> execute(const std::string& batch, const Params& params) override;
     std::string currentDatabase() const override { return database_; }
@@ -112,6 +116,9 @@ public:
     // Runs a batch without taking the engine lock (used by runScript, which holds it).
     std::vector<StatementResult> executeLocked(const std::string& batch, const Params& params);
     bool useDatabase(const std::string& name, StatementResult& result);
+    // Adds the session's row to master..sysprocesses (client sessions only; the engine's
+    // own sessions are not listed). Called with the engine's turn held.
+    void listProcess(const ClientInfo& client);
     // A SQL Anywhere client session stays in the database it logged in to.
     void refuseUse() { useRefused_ = true; }
     // sp_bindefault or sp_unbindefault changed the column's default: the batch's INSERTs
@@ -247,6 +254,11 @@ private:
     std::string currentOfCondition(const std::string& cursorName, const TableBinding& table);
     void runSelect(const SelectStmt& select, Results& out);
     void runUse(const UseStatement& statement, Results& out);
+    // The uid the session has in a database, as USE gives it (the login's user, else
+    // guest); nothing when it may not enter the database.
+    std::optional<int> uidIn(const std::string& database) const;
+    EngineError notAUser(const std::string& database) const;  // 10351
+    ProcessContext processContext() const;
     void runSet(const SetStatement& statement, Results& out);
     void runPrint(const PrintStatement& statement, Results& out);
     void runRaiserror(const RaiserrorStatement& statement, Results& out);
@@ -354,6 +366,9 @@ private:
     void verifyReferencedKeys(const TableBinding& table, const std::vector<std::string>& keys);
 
     // System procedures (SystemProcedures.cpp)
+    static bool isSystemProcedure(const std::string& name);  // a lower-case sp_ name
+    // A system procedure call's stay in the database its name is qualified with.
+    class ProcedureDatabaseScope;
     bool runSystemProcedure(const std::string& name, const std::vector<SqlValue>& args,
                             StatementResult& result, Results& out);
     // Runs Transact-SQL written by the engine itself (system procedure bodies).
@@ -386,9 +401,7 @@ private:
     int nestLevel_ = 0;
     int currentLine_ = 1;
     std::string procName_;
-    // The database a system procedure runs in: the one its name is qualified with
-    // (master..sp_dboption), else the current one.
-    std::string procDatabase_;
+    std::optional<int64_t> processKey_;  // the session's sysprocesses row, when listed
     int64_t identity_ = 0;
     std::vector<TriggerFrame> triggerFrames_;
     std::set<std::pair<int64_t, int>> defaultsReboundInBatch_;  // table id, colid
@@ -430,11 +443,9 @@ public:
     EngineState& state() { return session_.state_; }
     Catalog& catalog() { return session_.state_.catalog; }
     SqliteDatabase& db() { return session_.state_.db; }
+    // The database the procedure runs in: the one its name is qualified with
+    // (db1..sp_adduser), else the session's current one.
     const std::string& database() const { return session_.database_; }
-    const std::string& procedureDatabase() const
-    {
-        return session_.procDatabase_.empty() ? session_.database_ : session_.procDatabase_;
-    }
     int uid() const { return session_.uid_; }
     bool holdsRole(int srid) const { return session_.holdsRole(srid); }
     std::string sysTable(const std::string& table) const { return session_.sysTable(table); }

@@ -619,7 +619,7 @@ void dbOption(SystemProcedureCall& call)
     if (database.empty())
         return;  // lists the options on the server; nothing to record
     // Options are changed only from master (master..sp_dboption runs there).
-    if (toLower(call.procedureDatabase()) != "master") {
+    if (toLower(call.database()) != "master") {
         throw procedureError(
             17428, "You must be in the 'master' database in order to change database options.");
     }
@@ -948,6 +948,11 @@ void SessionImpl::runInternal(const std::string& sql, Results& out)
     for (const StatementPtr& statement : parseBatch(sql, false)) {
         run(*statement, out);
     }
+}
+
+bool SessionImpl::isSystemProcedure(const std::string& name)
+{
+    return systemProcedures().count(name) > 0;
 }
 
 bool SessionImpl::runSystemProcedure(const std::string& name, const std::vector<SqlValue>& args,

@@ -67,18 +67,22 @@ std::unique_ptr<Session> Connection::login()
     }
     // SQL Anywhere takes the database from the login record's server-name field (FreeTDS's
     // "asa database" setting) and refuses a login that names none of its databases.
+    ClientInfo client;
+    client.hostName = record.hostName;
+    client.programName = record.appName;
+    client.packetSize = negotiatePacketSize(record.requestedPacketSize);
     std::unique_ptr<Session> session =
-        sqlAnywhere ? context_.engine.openSessionIn(record.userName, spid_, record.serverName)
-                    : context_.engine.openSession(record.userName, spid_);
+        sqlAnywhere
+            ? context_.engine.openSessionIn(record.userName, spid_, record.serverName, client)
+            : context_.engine.openSession(record.userName, spid_, client);
     if (!session) {
         context_.trace.line(spid_, "no database '" + record.serverName + "', login refused");
         send(refuseLogin(loginContext));
         return nullptr;
     }
     loginContext.database = session->currentDatabase();
-    int packetSize = negotiatePacketSize(record.requestedPacketSize);
-    send(acceptLogin(record, loginContext, packetSize));
-    channel_.setPacketSize(static_cast<size_t>(packetSize));
+    send(acceptLogin(record, loginContext, client.packetSize));
+    channel_.setPacketSize(static_cast<size_t>(client.packetSize));
     return session;
 }
 

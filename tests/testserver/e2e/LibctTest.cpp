@@ -133,6 +133,32 @@ TEST_F(LibctTest, TwoSelectsInOneBatchGiveTwoResults)
     EXPECT_EQ(client_.drain().back(), CS_END_RESULTS);
 }
 
+TEST_F(LibctTest, SysprocessesListsTheConnectionWithItsLoginRecord)
+{
+    ASSERT_EQ(client_.sendLanguage("select * from master..sysprocesses "
+                                   "select spid, program_name, cmd, network_pktsz "
+                                   "from master..sysprocesses where spid = @@spid"),
+              CS_SUCCEED);
+    CS_INT type = 0;
+    ASSERT_EQ(ct_results(client_.cmd(), &type), CS_SUCCEED);
+    ASSERT_EQ(type, CS_ROW_RESULT);
+    CS_INT columns = 0;
+    ct_res_info(client_.cmd(), CS_NUMDATA, &columns, CS_UNUSED, nullptr);
+    EXPECT_EQ(columns, 36);
+    CS_DATAFMT loggedIn;
+    ASSERT_EQ(ct_describe(client_.cmd(), 34, &loggedIn), CS_SUCCEED);
+    EXPECT_EQ(std::string(loggedIn.name, static_cast<size_t>(loggedIn.namelen)),
+              "loggedindatetime");
+    EXPECT_EQ(loggedIn.datatype, CS_DATETIME_TYPE);
+    EXPECT_FALSE(client_.fetchAll().empty());
+    Rows rows;
+    client_.drain(&rows);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][1], "e2e");  // the application name the login record carries
+    EXPECT_EQ(rows[0][2], "SELECT");
+    EXPECT_NE(rows[0][3], "NULL");
+}
+
 TEST_F(LibctTest, FailedStatementReportsMessageAndFails)
 {
     ASSERT_EQ(client_.sendLanguage("select from where"), CS_SUCCEED);

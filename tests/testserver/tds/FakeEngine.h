@@ -152,12 +152,12 @@ public:
         return std::find(logins_.begin(), logins_.end(), std::make_pair(user, password)) !=
                logins_.end();
     }
-    std::unique_ptr<Session> openSession(const std::string&, int spid) override
+    std::unique_ptr<Session> openSession(const std::string&, int spid, const ClientInfo&) override
     {
         return std::make_unique<FakeSession>(spid);
     }
-    std::unique_ptr<Session> openSessionIn(const std::string&, int spid,
-                                           const std::string&) override
+    std::unique_ptr<Session> openSessionIn(const std::string&, int spid, const std::string&,
+                                           const ClientInfo&) override
     {
         return std::make_unique<FakeSession>(spid);
     }
