@@ -8,11 +8,7 @@ through FreeTDS's fisql, batch by batch as isql would send it. Every batch that
 draws an error (severity above 10) is printed with the message number, the
 message text and the first line of SQL in the batch; errors listed in
 testdata/real/expected-errors.txt (those the real server raises too) are
-marked as expected. Errors listed in testdata/real/tdsim-gaps.txt are tdsim's
-own known shortcomings (statements the real server accepts): they are marked
-as gaps and do not fail the run; a gap rule that matches nothing is reported
-(GAP NOT RAISED: the gap is closed, or an earlier error of its batch still hides
-it), so that its line can be deleted once the batch loads.
+marked as expected.
 
 Why fisql and not bsqldb: bsqldb stops at the first message of severity above
 10 and exits with the severity as its status, so it cannot report the later
@@ -23,15 +19,14 @@ those lines. `--client bsqldb` runs every batch through its own bsqldb process
 instead (a new connection per batch: `use` is followed, other session state
 such as `set quoted_identifier on` is not).
 
-Exit status: 0 when every failure is expected or a known gap and every expected
-error of the loaded fixtures was raised, 1 otherwise, 2 on a setup problem (tdsim does not
+Exit status: 0 when every failure is expected and every expected error of the
+loaded fixtures was raised, 1 otherwise, 2 on a setup problem (tdsim does not
 start, client missing).
 
 Usage:
   tests/testserver/engine/load_real_schema.py [fixture.sql ...]
       [--tdsim build/bin/tdsim] [--client fisql|bsqldb] [--database fx]
-      [--expected testdata/real/expected-errors.txt]
-      [--gaps testdata/real/tdsim-gaps.txt] [--summary] [--quiet]
+      [--expected testdata/real/expected-errors.txt] [--summary] [--quiet]
 With no fixture arguments every testdata/real/*.sql is loaded.
 """
 
@@ -298,8 +293,6 @@ def main():
     ap.add_argument("--client", choices=["fisql", "bsqldb"], default="fisql")
     ap.add_argument("--database", default="fx")
     ap.add_argument("--expected", default=str(REPO / "testdata/real/expected-errors.txt"))
-    ap.add_argument("--gaps", default=str(REPO / "testdata/real/tdsim-gaps.txt"),
-                    help="errors tdsim raises where the real server does not (same format)")
     ap.add_argument("--timeout", type=float, default=600, help="seconds per client run")
     ap.add_argument("--summary", action="store_true",
                     help="also count failures by message number and text")
@@ -314,8 +307,7 @@ def main():
         print(f"{args.client} not found (FreeTDS's freetds-bin package)", file=sys.stderr)
         return 2
     rules = load_expected(args.expected)
-    gaps = load_expected(args.gaps)
-    unexpected_total, summary, used, gaps_used = 0, {}, set(), set()
+    unexpected_total, summary, used = 0, {}, set()
 
     for path in fixtures:
         name = path.name
@@ -340,20 +332,14 @@ def main():
         failing = [b for b in batches if b.errors]
         expected = sum(1 for b in failing
                        if all(is_expected(rules, name, e[0], b, used) for e in b.errors))
-        # A batch whose errors are all expected or known gaps, at least one a gap.
-        gapped = sum(1 for b in failing
-                     if all(is_expected(rules, name, e[0], b)
-                            or is_expected(gaps, name, e[0], b, gaps_used) for e in b.errors)
-                     and not all(is_expected(rules, name, e[0], b) for e in b.errors))
-        unexpected_total += len(failing) - expected - gapped
+        unexpected_total += len(failing) - expected
         print(f"== {name}: {len(batches)} batches, {len(failing)} failing "
-              f"({expected} expected, {gapped} known gaps), load {elapsed:.2f} s")
+              f"({expected} expected), load {elapsed:.2f} s")
         if args.quiet:
             continue
         for b in failing:
             for msgno, sev, text, proc, where in b.errors:
-                tag = ("expected" if is_expected(rules, name, msgno, b)
-                       else "gap" if is_expected(gaps, name, msgno, b) else "FAIL")
+                tag = "expected" if is_expected(rules, name, msgno, b) else "FAIL"
                 loc = f"{name}:{b.statement_line()}"
                 print(f"  {tag:8} {loc:26} batch {b.number:<4} Msg {msgno} (sev {sev}): {text}")
                 print(f"  {'':8} {'':26} {'':10} | {b.first_line()[:110]}")
@@ -370,13 +356,6 @@ def main():
                  if index not in used and (rule[0] in loaded or rule[0] == "*")]
     for fx, num, needle, reason in unmatched:
         print(f"NOT RAISED {fx}: Msg {num} for '{needle}' ({reason})")
-    # A gap that does not show is no failure: either it is closed (its rule can go) or
-    # an earlier error of its batch still hides it.
-    for index, (fx, num, needle, reason) in enumerate(gaps):
-        if index not in gaps_used and (fx in loaded or fx == "*"):
-            print(f"GAP NOT RAISED {fx}: Msg {num} for '{needle}' (closed, or still behind "
-                  f"an earlier error of its batch; once the batch loads, delete the line "
-                  f"from {Path(args.gaps).name})")
     return 1 if unexpected_total or unmatched else 0
 
 
