@@ -84,21 +84,12 @@ int SessionImpl::addComputedColumn(const TableBinding& table, const Expr& expres
                   (spec.functionKey ? kColumn2FunctionKey : 0);
     // The column's type is the expression's, so its value needs no conversion.
     std::string sql = unqualified(result.sql, table.physical);
-    state_.catalog.insertRow(
-        sysTable("syscolumns"),
-        {{"id", SqlValue::ofInt(table.object.id)},
-         {"colid", SqlValue::ofInt(colid)},
-         {"status", SqlValue::ofInt(storage.nullable ? 0x08 : 0)},
-         {"type", SqlValue::ofInt(storage.type)},
-         {"length", SqlValue::ofInt(storage.length)},
-         {"offset", SqlValue::ofInt(offset)},
-         {"usertype", SqlValue::ofInt(storage.usertype)},
-         {"name", SqlValue::ofText(spec.name)},
-         {"prec", storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},
-         {"scale", storage.scale >= 0 ? SqlValue::ofInt(storage.scale) : SqlValue::null()},
-         {"status2", SqlValue::ofInt(status2)},
-         {"computedcol", SqlValue::ofInt(computed)},
-         {spec.functionKey ? "tdsim_expr" : "tdsim_computed", SqlValue::ofText(sql)}});
+    auto values = columnRowValues(table.object.id, colid, storage, offset, spec.name);
+    values.insert(values.end(),
+                  {{"status2", SqlValue::ofInt(status2)},
+                   {"computedcol", SqlValue::ofInt(computed)},
+                   {spec.functionKey ? "tdsim_expr" : "tdsim_computed", SqlValue::ofText(sql)}});
+    state_.catalog.insertRow(sysTable("syscolumns"), values);
     return colid;
 }
 

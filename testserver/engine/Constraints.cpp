@@ -719,20 +719,10 @@ void SessionImpl::addColumn(const ObjectRef& table, const ColumnDef& column, int
                                       " AND offset >= 0 AND number = 0"));
     if (column.defaultValue)
         cdefault = addDeclaredDefault(table, column.name, column.defaultText);
-    state_.catalog.insertRow(
-        sysTable("syscolumns"),
-        {{"id", SqlValue::ofInt(table.id)},
-         {"colid", SqlValue::ofInt(colid)},
-         {"status", SqlValue::ofInt(storage.nullable ? 0x08 : 0)},
-         {"type", SqlValue::ofInt(storage.type)},
-         {"length", SqlValue::ofInt(storage.length)},
-         {"offset", SqlValue::ofInt(offset)},
-         {"usertype", SqlValue::ofInt(storage.usertype)},
-         {"cdefault", SqlValue::ofInt(cdefault)},
-         {"domain", SqlValue::ofInt(domain)},
-         {"name", SqlValue::ofText(column.name)},
-         {"prec", storage.precision >= 0 ? SqlValue::ofInt(storage.precision) : SqlValue::null()},
-         {"scale", storage.scale >= 0 ? SqlValue::ofInt(storage.scale) : SqlValue::null()}});
+    auto values = columnRowValues(table.id, colid, storage, offset, column.name);
+    values.insert(values.end(),
+                  {{"cdefault", SqlValue::ofInt(cdefault)}, {"domain", SqlValue::ofInt(domain)}});
+    state_.catalog.insertRow(sysTable("syscolumns"), values);
     if (variable)
         setSysstat2(table.id, 0, kNoVariableColumns);
     if (state_.catalog.hasStorage(database_, table.id)) {

@@ -285,7 +285,7 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
             continue;
         if (column.defaultValue)
             plan.cdefault = addDeclaredDefault(table, column.name, column.defaultText);
-        int status = (plan.storage.nullable ? 0x08 : 0) | (plan.identity ? 0x80 : 0);
+        int status = plan.identity ? 0x80 : 0;
         ColumnInfo info = columnInfoFor("", plan.storage.type, 0, plan.storage.length, 0, 0, false);
         bool variable = plan.storage.nullable || info.type == ColumnType::VarChar ||
                         info.type == ColumnType::VarBinary || info.type == ColumnType::Text ||
@@ -295,22 +295,10 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
         int columnOffset = variable ? -(++variableSlot) : offset;
         if (!variable)
             offset += plan.storage.length;
-        state_.catalog.insertRow(
-            sysTable("syscolumns"),
-            {{"id", SqlValue::ofInt(id)},
-             {"colid", SqlValue::ofInt(colid)},
-             {"status", SqlValue::ofInt(status)},
-             {"type", SqlValue::ofInt(plan.storage.type)},
-             {"length", SqlValue::ofInt(plan.storage.length)},
-             {"offset", SqlValue::ofInt(columnOffset)},
-             {"usertype", SqlValue::ofInt(plan.storage.usertype)},
-             {"cdefault", SqlValue::ofInt(plan.cdefault)},
-             {"domain", SqlValue::ofInt(plan.domain)},
-             {"name", SqlValue::ofText(column.name)},
-             {"prec", plan.storage.precision >= 0 ? SqlValue::ofInt(plan.storage.precision)
-                                                  : SqlValue::null()},
-             {"scale",
-              plan.storage.scale >= 0 ? SqlValue::ofInt(plan.storage.scale) : SqlValue::null()}});
+        auto values = columnRowValues(id, colid, plan.storage, columnOffset, column.name, status);
+        values.insert(values.end(), {{"cdefault", SqlValue::ofInt(plan.cdefault)},
+                                     {"domain", SqlValue::ofInt(plan.domain)}});
+        state_.catalog.insertRow(sysTable("syscolumns"), values);
     }
     bool anyComputed = false;
     for (size_t i = 0; i < statement.columns.size(); ++i) {

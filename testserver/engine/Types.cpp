@@ -373,4 +373,24 @@ std::string sqliteDeclaration(int type)
     return "REAL";
 }
 
+std::vector<std::pair<std::string, SqlValue>> columnRowValues(int tableId, int colid,
+                                                              const ColumnStorage& storage,
+                                                              int offset, const std::string& name,
+                                                              int statusBits)
+{
+    auto optional = [](int value) {
+        return value >= 0 ? SqlValue::ofInt(value) : SqlValue::null();
+    };
+    return {{"id", SqlValue::ofInt(tableId)},
+            {"colid", SqlValue::ofInt(colid)},
+            {"status", SqlValue::ofInt((storage.nullable ? 0x08 : 0) | statusBits)},
+            {"type", SqlValue::ofInt(storage.type)},
+            {"length", SqlValue::ofInt(storage.length)},
+            {"offset", SqlValue::ofInt(offset)},
+            {"usertype", SqlValue::ofInt(storage.usertype)},
+            {"name", SqlValue::ofText(name)},
+            {"prec", optional(storage.precision)},
+            {"scale", optional(storage.scale)}};
+}
+
 }  // namespace tdsim

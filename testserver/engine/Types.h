@@ -2,10 +2,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Ast.h"
 #include "engine/Engine.h"
+#include "engine/Sqlite.h"
 
 namespace tdsim {
 
@@ -46,6 +48,15 @@ struct ColumnStorage {
     int scale = -1;
     bool nullable = false;
 };
+
+// The syscolumns values of a table column stored as `storage`: id, colid, status (the
+// nullable bit and `statusBits`: identity, a bit column's position), type, length,
+// offset, usertype, name, prec and scale. Callers add what else their column has
+// (defaults, rules, computed-column links).
+std::vector<std::pair<std::string, SqlValue>> columnRowValues(int tableId, int colid,
+                                                              const ColumnStorage& storage,
+                                                              int offset, const std::string& name,
+                                                              int statusBits = 0);
 
 // Bytes the server sets aside per national character (@@ncharsize): the widest character
 // of its character set.
