@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -248,6 +249,10 @@ public:
     // with `failed` set on the statement that failed.
     virtual std::vector<StatementResult> execute(const std::string& batch,
                                                  const Params& params = {}) = 0;
+
+    // Asked between statements of a running batch (at most every few milliseconds): true
+    // ends the batch, as the server does when the client sends an attention.
+    virtual void setCancelCheck(std::function<bool()> cancelled) = 0;
 
     virtual std::string currentDatabase() const = 0;
     virtual SessionOptions& options() = 0;

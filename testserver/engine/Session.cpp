@@ -127,10 +127,14 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
         runStatementList(statements, out, ListKind::Batch);
     } catch (const ReturnSignal&) {
         // RETURN ends the batch.
-    } catch (const ServerStopping&) {
-        StatementResult& result = newResult(out);
-        addMessage(result, 6002, 18, "A SHUTDOWN command is already in progress. Please log off.");
-        result.failed = true;
+    } catch (const BatchInterrupted& interruption) {
+        // A cancelled batch ends without a message: the attention's acknowledgement says it.
+        if (interruption.serverStopping) {
+            StatementResult& result = newResult(out);
+            addMessage(result, 6002, 18,
+                       "A SHUTDOWN command is already in progress. Please log off.");
+            result.failed = true;
+        }
     }
     if (out.empty()) {
         newResult(out);
@@ -256,13 +260,23 @@ void SessionImpl::runWhile(const WhileStatement& loop, Results& out)
     }
 }
 
-// Where another session may run, or a stopping server end the batch: between two
-// statements while none of this session's savepoints is open, so that the other
-// session's work is never inside (and never undone with) this one's.
+// Between two statements: a stopping server or the client's cancel ends the batch here,
+// and another session may run, but only while none of this session's savepoints is open,
+// so that the other session's work is never inside (and never undone with) this one's.
 void SessionImpl::betweenStatements()
 {
     if (state_.stopping)
-        throw ServerStopping{};
+        throw BatchInterrupted{true};
+    // Asking the connection reads the socket: not more often than this.
+    constexpr auto kCancelCheckInterval = std::chrono::milliseconds(5);
+    if (cancelled_) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= nextCancelCheck_) {
+            nextCancelCheck_ = now + kCancelCheckInterval;
+            if (cancelled_())
+                throw BatchInterrupted{false};
+        }
+    }
     if (openSavepoints_ == 0 && state_.turns.othersWaiting())
         state_.turns.handOver();
 }
@@ -322,7 +336,7 @@ void SessionImpl::runGuarded(const Statement& statement, Results& out)
     } catch (const LoopSignal&) {
         savepoint.release();
         throw;
-    } catch (const ServerStopping&) {
+    } catch (const BatchInterrupted&) {
         savepoint.rollBack();
         throw;
     } catch (const TriggerRollback&) {

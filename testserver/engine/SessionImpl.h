@@ -1,6 +1,8 @@
 // One connection's executor: runs parsed statements against the shared catalog.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -112,6 +114,10 @@ public:
     std::string currentDatabase() const override { return database_; }
     SessionOptions& options() override { return options_; }
     int spid() const override { return spid_; }
+    void setCancelCheck(std::function<bool()> cancelled) override
+    {
+        cancelled_ = std::move(cancelled);
+    }
 
     // Runs a batch without taking the engine lock (used by runScript, which holds it).
     std::vector<StatementResult> executeLocked(const std::string& batch, const Params& params);
@@ -194,8 +200,11 @@ private:
     };
     // ROLLBACK inside a trigger: undoes the statement that fired it and ends the batch.
     struct TriggerRollback {};
-    // The server stops: unwinds the batch, undoing the statement under way.
-    struct ServerStopping {};
+    // The server stops, or the client cancels: unwinds the batch, undoing the statement
+    // under way.
+    struct BatchInterrupted {
+        bool serverStopping;
+    };
     // One statement's SQLite savepoint (none when inactive): released when the statement
     // succeeds, rolled back when it fails.
     class Savepoint {
@@ -405,7 +414,10 @@ private:
     int64_t identity_ = 0;
     std::vector<TriggerFrame> triggerFrames_;
     std::set<std::pair<int64_t, int>> defaultsReboundInBatch_;  // table id, colid
-    int openSavepoints_ = 0;  // this session's statements under way in SQLite savepoints
+    int openSavepoints_ = 0;
+    std::function<bool()> cancelled_;  // asks the connection whether the client cancelled
+    std::chrono::steady_clock::time_point
+        nextCancelCheck_;  // this session's statements under way in SQLite savepoints
     int snapshotCounter_ = 0;
     // Cursors by scope: the session's, then one per running procedure, trigger or
     // exec'd string; a scope's cursors are deallocated when it ends.

@@ -88,6 +88,9 @@ std::unique_ptr<Session> Connection::login()
 
 void Connection::requestLoop(Session& session)
 {
+    // A batch under way ends when the client cancels it; the reply then ends with the
+    // attention's acknowledgement.
+    session.setCancelCheck([this] { return channel_.attentionArrived(); });
     CommandHandler handler(session, context_.stats, context_.serverName, context_.product);
     while (std::optional<InboundMessage> message = channel_.readMessage()) {
         ++context_.stats.requests;

@@ -206,6 +206,18 @@ void PacketChannel::close()
     }
 }
 
+bool PacketChannel::attentionArrived()
+{
+    pollfd p{socket_.get(), POLLIN, 0};
+    while (inbox_.size() < kInboxLimit && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0) {
+        if (!fillInbox())
+            return true;  // the client is gone: nobody waits for the rest
+        p.revents = 0;
+    }
+    drainAttentions();
+    return attentionsPending_ > 0;
+}
+
 void PacketChannel::acknowledgeAttention()
 {
     Reply ack;

@@ -48,6 +48,9 @@ public:
     SendOutcome sendReply(const Reply& reply);
     // Acknowledges an attention that arrived while no reply was being written.
     void acknowledgeAttention();
+    // Without waiting: whether the client has sent an attention (or gone) since the
+    // request being answered; the attention stays pending for sendReply to acknowledge.
+    bool attentionArrived();
 
     // Ends the conversation: the peer sees the connection close even if another
     // descriptor for the socket is still open.

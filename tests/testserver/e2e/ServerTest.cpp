@@ -244,6 +244,37 @@ TEST(ServerTest, CancelWhileTheServerIsStillSendingCutsTheReplyShort)
     ::rmdir(dir);
 }
 
+// A cancel reaches a batch that is still running, not only one whose reply is being sent:
+// an endless loop ends, undone no further than its statement under way, and the
+// connection goes on.
+TEST(ServerTest, CancelEndsABatchThatIsStillRunning)
+{
+    TdsimProcess server;
+    CtClient client, observer;
+    ASSERT_EQ(client.connect("sa", ""), CS_SUCCEED);
+    ASSERT_EQ(observer.connect("sa", ""), CS_SUCCEED);
+    ASSERT_EQ(observer.sendLanguage("create table ticks (n int not null) insert ticks values (0)"),
+              CS_SUCCEED);
+    observer.drain();
+    ASSERT_EQ(client.sendLanguage("while 1 = 1 update ticks set n = n + 1"), CS_SUCCEED);
+    // The loop has run once this answers: it ends only when ticks moves.
+    ASSERT_EQ(observer.sendLanguage("waiting: if (select n from ticks) = 0 goto waiting"),
+              CS_SUCCEED);
+    observer.drain();
+    // FreeTDS sends the attention and reads up to its acknowledgement.
+    ASSERT_EQ(ct_cancel(nullptr, client.cmd(), CS_CANCEL_ALL), CS_SUCCEED);
+    CS_INT type = 0;
+    while (ct_results(client.cmd(), &type) == CS_SUCCEED) {
+    }
+    EXPECT_FALSE(selectSpid(client).empty());
+    std::vector<std::vector<std::string>> before, after;
+    ASSERT_EQ(observer.sendLanguage("select n from ticks"), CS_SUCCEED);
+    observer.drain(&before);
+    ASSERT_EQ(observer.sendLanguage("select n from ticks"), CS_SUCCEED);
+    observer.drain(&after);
+    EXPECT_EQ(before, after) << "the loop still runs";
+}
+
 TEST(ServerTest, OutOfDescriptorsTheListenerWaitsForAConnectionToEndAndThenAccepts)
 {
     char dir[] = "/tmp/tdsim-starved-XXXXXX";

@@ -40,6 +40,7 @@ public:
     std::string currentDatabase() const override { return database_; }
     SessionOptions& options() override { return options_; }
     int spid() const override { return spid_; }
+    void setCancelCheck(std::function<bool()>) override {}
 
     Params lastParams;
 
