@@ -123,6 +123,19 @@ QString TCTLibObjInfo::GetObjectOwnerOrDbo(const QString& objectName)
     return owner.isEmpty() ? QStringLiteral("dbo") : owner;
 }
 
+std::optional<TCTObject> TCTLibObjInfo::objectRow(const QString& owner, const QString& name,
+                                                  const QString& type)
+{
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(CatalogSet::Objects, {name, owner});
+    std::optional<TCTObject> object;
+    while (read.next()) {
+        if (type.isEmpty() || trimBlanks(read.text(5)) == type)
+            object = objectFromRow(read);
+    }
+    return object;
+}
+
 std::optional<TCTObject> TCTLibObjInfo::GetObjectInfo(const QString& objectName, bool withColumns,
                                                       bool withProtects, const QString& owner)
 {

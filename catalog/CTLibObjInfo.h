@@ -88,7 +88,11 @@ public:
     QList<QPair<int, int>> GetDependencies();
     // The views, procedures and triggers that refer to an object dropped since.
     QList<int> GetDanglingDependents();
-    // The id of owner.name in SelectDb, when it is an object of `type` (any when empty).
+    // owner.name in SelectDb as sysobjects holds it, when it is an object of `type` (any when
+    // empty); one request, also for per-object reads.
+    std::optional<TCTObject> objectRow(const QString& owner, const QString& name,
+                                       const QString& type = QString());
+    // Its id.
     std::optional<int> objectId(const QString& owner, const QString& name,
                                 const QString& type = QString());
     // Fills the column table from the catalog; ColumnCount() tells how many were read.

@@ -168,14 +168,8 @@ QString TCTLibObjInfo::ownerOfTable(const QString& name)
 std::optional<int> TCTLibObjInfo::objectId(const QString& owner, const QString& name,
                                            const QString& type)
 {
-    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::CatalogSet::Objects, {name, owner});
-    std::optional<int> id;
-    while (read.next()) {
-        if (type.isEmpty() || trimBlanks(read.text(5)) == type)
-            id = read.integer(2);
-    }
-    return id;
+    const std::optional<TCTObject> object = objectRow(owner, name, type);
+    return object ? std::optional<int>(object->Id) : std::nullopt;
 }
 
 std::optional<TCTTableStorage> TCTLibObjInfo::GetTableStorage(int tableId)

@@ -569,7 +569,9 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     if (trimBlanks(text).isEmpty())
         return writeUnscripted(kindWord(kind), QStringLiteral("text not available"), toFile);
     // An object that names a table or view dropped since cannot be created again.
-    const std::optional<int> objectId = m_info.objectId(objectOwner(), ObjName);
+    // One read of the object: its id, its type and (for procedures) its transaction mode.
+    const std::optional<TCTObject> object = m_info.objectRow(objectOwner(), ObjName);
+    const std::optional<int> objectId = object ? std::optional<int>(object->Id) : std::nullopt;
     if (!m_state.DanglingDependents.contains(m_info.SelectDb()))
         m_state.DanglingDependents.insert(m_info.SelectDb(), m_info.GetDanglingDependents());
     if (objectId && m_state.DanglingDependents.value(m_info.SelectDb()).contains(*objectId))
@@ -587,8 +589,8 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     }
 
     // The procedures folder holds SQL functions as well.
-    const bool function = kind == TTextObjectKind::Procedure &&
-                          m_info.objectId(objectOwner(), ObjName, QStringLiteral("SF"));
+    const bool function = kind == TTextObjectKind::Procedure && object &&
+                          trimBlanks(object->ObjType) == QLatin1String("SF");
     // A name that must be quoted is dropped under quoted identifiers.
     m_quotedNames = m_options.AddDrop && nameNeedsQuotes();
     beginSection(guard(QStringLiteral("dbo.sysobjects WHERE name = ") + nameLiteral(ObjName) +
@@ -629,8 +631,8 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
         }
         TCTLibObjInfo::FreeProtectList(protects, true);
     }
-    if (kind == TTextObjectKind::Procedure && !function)
-        appendSectionBatch(transactionModeStatements(), toFile);
+    if (kind == TTextObjectKind::Procedure && !function && object)
+        appendSectionBatch(transactionModeStatements(*object), toFile);
     QStringList closing;
     if (ownedByOtherUser())
         closing << QStringLiteral("SETUSER") << QStringLiteral("GO");
@@ -642,15 +644,11 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
 // A procedure is created for the mode of the session that creates it; one set to run in
 // chained mode only or in either mode gets that mode back (clients that run chained, as
 // JDBC clients do, cannot call an unchained one).
-QStringList TSectionWriter::transactionModeStatements()
+QStringList TSectionWriter::transactionModeStatements(const TCTObject& procedure) const
 {
-    const std::optional<TCTObject> procedure =
-        m_info.GetObjectInfo(ObjName, false, false, objectOwner());
-    if (!procedure)
-        return {};
-    const char* mode = hasStatus(*procedure, osAnyMode)       ? "anymode"
-                       : hasStatus(*procedure, osChainedOnly) ? "chained"
-                                                              : nullptr;
+    const char* mode = hasStatus(procedure, osAnyMode)       ? "anymode"
+                       : hasStatus(procedure, osChainedOnly) ? "chained"
+                                                             : nullptr;
     if (!mode)
         return {};
     return {QStringLiteral("EXEC sp_procxmode ") + literal(ObjName) + QStringLiteral(", '") +

@@ -101,7 +101,7 @@ private:
     // string literals take single quotes.
     bool m_quotedNames = false;
     QString nameLiteral(const QString& name) const;
-    QStringList transactionModeStatements();
+    QStringList transactionModeStatements(const TCTObject& procedure) const;
 };
 
 // The default object's name and owner of "owner.name".
