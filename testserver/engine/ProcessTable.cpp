@@ -55,11 +55,13 @@ int64_t ProcessTable::add(int spid, int suid, const ClientInfo& client,
     insert.bind(15, client.address.empty() ? SqlValue::null() : SqlValue::ofText(client.address));
     insert.bind(16, SqlValue::ofInt(session));
     insert.step();
+    activity_[session] = std::string(kIdleStatus) + '|' + kIdleCommand;
     return session;
 }
 
 void ProcessTable::remove(int64_t session)
 {
+    activity_.erase(session);
     SqliteStatement erase(db_.handle(), "DELETE FROM " + table() + " WHERE tdsim_session = ?1");
     erase.bind(1, SqlValue::ofInt(session));
     erase.step();
@@ -89,7 +91,12 @@ void ProcessTable::idle(int64_t session)
 
 void ProcessTable::setActivity(int64_t session, const char* status, const std::string& command)
 {
-    // Runs before every statement of a batch: a cached statement.
+    std::string shown = std::string(status) + '|' + command;
+    std::string& current = activity_[session];
+    if (current == shown)
+        return;
+    current = std::move(shown);
+    // Runs whenever a batch moves to another command: a cached statement.
     StatementLease update =
         db_.cached("UPDATE " + table() + " SET status = ?1, cmd = ?2 WHERE tdsim_session = ?3");
     update->bind(1, SqlValue::ofText(status));

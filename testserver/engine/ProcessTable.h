@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "engine/Engine.h"
@@ -35,6 +36,9 @@ private:
 
     SqliteDatabase& db_;
     int64_t lastSession_ = 0;
+    // What each session's row shows now (status and cmd), so that the statements of a
+    // batch rewrite the row only when the command changes.
+    std::map<int64_t, std::string> activity_;
 };
 
 }  // namespace tdsim
