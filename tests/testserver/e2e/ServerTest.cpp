@@ -155,34 +155,58 @@ TEST(ServerTest, ClientsAreServedTogetherAndBadInputOnlyDropsItsConnection)
     EXPECT_EQ(selectSpid(second), spid2);
 }
 
+using Rows = std::vector<std::vector<std::string>>;
+
+// Two sessions of one server: `looping` runs an endless batch that counts in a table, and
+// `other` works beside it.
+class EndlessBatch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(looping.connect("sa", ""), CS_SUCCEED);
+        ASSERT_EQ(other.connect("sa", ""), CS_SUCCEED);
+        ASSERT_EQ(
+            other.sendLanguage("create table counter (n int not null) insert counter values (0)"),
+            CS_SUCCEED);
+        other.drain();
+        ASSERT_EQ(looping.sendLanguage("while 1 = 1 update counter set n = n + 1"), CS_SUCCEED);
+    }
+
+    // Rows of `other`'s batch, which ends only when the loop moves on while it runs: the
+    // two sessions take turns at the server, whichever started first.
+    Rows waitForTheLoopToMove()
+    {
+        Rows rows;
+        EXPECT_EQ(other.sendLanguage("declare @n int select @n = n from counter\n"
+                                     "waiting: if (select n from counter) = @n goto waiting\n"
+                                     "select 'moving'"),
+                  CS_SUCCEED);
+        other.drain(&rows);
+        return rows;
+    }
+
+    Rows query(const std::string& sql)
+    {
+        Rows rows;
+        EXPECT_EQ(other.sendLanguage(sql), CS_SUCCEED);
+        other.drain(&rows);
+        return rows;
+    }
+
+    TdsimProcess server;
+    CtClient looping, other;
+};
+
 // An endless batch keeps its own session busy, as on the server, and no other: another
 // session is answered and a new login accepted while it runs, and SIGTERM still stops
 // the server at once.
-TEST(ServerTest, AnEndlessBatchDelaysNoOtherSessionAndSigtermStillStopsTheServer)
+TEST_F(EndlessBatch, DelaysNoOtherSessionAndSigtermStillStopsTheServer)
 {
-    TdsimProcess server;
-    CtClient looping, other;
-    ASSERT_EQ(looping.connect("sa", ""), CS_SUCCEED);
-    ASSERT_EQ(other.connect("sa", ""), CS_SUCCEED);
-    ASSERT_EQ(other.sendLanguage("create table counter (n int not null) insert counter values (0)"),
-              CS_SUCCEED);
-    other.drain();
-    ASSERT_EQ(looping.sendLanguage("while 1 = 1 update counter set n = n + 1"), CS_SUCCEED);
-    // This batch ends only when the loop moves on while it runs: the two sessions take
-    // turns at the server, whichever started first.
-    std::vector<std::vector<std::string>> rows;
-    ASSERT_EQ(other.sendLanguage("declare @n int select @n = n from counter\n"
-                                 "waiting: if (select n from counter) = @n goto waiting\n"
-                                 "select 'moving'"),
-              CS_SUCCEED);
-    other.drain(&rows);
-    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"moving"}}));
-    rows.clear();
+    EXPECT_EQ(waitForTheLoopToMove(), (Rows{{"moving"}}));
     const auto asked = std::chrono::steady_clock::now();
-    ASSERT_EQ(other.sendLanguage("select 42"), CS_SUCCEED);
-    other.drain(&rows);
+    const Rows answer = query("select 42");
     const auto answered = std::chrono::steady_clock::now();
-    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"42"}}));
+    EXPECT_EQ(answer, (Rows{{"42"}}));
     std::cout << "select 42 beside an endless batch: "
               << std::chrono::duration<double, std::milli>(answered - asked).count() << " ms\n";
     CtClient newcomer;
@@ -194,6 +218,22 @@ TEST(ServerTest, AnEndlessBatchDelaysNoOtherSessionAndSigtermStillStopsTheServer
     std::optional<int> status = server.waitForExit(std::chrono::seconds(30));
     ASSERT_TRUE(status.has_value()) << "tdsim still runs 30 s after SIGTERM";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+}
+
+// A cancel reaches a batch that is still running, not only one whose reply is being sent:
+// the endless loop ends, undone no further than its statement under way, and the
+// connection goes on.
+TEST_F(EndlessBatch, CancelEndsItWhileItStillRuns)
+{
+    EXPECT_EQ(waitForTheLoopToMove(), (Rows{{"moving"}}));
+    // FreeTDS sends the attention and reads up to its acknowledgement.
+    ASSERT_EQ(ct_cancel(nullptr, looping.cmd(), CS_CANCEL_ALL), CS_SUCCEED);
+    CS_INT type = 0;
+    while (ct_results(looping.cmd(), &type) == CS_SUCCEED) {
+    }
+    EXPECT_FALSE(selectSpid(looping).empty());
+    EXPECT_EQ(query("select n from counter"), query("select n from counter"))
+        << "the loop still runs";
 }
 
 TEST(ServerTest, TraceFileShowsRequestsAndReplyTokens)
@@ -242,37 +282,6 @@ TEST(ServerTest, CancelWhileTheServerIsStillSendingCutsTheReplyShort)
     EXPECT_NE(readFile(trace).find("reply cut short"), std::string::npos);
     std::remove(trace.c_str());
     ::rmdir(dir);
-}
-
-// A cancel reaches a batch that is still running, not only one whose reply is being sent:
-// an endless loop ends, undone no further than its statement under way, and the
-// connection goes on.
-TEST(ServerTest, CancelEndsABatchThatIsStillRunning)
-{
-    TdsimProcess server;
-    CtClient client, observer;
-    ASSERT_EQ(client.connect("sa", ""), CS_SUCCEED);
-    ASSERT_EQ(observer.connect("sa", ""), CS_SUCCEED);
-    ASSERT_EQ(observer.sendLanguage("create table ticks (n int not null) insert ticks values (0)"),
-              CS_SUCCEED);
-    observer.drain();
-    ASSERT_EQ(client.sendLanguage("while 1 = 1 update ticks set n = n + 1"), CS_SUCCEED);
-    // The loop has run once this answers: it ends only when ticks moves.
-    ASSERT_EQ(observer.sendLanguage("waiting: if (select n from ticks) = 0 goto waiting"),
-              CS_SUCCEED);
-    observer.drain();
-    // FreeTDS sends the attention and reads up to its acknowledgement.
-    ASSERT_EQ(ct_cancel(nullptr, client.cmd(), CS_CANCEL_ALL), CS_SUCCEED);
-    CS_INT type = 0;
-    while (ct_results(client.cmd(), &type) == CS_SUCCEED) {
-    }
-    EXPECT_FALSE(selectSpid(client).empty());
-    std::vector<std::vector<std::string>> before, after;
-    ASSERT_EQ(observer.sendLanguage("select n from ticks"), CS_SUCCEED);
-    observer.drain(&before);
-    ASSERT_EQ(observer.sendLanguage("select n from ticks"), CS_SUCCEED);
-    observer.drain(&after);
-    EXPECT_EQ(before, after) << "the loop still runs";
 }
 
 TEST(ServerTest, OutOfDescriptorsTheListenerWaitsForAConnectionToEndAndThenAccepts)
