@@ -42,27 +42,29 @@ std::string unqualified(std::string sql, const std::string& physical)
 }  // namespace
 
 int SessionImpl::addComputedColumn(const TableBinding& table, const Expr& expression,
-                                   const std::string& text, const ComputedColumnSpec& spec)
+                                   const std::string& text,
+                                   const ComputedColumnDefinition& definition)
 {
     SqlRenderer renderer(*this);
     SqlRenderer::DmlParts parts =
         renderer.renderDml(table, table.object.name, {}, {&expression}, nullptr);
     if (!renderer.takeParams().empty()) {
         throw EngineError{7777, 16,
-                          std::string("tdsim cannot ") + (spec.functionKey ? "index" : "compute") +
-                              " the expression '" + text + "': it uses variables or parameters."};
+                          std::string("tdsim cannot ") +
+                              (definition.functionKey ? "index" : "compute") + " the expression '" +
+                              text + "': it uses variables or parameters."};
     }
     const TypedSql& result = parts.expressions.at(0);
     ColumnStorage storage;
     bool identity = false;
     int typeDefault = 0, typeRule = 0;
     std::string error;
-    if (!state_.catalog.storageFor(database_, typeOfResult(result.type), spec.nullable, storage,
-                                   identity, typeDefault, typeRule, error)) {
+    if (!state_.catalog.storageFor(database_, typeOfResult(result.type), definition.nullable,
+                                   storage, identity, typeDefault, typeRule, error)) {
         throw EngineError{2715, 16, error};
     }
     std::string tableId = std::to_string(table.object.id);
-    int colid = spec.colid;
+    int colid = definition.colid;
     if (colid == 0) {
         colid = static_cast<int>(state_.db.queryInt("SELECT max(colid) + 1 FROM " +
                                                     sysTable("syscolumns") +
@@ -72,23 +74,23 @@ int SessionImpl::addComputedColumn(const TableBinding& table, const Expr& expres
         state_.db.queryInt("SELECT min(0, coalesce(min(offset), 0)) - 1 FROM " +
                            sysTable("syscolumns") + " WHERE id = " + tableId + " AND number = 0"));
     int computed = state_.catalog.newObjectId(database_);
-    insertObjectRow(computed, spec.name + "_" + std::to_string(computed), table.object.uid, "C", 0,
-                    0);
+    insertObjectRow(computed, definition.name + "_" + std::to_string(computed), table.object.uid,
+                    "C", 0, 0);
     storeText(computed, 0, text);
     state_.catalog.insertRow(sysTable("sysconstraints"),
                              {{"colid", SqlValue::ofInt(colid)},
                               {"constrid", SqlValue::ofInt(computed)},
                               {"tableid", SqlValue::ofInt(table.object.id)},
                               {"status", SqlValue::ofInt(kConstraintComputed)}});
-    int status2 = kColumn2Computed | (spec.materialized ? kColumn2Materialized : 0) |
-                  (spec.functionKey ? kColumn2FunctionKey : 0);
+    int status2 = kColumn2Computed | (definition.materialized ? kColumn2Materialized : 0) |
+                  (definition.functionKey ? kColumn2FunctionKey : 0);
     // The column's type is the expression's, so its value needs no conversion.
     std::string sql = unqualified(result.sql, table.physical);
-    auto values = columnRowValues(table.object.id, colid, storage, offset, spec.name);
-    values.insert(values.end(),
-                  {{"status2", SqlValue::ofInt(status2)},
-                   {"computedcol", SqlValue::ofInt(computed)},
-                   {spec.functionKey ? "tdsim_expr" : "tdsim_computed", SqlValue::ofText(sql)}});
+    auto values = columnRowValues(table.object.id, colid, storage, offset, definition.name);
+    values.insert(values.end(), {{"status2", SqlValue::ofInt(status2)},
+                                 {"computedcol", SqlValue::ofInt(computed)},
+                                 {definition.functionKey ? "tdsim_expr" : "tdsim_computed",
+                                  SqlValue::ofText(sql)}});
     state_.catalog.insertRow(sysTable("syscolumns"), values);
     return colid;
 }
@@ -96,10 +98,10 @@ int SessionImpl::addComputedColumn(const TableBinding& table, const Expr& expres
 int SessionImpl::addFunctionKey(const TableBinding& table, const Expr& expression,
                                 const std::string& text, const std::string& columnName)
 {
-    ComputedColumnSpec spec;
-    spec.name = columnName;
-    spec.functionKey = true;
-    return addComputedColumn(table, expression, text, spec);
+    ComputedColumnDefinition definition;
+    definition.name = columnName;
+    definition.functionKey = true;
+    return addComputedColumn(table, expression, text, definition);
 }
 
 // A computed column added to a table that already has its SQLite storage becomes a

@@ -670,13 +670,10 @@ void SessionImpl::addColumn(const ObjectRef& table, const ColumnDef& column, int
         name.database = table.database;
         name.owner = table.owner;
         name.name = table.name;
-        ComputedColumnSpec spec;
-        spec.name = column.name;
-        spec.materialized = column.materialized;
-        spec.nullable = column.nullability != ColumnDef::Nullability::NotNull;
+        const auto definition = ComputedColumnDefinition::declared(column);
         int colid = addComputedColumn(renderer.bindTable(name, false), *column.computed,
-                                      column.computedText, spec);
-        if (spec.nullable)
+                                      column.computedText, definition);
+        if (definition.nullable)
             setSysstat2(table.id, 0, kNoVariableColumns);
         addComputedStorage(table, colid);
         for (const ConstraintDef& constraint : column.constraints)

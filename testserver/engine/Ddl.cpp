@@ -306,13 +306,9 @@ void SessionImpl::createTable(const CreateTableStatement& statement, Results& ou
         if (!column.computed)
             continue;
         SqlRenderer renderer(*this);
-        ComputedColumnSpec spec;
-        spec.name = column.name;
-        spec.colid = static_cast<int>(i + 1);
-        spec.materialized = column.materialized;
-        spec.nullable = column.nullability != ColumnDef::Nullability::NotNull;
         addComputedColumn(renderer.bindTable(statement.table, false), *column.computed,
-                          column.computedText, spec);
+                          column.computedText,
+                          ComputedColumnDefinition::declared(column, static_cast<int>(i + 1)));
         anyComputed = true;
     }
     // The SQLite table itself is created when the table is first used (Catalog::ensureStorage);

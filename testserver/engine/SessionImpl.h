@@ -78,12 +78,23 @@ struct IndexSpec {
 
 // A computed column to add: declared with its table or by ALTER TABLE, or the hidden
 // column behind a function-based index key.
-struct ComputedColumnSpec {
+struct ComputedColumnDefinition {
     std::string name;
     int colid = 0;  // 0: the table's next colid
     bool materialized = true;
     bool functionKey = false;
     bool nullable = true;
+
+    // A computed column as CREATE TABLE or ALTER TABLE ADD declares it.
+    static ComputedColumnDefinition declared(const ColumnDef& column, int colid = 0)
+    {
+        ComputedColumnDefinition definition;
+        definition.name = column.name;
+        definition.colid = colid;
+        definition.materialized = column.materialized;
+        definition.nullable = column.nullability != ColumnDef::Nullability::NotNull;
+        return definition;
+    }
 };
 
 // Temporary SQLite tables one statement needs; dropped when it ends.
@@ -317,7 +328,7 @@ private:
     // A computed column's rows: syscolumns (status2 computed, materialized), the type C
     // object with the expression's text and its sysconstraints row. Returns the colid.
     int addComputedColumn(const TableBinding& table, const Expr& expression,
-                          const std::string& text, const ComputedColumnSpec& spec);
+                          const std::string& text, const ComputedColumnDefinition& definition);
     void addComputedStorage(const ObjectRef& table, int colid);
     // Column definitions the server refuses (bit columns that allow NULL, IDENTITY of a
     // user type that allows NULL).
