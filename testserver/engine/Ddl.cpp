@@ -780,6 +780,24 @@ void SessionImpl::releaseTriggerActions(int tableId, const CreateTextObjectState
     }
 }
 
+// Drops the objects whose ids `query` returns for the object `id` (its ?1): what goes
+// with a table or a view.
+void SessionImpl::dropObjectsFound(const std::string& query, int id)
+{
+    // Collected first: dropping changes the rows the query reads.
+    std::vector<int> found;
+    {
+        SqliteStatement rows(state_.db.handle(), query);
+        rows.bind(1, SqlValue::ofInt(id));
+        while (rows.step())
+            found.push_back(static_cast<int>(rows.intAt(0)));
+    }
+    for (int objectId : found) {
+        if (auto object = state_.catalog.findObjectById(database_, objectId))
+            dropObjectRows(*object);
+    }
+}
+
 void SessionImpl::dropObjectRows(const ObjectRef& object)
 {
     std::string id = std::to_string(object.id);
@@ -839,25 +857,15 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
         if (object->type == "U") {
             // Constraints, triggers and declared defaults go with the table.
             dropTableConstraints(*object);
-            std::vector<int> dependents;
-            {
-                SqliteStatement rows(
-                    state_.db.handle(),
-                    "SELECT id FROM " + sysTable("sysobjects") +
-                        " WHERE (type = 'TR' AND deltrig = ?1)"
-                        " OR id IN (SELECT cdefault FROM " +
-                        sysTable("syscolumns") +
-                        " WHERE id = ?1 AND cdefault <> 0 AND cdefault IN (SELECT id FROM " +
-                        sysTable("sysprocedures") + " WHERE status & " +
-                        std::to_string(kProcedureDeclared) + " <> 0))");
-                rows.bind(1, SqlValue::ofInt(object->id));
-                while (rows.step())
-                    dependents.push_back(static_cast<int>(rows.intAt(0)));
-            }
-            for (int dependent : dependents) {
-                if (auto ref = state_.catalog.findObjectById(database_, dependent))
-                    dropObjectRows(*ref);
-            }
+            dropObjectsFound(
+                "SELECT id FROM " + sysTable("sysobjects") +
+                    " WHERE (type = 'TR' AND deltrig = ?1)"
+                    " OR id IN (SELECT cdefault FROM " +
+                    sysTable("syscolumns") +
+                    " WHERE id = ?1 AND cdefault <> 0 AND cdefault IN (SELECT id FROM " +
+                    sysTable("sysprocedures") + " WHERE status & " +
+                    std::to_string(kProcedureDeclared) + " <> 0))",
+                object->id);
             for (const IndexRef& index : state_.catalog.indexes(database_, object->id)) {
                 state_.db.exec("DROP INDEX IF EXISTS " +
                                sqlName(database_ + "#" + id + "#" + std::to_string(index.indid)));
@@ -867,19 +875,9 @@ void SessionImpl::dropObjects(const DropStatement& statement, Results& out)
             state_.db.exec("DROP TABLE IF EXISTS " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "V") {
             // Its instead-of triggers go with the view.
-            std::vector<int> triggers;
-            {
-                SqliteStatement rows(state_.db.handle(), "SELECT id FROM " +
-                                                             sysTable("sysobjects") +
-                                                             " WHERE type = 'TR' AND deltrig = ?1");
-                rows.bind(1, SqlValue::ofInt(object->id));
-                while (rows.step())
-                    triggers.push_back(static_cast<int>(rows.intAt(0)));
-            }
-            for (int trigger : triggers) {
-                if (auto ref = state_.catalog.findObjectById(database_, trigger))
-                    dropObjectRows(*ref);
-            }
+            dropObjectsFound(
+                "SELECT id FROM " + sysTable("sysobjects") + " WHERE type = 'TR' AND deltrig = ?1",
+                object->id);
             state_.db.exec("DROP VIEW " + Catalog::objectTable(database_, object->id));
         } else if (object->type == "TR") {
             state_.db.exec("UPDATE " + sysTable("sysobjects") +

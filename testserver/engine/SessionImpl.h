@@ -355,6 +355,7 @@ private:
     int segmentNumber(const std::string& name);
     std::string objectText(int id);
     void dropObjectRows(const ObjectRef& object);
+    void dropObjectsFound(const std::string& query, int id);
     void releaseTriggerActions(int tableId, const CreateTextObjectStatement& trigger);
     // The sysdepends rows of a new view, procedure or trigger (Dependencies.cpp).
     void recordDependencies(int id, int number, int ownerUid,
