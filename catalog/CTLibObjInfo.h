@@ -141,6 +141,7 @@ private:
     QString ownerOfTable(const QString& name);
     QString tablePrefix() const;
     std::vector<TCTColumnDef> readColumns(int tableId);
+    void readComputedExpressions(int tableId, std::vector<TCTColumnDef>& columns);
     QStringList sqlAnywhereTableScript(const QString& tableName);
     // The server's bytes per national character, read once.
     int ncharSize();

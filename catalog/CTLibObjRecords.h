@@ -87,6 +87,8 @@ struct TCTObject {
     QString UpdTrigName;
     QString CreateDate;  // at most 28 characters
     uint8_t Status = 0;  // set of 8 flags from sysobjects.sysstat2 (TObjectStatusElement)
+    // A trigger disabled with ALTER TABLE ... DISABLE TRIGGER (DelTrigName is its table).
+    bool TriggerDisabled = false;
 };
 
 // Elements of TCTObject::Status, in the order of their sysstat2 bits.
@@ -163,6 +165,7 @@ struct TCTTableStorage {
     int32_t ReservePageGap = 0;
     int32_t IdentityGap = 0;
     QString SegmentName;
+    QString DmlLogging;  // "full" or "minimal" when set for the table; empty: the database's
 };
 
 // A declared constraint of a table, as CREATE TABLE or ALTER TABLE writes it.
@@ -177,8 +180,10 @@ struct TCTConstraint {
     QStringList Keys;     // key columns, "name" or "name DESC"
     QStringList Options;  // "fillfactor = 80", ...
     QString SegmentName;
-    QString Condition;        // the parenthesised condition of a check
-    QString ReferencedTable;  // owner.table of a foreign key
+    QString CheckText;  // a check's text as stored: "check (...)" or "constraint c check (...)"
+    QString ReferencedTable;     // owner.table of a foreign key; db.owner.table in another database
+    QString ReferencedDatabase;  // empty: this database
+    int32_t ReferencedTableId = 0;
     QStringList ReferencedKeys;
     bool MatchFull = false;
 };

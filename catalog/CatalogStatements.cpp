@@ -60,6 +60,18 @@ QString keyOrders(const QString& object, const QString& indid, int count)
     return orders;
 }
 
+// Whether the trigger `trigger` is disabled for an action it serves: the state is kept in
+// its table's sysstat2 (0x100000 insert, 0x200000 delete, 0x400000 update), and a
+// trigger's deltrig names its table. 0 for other objects.
+QString disabledTrigger(const QString& trigger, const QString& table)
+{
+    return QStringLiteral(
+               "CASE WHEN %1.type = 'TR' AND ((%2.instrig = %1.id AND %2.sysstat2 & 1048576 <> 0) "
+               "OR (%2.deltrig = %1.id AND %2.sysstat2 & 2097152 <> 0) OR (%2.updtrig = %1.id "
+               "AND %2.sysstat2 & 4194304 <> 0)) THEN 1 ELSE 0 END")
+        .arg(trigger, table);
+}
+
 KeyedSelect keyedSelect(CatalogSet set, const QString& db)
 {
     const QString p = db + ".dbo.";
@@ -69,7 +81,9 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                 "Name = so.name, Id = so.id, UId = so.uid, OwnerName = sown.name, ObjType = "
                 "so.type, DelTrigId = so.deltrig, DelTrigName = so_del.name, InsTrig = "
                 "so.instrig, InsTrigName = so_ins.name, UpdTrig = so.updtrig, UpdTrigName = "
-                "so_upd.name, CreateDate = so.crdate, Status = so.sysstat2",
+                "so_upd.name, CreateDate = so.crdate, Status = so.sysstat2, "
+                "TriggerDisabled = " +
+                    disabledTrigger("so", "so_del"),
                 p + "sysobjects so, " + p + "sysobjects so_del, " + p + "sysobjects so_ins, " + p +
                     "sysobjects so_upd, " + p + "sysusers sown",
                 "so.deltrig *= so_del.id AND so.instrig *= so_ins.id AND so.updtrig *= "
@@ -114,7 +128,7 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                     "x.indid, c.colid"};
         }
         case CatalogSet::ComputedKeys:
-            return {"c.name, t.text",
+            return {"c.name, t.text, isnull(c.status2, 0)",
                     p + "syscolumns c, " + p + "syscomments t",
                     "c.computedcol <> 0 AND t.id = c.computedcol",
                     {idKey("c.id")},
@@ -154,16 +168,15 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                     p +
                     "sysprocedures sp WHERE sp.id = c.cdefault AND sp.status & 4096 = 4096), "
                     "isnull(ru.name, ''), isnull(r.name, ''), (SELECT count(*) FROM " +
-                    p + "sysconstraints sk WHERE sk.constrid = c.domain)",
+                    p + "sysconstraints sk WHERE sk.constrid = c.domain), isnull(c.status2, 0)",
                 p + "syscolumns c JOIN " + p + "systypes t ON t.usertype = c.usertype LEFT JOIN " +
                     p + "sysobjects d ON d.id = c.cdefault LEFT JOIN " + p +
                     "sysusers du ON du.uid = d.uid LEFT JOIN " + p +
                     "sysobjects r ON r.id = c.domain LEFT JOIN " + p +
                     "sysusers ru ON ru.uid = r.uid",
                 // The hidden columns of function-based index keys belong to their index.
-                "c.number = 0 AND NOT EXISTS (SELECT 1 FROM " + p +
-                    "sysconstraints sk WHERE sk.tableid = c.id AND sk.colid = c.colid AND "
-                    "sk.status & 256 = 256)",
+                "c.number = 0 AND isnull(c.status2, 0) & " + QString::number(kColumn2FunctionKey) +
+                    " = 0",
                 {idKey("c.id")},
                 "c.colid"};
         case CatalogSet::ColumnDefaultTexts:
@@ -199,22 +212,27 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                     {idKey("sk.tableid")},
                     "sk.constrid, sc.colid2, sc.colid"};
         case CatalogSet::ForeignKeys: {
+            // The referenced table may be in another database (pmrydbname): its name comes
+            // from there, its owner from a read of that database's catalog.
             QString keys;
-            const QString dbid = "db_id('" + sq(db) + "')";
+            const QString dbid = "db_id(isnull(sr.pmrydbname, '" + sq(db) + "'))";
             for (int k = 1; k <= kMaxReferenceKeys; ++k) {
                 keys += QStringLiteral(
-                            ", col_name(sr.tableid, sr.fokey%1, %2), "
+                            ", col_name(sr.tableid, sr.fokey%1, db_id('%3')), "
                             "col_name(sr.reftabid, sr.refkey%1, %2)")
                             .arg(k)
-                            .arg(dbid);
+                            .arg(dbid, sq(db));
             }
-            return {"so.name, ru.name, ro.name, sr.keycnt, sr.status" + keys,
-                    p + "sysreferences sr, " + p + "sysobjects so, " + p + "sysobjects ro, " + p +
-                        "sysusers ru",
-                    "sr.frgndbname IS NULL AND sr.pmrydbname IS NULL AND so.id = sr.constrid AND "
-                    "ro.id = sr.reftabid AND ru.uid = ro.uid",
-                    {idKey("sr.tableid")},
-                    "sr.constrid"};
+            return {
+                "so.name, isnull(ru.name, ''), isnull(ro.name, object_name(sr.reftabid, " + dbid +
+                    ")), sr.keycnt, sr.status" + keys + ", isnull(sr.pmrydbname, ''), sr.reftabid",
+                p + "sysreferences sr JOIN " + p + "sysobjects so ON so.id = sr.constrid " +
+                    "LEFT JOIN " + p +
+                    "sysobjects ro ON ro.id = sr.reftabid AND sr.pmrydbname IS NULL LEFT JOIN " +
+                    p + "sysusers ru ON ru.uid = ro.uid",
+                "sr.frgndbname IS NULL",
+                {idKey("sr.tableid")},
+                "sr.constrid"};
         }
         case CatalogSet::ReferencingForeignKeys:
             return {"so.name, cu.name, co.name",
@@ -518,6 +536,12 @@ QStringList ownersOfType(const QString& db, const QString& name, const QString& 
     return {"SELECT su.name FROM " + db + ".dbo.sysusers su, " + db +
             ".dbo.sysobjects so WHERE su.uid = so.uid AND so.name = \"" + dq(name) +
             "\" AND so.type = '" + sq(type) + "' ORDER BY so.uid"};
+}
+
+QStringList ownerInDatabase(const QString& db, int objectId)
+{
+    return {"SELECT u.name FROM " + db + ".dbo.sysobjects o, " + db +
+            ".dbo.sysusers u WHERE o.id = " + QString::number(objectId) + " AND u.uid = o.uid"};
 }
 
 QStringList ncharSize()

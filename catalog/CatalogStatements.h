@@ -23,8 +23,8 @@ enum class CatalogSet {
     Indexes,
     // The key columns of an index, in key order; by table id, index name.
     IndexKeys,
-    // The hidden columns of function-based index keys: name and a piece of the expression;
-    // by table id.
+    // Computed columns, declared or hidden behind function-based index keys: name, a piece
+    // of the expression and the column's status2; by table id.
     ComputedKeys,
     // The pieces of an object's stored text and their status; by name, owner.
     Texts,
@@ -35,8 +35,8 @@ enum class CatalogSet {
     TableStorage,
     // colid, name, type name, length, prec, scale, status, usertype, the column's and its
     // datatype's default and rule ids, the default's owner and name, whether it is
-    // declared, the rule's owner and name, and whether the column's domain is a check
-    // constraint; by table id.
+    // declared, the rule's owner and name, whether the column's domain is a check
+    // constraint, and status2; by table id. Function-key columns are left out.
     ColumnDefinitions,
     // colid and one text row of each column's declared default, in text order; by table id.
     ColumnDefaultTexts,
@@ -45,7 +45,8 @@ enum class CatalogSet {
     KeyConstraints,
     // Check constraints: name, column id and one text row; by table id.
     CheckConstraints,
-    // Foreign keys with up to kMaxReferenceKeys key pairs; by table id.
+    // Foreign keys with up to kMaxReferenceKeys key pairs, then the referenced table's
+    // database when it is another one and its id; by table id.
     ForeignKeys,
     // The foreign keys of other tables that reference a table: name, owner and table; by
     // the referenced table's id.
@@ -65,6 +66,9 @@ enum class CatalogSet {
 constexpr int CatalogSetCount = static_cast<int>(CatalogSet::Dependencies) + 1;
 constexpr int kMaxIndexKeys = 31;
 constexpr int kMaxReferenceKeys = 16;
+// syscolumns.status2 of the hidden column behind a function-based index key: a bit the
+// documented table does not list.
+constexpr int kColumn2FunctionKey = 0x200;
 
 // The read of the objects whose key starts with `key` (a prefix of the set's key values;
 // every row when it is empty).
@@ -100,6 +104,8 @@ QString protectsOfUserName(const QString& name);
 QString protectsOfAction(int actionCode);
 
 QStringList ncharSize();
+// The owner's name of an object of another database.
+QStringList ownerInDatabase(const QString& db, int objectId);
 // Views, procedures and triggers: id, owner, name and creation date (style 23).
 QStringList compiledObjects(const QString& db);
 

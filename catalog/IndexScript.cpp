@@ -230,8 +230,11 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
     {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
         read.open(Sql::CatalogSet::ComputedKeys, {QString::number(index.Id)});
-        while (read.next())
-            expressions[trimBlanks(read.text(1))] += read.text(2);
+        while (read.next()) {
+            // A declared computed column is keyed by its name.
+            if (read.integer(3) & Sql::kColumn2FunctionKey)
+                expressions[trimBlanks(read.text(1))] += read.text(2);
+        }
     }
     QStringList written;
     for (const QString& key : keys)

@@ -50,6 +50,10 @@ int declaredLength(const TCTColumnDef& column)
 
 QString typeText(const TCTColumnDef& column)
 {
+    if (column.Computed) {
+        return QStringLiteral("AS ") + column.ComputedExpression +
+               (column.Materialized ? QStringLiteral(" MATERIALIZED") : QString());
+    }
     const QString& name = column.TypeName;
     QString type = name;
     if (const int length = declaredLength(column); length > 0)

@@ -16,6 +16,11 @@ struct TCTColumnDef {
     // and such columns are then written without a length.
     int32_t NCharSize = 0;
     QString DefaultClause;  // a declared default as stored: "default 'USA'"
+    // A computed column: its expression as stored (its type follows from it), and whether
+    // its values are stored.
+    bool Computed = false;
+    QString ComputedExpression;
+    bool Materialized = false;
 };
 
 // The built-in type a column of a nullable storage type (intn, floatn, datetimn...,
@@ -25,7 +30,8 @@ QString declaredTypeName(const QString& typeName, int32_t length);
 bool isNationalType(const QString& typeName);
 
 // The column line before its separator comma: a blank, the name padded to 30
-// characters, the type (and DEFAULT with its expression) from position 32, the
+// characters, the type (and DEFAULT with its expression; for a computed column AS and
+// its expression) from position 32, the
 // nullability from position 61. A name of
 // 30 characters or more, or a type part reaching position 60, is followed by one blank
 // so that the parts stay apart; nothing is cut.

@@ -20,16 +20,14 @@ constexpr int kIndex2GeneratedName = 0x8;
 constexpr int kIndex2DataOnlyClustered = 0x200;
 constexpr int kReferenceMatchFull = 0x2;
 
-// The stored text of a check without its "constraint name" and "check" words: the
-// parenthesised condition as written.
-QString checkCondition(const QString& text)
+// A check's stored text: "check (...)", or "constraint name check (...)" when the server
+// kept the name it was declared with.
+bool startsWithWord(const QString& text, const char* word)
 {
-    static const QRegularExpression head(
-        QStringLiteral("^\\s*(constraint\\s+(\"[^\"]*\"|\\S+)\\s+)?check\\s*"),
+    const QRegularExpression head(
+        QStringLiteral("^") + QLatin1String(word) + QStringLiteral("[\\s(]"),
         QRegularExpression::CaseInsensitiveOption);
-    QString condition = text;
-    condition.remove(head);
-    return trimBlanks(condition);
+    return head.match(text).hasMatch();
 }
 
 QString owned(const QString& owner, const QString& name)
@@ -47,7 +45,12 @@ QString constraintClause(const TCTConstraint& constraint)
                                                      scriptName(constraint.Name) + QLatin1Char(' ');
     switch (constraint.ConstraintKind) {
         case Kind::Check:
-            return clause + QStringLiteral("CHECK ") + constraint.Condition;
+            // Written as stored, so that the server stores the very same text again.
+            if (startsWithWord(constraint.CheckText, "constraint"))
+                return constraint.CheckText;
+            if (startsWithWord(constraint.CheckText, "check"))
+                return clause + constraint.CheckText;
+            return clause + QStringLiteral("CHECK ") + constraint.CheckText;
         case Kind::ForeignKey:
             clause += QStringLiteral("FOREIGN KEY (") + constraint.Keys.join(", ") +
                       QStringLiteral(") REFERENCES ") + constraint.ReferencedTable + " (" +
@@ -118,11 +121,11 @@ TCTConstraintList TCTLibObjInfo::GetTableConstraints(int tableId)
             constraints << check;
             lastName = name;
         }
-        constraints.last().Condition += read.text(3);
+        constraints.last().CheckText += read.text(3);
     }
     for (TCTConstraint& constraint : constraints) {
         if (constraint.ConstraintKind == TCTConstraint::Kind::Check)
-            constraint.Condition = checkCondition(constraint.Condition);
+            constraint.CheckText = trimBlanks(constraint.CheckText);
     }
     return constraints;
 }
@@ -131,20 +134,35 @@ TCTConstraintList TCTLibObjInfo::GetForeignKeys(int tableId)
 {
     prepareRead();
     TCTConstraintList keys;
-    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(CatalogSet::ForeignKeys, {QString::number(tableId)});
-    while (read.next()) {
-        TCTConstraint key;
-        key.ConstraintKind = TCTConstraint::Kind::ForeignKey;
-        key.Name = read.text(1);
-        key.ReferencedTable = owned(scriptName(read.text(2)), scriptName(read.text(3)));
-        const int count = read.integer(4);
-        key.MatchFull = read.integer(5) & kReferenceMatchFull;
-        for (int k = 0; k < count && k < kMaxReferenceKeys; ++k) {
-            key.Keys << scriptName(read.text(6 + 2 * k));
-            key.ReferencedKeys << scriptName(read.text(7 + 2 * k));
+    {
+        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+        read.open(CatalogSet::ForeignKeys, {QString::number(tableId)});
+        while (read.next()) {
+            TCTConstraint key;
+            key.ConstraintKind = TCTConstraint::Kind::ForeignKey;
+            key.Name = read.text(1);
+            key.ReferencedTable = owned(scriptName(read.text(2)), scriptName(read.text(3)));
+            const int count = read.integer(4);
+            key.MatchFull = read.integer(5) & kReferenceMatchFull;
+            for (int k = 0; k < count && k < kMaxReferenceKeys; ++k) {
+                key.Keys << scriptName(read.text(6 + 2 * k));
+                key.ReferencedKeys << scriptName(read.text(7 + 2 * k));
+            }
+            const int after = 6 + 2 * kMaxReferenceKeys;
+            key.ReferencedDatabase = read.text(after);
+            key.ReferencedTableId = read.integer(after + 1);
+            keys << key;
         }
-        keys << key;
+    }
+    // A table of another database is named with its database and owner.
+    for (TCTConstraint& key : keys) {
+        if (key.ReferencedDatabase.isEmpty())
+            continue;
+        CatalogRead owner(*this, CatalogRead::Mode::LanguageCommand);
+        owner.open(Sql::ownerInDatabase(key.ReferencedDatabase, key.ReferencedTableId));
+        key.ReferencedTable = scriptName(key.ReferencedDatabase) + QLatin1Char('.') +
+                              (owner.next() ? scriptName(owner.text(1)) : QString()) +
+                              QLatin1Char('.') + key.ReferencedTable;
     }
     return keys;
 }

@@ -7,6 +7,7 @@
 #include "Identifier.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace Sql = CatalogStatements;
 
@@ -15,6 +16,13 @@ namespace {
 constexpr int kTypeNameLength = 30;
 constexpr int kColumnIsIdentity = 0x80;
 constexpr int kColumnIsNullable = 0x08;
+// syscolumns.status2: a computed column, and one whose values are stored.
+constexpr int kColumn2Computed = 0x10;
+constexpr int kColumn2Materialized = 0x20;
+// sysobjects.sysstat2 of a table whose dml_logging was set: where the server keeps it is
+// not documented; these are the bits that the documented table leaves unused.
+constexpr int kTableLogsMinimally = 0x80;
+constexpr int kTableLogsFully = 0x100;
 
 // The SQL Anywhere column statement's row.
 TCTColumnDef columnFromRow(const CatalogRead& read)
@@ -59,6 +67,8 @@ QString withClause(const TCTTableStorage& storage)
         options << QStringLiteral("reservepagegap = %1").arg(storage.ReservePageGap);
     if (storage.IdentityGap > 0)
         options << QStringLiteral("identity_gap = %1").arg(storage.IdentityGap);
+    if (!storage.DmlLogging.isEmpty())
+        options << QStringLiteral("dml_logging = ") + storage.DmlLogging;
     return options.isEmpty() ? QString() : QStringLiteral("WITH ") + options.join(", ");
 }
 
@@ -84,6 +94,7 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
 {
     std::vector<TCTColumnDef> columns;
     QHash<int, QString> declaredDefaults;  // by colid
+    bool anyComputed = false;
     bool national = false;
     {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
@@ -103,9 +114,15 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
             national = national || isNationalType(column.TypeName);
             if (read.integer(15) > 0)
                 declaredDefaults.insert(read.integer(1), QString());
+            const int status2 = read.integer(19);
+            column.Computed = status2 & kColumn2Computed;
+            column.Materialized = status2 & kColumn2Materialized;
+            anyComputed = anyComputed || column.Computed;
             columns.push_back(column);
         }
     }
+    if (anyComputed)
+        readComputedExpressions(tableId, columns);
     // The server's bytes per national character are read only for a table that needs them.
     if (national) {
         const int bytesPerNChar = ncharSize();
@@ -127,6 +144,22 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
             columns[text.key() - 1].DefaultClause = defaultClause(text.value());
     }
     return columns;
+}
+
+// The expressions of a table's computed columns, joined from their pieces as stored.
+void TCTLibObjInfo::readComputedExpressions(int tableId, std::vector<TCTColumnDef>& columns)
+{
+    QHash<QString, QString> expressions;
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
+    read.open(Sql::CatalogSet::ComputedKeys, {QString::number(tableId)});
+    while (read.next()) {
+        if (!(read.integer(3) & Sql::kColumn2FunctionKey))
+            expressions[scriptName(trimBlanks(read.text(1)))] += read.text(2);
+    }
+    for (TCTColumnDef& column : columns) {
+        if (column.Computed)
+            column.ComputedExpression = trimBlanks(expressions.value(column.Name));
+    }
 }
 
 int TCTLibObjInfo::ncharSize()
@@ -190,6 +223,9 @@ std::optional<TCTTableStorage> TCTLibObjInfo::GetTableStorage(int tableId)
         row.ReservePageGap = read.integer(4);
         row.IdentityGap = read.integer(5);
         row.SegmentName = read.text(6);
+        row.DmlLogging = (sysstat2 & kTableLogsFully)       ? QStringLiteral("full")
+                         : (sysstat2 & kTableLogsMinimally) ? QStringLiteral("minimal")
+                                                            : QString();
         storage = row;
     }
     return storage;
@@ -213,7 +249,12 @@ QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QStrin
         return {DataNotAvailable};
     m_columns = readColumns(*id);
     const std::optional<TCTTableStorage> storage = GetTableStorage(*id);
-    if (m_columns.empty() || !storage)
+    // A computed column whose expression cannot be read would come back as a plain one.
+    const bool expressionMissing =
+        std::any_of(m_columns.begin(), m_columns.end(), [](const TCTColumnDef& column) {
+            return column.Computed && column.ComputedExpression.isEmpty();
+        });
+    if (m_columns.empty() || !storage || expressionMissing)
         return {DataNotAvailable};
 
     // Column checks follow their column; keys and table checks follow the columns.

@@ -633,6 +633,8 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     }
     if (kind == TTextObjectKind::Procedure && !function && object)
         appendSectionBatch(transactionModeStatements(*object), toFile);
+    if (kind == TTextObjectKind::Trigger && object && object->TriggerDisabled)
+        appendSectionBatch(disableTriggerStatements(*object), toFile);
     QStringList closing;
     if (ownedByOtherUser())
         closing << QStringLiteral("SETUSER") << QStringLiteral("GO");
@@ -653,6 +655,17 @@ QStringList TSectionWriter::transactionModeStatements(const TCTObject& procedure
         return {};
     return {QStringLiteral("EXEC sp_procxmode ") + literal(ObjName) + QStringLiteral(", '") +
             QLatin1String(mode) + QLatin1Char('\'')};
+}
+
+// A trigger is created enabled; one that was disabled is disabled again. Its deltrig
+// names its table, which has the trigger's owner.
+QStringList TSectionWriter::disableTriggerStatements(const TCTObject& trigger) const
+{
+    const QString table = ownedByOtherUser() ? scriptName(ObjQualifier) + QLatin1Char('.') +
+                                                   scriptName(trigger.DelTrigName)
+                                             : scriptName(trigger.DelTrigName);
+    return {QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" DISABLE TRIGGER ") +
+            scriptName(ObjName)};
 }
 
 // Statements that name something whose name holds a line that reads as GO are left out

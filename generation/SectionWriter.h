@@ -102,6 +102,7 @@ private:
     bool m_quotedNames = false;
     QString nameLiteral(const QString& name) const;
     QStringList transactionModeStatements(const TCTObject& procedure) const;
+    QStringList disableTriggerStatements(const TCTObject& trigger) const;
 };
 
 // The default object's name and owner of "owner.name".

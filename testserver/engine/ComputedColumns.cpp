@@ -7,16 +7,49 @@
 
 #include "engine/Text.h"
 
+#include <map>
+
 namespace tdsim {
 
 namespace {
+
+// The built-in type of a value of `type`: what an expression over a user datatype
+// yields, as arithmetic gives no user datatype.
+const char* builtinNameOf(ColumnType type)
+{
+    static const std::map<ColumnType, const char*> names{
+        {ColumnType::Char, "char"},
+        {ColumnType::VarChar, "varchar"},
+        {ColumnType::TinyInt, "tinyint"},
+        {ColumnType::SmallInt, "smallint"},
+        {ColumnType::Int, "int"},
+        {ColumnType::BigInt, "bigint"},
+        {ColumnType::Bit, "bit"},
+        {ColumnType::DateTime, "datetime"},
+        {ColumnType::SmallDateTime, "smalldatetime"},
+        {ColumnType::Money, "money"},
+        {ColumnType::SmallMoney, "smallmoney"},
+        {ColumnType::Numeric, "numeric"},
+        {ColumnType::Decimal, "decimal"},
+        {ColumnType::Float, "float"},
+        {ColumnType::Real, "real"},
+        {ColumnType::Text, "text"},
+        {ColumnType::Image, "image"},
+        {ColumnType::Binary, "binary"},
+        {ColumnType::VarBinary, "varbinary"},
+        {ColumnType::BigDateTime, "bigdatetime"},
+        {ColumnType::BigTime, "bigtime"},
+    };
+    const auto found = names.find(type);
+    return found == names.end() ? "varchar" : found->second;
+}
 
 // The column type the expression's result is stored as.
 TypeSpec typeOfResult(const ColumnInfo& result)
 {
     TypeSpec type;
     const BuiltinType* builtin = findBuiltinTypeByUsertype(result.userType);
-    type.name = builtin ? builtin->name : "varchar";
+    type.name = builtin ? builtin->name : builtinNameOf(result.type);
     if ((isStringType(result.type) || isBinaryType(result.type)) &&
         result.type != ColumnType::Text && result.type != ColumnType::Image) {
         type.length = std::max(result.length, 1);

@@ -52,18 +52,21 @@ void addLogin(SystemProcedureCall& call)
     call.info("New login created.");
 }
 
+// The segment is defined in the database named, which need not be the current one.
 void addSegment(SystemProcedureCall& call)
 {
     std::string segment = call.requireArg(0, "@segname");
-    if (call.db().queryInt(
-            "SELECT count(*) FROM " + call.sysTable("syssegments") + " WHERE name = ?1",
-            {SqlValue::ofText(segment)}) > 0) {
+    std::string database = call.arg(1).empty() ? call.database() : call.arg(1);
+    if (!call.catalog().hasDatabase(database))
+        throw procedureError(17421, "No such database -- run sp_helpdb to list databases.");
+    const std::string segments = Catalog::systemTable(database, "syssegments");
+    if (call.db().queryInt("SELECT count(*) FROM " + segments + " WHERE name = ?1",
+                           {SqlValue::ofText(segment)}) > 0) {
         throw procedureError(17169, "There is already a segment named '" + segment + "'.");
     }
-    int number = static_cast<int>(
-        call.db().queryInt("SELECT max(segment) + 1 FROM " + call.sysTable("syssegments")));
-    call.catalog().insertRow(call.sysTable("syssegments"), {{"segment", SqlValue::ofInt(number)},
-                                                            {"name", SqlValue::ofText(segment)}});
+    int number = static_cast<int>(call.db().queryInt("SELECT max(segment) + 1 FROM " + segments));
+    call.catalog().insertRow(
+        segments, {{"segment", SqlValue::ofInt(number)}, {"name", SqlValue::ofText(segment)}});
     call.info("Segment created.");
 }
 

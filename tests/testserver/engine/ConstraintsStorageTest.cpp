@@ -305,5 +305,16 @@ TEST_F(ConstraintsStorage, LockSchemesAndSpaceOptions)
     EXPECT_EQ(error("create table t2 (a int not null,,)").number, 102);
 }
 
+// sp_addsegment defines the segment in the database it names, whichever is current.
+TEST_F(ConstraintsStorage, SegmentsGoIntoTheDatabaseNamed)
+{
+    run("create database db2");
+    run("use master");
+    run("exec sp_addsegment seg_far, db2, dev");
+    EXPECT_EQ(scalar("select count(*) from db2..syssegments where name = 'seg_far'"), "1");
+    EXPECT_EQ(scalar("select count(*) from master..syssegments where name = 'seg_far'"), "0");
+    EXPECT_EQ(error("exec sp_addsegment seg_none, no_such_db, dev").number, 17421);
+}
+
 }  // namespace
 }  // namespace tdsim::test

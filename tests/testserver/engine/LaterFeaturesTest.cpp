@@ -45,6 +45,17 @@ TEST_F(LaterFeatures, ComputedColumnsAreStoredAsTheServerKeepsThem)
     EXPECT_EQ(scalar("select count(*) from sysobjects where name = 'bad'"), "0");
 }
 
+// Arithmetic over a user datatype gives a built-in type: the column is stored as one.
+TEST_F(LaterFeatures, AComputedColumnOverAUserDatatypeTakesTheBuiltInType)
+{
+    run("exec sp_addtype amount_t, 'numeric(15,2)', 'not null'");
+    run("create table line (qty int not null, price amount_t, total as qty * price materialized)");
+    EXPECT_EQ(rows("select t.name, c.scale from syscolumns c, systypes t "
+                   "where c.id = object_id('line') and c.name = 'total' "
+                   "and t.usertype = c.usertype"),
+              (Rows{"numeric 2"}));
+}
+
 TEST_F(LaterFeatures, ComputedColumnsAddedByAlterTableAndDroppedWithTheirTable)
 {
     run("create table t (a int, b int)");
