@@ -47,9 +47,11 @@ KeyColumn idKey(const QString& expression)
 }
 
 // The expression of an object's name as the system functions take it: db.owner.name.
+// A name with a dot in it is delimited, or the dot would split it.
 QString qualifiedName(const QString& db, const QString& owner, const QString& name)
 {
-    return "'" + sq(db) + ".' + " + owner + " + '.' + " + name;
+    return "'" + sq(db) + ".' + " + owner + " + '.' + CASE WHEN " + name +
+           " LIKE '%.%' THEN '\"' + " + name + " + '\"' ELSE " + name + " END";
 }
 
 QString keyOrders(const QString& object, const QString& indid, int count)

@@ -500,8 +500,28 @@ void TSectionWriter::WriteDatatypeSection(bool toFile)
     flushSection(toFile);
 }
 
+// An index caption is "table.index", and either name may hold dots of its own: the split
+// is the first, from the left, that names an index of the database. Indexes written with
+// their table know both names already.
+void TSectionWriter::resolveIndexCaption()
+{
+    const QString caption = ObjQualifier + QLatin1Char('.') + ObjName;
+    for (int dot = caption.indexOf(QLatin1Char('.')); dot >= 0;
+         dot = caption.indexOf(QLatin1Char('.'), dot + 1)) {
+        const QString table = caption.left(dot);
+        const QString index = caption.mid(dot + 1);
+        if (m_info.GetIndexInfo(index, table, m_info.GetObjectOwnerOrDbo(table))) {
+            ObjQualifier = table;
+            ObjName = index;
+            return;
+        }
+    }
+}
+
 void TSectionWriter::WriteIndexSection(bool toFile)
 {
+    if (IndexTableOwner.isEmpty() && ObjName.contains(QLatin1Char('.')))
+        resolveIndexCaption();
     const QString table = ObjQualifier;
     if (alreadyWritten(QStringLiteral("I"), table, ObjName))
         return;
@@ -525,13 +545,19 @@ void TSectionWriter::WriteIndexSection(bool toFile)
     if (!index || body == QStringList{DataNotAvailable})
         return writeUnscripted(QStringLiteral("index"), QStringLiteral("not found"), toFile);
 
-    const QString ownedTable = isOtherOwner(owner) ? owner + QLatin1Char('.') + table : table;
+    // The name object_id() takes: a part with a dot in it is delimited.
+    const auto part = [](const QString& name) {
+        return name.contains(QLatin1Char('.')) ? QLatin1Char('"') + name + QLatin1Char('"') : name;
+    };
+    const QString ownedTable =
+        isOtherOwner(owner) ? part(owner) + QLatin1Char('.') + part(table) : part(table);
     const QString tableInScript = isOtherOwner(owner)
                                       ? scriptName(owner) + QLatin1Char('.') + scriptName(table)
                                       : scriptName(table);
     const bool constraint = body.first().startsWith(QLatin1String("ALTER TABLE"));
-    m_quotedNames = m_info.LastScriptQuotesNames() || tableInScript != ownedTable ||
-                    !isRegularIdentifier(ObjName);
+    const bool tableQuoted =
+        scriptName(table) != table || (isOtherOwner(owner) && scriptName(owner) != owner);
+    m_quotedNames = m_info.LastScriptQuotesNames() || tableQuoted || !isRegularIdentifier(ObjName);
     SectionLines.clear();
     SectionLines << QString() << banner(ObjName);
     beginOwner(owner);

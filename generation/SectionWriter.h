@@ -90,6 +90,7 @@ private:
     bool nameNeedsQuotes() const;
     QString ownerCondition() const;
     void writeIndexesOf(const QString& table, const QString& owner, bool toFile);
+    void resolveIndexCaption();
     void writeTriggersOf(const QString& table, const QString& owner, bool toFile);
 
     TCTLibObjInfo& m_info;

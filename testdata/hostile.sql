@@ -24,6 +24,10 @@ create procedure "p*/x" as select 1
 go
 create index "i'x" on "it's"("b""c")
 go
+create table "a.b" (x int)
+go
+create index ix on "a.b"(x)
+go
 create trigger "t'r" on "it's" for insert as print 'inserted'
 go
 create rule "r/*1" as @v > 0

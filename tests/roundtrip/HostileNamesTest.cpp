@@ -92,4 +92,15 @@ TEST_F(HostileNames, TheScriptRecreatesEveryNameAndLeavesOutOnlyLinesThatReadAsG
     EXPECT_EQ(objectsOf("hostile_copy"), expected);
 }
 
+// An index caption is "table.index"; a dot in the table's name must not split it there.
+TEST_F(HostileNames, AnIndexOfATableWithADotInItsNameIsScripted)
+{
+    const ToolResult scripted =
+        cli({"-D", "hostile", "--kind", "indexes", "--object", "a.b.ix", "--no-header"});
+    EXPECT_EQ(scripted.exitCode, 0) << qPrintable(scripted.err);
+    EXPECT_TRUE(scripted.out.contains("CREATE INDEX ix ON \"a.b\"")) << qPrintable(scripted.out);
+    // The drop guard finds it too, so that the script runs again over its own result.
+    EXPECT_TRUE(scripted.out.contains("id = object_id('\"a.b\"')")) << qPrintable(scripted.out);
+}
+
 }  // namespace

@@ -969,11 +969,18 @@ SplitName splitObjectName(const std::string& text)
 {
     std::vector<std::string> parts;
     std::string part;
+    // A part in double quotes or brackets is one part, dots and all.
+    char closing = 0;
     for (char c : rtrimBlanks(text)) {
-        if (c == '.') {
+        if (closing) {
+            closing = c == closing ? 0 : closing;
+            part += c;
+        } else if (c == '.') {
             parts.push_back(stripBrackets(part));
             part.clear();
         } else {
+            if (part.empty() && (c == '"' || c == '['))
+                closing = c == '"' ? '"' : ']';
             part += c;
         }
     }

@@ -430,5 +430,18 @@ TEST_F(Dialect, ConstructsOfRealSchemaScripts)
     EXPECT_EQ(pairs("select s, i from u"), (Rows{"65535|4294967295"}));
 }
 
+// A part of an object name in double quotes or brackets keeps its dots.
+TEST_F(Dialect, DelimitedPartsOfObjectNamesKeepTheirDots)
+{
+    run("set quoted_identifier on");
+    run("create table \"a.b\" (x int)");
+    run("create index ix on \"a.b\" (x)");
+    const std::string id = scalar("select id from sysobjects where name = 'a.b'");
+    EXPECT_EQ(scalar("select object_id('\"a.b\"')"), id);
+    EXPECT_EQ(scalar("select object_id('dbo.[a.b]')"), id);
+    EXPECT_EQ(scalar("select index_col('d.dbo.\"a.b\"', 2, 1)"), "x");
+    EXPECT_EQ(scalar("select isnull(object_id('a.b'), 0)"), "0");
+}
+
 }  // namespace
 }  // namespace tdsim::test
