@@ -6,6 +6,7 @@
 #include "CTLibObjRecords.h"
 #include "TableColumns.h"
 
+#include <QHash>
 #include <QPair>
 #include <QStringList>
 #include <functional>
@@ -84,6 +85,8 @@ public:
     // The default and rule bound to a user datatype (Column left empty).
     QList<TCTColumnBinding> GetTypeBindings(const QString& typeName);
     QList<TCTCompiledObject> GetCompiledObjects();
+    // The uid of every user and group of the database, by name (none on SQL Anywhere).
+    QHash<QString, int> GetPrincipalIds();
     // sysdepends: (object, object it refers to) pairs.
     QList<QPair<int, int>> GetDependencies();
     // The views, procedures and triggers that refer to an object dropped since.

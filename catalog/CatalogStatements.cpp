@@ -551,6 +551,11 @@ QStringList ncharSize()
     return {"SELECT @@ncharsize"};
 }
 
+QStringList principalIds(const QString& db)
+{
+    return {"SELECT name, uid FROM " + db + ".dbo.sysusers"};
+}
+
 QStringList compiledObjects(const QString& db)
 {
     return {"SELECT so.id, su.name, so.name, convert(char(19), so.crdate, 23) FROM " + db +

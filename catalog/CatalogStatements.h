@@ -106,6 +106,8 @@ QString protectsOfAction(int actionCode);
 QStringList ncharSize();
 // The owner's name of an object of another database.
 QStringList ownerInDatabase(const QString& db, int objectId);
+// Users and groups: name and uid (a group's uid is its gid).
+QStringList principalIds(const QString& db);
 // Views, procedures and triggers: id, owner, name and creation date (style 23).
 QStringList compiledObjects(const QString& db);
 

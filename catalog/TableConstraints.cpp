@@ -141,7 +141,10 @@ TCTConstraintList TCTLibObjInfo::GetForeignKeys(int tableId)
             TCTConstraint key;
             key.ConstraintKind = TCTConstraint::Kind::ForeignKey;
             key.Name = read.text(1);
-            key.ReferencedTable = owned(scriptName(read.text(2)), scriptName(read.text(3)));
+            // The owner of a table of another database is read below.
+            key.ReferencedTable = read.text(2).isEmpty()
+                                      ? scriptName(read.text(3))
+                                      : owned(scriptName(read.text(2)), scriptName(read.text(3)));
             const int count = read.integer(4);
             key.MatchFull = read.integer(5) & kReferenceMatchFull;
             for (int k = 0; k < count && k < kMaxReferenceKeys; ++k) {

@@ -325,3 +325,16 @@ QStringList TCTLibObjInfo::GetAliasLogins(const QString& userName)
         logins << read.text(1);
     return logins;
 }
+
+QHash<QString, int> TCTLibObjInfo::GetPrincipalIds()
+{
+    QHash<QString, int> ids;
+    // SQL Anywhere numbers its users in a catalog of its own.
+    if (isSqlAnywhere())
+        return ids;
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(Sql::principalIds(m_selectDb));
+    while (read.next())
+        ids.insert(read.text(1), read.integer(2));
+    return ids;
+}

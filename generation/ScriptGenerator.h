@@ -20,6 +20,7 @@ struct TScriptHeader {
     QString ServerName;
     QString ServerVersion;
     QString GeneratedOn;
+    QStringList Notes;  // lines of the comment after the generator's own
 
     QStringList lines() const;
 };
@@ -75,10 +76,12 @@ private:
     // back to per object, and the rows held are released, when the returned guard ends.
     class ReaderRunScope;
     ReaderRunScope prepareReader(const TMarkedObjectList& work, const ProgressReporter& progress);
-    // The work list: replay order, and views, procedures and triggers of each database
-    // after what they depend on (sysdepends), then by creation date and name.
+    // The work list: replay order, users and groups of each database by id, and views,
+    // procedures and triggers after what they depend on (sysdepends), then by creation
+    // date and name.
     TMarkedObjectList workList(const TMarkedObjectList& objects);
     TMarkedObjectList inDependencyOrder(const TMarkedObjectList& compiled);
+    TMarkedObjectList inIdOrder(const TMarkedObjectList& principals);
 
     TCTLibObjInfo& m_info;
     const TScriptOptions& m_options;

@@ -99,7 +99,10 @@ protected:
         info.UseExecCursor = false;
         info.PrefixWithDbName = options.PrefixWithDb;
         TScriptGenerator generator(info, options);
-        TScriptHeader header{db->ServerName, db->GetServerVersion(), QStringLiteral("<date>")};
+        TScriptHeader header;
+        header.ServerName = db->ServerName;
+        header.ServerVersion = db->GetServerVersion();
+        header.GeneratedOn = QStringLiteral("<date>");
         const QStringList lines =
             generator.BuildScript(markedObjects, header, true, nullptr, progress);
         QTemporaryDir dir;

@@ -33,22 +33,38 @@ QString referenceKeys()
     return keys;
 }
 
+// `status` without its bit 0x1 when the table with id `id` is referenced only by tables
+// of other databases: a foreign key to it is theirs, and a script of this database does
+// not re-create it.
+QString withoutReferenceFromElsewhere(const QString& status, const QString& id)
+{
+    return QStringLiteral(
+               "case when exists (select 1 from sysreferences x where x.reftabid = %2 and "
+               "x.frgndbname is not null) and not exists (select 1 from sysreferences x where "
+               "x.reftabid = %2 and x.frgndbname is null) then %1 - (%1 & 1) else %1 end")
+        .arg(status, id);
+}
+
 // Rows of each catalog table with every id replaced by the owner and name it stands for.
 QStringList snapshotStatements()
 {
     return {
-        "select 'sysobjects', u.name, o.name, o.type, o.sysstat2 from sysobjects o, sysusers u "
-        "where o.uid = u.uid and o.type <> 'S'",
+        "select 'sysobjects', u.name, o.name, o.type, " +
+            withoutReferenceFromElsewhere("o.sysstat2", "o.id") +
+            " from sysobjects o, sysusers u where o.uid = u.uid and o.type <> 'S'",
         "select 'syscolumns', u.name, o.name, c.number, c.colid, c.name, c.type, t.name, c.length, "
-        "c.prec, c.scale, c.status, du.name, d.name, ru.name, r.name from syscolumns c "
+        "c.prec, c.scale, c.status, isnull(c.status2, 0), du.name, d.name, ru.name, r.name "
+        "from syscolumns c "
         "join sysobjects o on c.id = o.id join sysusers u on u.uid = o.uid "
         "join systypes t on c.usertype = t.usertype "
         "left join sysobjects d on d.id = c.cdefault left join sysusers du on du.uid = d.uid "
         "left join sysobjects r on r.id = c.domain left join sysusers ru on ru.uid = r.uid "
         "where o.type <> 'S'",
-        "select 'sysindexes', u.name, o.name, i.name, i.indid, i.status, i.status2, i.keycnt, "
-        "s.name, isnull(i.fill_factor, 0), i.maxrowsperpage, isnull(i.res_page_gap, 0), "
-        "isnull(i.exp_rowsize, 0), isnull(i.identitygap, 0)" +
+        "select 'sysindexes', u.name, o.name, i.name, i.indid, i.status, " +
+            withoutReferenceFromElsewhere("i.status2", "i.id") +
+            ", i.keycnt, "
+            "s.name, isnull(i.fill_factor, 0), i.maxrowsperpage, isnull(i.res_page_gap, 0), "
+            "isnull(i.exp_rowsize, 0), isnull(i.identitygap, 0)" +
             indexKeys() +
             " from sysindexes i join sysobjects o on i.id = o.id join sysusers u on u.uid = o.uid "
             "left join syssegments s on s.segment = i.segment where o.type <> 'S'",
@@ -59,9 +75,17 @@ QStringList snapshotStatements()
             referenceKeys() +
             " from sysreferences r join sysobjects k on k.id = r.constrid "
             "join sysobjects co on co.id = r.tableid join sysusers cu on cu.uid = co.uid "
-            "join sysobjects po on po.id = r.reftabid join sysusers pu on pu.uid = po.uid",
-        "select 'sysusers', u.name, g.name, l.name from sysusers u join sysusers g on u.gid = "
-        "g.uid left join master.dbo.syslogins l on l.suid = u.suid",
+            "join sysobjects po on po.id = r.reftabid join sysusers pu on pu.uid = po.uid "
+            "where r.pmrydbname is null and r.frgndbname is null",
+        // Keys to a table of another database: named by that database and the table's id.
+        "select 'sysreferences', k.name, cu.name, co.name, r.pmrydbname, r.reftabid, r.keycnt, "
+        "r.status, col_name(r.tableid, r.fokey1), col_name(r.reftabid, r.refkey1, "
+        "db_id(r.pmrydbname)) from sysreferences r join sysobjects k on k.id = r.constrid "
+        "join sysobjects co on co.id = r.tableid join sysusers cu on cu.uid = co.uid "
+        "where r.pmrydbname is not null",
+        // Ids too: audit and application tables keep uids.
+        "select 'sysusers', u.name, u.uid, g.name, l.name from sysusers u join sysusers g on "
+        "u.gid = g.uid left join master.dbo.syslogins l on l.suid = u.suid",
         "select 'sysalternates', l.name, u.name from sysalternates a join "
         "master.dbo.syslogins l on l.suid = a.suid join sysusers u on u.suid = a.altsuid",
         "select 'systypes', t.name, t.type, t.length, t.prec, t.scale, t.allownulls, t.ident, "

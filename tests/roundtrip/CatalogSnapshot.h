@@ -6,8 +6,9 @@
 #include <QStringList>
 
 // Rows "<table>|<owner and name columns and values>" from sysobjects (with their storage
-// flags), syscolumns (types, lengths, defaults, rules), sysindexes (keys with their
-// order, options, segments), sysconstraints, sysreferences, sysusers with their logins,
+// flags), syscolumns (types, lengths, computed-column bits, defaults, rules), sysindexes
+// (keys with their order, options, segments), sysconstraints, sysreferences (keys to
+// other databases too), sysusers with their ids and logins,
 // sysalternates, systypes, sysprotects, and syscomments (each object's whole text with
 // its status) of `database`, sorted; read through the connection named "db". Names the
 // server generated are compared without their id. Objects whose text is hidden are
