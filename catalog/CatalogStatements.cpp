@@ -46,8 +46,8 @@ KeyColumn idKey(const QString& expression)
     return {expression, expression + " = %1", true};
 }
 
-// The expression of an object's name as the system functions take it: db.owner.name.
-// A name with a dot in it is delimited, or the dot would split it.
+// The expression of an object's name as the system functions take it: db.owner.name,
+// the name delimited when it holds a dot (as namePartInString() does).
 QString qualifiedName(const QString& db, const QString& owner, const QString& name)
 {
     return "'" + sq(db) + ".' + " + owner + " + '.' + CASE WHEN " + name +

@@ -260,3 +260,8 @@ QString scriptName(const QString& name)
     doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
+
+QString namePartInString(const QString& name)
+{
+    return name.contains(QLatin1Char('.')) ? QLatin1Char('"') + name + QLatin1Char('"') : name;
+}

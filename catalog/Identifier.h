@@ -8,3 +8,6 @@
 bool isRegularIdentifier(const QString& name);
 // The name, or the name in double quotes with its double quotes doubled.
 QString scriptName(const QString& name);
+// One part of an object name given as a string (object_id('owner.name')): delimited when
+// it holds a dot, which would split it there.
+QString namePartInString(const QString& name);

@@ -31,8 +31,7 @@ bool isNationalType(const QString& typeName);
 
 // The column line before its separator comma: a blank, the name padded to 30
 // characters, the type (and DEFAULT with its expression; for a computed column AS and
-// its expression) from position 32, the
-// nullability from position 61. A name of
-// 30 characters or more, or a type part reaching position 60, is followed by one blank
-// so that the parts stay apart; nothing is cut.
+// its expression) from position 32, the nullability from position 61. A name of 30
+// characters or more, or a type part reaching position 60, is followed by one blank so
+// that the parts stay apart; nothing is cut.
 QString formatColumnLine(const TCTColumnDef& column);

@@ -20,8 +20,8 @@ constexpr int kIndex2GeneratedName = 0x8;
 constexpr int kIndex2DataOnlyClustered = 0x200;
 constexpr int kReferenceMatchFull = 0x2;
 
-// A check's stored text: "check (...)", or "constraint name check (...)" when the server
-// kept the name it was declared with.
+// Whether `text` begins with `word`, in any case. A check's stored text begins with
+// "check", or with "constraint" when the server kept the name it was declared with.
 bool startsWithWord(const QString& text, const char* word)
 {
     const QRegularExpression head(

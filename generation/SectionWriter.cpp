@@ -545,12 +545,9 @@ void TSectionWriter::WriteIndexSection(bool toFile)
     if (!index || body == QStringList{DataNotAvailable})
         return writeUnscripted(QStringLiteral("index"), QStringLiteral("not found"), toFile);
 
-    // The name object_id() takes: a part with a dot in it is delimited.
-    const auto part = [](const QString& name) {
-        return name.contains(QLatin1Char('.')) ? QLatin1Char('"') + name + QLatin1Char('"') : name;
-    };
     const QString ownedTable =
-        isOtherOwner(owner) ? part(owner) + QLatin1Char('.') + part(table) : part(table);
+        isOtherOwner(owner) ? namePartInString(owner) + QLatin1Char('.') + namePartInString(table)
+                            : namePartInString(table);
     const QString tableInScript = isOtherOwner(owner)
                                       ? scriptName(owner) + QLatin1Char('.') + scriptName(table)
                                       : scriptName(table);
