@@ -15,3 +15,11 @@
 // whose grantee no longer exists are left out. Empty when nothing is scriptable.
 QStringList composeGrantStatements(const TCTProtectList& protects, const QString& objectName,
                                    bool withExecute);
+
+// The statements that give the system tables of a database the privilege rows `database`
+// holds, in a database that starts with the rows `newDatabase` holds (what a new database
+// carries). Only the tables whose rows differ are named: each loses what a new database
+// grants on it, then gets its own rows as composeGrantStatements() writes them. Empty when
+// nothing differs.
+QStringList composeSystemTableStatements(const TCTProtectList& database,
+                                         const TCTProtectList& newDatabase);
