@@ -38,6 +38,7 @@ go
 create table orders (id int not null, note varchar(20) null)
 go
 grant select on orders to readers
+revoke select on orders(note) from readers
 go
 revoke select on sysobjects(name, id) from public
 revoke select on sysprotects from public
