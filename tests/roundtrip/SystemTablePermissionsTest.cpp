@@ -177,4 +177,52 @@ TEST_F(SystemTablePermissions, DefaultPermissionsGiveNoSection)
     EXPECT_FALSE(readText(path).contains(kBanner));
 }
 
+// A server hardened in model: its new databases carry the revokes, so a database that
+// kept the defaults is the one that differs.
+const char* const kHardenedModel = R"(create database defaults_kept
+go
+use model
+go
+revoke select on sysobjects(name, id) from public
+revoke select on sysprotects from public
+go
+create database like_model
+go
+use defaults_kept
+go
+create table a (id int not null)
+go
+use like_model
+go
+create table b (id int not null)
+go
+)";
+
+class HardenedModel : public SystemTablePermissions {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_work = std::make_unique<QTemporaryDir>();
+        const QString fixture = s_work->filePath("fixture.sql");
+        ASSERT_TRUE(writeText(fixture, QByteArray(kHardenedModel)));
+        s_server = std::make_unique<ConnectedServer>(QStringList{fixture});
+        qputenv("FREETDSCONF", QFile::encodeName(s_server->server.iniFile()));
+    }
+};
+
+TEST_F(HardenedModel, DifferencesAreCountedFromWhatModelCarries)
+{
+    EXPECT_FALSE(generate("like_model").contains(kBanner));
+
+    const QString script = generate("defaults_kept");
+    const QString statements = script.mid(script.indexOf(kBanner));
+    EXPECT_TRUE(statements.contains("GRANT SELECT ON sysprotects TO public")) << qPrintable(script);
+    ASSERT_EQ(replay("create.sql", "create database defaults_copy\ngo\n"), QStringList());
+    const QString copyScript = retargeted(script, "defaults_kept", "defaults_copy");
+    EXPECT_EQ(replay("copy-1.sql", copyScript), QStringList());
+    expectSameCatalog("defaults_kept", "defaults_copy");
+    EXPECT_EQ(replay("copy-2.sql", copyScript), QStringList());
+    expectSameCatalog("defaults_kept", "defaults_copy");
+}
+
 }  // namespace
