@@ -297,7 +297,9 @@ std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,
 TCTProtectList TCTLibObjInfo::GetSystemTableProtects(const QString& database,
                                                      const QString& reference)
 {
-    prepareRead();
+    // SQL Anywhere keeps its privileges elsewhere and has no model database.
+    if (isSqlAnywhere())
+        return {};
     TCTProtectList list;
     QList<QByteArray> bitmaps;
     {

@@ -151,16 +151,27 @@ QStringList composeGrantStatements(const TCTProtectList& protects, const QString
     return statements;
 }
 
-QStringList composeSystemTableStatements(const TCTProtectList& database,
+QMap<int, QString> differingSystemTables(const TCTProtectList& database,
                                          const TCTProtectList& newDatabase)
 {
     QMap<int, QString> tables;  // by id: the server's order
     for (const TCTProtect& row : database + newDatabase)
         tables.insert(row.Id, row.ObjectName);
+    for (auto table = tables.begin(); table != tables.end();) {
+        if (rowKeysOf(database, table.key()) == rowKeysOf(newDatabase, table.key()))
+            table = tables.erase(table);
+        else
+            ++table;
+    }
+    return tables;
+}
+
+QStringList composeSystemTableStatements(const TCTProtectList& database,
+                                         const TCTProtectList& newDatabase)
+{
+    const QMap<int, QString> tables = differingSystemTables(database, newDatabase);
     QStringList statements;
     for (auto table = tables.cbegin(); table != tables.cend(); ++table) {
-        if (rowKeysOf(database, table.key()) == rowKeysOf(newDatabase, table.key()))
-            continue;
         // What a new database grants goes first, so that the table holds no rows, as a
         // table just created holds none, before its own rows are granted.
         TCTProtectList withdrawn;

@@ -3,6 +3,7 @@
 
 #include "CTLibObjRecords.h"
 
+#include <QMap>
 #include <QStringList>
 
 // The statements for object `objectName` from its protection rows, in catalog order.
@@ -22,4 +23,8 @@ QStringList composeGrantStatements(const TCTProtectList& protects, const QString
 // grants on it, then gets its own rows as composeGrantStatements() writes them. Empty when
 // nothing differs.
 QStringList composeSystemTableStatements(const TCTProtectList& database,
+                                         const TCTProtectList& newDatabase);
+// The system tables, by id and with their names, whose rows in `database` differ from those
+// in `newDatabase`.
+QMap<int, QString> differingSystemTables(const TCTProtectList& database,
                                          const TCTProtectList& newDatabase);

@@ -205,6 +205,7 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
     const auto writeSystemTablePermissions = [&](const QString& database) {
         if (!withTables.contains(database) || progress.cancelRequested())
             return;
+        handOver();
         try {
             writer.WriteSystemTablePermissions(toFile);
         } catch (const ECancelled&) {

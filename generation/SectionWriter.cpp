@@ -868,6 +868,11 @@ void TSectionWriter::WriteSystemTablePermissions(bool toFile)
     ObjQualifier.clear();
     if (statements.isEmpty() || refusedBatch(statements))
         return;
+    const QMap<int, QString> written = differingSystemTables(own, carried);
+    for (const TCTProtect& row : own) {
+        if (written.contains(row.Id))
+            warnUnknownActions({row}, row.ObjectName);
+    }
     SectionLines = QStringList{QString(), banner(ObjName)} +
                    withQuotedIdentifiersWhenNeeded(statements) + QStringList{QStringLiteral("GO")};
     flushSection(toFile);
