@@ -177,6 +177,19 @@ TEST_F(SystemTablePermissions, DefaultPermissionsGiveNoSection)
     EXPECT_FALSE(readText(path).contains(kBanner));
 }
 
+TEST_F(SystemTablePermissions, ScriptsWithoutTablesGetNoSection)
+{
+    // The section goes with the tables' privileges: a script of principals only has none.
+    const QString path = s_work->filePath("principals.sql");
+    const ToolResult result =
+        cli({"-D", "hardened", "--kind", "groups", "--kind", "users", "-o", path});
+    ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    EXPECT_TRUE(readText(path).contains("sp_addgroup")) << qPrintable(readText(path));
+    EXPECT_FALSE(readText(path).contains(kBanner));
+    ASSERT_EQ(cli({"-D", "hardened", "--kind", "tables", "-o", path}).exitCode, 0);
+    EXPECT_TRUE(readText(path).contains(kBanner)) << qPrintable(readText(path));
+}
+
 // A server hardened in model: its new databases carry the revokes, so a database that
 // kept the defaults is the one that differs.
 const char* const kHardenedModel = R"(create database defaults_kept
