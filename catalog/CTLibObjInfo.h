@@ -129,6 +129,10 @@ public:
     std::optional<TCTProtectList> GetProtects(TProtectFilter filter, const QString& filterValue,
                                               TProtectAction action);
     static void FreeProtectList(std::optional<TCTProtectList>& list, bool freeList);
+    // The privilege rows on the system tables of `database` that `reference` has too, in
+    // the server's order. Columns are named from the selected database's system tables,
+    // whose ids and column ids are the same in every database.
+    TCTProtectList GetSystemTableProtects(const QString& database, const QString& reference);
     // GRANT and REVOKE statements of a user's or group's statement permissions; codes
     // that have no statement are named in `unknown`.
     QStringList GetStatementPermissionScript(const QString& principal, QStringList& unknown);

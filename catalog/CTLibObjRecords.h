@@ -65,6 +65,9 @@ struct TCTProtect {
     // The columns a column-level row covers, in column order; empty when the row
     // covers the whole object (sysprotects.columns NULL or only its "all columns" bit).
     QStringList ColumnNames;
+    // The columns a row on the whole object leaves out: a column-level REVOKE after a
+    // grant on the whole object keeps the "all columns" bit and marks these.
+    QStringList ExceptedColumns;
 };
 
 using TCTProtectList = QList<TCTProtect>;

@@ -388,6 +388,12 @@ QString protectsOfAction(int actionCode)
     return "sp.action = " + QString::number(actionCode);
 }
 
+QString protectsOfSystemTables(const QString& db, const QString& reference)
+{
+    return "sp.id IN (SELECT id FROM " + db + ".dbo.sysobjects WHERE type = 'S' AND name IN " +
+           "(SELECT name FROM " + reference + ".dbo.sysobjects WHERE type = 'S'))";
+}
+
 QStringList sqlAnywhereIndexNames(const QString& table)
 {
     return {

@@ -102,6 +102,8 @@ QString protectsOfObjectName(const QString& db, const QString& name);
 QString protectsOfUserId(int uid);
 QString protectsOfUserName(const QString& name);
 QString protectsOfAction(int actionCode);
+// The rows on the system tables of `db` that `reference` has too.
+QString protectsOfSystemTables(const QString& db, const QString& reference);
 
 QStringList ncharSize();
 // The owner's name of an object of another database.

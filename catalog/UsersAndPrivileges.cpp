@@ -139,6 +139,15 @@ QStringList coveredColumns(const QByteArray& bitmap, const QList<QPair<int, QStr
     return names;
 }
 
+// The columns a bitmap with the "all columns" bit leaves out; none without that bit.
+QStringList exceptedColumns(QByteArray bitmap, const QList<QPair<int, QString>>& columns)
+{
+    if (!bitIsSet(bitmap, 0))
+        return {};
+    bitmap[0] = static_cast<char>(bitmap.at(0) & ~1);
+    return coveredColumns(bitmap, columns);
+}
+
 // The ids and names of the columns a privilege can name: those of the table's or view's
 // definition.
 QList<QPair<int, QString>> objectColumns(TCTLibObjInfo& reader, int id)
@@ -149,6 +158,23 @@ QList<QPair<int, QString>> objectColumns(TCTLibObjInfo& reader, int id)
     while (read.next())
         columns.append({read.integer(1), read.text(2)});
     return columns;
+}
+
+// The columns each row names, from its column bitmap (bitmaps[n] is that of list[n]). The
+// names are read once the privilege rows are in, with the connection free.
+void nameColumns(TCTLibObjInfo& reader, TCTProtectList& list, const QList<QByteArray>& bitmaps)
+{
+    QHash<int, QList<QPair<int, QString>>> columnsById;
+    for (qsizetype n = 0; n < list.size(); ++n) {
+        if (coversWholeObject(bitmaps.at(n)))
+            continue;
+        TCTProtect& protect = list[n];
+        if (!columnsById.contains(protect.Id))
+            columnsById.insert(protect.Id, objectColumns(reader, protect.Id));
+        const QList<QPair<int, QString>>& columns = columnsById[protect.Id];
+        protect.ColumnNames = coveredColumns(bitmaps.at(n), columns);
+        protect.ExceptedColumns = exceptedColumns(bitmaps.at(n), columns);
+    }
 }
 
 }  // namespace
@@ -263,16 +289,29 @@ std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,
             bitmaps.append(columnBitmap(read.text(9)));
         }
     }
-    // The names are read once the privilege rows are in, with the connection free.
-    QHash<int, QList<QPair<int, QString>>> columnsById;
-    for (qsizetype n = 0; list && n < list->size(); ++n) {
-        if (coversWholeObject(bitmaps.at(n)))
-            continue;
-        TCTProtect& protect = (*list)[n];
-        if (!columnsById.contains(protect.Id))
-            columnsById.insert(protect.Id, objectColumns(*this, protect.Id));
-        protect.ColumnNames = coveredColumns(bitmaps.at(n), columnsById.value(protect.Id));
+    if (list)
+        nameColumns(*this, *list, bitmaps);
+    return list;
+}
+
+TCTProtectList TCTLibObjInfo::GetSystemTableProtects(const QString& database,
+                                                     const QString& reference)
+{
+    // SQL Anywhere keeps its privileges elsewhere and has no model database.
+    if (isSqlAnywhere())
+        return {};
+    TCTProtectList list;
+    QList<QByteArray> bitmaps;
+    {
+        // One statement for the whole database, whichever way its objects are read.
+        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+        read.open(Sql::protects(database, Sql::protectsOfSystemTables(database, reference)));
+        while (read.next()) {
+            list.append(protectFromRow(read));
+            bitmaps.append(columnBitmap(read.text(9)));
+        }
     }
+    nameColumns(*this, list, bitmaps);
     return list;
 }
 

@@ -3,6 +3,7 @@
 #include "Identifier.h"
 
 #include <QList>
+#include <QMap>
 
 namespace {
 
@@ -84,31 +85,112 @@ QString statementOf(const GrantGroup& group, const QString& object)
     }
 }
 
+// Adds `keyword` to the group of that grantee, kind of row and columns.
+void addToGroup(QList<GrantGroup>& groups, const QString& grantee, TProtectType type,
+                const QStringList& columns, const QString& keyword)
+{
+    auto group = std::find_if(groups.begin(), groups.end(), [&](const GrantGroup& g) {
+        return g.grantee == grantee && g.type == type && g.columns == columns;
+    });
+    if (group == groups.end()) {
+        groups.append({grantee, type, columns, {}});
+        group = groups.end() - 1;
+    }
+    if (!group->actions.contains(keyword))
+        group->actions << keyword;
+}
+
+// A privilege row as the server compares it: two sets of rows are the same privileges
+// when these are.
+QString rowKey(const TCTProtect& row)
+{
+    return QStringList{row.UserName,
+                       QString::number(row.ActionCode),
+                       QString::number(static_cast<int>(row.ProtectType)),
+                       row.GrantorName,
+                       row.ColumnNames.join(QLatin1Char(',')),
+                       row.ExceptedColumns.join(QLatin1Char(','))}
+        .join(QLatin1Char('|'));
+}
+
+QStringList rowKeysOf(const TCTProtectList& rows, int id)
+{
+    QStringList keys;
+    for (const TCTProtect& row : rows) {
+        if (row.Id == id)
+            keys << rowKey(row);
+    }
+    keys.sort();
+    return keys;
+}
+
 }  // namespace
 
 QStringList composeGrantStatements(const TCTProtectList& protects, const QString& objectName,
                                    bool withExecute)
 {
     QList<GrantGroup> groups;
+    // Column-level revokes from a grant on the whole object: after every grant.
+    QList<GrantGroup> exceptions;
     for (const TCTProtect& row : protects) {
         const QString keyword = actionKeyword(row.Action, withExecute);
         if (keyword.isEmpty() || row.UserName.trimmed().isEmpty() ||
             row.ProtectType == TProtectType::ptNone)
             continue;
-        auto group = std::find_if(groups.begin(), groups.end(), [&row](const GrantGroup& g) {
-            return g.grantee == row.UserName && g.type == row.ProtectType &&
-                   g.columns == row.ColumnNames;
-        });
-        if (group == groups.end()) {
-            groups.append({row.UserName, row.ProtectType, row.ColumnNames, {}});
-            group = groups.end() - 1;
+        if (row.ExceptedColumns.isEmpty()) {
+            addToGroup(groups, row.UserName, row.ProtectType, row.ColumnNames, keyword);
+            continue;
         }
-        if (!group->actions.contains(keyword))
-            group->actions << keyword;
+        addToGroup(groups, row.UserName, row.ProtectType, {}, keyword);
+        addToGroup(exceptions, row.UserName, TProtectType::ptRevoke, row.ExceptedColumns, keyword);
     }
 
     QStringList statements;
-    for (const GrantGroup& group : groups)
+    for (const GrantGroup& group : groups + exceptions)
         statements << statementOf(group, objectName);
+    return statements;
+}
+
+QMap<int, QString> differingSystemTables(const TCTProtectList& database,
+                                         const TCTProtectList& newDatabase)
+{
+    QMap<int, QString> tables;  // by id: the server's order
+    for (const TCTProtect& row : database + newDatabase)
+        tables.insert(row.Id, row.ObjectName);
+    for (auto table = tables.begin(); table != tables.end();) {
+        if (rowKeysOf(database, table.key()) == rowKeysOf(newDatabase, table.key()))
+            table = tables.erase(table);
+        else
+            ++table;
+    }
+    return tables;
+}
+
+QStringList composeSystemTableStatements(const TCTProtectList& database,
+                                         const TCTProtectList& newDatabase)
+{
+    const QMap<int, QString> tables = differingSystemTables(database, newDatabase);
+    QStringList statements;
+    for (auto table = tables.cbegin(); table != tables.cend(); ++table) {
+        // What a new database grants goes first, so that the table holds no rows, as a
+        // table just created holds none, before its own rows are granted.
+        TCTProtectList withdrawn;
+        TCTProtectList own;
+        for (const TCTProtect& row : newDatabase) {
+            if (row.Id != table.key() || row.ProtectType == TProtectType::ptRevoke)
+                continue;
+            TCTProtect revoke = row;
+            revoke.ProtectType = TProtectType::ptRevoke;
+            revoke.ColumnNames.clear();
+            revoke.ExceptedColumns.clear();
+            withdrawn << revoke;
+        }
+        for (const TCTProtect& row : database) {
+            if (row.Id == table.key())
+                own << row;
+        }
+        statements << composeGrantStatements(withdrawn, table.value(), false)
+                   << composeGrantStatements(own, table.value(), false);
+    }
     return statements;
 }

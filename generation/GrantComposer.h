@@ -3,6 +3,7 @@
 
 #include "CTLibObjRecords.h"
 
+#include <QMap>
 #include <QStringList>
 
 // The statements for object `objectName` from its protection rows, in catalog order.
@@ -15,3 +16,15 @@
 // whose grantee no longer exists are left out. Empty when nothing is scriptable.
 QStringList composeGrantStatements(const TCTProtectList& protects, const QString& objectName,
                                    bool withExecute);
+
+// The statements that give the system tables of a database the privilege rows `database`
+// holds, in a database that starts with the rows `newDatabase` holds (what a new database
+// carries). Only the tables whose rows differ are named: each loses what a new database
+// grants on it, then gets its own rows as composeGrantStatements() writes them. Empty when
+// nothing differs.
+QStringList composeSystemTableStatements(const TCTProtectList& database,
+                                         const TCTProtectList& newDatabase);
+// The system tables, by id and with their names, whose rows in `database` differ from those
+// in `newDatabase`.
+QMap<int, QString> differingSystemTables(const TCTProtectList& database,
+                                         const TCTProtectList& newDatabase);

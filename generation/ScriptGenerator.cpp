@@ -190,6 +190,18 @@ TMarkedObjectList TScriptGenerator::inDependencyOrder(const TMarkedObjectList& c
 }
 
 namespace {
+// The databases whose tables the work list holds: their scripts re-create their tables'
+// privileges, those on the system tables among them.
+QSet<QString> databasesWithTables(const TMarkedObjectList& work)
+{
+    QSet<QString> databases;
+    for (const TMarkedObject& object : work) {
+        if (object.Kind == ObjectKind::Tables)
+            databases.insert(object.Database);
+    }
+    return databases;
+}
+
 // Keeps every line handed to it.
 class TCollectingSink : public TScriptSink {
 public:
@@ -237,6 +249,19 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
     progress.setProgressPosition(0);
     TScriptState state;
     TSectionWriter writer(m_info, m_options, scriptLines, sink, state);
+    const QSet<QString> withTables = databasesWithTables(work);
+    // The privileges on a database's system tables end its part of the script.
+    const auto writeSystemTablePermissions = [&](const QString& database) {
+        if (!withTables.contains(database) || progress.cancelRequested())
+            return;
+        handOver();
+        try {
+            writer.WriteSystemTablePermissions(toFile);
+        } catch (const ECancelled&) {
+            scriptLines.clear();
+        }
+        handOver();
+    };
     QString lastDatabase;
     for (int position = 0; position < work.size(); ++position) {
         const TMarkedObject& object = work[position];
@@ -247,6 +272,8 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
         if (object.Database != lastDatabase ||
             replayRank(object.Kind) > replayRank(ObjectKind::Indexes))
             writer.WritePendingForeignKeys(toFile);
+        if (object.Database != lastDatabase && !lastDatabase.isEmpty())
+            writeSystemTablePermissions(lastDatabase);
         selectDatabase(object.Database);
         if (CurDb != lastDatabase) {
             const QStringList use{QString(), QStringLiteral("USE ") + CurDb, QStringLiteral("GO")};
@@ -271,6 +298,7 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
     }
     writer.WritePendingForeignKeys(toFile);
     handOver();
+    writeSystemTablePermissions(lastDatabase);
     Unscripted = state.Unscripted;
     Warnings += state.Warnings;
 }
@@ -347,6 +375,28 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         saveScriptLines(path, scriptLines);
         written << path;
     };
+    // And the privileges on its system tables into a file after those.
+    const QSet<QString> withTables = databasesWithTables(work);
+    const auto writeSystemTablePermissions = [&](const QString& database) {
+        if (!withTables.contains(database) || progress.cancelRequested())
+            return;
+        const QStringList use{QStringLiteral("USE ") + database, QStringLiteral("GO")};
+        QStringList scriptLines = use;
+        TSectionWriter writer(m_info, m_options, scriptLines, nullptr, state);
+        try {
+            writer.WriteSystemTablePermissions(true);
+        } catch (const ECancelled&) {
+            return;
+        }
+        if (scriptLines == use)
+            return;
+        const TMarkedObject permissions{database, ObjectKind::Tables,
+                                        QStringLiteral("system_table_permissions")};
+        const QString path = directory.filePath(fileNameFor(permissions, m_options, usedNames));
+        saveScriptLines(path, scriptLines);
+        written << path;
+    };
+    QString lastDatabase;
     for (int position = 0; position < work.size(); ++position) {
         if (progress.checkCancelled())
             break;
@@ -354,7 +404,10 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         const TMarkedObject& object = work[position];
         if (object.Database != CurDb)
             writeForeignKeys(CurDb);
+        if (object.Database != lastDatabase && !lastDatabase.isEmpty())
+            writeSystemTablePermissions(lastDatabase);
         selectDatabase(object.Database);
+        lastDatabase = CurDb;
 
         // Default objects are written again into every file that needs one.
         state.WrittenDefaults.clear();
@@ -379,6 +432,8 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         written << path;
     }
     writeForeignKeys(CurDb);
+    if (!lastDatabase.isEmpty())
+        writeSystemTablePermissions(lastDatabase);
     // The order to run the files in: what each needs comes before it.
     QStringList names;
     for (const QString& path : written)

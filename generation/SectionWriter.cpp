@@ -888,6 +888,32 @@ void TSectionWriter::WritePendingForeignKeys(bool toFile)
     flushSection(toFile);
 }
 
+void TSectionWriter::WriteSystemTablePermissions(bool toFile)
+{
+    // A new database is a copy of model: it starts with model's privileges on the system
+    // tables they both have (master's own tables exist nowhere else).
+    const QString newDatabaseTemplate = QStringLiteral("model");
+    const QString database = m_info.SelectDb();
+    if (!m_options.PrivilegeScript || database == newDatabaseTemplate)
+        return;
+    const TCTProtectList own = m_info.GetSystemTableProtects(database, newDatabaseTemplate);
+    const TCTProtectList carried =
+        m_info.GetSystemTableProtects(newDatabaseTemplate, newDatabaseTemplate);
+    const QStringList statements = composeSystemTableStatements(own, carried);
+    ObjName = QStringLiteral("permissions on system tables");
+    ObjQualifier.clear();
+    if (statements.isEmpty() || refusedBatch(statements))
+        return;
+    const QMap<int, QString> written = differingSystemTables(own, carried);
+    for (const TCTProtect& row : own) {
+        if (written.contains(row.Id))
+            warnUnknownActions({row}, row.ObjectName);
+    }
+    SectionLines = QStringList{QString(), banner(ObjName)} +
+                   withQuotedIdentifiersWhenNeeded(statements) + QStringList{QStringLiteral("GO")};
+    flushSection(toFile);
+}
+
 void TSectionWriter::WriteSection(ObjectKind kind, bool toFile)
 {
     switch (kind) {

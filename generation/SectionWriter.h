@@ -60,6 +60,9 @@ public:
     void WriteSection(ObjectKind kind, bool toFile);
     // The foreign keys gathered from the tables written so far, then forgotten.
     void WritePendingForeignKeys(bool toFile);
+    // The privileges on the selected database's system tables where they differ from what
+    // a new database carries; nothing when they do not, or privileges are not scripted.
+    void WriteSystemTablePermissions(bool toFile);
 
 private:
     void writeNote(const QString& note, bool toFile);

@@ -102,6 +102,61 @@ TEST(GrantComposer, RowsOnDifferentColumnsAreNotMerged)
                            "GRANT INSERT,DELETE ON t TO john", "GRANT UPDATE (b) ON t TO john"}));
 }
 
+TEST(GrantComposer, ColumnsRevokedFromAWholeObjectGrantAreRevokedAfterTheGrants)
+{
+    TCTProtect hardened = row(TProtectAction::paSelect, "public");
+    hardened.ColumnNames = {"uid", "type"};
+    hardened.ExceptedColumns = {"name", "id"};
+    TCTProtect withOption = row(TProtectAction::paUpdate, "boss", TProtectType::ptGrantWithGrant);
+    withOption.ColumnNames = {"name"};
+    withOption.ExceptedColumns = {"id", "uid", "type"};
+    EXPECT_EQ(composeGrantStatements(
+                  {hardened, withOption, row(TProtectAction::paInsert, "public")}, "t", false),
+              QStringList({"GRANT SELECT,INSERT ON t TO public",
+                           "GRANT UPDATE ON t TO boss WITH GRANT OPTION",
+                           "REVOKE SELECT (name,id) ON t FROM public",
+                           "REVOKE UPDATE (id,uid,type) ON t FROM boss"}));
+}
+
+// A privilege row on system table `id`.
+TCTProtect onSystemTable(int id, const QString& table, const QString& user,
+                         TProtectType type = TProtectType::ptGrant)
+{
+    TCTProtect protect = row(TProtectAction::paSelect, user, type);
+    protect.Id = id;
+    protect.ObjectName = table;
+    protect.ActionCode = 193;
+    protect.GrantorName = "dbo";
+    return protect;
+}
+
+TEST(GrantComposer, SystemTablesDifferingFromANewDatabaseStartOverFromNoRows)
+{
+    const TCTProtectList carried{onSystemTable(1, "sysobjects", "public"),
+                                 onSystemTable(3, "syscolumns", "public"),
+                                 onSystemTable(9, "sysprotects", "public")};
+    EXPECT_EQ(composeSystemTableStatements(carried, carried), QStringList());
+
+    TCTProtect hardened = onSystemTable(1, "sysobjects", "public");
+    hardened.ColumnNames = {"uid"};
+    hardened.ExceptedColumns = {"name", "id"};
+    const TCTProtectList own{hardened, onSystemTable(3, "syscolumns", "public"),
+                             onSystemTable(9, "sysprotects", "readers"),
+                             onSystemTable(9, "sysprotects", "bob", TProtectType::ptRevoke)};
+    EXPECT_EQ(
+        composeSystemTableStatements(own, carried),
+        QStringList(
+            {"REVOKE SELECT ON sysobjects FROM public", "GRANT SELECT ON sysobjects TO public",
+             "REVOKE SELECT (name,id) ON sysobjects FROM public",
+             "REVOKE SELECT ON sysprotects FROM public", "GRANT SELECT ON sysprotects TO readers",
+             "REVOKE SELECT ON sysprotects FROM bob"}));
+    // A table a new database grants nothing on, and one whose rows are all revoked.
+    EXPECT_EQ(composeSystemTableStatements({onSystemTable(26, "systabstats", "public")}, {}),
+              QStringList{"GRANT SELECT ON systabstats TO public"});
+    EXPECT_EQ(composeSystemTableStatements({}, {onSystemTable(9, "sysprotects", "public")}),
+              QStringList{"REVOKE SELECT ON sysprotects FROM public"});
+}
+
 TEST(MarkedObjects, CaptionsSplitAtTheFirstDot)
 {
     EXPECT_EQ(ObjectNamePart("dbo.orders"), "orders");

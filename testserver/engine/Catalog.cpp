@@ -1217,6 +1217,28 @@ void Catalog::grantDefaultPermissions(const std::string& database)
     }
 }
 
+void Catalog::copySystemTablePermissionsOfModel(const std::string& database)
+{
+    // A new database is a copy of model, privileges on its system tables included: a
+    // server hardened in model hands its revokes on to every later database. Users added
+    // to model are not copied, so neither are their rows.
+    if (!hasDatabase("model"))
+        return;
+    std::string ids;
+    for (const SystemTableDef& table : systemTables()) {
+        if (!table.masterOnly)
+            ids += (ids.empty() ? "" : ", ") + std::to_string(table.id);
+    }
+    const std::string target = systemTable(database, "sysprotects");
+    const std::string users = "(SELECT uid FROM " + systemTable(database, "sysusers") + ")";
+    db_.exec("DELETE FROM " + target + " WHERE id IN (" + ids + ")");
+    db_.exec("INSERT INTO " + target +
+             " (id, uid, action, protecttype, columns, grantor, predid, status) SELECT id, uid, "
+             "action, protecttype, columns, grantor, predid, status FROM " +
+             systemTable("model", "sysprotects") + " WHERE id IN (" + ids + ") AND uid IN " +
+             users + " AND (grantor IS NULL OR grantor IN " + users + ")");
+}
+
 bool Catalog::hasDatabase(const std::string& name)
 {
     return databaseId(name) != 0;
@@ -1245,6 +1267,7 @@ void Catalog::createDatabase(const std::string& name, int ownerSuid)
                      systemTable("master", "sysdatabases") + " e WHERE e.dbid = d.dbid + 1)"));
     createSystemTables(name, false);
     insertBuiltinRows(name, dbid);
+    copySystemTablePermissionsOfModel(name);
     if (sqlAnywhere_)
         installSqlAnywhereCatalog(*this, name);
     // Objects added to model would be copied here; model holds only built-ins.

@@ -183,6 +183,9 @@ private:
     void insertBuiltinRows(const std::string& database, int dbid);
     // public's SELECT on the system tables, as a new database carries it.
     void grantDefaultPermissions(const std::string& database);
+    // A new database's privileges on its system tables: model's, where model's grantee and
+    // grantor are users every new database has.
+    void copySystemTablePermissionsOfModel(const std::string& database);
     void describeColumns(const std::string& database, int objectId,
                          const std::vector<SystemColumn>& columns);
 

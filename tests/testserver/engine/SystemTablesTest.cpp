@@ -86,6 +86,25 @@ TEST_F(SystemTables, PublicSelectsSystemTablesByDefaultAndRevokesShowUp)
     EXPECT_EQ(scalar("select count(*) from db2..sysprotects where id < 100"), "25");
 }
 
+TEST_F(SystemTables, NewDatabasesCopyModelsPrivilegesOnSystemTables)
+{
+    // A server hardened once in model hands its revokes on to every database created after.
+    run("use model");
+    run("revoke select on sysobjects(name, id) from public");
+    run("revoke select on sysprotects from public");
+    run("grant select on sysencryptkeys to public");
+    run("use db1");
+    run("create database db2");
+    EXPECT_EQ(scalar("select convert(varchar(5), columns) from db2..sysprotects where id = 1"),
+              "\x07");
+    EXPECT_EQ(rows("select id from db2..sysprotects where id in (9, 32) order by id"),
+              (Rows{"32"}));
+    EXPECT_EQ(scalar("select count(*) from db2..sysprotects where id < 100"), "25");
+    // What existed before keeps its own rows.
+    EXPECT_EQ(scalar("select convert(varchar(5), columns) from db1..sysprotects where id = 1"),
+              "\x01");
+}
+
 TEST_F(SystemTables, MasterKeepsLoginPasswordsFromPublic)
 {
     // Every syslogins column but password (colid 11), every syssrvroles one but colid 3.
