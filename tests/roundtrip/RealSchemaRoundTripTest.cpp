@@ -24,12 +24,6 @@ const QString kRealSchemas = QStringLiteral(SKELDER_SOURCE_DIR "/testdata/real")
 // A procedure or trigger that refers to an object missing at its creation is created all
 // the same; the server warns with severity 11.
 const QList<int> kWarnings{2007};
-// Fixtures whose databases hold what the scripts do not carry yet (system-table
-// permissions): the server's loader test loads them; their round trip is skipped, and
-// says so.
-const QStringList kNotYetRoundTripped{QStringLiteral("ddlgen-style-erp.sql"),
-                                      QStringLiteral("production-crm.sql")};
-
 std::vector<std::string> fixtureNames()
 {
     std::vector<std::string> names;
@@ -153,8 +147,6 @@ protected:
 
 TEST_P(RealSchemaRoundTrip, ScriptRecreatesEveryDatabaseOfTheFixture)
 {
-    if (kNotYetRoundTripped.contains(QString::fromStdString(GetParam())))
-        GTEST_SKIP() << "holds attributes the scripts do not carry yet";
     const QString fixture = kRealSchemas + QLatin1Char('/') + QString::fromStdString(GetParam());
     // The fixture's own errors are those the real server raises too (a separate test
     // checks them); its objects are what counts here.
