@@ -83,6 +83,11 @@ public:
     QList<TCTColumnBinding> GetColumnBindings(int tableId);
     // The default and rule bound to a user datatype (Column left empty).
     QList<TCTColumnBinding> GetTypeBindings(const QString& typeName);
+    // The datatypes, then the columns, that the rule or default owner.name is bound to; a
+    // column bound through its datatype counts as the datatype's.
+    QList<TCTBoundTarget> GetBoundTargets(const QString& name, const QString& owner);
+    // The users who own tables, by name.
+    QStringList GetTableOwners();
     QList<TCTCompiledObject> GetCompiledObjects();
     // sysdepends: (object, object it refers to) pairs.
     QList<QPair<int, int>> GetDependencies();

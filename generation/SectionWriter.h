@@ -67,7 +67,9 @@ private:
     void writeAliases(bool toFile);
     void writeCreateWhenMissing(const QString& kind, const QString& catalogTable,
                                 const QString& body, bool toFile);
-    void writeTextCreateWhenMissing(const QString& owner, const QString& name, const QString& type,
+    void writeRuleOrDefault(const QString& owner, const QString& name, const QString& type,
+                            const TCTStoredText& stored, bool toFile);
+    void writeReplacedRuleOrDefault(const QString& owner, const QString& name, bool rule,
                                     const TCTStoredText& stored, bool toFile);
     void writeDefaultObject(const QString& qualifiedName, bool toFile);
     void writeUnscripted(const QString& kind, const QString& reason, bool toFile);
