@@ -392,45 +392,67 @@ void TSectionWriter::writeRuleOrDefault(const QString& owner, const QString& nam
     flushSection(toFile);
 }
 
+// The places the rule or default is bound to here, other than those no script can bind it
+// to again: they are named in `notes` and in the run's warnings.
+QList<TCTBoundTarget> TSectionWriter::bindableTargets(const TBoundObject& object,
+                                                      QStringList& notes)
+{
+    QList<TCTBoundTarget> targets;
+    for (const TCTBoundTarget& target : m_info.GetBoundTargets(object.Name, object.Owner)) {
+        const QString bound = target.isDatatype() ? target.Table
+                                                  : target.Owner + QLatin1Char('.') + target.Table +
+                                                        QLatin1Char('.') + target.Column;
+        QString reason;
+        if (BoundObjectScript::splitByBindProcedures(target))
+            reason = QStringLiteral("sp_bindrule and sp_bindefault would split its name at a dot");
+        else if (holdsBatchEnd({target.Owner, target.Table, target.Column}))
+            reason = QStringLiteral("its name holds a line that reads as GO");
+        if (reason.isEmpty()) {
+            targets << target;
+            continue;
+        }
+        const QString note = (object.Rule ? QStringLiteral("rule ") : QStringLiteral("default ")) +
+                             object.qualifiedName() + QStringLiteral(" is not bound again to ") +
+                             bound + QStringLiteral(": ") + reason;
+        m_state.Warnings << m_info.SelectDb() + QStringLiteral(": ") + printable(note);
+        notes << QStringLiteral("/* ") + commentText(note) + QStringLiteral(" */");
+    }
+    return targets;
+}
+
+// The users under whose names the object is unbound and bound: the database owner (who
+// runs the script), then the object's owner, the owners of the tables it is bound to and
+// the other owners of tables here, who are the likeliest owners of tables it is bound to
+// in the database the script runs in.
+QStringList TSectionWriter::bindingOwners(const TBoundObject& object,
+                                          const QList<TCTBoundTarget>& targets)
+{
+    QStringList others = QStringList{object.Owner} + m_info.GetTableOwners();
+    for (const TCTBoundTarget& target : targets)
+        others << target.Owner;
+    QStringList owners;
+    for (const QString& other : others) {
+        if (isOtherOwner(other) && !owners.contains(other) && !holdsBatchEnd({other}))
+            owners << other;
+    }
+    std::sort(owners.begin(), owners.end());
+    return QStringList{QStringLiteral("dbo")} + owners;
+}
+
 // With drop guards on, a rule or default replaces one of the same name: it is unbound
 // from what the database has it bound to, dropped, created, and bound again where the
-// scripted database has it bound. Each owner binds and unbinds the columns of its own
-// tables: the database owner (who runs the script) the datatypes and its tables, then
-// the object's owner and the owners of tables here, each under SETUSER. Bound in that
-// database to a table of another owner, the object cannot be dropped: the server says
-// so, and the CREATE that follows fails on the old object.
+// scripted database has it bound. Binding and unbinding a column is for the owner of its
+// table, so each owner of bindingOwners() does its own under SETUSER; the database owner
+// does the datatypes. Bound in that database to a table of yet another owner, the object
+// cannot be dropped: the server says so, and the CREATE that follows fails on the old
+// object, which keeps its text.
 void TSectionWriter::writeReplacedRuleOrDefault(const QString& owner, const QString& name,
                                                 bool rule, const TCTStoredText& stored, bool toFile)
 {
     const TBoundObject object{owner, name, rule, DbPrefix};
-    QList<TCTBoundTarget> targets;
-    for (const TCTBoundTarget& target : m_info.GetBoundTargets(name, owner)) {
-        if (!BoundObjectScript::splitByBindProcedures(target)) {
-            targets << target;
-            continue;
-        }
-        const QString bound =
-            target.isDatatype() ? target.Table : target.Table + '.' + target.Column;
-        m_state.Warnings << m_info.SelectDb() + QStringLiteral(": ") +
-                                (rule ? QStringLiteral("rule ") : QStringLiteral("default ")) +
-                                printable(object.qualifiedName()) +
-                                QStringLiteral(" is not bound again to ") + printable(bound) +
-                                QStringLiteral(
-                                    ": sp_bindrule and sp_bindefault would split its "
-                                    "name at the dot");
-    }
-    // The owners whose tables are unbound and bound, the database owner first.
-    QStringList owners{QStringLiteral("dbo")};
-    // The users who own tables here are those most likely to own the tables it is bound
-    // to there.
-    QStringList others = QStringList{owner} + m_info.GetTableOwners();
-    for (const TCTBoundTarget& target : targets)
-        others << target.Owner;
-    for (const QString& other : others) {
-        if (!other.isEmpty() && !owners.contains(other))
-            owners << other;
-    }
-    std::sort(owners.begin() + 1, owners.end());
+    QStringList notes;
+    const QList<TCTBoundTarget> targets = bindableTargets(object, notes);
+    const QStringList owners = bindingOwners(object, targets);
 
     SectionLines.clear();
     SectionLines << QString() << banner(name)
@@ -442,7 +464,8 @@ void TSectionWriter::writeReplacedRuleOrDefault(const QString& owner, const QStr
                                                    "replaced, and bound again as scripted; "
                                                    "bound to a table of another owner, it "
                                                    "cannot be replaced")) +
-                        QStringLiteral(" */");
+                        QStringLiteral(" */")
+                 << notes;
     for (const QString& tableOwner : owners) {
         beginOwner(tableOwner);
         SectionLines += BoundObjectScript::unbindBatch(object, tableOwner == owners.first());

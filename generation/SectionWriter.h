@@ -14,6 +14,7 @@
 
 class TCTLibObjInfo;
 class TScriptSink;
+struct TBoundObject;
 
 // The kinds of text objects, with the codes the text-object writer takes.
 enum class TTextObjectKind { View = 1, Procedure = 2, Rule = 3, Trigger = 4 };
@@ -71,6 +72,8 @@ private:
                             const TCTStoredText& stored, bool toFile);
     void writeReplacedRuleOrDefault(const QString& owner, const QString& name, bool rule,
                                     const TCTStoredText& stored, bool toFile);
+    QList<TCTBoundTarget> bindableTargets(const TBoundObject& object, QStringList& notes);
+    QStringList bindingOwners(const TBoundObject& object, const QList<TCTBoundTarget>& targets);
     void writeDefaultObject(const QString& qualifiedName, bool toFile);
     void writeUnscripted(const QString& kind, const QString& reason, bool toFile);
     void beginSection(const QString& guard, const QString& drop, bool blankAfterDrop = true);
