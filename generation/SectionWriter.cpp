@@ -427,7 +427,10 @@ QList<TCTBoundTarget> TSectionWriter::bindableTargets(const TBoundObject& object
 QStringList TSectionWriter::bindingOwners(const TBoundObject& object,
                                           const QList<TCTBoundTarget>& targets)
 {
-    QStringList others = QStringList{object.Owner} + m_info.GetTableOwners();
+    const QString db = m_info.SelectDb();
+    if (!m_state.TableOwners.contains(db))
+        m_state.TableOwners.insert(db, m_info.GetTableOwners());
+    QStringList others = QStringList{object.Owner} + m_state.TableOwners.value(db);
     for (const TCTBoundTarget& target : targets)
         others << target.Owner;
     QStringList owners;

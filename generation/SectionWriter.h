@@ -31,6 +31,8 @@ struct TScriptState {
     QStringList Warnings;            // what was written without something unknown
     // By database: the objects that refer to an object dropped since (read once).
     QHash<QString, QList<int>> DanglingDependents;
+    // By database: the users who own tables (read once).
+    QHash<QString, QStringList> TableOwners;
 };
 
 class TSectionWriter {
