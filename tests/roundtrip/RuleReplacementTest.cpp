@@ -12,7 +12,8 @@
 namespace {
 
 // Both databases: a rule and a default bound to a datatype and to columns of tables of
-// dbo and of rowan. The target's are older, with other texts and other bindings.
+// dbo and of rowan, and a rule of rowan's. The target's are older, with other texts and
+// other bindings. A third database has a check constraint of the rule's name.
 const char* const kSetup = R"(exec sp_addlogin 'rowan', 'rowan_pw'
 go
 create database rules_src
@@ -43,6 +44,10 @@ create table notes (mark int null, plain int null)
 go
 exec sp_bindrule 'dbo.r_range', 'notes.mark'
 go
+create rule r_own as @v <> 13
+go
+exec sp_bindrule 'rowan.r_own', 'notes.plain'
+go
 setuser
 go
 use rules_tgt
@@ -67,12 +72,24 @@ exec sp_bindefault d_level, 'leftover.c'
 go
 setuser 'rowan'
 go
-create table notes (mark int null, plain int null)
+create table notes (mark int null, plain int null, extra int null)
 go
 exec sp_bindrule 'dbo.r_range', 'notes.plain'
 exec sp_bindefault 'dbo.d_level', 'notes.plain'
 go
+create rule r_own as @v <> 7
+go
+exec sp_bindrule 'rowan.r_own', 'notes.extra'
+go
 setuser
+go
+create database rules_chk
+go
+use rules_chk
+go
+exec sp_adduser rowan
+go
+create table guarded (v int null constraint r_range check (v > 0))
 go
 )";
 
@@ -83,7 +100,8 @@ const char* const kBindings =
 select b = convert(varchar(80), t.name + ' ' + object_name(t.tdefault) ) from systypes t where t.tdefault = object_id('d_level')
 select b = convert(varchar(80), user_name(o.uid) + '.' + o.name + '.' + c.name + ' ' + object_name(c.domain) ) from syscolumns c, sysobjects o where o.id = c.id and c.domain = object_id('r_range') order by 1
 select b = convert(varchar(80), user_name(o.uid) + '.' + o.name + '.' + c.name + ' ' + object_name(c.cdefault) ) from syscolumns c, sysobjects o where o.id = c.id and c.cdefault = object_id('d_level') order by 1
-select b = convert(varchar(80), text) from syscomments where id in (object_id('r_range'), object_id('d_level')) order by id
+select b = convert(varchar(80), user_name(o.uid) + '.' + o.name + '.' + c.name + ' ' + object_name(c.domain) ) from syscolumns c, sysobjects o where o.id = c.id and c.domain = object_id('rowan.r_own') order by 1
+select b = convert(varchar(80), text) from syscomments where id in (object_id('r_range'), object_id('d_level'), object_id('rowan.r_own')) order by id
 go
 )";
 
@@ -128,7 +146,7 @@ protected:
         return rows;
     }
 
-    QString script(const QStringList& options)
+    static QString script(const QStringList& options, const QString& target = "rules_tgt")
     {
         const QString path = s_work->filePath(QStringLiteral("rules.sql"));
         const ToolResult scripted = runSkelderCliOnServer(
@@ -138,7 +156,7 @@ protected:
         QString text = readText(path);
         return text.replace(QRegularExpression(QStringLiteral("^USE rules_src(?=\\r?$)"),
                                                QRegularExpression::MultilineOption),
-                            QStringLiteral("USE rules_tgt"));
+                            QStringLiteral("USE ") + target);
     }
 
     static inline std::unique_ptr<TdsimServer> s_server;
@@ -151,6 +169,7 @@ TEST_F(RuleReplacement, OlderBoundRuleAndDefaultGetTheNewTextsAndTheScriptedBind
     ASSERT_TRUE(expected.contains("create rule r_range as @v between 0 and 100"))
         << qPrintable(expected.join('\n'));
     ASSERT_TRUE(expected.contains("rowan.notes.mark r_range")) << qPrintable(expected.join('\n'));
+    ASSERT_TRUE(expected.contains("rowan.notes.plain r_own")) << qPrintable(expected.join('\n'));
     // Where the target has a column of the datatype, the column has it through the type.
     expected << "dbo.leftover.d d_level"
              << "dbo.leftover.d r_range";
@@ -170,6 +189,19 @@ TEST_F(RuleReplacement, OlderBoundRuleAndDefaultGetTheNewTextsAndTheScriptedBind
     EXPECT_EQ(replay("all-1.sql", everything), QStringList());
     EXPECT_EQ(replay("all-2.sql", everything), QStringList());
     EXPECT_EQ(bindingsOf("rules_tgt"), expected);
+}
+
+TEST_F(RuleReplacement, ACheckConstraintOfTheRulesNameIsNeitherUnboundNorDropped)
+{
+    const QString rules = script({"--drop", "--kind", "rules"}, "rules_chk");
+    const QString path = s_work->filePath("check.sql");
+    ASSERT_TRUE(writeText(path, rules.toUtf8()));
+    // Only the CREATE fails, on the constraint that holds the name.
+    const QStringList errors = fisqlErrors(runFisql(TdsimServer::serverName(), path, "rules_chk"));
+    ASSERT_EQ(errors.size(), 1) << qPrintable(errors.join('\n'));
+    EXPECT_TRUE(errors[0].contains("2714")) << qPrintable(errors[0]);
+    const QString left = bindingsOf("rules_chk").join('\n');
+    EXPECT_TRUE(left.contains("v > 0")) << qPrintable(left);
 }
 
 TEST_F(RuleReplacement, WithoutDropGuardsTheTextIsWrittenAsStored)
