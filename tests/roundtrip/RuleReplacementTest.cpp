@@ -13,7 +13,8 @@ namespace {
 
 // Both databases: a rule and a default bound to a datatype and to columns of tables of
 // dbo and of rowan, and a rule of rowan's. The target's are older, with other texts and
-// other bindings. A third database has a check constraint of the rule's name.
+// other bindings. A third database has a check constraint of the rule's name, a fourth a
+// hidden default bound to a column.
 const char* const kSetup = R"(exec sp_addlogin 'rowan', 'rowan_pw'
 go
 create database rules_src
@@ -90,6 +91,18 @@ go
 exec sp_adduser rowan
 go
 create table guarded (v int null constraint r_range check (v > 0))
+go
+create database rules_hid
+go
+use rules_hid
+go
+create default d_secret as 42
+go
+create table vault (v int null)
+go
+exec sp_bindefault d_secret, 'vault.v'
+go
+exec sp_hidetext d_secret
 go
 )";
 
@@ -202,6 +215,20 @@ TEST_F(RuleReplacement, ACheckConstraintOfTheRulesNameIsNeitherUnboundNorDropped
     EXPECT_TRUE(errors[0].contains("2714")) << qPrintable(errors[0]);
     const QString left = bindingsOf("rules_chk").join('\n');
     EXPECT_TRUE(left.contains("v > 0")) << qPrintable(left);
+}
+
+TEST_F(RuleReplacement, AHiddenDefaultReachedThroughItsTableIsReportedAndNeverDropped)
+{
+    const QString path = s_work->filePath("hidden.sql");
+    const ToolResult scripted = runSkelderCliOnServer(
+        TdsimServer::serverName(),
+        {"-D", "rules_hid", "-o", path, "--drop", "--kind", "tables", "--no-header"});
+    EXPECT_EQ(scripted.exitCode, 4) << qPrintable(scripted.err);
+    EXPECT_TRUE(scripted.err.contains("default dbo.d_secret: its text cannot be read"))
+        << qPrintable(scripted.err);
+    const QString script = readText(path);
+    EXPECT_FALSE(script.contains("DROP DEFAULT")) << qPrintable(script);
+    EXPECT_TRUE(script.contains("CREATE TABLE")) << qPrintable(script);
 }
 
 TEST_F(RuleReplacement, WithoutDropGuardsTheTextIsWrittenAsStored)
