@@ -84,6 +84,11 @@ public:
     QList<TCTColumnBinding> GetColumnBindings(int tableId);
     // The default and rule bound to a user datatype (Column left empty).
     QList<TCTColumnBinding> GetTypeBindings(const QString& typeName);
+    // The datatypes, then the columns, that the rule or default owner.name is bound to; a
+    // column bound through its datatype counts as the datatype's.
+    QList<TCTBoundTarget> GetBoundTargets(const QString& name, const QString& owner);
+    // The users who own tables, by name.
+    QStringList GetTableOwners();
     QList<TCTCompiledObject> GetCompiledObjects();
     // The uid of every user and group of the database, by name (none on SQL Anywhere).
     QHash<QString, int> GetPrincipalIds();

@@ -193,6 +193,15 @@ struct TCTConstraint {
 
 using TCTConstraintList = QList<TCTConstraint>;
 
+// Where a rule or default is bound: a user datatype (Column empty, Owner empty) or a
+// column of the table Owner.Table.
+struct TCTBoundTarget {
+    QString Owner;
+    QString Table;  // the datatype's name for a datatype
+    QString Column;
+    bool isDatatype() const { return Column.isEmpty(); }
+};
+
 // A foreign key of another table that references a table: its name and owner.table.
 struct TCTReference {
     QString Name;

@@ -292,6 +292,37 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                 "d.id, d.depid",
                 // sysdepends holds a row for each column referred to.
                 true};
+        case CatalogSet::TypesBoundTo:
+            return {"t.name",
+                    p + "systypes t, " + p + "sysobjects o, " + p + "sysusers ou",
+                    "ou.uid = o.uid AND t.usertype >= 100 AND ((o.type = 'R' AND t.domain = "
+                    "o.id) OR (o.type = 'D' AND t.tdefault = o.id))",
+                    {nameKey("o.name"), nameKey("ou.name")},
+                    "t.name"};
+        case CatalogSet::ColumnsBoundTo:
+            // A column that holds its datatype's binding has it through the datatype; check
+            // constraints and declared defaults are no bindings.
+            return {"cu.name, co.name, c.name",
+                    p + "syscolumns c, " + p + "systypes t, " + p + "sysobjects co, " + p +
+                        "sysusers cu, " + p + "sysobjects o, " + p + "sysusers ou",
+                    "ou.uid = o.uid AND c.number = 0 AND co.id = c.id AND co.type = 'U' AND "
+                    "cu.uid = co.uid AND t.usertype = c.usertype AND ((o.type = 'R' AND "
+                    "c.domain = o.id AND c.domain <> isnull(t.domain, 0)) OR (o.type = 'D' AND "
+                    "c.cdefault = o.id AND c.cdefault <> isnull(t.tdefault, 0))) AND NOT "
+                    "EXISTS (SELECT 1 FROM " +
+                        p +
+                        "sysprocedures sp WHERE sp.id = o.id AND sp.status & 4096 = 4096) "
+                        "AND NOT EXISTS (SELECT 1 FROM " +
+                        p + "sysconstraints sk WHERE sk.constrid = o.id)",
+                    {nameKey("o.name"), nameKey("ou.name")},
+                    "cu.name, co.name, c.colid"};
+        case CatalogSet::TableOwners:
+            return {"su.name",
+                    p + "sysobjects so, " + p + "sysusers su",
+                    "so.type = 'U' AND su.uid = so.uid",
+                    {nameKey("su.name")},
+                    "su.name",
+                    true};
     }
     return {};
 }

@@ -62,8 +62,16 @@ enum class CatalogSet {
     // sysdepends: an object, an object it refers to and whether that one still exists;
     // by the first object's id. Read whole with an empty key.
     Dependencies,
+    // The user datatypes a rule or default (of CREATE RULE or CREATE DEFAULT) is bound to:
+    // their names; by the object's name, owner.
+    TypesBoundTo,
+    // The columns a rule or default is bound to other than through their datatype: the
+    // table's owner and name and the column's name; by the object's name, owner.
+    ColumnsBoundTo,
+    // The users who own tables; by name. Read whole with an empty key.
+    TableOwners,
 };
-constexpr int CatalogSetCount = static_cast<int>(CatalogSet::Dependencies) + 1;
+constexpr int CatalogSetCount = static_cast<int>(CatalogSet::TableOwners) + 1;
 constexpr int kMaxIndexKeys = 31;
 constexpr int kMaxReferenceKeys = 16;
 // syscolumns.status2 of the hidden column behind a function-based index key: a bit the

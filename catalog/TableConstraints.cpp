@@ -218,6 +218,34 @@ QList<TCTColumnBinding> TCTLibObjInfo::GetTypeBindings(const QString& typeName)
     return bindings;
 }
 
+QList<TCTBoundTarget> TCTLibObjInfo::GetBoundTargets(const QString& name, const QString& owner)
+{
+    prepareRead();
+    QList<TCTBoundTarget> targets;
+    {
+        CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+        read.open(CatalogSet::TypesBoundTo, {name, owner});
+        while (read.next())
+            targets << TCTBoundTarget{QString(), read.text(1), QString()};
+    }
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(CatalogSet::ColumnsBoundTo, {name, owner});
+    while (read.next())
+        targets << TCTBoundTarget{read.text(1), read.text(2), read.text(3)};
+    return targets;
+}
+
+QStringList TCTLibObjInfo::GetTableOwners()
+{
+    prepareRead();
+    QStringList owners;
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open(CatalogSet::TableOwners, {});
+    while (read.next())
+        owners << read.text(1);
+    return owners;
+}
+
 QList<TCTCompiledObject> TCTLibObjInfo::GetCompiledObjects()
 {
     prepareRead();

@@ -1,5 +1,6 @@
 #include "SectionWriter.h"
 
+#include "BoundObjectScript.h"
 #include "CTLibObjInfo.h"
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
@@ -365,13 +366,15 @@ void TSectionWriter::writeCreateWhenMissing(const QString& kind, const QString& 
     flushSection(toFile);
 }
 
-// Rules and defaults bound to columns or datatypes cannot be dropped; with drop guards
-// on they are created only when missing, their text run through EXECUTE.
-void TSectionWriter::writeTextCreateWhenMissing(const QString& owner, const QString& name,
-                                                const QString& type, const TCTStoredText& stored,
-                                                bool toFile)
+// A rule or default object: with drop guards on, replaced (see
+// writeReplacedRuleOrDefault); without them, its text as stored.
+void TSectionWriter::writeRuleOrDefault(const QString& owner, const QString& name,
+                                        const QString& type, const TCTStoredText& stored,
+                                        bool toFile)
 {
-    const QString text = trimBlanks(stored.Text);
+    const bool rule = type == QLatin1String("R");
+    if (m_options.AddDrop)
+        return writeReplacedRuleOrDefault(owner, name, rule, stored, toFile);
     // The text runs as it was created: under quoted identifiers when they were on.
     m_quotedNames = stored.QuotedIdentifiers;
     SectionLines.clear();
@@ -379,23 +382,131 @@ void TSectionWriter::writeTextCreateWhenMissing(const QString& owner, const QStr
     beginOwner(owner);
     if (m_quotedNames)
         SectionLines << quotedIdentifiers(true);
-    if (m_options.AddDrop) {
-        SectionLines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
-                            QStringLiteral("dbo.sysobjects WHERE name = ") + nameLiteral(name) +
-                            QStringLiteral(" AND type = ") + nameLiteral(type) +
-                            QStringLiteral(" AND uid = user_id(") + nameLiteral(owner) + "))"
-                     << QStringLiteral("  EXECUTE(") + literal(text) + ")";
-    } else {
-        SectionLines << text;
-    }
-    SectionLines << QStringLiteral("GO");
+    SectionLines << trimBlanks(stored.Text) << QStringLiteral("GO");
     if (m_quotedNames)
         SectionLines << quotedIdentifiers(false);
     m_quotedNames = false;
     endOwner(owner);
-    if (refusedForBatchEnd(
-            type == QLatin1String("D") ? QStringLiteral("default") : QStringLiteral("rule"),
-            toFile))
+    if (refusedForBatchEnd(rule ? QStringLiteral("rule") : QStringLiteral("default"), toFile))
+        return;
+    flushSection(toFile);
+}
+
+// The places the rule or default is bound to here, other than those no script can bind it
+// to again: they are named in `notes` and in the run's warnings.
+QList<TCTBoundTarget> TSectionWriter::bindableTargets(const TBoundObject& object,
+                                                      QStringList& notes)
+{
+    QList<TCTBoundTarget> targets;
+    for (const TCTBoundTarget& target : m_info.GetBoundTargets(object.Name, object.Owner)) {
+        const QString bound = target.isDatatype() ? target.Table
+                                                  : target.Owner + QLatin1Char('.') + target.Table +
+                                                        QLatin1Char('.') + target.Column;
+        QString reason;
+        if (BoundObjectScript::splitByBindProcedures(target))
+            reason = QStringLiteral("sp_bindrule and sp_bindefault would split its name at a dot");
+        else if (holdsBatchEnd({target.Owner, target.Table, target.Column}))
+            reason = QStringLiteral("its name holds a line that reads as GO");
+        if (reason.isEmpty()) {
+            targets << target;
+            continue;
+        }
+        const QString note = (object.Rule ? QStringLiteral("rule ") : QStringLiteral("default ")) +
+                             object.qualifiedName() + QStringLiteral(" is not bound again to ") +
+                             bound + QStringLiteral(": ") + reason;
+        m_state.Warnings << m_info.SelectDb() + QStringLiteral(": ") + printable(note);
+        notes << QStringLiteral("/* ") + commentText(note) + QStringLiteral(" */");
+    }
+    return targets;
+}
+
+// The users under whose names the object is unbound and bound: the database owner (who
+// runs the script), then the object's owner, the owners of the tables it is bound to and
+// the other owners of tables here, who are the likeliest owners of tables it is bound to
+// in the database the script runs in.
+QStringList TSectionWriter::bindingOwners(const TBoundObject& object,
+                                          const QList<TCTBoundTarget>& targets)
+{
+    const QString db = m_info.SelectDb();
+    if (!m_state.TableOwners.contains(db))
+        m_state.TableOwners.insert(db, m_info.GetTableOwners());
+    QStringList others = QStringList{object.Owner} + m_state.TableOwners.value(db);
+    for (const TCTBoundTarget& target : targets)
+        others << target.Owner;
+    QStringList owners;
+    for (const QString& other : others) {
+        if (isOtherOwner(other) && !owners.contains(other) && !holdsBatchEnd({other}))
+            owners << other;
+    }
+    std::sort(owners.begin(), owners.end());
+    return QStringList{QStringLiteral("dbo")} + owners;
+}
+
+// With drop guards on, a rule or default replaces one of the same name: it is unbound
+// from what the database has it bound to, dropped, created, and bound again where the
+// scripted database has it bound. Binding and unbinding a column is for the owner of its
+// table, so each owner of bindingOwners() does its own under SETUSER; the database owner
+// does the datatypes. Bound in that database to a table of yet another owner, the object
+// cannot be dropped: the server says so, and the CREATE that follows fails on the old
+// object, which keeps its text.
+void TSectionWriter::writeReplacedRuleOrDefault(const QString& owner, const QString& name,
+                                                bool rule, const TCTStoredText& stored, bool toFile)
+{
+    const TBoundObject object{owner, name, rule, DbPrefix};
+    QStringList notes;
+    const QList<TCTBoundTarget> targets = bindableTargets(object, notes);
+    const QStringList owners = bindingOwners(object, targets);
+
+    SectionLines.clear();
+    SectionLines << QString() << banner(name)
+                 << QStringLiteral("/* ") +
+                        commentText(QStringLiteral("unbound from the datatypes and from the "
+                                                   "columns of tables of ") +
+                                    owners.join(QStringLiteral(", ")) +
+                                    QStringLiteral(" where this database has it bound, "
+                                                   "replaced, and bound again as scripted; "
+                                                   "bound to a table of another owner, it "
+                                                   "cannot be replaced")) +
+                        QStringLiteral(" */")
+                 << notes;
+    for (const QString& tableOwner : owners) {
+        beginOwner(tableOwner);
+        SectionLines += BoundObjectScript::unbindBatch(object, tableOwner == owners.first());
+        SectionLines << QStringLiteral("GO");
+        endOwner(tableOwner);
+    }
+
+    beginOwner(owner);
+    const bool quotedName =
+        !isRegularIdentifier(name) || (isOtherOwner(owner) && !isRegularIdentifier(owner));
+    if (quotedName)
+        SectionLines << quotedIdentifiers(true);
+    SectionLines += BoundObjectScript::dropStatements(
+        object, isOtherOwner(owner) ? scriptName(owner) + QLatin1Char('.') + scriptName(name)
+                                    : scriptName(name));
+    SectionLines << QStringLiteral("GO");
+    // The text runs as it was created: under quoted identifiers when they were on.
+    if (quotedName != stored.QuotedIdentifiers)
+        SectionLines << quotedIdentifiers(stored.QuotedIdentifiers);
+    SectionLines << trimBlanks(stored.Text) << QStringLiteral("GO");
+    if (stored.QuotedIdentifiers)
+        SectionLines << quotedIdentifiers(false);
+    endOwner(owner);
+
+    for (const QString& tableOwner : owners) {
+        QList<TCTBoundTarget> ownersTargets;
+        for (const TCTBoundTarget& target : targets) {
+            if (target.isDatatype() ? tableOwner == owners.first() : target.Owner == tableOwner)
+                ownersTargets << target;
+        }
+        if (ownersTargets.isEmpty())
+            continue;
+        beginOwner(tableOwner);
+        SectionLines += BoundObjectScript::bindStatements(object, ownersTargets);
+        SectionLines << QStringLiteral("GO");
+        endOwner(tableOwner);
+    }
+    if (refusedForBatchEnd(rule ? QStringLiteral("rule") : QStringLiteral("default"), toFile))
         return;
     flushSection(toFile);
 }
@@ -415,7 +526,7 @@ void TSectionWriter::writeDefaultObject(const QString& qualifiedName, bool toFil
                                   QStringLiteral(": its text cannot be read");
         return;
     }
-    writeTextCreateWhenMissing(owner, name, QStringLiteral("D"), stored, toFile);
+    writeRuleOrDefault(owner, name, QStringLiteral("D"), stored, toFile);
 }
 
 void TSectionWriter::WriteUserSection(bool toFile)
@@ -607,7 +718,7 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
         if (isDefault)
             m_state.WrittenDefaults.insert(m_info.SelectDb() + QLatin1Char('|') + owner +
                                            QLatin1Char('.') + ObjName);
-        return writeTextCreateWhenMissing(
+        return writeRuleOrDefault(
             owner, ObjName, isDefault ? QStringLiteral("D") : QStringLiteral("R"), stored, toFile);
     }
 

@@ -14,6 +14,7 @@
 
 class TCTLibObjInfo;
 class TScriptSink;
+struct TBoundObject;
 
 // The kinds of text objects, with the codes the text-object writer takes.
 enum class TTextObjectKind { View = 1, Procedure = 2, Rule = 3, Trigger = 4 };
@@ -30,6 +31,8 @@ struct TScriptState {
     QStringList Warnings;            // what was written without something unknown
     // By database: the objects that refer to an object dropped since (read once).
     QHash<QString, QList<int>> DanglingDependents;
+    // By database: the users who own tables (read once).
+    QHash<QString, QStringList> TableOwners;
 };
 
 class TSectionWriter {
@@ -70,8 +73,12 @@ private:
     void writeAliases(bool toFile);
     void writeCreateWhenMissing(const QString& kind, const QString& catalogTable,
                                 const QString& body, bool toFile);
-    void writeTextCreateWhenMissing(const QString& owner, const QString& name, const QString& type,
+    void writeRuleOrDefault(const QString& owner, const QString& name, const QString& type,
+                            const TCTStoredText& stored, bool toFile);
+    void writeReplacedRuleOrDefault(const QString& owner, const QString& name, bool rule,
                                     const TCTStoredText& stored, bool toFile);
+    QList<TCTBoundTarget> bindableTargets(const TBoundObject& object, QStringList& notes);
+    QStringList bindingOwners(const TBoundObject& object, const QList<TCTBoundTarget>& targets);
     void writeDefaultObject(const QString& qualifiedName, bool toFile);
     void writeUnscripted(const QString& kind, const QString& reason, bool toFile);
     void beginSection(const QString& guard, const QString& drop, bool blankAfterDrop = true);

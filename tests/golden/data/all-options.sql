@@ -22,8 +22,48 @@ IF NOT EXISTS(SELECT * FROM demo.dbo.sysusers WHERE name = "ann")
 GO
 
 /************ r_zip ************/
-IF NOT EXISTS(SELECT * FROM demo.dbo.sysobjects WHERE name = "r_zip" AND type = "R" AND uid = user_id("dbo"))
-  EXECUTE('create rule r_zip as @zip like "[0-9][0-9][0-9][0-9][0-9]"')
+/* unbound from the datatypes and from the columns of tables of dbo, mary where this database has it bound, replaced, and bound again as scripted; bound to a table of another owner, it cannot be replaced */
+DECLARE @object int, @bound varchar(767)
+SELECT @object = o.id FROM demo.dbo.sysobjects o WHERE o.name = 'r_zip' AND o.type = 'R' AND o.uid = user_id('dbo') AND NOT EXISTS(SELECT 1 FROM demo.dbo.sysconstraints k WHERE k.constrid = o.id) AND NOT EXISTS(SELECT 1 FROM demo.dbo.sysprocedures p WHERE p.id = o.id AND p.status & 4096 = 4096)
+IF @object IS NOT NULL
+BEGIN
+    SELECT @bound = min(name) FROM demo.dbo.systypes WHERE domain = @object
+    WHILE @bound IS NOT NULL
+    BEGIN
+        EXECUTE sp_unbindrule @bound
+        SELECT @bound = min(name) FROM demo.dbo.systypes WHERE domain = @object AND name > @bound
+    END
+    SELECT @bound = min(t.name + '.' + c.name) FROM demo.dbo.syscolumns c, demo.dbo.sysobjects t WHERE c.domain = @object AND c.number = 0 AND t.id = c.id AND t.type = 'U' AND t.uid = user_id()
+    WHILE @bound IS NOT NULL
+    BEGIN
+        EXECUTE sp_unbindrule @bound
+        SELECT @bound = min(t.name + '.' + c.name) FROM demo.dbo.syscolumns c, demo.dbo.sysobjects t WHERE c.domain = @object AND c.number = 0 AND t.id = c.id AND t.type = 'U' AND t.uid = user_id() AND t.name + '.' + c.name > @bound
+    END
+END
+GO
+SETUSER 'mary'
+GO
+DECLARE @object int, @bound varchar(767)
+SELECT @object = o.id FROM demo.dbo.sysobjects o WHERE o.name = 'r_zip' AND o.type = 'R' AND o.uid = user_id('dbo') AND NOT EXISTS(SELECT 1 FROM demo.dbo.sysconstraints k WHERE k.constrid = o.id) AND NOT EXISTS(SELECT 1 FROM demo.dbo.sysprocedures p WHERE p.id = o.id AND p.status & 4096 = 4096)
+IF @object IS NOT NULL
+BEGIN
+    SELECT @bound = min(t.name + '.' + c.name) FROM demo.dbo.syscolumns c, demo.dbo.sysobjects t WHERE c.domain = @object AND c.number = 0 AND t.id = c.id AND t.type = 'U' AND t.uid = user_id()
+    WHILE @bound IS NOT NULL
+    BEGIN
+        EXECUTE sp_unbindrule @bound
+        SELECT @bound = min(t.name + '.' + c.name) FROM demo.dbo.syscolumns c, demo.dbo.sysobjects t WHERE c.domain = @object AND c.number = 0 AND t.id = c.id AND t.type = 'U' AND t.uid = user_id() AND t.name + '.' + c.name > @bound
+    END
+END
+GO
+SETUSER
+GO
+IF EXISTS(SELECT * FROM demo.dbo.sysobjects o WHERE o.name = 'r_zip' AND o.type = 'R' AND o.uid = user_id('dbo') AND NOT EXISTS(SELECT 1 FROM demo.dbo.sysconstraints k WHERE k.constrid = o.id) AND NOT EXISTS(SELECT 1 FROM demo.dbo.sysprocedures p WHERE p.id = o.id AND p.status & 4096 = 4096))
+  DROP RULE r_zip
+GO
+create rule r_zip as @zip like "[0-9][0-9][0-9][0-9][0-9]"
+GO
+IF EXISTS(SELECT * FROM demo.dbo.systypes WHERE name = 'zipcode' AND usertype >= 100)
+  EXECUTE sp_bindrule 'dbo.r_zip', 'zipcode'
 GO
 
 /************ ssn ************/
