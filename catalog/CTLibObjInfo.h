@@ -6,7 +6,6 @@
 #include "CTLibObjRecords.h"
 #include "TableColumns.h"
 
-#include <QHash>
 #include <QPair>
 #include <QStringList>
 #include <functional>
@@ -87,11 +86,9 @@ public:
     // The datatypes, then the columns, that the rule or default owner.name is bound to; a
     // column bound through its datatype counts as the datatype's.
     QList<TCTBoundTarget> GetBoundTargets(const QString& name, const QString& owner);
-    // The users who own tables, by name.
-    QStringList GetTableOwners();
     QList<TCTCompiledObject> GetCompiledObjects();
-    // The uid of every user and group of the database, by name (none on SQL Anywhere).
-    QHash<QString, int> GetPrincipalIds();
+    // The users and groups of the database, by name (none on SQL Anywhere).
+    QList<TCTPrincipal> GetPrincipals();
     // sysdepends: (object, object it refers to) pairs.
     QList<QPair<int, int>> GetDependencies();
     // The views, procedures and triggers that refer to an object dropped since.

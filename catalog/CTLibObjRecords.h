@@ -146,6 +146,14 @@ struct TCTUser {
     QString LoginName;  // empty when the user has no login
 };
 
+// A user or group of a database: its uid (a group's is its gid), and whether it owns
+// tables.
+struct TCTPrincipal {
+    QString Name;
+    int32_t UId = 0;
+    bool OwnsTables = false;
+};
+
 // One user datatype.
 struct TCTType {
     QString TypeName;

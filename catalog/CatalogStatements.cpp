@@ -316,13 +316,6 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                         p + "sysconstraints sk WHERE sk.constrid = o.id)",
                     {nameKey("o.name"), nameKey("ou.name")},
                     "cu.name, co.name, c.colid"};
-        case CatalogSet::TableOwners:
-            return {"su.name",
-                    p + "sysobjects so, " + p + "sysusers su",
-                    "so.type = 'U' AND su.uid = so.uid",
-                    {nameKey("su.name")},
-                    "su.name",
-                    true};
     }
     return {};
 }
@@ -588,9 +581,11 @@ QStringList ncharSize()
     return {"SELECT @@ncharsize"};
 }
 
-QStringList principalIds(const QString& db)
+QStringList principals(const QString& db)
 {
-    return {"SELECT name, uid FROM " + db + ".dbo.sysusers"};
+    return {"SELECT u.name, u.uid, (SELECT count(*) FROM " + db +
+            ".dbo.sysobjects o WHERE o.uid = u.uid AND o.type = 'U') FROM " + db +
+            ".dbo.sysusers u ORDER BY u.name"};
 }
 
 QStringList compiledObjects(const QString& db)

@@ -68,10 +68,8 @@ enum class CatalogSet {
     // The columns a rule or default is bound to other than through their datatype: the
     // table's owner and name and the column's name; by the object's name, owner.
     ColumnsBoundTo,
-    // The users who own tables; by name. Read whole with an empty key.
-    TableOwners,
 };
-constexpr int CatalogSetCount = static_cast<int>(CatalogSet::TableOwners) + 1;
+constexpr int CatalogSetCount = static_cast<int>(CatalogSet::ColumnsBoundTo) + 1;
 constexpr int kMaxIndexKeys = 31;
 constexpr int kMaxReferenceKeys = 16;
 // syscolumns.status2 of the hidden column behind a function-based index key: a bit the
@@ -116,8 +114,8 @@ QString protectsOfSystemTables(const QString& db, const QString& reference);
 QStringList ncharSize();
 // The owner's name of an object of another database.
 QStringList ownerInDatabase(const QString& db, int objectId);
-// Users and groups: name and uid (a group's uid is its gid).
-QStringList principalIds(const QString& db);
+// Users and groups by name: name, uid (a group's is its gid) and how many tables each owns.
+QStringList principals(const QString& db);
 // Views, procedures and triggers: id, owner, name and creation date (style 23).
 QStringList compiledObjects(const QString& db);
 

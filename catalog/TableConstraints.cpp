@@ -235,17 +235,6 @@ QList<TCTBoundTarget> TCTLibObjInfo::GetBoundTargets(const QString& name, const 
     return targets;
 }
 
-QStringList TCTLibObjInfo::GetTableOwners()
-{
-    prepareRead();
-    QStringList owners;
-    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(CatalogSet::TableOwners, {});
-    while (read.next())
-        owners << read.text(1);
-    return owners;
-}
-
 QList<TCTCompiledObject> TCTLibObjInfo::GetCompiledObjects()
 {
     prepareRead();

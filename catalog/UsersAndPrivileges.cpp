@@ -365,15 +365,15 @@ QStringList TCTLibObjInfo::GetAliasLogins(const QString& userName)
     return logins;
 }
 
-QHash<QString, int> TCTLibObjInfo::GetPrincipalIds()
+QList<TCTPrincipal> TCTLibObjInfo::GetPrincipals()
 {
-    QHash<QString, int> ids;
+    QList<TCTPrincipal> principals;
     // SQL Anywhere numbers its users in a catalog of its own.
     if (isSqlAnywhere())
-        return ids;
+        return principals;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
-    read.open(Sql::principalIds(m_selectDb));
+    read.open(Sql::principals(m_selectDb));
     while (read.next())
-        ids.insert(read.text(1), read.integer(2));
-    return ids;
+        principals << TCTPrincipal{read.text(1), read.integer(2), read.integer(3) > 0};
+    return principals;
 }

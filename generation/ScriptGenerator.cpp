@@ -87,7 +87,7 @@ TScriptGenerator::ReaderRunScope TScriptGenerator::prepareReader(const TMarkedOb
     return ReaderRunScope(*this);
 }
 
-TMarkedObjectList TScriptGenerator::workList(const TMarkedObjectList& objects)
+TMarkedObjectList TScriptGenerator::workList(const TMarkedObjectList& objects, TScriptState& state)
 {
     const TMarkedObjectList ordered = inReplayOrder(objects);
     TMarkedObjectList work;
@@ -100,7 +100,7 @@ TMarkedObjectList TScriptGenerator::workList(const TMarkedObjectList& objects)
                    ordered[at].Kind == kind)
                 principals << ordered[at++];
             selectDatabase(database);
-            work << inIdOrder(principals);
+            work << inIdOrder(principals, state);
             continue;
         }
         if (replayRank(kind) != kCompiledObjectsRank) {
@@ -121,11 +121,14 @@ TMarkedObjectList TScriptGenerator::workList(const TMarkedObjectList& objects)
 // sp_adduser and sp_addgroup give the next free id: added in the order of their ids,
 // users and groups get the same ids in a new database, so that whatever keeps a uid (audit
 // and application tables) still names the same user.
-TMarkedObjectList TScriptGenerator::inIdOrder(const TMarkedObjectList& principals)
+TMarkedObjectList TScriptGenerator::inIdOrder(const TMarkedObjectList& principals,
+                                              TScriptState& state)
 {
     if (principals.size() < 2)
         return principals;
-    const QHash<QString, int> ids = m_info.GetPrincipalIds();
+    QHash<QString, int> ids;
+    for (const TCTPrincipal& principal : state.principalsOf(m_info))
+        ids.insert(principal.Name, principal.UId);
     TMarkedObjectList ordered = principals;
     // Names the catalog no longer has keep their place after the others.
     std::stable_sort(ordered.begin(), ordered.end(),
@@ -244,10 +247,10 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
     Unscripted.clear();
     Warnings.clear();
     const ReaderRunScope readerRun = prepareReader(objects, progress);
-    const TMarkedObjectList work = workList(objects);
+    TScriptState state;
+    const TMarkedObjectList work = workList(objects, state);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     progress.setProgressPosition(0);
-    TScriptState state;
     TSectionWriter writer(m_info, m_options, scriptLines, sink, state);
     const QSet<QString> withTables = databasesWithTables(work);
     // The privileges on a database's system tables end its part of the script.
@@ -356,12 +359,12 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
     Unscripted.clear();
     Warnings.clear();
     const ReaderRunScope readerRun = prepareReader(objects, progress);
-    const TMarkedObjectList work = workList(objects);
+    TScriptState state;
+    const TMarkedObjectList work = workList(objects, state);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     QStringList written;
     QStringList usedNames;
     const QDir directory(targetPath);
-    TScriptState state;
     // A database's foreign keys go into a file of their own after its last object, as
     // they need every table.
     const auto writeForeignKeys = [&](const QString& database) {

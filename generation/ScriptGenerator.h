@@ -79,9 +79,9 @@ private:
     // The work list: replay order, users and groups of each database by id, and views,
     // procedures and triggers after what they depend on (sysdepends), then by creation
     // date and name.
-    TMarkedObjectList workList(const TMarkedObjectList& objects);
+    TMarkedObjectList workList(const TMarkedObjectList& objects, TScriptState& state);
     TMarkedObjectList inDependencyOrder(const TMarkedObjectList& compiled);
-    TMarkedObjectList inIdOrder(const TMarkedObjectList& principals);
+    TMarkedObjectList inIdOrder(const TMarkedObjectList& principals, TScriptState& state);
 
     TCTLibObjInfo& m_info;
     const TScriptOptions& m_options;

@@ -204,6 +204,14 @@ QString qualifiedObjectName(const QString& qualifiedName)
     return qualifiedName.mid(qualifiedName.indexOf(QLatin1Char('.')) + 1);
 }
 
+const QList<TCTPrincipal>& TScriptState::principalsOf(TCTLibObjInfo& info)
+{
+    const QString database = info.SelectDb();
+    if (!Principals.contains(database))
+        Principals.insert(database, info.GetPrincipals());
+    return Principals[database];
+}
+
 TSectionWriter::TSectionWriter(TCTLibObjInfo& info, const TScriptOptions& options,
                                QStringList& scriptLines, TScriptSink* view, TScriptState& state)
     : m_info(info), m_options(options), m_scriptLines(scriptLines), m_view(view), m_state(state)
@@ -427,10 +435,11 @@ QList<TCTBoundTarget> TSectionWriter::bindableTargets(const TBoundObject& object
 QStringList TSectionWriter::bindingOwners(const TBoundObject& object,
                                           const QList<TCTBoundTarget>& targets)
 {
-    const QString db = m_info.SelectDb();
-    if (!m_state.TableOwners.contains(db))
-        m_state.TableOwners.insert(db, m_info.GetTableOwners());
-    QStringList others = QStringList{object.Owner} + m_state.TableOwners.value(db);
+    QStringList others{object.Owner};
+    for (const TCTPrincipal& principal : m_state.principalsOf(m_info)) {
+        if (principal.OwnsTables)
+            others << principal.Name;
+    }
     for (const TCTBoundTarget& target : targets)
         others << target.Owner;
     QStringList owners;

@@ -31,8 +31,11 @@ struct TScriptState {
     QStringList Warnings;            // what was written without something unknown
     // By database: the objects that refer to an object dropped since (read once).
     QHash<QString, QList<int>> DanglingDependents;
-    // By database: the users who own tables (read once).
-    QHash<QString, QStringList> TableOwners;
+    // By database: its users and groups (read once).
+    QHash<QString, QList<TCTPrincipal>> Principals;
+
+    // The users and groups of the database `info` reads, read on first use.
+    const QList<TCTPrincipal>& principalsOf(TCTLibObjInfo& info);
 };
 
 class TSectionWriter {
