@@ -72,6 +72,11 @@ ToolResult runSkelderCliOnServer(const QString& server, const QStringList& argum
     return runSkelderCli(QStringList{"-S", server, "-U", "sa", "-P", ""} + arguments);
 }
 
+QStringList replayableScriptOptions()
+{
+    return {"--drop", "--triggers", "--indexes", "--grants", "--no-prefix-db", "--no-header"};
+}
+
 ToolResult runBsqldb(const QString& server, const QString& path)
 {
     const QString bsqldb = QStandardPaths::findExecutable(QStringLiteral("bsqldb"));

@@ -27,6 +27,10 @@ ToolResult runSkelderCli(const QStringList& arguments, const QByteArray& input =
 // skelder-cli logged in to the fixture's server as sa.
 ToolResult runSkelderCliOnServer(const QString& server, const QStringList& arguments);
 
+// The options of a script that re-creates a whole database and runs again over its own
+// result: drop guards, triggers, indexes and grants, no database prefix and no header.
+QStringList replayableScriptOptions();
+
 // skelder-cli logged in to `server` as sa, run by `bash -c shell` in which "$@" stands for
 // the program and its arguments: `ulimit -f 1; exec "$@" >/dev/full`.
 ToolResult runSkelderCliInShell(const QString& shell, const QString& server,

@@ -55,8 +55,8 @@ protected:
 TEST_F(HostileNames, TheScriptRecreatesEveryNameAndLeavesOutOnlyLinesThatReadAsGo)
 {
     const QString path = work.filePath("hostile.sql");
-    const ToolResult scripted = cli({"-D", "hostile", "-o", path, "--drop", "--triggers",
-                                     "--indexes", "--grants", "--no-prefix-db", "--no-header"});
+    const ToolResult scripted =
+        cli(QStringList{"-D", "hostile", "-o", path} + replayableScriptOptions());
     // Left out and named, with the run counted as incomplete.
     EXPECT_EQ(scripted.exitCode, 4) << qPrintable(scripted.err);
     EXPECT_TRUE(scripted.err.contains("table dbo.evil\\nGO\\ndrop table victim\\n--"))

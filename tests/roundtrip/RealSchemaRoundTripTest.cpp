@@ -165,8 +165,8 @@ TEST_P(RealSchemaRoundTrip, ScriptRecreatesEveryDatabaseOfTheFixture)
         SCOPED_TRACE(database.toStdString());
         const QString path = m_work.filePath(database + ".sql");
         const ToolResult generated = runSkelderCliOnServer(
-            TdsimServer::serverName(), {"-D", database, "-o", path, "--drop", "--triggers",
-                                        "--indexes", "--grants", "--no-prefix-db", "--no-header"});
+            TdsimServer::serverName(),
+            QStringList{"-D", database, "-o", path} + replayableScriptOptions());
         // Exit status 4 names the objects that cannot be created again (such as a view
         // over a table dropped since); they are left out of the comparison and listed.
         ASSERT_TRUE(generated.exitCode == 0 || generated.exitCode == 4)
@@ -175,8 +175,8 @@ TEST_P(RealSchemaRoundTrip, ScriptRecreatesEveryDatabaseOfTheFixture)
         const QString perObjectPath = m_work.filePath(database + "-per-object.sql");
         const ToolResult perObject = runSkelderCliOnServer(
             TdsimServer::serverName(),
-            {"-D", database, "-o", perObjectPath, "--drop", "--triggers", "--indexes", "--grants",
-             "--no-prefix-db", "--no-header", "--per-object-reads"});
+            QStringList{"-D", database, "-o", perObjectPath, "--per-object-reads"} +
+                replayableScriptOptions());
         EXPECT_EQ(perObject.exitCode, generated.exitCode);
         EXPECT_TRUE(readText(perObjectPath) == readText(path))
             << "reading object by object gives another script";

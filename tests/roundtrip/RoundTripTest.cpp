@@ -52,17 +52,13 @@ protected:
         s_work.reset();
     }
 
-    static QStringList allOptions()
-    {
-        return {"--drop", "--triggers", "--indexes", "--grants", "--no-prefix-db", "--no-header"};
-    }
-
     // The full script of `database`, through skelder-cli.
     static QString generate(const QString& database)
     {
         const QString path = s_work->filePath(database + QStringLiteral(".sql"));
         const ToolResult result = runSkelderCliOnServer(
-            TdsimServer::serverName(), QStringList{"-D", database, "-o", path} + allOptions());
+            TdsimServer::serverName(),
+            QStringList{"-D", database, "-o", path} + replayableScriptOptions());
         EXPECT_EQ(result.exitCode, 0) << qPrintable(result.err);
         return readText(path);
     }
@@ -139,7 +135,7 @@ TEST_F(RoundTripTest, EachObjectFileRecreatesItsObjectInListedOrder)
     const QString directory = s_work->filePath("files");
     const ToolResult generated = runSkelderCliOnServer(
         TdsimServer::serverName(),
-        QStringList{"-D", "demo", "--separate-files", directory} + allOptions());
+        QStringList{"-D", "demo", "--separate-files", directory} + replayableScriptOptions());
     ASSERT_EQ(generated.exitCode, 0) << qPrintable(generated.err);
 
     // The files in the order the run lists for replaying them; every file is listed.

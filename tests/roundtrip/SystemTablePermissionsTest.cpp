@@ -72,14 +72,10 @@ protected:
         s_work.reset();
     }
 
-    static QStringList options()
-    {
-        return {"--drop", "--triggers", "--indexes", "--grants", "--no-prefix-db", "--no-header"};
-    }
-
     static ToolResult cli(const QStringList& arguments)
     {
-        return runSkelderCliOnServer(TdsimServer::serverName(), arguments + options());
+        return runSkelderCliOnServer(TdsimServer::serverName(),
+                                     arguments + replayableScriptOptions());
     }
 
     static QString generate(const QString& database, const QStringList& extra = {})
