@@ -138,3 +138,10 @@ bool writeText(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
+
+QStringList replayWithBsqldb(const QString& server, const QString& path, const QString& script)
+{
+    if (!writeText(path, script.toUtf8()))
+        return {QStringLiteral("cannot write ") + path};
+    return serverErrors(runBsqldb(server, path));
+}

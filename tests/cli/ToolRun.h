@@ -51,6 +51,10 @@ QStringList fisqlErrors(const ToolResult& result, const QList<int>& warnings = {
 // Every line of bsqldb's output that reports a server error.
 QStringList serverErrors(const ToolResult& result);
 
+// Writes `script` to `path` and runs it with bsqldb on `server`: the server's errors, or
+// the file that could not be written.
+QStringList replayWithBsqldb(const QString& server, const QString& path, const QString& script);
+
 // The text of a file, or an empty string when it cannot be read.
 QString readText(const QString& path);
 

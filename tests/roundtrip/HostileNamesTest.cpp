@@ -42,10 +42,7 @@ protected:
 
     QStringList replay(const QString& name, const QString& script)
     {
-        const QString path = work.filePath(name);
-        if (!writeText(path, script.toUtf8()))
-            return {QStringLiteral("cannot write ") + path};
-        return serverErrors(runBsqldb(TdsimServer::serverName(), path));
+        return replayWithBsqldb(TdsimServer::serverName(), work.filePath(name), script);
     }
 
     QTemporaryDir work;

@@ -66,10 +66,7 @@ protected:
     // Runs `script` with bsqldb and returns the server's error messages.
     static QStringList replay(const QString& name, const QString& script)
     {
-        const QString path = s_work->filePath(name);
-        if (!writeText(path, script.toUtf8()))
-            return {QStringLiteral("cannot write ") + path};
-        return serverErrors(runBsqldb(TdsimServer::serverName(), path));
+        return replayWithBsqldb(TdsimServer::serverName(), s_work->filePath(name), script);
     }
 
     // A new database with the segment the demo's objects are placed on: storage is

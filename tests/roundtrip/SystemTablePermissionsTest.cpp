@@ -88,10 +88,7 @@ protected:
 
     static QStringList replay(const QString& name, const QString& script)
     {
-        const QString path = s_work->filePath(name);
-        if (!writeText(path, script.toUtf8()))
-            return {QStringLiteral("cannot write ") + path};
-        return serverErrors(runBsqldb(TdsimServer::serverName(), path));
+        return replayWithBsqldb(TdsimServer::serverName(), s_work->filePath(name), script);
     }
 
     static QString retargeted(QString script, const QString& from, const QString& to)
