@@ -301,7 +301,8 @@ TEST(CliWarnings, UnknownPrivilegeActionsAreNamed)
     QTemporaryDir work;
     const QString grant = work.filePath("grant.sql");
     ASSERT_TRUE(writeText(grant,
-                          "use inventory\ngo\ninsert into sysprotects (id, uid, action, "
+                          "use inventory\ngo\nexec sp_configure 'allow updates', 1\ngo\ninsert "
+                          "into sysprotects (id, uid, action, "
                           "protecttype, grantor) values (object_id('items'), 0, 83, 1, 1)\ngo\n"));
     TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql"), grant});
     const ToolResult result = runSkelderCliOnServer(

@@ -65,12 +65,24 @@ EngineError constraintError(const SqliteError& error, const TableBinding& table,
     throw error;
 }
 
+// A system table is written only while 'allow updates to system tables' is on, as the
+// server has it; otherwise the statement fails with the server's error 259.
+void refuseSystemTableChange(const TableBinding& table, const EngineState& state)
+{
+    if (table.object.type == "S" && !state.systemTableUpdates) {
+        throw EngineError{259, 16,
+                          "Ad-hoc updates to system catalogs not enabled. A user with System "
+                          "Security Officer (SSO) role must reconfigure system to allow this."};
+    }
+}
+
 }  // namespace
 
 void SessionImpl::runInsert(const InsertStatement& statement, Results& out)
 {
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
+    refuseSystemTableChange(table, state_);
     int insteadOf = table.object.type == "V" ? triggerFor(table, "instrig") : 0;
     if (table.object.type == "V" && !insteadOf) {
         throw EngineError{4406, 16,
@@ -326,6 +338,7 @@ void SessionImpl::runUpdate(const UpdateStatement& statement, Results& out)
 {
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
+    refuseSystemTableChange(table, state_);
     std::vector<const StoredColumn*> targets;
     std::vector<const Expr*> values;
     for (const auto& [name, expr] : statement.assignments) {
@@ -421,6 +434,7 @@ void SessionImpl::runDelete(const DeleteStatement& statement, Results& out)
 {
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
+    refuseSystemTableChange(table, state_);
     auto parts =
         renderer.renderDml(table, statement.table.name, statement.from, {}, statement.where.get());
     if (!statement.currentOf.empty())
@@ -463,6 +477,7 @@ void SessionImpl::runTruncate(const TruncateStatement& statement, Results& out)
 {
     SqlRenderer renderer(*this);
     TableBinding table = renderer.bindTable(statement.table);
+    refuseSystemTableChange(table, state_);
     state_.db.exec("DELETE FROM " + table.physical);
     newResult(out);
 }

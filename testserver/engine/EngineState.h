@@ -34,6 +34,8 @@ struct EngineState {
     std::map<std::string, std::string> passwords;  // login -> password
     std::string version;
     ApplicationContexts appContexts;  // per session, keyed by spid
+    // sp_configure 'allow updates to system tables': off, as the server starts.
+    std::atomic<bool> systemTableUpdates{false};
 };
 
 }  // namespace tdsim

@@ -878,8 +878,24 @@ void changeDatabaseOwner(SystemProcedureCall& call)
     call.info("Database owner changed.");
 }
 
-// Accepted and ignored: configuration and options that the engine does not model.
-void acceptedAndIgnored(SystemProcedureCall&) {}
+// sp_configure name, value: of the server's parameters only "allow updates to system
+// tables" has an effect (the server takes any unique part of a name; "allow updates" is
+// the documented short form). Other parameters are accepted and ignored.
+void configure(SystemProcedureCall& call)
+{
+    const std::string name = toLower(call.arg(0));
+    const std::string value = call.arg(1);
+    static const std::string allowUpdates = "allow updates to system tables";
+    if (name.size() < std::string("allow updates").size() ||
+        allowUpdates.compare(0, name.size(), name) != 0 || value.empty())
+        return;
+    constexpr int kSaRole = 0;
+    if (!call.holdsRole(kSaRole))
+        throw procedureError(7777,
+                             "Only a System Administrator (sa_role) can change 'allow updates "
+                             "to system tables'.");
+    call.state().systemTableUpdates = value != "0";
+}
 
 // A system procedure: its implementation and how many parameters it declares.
 struct SystemProcedure {
@@ -915,7 +931,7 @@ const std::map<std::string, SystemProcedure>& systemProcedures()
         {"sp_hidetext", {hideText, 3}},
         {"sp_spaceused", {spaceUsed, 2}},
         {"sp_rename", {rename, 3}},
-        {"sp_configure", {acceptedAndIgnored, 4}},
+        {"sp_configure", {configure, 4}},
         {"sp_procxmode", {procedureMode, 2}},
         {"sp_changedbowner", {changeDatabaseOwner, 2}},
     };

@@ -174,5 +174,28 @@ TEST_F(SystemTables, AllowNullsByDefaultMakesUndeclaredColumnsNullable)
     EXPECT_EQ(error("alter table u add k int").number, 4901);
 }
 
+TEST_F(SystemTables, AreWrittenOnlyWhileUpdatesToThemAreAllowed)
+{
+    run("create table t (a int)");
+    constexpr int kAdHocUpdatesNotEnabled = 259;
+    for (const char* change : {"update syscolumns set usertype = 999 where id = object_id('t')",
+                               "delete syscomments where id = 1",
+                               "insert into sysusers (suid, uid, gid, name) "
+                               "values (-1, 77, 0, 'ghost')",
+                               "truncate table sysdepends"})
+        EXPECT_EQ(error(change).number, kAdHocUpdatesNotEnabled) << change;
+    EXPECT_EQ(scalar("select usertype from syscolumns where id = object_id('t')"), "7");
+
+    run("exec sp_configure 'allow updates', 1");
+    run("update syscolumns set usertype = 999 where id = object_id('t')");
+    EXPECT_EQ(scalar("select usertype from syscolumns where id = object_id('t')"), "999");
+    run("exec sp_configure 'allow updates to system tables', 0");
+    EXPECT_EQ(error("update syscolumns set usertype = 7").number, kAdHocUpdatesNotEnabled);
+    // User tables are written as ever, and other parameters change nothing.
+    run("exec sp_configure 'number of user connections', 30");
+    run("insert into t values (1)");
+    EXPECT_EQ(error("delete sysobjects where id = object_id('t')").number, kAdHocUpdatesNotEnabled);
+}
+
 }  // namespace
 }  // namespace tdsim::test
