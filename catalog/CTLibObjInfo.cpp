@@ -41,6 +41,7 @@ TCTObject objectFromRow(const CatalogRead& read)
     object.CreateDate = read.text(12).left(28);
     object.Status = decodeObjectStatus(static_cast<uint32_t>(read.integer(13)));
     object.TriggerDisabled = read.integer(14) != 0;
+    object.ColumnCount = read.integer(15);
     return object;
 }
 

@@ -73,6 +73,9 @@ public:
     // Whether the last CREATE TABLE names something that only quoted identifiers allow
     // (a blank, a reserved word...): it must then run under "set quoted_identifier on".
     bool LastScriptQuotesNames() const { return m_namesQuoted; }
+    // Why the last CREATE TABLE came back as "/* Data not available */" for a table that
+    // exists: a catalog row it refers to is missing. Empty otherwise.
+    const QString& LastScriptFault() const { return m_scriptFault; }
     std::optional<TCTTableStorage> GetTableStorage(int tableId);
     // Primary key, unique and check constraints; foreign keys are read on their own,
     // as scripts add them after every table.
@@ -163,6 +166,7 @@ private:
     std::vector<TCTColumnDef> m_columns;  // column n is m_columns[n - 1]
     int m_ncharSize = 0;
     bool m_namesQuoted = false;
+    QString m_scriptFault;
     // scriptName(), noting when it quotes.
     QString nameInScript(const QString& name);
     QString nameArgument(const QString& name) const;

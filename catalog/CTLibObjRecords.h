@@ -92,6 +92,8 @@ struct TCTObject {
     uint8_t Status = 0;  // set of 8 flags from sysobjects.sysstat2 (TObjectStatusElement)
     // A trigger disabled with ALTER TABLE ... DISABLE TRIGGER (DelTrigName is its table).
     bool TriggerDisabled = false;
+    // Its syscolumns rows (a procedure's are its parameters, counted apart).
+    int32_t ColumnCount = 0;
 };
 
 // Elements of TCTObject::Status, in the order of their sysstat2 bits.
@@ -192,6 +194,7 @@ struct TCTConstraint {
     QStringList Options;  // "fillfactor = 80", ...
     QString SegmentName;
     QString CheckText;  // a check's text as stored: "check (...)" or "constraint c check (...)"
+    bool CheckTextRowMissing = false;  // a syscomments row of the check's text is missing
     QString ReferencedTable;     // owner.table of a foreign key; db.owner.table in another database
     QString ReferencedDatabase;  // empty: this database
     int32_t ReferencedTableId = 0;
@@ -240,6 +243,8 @@ struct TCTStoredText {
     QString Text;  // empty when hidden
     bool Hidden = false;
     bool QuotedIdentifiers = false;
+    // A syscomments row of it is missing: the text is not whole.
+    bool RowMissing = false;
 };
 
 // The text every definition builder returns when the catalog has nothing for the object.

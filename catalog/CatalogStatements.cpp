@@ -85,7 +85,8 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                 "so.instrig, InsTrigName = so_ins.name, UpdTrig = so.updtrig, UpdTrigName = "
                 "so_upd.name, CreateDate = so.crdate, Status = so.sysstat2, "
                 "TriggerDisabled = " +
-                    disabledTrigger("so", "so_del"),
+                    disabledTrigger("so", "so_del") + ", ColumnCount = (SELECT count(*) FROM " + p +
+                    "syscolumns c WHERE c.id = so.id AND c.number = 0)",
                 p + "sysobjects so, " + p + "sysobjects so_del, " + p + "sysobjects so_ins, " + p +
                     "sysobjects so_upd, " + p + "sysusers sown",
                 "so.deltrig *= so_del.id AND so.instrig *= so_ins.id AND so.updtrig *= "
@@ -130,13 +131,13 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                     "x.indid, c.colid"};
         }
         case CatalogSet::ComputedKeys:
-            return {"c.name, t.text, isnull(c.status2, 0)",
+            return {"c.name, t.text, isnull(c.status2, 0), t.colid2, t.colid",
                     p + "syscolumns c, " + p + "syscomments t",
                     "c.computedcol <> 0 AND t.id = c.computedcol",
                     {idKey("c.id")},
                     "c.colid, t.colid2, t.colid"};
         case CatalogSet::Texts:
-            return {"sc.text, isnull(sc.status, 0)",
+            return {"sc.text, isnull(sc.status, 0), sc.number, sc.colid2, sc.colid",
                     p + "syscomments sc, " + p + "sysobjects so, " + p + "sysusers su",
                     "sc.id = so.id AND su.uid = so.uid",
                     {nameKey("so.name"), nameKey("su.name")},
@@ -164,15 +165,19 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                 "si.indid"};
         case CatalogSet::ColumnDefinitions:
             return {
-                "c.colid, c.name, t.name, c.length, isnull(c.prec, 0), isnull(c.scale, 0), "
-                "c.status, c.usertype, c.cdefault, t.tdefault, c.domain, t.domain, "
+                "c.colid, c.name, isnull(t.name, ''), c.length, isnull(c.prec, 0), "
+                "isnull(c.scale, 0), c.status, c.usertype, c.cdefault, isnull(t.tdefault, 0), "
+                "c.domain, isnull(t.domain, 0), "
                 "isnull(du.name, ''), isnull(d.name, ''), (SELECT count(*) FROM " +
                     p +
                     "sysprocedures sp WHERE sp.id = c.cdefault AND sp.status & 4096 = 4096), "
                     "isnull(ru.name, ''), isnull(r.name, ''), (SELECT count(*) FROM " +
                     p + "sysconstraints sk WHERE sk.constrid = c.domain), isnull(c.status2, 0)",
-                p + "syscolumns c JOIN " + p + "systypes t ON t.usertype = c.usertype LEFT JOIN " +
-                    p + "sysobjects d ON d.id = c.cdefault LEFT JOIN " + p +
+                // A column whose usertype systypes does not hold comes with an empty type
+                // name, so that it is seen rather than lost.
+                p + "syscolumns c LEFT JOIN " + p +
+                    "systypes t ON t.usertype = c.usertype LEFT JOIN " + p +
+                    "sysobjects d ON d.id = c.cdefault LEFT JOIN " + p +
                     "sysusers du ON du.uid = d.uid LEFT JOIN " + p +
                     "sysobjects r ON r.id = c.domain LEFT JOIN " + p +
                     "sysusers ru ON ru.uid = r.uid",
@@ -182,7 +187,7 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                 {idKey("c.id")},
                 "c.colid"};
         case CatalogSet::ColumnDefaultTexts:
-            return {"c.colid, t.text",
+            return {"c.colid, t.text, t.colid2, t.colid",
                     p + "syscolumns c, " + p + "syscomments t",
                     "c.number = 0 AND t.id = c.cdefault",
                     {idKey("c.id")},
@@ -208,7 +213,7 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
                 "si.indid"};
         }
         case CatalogSet::CheckConstraints:
-            return {"so.name, sk.colid, sc.text",
+            return {"so.name, sk.colid, sc.text, sc.colid2, sc.colid",
                     p + "sysconstraints sk, " + p + "sysobjects so, " + p + "syscomments sc",
                     "sk.status & 128 = 128 AND so.id = sk.constrid AND sc.id = so.id",
                     {idKey("sk.tableid")},

@@ -14,7 +14,8 @@ namespace CatalogStatements {
 // the key columns first and then exactly the columns of the read of one object, so that
 // the rows of one key are the rows the read of that object returns, in the same order.
 enum class CatalogSet {
-    // Objects with their owner, triggers, creation date and status; keyed by name, owner.
+    // Objects with their owner, triggers, creation date, status and how many columns
+    // syscolumns holds for them; keyed by name, owner.
     Objects,
     // The index names of a table other than those of key constraints; by table, owner.
     IndexNames,
@@ -24,26 +25,29 @@ enum class CatalogSet {
     // The key columns of an index, in key order; by table id, index name.
     IndexKeys,
     // Computed columns, declared or hidden behind function-based index keys: name, a piece
-    // of the expression and the column's status2; by table id.
+    // of the expression, the column's status2 and the piece's colid2 and colid; by table id.
     ComputedKeys,
-    // The pieces of an object's stored text and their status; by name, owner.
+    // The pieces of an object's stored text, their status, number, colid2 and colid; by
+    // name, owner.
     Texts,
     // Privilege rows: of an object by its id; statement permissions (GRANT CREATE TABLE
     // ...) have object id 0 and are read by id 0 and the principal's name.
     Protects,
     // Lock scheme and storage options of a table; by table id.
     TableStorage,
-    // colid, name, type name, length, prec, scale, status, usertype, the column's and its
+    // colid, name, type name (empty when systypes does not hold the usertype), length, prec, scale,
+    // status, usertype, the column's and its
     // datatype's default and rule ids, the default's owner and name, whether it is
     // declared, the rule's owner and name, whether the column's domain is a check
     // constraint, and status2; by table id. Function-key columns are left out.
     ColumnDefinitions,
-    // colid and one text row of each column's declared default, in text order; by table id.
+    // colid, one text row of each column's declared default and the row's colid2 and colid,
+    // in text order; by table id.
     ColumnDefaultTexts,
     // Primary key and unique constraints with up to kMaxIndexKeys keys and their orders;
     // by table id.
     KeyConstraints,
-    // Check constraints: name, column id and one text row; by table id.
+    // Check constraints: name, column id, one text row and its colid2 and colid; by table id.
     CheckConstraints,
     // Foreign keys with up to kMaxReferenceKeys key pairs, then the referenced table's
     // database when it is another one and its id; by table id.

@@ -4,6 +4,7 @@
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
 #include "Identifier.h"
+#include "TextPieces.h"
 
 #include <QRegularExpression>
 
@@ -111,6 +112,7 @@ TCTConstraintList TCTLibObjInfo::GetTableConstraints(int tableId)
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
     read.open(CatalogSet::CheckConstraints, {QString::number(tableId)});
     QString lastName;
+    TTextPieces pieces;
     while (read.next()) {
         const QString name = trimBlanks(read.text(1));
         if (constraints.isEmpty() || name != lastName ||
@@ -120,8 +122,11 @@ TCTConstraintList TCTLibObjInfo::GetTableConstraints(int tableId)
             check.ColumnId = read.integer(2);
             constraints << check;
             lastName = name;
+            pieces = TTextPieces();
         }
         constraints.last().CheckText += read.text(3);
+        pieces.add(read.integer(4), read.integer(5));
+        constraints.last().CheckTextRowMissing = pieces.gap();
     }
     for (TCTConstraint& constraint : constraints) {
         if (constraint.ConstraintKind == TCTConstraint::Kind::Check)

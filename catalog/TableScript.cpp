@@ -2,9 +2,11 @@
 // primary key, unique and check constraints, the lock scheme and the storage options.
 #include "CTLibDatabase.h"
 #include "CTLibObjInfo.h"
+#include "CatalogFaults.h"
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
 #include "Identifier.h"
+#include "TextPieces.h"
 
 #include <QHash>
 #include <algorithm>
@@ -103,6 +105,12 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
             TCTColumnDef column;
             column.Name = nameInScript(read.text(2));
             column.Length = read.integer(4);
+            if (read.text(3).isEmpty() && m_scriptFault.isEmpty()) {
+                m_scriptFault = QStringLiteral(
+                                    "column %1 has usertype %2, which systypes does "
+                                    "not hold")
+                                    .arg(read.text(2), read.text(8));
+            }
             const bool userType = read.integer(8) >= 100;
             column.TypeName =
                 userType ? read.text(3) : declaredTypeName(read.text(3), column.Length);
@@ -134,14 +142,22 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
     // The pieces of a default's text are joined as stored.
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
     read.open(Sql::CatalogSet::ColumnDefaultTexts, {QString::number(tableId)});
+    QHash<int, TTextPieces> pieces;  // by colid
     while (read.next()) {
         const int colid = read.integer(1);
-        if (declaredDefaults.contains(colid))
-            declaredDefaults[colid] += read.text(2);
+        if (!declaredDefaults.contains(colid))
+            continue;
+        declaredDefaults[colid] += read.text(2);
+        pieces[colid].add(read.integer(3), read.integer(4));
     }
     for (auto text = declaredDefaults.cbegin(); text != declaredDefaults.cend(); ++text) {
-        if (text.key() >= 1 && text.key() <= static_cast<int>(columns.size()))
-            columns[text.key() - 1].DefaultClause = defaultClause(text.value());
+        if (text.key() < 1 || text.key() > static_cast<int>(columns.size()))
+            continue;
+        TCTColumnDef& column = columns[text.key() - 1];
+        column.DefaultClause = defaultClause(text.value());
+        if (pieces.value(text.key()).gap() && m_scriptFault.isEmpty())
+            m_scriptFault = QStringLiteral("default of column ") + column.Name +
+                            QStringLiteral(": ") + kMissingTextRow;
     }
     return columns;
 }
@@ -150,15 +166,26 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
 void TCTLibObjInfo::readComputedExpressions(int tableId, std::vector<TCTColumnDef>& columns)
 {
     QHash<QString, QString> expressions;
+    QHash<QString, TTextPieces> pieces;
     CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
     read.open(Sql::CatalogSet::ComputedKeys, {QString::number(tableId)});
     while (read.next()) {
-        if (!(read.integer(3) & Sql::kColumn2FunctionKey))
-            expressions[scriptName(trimBlanks(read.text(1)))] += read.text(2);
+        if (read.integer(3) & Sql::kColumn2FunctionKey)
+            continue;
+        const QString name = scriptName(trimBlanks(read.text(1)));
+        expressions[name] += read.text(2);
+        pieces[name].add(read.integer(4), read.integer(5));
     }
     for (TCTColumnDef& column : columns) {
-        if (column.Computed)
-            column.ComputedExpression = trimBlanks(expressions.value(column.Name));
+        if (!column.Computed)
+            continue;
+        column.ComputedExpression = trimBlanks(expressions.value(column.Name));
+        if (m_scriptFault.isEmpty() && column.ComputedExpression.isEmpty())
+            m_scriptFault = QStringLiteral("computed column ") + column.Name +
+                            QStringLiteral(": its expression is not in syscomments");
+        if (m_scriptFault.isEmpty() && pieces.value(column.Name).gap())
+            m_scriptFault = QStringLiteral("computed column ") + column.Name +
+                            QStringLiteral(": ") + kMissingTextRow;
     }
 }
 
@@ -242,6 +269,7 @@ QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QStrin
     if (isSqlAnywhere())
         return sqlAnywhereTableScript(tableName);
     m_namesQuoted = false;
+    m_scriptFault.clear();
     const QString name = nameArgument(tableName);
     const QString tableOwner = owner.isEmpty() ? ownerOfTable(name) : owner;
     const std::optional<int> id = objectId(tableOwner, name, QStringLiteral("U"));
@@ -254,12 +282,21 @@ QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QStrin
         std::any_of(m_columns.begin(), m_columns.end(), [](const TCTColumnDef& column) {
             return column.Computed && column.ComputedExpression.isEmpty();
         });
-    if (m_columns.empty() || !storage || expressionMissing)
+    if (m_columns.empty() && m_scriptFault.isEmpty())
+        m_scriptFault = kNoColumns;
+    if (m_columns.empty() || !storage || expressionMissing || !m_scriptFault.isEmpty())
         return {DataNotAvailable};
 
     // Column checks follow their column; keys and table checks follow the columns.
     QStringList elements;
     const TCTConstraintList constraints = GetTableConstraints(*id);
+    for (const TCTConstraint& constraint : constraints) {
+        if (constraint.CheckTextRowMissing) {
+            m_scriptFault = QStringLiteral("check constraint ") + constraint.Name +
+                            QStringLiteral(": ") + kMissingTextRow;
+            return {DataNotAvailable};
+        }
+    }
     for (const TCTConstraint& constraint : constraints) {
         if (!constraint.Name.isEmpty())
             nameInScript(constraint.Name);

@@ -4,6 +4,7 @@
 #include "CTLibObjInfo.h"
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
+#include "TextPieces.h"
 
 namespace Sql = CatalogStatements;
 
@@ -52,6 +53,7 @@ TCTStoredText TCTLibObjInfo::GetStoredText(const QString& objectName, const QStr
     // in between and decoded once.
     TCTStoredText stored;
     QByteArray text;
+    TTextPieces pieces;
     CatalogRead read(*this, CatalogRead::Mode::Cursor, CatalogRead::Results::AsStored);
     if (sqlAnywhere)
         read.open(Sql::sqlAnywhereObjectText(name));
@@ -63,8 +65,10 @@ TCTStoredText TCTLibObjInfo::GetStoredText(const QString& objectName, const QStr
             const int status = read.integer(2);
             stored.Hidden = stored.Hidden || (status & kTextHidden);
             stored.QuotedIdentifiers = stored.QuotedIdentifiers || (status & kTextQuotedIdentifier);
+            pieces.add(read.integer(3), read.integer(4), read.integer(5));
         }
     }
+    stored.RowMissing = pieces.gap();
     if (!stored.Hidden)
         stored.Text = QString::fromUtf8(text);
     return stored;

@@ -2,10 +2,13 @@
 
 #include "CTLibEnhQuery.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
 const QString SqlAnywhere = QStringLiteral("SQLAnywhere");
+// The owner part of the caption of an object whose uid maps to no user.
+const QString kOwnerUidPrefix = QStringLiteral("uid ");
 
 // The listing of one kind on Adaptive Server: "select <caption> from <source> order by
 // <first>[,<second>]".
@@ -16,14 +19,17 @@ struct ListingParts {
     QString secondKey;  // empty when the first key orders alone
 };
 
-// Owner-qualified objects of the sysobjects types in `typeCondition`.
+// Owner-qualified objects of the sysobjects types in `typeCondition`. The owner is an
+// outer join: an object whose uid maps to no user is listed with its uid, so that it is
+// reported rather than missed.
 ListingParts ownedObjects(const QString& prefix, const QString& typeCondition,
                           const QString& more = QString())
 {
-    return {QStringLiteral("su.name + \".\" + so.name"),
+    return {QStringLiteral("isnull(su.name, \"") + kOwnerUidPrefix +
+                QStringLiteral("\" + convert(varchar(11), so.uid)) + \".\" + so.name"),
             prefix + QStringLiteral("sysobjects so, ") + prefix +
                 QStringLiteral("sysusers su where ") + typeCondition +
-                QStringLiteral(" and so.uid = su.uid") + more,
+                QStringLiteral(" and so.uid *= su.uid") + more,
             QStringLiteral("so.name"),
             {}};
 }
@@ -110,6 +116,13 @@ QString objectsListingStatement(const QList<ObjectKind>& kinds, const QString& d
                             parts.caption, parts.source);
     }
     return selects.join(QStringLiteral(" union all ")) + QStringLiteral(" order by 1, 2, 3");
+}
+
+bool isOwnerUid(const QString& owner)
+{
+    static const QRegularExpression uid(
+        QRegularExpression::anchoredPattern(kOwnerUidPrefix + QStringLiteral("-?\\d+")));
+    return uid.match(owner).hasMatch();
 }
 
 QString objectListingProgressText(ObjectKind kind, const QString& database)

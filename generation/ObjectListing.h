@@ -24,6 +24,10 @@ QString objectListingStatement(ObjectKind kind, const QString& database, const Q
 // kind in the order of its own listing.
 QString objectsListingStatement(const QList<ObjectKind>& kinds, const QString& database);
 
+// Objects whose uid maps to no user or group are listed all the same, captioned
+// "uid N.name": whether a caption's owner part is of that form.
+bool isOwnerUid(const QString& owner);
+
 // The status text shown while a kind is listed ("Retrieving users from " + database).
 QString objectListingProgressText(ObjectKind kind, const QString& database);
 

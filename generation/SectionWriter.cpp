@@ -2,10 +2,12 @@
 
 #include "BoundObjectScript.h"
 #include "CTLibObjInfo.h"
+#include "CatalogFaults.h"
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
 #include "GrantComposer.h"
 #include "Identifier.h"
+#include "ObjectListing.h"
 #include "ScriptSink.h"
 
 #include <QRegularExpression>
@@ -341,6 +343,23 @@ void TSectionWriter::writeUnscripted(const QString& kind, const QString& reason,
               toFile);
 }
 
+// An object the listing names by its owner's uid, which maps to no user or group here
+// (unless one is really named so): its owner cannot be named in a script.
+bool TSectionWriter::refusedForMissingOwner(const QString& kind, bool toFile)
+{
+    if (!isOwnerUid(ObjQualifier))
+        return false;
+    for (const TCTPrincipal& principal : m_state.principalsOf(m_info)) {
+        if (principal.Name == ObjQualifier)
+            return false;
+    }
+    writeUnscripted(kind,
+                    QStringLiteral("its owner, ") + ObjQualifier +
+                        QStringLiteral(", is no user or group of the database"),
+                    toFile);
+    return true;
+}
+
 // A section that would not stay in its batches is left out and reported instead.
 bool TSectionWriter::refusedForBatchEnd(const QString& kind, bool toFile)
 {
@@ -530,9 +549,11 @@ void TSectionWriter::writeDefaultObject(const QString& qualifiedName, bool toFil
     const QString owner = qualifiedObjectOwner(qualifiedName);
     const QString name = qualifiedObjectName(qualifiedName);
     const TCTStoredText stored = m_info.GetStoredText(name, owner);
-    if (stored.Text.isEmpty()) {
+    if (stored.Text.isEmpty() || stored.RowMissing) {
         m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": default ") + qualifiedName +
-                                  QStringLiteral(": its text cannot be read");
+                                  QStringLiteral(": ") +
+                                  (stored.RowMissing ? kMissingTextRow
+                                                     : QStringLiteral("its text cannot be read"));
         return;
     }
     writeRuleOrDefault(owner, name, QStringLiteral("D"), stored, toFile);
@@ -703,21 +724,26 @@ void TSectionWriter::WriteIndexSection(bool toFile)
 
 void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
 {
+    if (refusedForMissingOwner(kindWord(kind), toFile))
+        return;
     if (alreadyWritten(objectTypeCode(kind), ObjQualifier, ObjName))
         return;
     const TCTStoredText stored = m_info.GetStoredText(ObjName, ObjQualifier);
     if (stored.Hidden)
         return writeUnscripted(kindWord(kind), QStringLiteral("text hidden"), toFile);
+    if (stored.RowMissing)
+        return writeUnscripted(kindWord(kind), kMissingTextRow, toFile);
     const QString text = withoutFinalLineBreak(stored.Text);
     if (trimBlanks(text).isEmpty())
         return writeUnscripted(kindWord(kind), QStringLiteral("text not available"), toFile);
     // An object that names a table or view dropped since cannot be created again.
     // One read of the object: its id, its type and (for procedures) its transaction mode.
     const std::optional<TCTObject> object = m_info.objectRow(objectOwner(), ObjName);
-    const std::optional<int> objectId = object ? std::optional<int>(object->Id) : std::nullopt;
+    if (kind == TTextObjectKind::View && object && object->ColumnCount == 0)
+        return writeUnscripted(kindWord(kind), kNoColumns, toFile);
     if (!m_state.DanglingDependents.contains(m_info.SelectDb()))
         m_state.DanglingDependents.insert(m_info.SelectDb(), m_info.GetDanglingDependents());
-    if (objectId && m_state.DanglingDependents.value(m_info.SelectDb()).contains(*objectId))
+    if (object && m_state.DanglingDependents.value(m_info.SelectDb()).contains(object->Id))
         return writeUnscripted(kindWord(kind), QStringLiteral("refers to an object dropped since"),
                                toFile);
     if (kind == TTextObjectKind::Rule) {
@@ -764,8 +790,8 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     if (m_options.PrivilegeScript) {
         // By id: objects of the same name under other owners have privileges of their own.
         std::optional<TCTProtectList> protects;
-        if (objectId) {
-            protects = m_info.GetProtects(TProtectFilter::pfObjectId, QString::number(*objectId),
+        if (object) {
+            protects = m_info.GetProtects(TProtectFilter::pfObjectId, QString::number(object->Id),
                                           TProtectAction::paNone);
         }
         if (protects) {
@@ -893,14 +919,19 @@ void TSectionWriter::writeIndexesOf(const QString& table, const QString& owner, 
 void TSectionWriter::WriteTableSection(bool toFile)
 {
     const QString table = ObjName;
+    if (refusedForMissingOwner(QStringLiteral("table"), toFile))
+        return;
     const QString owner = ObjQualifier.isEmpty() ? m_info.GetObjectOwnerOrDbo(table) : ObjQualifier;
     ObjQualifier = owner;
     if (alreadyWritten(QStringLiteral("U"), owner, table))
         return;
     const std::optional<int> id = m_info.objectId(owner, table, QStringLiteral("U"));
     const QStringList body = m_info.GetTableScript(table, owner);
-    if (!id || body == QStringList{DataNotAvailable})
-        return writeUnscripted(QStringLiteral("table"), QStringLiteral("not found"), toFile);
+    if (!id || body == QStringList{DataNotAvailable}) {
+        const QString fault = m_info.LastScriptFault();
+        return writeUnscripted(QStringLiteral("table"),
+                               fault.isEmpty() ? QStringLiteral("not found") : fault, toFile);
+    }
     m_quotedNames = m_info.LastScriptQuotesNames();
 
     const QList<TCTColumnBinding> bindings = m_info.GetColumnBindings(*id);

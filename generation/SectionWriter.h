@@ -84,6 +84,7 @@ private:
     QStringList bindingOwners(const TBoundObject& object, const QList<TCTBoundTarget>& targets);
     void writeDefaultObject(const QString& qualifiedName, bool toFile);
     void writeUnscripted(const QString& kind, const QString& reason, bool toFile);
+    bool refusedForMissingOwner(const QString& kind, bool toFile);
     void beginSection(const QString& guard, const QString& drop, bool blankAfterDrop = true);
     bool refusedForBatchEnd(const QString& kind, bool toFile);
     bool refusedBatch(const QStringList& statements);

@@ -76,7 +76,8 @@ protected:
         for (const QString& pattern : patterns)
             arguments << "--object" << pattern;
         result = runSkelderCliOnServer(TdsimServer::serverName(), arguments);
-        return readText(s_work->filePath(QStringLiteral("out.sql")));
+        return readText(s_work->filePath(QStringLiteral("out.sql")))
+            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     }
 
     // The object is reported on standard error and in a comment in its place, and the
