@@ -142,4 +142,24 @@ TEST_F(BrokenCatalog, ObjectOwnedByNoUserIsListedAndNamed)
                       "its owner, uid 77, is no user or group of the database");
 }
 
+// Read whole or object by object, the database gives the same script and names every
+// broken object once.
+TEST_F(BrokenCatalog, BothReadModesNameEveryBrokenObject)
+{
+    const QStringList options{"-D", "broken", "--drop", "--triggers", "--indexes", "--grants"};
+    const ToolResult whole = runSkelderCliOnServer(TdsimServer::serverName(), options);
+    const ToolResult perObject = runSkelderCliOnServer(TdsimServer::serverName(),
+                                                       options + QStringList{"--per-object-reads"});
+    EXPECT_EQ(whole.exitCode, 4) << qPrintable(whole.err);
+    EXPECT_EQ(perObject.exitCode, 4);
+    EXPECT_EQ(whole.err, perObject.err);
+    EXPECT_TRUE(whole.out == perObject.out);
+    for (const char* named : {"table dbo.unknowntype", "table dbo.nocolumns", "view dbo.emptyview",
+                              "procedure dbo.gappy", "table dbo.checked", "table dbo.defaulted",
+                              "table dbo.computed", "procedure uid 77.orphan"})
+        EXPECT_EQ(whole.err.count(QStringLiteral("not scripted: broken: ") + named + ": "), 1)
+            << named << qPrintable(whole.err);
+    EXPECT_EQ(whole.err.count(QStringLiteral("not scripted:")), 8) << qPrintable(whole.err);
+}
+
 }  // namespace
