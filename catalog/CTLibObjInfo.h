@@ -73,8 +73,8 @@ public:
     // Whether the last CREATE TABLE names something that only quoted identifiers allow
     // (a blank, a reserved word...): it must then run under "set quoted_identifier on".
     bool LastScriptQuotesNames() const { return m_namesQuoted; }
-    // Why the last CREATE TABLE came back as "/* Data not available */" for a table that
-    // exists: a catalog row it refers to is missing. Empty otherwise.
+    // Why the last CREATE TABLE or CREATE INDEX came back as "/* Data not available */" for
+    // an object that exists: a catalog row it refers to is missing. Empty otherwise.
     const QString& LastScriptFault() const { return m_scriptFault; }
     std::optional<TCTTableStorage> GetTableStorage(int tableId);
     // Primary key, unique and check constraints; foreign keys are read on their own,

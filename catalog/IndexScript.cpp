@@ -1,8 +1,10 @@
 // The index reads and the CREATE INDEX builder of TCTLibObjInfo.
 #include "CTLibDatabase.h"
 #include "CTLibObjInfo.h"
+#include "CatalogFaults.h"
 #include "CatalogRead.h"
 #include "CatalogStatements.h"
+#include "TextPieces.h"
 
 #include <QHash>
 
@@ -194,6 +196,7 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
 {
     CheckSelectDb();
     m_namesQuoted = false;
+    m_scriptFault.clear();
     const bool sqlAnywhere = isSqlAnywhere();
     const std::optional<IndexRow> row =
         readIndex(*this, sqlAnywhere, nameArgument(indexName), nameArgument(tableName), tableOwner);
@@ -227,19 +230,28 @@ QStringList TCTLibObjInfo::GetIndexScript(const QString& indexName, const QStrin
     }
     // A function-based key is a hidden computed column: the index names its expression.
     QHash<QString, QString> expressions;
+    QHash<QString, TTextPieces> pieces;
     {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand, CatalogRead::Results::AsStored);
         read.open(Sql::CatalogSet::ComputedKeys, {QString::number(index.Id)});
         while (read.next()) {
             // A declared computed column is keyed by its name.
-            if (read.integer(3) & Sql::kColumn2FunctionKey)
-                expressions[trimBlanks(read.text(1))] += read.text(2);
+            if (!(read.integer(3) & Sql::kColumn2FunctionKey))
+                continue;
+            const QString key = trimBlanks(read.text(1));
+            expressions[key] += read.text(2);
+            pieces[key].add(read.integer(4), read.integer(5));
         }
     }
     QStringList written;
-    for (const QString& key : keys)
+    for (const QString& key : keys) {
+        if (pieces.value(key).gap()) {
+            m_scriptFault = QStringLiteral("function-based key: ") + kMissingTextRow;
+            return {DataNotAvailable};
+        }
         written << (expressions.contains(key) ? trimBlanks(expressions.value(key))
                                               : nameInScript(key));
+    }
     QStringList lines{headLine(named, stored), "(" + withOrders(written, stored.orders) + ")"};
     const QString options = optionsLine(index, stored);
     if (!options.isEmpty())

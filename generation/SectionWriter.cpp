@@ -683,8 +683,11 @@ void TSectionWriter::WriteIndexSection(bool toFile)
                              toFile);
     }
     const QStringList body = m_info.GetIndexScript(ObjName, table, owner);
-    if (!index || body == QStringList{DataNotAvailable})
-        return writeUnscripted(QStringLiteral("index"), QStringLiteral("not found"), toFile);
+    if (!index || body == QStringList{DataNotAvailable}) {
+        const QString fault = index ? m_info.LastScriptFault() : QString();
+        return writeUnscripted(QStringLiteral("index"),
+                               fault.isEmpty() ? QStringLiteral("not found") : fault, toFile);
+    }
 
     const QString ownedTable =
         isOtherOwner(owner) ? namePartInString(owner) + QLatin1Char('.') + namePartInString(table)

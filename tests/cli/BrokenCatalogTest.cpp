@@ -42,7 +42,11 @@ protected:
                 "' null)\ngo\n"
                 "create table computed (a int, b as isnull(convert(varchar(9), a), '") +
             longText(QStringLiteral("y"), 600) +
-            QStringLiteral("'))\ngo\ncreate procedure orphan as select 1\ngo\n") +
+            QStringLiteral(
+                "'))\ngo\ncreate procedure orphan as select 1\ngo\n"
+                "create table keyed (a int)\ngo\n"
+                "create index longkey on keyed (isnull(convert(varchar(9), a), '") +
+            longText(QStringLiteral("w"), 600) + QStringLiteral("'))\ngo\n") +
             QStringLiteral(
                 "exec sp_configure 'allow updates', 1\ngo\n"
                 "update syscolumns set usertype = 999 where id = object_id('unknowntype') and "
@@ -56,6 +60,8 @@ protected:
                 "delete syscomments where colid = 2 and id = (select computedcol from "
                 "syscolumns where id = object_id('computed') and name = 'b')\n"
                 "update sysobjects set uid = 77 where name = 'orphan'\n"
+                "delete syscomments where colid = 2 and id = (select computedcol from "
+                "syscolumns where id = object_id('keyed') and status2 & 512 = 512)\n"
                 "go\nexec sp_configure 'allow updates', 0\ngo\n");
         const QString init = s_work->filePath(QStringLiteral("broken.sql"));
         ASSERT_TRUE(writeText(init, script.toUtf8()));
@@ -134,6 +140,7 @@ TEST_F(BrokenCatalog, TextsWithAMissingPieceAreNamed)
     expectNotScripted("dbo.checked", "table dbo.checked", "check constraint longcheck: " + gap);
     expectNotScripted("dbo.defaulted", "table dbo.defaulted", "default of column a: " + gap);
     expectNotScripted("dbo.computed", "table dbo.computed", "computed column b: " + gap);
+    expectNotScripted("keyed.longkey", "index keyed.longkey", "function-based key: " + gap);
 }
 
 TEST_F(BrokenCatalog, ObjectOwnedByNoUserIsListedAndNamed)
@@ -154,12 +161,13 @@ TEST_F(BrokenCatalog, BothReadModesNameEveryBrokenObject)
     EXPECT_EQ(perObject.exitCode, 4);
     EXPECT_EQ(whole.err, perObject.err);
     EXPECT_TRUE(whole.out == perObject.out);
-    for (const char* named : {"table dbo.unknowntype", "table dbo.nocolumns", "view dbo.emptyview",
-                              "procedure dbo.gappy", "table dbo.checked", "table dbo.defaulted",
-                              "table dbo.computed", "procedure uid 77.orphan"})
+    for (const char* named :
+         {"table dbo.unknowntype", "table dbo.nocolumns", "view dbo.emptyview",
+          "procedure dbo.gappy", "table dbo.checked", "table dbo.defaulted", "table dbo.computed",
+          "procedure uid 77.orphan", "index keyed.longkey"})
         EXPECT_EQ(whole.err.count(QStringLiteral("not scripted: broken: ") + named + ": "), 1)
             << named << qPrintable(whole.err);
-    EXPECT_EQ(whole.err.count(QStringLiteral("not scripted:")), 8) << qPrintable(whole.err);
+    EXPECT_EQ(whole.err.count(QStringLiteral("not scripted:")), 9) << qPrintable(whole.err);
 }
 
 }  // namespace
