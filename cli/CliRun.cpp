@@ -7,6 +7,7 @@
 #include "ConsoleProgress.h"
 #include "Exceptions.h"
 #include "ObjectListing.h"
+#include "PrintableText.h"
 #include "RegAuto.h"
 #include "ScriptGenerator.h"
 #include "StandardOutput.h"
@@ -166,15 +167,13 @@ TMarkedObjectList selectObjects(TCTLibEnhQuery& query, const TCliOptions& option
     return objects;
 }
 
-// A name as one field of a listing line: a tab or line break in it would split the line,
-// so those and the backslash are written as escapes.
+// A name as one field of a listing line: a tab or line break in it would split the line
+// and other control characters would drive the terminal, so those and the backslash are
+// written as escapes.
 QString listField(QString name)
 {
     name.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    name.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-    name.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    name.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    return name;
+    return printableText(name);
 }
 
 void printList(const TMarkedObjectList& objects)
@@ -192,9 +191,9 @@ void printList(const TMarkedObjectList& objects)
 int completionStatus(const TScriptGenerator& generator)
 {
     for (const QString& warning : generator.Warnings)
-        std::fprintf(stderr, "warning: %s\n", qPrintable(warning));
+        std::fprintf(stderr, "warning: %s\n", qPrintable(printableText(warning)));
     for (const QString& object : generator.Unscripted)
-        std::fprintf(stderr, "not scripted: %s\n", qPrintable(object));
+        std::fprintf(stderr, "not scripted: %s\n", qPrintable(printableText(object)));
     return generator.Unscripted.isEmpty() ? ExitOk : ExitIncomplete;
 }
 

@@ -6,6 +6,7 @@
 #include "CatalogStatements.h"
 #include "GrantComposer.h"
 #include "Identifier.h"
+#include "PrintableText.h"
 #include "ScriptSink.h"
 
 #include <QRegularExpression>
@@ -66,12 +67,10 @@ QString literal(const QString& text)
     return QLatin1Char('\'') + CatalogStatements::inLiteral(text, '\'') + QLatin1Char('\'');
 }
 
-// A name or text as a message shows it: its line breaks written as \n and \r.
-QString printable(QString text)
+// A name or text as a message shows it: control characters written as escapes.
+QString printable(const QString& text)
 {
-    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    return text;
+    return printableText(text);
 }
 
 // Text for inside a /* */ comment: "*/" would end the comment and "/*" would open one
@@ -89,13 +88,24 @@ QString banner(const QString& name)
     return QStringLiteral("/************ ") + commentText(name) + QStringLiteral(" ************/");
 }
 
-// A line that isql and its kin take for the end of a batch: "go", alone or with a count.
+// A line that a tool replaying the script takes for a command of its own rather than
+// SQL: whatever follows it would run outside its batch. isql, fisql and tsql end a batch
+// at a line whose first word is "go" in any case, alone or followed by a blank and
+// anything ("go 2", "go x", "go -- c"); bsqldb at "go" alone; isql and fisql (and tsql,
+// for all but "!!") clear the batch at "reset", stop at "exit" or "quit", read a file
+// named after ":r" and run a shell command after "!!". Leading blanks are allowed, as bsqldb and
+// tsql allow them.
 bool readsAsBatchEnd(const QString& line)
 {
-    static const QRegularExpression batchEnd(QStringLiteral("^\\s*go(\\s+\\d+)?\\s*$"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    return batchEnd.match(line).hasMatch();
+    static const QRegularExpression command(
+        QStringLiteral("^\\s*(go|reset|exit|quit)(\\s.*)?$|^\\s*(:r|!!)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    return command.match(line).hasMatch();
 }
+
+// What the reports of left-out names and texts say of such a line.
+const QLatin1String kBatchBreakLine(
+    "a line that isql reads as go or as another command of its own");
 
 // Whether a name or text in `lines` (the script's own "GO" lines aside) holds a line that
 // would end its batch early. No quoting prevents that: isql splits the script before the
@@ -347,8 +357,7 @@ bool TSectionWriter::refusedForBatchEnd(const QString& kind, bool toFile)
     if (!holdsBatchEnd(SectionLines))
         return false;
     SectionLines.clear();
-    writeUnscripted(kind, QStringLiteral("a name or text in it holds a line that reads as GO"),
-                    toFile);
+    writeUnscripted(kind, QStringLiteral("a name or text in it holds ") + kBatchBreakLine, toFile);
     return true;
 }
 
@@ -414,7 +423,7 @@ QList<TCTBoundTarget> TSectionWriter::bindableTargets(const TBoundObject& object
         if (BoundObjectScript::splitByBindProcedures(target))
             reason = QStringLiteral("sp_bindrule and sp_bindefault would split its name at a dot");
         else if (holdsBatchEnd({target.Owner, target.Table, target.Column}))
-            reason = QStringLiteral("its name holds a line that reads as GO");
+            reason = QStringLiteral("its name holds ") + kBatchBreakLine;
         if (reason.isEmpty()) {
             targets << target;
             continue;
@@ -818,8 +827,8 @@ bool TSectionWriter::refusedBatch(const QStringList& statements)
     if (!holdsBatchEnd(statements))
         return false;
     m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": statements for ") +
-                              printable(ObjName) +
-                              QStringLiteral(": a name in them holds a line that reads as GO");
+                              printable(ObjName) + QStringLiteral(": a name in them holds ") +
+                              kBatchBreakLine;
     return true;
 }
 
@@ -963,8 +972,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
         if (holdsBatchEnd(lines)) {
             m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": foreign key ") +
                                       printable(key.Name) +
-                                      QStringLiteral(
-                                          ": a name in it holds a line that reads as GO");
+                                      QStringLiteral(": a name in it holds ") + kBatchBreakLine;
             continue;
         }
         m_state.PendingForeignKeys += lines;
@@ -1034,8 +1042,42 @@ void TSectionWriter::WriteSystemTablePermissions(bool toFile)
     flushSection(toFile);
 }
 
+namespace {
+QString sectionKindWord(ObjectKind kind)
+{
+    switch (kind) {
+        case ObjectKind::Users:
+            return QStringLiteral("user");
+        case ObjectKind::Groups:
+            return QStringLiteral("group");
+        case ObjectKind::Tables:
+            return QStringLiteral("table");
+        case ObjectKind::Views:
+            return QStringLiteral("view");
+        case ObjectKind::Indexes:
+            return QStringLiteral("index");
+        case ObjectKind::Triggers:
+            return QStringLiteral("trigger");
+        case ObjectKind::Procedures:
+            return QStringLiteral("procedure");
+        case ObjectKind::Rules:
+            return QStringLiteral("rule");
+        case ObjectKind::DataTypes:
+            break;
+    }
+    return QStringLiteral("datatype");
+}
+}  // namespace
+
 void TSectionWriter::WriteSection(ObjectKind kind, bool toFile)
 {
+    // The script's lines end in CR LF, and fisql reads any CR as a line end: no form of a
+    // name that holds one comes back as the same name.
+    if (ObjName.contains(QLatin1Char('\r')) || ObjQualifier.contains(QLatin1Char('\r')))
+        return writeUnscripted(sectionKindWord(kind),
+                               QStringLiteral("its name holds a carriage return, which the "
+                                              "script cannot keep apart from a line end"),
+                               toFile);
     switch (kind) {
         case ObjectKind::Users:
             WriteUserSection(toFile);
