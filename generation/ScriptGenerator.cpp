@@ -363,7 +363,8 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
     const TMarkedObjectList work = workList(objects, state);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     QStringList written;
-    QStringList usedNames;
+    // The list of files is written last: no object's file may take its name.
+    QStringList usedNames{QLatin1String(ReplayOrderFileName)};
     const QDir directory(targetPath);
     // A database's foreign keys go into a file of their own after its last object, as
     // they need every table.

@@ -77,5 +77,8 @@ declare @s varchar(300)
 select @s = 'create table "esc' + char(27) + '[2J" (a int)'
 exec(@s)
 go
+-- A table whose file would be the list of files with --ext tables=txt.
+create table "replay-order" (a int)
+go
 set quoted_identifier off
 go

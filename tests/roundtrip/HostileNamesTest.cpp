@@ -6,6 +6,7 @@
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -139,6 +140,21 @@ TEST_F(HostileNames, TheListingEscapesControlCharacters)
     EXPECT_TRUE(listed.out.contains("\ttables\tdbo.esc\\x1b[2J\n")) << qPrintable(listed.out);
     for (const QChar c : listed.out)
         EXPECT_TRUE(c == '\t' || c == '\n' || c.category() != QChar::Other_Control) << c.unicode();
+}
+
+// No object's file takes the name of the list of files.
+TEST_F(HostileNames, NoObjectsFileTakesTheNameOfTheReplayOrder)
+{
+    const QString directory = work.filePath("files");
+    const ToolResult scripted =
+        cli({"-D", "hostile", "--kind", "tables", "--object", "dbo.replay-order",
+             "--separate-files", directory, "--ext", "tables=txt"});
+    EXPECT_EQ(scripted.exitCode, 0) << qPrintable(scripted.err);
+    const QStringList order =
+        readText(QDir(directory).filePath("replay-order.txt")).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(order.size(), 1);
+    EXPECT_NE(order.first(), "replay-order.txt");
+    EXPECT_TRUE(readText(QDir(directory).filePath(order.first())).contains("CREATE TABLE"));
 }
 
 // An index caption is "table.index"; a dot in the table's name must not split it there.
