@@ -714,6 +714,12 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
 {
     if (alreadyWritten(objectTypeCode(kind), ObjQualifier, ObjName))
         return;
+    // One read of the object: its id, its type and (for procedures) its transaction mode.
+    // An object dropped since it was listed (or since its table was read, for a trigger) is
+    // one the script cannot re-create, not the end of the run.
+    const std::optional<TCTObject> object = m_info.objectRow(objectOwner(), ObjName);
+    if (!object && !m_info.isSqlAnywhere())
+        return writeUnscripted(kindWord(kind), QStringLiteral("not found"), toFile);
     const TCTStoredText stored = m_info.GetStoredText(ObjName, ObjQualifier);
     if (stored.Hidden)
         return writeUnscripted(kindWord(kind), QStringLiteral("text hidden"), toFile);
@@ -721,8 +727,6 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     if (trimBlanks(text).isEmpty())
         return writeUnscripted(kindWord(kind), QStringLiteral("text not available"), toFile);
     // An object that names a table or view dropped since cannot be created again.
-    // One read of the object: its id, its type and (for procedures) its transaction mode.
-    const std::optional<TCTObject> object = m_info.objectRow(objectOwner(), ObjName);
     const std::optional<int> objectId = object ? std::optional<int>(object->Id) : std::nullopt;
     if (!m_state.DanglingDependents.contains(m_info.SelectDb()))
         m_state.DanglingDependents.insert(m_info.SelectDb(), m_info.GetDanglingDependents());
