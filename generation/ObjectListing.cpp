@@ -14,6 +14,7 @@ struct ListingParts {
     QString source;
     QString firstKey;
     QString secondKey;  // empty when the first key orders alone
+    QString owner;      // empty for what no user owns
 };
 
 // Owner-qualified objects of the sysobjects types in `typeCondition`.
@@ -25,7 +26,8 @@ ListingParts ownedObjects(const QString& prefix, const QString& typeCondition,
                 QStringLiteral("sysusers su where ") + typeCondition +
                 QStringLiteral(" and so.uid = su.uid") + more,
             QStringLiteral("so.name"),
-            {}};
+            {},
+            QStringLiteral("su.name")};
 }
 
 ListingParts listingParts(ObjectKind kind, const QString& database)
@@ -103,11 +105,13 @@ QString objectsListingStatement(const QList<ObjectKind>& kinds, const QString& d
     QStringList selects;
     for (ObjectKind kind : kinds) {
         const ListingParts parts = listingParts(kind, database);
-        selects << QStringLiteral("select %1, %2, %3, %4 from %5")
+        selects << QStringLiteral("select %1, %2, %3, %4, %5 from %6")
                        .arg(static_cast<int>(kind))
                        .arg(parts.firstKey,
                             parts.secondKey.isEmpty() ? QStringLiteral("0") : parts.secondKey,
-                            parts.caption, parts.source);
+                            parts.caption,
+                            parts.owner.isEmpty() ? QStringLiteral("''") : parts.owner,
+                            parts.source);
     }
     return selects.join(QStringLiteral(" union all ")) + QStringLiteral(" order by 1, 2, 3");
 }
@@ -155,19 +159,23 @@ QStringList TObjectListingReader::objects(ObjectKind kind, const QString& databa
     return captions;
 }
 
-void TObjectListingReader::readObjects(const QList<ObjectKind>& kinds, const QString& database,
-                                       const std::function<void(ObjectKind, const QString&)>& add)
+void TObjectListingReader::readObjects(
+    const QList<ObjectKind>& kinds, const QString& database,
+    const std::function<void(ObjectKind, const QString&, const QString&)>& add)
 {
     if (m_rdbms == SqlAnywhere) {
         for (ObjectKind kind : kinds)
-            readObjects(kind, database, [&](const QString& caption) { add(kind, caption); });
+            readObjects(kind, database,
+                        [&](const QString& caption) { add(kind, caption, QString()); });
         return;
     }
     m_query.setSQL(QStringList{objectsListingStatement(kinds, database)});
     if (m_query.Open() != 1)
         return;
-    while (m_query.Next())
-        add(static_cast<ObjectKind>(m_query.ColumnValue(1).toInt()), m_query.ColumnValue(4));
+    while (m_query.Next()) {
+        add(static_cast<ObjectKind>(m_query.ColumnValue(1).toInt()), m_query.ColumnValue(4),
+            m_query.ColumnValue(5).trimmed().isEmpty() ? QString() : m_query.ColumnValue(5));
+    }
 }
 
 void TObjectListingReader::readFirstColumn(const QString& statement,

@@ -80,5 +80,16 @@ go
 -- A table whose file would be the list of files with --ext tables=txt.
 create table "replay-order" (a int)
 go
+-- Owner "a.b" with table "c" and owner "a" with table "b.c": both captions read "a.b.c".
+exec sp_addlogin 'a.b', 'a_b_pw'
+exec sp_addlogin 'a', 'a_pw'
+go
+exec sp_adduser 'a.b'
+exec sp_adduser 'a'
+go
+create table "a.b".c (x int)
+go
+create table a."b.c" (y int)
+go
 set quoted_identifier off
 go

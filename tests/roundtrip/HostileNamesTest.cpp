@@ -74,6 +74,9 @@ TEST_F(HostileNames, TheScriptRecreatesEveryNameAndLeavesOutOnlyLinesThatReadAsG
             << qPrintable(refused) << "\n"
             << qPrintable(scripted.err);
     QString script = readText(path);
+    // Owner "a.b" with table "c" and owner "a" with table "b.c" share the caption "a.b.c".
+    EXPECT_TRUE(script.contains("CREATE TABLE \"a.b\".c\r\n"));
+    EXPECT_TRUE(script.contains("CREATE TABLE a.\"b.c\"\r\n"));
 
     // No name ends or opens a comment early.
     const QRegularExpression comment(QStringLiteral("^/\\*(.*)\\*/\\r?$"));
