@@ -361,6 +361,19 @@ bool TSectionWriter::refusedForBatchEnd(const QString& kind, bool toFile)
     return true;
 }
 
+// The script's lines end in CR LF, and fisql reads any CR as a line end: no form of a name
+// that holds one comes back as the same name, so the object is left out and reported.
+bool TSectionWriter::refusedForCarriageReturn(const QString& kind, bool toFile)
+{
+    if (!ObjName.contains(QLatin1Char('\r')) && !ObjQualifier.contains(QLatin1Char('\r')))
+        return false;
+    writeUnscripted(kind,
+                    QStringLiteral("its name holds a carriage return, which the script cannot "
+                                   "keep apart from a line end"),
+                    toFile);
+    return true;
+}
+
 // Groups, users and datatypes are what other objects depend on: members, owned objects
 // and columns keep the server from dropping them. With drop guards on, their section
 // adds them only when missing, so that the script runs again over its own result.
@@ -887,7 +900,8 @@ void TSectionWriter::writeTriggersOf(const QString& table, const QString& owner,
         written << trigger.trimmed();
         ObjName = trigger.trimmed();
         ObjQualifier = owner;
-        WriteTextObjectSection(toFile, TTextObjectKind::Trigger);
+        if (!refusedForCarriageReturn(QStringLiteral("trigger"), toFile))
+            WriteTextObjectSection(toFile, TTextObjectKind::Trigger);
     }
 }
 
@@ -898,7 +912,8 @@ void TSectionWriter::writeIndexesOf(const QString& table, const QString& owner, 
         ObjName = index;
         ObjQualifier = table;
         IndexTableOwner = owner;
-        WriteIndexSection(toFile);
+        if (!refusedForCarriageReturn(QStringLiteral("index"), toFile))
+            WriteIndexSection(toFile);
     }
     IndexTableOwner.clear();
 }
@@ -1075,13 +1090,8 @@ QString sectionKindWord(ObjectKind kind)
 
 void TSectionWriter::WriteSection(ObjectKind kind, bool toFile)
 {
-    // The script's lines end in CR LF, and fisql reads any CR as a line end: no form of a
-    // name that holds one comes back as the same name.
-    if (ObjName.contains(QLatin1Char('\r')) || ObjQualifier.contains(QLatin1Char('\r')))
-        return writeUnscripted(sectionKindWord(kind),
-                               QStringLiteral("its name holds a carriage return, which the "
-                                              "script cannot keep apart from a line end"),
-                               toFile);
+    if (refusedForCarriageReturn(sectionKindWord(kind), toFile))
+        return;
     switch (kind) {
         case ObjectKind::Users:
             WriteUserSection(toFile);

@@ -72,6 +72,12 @@ declare @s varchar(300)
 select @s = 'create table "cr' + char(13) + 'name" (a int)'
 exec(@s)
 go
+create table crix (a int)
+go
+declare @s varchar(300)
+select @s = 'create index "ix' + char(13) + 'cr" on crix(a)'
+exec(@s)
+go
 -- A name that would drive a terminal that lists it raw.
 declare @s varchar(300)
 select @s = 'create table "esc' + char(27) + '[2J" (a int)'

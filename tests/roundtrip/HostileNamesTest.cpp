@@ -21,6 +21,7 @@ const QStringList kRefused{
     QStringLiteral("procedures\tdbo.with_reset"),
     QStringLiteral("tables\tdbo.inj3\\ngo x\\ncreate table pwned3 (a int)\\ngo x\\n--"),
     QStringLiteral("tables\tdbo.cr\\rname"),
+    QStringLiteral("indexes\tcrix.ix\\rcr"),
 };
 
 class HostileNames : public ::testing::Test {
