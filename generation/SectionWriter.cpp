@@ -91,14 +91,16 @@ QString banner(const QString& name)
 // A line that a tool replaying the script takes for a command of its own rather than
 // SQL: whatever follows it would run outside its batch. isql, fisql and tsql end a batch
 // at a line whose first word is "go" in any case, alone or followed by a blank and
-// anything ("go 2", "go x", "go -- c"); bsqldb at "go" alone; isql and fisql (and tsql,
-// for all but "!!") clear the batch at "reset", stop at "exit" or "quit", read a file
-// named after ":r" and run a shell command after "!!". Leading blanks are allowed, as bsqldb and
-// tsql allow them.
+// anything ("go 2", "go x", "go -- c"); bsqldb at "go" alone. isql and fisql clear the
+// batch at "reset", stop at "exit" or "quit", open an editor at "vi", read the file named
+// after ":r" and run the shell command after "!!"; tsql clears at "reset", stops at
+// "exit", "quit" or "bye" and reads a file at ":r". Leading blanks are allowed, as bsqldb
+// and tsql allow them. (tsql also clears the batch at a line whose first word is
+// "version", a common column name: that one is left to tsql's users.)
 bool readsAsBatchEnd(const QString& line)
 {
     static const QRegularExpression command(
-        QStringLiteral("^\\s*(go|reset|exit|quit)(\\s.*)?$|^\\s*(:r|!!)"),
+        QStringLiteral("^\\s*(go|reset|exit|quit|bye|vi)(\\s.*)?$|^\\s*(:r|!!)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     return command.match(line).hasMatch();
 }
