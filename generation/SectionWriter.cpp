@@ -363,15 +363,18 @@ bool TSectionWriter::refusedForBatchEnd(const QString& kind, bool toFile)
     return true;
 }
 
-// The script's lines end in CR LF, and fisql reads any CR as a line end: no form of a name
-// that holds one comes back as the same name, so the object is left out and reported.
-bool TSectionWriter::refusedForCarriageReturn(const QString& kind, bool toFile)
+// A line break in a name cannot come back as it was: the script's lines end in CR LF, so
+// one inside a name is written as CR LF, which bsqldb and isql hand to the server as they
+// are, and fisql reads any CR as a line end of its own. The object is left out and
+// reported.
+bool TSectionWriter::refusedForLineBreak(const QString& kind, bool toFile)
 {
-    if (!ObjName.contains(QLatin1Char('\r')) && !ObjQualifier.contains(QLatin1Char('\r')))
+    static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
+    if (!ObjName.contains(lineBreak) && !ObjQualifier.contains(lineBreak))
         return false;
     writeUnscripted(kind,
-                    QStringLiteral("its name holds a carriage return, which the script cannot "
-                                   "keep apart from a line end"),
+                    QStringLiteral("its name holds a line break, which the script's CR LF line "
+                                   "ends cannot keep as it is"),
                     toFile);
     return true;
 }
@@ -902,7 +905,7 @@ void TSectionWriter::writeTriggersOf(const QString& table, const QString& owner,
         written << trigger.trimmed();
         ObjName = trigger.trimmed();
         ObjQualifier = owner;
-        if (!refusedForCarriageReturn(QStringLiteral("trigger"), toFile))
+        if (!refusedForLineBreak(QStringLiteral("trigger"), toFile))
             WriteTextObjectSection(toFile, TTextObjectKind::Trigger);
     }
 }
@@ -914,7 +917,7 @@ void TSectionWriter::writeIndexesOf(const QString& table, const QString& owner, 
         ObjName = index;
         ObjQualifier = table;
         IndexTableOwner = owner;
-        if (!refusedForCarriageReturn(QStringLiteral("index"), toFile))
+        if (!refusedForLineBreak(QStringLiteral("index"), toFile))
             WriteIndexSection(toFile);
     }
     IndexTableOwner.clear();
@@ -1092,7 +1095,7 @@ QString sectionKindWord(ObjectKind kind)
 
 void TSectionWriter::WriteSection(ObjectKind kind, bool toFile)
 {
-    if (refusedForCarriageReturn(sectionKindWord(kind), toFile))
+    if (refusedForLineBreak(sectionKindWord(kind), toFile))
         return;
     switch (kind) {
         case ObjectKind::Users:

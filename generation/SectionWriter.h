@@ -86,7 +86,7 @@ private:
     void writeUnscripted(const QString& kind, const QString& reason, bool toFile);
     void beginSection(const QString& guard, const QString& drop, bool blankAfterDrop = true);
     bool refusedForBatchEnd(const QString& kind, bool toFile);
-    bool refusedForCarriageReturn(const QString& kind, bool toFile);
+    bool refusedForLineBreak(const QString& kind, bool toFile);
     bool refusedBatch(const QStringList& statements);
     void flushSection(bool toFile);
     void appendBatch(const QStringList& statements, bool toFile);

@@ -64,8 +64,8 @@ declare @s varchar(300)
 select @s = 'create table "inj3' + char(10) + 'go x' + char(10) + 'create table pwned3 (a int)' + char(10) + 'go x' + char(10) + '--" (a int)'
 exec(@s)
 go
--- A name that starts with @ reads as a variable unless it is quoted; a lone CR is part of a
--- name, not a line break.
+-- A name that starts with @ reads as a variable unless it is quoted; a CR or LF in a name
+-- cannot be kept apart from the script's CR LF line ends.
 create table "@t" (a int)
 go
 declare @s varchar(300)
@@ -73,6 +73,10 @@ select @s = 'create table "cr' + char(13) + 'name" (a int)'
 exec(@s)
 go
 create table crix (a int)
+go
+declare @s varchar(300)
+select @s = 'create table "lf' + char(10) + 'name" (a int)'
+exec(@s)
 go
 declare @s varchar(300)
 select @s = 'create index "ix' + char(13) + 'cr" on crix(a)'

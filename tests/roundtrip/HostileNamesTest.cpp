@@ -22,6 +22,7 @@ const QStringList kRefused{
     QStringLiteral("tables\tdbo.inj3\\ngo x\\ncreate table pwned3 (a int)\\ngo x\\n--"),
     QStringLiteral("tables\tdbo.cr\\rname"),
     QStringLiteral("indexes\tcrix.ix\\rcr"),
+    QStringLiteral("tables\tdbo.lf\\nname"),
 };
 
 class HostileNames : public ::testing::Test {
