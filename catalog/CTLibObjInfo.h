@@ -142,10 +142,12 @@ public:
     // that have no statement are named in `unknown`.
     QStringList GetStatementPermissionScript(const QString& principal, QStringList& unknown);
 
+    // Whether the connection is to SQL Anywhere, whose catalog has no owners' rows.
+    bool isSqlAnywhere();
+
 private:
     // Checks the connection name and SelectDb, and returns the connection.
     TCTLibDatabase& prepareRead();
-    bool isSqlAnywhere();
     bool isSybase();
     // Key columns of an index of an Adaptive Server table, in key order.
     QStringList indexKeys(int tableId, const QString& indexName);

@@ -243,7 +243,8 @@ bool isNamePart(QChar c)
 
 bool isRegularIdentifier(const QString& name)
 {
-    if (name.isEmpty() || !isNameStart(name.front()))
+    // A name that starts with @ reads as a local variable.
+    if (name.isEmpty() || !isNameStart(name.front()) || name.front() == QLatin1Char('@'))
         return false;
     for (QChar c : name) {
         if (!isNamePart(c))

@@ -7,6 +7,7 @@
 #include "ConsoleProgress.h"
 #include "Exceptions.h"
 #include "ObjectListing.h"
+#include "PrintableText.h"
 #include "RegAuto.h"
 #include "ScriptGenerator.h"
 #include "StandardOutput.h"
@@ -158,23 +159,24 @@ TMarkedObjectList selectObjects(TCTLibEnhQuery& query, const TCliOptions& option
             kinds << kind;
     }
     for (const QString& database : databasesToScript(listing, options)) {
-        listing.readObjects(kinds, database, [&](ObjectKind kind, const QString& caption) {
-            if (!caption.isEmpty() && captionWanted(options, caption))
-                objects.append({database, kind, caption});
-        });
+        // The owner goes with each caption: the caption "a.b.c" may be owner "a.b"'s "c" or
+        // owner "a"'s "b.c", and both may exist.
+        listing.readObjects(kinds, database,
+                            [&](ObjectKind kind, const QString& caption, const QString& owner) {
+                                if (!caption.isEmpty() && captionWanted(options, caption))
+                                    objects.append({database, kind, caption, owner});
+                            });
     }
     return objects;
 }
 
-// A name as one field of a listing line: a tab or line break in it would split the line,
-// so those and the backslash are written as escapes.
+// A name as one field of a listing line: a tab or line break in it would split the line
+// and other control characters would drive the terminal, so those and the backslash are
+// written as escapes.
 QString listField(QString name)
 {
     name.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    name.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-    name.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    name.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    return name;
+    return printableText(name);
 }
 
 void printList(const TMarkedObjectList& objects)
@@ -192,9 +194,9 @@ void printList(const TMarkedObjectList& objects)
 int completionStatus(const TScriptGenerator& generator)
 {
     for (const QString& warning : generator.Warnings)
-        std::fprintf(stderr, "warning: %s\n", qPrintable(warning));
+        std::fprintf(stderr, "warning: %s\n", qPrintable(printableText(warning)));
     for (const QString& object : generator.Unscripted)
-        std::fprintf(stderr, "not scripted: %s\n", qPrintable(object));
+        std::fprintf(stderr, "not scripted: %s\n", qPrintable(printableText(object)));
     return generator.Unscripted.isEmpty() ? ExitOk : ExitIncomplete;
 }
 
@@ -264,6 +266,40 @@ std::optional<QString> settingsFileProblem(const QString& path, bool named)
     return std::nullopt;
 }
 
+// Logs in, selects the objects and lists or scripts them: the run's exit status.
+int connectAndRun(const TCliOptions& options)
+{
+    TCTLibDatabase db;
+    db.SetName(QStringLiteral("db"));
+    db.LoginPrompt = false;
+    db.ServerName = options.Server;
+    db.UserName = options.User;
+    db.Password = passwordFor(options);
+    db.Rdbms = options.Rdbms;
+    db.setLoginTimeOut(options.LoginTimeout);
+    db.setTimeOut(options.CommandTimeout);
+    db.Connect();
+    if (!db.connected()) {
+        std::fprintf(stderr, "Cannot login to server '%s'\n", qPrintable(options.Server));
+        return ExitFailure;
+    }
+
+    TCTLibEnhQuery query;
+    query.DbName = db.objectName();
+    const TMarkedObjectList objects = selectObjects(query, options);
+    if (objects.isEmpty()) {
+        std::fprintf(stderr, "No object matched.\n");
+        return ExitNothingMatched;
+    }
+    if (options.List) {
+        printList(objects);
+        return ExitOk;
+    }
+    const int status = script(db, objects, options);
+    db.DisConnect();
+    return status;
+}
+
 }  // namespace
 
 int runCli(const QStringList& arguments)
@@ -301,34 +337,16 @@ int runCli(const QStringList& arguments)
         std::optional<TStatementTrace> trace;
         if (!options.TraceFile.isEmpty())
             trace.emplace(options.TraceFile);
-        TCTLibDatabase db;
-        db.SetName(QStringLiteral("db"));
-        db.LoginPrompt = false;
-        db.ServerName = options.Server;
-        db.UserName = options.User;
-        db.Password = passwordFor(options);
-        db.Rdbms = options.Rdbms;
-        db.setLoginTimeOut(options.LoginTimeout);
-        db.setTimeOut(options.CommandTimeout);
-        db.Connect();
-        if (!db.connected()) {
-            std::fprintf(stderr, "Cannot login to server '%s'\n", qPrintable(options.Server));
-            return ExitFailure;
+        const int status = connectAndRun(options);
+        // A trace asked for and not written is a file error, whatever the run gave.
+        if (trace) {
+            const QString failure = trace->finish();
+            if (!failure.isEmpty()) {
+                std::fprintf(stderr, "Cannot write trace file \"%s\". %s\n",
+                             qPrintable(options.TraceFile), qPrintable(failure));
+                return ExitFailure;
+            }
         }
-
-        TCTLibEnhQuery query;
-        query.DbName = db.objectName();
-        const TMarkedObjectList objects = selectObjects(query, options);
-        if (objects.isEmpty()) {
-            std::fprintf(stderr, "No object matched.\n");
-            return ExitNothingMatched;
-        }
-        if (options.List) {
-            printList(objects);
-            return ExitOk;
-        }
-        const int status = script(db, objects, options);
-        db.DisConnect();
         return status;
     } catch (const EAbort&) {
         return ExitFailure;

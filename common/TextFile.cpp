@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
@@ -31,11 +33,28 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// /dev/stdout and the like name an open descriptor, even when it leads to a regular file:
-// they are written in place, never replaced.
+// /dev/stdout, /dev/fd/N and the like lead through symbolic links to /proc/PID/fd/N, an
+// open descriptor, even when that descriptor leads on to a regular file: it is written in
+// place, never replaced. Where the links lead decides, not the name: /dev/shm/x.sql is an
+// ordinary file.
 bool namesADescriptor(const QString& path)
 {
-    return path.startsWith(QLatin1String("/dev/")) || path.startsWith(QLatin1String("/proc/"));
+    static const QRegularExpression descriptor(QStringLiteral("^/proc/\\d+(/task/\\d+)?/fd/\\d+$"));
+    // As many links as the kernel follows (MAXSYMLINKS).
+    constexpr int kMaxLinks = 40;
+    QString step = QFileInfo(path).absoluteFilePath();
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        const QFileInfo file(step);
+        const QString directory = QFileInfo(file.absolutePath()).canonicalFilePath();
+        if (directory.isEmpty())
+            return false;
+        if (descriptor.match(directory + QLatin1Char('/') + file.fileName()).hasMatch())
+            return true;
+        if (!file.isSymLink())
+            return false;
+        step = file.symLinkTarget();
+    }
+    return false;
 }
 }  // namespace
 
@@ -66,10 +85,18 @@ TFileWriter::TFileWriter(const QString& path, bool append) : m_path(path)
 
 TFileWriter::~TFileWriter() = default;
 
-// Writes through QFile's buffer: only a flush that succeeds proves the bytes were taken.
+// A write that fills the disk takes part of the bytes and gives Qt no reason ("Unknown
+// error"): the rest is written again, which the system refuses with its reason (ENOSPC's
+// text). Only a flush that succeeds proves the bytes were taken.
 void TFileWriter::write(const QByteArray& bytes)
 {
-    if (m_file->write(bytes) != bytes.size() || !m_file->flush())
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = m_file->write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            fail("write", m_path, m_file->errorString());
+        done += written;
+    }
+    if (!m_file->flush() && !m_file->flush())
         fail("write", m_path, m_file->errorString());
 }
 

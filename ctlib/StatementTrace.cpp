@@ -18,9 +18,21 @@ TStatementTrace::TStatementTrace(const QString& path) : m_file(path)
 
 TStatementTrace::~TStatementTrace()
 {
-    write(QStringLiteral("trace ended"));
-    if (s_current == this)
-        s_current = nullptr;
+    finish();
+}
+
+QString TStatementTrace::finish()
+{
+    if (!m_finished) {
+        write(QStringLiteral("trace ended"));
+        m_finished = true;
+        if (s_current == this)
+            s_current = nullptr;
+        m_file.close();
+        if (m_failure.isEmpty() && m_file.error() != QFileDevice::NoError)
+            m_failure = m_file.errorString();
+    }
+    return m_failure;
 }
 
 void TStatementTrace::write(const QString& title, const QString& text)
@@ -39,8 +51,13 @@ void TStatementTrace::write(const QString& title, const QString& text)
             record += QStringLiteral("    ") + line + QLatin1Char('\n');
     }
     // Flushed at once: a run that hangs or is killed leaves its trace up to that point.
-    m_file.write(record.toUtf8());
-    m_file.flush();
+    // A write that fills the disk takes part of the bytes and gives Qt no reason; the second
+    // flush is refused with the system's.
+    if (!m_failure.isEmpty())
+        return;
+    const QByteArray bytes = record.toUtf8();
+    if (m_file.write(bytes) != bytes.size() || (!m_file.flush() && !m_file.flush()))
+        m_failure = m_file.errorString();
 }
 
 void TStatementTrace::loginStarted(const QString& serverName)

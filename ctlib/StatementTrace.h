@@ -22,6 +22,10 @@ public:
     TStatementTrace(const TStatementTrace&) = delete;
     TStatementTrace& operator=(const TStatementTrace&) = delete;
 
+    // Writes the last record and closes the file. Returns the reason the first record that
+    // could not be written failed; empty when every record reached the file.
+    QString finish();
+
     static bool active() { return s_current != nullptr; }
     static void loginStarted(const QString& serverName);
     static void loginEnded(bool succeeded);
@@ -38,5 +42,9 @@ private:
 
     QFile m_file;
     QElapsedTimer m_clock;
+    // Records are written from the client library's message callbacks, where nothing may
+    // be thrown: the first failure is kept for finish() and nothing more is written.
+    QString m_failure;
+    bool m_finished = false;
     static inline TStatementTrace* s_current = nullptr;
 };

@@ -14,6 +14,35 @@ QString QualifierPart(const QString& caption)
     return dot < 0 ? QString() : caption.left(dot);
 }
 
+namespace {
+bool ownerLeadsCaption(const TMarkedObject& object)
+{
+    return !object.Owner.isEmpty() && object.Caption.startsWith(object.Owner + QLatin1Char('.'));
+}
+
+// Users, groups and datatypes are listed by their bare names, dots and all.
+bool bareName(const TMarkedObject& object)
+{
+    return object.Kind == ObjectKind::Users || object.Kind == ObjectKind::Groups ||
+           object.Kind == ObjectKind::DataTypes;
+}
+}  // namespace
+
+QString ObjectNamePart(const TMarkedObject& object)
+{
+    if (bareName(object))
+        return object.Caption;
+    return ownerLeadsCaption(object) ? object.Caption.mid(object.Owner.size() + 1)
+                                     : ObjectNamePart(object.Caption);
+}
+
+QString QualifierPart(const TMarkedObject& object)
+{
+    if (bareName(object))
+        return QString();
+    return ownerLeadsCaption(object) ? object.Owner : QualifierPart(object.Caption);
+}
+
 int replayRank(ObjectKind kind)
 {
     switch (kind) {

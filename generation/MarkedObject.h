@@ -11,10 +11,14 @@ struct TMarkedObject {
     QString Database;
     ObjectKind Kind = ObjectKind::Tables;
     QString Caption;
+    // The owner of an owned object, when the listing gave it: the caption alone cannot tell
+    // owner "a.b" with table "c" from owner "a" with table "b.c". Empty otherwise.
+    QString Owner{};
 
     bool operator==(const TMarkedObject& other) const
     {
-        return Database == other.Database && Kind == other.Kind && Caption == other.Caption;
+        return Database == other.Database && Kind == other.Kind && Caption == other.Caption &&
+               Owner == other.Owner;
     }
 };
 
@@ -24,6 +28,11 @@ using TMarkedObjectList = QList<TMarkedObject>;
 QString ObjectNamePart(const QString& caption);
 // The text before the first "."; empty when there is none.
 QString QualifierPart(const QString& caption);
+// The object's name and its qualifier (owner or table): split after its owner when that
+// is known, otherwise at the caption's first "."; users, groups and datatypes have their
+// whole caption as their name.
+QString ObjectNamePart(const TMarkedObject& object);
+QString QualifierPart(const TMarkedObject& object);
 
 // The objects in the order their sections are written: databases in the order given,
 // and within a database groups, users, rules, user datatypes, tables, indexes, then

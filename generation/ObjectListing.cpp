@@ -17,6 +17,7 @@ struct ListingParts {
     QString source;
     QString firstKey;
     QString secondKey;  // empty when the first key orders alone
+    QString owner;      // empty for what no user owns
 };
 
 // Owner-qualified objects of the sysobjects types in `typeCondition`. The owner is an
@@ -31,7 +32,8 @@ ListingParts ownedObjects(const QString& prefix, const QString& typeCondition,
                 QStringLiteral("sysusers su where ") + typeCondition +
                 QStringLiteral(" and so.uid *= su.uid") + more,
             QStringLiteral("so.name"),
-            {}};
+            {},
+            QStringLiteral("su.name")};
 }
 
 ListingParts listingParts(ObjectKind kind, const QString& database)
@@ -42,11 +44,13 @@ ListingParts listingParts(ObjectKind kind, const QString& database)
             return {QStringLiteral("name"),
                     p + QStringLiteral("sysusers where gid<>uid"),
                     QStringLiteral("name"),
+                    {},
                     {}};
         case ObjectKind::Groups:
             return {QStringLiteral("name"),
                     p + QStringLiteral("sysusers where gid=uid"),
                     QStringLiteral("name"),
+                    {},
                     {}};
         case ObjectKind::Tables:
             return ownedObjects(p, QStringLiteral("so.type='U'"));
@@ -57,7 +61,9 @@ ListingParts listingParts(ObjectKind kind, const QString& database)
                     p + QStringLiteral("sysobjects so,") + p +
                         QStringLiteral("sysindexes si where so.id = si.id  and si.indid<> 0 and "
                                        "so.type in ('U','S')"),
-                    QStringLiteral("so.name"), QStringLiteral("si.indid")};
+                    QStringLiteral("so.name"),
+                    QStringLiteral("si.indid"),
+                    {}};
         case ObjectKind::Triggers:
             return ownedObjects(p, QStringLiteral("so.type='TR'"));
         case ObjectKind::Procedures:
@@ -77,6 +83,7 @@ ListingParts listingParts(ObjectKind kind, const QString& database)
             return {QStringLiteral("name"),
                     p + QStringLiteral("systypes where usertype >= 100"),
                     QStringLiteral("name"),
+                    {},
                     {}};
     }
     return {};
@@ -109,11 +116,13 @@ QString objectsListingStatement(const QList<ObjectKind>& kinds, const QString& d
     QStringList selects;
     for (ObjectKind kind : kinds) {
         const ListingParts parts = listingParts(kind, database);
-        selects << QStringLiteral("select %1, %2, %3, %4 from %5")
+        selects << QStringLiteral("select %1, %2, %3, %4, %5 from %6")
                        .arg(static_cast<int>(kind))
                        .arg(parts.firstKey,
                             parts.secondKey.isEmpty() ? QStringLiteral("0") : parts.secondKey,
-                            parts.caption, parts.source);
+                            parts.caption,
+                            parts.owner.isEmpty() ? QStringLiteral("''") : parts.owner,
+                            parts.source);
     }
     return selects.join(QStringLiteral(" union all ")) + QStringLiteral(" order by 1, 2, 3");
 }
@@ -168,19 +177,23 @@ QStringList TObjectListingReader::objects(ObjectKind kind, const QString& databa
     return captions;
 }
 
-void TObjectListingReader::readObjects(const QList<ObjectKind>& kinds, const QString& database,
-                                       const std::function<void(ObjectKind, const QString&)>& add)
+void TObjectListingReader::readObjects(
+    const QList<ObjectKind>& kinds, const QString& database,
+    const std::function<void(ObjectKind, const QString&, const QString&)>& add)
 {
     if (m_rdbms == SqlAnywhere) {
         for (ObjectKind kind : kinds)
-            readObjects(kind, database, [&](const QString& caption) { add(kind, caption); });
+            readObjects(kind, database,
+                        [&](const QString& caption) { add(kind, caption, QString()); });
         return;
     }
     m_query.setSQL(QStringList{objectsListingStatement(kinds, database)});
     if (m_query.Open() != 1)
         return;
-    while (m_query.Next())
-        add(static_cast<ObjectKind>(m_query.ColumnValue(1).toInt()), m_query.ColumnValue(4));
+    while (m_query.Next()) {
+        add(static_cast<ObjectKind>(m_query.ColumnValue(1).toInt()), m_query.ColumnValue(4),
+            m_query.ColumnValue(5).trimmed().isEmpty() ? QString() : m_query.ColumnValue(5));
+    }
 }
 
 void TObjectListingReader::readFirstColumn(const QString& statement,

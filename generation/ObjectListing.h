@@ -20,8 +20,9 @@ QString databaseListingStatement(const QString& rdbms);
 QString objectListingStatement(ObjectKind kind, const QString& database, const QString& rdbms);
 
 // The listings of several kinds of Adaptive Server objects in one statement: kind number,
-// the two keys that order a kind's listing, and the caption; in kind order, and within a
-// kind in the order of its own listing.
+// the two keys that order a kind's listing, the caption and the owner (empty for users,
+// groups, indexes and datatypes); in kind order, and within a kind in the order of its own
+// listing.
 QString objectsListingStatement(const QList<ObjectKind>& kinds, const QString& database);
 
 // Objects whose uid maps to no user or group are listed all the same, captioned
@@ -45,9 +46,10 @@ public:
     void readObjects(ObjectKind kind, const QString& database,
                      const std::function<void(const QString&)>& add);
     QStringList objects(ObjectKind kind, const QString& database);
-    // The objects of several kinds, in kind order: one read on Adaptive Server.
+    // The objects of several kinds, in kind order: one read on Adaptive Server. `add` gets
+    // the kind, the caption and, for owned objects, the owner (empty on SQL Anywhere).
     void readObjects(const QList<ObjectKind>& kinds, const QString& database,
-                     const std::function<void(ObjectKind, const QString&)>& add);
+                     const std::function<void(ObjectKind, const QString&, const QString&)>& add);
 
 private:
     void readFirstColumn(const QString& statement, const std::function<void(const QString&)>& add);

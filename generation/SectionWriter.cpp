@@ -8,6 +8,7 @@
 #include "GrantComposer.h"
 #include "Identifier.h"
 #include "ObjectListing.h"
+#include "PrintableText.h"
 #include "ScriptSink.h"
 
 #include <QRegularExpression>
@@ -68,12 +69,10 @@ QString literal(const QString& text)
     return QLatin1Char('\'') + CatalogStatements::inLiteral(text, '\'') + QLatin1Char('\'');
 }
 
-// A name or text as a message shows it: its line breaks written as \n and \r.
-QString printable(QString text)
+// A name or text as a message shows it: control characters written as escapes.
+QString printable(const QString& text)
 {
-    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    return text;
+    return printableText(text);
 }
 
 // Text for inside a /* */ comment: "*/" would end the comment and "/*" would open one
@@ -91,13 +90,26 @@ QString banner(const QString& name)
     return QStringLiteral("/************ ") + commentText(name) + QStringLiteral(" ************/");
 }
 
-// A line that isql and its kin take for the end of a batch: "go", alone or with a count.
+// A line that a tool replaying the script takes for a command of its own rather than
+// SQL: whatever follows it would run outside its batch. isql, fisql and tsql end a batch
+// at a line whose first word is "go" in any case, alone or followed by a blank and
+// anything ("go 2", "go x", "go -- c"); bsqldb at "go" alone. isql and fisql clear the
+// batch at "reset", stop at "exit" or "quit", open an editor at "vi", read the file named
+// after ":r" and run the shell command after "!!"; tsql clears at "reset", stops at
+// "exit", "quit" or "bye" and reads a file at ":r". Leading blanks are allowed, as bsqldb
+// and tsql allow them. (tsql also clears the batch at a line whose first word is
+// "version", a common column name: that one is left to tsql's users.)
 bool readsAsBatchEnd(const QString& line)
 {
-    static const QRegularExpression batchEnd(QStringLiteral("^\\s*go(\\s+\\d+)?\\s*$"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    return batchEnd.match(line).hasMatch();
+    static const QRegularExpression command(
+        QStringLiteral("^\\s*(go|reset|exit|quit|bye|vi)(\\s.*)?$|^\\s*(:r|!!)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    return command.match(line).hasMatch();
 }
+
+// What the reports of left-out names and texts say of such a line.
+const QLatin1String kBatchBreakLine(
+    "a line that isql reads as go or as another command of its own");
 
 // Whether a name or text in `lines` (the script's own "GO" lines aside) holds a line that
 // would end its batch early. No quoting prevents that: isql splits the script before the
@@ -366,7 +378,22 @@ bool TSectionWriter::refusedForBatchEnd(const QString& kind, bool toFile)
     if (!holdsBatchEnd(SectionLines))
         return false;
     SectionLines.clear();
-    writeUnscripted(kind, QStringLiteral("a name or text in it holds a line that reads as GO"),
+    writeUnscripted(kind, QStringLiteral("a name or text in it holds ") + kBatchBreakLine, toFile);
+    return true;
+}
+
+// A line break in a name cannot come back as it was: the script's lines end in CR LF, so
+// one inside a name is written as CR LF, which bsqldb and isql hand to the server as they
+// are, and fisql reads any CR as a line end of its own. The object is left out and
+// reported.
+bool TSectionWriter::refusedForLineBreak(const QString& kind, bool toFile)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
+    if (!ObjName.contains(lineBreak) && !ObjQualifier.contains(lineBreak))
+        return false;
+    writeUnscripted(kind,
+                    QStringLiteral("its name holds a line break, which the script's CR LF line "
+                                   "ends cannot keep as it is"),
                     toFile);
     return true;
 }
@@ -433,7 +460,7 @@ QList<TCTBoundTarget> TSectionWriter::bindableTargets(const TBoundObject& object
         if (BoundObjectScript::splitByBindProcedures(target))
             reason = QStringLiteral("sp_bindrule and sp_bindefault would split its name at a dot");
         else if (holdsBatchEnd({target.Owner, target.Table, target.Column}))
-            reason = QStringLiteral("its name holds a line that reads as GO");
+            reason = QStringLiteral("its name holds ") + kBatchBreakLine;
         if (reason.isEmpty()) {
             targets << target;
             continue;
@@ -731,6 +758,12 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
         return;
     if (alreadyWritten(objectTypeCode(kind), ObjQualifier, ObjName))
         return;
+    // One read of the object: its id, its type and (for procedures) its transaction mode.
+    // An object dropped since it was listed (or since its table was read, for a trigger) is
+    // one the script cannot re-create, not the end of the run.
+    const std::optional<TCTObject> object = m_info.objectRow(objectOwner(), ObjName);
+    if (!object && !m_info.isSqlAnywhere())
+        return writeUnscripted(kindWord(kind), QStringLiteral("not found"), toFile);
     const TCTStoredText stored = m_info.GetStoredText(ObjName, ObjQualifier);
     if (stored.Hidden)
         return writeUnscripted(kindWord(kind), QStringLiteral("text hidden"), toFile);
@@ -739,11 +772,9 @@ void TSectionWriter::WriteTextObjectSection(bool toFile, TTextObjectKind kind)
     const QString text = withoutFinalLineBreak(stored.Text);
     if (trimBlanks(text).isEmpty())
         return writeUnscripted(kindWord(kind), QStringLiteral("text not available"), toFile);
-    // An object that names a table or view dropped since cannot be created again.
-    // One read of the object: its id, its type and (for procedures) its transaction mode.
-    const std::optional<TCTObject> object = m_info.objectRow(objectOwner(), ObjName);
     if (kind == TTextObjectKind::View && object && object->ColumnCount == 0)
         return writeUnscripted(kindWord(kind), kNoColumns, toFile);
+    // An object that names a table or view dropped since cannot be created again.
     if (!m_state.DanglingDependents.contains(m_info.SelectDb()))
         m_state.DanglingDependents.insert(m_info.SelectDb(), m_info.GetDanglingDependents());
     if (object && m_state.DanglingDependents.value(m_info.SelectDb()).contains(object->Id))
@@ -847,8 +878,8 @@ bool TSectionWriter::refusedBatch(const QStringList& statements)
     if (!holdsBatchEnd(statements))
         return false;
     m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": statements for ") +
-                              printable(ObjName) +
-                              QStringLiteral(": a name in them holds a line that reads as GO");
+                              printable(ObjName) + QStringLiteral(": a name in them holds ") +
+                              kBatchBreakLine;
     return true;
 }
 
@@ -903,7 +934,8 @@ void TSectionWriter::writeTriggersOf(const QString& table, const QString& owner,
         written << trigger.trimmed();
         ObjName = trigger.trimmed();
         ObjQualifier = owner;
-        WriteTextObjectSection(toFile, TTextObjectKind::Trigger);
+        if (!refusedForLineBreak(QStringLiteral("trigger"), toFile))
+            WriteTextObjectSection(toFile, TTextObjectKind::Trigger);
     }
 }
 
@@ -914,7 +946,8 @@ void TSectionWriter::writeIndexesOf(const QString& table, const QString& owner, 
         ObjName = index;
         ObjQualifier = table;
         IndexTableOwner = owner;
-        WriteIndexSection(toFile);
+        if (!refusedForLineBreak(QStringLiteral("index"), toFile))
+            WriteIndexSection(toFile);
     }
     IndexTableOwner.clear();
 }
@@ -997,8 +1030,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
         if (holdsBatchEnd(lines)) {
             m_state.Unscripted << m_info.SelectDb() + QStringLiteral(": foreign key ") +
                                       printable(key.Name) +
-                                      QStringLiteral(
-                                          ": a name in it holds a line that reads as GO");
+                                      QStringLiteral(": a name in it holds ") + kBatchBreakLine;
             continue;
         }
         m_state.PendingForeignKeys += lines;
@@ -1068,8 +1100,37 @@ void TSectionWriter::WriteSystemTablePermissions(bool toFile)
     flushSection(toFile);
 }
 
+namespace {
+QString sectionKindWord(ObjectKind kind)
+{
+    switch (kind) {
+        case ObjectKind::Users:
+            return QStringLiteral("user");
+        case ObjectKind::Groups:
+            return QStringLiteral("group");
+        case ObjectKind::Tables:
+            return QStringLiteral("table");
+        case ObjectKind::Views:
+            return QStringLiteral("view");
+        case ObjectKind::Indexes:
+            return QStringLiteral("index");
+        case ObjectKind::Triggers:
+            return QStringLiteral("trigger");
+        case ObjectKind::Procedures:
+            return QStringLiteral("procedure");
+        case ObjectKind::Rules:
+            return QStringLiteral("rule");
+        case ObjectKind::DataTypes:
+            break;
+    }
+    return QStringLiteral("datatype");
+}
+}  // namespace
+
 void TSectionWriter::WriteSection(ObjectKind kind, bool toFile)
 {
+    if (refusedForLineBreak(sectionKindWord(kind), toFile))
+        return;
     switch (kind) {
         case ObjectKind::Users:
             WriteUserSection(toFile);

@@ -87,6 +87,7 @@ private:
     bool refusedForMissingOwner(const QString& kind, bool toFile);
     void beginSection(const QString& guard, const QString& drop, bool blankAfterDrop = true);
     bool refusedForBatchEnd(const QString& kind, bool toFile);
+    bool refusedForLineBreak(const QString& kind, bool toFile);
     bool refusedBatch(const QStringList& statements);
     void flushSection(bool toFile);
     void appendBatch(const QStringList& statements, bool toFile);

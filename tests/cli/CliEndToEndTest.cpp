@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -189,6 +191,13 @@ TEST_F(CliTest, TraceHoldsStatementsAndMessagesWithTimesButNoLoginData)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("Cannot create trace file")) << qPrintable(result.err);
     EXPECT_TRUE(result.out.isEmpty());
+
+    // A trace that cannot be written is a file error with the system's reason.
+    result = cli({"-D", "inventory", "--list", "--trace", "/dev/full"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("Cannot write trace file \"/dev/full\". " +
+                                    QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << qPrintable(result.err);
 }
 
 TEST_F(CliTest, ScriptGoesToStandardOutputWithCrLfLines)

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -54,8 +56,32 @@ TEST_F(OutputFaults, AFullDiskLeavesTheEarlierScriptAndExitsWithOne)
     const ToolResult result = cliIn(kFullDisk, {"-D", "demo", "--drop", "-o", path});
     EXPECT_EQ(result.exitCode, 1) << qPrintable(result.err);
     EXPECT_TRUE(result.err.contains(path)) << qPrintable(result.err);
+    // The system's reason, not Qt's "Unknown error" for a write that took part of the bytes.
+    EXPECT_TRUE(result.err.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << qPrintable(result.err);
     EXPECT_EQ(readText(path), "previous script\r\n");
     EXPECT_EQ(QDir(work.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"demo.sql"});
+}
+
+// Under /dev, a regular file is replaced as anywhere else; /dev/stdout is written in place
+// even when it leads to a regular file.
+TEST_F(OutputFaults, ARegularFileUnderDevIsReplacedLikeAnyOther)
+{
+    if (!QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+        GTEST_SKIP() << "no writable /dev/shm";
+    QTemporaryDir shm(QStringLiteral("/dev/shm/skelder-XXXXXX"));
+    ASSERT_TRUE(shm.isValid());
+    const QString path = shm.filePath("x.sql");
+    ASSERT_TRUE(writeText(path, "previous script\r\n"));
+    const ToolResult full = cliIn(kFullDisk, {"-D", "demo", "--drop", "-o", path});
+    EXPECT_EQ(full.exitCode, 1) << qPrintable(full.err);
+    EXPECT_EQ(readText(path), "previous script\r\n");
+
+    const QString redirected = work.filePath("redirected.sql");
+    const ToolResult toStdout = cliIn(QStringLiteral("exec \"$@\" > '%1'").arg(redirected),
+                                      {"-D", "demo", "--kind", "tables", "-o", "/dev/stdout"});
+    EXPECT_EQ(toStdout.exitCode, 0) << qPrintable(toStdout.err);
+    EXPECT_TRUE(readText(redirected).contains("CREATE TABLE"));
 }
 
 TEST_F(OutputFaults, AFullDiskLeavesEverySeparateFileWholeAndExitsWithOne)

@@ -142,6 +142,27 @@ TEST_F(ReplayableSections, EachMemberOfAProcedureGroupIsABatchOfItsOwn)
     EXPECT_EQ(lines.count("GO"), 2);
 }
 
+// Objects listed and then dropped before their turn: named as not scripted, and the run
+// goes on.
+TEST_F(ReplayableSections, AnObjectDroppedSinceItWasListedIsNamedAndTheRunGoesOn)
+{
+    TCTLibObjInfo info;
+    info.SetName("info");
+    info.DbName = "db";
+    info.UseExecCursor = false;
+    TScriptGenerator generator(info, options(true));
+    SilentProgress progress;
+    const TMarkedObjectList objects{{"demo", ObjectKind::Procedures, "dbo.dropped_proc"},
+                                    {"demo", ObjectKind::Triggers, "dbo.dropped_trigger"},
+                                    {"demo", ObjectKind::Views, "dbo.dropped_view"},
+                                    {"demo", ObjectKind::Rules, "dbo.r_positive"}};
+    const QStringList entries = generator.BuildScript(objects, {}, true, nullptr, progress, false);
+    EXPECT_EQ(generator.Unscripted, QStringList({"demo: procedure dbo.dropped_proc: not found",
+                                                 "demo: trigger dbo.dropped_trigger: not found",
+                                                 "demo: view dbo.dropped_view: not found"}));
+    EXPECT_TRUE(entries.join('\n').contains("create rule r_positive"));
+}
+
 TEST_F(ReplayableSections, TheFirstUserDatatypeIsListed)
 {
     TCTLibEnhQuery query;

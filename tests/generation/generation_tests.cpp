@@ -167,6 +167,40 @@ TEST(MarkedObjects, CaptionsSplitAtTheFirstDot)
     EXPECT_EQ(ObjectNamePart("a.b.c"), "b.c");
 }
 
+// Owner "a.b"'s table "c" and owner "a"'s table "b.c" share a caption; the owner the
+// listing gave tells them apart. Users, groups and datatypes are named by their whole
+// caption.
+TEST(MarkedObjects, TheOwnerGivenSplitsTheCaption)
+{
+    const TMarkedObject ownedByAB{"demo", ObjectKind::Tables, "a.b.c", "a.b"};
+    EXPECT_EQ(QualifierPart(ownedByAB), "a.b");
+    EXPECT_EQ(ObjectNamePart(ownedByAB), "c");
+    const TMarkedObject ownedByA{"demo", ObjectKind::Tables, "a.b.c", "a"};
+    EXPECT_EQ(QualifierPart(ownedByA), "a");
+    EXPECT_EQ(ObjectNamePart(ownedByA), "b.c");
+    EXPECT_FALSE(ownedByA == ownedByAB);
+    const TMarkedObject user{"demo", ObjectKind::Users, "a.b"};
+    EXPECT_EQ(QualifierPart(user), "");
+    EXPECT_EQ(ObjectNamePart(user), "a.b");
+}
+
+// The server's version and name go into the header comment: no line break of theirs may
+// start a line that reads as GO, and no "*/" may end the comment.
+TEST(ScriptHeader, WhatTheServerGivesStaysInsideTheComment)
+{
+    TScriptHeader header;
+    header.ServerName = "S*/x";
+    header.ServerVersion = "1.0\ngo x\ncreate table pwned (a int)\ngo\n";
+    header.GeneratedOn = "today\r\n/*";
+    const QStringList lines = header.lines();
+    EXPECT_EQ(lines.first(), "/*");
+    EXPECT_EQ(lines.last(), "*/");
+    for (const QString& line : lines.mid(1, lines.size() - 2)) {
+        EXPECT_FALSE(line.contains('\n') || line.contains('\r')) << qPrintable(line);
+        EXPECT_FALSE(line.contains("*/") || line.contains("/*")) << qPrintable(line);
+    }
+}
+
 TEST(MarkedObjects, PrerequisitesComeFirstWithinEachDatabase)
 {
     const TMarkedObjectList tree{
@@ -240,8 +274,9 @@ TEST(SeparateFileNames, NamesNeverLeaveTheDirectory)
     EXPECT_EQ(
         TScriptGenerator::fileNameFor({"d", ObjectKind::Procedures, "dbo.a\tb"}, options, used),
         "a_b.prc");
+    // A user's caption is its whole name.
     EXPECT_EQ(TScriptGenerator::fileNameFor({"d", ObjectKind::Users, ".."}, options, used),
-              "_.usr");
+              "__.usr");
 }
 
 TEST(ObjectListing, EveryKindHasAProgressTextOfItsOwnNamingTheDatabase)

@@ -6,11 +6,24 @@
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
+
+// What no quoting keeps inside its batch, as --list names it: left out and reported.
+const QStringList kRefused{
+    QStringLiteral("tables\tdbo.evil\\nGO\\ndrop table victim\\n--"),
+    QStringLiteral("procedures\tdbo.with_go_line"),
+    QStringLiteral("procedures\tdbo.go_please"),
+    QStringLiteral("procedures\tdbo.with_reset"),
+    QStringLiteral("tables\tdbo.inj3\\ngo x\\ncreate table pwned3 (a int)\\ngo x\\n--"),
+    QStringLiteral("tables\tdbo.cr\\rname"),
+    QStringLiteral("indexes\tcrix.ix\\rcr"),
+    QStringLiteral("tables\tdbo.lf\\nname"),
+};
 
 class HostileNames : public ::testing::Test {
 protected:
@@ -58,8 +71,14 @@ TEST_F(HostileNames, TheScriptRecreatesEveryNameAndLeavesOutOnlyLinesThatReadAsG
     EXPECT_EQ(scripted.exitCode, 4) << qPrintable(scripted.err);
     EXPECT_TRUE(scripted.err.contains("table dbo.evil\\nGO\\ndrop table victim\\n--"))
         << qPrintable(scripted.err);
-    EXPECT_TRUE(scripted.err.contains("procedure dbo.with_go_line")) << qPrintable(scripted.err);
+    for (const QString& refused : kRefused)
+        EXPECT_TRUE(scripted.err.contains(refused.section(QLatin1Char('\t'), 1)))
+            << qPrintable(refused) << "\n"
+            << qPrintable(scripted.err);
     QString script = readText(path);
+    // Owner "a.b" with table "c" and owner "a" with table "b.c" share the caption "a.b.c".
+    EXPECT_TRUE(script.contains("CREATE TABLE \"a.b\".c\r\n"));
+    EXPECT_TRUE(script.contains("CREATE TABLE a.\"b.c\"\r\n"));
 
     // No name ends or opens a comment early.
     const QRegularExpression comment(QStringLiteral("^/\\*(.*)\\*/\\r?$"));
@@ -84,9 +103,63 @@ TEST_F(HostileNames, TheScriptRecreatesEveryNameAndLeavesOutOnlyLinesThatReadAsG
     EXPECT_EQ(replay("copy-2.sql", script), QStringList());
 
     QStringList expected = objectsOf("hostile");
-    expected.removeAll(QStringLiteral("tables\tdbo.evil\\nGO\\ndrop table victim\\n--"));
-    expected.removeAll(QStringLiteral("procedures\tdbo.with_go_line"));
+    for (const QString& refused : kRefused)
+        EXPECT_EQ(expected.removeAll(refused), 1) << qPrintable(refused);
     EXPECT_EQ(objectsOf("hostile_copy"), expected);
+}
+
+// fisql ends a batch at any line whose first word is "go", as isql and tsql do: the
+// names and texts that hold one are left out, and nothing they hide runs on replay.
+TEST_F(HostileNames, FisqlRunsNothingThatANameOrTextHides)
+{
+    const QString path = work.filePath("hostile.sql");
+    const ToolResult scripted =
+        cli(QStringList{"-D", "hostile", "-o", path} + replayableScriptOptions());
+    EXPECT_EQ(scripted.exitCode, 4) << qPrintable(scripted.err);
+    ASSERT_EQ(replay("create.sql",
+                     "create database hostile_fisql\ngo\nuse hostile_fisql\ngo\n"
+                     "create table victim (a int)\ngo\n"),
+              QStringList());
+    QString script = readText(path);
+    script.replace(QRegularExpression(QStringLiteral("^USE hostile(?=\\r?$)"),
+                                      QRegularExpression::MultilineOption),
+                   QStringLiteral("USE hostile_fisql"));
+    ASSERT_TRUE(writeText(work.filePath("fisql.sql"), script.toUtf8()));
+    // fisql takes a "/*" in a quoted name for the start of a comment and runs the batches
+    // up to its end as one, which the server refuses: those errors (and fisql's exit status
+    // 1 for them) are no concern here.
+    const ToolResult replayed = runFisql(TdsimServer::serverName(), work.filePath("fisql.sql"),
+                                         QStringLiteral("hostile_fisql"));
+    ASSERT_GE(replayed.exitCode, 0) << qPrintable(replayed.err);
+    const QStringList objects = objectsOf("hostile_fisql");
+    EXPECT_TRUE(objects.contains(QStringLiteral("tables\tdbo.victim")))
+        << qPrintable(objects.join('\n'));
+    EXPECT_FALSE(objects.contains(QStringLiteral("tables\tdbo.pwned3")));
+}
+
+// A listing shows every control character of a name as an escape, never raw.
+TEST_F(HostileNames, TheListingEscapesControlCharacters)
+{
+    const ToolResult listed = cli({"-D", "hostile", "--list", "--kind", "tables"});
+    EXPECT_EQ(listed.exitCode, 0) << qPrintable(listed.err);
+    EXPECT_TRUE(listed.out.contains("\ttables\tdbo.esc\\x1b[2J\n")) << qPrintable(listed.out);
+    for (const QChar c : listed.out)
+        EXPECT_TRUE(c == '\t' || c == '\n' || c.category() != QChar::Other_Control) << c.unicode();
+}
+
+// No object's file takes the name of the list of files.
+TEST_F(HostileNames, NoObjectsFileTakesTheNameOfTheReplayOrder)
+{
+    const QString directory = work.filePath("files");
+    const ToolResult scripted =
+        cli({"-D", "hostile", "--kind", "tables", "--object", "dbo.replay-order",
+             "--separate-files", directory, "--ext", "tables=txt"});
+    EXPECT_EQ(scripted.exitCode, 0) << qPrintable(scripted.err);
+    const QStringList order =
+        readText(QDir(directory).filePath("replay-order.txt")).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(order.size(), 1);
+    EXPECT_NE(order.first(), "replay-order.txt");
+    EXPECT_TRUE(readText(QDir(directory).filePath(order.first())).contains("CREATE TABLE"));
 }
 
 // An index caption is "table.index"; a dot in the table's name must not split it there.
