@@ -6,6 +6,7 @@
 #include "CTLibException.h"
 #include "SqlMonitor.h"
 #include "StatementTrace.h"
+#include "TimeoutPolicy.h"
 #include "UserInterface.h"
 
 #include <QDateTime>
@@ -39,6 +40,8 @@ void TQueryEngine::deriveSwitches()
 
 void TQueryEngine::processMessages()
 {
+    if (TCTLibDatabase* db = FindDatabase(m_query.DbName))
+        db->throwIfAnswerTimedOut(&m_query);
     m_state.switches.raise = m_state.raiseOnError;
     ProcessDiagMessages(m_state.connection, m_query, m_state.switches);
 }
@@ -131,14 +134,35 @@ bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret)
             m_state.sentClock.invalidate();  // a cursor's close reads results again
         }
     }
+    if (ret == CS_CANCELED)
+        raiseUnaskedCancel();
+    if (ret == CS_END_RESULTS)
+        database()->throwIfAnswerOverran(&m_query);
     return ret == CS_SUCCEED;
+}
+
+// Results end as cancelled only after an attention, and cancel() reads those itself: an
+// acknowledgement nobody asked for comes from a damaged reply, whose remaining bytes would
+// be read as the answers to the next commands.
+void TQueryEngine::raiseUnaskedCancel()
+{
+    m_state.walk.dropped();
+    processMessages();
+    throw EDatabaseError(kUnaskedCancelText, &m_query);
 }
 
 // ---------------------------------------------------------------- execution core
 
+TAnswerDeadline* TQueryEngine::answerDeadline() const
+{
+    const TCTLibDatabase* db = FindDatabase(m_query.DbName);
+    return db ? db->answerDeadline() : nullptr;
+}
+
 int TQueryEngine::executeCore()
 {
     TCTLibDatabase* db = database();
+    const TAnswerDeadline::Waiting waiting(db->answerDeadline());
     db->RestartIdleTimer();
     if (m_query.AutoConnect && !db->connected())
         db->Connect();
@@ -251,6 +275,7 @@ void TQueryEngine::releaseCommands()
 int TQueryEngine::sendCommand(const QString& text)
 {
     cancel(TCTLibCustomQuery::kCancelAll);
+    database()->startAnswer();
     if (m_state.prepared)
         sendPreparedExecute();  // also with IsCursor: FreeTDS declares no cursor on it
     else if (m_query.IsCursor)
@@ -511,6 +536,7 @@ void TQueryEngine::readAfterStatus()
 
 bool TQueryEngine::next()
 {
+    const TAnswerDeadline::Waiting waiting(answerDeadline());
     int result = 0;
     if (m_query.KeepHistory && m_state.rowNumber < m_state.rowsFetched) {
         // Only stored rows lie behind RowNumber; nothing moves it back, so this stays idle.
@@ -554,6 +580,7 @@ void TQueryEngine::cancel(int kind)
         return;
     if (!FindDatabase(m_query.DbName))
         return;
+    const TAnswerDeadline::Waiting waiting(answerDeadline());
     CS_COMMAND* command = m_state.command.get();
     // The attention goes first so that the cursor close finds the connection idle; after
     // it FreeTDS flags the command once, and one ct_results call clears the flag.
@@ -582,6 +609,7 @@ void TQueryEngine::closeCursor()
                           CS_UNUSED);
     if (built != CS_SUCCEED)
         return;
+    database()->startAnswer();
     if (ct_send(command) != CS_SUCCEED)
         return;
     m_state.walk.sent(true);
@@ -614,6 +642,7 @@ void TQueryEngine::prepare()
     };
     try {
         ct_dynamic(second, CS_PREPARE, id.data(), CS_NULLTERM, text.data(), CS_NULLTERM);
+        database()->startAnswer();
         traceStatement(QStringLiteral("prepare"), m_query.m_parsedText);
         const CS_RETCODE sent = ct_send(second);
         processMessages();
@@ -643,6 +672,7 @@ void TQueryEngine::unprepare()
     ct_cancel(nullptr, second, CS_CANCEL_ALL);
     QByteArray id("PrepId");
     ct_dynamic(second, CS_DEALLOC, id.data(), CS_NULLTERM, nullptr, CS_UNUSED);
+    database()->startAnswer();
     ct_send(second);
     try {
         processMessages();

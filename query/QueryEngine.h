@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <vector>
 
+class TAnswerDeadline;
 class TCTLibDatabase;
 
 struct TColumnDescription {
@@ -130,6 +131,9 @@ public:
 private:
     // Execution.
     TCTLibDatabase* database();
+    // The connection's deadline for whole answers, when the query names a connection.
+    TAnswerDeadline* answerDeadline() const;
+    [[noreturn]] void raiseUnaskedCancel();
     void deriveSwitches();
     void renewCommand(TCommandHandle& command);
     int sendCommand(const QString& text);

@@ -262,9 +262,9 @@ int TQueryEngine::fetchRow()
             if (m_state.walk.commandBusy)
                 raiseFailedCall("ct_fetch");
             return 0;
+        case CS_CANCELED:
+            raiseUnaskedCancel();
         default:
-            if (ret == CS_CANCELED)
-                m_state.walk.commandEnded();
             return 0;
     }
 }
