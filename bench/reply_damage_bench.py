@@ -29,7 +29,7 @@ import time
 SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 PROXY = os.path.join(SOURCE, "tests", "faults", "reply_damage_proxy.py")
 KINDS = ["truncate", "stall", "close", "garbage", "wrong-token", "cut", "doubled",
-         "row-without-format", "drip", "flood"]
+         "row-without-format", "zeroed-row", "drip", "flood"]
 EARLIER = b"-- an earlier script, kept when a run fails\r\n"
 MARGIN_SECONDS = 10
 
@@ -107,7 +107,7 @@ class Matrix:
             code, err = None, ""
         seconds = time.monotonic() - started
         stop(proxy)
-        replies = int(open(count_file).read()) if os.path.exists(count_file) else 0
+        replies = int(open(count_file).read() or 0) if os.path.exists(count_file) else 0
         with open(output, "rb") as result:
             script = result.read()
         shutil.rmtree(directory, ignore_errors=True)

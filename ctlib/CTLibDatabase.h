@@ -201,8 +201,9 @@ public:
     void startAnswer();
     void throwIfAnswerTimedOut(const QObject* sender);
     // A server sends nothing that was not asked for: bytes waiting once a command's results
-    // have ended (a reply sent twice, say) would be read as the answers to the next
-    // commands. Raises that as `sender`'s error.
+    // have ended, or before the next command is sent (a reply sent twice, say), would be
+    // read as the answers to the next commands. Raises that as `sender`'s error. Bytes the
+    // library has already taken from the socket are beyond its reach.
     void throwIfAnswerOverran(const QObject* sender) const;
 
     // TMessageReporter

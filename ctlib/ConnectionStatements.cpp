@@ -89,6 +89,7 @@ QString TConnectionStatements::run(const QString& sql)
         throw ECTLibException(QStringLiteral("ct_cmd_alloc Failed"));
     const TCommandHandle command(raw);  // cancels whatever is left when it is dropped
     const TAnswerDeadline::Waiting waiting(m_connection.answerDeadline());
+    m_connection.throwIfAnswerOverran(this);
     m_connection.startAnswer();
 
     QByteArray text = sql.toUtf8();

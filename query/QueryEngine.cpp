@@ -275,6 +275,7 @@ void TQueryEngine::releaseCommands()
 int TQueryEngine::sendCommand(const QString& text)
 {
     cancel(TCTLibCustomQuery::kCancelAll);
+    database()->throwIfAnswerOverran(&m_query);
     database()->startAnswer();
     if (m_state.prepared)
         sendPreparedExecute();  // also with IsCursor: FreeTDS declares no cursor on it

@@ -22,6 +22,8 @@ Kinds of damage (the payload is the reply's bytes after the packet headers):
   doubled              the reply is sent twice
   row-without-format   the leading row format removed, or a ROW token put first where
                        the reply has none
+  zeroed-row           in a reply of a row format, one row and a DONE, every byte of the
+                       row's values zero (a number reads as 0, a text as NULL)
   drip                 the reply one byte every MS milliseconds (1500 by default)
   flood                an endless stream of DONE tokens with the MORE bit before the reply
 """
@@ -34,7 +36,7 @@ import threading
 import time
 
 KINDS = ["none", "truncate", "stall", "close", "garbage", "wrong-token", "cut", "doubled",
-         "row-without-format", "drip", "flood"]
+         "row-without-format", "zeroed-row", "drip", "flood"]
 
 HEADER = 8
 LAST_PACKET = 0x01
@@ -81,13 +83,28 @@ def packetize(payload, packet_type, size):
     return out
 
 
+def format_length(payload):
+    """The bytes of the payload's leading row format token, 0 when it has none."""
+    if payload and payload[0] == ROWFMT and len(payload) >= 3:
+        return 3 + int.from_bytes(payload[1:3], "little")
+    if payload and payload[0] == ROWFMT2 and len(payload) >= 5:
+        return 5 + int.from_bytes(payload[1:5], "little")
+    return 0
+
+
+def with_row_zeroed(payload):
+    """A reply of a row format, one ROW and a DONE with the row's values all zero bytes."""
+    start = format_length(payload)
+    end = len(payload) - len(DONE_MORE)
+    if not start or end <= start + 1 or payload[start] != ROW or payload[end] != 0xFD:
+        return payload
+    return payload[:start + 1] + bytes(end - start - 1) + payload[end:]
+
+
 def without_row_format(payload):
     """The payload with its leading row format taken out, or a ROW token put first."""
-    if payload and payload[0] == ROWFMT and len(payload) >= 3:
-        return payload[3 + int.from_bytes(payload[1:3], "little"):]
-    if payload and payload[0] == ROWFMT2 and len(payload) >= 5:
-        return payload[5 + int.from_bytes(payload[1:5], "little"):]
-    return bytes([ROW]) + bytes(8) + payload
+    start = format_length(payload)
+    return payload[start:] if start else bytes([ROW]) + bytes(8) + payload
 
 
 class Proxy:
@@ -110,8 +127,10 @@ class Proxy:
             index = self.replies
             self.replies += 1
             if self.args.count_file:
-                with open(self.args.count_file, "w") as out:
+                partial = self.args.count_file + ".new"
+                with open(partial, "w") as out:
                     out.write(str(self.replies))
+                os.replace(partial, self.args.count_file)
             return index
 
     def serve(self, client):
@@ -188,6 +207,8 @@ class Proxy:
             return True
         elif kind == "row-without-format":
             payload = without_row_format(payload)
+        elif kind == "zeroed-row":
+            payload = with_row_zeroed(payload)
         elif kind == "drip":
             for byte in whole:
                 client.sendall(bytes([byte]))
