@@ -26,6 +26,16 @@ bool isBlankSql(const QString& text)
 
 // ---------------------------------------------------------------- helpers
 
+CS_RETCODE discardRows(CS_COMMAND* command)
+{
+    CS_INT rows = 0;
+    CS_RETCODE fetched = CS_SUCCEED;
+    while ((fetched = ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows)) == CS_SUCCEED ||
+           fetched == CS_ROW_FAIL) {
+    }
+    return fetched;
+}
+
 TCTLibDatabase* TQueryEngine::database()
 {
     CheckDatabaseName(m_query.DbName, &m_query);
@@ -465,10 +475,7 @@ int TQueryEngine::readResults()
                     trace(QStringLiteral("CS_MSG_RESULT"));
                 else if (type == CS_DESCRIBE_RESULT)
                     trace(QStringLiteral("CS_DESCRIBE_RESULT"));
-                CS_INT rows = 0;
-                while (ct_fetch(m_state.command.get(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) ==
-                       CS_SUCCEED) {
-                }
+                discardRows(m_state.command.get());
                 break;
             }
             case CS_ROWFMT_RESULT:
@@ -513,8 +520,7 @@ void TQueryEngine::readReturnStatus()
         cancel(TCTLibCustomQuery::kCancelAll);
         throw EAbort();
     }
-    while (ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) == CS_SUCCEED) {
-    }
+    discardRows(command);
     trace(QStringLiteral("Flow : ** End of obtaining Return Status **"));
     m_state.walk.stopAfterStatus = true;
 }

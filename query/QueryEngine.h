@@ -16,6 +16,11 @@
 class TAnswerDeadline;
 class TCTLibDatabase;
 
+// Fetches the rows of the current result to its end: CS_END_DATA, or the failure that
+// stopped it. A row that fails to convert is passed over, not stopped at: rows left
+// unread would make the next ct_results answer the same result again.
+CS_RETCODE discardRows(CS_COMMAND* command);
+
 struct TColumnDescription {
     QString name;  // at most 30 characters
     int nameLength = 0;
