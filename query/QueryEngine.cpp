@@ -144,7 +144,7 @@ bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret)
             m_state.sentClock.invalidate();  // a cursor's close reads results again
         }
     }
-    if (ret == CS_CANCELED)
+    if (ret == CS_CANCELED && !m_state.walk.attentionSent)
         raiseUnaskedCancel();
     if (ret == CS_END_RESULTS)
         database()->throwIfAnswerOverran(&m_query);
@@ -598,6 +598,8 @@ void TQueryEngine::cancel(int kind)
         m_state.walk.commandEnded();
     }
     closeCursor();
+    if (kind == CS_CANCEL_ATTN && m_state.walk.commandBusy)
+        m_state.walk.attentionSent = true;
     ct_cancel(nullptr, command, kind);
 }
 

@@ -58,11 +58,12 @@ struct TResultsWalk {
     bool inStatusResult = false;   // a procedure's return status is being read
     bool afterEndOfData = false;   // walking the results that follow the rows handed out
     bool stopAfterStatus = false;  // the return status ends what Next hands out
+    bool attentionSent = false;    // Cancel(CS_CANCEL_ATTN): the results end as cancelled
 
     // A new command is about to be sent: nothing of the last one is open.
     void startCommand()
     {
-        rowPending = inStatusResult = hasRowResult = false;
+        rowPending = inStatusResult = hasRowResult = attentionSent = false;
         resultsPending = true;
     }
     void sent(bool succeeded) { commandBusy = succeeded; }

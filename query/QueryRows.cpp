@@ -263,7 +263,10 @@ int TQueryEngine::fetchRow()
                 raiseFailedCall("ct_fetch");
             return 0;
         case CS_CANCELED:
-            raiseUnaskedCancel();
+            if (!m_state.walk.attentionSent)
+                raiseUnaskedCancel();
+            m_state.walk.commandEnded();
+            return 0;
         default:
             return 0;
     }
