@@ -1,6 +1,7 @@
 // The CREATE TABLE builder of TCTLibObjInfo: columns with their declared defaults, the
 // primary key, unique and check constraints, the lock scheme and the storage options.
 #include "CTLibDatabase.h"
+#include "CTLibException.h"
 #include "CTLibObjInfo.h"
 #include "CatalogFaults.h"
 #include "CatalogRead.h"
@@ -194,7 +195,14 @@ int TCTLibObjInfo::ncharSize()
     if (m_ncharSize == 0) {
         CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
         read.open(Sql::ncharSize());
-        m_ncharSize = read.next() ? read.integer(1) : 1;
+        const int size = read.next() ? read.integer(1) : 0;
+        // Without it a national column would be written with no length, or a wrong one.
+        if (size < 1)
+            throw EDatabaseError(
+                QStringLiteral("The server's answer to SELECT @@ncharsize (%1) is not a number "
+                               "of bytes.")
+                    .arg(size));
+        m_ncharSize = size;
     }
     return m_ncharSize;
 }

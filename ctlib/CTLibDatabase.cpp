@@ -12,6 +12,7 @@
 #include "TimeoutPolicy.h"
 #include "UserInterface.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
 #include <QDateTime>
 #include <QDir>
@@ -95,6 +96,7 @@ TCTLibDatabase::TCTLibDatabase(QObject* owner) : QObject(owner)
     ServerList = m_serverNames;
     m_statements = new TConnectionStatements(*this);
     m_runtimeConfig = new TCTRuntimeConfig(this);
+    m_deadline = std::make_unique<TAnswerDeadline>();
 }
 
 TCTLibDatabase::~TCTLibDatabase()
@@ -206,9 +208,16 @@ void TCTLibDatabase::Connect()
     CS_RETCODE result = CS_FAIL;
     bool loginTimedOut = false;
     {
+        // The login timeout covers the whole login, however slowly its answer trickles in.
         TLoginInProgress login(raw);
-        result = ct_connect(raw, server.data(), CS_NULLTERM);
+        m_deadline->start(loginTimeOut(), [&login] { login.abandon(); });
+        {
+            const TAnswerDeadline::Waiting waiting(m_deadline.get());
+            result = ct_connect(raw, server.data(), CS_NULLTERM);
+        }
+        m_deadline->finish();
         loginTimedOut = login.timedOut();
+        m_sockets = login.newSockets();
     }
     TStatementTrace::loginEnded(result == CS_SUCCEED || result == CS_PENDING);
     if (loginTimedOut) {
@@ -232,6 +241,7 @@ void TCTLibDatabase::Connect()
     m_connection = std::move(connection);
     SendToMonitor(QStringLiteral("Connected"));
     m_connected = true;
+    throwIfAnswerOverran(this);
     afterConnectSetup();
     if (m_lastServerMessage.number == 4022)
         fire(OnPwdExpired, this);
@@ -391,9 +401,48 @@ void TCTLibDatabase::afterConnectSetup()
 
 // ---------------------------------------------------------------- DisConnect
 
+void TCTLibDatabase::startAnswer()
+{
+    // Once the library has closed a dead connection its descriptor may serve another file.
+    const std::set<int> sockets = connectionLost() ? std::set<int>() : m_sockets;
+    m_deadline->start(timeOut(), [sockets] {
+        for (int socket : sockets)
+            ::shutdown(socket, SHUT_RDWR);
+    });
+}
+
+void TCTLibDatabase::throwIfAnswerTimedOut(const QObject* sender)
+{
+    if (!m_deadline->expired())
+        return;
+    // The library's messages say only that the socket closed.
+    if (m_connection)
+        ClearDiagMessages(m_connection.get());
+    throw EDatabaseError(QStringLiteral("The server did not complete its answer within %1 "
+                                        "seconds (command timed out).")
+                             .arg(m_deadline->seconds()),
+                         sender);
+}
+
+void TCTLibDatabase::throwIfAnswerOverran(const QObject* sender) const
+{
+    if (connectionLost())
+        return;
+    for (int socket : m_sockets) {
+        char byte = 0;
+        if (::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 1)
+            throw EDatabaseError(QStringLiteral("The server's reply was malformed: it went on "
+                                                "after its end."),
+                                 sender);
+    }
+}
+
 void TCTLibDatabase::DisConnect()
 {
     fire(BeforeDisConnect, this);
+    const TAnswerDeadline::Waiting waiting(m_deadline.get());
+    if (m_connected)
+        startAnswer();  // the cancel and the logout wait for answers, too
     if (m_connected) {
         CancelAll();
         m_connected = false;
@@ -427,10 +476,12 @@ void TCTLibDatabase::setConnected(bool on)
 
 // ---------------------------------------------------------------- session settings
 
-void TCTLibDatabase::sendOption(int option, int value) const
+void TCTLibDatabase::sendOption(int option, int value)
 {
     if (!m_connection)
         return;
+    const TAnswerDeadline::Waiting waiting(m_deadline.get());
+    startAnswer();
     CS_INT argument = value;
     ct_options(m_connection.get(), CS_SET, option, &argument, CS_UNUSED, nullptr);
 }
@@ -460,6 +511,8 @@ void TCTLibDatabase::ApplyProcOptions(TProcOptions options)
         if (!m_connection || !(row.anyRdbms || isSybase()))
             continue;
         CS_BOOL value = wanted ? CS_TRUE : CS_FALSE;
+        const TAnswerDeadline::Waiting waiting(m_deadline.get());
+        startAnswer();
         ct_options(m_connection.get(), CS_SET, row.option, &value, CS_UNUSED, nullptr);
     }
     ProcOptions = options;

@@ -8,8 +8,10 @@
 #include <QObject>
 #include <QStringList>
 #include <memory>
+#include <set>
 
 class QTimer;
+class TAnswerDeadline;
 class TConnectionStatements;
 class TCTLibContext;
 
@@ -191,6 +193,19 @@ public:
     _cs_connection* connectionHandle() const { return m_connection.get(); }
     _cs_context* contextHandle() const { return m_context; }
 
+    // The whole answer to a command must arrive within the command timeout (TimeOut):
+    // startAnswer when a command is about to be sent, and wait for its results inside a
+    // TAnswerDeadline::Waiting on answerDeadline(). When the time is up the socket is
+    // shut down; throwIfAnswerTimedOut then raises the timeout as `sender`'s error.
+    TAnswerDeadline* answerDeadline() const { return m_deadline.get(); }
+    void startAnswer();
+    void throwIfAnswerTimedOut(const QObject* sender);
+    // A server sends nothing that was not asked for: bytes waiting once a command's results
+    // have ended, or before the next command is sent (a reply sent twice, say), would be
+    // read as the answers to the next commands. Raises that as `sender`'s error. Bytes the
+    // library has already taken from the socket are beyond its reach.
+    void throwIfAnswerOverran(const QObject* sender) const;
+
     // TMessageReporter
     bool reportsForConnection() const override { return true; }
     QObject* reporterObject() override { return this; }
@@ -217,7 +232,7 @@ private:
     bool promptForLogin();
     void sendLoginProperties(_cs_connection* connection) const;
     void sendRuntimeConfig(_cs_connection* connection) const;
-    void sendOption(int option, int value) const;
+    void sendOption(int option, int value);
     void checkLoginFields() const;
     void pointFreeTdsAtServerFile() const;
     void executeInternal(const QString& text);
@@ -247,6 +262,8 @@ private:
     QString m_generatedName;
     TConnectionStatements* m_statements = nullptr;  // child object
     std::unique_ptr<QTimer> m_idleTimer;
+    std::unique_ptr<TAnswerDeadline> m_deadline;
+    std::set<int> m_sockets;  // the open connection's, as found at login
 };
 
 // The first registered connection whose component name is `name` (exact); nullptr otherwise.

@@ -5,13 +5,16 @@
 #include "CTLibException.h"
 #include "DiagMessages.h"
 #include "StatementTrace.h"
+#include "TimeoutPolicy.h"
 
 #include <QElapsedTimer>
 #include <cstring>
 
 namespace {
-// The first column of each row of the current row result, as text; the last one read.
-QString lastFirstColumn(CS_COMMAND* command)
+// The first column of each row of the current row result, as text: the last one read in
+// `last`. False when the rows could not be bound or read to their end: the result is
+// then still the current one, and asking for the next result would give it again.
+bool readLastFirstColumn(CS_COMMAND* command, QString& last)
 {
     CS_DATAFMT format;
     std::memset(&format, 0, sizeof format);
@@ -22,24 +25,26 @@ QString lastFirstColumn(CS_COMMAND* command)
     format.count = 1;
     CS_INT length = 0;
     CS_SMALLINT indicator = 0;
-    QString last;
     if (ct_bind(command, 1, &format, value, &length, &indicator) != CS_SUCCEED)
-        return last;
+        return false;
     CS_INT rows = 0;
     CS_RETCODE fetched = CS_SUCCEED;
     while ((fetched = ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows)) == CS_SUCCEED ||
            fetched == CS_ROW_FAIL)
         last = indicator == -1 ? QString()
                                : QString::fromUtf8(value, int(strnlen(value, sizeof value)));
-    return last;
+    return fetched == CS_END_DATA;
 }
 
-// Rows of a result that is not looked at.
-void skipRows(CS_COMMAND* command)
+// Rows of a result that is not looked at; false when they could not be read to their end.
+bool skipRows(CS_COMMAND* command)
 {
     CS_INT rows = 0;
-    while (ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) == CS_SUCCEED) {
+    CS_RETCODE fetched = CS_SUCCEED;
+    while ((fetched = ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows)) == CS_SUCCEED ||
+           fetched == CS_ROW_FAIL) {
     }
+    return fetched == CS_END_DATA;
 }
 }  // namespace
 
@@ -68,6 +73,7 @@ void TConnectionStatements::setLastServerMessage(const TServerMessage& message)
 
 void TConnectionStatements::processMessages()
 {
+    m_connection.throwIfAnswerTimedOut(this);
     ProcessDiagMessages(m_connection.connectionHandle(), *this,
                         TDiagSwitches::from(true, ShowDbMessages, MsgDialogs));
 }
@@ -82,6 +88,9 @@ QString TConnectionStatements::run(const QString& sql)
     if (!connection || ct_cmd_alloc(connection, &raw) != CS_SUCCEED || !raw)
         throw ECTLibException(QStringLiteral("ct_cmd_alloc Failed"));
     const TCommandHandle command(raw);  // cancels whatever is left when it is dropped
+    const TAnswerDeadline::Waiting waiting(m_connection.answerDeadline());
+    m_connection.throwIfAnswerOverran(this);
+    m_connection.startAnswer();
 
     QByteArray text = sql.toUtf8();
     const CS_RETCODE built = ct_command(raw, CS_LANG_CMD, text.data(), CS_NULLTERM, CS_UNUSED);
@@ -101,19 +110,28 @@ QString TConnectionStatements::run(const QString& sql)
     CS_INT type = 0;
     CS_RETCODE result = CS_SUCCEED;
     while ((result = ct_results(raw, &type)) == CS_SUCCEED) {
+        bool read = true;
         if (type == CS_ROW_RESULT)
-            last = lastFirstColumn(raw);
+            read = readLastFirstColumn(raw, last);
         else if (type == CS_STATUS_RESULT || type == CS_PARAM_RESULT || type == CS_COMPUTE_RESULT ||
                  type == CS_CURSOR_RESULT)
-            skipRows(raw);
+            read = skipRows(raw);
         else if (type == CS_CMD_FAIL)
             failed = true;
         processMessages();
+        if (!read)
+            throw EDatabaseError(
+                QStringLiteral("The rows the server answered to \"%1\" could not be read.")
+                    .arg(sql.simplified()),
+                this);
     }
     TStatementTrace::resultsEnded(sent.elapsed());
     processMessages();
     if (result == CS_FAIL)
         throw EDatabaseError(m_connection.failedCallText("ct_results"), this);
+    if (result == CS_CANCELED)
+        throw EDatabaseError(kUnaskedCancelText, this);
+    m_connection.throwIfAnswerOverran(this);
     if (failed)
         throw EDatabaseError(QStringLiteral("Command failed"), this);
     return last;

@@ -59,3 +59,8 @@ bool IsReportableMessage(int number);
 // The captions of the message boxes and message windows.
 inline const QString kMessageCaption = QStringLiteral("CT-Library message");
 inline const QString kErrorCaption = QStringLiteral("CT-Library error");
+// A command's results ended as cancelled though no cancel was sent: the reply was damaged,
+// and what is left of it would be read as the answers to the next commands.
+inline const QString kUnaskedCancelText = QStringLiteral(
+    "The server's reply was malformed: it ended as cancelled, though no cancel "
+    "was sent.");

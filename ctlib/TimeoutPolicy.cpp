@@ -88,8 +88,101 @@ TLoginInProgress::~TLoginInProgress()
 void TLoginInProgress::abandon()
 {
     m_timedOut = true;
+    for (int socket : newSockets())
+        ::shutdown(socket, SHUT_RDWR);
+}
+
+std::set<int> TLoginInProgress::newSockets() const
+{
+    std::set<int> sockets;
     for (int socket : openSockets()) {
         if (!m_socketsBefore.count(socket))
-            ::shutdown(socket, SHUT_RDWR);
+            sockets.insert(socket);
     }
+    return sockets;
+}
+
+// ---------------------------------------------------------------- TAnswerDeadline
+
+TAnswerDeadline::~TAnswerDeadline()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+    }
+    m_changed.notify_all();
+    if (m_watchdog.joinable())
+        m_watchdog.join();
+}
+
+void TAnswerDeadline::start(int seconds, std::function<void()> onExpiry)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_seconds = seconds;
+        m_used = Clock::duration::zero();
+        m_waitingSince = Clock::now();
+        m_onExpiry = std::move(onExpiry);
+        m_expired = false;
+        if (m_seconds > 0 && !m_watchdog.joinable())
+            m_watchdog = std::thread([this] { watch(); });
+    }
+    m_changed.notify_all();
+}
+
+void TAnswerDeadline::finish()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_onExpiry = nullptr;
+    }
+    m_changed.notify_all();
+}
+
+void TAnswerDeadline::enter()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_depth++ == 0)
+            m_waitingSince = Clock::now();
+    }
+    m_changed.notify_all();
+}
+
+void TAnswerDeadline::leave()
+{
+    // Under the lock, so that the expiry action never runs once the wait is over.
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (--m_depth == 0)
+        m_used += Clock::now() - m_waitingSince;
+}
+
+void TAnswerDeadline::watch()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_quit) {
+        if (m_depth == 0 || m_seconds <= 0 || !m_onExpiry || m_expired) {
+            m_changed.wait(lock);
+            continue;
+        }
+        const Clock::time_point end = m_waitingSince + std::chrono::seconds(m_seconds) - m_used;
+        if (Clock::now() < end) {
+            m_changed.wait_until(lock, end);
+            continue;
+        }
+        m_expired = true;
+        m_onExpiry();
+    }
+}
+
+TAnswerDeadline::Waiting::Waiting(TAnswerDeadline* deadline) : m_deadline(deadline)
+{
+    if (m_deadline)
+        m_deadline->enter();
+}
+
+TAnswerDeadline::Waiting::~Waiting()
+{
+    if (m_deadline)
+        m_deadline->leave();
 }

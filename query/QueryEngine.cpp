@@ -6,6 +6,7 @@
 #include "CTLibException.h"
 #include "SqlMonitor.h"
 #include "StatementTrace.h"
+#include "TimeoutPolicy.h"
 #include "UserInterface.h"
 
 #include <QDateTime>
@@ -25,6 +26,16 @@ bool isBlankSql(const QString& text)
 
 // ---------------------------------------------------------------- helpers
 
+CS_RETCODE discardRows(CS_COMMAND* command)
+{
+    CS_INT rows = 0;
+    CS_RETCODE fetched = CS_SUCCEED;
+    while ((fetched = ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows)) == CS_SUCCEED ||
+           fetched == CS_ROW_FAIL) {
+    }
+    return fetched;
+}
+
 TCTLibDatabase* TQueryEngine::database()
 {
     CheckDatabaseName(m_query.DbName, &m_query);
@@ -39,6 +50,8 @@ void TQueryEngine::deriveSwitches()
 
 void TQueryEngine::processMessages()
 {
+    if (TCTLibDatabase* db = FindDatabase(m_query.DbName))
+        db->throwIfAnswerTimedOut(&m_query);
     m_state.switches.raise = m_state.raiseOnError;
     ProcessDiagMessages(m_state.connection, m_query, m_state.switches);
 }
@@ -131,14 +144,35 @@ bool TQueryEngine::readResultType(CS_INT& type, CS_RETCODE& ret)
             m_state.sentClock.invalidate();  // a cursor's close reads results again
         }
     }
+    if (ret == CS_CANCELED && !m_state.walk.attentionSent)
+        raiseUnaskedCancel();
+    if (ret == CS_END_RESULTS)
+        database()->throwIfAnswerOverran(&m_query);
     return ret == CS_SUCCEED;
+}
+
+// Results end as cancelled only after an attention, and cancel() reads those itself: an
+// acknowledgement nobody asked for comes from a damaged reply, whose remaining bytes would
+// be read as the answers to the next commands.
+void TQueryEngine::raiseUnaskedCancel()
+{
+    m_state.walk.dropped();
+    processMessages();
+    throw EDatabaseError(kUnaskedCancelText, &m_query);
 }
 
 // ---------------------------------------------------------------- execution core
 
+TAnswerDeadline* TQueryEngine::answerDeadline() const
+{
+    const TCTLibDatabase* db = FindDatabase(m_query.DbName);
+    return db ? db->answerDeadline() : nullptr;
+}
+
 int TQueryEngine::executeCore()
 {
     TCTLibDatabase* db = database();
+    const TAnswerDeadline::Waiting waiting(db->answerDeadline());
     db->RestartIdleTimer();
     if (m_query.AutoConnect && !db->connected())
         db->Connect();
@@ -251,6 +285,8 @@ void TQueryEngine::releaseCommands()
 int TQueryEngine::sendCommand(const QString& text)
 {
     cancel(TCTLibCustomQuery::kCancelAll);
+    database()->throwIfAnswerOverran(&m_query);
+    database()->startAnswer();
     if (m_state.prepared)
         sendPreparedExecute();  // also with IsCursor: FreeTDS declares no cursor on it
     else if (m_query.IsCursor)
@@ -439,10 +475,7 @@ int TQueryEngine::readResults()
                     trace(QStringLiteral("CS_MSG_RESULT"));
                 else if (type == CS_DESCRIBE_RESULT)
                     trace(QStringLiteral("CS_DESCRIBE_RESULT"));
-                CS_INT rows = 0;
-                while (ct_fetch(m_state.command.get(), CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) ==
-                       CS_SUCCEED) {
-                }
+                discardRows(m_state.command.get());
                 break;
             }
             case CS_ROWFMT_RESULT:
@@ -487,8 +520,7 @@ void TQueryEngine::readReturnStatus()
         cancel(TCTLibCustomQuery::kCancelAll);
         throw EAbort();
     }
-    while (ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) == CS_SUCCEED) {
-    }
+    discardRows(command);
     trace(QStringLiteral("Flow : ** End of obtaining Return Status **"));
     m_state.walk.stopAfterStatus = true;
 }
@@ -511,6 +543,7 @@ void TQueryEngine::readAfterStatus()
 
 bool TQueryEngine::next()
 {
+    const TAnswerDeadline::Waiting waiting(answerDeadline());
     int result = 0;
     if (m_query.KeepHistory && m_state.rowNumber < m_state.rowsFetched) {
         // Only stored rows lie behind RowNumber; nothing moves it back, so this stays idle.
@@ -554,6 +587,7 @@ void TQueryEngine::cancel(int kind)
         return;
     if (!FindDatabase(m_query.DbName))
         return;
+    const TAnswerDeadline::Waiting waiting(answerDeadline());
     CS_COMMAND* command = m_state.command.get();
     // The attention goes first so that the cursor close finds the connection idle; after
     // it FreeTDS flags the command once, and one ct_results call clears the flag.
@@ -564,6 +598,8 @@ void TQueryEngine::cancel(int kind)
         m_state.walk.commandEnded();
     }
     closeCursor();
+    if (kind == CS_CANCEL_ATTN && m_state.walk.commandBusy)
+        m_state.walk.attentionSent = true;
     ct_cancel(nullptr, command, kind);
 }
 
@@ -582,6 +618,7 @@ void TQueryEngine::closeCursor()
                           CS_UNUSED);
     if (built != CS_SUCCEED)
         return;
+    database()->startAnswer();
     if (ct_send(command) != CS_SUCCEED)
         return;
     m_state.walk.sent(true);
@@ -614,6 +651,7 @@ void TQueryEngine::prepare()
     };
     try {
         ct_dynamic(second, CS_PREPARE, id.data(), CS_NULLTERM, text.data(), CS_NULLTERM);
+        database()->startAnswer();
         traceStatement(QStringLiteral("prepare"), m_query.m_parsedText);
         const CS_RETCODE sent = ct_send(second);
         processMessages();
@@ -643,6 +681,7 @@ void TQueryEngine::unprepare()
     ct_cancel(nullptr, second, CS_CANCEL_ALL);
     QByteArray id("PrepId");
     ct_dynamic(second, CS_DEALLOC, id.data(), CS_NULLTERM, nullptr, CS_UNUSED);
+    database()->startAnswer();
     ct_send(second);
     try {
         processMessages();

@@ -13,7 +13,13 @@
 #include <algorithm>
 #include <vector>
 
+class TAnswerDeadline;
 class TCTLibDatabase;
+
+// Fetches the rows of the current result to its end: CS_END_DATA, or the failure that
+// stopped it. A row that fails to convert is passed over, not stopped at: rows left
+// unread would make the next ct_results answer the same result again.
+CS_RETCODE discardRows(CS_COMMAND* command);
 
 struct TColumnDescription {
     QString name;  // at most 30 characters
@@ -52,11 +58,12 @@ struct TResultsWalk {
     bool inStatusResult = false;   // a procedure's return status is being read
     bool afterEndOfData = false;   // walking the results that follow the rows handed out
     bool stopAfterStatus = false;  // the return status ends what Next hands out
+    bool attentionSent = false;    // Cancel(CS_CANCEL_ATTN): the results end as cancelled
 
     // A new command is about to be sent: nothing of the last one is open.
     void startCommand()
     {
-        rowPending = inStatusResult = hasRowResult = false;
+        rowPending = inStatusResult = hasRowResult = attentionSent = false;
         resultsPending = true;
     }
     void sent(bool succeeded) { commandBusy = succeeded; }
@@ -130,6 +137,9 @@ public:
 private:
     // Execution.
     TCTLibDatabase* database();
+    // The connection's deadline for whole answers, when the query names a connection.
+    TAnswerDeadline* answerDeadline() const;
+    [[noreturn]] void raiseUnaskedCancel();
     void deriveSwitches();
     void renewCommand(TCommandHandle& command);
     int sendCommand(const QString& text);

@@ -262,9 +262,12 @@ int TQueryEngine::fetchRow()
             if (m_state.walk.commandBusy)
                 raiseFailedCall("ct_fetch");
             return 0;
+        case CS_CANCELED:
+            if (!m_state.walk.attentionSent)
+                raiseUnaskedCancel();
+            m_state.walk.commandEnded();
+            return 0;
         default:
-            if (ret == CS_CANCELED)
-                m_state.walk.commandEnded();
             return 0;
     }
 }
@@ -541,10 +544,8 @@ void TQueryEngine::readComputeRow()
         }
     }
     fire(m_query.OnComputeRow);
-    if (ret == CS_SUCCEED) {
-        while (ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) == CS_SUCCEED) {
-        }
-    }
+    if (ret == CS_SUCCEED)
+        discardRows(command);
     for (TColumnBuffer& b : m_state.computeBuffers) {
         std::vector<char>().swap(b.data);
         b.indicators.clear();
@@ -566,9 +567,7 @@ void TQueryEngine::readReturnParams()
     std::vector<TColumnBuffer> buffers(size_t(count + 1));
     for (int i = 1; i <= count; ++i)
         bindCharColumn(i, descriptions[size_t(i)], buffers[size_t(i)], 1);
-    CS_INT rows = 0;
-    while (ct_fetch(command, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows) == CS_SUCCEED) {
-    }
+    discardRows(command);
     QStringList values;
     for (int i = 1; i <= count; ++i) {
         const TColumnBuffer& b = buffers[size_t(i)];
