@@ -1,6 +1,7 @@
 #include "ScriptGenerator.h"
 
 #include "CTLibObjInfo.h"
+#include "DependencyOrder.h"
 #include "Exceptions.h"
 #include "PrintableText.h"
 #include "ProgressReporter.h"
@@ -161,55 +162,41 @@ TMarkedObjectList TScriptGenerator::inDependencyOrder(const TMarkedObjectList& c
     QHash<OwnedName, TCTCompiledObject> byName;
     for (const TCTCompiledObject& object : m_info.GetCompiledObjects())
         byName.insert({object.Owner, object.Name}, object);
-    const auto catalogRow = [&](int n) {
-        return byName.value({QualifierPart(compiled[n]), ObjectNamePart(compiled[n])});
-    };
-    QHash<int, int> indexOfId;  // object id -> position in `compiled`
+    QVector<TCTCompiledObject> rows(compiled.size());  // an object the catalog lacks: id 0
+    QHash<int, int> indexOfId;                         // object id -> position in `compiled`
     for (int n = 0; n < compiled.size(); ++n) {
         const auto found =
             byName.constFind({QualifierPart(compiled[n]), ObjectNamePart(compiled[n])});
-        if (found != byName.cend())
-            indexOfId.insert(found->Id, n);
+        if (found == byName.cend())
+            continue;
+        rows[n] = *found;
+        indexOfId.insert(found->Id, n);
     }
     QVector<QSet<int>> prerequisites(compiled.size());
     for (const auto& [id, depid] : m_info.GetDependencies()) {
         if (indexOfId.contains(id) && indexOfId.contains(depid) && id != depid)
             prerequisites[indexOfId.value(id)].insert(indexOfId.value(depid));
     }
-    // Ties and cycles fall back to creation date, then name.
+    // Ties and cycles fall back to creation date, then id, then caption, then the order
+    // given.
     const auto earlier = [&](int a, int b) {
-        const TCTCompiledObject first = catalogRow(a);
-        const TCTCompiledObject second = catalogRow(b);
-        if (first.CreateDate != second.CreateDate)
-            return first.CreateDate < second.CreateDate;
-        if (first.Id != second.Id)
-            return first.Id < second.Id;
-        return compiled[a].Caption < compiled[b].Caption;
+        if (rows[a].CreateDate != rows[b].CreateDate)
+            return rows[a].CreateDate < rows[b].CreateDate;
+        if (rows[a].Id != rows[b].Id)
+            return rows[a].Id < rows[b].Id;
+        if (compiled[a].Caption != compiled[b].Caption)
+            return compiled[a].Caption < compiled[b].Caption;
+        return a < b;
     };
-    TMarkedObjectList ordered;
-    QVector<bool> placed(compiled.size(), false);
-    while (ordered.size() < compiled.size()) {
-        int next = -1;
-        bool ready = false;
-        for (int n = 0; n < compiled.size(); ++n) {
-            if (placed[n])
-                continue;
-            bool allPlaced = true;
-            for (int prerequisite : prerequisites[n])
-                allPlaced = allPlaced && placed[prerequisite];
-            if ((allPlaced && !ready) || (allPlaced == ready && (next < 0 || earlier(n, next)))) {
-                next = n;
-                ready = ready || allPlaced;
-            }
-        }
-        if (!ready) {
-            Warnings << QStringLiteral(
-                            "%1: a dependency cycle through %2; written by creation date")
-                            .arg(compiled[next].Database, compiled[next].Caption);
-        }
-        placed[next] = true;
-        ordered << compiled[next];
+    const TDependencyOrder order = dependencyOrder(prerequisites, earlier);
+    for (int cycleBreak : order.CycleBreaks) {
+        Warnings << QStringLiteral("%1: a dependency cycle through %2; written by creation date")
+                        .arg(compiled[cycleBreak].Database, compiled[cycleBreak].Caption);
     }
+    TMarkedObjectList ordered;
+    ordered.reserve(compiled.size());
+    for (int position : order.Order)
+        ordered << compiled[position];
     return ordered;
 }
 
