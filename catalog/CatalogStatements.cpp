@@ -54,11 +54,21 @@ QString qualifiedName(const QString& db, const QString& owner, const QString& na
            " LIKE '%.%' THEN '\"' + " + name + " + '\"' ELSE " + name + " END";
 }
 
+// A column of key `k`: `call` only where the row has that many keys (`keyCount`), NULL
+// otherwise, so that the server makes no call for the keys an index or a reference does
+// not have, which is most of them.
+QString keyColumn(const QString& keyCount, int k, const QString& call)
+{
+    return QStringLiteral(", CASE WHEN %1 >= %2 THEN %3 END").arg(keyCount).arg(k).arg(call);
+}
+
 QString keyOrders(const QString& object, const QString& indid, int count)
 {
     QString orders;
-    for (int k = 1; k <= count; ++k)
-        orders += QStringLiteral(", index_colorder(%1, %2, %3)").arg(object, indid).arg(k);
+    for (int k = 1; k <= count; ++k) {
+        orders += keyColumn(QStringLiteral("si.keycnt"), k,
+                            QStringLiteral("index_colorder(%1, %2, %3)").arg(object, indid).arg(k));
+    }
     return orders;
 }
 
@@ -196,10 +206,12 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
             const QString object = qualifiedName(db, "su.name", "so.name");
             QString keys;
             for (int k = 1; k <= kMaxIndexKeys; ++k) {
-                keys += QStringLiteral(
-                            ", index_col(%1, si.indid, %2), index_colorder(%1, si.indid, %2)")
-                            .arg(object)
-                            .arg(k);
+                keys +=
+                    keyColumn(QStringLiteral("si.keycnt"), k,
+                              QStringLiteral("index_col(%1, si.indid, %2)").arg(object).arg(k)) +
+                    keyColumn(
+                        QStringLiteral("si.keycnt"), k,
+                        QStringLiteral("index_colorder(%1, si.indid, %2)").arg(object).arg(k));
             }
             return {
                 "si.name, si.indid, si.status, si.status2, isnull(si.fill_factor, 0), "
@@ -224,11 +236,14 @@ KeyedSelect keyedSelect(CatalogSet set, const QString& db)
             QString keys;
             const QString dbid = "db_id(isnull(sr.pmrydbname, '" + sq(db) + "'))";
             for (int k = 1; k <= kMaxReferenceKeys; ++k) {
-                keys += QStringLiteral(
-                            ", col_name(sr.tableid, sr.fokey%1, db_id('%3')), "
-                            "col_name(sr.reftabid, sr.refkey%1, %2)")
-                            .arg(k)
-                            .arg(dbid, sq(db));
+                keys +=
+                    keyColumn(QStringLiteral("sr.keycnt"), k,
+                              QStringLiteral("col_name(sr.tableid, sr.fokey%1, db_id('%2'))")
+                                  .arg(k)
+                                  .arg(sq(db))) +
+                    keyColumn(
+                        QStringLiteral("sr.keycnt"), k,
+                        QStringLiteral("col_name(sr.reftabid, sr.refkey%1, %2)").arg(k).arg(dbid));
             }
             return {
                 "so.name, isnull(ru.name, ''), isnull(ro.name, object_name(sr.reftabid, " + dbid +
