@@ -315,7 +315,9 @@ const std::vector<SystemTableDef>& systemTables()
           {"status", "int", false},
           {"spare2", "int", false}},
          {},
-         "tableid"},
+         // The server's clustered key, and constrid for the column statements that look
+         // a column's check up by syscolumns.domain.
+         "tableid,colid;constrid"},
         {"systhresholds",
          21,
          false,
