@@ -2,7 +2,10 @@
 // statements the client sends on it, taken from the client's statement builders.
 // Prints figures; asserts nothing.
 //
-//   tdsim_engine_bench [tables] [columns]
+//   tdsim_engine_bench [tables] [columns] [constraints]
+//
+// With "constraints", the database has the generator's keys, checks, defaults, foreign keys,
+// grants and views (generate_large_db.py --constraints).
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -25,10 +28,11 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::string generateScript(int tables, int columns)
+std::string generateScript(int tables, int columns, bool constraints)
 {
     std::string command = "python3 '" TDSIM_TESTDATA_DIR "/generate_large_db.py' --tables " +
-                          std::to_string(tables) + " --columns " + std::to_string(columns);
+                          std::to_string(tables) + " --columns " + std::to_string(columns) +
+                          (constraints ? " --constraints" : "");
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return "";
@@ -83,7 +87,8 @@ int main(int argc, char** argv)
 {
     int tables = argc > 1 ? std::atoi(argv[1]) : 10000;
     int columns = argc > 2 ? std::atoi(argv[2]) : 10;
-    std::string script = generateScript(tables, columns);
+    bool constraints = argc > 3 && std::string(argv[3]) == "constraints";
+    std::string script = generateScript(tables, columns, constraints);
     if (script.empty()) {
         std::cerr << "could not run the generator script\n";
         return 1;

@@ -4,7 +4,8 @@
 //  2. At 150 ms latency: connecting, opening a folder and View of every table and procedure
 //     of the demo database, each with its time and the longest the window's event loop
 //     waited meanwhile, measured by a 10 ms timer.
-//   gui_bench [tables]
+//
+// tdsim is waited for as long as it loads, and killed and reaped on every way out.
 #include "CTLibDatabase.h"
 #include "ExplorerTree.h"
 #include "RecordingUserInterface.h"
@@ -22,16 +23,71 @@
 #include <QTimer>
 #include <QTreeView>
 #include <cstdio>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
+
+const char kUsage[] =
+    "usage: gui_bench [TABLES]\n"
+    "Figures of the main window against tdsim, offscreen:\n"
+    "  1. a folder of TABLES tables (20000 if not given): opening it, marking and\n"
+    "     unmarking all of it;\n"
+    "  2. at 150 ms latency, the demo database: connecting, opening a folder, View of\n"
+    "     every table and procedure and a Cancel during it.\n"
+    "tdsim is waited for for as long as it takes to load the tables.\n";
+
+// The list of the main thread's child processes, where the signal handler can read it.
+char childrenListPath[64];
+
+// SIGINT, SIGTERM or SIGHUP: the main thread's children (tdsim, the generator) are killed
+// and reaped, then gui_bench ends by the same signal. Only async-signal-safe calls.
+void endWithChildren(int signalNumber)
+{
+    char text[4096];
+    ssize_t length = 0;
+    int fd = ::open(childrenListPath, O_RDONLY);
+    if (fd >= 0) {
+        length = ::read(fd, text, sizeof text);
+        ::close(fd);
+    }
+    pid_t child = 0;
+    for (ssize_t i = 0; i <= length; ++i) {
+        if (i < length && text[i] >= '0' && text[i] <= '9') {
+            child = child * 10 + (text[i] - '0');
+        } else if (child > 0) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            child = 0;
+        }
+    }
+    ::signal(signalNumber, SIG_DFL);
+    ::raise(signalNumber);
+}
+
+void endWithChildrenOnSignals()
+{
+    const std::string path = "/proc/self/task/" + std::to_string(::getpid()) + "/children";
+    std::snprintf(childrenListPath, sizeof childrenListPath, "%s", path.c_str());
+    struct sigaction action = {};
+    action.sa_handler = endWithChildren;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signalNumber, &action, nullptr);
+}
 
 QModelIndex folderOf(Tf_main& window, const QString& database, ObjectKind kind)
 {
     const QModelIndex folder = folderNode(window, database, kind, false);
-    if (!folder.isValid()) {
-        std::fprintf(stderr, "database %s not listed\n", qPrintable(database));
-        std::exit(1);
-    }
+    if (!folder.isValid())
+        throw std::runtime_error("database " + database.toStdString() + " not listed");
     return folder;
 }
 
@@ -53,13 +109,17 @@ void largeFolder(int tables)
                      "--tables", QString::number(tables), "--columns", "1", "--procedure-every",
                      QString::number(tables + 1), "--database", "wide"});
     generator.waitForFinished(-1);
+    if (generator.exitStatus() != QProcess::NormalExit || generator.exitCode() != 0)
+        throw std::runtime_error("generate_large_db.py failed: " +
+                                 generator.readAllStandardError().toStdString());
     const QString script = work.filePath("wide.sql");
     QFile file(script);
     file.open(QIODevice::WriteOnly);
     file.write(generator.readAllStandardOutput());
     file.close();
 
-    TdsimServer server({script});
+    // Waited for without a limit: a large database takes minutes to load.
+    TdsimServer server({script}, {}, std::nullopt);
     RecordingUserInterface ui;
     ui.loginAnswer = TdsimServer::saLogin();
     Tf_main window;
@@ -111,7 +171,7 @@ void report(const char* what, const Responsiveness& figures)
 void atLatency(int latencyMs)
 {
     TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")},
-                       {"--latency-ms", QString::number(latencyMs)});
+                       {"--latency-ms", QString::number(latencyMs)}, std::nullopt);
     RecordingUserInterface ui;
     ui.loginAnswer = TdsimServer::saLogin();
     Tf_main window;
@@ -152,11 +212,26 @@ void atLatency(int latencyMs)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const int tables = argc > 1 ? std::atoi(argv[1]) : 20000;
+    if (argc > 2 || tables <= 0) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    endWithChildrenOnSignals();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
-    const int tables = argc > 1 ? std::atoi(argv[1]) : 20000;
-    largeFolder(tables);
-    atLatency(150);
+    // Caught here so that the servers' owners unwind, killing and reaping tdsim.
+    try {
+        largeFolder(tables);
+        atLatency(150);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "gui_bench: %s\n", error.what());
+        return 1;
+    }
     return 0;
 }

@@ -21,8 +21,9 @@ std::vector<std::string> serverArguments(const QStringList& initFiles, const QSt
 }
 }  // namespace
 
-TdsimServer::TdsimServer(const QStringList& initFiles, const QStringList& extraArgs)
-    : m_process(serverArguments(initFiles, extraArgs))
+TdsimServer::TdsimServer(const QStringList& initFiles, const QStringList& extraArgs,
+                         std::optional<std::chrono::milliseconds> startLimit)
+    : m_process(serverArguments(initFiles, extraArgs), {}, startLimit)
 {
     writeIniFile();
     qputenv("SYBASE", QFile::encodeName(directory()));

@@ -14,8 +14,11 @@ class TCTLibDatabase;
 
 class TdsimServer {
 public:
-    // Throws std::runtime_error when tdsim cannot be started or reports no port.
-    explicit TdsimServer(const QStringList& initFiles = {}, const QStringList& extraArgs = {});
+    // Throws std::runtime_error when tdsim cannot be started or reports no port within
+    // `startLimit` (without one, for as long as it runs).
+    explicit TdsimServer(const QStringList& initFiles = {}, const QStringList& extraArgs = {},
+                         std::optional<std::chrono::milliseconds> startLimit =
+                             tdsim::testing::TdsimTestProcess::kDefaultStartLimit);
     TdsimServer(const TdsimServer&) = delete;
     TdsimServer& operator=(const TdsimServer&) = delete;
 

@@ -21,7 +21,6 @@ extern char** environ;
 namespace tdsim::testing {
 
 namespace {
-constexpr std::chrono::milliseconds kStartTimeout{20000};
 const std::string kListeningPrefix = "listening on 127.0.0.1:";
 
 std::vector<char*> pointers(std::vector<std::string>& strings)
@@ -52,20 +51,25 @@ std::string describeStatus(int status)
     return "status " + std::to_string(status);
 }
 
-// Reads up to and including the first newline, waiting until `deadline` at most.
-// Returns false when the pipe closes first; throws when the deadline passes.
-bool readFirstLine(int fd, std::chrono::steady_clock::time_point deadline, std::string& line)
+// Reads up to and including the first newline, waiting `limit` at most (without one,
+// until the pipe closes). Returns false when the pipe closes first; throws when the
+// limit passes.
+bool readFirstLine(int fd, std::optional<std::chrono::milliseconds> limit, std::string& line)
 {
+    const auto deadline =
+        std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds::zero());
     while (line.empty() || line.back() != '\n') {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd p{fd, POLLIN, 0};
-        int ready = left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
+        int ready = !limit             ? ::poll(&p, 1, -1)
+                    : left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count()))
+                                       : 0;
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
             throw std::runtime_error("tdsim did not report its port within " +
-                                     std::to_string(kStartTimeout.count()) +
+                                     std::to_string(limit->count()) +
                                      " ms; output so far: " + line);
         char ch;
         ssize_t got = ::read(fd, &ch, 1);
@@ -138,11 +142,14 @@ std::optional<int> ChildProcess::waitFor(std::chrono::milliseconds limit)
     return wait();
 }
 
-void ChildProcess::terminate()
+void ChildProcess::terminate(std::chrono::milliseconds grace)
 {
     if (pid_ > 0) {
         ::kill(pid_, SIGTERM);
-        wait();
+        if (!waitFor(grace)) {
+            ::kill(pid_, SIGKILL);
+            wait();
+        }
     }
 }
 
@@ -161,7 +168,8 @@ TdsimTestProcess::TemporaryDirectory::~TemporaryDirectory()
 }
 
 TdsimTestProcess::TdsimTestProcess(const std::vector<std::string>& arguments,
-                                   const std::vector<std::string>& initScripts)
+                                   const std::vector<std::string>& initScripts,
+                                   std::optional<std::chrono::milliseconds> startLimit)
 {
     std::vector<std::string> args = {TDSIM_PATH, "--port", "0"};
     for (size_t i = 0; i < initScripts.size(); ++i) {
@@ -187,7 +195,7 @@ TdsimTestProcess::TdsimTestProcess(const std::vector<std::string>& arguments,
     writeEnd.reset();
 
     std::string line;
-    if (!readFirstLine(stdout_.get(), std::chrono::steady_clock::now() + kStartTimeout, line)) {
+    if (!readFirstLine(stdout_.get(), startLimit, line)) {
         int status = child_.wait();
         throw std::runtime_error("tdsim (" + std::string(TDSIM_PATH) + ") ended with " +
                                  describeStatus(status) + " before listening; output: " + line);

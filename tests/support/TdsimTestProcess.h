@@ -50,8 +50,10 @@ public:
     // Waits at most `limit` for the child to end: its wait status, or nothing when it
     // still runs.
     std::optional<int> waitFor(std::chrono::milliseconds limit);
-    // Sends SIGTERM and reaps the child, if there is one.
-    void terminate();
+    // Sends SIGTERM and reaps the child, if there is one; one that has not ended after
+    // `grace` (tdsim takes no signal while it loads its init scripts) gets SIGKILL.
+    static constexpr std::chrono::milliseconds kTerminationGrace{10000};
+    void terminate(std::chrono::milliseconds grace = kTerminationGrace);
 
 private:
     int pid_ = -1;
@@ -59,12 +61,17 @@ private:
 
 class TdsimTestProcess {
 public:
+    static constexpr std::chrono::milliseconds kDefaultStartLimit{20000};
+
     // Runs `tdsim --port 0 [--init <script>]... <arguments>`, where each of `initScripts`
-    // is written into the directory first, and waits (bounded) for its first line
-    // "listening on 127.0.0.1:PORT". Throws std::runtime_error when tdsim cannot be
-    // started, exits, or does not report its port in time.
-    explicit TdsimTestProcess(const std::vector<std::string>& arguments = {},
-                              const std::vector<std::string>& initScripts = {});
+    // is written into the directory first, and waits for its first line
+    // "listening on 127.0.0.1:PORT": at most `startLimit`, or without one for as long as
+    // tdsim runs (a large init script can take minutes). Throws std::runtime_error when
+    // tdsim cannot be started, exits, or does not report its port in time.
+    explicit TdsimTestProcess(
+        const std::vector<std::string>& arguments = {},
+        const std::vector<std::string>& initScripts = {},
+        std::optional<std::chrono::milliseconds> startLimit = kDefaultStartLimit);
     ~TdsimTestProcess();
     TdsimTestProcess(const TdsimTestProcess&) = delete;
     TdsimTestProcess& operator=(const TdsimTestProcess&) = delete;

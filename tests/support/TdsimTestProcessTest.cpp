@@ -3,6 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -57,6 +64,43 @@ TEST(TdsimTestProcess, AServerThatEndsBeforeListeningIsReported)
         EXPECT_NE(std::string(error.what()).find("exit code 2 before listening"), std::string::npos)
             << error.what();
     }
+}
+
+TEST(TdsimTestProcess, WithoutAStartLimitWaitsUntilTheServerListensOrEnds)
+{
+    TdsimTestProcess listening({}, {}, std::nullopt);
+    EXPECT_GT(listening.port(), 0);
+    try {
+        TdsimTestProcess ended({"--charset", "ebcdic"}, {}, std::nullopt);
+        FAIL() << "tdsim started with an unknown character set";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("before listening"), std::string::npos)
+            << error.what();
+    }
+}
+
+// tdsim takes no signal while it loads its init scripts: its owner must still end it.
+TEST(ChildProcess, OneThatIgnoresSigtermIsKilledAndReapedAfterTheGrace)
+{
+    // The pipe's write end closes on exec, once the child ignores SIGTERM.
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    UniqueFd execed(ends[0]), writeEnd(ends[1]);
+    int pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::signal(SIGTERM, SIG_IGN);
+        ::execl("/bin/sleep", "sleep", "600", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ChildProcess child(pid);
+    writeEnd.reset();
+    char byte;
+    ASSERT_EQ(::read(execed.get(), &byte, 1), 0);
+    child.terminate(std::chrono::milliseconds(50));
+    EXPECT_EQ(child.pid(), -1);
+    EXPECT_EQ(::kill(pid, 0), -1) << "the process is still there";
+    EXPECT_EQ(errno, ESRCH);
 }
 
 TEST(RunShellCommand, PassesInputEnvironmentAndDirectoryAndReturnsOutputAndExitCode)

@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <ctime>
 #include <iterator>
+#include <limits>
 #include <map>
+#include <numeric>
 #include <set>
 #include <sstream>
 
 #include <unistd.h>
 
+#include "engine/Errors.h"
 #include "engine/Parser.h"
 #include "engine/SqlAnywhereCatalog.h"
 #include "engine/Text.h"
@@ -312,7 +315,9 @@ const std::vector<SystemTableDef>& systemTables()
           {"status", "int", false},
           {"spare2", "int", false}},
          {},
-         "tableid"},
+         // The server's clustered key, and constrid for the column statements that look
+         // a column's check up by syscolumns.domain.
+         "tableid,colid;constrid"},
         {"systhresholds",
          21,
          false,
@@ -1261,6 +1266,7 @@ std::string Catalog::databaseName(int dbid)
 
 void Catalog::createDatabase(const std::string& name, int ownerSuid)
 {
+    nextObjectIdOffset_.erase(name);
     int dbid = static_cast<int>(
         db_.queryInt("SELECT min(dbid) + 1 FROM " + systemTable("master", "sysdatabases") +
                      " d WHERE dbid >= 3 AND NOT EXISTS (SELECT 1 FROM " +
@@ -1282,6 +1288,7 @@ void Catalog::createDatabase(const std::string& name, int ownerSuid)
 
 void Catalog::dropDatabase(const std::string& name)
 {
+    nextObjectIdOffset_.erase(name);
     // Every SQLite table and view whose name starts with "<db>." or "<db>#".
     std::vector<std::pair<std::string, std::string>> victims;
     {
@@ -1431,17 +1438,32 @@ std::vector<IndexRef> Catalog::indexes(const std::string& database, int tableId)
 
 int Catalog::newObjectId(const std::string& database)
 {
-    // Ids look like the server's: large and not consecutive. Deterministic, so that
-    // a script loaded twice gives the same ids.
-    StatementLease statement =
-        db_.cached("SELECT max((SELECT max(id) FROM " + systemTable(database, "sysobjects") +
-                   "), coalesce((SELECT max(partitionid) FROM " +
-                   systemTable(database, "syspartitions") + "), 0))");
-    int64_t highest = statement->step() && !statement->isNull(0) ? statement->intAt(0) : 0;
-    if (highest < 16003088) {
-        return 16003088;
+    // The server's user object ids are large positive ints in no visible order. Here they
+    // come from a walk over [kFirstObjectId, INT_MAX] in steps of kObjectIdStep, taken
+    // modulo the span's length: the step is prime to that length, so the walk meets every
+    // id once before it repeats, and arithmetic in 64 bits never overflows. Ids still held
+    // (a row written some other way) are stepped over. A database's walk starts again
+    // when it is created, so a script loaded into a new database gives the same ids.
+    constexpr int64_t kSpan = int64_t{std::numeric_limits<int>::max()} - kFirstObjectId + 1;
+    static_assert(std::gcd(kSpan, kObjectIdStep) == 1, "the walk must meet every id");
+    int64_t& offset = nextObjectIdOffset_[database];
+    for (int64_t tries = 0; tries < kSpan; ++tries) {
+        int id = static_cast<int>(kFirstObjectId + offset);
+        offset = (offset + kObjectIdStep) % kSpan;
+        if (!objectIdInUse(database, id))
+            return id;
     }
-    return static_cast<int>(highest + 16001 + (highest % 7) * 2000);
+    throw EngineError{7777, 17, "No object id is left in database '" + database + "'."};
+}
+
+bool Catalog::objectIdInUse(const std::string& database, int id)
+{
+    StatementLease statement =
+        db_.cached("SELECT EXISTS (SELECT 1 FROM " + systemTable(database, "sysobjects") +
+                   " WHERE id = ?1) OR EXISTS (SELECT 1 FROM " +
+                   systemTable(database, "syspartitions") + " WHERE partitionid = ?1)");
+    statement->bind(1, SqlValue::ofInt(id));
+    return statement->step() && statement->intAt(0) != 0;
 }
 
 void Catalog::addDataPartitions(const std::string& database, int tableId, const std::string& table,

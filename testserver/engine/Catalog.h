@@ -2,6 +2,8 @@
 // All of it lives in one SQLite connection; this class knows the physical layout.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -120,7 +122,10 @@ public:
     std::string columnName(const std::string& database, int objectId, int colid);
 
     // Object and partition ids come from one sequence, so that a partition id never
-    // equals the id of another object.
+    // equals the id of another object. The first id of a new database is kFirstObjectId;
+    // each next one is kObjectIdStep further on, wrapping below INT_MAX.
+    static constexpr int64_t kFirstObjectId = 16003088;
+    static constexpr int64_t kObjectIdStep = 16000057;
     int newObjectId(const std::string& database);
 
     // syspartitions: a table's data partitions are written when it is created (the
@@ -189,8 +194,13 @@ private:
     void describeColumns(const std::string& database, int objectId,
                          const std::vector<SystemColumn>& columns);
 
+    // Whether an object or a partition holds the id.
+    bool objectIdInUse(const std::string& database, int id);
+
     SqliteDatabase& db_;
     const int ncharSize_;
+    // Where each database's walk over object ids stands (an offset from kFirstObjectId).
+    std::map<std::string, int64_t> nextObjectIdOffset_;
     bool sqlAnywhere_ = false;
 };
 
