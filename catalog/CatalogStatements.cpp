@@ -369,6 +369,11 @@ QString inLiteral(const QString& value, QChar quote)
     return doubled;
 }
 
+QString singleQuoted(const QString& value)
+{
+    return kSingle + inLiteral(value, kSingle) + kSingle;
+}
+
 QStringList forKey(CatalogSet set, const QString& db, const QStringList& key)
 {
     const KeyedSelect select = keyedSelect(set, db);

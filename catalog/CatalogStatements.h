@@ -76,8 +76,10 @@ enum class CatalogSet {
 constexpr int CatalogSetCount = static_cast<int>(CatalogSet::ColumnsBoundTo) + 1;
 constexpr int kMaxIndexKeys = 31;
 constexpr int kMaxReferenceKeys = 16;
-// syscolumns.status2 of the hidden column behind a function-based index key: a bit the
-// documented table does not list.
+// syscolumns.status2: a computed column, one whose values are stored, and the hidden
+// column behind a function-based index key (a bit the documented table does not list).
+constexpr int kColumn2Computed = 0x10;
+constexpr int kColumn2Materialized = 0x20;
 constexpr int kColumn2FunctionKey = 0x200;
 
 // The read of the objects whose key starts with `key` (a prefix of the set's key values;
@@ -89,6 +91,8 @@ int keyColumnCount(CatalogSet set);
 
 // `value` with every `quote` doubled, for use between two `quote` characters.
 QString inLiteral(const QString& value, QChar quote);
+// `value` as a string literal in single quotes.
+QString singleQuoted(const QString& value);
 
 QStringList describeTable(const QString& qualifiedName);
 QStringList procedureParameters(const QString& db, const QString& qualifiedName, bool sqlAnywhere);

@@ -6,8 +6,6 @@
 #include "Identifier.h"
 #include "TextPieces.h"
 
-#include <QRegularExpression>
-
 namespace Sql = CatalogStatements;
 using Sql::CatalogSet;
 using Sql::kMaxIndexKeys;
@@ -23,12 +21,12 @@ constexpr int kReferenceMatchFull = 0x2;
 
 // Whether `text` begins with `word`, in any case. A check's stored text begins with
 // "check", or with "constraint" when the server kept the name it was declared with.
-bool startsWithWord(const QString& text, const char* word)
+bool startsWithWord(const QString& text, QLatin1String word)
 {
-    const QRegularExpression head(
-        QStringLiteral("^") + QLatin1String(word) + QStringLiteral("[\\s(]"),
-        QRegularExpression::CaseInsensitiveOption);
-    return head.match(text).hasMatch();
+    if (!text.startsWith(word, Qt::CaseInsensitive) || text.size() == word.size())
+        return false;
+    const QChar next = text.at(word.size());
+    return next.isSpace() || next == QLatin1Char('(');
 }
 
 QString owned(const QString& owner, const QString& name)
@@ -47,9 +45,9 @@ QString constraintClause(const TCTConstraint& constraint)
     switch (constraint.ConstraintKind) {
         case Kind::Check:
             // Written as stored, so that the server stores the very same text again.
-            if (startsWithWord(constraint.CheckText, "constraint"))
+            if (startsWithWord(constraint.CheckText, QLatin1String("constraint")))
                 return constraint.CheckText;
-            if (startsWithWord(constraint.CheckText, "check"))
+            if (startsWithWord(constraint.CheckText, QLatin1String("check")))
                 return clause + constraint.CheckText;
             return clause + QStringLiteral("CHECK ") + constraint.CheckText;
         case Kind::ForeignKey:

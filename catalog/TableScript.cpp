@@ -19,9 +19,6 @@ namespace {
 constexpr int kTypeNameLength = 30;
 constexpr int kColumnIsIdentity = 0x80;
 constexpr int kColumnIsNullable = 0x08;
-// syscolumns.status2: a computed column, and one whose values are stored.
-constexpr int kColumn2Computed = 0x10;
-constexpr int kColumn2Materialized = 0x20;
 // sysobjects.sysstat2 of a table whose dml_logging was set: where the server keeps it is
 // not documented; these are the bits that the documented table leaves unused.
 constexpr int kTableLogsMinimally = 0x80;
@@ -124,8 +121,8 @@ std::vector<TCTColumnDef> TCTLibObjInfo::readColumns(int tableId)
             if (read.integer(15) > 0)
                 declaredDefaults.insert(read.integer(1), QString());
             const int status2 = read.integer(19);
-            column.Computed = status2 & kColumn2Computed;
-            column.Materialized = status2 & kColumn2Materialized;
+            column.Computed = status2 & Sql::kColumn2Computed;
+            column.Materialized = status2 & Sql::kColumn2Materialized;
             anyComputed = anyComputed || column.Computed;
             columns.push_back(column);
         }

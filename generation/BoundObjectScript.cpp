@@ -2,12 +2,9 @@
 
 #include "CatalogStatements.h"
 
-namespace {
+using CatalogStatements::singleQuoted;
 
-QString literal(const QString& text)
-{
-    return QLatin1Char('\'') + CatalogStatements::inLiteral(text, '\'') + QLatin1Char('\'');
-}
+namespace {
 
 // The catalog columns and procedures of one kind of object.
 struct BindingKind {
@@ -34,9 +31,10 @@ QString table(const TBoundObject& object, const char* name)
 // declared defaults are defaults as well, and the script leaves both alone.
 QString objectCondition(const TBoundObject& object)
 {
-    return QStringLiteral("o.name = ") + literal(object.Name) + QStringLiteral(" AND o.type = ") +
+    return QStringLiteral("o.name = ") + singleQuoted(object.Name) +
+           QStringLiteral(" AND o.type = ") +
            (object.Rule ? QStringLiteral("'R'") : QStringLiteral("'D'")) +
-           QStringLiteral(" AND o.uid = user_id(") + literal(object.Owner) +
+           QStringLiteral(" AND o.uid = user_id(") + singleQuoted(object.Owner) +
            QStringLiteral(") AND NOT EXISTS(SELECT 1 FROM ") + table(object, "sysconstraints") +
            QStringLiteral(" k WHERE k.constrid = o.id) AND NOT EXISTS(SELECT 1 FROM ") +
            table(object, "sysprocedures") +
@@ -109,17 +107,17 @@ QStringList bindStatements(const TBoundObject& object, const QList<TCTBoundTarge
         QString bindTo;
         if (target.isDatatype()) {
             exists = QStringLiteral("SELECT * FROM ") + table(object, "systypes") +
-                     QStringLiteral(" WHERE name = ") + literal(target.Table) +
+                     QStringLiteral(" WHERE name = ") + singleQuoted(target.Table) +
                      QStringLiteral(" AND usertype >= 100");
             bindTo = target.Table;
         } else {
             exists = QStringLiteral("SELECT * FROM ") + table(object, "syscolumns") +
                      QStringLiteral(" c, ") + table(object, "sysobjects") +
-                     QStringLiteral(" t WHERE t.name = ") + literal(target.Table) +
+                     QStringLiteral(" t WHERE t.name = ") + singleQuoted(target.Table) +
                      QStringLiteral(
                          " AND t.type = 'U' AND t.uid = user_id() AND c.id = t.id "
                          "AND c.name = ") +
-                     literal(target.Column) + QStringLiteral(" AND c.number = 0");
+                     singleQuoted(target.Column) + QStringLiteral(" AND c.number = 0");
             // A column with a declared default takes no bound one.
             if (!object.Rule) {
                 exists += QStringLiteral(" AND NOT EXISTS(SELECT 1 FROM ") +
@@ -130,7 +128,8 @@ QStringList bindStatements(const TBoundObject& object, const QList<TCTBoundTarge
         }
         lines << QStringLiteral("IF EXISTS(") + exists + QLatin1Char(')')
               << QStringLiteral("  EXECUTE ") + QLatin1String(kind.bind) + QLatin1Char(' ') +
-                     literal(object.qualifiedName()) + QStringLiteral(", ") + literal(bindTo);
+                     singleQuoted(object.qualifiedName()) + QStringLiteral(", ") +
+                     singleQuoted(bindTo);
     }
     return lines;
 }

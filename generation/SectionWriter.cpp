@@ -13,6 +13,8 @@
 
 #include <QRegularExpression>
 
+using CatalogStatements::singleQuoted;
+
 namespace {
 // Principals every database holds from its creation: the server refuses to drop or
 // add them again, so a script names them in a comment only.
@@ -61,12 +63,6 @@ QStringList splitProcedureGroup(const QString& text, const QString& name)
 QString quoted(const QString& name)
 {
     return QLatin1Char('"') + CatalogStatements::inLiteral(name, '"') + QLatin1Char('"');
-}
-
-// A string literal of the script in single quotes.
-QString literal(const QString& text)
-{
-    return QLatin1Char('\'') + CatalogStatements::inLiteral(text, '\'') + QLatin1Char('\'');
 }
 
 // A name or text as a message shows it: control characters written as escapes.
@@ -131,7 +127,7 @@ bool holdsBatchEnd(const QStringList& lines)
 // otherwise as a string.
 QString procedureArgument(const QString& name)
 {
-    return isRegularIdentifier(name) ? name : literal(name);
+    return isRegularIdentifier(name) ? name : singleQuoted(name);
 }
 
 // "SET QUOTED_IDENTIFIER ON" or OFF, as a batch of its own.
@@ -272,7 +268,7 @@ QString TSectionWriter::ownerCondition() const
 
 QString TSectionWriter::nameLiteral(const QString& name) const
 {
-    return m_quotedNames ? literal(name) : quoted(name);
+    return m_quotedNames ? singleQuoted(name) : quoted(name);
 }
 
 QString TSectionWriter::guard(const QString& tableAndCondition) const
@@ -301,7 +297,7 @@ void TSectionWriter::toView(const QStringList& lines, bool toFile)
 void TSectionWriter::beginOwner(const QString& owner)
 {
     if (isOtherOwner(owner))
-        SectionLines << QStringLiteral("SETUSER ") + literal(owner) << QStringLiteral("GO");
+        SectionLines << QStringLiteral("SETUSER ") + singleQuoted(owner) << QStringLiteral("GO");
 }
 
 void TSectionWriter::endOwner(const QString& owner)
@@ -606,12 +602,12 @@ void TSectionWriter::writeAliases(bool toFile)
 {
     QStringList statements;
     for (const QString& login : m_info.GetAliasLogins(ObjName)) {
-        const QString add = QStringLiteral("EXECUTE sp_addalias ") + literal(login) +
-                            QStringLiteral(", ") + literal(ObjName);
+        const QString add = QStringLiteral("EXECUTE sp_addalias ") + singleQuoted(login) +
+                            QStringLiteral(", ") + singleQuoted(ObjName);
         if (m_options.AddDrop) {
             statements << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
                               QStringLiteral("dbo.sysalternates WHERE suid = suser_id(") +
-                              literal(login) + "))"
+                              singleQuoted(login) + "))"
                        << QStringLiteral("  ") + add;
         } else {
             statements << add;
@@ -662,7 +658,7 @@ void TSectionWriter::WriteDatatypeSection(bool toFile)
         binds << QStringLiteral("EXECUTE ") +
                      (binding.IsRule ? QStringLiteral("sp_bindrule ")
                                      : QStringLiteral("sp_bindefault ")) +
-                     literal(binding.Object) + QStringLiteral(", ") + literal(ObjName);
+                     singleQuoted(binding.Object) + QStringLiteral(", ") + singleQuoted(ObjName);
     }
     appendBatch(binds, toFile);
     flushSection(toFile);
@@ -856,7 +852,7 @@ QStringList TSectionWriter::transactionModeStatements(const TCTObject& procedure
                                                              : nullptr;
     if (!mode)
         return {};
-    return {QStringLiteral("EXEC sp_procxmode ") + literal(ObjName) + QStringLiteral(", '") +
+    return {QStringLiteral("EXEC sp_procxmode ") + singleQuoted(ObjName) + QStringLiteral(", '") +
             QLatin1String(mode) + QLatin1Char('\'')};
 }
 
@@ -1003,8 +999,8 @@ void TSectionWriter::WriteTableSection(bool toFile)
         binds << QStringLiteral("EXECUTE ") +
                      (binding.IsRule ? QStringLiteral("sp_bindrule ")
                                      : QStringLiteral("sp_bindefault ")) +
-                     literal(binding.Object) + QStringLiteral(", ") +
-                     literal(table + QLatin1Char('.') + binding.Column);
+                     singleQuoted(binding.Object) + QStringLiteral(", ") +
+                     singleQuoted(table + QLatin1Char('.') + binding.Column);
     }
     if (!binds.isEmpty())
         SectionLines << QString() << binds << QStringLiteral("GO");
@@ -1021,7 +1017,7 @@ void TSectionWriter::WriteTableSection(bool toFile)
         QStringList lines{QString()};
         if (m_options.AddDrop) {
             lines << QStringLiteral("IF NOT EXISTS(SELECT * FROM ") + DbPrefix +
-                         QStringLiteral("dbo.sysobjects WHERE name = ") + literal(key.Name) +
+                         QStringLiteral("dbo.sysobjects WHERE name = ") + singleQuoted(key.Name) +
                          QStringLiteral(" AND type = 'RI')");
         }
         lines << QStringLiteral("  ALTER TABLE ") + ownedScriptName() + QStringLiteral(" ADD ") +
@@ -1083,8 +1079,11 @@ void TSectionWriter::WriteSystemTablePermissions(bool toFile)
     if (!m_options.PrivilegeScript || database == newDatabaseTemplate)
         return;
     const TCTProtectList own = m_info.GetSystemTableProtects(database, newDatabaseTemplate);
-    const TCTProtectList carried =
-        m_info.GetSystemTableProtects(newDatabaseTemplate, newDatabaseTemplate);
+    if (!m_state.NewDatabaseSystemTableProtects) {
+        m_state.NewDatabaseSystemTableProtects =
+            m_info.GetSystemTableProtects(newDatabaseTemplate, newDatabaseTemplate);
+    }
+    const TCTProtectList& carried = *m_state.NewDatabaseSystemTableProtects;
     const QStringList statements = composeSystemTableStatements(own, carried);
     ObjName = QStringLiteral("permissions on system tables");
     ObjQualifier.clear();

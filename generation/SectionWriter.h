@@ -33,6 +33,8 @@ struct TScriptState {
     QHash<QString, QList<int>> DanglingDependents;
     // By database: its users and groups (read once).
     QHash<QString, QList<TCTPrincipal>> Principals;
+    // What a new database carries on its system tables: model's privileges (read once).
+    std::optional<TCTProtectList> NewDatabaseSystemTableProtects;
 
     // The users and groups of the database `info` reads, read on first use.
     const QList<TCTPrincipal>& principalsOf(TCTLibObjInfo& info);
