@@ -5,8 +5,10 @@
 #include <QCommandLineParser>
 
 namespace {
-constexpr const char* kindNames[ObjectKindCount] = {
-    "users", "groups", "tables", "views", "indexes", "triggers", "procedures", "rules", "datatypes",
+constexpr const char* kindNames[EveryKindCount] = {
+    "users",    "groups",     "tables",  "views",          "indexes",
+    "triggers", "procedures", "rules",   "datatypes",      "logins",
+    "roles",    "databases",  "devices", "remote-servers", "configuration",
 };
 
 QCommandLineOption option(const QStringList& names, const char* description,
@@ -39,7 +41,7 @@ void applySwitch(const QCommandLineParser& parser, const QStringList& arguments,
 
 std::optional<ObjectKind> kindFromName(const QString& name)
 {
-    for (ObjectKind kind : AllObjectKinds) {
+    for (ObjectKind kind : EveryKind) {
         if (name.compare(QLatin1String(kindNames[static_cast<int>(kind)]), Qt::CaseInsensitive) ==
             0)
             return kind;
@@ -84,9 +86,25 @@ void addOptions(QCommandLineParser& parser)
         option({"D", "database"}, "Database to script (repeatable; default: every user database).",
                "name"),
         option({"kind"},
-               "Kind of object to script (repeatable; default: all): users, groups, tables, "
-               "views, indexes, triggers, procedures, rules, datatypes.",
+               "Kind of object to script (repeatable; default: every kind of a database): "
+               "users, groups, tables, views, indexes, triggers, procedures, rules, datatypes; "
+               "and of the server itself: logins, roles, databases, devices, remote-servers, "
+               "configuration.",
                "kind"),
+        option({"whole-server"},
+               "Script the whole server in the order a new server needs it: configuration, "
+               "devices (with --devices), databases, logins, roles, remote servers, then "
+               "every object of every user database."),
+        option({"devices"},
+               "Also write the devices, which --whole-server leaves out (their paths belong to "
+               "the old machine: see --device-directory)."),
+        option({"device-directory"},
+               "Write device files into this directory of the new machine instead of their "
+               "old paths.",
+               "dir"),
+        option({"password-placeholders"},
+               "Write a placeholder for each login's password, which stops the script until "
+               "it is replaced, instead of the stored password hash."),
         option({"object"},
                "Objects whose caption (owner.name, table.index, or name) matches the pattern, "
                "with % and _ wildcards (repeatable; default: all).",
@@ -159,6 +177,19 @@ std::optional<QString> readSelection(const QCommandLineParser& parser, const TAp
             options.Kinds << *kind;
     }
     options.ObjectPatterns = parser.values("object");
+    options.WholeServer = parser.isSet("whole-server");
+    if (options.WholeServer && (!options.Databases.isEmpty() || !options.Kinds.isEmpty()))
+        return QStringLiteral(
+            "--whole-server takes every database and kind: leave out -D and "
+            "--kind.");
+    if (options.WholeServer) {
+        for (ObjectKind kind : EveryKind) {
+            if (kind != ObjectKind::Devices)
+                options.Kinds << kind;
+        }
+    }
+    if (parser.isSet("devices") && !options.Kinds.contains(ObjectKind::Devices))
+        options.Kinds << ObjectKind::Devices;
     return std::nullopt;
 }
 
@@ -173,6 +204,10 @@ std::optional<QString> readScriptOptions(const QCommandLineParser& parser,
     applySwitch(parser, arguments, "triggers", "no-triggers", options.Options.TriggerScript);
     applySwitch(parser, arguments, "indexes", "no-indexes", options.Options.IndexScript);
     applySwitch(parser, arguments, "grants", "no-grants", options.Options.PrivilegeScript);
+    if (parser.isSet("password-placeholders"))
+        options.Options.PasswordPlaceholders = true;
+    if (parser.isSet("device-directory"))
+        options.Options.DeviceDirectory = parser.value("device-directory");
     for (const QString& assignment : parser.values("ext")) {
         const int equals = assignment.indexOf(QLatin1Char('='));
         const std::optional<ObjectKind> kind =

@@ -15,7 +15,8 @@ struct TCliOptions {
     bool PasswordGiven = false;
     QString Rdbms = QStringLiteral("Sybase SQL Server");
     QStringList Databases;       // empty: every user database
-    QList<ObjectKind> Kinds;     // empty: every kind
+    QList<ObjectKind> Kinds;     // empty: every kind of a database
+    bool WholeServer = false;    // every kind, the server's own too, and every user database
     QStringList ObjectPatterns;  // empty: every object
     TScriptOptions Options;
     QString OutputFile;        // empty: standard output

@@ -10,6 +10,7 @@
 #include "PrintableText.h"
 #include "RegAuto.h"
 #include "ScriptGenerator.h"
+#include "ServerCatalog.h"
 #include "StandardOutput.h"
 #include "StatementTrace.h"
 #include "TextFile.h"
@@ -29,11 +30,6 @@
 #include <string>
 
 namespace {
-
-// Databases that hold the server's own objects, left out unless named with -D.
-const QStringList systemDatabases{"master",      "model",       "tempdb",    "sybsystemprocs",
-                                  "sybsystemdb", "sybsecurity", "sybmgmtdb", "dbccdb",
-                                  "dbccalt",     "sybpcidb"};
 
 // Messages and errors to stderr; informational ones only when not quiet.
 class CliUserInterface : public ConsoleUserInterface {
@@ -129,7 +125,7 @@ QStringList databasesToScript(TObjectListingReader& listing, const TCliOptions& 
     QStringList chosen;
     for (const QString& database : listed) {
         const bool wanted = options.Databases.isEmpty()
-                                ? !systemDatabases.contains(database, Qt::CaseInsensitive)
+                                ? !TServerCatalog::isSystemDatabase(database)
                                 : options.Databases.contains(database);
         if (wanted)
             chosen << database;
@@ -149,15 +145,35 @@ bool captionWanted(const TCliOptions& options, const QString& caption)
                        [&caption](const QString& pattern) { return likeMatch(pattern, caption); });
 }
 
-TMarkedObjectList selectObjects(TCTLibEnhQuery& query, const TCliOptions& options)
+// The server's own objects of the kinds asked for, in folder order.
+TMarkedObjectList selectServerObjects(TCTLibObjInfo& info, const TCliOptions& options)
+{
+    TMarkedObjectList objects;
+    TServerCatalog catalog(info);
+    for (ObjectKind kind : AllServerKinds) {
+        if (!options.Kinds.contains(kind))
+            continue;
+        for (const QString& name : catalog.names(kind)) {
+            if (captionWanted(options, name))
+                objects.append({QString(), kind, name});
+        }
+    }
+    return objects;
+}
+
+TMarkedObjectList selectObjects(TCTLibEnhQuery& query, TCTLibObjInfo& info,
+                                const TCliOptions& options)
 {
     TObjectListingReader listing(query, options.Rdbms);
-    TMarkedObjectList objects;
+    TMarkedObjectList objects = selectServerObjects(info, options);
     QList<ObjectKind> kinds;
     for (ObjectKind kind : AllObjectKinds) {
         if (options.Kinds.isEmpty() || options.Kinds.contains(kind))
             kinds << kind;
     }
+    // Only the server's own kinds asked for: no database is read.
+    if (kinds.isEmpty())
+        return objects;
     for (const QString& database : databasesToScript(listing, options)) {
         // The owner goes with each caption: the caption "a.b.c" may be owner "a.b"'s "c" or
         // owner "a"'s "b.c", and both may exist.
@@ -209,13 +225,9 @@ public:
     }
 };
 
-int script(TCTLibDatabase& db, const TMarkedObjectList& objects, const TCliOptions& options)
+int script(TCTLibDatabase& db, TCTLibObjInfo& info, const TMarkedObjectList& objects,
+           const TCliOptions& options)
 {
-    TCTLibObjInfo info;
-    info.setObjectName(QStringLiteral("info"));
-    info.DbName = db.objectName();
-    info.UseExecCursor = false;
-    info.PrefixWithDbName = options.Options.PrefixWithDb;
     TConsoleProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     TScriptGenerator generator(info, options.Options);
     generator.PerObjectReads = options.PerObjectReads;
@@ -286,7 +298,12 @@ int connectAndRun(const TCliOptions& options)
 
     TCTLibEnhQuery query;
     query.DbName = db.objectName();
-    const TMarkedObjectList objects = selectObjects(query, options);
+    TCTLibObjInfo info;
+    info.setObjectName(QStringLiteral("info"));
+    info.DbName = db.objectName();
+    info.UseExecCursor = false;
+    info.PrefixWithDbName = options.Options.PrefixWithDb;
+    const TMarkedObjectList objects = selectObjects(query, info, options);
     if (objects.isEmpty()) {
         std::fprintf(stderr, "No object matched.\n");
         return ExitNothingMatched;
@@ -295,7 +312,7 @@ int connectAndRun(const TCliOptions& options)
         printList(objects);
         return ExitOk;
     }
-    const int status = script(db, objects, options);
+    const int status = script(db, info, objects, options);
     db.DisConnect();
     return status;
 }

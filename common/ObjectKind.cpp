@@ -6,7 +6,7 @@ struct KindNames {
     const char* extension;
 };
 
-constexpr std::array<KindNames, ObjectKindCount> kindNames = {{
+constexpr std::array<KindNames, EveryKindCount> kindNames = {{
     {"Users", "usr"},
     {"Groups", "grp"},
     {"User Tables", "tbl"},
@@ -16,6 +16,12 @@ constexpr std::array<KindNames, ObjectKindCount> kindNames = {{
     {"Procedures", "prc"},
     {"Rules", "rul"},
     {"User Datatypes", "udt"},
+    {"Logins", "lgn"},
+    {"Roles", "rol"},
+    {"Databases", "dbs"},
+    {"Devices", "dev"},
+    {"Remote Servers", "srv"},
+    {"Configuration", "cfg"},
 }};
 }  // namespace
 

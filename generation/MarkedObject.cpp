@@ -20,11 +20,12 @@ bool ownerLeadsCaption(const TMarkedObject& object)
     return !object.Owner.isEmpty() && object.Caption.startsWith(object.Owner + QLatin1Char('.'));
 }
 
-// Users, groups and datatypes are listed by their bare names, dots and all.
+// Users, groups, datatypes and the server's objects are listed by their bare names, dots
+// and all.
 bool bareName(const TMarkedObject& object)
 {
     return object.Kind == ObjectKind::Users || object.Kind == ObjectKind::Groups ||
-           object.Kind == ObjectKind::DataTypes;
+           object.Kind == ObjectKind::DataTypes || isServerKind(object.Kind);
 }
 }  // namespace
 
@@ -61,9 +62,31 @@ int replayRank(ObjectKind kind)
         case ObjectKind::Views:
         case ObjectKind::Procedures:
         case ObjectKind::Triggers:
+        default:
             break;
     }
     return kCompiledObjectsRank;
+}
+
+// Configuration first (the number of devices limits disk init), then devices, databases,
+// the logins whose default databases they are, roles and remote servers.
+int serverReplayRank(ObjectKind kind)
+{
+    switch (kind) {
+        case ObjectKind::Configuration:
+            return 0;
+        case ObjectKind::Devices:
+            return 1;
+        case ObjectKind::Databases:
+            return 2;
+        case ObjectKind::Logins:
+            return 3;
+        case ObjectKind::Roles:
+            return 4;
+        default:
+            break;
+    }
+    return 5;
 }
 
 TMarkedObjectList inReplayOrder(const TMarkedObjectList& objects)
@@ -78,6 +101,12 @@ TMarkedObjectList inReplayOrder(const TMarkedObjectList& objects)
     TMarkedObjectList ordered = objects;
     std::stable_sort(ordered.begin(), ordered.end(),
                      [&databases](const TMarkedObject& a, const TMarkedObject& b) {
+                         // The server's own objects come before every database.
+                         if (isServerKind(a.Kind) || isServerKind(b.Kind)) {
+                             if (isServerKind(a.Kind) != isServerKind(b.Kind))
+                                 return isServerKind(a.Kind);
+                             return serverReplayRank(a.Kind) < serverReplayRank(b.Kind);
+                         }
                          const int dbA = databases.indexOf(a.Database);
                          const int dbB = databases.indexOf(b.Database);
                          if (dbA != dbB)

@@ -34,12 +34,17 @@ QString QualifierPart(const QString& caption);
 QString ObjectNamePart(const TMarkedObject& object);
 QString QualifierPart(const TMarkedObject& object);
 
-// The objects in the order their sections are written: databases in the order given,
+// The objects in the order their sections are written: the server's own objects first
+// (configuration, devices, databases, logins, roles, remote servers), then databases in
+// the order given,
 // and within a database groups, users, rules, user datatypes, tables, indexes, then
 // views, procedures and triggers (which the generator orders by their dependencies), so
 // that every object's prerequisites come first.
 TMarkedObjectList inReplayOrder(const TMarkedObjectList& objects);
 
-// The place of a kind in that order; views, procedures and triggers share the last one.
+// The place of a kind in that order within a database; views, procedures and triggers
+// share the last one.
 int replayRank(ObjectKind kind);
+// The place of a server kind among the server's objects.
+int serverReplayRank(ObjectKind kind);
 constexpr int kCompiledObjectsRank = 6;

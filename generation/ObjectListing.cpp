@@ -85,6 +85,8 @@ ListingParts listingParts(ObjectKind kind, const QString& database)
                     QStringLiteral("name"),
                     {},
                     {}};
+        default:
+            break;  // the server's own objects are listed from their records
     }
     return {};
 }

@@ -6,7 +6,10 @@
 #include "PrintableText.h"
 #include "ProgressReporter.h"
 #include "ScriptSink.h"
+#include "ScriptText.h"
 #include "SectionWriter.h"
+#include "ServerCatalog.h"
+#include "ServerSections.h"
 #include "TextFile.h"
 
 #include <QDir>
@@ -118,13 +121,14 @@ TMarkedObjectList TScriptGenerator::workList(const TMarkedObjectList& objects, T
             work << inIdOrder(principals, state);
             continue;
         }
-        if (replayRank(kind) != kCompiledObjectsRank) {
+        if (isServerKind(kind) || replayRank(kind) != kCompiledObjectsRank) {
             work << ordered[at++];
             continue;
         }
         TMarkedObjectList compiled;
         const QString database = ordered[at].Database;
         while (at < ordered.size() && ordered[at].Database == database &&
+               !isServerKind(ordered[at].Kind) &&
                replayRank(ordered[at].Kind) == kCompiledObjectsRank)
             compiled << ordered[at++];
         selectDatabase(database);
@@ -213,6 +217,35 @@ QSet<QString> databasesWithTables(const TMarkedObjectList& work)
     return databases;
 }
 
+// The singular of a server kind, as notes and reports name an object of it.
+QString serverKindNoun(ObjectKind kind)
+{
+    switch (kind) {
+        case ObjectKind::Devices:
+            return QStringLiteral("device");
+        case ObjectKind::Databases:
+            return QStringLiteral("database");
+        case ObjectKind::Logins:
+            return QStringLiteral("login");
+        case ObjectKind::Roles:
+            return QStringLiteral("role");
+        case ObjectKind::RemoteServers:
+            return QStringLiteral("remote server");
+        default:
+            break;
+    }
+    return QStringLiteral("configuration parameter");
+}
+
+const QStringList kUseMaster{QStringLiteral("USE master"), QStringLiteral("GO")};
+
+// Whether the object at `position` is the last of the server's own objects in `work`.
+bool endsServerPart(const TMarkedObjectList& work, int position)
+{
+    return isServerKind(work[position].Kind) &&
+           (position + 1 == work.size() || !isServerKind(work[position + 1].Kind));
+}
+
 // Keeps every line handed to it.
 class TCollectingSink : public TScriptSink {
 public:
@@ -220,6 +253,27 @@ public:
     QStringList collected;
 };
 }  // namespace
+
+// A server object's section; what it leaves for later goes into `state`.
+QStringList TScriptGenerator::serverSectionLines(const TMarkedObject& object,
+                                                 TServerCatalog& catalog, TScriptState& state)
+{
+    const std::optional<TServerSection> section =
+        serverSection(catalog, object.Kind, object.Caption, m_options);
+    const QString noun = serverKindNoun(object.Kind);
+    if (!section) {
+        state.Unscripted << QStringLiteral("server: ") + noun + QLatin1Char(' ') +
+                                printableText(object.Caption) + QStringLiteral(": not found");
+        return {QString(), QStringLiteral("/* ") +
+                               commentText(noun + QLatin1Char(' ') + object.Caption) +
+                               QStringLiteral(": not found, not scripted */")};
+    }
+    state.ServerAfterLogins += section->AfterLogins;
+    state.ServerAtEnd += section->AtEnd;
+    for (const QString& warning : section->Warnings)
+        state.Warnings << QStringLiteral("server: ") + warning;
+    return section->Lines;
+}
 
 QStringList TScriptGenerator::BuildScript(const TMarkedObjectList& objects,
                                           const TScriptHeader& header, bool toFile,
@@ -273,12 +327,37 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
         }
         handOver();
     };
+    TServerCatalog serverCatalog(m_info);
+    const auto appendLines = [&](const QStringList& lines) {
+        scriptLines += lines;
+        if (sink)
+            sink->appendLines(lines);
+    };
     QString lastDatabase;
     for (int position = 0; position < work.size(); ++position) {
         const TMarkedObject& object = work[position];
         progress.setInfoLabel(QStringLiteral("Processing ") + object.Caption);
         if (progress.checkCancelled())
             break;
+        if (isServerKind(object.Kind)) {
+            if (lastDatabase != QLatin1String("master"))
+                appendLines(QStringList{QString()} + kUseMaster);
+            lastDatabase = QStringLiteral("master");
+            try {
+                appendLines(serverSectionLines(object, serverCatalog, state));
+            } catch (const ECancelled&) {
+                scriptLines.clear();
+                break;
+            }
+            // Role grants and database owners once every login and role is there.
+            if (endsServerPart(work, position)) {
+                appendLines(state.ServerAfterLogins);
+                state.ServerAfterLogins.clear();
+            }
+            handOver();
+            progress.setProgressPosition(position + 1);
+            continue;
+        }
         // The foreign keys of a database's tables come after its last table and index.
         if (object.Database != lastDatabase ||
             replayRank(object.Kind) > replayRank(ObjectKind::Indexes))
@@ -310,6 +389,11 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
     writer.WritePendingForeignKeys(toFile);
     handOver();
     writeSystemTablePermissions(lastDatabase);
+    // Options such as read only, under which the databases' objects could not be made.
+    if (!state.ServerAtEnd.isEmpty() && !progress.cancelRequested()) {
+        appendLines(QStringList{QString()} + kUseMaster + state.ServerAtEnd);
+        handOver();
+    }
     Unscripted = state.Unscripted;
     Warnings += state.Warnings;
 }
@@ -408,12 +492,39 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         saveScriptLines(path, scriptLines);
         written << path;
     };
+    // What the server's objects leave for later goes into files of its own.
+    const auto writeServerFile = [&](const QString& name, const QStringList& lines) {
+        if (lines.isEmpty())
+            return;
+        const TMarkedObject file{QString(), ObjectKind::Logins, name};
+        const QString path = directory.filePath(fileNameFor(file, m_options, usedNames));
+        saveScriptLines(path, kUseMaster + lines);
+        written << path;
+    };
+    TServerCatalog serverCatalog(m_info);
     QString lastDatabase;
     for (int position = 0; position < work.size(); ++position) {
         if (progress.checkCancelled())
             break;
         progress.setProgressPosition(position);
         const TMarkedObject& object = work[position];
+        if (isServerKind(object.Kind)) {
+            progress.setInfoLabel(QStringLiteral("Processing ") + object.Caption);
+            QStringList lines;
+            try {
+                lines = kUseMaster + serverSectionLines(object, serverCatalog, state);
+            } catch (const ECancelled&) {
+                break;
+            }
+            const QString path = directory.filePath(fileNameFor(object, m_options, usedNames));
+            saveScriptLines(path, lines);
+            written << path;
+            if (endsServerPart(work, position)) {
+                writeServerFile(QStringLiteral("role_grants_and_owners"), state.ServerAfterLogins);
+                state.ServerAfterLogins.clear();
+            }
+            continue;
+        }
         if (object.Database != CurDb)
             writeForeignKeys(CurDb);
         if (object.Database != lastDatabase && !lastDatabase.isEmpty())
@@ -446,6 +557,8 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
     writeForeignKeys(CurDb);
     if (!lastDatabase.isEmpty())
         writeSystemTablePermissions(lastDatabase);
+    if (!progress.cancelRequested())
+        writeServerFile(QStringLiteral("database_options"), state.ServerAtEnd);
     // The order to run the files in: what each needs comes before it.
     QStringList names;
     for (const QString& path : written)

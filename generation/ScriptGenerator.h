@@ -14,6 +14,7 @@
 class ProgressReporter;
 class TCTLibObjInfo;
 class TFileWriter;
+class TServerCatalog;
 
 // What the header comment names: the server, its version and the time of generation.
 struct TScriptHeader {
@@ -82,6 +83,8 @@ private:
     TMarkedObjectList workList(const TMarkedObjectList& objects, TScriptState& state);
     TMarkedObjectList inDependencyOrder(const TMarkedObjectList& compiled);
     TMarkedObjectList inIdOrder(const TMarkedObjectList& principals, TScriptState& state);
+    QStringList serverSectionLines(const TMarkedObject& object, TServerCatalog& catalog,
+                                   TScriptState& state);
 
     TCTLibObjInfo& m_info;
     const TScriptOptions& m_options;

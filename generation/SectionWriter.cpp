@@ -10,6 +10,7 @@
 #include "ObjectListing.h"
 #include "PrintableText.h"
 #include "ScriptSink.h"
+#include "ScriptText.h"
 
 #include <QRegularExpression>
 
@@ -59,76 +60,15 @@ QStringList splitProcedureGroup(const QString& text, const QString& name)
     return batches;
 }
 
-// A string literal of the script in double quotes (quoted identifiers off).
-QString quoted(const QString& name)
-{
-    return QLatin1Char('"') + CatalogStatements::inLiteral(name, '"') + QLatin1Char('"');
-}
-
 // A name or text as a message shows it: control characters written as escapes.
 QString printable(const QString& text)
 {
     return printableText(text);
 }
 
-// Text for inside a /* */ comment: "*/" would end the comment and "/*" would open one
-// nested in it, so neither is written as it is; nor is a line break.
-QString commentText(const QString& text)
-{
-    QString safe = printable(text);
-    safe.replace(QLatin1String("*/"), QLatin1String("* /"));
-    safe.replace(QLatin1String("/*"), QLatin1String("/ *"));
-    return safe;
-}
-
-QString banner(const QString& name)
-{
-    return QStringLiteral("/************ ") + commentText(name) + QStringLiteral(" ************/");
-}
-
-// A line that a tool replaying the script takes for a command of its own rather than
-// SQL: whatever follows it would run outside its batch. isql, fisql and tsql end a batch
-// at a line whose first word is "go" in any case, alone or followed by a blank and
-// anything ("go 2", "go x", "go -- c"); bsqldb at "go" alone. isql and fisql clear the
-// batch at "reset", stop at "exit" or "quit", open an editor at "vi", read the file named
-// after ":r" and run the shell command after "!!"; tsql clears at "reset", stops at
-// "exit", "quit" or "bye" and reads a file at ":r". Leading blanks are allowed, as bsqldb
-// and tsql allow them. (tsql also clears the batch at a line whose first word is
-// "version", a common column name: that one is left to tsql's users.)
-bool readsAsBatchEnd(const QString& line)
-{
-    static const QRegularExpression command(
-        QStringLiteral("^\\s*(go|reset|exit|quit|bye|vi)(\\s.*)?$|^\\s*(:r|!!)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    return command.match(line).hasMatch();
-}
-
 // What the reports of left-out names and texts say of such a line.
 const QLatin1String kBatchBreakLine(
     "a line that isql reads as go or as another command of its own");
-
-// Whether a name or text in `lines` (the script's own "GO" lines aside) holds a line that
-// would end its batch early. No quoting prevents that: isql splits the script before the
-// server reads a quote, and the rest of the name or text would run as a batch of its own.
-bool holdsBatchEnd(const QStringList& lines)
-{
-    static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\r|\\n"));
-    for (const QString& element : lines) {
-        if (element == QLatin1String("GO"))
-            continue;
-        const QStringList parts = element.split(lineBreak);
-        if (std::any_of(parts.begin(), parts.end(), readsAsBatchEnd))
-            return true;
-    }
-    return false;
-}
-
-// A name as an argument of a system procedure: as it is when it is a regular identifier,
-// otherwise as a string.
-QString procedureArgument(const QString& name)
-{
-    return isRegularIdentifier(name) ? name : singleQuoted(name);
-}
 
 // "SET QUOTED_IDENTIFIER ON" or OFF, as a batch of its own.
 QStringList quotedIdentifiers(bool on)
@@ -1119,7 +1059,7 @@ QString sectionKindWord(ObjectKind kind)
             return QStringLiteral("procedure");
         case ObjectKind::Rules:
             return QStringLiteral("rule");
-        case ObjectKind::DataTypes:
+        default:
             break;
     }
     return QStringLiteral("datatype");
@@ -1158,5 +1098,7 @@ void TSectionWriter::WriteSection(ObjectKind kind, bool toFile)
         case ObjectKind::DataTypes:
             WriteDatatypeSection(toFile);
             break;
+        default:
+            break;  // the server's own objects have sections of their own
     }
 }

@@ -33,6 +33,10 @@ struct TScriptState {
     QHash<QString, QList<int>> DanglingDependents;
     // By database: its users and groups (read once).
     QHash<QString, QList<TCTPrincipal>> Principals;
+    // What the server's objects leave for later: batches that need every login and role,
+    // and batches for the end of the script.
+    QStringList ServerAfterLogins;
+    QStringList ServerAtEnd;
     // What a new database carries on its system tables: model's privileges (read once).
     std::optional<TCTProtectList> NewDatabaseSystemTableProtects;
 

@@ -9,9 +9,10 @@ const char* const TAppSettings::FileName = "Skelder.ini";
 
 namespace {
 // The extension keys in kind order.
-constexpr std::array<const char*, ObjectKindCount> extensionKeys = {
-    "Users Ext",    "Groups Ext", "Tables Ext", "Views Ext",      "Indexes Ext",
-    "Triggers Ext", "Procs Ext",  "Rules Ext",  "Data Types Ext",
+constexpr std::array<const char*, EveryKindCount> extensionKeys = {
+    "Users Ext",    "Groups Ext",    "Tables Ext",  "Views Ext",          "Indexes Ext",
+    "Triggers Ext", "Procs Ext",     "Rules Ext",   "Data Types Ext",     "Logins Ext",
+    "Roles Ext",    "Databases Ext", "Devices Ext", "Remote Servers Ext", "Configuration Ext",
 };
 
 // A number of seconds; anything but a positive number gives the default.
@@ -24,7 +25,7 @@ int readSeconds(TRegAuto& store, const QString& section, const QString& key, int
 
 TScriptOptions::TScriptOptions()
 {
-    for (ObjectKind kind : AllObjectKinds)
+    for (ObjectKind kind : EveryKind)
         extension(kind) = defaultExtension(kind);
 }
 
@@ -65,6 +66,16 @@ void TAppSettings::Load(TRegAuto& store)
         readSeconds(store, section, QStringLiteral("Login Timeout"), defaults.LoginTimeout);
     CommandTimeout =
         readSeconds(store, section, QStringLiteral("Command Timeout"), defaults.CommandTimeout);
+    // The server's own objects came later: their keys follow the others.
+    for (ObjectKind kind : AllServerKinds) {
+        Options.extension(kind) =
+            store.ReadString(section, QString::fromLatin1(extensionKeys[static_cast<int>(kind)]),
+                             defaults.Options.extension(kind));
+    }
+    Options.PasswordPlaceholders =
+        store.ReadBool(section, QStringLiteral("Password Placeholders"), d.PasswordPlaceholders);
+    Options.DeviceDirectory =
+        store.ReadString(section, QStringLiteral("Device Directory"), d.DeviceDirectory);
 }
 
 void TAppSettings::Save(TRegAuto& store) const
@@ -87,6 +98,12 @@ void TAppSettings::Save(TRegAuto& store) const
     store.WriteInteger(section, QStringLiteral("Explorer Width"), ExplorerWidth);
     store.WriteInteger(section, QStringLiteral("Login Timeout"), LoginTimeout);
     store.WriteInteger(section, QStringLiteral("Command Timeout"), CommandTimeout);
+    for (ObjectKind kind : AllServerKinds) {
+        store.WriteString(section, QString::fromLatin1(extensionKeys[static_cast<int>(kind)]),
+                          Options.extension(kind));
+    }
+    store.WriteBool(section, QStringLiteral("Password Placeholders"), Options.PasswordPlaceholders);
+    store.WriteString(section, QStringLiteral("Device Directory"), Options.DeviceDirectory);
 }
 
 void configureSettingsStore(TRegAuto& store)

@@ -19,7 +19,12 @@ struct TScriptOptions {
     bool IndexScript = false;
     bool PrivilegeScript = false;
     bool PrefixWithDb = true;
-    std::array<QString, ObjectKindCount> Extensions;  // without the dot, in kind order
+    // Logins get placeholders that stop the script until they are replaced, instead of
+    // their stored password hashes.
+    bool PasswordPlaceholders = false;
+    // Where device files go on the new machine; empty keeps each device's own path.
+    QString DeviceDirectory;
+    std::array<QString, EveryKindCount> Extensions;  // without the dot, in kind order
 
     TScriptOptions();
     QString& extension(ObjectKind kind) { return Extensions[static_cast<int>(kind)]; }

@@ -405,7 +405,9 @@ TEST_F(AppSettingsTest, SavesEveryKeyInOrder)
               "Data Types Ext=udt\nAdd DROP=1\nSeperate files=1\nTrigger Script=0\n"
               "Index Script=0\nPrivilege Script=0\nPrefix Db Name=1\nAppend=0\n"
               "Server Name=DSQUERY\nUser Name=sa\nExplorer Width=310\n"
-              "Login Timeout=30\nCommand Timeout=45\n");
+              "Login Timeout=30\nCommand Timeout=45\nLogins Ext=lgn\nRoles Ext=rol\n"
+              "Databases Ext=dbs\nDevices Ext=dev\nRemote Servers Ext=srv\n"
+              "Configuration Ext=cfg\nPassword Placeholders=0\nDevice Directory=\n");
     TAppSettings reread;
     reread.Load(store);
     EXPECT_EQ(reread.WorkDir, "/work");
@@ -439,8 +441,8 @@ TEST_F(AppSettingsTest, LineBreaksInSavedNamesKeepOneSectionOverRepeatedSaves)
     settings.Save(store);
     const QStringList lines = readFile(store.IniFile).split(QLatin1Char('\n'));
     EXPECT_EQ(lines.count("[Config]"), 1) << readFile(store.IniFile).toStdString();
-    // The section line, twenty-two keys and the empty text after the last line end.
-    EXPECT_EQ(lines.size(), 24);
+    // The section line, thirty keys and the empty text after the last line end.
+    EXPECT_EQ(lines.size(), 32);
     TAppSettings reread;
     reread.Load(store);
     EXPECT_EQ(reread.WorkDir, settings.WorkDir);
