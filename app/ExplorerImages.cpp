@@ -67,16 +67,20 @@ QPixmap checkMark()
 
 QPixmap draw(int imageIndex)
 {
-    static const Badge kinds[9] = {
-        {QColor(60, 120, 200), "U"}, {QColor(40, 90, 160), "G"},  {QColor(200, 120, 40), "T"},
-        {QColor(120, 80, 170), "V"}, {QColor(90, 140, 60), "I"},  {QColor(190, 60, 60), "Tr"},
-        {QColor(60, 150, 150), "P"}, {QColor(150, 120, 60), "R"}, {QColor(110, 110, 110), "Dt"},
+    static const Badge kinds[15] = {
+        {QColor(60, 120, 200), "U"}, {QColor(40, 90, 160), "G"},   {QColor(200, 120, 40), "T"},
+        {QColor(120, 80, 170), "V"}, {QColor(90, 140, 60), "I"},   {QColor(190, 60, 60), "Tr"},
+        {QColor(60, 150, 150), "P"}, {QColor(150, 120, 60), "R"},  {QColor(110, 110, 110), "Dt"},
+        {QColor(30, 100, 140), "L"}, {QColor(140, 60, 120), "Ro"}, {QColor(70, 110, 170), "Db"},
+        {QColor(90, 90, 60), "Dv"},  {QColor(40, 130, 100), "Rs"}, {QColor(100, 100, 140), "Cf"},
     };
     if (imageIndex == Database)
         return database();
     if (imageIndex == Marked)
         return checkMark();
-    if (imageIndex >= 1 && imageIndex <= 9)
+    if (imageIndex == Server)
+        return badge({QColor(50, 60, 80), "S"});
+    if (imageIndex >= 1 && imageIndex <= 15)
         return badge(kinds[imageIndex - 1]);
     return QPixmap();
 }

@@ -5,9 +5,15 @@
 #include <QIcon>
 
 namespace {
-// A node's internal id names its parent: 0 for a database; for a folder, its database
-// plus one; for an object, its folder, as database and kind, above kFolderIds.
+// A node's internal id names its parent: 0 for a top-level node (the server or a
+// database); for a folder, 1 plus its node and kind; for an object, its folder's node and
+// kind above kFolderIds.
 constexpr quintptr kFolderIds = quintptr(1) << 24;
+
+quintptr folderKey(int database, ObjectKind kind)
+{
+    return quintptr(database) * EveryKindCount + quintptr(static_cast<int>(kind));
+}
 
 int kindImage(ObjectKind kind)
 {
@@ -33,23 +39,24 @@ int TExplorerItemModel::databaseOf(const QModelIndex& index)
         case Level::Database:
             return index.row();
         case Level::Folder:
-            return int(index.internalId()) - 1;
+            return int((index.internalId() - 1) / EveryKindCount);
         case Level::Object:
-            return int((index.internalId() - kFolderIds) / ObjectKindCount);
+            return int((index.internalId() - kFolderIds) / EveryKindCount);
     }
     return -1;
 }
 
 ObjectKind TExplorerItemModel::kindOf(const QModelIndex& index)
 {
-    if (levelOf(index) == Level::Object)
-        return static_cast<ObjectKind>((index.internalId() - kFolderIds) % ObjectKindCount);
-    return static_cast<ObjectKind>(index.row());
+    const quintptr key =
+        levelOf(index) == Level::Object ? index.internalId() - kFolderIds : index.internalId() - 1;
+    return static_cast<ObjectKind>(key % EveryKindCount);
 }
 
 QModelIndex TExplorerItemModel::folderIndex(int database, ObjectKind kind) const
 {
-    return createIndex(static_cast<int>(kind), 0, quintptr(database) + 1);
+    const int row = int(m_explorer.folderKinds(database).indexOf(kind));
+    return createIndex(row, 0, folderKey(database, kind) + 1);
 }
 
 QModelIndex TExplorerItemModel::index(int row, int column, const QModelIndex& parent) const
@@ -58,10 +65,11 @@ QModelIndex TExplorerItemModel::index(int row, int column, const QModelIndex& pa
         return {};
     if (!parent.isValid())
         return createIndex(row, column, quintptr(0));
-    if (levelOf(parent) == Level::Database)
-        return createIndex(row, column, quintptr(parent.row()) + 1);
-    const quintptr folder = quintptr(databaseOf(parent)) * ObjectKindCount + quintptr(parent.row());
-    return createIndex(row, column, kFolderIds + folder);
+    if (levelOf(parent) == Level::Database) {
+        const ObjectKind kind = m_explorer.folderKinds(parent.row()).at(row);
+        return createIndex(row, column, folderKey(parent.row(), kind) + 1);
+    }
+    return createIndex(row, column, kFolderIds + folderKey(databaseOf(parent), kindOf(parent)));
 }
 
 QModelIndex TExplorerItemModel::parent(const QModelIndex& child) const
@@ -87,7 +95,7 @@ int TExplorerItemModel::rowCount(const QModelIndex& parent) const
         return 0;
     switch (levelOf(parent)) {
         case Level::Database:
-            return ObjectKindCount;
+            return int(m_explorer.folderKinds(parent.row()).size());
         case Level::Folder: {
             // An unopened folder holds one row without a caption, so that it can be opened.
             const TExplorerModel::Folder& folder =
@@ -120,7 +128,8 @@ QVariant TExplorerItemModel::data(const QModelIndex& index, int role) const
     switch (levelOf(index)) {
         case Level::Database:
             caption = m_explorer.databases().at(database).name;
-            image = ExplorerImages::Database;
+            image = m_explorer.databases().at(database).server ? ExplorerImages::Server
+                                                               : ExplorerImages::Database;
             break;
         case Level::Folder:
             caption = objectKindCaption(kindOf(index));
@@ -146,6 +155,8 @@ QVariant TExplorerItemModel::data(const QModelIndex& index, int role) const
             return caption.isEmpty() ? QVariant() : QVariant(caption);
         case Qt::DecorationRole:
             return ExplorerImages::icon(image);
+        case ServerNodeRole:
+            return levelOf(index) == Level::Database && m_explorer.databases().at(database).server;
         default:
             return {};
     }
@@ -158,10 +169,10 @@ void TExplorerItemModel::clear()
     endResetModel();
 }
 
-void TExplorerItemModel::setDatabases(const QStringList& names)
+void TExplorerItemModel::setDatabases(const QStringList& names, const QString& server)
 {
     beginResetModel();
-    m_explorer.setDatabases(names);
+    m_explorer.setDatabases(names, server);
     endResetModel();
 }
 

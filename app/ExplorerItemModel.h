@@ -1,4 +1,4 @@
-// The object explorer as Qt's tree views read it: the databases, their nine folders and
+// The object explorer as Qt's tree views read it: the server and the databases, their folders and
 // the objects of the folders opened, with their captions, images and marks, over the
 // explorer model that holds them. Changes go through here so that the view hears of them.
 #pragma once
@@ -11,11 +11,14 @@ class TExplorerItemModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     enum class Level { Database = 0, Folder = 1, Object = 2 };
+    // data() of this role is true for the server's own node.
+    static constexpr int ServerNodeRole = Qt::UserRole + 1;
 
     explicit TExplorerItemModel(TExplorerModel& explorer, QObject* parent = nullptr);
 
     void clear();
-    void setDatabases(const QStringList& names);
+    // The databases, after the server's own node when `server` names it.
+    void setDatabases(const QStringList& names, const QString& server = QString());
     // The objects of a folder as listed; its placeholder row goes.
     void setObjects(const QModelIndex& folder, const QStringList& captions);
     // Each returns by how much the number of marked objects changed.
@@ -23,7 +26,7 @@ public:
     int changeMarks(const QModelIndex& folder, TExplorerModel::MarkChange change);
 
     static Level levelOf(const QModelIndex& index);
-    // The database row of any node.
+    // The top-level row (the server or a database) of any node.
     static int databaseOf(const QModelIndex& index);
     // The kind of a folder, or of an object through its folder.
     static ObjectKind kindOf(const QModelIndex& index);

@@ -14,6 +14,7 @@
 #include "RegAuto.h"
 #include "ScriptGenerator.h"
 #include "ScriptSink.h"
+#include "ServerCatalog.h"
 #include "TextFile.h"
 #include "UserInterface.h"
 #include "u_about.h"
@@ -709,7 +710,9 @@ void Tf_main::FillDatabaseTree()
     QStringList databases;
     callInBackground(
         [this, &databases] { databases = TObjectListingReader(*query, db->Rdbms).databases(); });
-    m_explorerItems->setDatabases(databases);
+    // Adaptive Server's own objects live in master, which SQL Anywhere does not have.
+    m_explorerItems->setDatabases(databases,
+                                  db->Rdbms == kSqlAnywhere ? QString() : db->ServerName);
     fitTreeColumn();
 }
 
@@ -751,6 +754,10 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
     statusPanel(1)->setText(objectListingProgressText(kind, database));
     try {
         callInBackground([&] {
+            if (isServerKind(kind)) {
+                captions = TServerCatalog(*info).names(kind);
+                return;
+            }
             TObjectListingReader(*query, db->Rdbms)
                 .readObjects(kind, database,
                              [&captions](const QString& caption) { captions << caption; });

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <array>
+#include <utility>
 
 namespace {
 QCheckBox* addCheckBox(QVBoxLayout* layout, const char* name, const char* caption)
@@ -36,6 +38,8 @@ Tf_options::Tf_options(QWidget* parent) : QDialog(parent)
     ts_general = createGeneralTab();
     PageControl1->addTab(ts_files, QStringLiteral("Files"));
     PageControl1->addTab(ts_general, QStringLiteral("General"));
+    ts_server = createServerTab();
+    PageControl1->addTab(ts_server, QStringLiteral("Server"));
 
     btn_ok = new QPushButton(QStringLiteral("O&k"), this);
     btn_ok->setObjectName(QStringLiteral("btn_ok"));
@@ -105,6 +109,42 @@ QWidget* Tf_options::createFilesTab()
     return tab;
 }
 
+// The server's own objects: the extensions of their files, and how logins and devices are
+// written.
+QWidget* Tf_options::createServerTab()
+{
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("ts_server"));
+    auto* form = new QFormLayout(tab);
+    const std::array<std::pair<QLineEdit**, const char*>, ServerKindCount> edits = {{
+        {&e_ext_logins, "e_ext_logins"},
+        {&e_ext_roles, "e_ext_roles"},
+        {&e_ext_databases, "e_ext_databases"},
+        {&e_ext_devices, "e_ext_devices"},
+        {&e_ext_remote_servers, "e_ext_remote_servers"},
+        {&e_ext_configuration, "e_ext_configuration"},
+    }};
+    for (int i = 0; i < ServerKindCount; ++i) {
+        auto* edit = new QLineEdit(tab);
+        edit->setObjectName(QString::fromLatin1(edits[i].second));
+        form->addRow(objectKindCaption(AllServerKinds[i]), edit);
+        *edits[i].first = edit;
+        m_extensionEdits[static_cast<int>(AllServerKinds[i])] = edit;
+    }
+    chk_password_placeholders = new QCheckBox(QStringLiteral("Login password placeholders"), tab);
+    chk_password_placeholders->setObjectName(QStringLiteral("chk_password_placeholders"));
+    chk_password_placeholders->setToolTip(
+        QStringLiteral("Placeholders that stop the script until replaced, instead of the "
+                       "stored password hashes"));
+    form->addRow(chk_password_placeholders);
+    e_device_directory = new QLineEdit(tab);
+    e_device_directory->setObjectName(QStringLiteral("e_device_directory"));
+    e_device_directory->setToolTip(
+        QStringLiteral("Where device files go on the new machine; empty keeps their old paths"));
+    form->addRow(QStringLiteral("Device directory"), e_device_directory);
+    return tab;
+}
+
 QWidget* Tf_options::createGeneralTab()
 {
     auto* tab = new QWidget;
@@ -147,7 +187,9 @@ void Tf_options::setOptions(const TScriptOptions& options)
     chk_index->setChecked(options.IndexScript);
     chk_privilege->setChecked(options.PrivilegeScript);
     chk_prefix->setChecked(options.PrefixWithDb);
-    for (ObjectKind kind : AllObjectKinds)
+    chk_password_placeholders->setChecked(options.PasswordPlaceholders);
+    e_device_directory->setText(options.DeviceDirectory);
+    for (ObjectKind kind : EveryKind)
         extensionEdit(kind)->setText(options.extension(kind));
 }
 
@@ -160,7 +202,9 @@ TScriptOptions Tf_options::options() const
     options.IndexScript = chk_index->isChecked();
     options.PrivilegeScript = chk_privilege->isChecked();
     options.PrefixWithDb = chk_prefix->isChecked();
-    for (ObjectKind kind : AllObjectKinds)
+    options.PasswordPlaceholders = chk_password_placeholders->isChecked();
+    options.DeviceDirectory = e_device_directory->text().trimmed();
+    for (ObjectKind kind : EveryKind)
         options.extension(kind) = extensionEdit(kind)->text();
     return options;
 }

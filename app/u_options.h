@@ -21,6 +21,7 @@ public:
     QTabWidget* PageControl1;
     QWidget* ts_files;
     QWidget* ts_general;
+    QWidget* ts_server;
     QLineEdit* e_ext_users;
     QLineEdit* e_ext_groups;
     QLineEdit* e_ext_tables;
@@ -30,12 +31,20 @@ public:
     QLineEdit* e_ext_procs;
     QLineEdit* e_ext_rules;
     QLineEdit* e_ext_data_types;
+    QLineEdit* e_ext_logins;
+    QLineEdit* e_ext_roles;
+    QLineEdit* e_ext_databases;
+    QLineEdit* e_ext_devices;
+    QLineEdit* e_ext_remote_servers;
+    QLineEdit* e_ext_configuration;
     QCheckBox* chk_drop;
     QCheckBox* chk_seperate;
     QCheckBox* chk_trigger;
     QCheckBox* chk_index;
     QCheckBox* chk_privilege;
     QCheckBox* chk_prefix;
+    QCheckBox* chk_password_placeholders;
+    QLineEdit* e_device_directory;
     QLineEdit* e_workdir;
     QPushButton* Button1;
     QPushButton* btn_ok;
@@ -58,7 +67,8 @@ protected:
 private:
     QWidget* createFilesTab();
     QWidget* createGeneralTab();
+    QWidget* createServerTab();
     void fitToContents();
 
-    std::array<QLineEdit*, ObjectKindCount> m_extensionEdits{};
+    std::array<QLineEdit*, EveryKindCount> m_extensionEdits{};
 };

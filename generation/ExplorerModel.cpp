@@ -1,13 +1,26 @@
 #include "ExplorerModel.h"
 
-void TExplorerModel::setDatabases(const QStringList& names)
+void TExplorerModel::setDatabases(const QStringList& names, const QString& server)
 {
     m_databases.clear();
+    if (!server.isEmpty()) {
+        Database node;
+        node.name = server;
+        node.server = true;
+        m_databases.append(node);
+    }
     for (const QString& name : names) {
         Database database;
         database.name = name;
         m_databases.append(database);
     }
+}
+
+QList<ObjectKind> TExplorerModel::folderKinds(int database) const
+{
+    if (m_databases.at(database).server)
+        return QList<ObjectKind>(AllServerKinds.begin(), AllServerKinds.end());
+    return QList<ObjectKind>(AllObjectKinds.begin(), AllObjectKinds.end());
 }
 
 const TExplorerModel::Folder& TExplorerModel::folder(int database, ObjectKind kind) const
@@ -60,11 +73,14 @@ int TExplorerModel::markedCount() const
 TMarkedObjectList TExplorerModel::markedObjects() const
 {
     TMarkedObjectList marked;
-    for (const Database& database : m_databases) {
-        for (ObjectKind kind : AllObjectKinds) {
+    for (int node = 0; node < m_databases.size(); ++node) {
+        const Database& database = m_databases[node];
+        // The server's own objects belong to no database.
+        const QString databaseName = database.server ? QString() : database.name;
+        for (ObjectKind kind : folderKinds(node)) {
             for (const Object& object : database.folders[static_cast<size_t>(kind)].objects) {
                 if (object.marked && !object.caption.isEmpty())
-                    marked.append({database.name, kind, object.caption});
+                    marked.append({databaseName, kind, object.caption});
             }
         }
     }

@@ -1,6 +1,8 @@
-// What the object explorer shows: the server's databases, each with one folder per
-// object kind, and the objects of the folders opened so far with their marks. The tree
-// view draws it; the commands and the tests work on it, without widgets.
+// What the object explorer shows: the server itself with a folder per kind of its own
+// objects (logins, roles, databases, devices, remote servers, configuration), then the
+// server's databases, each with one folder per object kind, and the objects of the
+// folders opened so far with their marks. The tree view draws it; the commands and the
+// tests work on it, without widgets.
 #pragma once
 
 #include "MarkedObject.h"
@@ -23,15 +25,20 @@ public:
         bool loaded = false;
         QList<Object> objects;
     };
+    // A node of the tree's top level: a database, or the server itself.
     struct Database {
         QString name;
-        std::array<Folder, ObjectKindCount> folders;
+        bool server = false;
+        std::array<Folder, EveryKindCount> folders;  // by kind; only the node's kinds are used
     };
     enum class MarkChange { Mark, Unmark, Invert };
 
     void clear() { m_databases.clear(); }
-    // The databases in the order shown, every folder unopened.
-    void setDatabases(const QStringList& names);
+    // The databases in the order shown, every folder unopened; with a server name, the
+    // server's node comes first.
+    void setDatabases(const QStringList& names, const QString& server = QString());
+    // The kinds of a node's folders, in the order shown.
+    QList<ObjectKind> folderKinds(int database) const;
     const QList<Database>& databases() const { return m_databases; }
     const Folder& folder(int database, ObjectKind kind) const;
 

@@ -138,7 +138,7 @@ bool isOwnerUid(const QString& owner)
 
 QString objectListingProgressText(ObjectKind kind, const QString& database)
 {
-    static const char* const texts[ObjectKindCount] = {
+    static const char* const texts[EveryKindCount] = {
         "Retrieving users from ",
         "Retrieving groups from ",
         "Retrieving user tables from ",
@@ -148,6 +148,12 @@ QString objectListingProgressText(ObjectKind kind, const QString& database)
         "Retrieving stored procedures from ",
         "Retrieving rules from ",
         "Retrieving user datatypes from ",
+        "Retrieving logins from ",
+        "Retrieving roles from ",
+        "Retrieving databases from ",
+        "Retrieving devices from ",
+        "Retrieving remote servers from ",
+        "Retrieving configuration values from ",
     };
     return QLatin1String(texts[static_cast<int>(kind)]) + database;
 }

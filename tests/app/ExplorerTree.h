@@ -1,6 +1,7 @@
 // Reads and drives the main window's explorer tree by captions, as a user would.
 #pragma once
 
+#include "ExplorerItemModel.h"
 #include "u_main.h"
 
 #include <QAbstractItemModel>
@@ -27,20 +28,39 @@ inline QStringList childCaptions(const QModelIndex& node)
     return captions;
 }
 
+inline bool isServerNode(const QModelIndex& node)
+{
+    return node.data(TExplorerItemModel::ServerNodeRole).toBool();
+}
+
 inline QStringList databaseNames(const Tf_main& window)
 {
     const QAbstractItemModel* model = window.tv_main->model();
     QStringList names;
-    for (int row = 0; row < model->rowCount(); ++row)
-        names << model->index(row, 0).data().toString();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (!isServerNode(model->index(row, 0)))
+            names << model->index(row, 0).data().toString();
+    }
     return names;
 }
 
 // The database of that name; invalid when it is not listed.
 inline QModelIndex databaseNode(const Tf_main& window, const QString& name)
 {
-    const int row = int(databaseNames(window).indexOf(name));
-    return row < 0 ? QModelIndex() : window.tv_main->model()->index(row, 0);
+    const QAbstractItemModel* model = window.tv_main->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex node = model->index(row, 0);
+        if (!isServerNode(node) && node.data().toString() == name)
+            return node;
+    }
+    return {};
+}
+
+// The server's own node; invalid when the tree has none.
+inline QModelIndex serverNode(const Tf_main& window)
+{
+    const QModelIndex first = window.tv_main->model()->index(0, 0);
+    return isServerNode(first) ? first : QModelIndex();
 }
 
 // A database's folder of `kind`, opened (its objects listed) when `open` is on.
