@@ -67,7 +67,7 @@ public:
     bool checkLogin(const std::string& user, const std::string& password) override
     {
         std::lock_guard lock(state_.turns);
-        return state_.logins.verify(user, password);
+        return state_.logins.logIn(user, password);
     }
 
     std::unique_ptr<Session> openSession(const std::string& user, int spid,

@@ -17,6 +17,7 @@ constexpr size_t kSaltBytes = 16;
 constexpr int kRoleClass = 8;
 constexpr int kRoleHierarchyAttribute = 2;
 constexpr int kLoginPolicyClass = 3;
+constexpr int kMaxFailedLoginsAttribute = 2;
 
 const std::string& loginsTable()
 {
@@ -132,17 +133,51 @@ void Logins::drop(int suid)
         key);
 }
 
-bool Logins::verify(const std::string& name, const std::string& password)
+bool Logins::passwordIs(const std::string& name, const std::string& password)
 {
-    StatementLease row =
-        db_.cached("SELECT password, status FROM " + loginsTable() + " WHERE name = ?1");
+    StatementLease row = db_.cached("SELECT password FROM " + loginsTable() + " WHERE name = ?1");
     row->bind(1, SqlValue::ofText(name));
-    if (!row->step() || (row->intAt(1) & kLoginLocked))
+    if (!row->step())
         return false;
     std::optional<std::string> stored;
     if (!row->isNull(0))
         stored = row->textAt(0);
     return passwordMatches(stored, password);
+}
+
+bool Logins::logIn(const std::string& name, const std::string& password)
+{
+    int64_t suid = db_.queryInt("SELECT suid FROM " + loginsTable() + " WHERE name = ?1",
+                                {SqlValue::ofText(name)}, 0);
+    if (suid == 0 || db_.queryInt("SELECT status FROM " + loginsTable() + " WHERE suid = ?1",
+                                  {SqlValue::ofInt(suid)}) &
+                         kLoginLocked)
+        return false;
+    std::vector<SqlValue> key = {SqlValue::ofInt(suid)};
+    if (!passwordIs(name, password)) {
+        // Failed attempts count up; at the login's `max failed attempts` it is locked.
+        run(db_, "UPDATE " + loginsTable() + " SET logincount = logincount + 1 WHERE suid = ?1",
+            key);
+        int64_t allowed =
+            db_.queryInt("SELECT int_value FROM " + attributesTable() +
+                             " WHERE class = " + std::to_string(kLoginPolicyClass) +
+                             " AND attribute = " + std::to_string(kMaxFailedLoginsAttribute) +
+                             " AND object = ?1",
+                         key, 0);
+        if (allowed > 0 &&
+            db_.queryInt("SELECT logincount FROM " + loginsTable() + " WHERE suid = ?1", key) >=
+                allowed) {
+            run(db_,
+                "UPDATE " + loginsTable() + " SET status = status | " +
+                    std::to_string(kLoginLocked) + ", lockreason = " +
+                    std::to_string(kLockedAfterFailedLogins) + ", lockdate = ?2 WHERE suid = ?1",
+                {key[0], SqlValue::ofText(currentDateTimeText())});
+        }
+        return false;
+    }
+    run(db_, "UPDATE " + loginsTable() + " SET logincount = 0, lastlogindate = ?2 WHERE suid = ?1",
+        {key[0], SqlValue::ofText(currentDateTimeText())});
+    return true;
 }
 
 void Logins::setPassword(int suid, const std::string& hash)

@@ -15,8 +15,10 @@ namespace tdsim {
 constexpr int kLoginLocked = 0x2;
 constexpr int kLoginPasswordExpired = 0x4;
 
-// syslogins.lockreason: locked by an administrator (sp_locklogin, alter login ... lock).
+// syslogins.lockreason: locked by an administrator (sp_locklogin, alter login ... lock),
+// or by the server after too many failed logins.
 constexpr int kLockedByAdministrator = 0;
+constexpr int kLockedAfterFailedLogins = 2;
 
 // sysloginroles.status of a role that is active when the login logs in.
 constexpr int kDefaultRole = 0x1;
@@ -50,7 +52,12 @@ public:
 
     int add(const LoginDefinition& login);  // the new suid
     void drop(int suid);
-    bool verify(const std::string& name, const std::string& password);
+    // Whether the login exists and has this password.
+    bool passwordIs(const std::string& name, const std::string& password);
+    // A login attempt: refused for a locked login or a wrong password. A success records
+    // lastlogindate and clears logincount; a failure counts in logincount and locks the
+    // login at its `max failed attempts`.
+    bool logIn(const std::string& name, const std::string& password);
 
     void setPassword(int suid, const std::string& hash);
     void setLocked(int suid, bool locked, int bySuid);

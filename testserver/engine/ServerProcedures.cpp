@@ -160,7 +160,7 @@ void changePassword(SystemProcedureCall& call)
     int suid = requireLogin(call, login);
     if (suid != call.suid())
         requireRole(call, kSsoRoleId);
-    if (!call.state().logins.verify(call.login(), callerPassword))
+    if (!call.state().logins.passwordIs(call.login(), callerPassword))
         throw procedureError(10316,
                              "Invalid caller's password specified, password left unchanged.");
     call.state().logins.setPassword(suid, hashPassword(newPassword));

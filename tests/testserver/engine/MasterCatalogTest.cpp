@@ -162,6 +162,18 @@ TEST_F(MasterCatalog, LoginsPasswordsAndRoles)
               (Rows{"0 NULL NULL"}));
     run("exec sp_password '', 'secret9', ann");
     EXPECT_TRUE(engine->checkLogin("ann", "secret9"));
+    EXPECT_EQ(scalar("select count(*) from master..syslogins where name = 'ann' and "
+                     "lastlogindate is not null and logincount = 0"),
+              "1");
+    // The third failed login in a row locks the login (its max failed attempts).
+    for (int attempt = 0; attempt < 3; ++attempt)
+        EXPECT_FALSE(engine->checkLogin("ann", "wrong"));
+    EXPECT_EQ(rows("select status & 2, logincount, lockreason from master..syslogins where "
+                   "name = 'ann'"),
+              (Rows{"2 3 2"}));
+    EXPECT_FALSE(engine->checkLogin("ann", "secret9"));
+    run("alter login ann unlock");
+    EXPECT_TRUE(engine->checkLogin("ann", "secret9"));
     run("exec sp_modifylogin ann, defdb, tempdb");
     EXPECT_EQ(scalar("select dbname from master..syslogins where name = 'ann'"), "tempdb");
 
