@@ -1,6 +1,7 @@
 // The syntax tree the parser builds and the executor walks.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -145,6 +146,9 @@ struct Statement {
         Grant,
         GrantRole,
         CreateLogin,
+        AlterDatabase,
+        Disk,
+        Principal,
         Transaction,
         Raiserror,
         DeclareCursor,
@@ -271,9 +275,35 @@ struct ExecStatement : Statement {
     std::vector<ExecArgument> arguments;
 };
 
-struct CreateDatabaseStatement : Statement {
-    CreateDatabaseStatement() : Statement(Kind::CreateDatabase) {}
+// One device clause of CREATE/ALTER DATABASE: `dev [= size]`, `default [= size]`.
+struct DatabaseDeviceClause {
+    std::string device;  // empty: a default device
+    std::string size;    // as written (a number of megabytes or '10M'); empty: the default
+};
+
+// The space clauses CREATE DATABASE and ALTER DATABASE share.
+struct DatabaseSpaceStatement : Statement {
+    using Statement::Statement;
     std::string name;
+    std::vector<DatabaseDeviceClause> data;
+    std::vector<DatabaseDeviceClause> log;  // log on ...
+    bool forLoad = false;
+};
+
+struct CreateDatabaseStatement : DatabaseSpaceStatement {
+    CreateDatabaseStatement() : DatabaseSpaceStatement(Kind::CreateDatabase) {}
+};
+
+struct AlterDatabaseStatement : DatabaseSpaceStatement {
+    AlterDatabaseStatement() : DatabaseSpaceStatement(Kind::AlterDatabase) {}
+};
+
+// disk init / disk resize: `option = value, ...` (names in lower case, values as written;
+// a bare word such as `contiguous` has an empty value).
+struct DiskStatement : Statement {
+    DiskStatement() : Statement(Kind::Disk) {}
+    std::string verb;  // init, resize
+    std::map<std::string, std::string> options;
 };
 
 struct DropDatabaseStatement : Statement {
@@ -461,14 +491,37 @@ struct GrantRoleStatement : Statement {
     std::vector<std::string> grantees;
 };
 
+// A login attribute of CREATE/ALTER LOGIN as written: `default database`, `fullname`,
+// `login script`, `password expiration`, ... (lower case, single blanks) and its value
+// (empty for NULL).
+struct LoginAttribute {
+    std::string name;
+    std::string value;
+};
+
 // create login name with [encrypted] password pw [attribute value ...]
 struct CreateLoginStatement : Statement {
     CreateLoginStatement() : Statement(Kind::CreateLogin) {}
     std::string name;
     std::string password;
+    bool encrypted = false;  // the password is the stored hash ('0x...' or a 0x literal)
     std::string defaultDatabase;
     std::string defaultLanguage;
     std::string fullName;
+    std::vector<LoginAttribute> attributes;  // all of them, the three above included
+};
+
+// alter login name {lock | unlock | modify attribute value ... | with password ...},
+// drop login name [, name ...], create role r [with passwd p [, attribute value ...]],
+// drop role r [with override].
+struct PrincipalStatement : Statement {
+    PrincipalStatement() : Statement(Kind::Principal) {}
+    std::string verb;  // alter login, drop login, create role, drop role, alter role
+    std::vector<std::string> names;
+    std::string action;  // alter login: lock, unlock, modify; alter role: add passwd, drop passwd
+    std::string password;
+    std::vector<LoginAttribute> attributes;
+    bool withOverride = false;
 };
 
 struct TransactionStatement : Statement {

@@ -642,12 +642,21 @@ const std::vector<SystemTableDef>& systemTables()
           {"resultlimit", "int", false},
           {"dbname", "sysname", true},
           {"name", "longsysname", false},
-          {"password", "varbinary(130)", true},
+          {"password", "varbinary(128)", true},
           {"language", "varchar(30)", true},
           {"pwdate", "datetime", true},
           {"audflags", "int", true},
           {"fullname", "varchar(30)", true},
-          {"srvname", "varchar(30)", true}},
+          {"srvname", "varchar(30)", true},
+          {"logincount", "smallint", true, "0"},
+          {"procid", "int", true},
+          {"lastlogindate", "datetime", true},
+          {"crdate", "datetime", true, "tsql_getdate()"},
+          {"locksuid", "int", true},
+          {"lockreason", "int", true},
+          {"lockdate", "datetime", true},
+          {"lpid", "int", true},
+          {"crsuid", "int", true}},
          {{"syslogins", 1, 0x12, {1}}},
          "suid;name"},
         {"sysloginroles",
@@ -767,6 +776,86 @@ const std::vector<SystemTableDef>& systemTables()
           {"starttime", "datetime", false}},
          {},
          ""},
+        // Devices, database fragments, remote servers and configuration parameters
+        // (MasterCatalog.cpp fills them).
+        {"sysdevices",
+         41,
+         true,
+         {{"low", "int", false},
+          {"high", "int", false},
+          {"status", "smallint", false},
+          {"cntrltype", "smallint", false},
+          {"name", "sysname", false},
+          {"phyname", "varchar(127)", false},
+          {"mirrorname", "varchar(127)", true},
+          {"vdevno", "int", false},
+          {"crdate", "datetime", true},
+          {"resizedate", "datetime", true},
+          {"status2", "int", false}},
+         {{"csysdevices", 1, 0x12, {5}}},
+         "vdevno"},
+        {"sysusages",
+         42,
+         true,
+         {{"dbid", "smallint", false},
+          {"segmap", "int", false},
+          {"lstart", "int", false},
+          {"size", "int", false},
+          {"vstart", "int", false},
+          {"location", "int", false},
+          {"unreservedpgs", "int", false},
+          {"crdate", "datetime", true},
+          {"vdevno", "int", false}},
+         {{"csysusages", 1, 0x12, {1, 3}}, {"ncsysusages", 2, 0x2, {9, 5}}},
+         "vdevno,vstart"},
+        {"sysservers",
+         43,
+         true,
+         {{"srvid", "smallint", false},
+          {"srvstatus", "smallint", false},
+          {"srvname", "varchar(30)", false},
+          {"srvnetname", "varchar(255)", false},
+          {"srvclass", "smallint", true},
+          {"srvsecmech", "varchar(30)", true},
+          {"srvcost", "smallint", true},
+          {"srvstatus2", "int", false},
+          {"srvprincipal", "varchar(255)", true}},
+         {{"csysservers", 1, 0x12, {1}}, {"ncsysservers", 2, 0x2, {3}}},
+         "srvname"},
+        {"sysconfigures",
+         44,
+         true,
+         {{"config", "smallint", false},
+          {"value", "int", false},
+          {"comment", "varchar(255)", false},
+          {"status", "int", false},
+          {"name", "varchar(255)", false},
+          {"parent", "smallint", true},
+          {"value2", "varchar(255)", true},
+          {"value3", "int", true},
+          {"value4", "int", true}},
+         {},
+         "name"},
+        {"syscurconfigs",
+         45,
+         true,
+         {{"config", "smallint", false},
+          {"value", "int", false},
+          {"comment", "varchar(255)", false},
+          {"status", "int", false},
+          {"value2", "varchar(255)", true},
+          {"defvalue", "varchar(255)", true},
+          {"minimum_value", "int", true},
+          {"maximum_value", "int", true},
+          {"memory_used", "int", true},
+          {"display_level", "int", true},
+          {"datatype", "int", true},
+          {"message_num", "int", true},
+          {"apf_percent", "int", true},
+          {"type", "varchar(10)", true},
+          {"unit", "varchar(20)", true}},
+         {},
+         ""},
         {"sysmonitors",
          40,
          true,
@@ -796,6 +885,11 @@ const char* storageOrder(const std::string& table)
         {"sysusers", "suid, uid"},
         {"sysdatabases", "name"},
         {"syslogins", "suid"},
+        {"sysdevices", "name"},
+        {"sysusages", "dbid, lstart"},
+        {"sysservers", "srvid"},
+        {"sysconfigures", "config"},
+        {"syscurconfigs", "config"},
         {"sysloginroles", "suid, srid"},
         {"syspartitions", "id, indid, partitionid"},
     };
@@ -816,7 +910,8 @@ bool publicSelectByDefault(const std::string& table)
         "sysreferences", "sysroles",      "syssegments",     "sysstatistics", "systabstats",
         "systhresholds", "systypes",      "sysusermessages", "sysusers",      "sysxtypes",
         "sysdatabases",  "sysloginroles", "syslogshold",     "sysprocesses",  "syslocks",
-        "sysengines"};
+        "sysengines",    "sysdevices",    "sysusages",       "sysservers",    "sysconfigures",
+        "syscurconfigs"};
     return tables.count(table) > 0;
 }
 
@@ -1541,21 +1636,6 @@ std::string Catalog::indexKeySql(const std::string& database, int tableId, int c
     return sqlName("c" + std::to_string(colid));
 }
 
-int Catalog::addLogin(const std::string& name, const std::string& database,
-                      const std::string& language, const std::string& fullName)
-{
-    std::string logins = systemTable("master", "syslogins");
-    int suid = static_cast<int>(db_.queryInt("SELECT max(suid) + 1 FROM " + logins));
-    insertRow(logins,
-              {{"suid", SqlValue::ofInt(suid)},
-               {"dbname", SqlValue::ofText(database.empty() ? "master" : database)},
-               {"name", SqlValue::ofText(name)},
-               {"language", SqlValue::ofText(language.empty() ? "us_english" : language)},
-               {"pwdate", SqlValue::ofText(currentDateTimeText())},
-               {"fullname", fullName.empty() ? SqlValue::null() : SqlValue::ofText(fullName)}});
-    return suid;
-}
-
 bool Catalog::isSystemDatabase(const std::string& name)
 {
     return name == "master" || name == "model" || name == "tempdb" || name == "sybsystemdb" ||
@@ -1574,6 +1654,12 @@ int Catalog::serverRoleId(const std::string& role)
 std::optional<int> Catalog::addRoleToDatabase(const std::string& database, const std::string& name)
 {
     int srid = serverRoleId(name);
+    if (srid < 0) {
+        // A user-defined role (from syssrvroles).
+        srid = static_cast<int>(db_.queryInt(
+            "SELECT srid FROM " + systemTable("master", "syssrvroles") + " WHERE name = ?1",
+            {SqlValue::ofText(name)}, -1));
+    }
     if (srid < 0)
         return std::nullopt;
     int uid = static_cast<int>(db_.queryInt(

@@ -152,9 +152,6 @@ public:
     std::string userName(const std::string& database, int uid);
     int uidForSuid(const std::string& database, int suid);  // -1 when no user row
     int loginSuid(const std::string& login);                // 0 when missing
-    // Adds a syslogins row (sp_addlogin, CREATE LOGIN); returns the new suid.
-    int addLogin(const std::string& name, const std::string& database, const std::string& language,
-                 const std::string& fullName);
     // The srid of a server role (sa_role 0, sso_role 1, ...); -1 for other names.
     static int serverRoleId(const std::string& role);
     // master, model, tempdb, sybsystemdb and sybsystemprocs: the databases of the server.

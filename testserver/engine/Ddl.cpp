@@ -159,9 +159,8 @@ void SessionImpl::createDatabase(const CreateDatabaseStatement& statement, Resul
         throw EngineError{1801, 16, "Database '" + statement.name + "' already exists."};
     }
     state_.catalog.createDatabase(statement.name, suid_);
-    StatementResult& result = newResult(out);
-    addMessage(result, 0, 0,
-               "CREATE DATABASE: allocating 1536 logical pages (3.0 megabytes) on disk 'master'.");
+    allocateDatabaseSpace(statement, state_.catalog.databaseId(statement.name), true,
+                          newResult(out));
 }
 
 void SessionImpl::dropDatabase(const DropDatabaseStatement& statement, Results& out)
@@ -177,6 +176,7 @@ void SessionImpl::dropDatabase(const DropDatabaseStatement& statement, Results& 
                 3702, 16,
                 "Cannot drop the database '" + name + "' because it is currently in use."};
         }
+        state_.disk.release(state_.catalog.databaseId(name));
         state_.catalog.dropDatabase(name);
     }
     newResult(out);

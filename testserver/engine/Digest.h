@@ -1,4 +1,4 @@
-// Message digests for the server's hash() function.
+// Message digests for the server's hash() function and stored passwords.
 #pragma once
 
 #include <string>
@@ -9,6 +9,8 @@ namespace tdsim {
 std::string md5Digest(const std::string& data);
 // The 20-byte SHA-1 digest of `data` (FIPS 180-4).
 std::string sha1Digest(const std::string& data);
+// The 32-byte SHA-256 digest of `data` (FIPS 180-4).
+std::string sha256Digest(const std::string& data);
 // Lower-case hexadecimal digits of `bytes`.
 std::string hexDigits(const std::string& bytes);
 

@@ -52,7 +52,9 @@ public:
         }
         registerFunctions(state_.catalog, state_.appContexts);
         state_.catalog.bootstrap();
-        state_.passwords["sa"] = "";
+        state_.disk.install();
+        state_.configuration.install();
+        state_.servers.install(config.serverName);
         std::lock_guard lock(state_.turns);
         SessionImpl setup(state_, "sa", 1, 0);
         std::string script = systemProceduresDatabaseScript();
@@ -65,8 +67,7 @@ public:
     bool checkLogin(const std::string& user, const std::string& password) override
     {
         std::lock_guard lock(state_.turns);
-        auto found = state_.passwords.find(user);
-        return found != state_.passwords.end() && found->second == password;
+        return state_.logins.logIn(user, password);
     }
 
     std::unique_ptr<Session> openSession(const std::string& user, int spid,

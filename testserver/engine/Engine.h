@@ -257,6 +257,9 @@ public:
     virtual std::string currentDatabase() const = 0;
     virtual SessionOptions& options() = 0;
     virtual int spid() const = 0;
+    // Whether a batch asked to end the connection (syb_quit()): the connection closes
+    // once the batch's reply is sent.
+    virtual bool connectionEnded() const { return false; }
 };
 
 // The server's catalog and logins, shared by all connections (internally locked).

@@ -1,4 +1,5 @@
-// State shared by all sessions: the SQLite connection, the catalog and the logins.
+// State shared by all sessions: the SQLite connection, the catalog and master's
+// server-wide tables.
 #pragma once
 
 #include <atomic>
@@ -7,9 +8,13 @@
 
 #include "engine/ApplicationContexts.h"
 #include "engine/Catalog.h"
+#include "engine/DiskSpace.h"
 #include "engine/Engine.h"
 #include "engine/EngineTurns.h"
+#include "engine/Logins.h"
 #include "engine/ProcessTable.h"
+#include "engine/RemoteServers.h"
+#include "engine/ServerConfiguration.h"
 #include "engine/Sqlite.h"
 
 namespace tdsim {
@@ -19,7 +24,11 @@ struct EngineState {
         : config(cfg),
           stats(serverStats),
           catalog(db, bytesPerNationalChar(cfg.charset)),
-          processes(db)
+          processes(db),
+          disk(db),
+          logins(db),
+          configuration(db),
+          servers(db)
     {
     }
 
@@ -27,11 +36,14 @@ struct EngineState {
     ServerStats& stats;
     SqliteDatabase db;
     Catalog catalog;
-    ProcessTable processes;  // master..sysprocesses
-    EngineTurns turns;       // one session runs statements at a time
+    ProcessTable processes;             // master..sysprocesses
+    DiskSpace disk;                     // master..sysdevices, sysusages
+    Logins logins;                      // master..syslogins, syssrvroles, sysloginroles
+    ServerConfiguration configuration;  // master..sysconfigures, syscurconfigs
+    RemoteServers servers;              // master..sysservers
+    EngineTurns turns;                  // one session runs statements at a time
     // Set when the server stops: every batch ends at its next statement.
     std::atomic<bool> stopping{false};
-    std::map<std::string, std::string> passwords;  // login -> password
     std::string version;
     ApplicationContexts appContexts;  // per session, keyed by spid
     // sp_configure 'allow updates to system tables': off, as the server starts.

@@ -42,6 +42,9 @@ inline EngineError mustDeclare(const std::string& name)
     return {137, 15, "Must declare variable '" + name + "'."};
 }
 
+// Not an error: syb_quit() raises it to end the batch and the client's connection.
+constexpr int kConnectionEndRequest = 2147480001;
+
 // Registered SQLite functions report server errors through SQLite as
 // "#<number>|<severity>|<text>"; the executor turns that back into an EngineError.
 std::string encodeFunctionError(const EngineError& error);

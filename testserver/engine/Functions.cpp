@@ -780,6 +780,12 @@ void assignFn(sqlite3_context* ctx, int, Args argv)
 // newid([flag]): a random (version 4) GUID as 32 lower-case hex digits; with flag 1
 // or -1 in the 36-character form with dashes; with a binary flag (newid(0x0)) as 16
 // bytes of varbinary; NULL for any other flag.
+// syb_quit(): the statement, the batch and the connection end here.
+void sybQuitFn(sqlite3_context*, int, Args)
+{
+    throw EngineError{kConnectionEndRequest, 0, "syb_quit"};
+}
+
 void newidFn(sqlite3_context* ctx, int argc, Args argv)
 {
     static std::mt19937_64 generator{std::random_device{}()};
@@ -1208,6 +1214,7 @@ void registerFunctions(Catalog& catalog, ApplicationContexts& contexts)
         {"tsql_assign", 6, guarded<assignFn>, true},
         {"tsql_getdate", 0, guarded<getdateFn>, false},
         {"tsql_newid", -1, guarded<newidFn>, false},
+        {"tsql_syb_quit", 0, guarded<sybQuitFn>, false},
         {"tsql_datepart", 2, guarded<datepartFn>, true},
         {"tsql_datename", 2, guarded<datenameFn>, true},
         {"tsql_datediff", 3, guarded<datediffFn>, true},

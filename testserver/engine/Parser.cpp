@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <sstream>
 
 #include "engine/Text.h"
 
@@ -256,6 +257,20 @@ private:
         if (isWord("alter") && wordIs(ahead(1), "table")) {
             ++pos_;
             return parseAlterTable();
+        }
+        if (isWord("alter") && wordIs(ahead(1), "database")) {
+            pos_ += 2;
+            auto statement = std::make_shared<AlterDatabaseStatement>();
+            parseDatabaseSpace(*statement);
+            return statement;
+        }
+        if (isWord("alter") && (wordIs(ahead(1), "login") || wordIs(ahead(1), "role"))) {
+            ++pos_;
+            return parseAlterPrincipal();
+        }
+        if (isWord("disk") && (wordIs(ahead(1), "init") || wordIs(ahead(1), "resize"))) {
+            ++pos_;
+            return parseDisk();
         }
         if (acceptWord("drop"))
             return parseDrop();
@@ -770,14 +785,15 @@ private:
         size_t createBegin = tokens_[pos_ - 1].begin;
         if (acceptWord("database")) {
             auto statement = std::make_shared<CreateDatabaseStatement>();
-            statement->name = identifier();
-            skipToStatementEnd();
+            parseDatabaseSpace(*statement);
             return statement;
         }
         if (acceptWord("table"))
             return parseCreateTable();
         if (acceptWord("login"))
             return parseCreateLogin();
+        if (acceptWord("role"))
+            return parseCreateRole();
         bool unique = false, clustered = false;
         bool sawIndexWord = false;
         while (isWord("unique") || isWord("clustered") || isWord("nonclustered")) {
@@ -1029,30 +1045,200 @@ private:
         auto statement = std::make_shared<CreateLoginStatement>();
         statement->name = identifierOrString();
         expectWord("with");
-        acceptWord("encrypted");
+        statement->encrypted = acceptWord("encrypted");
         expectWord("password");
-        statement->password = identifierOrString();
-        // attribute value pairs: default database x, default language x, fullname x, ...
-        while (!atEnd() && !startsStatement()) {
-            std::string attribute = toLower(identifierAllowReserved());
-            if (attribute == "default" || attribute == "login" || attribute == "password" ||
-                attribute == "min" || attribute == "max" || attribute == "authenticate") {
-                attribute += " " + toLower(identifierAllowReserved());
-                if (attribute == "min password" || attribute == "max failed")
-                    attribute += " " + toLower(identifierAllowReserved());
-            }
-            if (attribute == "authenticate with" || attribute == "login profile") {
-                identifierOrString();
-                continue;
-            }
-            std::string value = isWord("null") ? (++pos_, std::string()) : literalOrName();
-            if (attribute == "default database")
-                statement->defaultDatabase = value;
-            else if (attribute == "default language")
-                statement->defaultLanguage = value;
-            else if (attribute == "fullname")
-                statement->fullName = value;
+        statement->password = passwordValue();
+        statement->attributes = parseLoginAttributes();
+        for (const LoginAttribute& attribute : statement->attributes) {
+            if (attribute.name == "default database")
+                statement->defaultDatabase = attribute.value;
+            else if (attribute.name == "default language")
+                statement->defaultLanguage = attribute.value;
+            else if (attribute.name == "fullname")
+                statement->fullName = attribute.value;
         }
+        return statement;
+    }
+
+    // A password: a name, a string, a number or (a stored hash) a 0x literal, kept as
+    // "0x" and its digits.
+    std::string passwordValue()
+    {
+        if (cur().kind == TokenKind::Hex)
+            return "0x" + tokens_[pos_++].text;
+        if (isWord("null")) {
+            ++pos_;
+            return "";
+        }
+        return literalOrName();
+    }
+
+    // `attribute value` pairs of CREATE/ALTER LOGIN and CREATE ROLE, attribute names of
+    // one to three words, until the statement ends.
+    std::vector<LoginAttribute> parseLoginAttributes()
+    {
+        static const char* const names[] = {
+            "default database",     "default language",    "fullname",
+            "login script",         "password expiration", "min password length",
+            "max failed attempts",  "max failed logins",   "authenticate with",
+            "exempt inactive lock", "login profile",       "ignore login profile",
+            "passwd expiration",    "min passwd length",   "suid"};
+        std::vector<LoginAttribute> attributes;
+        while (!atEnd()) {
+            bool comma = acceptOp(",");
+            LoginAttribute attribute;
+            for (const char* name : names) {
+                size_t words = 0;
+                std::string candidate;
+                std::istringstream parts(name);
+                std::string part;
+                bool matches = true;
+                while (parts >> part) {
+                    if (!wordIs(ahead(words), part.c_str())) {
+                        matches = false;
+                        break;
+                    }
+                    ++words;
+                }
+                if (matches && words > 0) {
+                    attribute.name = name;
+                    pos_ += words;
+                    break;
+                }
+            }
+            if (attribute.name.empty()) {
+                if (comma)
+                    fail();
+                break;
+            }
+            if (attribute.name != "ignore login profile")
+                attribute.value = passwordValue();
+            attributes.push_back(std::move(attribute));
+        }
+        return attributes;
+    }
+
+    // create role name [with passwd p [, attribute value ...]]
+    StatementPtr parseCreateRole()
+    {
+        auto statement = std::make_shared<PrincipalStatement>();
+        statement->verb = "create role";
+        statement->names.push_back(identifierOrString());
+        if (acceptWord("with")) {
+            if (acceptWord("passwd") || acceptWord("password")) {
+                statement->password = passwordValue();
+            }
+            statement->attributes = parseLoginAttributes();
+        }
+        return statement;
+    }
+
+    // alter login name {lock | unlock | modify attribute value ... | with password old
+    // modify password new}; alter role name {add | drop} passwd p [...].
+    StatementPtr parseAlterPrincipal()
+    {
+        auto statement = std::make_shared<PrincipalStatement>();
+        statement->verb = "alter " + toLower(identifierAllowReserved());
+        statement->names.push_back(identifierOrString());
+        if (statement->verb == "alter role") {
+            statement->action = toLower(identifierAllowReserved());
+            if (acceptWord("passwd") || acceptWord("password"))
+                statement->action += " passwd";
+            if (statement->action == "add passwd")
+                statement->password = passwordValue();
+            skipToStatementEnd();
+            return statement;
+        }
+        if (acceptWord("with")) {
+            expectWord("password");
+            passwordValue();  // the caller's own password: not checked here
+        }
+        statement->action = toLower(identifierAllowReserved());
+        if (statement->action == "modify") {
+            if (isWord("password")) {
+                ++pos_;
+                statement->password = passwordValue();
+                statement->action = "modify password";
+                skipToStatementEnd();
+                return statement;
+            }
+            statement->attributes = parseLoginAttributes();
+        } else if (statement->action != "lock" && statement->action != "unlock") {
+            --pos_;
+            fail();
+        }
+        skipToStatementEnd();
+        return statement;
+    }
+
+    // database [on {dev | default} [= size] [, ...]] [log on dev [= size] [, ...]]
+    // [with override | ...] [for load | for proxy_update]
+    void parseDatabaseSpace(DatabaseSpaceStatement& statement)
+    {
+        statement.name = identifier();
+        if (acceptWord("on"))
+            parseDeviceClauses(statement.data);
+        if (isWord("log") && wordIs(ahead(1), "on")) {
+            pos_ += 2;
+            parseDeviceClauses(statement.log);
+        }
+        // with override, with default_location = '...', with dml_logging = minimal, ...
+        while (true) {
+            if (acceptWord("with")) {
+                do {
+                    identifierAllowReserved();
+                    if (acceptOp("=") && !atEnd())
+                        ++pos_;
+                } while (acceptOp(","));
+            } else if (acceptWord("for")) {
+                statement.forLoad = isWord("load");
+                identifierAllowReserved();
+            } else {
+                break;
+            }
+        }
+    }
+
+    void parseDeviceClauses(std::vector<DatabaseDeviceClause>& clauses)
+    {
+        do {
+            DatabaseDeviceClause clause;
+            if (!acceptWord("default"))
+                clause.device = identifierOrString();
+            if (acceptOp("="))
+                clause.size = sizeValue();
+            clauses.push_back(std::move(clause));
+        } while (acceptOp(","));
+    }
+
+    std::string sizeValue()
+    {
+        if (cur().kind == TokenKind::Integer || cur().kind == TokenKind::Decimal ||
+            cur().kind == TokenKind::String)
+            return tokens_[pos_++].text;
+        fail();
+    }
+
+    // disk init name = 'n', physname = 'p', size = s [, option = value ...] [, contiguous];
+    // disk resize name = 'n', size = s
+    StatementPtr parseDisk()
+    {
+        auto statement = std::make_shared<DiskStatement>();
+        statement->verb = toLower(identifierAllowReserved());
+        if (statement->verb != "init" && statement->verb != "resize") {
+            --pos_;
+            fail();
+        }
+        do {
+            std::string option = toLower(identifierAllowReserved());
+            std::string value;
+            if (acceptOp("=")) {
+                if (cur().kind == TokenKind::End)
+                    fail();
+                value = tokens_[pos_++].text;
+            }
+            statement->options[option] = value;
+        } while (acceptOp(","));
         return statement;
     }
 
@@ -1432,6 +1618,18 @@ private:
 
     StatementPtr parseDrop()
     {
+        if (isWord("login") || isWord("role")) {
+            auto statement = std::make_shared<PrincipalStatement>();
+            statement->verb = "drop " + toLower(tokens_[pos_++].text);
+            do {
+                statement->names.push_back(identifierOrString());
+            } while (acceptOp(","));
+            if (isWord("with") && wordIs(ahead(1), "override")) {
+                pos_ += 2;
+                statement->withOverride = true;
+            }
+            return statement;
+        }
         if (acceptWord("database")) {
             auto statement = std::make_shared<DropDatabaseStatement>();
             do {

@@ -173,6 +173,10 @@ std::string processCommand(Statement::Kind kind)
             return "CREATE INDEX";
         case Statement::Kind::CreateDatabase:
             return "CREATE DATABASE";
+        case Statement::Kind::AlterDatabase:
+            return "ALTER DATABASE";
+        case Statement::Kind::Disk:
+            return "DISK";
         case Statement::Kind::AlterTable:
             return "ALTER TABLE";
         case Statement::Kind::Drop:
@@ -328,10 +332,13 @@ void SessionImpl::runGuarded(const Statement& statement, Results& out)
         }
     } catch (const EngineError& error) {
         savepoint.rollBack();
+        endConnectionIfAsked(error);
         failStatement(out, error);
     } catch (const SqliteError& error) {
         savepoint.rollBack();
-        failStatement(out, translateSqliteError(error));
+        EngineError translated = translateSqliteError(error);
+        endConnectionIfAsked(translated);
+        failStatement(out, translated);
     } catch (const ReturnSignal&) {
         savepoint.release();
         throw;
@@ -408,6 +415,15 @@ void SessionImpl::Savepoint::close()
 {
     active_ = false;
     --session_.openSavepoints_;
+}
+
+// syb_quit() ends the batch without a message, and the connection after its reply.
+void SessionImpl::endConnectionIfAsked(const EngineError& error)
+{
+    if (error.number != kConnectionEndRequest)
+        return;
+    connectionEnded_ = true;
+    throw BatchInterrupted{false};
 }
 
 EngineError SessionImpl::translateSqliteError(const SqliteError& error) const
@@ -523,6 +539,12 @@ void SessionImpl::run(const Statement& statement, Results& out)
             return grantOrRevokeRole(static_cast<const GrantRoleStatement&>(statement), out);
         case Kind::CreateLogin:
             return createLogin(static_cast<const CreateLoginStatement&>(statement), out);
+        case Kind::Principal:
+            return principalStatement(static_cast<const PrincipalStatement&>(statement), out);
+        case Kind::AlterDatabase:
+            return alterDatabase(static_cast<const AlterDatabaseStatement&>(statement), out);
+        case Kind::Disk:
+            return diskStatement(static_cast<const DiskStatement&>(statement), out);
         case Kind::Transaction:
             if (!triggerFrames_.empty() &&
                 static_cast<const TransactionStatement&>(statement).verb == "rollback") {

@@ -125,6 +125,7 @@ public:
     std::string currentDatabase() const override { return database_; }
     SessionOptions& options() override { return options_; }
     int spid() const override { return spid_; }
+    bool connectionEnded() const override { return connectionEnded_; }
     void setCancelCheck(std::function<bool()> cancelled) override
     {
         cancelled_ = std::move(cancelled);
@@ -338,6 +339,16 @@ private:
                          IndexSpec& wanted);
     void createLogin(const CreateLoginStatement& statement, Results& out);
     void grantOrRevokeRole(const GrantRoleStatement& statement, Results& out);
+    void principalStatement(const PrincipalStatement& statement, Results& out);
+    void alterLogin(const PrincipalStatement& statement);
+    // Devices and database space (ServerStatements.cpp).
+    void alterDatabase(const AlterDatabaseStatement& statement, Results& out);
+    void diskStatement(const DiskStatement& statement, Results& out);
+    // Lays out the fragments a CREATE/ALTER DATABASE asks for and reports them.
+    void allocateDatabaseSpace(const DatabaseSpaceStatement& statement, int dbid, bool creating,
+                               StatementResult& result);
+    // The last-chance threshold of a database whose log has a device of its own.
+    void updateLastChanceThreshold(const std::string& database, int dbid);
     // Whether the session's login holds a server role (srid: 0 sa_role, 1 sso_role, ...).
     bool holdsRole(int srid) const;
     void rebuildIndexStorage(const ObjectRef& table);
@@ -406,6 +417,7 @@ private:
     Value toValue(const SqlValue& value, const ColumnInfo& type) const;
     void addResultSet(StatementResult& result, const RenderedQuery& query);
     EngineError translateSqliteError(const SqliteError& error) const;
+    void endConnectionIfAsked(const EngineError& error);
 
     EngineState& state_;
     std::string login_;
@@ -437,6 +449,7 @@ private:
     int sqlStatus_ = 0;  // of the last fetch: 0 row, 1 error, 2 no more rows
     // The session's own uid in the current database while setuser is in effect.
     std::optional<int> ownUid_;
+    bool connectionEnded_ = false;  // syb_quit() was called
 };
 
 // One call of a system procedure: its arguments, where its results go, and the parts
@@ -471,6 +484,8 @@ public:
     // (db1..sp_adduser), else the session's current one.
     const std::string& database() const { return session_.database_; }
     int uid() const { return session_.uid_; }
+    int suid() const { return session_.suid_; }
+    const std::string& login() const { return session_.login_; }
     bool holdsRole(int srid) const { return session_.holdsRole(srid); }
     std::string sysTable(const std::string& table) const { return session_.sysTable(table); }
 

@@ -1351,6 +1351,12 @@ const std::map<std::string, SqlRenderer::FunctionRenderer>& SqlRenderer::functio
              c.callTsql(c.renderer.sessionSpid() + ", " + c.argList());
              c.intResult();
          }},
+        {"syb_quit",
+         [](Call& c) {
+             c.requireArgs(0, 0);
+             c.callTsql("");
+             c.intResult();
+         }},
         {"rand", randomFloat},
         {"rand2", randomFloat},
         {"suser_name", loginFunction},

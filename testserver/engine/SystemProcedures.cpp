@@ -2,6 +2,7 @@
 #include <map>
 
 #include "engine/Parser.h"
+#include "engine/ServerProcedures.h"
 #include "engine/SessionImpl.h"
 #include "engine/Text.h"
 
@@ -35,39 +36,6 @@ void tdsimStats(SystemProcedureCall& call)
     result.hasRowCount = true;
     result.rowCount = 1;
     call.out.push_back(std::move(result));
-}
-
-void addLogin(SystemProcedureCall& call)
-{
-    std::string login = call.requireArg(0, "@loginame");
-    std::string password = call.arg(1);
-    std::string database = call.arg(2).empty() ? "master" : call.arg(2);
-    if (call.catalog().loginSuid(login) != 0) {
-        throw procedureError(17260, "A login with the specified name already exists.");
-    }
-    call.catalog().addLogin(login, database, call.arg(3), call.arg(4));
-    call.state().passwords[login] = password;
-    call.info("Password correctly set.");
-    call.info("Account unlocked.");
-    call.info("New login created.");
-}
-
-// The segment is defined in the database named, which need not be the current one.
-void addSegment(SystemProcedureCall& call)
-{
-    std::string segment = call.requireArg(0, "@segname");
-    std::string database = call.arg(1).empty() ? call.database() : call.arg(1);
-    if (!call.catalog().hasDatabase(database))
-        throw procedureError(17421, "No such database -- run sp_helpdb to list databases.");
-    const std::string segments = Catalog::systemTable(database, "syssegments");
-    if (call.db().queryInt("SELECT count(*) FROM " + segments + " WHERE name = ?1",
-                           {SqlValue::ofText(segment)}) > 0) {
-        throw procedureError(17169, "There is already a segment named '" + segment + "'.");
-    }
-    int number = static_cast<int>(call.db().queryInt("SELECT max(segment) + 1 FROM " + segments));
-    call.catalog().insertRow(
-        segments, {{"segment", SqlValue::ofInt(number)}, {"name", SqlValue::ofText(segment)}});
-    call.info("Segment created.");
 }
 
 void addUser(SystemProcedureCall& call)
@@ -878,25 +846,6 @@ void changeDatabaseOwner(SystemProcedureCall& call)
     call.info("Database owner changed.");
 }
 
-// sp_configure name, value: of the server's parameters only "allow updates to system
-// tables" has an effect (the server takes any unique part of a name; "allow updates" is
-// the documented short form). Other parameters are accepted and ignored.
-void configure(SystemProcedureCall& call)
-{
-    const std::string name = toLower(call.arg(0));
-    const std::string value = call.arg(1);
-    static const std::string allowUpdates = "allow updates to system tables";
-    if (name.size() < std::string("allow updates").size() ||
-        allowUpdates.compare(0, name.size(), name) != 0 || value.empty())
-        return;
-    constexpr int kSaRole = 0;
-    if (!call.holdsRole(kSaRole))
-        throw procedureError(7777,
-                             "Only a System Administrator (sa_role) can change 'allow updates "
-                             "to system tables'.");
-    call.state().systemTableUpdates = value != "0";
-}
-
 // A system procedure: its implementation and how many parameters it declares.
 struct SystemProcedure {
     void (*run)(SystemProcedureCall&);
@@ -907,8 +856,6 @@ const std::map<std::string, SystemProcedure>& systemProcedures()
 {
     static const std::map<std::string, SystemProcedure> table = {
         {"sp_tdsim_stats", {tdsimStats, 1}},
-        {"sp_addlogin", {addLogin, 9}},
-        {"sp_addsegment", {addSegment, 3}},
         {"sp_adduser", {addUser, 3}},
         {"sp_addgroup", {addGroup, 1}},
         {"sp_dropuser", {dropUserOrGroup, 1}},
@@ -931,7 +878,6 @@ const std::map<std::string, SystemProcedure>& systemProcedures()
         {"sp_hidetext", {hideText, 3}},
         {"sp_spaceused", {spaceUsed, 2}},
         {"sp_rename", {rename, 3}},
-        {"sp_configure", {configure, 4}},
         {"sp_procxmode", {procedureMode, 2}},
         {"sp_changedbowner", {changeDatabaseOwner, 2}},
     };
@@ -971,14 +917,18 @@ void SessionImpl::runInternal(const std::string& sql, Results& out)
 
 bool SessionImpl::isSystemProcedure(const std::string& name)
 {
-    return systemProcedures().count(name) > 0;
+    return systemProcedures().count(name) > 0 || serverProcedures().count(name) > 0;
 }
 
 bool SessionImpl::runSystemProcedure(const std::string& name, const std::vector<SqlValue>& args,
                                      StatementResult& status, Results& out)
 {
-    auto handler = systemProcedures().find(name);
-    if (handler == systemProcedures().end())
+    SystemProcedure procedure{};
+    if (auto local = systemProcedures().find(name); local != systemProcedures().end())
+        procedure = local->second;
+    else if (auto server = serverProcedures().find(name); server != serverProcedures().end())
+        procedure = {server->second.run, server->second.parameters};
+    else
         return false;
     std::string previousProc = procName_;
     procName_ = name;
@@ -987,10 +937,10 @@ bool SessionImpl::runSystemProcedure(const std::string& name, const std::vector<
         std::string value;
         ~Restore() { target = value; }
     } restore{procName_, previousProc};
-    if (args.size() > handler->second.parameters)
+    if (args.size() > procedure.parameters)
         throw procedureError(8144, "Procedure " + name + " has too many arguments specified.");
     SystemProcedureCall call{*this, name, args, status, out};
-    handler->second.run(call);
+    procedure.run(call);
     return true;
 }
 

@@ -162,8 +162,8 @@ TEST_F(PartitionsKeysRoles, CreateLoginAndServerRoles)
               (Rows{"0 0", "2 0"}));
     run("revoke role oper_role from dbfit");
     EXPECT_EQ(rows("select srid from master..sysloginroles where suid = " + suid), (Rows{"0"}));
-    EXPECT_EQ(error("grant role no_such_role to dbfit").number, 7777);
-    EXPECT_EQ(error("grant role sa_role to nobody").number, 7777);
+    EXPECT_EQ(error("grant role no_such_role to dbfit").number, 17410);
+    EXPECT_EQ(error("grant role sa_role to nobody").number, 17232);
 }
 
 }  // namespace

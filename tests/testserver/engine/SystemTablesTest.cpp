@@ -37,7 +37,8 @@ TEST_F(SystemTables, EveryDatabaseHoldsTheServersSystemTables)
                    "and name not in ('sysencryptkeys', 'sysoptions') order by id"),
               (Rows{"sysdatabases 30", "syslogins 31", "sysloginroles 33", "syslogshold 35",
                     "syssrvroles 36", "sysprocesses 37", "syslocks 38", "sysengines 39",
-                    "sysmonitors 40"}));
+                    "sysmonitors 40", "sysdevices 41", "sysusages 42", "sysservers 43",
+                    "sysconfigures 44", "syscurconfigs 45"}));
     EXPECT_EQ(scalar("select name from master..syssrvroles r, master..sysloginroles l "
                      "where r.srid = l.srid and l.suid = 1 and r.srid = 1"),
               "sso_role");
