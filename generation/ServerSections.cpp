@@ -119,7 +119,8 @@ QString deviceClauses(const QList<TDatabaseFragment>& data, const QList<TDatabas
 // The fragments as the server allots them: CREATE DATABASE takes the longest start that
 // it can give in one statement (data, then log), and each later fragment is one ALTER
 // DATABASE, so that the fragments come in the same order of logical pages.
-QStringList createAndAlter(const TServerDatabase& database, const QString& name)
+QStringList createAndAlter(const TServerDatabase& database, const QString& name,
+                           int& createdFragments)
 {
     const QList<TDatabaseFragment>& fragments = database.Fragments;
     int at = 0;
@@ -140,6 +141,7 @@ QStringList createAndAlter(const TServerDatabase& database, const QString& name)
     while (!mixed && at < fragments.size() && !holdsData(fragments[at]) && takes(fragments[at]))
         log << fragments[at++];
     QStringList statements{QStringLiteral("CREATE DATABASE ") + name + deviceClauses(data, log)};
+    createdFragments = at;
     for (; at < fragments.size(); ++at) {
         const bool logOnly = !holdsData(fragments[at]);
         statements << QStringLiteral("ALTER DATABASE ") + name +
@@ -165,39 +167,68 @@ int allottedSegmentMap(const TDatabaseFragment& fragment)
 
 // The sp_addsegment, sp_extendsegment and sp_dropsegment calls that map each segment
 // onto the devices it has, starting from what create and alter database gave.
-QStringList segmentMapping(const TServerDatabase& database)
+// A statement run only when `condition` holds, with the guards on; as it is without them.
+QStringList guarded(const QString& condition, const QString& statement,
+                    const TScriptOptions& options)
+{
+    if (!options.AddDrop)
+        return batch(statement);
+    return {QStringLiteral("IF ") + condition, QStringLiteral("  ") + statement, kGo};
+}
+
+// Whether the current database's fragments on `device` hold `segment`.
+QString segmentOnDevice(const QString& segment, const QString& device)
+{
+    return QStringLiteral(
+               "EXISTS(SELECT * FROM master.dbo.sysusages u, master.dbo.sysdevices d, "
+               "syssegments s WHERE u.dbid = db_id() AND d.vdevno = u.vdevno AND "
+               "d.name = %1 AND s.name = %2 AND u.segmap & power(2, s.segment) != 0)")
+        .arg(singleQuoted(device), singleQuoted(segment));
+}
+
+// The sp_addsegment, sp_extendsegment and sp_dropsegment calls that map each segment
+// onto the devices it has, starting from what create and alter database gave; each runs
+// only when the database does not have its mapping yet.
+QStringList segmentMapping(const TServerDatabase& database, const TScriptOptions& options)
 {
     QStringList batches;
     const QString db = procedureArgument(database.Name);
     for (const TDatabaseSegment& segment : database.Segments) {
         const int bit = 1 << segment.Number;
-        QStringList onDevices, offDevices, allotted;
+        QStringList onDevices, offDevices;
         for (const TDatabaseFragment& fragment : database.Fragments) {
             const bool has = fragment.SegmentMap & bit;
             const bool given = allottedSegmentMap(fragment) & bit;
-            if (given)
-                allotted << fragment.Device;
             if (has && !given && !onDevices.contains(fragment.Device))
                 onDevices << fragment.Device;
             if (!has && given && !offDevices.contains(fragment.Device))
                 offDevices << fragment.Device;
         }
         const QString name = procedureArgument(segment.Name);
-        for (int n = 0; n < onDevices.size(); ++n) {
-            const bool add = segment.Number > kLogSegment && n == 0;
-            batches << batch(
-                execute(add ? QStringLiteral("sp_addsegment") : QStringLiteral("sp_extendsegment"),
-                        {name, db, procedureArgument(onDevices[n])}));
+        const bool added = segment.Number > kLogSegment;
+        if (added) {
+            // A segment on no device is added on the first fragment's and taken off it.
+            const bool onNoDevice = onDevices.isEmpty();
+            const QString first =
+                onNoDevice ? database.Fragments.value(0).Device : onDevices.takeFirst();
+            if (onNoDevice)
+                offDevices << first;
+            batches << guarded(
+                QStringLiteral("NOT EXISTS(SELECT * FROM syssegments WHERE name = ") +
+                    singleQuoted(segment.Name) + QLatin1Char(')'),
+                execute(QStringLiteral("sp_addsegment"), {name, db, procedureArgument(first)}),
+                options);
         }
-        if (segment.Number > kLogSegment && onDevices.isEmpty())
-            batches << batch(execute(
-                QStringLiteral("sp_addsegment"),
-                {name, db,
-                 procedureArgument(database.Fragments.isEmpty() ? QStringLiteral("default")
-                                                                : database.Fragments[0].Device)}));
+        for (const QString& device : onDevices)
+            batches << guarded(
+                QStringLiteral("NOT ") + segmentOnDevice(segment.Name, device),
+                execute(QStringLiteral("sp_extendsegment"), {name, db, procedureArgument(device)}),
+                options);
         for (const QString& device : offDevices)
-            batches << batch(
-                execute(QStringLiteral("sp_dropsegment"), {name, db, procedureArgument(device)}));
+            batches << guarded(
+                segmentOnDevice(segment.Name, device),
+                execute(QStringLiteral("sp_dropsegment"), {name, db, procedureArgument(device)}),
+                options);
     }
     return batches;
 }
@@ -259,12 +290,19 @@ TServerSection databaseSection(const TServerDatabase& database, const TScriptOpt
     section.Lines = opened(database.Name);
     bool quotedIdentifiers = false;
     const QString name = identifier(database.Name, quotedIdentifiers);
-    const QStringList statements = createAndAlter(database, name);
+    int createdFragments = 0;
+    const QStringList statements = createAndAlter(database, name, createdFragments);
     QStringList create = whenMissing(rowNamed(QStringLiteral("sysdatabases"), database.Name),
                                      {statements[0]}, options);
     create << kGo;
-    for (int n = 1; n < statements.size(); ++n)
-        create << batch(statements[n]);
+    // Each ALTER adds one fragment: it runs while the database has fewer than it gives.
+    for (int n = 1; n < statements.size(); ++n) {
+        create << guarded(QStringLiteral("(SELECT count(*) FROM master.dbo.sysusages WHERE "
+                                         "dbid = db_id(%1)) < %2")
+                              .arg(singleQuoted(database.Name))
+                              .arg(createdFragments + n),
+                          statements[n], options);
+    }
     section.Lines << underQuotedIdentifiers(create, quotedIdentifiers);
 
     const QString db = procedureArgument(database.Name);
@@ -273,19 +311,28 @@ TServerSection databaseSection(const TServerDatabase& database, const TScriptOpt
                                               {db, singleQuoted(option), QStringLiteral("true")}));
         (restrictsObjectCreation(option) ? section.AtEnd : section.Lines) << set;
     }
-    QStringList inside = segmentMapping(database);
+    QStringList inside = segmentMapping(database, options);
     for (const TDatabaseThreshold& threshold : database.Thresholds) {
-        inside << batch(
+        const QString freePages = QString::number(threshold.FreePages);
+        inside << guarded(
+            QStringLiteral("NOT EXISTS(SELECT * FROM systhresholds t, syssegments s WHERE "
+                           "s.segment = t.segment AND s.name = %1 AND t.free_space = %2)")
+                .arg(singleQuoted(threshold.Segment), freePages),
             execute(QStringLiteral("sp_addthreshold"),
-                    {db, procedureArgument(threshold.Segment), QString::number(threshold.FreePages),
-                     procedureArgument(threshold.Procedure)}));
+                    {db, procedureArgument(threshold.Segment), freePages,
+                     procedureArgument(threshold.Procedure)}),
+            options);
     }
     if (!inside.isEmpty())
         section.Lines << inDatabase(database.Name, inside);
     if (!database.Owner.isEmpty() && database.Owner != QLatin1String("sa"))
         section.AfterLogins << inDatabase(
             database.Name,
-            batch(execute(QStringLiteral("sp_changedbowner"), {singleQuoted(database.Owner)})));
+            guarded(QStringLiteral("NOT EXISTS(SELECT * FROM master.dbo.sysdatabases WHERE "
+                                   "dbid = db_id() AND suid = suser_id(%1))")
+                        .arg(singleQuoted(database.Owner)),
+                    execute(QStringLiteral("sp_changedbowner"), {singleQuoted(database.Owner)}),
+                    options));
     return section;
 }
 

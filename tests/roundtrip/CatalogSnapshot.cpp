@@ -185,6 +185,46 @@ QStringList catalogSnapshot(const QString& database, QStringList* hiddenTexts)
     return rows;
 }
 
+QStringList serverSnapshot(const QStringList& databases)
+{
+    TCTLibEnhQuery query;
+    query.DbName = QStringLiteral("db");
+    QStringList statements{
+        "select 'syslogins', suid, name, dbname, language, fullname, status & 2, password "
+        "from master..syslogins",
+        "select 'sysloginroles', l.name, r.name, lr.status from master..sysloginroles lr, "
+        "master..syslogins l, master..syssrvroles r where l.suid = lr.suid and r.srid = lr.srid",
+        "select 'syssrvroles', srid, name, case when password is null then 0 else 1 end "
+        "from master..syssrvroles",
+        "select 'role granted', r1.name, r2.name from master..sysattributes a, "
+        "master..syssrvroles r1, master..syssrvroles r2 where a.class = 8 and a.attribute = 2 "
+        "and r1.srid = a.object and r2.srid = a.object_info1",
+        "select 'sysdatabases', name, suser_name(suid), status, status2 from master..sysdatabases",
+        "select 'sysusages', d.name, u.lstart, u.size, u.segmap, v.name from master..sysusages u, "
+        "master..sysdatabases d, master..sysdevices v where d.dbid = u.dbid and "
+        "v.vdevno = u.vdevno and v.status & 16 = 0",
+        "select 'sysdevices', name, phyname, status, cntrltype, high - low, vdevno "
+        "from master..sysdevices",
+        "select 'sysservers', srvid, srvname, srvnetname, srvclass, srvstatus "
+        "from master..sysservers",
+        "select 'sysconfigures', name, value, value2 from master..sysconfigures"};
+    for (const QString& database : databases) {
+        statements << QStringLiteral(
+                          "select 'syssegments', '%1', segment, name from %1..syssegments")
+                          .arg(database)
+                   << QStringLiteral(
+                          "select 'systhresholds', '%1', s.name, t.free_space, "
+                          "t.proc_name, t.status from %1..systhresholds t, "
+                          "%1..syssegments s where s.segment = t.segment")
+                          .arg(database);
+    }
+    QStringList rows;
+    for (const QString& statement : statements)
+        rows += rowsOf(query, statement);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 QStringList snapshotDifferences(const QStringList& before, const QStringList& after)
 {
     QStringList differences;

@@ -15,6 +15,11 @@
 // left out and named in `hiddenTexts`.
 QStringList catalogSnapshot(const QString& database, QStringList* hiddenTexts = nullptr);
 
+// The server's own catalog, keyed by names: logins with their password hashes, roles and
+// role grants, databases with their options, owners and fragments, devices, remote
+// servers, configuration values, and the segments and thresholds of `databases`.
+QStringList serverSnapshot(const QStringList& databases);
+
 // The rows of `before` missing from `after` ("- row") and the rows of `after` missing
 // from `before` ("+ row").
 QStringList snapshotDifferences(const QStringList& before, const QStringList& after);

@@ -106,7 +106,9 @@ std::optional<std::string> bytesOfHexText(const std::string& text)
 
 int Logins::add(const LoginDefinition& login)
 {
-    int suid = static_cast<int>(db_.queryInt("SELECT max(suid) + 1 FROM " + loginsTable()));
+    int suid = login.suid
+                   ? *login.suid
+                   : static_cast<int>(db_.queryInt("SELECT max(suid) + 1 FROM " + loginsTable()));
     std::string now = currentDateTimeText();
     run(db_,
         "INSERT INTO " + loginsTable() +

@@ -44,6 +44,7 @@ struct LoginDefinition {
     std::string language;                     // empty: us_english
     std::string fullName;
     int creatorSuid = 1;
+    std::optional<int> suid;  // chosen with create login's suid attribute; else the next
 };
 
 class Logins {

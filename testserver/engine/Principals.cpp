@@ -119,6 +119,23 @@ void applyLoginAttribute(EngineState& state, int suid, const LoginAttribute& att
     }
 }
 
+// The suid create login's suid attribute chooses: unique, in [-32768, 2147483647] and none
+// of -2 .. 2, which are the server's own (15.7 reference, create login). The message
+// numbers are tdsim's own.
+static int chosenSuid(EngineState& state, const LoginAttribute& attribute)
+{
+    const int suid = integerValue(attribute);
+    if (suid < -32768 || (suid >= -2 && suid <= 2))
+        throw EngineError{
+            7777, 16,
+            "The suid " + std::to_string(suid) + " is outside the range a login may be given."};
+    if (state.db.queryInt("SELECT count(*) FROM " + Catalog::systemTable("master", "syslogins") +
+                              " WHERE suid = ?1",
+                          {SqlValue::ofInt(suid)}) > 0)
+        throw EngineError{7777, 16, "The suid " + std::to_string(suid) + " is in use."};
+    return static_cast<int>(suid);
+}
+
 void SessionImpl::createLogin(const CreateLoginStatement& statement, Results& out)
 {
     if (!holdsRole(kSsoRoleId))
@@ -138,11 +155,14 @@ void SessionImpl::createLogin(const CreateLoginStatement& statement, Results& ou
     login.language = statement.defaultLanguage;
     login.fullName = statement.fullName;
     login.creatorSuid = suid_;
-    int suid = state_.logins.add(login);
     for (const LoginAttribute& attribute : statement.attributes) {
         if (attribute.name == "suid")
-            throw EngineError{7777, 16, "A login's suid cannot be chosen."};
-        applyLoginAttribute(state_, suid, attribute);
+            login.suid = chosenSuid(state_, attribute);
+    }
+    int suid = state_.logins.add(login);
+    for (const LoginAttribute& attribute : statement.attributes) {
+        if (attribute.name != "suid")
+            applyLoginAttribute(state_, suid, attribute);
     }
     newResult(out);
 }
