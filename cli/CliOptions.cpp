@@ -3,6 +3,7 @@
 #include "SkelderVersion.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 
 namespace {
 constexpr const char* kindNames[EveryKindCount] = {
@@ -190,6 +191,11 @@ std::optional<QString> readSelection(const QCommandLineParser& parser, const TAp
     }
     if (parser.isSet("devices") && !options.Kinds.contains(ObjectKind::Devices))
         options.Kinds << ObjectKind::Devices;
+    const bool serverKinds = std::any_of(options.Kinds.begin(), options.Kinds.end(), isServerKind);
+    if (serverKinds && options.Rdbms != QLatin1String("Sybase SQL Server"))
+        return QStringLiteral(
+            "The server's own objects (logins, roles, databases, devices, remote "
+            "servers, configuration) are read from Adaptive Server's master only.");
     return std::nullopt;
 }
 

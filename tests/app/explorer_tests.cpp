@@ -272,6 +272,37 @@ private slots:
         QCOMPARE(m_window->m_view->toPlainText().count("  Script for Server tdsim"), 2);
     }
 
+    void theServerNodeListsAndScriptsTheServersOwnObjects()
+    {
+        m_ui->loginAnswer = TdsimServer::saLogin();
+        m_window->a_connect->trigger();
+        const QModelIndex server = serverNode(*m_window);
+        QVERIFY(server.isValid());
+        QCOMPARE(server.data().toString(), TdsimServer::serverName());
+        QCOMPARE(childCaptions(server), QStringList({"Logins", "Roles", "Databases", "Devices",
+                                                     "Remote Servers", "Configuration"}));
+        const QModelIndex databases = childAt(server, 2);
+        m_window->tv_main->expand(databases);
+        QVERIFY(childCaptions(databases).contains("demo"));
+        QVERIFY(!childCaptions(databases).contains("master"));
+
+        const QModelIndex logins = childAt(server, 0);
+        m_window->tv_main->expand(logins);
+        const QStringList names = childCaptions(logins);
+        QVERIFY2(names.contains("mary") && !names.contains("sa"), qPrintable(names.join(',')));
+        m_window->tv_main->setCurrentIndex(childAt(logins, int(names.indexOf("mary"))));
+        QTest::keyClick(m_window->tv_main, Qt::Key_Space);
+        QCOMPARE(m_window->MarkedObjects(),
+                 TMarkedObjectList({{QString(), ObjectKind::Logins, "mary"}}));
+
+        m_window->a_view->trigger();
+        QVERIFY(m_ui->messages.empty());
+        const QString view = m_window->m_view->toPlainText();
+        QVERIFY2(view.contains("USE master\nGO\n\n/************ mary ************/"),
+                 qPrintable(view));
+        QVERIFY(view.contains("CREATE LOGIN mary WITH ENCRYPTED PASSWORD '0x"));
+    }
+
     void generateWritesOneFileWithCrLfLines()
     {
         QTemporaryDir dir;

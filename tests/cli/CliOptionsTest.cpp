@@ -131,6 +131,9 @@ TEST(CliOptions, BadUsageExitsWithTwoAndSaysWhy)
         {{"-S"}, "Missing value"},
         {{"--login-timeout", "0"}, "--login-timeout needs a whole number of seconds"},
         {{"--command-timeout", "10m"}, "--command-timeout needs a whole number of seconds"},
+        {{"--whole-server", "-D", "demo"}, "--whole-server takes every database and kind"},
+        {{"--whole-server", "--kind", "tables"}, "--whole-server takes every database and kind"},
+        {{"--kind", "logins", "--rdbms", "SQLAnywhere"}, "Adaptive Server's master only"},
     };
     for (const auto& c : cases) {
         const TCliParseResult result = parse(c.arguments);
@@ -173,6 +176,19 @@ TEST(CliOptions, EveryOptionTheHelpDescribesIsAccepted)
     EXPECT_GT(options, 20);
 }
 
+// The whole server is every kind but the devices, which need asking for.
+TEST(CliOptions, WholeServerTakesEveryKindAndDevicesOnRequest)
+{
+    const TCliParseResult whole = parse({"--whole-server"});
+    ASSERT_TRUE(whole.options);
+    EXPECT_EQ(whole.options->Kinds.size(), EveryKindCount - 1);
+    EXPECT_FALSE(whole.options->Kinds.contains(ObjectKind::Devices));
+    const TCliParseResult withDevices = parse({"--whole-server", "--devices"});
+    ASSERT_TRUE(withDevices.options);
+    EXPECT_TRUE(withDevices.options->Kinds.contains(ObjectKind::Devices));
+    EXPECT_EQ(withDevices.options->Kinds.size(), EveryKindCount);
+}
+
 TEST(CliOptions, VersionIsAnsweredWithoutRunning)
 {
     const TCliParseResult result = parse({"-S", "PROD", "--version"});
@@ -194,7 +210,7 @@ TEST(CliOptions, SettingsFileIsFoundInEitherForm)
 
 TEST(CliOptions, KindNamesRoundTrip)
 {
-    for (ObjectKind kind : AllObjectKinds)
+    for (ObjectKind kind : EveryKind)
         EXPECT_EQ(kindFromName(kindName(kind)), kind);
     EXPECT_EQ(kindFromName("DataTypes"), ObjectKind::DataTypes);
     EXPECT_FALSE(kindFromName(""));
