@@ -146,10 +146,9 @@ bool captionWanted(const TCliOptions& options, const QString& caption)
 }
 
 // The server's own objects of the kinds asked for, in folder order.
-TMarkedObjectList selectServerObjects(TCTLibObjInfo& info, const TCliOptions& options)
+TMarkedObjectList selectServerObjects(TServerCatalog& catalog, const TCliOptions& options)
 {
     TMarkedObjectList objects;
-    TServerCatalog catalog(info);
     for (ObjectKind kind : AllServerKinds) {
         if (!options.Kinds.contains(kind))
             continue;
@@ -161,11 +160,11 @@ TMarkedObjectList selectServerObjects(TCTLibObjInfo& info, const TCliOptions& op
     return objects;
 }
 
-TMarkedObjectList selectObjects(TCTLibEnhQuery& query, TCTLibObjInfo& info,
+TMarkedObjectList selectObjects(TCTLibEnhQuery& query, TServerCatalog& serverCatalog,
                                 const TCliOptions& options)
 {
     TObjectListingReader listing(query, options.Rdbms);
-    TMarkedObjectList objects = selectServerObjects(info, options);
+    TMarkedObjectList objects = selectServerObjects(serverCatalog, options);
     QList<ObjectKind> kinds;
     for (ObjectKind kind : AllObjectKinds) {
         if (options.Kinds.isEmpty() || options.Kinds.contains(kind))
@@ -225,12 +224,13 @@ public:
     }
 };
 
-int script(TCTLibDatabase& db, TCTLibObjInfo& info, const TMarkedObjectList& objects,
-           const TCliOptions& options)
+int script(TCTLibDatabase& db, TCTLibObjInfo& info, TServerCatalog& serverCatalog,
+           const TMarkedObjectList& objects, const TCliOptions& options)
 {
     TConsoleProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     TScriptGenerator generator(info, options.Options);
     generator.PerObjectReads = options.PerObjectReads;
+    generator.ServerCatalog = &serverCatalog;
 
     if (!options.SeparateFilesDir.isEmpty()) {
         if (!QDir().mkpath(options.SeparateFilesDir))
@@ -303,7 +303,9 @@ int connectAndRun(const TCliOptions& options)
     info.DbName = db.objectName();
     info.UseExecCursor = false;
     info.PrefixWithDbName = options.Options.PrefixWithDb;
-    const TMarkedObjectList objects = selectObjects(query, info, options);
+    // The server's own objects are read once, for the selection and the script alike.
+    TServerCatalog serverCatalog(info);
+    const TMarkedObjectList objects = selectObjects(query, serverCatalog, options);
     if (objects.isEmpty()) {
         std::fprintf(stderr, "No object matched.\n");
         return ExitNothingMatched;
@@ -312,7 +314,7 @@ int connectAndRun(const TCliOptions& options)
         printList(objects);
         return ExitOk;
     }
-    const int status = script(db, info, objects, options);
+    const int status = script(db, info, serverCatalog, objects, options);
     db.DisConnect();
     return status;
 }

@@ -327,7 +327,8 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
         }
         handOver();
     };
-    TServerCatalog serverCatalog(m_info);
+    TServerCatalog ownServerCatalog(m_info);
+    TServerCatalog& serverCatalog = ServerCatalog ? *ServerCatalog : ownServerCatalog;
     const auto appendLines = [&](const QStringList& lines) {
         scriptLines += lines;
         if (sink)
@@ -501,7 +502,8 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         saveScriptLines(path, kUseMaster + lines);
         written << path;
     };
-    TServerCatalog serverCatalog(m_info);
+    TServerCatalog ownServerCatalog(m_info);
+    TServerCatalog& serverCatalog = ServerCatalog ? *ServerCatalog : ownServerCatalog;
     QString lastDatabase;
     for (int position = 0; position < work.size(); ++position) {
         if (progress.checkCancelled())

@@ -44,6 +44,9 @@ public:
     QStringList Warnings;
     // Reads the catalog object by object whatever the number of objects.
     bool PerObjectReads = false;
+    // The server's own objects come from this catalog when set (one that listed them
+    // already); otherwise each run reads them afresh.
+    TServerCatalog* ServerCatalog = nullptr;
 
     // The script of `objects`: the header (unless `withHeader` is off), a "USE" batch
     // whenever the database changes, and each object's section, handed to `script` as
