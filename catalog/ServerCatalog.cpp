@@ -298,7 +298,8 @@ const QList<TServerLogin>& TServerCatalog::logins()
         CatalogRead read(m_reader, CatalogRead::Mode::LanguageCommand);
         // sa (suid 1) comes with every server.
         read.open(
-            {QStringLiteral("SELECT name, suid, dbname, language, fullname, status "
+            {QStringLiteral("SELECT name, suid, dbname, language, fullname, status, "
+                            "object_name(procid, db_id(dbname)) "
                             "FROM master.dbo.syslogins WHERE suid > 1 ORDER BY suid")});
         while (read.next()) {
             TServerLogin login;
@@ -308,6 +309,7 @@ const QList<TServerLogin>& TServerCatalog::logins()
             login.Language = read.text(4);
             login.FullName = read.text(5);
             login.Locked = read.integer(6) & kLockedLogin;
+            login.LoginScript = read.text(7);
             logins << login;
         }
     }

@@ -60,6 +60,7 @@ struct TServerLogin {
     QString Language;
     QString FullName;
     bool Locked = false;
+    QString LoginScript;       // the procedure run at login, in the default database
     QStringList Roles;         // the roles granted to the login
     QStringList DefaultRoles;  // those of them activated at login
 };

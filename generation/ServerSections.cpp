@@ -370,6 +370,11 @@ TServerSection loginSection(const TServerLogin& login, const TScriptOptions& opt
     if (login.Locked)
         section.Lines << batch(execute(QStringLiteral("sp_locklogin"),
                                        {singleQuoted(login.Name), QStringLiteral("'lock'")}));
+    // The login script is a procedure of the default database, made with its objects.
+    if (!login.LoginScript.isEmpty())
+        section.AtEnd << batch(execute(QStringLiteral("sp_modifylogin"),
+                                       {singleQuoted(login.Name), QStringLiteral("'login script'"),
+                                        singleQuoted(login.LoginScript)}));
     for (const QString& role : login.Roles) {
         section.AfterLogins
             << whenMissing(

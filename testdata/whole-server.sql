@@ -79,6 +79,14 @@ create table orders (id int not null, note varchar(40) null) on bigseg
 go
 exec sp_addthreshold sales, bigseg, 512, sp_warn
 go
+use hr
+go
+create procedure hr_login as select 1
+go
+use master
+go
+exec sp_modifylogin dave, 'login script', hr_login
+go
 use archive
 go
 create table history (id int not null, at datetime not null)

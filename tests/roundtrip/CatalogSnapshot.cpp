@@ -190,8 +190,8 @@ QStringList serverSnapshot(const QStringList& databases)
     TCTLibEnhQuery query;
     query.DbName = QStringLiteral("db");
     QStringList statements{
-        "select 'syslogins', suid, name, dbname, language, fullname, status & 2, password "
-        "from master..syslogins",
+        "select 'syslogins', suid, name, dbname, language, fullname, status & 2, password, "
+        "object_name(procid, db_id(dbname)) from master..syslogins",
         "select 'sysloginroles', l.name, r.name, lr.status from master..sysloginroles lr, "
         "master..syslogins l, master..syssrvroles r where l.suid = lr.suid and r.srid = lr.srid",
         "select 'syssrvroles', srid, name, case when password is null then 0 else 1 end "

@@ -91,6 +91,11 @@ TEST_F(WholeServerRoundTripTest, ScriptRecreatesTheServerAndRunsAgainOverIt)
     EXPECT_GT(original.indexOf("sp_dboption archive, 'read only', true"),
               original.indexOf("CREATE TABLE dbo.history"));
     const QStringList before = snapshots();
+    // The comparison sees what the script must carry.
+    ASSERT_EQ(
+        before.filter(QRegularExpression("^syslogins\\|\\d+\\|dave\\|hr\\|.*\\|hr_login$")).size(),
+        1);
+    ASSERT_EQ(before.filter(QRegularExpression("^sysusages\\|sales\\|")).size(), 4);
 
     const QString script = withRolePasswordFilledIn(original);
     ASSERT_FALSE(script.contains("syb_quit"));
