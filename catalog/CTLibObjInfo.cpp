@@ -53,17 +53,37 @@ TCTLibObjInfo::~TCTLibObjInfo() = default;
 
 void TCTLibObjInfo::setWholeDatabaseReads(bool on)
 {
+    if (on == m_wholeDatabaseReads && !m_selection)
+        return;
     m_wholeDatabaseReads = on;
-    if (!on)
-        m_snapshot.reset();
+    m_selection.reset();
+    m_snapshot.reset();
+}
+
+void TCTLibObjInfo::setSelectionReads(const QSet<QString>& names)
+{
+    m_wholeDatabaseReads = false;
+    m_selection = names;
+    m_snapshot.reset();
+}
+
+int TCTLibObjInfo::GetObjectCount()
+{
+    CatalogRead read(*this, CatalogRead::Mode::LanguageCommand);
+    read.open({QStringLiteral("SELECT count(*) FROM ") + m_selectDb +
+               QStringLiteral(".dbo.sysobjects WHERE type <> 'S'")});
+    return read.next() ? read.integer(1) : 0;
 }
 
 TCatalogSnapshot* TCTLibObjInfo::snapshot()
 {
-    if (!m_wholeDatabaseReads || !isSybase())
+    if ((!m_wholeDatabaseReads && !m_selection) || !isSybase())
         return nullptr;
-    if (!m_snapshot || m_snapshot->database() != m_selectDb)
+    if (!m_snapshot || m_snapshot->database() != m_selectDb) {
         m_snapshot = std::make_unique<TCatalogSnapshot>(m_selectDb);
+        if (m_selection)
+            m_snapshot->setScope(*m_selection);
+    }
     return m_snapshot.get();
 }
 

@@ -7,6 +7,7 @@
 #include "TableColumns.h"
 
 #include <QPair>
+#include <QSet>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -42,6 +43,12 @@ public:
     // database changes or this is turned off. Off by default: a few objects cost less
     // read one by one.
     void setWholeDatabaseReads(bool on);
+    // The same for a selection: each kind of read is sent once for the objects named (and
+    // what their rows bring in: ids, triggers); reads of other keys go one by one. Off with
+    // setWholeDatabaseReads(false).
+    void setSelectionReads(const QSet<QString>& names);
+    // How many objects SelectDb holds, its system tables aside.
+    int GetObjectCount();
     // What answers the keyed reads of SelectDb; none when they are read per object.
     TCatalogSnapshot* snapshot();
     // Keyed reads made object by object are kept and answered again from memory until
@@ -164,6 +171,7 @@ private:
     QString m_selectDb;
     bool m_wholeDatabaseReads = false;
     std::unique_ptr<TCatalogSnapshot> m_snapshot;
+    std::optional<QSet<QString>> m_selection;  // the names of selection reads, when on
     std::unique_ptr<TCatalogMemo> m_memo;
     std::vector<TCTColumnDef> m_columns;  // column n is m_columns[n - 1]
     int m_ncharSize = 0;

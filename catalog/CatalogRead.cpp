@@ -69,13 +69,18 @@ void CatalogRead::open(const QStringList& lines)
 
 void CatalogRead::open(CatalogStatements::CatalogSet set, const QStringList& key)
 {
+    Mode keyedMode = m_mode;
     if (TCatalogSnapshot* snapshot = m_reader.snapshot()) {
-        if (!snapshot->holds(set))
-            snapshot->store(set,
-                            // Plain language batches whose rows are fetched as they come.
-                            readRows(CatalogStatements::wholeDatabase(set, snapshot->database()),
-                                     Mode::LanguageCommand, joinedAsBytes(set)));
-        return serve(snapshot->rows(set, key), snapshot->keyColumnCount(set));
+        // A selection's ids come with its Objects rows.
+        if (snapshot->scoped() && !snapshot->holds(CatalogStatements::CatalogSet::Objects))
+            storeInSnapshot(*snapshot, CatalogStatements::CatalogSet::Objects);
+        if (snapshot->covers(set, key)) {
+            if (!snapshot->holds(set))
+                storeInSnapshot(*snapshot, set);
+            return serve(snapshot->rows(set, key), snapshot->keyColumnCount(set));
+        }
+        // Outside a selection's scope: read for the key alone, as one batch too.
+        keyedMode = Mode::LanguageCommand;
     }
     TCatalogMemo* memo = m_reader.memo();
     if (!memo)
@@ -84,12 +89,28 @@ void CatalogRead::open(CatalogStatements::CatalogSet set, const QStringList& key
     if (!rows) {
         rows = &memo->store(set, key,
                             readRows(CatalogStatements::forKey(set, m_reader.SelectDb(), key),
-                                     m_mode, joinedAsBytes(set)));
+                                     keyedMode, joinedAsBytes(set)));
     }
     QList<const TCatalogSnapshot::Row*> served;
     for (const TCatalogSnapshot::Row& row : *rows)
         served << &row;
     serve(served, 0);
+}
+
+// The rows of `set` for the snapshot's whole database or selection, as plain language
+// batches whose rows are fetched as they come.
+void CatalogRead::storeInSnapshot(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet set)
+{
+    if (!snapshot.scoped()) {
+        snapshot.store(set, readRows(CatalogStatements::wholeDatabase(set, snapshot.database()),
+                                     Mode::LanguageCommand, joinedAsBytes(set)));
+        return;
+    }
+    const QStringList keys = snapshot.scopeKeys(set);
+    snapshot.store(set, keys.isEmpty() ? std::vector<TCatalogSnapshot::Row>()
+                                       : readRows(CatalogStatements::scopedRead(
+                                                      set, snapshot.database(), keys),
+                                                  Mode::LanguageCommand, joinedAsBytes(set)));
 }
 
 void CatalogRead::serve(QList<const TCatalogSnapshot::Row*> rows, int keyColumns)

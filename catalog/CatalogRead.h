@@ -49,6 +49,7 @@ private:
     // are joined as bytes.
     std::vector<TCatalogSnapshot::Row> readRows(const QStringList& lines, Mode mode,
                                                 bool keepBytes);
+    void storeInSnapshot(TCatalogSnapshot& snapshot, CatalogStatements::CatalogSet set);
     // Hands out rows read before, whose first `keyColumns` columns are not handed out.
     void serve(QList<const TCatalogSnapshot::Row*> rows, int keyColumns);
     // The row handed out last, or the last row once they have all been handed out.

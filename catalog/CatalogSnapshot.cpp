@@ -99,7 +99,59 @@ void TCatalogSnapshot::store(CatalogSet set, std::vector<Row> rows)
     Table table;
     table.rows = std::move(rows);
     table.byKey.resize(size_t(CatalogStatements::keyColumnCount(set)) + 1);
+    if (m_scoped && set == CatalogSet::Objects)
+        widenScope(table);
     m_tables[size_t(set)] = std::move(table);
+}
+
+void TCatalogSnapshot::setScope(const QSet<QString>& names)
+{
+    m_scoped = true;
+    for (const QString& name : names)
+        m_names.insert(nameWithoutPadding(name));
+}
+
+namespace {
+// Columns of an Objects row, after its two key columns: the object's id, then the ids and
+// names of its table's delete, insert and update triggers.
+constexpr int kObjectId = 3;
+constexpr int kTriggerIdsAndNames[3][2] = {{7, 8}, {9, 10}, {11, 12}};
+}  // namespace
+
+void TCatalogSnapshot::widenScope(const Table& objects)
+{
+    for (const Row& row : objects.rows) {
+        m_ids.insert(row.text(kObjectId).trimmed());
+        for (const auto& [id, name] : kTriggerIdsAndNames) {
+            const QString triggerId = row.text(id).trimmed();
+            if (triggerId.isEmpty() || triggerId == QLatin1String("0"))
+                continue;
+            m_ids.insert(triggerId);
+            m_triggerNames.insert(nameWithoutPadding(row.text(name)));
+        }
+    }
+}
+
+bool TCatalogSnapshot::covers(CatalogSet set, const QStringList& key) const
+{
+    if (!m_scoped)
+        return true;
+    if (key.isEmpty())
+        return false;
+    if (CatalogStatements::keyedById(set))
+        return m_ids.contains(key.first().trimmed());
+    const QString name = nameWithoutPadding(key.first());
+    return m_names.contains(name) || (set != CatalogSet::Objects && m_triggerNames.contains(name));
+}
+
+QStringList TCatalogSnapshot::scopeKeys(CatalogSet set) const
+{
+    if (CatalogStatements::keyedById(set))
+        return QStringList(m_ids.cbegin(), m_ids.cend());
+    QSet<QString> names = m_names;
+    if (set != CatalogSet::Objects)
+        names.unite(m_triggerNames);
+    return QStringList(names.cbegin(), names.cend());
 }
 
 QList<const TCatalogSnapshot::Row*> TCatalogSnapshot::rows(CatalogSet set, const QStringList& key)

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -37,6 +38,17 @@ public:
     explicit TCatalogSnapshot(QString database) : m_database(std::move(database)) {}
 
     const QString& database() const { return m_database; }
+
+    // A snapshot of a selection rather than of the whole database: each set is read for
+    // the objects named (by name, or by the ids of their Objects rows, which also bring
+    // in their tables' triggers), and serves only keys within that scope.
+    void setScope(const QSet<QString>& names);
+    bool scoped() const { return m_scoped; }
+    // Whether the rows of `key` are within the scope (always, unscoped). Sets keyed by id
+    // need the Objects rows held first.
+    bool covers(CatalogStatements::CatalogSet set, const QStringList& key) const;
+    // The first-key values the scoped read of `set` is restricted to.
+    QStringList scopeKeys(CatalogStatements::CatalogSet set) const;
     bool holds(CatalogStatements::CatalogSet set) const;
     // The number of key columns in front of each row of a set held.
     int keyColumnCount(CatalogStatements::CatalogSet set) const;
@@ -56,8 +68,14 @@ private:
     static QString joinedKey(const QStringList& values, int count);
     static QString joinedKey(const Row& row, int count);
 
+    void widenScope(const Table& objects);
+
     QString m_database;
     std::array<std::optional<Table>, CatalogStatements::CatalogSetCount> m_tables;
+    bool m_scoped = false;
+    QSet<QString> m_names;         // the selection's names, which the Objects read is keyed by
+    QSet<QString> m_triggerNames;  // the names of its tables' triggers
+    QSet<QString> m_ids;           // the ids of its objects and of their tables' triggers
 };
 
 // The rows of the keyed reads made so far for one object, read one by one: building its

@@ -396,6 +396,26 @@ QStringList wholeDatabase(CatalogSet set, const QString& db)
     return statement(keys.join(", ") + ", " + select.columns, select, conditions, select.order);
 }
 
+QStringList scopedRead(CatalogSet set, const QString& db, const QStringList& firstKeys)
+{
+    const KeyedSelect select = keyedSelect(set, db);
+    QStringList keys;
+    for (const KeyColumn& key : select.keys)
+        keys << key.expression;
+    QStringList values;
+    for (const QString& value : firstKeys)
+        values << literal(select.keys.first(), value);
+    QStringList conditions{select.keys.first().expression + " IN (" + values.join(", ") + ")"};
+    if (!select.where.isEmpty())
+        conditions.prepend(select.where);
+    return statement(keys.join(", ") + ", " + select.columns, select, conditions, select.order);
+}
+
+bool keyedById(CatalogSet set)
+{
+    return keyedSelect(set, QStringLiteral("db")).keys.first().numeric;
+}
+
 int keyColumnCount(CatalogSet set)
 {
     return static_cast<int>(keyedSelect(set, QStringLiteral("db")).keys.size());

@@ -88,6 +88,11 @@ QStringList forKey(CatalogSet set, const QString& db, const QStringList& key);
 // The read of the whole database: the key columns, then the columns of forKey().
 QStringList wholeDatabase(CatalogSet set, const QString& db);
 int keyColumnCount(CatalogSet set);
+// The read of the whole database restricted to the rows whose first key is one of
+// `firstKeys`: the same columns and order, for the objects of a selection.
+QStringList scopedRead(CatalogSet set, const QString& db, const QStringList& firstKeys);
+// Whether a set's first key is an object id rather than a name.
+bool keyedById(CatalogSet set);
 
 // `value` with every `quote` doubled, for use between two `quote` characters.
 QString inLiteral(const QString& value, QChar quote);

@@ -160,8 +160,10 @@ TMarkedObjectList selectServerObjects(TServerCatalog& catalog, const TCliOptions
     return objects;
 }
 
+// The objects to script; `listedCounts` gets how many objects each database's listing
+// holds, which tells whether the database is better read whole.
 TMarkedObjectList selectObjects(TCTLibEnhQuery& query, TServerCatalog& serverCatalog,
-                                const TCliOptions& options)
+                                const TCliOptions& options, QHash<QString, int>& listedCounts)
 {
     TObjectListingReader listing(query, options.Rdbms);
     TMarkedObjectList objects = selectServerObjects(serverCatalog, options);
@@ -178,6 +180,7 @@ TMarkedObjectList selectObjects(TCTLibEnhQuery& query, TServerCatalog& serverCat
         // owner "a"'s "b.c", and both may exist.
         listing.readObjects(kinds, database,
                             [&](ObjectKind kind, const QString& caption, const QString& owner) {
+                                ++listedCounts[database];
                                 if (!caption.isEmpty() && captionWanted(options, caption))
                                     objects.append({database, kind, caption, owner});
                             });
@@ -225,12 +228,15 @@ public:
 };
 
 int script(TCTLibDatabase& db, TCTLibObjInfo& info, TServerCatalog& serverCatalog,
-           const TMarkedObjectList& objects, const TCliOptions& options)
+           const TMarkedObjectList& objects, const QHash<QString, int>& listedCounts,
+           const TCliOptions& options)
 {
     TConsoleProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     TScriptGenerator generator(info, options.Options);
     generator.PerObjectReads = options.PerObjectReads;
     generator.ServerCatalog = &serverCatalog;
+    generator.ListedObjectCounts = listedCounts;
+    generator.ListedEveryKind = options.Kinds.isEmpty() || options.WholeServer;
 
     if (!options.SeparateFilesDir.isEmpty()) {
         if (!QDir().mkpath(options.SeparateFilesDir))
@@ -305,7 +311,8 @@ int connectAndRun(const TCliOptions& options)
     info.PrefixWithDbName = options.Options.PrefixWithDb;
     // The server's own objects are read once, for the selection and the script alike.
     TServerCatalog serverCatalog(info);
-    const TMarkedObjectList objects = selectObjects(query, serverCatalog, options);
+    QHash<QString, int> listedCounts;
+    const TMarkedObjectList objects = selectObjects(query, serverCatalog, options, listedCounts);
     if (objects.isEmpty()) {
         std::fprintf(stderr, "No object matched.\n");
         return ExitNothingMatched;
@@ -314,7 +321,7 @@ int connectAndRun(const TCliOptions& options)
         printList(objects);
         return ExitOk;
     }
-    const int status = script(db, info, serverCatalog, objects, options);
+    const int status = script(db, info, serverCatalog, objects, listedCounts, options);
     db.DisConnect();
     return status;
 }

@@ -73,8 +73,56 @@ void TScriptGenerator::selectDatabase(const QString& database)
     CurDb = database;
     DbPrefix = m_options.PrefixWithDb ? CurDb + QLatin1Char('.') : QString();
     m_info.setSelectDb(CurDb);
-    m_info.setWholeDatabaseReads(!PerObjectReads &&
-                                 m_objectsPerDatabase.value(database) >= WholeDatabaseReadsFrom);
+    if (database == m_readsSetFor)
+        return;
+    m_readsSetFor = database;
+    const auto selection = m_selectionNames.constFind(database);
+    if (selection != m_selectionNames.cend())
+        m_info.setSelectionReads(*selection);
+    else
+        m_info.setWholeDatabaseReads(!PerObjectReads);
+}
+
+namespace {
+// The names a selection's reads are keyed by: each object's name, an index's table, the
+// bare names of users, groups and datatypes.
+QSet<QString> selectionNames(const TMarkedObjectList& objects)
+{
+    QSet<QString> names;
+    for (const TMarkedObject& object : objects) {
+        names.insert(ObjectNamePart(object));
+        if (object.Kind == ObjectKind::Indexes)
+            names.insert(QualifierPart(object));
+    }
+    return names;
+}
+}  // namespace
+
+// A selection's rows cost about what the same number of objects cost in a whole read, and
+// its reads of keys outside the selection (the types and defaults its tables use, the
+// triggers of their tables) go one by one: below a quarter of the database's objects the
+// selection's reads are the cheaper.
+void TScriptGenerator::chooseReads(const TMarkedObjectList& work)
+{
+    m_selectionNames.clear();
+    m_readsSetFor.clear();
+    if (PerObjectReads)
+        return;
+    QHash<QString, TMarkedObjectList> byDatabase;
+    for (const TMarkedObject& object : work) {
+        if (!isServerKind(object.Kind))
+            byDatabase[object.Database] << object;
+    }
+    for (auto it = byDatabase.cbegin(); it != byDatabase.cend(); ++it) {
+        const auto selectionIsSmall = [&](int objects) { return it.value().size() * 4 < objects; };
+        int objects = ListedObjectCounts.value(it.key(), 0);
+        if (!selectionIsSmall(objects) && !ListedEveryKind) {
+            m_info.setSelectDb(it.key());
+            objects = m_info.GetObjectCount();
+        }
+        if (selectionIsSmall(objects))
+            m_selectionNames.insert(it.key(), selectionNames(it.value()));
+    }
 }
 
 class TScriptGenerator::ReaderRunScope {
@@ -84,7 +132,8 @@ public:
     ReaderRunScope& operator=(const ReaderRunScope&) = delete;
     ~ReaderRunScope()
     {
-        m_generator.m_objectsPerDatabase.clear();
+        m_generator.m_selectionNames.clear();
+        m_generator.m_readsSetFor.clear();
         m_generator.m_info.setWholeDatabaseReads(false);
         m_generator.m_info.setRemembersReads(false);
         m_generator.m_info.StopRequested = nullptr;
@@ -98,10 +147,8 @@ TScriptGenerator::ReaderRunScope TScriptGenerator::prepareReader(const TMarkedOb
                                                                  const ProgressReporter& progress)
 {
     m_info.StopRequested = [&progress] { return progress.cancelRequested(); };
-    m_objectsPerDatabase.clear();
-    for (const TMarkedObject& object : work)
-        ++m_objectsPerDatabase[object.Database];
     m_info.setRemembersReads(true);
+    chooseReads(work);
     return ReaderRunScope(*this);
 }
 

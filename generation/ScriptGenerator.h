@@ -9,6 +9,7 @@
 #include "SectionWriter.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 
 class ProgressReporter;
@@ -29,9 +30,6 @@ struct TScriptHeader {
 class TScriptGenerator {
 public:
     static constexpr const char* ReplayOrderFileName = "replay-order.txt";
-    // From this many objects of a database on, its catalog is read whole: one request per
-    // kind of catalog read instead of several per object.
-    static constexpr int WholeDatabaseReadsFrom = 8;
 
     TScriptGenerator(TCTLibObjInfo& info, const TScriptOptions& options);
 
@@ -44,6 +42,13 @@ public:
     QStringList Warnings;
     // Reads the catalog object by object whatever the number of objects.
     bool PerObjectReads = false;
+    // By database, how many objects its listing holds, when the caller knows: every
+    // object of the database when ListedEveryKind, otherwise at least that many. Where that
+    // does not settle it, the database's objects are counted on the server. A selection's
+    // catalog is read whole when it is a large part of its database, otherwise for the
+    // selection alone (one request per kind of read either way).
+    QHash<QString, int> ListedObjectCounts;
+    bool ListedEveryKind = false;
     // The server's own objects come from this catalog when set (one that listed them
     // already); otherwise each run reads them afresh.
     TServerCatalog* ServerCatalog = nullptr;
@@ -84,6 +89,8 @@ private:
     // procedures and triggers after what they depend on (sysdepends), then by creation
     // date and name.
     TMarkedObjectList workList(const TMarkedObjectList& objects, TScriptState& state);
+    // Chooses, database by database, between whole and selection reads.
+    void chooseReads(const TMarkedObjectList& work);
     TMarkedObjectList inDependencyOrder(const TMarkedObjectList& compiled);
     TMarkedObjectList inIdOrder(const TMarkedObjectList& principals, TScriptState& state);
     QStringList serverSectionLines(const TMarkedObject& object, TServerCatalog& catalog,
@@ -91,7 +98,10 @@ private:
 
     TCTLibObjInfo& m_info;
     const TScriptOptions& m_options;
-    QHash<QString, int> m_objectsPerDatabase;
+    // By database: the names its selection reads are restricted to; a database absent
+    // here is read whole (unless PerObjectReads).
+    QHash<QString, QSet<QString>> m_selectionNames;
+    QString m_readsSetFor;  // the database the reader's read mode was last set for
 };
 
 // The text lines of script entries: an entry holding line breaks (stored source) becomes

@@ -115,6 +115,52 @@ TEST_F(ReadModes, AWholeDatabaseCostsAFewStatementsWhateverItsSize)
     EXPECT_GE(statements.size(), 10);
 }
 
+// A few objects are read for themselves alone, one request per kind of read: the script is
+// the one reading them object by object gives, and the requests stay few whatever the
+// database's size.
+TEST_F(ReadModes, ASelectionIsReadForItselfInAFewStatements)
+{
+    const struct {
+        QStringList selection;
+        int budget;
+    } cases[] = {
+        {{"--kind", "tables", "--object", "dbo.tab_00005"}, 25},
+        {{"--kind", "tables", "--object", "dbo.tab_0001_"}, 30},
+        {{"--kind", "procedures", "--object", "dbo.tab_00020_get"}, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.selection.join(' ').toStdString());
+        const QString trace = s_work->filePath("selection.trace");
+        const ToolResult selection =
+            script(QStringList{"-D", "big", "--trace", trace} + c.selection);
+        const ToolResult perObject =
+            script(QStringList{"-D", "big", "--per-object-reads"} + c.selection);
+        ASSERT_EQ(selection.exitCode, 0) << qPrintable(selection.err);
+        EXPECT_GT(selection.out.count(QLatin1String("\nGO")), 1);
+        EXPECT_TRUE(selection.out == perObject.out)
+            << "the scripts differ; first at character "
+            << firstDifference(selection.out, perObject.out);
+        const QStringList statements = statementsSent(trace);
+        EXPECT_LE(statements.size(), c.budget) << qPrintable(statements.join('\n'));
+    }
+}
+
+// Objects of every kind, a few of each, in the demo database (whose listing is small
+// enough that they are read for themselves) give the same script as object by object.
+TEST_F(ReadModes, ASelectionOfEveryKindGivesTheSameScript)
+{
+    const QStringList selection{"--object", "dbo.orders", "--object", "orders.%",
+                                "--object", "mary",       "--object", "sales",
+                                "--object", "dbo.v_%",    "--object", "dbo.orders_del"};
+    const ToolResult chosen = script(QStringList{"-D", "demo"} + selection);
+    const ToolResult perObject =
+        script(QStringList{"-D", "demo", "--per-object-reads"} + selection);
+    ASSERT_EQ(chosen.exitCode, 0) << qPrintable(chosen.err);
+    EXPECT_GT(chosen.out.count(QLatin1String("\nGO")), 5);
+    EXPECT_TRUE(chosen.out == perObject.out)
+        << "the scripts differ; first at character " << firstDifference(chosen.out, perObject.out);
+}
+
 TEST_F(ReadModes, ReadObjectByObjectEachStatementIsSentOnce)
 {
     const QString trace = s_work->filePath("per-object.trace");
