@@ -137,8 +137,9 @@ void addOptions(QCommandLineParser& parser)
         option({"quiet"}, "No progress and no informational messages."),
         option({"no-header"}, "Omit the header comment, for output that compares between runs."),
         option({"per-object-reads"},
-               "Read the catalog object by object, never a database's whole catalog at once "
-               "(which is done from 8 objects of a database on: fewer requests, more rows)."),
+               "Read the catalog object by object, never one request per kind of read (for "
+               "the whole database, or for the selected objects alone when they are a small "
+               "part of it)."),
         option({"login-timeout"},
                "Seconds to wait for the server to answer the login (default: 30, or the "
                "settings file's).",
