@@ -6,11 +6,6 @@
 #include <algorithm>
 
 namespace {
-constexpr const char* kindNames[EveryKindCount] = {
-    "users",    "groups",     "tables",  "views",          "indexes",
-    "triggers", "procedures", "rules",   "datatypes",      "logins",
-    "roles",    "databases",  "devices", "remote-servers", "configuration",
-};
 
 QCommandLineOption option(const QStringList& names, const char* description,
                           const char* valueName = nullptr)
@@ -43,8 +38,7 @@ void applySwitch(const QCommandLineParser& parser, const QStringList& arguments,
 std::optional<ObjectKind> kindFromName(const QString& name)
 {
     for (ObjectKind kind : EveryKind) {
-        if (name.compare(QLatin1String(kindNames[static_cast<int>(kind)]), Qt::CaseInsensitive) ==
-            0)
+        if (name.compare(objectKindKey(kind), Qt::CaseInsensitive) == 0)
             return kind;
     }
     return std::nullopt;
@@ -52,7 +46,7 @@ std::optional<ObjectKind> kindFromName(const QString& name)
 
 QString kindName(ObjectKind kind)
 {
-    return QString::fromLatin1(kindNames[static_cast<int>(kind)]);
+    return objectKindKey(kind);
 }
 
 QString settingsFileArgument(const QStringList& arguments)

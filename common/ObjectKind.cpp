@@ -4,24 +4,25 @@ namespace {
 struct KindNames {
     const char* caption;
     const char* extension;
+    const char* key;
 };
 
 constexpr std::array<KindNames, EveryKindCount> kindNames = {{
-    {"Users", "usr"},
-    {"Groups", "grp"},
-    {"User Tables", "tbl"},
-    {"Views", "vew"},
-    {"Indexes", "idx"},
-    {"Triggers", "trg"},
-    {"Procedures", "prc"},
-    {"Rules", "rul"},
-    {"User Datatypes", "udt"},
-    {"Logins", "lgn"},
-    {"Roles", "rol"},
-    {"Databases", "dbs"},
-    {"Devices", "dev"},
-    {"Remote Servers", "srv"},
-    {"Configuration", "cfg"},
+    {"Users", "usr", "users"},
+    {"Groups", "grp", "groups"},
+    {"User Tables", "tbl", "tables"},
+    {"Views", "vew", "views"},
+    {"Indexes", "idx", "indexes"},
+    {"Triggers", "trg", "triggers"},
+    {"Procedures", "prc", "procedures"},
+    {"Rules", "rul", "rules"},
+    {"User Datatypes", "udt", "datatypes"},
+    {"Logins", "lgn", "logins"},
+    {"Roles", "rol", "roles"},
+    {"Databases", "dbs", "databases"},
+    {"Devices", "dev", "devices"},
+    {"Remote Servers", "srv", "remote-servers"},
+    {"Configuration", "cfg", "configuration"},
 }};
 }  // namespace
 
@@ -33,4 +34,9 @@ QString objectKindCaption(ObjectKind kind)
 QString defaultExtension(ObjectKind kind)
 {
     return QString::fromLatin1(kindNames[static_cast<int>(kind)].extension);
+}
+
+QString objectKindKey(ObjectKind kind)
+{
+    return QString::fromLatin1(kindNames[static_cast<int>(kind)].key);
 }

@@ -59,3 +59,5 @@ constexpr bool isServerKind(ObjectKind kind)
 QString objectKindCaption(ObjectKind kind);
 // The default file extension of a kind ("tbl"), without the dot.
 QString defaultExtension(ObjectKind kind);
+// The kind's name on the command line and in a repository's folders ("tables").
+QString objectKindKey(ObjectKind kind);
