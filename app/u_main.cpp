@@ -52,6 +52,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace {
 
@@ -102,6 +103,22 @@ public:
 
 private:
     QPlainTextEdit* m_view;
+};
+
+// Hands every event of the application to a handler: for keys that must work whichever
+// widget has the focus. It is an object of its own so that the window's filter sees the
+// tree's events only once, from the widgets it watches.
+class ApplicationEventHook : public QObject {
+public:
+    ApplicationEventHook(QObject* parent, std::function<bool(QEvent*)> handle)
+        : QObject(parent), m_handle(std::move(handle))
+    {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override { return m_handle(event); }
+
+private:
+    std::function<bool(QEvent*)> m_handle;
 };
 
 }  // namespace
@@ -466,10 +483,10 @@ void Tf_main::connectCommands()
     });
     connect(tv_main, &QTreeView::collapsed, this, &Tf_main::fitTreeColumn);
     connect(pum_explorer, &QMenu::aboutToShow, this, &Tf_main::pum_explorerPopup);
-    // A click anywhere in the tree acts on the current node once the click is over.
-    tv_main->viewport()->installEventFilter(this);
-    tv_main->installEventFilter(this);  // Space marks the current object
-    qApp->installEventFilter(this);     // for Connect's shortcut, whichever widget has focus
+    connect(pum_explorer, &QMenu::aboutToHide, this, &Tf_main::enableFolderCommands);
+    tv_main->viewport()->installEventFilter(this);  // a click marks the object clicked
+    tv_main->installEventFilter(this);              // Space marks the current object
+    new ApplicationEventHook(this, [this](QEvent* event) { return takeConnectShortcut(event); });
 }
 
 // Alt+C is Connect's shortcut and the Script menu's mnemonic; Qt gives a key that two
@@ -488,10 +505,40 @@ bool Tf_main::takeConnectShortcut(QEvent* event)
     return true;
 }
 
+// A click marks the object under the mouse when the button is pressed and released on
+// it. The second press of a double click is no click of its own: a double click marks
+// once, as it selects once in a list.
+bool Tf_main::trackObjectClick(QEvent* event)
+{
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            m_pressedObject =
+                mouse->button() == Qt::LeftButton
+                    ? QPersistentModelIndex(tv_main->indexAt(mouse->position().toPoint()))
+                    : QPersistentModelIndex();
+            break;
+        case QEvent::MouseButtonDblClick:
+            m_pressedObject = QPersistentModelIndex();
+            break;
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() == Qt::LeftButton && m_pressedObject.isValid() &&
+                tv_main->indexAt(mouse->position().toPoint()) == m_pressedObject) {
+                const QModelIndex clicked = m_pressedObject;
+                runCommand([this, clicked] { toggleObjectMark(clicked); });
+            }
+            m_pressedObject = QPersistentModelIndex();
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)
 {
-    if (takeConnectShortcut(event))
-        return true;
+    if (watched == tv_main->viewport())
+        trackObjectClick(event);
     if (watched == tv_main->viewport() && event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, &Tf_main::fitTreeColumn);
     if (watched == tv_main && event->type() == QEvent::KeyPress &&
@@ -499,10 +546,6 @@ bool Tf_main::eventFilter(QObject* watched, QEvent* event)
         static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
         runCommand([this] { tv_mainClick(); });
         return true;
-    }
-    if (watched == tv_main->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        QTimer::singleShot(0, this, [this] { runCommand([this] { tv_mainClick(); }); });
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -652,6 +695,7 @@ void Tf_main::setConnectedState(bool connected)
     a_disconnect->setEnabled(connected);
     a_generate->setEnabled(connected);
     a_view->setEnabled(connected);
+    enableFolderCommands();
 }
 
 // Resets the selection counter when a connect or disconnect command ends, whatever
@@ -765,7 +809,11 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
 
 void Tf_main::tv_mainClick()
 {
-    const QModelIndex node = tv_main->currentIndex();
+    toggleObjectMark(tv_main->currentIndex());
+}
+
+void Tf_main::toggleObjectMark(const QModelIndex& node)
+{
     if (!node.isValid() || TExplorerItemModel::levelOf(node) != TExplorerItemModel::Level::Object)
         return;
     const TExplorerModel::Folder& folder =
@@ -783,6 +831,16 @@ void Tf_main::pum_explorerPopup()
     const bool folder = TExplorerItemModel::levelOf(node) == TExplorerItemModel::Level::Folder;
     for (QAction* action : {a_select_all, a_unselect_all, a_invert})
         action->setEnabled(folder);
+}
+
+// Outside the popup the folder commands act on the current folder, whatever node the
+// popup was last opened on; on any other node they do nothing.
+void Tf_main::enableFolderCommands()
+{
+    const bool connected = a_disconnect->isEnabled();
+    a_select_all->setEnabled(connected);
+    a_unselect_all->setEnabled(connected);
+    a_invert->setEnabled(true);
 }
 
 void Tf_main::changeFolderMarks(MarkChange change)
@@ -825,6 +883,9 @@ void Tf_main::a_viewExecute()
     ToFile = false;
     RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
     RAProgressForm1->Execute();
+    // The script stays where it can be read and saved, but not taken for a whole one.
+    if (m_runCancelled)
+        m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
     UpdateTextActions();
     ReportUnscripted();
 }
@@ -838,6 +899,8 @@ void Tf_main::a_generateExecute()
         ToFile = true;
         RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
         RAProgressForm1->Execute();
+        if (m_runCancelled)
+            reportCancelledGeneration(TargetPath + QStringLiteral(" was left as it was."));
         ReportUnscripted();
         return;
     }
@@ -848,7 +911,19 @@ void Tf_main::a_generateExecute()
     TargetPath = choice.path;
     RAProgressForm2->OnShow = [this](QObject*) { BuildSeparateFiles(); };
     RAProgressForm2->Execute();
+    if (m_runCancelled)
+        reportCancelledGeneration(QStringLiteral("No file in ") + TargetPath +
+                                  QStringLiteral(" was changed."));
     ReportUnscripted();
+}
+
+void Tf_main::reportCancelledGeneration(const QString& outcome)
+{
+    // What the run could not script is of no interest once the script was dropped.
+    Unscripted.clear();
+    UserInterface::instance().showMessage(QStringLiteral("Skelder"),
+                                          QStringLiteral("Generation was cancelled. ") + outcome,
+                                          UserInterface::Icon::Information);
 }
 
 void Tf_main::ReportUnscripted()
@@ -879,7 +954,8 @@ void Tf_main::BuildScript()
         TFileWriter file(TargetPath);
         TFileScriptSink sink(file);
         generator.WriteScript(MarkedObjects(), header, sink, true, nullptr, *RAProgressForm1);
-        file.commit();
+        if (!generator.Cancelled)
+            file.commit();
     } else {
         ScriptLines = generator.BuildScript(MarkedObjects(), header, false, m_viewSink.get(),
                                             *RAProgressForm1);
@@ -887,6 +963,7 @@ void Tf_main::BuildScript()
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
     DbPrefix = generator.DbPrefix;
+    m_runCancelled = generator.Cancelled;
 }
 
 void Tf_main::BuildSeparateFiles()
@@ -898,6 +975,7 @@ void Tf_main::BuildSeparateFiles()
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
     DbPrefix = generator.DbPrefix;
+    m_runCancelled = generator.Cancelled;
 }
 
 void Tf_main::a_optionsExecute()

@@ -7,6 +7,7 @@
 #include "MarkedObject.h"
 
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStringList>
 #include <memory>
@@ -107,7 +108,9 @@ public:
     void FillDatabaseTree();
     void LoadFolder(const QString& database, const QModelIndex& folder, ObjectKind kind);
     void tv_mainExpanding(const QModelIndex& node);
+    // Marks or unmarks the current node, if it is an object.
     void tv_mainClick();
+    void toggleObjectMark(const QModelIndex& node);
     void pum_explorerPopup();
     void a_select_allExecute();
     void a_unselect_allExecute();
@@ -142,6 +145,8 @@ protected:
 private:
     bool execSaveDialog();
     bool takeConnectShortcut(QEvent* event);
+    bool trackObjectClick(QEvent* event);
+    void enableFolderCommands();
     void FormCreate();
     void FormActivate();
     void FormClose();
@@ -159,6 +164,8 @@ private:
     void BuildSeparateFiles();
     // One message naming the objects the last run could not script, if any.
     void ReportUnscripted();
+    // Says that Generate was cancelled and what became of the files.
+    void reportCancelledGeneration(const QString& outcome);
     struct CounterReset;
     // Marks, unmarks or toggles every object of the current folder.
     using MarkChange = TExplorerModel::MarkChange;
@@ -177,6 +184,10 @@ private:
     TExplorerItemModel* m_explorerItems = nullptr;  // what the tree shows of m_explorer
     // The missing working directory the user was last told about.
     QString m_reportedMissingWorkDir;
+    // The object under the left button's press, until its release.
+    QPersistentModelIndex m_pressedObject;
+    // Whether the user cancelled the last View or Generate.
+    bool m_runCancelled = false;
     // Whether the main window's next activation counts (see event()).
     bool m_activatedOnReturn = true;
 };
