@@ -53,6 +53,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -89,20 +90,30 @@ QStringList viewLines(const QPlainTextEdit* view)
 class ViewSink : public TScriptSink {
 public:
     explicit ViewSink(QPlainTextEdit* view) : m_view(view) {}
+    // With `replace` on, the run's first lines take the place of what the view holds: a
+    // run that fails before it has any leaves the view as it was.
+    void startRun(bool replace) { m_replace = replace; }
     // A script built in the background hands its lines over to the window's thread and
     // waits until they are in the view, so that the view is whole when the run ends.
     void appendLines(const QStringList& lines) override
     {
         const QString text = scriptTextLines(lines).join(QLatin1Char('\n'));
         QPlainTextEdit* view = m_view;
+        const bool replace = std::exchange(m_replace, false);
         QMetaObject::invokeMethod(
-            view, [view, text] { view->appendPlainText(text); },
+            view,
+            [view, text, replace] {
+                if (replace)
+                    view->clear();
+                view->appendPlainText(text);
+            },
             view->thread() == QThread::currentThread() ? Qt::DirectConnection
                                                        : Qt::BlockingQueuedConnection);
     }
 
 private:
     QPlainTextEdit* m_view;
+    bool m_replace = false;
 };
 
 // Hands every event of the application to a handler: for keys that must work whichever
@@ -479,8 +490,12 @@ void Tf_main::connectCommands()
 
     connect(tv_main, &QTreeView::expanded, this, [this](const QModelIndex& node) {
         runCommand([this, node] { tv_mainExpanding(node); });
+        showConnectionState();
         fitTreeColumn();
     });
+    // Any request may find the connection lost; the window shows it when the command ends.
+    for (QAction* serverCommand : {a_view, a_generate, a_connect})
+        connect(serverCommand, &QAction::triggered, this, &Tf_main::showConnectionState);
     connect(tv_main, &QTreeView::collapsed, this, &Tf_main::fitTreeColumn);
     connect(pum_explorer, &QMenu::aboutToShow, this, &Tf_main::pum_explorerPopup);
     connect(pum_explorer, &QMenu::aboutToHide, this, &Tf_main::enableFolderCommands);
@@ -689,8 +704,45 @@ void Tf_main::a_file_exitExecute()
     close();
 }
 
+void Tf_main::requireLiveConnection() const
+{
+    if (db->connectionLost())
+        throw ESkelderError(lostConnectionText());
+}
+
+QString Tf_main::lostConnectionText() const
+{
+    return QStringLiteral(
+               "The connection to %1 was lost. Server > Reconnect (Alt+C) connects "
+               "again; the tree keeps its folders and marks.")
+        .arg(db->ServerName);
+}
+
+// A connection the library found dead stays in the tree, with what was read over it, and
+// is offered again by Connect.
+void Tf_main::showConnectionState()
+{
+    if (!db->connected()) {
+        setWindowTitle(QStringLiteral("Skelder - not connected"));
+        setConnectedState(false);
+    } else if (db->connectionLost()) {
+        setWindowTitle(QStringLiteral("Skelder - Connection to ") + db->ServerName +
+                       QStringLiteral(" lost"));
+        setConnectedState(true);
+        a_connect->setEnabled(true);
+        a_connect->setText(QStringLiteral("Re&connect..."));
+        a_view->setEnabled(false);
+        a_generate->setEnabled(false);
+        statusPanel(1)->setText(lostConnectionText());
+    } else {
+        setWindowTitle(QStringLiteral("Skelder - Connected to ") + db->ServerName);
+        setConnectedState(true);
+    }
+}
+
 void Tf_main::setConnectedState(bool connected)
 {
+    a_connect->setText(QStringLiteral("&Connect..."));
     a_connect->setEnabled(!connected);
     a_disconnect->setEnabled(connected);
     a_generate->setEnabled(connected);
@@ -711,16 +763,35 @@ struct Tf_main::CounterReset {
 
 void Tf_main::a_connectExecute()
 {
+    if (db->connectionLost()) {
+        reconnect();
+        return;
+    }
     CounterReset reset{this};
     if (!db->connected())
         callInBackground([this] { db->Connect(); });
-    if (db->connected()) {
-        setWindowTitle(QStringLiteral("Skelder - Connected to ") + db->ServerName);
+    if (db->connected())
         FillDatabaseTree();
-        setConnectedState(true);
-    } else {
-        setConnectedState(false);
-    }
+    showConnectionState();
+}
+
+// A new connection in place of the lost one; the tree, its folders and marks stay.
+void Tf_main::reconnect()
+{
+    db->DisConnect();
+    struct Finally {
+        Tf_main* window;
+        ~Finally()
+        {
+            if (!window->db->connected()) {
+                window->m_explorerItems->clear();
+                window->SelectedCount = 0;
+                window->UpdateSelectionCount(0);
+            }
+            window->showConnectionState();
+        }
+    } finally{this};
+    callInBackground([this] { db->Connect(); });
 }
 
 void Tf_main::a_disconnectExecute()
@@ -729,9 +800,8 @@ void Tf_main::a_disconnectExecute()
     if (db->connected())
         db->DisConnect();
     if (!db->connected()) {
-        setWindowTitle(QStringLiteral("Skelder - not connected"));
         m_explorerItems->clear();
-        setConnectedState(false);
+        showConnectionState();
     }
 }
 
@@ -778,8 +848,16 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
         m_explorer.folder(TExplorerItemModel::databaseOf(folder), kind);
     if (!listed.objects.isEmpty() && !listed.objects.first().caption.isEmpty())
         return;
+    if (db->connectionLost()) {
+        // Unread, to be opened again once connected.
+        QTimer::singleShot(0, tv_main, [tree = tv_main, node = QPersistentModelIndex(folder)] {
+            tree->collapse(node);
+        });
+        requireLiveConnection();
+    }
     BusyCursor busy;
-    // What was read goes into the tree, also when the read fails midway.
+    // What was read goes into the tree, also when the read fails midway; a folder whose
+    // read lost the connection stays unread.
     QStringList captions;
     struct Finally {
         Tf_main* window;
@@ -787,7 +865,12 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
         const QStringList& captions;
         ~Finally()
         {
-            window->m_explorerItems->setObjects(folder, captions);
+            if (window->db->connectionLost())
+                QTimer::singleShot(0, window->tv_main, [tree = window->tv_main, node = folder] {
+                    tree->collapse(node);
+                });
+            else
+                window->m_explorerItems->setObjects(folder, captions);
             window->statusPanel(1)->clear();
         }
     } finally{this, folder, captions};
@@ -878,8 +961,8 @@ TMarkedObjectList Tf_main::MarkedObjects() const
 
 void Tf_main::a_viewExecute()
 {
-    if (!btn_append->isChecked())
-        m_view->clear();
+    requireLiveConnection();
+    static_cast<ViewSink&>(*m_viewSink).startRun(!btn_append->isChecked());
     ToFile = false;
     RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
     RAProgressForm1->Execute();
@@ -892,6 +975,7 @@ void Tf_main::a_viewExecute()
 
 void Tf_main::a_generateExecute()
 {
+    requireLiveConnection();
     if (!Options.SeparateFiles) {
         if (!execSaveDialog())
             return;

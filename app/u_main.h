@@ -160,6 +160,13 @@ private:
     void connectCommands();
     void applyExplorerWidth(int width);
     void setConnectedState(bool connected);
+    // The title, the status bar and the commands say whether the window is connected, and
+    // whether the connection was lost.
+    void showConnectionState();
+    void reconnect();
+    // Raises what to say about the lost connection, if it is lost.
+    void requireLiveConnection() const;
+    QString lostConnectionText() const;
     void BuildScript();
     void BuildSeparateFiles();
     // One message naming the objects the last run could not script, if any.

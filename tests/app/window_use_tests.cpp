@@ -9,6 +9,7 @@
 #include "TdsimServer.h"
 #include "u_main.h"
 
+#include <signal.h>
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -87,6 +88,17 @@ void doubleClickAt(QWidget* widget, QPoint pos)
     QTest::mouseDClick(window, Qt::LeftButton, {}, window->mapFromGlobal(widget->mapToGlobal(pos)));
 }
 
+// Whether the process is gone or a zombie: it answers no request any more.
+bool hasEnded(int pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray fields = stat.readAll();
+    const qsizetype state = fields.lastIndexOf(')') + 2;
+    return state < fields.size() && (fields[state] == 'Z' || fields[state] == 'X');
+}
+
 }  // namespace
 
 class WindowUseTest : public QObject {
@@ -115,7 +127,7 @@ private slots:
         QApplication::setActiveWindow(m_window.get());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         m_ui->loginAnswer = TdsimServer::saLogin();
-        QTest::keyClick(m_window.get(), Qt::Key_C, Qt::AltModifier);
+        press(Qt::Key_C, Qt::AltModifier);
         QVERIFY(m_window->db->connected());
     }
 
@@ -143,7 +155,7 @@ private slots:
             cancelOnceProcessing();
             QTest::keyClick(dialog->findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Return);
         });
-        QTest::keyClick(m_window.get(), Qt::Key_G, Qt::AltModifier);
+        press(Qt::Key_G, Qt::AltModifier);
         QCOMPARE(readBytes(keep), QByteArray("-- the earlier script\r\n"));
         QCOMPARE(filesIn(dir.path()).keys(), QStringList{"keep.sql"});
         QCOMPARE(m_ui->messages.size(), size_t(1));
@@ -169,7 +181,7 @@ private slots:
             cancelOnceProcessing();
             QTest::keyClick(name, Qt::Key_Return);
         });
-        QTest::keyClick(m_window.get(), Qt::Key_G, Qt::AltModifier);
+        press(Qt::Key_G, Qt::AltModifier);
         QCOMPARE(filesIn(dir.path()), before);
         QCOMPARE(m_ui->messages.size(), size_t(1));
         QVERIFY2(m_ui->messages[0].text.contains("cancelled"), qPrintable(m_ui->messages[0].text));
@@ -184,7 +196,7 @@ private slots:
         QVERIFY(m_window->btn_append->isChecked());
         markFolder(ObjectKind::Tables);
         cancelOnceProcessing();
-        QTest::keyClick(m_window.get(), Qt::Key_V, Qt::AltModifier);
+        press(Qt::Key_V, Qt::AltModifier);
         const QString text = m_window->m_view->toPlainText();
         QVERIFY(text.startsWith("-- kept\n"));
         QVERIFY2(text.trimmed().endsWith("/* Cancelled: this script is incomplete. */"),
@@ -243,6 +255,56 @@ private slots:
         QCOMPARE(m_window->SelectedCount, childCount(views) + childCount(tables));
     }
 
+    // After the server went away the window says so and offers Reconnect; the view, the
+    // folders read and the marks stay, and a reconnect goes on with them.
+    void aLostConnectionIsAState()
+    {
+        press(Qt::Key_D, Qt::AltModifier);
+        const QByteArray sybase = qgetenv("SYBASE");
+        auto doomed = std::make_unique<TdsimServer>(
+            QStringList{QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")});
+        doomed->configure(*m_window->db);
+        press(Qt::Key_C, Qt::AltModifier);
+        const QModelIndex tables = openFolder(ObjectKind::Tables);
+        const QStringList captions = childCaptions(tables);
+        clickNode(childAt(tables, 0));
+        press(Qt::Key_V, Qt::AltModifier);
+        const QString script = m_window->m_view->toPlainText();
+        QVERIFY(script.contains("CREATE TABLE"));
+
+        ::kill(doomed->pid(), SIGKILL);
+        QTRY_VERIFY(hasEnded(doomed->pid()));
+        press(Qt::Key_V, Qt::AltModifier);
+        QCOMPARE(m_window->m_view->toPlainText(), script);
+        QVERIFY(!m_ui->messages.empty());
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - Connection to tdsim lost"));
+        QVERIFY(m_window->statusPanel(1)->text().contains("Reconnect"));
+        QVERIFY(!m_window->a_view->isEnabled() && !m_window->a_generate->isEnabled());
+        QVERIFY(m_window->a_connect->isEnabled());
+        QCOMPARE(m_window->a_connect->text(), QString("Re&connect..."));
+
+        // A folder opened now stays unread; the one read keeps its objects and marks.
+        const QModelIndex views = openFolder(ObjectKind::Views);
+        QTRY_VERIFY(!m_window->tv_main->isExpanded(views));
+        QCOMPARE(childCaptions(views), QStringList{QString()});
+        QCOMPARE(childCaptions(tables), captions);
+        QCOMPARE(m_window->SelectedCount, 1);
+
+        doomed.reset();
+        TdsimServer again({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")});
+        again.configure(*m_window->db);
+        press(Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - Connected to tdsim"));
+        QCOMPARE(m_window->SelectedCount, 1);
+        QCOMPARE(m_window->MarkedObjects().size(), 1);
+        QVERIFY(m_window->a_view->isEnabled());
+        QVERIFY(childCount(openFolder(ObjectKind::Views)) > 1);
+        press(Qt::Key_V, Qt::AltModifier);
+        QVERIFY(m_window->m_view->toPlainText().contains("CREATE TABLE"));
+        press(Qt::Key_D, Qt::AltModifier);
+        qputenv("SYBASE", sybase);
+    }
+
 private:
     // Opens the folder of demo by a click on it and the Right key, and marks all its
     // objects with Ctrl+I.
@@ -263,6 +325,15 @@ private:
         clickNode(folder);
         QTest::keyClick(m_window->tv_main, Qt::Key_I, Qt::ControlModifier);
         QCOMPARE(m_window->SelectedCount, before + childCount(folder));
+    }
+
+    // A key pressed on the main window, which has the focus back once a dialog has gone,
+    // as the window manager gives it.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window.get(), key, modifiers);
     }
 
     void clickNode(const QModelIndex& node, Qt::MouseButton button = Qt::LeftButton)
