@@ -440,6 +440,7 @@ void Tf_main::createComponents()
     for (TRAProgressForm* progress : {RAProgressForm1, RAProgressForm2}) {
         // Scripts are built beside the window's thread: it repaints and answers meanwhile.
         progress->RunInBackground = true;
+        progress->Wait = serverWait(QString());
         progress->setCaption(QStringLiteral("Please wait..."));
         progress->setInfoLabel(QStringLiteral("Long operation in progress"));
         progress->setProgressRange(0, 100);
@@ -769,10 +770,33 @@ void Tf_main::a_connectExecute()
     }
     CounterReset reset{this};
     if (!db->connected())
-        callInBackground([this] { db->Connect(); });
+        logIn();
     if (db->connected())
         FillDatabaseTree();
     showConnectionState();
+}
+
+ServerWait Tf_main::serverWait(const QString& waitingFor) const
+{
+    return {[this] { return db->answerAwaitedFor(); }, [this] { db->abandonAnswer(); }, waitingFor};
+}
+
+// The login runs beside the window, which shows a busy cursor and says what it does
+// meanwhile; the login prompt keeps the usual cursor.
+void Tf_main::logIn()
+{
+    setCursor(Qt::BusyCursor);
+    statusPanel(1)->setText(QStringLiteral("Logging in..."));
+    struct Finally {
+        Tf_main* window;
+        ~Finally()
+        {
+            window->unsetCursor();
+            window->statusPanel(1)->clear();
+        }
+    } finally{this};
+    const ServerWait wait = serverWait(QStringLiteral("the login to ") + db->ServerName);
+    callInBackground([this] { db->Connect(); }, InputMeanwhile::Held, &wait);
 }
 
 // A new connection in place of the lost one; the tree, its folders and marks stay.
@@ -791,7 +815,7 @@ void Tf_main::reconnect()
             window->showConnectionState();
         }
     } finally{this};
-    callInBackground([this] { db->Connect(); });
+    logIn();
 }
 
 void Tf_main::a_disconnectExecute()
@@ -821,8 +845,10 @@ void Tf_main::FillDatabaseTree()
     } finally{this};
 
     QStringList databases;
+    const ServerWait wait = serverWait(QStringLiteral("the list of databases"));
     callInBackground(
-        [this, &databases] { databases = TObjectListingReader(*query, db->Rdbms).databases(); });
+        [this, &databases] { databases = TObjectListingReader(*query, db->Rdbms).databases(); },
+        InputMeanwhile::Held, &wait);
     m_explorerItems->setDatabases(databases);
     fitTreeColumn();
 }
@@ -876,12 +902,15 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
     } finally{this, folder, captions};
 
     statusPanel(1)->setText(objectListingProgressText(kind, database));
+    const ServerWait wait = serverWait(objectListingProgressText(kind, database));
     try {
-        callInBackground([&] {
-            TObjectListingReader(*query, db->Rdbms)
-                .readObjects(kind, database,
-                             [&captions](const QString& caption) { captions << caption; });
-        });
+        callInBackground(
+            [&] {
+                TObjectListingReader(*query, db->Rdbms)
+                    .readObjects(kind, database,
+                                 [&captions](const QString& caption) { captions << caption; });
+            },
+            InputMeanwhile::Held, &wait);
     } catch (const std::exception&) {
         // Only a failing users listing is reported; the other folders keep what they got.
         // A lost connection is reported whatever the folder: the folder is not empty.
@@ -965,8 +994,15 @@ void Tf_main::a_viewExecute()
     static_cast<ViewSink&>(*m_viewSink).startRun(!btn_append->isChecked());
     ToFile = false;
     RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
-    RAProgressForm1->Execute();
     // The script stays where it can be read and saved, but not taken for a whole one.
+    m_runCancelled = false;
+    try {
+        RAProgressForm1->Execute();
+    } catch (const std::exception&) {
+        if (RAProgressForm1->Cancelled())
+            m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
+        throw;
+    }
     if (m_runCancelled)
         m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
     UpdateTextActions();
@@ -1067,10 +1103,13 @@ void Tf_main::a_optionsExecute()
     Tf_options dialog(this);
     dialog.setWorkDir(WorkDir);
     dialog.setOptions(Options);
+    dialog.setTimeouts(db->loginTimeOut(), db->timeOut());
     if (dialog.exec() == QDialog::Accepted) {
         WorkDir = dialog.workDir();
         Options = dialog.options();
         info->PrefixWithDbName = Options.PrefixWithDb;
+        db->setLoginTimeOut(dialog.loginTimeout());
+        db->setTimeOut(dialog.commandTimeout());
     }
     SaveSettings();
 }

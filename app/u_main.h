@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "BackgroundCall.h"
 #include "ExplorerModel.h"
 #include "MarkedObject.h"
 
@@ -164,6 +165,9 @@ private:
     // whether the connection was lost.
     void showConnectionState();
     void reconnect();
+    void logIn();
+    // A wait on the connection's server, shown with a Cancel button once it is long.
+    ServerWait serverWait(const QString& waitingFor) const;
     // Raises what to say about the lost connection, if it is lost.
     void requireLiveConnection() const;
     QString lostConnectionText() const;

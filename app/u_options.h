@@ -10,6 +10,7 @@
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 
 class Tf_options : public QDialog {
@@ -38,6 +39,8 @@ public:
     QCheckBox* chk_prefix;
     QLineEdit* e_workdir;
     QPushButton* Button1;
+    QSpinBox* e_login_timeout;
+    QSpinBox* e_command_timeout;
     QPushButton* btn_ok;
     QPushButton* btn_cancel;
 
@@ -49,6 +52,13 @@ public:
     TScriptOptions options() const;
     void setWorkDir(const QString& workDir);
     QString workDir() const;
+    // In seconds: the longest wait for a login, and for the whole answer to a request.
+    void setTimeouts(int login, int command);
+    int loginTimeout() const;
+    int commandTimeout() const;
+
+    // OK: a working directory that does not exist is refused, with a message.
+    void accept() override;
 
     void Button1Click();
 

@@ -6,6 +6,7 @@
 #include "ModalDialogs.h"
 #include "ProgressDlg.h"
 #include "RecordingUserInterface.h"
+#include "ServerWaitDialog.h"
 #include "TdsimServer.h"
 #include "u_main.h"
 
@@ -305,7 +306,102 @@ private slots:
         qputenv("SYBASE", sybase);
     }
 
+    // A folder opened on a server that stopped answering: after a moment a window says
+    // what is awaited, and its Cancel ends the wait; the connection is then lost.
+    void aFrozenFolderReadIsCancelled()
+    {
+        ServerOfItsOwn own(*this);
+        press(Qt::Key_C, Qt::AltModifier);
+        ::kill(own.server.pid(), SIGSTOP);
+        QString shown;
+        whenModalOf<TServerWaitDialog>([&](TServerWaitDialog* wait) {
+            shown = wait->label()->text();
+            QTest::mouseClick(wait->cancelButton(), Qt::LeftButton);
+        });
+        const QModelIndex views = openFolder(ObjectKind::Views);
+        QCOMPARE(shown, QString("Waiting for the server: Retrieving views from demo"));
+        QTRY_VERIFY(!m_window->tv_main->isExpanded(views));
+        QCOMPARE(childCaptions(views), QStringList{QString()});
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - Connection to tdsim lost"));
+        QVERIFY(!m_ui->messages.empty());
+        QVERIFY2(m_ui->messages.back().text.contains("cancelled"),
+                 qPrintable(m_ui->messages.back().text));
+    }
+
+    // The same in the middle of View: the progress window says that it waits, its Cancel
+    // ends the wait, and the view says that its script is incomplete.
+    void aFrozenViewIsCancelled()
+    {
+        ServerOfItsOwn own(*this);
+        press(Qt::Key_C, Qt::AltModifier);
+        markFolder(ObjectKind::Tables);
+        QString shown;
+        whenModalOf<TRAProgressFormForm>([&](TRAProgressFormForm* progress) {
+            QTRY_VERIFY_WITH_TIMEOUT(progress->label()->text().startsWith("Processing"), 20000);
+            ::kill(own.server.pid(), SIGSTOP);
+            QTRY_VERIFY_WITH_TIMEOUT(progress->label()->text().startsWith("Waiting for the server"),
+                                     20000);
+            shown = progress->label()->text();
+            QTest::mouseClick(progress->cancelButton(), Qt::LeftButton);
+        });
+        press(Qt::Key_V, Qt::AltModifier);
+        QVERIFY2(shown.startsWith("Waiting for the server: Processing "), qPrintable(shown));
+        QVERIFY(m_window->m_view->toPlainText().trimmed().endsWith(
+            "/* Cancelled: this script is incomplete. */"));
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - Connection to tdsim lost"));
+        QVERIFY(!m_ui->messages.empty());
+        QVERIFY2(m_ui->messages.back().text.contains("cancelled"),
+                 qPrintable(m_ui->messages.back().text));
+    }
+
+    // A login the server does not answer: a busy cursor and a status text, then the
+    // waiting window, whose Cancel ends the login.
+    void aFrozenLoginIsCancelled()
+    {
+        ServerOfItsOwn own(*this);
+        ::kill(own.server.pid(), SIGSTOP);
+        Qt::CursorShape cursor = Qt::ArrowCursor;
+        QString status;
+        whenModalOf<TServerWaitDialog>([&](TServerWaitDialog* wait) {
+            cursor = m_window->cursor().shape();
+            status = m_window->statusPanel(1)->text();
+            QTest::keyClick(wait, Qt::Key_Escape);
+        });
+        press(Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(cursor, Qt::BusyCursor);
+        QCOMPARE(status, QString("Logging in..."));
+        QVERIFY(!m_window->db->connected());
+        QCOMPARE(m_window->windowTitle(), QString("Skelder - not connected"));
+        QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(!m_ui->messages.empty());
+        QCOMPARE(m_ui->messages.back().text, QString("The login to 'tdsim' was cancelled."));
+    }
+
 private:
+    // A server of the test's own in place of the shared one, for the window disconnected
+    // from the shared one; it is woken if stopped, and the shared one configured again,
+    // when the test ends.
+    struct ServerOfItsOwn {
+        explicit ServerOfItsOwn(WindowUseTest& test)
+            : test(test),
+              sybase(qgetenv("SYBASE")),
+              server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")})
+        {
+            test.press(Qt::Key_D, Qt::AltModifier);
+            server.configure(*test.m_window->db);
+            test.m_window->db->setTimeOut(600);
+            test.m_window->db->setLoginTimeOut(600);
+        }
+        ~ServerOfItsOwn()
+        {
+            ::kill(server.pid(), SIGCONT);
+            qputenv("SYBASE", sybase);
+        }
+        WindowUseTest& test;
+        QByteArray sybase;
+        TdsimServer server;
+    };
+
     // Opens the folder of demo by a click on it and the Right key, and marks all its
     // objects with Ctrl+I.
     QModelIndex openFolder(ObjectKind kind)
