@@ -1,5 +1,6 @@
 #include "ErrorDisplay.h"
 
+#include "CTLibException.h"
 #include "Exceptions.h"
 #include "SkelderVersion.h"
 #include "UserInterface.h"
@@ -11,7 +12,11 @@ void showException(const std::exception& error)
 {
     if (dynamic_cast<const EAbort*>(&error))
         return;
-    UserInterface::instance().showMessage(QApplication::applicationName(), exceptionMessage(error),
+    // The window's components have internal names ("db", "query"): the user is told what
+    // failed without them.
+    const auto* database = dynamic_cast<const EDatabaseError*>(&error);
+    UserInterface::instance().showMessage(QApplication::applicationName(),
+                                          database ? database->text() : exceptionMessage(error),
                                           UserInterface::Icon::Error);
 }
 

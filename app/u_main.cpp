@@ -53,6 +53,8 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -89,20 +91,46 @@ QStringList viewLines(const QPlainTextEdit* view)
 class ViewSink : public TScriptSink {
 public:
     explicit ViewSink(QPlainTextEdit* view) : m_view(view) {}
+    // With `replace` on, the run's first lines take the place of what the view holds: a
+    // run that fails before it has any leaves the view as it was.
+    void startRun(bool replace) { m_replace = replace; }
     // A script built in the background hands its lines over to the window's thread and
     // waits until they are in the view, so that the view is whole when the run ends.
     void appendLines(const QStringList& lines) override
     {
         const QString text = scriptTextLines(lines).join(QLatin1Char('\n'));
         QPlainTextEdit* view = m_view;
+        const bool replace = std::exchange(m_replace, false);
         QMetaObject::invokeMethod(
-            view, [view, text] { view->appendPlainText(text); },
+            view,
+            [view, text, replace] {
+                if (replace)
+                    view->clear();
+                view->appendPlainText(text);
+            },
             view->thread() == QThread::currentThread() ? Qt::DirectConnection
                                                        : Qt::BlockingQueuedConnection);
     }
 
 private:
     QPlainTextEdit* m_view;
+    bool m_replace = false;
+};
+
+// Hands every event of the application to a handler: for keys that must work whichever
+// widget has the focus. It is an object of its own so that the window's filter sees the
+// tree's events only once, from the widgets it watches.
+class ApplicationEventHook : public QObject {
+public:
+    ApplicationEventHook(QObject* parent, std::function<bool(QEvent*)> handle)
+        : QObject(parent), m_handle(std::move(handle))
+    {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override { return m_handle(event); }
+
+private:
+    std::function<bool(QEvent*)> m_handle;
 };
 
 }  // namespace
@@ -413,6 +441,7 @@ void Tf_main::createComponents()
     for (TRAProgressForm* progress : {RAProgressForm1, RAProgressForm2}) {
         // Scripts are built beside the window's thread: it repaints and answers meanwhile.
         progress->RunInBackground = true;
+        progress->Wait = serverWait(QString());
         progress->setCaption(QStringLiteral("Please wait..."));
         progress->setInfoLabel(QStringLiteral("Long operation in progress"));
         progress->setProgressRange(0, 100);
@@ -463,14 +492,18 @@ void Tf_main::connectCommands()
 
     connect(tv_main, &QTreeView::expanded, this, [this](const QModelIndex& node) {
         runCommand([this, node] { tv_mainExpanding(node); });
+        showConnectionState();
         fitTreeColumn();
     });
+    // Any request may find the connection lost; the window shows it when the command ends.
+    for (QAction* serverCommand : {a_view, a_generate, a_connect})
+        connect(serverCommand, &QAction::triggered, this, &Tf_main::showConnectionState);
     connect(tv_main, &QTreeView::collapsed, this, &Tf_main::fitTreeColumn);
     connect(pum_explorer, &QMenu::aboutToShow, this, &Tf_main::pum_explorerPopup);
-    // A click anywhere in the tree acts on the current node once the click is over.
-    tv_main->viewport()->installEventFilter(this);
-    tv_main->installEventFilter(this);  // Space marks the current object
-    qApp->installEventFilter(this);     // for Connect's shortcut, whichever widget has focus
+    connect(pum_explorer, &QMenu::aboutToHide, this, &Tf_main::enableFolderCommands);
+    tv_main->viewport()->installEventFilter(this);  // a click marks the object clicked
+    tv_main->installEventFilter(this);              // Space marks the current object
+    new ApplicationEventHook(this, [this](QEvent* event) { return takeConnectShortcut(event); });
 }
 
 // Alt+C is Connect's shortcut and the Script menu's mnemonic; Qt gives a key that two
@@ -489,10 +522,40 @@ bool Tf_main::takeConnectShortcut(QEvent* event)
     return true;
 }
 
+// A click marks the object under the mouse when the button is pressed and released on
+// it. The second press of a double click is no click of its own: a double click marks
+// once, as it selects once in a list.
+bool Tf_main::trackObjectClick(QEvent* event)
+{
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            m_pressedObject =
+                mouse->button() == Qt::LeftButton
+                    ? QPersistentModelIndex(tv_main->indexAt(mouse->position().toPoint()))
+                    : QPersistentModelIndex();
+            break;
+        case QEvent::MouseButtonDblClick:
+            m_pressedObject = QPersistentModelIndex();
+            break;
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() == Qt::LeftButton && m_pressedObject.isValid() &&
+                tv_main->indexAt(mouse->position().toPoint()) == m_pressedObject) {
+                const QModelIndex clicked = m_pressedObject;
+                runCommand([this, clicked] { toggleObjectMark(clicked); });
+            }
+            m_pressedObject = QPersistentModelIndex();
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)
 {
-    if (takeConnectShortcut(event))
-        return true;
+    if (watched == tv_main->viewport())
+        trackObjectClick(event);
     if (watched == tv_main->viewport() && event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, &Tf_main::fitTreeColumn);
     if (watched == tv_main && event->type() == QEvent::KeyPress &&
@@ -500,10 +563,6 @@ bool Tf_main::eventFilter(QObject* watched, QEvent* event)
         static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
         runCommand([this] { tv_mainClick(); });
         return true;
-    }
-    if (watched == tv_main->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        QTimer::singleShot(0, this, [this] { runCommand([this] { tv_mainClick(); }); });
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -647,12 +706,50 @@ void Tf_main::a_file_exitExecute()
     close();
 }
 
+void Tf_main::requireLiveConnection() const
+{
+    if (db->connectionLost())
+        throw ESkelderError(lostConnectionText());
+}
+
+QString Tf_main::lostConnectionText() const
+{
+    return QStringLiteral(
+               "The connection to %1 was lost. Server > Reconnect (Alt+C) connects "
+               "again; the tree keeps its folders and marks.")
+        .arg(db->ServerName);
+}
+
+// A connection the library found dead stays in the tree, with what was read over it, and
+// is offered again by Connect.
+void Tf_main::showConnectionState()
+{
+    if (!db->connected()) {
+        setWindowTitle(QStringLiteral("Skelder - not connected"));
+        setConnectedState(false);
+    } else if (db->connectionLost()) {
+        setWindowTitle(QStringLiteral("Skelder - Connection to ") + db->ServerName +
+                       QStringLiteral(" lost"));
+        setConnectedState(true);
+        a_connect->setEnabled(true);
+        a_connect->setText(QStringLiteral("Re&connect..."));
+        a_view->setEnabled(false);
+        a_generate->setEnabled(false);
+        statusPanel(1)->setText(lostConnectionText());
+    } else {
+        setWindowTitle(QStringLiteral("Skelder - Connected to ") + db->ServerName);
+        setConnectedState(true);
+    }
+}
+
 void Tf_main::setConnectedState(bool connected)
 {
+    a_connect->setText(QStringLiteral("&Connect..."));
     a_connect->setEnabled(!connected);
     a_disconnect->setEnabled(connected);
     a_generate->setEnabled(connected);
     a_view->setEnabled(connected);
+    enableFolderCommands();
 }
 
 // Resets the selection counter when a connect or disconnect command ends, whatever
@@ -668,16 +765,58 @@ struct Tf_main::CounterReset {
 
 void Tf_main::a_connectExecute()
 {
+    if (db->connectionLost()) {
+        reconnect();
+        return;
+    }
     CounterReset reset{this};
     if (!db->connected())
-        callInBackground([this] { db->Connect(); });
-    if (db->connected()) {
-        setWindowTitle(QStringLiteral("Skelder - Connected to ") + db->ServerName);
+        logIn();
+    if (db->connected())
         FillDatabaseTree();
-        setConnectedState(true);
-    } else {
-        setConnectedState(false);
-    }
+    showConnectionState();
+}
+
+ServerWait Tf_main::serverWait(const QString& waitingFor) const
+{
+    return {[this] { return db->answerAwaitedFor(); }, [this] { db->abandonAnswer(); }, waitingFor};
+}
+
+// The login runs beside the window, which shows a busy cursor and says what it does
+// meanwhile; the login prompt keeps the usual cursor.
+void Tf_main::logIn()
+{
+    setCursor(Qt::BusyCursor);
+    statusPanel(1)->setText(QStringLiteral("Logging in..."));
+    struct Finally {
+        Tf_main* window;
+        ~Finally()
+        {
+            window->unsetCursor();
+            window->statusPanel(1)->clear();
+        }
+    } finally{this};
+    const ServerWait wait = serverWait(QStringLiteral("the login to ") + db->ServerName);
+    callInBackground([this] { db->Connect(); }, InputMeanwhile::Held, &wait);
+}
+
+// A new connection in place of the lost one; the tree, its folders and marks stay.
+void Tf_main::reconnect()
+{
+    db->DisConnect();
+    struct Finally {
+        Tf_main* window;
+        ~Finally()
+        {
+            if (!window->db->connected()) {
+                window->m_explorerItems->clear();
+                window->SelectedCount = 0;
+                window->UpdateSelectionCount(0);
+            }
+            window->showConnectionState();
+        }
+    } finally{this};
+    logIn();
 }
 
 void Tf_main::a_disconnectExecute()
@@ -686,9 +825,8 @@ void Tf_main::a_disconnectExecute()
     if (db->connected())
         db->DisConnect();
     if (!db->connected()) {
-        setWindowTitle(QStringLiteral("Skelder - not connected"));
         m_explorerItems->clear();
-        setConnectedState(false);
+        showConnectionState();
     }
 }
 
@@ -708,8 +846,10 @@ void Tf_main::FillDatabaseTree()
     } finally{this};
 
     QStringList databases;
+    const ServerWait wait = serverWait(QStringLiteral("the list of databases"));
     callInBackground(
-        [this, &databases] { databases = TObjectListingReader(*query, db->Rdbms).databases(); });
+        [this, &databases] { databases = TObjectListingReader(*query, db->Rdbms).databases(); },
+        InputMeanwhile::Held, &wait);
     // Adaptive Server's own objects live in master, which SQL Anywhere does not have.
     m_explorerItems->setDatabases(databases,
                                   db->Rdbms == kSqlAnywhere ? QString() : db->ServerName);
@@ -737,8 +877,16 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
         m_explorer.folder(TExplorerItemModel::databaseOf(folder), kind);
     if (!listed.objects.isEmpty() && !listed.objects.first().caption.isEmpty())
         return;
+    if (db->connectionLost()) {
+        // Unread, to be opened again once connected.
+        QTimer::singleShot(0, tv_main, [tree = tv_main, node = QPersistentModelIndex(folder)] {
+            tree->collapse(node);
+        });
+        requireLiveConnection();
+    }
     BusyCursor busy;
-    // What was read goes into the tree, also when the read fails midway.
+    // What was read goes into the tree, also when the read fails midway; a folder whose
+    // read lost the connection stays unread.
     QStringList captions;
     struct Finally {
         Tf_main* window;
@@ -746,22 +894,30 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
         const QStringList& captions;
         ~Finally()
         {
-            window->m_explorerItems->setObjects(folder, captions);
+            if (window->db->connectionLost())
+                QTimer::singleShot(0, window->tv_main, [tree = window->tv_main, node = folder] {
+                    tree->collapse(node);
+                });
+            else
+                window->m_explorerItems->setObjects(folder, captions);
             window->statusPanel(1)->clear();
         }
     } finally{this, folder, captions};
 
     statusPanel(1)->setText(objectListingProgressText(kind, database));
+    const ServerWait wait = serverWait(objectListingProgressText(kind, database));
     try {
-        callInBackground([&] {
-            if (isServerKind(kind)) {
-                captions = TServerCatalog(*info).names(kind);
-                return;
-            }
-            TObjectListingReader(*query, db->Rdbms)
-                .readObjects(kind, database,
-                             [&captions](const QString& caption) { captions << caption; });
-        });
+        callInBackground(
+            [&] {
+                if (isServerKind(kind)) {
+                    captions = TServerCatalog(*info).names(kind);
+                    return;
+                }
+                TObjectListingReader(*query, db->Rdbms)
+                    .readObjects(kind, database,
+                                 [&captions](const QString& caption) { captions << caption; });
+            },
+            InputMeanwhile::Held, &wait);
     } catch (const std::exception&) {
         // Only a failing users listing is reported; the other folders keep what they got.
         // A lost connection is reported whatever the folder: the folder is not empty.
@@ -772,7 +928,11 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
 
 void Tf_main::tv_mainClick()
 {
-    const QModelIndex node = tv_main->currentIndex();
+    toggleObjectMark(tv_main->currentIndex());
+}
+
+void Tf_main::toggleObjectMark(const QModelIndex& node)
+{
     if (!node.isValid() || TExplorerItemModel::levelOf(node) != TExplorerItemModel::Level::Object)
         return;
     const TExplorerModel::Folder& folder =
@@ -790,6 +950,16 @@ void Tf_main::pum_explorerPopup()
     const bool folder = TExplorerItemModel::levelOf(node) == TExplorerItemModel::Level::Folder;
     for (QAction* action : {a_select_all, a_unselect_all, a_invert})
         action->setEnabled(folder);
+}
+
+// Outside the popup the folder commands act on the current folder, whatever node the
+// popup was last opened on; on any other node they do nothing.
+void Tf_main::enableFolderCommands()
+{
+    const bool connected = a_disconnect->isEnabled();
+    a_select_all->setEnabled(connected);
+    a_unselect_all->setEnabled(connected);
+    a_invert->setEnabled(true);
 }
 
 void Tf_main::changeFolderMarks(MarkChange change)
@@ -827,17 +997,28 @@ TMarkedObjectList Tf_main::MarkedObjects() const
 
 void Tf_main::a_viewExecute()
 {
-    if (!btn_append->isChecked())
-        m_view->clear();
+    requireLiveConnection();
+    static_cast<ViewSink&>(*m_viewSink).startRun(!btn_append->isChecked());
     ToFile = false;
     RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
-    RAProgressForm1->Execute();
+    // The script stays where it can be read and saved, but not taken for a whole one.
+    m_runCancelled = false;
+    try {
+        RAProgressForm1->Execute();
+    } catch (const std::exception&) {
+        if (RAProgressForm1->Cancelled())
+            m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
+        throw;
+    }
+    if (m_runCancelled)
+        m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
     UpdateTextActions();
     ReportUnscripted();
 }
 
 void Tf_main::a_generateExecute()
 {
+    requireLiveConnection();
     if (!Options.SeparateFiles) {
         if (!execSaveDialog())
             return;
@@ -845,6 +1026,8 @@ void Tf_main::a_generateExecute()
         ToFile = true;
         RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
         RAProgressForm1->Execute();
+        if (m_runCancelled)
+            reportCancelledGeneration(TargetPath + QStringLiteral(" was left as it was."));
         ReportUnscripted();
         return;
     }
@@ -855,7 +1038,19 @@ void Tf_main::a_generateExecute()
     TargetPath = choice.path;
     RAProgressForm2->OnShow = [this](QObject*) { BuildSeparateFiles(); };
     RAProgressForm2->Execute();
+    if (m_runCancelled)
+        reportCancelledGeneration(QStringLiteral("No file in ") + TargetPath +
+                                  QStringLiteral(" was changed."));
     ReportUnscripted();
+}
+
+void Tf_main::reportCancelledGeneration(const QString& outcome)
+{
+    // What the run could not script is of no interest once the script was dropped.
+    Unscripted.clear();
+    UserInterface::instance().showMessage(QStringLiteral("Skelder"),
+                                          QStringLiteral("Generation was cancelled. ") + outcome,
+                                          UserInterface::Icon::Information);
 }
 
 void Tf_main::ReportUnscripted()
@@ -886,7 +1081,8 @@ void Tf_main::BuildScript()
         TFileWriter file(TargetPath);
         TFileScriptSink sink(file);
         generator.WriteScript(MarkedObjects(), header, sink, true, nullptr, *RAProgressForm1);
-        file.commit();
+        if (!generator.Cancelled)
+            file.commit();
     } else {
         ScriptLines = generator.BuildScript(MarkedObjects(), header, false, m_viewSink.get(),
                                             *RAProgressForm1);
@@ -894,6 +1090,7 @@ void Tf_main::BuildScript()
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
     DbPrefix = generator.DbPrefix;
+    m_runCancelled = generator.Cancelled;
 }
 
 void Tf_main::BuildSeparateFiles()
@@ -905,6 +1102,7 @@ void Tf_main::BuildSeparateFiles()
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
     DbPrefix = generator.DbPrefix;
+    m_runCancelled = generator.Cancelled;
 }
 
 void Tf_main::a_optionsExecute()
@@ -912,10 +1110,13 @@ void Tf_main::a_optionsExecute()
     Tf_options dialog(this);
     dialog.setWorkDir(WorkDir);
     dialog.setOptions(Options);
+    dialog.setTimeouts(db->loginTimeOut(), db->timeOut());
     if (dialog.exec() == QDialog::Accepted) {
         WorkDir = dialog.workDir();
         Options = dialog.options();
         info->PrefixWithDbName = Options.PrefixWithDb;
+        db->setLoginTimeOut(dialog.loginTimeout());
+        db->setTimeOut(dialog.commandTimeout());
     }
     SaveSettings();
 }

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "BackgroundCall.h"
 #include "ExplorerModel.h"
 #include "MarkedObject.h"
 
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStringList>
 #include <memory>
@@ -107,7 +109,9 @@ public:
     void FillDatabaseTree();
     void LoadFolder(const QString& database, const QModelIndex& folder, ObjectKind kind);
     void tv_mainExpanding(const QModelIndex& node);
+    // Marks or unmarks the current node, if it is an object.
     void tv_mainClick();
+    void toggleObjectMark(const QModelIndex& node);
     void pum_explorerPopup();
     void a_select_allExecute();
     void a_unselect_allExecute();
@@ -142,6 +146,8 @@ protected:
 private:
     bool execSaveDialog();
     bool takeConnectShortcut(QEvent* event);
+    bool trackObjectClick(QEvent* event);
+    void enableFolderCommands();
     void FormCreate();
     void FormActivate();
     void FormClose();
@@ -155,10 +161,22 @@ private:
     void connectCommands();
     void applyExplorerWidth(int width);
     void setConnectedState(bool connected);
+    // The title, the status bar and the commands say whether the window is connected, and
+    // whether the connection was lost.
+    void showConnectionState();
+    void reconnect();
+    void logIn();
+    // A wait on the connection's server, shown with a Cancel button once it is long.
+    ServerWait serverWait(const QString& waitingFor) const;
+    // Raises what to say about the lost connection, if it is lost.
+    void requireLiveConnection() const;
+    QString lostConnectionText() const;
     void BuildScript();
     void BuildSeparateFiles();
     // One message naming the objects the last run could not script, if any.
     void ReportUnscripted();
+    // Says that Generate was cancelled and what became of the files.
+    void reportCancelledGeneration(const QString& outcome);
     struct CounterReset;
     // Marks, unmarks or toggles every object of the current folder.
     using MarkChange = TExplorerModel::MarkChange;
@@ -177,6 +195,10 @@ private:
     TExplorerItemModel* m_explorerItems = nullptr;  // what the tree shows of m_explorer
     // The missing working directory the user was last told about.
     QString m_reportedMissingWorkDir;
+    // The object under the left button's press, until its release.
+    QPersistentModelIndex m_pressedObject;
+    // Whether the user cancelled the last View or Generate.
+    bool m_runCancelled = false;
     // Whether the main window's next activation counts (see event()).
     bool m_activatedOnReturn = true;
 };

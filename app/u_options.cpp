@@ -2,16 +2,19 @@
 
 #include "ErrorDisplay.h"
 #include "ProgressDlg.h"
+#include "UserInterface.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <array>
@@ -170,6 +173,21 @@ QWidget* Tf_options::createGeneralTab()
     row->addWidget(e_workdir);
     row->addWidget(Button1);
     layout->addLayout(row);
+
+    // A server that stops answering is given up after these; Cancel ends any wait sooner.
+    auto* timeouts = new QFormLayout;
+    timeouts->setVerticalSpacing(2);
+    const auto addSeconds = [&](const char* name, const char* caption, int maximum) {
+        auto* box = new QSpinBox(tab);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setRange(1, maximum);
+        box->setSuffix(QStringLiteral(" s"));
+        timeouts->addRow(QString::fromLatin1(caption), box);
+        return box;
+    };
+    e_login_timeout = addSeconds("e_login_timeout", "&Login timeout", 3600);
+    e_command_timeout = addSeconds("e_command_timeout", "Co&mmand timeout", 86400);
+    layout->addLayout(timeouts);
     layout->addStretch();
     return tab;
 }
@@ -217,6 +235,37 @@ void Tf_options::setWorkDir(const QString& workDir)
 QString Tf_options::workDir() const
 {
     return e_workdir->text();
+}
+
+void Tf_options::setTimeouts(int login, int command)
+{
+    e_login_timeout->setValue(login);
+    e_command_timeout->setValue(command);
+}
+
+int Tf_options::loginTimeout() const
+{
+    return e_login_timeout->value();
+}
+
+int Tf_options::commandTimeout() const
+{
+    return e_command_timeout->value();
+}
+
+void Tf_options::accept()
+{
+    const QString typed = e_workdir->text();
+    if (!typed.isEmpty() && !QFileInfo(typed).isDir()) {
+        UserInterface::instance().showMessage(
+            QStringLiteral("Skelder"),
+            QStringLiteral("The working directory %1 does not exist.").arg(typed),
+            UserInterface::Icon::Warning);
+        PageControl1->setCurrentWidget(ts_general);
+        e_workdir->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 void Tf_options::Button1Click()

@@ -10,6 +10,7 @@
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 
 class Tf_options : public QDialog {
@@ -47,6 +48,8 @@ public:
     QLineEdit* e_device_directory;
     QLineEdit* e_workdir;
     QPushButton* Button1;
+    QSpinBox* e_login_timeout;
+    QSpinBox* e_command_timeout;
     QPushButton* btn_ok;
     QPushButton* btn_cancel;
 
@@ -58,6 +61,13 @@ public:
     TScriptOptions options() const;
     void setWorkDir(const QString& workDir);
     QString workDir() const;
+    // In seconds: the longest wait for a login, and for the whole answer to a request.
+    void setTimeouts(int login, int command);
+    int loginTimeout() const;
+    int commandTimeout() const;
+
+    // OK: a working directory that does not exist is refused, with a message.
+    void accept() override;
 
     void Button1Click();
 

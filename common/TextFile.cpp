@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 QByteArray crlfTextBytes(const QStringList& lines)
@@ -120,6 +121,35 @@ void TFileWriter::commit()
         fail("write", m_path, systemError());
     if (!file.commit())
         fail("write", m_path, file.errorString());
+}
+
+TStagedFiles::TStagedFiles(const QString& targetDirectory)
+    : m_target(targetDirectory),
+      m_staging(m_target.filePath(QStringLiteral(".skelder-staging-XXXXXX")))
+{
+    if (!m_staging.isValid())
+        throw EFileError(QStringLiteral("Cannot write into directory \"%1\". %2")
+                             .arg(targetDirectory, m_staging.errorString()));
+}
+
+QString TStagedFiles::stagingPath(const QString& fileName) const
+{
+    return m_staging.filePath(fileName);
+}
+
+QString TStagedFiles::targetPath(const QString& fileName) const
+{
+    return m_target.filePath(fileName);
+}
+
+void TStagedFiles::commit(const QStringList& fileNames)
+{
+    // rename() replaces the earlier file in one step; both lie on the same file system.
+    for (const QString& name : fileNames) {
+        if (::rename(QFile::encodeName(stagingPath(name)).constData(),
+                     QFile::encodeName(targetPath(name)).constData()) != 0)
+            fail("write", targetPath(name), systemError());
+    }
 }
 
 void writeFileBytes(const QString& path, const QByteArray& bytes)

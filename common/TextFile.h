@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
 
 class QFileDevice;
@@ -29,6 +31,28 @@ private:
     QString m_path;
     std::unique_ptr<QFileDevice> m_file;
     bool m_replaces = false;  // written beside the file, renamed over it at commit()
+};
+
+// Files that belong together, written first into a hidden directory inside their target
+// directory and moved into place by commit() only when all of them are written: a run that
+// stops or fails before leaves every earlier file of the target as it was, and the hidden
+// directory is removed with this object.
+class TStagedFiles {
+public:
+    explicit TStagedFiles(const QString& targetDirectory);
+    TStagedFiles(const TStagedFiles&) = delete;
+    TStagedFiles& operator=(const TStagedFiles&) = delete;
+
+    // Where the file of that name is written until commit().
+    QString stagingPath(const QString& fileName) const;
+    // Where the file of that name ends up.
+    QString targetPath(const QString& fileName) const;
+    // Moves each file named, in that order, over its target's earlier file.
+    void commit(const QStringList& fileNames);
+
+private:
+    QDir m_target;
+    QTemporaryDir m_staging;
 };
 
 // Writes `bytes` as the whole content of the file at `path`. A regular file is written

@@ -225,6 +225,9 @@ void TCTLibDatabase::Connect()
         ct_diag(raw, CS_CLEAR, CS_ALLMSG_TYPE, CS_UNUSED, nullptr);
         if (!ConnectError)
             return;
+        if (m_deadline->abandoned())
+            throw EDatabaseError(QStringLiteral("The login to '%1' was cancelled.").arg(ServerName),
+                                 this);
         throw EDatabaseError(QStringLiteral("The server '%1' did not answer the login within "
                                             "%2 seconds (login timed out).")
                                  .arg(ServerName)
@@ -418,6 +421,10 @@ void TCTLibDatabase::throwIfAnswerTimedOut(const QObject* sender)
     // The library's messages say only that the socket closed.
     if (m_connection)
         ClearDiagMessages(m_connection.get());
+    if (m_deadline->abandoned())
+        throw EDatabaseError(QStringLiteral("The wait for the server's answer was cancelled; "
+                                            "the connection was closed."),
+                             sender);
     throw EDatabaseError(QStringLiteral("The server did not complete its answer within %1 "
                                         "seconds (command timed out).")
                              .arg(m_deadline->seconds()),
@@ -458,6 +465,16 @@ void TCTLibDatabase::DisConnect()
                           QStringLiteral(", DbName = ") + m_dbName);
     }
     fire(AfterDisConnect, this);
+}
+
+void TCTLibDatabase::abandonAnswer()
+{
+    m_deadline->abandon();
+}
+
+std::chrono::milliseconds TCTLibDatabase::answerAwaitedFor() const
+{
+    return m_deadline->waitingFor();
 }
 
 void TCTLibDatabase::CancelAll()

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 #include <set>
 
@@ -169,6 +170,11 @@ public:
     void Connect();
     void DisConnect();
     void CancelAll();
+    // From any thread, while another waits for the server (a login or a command's
+    // answer): the wait ends at once, the waiting call fails, and the connection is lost.
+    void abandonAnswer();
+    // How long the server's answer has been awaited without a pause; zero when none is.
+    std::chrono::milliseconds answerAwaitedFor() const;
     void LoadServerList();
     void ApplyParams(const QStringList* params);
     void ApplyProcOptions(TProcOptions options);

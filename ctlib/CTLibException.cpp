@@ -62,7 +62,7 @@ QString ECTLibException::numberedText(int number)
 }
 
 EDatabaseError::EDatabaseError(const QString& text, const QObject* component, TServerMessage cause)
-    : ESkelderError(prefixed(text, component)), m_cause(std::move(cause))
+    : ESkelderError(prefixed(text, component)), m_cause(std::move(cause)), m_text(text)
 {
 }
 

@@ -28,9 +28,13 @@ public:
                             TServerMessage cause = {});
 
     const TServerMessage& cause() const { return m_cause; }
+    // The message without the name of the component that raised it, for people who
+    // never named the components.
+    const QString& text() const { return m_text; }
 
 private:
     TServerMessage m_cause;
+    QString m_text;
 };
 
 // A text that should have been a number.

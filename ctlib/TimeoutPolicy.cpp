@@ -124,6 +124,7 @@ void TAnswerDeadline::start(int seconds, std::function<void()> onExpiry)
         m_waitingSince = Clock::now();
         m_onExpiry = std::move(onExpiry);
         m_expired = false;
+        m_abandoned = false;
         if (m_seconds > 0 && !m_watchdog.joinable())
             m_watchdog = std::thread([this] { watch(); });
     }
@@ -137,6 +138,25 @@ void TAnswerDeadline::finish()
         m_onExpiry = nullptr;
     }
     m_changed.notify_all();
+}
+
+void TAnswerDeadline::abandon()
+{
+    // Under the lock, as the watchdog's expiry: the action never runs once the wait is over.
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_depth == 0 || !m_onExpiry || m_expired)
+        return;
+    m_abandoned = true;
+    m_expired = true;
+    m_onExpiry();
+}
+
+std::chrono::milliseconds TAnswerDeadline::waitingFor() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_depth == 0 || !m_onExpiry)
+        return std::chrono::milliseconds::zero();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_waitingSince);
 }
 
 void TAnswerDeadline::enter()

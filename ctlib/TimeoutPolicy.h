@@ -59,6 +59,13 @@ public:
     bool expired() const { return m_expired; }
     int seconds() const { return m_seconds; }
 
+    // The user stops waiting: when an answer is awaited right now, the expiry action runs
+    // at once and expired() and abandoned() become true. Safe from any thread.
+    void abandon();
+    bool abandoned() const { return m_abandoned; }
+    // How long the client has been waiting without a pause; zero while it is not waiting.
+    std::chrono::milliseconds waitingFor() const;
+
     // The client waits for the answer while this lives; scopes may nest.
     class Waiting {
     public:
@@ -77,7 +84,7 @@ private:
     void leave();
     void watch();
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::thread m_watchdog;
     bool m_quit = false;
@@ -87,4 +94,5 @@ private:
     Clock::time_point m_waitingSince;
     std::function<void()> m_onExpiry;
     std::atomic<bool> m_expired{false};
+    std::atomic<bool> m_abandoned{false};
 };

@@ -355,6 +355,7 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
 
     Unscripted.clear();
     Warnings.clear();
+    Cancelled = false;
     const ReaderRunScope readerRun = prepareReader(objects, progress);
     TScriptState state;
     const TMarkedObjectList work = workList(objects, state);
@@ -444,6 +445,8 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
     }
     Unscripted = state.Unscripted;
     Warnings += state.Warnings;
+    // Also a cancel after the last object: the closing privileges may be missing.
+    Cancelled = progress.cancelRequested();
 }
 
 namespace {
@@ -502,10 +505,16 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
     TScriptState state;
     const TMarkedObjectList work = workList(objects, state);
     progress.setProgressRange(0, static_cast<int>(work.size()));
-    QStringList written;
+    Cancelled = false;
+    // Nothing of the earlier files changes unless the run ends whole.
+    TStagedFiles files(targetPath);
+    QStringList fileNames;  // in the order to run them
+    const auto writeFile = [&](const QString& name, const QStringList& scriptLines) {
+        saveScriptLines(files.stagingPath(name), scriptLines);
+        fileNames << name;
+    };
     // The list of files is written last: no object's file may take its name.
     QStringList usedNames{QLatin1String(ReplayOrderFileName)};
-    const QDir directory(targetPath);
     // A database's foreign keys go into a file of their own after its last object, as
     // they need every table.
     const auto writeForeignKeys = [&](const QString& database) {
@@ -515,9 +524,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         TSectionWriter writer(m_info, m_options, scriptLines, nullptr, state);
         writer.WritePendingForeignKeys(true);
         const TMarkedObject keys{database, ObjectKind::Tables, QStringLiteral("foreign_keys")};
-        const QString path = directory.filePath(fileNameFor(keys, m_options, usedNames));
-        saveScriptLines(path, scriptLines);
-        written << path;
+        writeFile(fileNameFor(keys, m_options, usedNames), scriptLines);
     };
     // And the privileges on its system tables into a file after those.
     const QSet<QString> withTables = databasesWithTables(work);
@@ -536,18 +543,14 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
             return;
         const TMarkedObject permissions{database, ObjectKind::Tables,
                                         QStringLiteral("system_table_permissions")};
-        const QString path = directory.filePath(fileNameFor(permissions, m_options, usedNames));
-        saveScriptLines(path, scriptLines);
-        written << path;
+        writeFile(fileNameFor(permissions, m_options, usedNames), scriptLines);
     };
     // What the server's objects leave for later goes into files of its own.
     const auto writeServerFile = [&](const QString& name, const QStringList& lines) {
         if (lines.isEmpty())
             return;
         const TMarkedObject file{QString(), ObjectKind::Logins, name};
-        const QString path = directory.filePath(fileNameFor(file, m_options, usedNames));
-        saveScriptLines(path, kUseMaster + lines);
-        written << path;
+        writeFile(fileNameFor(file, m_options, usedNames), kUseMaster + lines);
     };
     TServerCatalog ownServerCatalog(m_info);
     TServerCatalog& serverCatalog = ServerCatalog ? *ServerCatalog : ownServerCatalog;
@@ -565,9 +568,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
             } catch (const ECancelled&) {
                 break;
             }
-            const QString path = directory.filePath(fileNameFor(object, m_options, usedNames));
-            saveScriptLines(path, lines);
-            written << path;
+            writeFile(fileNameFor(object, m_options, usedNames), lines);
             if (endsServerPart(work, position)) {
                 writeServerFile(QStringLiteral("role_grants_and_owners"), state.ServerAfterLogins);
                 state.ServerAfterLogins.clear();
@@ -599,23 +600,26 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
             break;  // the object's file is not written
         }
 
-        const QString path = directory.filePath(fileNameFor(object, m_options, usedNames));
-        saveScriptLines(path, scriptLines);
-        written << path;
+        writeFile(fileNameFor(object, m_options, usedNames), scriptLines);
     }
     writeForeignKeys(CurDb);
     if (!lastDatabase.isEmpty())
         writeSystemTablePermissions(lastDatabase);
     if (!progress.cancelRequested())
         writeServerFile(QStringLiteral("database_options"), state.ServerAtEnd);
-    // The order to run the files in: what each needs comes before it.
-    QStringList names;
-    for (const QString& path : written)
-        names << QFileInfo(path).fileName();
-    writeTextLines(directory.filePath(QLatin1String(ReplayOrderFileName)), names, false);
     Unscripted = state.Unscripted;
     Warnings += state.Warnings;
+    Cancelled = progress.cancelRequested();
+    if (Cancelled)
+        return {};
+    // The order to run the files in: what each needs comes before it.
+    const QString orderName = QLatin1String(ReplayOrderFileName);
+    writeTextLines(files.stagingPath(orderName), fileNames, false);
+    files.commit(fileNames + QStringList{orderName});
     progress.setProgressPosition(static_cast<int>(work.size()));
+    QStringList written;
+    for (const QString& name : fileNames)
+        written << files.targetPath(name);
     return written;
 }
 

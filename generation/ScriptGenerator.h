@@ -40,6 +40,9 @@ public:
     // holds a comment), and warnings such as a dependency cycle.
     QStringList Unscripted;
     QStringList Warnings;
+    // After a run: whether the user cancelled it. A cancelled script lacks the objects not
+    // reached; a cancelled run of separate files has written none of them.
+    bool Cancelled = false;
     // Reads the catalog object by object whatever the number of objects.
     bool PerObjectReads = false;
     // By database, how many objects its listing holds, when the caller knows: every
@@ -67,7 +70,9 @@ public:
 
     // One file per object under `targetPath`, each starting with a "USE" batch, then one
     // file of each database's foreign keys, and ReplayOrderFileName listing the files in
-    // the order to run them. Returns the script paths written, in that order.
+    // the order to run them. Returns the script paths written, in that order. The files
+    // replace the earlier ones only once all are written: a cancelled or failed run
+    // changes none of them.
     QStringList BuildSeparateFiles(const TMarkedObjectList& objects, const QString& targetPath,
                                    ProgressReporter& progress);
 

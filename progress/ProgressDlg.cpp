@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -94,8 +95,28 @@ void TRAProgressForm::setInfoLabel(const QString& text)
         return;
     }
     m_infoLabel = text;
+    showWait();
+}
+
+bool TRAProgressForm::waitingLong() const
+{
+    return Wait.waitedFor && Wait.waitedFor() >= kWaitShownAfter;
+}
+
+void TRAProgressForm::showWait()
+{
     if (m_window)
-        m_window->label()->setText(text);
+        m_window->label()->setText(
+            waitingLong() ? QStringLiteral("Waiting for the server: ") + m_infoLabel : m_infoLabel);
+}
+
+void TRAProgressForm::cancel()
+{
+    m_cancelled = true;
+    // The operation sees Cancel before its next request; one the server does not answer
+    // is not waited for.
+    if (waitingLong())
+        Wait.abandon();
 }
 
 void TRAProgressForm::setProgressMin(int value)
@@ -173,9 +194,15 @@ void TRAProgressForm::Execute()
     window->setWindowTitle(m_caption);
     connect(window->cancelButton(), &QPushButton::clicked, window,
             &TRAProgressFormForm::cancelRequested);
-    connect(window, &TRAProgressFormForm::cancelRequested, this, [this] { m_cancelled = true; });
+    connect(window, &TRAProgressFormForm::cancelRequested, this, &TRAProgressForm::cancel);
     connect(window, &TRAProgressFormForm::shownAndReady, this, &TRAProgressForm::runOperation);
+    QTimer waitWatch;
+    if (Wait.waitedFor) {
+        connect(&waitWatch, &QTimer::timeout, this, &TRAProgressForm::showWait);
+        waitWatch.start(100);
+    }
     window->exec();
+    waitWatch.stop();
     delete window;
     m_window = nullptr;
     if (m_error) {

@@ -2,6 +2,7 @@
 // a progress bar and a Cancel button; BrowseForFolder picks a directory.
 #pragma once
 
+#include "BackgroundCall.h"
 #include "ProgressReporter.h"
 
 #include <QDialog>
@@ -67,6 +68,10 @@ public:
     // window through its event loop, checkCancelled() sees Cancel at once, and the window
     // closes when the operation has ended. OnShow must then leave widgets alone.
     bool RunInBackground = false;
+    // The server the operation waits on, if any: while a request has waited longer than a
+    // moment the window says so, and Cancel then ends the wait at once instead of waiting
+    // for the request to end.
+    ServerWait Wait;
 
     QString Caption() const { return m_caption; }
     void setCaption(const QString& caption);
@@ -97,6 +102,9 @@ public:
 private:
     void applyProgress();
     void runOperation();
+    bool waitingLong() const;
+    void showWait();
+    void cancel();
 
     QString m_caption;
     QString m_infoLabel;

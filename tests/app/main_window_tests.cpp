@@ -26,8 +26,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -263,9 +266,10 @@ private slots:
 
     void optionsOkCopiesTheControlsAndSaves()
     {
+        QTemporaryDir scripts;
         RecordingUserInterface ui;
         Tf_main window;
-        whenModal([](QWidget* modal) {
+        whenModal([&](QWidget* modal) {
             auto* dialog = qobject_cast<Tf_options*>(modal);
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QString("Options"));
@@ -275,18 +279,63 @@ private slots:
             dialog->chk_trigger->setChecked(true);
             dialog->chk_drop->setChecked(false);
             dialog->e_ext_tables->setText(" tab");
-            dialog->e_workdir->setText("/srv/scripts");
+            dialog->e_workdir->setText(scripts.path());
             dialog->btn_ok->click();
         });
         window.a_options->trigger();
         QVERIFY(window.Options.TriggerScript);
         QVERIFY(!window.Options.AddDrop);
         QCOMPARE(window.Options.extension(ObjectKind::Tables), QString(" tab"));
-        QCOMPARE(window.WorkDir, QString("/srv/scripts"));
+        QCOMPARE(window.WorkDir, scripts.path());
         const QString saved = readSettings();
         QVERIFY(saved.contains("Trigger Script=1\n"));
         QVERIFY(saved.contains("Add DROP=0\n"));
-        QVERIFY(saved.contains("Working directory=/srv/scripts\n"));
+        QVERIFY(saved.contains("Working directory=" + scripts.path() + "\n"));
+    }
+
+    // The timeouts are typed in the dialog (Ctrl+O) and kept; a working directory that
+    // does not exist is refused until one that does is typed.
+    void theOptionsDialogSetsTheTimeoutsAndRefusesAMissingDirectory()
+    {
+        QTemporaryDir scripts;
+        RecordingUserInterface ui;
+        Tf_main window;
+        window.setWindowState(Qt::WindowNoState);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        bool refused = false;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<Tf_options*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->e_login_timeout->value(), 30);
+            QCOMPARE(dialog->e_command_timeout->value(), 600);
+            QTest::mouseClick(dialog->PageControl1->tabBar(), Qt::LeftButton, {},
+                              dialog->PageControl1->tabBar()->tabRect(1).center());
+            for (auto [box, seconds] : {std::pair{dialog->e_login_timeout, "5"},
+                                        std::pair{dialog->e_command_timeout, "45"}}) {
+                box->setFocus();
+                box->selectAll();
+                QTest::keyClicks(box, seconds);
+            }
+            dialog->e_workdir->selectAll();
+            QTest::keyClicks(dialog->e_workdir, "/nonexistent/skelder");
+            QTest::mouseClick(dialog->btn_ok, Qt::LeftButton);
+            refused = dialog->isVisible() && ui.messages.size() == 1;
+            dialog->e_workdir->selectAll();
+            QTest::keyClicks(dialog->e_workdir, scripts.path());
+            QTest::mouseClick(dialog->btn_ok, Qt::LeftButton);
+        });
+        QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(refused);
+        QVERIFY2(ui.messages[0].text.contains("/nonexistent/skelder"),
+                 qPrintable(ui.messages[0].text));
+        QCOMPARE(window.WorkDir, scripts.path());
+        QCOMPARE(window.db->loginTimeOut(), 5);
+        QCOMPARE(window.db->timeOut(), 45);
+        const QString saved = readSettings();
+        QVERIFY2(saved.contains("Login Timeout=5\n") && saved.contains("Command Timeout=45\n"),
+                 qPrintable(saved));
     }
 
     void optionsCancelChangesNothingButSaves()
