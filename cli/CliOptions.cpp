@@ -117,6 +117,14 @@ void addOptions(QCommandLineParser& parser)
         option({"separate-files"}, "Write one file per object into this directory.", "dir"),
         option({"o", "output"}, "Write the script to this file (default: standard output).",
                "file"),
+        option({"repository"},
+               "Keep a schema repository in this directory: <database>/<kind>/<owner>.<name>.sql "
+               "and replay-order.txt, without time stamps; only changed files are rewritten and "
+               "the files of objects gone are removed.",
+               "dir"),
+        option({"check"},
+               "With --repository: write nothing, list the differences and exit 1 when the "
+               "repository differs from the server."),
         option({"ext"},
                "File extension of a kind for --separate-files, e.g. tables=sql "
                "(repeatable).",
@@ -226,8 +234,15 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const TAppSe
 {
     options.OutputFile = parser.value("output");
     options.SeparateFilesDir = parser.value("separate-files");
-    if (!options.OutputFile.isEmpty() && !options.SeparateFilesDir.isEmpty())
-        return QStringLiteral("--separate-files and --output exclude each other.");
+    options.RepositoryDir = parser.value("repository");
+    options.CheckOnly = parser.isSet("check");
+    const int targets = int(!options.OutputFile.isEmpty()) +
+                        int(!options.SeparateFilesDir.isEmpty()) +
+                        int(!options.RepositoryDir.isEmpty());
+    if (targets > 1)
+        return QStringLiteral("--separate-files, --repository and --output exclude each other.");
+    if (options.CheckOnly && options.RepositoryDir.isEmpty())
+        return QStringLiteral("--check goes with --repository.");
     options.Options.SeparateFiles = !options.SeparateFilesDir.isEmpty();
     options.List = parser.isSet("list");
     options.Quiet = parser.isSet("quiet");

@@ -21,6 +21,8 @@ struct TCliOptions {
     TScriptOptions Options;
     QString OutputFile;        // empty: standard output
     QString SeparateFilesDir;  // set: one file per object
+    QString RepositoryDir;     // set: a repository of one file per object, kept up to date
+    bool CheckOnly = false;    // with a repository: compare it, write nothing
     bool List = false;
     bool Quiet = false;
     bool Header = true;

@@ -9,6 +9,7 @@
 #include "ObjectListing.h"
 #include "PrintableText.h"
 #include "RegAuto.h"
+#include "Repository.h"
 #include "ScriptGenerator.h"
 #include "ServerCatalog.h"
 #include "StandardOutput.h"
@@ -238,6 +239,21 @@ int script(TCTLibDatabase& db, TCTLibObjInfo& info, TServerCatalog& serverCatalo
     generator.ListedObjectCounts = listedCounts;
     generator.ListedEveryKind = options.Kinds.isEmpty() || options.WholeServer;
 
+    if (!options.RepositoryDir.isEmpty()) {
+        TRepositoryFileSet repository(options.RepositoryDir, options.CheckOnly);
+        generator.WriteFileSet(objects, repository, progress);
+        QByteArray report;
+        for (const TRepositoryFileSet::Difference& difference : repository.differences())
+            report += (changeName(difference.change) + QStringLiteral(": ") +
+                       printableText(difference.name) + QLatin1Char('\n'))
+                          .toUtf8();
+        StandardOutput::write(report + repository.summary().toUtf8() + '\n');
+        const int status = completionStatus(generator);
+        // A drift check fails when the repository is not what the server holds.
+        if (options.CheckOnly && !repository.differences().isEmpty())
+            return ExitFailure;
+        return status;
+    }
     if (!options.SeparateFilesDir.isEmpty()) {
         if (!QDir().mkpath(options.SeparateFilesDir))
             throw EFileError(

@@ -453,21 +453,18 @@ namespace {
 constexpr int kMaxFileNameBytes = 255;
 }  // namespace
 
-QString TScriptGenerator::fileNameFor(const TMarkedObject& object, const TScriptOptions& options,
-                                      QStringList& usedNames)
+QString safeFileNamePart(QString text)
 {
     // Path separators and control characters would put the file elsewhere or nowhere.
     static const QRegularExpression unsafe(QStringLiteral("[/\\\\\\x00-\\x1f:*?\"<>|]"));
-    const auto safe = [](QString text) {
-        text.replace(unsafe, QStringLiteral("_"));
-        if (text == QLatin1String(".") || text == QLatin1String(".."))
-            text.replace(QLatin1Char('.'), QLatin1Char('_'));
-        return text;
-    };
-    const QString extension = QLatin1Char('.') + safe(options.extension(object.Kind));
-    const QString name = safe(ObjectNamePart(object));
-    const QString qualifier = safe(QualifierPart(object));
+    text.replace(unsafe, QStringLiteral("_"));
+    if (text == QLatin1String(".") || text == QLatin1String(".."))
+        text.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return text;
+}
 
+QString uniqueFileName(const QStringList& stems, const QString& extension, QStringList& usedNames)
+{
     // A file name holds at most 255 bytes (NAME_MAX): the stem is cut, whole characters at
     // a time, so that the suffix and extension always fit.
     const auto fitted = [](QString stem, const QString& ending) {
@@ -475,9 +472,6 @@ QString TScriptGenerator::fileNameFor(const TMarkedObject& object, const TScript
             stem.chop(stem.size() > 1 && stem.back().isLowSurrogate() ? 2 : 1);
         return stem + ending;
     };
-    QStringList stems{name};
-    if (!qualifier.isEmpty())
-        stems << qualifier + QLatin1Char('.') + name;
     for (const QString& stem : stems) {
         const QString candidate = fitted(stem, extension);
         if (!usedNames.contains(candidate, Qt::CaseInsensitive)) {
@@ -495,9 +489,29 @@ QString TScriptGenerator::fileNameFor(const TMarkedObject& object, const TScript
     }
 }
 
+QString TScriptGenerator::fileNameFor(const TMarkedObject& object, const TScriptOptions& options,
+                                      QStringList& usedNames)
+{
+    const QString extension = QLatin1Char('.') + safeFileNamePart(options.extension(object.Kind));
+    const QString name = safeFileNamePart(ObjectNamePart(object));
+    const QString qualifier = safeFileNamePart(QualifierPart(object));
+    QStringList stems{name};
+    if (!qualifier.isEmpty())
+        stems << qualifier + QLatin1Char('.') + name;
+    return uniqueFileName(stems, extension, usedNames);
+}
+
 QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& objects,
                                                  const QString& targetPath,
                                                  ProgressReporter& progress)
+{
+    TDirectoryFileSet files(targetPath, m_options);
+    WriteFileSet(objects, files, progress);
+    return files.written();
+}
+
+void TScriptGenerator::WriteFileSet(const TMarkedObjectList& objects, TFileSet& files,
+                                    ProgressReporter& progress)
 {
     Unscripted.clear();
     Warnings.clear();
@@ -506,15 +520,15 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
     const TMarkedObjectList work = workList(objects, state);
     progress.setProgressRange(0, static_cast<int>(work.size()));
     Cancelled = false;
-    // Nothing of the earlier files changes unless the run ends whole.
-    TStagedFiles files(targetPath);
     QStringList fileNames;  // in the order to run them
     const auto writeFile = [&](const QString& name, const QStringList& scriptLines) {
-        saveScriptLines(files.stagingPath(name), scriptLines);
+        files.write(name, scriptLines);
         fileNames << name;
     };
-    // The list of files is written last: no object's file may take its name.
-    QStringList usedNames{QLatin1String(ReplayOrderFileName)};
+    // The files of the run's own (a database's foreign keys ...), named as objects are.
+    const auto ownFileName = [&](const QString& database, const QString& stem) {
+        return files.nameFor({database, ObjectKind::Tables, stem}, true);
+    };
     // A database's foreign keys go into a file of their own after its last object, as
     // they need every table.
     const auto writeForeignKeys = [&](const QString& database) {
@@ -523,8 +537,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         QStringList scriptLines{QStringLiteral("USE ") + database, QStringLiteral("GO")};
         TSectionWriter writer(m_info, m_options, scriptLines, nullptr, state);
         writer.WritePendingForeignKeys(true);
-        const TMarkedObject keys{database, ObjectKind::Tables, QStringLiteral("foreign_keys")};
-        writeFile(fileNameFor(keys, m_options, usedNames), scriptLines);
+        writeFile(ownFileName(database, QStringLiteral("foreign_keys")), scriptLines);
     };
     // And the privileges on its system tables into a file after those.
     const QSet<QString> withTables = databasesWithTables(work);
@@ -541,16 +554,13 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
         }
         if (scriptLines == use)
             return;
-        const TMarkedObject permissions{database, ObjectKind::Tables,
-                                        QStringLiteral("system_table_permissions")};
-        writeFile(fileNameFor(permissions, m_options, usedNames), scriptLines);
+        writeFile(ownFileName(database, QStringLiteral("system_table_permissions")), scriptLines);
     };
     // What the server's objects leave for later goes into files of its own.
     const auto writeServerFile = [&](const QString& name, const QStringList& lines) {
         if (lines.isEmpty())
             return;
-        const TMarkedObject file{QString(), ObjectKind::Logins, name};
-        writeFile(fileNameFor(file, m_options, usedNames), kUseMaster + lines);
+        writeFile(ownFileName(QString(), name), kUseMaster + lines);
     };
     TServerCatalog ownServerCatalog(m_info);
     TServerCatalog& serverCatalog = ServerCatalog ? *ServerCatalog : ownServerCatalog;
@@ -568,7 +578,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
             } catch (const ECancelled&) {
                 break;
             }
-            writeFile(fileNameFor(object, m_options, usedNames), lines);
+            writeFile(files.nameFor(object, false), lines);
             if (endsServerPart(work, position)) {
                 writeServerFile(QStringLiteral("role_grants_and_owners"), state.ServerAfterLogins);
                 state.ServerAfterLogins.clear();
@@ -600,7 +610,7 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
             break;  // the object's file is not written
         }
 
-        writeFile(fileNameFor(object, m_options, usedNames), scriptLines);
+        writeFile(files.nameFor(object, false), scriptLines);
     }
     writeForeignKeys(CurDb);
     if (!lastDatabase.isEmpty())
@@ -611,16 +621,34 @@ QStringList TScriptGenerator::BuildSeparateFiles(const TMarkedObjectList& object
     Warnings += state.Warnings;
     Cancelled = progress.cancelRequested();
     if (Cancelled)
-        return {};
-    // The order to run the files in: what each needs comes before it.
-    const QString orderName = QLatin1String(ReplayOrderFileName);
-    writeTextLines(files.stagingPath(orderName), fileNames, false);
-    files.commit(fileNames + QStringList{orderName});
+        return;
+    files.finish(fileNames);
     progress.setProgressPosition(static_cast<int>(work.size()));
-    QStringList written;
-    for (const QString& name : fileNames)
-        written << files.targetPath(name);
-    return written;
+}
+
+TDirectoryFileSet::TDirectoryFileSet(const QString& directory, const TScriptOptions& options)
+    : m_files(directory), m_options(options)
+{
+}
+
+QString TDirectoryFileSet::nameFor(const TMarkedObject& object, bool)
+{
+    return TScriptGenerator::fileNameFor(object, m_options, m_usedNames);
+}
+
+void TDirectoryFileSet::write(const QString& name, const QStringList& lines)
+{
+    saveScriptLines(m_files.stagingPath(name), lines);
+}
+
+// The order to run the files in, then every file moved into place.
+void TDirectoryFileSet::finish(const QStringList& names)
+{
+    const QString orderName = QLatin1String(TScriptGenerator::ReplayOrderFileName);
+    writeTextLines(m_files.stagingPath(orderName), names, false);
+    m_files.commit(names + QStringList{orderName});
+    for (const QString& name : names)
+        m_written << m_files.targetPath(name);
 }
 
 QStringList scriptTextLines(const QStringList& entries)

@@ -7,6 +7,7 @@
 #include "MarkedObject.h"
 #include "ScriptSink.h"
 #include "SectionWriter.h"
+#include "TextFile.h"
 
 #include <QHash>
 #include <QSet>
@@ -25,6 +26,19 @@ struct TScriptHeader {
     QStringList Notes;  // lines of the comment after the generator's own
 
     QStringList lines() const;
+};
+
+// Where a run of one file per object puts its files, and what it calls them.
+class TFileSet {
+public:
+    virtual ~TFileSet() = default;
+    // The name of `object`'s file; with `runsOwn`, of a file of the run's own (a
+    // database's foreign keys ...) named by the object's caption.
+    virtual QString nameFor(const TMarkedObject& object, bool runsOwn) = 0;
+    virtual void write(const QString& name, const QStringList& lines) = 0;
+    // After the last file of a run that was not cancelled: the names in the order to run
+    // the files.
+    virtual void finish(const QStringList& names) = 0;
 };
 
 class TScriptGenerator {
@@ -75,6 +89,9 @@ public:
     // changes none of them.
     QStringList BuildSeparateFiles(const TMarkedObjectList& objects, const QString& targetPath,
                                    ProgressReporter& progress);
+    // The same files into any file set.
+    void WriteFileSet(const TMarkedObjectList& objects, TFileSet& files,
+                      ProgressReporter& progress);
 
     // The file name of an object: its name part and its kind's extension. Names already
     // used in this run get the qualifier in front, then a number; characters that cannot
@@ -108,6 +125,32 @@ private:
     QHash<QString, QSet<QString>> m_selectionNames;
     QString m_readsSetFor;  // the database the reader's read mode was last set for
 };
+
+// The files of one directory, named by fileNameFor() and ReplayOrderFileName, written
+// beside it and moved into place only once the run is whole.
+class TDirectoryFileSet : public TFileSet {
+public:
+    TDirectoryFileSet(const QString& directory, const TScriptOptions& options);
+    QString nameFor(const TMarkedObject& object, bool runsOwn) override;
+    void write(const QString& name, const QStringList& lines) override;
+    void finish(const QStringList& names) override;
+    // The script paths in place after finish(), in the order to run them.
+    const QStringList& written() const { return m_written; }
+
+private:
+    TStagedFiles m_files;
+    const TScriptOptions& m_options;
+    // The list of files is written last: no object's file may take its name.
+    QStringList m_usedNames{QLatin1String(TScriptGenerator::ReplayOrderFileName)};
+    QStringList m_written;
+};
+
+// A name as one part of a file's path: path separators and control characters, which
+// would put the file elsewhere or nowhere, become "_", and so do the dots of "." and "..".
+QString safeFileNamePart(QString text);
+// The first of `stems` + `extension` that `usedNames` lacks (case-insensitively), else
+// the last stem with a number; cut to 255 bytes; added to `usedNames`.
+QString uniqueFileName(const QStringList& stems, const QString& extension, QStringList& usedNames);
 
 // The text lines of script entries: an entry holding line breaks (stored source) becomes
 // several lines.

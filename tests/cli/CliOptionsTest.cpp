@@ -122,6 +122,8 @@ TEST(CliOptions, BadUsageExitsWithTwoAndSaysWhy)
         {{"--ext", "tables"}, "Bad --ext"},
         {{"--ext", "nothing=x"}, "Bad --ext"},
         {{"-o", "a", "--separate-files", "d"}, "exclude each other"},
+        {{"--repository", "r", "--separate-files", "d"}, "exclude each other"},
+        {{"--check"}, "--check goes with --repository"},
         {{"stray"}, "Unexpected argument: stray"},
         {{"--rdbms", "Oracle"}, "Unknown --rdbms"},
         {{"--bogus"}, "Unknown option"},
@@ -169,6 +171,10 @@ TEST(CliOptions, EveryOptionTheHelpDescribesIsAccepted)
                                                     {"command-timeout", "5"}};
         if (match.hasCaptured(3))
             arguments << samples.value(name, match.captured(3));
+        // Options that qualify another one come with it.
+        if (name == QLatin1String("check"))
+            arguments << "--repository"
+                      << "repo";
         const TCliParseResult result = parse(arguments);
         EXPECT_TRUE(result.options) << qPrintable(arguments.join(' ') + ": " + result.message);
         ++options;
