@@ -122,6 +122,15 @@ void addOptions(QCommandLineParser& parser)
                "and replay-order.txt, without time stamps; only changed files are rewritten and "
                "the files of objects gone are removed.",
                "dir"),
+        option({"compare"},
+               "Compare the database of -D with TARGET: another database of the server, "
+               "ENTRY:DATABASE of another server entry, or a repository directory; report the "
+               "objects on one side only and a unified diff of those that differ; exit 1 when "
+               "they differ.",
+               "target"),
+        option({"compare-user"}, "With --compare ENTRY:DATABASE: the login there.", "login"),
+        option({"compare-password"}, "With --compare ENTRY:DATABASE: the password there.",
+               "password"),
         option({"check"},
                "With --repository: write nothing, list the differences and exit 1 when the "
                "repository differs from the server."),
@@ -243,6 +252,21 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const TAppSe
         return QStringLiteral("--separate-files, --repository and --output exclude each other.");
     if (options.CheckOnly && options.RepositoryDir.isEmpty())
         return QStringLiteral("--check goes with --repository.");
+    options.CompareTarget = parser.value("compare");
+    // Texts that name no database compare with those of a database of another name.
+    if (!options.RepositoryDir.isEmpty() || !options.CompareTarget.isEmpty())
+        options.Options.PrefixWithDb = false;
+    options.CompareUser = parser.value("compare-user");
+    options.ComparePasswordGiven = parser.isSet("compare-password");
+    options.ComparePassword = parser.value("compare-password");
+    if (!options.CompareTarget.isEmpty()) {
+        if (options.Databases.size() != 1)
+            return QStringLiteral("--compare compares one database: name it with -D.");
+        if (targets > 0 || options.List)
+            return QStringLiteral(
+                "--compare writes a report, not a script: leave out -o, "
+                "--separate-files, --repository and --list.");
+    }
     options.Options.SeparateFiles = !options.SeparateFilesDir.isEmpty();
     options.List = parser.isSet("list");
     options.Quiet = parser.isSet("quiet");

@@ -23,6 +23,12 @@ struct TCliOptions {
     QString SeparateFilesDir;  // set: one file per object
     QString RepositoryDir;     // set: a repository of one file per object, kept up to date
     bool CheckOnly = false;    // with a repository: compare it, write nothing
+    // Compare the one database of -D with this: another database of the server, a
+    // database of another server entry ("ENTRY:DATABASE") or a repository directory.
+    QString CompareTarget;
+    QString CompareUser;  // empty: the same login
+    QString ComparePassword;
+    bool ComparePasswordGiven = false;
     bool List = false;
     bool Quiet = false;
     bool Header = true;

@@ -10,6 +10,7 @@
 #include "PrintableText.h"
 #include "RegAuto.h"
 #include "Repository.h"
+#include "SchemaCompare.h"
 #include "ScriptGenerator.h"
 #include "ServerCatalog.h"
 #include "StandardOutput.h"
@@ -300,35 +301,136 @@ std::optional<QString> settingsFileProblem(const QString& path, bool named)
     return std::nullopt;
 }
 
+// One login and the readers that go through it, under a connection name of its own.
+struct ServerSession {
+    TCTLibDatabase db;
+    TCTLibEnhQuery query;
+    TCTLibObjInfo info;
+
+    bool open(const QString& name, const QString& server, const QString& user,
+              const QString& password, const TCliOptions& options)
+    {
+        db.SetName(name);
+        db.LoginPrompt = false;
+        db.ServerName = server;
+        db.UserName = user;
+        db.Password = password;
+        db.Rdbms = options.Rdbms;
+        db.setLoginTimeOut(options.LoginTimeout);
+        db.setTimeOut(options.CommandTimeout);
+        db.Connect();
+        if (!db.connected()) {
+            std::fprintf(stderr, "Cannot login to server '%s'\n", qPrintable(server));
+            return false;
+        }
+        query.DbName = name;
+        info.setObjectName(name + QStringLiteral("_info"));
+        info.DbName = name;
+        info.UseExecCursor = false;
+        info.PrefixWithDbName = options.Options.PrefixWithDb;
+        return true;
+    }
+};
+
+// The objects of `database` that the options select, as repository texts.
+TSchemaTexts schemaTexts(ServerSession& session, TCliOptions options, const QString& database)
+{
+    options.Databases = {database};
+    TServerCatalog serverCatalog(session.info);
+    QHash<QString, int> listedCounts;
+    const TMarkedObjectList objects =
+        selectObjects(session.query, serverCatalog, options, listedCounts);
+    TConsoleProgress progress(!options.Quiet && isatty(STDERR_FILENO));
+    TScriptGenerator generator(session.info, options.Options);
+    generator.ListedObjectCounts = listedCounts;
+    generator.ListedEveryKind = options.Kinds.isEmpty();
+    TSchemaTextSet texts;
+    generator.WriteFileSet(objects, texts, progress);
+    return texts.texts();
+}
+
+QString sideName(TSchemaDifference::Side side)
+{
+    switch (side) {
+        case TSchemaDifference::Side::OnlyInSource:
+            return QStringLiteral("only in source");
+        case TSchemaDifference::Side::OnlyInTarget:
+            return QStringLiteral("only in target");
+        case TSchemaDifference::Side::Different:
+            break;
+    }
+    return QStringLiteral("differs");
+}
+
+// The database of -D against the compare target: a report on standard output, exit 1 when
+// they differ.
+int compare(ServerSession& source, const TCliOptions& options)
+{
+    const QString database = options.Databases.constFirst();
+    const QString target = options.CompareTarget;
+    const TSchemaTexts sourceTexts = schemaTexts(source, options, database);
+    TSchemaTexts targetTexts;
+    if (QFileInfo(target).isDir()) {
+        const QStringList databases = repositoryDatabases(target);
+        const QString folder =
+            databases.size() == 1 && !databases.contains(safeFileNamePart(database))
+                ? databases.constFirst()
+                : database;
+        targetTexts = repositoryTexts(target, folder);
+    } else if (target.contains(QLatin1Char(':'))) {
+        ServerSession other;
+        const QString user = options.CompareUser.isEmpty() ? options.User : options.CompareUser;
+        const QString password = options.ComparePasswordGiven || !options.CompareUser.isEmpty()
+                                     ? options.ComparePassword
+                                     : source.db.Password;
+        if (!other.open(QStringLiteral("compare"), target.section(QLatin1Char(':'), 0, 0), user,
+                        password, options))
+            return ExitFailure;
+        targetTexts = schemaTexts(other, options, target.section(QLatin1Char(':'), 1));
+        other.db.DisConnect();
+    } else {
+        targetTexts = schemaTexts(source, options, target);
+    }
+    const QList<TSchemaDifference> differences =
+        compareSchemas(sourceTexts, targetTexts, database, target);
+    QByteArray report;
+    for (const TSchemaDifference& difference : differences) {
+        report += (sideName(difference.side) + QStringLiteral(": ") +
+                   printableText(difference.name) + QLatin1Char('\n') + difference.diff)
+                      .toUtf8();
+    }
+    const auto count = [&differences](TSchemaDifference::Side side) {
+        return std::count_if(differences.begin(), differences.end(),
+                             [side](const TSchemaDifference& d) { return d.side == side; });
+    };
+    report += QStringLiteral("%1 only in source, %2 only in target, %3 differ, %4 the same\n")
+                  .arg(count(TSchemaDifference::Side::OnlyInSource))
+                  .arg(count(TSchemaDifference::Side::OnlyInTarget))
+                  .arg(count(TSchemaDifference::Side::Different))
+                  .arg(sourceTexts.size() - count(TSchemaDifference::Side::OnlyInSource) -
+                       count(TSchemaDifference::Side::Different))
+                  .toUtf8();
+    StandardOutput::write(report);
+    return differences.isEmpty() ? ExitOk : ExitFailure;
+}
+
 // Logs in, selects the objects and lists or scripts them: the run's exit status.
 int connectAndRun(const TCliOptions& options)
 {
-    TCTLibDatabase db;
-    db.SetName(QStringLiteral("db"));
-    db.LoginPrompt = false;
-    db.ServerName = options.Server;
-    db.UserName = options.User;
-    db.Password = passwordFor(options);
-    db.Rdbms = options.Rdbms;
-    db.setLoginTimeOut(options.LoginTimeout);
-    db.setTimeOut(options.CommandTimeout);
-    db.Connect();
-    if (!db.connected()) {
-        std::fprintf(stderr, "Cannot login to server '%s'\n", qPrintable(options.Server));
+    ServerSession session;
+    if (!session.open(QStringLiteral("db"), options.Server, options.User, passwordFor(options),
+                      options))
         return ExitFailure;
+    if (!options.CompareTarget.isEmpty()) {
+        const int status = compare(session, options);
+        session.db.DisConnect();
+        return status;
     }
-
-    TCTLibEnhQuery query;
-    query.DbName = db.objectName();
-    TCTLibObjInfo info;
-    info.setObjectName(QStringLiteral("info"));
-    info.DbName = db.objectName();
-    info.UseExecCursor = false;
-    info.PrefixWithDbName = options.Options.PrefixWithDb;
     // The server's own objects are read once, for the selection and the script alike.
-    TServerCatalog serverCatalog(info);
+    TServerCatalog serverCatalog(session.info);
     QHash<QString, int> listedCounts;
-    const TMarkedObjectList objects = selectObjects(query, serverCatalog, options, listedCounts);
+    const TMarkedObjectList objects =
+        selectObjects(session.query, serverCatalog, options, listedCounts);
     if (objects.isEmpty()) {
         std::fprintf(stderr, "No object matched.\n");
         return ExitNothingMatched;
@@ -337,8 +439,9 @@ int connectAndRun(const TCliOptions& options)
         printList(objects);
         return ExitOk;
     }
-    const int status = script(db, info, serverCatalog, objects, listedCounts, options);
-    db.DisConnect();
+    const int status =
+        script(session.db, session.info, serverCatalog, objects, listedCounts, options);
+    session.db.DisConnect();
     return status;
 }
 

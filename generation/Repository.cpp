@@ -28,8 +28,13 @@ TRepositoryFileSet::TRepositoryFileSet(const QString& directory, bool checkOnly)
 
 QString TRepositoryFileSet::nameFor(const TMarkedObject& object, bool runsOwn)
 {
+    return m_names.nameFor(object, runsOwn);
+}
+
+QString TRepositoryNames::nameFor(const TMarkedObject& object, bool runsOwn)
+{
     const QString database = isServerKind(object.Kind) || object.Database.isEmpty()
-                                 ? QLatin1String(ServerFolder)
+                                 ? QLatin1String(TRepositoryFileSet::ServerFolder)
                                  : safeFileNamePart(object.Database);
     QString folder = database;
     QString stem = safeFileNamePart(object.Caption);

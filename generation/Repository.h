@@ -16,6 +16,15 @@
 #include <QString>
 #include <QStringList>
 
+// The names of a repository's files, each unique within its folder.
+class TRepositoryNames {
+public:
+    QString nameFor(const TMarkedObject& object, bool runsOwn);
+
+private:
+    QHash<QString, QStringList> m_usedNames;  // by folder
+};
+
 class TRepositoryFileSet : public TFileSet {
 public:
     enum class Change { Added, Changed, Removed, Unchanged };
@@ -43,8 +52,8 @@ public:
 private:
     QString m_directory;
     bool m_checkOnly;
-    QStringList m_listedBefore;               // the earlier manifest's files
-    QHash<QString, QStringList> m_usedNames;  // by folder
+    QStringList m_listedBefore;  // the earlier manifest's files
+    TRepositoryNames m_names;
     QList<Difference> m_differences;
     int m_unchanged = 0;
 };

@@ -124,6 +124,8 @@ TEST(CliOptions, BadUsageExitsWithTwoAndSaysWhy)
         {{"-o", "a", "--separate-files", "d"}, "exclude each other"},
         {{"--repository", "r", "--separate-files", "d"}, "exclude each other"},
         {{"--check"}, "--check goes with --repository"},
+        {{"--compare", "x"}, "--compare compares one database"},
+        {{"-D", "a", "--compare", "x", "-o", "f"}, "--compare writes a report"},
         {{"stray"}, "Unexpected argument: stray"},
         {{"--rdbms", "Oracle"}, "Unknown --rdbms"},
         {{"--bogus"}, "Unknown option"},
@@ -175,6 +177,11 @@ TEST(CliOptions, EveryOptionTheHelpDescribesIsAccepted)
         if (name == QLatin1String("check"))
             arguments << "--repository"
                       << "repo";
+        if (name.startsWith(QLatin1String("compare")))
+            arguments << "-D"
+                      << "demo"
+                      << "--compare"
+                      << "other";
         const TCliParseResult result = parse(arguments);
         EXPECT_TRUE(result.options) << qPrintable(arguments.join(' ') + ": " + result.message);
         ++options;

@@ -122,4 +122,49 @@ TEST_F(RepositoryTest, ACheckWritesNothingAndFailsOnDrift)
     EXPECT_EQ(readText(file("demo/views/dbo.v_customers.sql")), view);
     EXPECT_FALSE(QFileInfo::exists(file("demo/tables/dbo.audit_log.sql")));
 }
+// Compare: a database against its repository, after a change, and against another
+// database of the server; exit 1 whenever they differ.
+TEST_F(RepositoryTest, CompareReportsWhatDiffersWithAUnifiedDiff)
+{
+    ASSERT_EQ(keep().exitCode, 0);
+    const auto compare = [](const QString& target) {
+        return runSkelderCliOnServer(TdsimServer::serverName(), {"-D", "demo", "--drop", "--grants",
+                                                                 "--quiet", "--compare", target});
+    };
+    const ToolResult same = compare(m_repository.path());
+    EXPECT_EQ(same.exitCode, 0) << qPrintable(same.out + same.err);
+    EXPECT_TRUE(same.out.startsWith("0 only in source, 0 only in target, 0 differ, "));
+
+    // Re-created, the view has lost its grant too.
+    change(
+        "drop view v_customers\ngo\ncreate view v_customers as\n"
+        "    select cust_id, name from customers where balance > 0\ngo\n"
+        "create table audit_log (id int not null)\ngo\n");
+    const ToolResult drift = compare(m_repository.path());
+    EXPECT_EQ(drift.exitCode, 1);
+    EXPECT_TRUE(drift.out.contains("only in source: tables/dbo.audit_log.sql\n"))
+        << qPrintable(drift.out);
+    const QString expectedDiff =
+        QStringLiteral(
+            "differs: views/dbo.v_customers.sql\n"
+            "--- %1/views/dbo.v_customers.sql\n"
+            "+++ demo/views/dbo.v_customers.sql\n"
+            "@@ -5,8 +5,5 @@\n"
+            " GO\n"
+            " \n"
+            " create view v_customers as\n"
+            "-    select cust_id, name, zip from customers where balance > 0\n"
+            "-GO\n"
+            "-\n"
+            "-GRANT SELECT ON v_customers TO readers\n"
+            "+    select cust_id, name from customers where balance > 0\n"
+            " GO\n")
+            .arg(m_repository.path());
+    EXPECT_TRUE(drift.out.contains(expectedDiff)) << qPrintable(drift.out);
+
+    const ToolResult other = compare("inventory");
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_TRUE(other.out.contains("only in target: tables/dbo.items.sql\n"));
+    EXPECT_TRUE(other.out.contains("only in source: tables/dbo.customers.sql\n"));
+}
 }  // namespace

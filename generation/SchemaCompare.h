@@ -1,0 +1,49 @@
+// Two schemas compared as their repository files: each database's objects written as
+// one text per object, keyed by the file's name within the database's folder
+// ("views/dbo.v_customers.sql"), then the names found on one side only and the texts
+// that differ, with a unified diff of each.
+#pragma once
+
+#include "Repository.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// A schema's texts by name within its database's folder, without the USE batch that
+// starts each file (which names the database).
+using TSchemaTexts = QMap<QString, QStringList>;
+
+// Keeps a run's files in memory as schema texts.
+class TSchemaTextSet : public TFileSet {
+public:
+    QString nameFor(const TMarkedObject& object, bool runsOwn) override;
+    void write(const QString& name, const QStringList& lines) override;
+    void finish(const QStringList&) override {}
+    const TSchemaTexts& texts() const { return m_texts; }
+
+private:
+    TRepositoryNames m_names;
+    TSchemaTexts m_texts;
+};
+
+// The schema texts of `database` in the repository `directory`: the files its
+// replay-order.txt lists under the database's folder.
+TSchemaTexts repositoryTexts(const QString& directory, const QString& database);
+// The databases a repository holds: the folders its files are listed under.
+QStringList repositoryDatabases(const QString& directory);
+
+struct TSchemaDifference {
+    enum class Side { OnlyInSource, OnlyInTarget, Different };
+    Side side;
+    QString name;
+    QString diff;  // for texts that differ: a unified diff, target to source
+};
+
+QList<TSchemaDifference> compareSchemas(const TSchemaTexts& source, const TSchemaTexts& target,
+                                        const QString& sourceLabel, const QString& targetLabel);
+
+// A unified diff that turns `from` into `to`, with three lines of context.
+QString unifiedDiff(const QStringList& from, const QStringList& to, const QString& fromLabel,
+                    const QString& toLabel);

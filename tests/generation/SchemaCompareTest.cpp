@@ -1,0 +1,51 @@
+// Unified diffs of schema texts: hunks with three lines of context, changes close together
+// in one hunk, far apart in two, and texts on one side only.
+#include "SchemaCompare.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+QStringList numbered(int count)
+{
+    QStringList lines;
+    for (int n = 1; n <= count; ++n)
+        lines << QStringLiteral("line %1").arg(n);
+    return lines;
+}
+}  // namespace
+
+TEST(SchemaCompare, FarChangesMakeTwoHunksAndNearOnesOne)
+{
+    const QStringList from = numbered(20);
+    QStringList to = from;
+    to[1] = "changed 2";
+    to.removeAt(16);  // line 17
+    EXPECT_EQ(unifiedDiff(from, to, "a", "b"),
+              "--- a\n+++ b\n"
+              "@@ -1,5 +1,5 @@\n line 1\n-line 2\n+changed 2\n line 3\n line 4\n line 5\n"
+              "@@ -14,7 +14,6 @@\n line 14\n line 15\n line 16\n-line 17\n line 18\n line 19\n"
+              " line 20\n");
+
+    QStringList near = from;
+    near[4] = "changed 5";
+    near[9] = "changed 10";
+    const QString diff = unifiedDiff(from, near, "a", "b");
+    EXPECT_EQ(diff.count("@@ -"), 1) << qPrintable(diff);
+    EXPECT_TRUE(diff.contains("@@ -2,12 +2,12 @@\n")) << qPrintable(diff);
+}
+
+TEST(SchemaCompare, DifferencesNameEachSide)
+{
+    const TSchemaTexts source{{"tables/dbo.a.sql", {"x"}}, {"views/dbo.v.sql", {"select 1"}}};
+    const TSchemaTexts target{{"tables/dbo.b.sql", {"y"}}, {"views/dbo.v.sql", {"select 2"}}};
+    const QList<TSchemaDifference> differences = compareSchemas(source, target, "s", "t");
+    ASSERT_EQ(differences.size(), 3);
+    EXPECT_EQ(differences[0].side, TSchemaDifference::Side::OnlyInSource);
+    EXPECT_EQ(differences[0].name, "tables/dbo.a.sql");
+    EXPECT_EQ(differences[1].side, TSchemaDifference::Side::Different);
+    EXPECT_EQ(differences[1].diff,
+              "--- t/views/dbo.v.sql\n+++ s/views/dbo.v.sql\n@@ -1,1 +1,1 @@\n"
+              "-select 2\n+select 1\n");
+    EXPECT_EQ(differences[2].side, TSchemaDifference::Side::OnlyInTarget);
+    EXPECT_TRUE(compareSchemas(source, source, "s", "t").isEmpty());
+}
