@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "engine/DateTime.h"
 #include "engine/Principals.h"
 #include "engine/SessionImpl.h"
 #include "engine/Text.h"
@@ -177,7 +176,8 @@ void addDumpDevice(SystemProcedureCall& call)
     if (type != "disk" && type != "tape")
         throw procedureError(17890, "Unknown device type. Use 'disk' or 'tape'.");
     call.state().disk.addDumpDevice(call.requireArg(1, "@logicalname"),
-                                    call.requireArg(2, "@physicalname"), type == "tape");
+                                    call.requireArg(2, "@physicalname"),
+                                    type == "tape" ? kTapeController : kDiskDumpController);
     call.info("'" + type + "' device added.");
 }
 
@@ -222,7 +222,8 @@ void helpDevice(SystemProcedureCall& call)
         int64_t pages = rows.intAt(6) - rows.intAt(5) + 1;
         std::string description;
         if (status & kDeviceDump) {
-            description = rows.intAt(3) == 2 ? "disk, dump device" : "tape, dump device";
+            description =
+                rows.intAt(3) == kDiskDumpController ? "disk, dump device" : "tape, dump device";
         } else {
             description = std::string("file system device, special, dsync ") +
                           (status & kDeviceDsync ? "on" : "off") + ", directio " +
