@@ -95,7 +95,7 @@ int pagesOfSize(const std::string& text, int bareUnitPages)
     while (digits < trimmed.size() &&
            (std::isdigit(static_cast<unsigned char>(trimmed[digits])) || trimmed[digits] == '.'))
         ++digits;
-    if (digits == 0 || digits > 12)
+    if (digits == 0 || digits > 12 || trimmed.find_first_of("0123456789") >= digits)
         throw EngineError{102, 15, "Incorrect syntax near '" + text + "'."};
     double amount = std::stod(trimmed.substr(0, digits));
     std::string unit = toLower(trimmed.substr(digits));

@@ -55,6 +55,7 @@ TEST_F(MasterCatalog, DevicesFragmentsSegmentsAndThresholds)
                    "order by vdevno"),
               (Rows{"data1 3 5119 16386", "log1 7 2047 -32766"}));
     EXPECT_EQ(error("disk init name = 'data1', physname = 'x', size = 100").number, 5125);
+    EXPECT_EQ(error("disk init name = 'other', physname = 'x', size = '.M'").number, 102);
     EXPECT_EQ(error("disk init name = 'other', physname = 'x', size = 100, vdevno = 7").number,
               5126);
     // vdevnos stay below 'number of devices' (10).
@@ -268,6 +269,7 @@ TEST_F(MasterCatalog, RemoteServersAndConfiguration)
               (Rows{"number of user connections 25 0 50 50 number dynamic"}));
     EXPECT_EQ(error("exec sp_configure 'number of user connections', 1").number, 5846);
     EXPECT_EQ(error("exec sp_configure 'no such parameter'").number, 15135);
+    EXPECT_EQ(error("exec sp_configure 'number of locks', 'lots'").number, 249);
 }
 
 }  // namespace
