@@ -88,7 +88,7 @@ public:
     // Returns how many fragments changed; -1 when no fragment of the database is there.
     int setSegmentBit(int dbid, const std::string& device, int segment, bool on);
 
-    // The pages of a database that hold only log (segmap 4) and its whole size.
+    // The pages of a database's log-only fragments (segmap 4).
     int logOnlyPages(int dbid);
 
 private:
