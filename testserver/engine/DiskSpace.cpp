@@ -95,7 +95,7 @@ int pagesOfSize(const std::string& text, int bareUnitPages)
     while (digits < trimmed.size() &&
            (std::isdigit(static_cast<unsigned char>(trimmed[digits])) || trimmed[digits] == '.'))
         ++digits;
-    if (digits == 0 || digits > 12)
+    if (digits == 0 || digits > 12 || trimmed.find_first_of("0123456789") >= digits)
         throw EngineError{102, 15, "Incorrect syntax near '" + text + "'."};
     double amount = std::stod(trimmed.substr(0, digits));
     std::string unit = toLower(trimmed.substr(digits));
@@ -131,9 +131,8 @@ void DiskSpace::install()
         insert.step();
     }
     // The distribution media's dump devices.
-    addDumpDevice("tapedump1", "/dev/nst0", true);
-    addDumpDevice("tapedump2", "/dev/nst1", true);
-    db_.exec("UPDATE " + devicesTable() + " SET cntrltype = 4 WHERE name = 'tapedump2'");
+    addDumpDevice("tapedump1", "/dev/nst0", kTapeController);
+    addDumpDevice("tapedump2", "/dev/nst1", kTapeController + 1);
     for (const InstalledFragment& installed : kInstalledFragments) {
         Fragment fragment;
         fragment.segmap = kSegmapMixed;
@@ -179,7 +178,7 @@ void DiskSpace::addDevice(const DeviceDefinition& device, int maxDevices)
     insert.step();
 }
 
-void DiskSpace::addDumpDevice(const std::string& name, const std::string& path, bool tape)
+void DiskSpace::addDumpDevice(const std::string& name, const std::string& path, int cntrltype)
 {
     if (db_.queryInt("SELECT count(*) FROM " + devicesTable() + " WHERE name = ?1",
                      {SqlValue::ofText(name)}) > 0)
@@ -188,7 +187,7 @@ void DiskSpace::addDumpDevice(const std::string& name, const std::string& path, 
                                              " (low, high, status, cntrltype, name, phyname, "
                                              "vdevno, crdate, status2) VALUES (0, 20000, ?1, ?2, "
                                              "?3, ?4, 0, ?5, 0)");
-    insert.bindAll({SqlValue::ofInt(kDeviceDump), SqlValue::ofInt(tape ? 3 : 2),
+    insert.bindAll({SqlValue::ofInt(kDeviceDump), SqlValue::ofInt(cntrltype),
                     SqlValue::ofText(name), SqlValue::ofText(path),
                     SqlValue::ofText(currentDateTimeText())});
     insert.step();

@@ -25,6 +25,10 @@ constexpr int kDeviceDump = 0x10;
 constexpr int kDeviceDsync = 0x4000;
 constexpr int kDeviceDirectio = 0x8000;
 
+// sysdevices.cntrltype of dump devices: a disk, and the first tape controller (3-8).
+constexpr int kDiskDumpController = 2;
+constexpr int kTapeController = 3;
+
 // A size as disk init, create database and alter database take it: a bare number counts
 // `bareUnitPages` pages (1 for disk init, a megabyte for the database statements), or a
 // string with a unit K, M, G or P (pages). Throws EngineError for anything else.
@@ -66,7 +70,7 @@ public:
 
     // disk init. `maxDevices` is the `number of devices` parameter: vdevnos stay below it.
     void addDevice(const DeviceDefinition& device, int maxDevices);
-    void addDumpDevice(const std::string& name, const std::string& path, bool tape);
+    void addDumpDevice(const std::string& name, const std::string& path, int cntrltype);
     void dropDevice(const std::string& name);
     void setDefault(const std::string& name, bool on);
 
@@ -84,7 +88,7 @@ public:
     // Returns how many fragments changed; -1 when no fragment of the database is there.
     int setSegmentBit(int dbid, const std::string& device, int segment, bool on);
 
-    // The pages of a database that hold only log (segmap 4) and its whole size.
+    // The pages of a database's log-only fragments (segmap 4).
     int logOnlyPages(int dbid);
 
 private:

@@ -200,6 +200,7 @@ struct StatementResult {
     int32_t rowCount = 0;
     bool isProcedure = false;                // closed with DONEPROC rather than DONE
     std::optional<std::string> newDatabase;  // a USE changed the database: ENVCHANGE 1
+    bool endsConnection = false;             // syb_quit(): the connection closes after this reply
 };
 
 // Counters shared by all connections, read by sp_tdsim_stats.
@@ -257,9 +258,6 @@ public:
     virtual std::string currentDatabase() const = 0;
     virtual SessionOptions& options() = 0;
     virtual int spid() const = 0;
-    // Whether a batch asked to end the connection (syb_quit()): the connection closes
-    // once the batch's reply is sent.
-    virtual bool connectionEnded() const { return false; }
 };
 
 // The server's catalog and logins, shared by all connections (internally locked).

@@ -1,6 +1,8 @@
 // Server errors raised while executing a statement.
 #pragma once
 
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 
 namespace tdsim {
@@ -40,6 +42,22 @@ inline EngineError unknownDatabase(const std::string& name)
 inline EngineError mustDeclare(const std::string& name)
 {
     return {137, 15, "Must declare variable '" + name + "'."};
+}
+
+// An integer given as text (a procedure argument, an option value); error 249, as for a
+// conversion, when the text is no integer.
+inline int integerOf(const std::string& text)
+{
+    try {
+        size_t used = 0;
+        long long value = std::stoll(text, &used);
+        if (used == text.size() && value >= INT32_MIN && value <= INT32_MAX)
+            return static_cast<int>(value);
+    } catch (const std::exception&) {
+    }
+    throw EngineError{
+        249, 16,
+        "Syntax error during explicit conversion of VARCHAR value '" + text + "' to a INT field."};
 }
 
 // Not an error: syb_quit() raises it to end the batch and the client's connection.

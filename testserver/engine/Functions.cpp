@@ -775,17 +775,19 @@ void assignFn(sqlite3_context* ctx, int, Args argv)
     convertValue(ctx, target, argv[4], kind, 0, !(toDate || toBinary));
 }
 
-// ---- GUIDs -----------------------------------------------------------------------
+// ---- The connection ------------------------------------------------------------
 
-// newid([flag]): a random (version 4) GUID as 32 lower-case hex digits; with flag 1
-// or -1 in the 36-character form with dashes; with a binary flag (newid(0x0)) as 16
-// bytes of varbinary; NULL for any other flag.
 // syb_quit(): the statement, the batch and the connection end here.
 void sybQuitFn(sqlite3_context*, int, Args)
 {
     throw EngineError{kConnectionEndRequest, 0, "syb_quit"};
 }
 
+// ---- GUIDs -----------------------------------------------------------------------
+
+// newid([flag]): a random (version 4) GUID as 32 lower-case hex digits; with flag 1
+// or -1 in the 36-character form with dashes; with a binary flag (newid(0x0)) as 16
+// bytes of varbinary; NULL for any other flag.
 void newidFn(sqlite3_context* ctx, int argc, Args argv)
 {
     static std::mt19937_64 generator{std::random_device{}()};

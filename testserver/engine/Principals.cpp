@@ -44,13 +44,7 @@ int integerValue(const LoginAttribute& attribute)
         return 1;
     if (value == "false")
         return 0;
-    try {
-        return std::stoi(value);
-    } catch (const std::exception&) {
-        throw EngineError{
-            7777, 16,
-            "'" + attribute.value + "' is not a valid value for '" + attribute.name + "'."};
-    }
+    return integerOf(value);
 }
 
 std::string loginDatabase(EngineState& state, int suid)

@@ -129,7 +129,7 @@ void RemoteServers::setOption(const std::string& name, const std::string& option
     }
     if (wanted == "server cost") {
         run(db_, "UPDATE " + serversTable() + " SET srvcost = ?2 WHERE srvid = ?1",
-            {key[0], SqlValue::ofInt(std::stoi(value))});
+            {key[0], SqlValue::ofInt(integerOf(value))});
         return;
     }
     for (const ServerOption& known : kServerOptions) {

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "engine/DateTime.h"
 #include "engine/Principals.h"
 #include "engine/SessionImpl.h"
 #include "engine/Text.h"
@@ -177,7 +176,8 @@ void addDumpDevice(SystemProcedureCall& call)
     if (type != "disk" && type != "tape")
         throw procedureError(17890, "Unknown device type. Use 'disk' or 'tape'.");
     call.state().disk.addDumpDevice(call.requireArg(1, "@logicalname"),
-                                    call.requireArg(2, "@physicalname"), type == "tape");
+                                    call.requireArg(2, "@physicalname"),
+                                    type == "tape" ? kTapeController : kDiskDumpController);
     call.info("'" + type + "' device added.");
 }
 
@@ -222,7 +222,8 @@ void helpDevice(SystemProcedureCall& call)
         int64_t pages = rows.intAt(6) - rows.intAt(5) + 1;
         std::string description;
         if (status & kDeviceDump) {
-            description = rows.intAt(3) == 2 ? "disk, dump device" : "tape, dump device";
+            description =
+                rows.intAt(3) == kDiskDumpController ? "disk, dump device" : "tape, dump device";
         } else {
             description = std::string("file system device, special, dsync ") +
                           (status & kDeviceDsync ? "on" : "off") + ", directio " +
@@ -338,7 +339,7 @@ void dropThreshold(SystemProcedureCall& call)
 {
     std::string database = existingDatabase(call, 0);
     int64_t segment = segmentNumber(call, database, call.requireArg(1, "@segname"));
-    int64_t freeSpace = std::stoll(call.requireArg(2, "@free_space"));
+    int64_t freeSpace = integerOf(call.requireArg(2, "@free_space"));
     std::string thresholds = Catalog::systemTable(database, "systhresholds");
     std::vector<SqlValue> key = {SqlValue::ofInt(segment), SqlValue::ofInt(freeSpace)};
     if (call.db().queryInt(
@@ -358,7 +359,7 @@ void modifyThreshold(SystemProcedureCall& call)
 {
     std::string database = existingDatabase(call, 0);
     int64_t segment = segmentNumber(call, database, call.requireArg(1, "@segname"));
-    int64_t freeSpace = std::stoll(call.requireArg(2, "@free_space"));
+    int64_t freeSpace = integerOf(call.requireArg(2, "@free_space"));
     std::string thresholds = Catalog::systemTable(database, "systhresholds");
     int64_t newSegment = call.arg(5).empty() ? segment : segmentNumber(call, database, call.arg(5));
     SqliteStatement update(call.db().handle(),
@@ -369,7 +370,7 @@ void modifyThreshold(SystemProcedureCall& call)
     update.bindAll(
         {SqlValue::ofInt(segment), SqlValue::ofInt(freeSpace),
          call.arg(3).empty() ? SqlValue::null() : SqlValue::ofText(call.arg(3)),
-         call.arg(4).empty() ? SqlValue::null() : SqlValue::ofInt(std::stoll(call.arg(4))),
+         call.arg(4).empty() ? SqlValue::null() : SqlValue::ofInt(integerOf(call.arg(4))),
          SqlValue::ofInt(newSegment), SqlValue::ofInt(call.suid())});
     update.step();
     if (call.db().changes() == 0)
@@ -444,12 +445,7 @@ void configure(SystemProcedureCall& call)
     }
     if (setting) {
         requireRole(call, kSaRoleId);
-        int value = 0;
-        try {
-            value = std::stoi(call.arg(1));
-        } catch (const std::exception&) {
-            throw procedureError(15149, "'" + call.arg(1) + "' is not a number.");
-        }
+        int value = integerOf(call.arg(1));
         call.state().configuration.set(*parameter, value, call.arg(2));
         if (std::string(parameter->name) == "allow updates to system tables")
             call.state().systemTableUpdates = value != 0;

@@ -146,7 +146,7 @@ void SessionImpl::diskStatement(const DiskStatement& statement, Results& out)
     device.pages = pagesOfSize(size, 1);
     for (const auto& [option, value] : statement.options) {
         if (option == "vdevno")
-            device.vdevno = std::stoi(value);
+            device.vdevno = integerOf(value);
         else if (option == "dsync")
             device.dsync = truth(value);
         else if (option == "directio")

@@ -144,6 +144,8 @@ std::vector<StatementResult> SessionImpl::executeLocked(const std::string& batch
     if (out.empty()) {
         newResult(out);
     }
+    if (connectionEnded_)
+        out.back().endsConnection = true;
     return out;
 }
 

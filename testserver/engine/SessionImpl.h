@@ -125,7 +125,6 @@ public:
     std::string currentDatabase() const override { return database_; }
     SessionOptions& options() override { return options_; }
     int spid() const override { return spid_; }
-    bool connectionEnded() const override { return connectionEnded_; }
     void setCancelCheck(std::function<bool()> cancelled) override
     {
         cancelled_ = std::move(cancelled);
@@ -449,7 +448,7 @@ private:
     int sqlStatus_ = 0;  // of the last fetch: 0 row, 1 error, 2 no more rows
     // The session's own uid in the current database while setuser is in effect.
     std::optional<int> ownUid_;
-    bool connectionEnded_ = false;  // syb_quit() was called
+    bool connectionEnded_ = false;  // syb_quit() was called in the batch under way
 };
 
 // One call of a system procedure: its arguments, where its results go, and the parts

@@ -69,7 +69,7 @@ void CommandHandler::language(const LanguageCommand& command, Reply& reply)
 {
     std::vector<StatementResult> results =
         session_.execute(command.text, engineValues(command.params));
-    loggedOut_ = session_.connectionEnded();
+    loggedOut_ = !results.empty() && results.back().endsConnection;
     if (results.empty()) {
         reply.done(done::kFinal);  // an empty batch still gets its DONE
         return;

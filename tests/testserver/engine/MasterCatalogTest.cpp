@@ -55,6 +55,7 @@ TEST_F(MasterCatalog, DevicesFragmentsSegmentsAndThresholds)
                    "order by vdevno"),
               (Rows{"data1 3 5119 16386", "log1 7 2047 -32766"}));
     EXPECT_EQ(error("disk init name = 'data1', physname = 'x', size = 100").number, 5125);
+    EXPECT_EQ(error("disk init name = 'other', physname = 'x', size = '.M'").number, 102);
     EXPECT_EQ(error("disk init name = 'other', physname = 'x', size = 100, vdevno = 7").number,
               5126);
     // vdevnos stay below 'number of devices' (10).
@@ -75,6 +76,17 @@ TEST_F(MasterCatalog, DevicesFragmentsSegmentsAndThresholds)
     EXPECT_EQ(fragments("sales"), (Rows{"3 0 2048 0 3", "3 2048 1024 2048 3", "4 3072 512 0 7",
                                         "3 3584 512 3072 3", "4 4096 512 512 7"}));
     EXPECT_EQ(scalar("select free_space from sales..systhresholds where status = 1"), "64");
+
+    // User thresholds change; the last-chance one stays.
+    run("use sales");
+    run("exec sp_addthreshold sales, 'default', 200, warn_proc");
+    run("exec sp_modifythreshold sales, 'default', 200, other_proc, 300");
+    EXPECT_EQ(rows("select segment, free_space, status, proc_name from systhresholds order by "
+                   "segment"),
+              (Rows{"1 300 0 other_proc", "2 64 1 sp_thresholdaction"}));
+    EXPECT_EQ(error("exec sp_dropthreshold sales, logsegment, 64").number, 17879);
+    run("exec sp_dropthreshold sales, 'default', 300");
+    run("use master");
 
     // Segments follow the devices they are placed on; a later data fragment on the
     // device joins them.
@@ -125,6 +137,10 @@ TEST_F(MasterCatalog, DevicesFragmentsSegmentsAndThresholds)
     EXPECT_EQ(rows("select status, cntrltype, phyname from master..sysdevices where name = "
                    "'dumps'"),
               (Rows{"16 2 /srv/dumps"}));
+    run("disk resize name = 'data1', size = '2M'");
+    EXPECT_EQ(column("exec sp_helpdevice data1", 2),
+              (Rows{"file system device, special, dsync on, directio off, default disk, "
+                    "physical disk, 12.00 MB, Free: 9.00 MB"}));
 }
 
 TEST_F(MasterCatalog, LoginsPasswordsAndRoles)
@@ -253,6 +269,7 @@ TEST_F(MasterCatalog, RemoteServersAndConfiguration)
               (Rows{"number of user connections 25 0 50 50 number dynamic"}));
     EXPECT_EQ(error("exec sp_configure 'number of user connections', 1").number, 5846);
     EXPECT_EQ(error("exec sp_configure 'no such parameter'").number, 15135);
+    EXPECT_EQ(error("exec sp_configure 'number of locks', 'lots'").number, 249);
 }
 
 }  // namespace
