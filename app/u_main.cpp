@@ -1075,6 +1075,7 @@ void Tf_main::BuildScript()
     header.GeneratedOn = db->GetServerDateTime();
     info->PrefixWithDbName = Options.PrefixWithDb;
     TScriptGenerator generator(*info, Options);
+    generator.ListedObjectCounts = m_explorer.listedObjectCounts();
     if (ToFile) {
         // Each section goes to the file as it is built; the file replaces an earlier one
         // only when the script is whole, so a run that fails leaves no part of a script.
@@ -1098,6 +1099,7 @@ void Tf_main::BuildSeparateFiles()
     ScriptLines.clear();
     info->PrefixWithDbName = Options.PrefixWithDb;
     TScriptGenerator generator(*info, Options);
+    generator.ListedObjectCounts = m_explorer.listedObjectCounts();
     generator.BuildSeparateFiles(MarkedObjects(), TargetPath, *RAProgressForm2);
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;

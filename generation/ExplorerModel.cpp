@@ -65,6 +65,19 @@ int TExplorerModel::changeMarks(int database, ObjectKind kind, MarkChange change
     return delta;
 }
 
+QHash<QString, int> TExplorerModel::listedObjectCounts() const
+{
+    QHash<QString, int> counts;
+    for (int node = 0; node < m_databases.size(); ++node) {
+        if (m_databases[node].server)
+            continue;
+        for (ObjectKind kind : folderKinds(node))
+            counts[m_databases[node].name] +=
+                int(m_databases[node].folders[static_cast<size_t>(kind)].objects.size());
+    }
+    return counts;
+}
+
 int TExplorerModel::markedCount() const
 {
     return int(markedObjects().size());

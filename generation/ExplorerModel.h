@@ -8,6 +8,7 @@
 #include "MarkedObject.h"
 #include "ObjectKind.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,10 @@ public:
     // Each returns by how much the number of marked objects changed.
     int toggleMark(int database, ObjectKind kind, int object);
     int changeMarks(int database, ObjectKind kind, MarkChange change);
+
+    // By database, how many objects its opened folders list: at least that many objects
+    // it holds, which tells a script whether a selection is a small part of it.
+    QHash<QString, int> listedObjectCounts() const;
 
     int markedCount() const;
     // The marked objects in the order shown: databases, folders, objects.

@@ -69,4 +69,24 @@ TEST(ExplorerModel, NewDatabasesOrAFolderReadAgainStartUnmarked)
     EXPECT_FALSE(model.folder(0, ObjectKind::Tables).loaded);
 }
 
+// The server's own node lists its objects apart from the databases: they belong to no
+// database, and they count for none.
+TEST(ExplorerModel, TheServersNodeComesFirstAndBelongsToNoDatabase)
+{
+    TExplorerModel model;
+    model.setDatabases({"demo"}, "PROD");
+    ASSERT_EQ(model.databases().size(), 2);
+    EXPECT_TRUE(model.databases()[0].server);
+    EXPECT_EQ(model.folderKinds(0).first(), ObjectKind::Logins);
+    EXPECT_EQ(model.folderKinds(1).first(), ObjectKind::Users);
+    model.setObjects(0, ObjectKind::Logins, {"alice", "bob"});
+    model.setObjects(1, ObjectKind::Tables, {"dbo.orders", "dbo.items", "dbo.x"});
+    model.toggleMark(0, ObjectKind::Logins, 1);
+    model.toggleMark(1, ObjectKind::Tables, 0);
+    EXPECT_EQ(model.markedObjects(),
+              TMarkedObjectList(
+                  {{"", ObjectKind::Logins, "bob"}, {"demo", ObjectKind::Tables, "dbo.orders"}}));
+    EXPECT_EQ(model.listedObjectCounts(), (QHash<QString, int>{{"demo", 3}}));
+}
+
 }  // namespace
