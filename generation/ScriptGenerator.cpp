@@ -308,13 +308,22 @@ QStringList TScriptGenerator::serverSectionLines(const TMarkedObject& object,
     const std::optional<TServerSection> section =
         serverSection(catalog, object.Kind, object.Caption, m_options);
     const QString noun = serverKindNoun(object.Kind);
-    if (!section) {
+    const auto unscripted = [&](const QString& reason) {
         state.Unscripted << QStringLiteral("server: ") + noun + QLatin1Char(' ') +
-                                printableText(object.Caption) + QStringLiteral(": not found");
-        return {QString(), QStringLiteral("/* ") +
-                               commentText(noun + QLatin1Char(' ') + object.Caption) +
-                               QStringLiteral(": not found, not scripted */")};
-    }
+                                printableText(object.Caption) + QStringLiteral(": ") + reason;
+        return QStringList{QString(), QStringLiteral("/* ") +
+                                          commentText(noun + QLatin1Char(' ') + object.Caption) +
+                                          QStringLiteral(": ") + reason +
+                                          QStringLiteral(", not scripted */")};
+    };
+    if (!section)
+        return unscripted(QStringLiteral("not found"));
+    // isql splits a script at such a line before the server reads a quote: a name or value
+    // holding one would run as batches of its own.
+    if (holdsBatchEnd(section->Lines + section->AfterLogins + section->AtEnd))
+        return unscripted(
+            QStringLiteral("a name or value holds a line that isql reads as go "
+                           "or as another command of its own"));
     state.ServerAfterLogins += section->AfterLogins;
     state.ServerAtEnd += section->AtEnd;
     for (const QString& warning : section->Warnings)

@@ -66,8 +66,10 @@ QStringList batch(const QString& statement)
 
 QStringList inDatabase(const QString& database, const QStringList& batches)
 {
-    return QStringList{QStringLiteral("USE ") + scriptName(database), kGo} + batches +
-           QStringList{QStringLiteral("USE master"), kGo};
+    bool quotedIdentifiers = false;
+    const QString name = identifier(database, quotedIdentifiers);
+    return underQuotedIdentifiers({QStringLiteral("USE ") + name, kGo}, quotedIdentifiers) +
+           batches + QStringList{QStringLiteral("USE master"), kGo};
 }
 
 QString execute(const QString& procedure, const QStringList& arguments)

@@ -80,6 +80,15 @@ TEST(ServerSections, DataAndLogOnOneDeviceIsOneCreateWithoutLogOn)
                       "db_id('small db')) < 2\n  ALTER DATABASE \"small db\" ON dev1 = '2M'"))
         << qPrintable(text);
     EXPECT_TRUE(section.AfterLogins.isEmpty());
+
+    // Its segments are mapped from inside it: USE of such a name needs quoted identifiers.
+    small.Segments = {{3, QStringLiteral("extra")}};
+    small.Fragments = {fragment("dev1", 3, 0x7 | 0x8)};
+    const QString inside = joined(databaseSection(small, TScriptOptions()).Lines);
+    EXPECT_TRUE(
+        inside.contains("SET QUOTED_IDENTIFIER ON\nGO\nUSE \"small db\"\nGO\n"
+                        "SET QUOTED_IDENTIFIER OFF\nGO\n"))
+        << qPrintable(inside);
 }
 
 // A hash is loaded as it is stored; without one the script stops until the placeholder is

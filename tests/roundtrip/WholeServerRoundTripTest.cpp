@@ -129,4 +129,23 @@ TEST_F(WholeServerRoundTripTest, PlaceholdersStopTheScriptUntilReplaced)
     for (const QString& row : logins)
         EXPECT_FALSE(row.contains("|alice|")) << qPrintable(row);
 }
+// A login whose name holds a line isql reads as "go" would split its batch: it is left out
+// and named, and the run says the script is incomplete.
+TEST_F(WholeServerRoundTripTest, ANameHoldingABatchEndIsLeftOutAndNamed)
+{
+    ASSERT_EQ(replayWithBsqldb("copy", m_work.filePath("hostile-login.sql"),
+                               "declare @n varchar(30)\n"
+                               "select @n = 'bad' + char(10) + 'go' + char(10) + 'name'\n"
+                               "exec sp_addlogin @n, 'pass_123'\ngo\n"),
+              QStringList());
+    const QString path = m_work.filePath("logins.sql");
+    const ToolResult result = runSkelderCliOnServer("copy", {"--kind", "logins", "-o", path});
+    EXPECT_EQ(result.exitCode, 4) << qPrintable(result.err);
+    EXPECT_TRUE(
+        result.err.contains("not scripted: server: login bad\\ngo\\nname: a name or value "
+                            "holds a line that isql reads as go"))
+        << qPrintable(result.err);
+    EXPECT_FALSE(readText(path).contains(
+        QRegularExpression("^go\\r?$", QRegularExpression::MultilineOption)));
+}
 }  // namespace
