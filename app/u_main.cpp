@@ -16,6 +16,7 @@
 #include "ScriptSink.h"
 #include "TextFile.h"
 #include "UserInterface.h"
+#include "ViewSink.h"
 #include "u_about.h"
 #include "u_options.h"
 
@@ -86,34 +87,10 @@ QStringList viewLines(const QPlainTextEdit* view)
     return lines;
 }
 
-// Sends script lines to the end of the text view.
-class ViewSink : public TScriptSink {
+// Takes script lines and keeps none.
+class TDiscardingSink : public TScriptSink {
 public:
-    explicit ViewSink(QPlainTextEdit* view) : m_view(view) {}
-    // With `replace` on, the run's first lines take the place of what the view holds: a
-    // run that fails before it has any leaves the view as it was.
-    void startRun(bool replace) { m_replace = replace; }
-    // A script built in the background hands its lines over to the window's thread and
-    // waits until they are in the view, so that the view is whole when the run ends.
-    void appendLines(const QStringList& lines) override
-    {
-        const QString text = scriptTextLines(lines).join(QLatin1Char('\n'));
-        QPlainTextEdit* view = m_view;
-        const bool replace = std::exchange(m_replace, false);
-        QMetaObject::invokeMethod(
-            view,
-            [view, text, replace] {
-                if (replace)
-                    view->clear();
-                view->appendPlainText(text);
-            },
-            view->thread() == QThread::currentThread() ? Qt::DirectConnection
-                                                       : Qt::BlockingQueuedConnection);
-    }
-
-private:
-    QPlainTextEdit* m_view;
-    bool m_replace = false;
+    void appendLines(const QStringList&) override {}
 };
 
 // Hands every event of the application to a handler: for keys that must work whichever
@@ -427,7 +404,7 @@ void Tf_main::createComponents()
     query->KeepHistory = false;
     query->ReadOnly = false;
 
-    m_viewSink = std::make_unique<ViewSink>(m_view);
+    m_viewSink = std::make_unique<TViewSink>(m_view);
 
     raCommon = new TRegAuto(this);
     raCommon->setObjectName(QStringLiteral("raCommon"));
@@ -991,7 +968,7 @@ TMarkedObjectList Tf_main::MarkedObjects() const
 void Tf_main::a_viewExecute()
 {
     requireLiveConnection();
-    static_cast<ViewSink&>(*m_viewSink).startRun(!btn_append->isChecked());
+    m_viewSink->startRun(!btn_append->isChecked());
     ToFile = false;
     RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
     // The script stays where it can be read and saved, but not taken for a whole one.
@@ -999,14 +976,20 @@ void Tf_main::a_viewExecute()
     try {
         RAProgressForm1->Execute();
     } catch (const std::exception&) {
+        m_viewSink->flush();  // what the failed run wrote
         if (RAProgressForm1->Cancelled())
-            m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
+            noteIncompleteView();
         throw;
     }
     if (m_runCancelled)
-        m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
+        noteIncompleteView();
     UpdateTextActions();
     ReportUnscripted();
+}
+
+void Tf_main::noteIncompleteView()
+{
+    m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
 }
 
 void Tf_main::a_generateExecute()
@@ -1077,8 +1060,11 @@ void Tf_main::BuildScript()
         if (!generator.Cancelled)
             file.commit();
     } else {
-        ScriptLines = generator.BuildScript(MarkedObjects(), header, false, m_viewSink.get(),
-                                            *RAProgressForm1);
+        // The view holds the script; it is not kept a second time.
+        TDiscardingSink script;
+        generator.WriteScript(MarkedObjects(), header, script, false, m_viewSink.get(),
+                              *RAProgressForm1);
+        m_viewSink->flush();
     }
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;

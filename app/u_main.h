@@ -31,6 +31,7 @@ class TCTLibObjInfo;
 class TRAProgressForm;
 class TRegAuto;
 class TScriptSink;
+class TViewSink;
 class THelpWindow;
 
 class Tf_main : public QMainWindow {
@@ -177,6 +178,8 @@ private:
     void ReportUnscripted();
     // Says that Generate was cancelled and what became of the files.
     void reportCancelledGeneration(const QString& outcome);
+    // Ends the view with a comment saying that its last script is incomplete.
+    void noteIncompleteView();
     struct CounterReset;
     // Marks, unmarks or toggles every object of the current folder.
     using MarkChange = TExplorerModel::MarkChange;
@@ -187,7 +190,7 @@ private:
     QToolBar* m_textToolBar = nullptr;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
     std::unique_ptr<QPrinter> m_printer;
-    std::unique_ptr<TScriptSink> m_viewSink;
+    std::unique_ptr<TViewSink> m_viewSink;
     QPointer<THelpWindow> m_help;
     int m_explorerWidth = 250;
     // The databases, folders, objects and marks the tree shows.
