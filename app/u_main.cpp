@@ -498,40 +498,35 @@ bool Tf_main::takeConnectShortcut(QEvent* event)
     return true;
 }
 
-// A click marks the object under the mouse when the button is pressed and released on
-// it. The second press of a double click is no click of its own: a double click marks
-// once, as it selects once in a list.
-bool Tf_main::trackObjectClick(QEvent* event)
+// A click in the tree marks or unmarks the current node once the button is released: the
+// node clicked, which the press made current, or the current one when the click was
+// beside the nodes (on an expand button, below the last row). The second press of a
+// double click is no click of its own: a double click marks once, as it selects once in
+// a list.
+void Tf_main::trackTreeClick(QEvent* event)
 {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     switch (event->type()) {
         case QEvent::MouseButtonPress:
-            m_pressedObject =
-                mouse->button() == Qt::LeftButton
-                    ? QPersistentModelIndex(tv_main->indexAt(mouse->position().toPoint()))
-                    : QPersistentModelIndex();
+            m_leftPressed = mouse->button() == Qt::LeftButton;
             break;
         case QEvent::MouseButtonDblClick:
-            m_pressedObject = QPersistentModelIndex();
+            m_leftPressed = false;
             break;
         case QEvent::MouseButtonRelease:
-            if (mouse->button() == Qt::LeftButton && m_pressedObject.isValid() &&
-                tv_main->indexAt(mouse->position().toPoint()) == m_pressedObject) {
-                const QModelIndex clicked = m_pressedObject;
-                runCommand([this, clicked] { toggleObjectMark(clicked); });
-            }
-            m_pressedObject = QPersistentModelIndex();
+            if (mouse->button() == Qt::LeftButton && m_leftPressed)
+                runCommand([this] { tv_mainClick(); });
+            m_leftPressed = false;
             break;
         default:
             break;
     }
-    return false;
 }
 
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == tv_main->viewport())
-        trackObjectClick(event);
+        trackTreeClick(event);
     if (watched == tv_main->viewport() && event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, &Tf_main::fitTreeColumn);
     if (watched == tv_main && event->type() == QEvent::KeyPress &&

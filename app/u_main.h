@@ -8,7 +8,6 @@
 #include "MarkedObject.h"
 
 #include <QMainWindow>
-#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStringList>
 #include <memory>
@@ -147,7 +146,7 @@ protected:
 private:
     bool execSaveDialog();
     bool takeConnectShortcut(QEvent* event);
-    bool trackObjectClick(QEvent* event);
+    void trackTreeClick(QEvent* event);
     void enableFolderCommands();
     void FormCreate();
     void FormActivate();
@@ -198,8 +197,8 @@ private:
     TExplorerItemModel* m_explorerItems = nullptr;  // what the tree shows of m_explorer
     // The missing working directory the user was last told about.
     QString m_reportedMissingWorkDir;
-    // The object under the left button's press, until its release.
-    QPersistentModelIndex m_pressedObject;
+    // Whether the left button was pressed in the tree and not yet released.
+    bool m_leftPressed = false;
     // Whether the user cancelled the last View or Generate.
     bool m_runCancelled = false;
     // Whether the main window's next activation counts (see event()).
