@@ -535,6 +535,15 @@ bool Tf_main::eventFilter(QObject* watched, QEvent* event)
         runCommand([this] { tv_mainClick(); });
         return true;
     }
+    // Shift+F10 opens the popup at the current node, as the Menu key does.
+    if (watched == tv_main && event->type() == QEvent::KeyPress &&
+        QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) ==
+            QKeySequence(Qt::SHIFT | Qt::Key_F10)) {
+        const QRect current = tv_main->visualRect(tv_main->currentIndex());
+        pum_explorer->popup(tv_main->viewport()->mapToGlobal(
+            current.isValid() ? current.center() : tv_main->viewport()->rect().topLeft()));
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -1146,7 +1155,9 @@ void Tf_main::a_printExecute()
     // Qt prints nothing and says nothing when the printer cannot be opened: that is
     // found out first.
     const bool toFile = m_printer->outputFormat() == QPrinter::PdfFormat;
-    if (!m_printer->isValid() || (!toFile && QPrinterInfo(*m_printer).isNull()))
+    // Without any printer Qt chooses a PDF file of no name.
+    if (!m_printer->isValid() || (!toFile && QPrinterInfo(*m_printer).isNull()) ||
+        (toFile && m_printer->outputFileName().isEmpty()))
         throw ESkelderError(QStringLiteral("There is no default printer currently selected"));
     if (toFile && !QFileInfo(QFileInfo(m_printer->outputFileName()).absolutePath()).isWritable())
         throw EFileError(QStringLiteral("Cannot print to \"%1\": its directory cannot be written.")

@@ -606,6 +606,7 @@ private slots:
         window.a_print->trigger();
         QCOMPARE(ui.messages.size(), size_t(1));
         QCOMPARE(ui.messages[0].icon, UserInterface::Icon::Error);
+        QCOMPARE(ui.messages[0].text, QString("There is no default printer currently selected"));
         window.printer()->setOutputFormat(QPrinter::PdfFormat);
         window.printer()->setOutputFileName(dir.filePath("no/such/directory/print.pdf"));
         window.a_print->trigger();

@@ -256,8 +256,13 @@ private slots:
         QVERIFY(!m_window->a_invert->isEnabled());
         QTest::keyClick(m_window->pum_explorer, Qt::Key_Escape);
         QTRY_VERIFY(!m_window->pum_explorer->isVisible());
+        // Shift+F10 opens the popup from the keyboard.
+        QTest::keyClick(m_window->tv_main, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(m_window->pum_explorer->isVisible());
+        QTest::keyClick(m_window->pum_explorer, Qt::Key_Escape);
+        QTRY_VERIFY(!m_window->pum_explorer->isVisible());
         clickNode(tables);
-        QTest::keyClick(m_window->tv_main, Qt::Key_I, Qt::ControlModifier);
+        pressOnTree(Qt::Key_I, Qt::ControlModifier);
         QCOMPARE(m_window->SelectedCount, childCount(views) + childCount(tables));
     }
 
@@ -434,6 +439,15 @@ private:
         QApplication::setActiveWindow(m_window.get());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         QTest::keyClick(m_window.get(), key, modifiers);
+    }
+
+    // A key pressed in the tree, with the main window active again after a popup, as the
+    // window manager makes it.
+    void pressOnTree(Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window->tv_main, key, modifiers);
     }
 
     void clickNode(const QModelIndex& node, Qt::MouseButton button = Qt::LeftButton)
