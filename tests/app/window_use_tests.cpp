@@ -9,6 +9,9 @@
 #include "ServerWaitDialog.h"
 #include "TdsimServer.h"
 #include "u_main.h"
+#ifdef SKELDER_UNDER_XVFB
+#include "XvfbDisplay.h"
+#endif
 
 #include <signal.h>
 #include <QAction>
@@ -24,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -125,8 +129,7 @@ private slots:
         m_window->setWindowState(Qt::WindowNoState);
         m_window->resize(1000, 700);
         m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        activateMainWindow();
         m_ui->loginAnswer = TdsimServer::saLogin();
         press(Qt::Key_C, Qt::AltModifier);
         QVERIFY(m_window->db->connected());
@@ -432,12 +435,21 @@ private:
         QCOMPARE(m_window->SelectedCount, before + childCount(folder));
     }
 
+    // The main window gets the focus back, as a window manager gives it when a dialog or
+    // popup has gone (an X server without one leaves it to the application).
+    void activateMainWindow()
+    {
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->activateWindow();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
     // A key pressed on the main window, which has the focus back once a dialog has gone,
     // as the window manager gives it.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
     {
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        activateMainWindow();
         QTest::keyClick(m_window.get(), key, modifiers);
     }
 
@@ -445,8 +457,7 @@ private:
     // window manager makes it.
     void pressOnTree(Qt::Key key, Qt::KeyboardModifiers modifiers)
     {
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        activateMainWindow();
         QTest::keyClick(m_window->tv_main, key, modifiers);
     }
 
@@ -462,11 +473,34 @@ private:
     std::unique_ptr<Tf_main> m_window;
 };
 
+#ifdef SKELDER_UNDER_XVFB
+// The same uses of the window under a real X server that the test starts itself. Exit
+// status 77 is ctest's skip: the reason is printed.
+int main(int argc, char* argv[])
+{
+    const XvfbDisplay xvfb;
+    if (!xvfb.failure().isEmpty()) {
+        std::fprintf(stderr, "SKIP: no X server for the window: %s\n", qPrintable(xvfb.failure()));
+        return 77;
+    }
+    qputenv("DISPLAY", xvfb.display().toLatin1());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    TSkelderApplication application(argc, argv);
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        std::fprintf(stderr, "SKIP: Qt could not use the X server %s\n",
+                     qPrintable(xvfb.display()));
+        return 77;
+    }
+    WindowUseTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#else
 int main(int argc, char* argv[])
 {
     TSkelderApplication application(argc, argv);
     WindowUseTest test;
     return QTest::qExec(&test, argc, argv);
 }
+#endif
 
 #include "window_use_tests.moc"
