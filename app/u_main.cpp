@@ -856,10 +856,7 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
     if (!listed.objects.isEmpty() && !listed.objects.first().caption.isEmpty())
         return;
     if (db->connectionLost()) {
-        // Unread, to be opened again once connected.
-        QTimer::singleShot(0, tv_main, [tree = tv_main, node = QPersistentModelIndex(folder)] {
-            tree->collapse(node);
-        });
+        leaveFolderUnread(folder);
         requireLiveConnection();
     }
     BusyCursor busy;
@@ -873,9 +870,7 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
         ~Finally()
         {
             if (window->db->connectionLost())
-                QTimer::singleShot(0, window->tv_main, [tree = window->tv_main, node = folder] {
-                    tree->collapse(node);
-                });
+                window->leaveFolderUnread(folder);
             else
                 window->m_explorerItems->setObjects(folder, captions);
             window->statusPanel(1)->clear();
@@ -900,13 +895,18 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
     }
 }
 
-void Tf_main::tv_mainClick()
+// The folder keeps its placeholder and closes, to be read when it is opened again.
+void Tf_main::leaveFolderUnread(const QModelIndex& folder)
 {
-    toggleObjectMark(tv_main->currentIndex());
+    // Closed once the tree has finished opening it.
+    QTimer::singleShot(0, tv_main, [tree = tv_main, node = QPersistentModelIndex(folder)] {
+        tree->collapse(node);
+    });
 }
 
-void Tf_main::toggleObjectMark(const QModelIndex& node)
+void Tf_main::tv_mainClick()
 {
+    const QModelIndex node = tv_main->currentIndex();
     if (!node.isValid() || TExplorerItemModel::levelOf(node) != TExplorerItemModel::Level::Object)
         return;
     const TExplorerModel::Folder& folder =

@@ -108,10 +108,10 @@ public:
     // The object explorer.
     void FillDatabaseTree();
     void LoadFolder(const QString& database, const QModelIndex& folder, ObjectKind kind);
+    void leaveFolderUnread(const QModelIndex& folder);
     void tv_mainExpanding(const QModelIndex& node);
     // Marks or unmarks the current node, if it is an object.
     void tv_mainClick();
-    void toggleObjectMark(const QModelIndex& node);
     void pum_explorerPopup();
     void a_select_allExecute();
     void a_unselect_allExecute();
