@@ -882,9 +882,14 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
     try {
         callInBackground(
             [&] {
-                TObjectListingReader(*query, db->Rdbms)
-                    .readObjects(kind, database,
-                                 [&captions](const QString& caption) { captions << caption; });
+                TObjectListingReader listing(*query, db->Rdbms);
+                listing.readObjects(kind, database,
+                                    [&captions](const QString& caption) { captions << caption; });
+                // Left out: nothing a script could re-create, nothing Select All should mark.
+                const QSet<QString> unscriptable = listing.unscriptableObjects(kind, database);
+                captions.removeIf([&unscriptable](const QString& caption) {
+                    return unscriptable.contains(caption);
+                });
             },
             InputMeanwhile::Held, &wait);
     } catch (const std::exception&) {

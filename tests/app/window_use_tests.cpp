@@ -271,6 +271,21 @@ private slots:
         QCOMPARE(m_window->SelectedCount, childCount(views) + childCount(tables));
     }
 
+    // The Indexes folder leaves out the indexes of system tables and the text and image
+    // storage of tables, the Groups folder the roles: nothing a script could re-create, so
+    // Select All marks only what can be scripted.
+    void foldersLeaveOutWhatCannotBeScripted()
+    {
+        const QStringList indexes = childCaptions(openFolder(ObjectKind::Indexes));
+        QVERIFY2(indexes.contains("customers.customers_pk"), qPrintable(indexes.join(',')));
+        QVERIFY2(!indexes.contains("sysobjects.sysobjects"), qPrintable(indexes.join(',')));
+        QVERIFY2(!indexes.contains("all_types.tall_types"), qPrintable(indexes.join(',')));
+        const QStringList groups = childCaptions(openFolder(ObjectKind::Groups));
+        QVERIFY2(groups.contains("public") && groups.contains("sales"),
+                 qPrintable(groups.join(',')));
+        QVERIFY2(!groups.contains("sa_role"), qPrintable(groups.join(',')));
+    }
+
     // After the server went away the window says so and offers Reconnect; the view, the
     // folders read and the marks stay, and a reconnect goes on with them.
     void aLostConnectionIsAState()
