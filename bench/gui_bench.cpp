@@ -4,6 +4,9 @@
 //  2. At 150 ms latency: connecting, opening a folder and View of every table and procedure
 //     of the demo database, each with its time and the longest the window's event loop
 //     waited meanwhile, measured by a 10 ms timer.
+//  3. TABLES tables of four columns: Generate of all of them into one file against View of
+//     the same script, and the resident memory View adds against the script's size
+//     (--view runs this part alone).
 //
 // tdsim is waited for as long as it loads, and killed and reaped on every way out.
 #include "CTLibDatabase.h"
