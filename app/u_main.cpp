@@ -17,6 +17,7 @@
 #include "ServerCatalog.h"
 #include "TextFile.h"
 #include "UserInterface.h"
+#include "ViewSink.h"
 #include "u_about.h"
 #include "u_options.h"
 
@@ -87,34 +88,10 @@ QStringList viewLines(const QPlainTextEdit* view)
     return lines;
 }
 
-// Sends script lines to the end of the text view.
-class ViewSink : public TScriptSink {
+// Takes script lines and keeps none.
+class TDiscardingSink : public TScriptSink {
 public:
-    explicit ViewSink(QPlainTextEdit* view) : m_view(view) {}
-    // With `replace` on, the run's first lines take the place of what the view holds: a
-    // run that fails before it has any leaves the view as it was.
-    void startRun(bool replace) { m_replace = replace; }
-    // A script built in the background hands its lines over to the window's thread and
-    // waits until they are in the view, so that the view is whole when the run ends.
-    void appendLines(const QStringList& lines) override
-    {
-        const QString text = scriptTextLines(lines).join(QLatin1Char('\n'));
-        QPlainTextEdit* view = m_view;
-        const bool replace = std::exchange(m_replace, false);
-        QMetaObject::invokeMethod(
-            view,
-            [view, text, replace] {
-                if (replace)
-                    view->clear();
-                view->appendPlainText(text);
-            },
-            view->thread() == QThread::currentThread() ? Qt::DirectConnection
-                                                       : Qt::BlockingQueuedConnection);
-    }
-
-private:
-    QPlainTextEdit* m_view;
-    bool m_replace = false;
+    void appendLines(const QStringList&) override {}
 };
 
 // Hands every event of the application to a handler: for keys that must work whichever
@@ -428,7 +405,7 @@ void Tf_main::createComponents()
     query->KeepHistory = false;
     query->ReadOnly = false;
 
-    m_viewSink = std::make_unique<ViewSink>(m_view);
+    m_viewSink = std::make_unique<TViewSink>(m_view);
 
     raCommon = new TRegAuto(this);
     raCommon->setObjectName(QStringLiteral("raCommon"));
@@ -522,46 +499,50 @@ bool Tf_main::takeConnectShortcut(QEvent* event)
     return true;
 }
 
-// A click marks the object under the mouse when the button is pressed and released on
-// it. The second press of a double click is no click of its own: a double click marks
-// once, as it selects once in a list.
-bool Tf_main::trackObjectClick(QEvent* event)
+// A click in the tree marks or unmarks the current node once the button is released: the
+// node clicked, which the press made current, or the current one when the click was
+// beside the nodes (on an expand button, below the last row). The second press of a
+// double click is no click of its own: a double click marks once, as it selects once in
+// a list.
+void Tf_main::trackTreeClick(QEvent* event)
 {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     switch (event->type()) {
         case QEvent::MouseButtonPress:
-            m_pressedObject =
-                mouse->button() == Qt::LeftButton
-                    ? QPersistentModelIndex(tv_main->indexAt(mouse->position().toPoint()))
-                    : QPersistentModelIndex();
+            m_leftPressed = mouse->button() == Qt::LeftButton;
             break;
         case QEvent::MouseButtonDblClick:
-            m_pressedObject = QPersistentModelIndex();
+            m_leftPressed = false;
             break;
         case QEvent::MouseButtonRelease:
-            if (mouse->button() == Qt::LeftButton && m_pressedObject.isValid() &&
-                tv_main->indexAt(mouse->position().toPoint()) == m_pressedObject) {
-                const QModelIndex clicked = m_pressedObject;
-                runCommand([this, clicked] { toggleObjectMark(clicked); });
-            }
-            m_pressedObject = QPersistentModelIndex();
+            if (mouse->button() == Qt::LeftButton && m_leftPressed)
+                runCommand([this] { tv_mainClick(); });
+            m_leftPressed = false;
             break;
         default:
             break;
     }
-    return false;
 }
 
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == tv_main->viewport())
-        trackObjectClick(event);
+        trackTreeClick(event);
     if (watched == tv_main->viewport() && event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, &Tf_main::fitTreeColumn);
     if (watched == tv_main && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
         static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
         runCommand([this] { tv_mainClick(); });
+        return true;
+    }
+    // Shift+F10 opens the popup at the current node, as the Menu key does.
+    if (watched == tv_main && event->type() == QEvent::KeyPress &&
+        QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) ==
+            QKeySequence(Qt::SHIFT | Qt::Key_F10)) {
+        const QRect current = tv_main->visualRect(tv_main->currentIndex());
+        pum_explorer->popup(tv_main->viewport()->mapToGlobal(
+            current.isValid() ? current.center() : tv_main->viewport()->rect().topLeft()));
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -878,10 +859,7 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
     if (!listed.objects.isEmpty() && !listed.objects.first().caption.isEmpty())
         return;
     if (db->connectionLost()) {
-        // Unread, to be opened again once connected.
-        QTimer::singleShot(0, tv_main, [tree = tv_main, node = QPersistentModelIndex(folder)] {
-            tree->collapse(node);
-        });
+        leaveFolderUnread(folder);
         requireLiveConnection();
     }
     BusyCursor busy;
@@ -895,9 +873,7 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
         ~Finally()
         {
             if (window->db->connectionLost())
-                QTimer::singleShot(0, window->tv_main, [tree = window->tv_main, node = folder] {
-                    tree->collapse(node);
-                });
+                window->leaveFolderUnread(folder);
             else
                 window->m_explorerItems->setObjects(folder, captions);
             window->statusPanel(1)->clear();
@@ -913,9 +889,14 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
                     captions = TServerCatalog(*info).names(kind);
                     return;
                 }
-                TObjectListingReader(*query, db->Rdbms)
-                    .readObjects(kind, database,
-                                 [&captions](const QString& caption) { captions << caption; });
+                TObjectListingReader listing(*query, db->Rdbms);
+                listing.readObjects(kind, database,
+                                    [&captions](const QString& caption) { captions << caption; });
+                // Left out: nothing a script could re-create, nothing Select All should mark.
+                const QSet<QString> unscriptable = listing.unscriptableObjects(kind, database);
+                captions.removeIf([&unscriptable](const QString& caption) {
+                    return unscriptable.contains(caption);
+                });
             },
             InputMeanwhile::Held, &wait);
     } catch (const std::exception&) {
@@ -926,13 +907,18 @@ void Tf_main::LoadFolder(const QString& database, const QModelIndex& folder, Obj
     }
 }
 
-void Tf_main::tv_mainClick()
+// The folder keeps its placeholder and closes, to be read when it is opened again.
+void Tf_main::leaveFolderUnread(const QModelIndex& folder)
 {
-    toggleObjectMark(tv_main->currentIndex());
+    // Closed once the tree has finished opening it.
+    QTimer::singleShot(0, tv_main, [tree = tv_main, node = QPersistentModelIndex(folder)] {
+        tree->collapse(node);
+    });
 }
 
-void Tf_main::toggleObjectMark(const QModelIndex& node)
+void Tf_main::tv_mainClick()
 {
+    const QModelIndex node = tv_main->currentIndex();
     if (!node.isValid() || TExplorerItemModel::levelOf(node) != TExplorerItemModel::Level::Object)
         return;
     const TExplorerModel::Folder& folder =
@@ -998,7 +984,7 @@ TMarkedObjectList Tf_main::MarkedObjects() const
 void Tf_main::a_viewExecute()
 {
     requireLiveConnection();
-    static_cast<ViewSink&>(*m_viewSink).startRun(!btn_append->isChecked());
+    m_viewSink->startRun(!btn_append->isChecked());
     ToFile = false;
     RAProgressForm1->OnShow = [this](QObject*) { BuildScript(); };
     // The script stays where it can be read and saved, but not taken for a whole one.
@@ -1006,14 +992,20 @@ void Tf_main::a_viewExecute()
     try {
         RAProgressForm1->Execute();
     } catch (const std::exception&) {
+        m_viewSink->flush();  // what the failed run wrote
         if (RAProgressForm1->Cancelled())
-            m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
+            noteIncompleteView();
         throw;
     }
     if (m_runCancelled)
-        m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
+        noteIncompleteView();
     UpdateTextActions();
     ReportUnscripted();
+}
+
+void Tf_main::noteIncompleteView()
+{
+    m_view->appendPlainText(QStringLiteral("/* Cancelled: this script is incomplete. */"));
 }
 
 void Tf_main::a_generateExecute()
@@ -1085,8 +1077,11 @@ void Tf_main::BuildScript()
         if (!generator.Cancelled)
             file.commit();
     } else {
-        ScriptLines = generator.BuildScript(MarkedObjects(), header, false, m_viewSink.get(),
-                                            *RAProgressForm1);
+        // The view holds the script; it is not kept a second time.
+        TDiscardingSink script;
+        generator.WriteScript(MarkedObjects(), header, script, false, m_viewSink.get(),
+                              *RAProgressForm1);
+        m_viewSink->flush();
     }
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
@@ -1174,7 +1169,9 @@ void Tf_main::a_printExecute()
     // Qt prints nothing and says nothing when the printer cannot be opened: that is
     // found out first.
     const bool toFile = m_printer->outputFormat() == QPrinter::PdfFormat;
-    if (!m_printer->isValid() || (!toFile && QPrinterInfo(*m_printer).isNull()))
+    // Without any printer Qt chooses a PDF file of no name.
+    if (!m_printer->isValid() || (!toFile && QPrinterInfo(*m_printer).isNull()) ||
+        (toFile && m_printer->outputFileName().isEmpty()))
         throw ESkelderError(QStringLiteral("There is no default printer currently selected"));
     if (toFile && !QFileInfo(QFileInfo(m_printer->outputFileName()).absolutePath()).isWritable())
         throw EFileError(QStringLiteral("Cannot print to \"%1\": its directory cannot be written.")

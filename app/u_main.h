@@ -8,7 +8,6 @@
 #include "MarkedObject.h"
 
 #include <QMainWindow>
-#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStringList>
 #include <memory>
@@ -31,6 +30,7 @@ class TCTLibObjInfo;
 class TRAProgressForm;
 class TRegAuto;
 class TScriptSink;
+class TViewSink;
 class THelpWindow;
 
 class Tf_main : public QMainWindow {
@@ -108,10 +108,10 @@ public:
     // The object explorer.
     void FillDatabaseTree();
     void LoadFolder(const QString& database, const QModelIndex& folder, ObjectKind kind);
+    void leaveFolderUnread(const QModelIndex& folder);
     void tv_mainExpanding(const QModelIndex& node);
     // Marks or unmarks the current node, if it is an object.
     void tv_mainClick();
-    void toggleObjectMark(const QModelIndex& node);
     void pum_explorerPopup();
     void a_select_allExecute();
     void a_unselect_allExecute();
@@ -146,7 +146,7 @@ protected:
 private:
     bool execSaveDialog();
     bool takeConnectShortcut(QEvent* event);
-    bool trackObjectClick(QEvent* event);
+    void trackTreeClick(QEvent* event);
     void enableFolderCommands();
     void FormCreate();
     void FormActivate();
@@ -177,6 +177,8 @@ private:
     void ReportUnscripted();
     // Says that Generate was cancelled and what became of the files.
     void reportCancelledGeneration(const QString& outcome);
+    // Ends the view with a comment saying that its last script is incomplete.
+    void noteIncompleteView();
     struct CounterReset;
     // Marks, unmarks or toggles every object of the current folder.
     using MarkChange = TExplorerModel::MarkChange;
@@ -187,7 +189,7 @@ private:
     QToolBar* m_textToolBar = nullptr;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
     std::unique_ptr<QPrinter> m_printer;
-    std::unique_ptr<TScriptSink> m_viewSink;
+    std::unique_ptr<TViewSink> m_viewSink;
     QPointer<THelpWindow> m_help;
     int m_explorerWidth = 250;
     // The databases, folders, objects and marks the tree shows.
@@ -195,8 +197,8 @@ private:
     TExplorerItemModel* m_explorerItems = nullptr;  // what the tree shows of m_explorer
     // The missing working directory the user was last told about.
     QString m_reportedMissingWorkDir;
-    // The object under the left button's press, until its release.
-    QPersistentModelIndex m_pressedObject;
+    // Whether the left button was pressed in the tree and not yet released.
+    bool m_leftPressed = false;
     // Whether the user cancelled the last View or Generate.
     bool m_runCancelled = false;
     // Whether the main window's next activation counts (see event()).

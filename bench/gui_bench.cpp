@@ -4,6 +4,9 @@
 //  2. At 150 ms latency: connecting, opening a folder and View of every table and procedure
 //     of the demo database, each with its time and the longest the window's event loop
 //     waited meanwhile, measured by a 10 ms timer.
+//  3. TABLES tables of four columns: Generate of all of them into one file against View of
+//     the same script, and the resident memory View adds against the script's size
+//     (--view runs this part alone).
 //
 // tdsim is waited for as long as it loads, and killed and reaped on every way out.
 #include "CTLibDatabase.h"
@@ -15,20 +18,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,12 +45,14 @@
 namespace {
 
 const char kUsage[] =
-    "usage: gui_bench [TABLES]\n"
+    "usage: gui_bench [--view] [TABLES]\n"
     "Figures of the main window against tdsim, offscreen:\n"
     "  1. a folder of TABLES tables (20000 if not given): opening it, marking and\n"
     "     unmarking all of it;\n"
     "  2. at 150 ms latency, the demo database: connecting, opening a folder, View of\n"
-    "     every table and procedure and a Cancel during it.\n"
+    "     every table and procedure and a Cancel during it;\n"
+    "  3. TABLES tables of four columns: Generate into one file against View, and the\n"
+    "     memory View adds against the script's size (alone with --view).\n"
     "tdsim is waited for for as long as it takes to load the tables.\n";
 
 // The list of the main thread's child processes, where the signal handler can read it.
@@ -100,14 +111,14 @@ double millisecondsOf(const std::function<void()>& step, Tf_main& window)
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-void largeFolder(int tables)
+// The script of a database "wide" of `tables` tables of `columns` columns, under `work`.
+QString wideDatabase(const QTemporaryDir& work, int tables, int columns)
 {
-    QTemporaryDir work;
     QProcess generator;
     generator.start(QStringLiteral("python3"),
                     {QStringLiteral(SKELDER_SOURCE_DIR "/testdata/generate_large_db.py"),
-                     "--tables", QString::number(tables), "--columns", "1", "--procedure-every",
-                     QString::number(tables + 1), "--database", "wide"});
+                     "--tables", QString::number(tables), "--columns", QString::number(columns),
+                     "--procedure-every", QString::number(tables + 1), "--database", "wide"});
     generator.waitForFinished(-1);
     if (generator.exitStatus() != QProcess::NormalExit || generator.exitCode() != 0)
         throw std::runtime_error("generate_large_db.py failed: " +
@@ -117,6 +128,25 @@ void largeFolder(int tables)
     file.open(QIODevice::WriteOnly);
     file.write(generator.readAllStandardOutput());
     file.close();
+    return script;
+}
+
+// The process's resident memory in bytes, as /proc/self/statm gives it, once the heap
+// has handed back what it holds free.
+qint64 residentBytes()
+{
+    ::malloc_trim(0);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
+
+void largeFolder(int tables)
+{
+    QTemporaryDir work;
+    const QString script = wideDatabase(work, tables, 1);
 
     // Waited for without a limit: a large database takes minutes to load.
     TdsimServer server({script}, {}, std::nullopt);
@@ -168,6 +198,51 @@ void report(const char* what, const Responsiveness& figures)
                 static_cast<long long>(figures.longestWaitMs));
 }
 
+// Generate of every table into a file, then View of the same script: their times, and the
+// memory View leaves taken against the size of the script.
+void viewAgainstGenerate(int tables)
+{
+    QTemporaryDir work;
+    TdsimServer server({wideDatabase(work, tables, 4)}, {}, std::nullopt);
+    RecordingUserInterface ui;
+    ui.loginAnswer = TdsimServer::saLogin();
+    Tf_main window;
+    window.setWindowState(Qt::WindowNoState);
+    window.resize(1000, 700);
+    window.show();
+    window.db->ServerName = TdsimServer::serverName();
+    window.a_connect->trigger();
+    const QModelIndex folder = folderOf(window, "wide", ObjectKind::Tables);
+    window.tv_main->expand(folder);
+    markAll(window, folder);
+
+    const QString path = work.filePath("wide-script.sql");
+    window.SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
+    QTimer::singleShot(0, [&] {
+        window.SaveDialog->selectFile(path);
+        static_cast<QDialog*>(window.SaveDialog)->accept();
+    });
+    const qint64 beforeGenerate = residentBytes();
+    const Responsiveness generate = measure([&] { window.a_generate->trigger(); });
+    const qint64 generateAdded = residentBytes() - beforeGenerate;
+    const qint64 scriptBytes = QFileInfo(path).size();
+
+    const qint64 before = residentBytes();
+    const Responsiveness view = measure([&] { window.a_view->trigger(); });
+    QApplication::processEvents();
+    const qint64 after = residentBytes();
+    std::printf("%d tables, a script of %.1f MB (%lld lines in the view):\n", tables,
+                double(scriptBytes) / 1e6,
+                static_cast<long long>(window.m_view->document()->blockCount()));
+    report("  Generate into one file", generate);
+    report("  View", view);
+    std::printf(
+        "  View / Generate: %.2f; memory View added: %.1f MB, %.2f times the script "
+        "(Generate added %.1f MB)\n",
+        view.seconds / generate.seconds, double(after - before) / 1e6,
+        double(after - before) / double(scriptBytes), double(generateAdded) / 1e6);
+}
+
 void atLatency(int latencyMs)
 {
     TdsimServer server({QStringLiteral(SKELDER_SOURCE_DIR "/testdata/demo.sql")},
@@ -216,6 +291,11 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
+    const bool viewOnly = argc > 1 && std::strcmp(argv[1], "--view") == 0;
+    if (viewOnly) {
+        --argc;
+        ++argv;
+    }
     const int tables = argc > 1 ? std::atoi(argv[1]) : 20000;
     if (argc > 2 || tables <= 0) {
         std::fputs(kUsage, stderr);
@@ -227,8 +307,13 @@ int main(int argc, char** argv)
     QStandardPaths::setTestModeEnabled(true);
     // Caught here so that the servers' owners unwind, killing and reaping tdsim.
     try {
+        if (viewOnly) {
+            viewAgainstGenerate(tables);
+            return 0;
+        }
         largeFolder(tables);
         atLatency(150);
+        viewAgainstGenerate(tables);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "gui_bench: %s\n", error.what());
         return 1;

@@ -158,6 +158,29 @@ QString objectListingProgressText(ObjectKind kind, const QString& database)
     return QLatin1String(texts[static_cast<int>(kind)]) + database;
 }
 
+QString unscriptableListingStatement(ObjectKind kind, const QString& database, const QString& rdbms)
+{
+    if (rdbms == SqlAnywhere)
+        return {};
+    const QString p = database + QStringLiteral(".dbo.");
+    switch (kind) {
+        case ObjectKind::Indexes:
+            // System tables are type 'S'; indid 255 is a table's text and image storage.
+            return QStringLiteral("select so.name + '.' + si.name from ") + p +
+                   QStringLiteral("sysobjects so,") + p +
+                   QStringLiteral(
+                       "sysindexes si where so.id = si.id and si.indid<> 0 and "
+                       "(so.type='S' or si.indid=255)");
+        case ObjectKind::Groups:
+            // Roles are the sysusers rows that sysroles maps to a server role.
+            return QStringLiteral("select name from ") + p +
+                   QStringLiteral("sysusers where gid=uid and uid in (select lrid from ") + p +
+                   QStringLiteral("sysroles)");
+        default:
+            return {};
+    }
+}
+
 TObjectListingReader::TObjectListingReader(TCTLibEnhQuery& query, QString rdbms)
     : m_query(query), m_rdbms(std::move(rdbms))
 {
@@ -182,6 +205,15 @@ QStringList TObjectListingReader::objects(ObjectKind kind, const QString& databa
 {
     QStringList captions;
     readObjects(kind, database, [&captions](const QString& caption) { captions << caption; });
+    return captions;
+}
+
+QSet<QString> TObjectListingReader::unscriptableObjects(ObjectKind kind, const QString& database)
+{
+    QSet<QString> captions;
+    const QString statement = unscriptableListingStatement(kind, database, m_rdbms);
+    if (!statement.isEmpty())
+        readFirstColumn(statement, [&captions](const QString& caption) { captions << caption; });
     return captions;
 }
 

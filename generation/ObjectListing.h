@@ -6,6 +6,7 @@
 #include "ObjectKind.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -29,6 +30,12 @@ QString objectsListingStatement(const QList<ObjectKind>& kinds, const QString& d
 // "uid N.name": whether a caption's owner part is of that form.
 bool isOwnerUid(const QString& owner);
 
+// The entries of a kind's listing that name nothing a script can re-create: the indexes
+// of system tables and the text and image storage rows of tables (indexes), the roles
+// (groups). Empty for the other kinds, and on SQL Anywhere.
+QString unscriptableListingStatement(ObjectKind kind, const QString& database,
+                                     const QString& rdbms);
+
 // The status text shown while a kind is listed ("Retrieving users from " + database).
 QString objectListingProgressText(ObjectKind kind, const QString& database);
 
@@ -46,6 +53,8 @@ public:
     void readObjects(ObjectKind kind, const QString& database,
                      const std::function<void(const QString&)>& add);
     QStringList objects(ObjectKind kind, const QString& database);
+    // The captions of unscriptableListingStatement().
+    QSet<QString> unscriptableObjects(ObjectKind kind, const QString& database);
     // The objects of several kinds, in kind order: one read on Adaptive Server. `add` gets
     // the kind, the caption and, for owned objects, the owner (empty on SQL Anywhere).
     void readObjects(const QList<ObjectKind>& kinds, const QString& database,

@@ -265,7 +265,6 @@ private slots:
         QVERIFY(headerLines > 0);
         QCOMPARE(viewLines.mid(headerLines).join('\n'), expectedText);
         QVERIFY(expectedText.startsWith("\nUSE demo\nGO\n\n/************ sales ************/"));
-        QCOMPARE(m_window->ScriptLines.mid(headerLines), expected);
 
         // With Append down a second run adds a second header below.
         m_window->btn_append->setChecked(true);

@@ -6,6 +6,7 @@
 #include "ModalDialogs.h"
 #include "RecordingUserInterface.h"
 #include "RegAuto.h"
+#include "ViewSink.h"
 #include "u_main.h"
 #include "u_options.h"
 
@@ -408,6 +409,31 @@ private slots:
         QVERIFY(!window.a_clear->isEnabled());
     }
 
+    // Lines reach the view in blocks; empty lines at either end of a block are kept, and
+    // a run's first block replaces what the view held.
+    void theViewTakesScriptLinesInBlocks()
+    {
+        QPlainTextEdit view;
+        view.setPlainText("earlier");
+        TViewSink sink(&view);
+        sink.startRun(true);
+        sink.appendLines({"/*", "  header", "*/"});
+        sink.appendLines({"", "USE demo", "GO", ""});
+        QCOMPARE(view.toPlainText(), QString("earlier"));  // kept until the block is full
+        sink.flush();
+        sink.appendLines({"", "create proc p as\r\nselect 1", "GO"});
+        sink.flush();
+        sink.flush();
+        QCOMPARE(view.toPlainText(),
+                 QString("/*\n  header\n*/\n\nUSE demo\nGO\n\n\ncreate proc p as\nselect 1\nGO"));
+        view.undo();  // the script is no step to undo
+        QVERIFY(view.toPlainText().endsWith("select 1\nGO"));
+        sink.startRun(false);
+        sink.appendLines({"", "GO"});
+        sink.flush();
+        QVERIFY(view.toPlainText().endsWith("select 1\nGO\n\nGO"));
+    }
+
     void theSaveDialogOpensInTheWorkingDirectory()
     {
         QTemporaryDir dir;
@@ -580,6 +606,7 @@ private slots:
         window.a_print->trigger();
         QCOMPARE(ui.messages.size(), size_t(1));
         QCOMPARE(ui.messages[0].icon, UserInterface::Icon::Error);
+        QCOMPARE(ui.messages[0].text, QString("There is no default printer currently selected"));
         window.printer()->setOutputFormat(QPrinter::PdfFormat);
         window.printer()->setOutputFileName(dir.filePath("no/such/directory/print.pdf"));
         window.a_print->trigger();
