@@ -12,6 +12,7 @@
 #include "ObjectListing.h"
 #include "ProgressDlg.h"
 #include "RegAuto.h"
+#include "Repository.h"
 #include "ScriptGenerator.h"
 #include "ScriptSink.h"
 #include "ServerCatalog.h"
@@ -152,6 +153,8 @@ void Tf_main::createActions()
         {&a_view, "a_view", "&View", QKeySequence(Qt::ALT | Qt::Key_V), false, "View Scripts"},
         {&a_generate, "a_generate", "&Generate", QKeySequence(Qt::ALT | Qt::Key_G), false,
          "Generate Scripts"},
+        {&a_repository, "a_repository", "Update &Repository...", QKeySequence(), false,
+         "Update a schema repository: one file per object, only what changed is rewritten"},
         {&a_select_all, "a_select_all", "Select &All", QKeySequence(), false, ""},
         {&a_unselect_all, "a_unselect_all", "&Unselect All", QKeySequence(), false, ""},
         {&a_invert, "a_invert", "&Invert Selection", QKeySequence(Qt::CTRL | Qt::Key_I), true, ""},
@@ -269,7 +272,7 @@ void Tf_main::createMenus()
 
     menuBar()->addMenu(QStringLiteral("&Server"))->addActions({a_connect, a_disconnect});
     menuBar()->addMenu(QStringLiteral("Se&ttings"))->addAction(a_options);
-    menuBar()->addMenu(QStringLiteral("S&cript"))->addActions({a_view, a_generate});
+    menuBar()->addMenu(QStringLiteral("S&cript"))->addActions({a_view, a_generate, a_repository});
     menuBar()->addMenu(QStringLiteral("&Help"))->addActions({a_contents, a_about});
     for (QAction* menuAction : menuBar()->actions()) {
         connect(menuAction->menu(), &QMenu::aboutToShow, this, &Tf_main::UpdateTextActions);
@@ -447,6 +450,7 @@ void Tf_main::connectCommands()
     connectCommand(a_disconnect, [this] { a_disconnectExecute(); });
     connectCommand(a_view, [this] { a_viewExecute(); });
     connectCommand(a_generate, [this] { a_generateExecute(); });
+    connectCommand(a_repository, [this] { a_repositoryExecute(); });
     connectCommand(a_select_all, [this] { a_select_allExecute(); });
     connectCommand(a_unselect_all, [this] { a_unselect_allExecute(); });
     connectCommand(a_invert, [this] { a_invertExecute(); });
@@ -716,6 +720,7 @@ void Tf_main::showConnectionState()
         a_connect->setText(QStringLiteral("Re&connect..."));
         a_view->setEnabled(false);
         a_generate->setEnabled(false);
+        a_repository->setEnabled(false);
         statusPanel(1)->setText(lostConnectionText());
     } else {
         setWindowTitle(QStringLiteral("Skelder - Connected to ") + db->ServerName);
@@ -729,6 +734,7 @@ void Tf_main::setConnectedState(bool connected)
     a_connect->setEnabled(!connected);
     a_disconnect->setEnabled(connected);
     a_generate->setEnabled(connected);
+    a_repository->setEnabled(connected && db->Rdbms != kSqlAnywhere);
     a_view->setEnabled(connected);
     enableFolderCommands();
 }
@@ -1036,6 +1042,30 @@ void Tf_main::a_generateExecute()
     ReportUnscripted();
 }
 
+void Tf_main::a_repositoryExecute()
+{
+    requireLiveConnection();
+    const FolderChoice choice = BrowseForFolder(QStringLiteral("Open Repository Directory"));
+    if (!choice.chosen || choice.path.trimmed().isEmpty())
+        return;
+    TargetPath = choice.path;
+    m_repositorySummary.clear();
+    RAProgressForm2->OnShow = [this](QObject*) { BuildRepository(); };
+    RAProgressForm2->Execute();
+    if (m_runCancelled) {
+        reportCancelledGeneration(QStringLiteral("The files of ") + TargetPath +
+                                  QStringLiteral(" written so far are whole; its list of files "
+                                                 "was left as it was."));
+        return;
+    }
+    UserInterface::instance().showMessage(QStringLiteral("Skelder"),
+                                          QStringLiteral("Repository ") + TargetPath +
+                                              QStringLiteral(": ") + m_repositorySummary +
+                                              QLatin1Char('.'),
+                                          UserInterface::Icon::Information);
+    ReportUnscripted();
+}
+
 void Tf_main::reportCancelledGeneration(const QString& outcome)
 {
     // What the run could not script is of no interest once the script was dropped.
@@ -1096,6 +1126,30 @@ void Tf_main::BuildSeparateFiles()
     TScriptGenerator generator(*info, Options);
     generator.ListedObjectCounts = m_explorer.listedObjectCounts();
     generator.BuildSeparateFiles(MarkedObjects(), TargetPath, *RAProgressForm2);
+    Unscripted = generator.Unscripted + generator.Warnings;
+    CurDb = generator.CurDb;
+    DbPrefix = generator.DbPrefix;
+    m_runCancelled = generator.Cancelled;
+}
+
+// The repository's files name no database, so that databases of other names compare.
+void Tf_main::BuildRepository()
+{
+    ScriptLines.clear();
+    TScriptOptions options = Options;
+    options.PrefixWithDb = false;
+    // The reader's own prefix setting is the window's again however the run ends.
+    struct PrefixRestore {
+        TCTLibObjInfo& info;
+        bool prefix;
+        ~PrefixRestore() { info.PrefixWithDbName = prefix; }
+    } restore{*info, Options.PrefixWithDb};
+    info->PrefixWithDbName = false;
+    TScriptGenerator generator(*info, options);
+    generator.ListedObjectCounts = m_explorer.listedObjectCounts();
+    TRepositoryFileSet repository(TargetPath, false);
+    generator.WriteFileSet(MarkedObjects(), repository, *RAProgressForm2);
+    m_repositorySummary = repository.summary();
     Unscripted = generator.Unscripted + generator.Warnings;
     CurDb = generator.CurDb;
     DbPrefix = generator.DbPrefix;

@@ -47,6 +47,8 @@ public:
     QAction* a_options;
     QAction* a_view;
     QAction* a_generate;
+    // Keeps a schema repository of the marked objects up to date (not on SQL Anywhere).
+    QAction* a_repository;
     QAction* a_select_all;
     QAction* a_unselect_all;
     QAction* a_invert;
@@ -124,6 +126,7 @@ public:
     void a_disconnectExecute();
     void a_viewExecute();
     void a_generateExecute();
+    void a_repositoryExecute();
     void a_optionsExecute();
     void a_cutExecute();
     void a_copyExecute();
@@ -173,6 +176,7 @@ private:
     QString lostConnectionText() const;
     void BuildScript();
     void BuildSeparateFiles();
+    void BuildRepository();
     // One message naming the objects the last run could not script, if any.
     void ReportUnscripted();
     // Says that Generate was cancelled and what became of the files.
@@ -201,6 +205,7 @@ private:
     bool m_leftPressed = false;
     // Whether the user cancelled the last View or Generate.
     bool m_runCancelled = false;
+    QString m_repositorySummary;  // what the last repository run changed
     // Whether the main window's next activation counts (see event()).
     bool m_activatedOnReturn = true;
 };

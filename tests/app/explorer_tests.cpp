@@ -360,6 +360,35 @@ private slots:
         }
     }
 
+    void updateRepositoryKeepsOneFilePerObjectAndRewritesOnlyWhatChanged()
+    {
+        QTemporaryDir dir;
+        markAll(connectAndOpen("demo", ObjectKind::Procedures));
+        const auto update = [&]() -> QString {
+            whenModal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(dialog);
+                dialog->setDirectory(dir.path());
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText(dir.path());
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+            });
+            m_window->a_repository->trigger();
+            if (m_ui->messages.size() != 1)
+                return QStringLiteral("%1 messages").arg(m_ui->messages.size());
+            const QString message = m_ui->messages.back().text;
+            m_ui->messages.clear();
+            return message;
+        };
+        const QString first = update();
+        QVERIFY2(first.endsWith(": added 4, changed 0, removed 0, unchanged 0."),
+                 qPrintable(first));
+        const QString text = readTextFile(dir.filePath("demo/procedures/dbo.p_orders.sql"));
+        QVERIFY2(text.startsWith("USE demo\r\nGO\r\n"), qPrintable(text));
+        QVERIFY(!text.contains("demo.dbo."));  // names no database
+        QVERIFY(QFileInfo::exists(dir.filePath("replay-order.txt")));
+        QVERIFY(update().endsWith(": added 0, changed 0, removed 0, unchanged 4."));
+    }
+
     void appendAddsTheGeneratorsScriptBelowWhatTheViewHeld()
     {
         markAll(connectAndOpen("demo", ObjectKind::Views));
@@ -421,6 +450,12 @@ private:
     }
 
     void markAll(const QModelIndex& folder) { ::markAll(*m_window, folder); }
+
+    static QString readTextFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
 
     void markCaption(const QModelIndex& folder, const QString& caption)
     {
