@@ -5,6 +5,7 @@
 #include "CTLibDatabase.h"
 #include "CTLibEnhQuery.h"
 #include "CTLibObjInfo.h"
+#include "CompareWindow.h"
 #include "ErrorDisplay.h"
 #include "Exceptions.h"
 #include "ExplorerItemModel.h"
@@ -155,6 +156,8 @@ void Tf_main::createActions()
          "Generate Scripts"},
         {&a_repository, "a_repository", "Update &Repository...", QKeySequence(), false,
          "Update a schema repository: one file per object, only what changed is rewritten"},
+        {&a_compare, "a_compare", "Co&mpare Databases...", QKeySequence(), false,
+         "Compare two databases object by object"},
         {&a_select_all, "a_select_all", "Select &All", QKeySequence(), false, ""},
         {&a_unselect_all, "a_unselect_all", "&Unselect All", QKeySequence(), false, ""},
         {&a_invert, "a_invert", "&Invert Selection", QKeySequence(Qt::CTRL | Qt::Key_I), true, ""},
@@ -272,7 +275,9 @@ void Tf_main::createMenus()
 
     menuBar()->addMenu(QStringLiteral("&Server"))->addActions({a_connect, a_disconnect});
     menuBar()->addMenu(QStringLiteral("Se&ttings"))->addAction(a_options);
-    menuBar()->addMenu(QStringLiteral("S&cript"))->addActions({a_view, a_generate, a_repository});
+    menuBar()
+        ->addMenu(QStringLiteral("S&cript"))
+        ->addActions({a_view, a_generate, a_repository, a_compare});
     menuBar()->addMenu(QStringLiteral("&Help"))->addActions({a_contents, a_about});
     for (QAction* menuAction : menuBar()->actions()) {
         connect(menuAction->menu(), &QMenu::aboutToShow, this, &Tf_main::UpdateTextActions);
@@ -451,6 +456,7 @@ void Tf_main::connectCommands()
     connectCommand(a_view, [this] { a_viewExecute(); });
     connectCommand(a_generate, [this] { a_generateExecute(); });
     connectCommand(a_repository, [this] { a_repositoryExecute(); });
+    connectCommand(a_compare, [this] { a_compareExecute(); });
     connectCommand(a_select_all, [this] { a_select_allExecute(); });
     connectCommand(a_unselect_all, [this] { a_unselect_allExecute(); });
     connectCommand(a_invert, [this] { a_invertExecute(); });
@@ -721,6 +727,7 @@ void Tf_main::showConnectionState()
         a_view->setEnabled(false);
         a_generate->setEnabled(false);
         a_repository->setEnabled(false);
+        a_compare->setEnabled(false);
         statusPanel(1)->setText(lostConnectionText());
     } else {
         setWindowTitle(QStringLiteral("Skelder - Connected to ") + db->ServerName);
@@ -735,6 +742,7 @@ void Tf_main::setConnectedState(bool connected)
     a_disconnect->setEnabled(connected);
     a_generate->setEnabled(connected);
     a_repository->setEnabled(connected && db->Rdbms != kSqlAnywhere);
+    a_compare->setEnabled(connected && db->Rdbms != kSqlAnywhere);
     a_view->setEnabled(connected);
     enableFolderCommands();
 }
@@ -1132,19 +1140,71 @@ void Tf_main::BuildSeparateFiles()
     m_runCancelled = generator.Cancelled;
 }
 
+namespace {
+// Repository texts name no database, so that databases of other names compare: the
+// reader writes names without the database while this lives, and as before after.
+class UnprefixedNames {
+public:
+    explicit UnprefixedNames(TCTLibObjInfo& info) : m_info(info), m_prefix(info.PrefixWithDbName)
+    {
+        m_info.PrefixWithDbName = false;
+    }
+    ~UnprefixedNames() { m_info.PrefixWithDbName = m_prefix; }
+    UnprefixedNames(const UnprefixedNames&) = delete;
+    UnprefixedNames& operator=(const UnprefixedNames&) = delete;
+
+private:
+    TCTLibObjInfo& m_info;
+    bool m_prefix;
+};
+}  // namespace
+
+void Tf_main::a_compareExecute()
+{
+    requireLiveConnection();
+    QStringList databases;
+    for (const TExplorerModel::Database& node : m_explorer.databases()) {
+        if (!node.server)
+            databases << node.name;
+    }
+    TCompareWindow window(
+        databases, [this](const QString& database) { return readSchemaTexts(database); }, this);
+    window.exec();
+}
+
+TSchemaTexts Tf_main::readSchemaTexts(const QString& database)
+{
+    TMarkedObjectList objects;
+    const QList<ObjectKind> kinds(AllObjectKinds.begin(), AllObjectKinds.end());
+    callInBackground([&] {
+        TObjectListingReader(*query, db->Rdbms)
+            .readObjects(kinds, database,
+                         [&](ObjectKind kind, const QString& caption, const QString& owner) {
+                             if (!caption.isEmpty())
+                                 objects.append({database, kind, caption, owner});
+                         });
+    });
+    TScriptOptions options = Options;
+    options.PrefixWithDb = false;
+    TSchemaTextSet texts;
+    RAProgressForm2->OnShow = [&](QObject*) {
+        const UnprefixedNames unprefixed(*info);
+        TScriptGenerator generator(*info, options);
+        generator.ListedObjectCounts = {{database, int(objects.size())}};
+        generator.ListedEveryKind = true;
+        generator.WriteFileSet(objects, texts, *RAProgressForm2);
+    };
+    RAProgressForm2->Execute();
+    return texts.texts();
+}
+
 // The repository's files name no database, so that databases of other names compare.
 void Tf_main::BuildRepository()
 {
     ScriptLines.clear();
     TScriptOptions options = Options;
     options.PrefixWithDb = false;
-    // The reader's own prefix setting is the window's again however the run ends.
-    struct PrefixRestore {
-        TCTLibObjInfo& info;
-        bool prefix;
-        ~PrefixRestore() { info.PrefixWithDbName = prefix; }
-    } restore{*info, Options.PrefixWithDb};
-    info->PrefixWithDbName = false;
+    const UnprefixedNames unprefixed(*info);
     TScriptGenerator generator(*info, options);
     generator.ListedObjectCounts = m_explorer.listedObjectCounts();
     TRepositoryFileSet repository(TargetPath, false);

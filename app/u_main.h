@@ -7,6 +7,8 @@
 #include "ExplorerModel.h"
 #include "MarkedObject.h"
 
+#include "SchemaCompare.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -49,6 +51,8 @@ public:
     QAction* a_generate;
     // Keeps a schema repository of the marked objects up to date (not on SQL Anywhere).
     QAction* a_repository;
+    // Compares two databases of the server (not on SQL Anywhere).
+    QAction* a_compare;
     QAction* a_select_all;
     QAction* a_unselect_all;
     QAction* a_invert;
@@ -127,6 +131,9 @@ public:
     void a_viewExecute();
     void a_generateExecute();
     void a_repositoryExecute();
+    void a_compareExecute();
+    // Every object of `database`, written as repository texts with a progress window.
+    TSchemaTexts readSchemaTexts(const QString& database);
     void a_optionsExecute();
     void a_cutExecute();
     void a_copyExecute();

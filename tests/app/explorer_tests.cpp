@@ -2,6 +2,7 @@
 // tree, marks, and the script of the marked objects.
 #include "CTLibDatabase.h"
 #include "CTLibObjInfo.h"
+#include "CompareWindow.h"
 #include "ErrorDisplay.h"
 #include "ExplorerImages.h"
 #include "ExplorerTree.h"
@@ -16,10 +17,12 @@
 
 #include <signal.h>
 #include <QAction>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -387,6 +390,36 @@ private slots:
         QVERIFY(!text.contains("demo.dbo."));  // names no database
         QVERIFY(QFileInfo::exists(dir.filePath("replay-order.txt")));
         QVERIFY(update().endsWith(": added 0, changed 0, removed 0, unchanged 4."));
+    }
+
+    void compareDatabasesListsTheDifferencesAndShowsBothTexts()
+    {
+        m_ui->loginAnswer = TdsimServer::saLogin();
+        m_window->a_connect->trigger();
+        QString summary, sourceText;
+        int onlyInTarget = 0;
+        whenModal([&](QWidget* modal) {
+            auto* window = qobject_cast<TCompareWindow*>(modal);
+            QVERIFY(window);
+            window->cb_source->setCurrentText("demo");
+            window->cb_target->setCurrentText("inventory");
+            QTest::mouseClick(window->btn_compare, Qt::LeftButton);
+            summary = window->lbl_summary->text();
+            for (int row = 0; row < window->lv_differences->count(); ++row) {
+                const QString item = window->lv_differences->item(row)->text();
+                onlyInTarget += item == "only in target: tables/dbo.items.sql";
+                if (item == "only in source: views/dbo.v_customers.sql") {
+                    window->lv_differences->setCurrentRow(row);
+                    sourceText = window->m_sourceText->toPlainText();
+                }
+            }
+            window->reject();
+        });
+        m_window->a_compare->trigger();
+        QVERIFY2(summary.contains(" objects differ"), qPrintable(summary));
+        QCOMPARE(onlyInTarget, 1);
+        QVERIFY2(sourceText.contains("create view v_customers"), qPrintable(sourceText));
+        QVERIFY(m_ui->messages.empty());
     }
 
     void appendAddsTheGeneratorsScriptBelowWhatTheViewHeld()
