@@ -128,6 +128,14 @@ void addOptions(QCommandLineParser& parser)
                "objects on one side only and a unified diff of those that differ; exit 1 when "
                "they differ.",
                "target"),
+        option({"migration"},
+               "With --compare and a database as TARGET: write the Transact-SQL that turns "
+               "TARGET into the database of -D into this file.",
+               "file"),
+        option({"drop-extra"},
+               "With --migration: drop the objects only TARGET has (tables only with "
+               "--allow-data-loss)."),
+        option({"allow-data-loss"}, "With --migration --drop-extra: drop tables too."),
         option({"compare-user"}, "With --compare ENTRY:DATABASE: the login there.", "login"),
         option({"compare-password"}, "With --compare ENTRY:DATABASE: the password there.",
                "password"),
@@ -259,6 +267,13 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const TAppSe
     options.CompareUser = parser.value("compare-user");
     options.ComparePasswordGiven = parser.isSet("compare-password");
     options.ComparePassword = parser.value("compare-password");
+    options.MigrationFile = parser.value("migration");
+    options.DropExtra = parser.isSet("drop-extra");
+    options.AllowDataLoss = parser.isSet("allow-data-loss");
+    if (!options.MigrationFile.isEmpty() && options.CompareTarget.isEmpty())
+        return QStringLiteral("--migration goes with --compare.");
+    if ((options.DropExtra || options.AllowDataLoss) && options.MigrationFile.isEmpty())
+        return QStringLiteral("--drop-extra and --allow-data-loss go with --migration.");
     if (!options.CompareTarget.isEmpty()) {
         if (options.Databases.size() != 1)
             return QStringLiteral("--compare compares one database: name it with -D.");

@@ -29,6 +29,9 @@ struct TCliOptions {
     QString CompareUser;  // empty: the same login
     QString ComparePassword;
     bool ComparePasswordGiven = false;
+    QString MigrationFile;       // with --compare: the script that turns the target into -D
+    bool DropExtra = false;      // the migration drops what only the target has
+    bool AllowDataLoss = false;  // ... tables too
     bool List = false;
     bool Quiet = false;
     bool Header = true;

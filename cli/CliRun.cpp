@@ -333,7 +333,7 @@ struct ServerSession {
 };
 
 // The objects of `database` that the options select, as repository texts.
-TSchemaTexts schemaTexts(ServerSession& session, TCliOptions options, const QString& database)
+TSchemaTextSet schemaTexts(ServerSession& session, TCliOptions options, const QString& database)
 {
     options.Databases = {database};
     TServerCatalog serverCatalog(session.info);
@@ -346,7 +346,27 @@ TSchemaTexts schemaTexts(ServerSession& session, TCliOptions options, const QStr
     generator.ListedEveryKind = options.Kinds.isEmpty();
     TSchemaTextSet texts;
     generator.WriteFileSet(objects, texts, progress);
-    return texts.texts();
+    return texts;
+}
+
+// The migration script: in the target database, what only it has dropped (as chosen),
+// then what the source has that it lacks or has otherwise created from the source's
+// catalog, in the order a script of those objects has.
+void writeMigration(ServerSession& session, const TCliOptions& options, const TMigrationPlan& plan,
+                    const QString& targetDatabase)
+{
+    TFileWriter file(options.MigrationFile);
+    TFileScriptSink sink(file);
+    sink.appendLines(QStringList{QStringLiteral("USE ") + targetDatabase, QStringLiteral("GO")} +
+                     dropBatches(plan.Drop));
+    TConsoleProgress progress(!options.Quiet && isatty(STDERR_FILENO));
+    TScriptOptions replacing = options.Options;
+    replacing.AddDrop = true;  // a changed object replaces the target's
+    TScriptGenerator generator(session.info, replacing);
+    generator.UseNames.insert(options.Databases.constFirst(), targetDatabase);
+    generator.WriteScript(plan.Create, {}, sink, true, nullptr, progress, false);
+    file.commit();
+    completionStatus(generator);
 }
 
 QString sideName(TSchemaDifference::Side side)
@@ -364,13 +384,20 @@ QString sideName(TSchemaDifference::Side side)
 
 // The database of -D against the compare target: a report on standard output, exit 1 when
 // they differ.
-int compare(ServerSession& source, const TCliOptions& options)
+int compare(ServerSession& session, const TCliOptions& options)
 {
     const QString database = options.Databases.constFirst();
     const QString target = options.CompareTarget;
-    const TSchemaTexts sourceTexts = schemaTexts(source, options, database);
+    const TSchemaTextSet source = schemaTexts(session, options, database);
+    TSchemaTextSet targetSet;
     TSchemaTexts targetTexts;
     if (QFileInfo(target).isDir()) {
+        if (!options.MigrationFile.isEmpty()) {
+            std::fprintf(stderr,
+                         "A migration needs a database to compare with, not a "
+                         "repository.\n");
+            return ExitUsage;
+        }
         const QStringList databases = repositoryDatabases(target);
         const QString folder =
             databases.size() == 1 && !databases.contains(safeFileNamePart(database))
@@ -382,15 +409,18 @@ int compare(ServerSession& source, const TCliOptions& options)
         const QString user = options.CompareUser.isEmpty() ? options.User : options.CompareUser;
         const QString password = options.ComparePasswordGiven || !options.CompareUser.isEmpty()
                                      ? options.ComparePassword
-                                     : source.db.Password;
+                                     : session.db.Password;
         if (!other.open(QStringLiteral("compare"), target.section(QLatin1Char(':'), 0, 0), user,
                         password, options))
             return ExitFailure;
-        targetTexts = schemaTexts(other, options, target.section(QLatin1Char(':'), 1));
+        targetSet = schemaTexts(other, options, target.section(QLatin1Char(':'), 1));
+        targetTexts = targetSet.texts();
         other.db.DisConnect();
     } else {
-        targetTexts = schemaTexts(source, options, target);
+        targetSet = schemaTexts(session, options, target);
+        targetTexts = targetSet.texts();
     }
+    const TSchemaTexts& sourceTexts = source.texts();
     const QList<TSchemaDifference> differences =
         compareSchemas(sourceTexts, targetTexts, database, target);
     QByteArray report;
@@ -411,6 +441,14 @@ int compare(ServerSession& source, const TCliOptions& options)
                        count(TSchemaDifference::Side::Different))
                   .toUtf8();
     StandardOutput::write(report);
+    if (!options.MigrationFile.isEmpty()) {
+        const TMigrationPlan plan =
+            migrationPlan(differences, source.objects(), targetSet.objects(),
+                          {options.DropExtra, options.AllowDataLoss});
+        writeMigration(session, options, plan, target.section(QLatin1Char(':'), -1));
+        for (const QString& leftOut : plan.LeftOut)
+            std::fprintf(stderr, "migration leaves out %s\n", qPrintable(printableText(leftOut)));
+    }
     return differences.isEmpty() ? ExitOk : ExitFailure;
 }
 

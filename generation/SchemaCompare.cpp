@@ -1,9 +1,16 @@
 #include "SchemaCompare.h"
 
+#include "CatalogStatements.h"
+#include "Identifier.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
 #include <vector>
+
+using CatalogStatements::singleQuoted;
 
 namespace {
 const QRegularExpression& lineBreak()
@@ -43,7 +50,10 @@ QString withinFolder(const QString& name, const QString& folder)
 
 QString TSchemaTextSet::nameFor(const TMarkedObject& object, bool runsOwn)
 {
-    return m_names.nameFor(object, runsOwn);
+    const QString name = m_names.nameFor(object, runsOwn);
+    if (!runsOwn)
+        m_objects.insert(name.mid(name.indexOf(QLatin1Char('/')) + 1), object);
+    return name;
 }
 
 void TSchemaTextSet::write(const QString& name, const QStringList& lines)
@@ -176,4 +186,131 @@ QString unifiedDiff(const QStringList& from, const QStringList& to, const QStrin
         first = last + 1;
     }
     return diff;
+}
+
+namespace {
+// Kinds whose section replaces an object whole (drop guard, then create).
+bool replacedWhole(ObjectKind kind)
+{
+    return kind == ObjectKind::Views || kind == ObjectKind::Procedures ||
+           kind == ObjectKind::Triggers || kind == ObjectKind::Indexes || kind == ObjectKind::Rules;
+}
+}  // namespace
+
+TMigrationPlan migrationPlan(const QList<TSchemaDifference>& differences,
+                             const QMap<QString, TMarkedObject>& sourceObjects,
+                             const QMap<QString, TMarkedObject>& targetObjects,
+                             const TMigrationChoices& choices)
+{
+    TMigrationPlan plan;
+    for (const TSchemaDifference& difference : differences) {
+        const auto source = sourceObjects.constFind(difference.name);
+        const auto target = targetObjects.constFind(difference.name);
+        switch (difference.side) {
+            case TSchemaDifference::Side::OnlyInSource:
+                if (source != sourceObjects.cend())
+                    plan.Create << *source;
+                else
+                    plan.LeftOut << difference.name + QStringLiteral(": not an object's file");
+                break;
+            case TSchemaDifference::Side::Different:
+                if (source != sourceObjects.cend() && replacedWhole(source->Kind))
+                    plan.Create << *source;
+                else
+                    plan.LeftOut << difference.name + QStringLiteral(
+                                                          ": differs; changing it in place is not "
+                                                          "written");
+                break;
+            case TSchemaDifference::Side::OnlyInTarget:
+                if (target == targetObjects.cend())
+                    plan.LeftOut << difference.name + QStringLiteral(": not an object's file");
+                else if (!choices.DropExtra)
+                    plan.LeftOut << difference.name + QStringLiteral(
+                                                          ": only in the target; kept (drop it "
+                                                          "with --drop-extra)");
+                else if (target->Kind == ObjectKind::Tables && !choices.AllowDataLoss)
+                    plan.LeftOut << difference.name + QStringLiteral(
+                                                          ": only in the target; a table is "
+                                                          "dropped only with --allow-data-loss");
+                else
+                    plan.Drop << *target;
+                break;
+        }
+    }
+    // An index goes with its table: one of a table that stays is not dropped alone.
+    QSet<QString> droppedTables, keptTables;
+    for (auto it = targetObjects.cbegin(); it != targetObjects.cend(); ++it) {
+        if (it->Kind == ObjectKind::Tables)
+            (plan.Drop.contains(*it) ? droppedTables : keptTables) << ObjectNamePart(*it);
+    }
+    for (int n = int(plan.Drop.size()) - 1; n >= 0; --n) {
+        const TMarkedObject& index = plan.Drop[n];
+        if (index.Kind == ObjectKind::Indexes && keptTables.contains(QualifierPart(index)) &&
+            !droppedTables.contains(QualifierPart(index))) {
+            plan.LeftOut << QStringLiteral("indexes/") + index.Caption +
+                                QStringLiteral(": only in the target; its table stays");
+            plan.Drop.removeAt(n);
+        }
+    }
+    return plan;
+}
+
+namespace {
+QStringList dropBatch(const TMarkedObject& object)
+{
+    const QString name = ObjectNamePart(object);
+    const QString qualifier = QualifierPart(object);
+    const QString owned = qualifier.isEmpty()
+                              ? scriptName(name)
+                              : scriptName(qualifier) + QLatin1Char('.') + scriptName(name);
+    const QString ownedTest = QStringLiteral("name = %1 AND uid = user_id(%2)")
+                                  .arg(singleQuoted(name), singleQuoted(qualifier));
+    const auto ifObject = [&](const QString& types, const QString& drop) {
+        return QStringList{QStringLiteral("IF EXISTS(SELECT * FROM sysobjects WHERE %1 AND "
+                                          "type IN (%2))")
+                               .arg(ownedTest, types),
+                           QStringLiteral("  ") + drop, QStringLiteral("GO")};
+    };
+    switch (object.Kind) {
+        case ObjectKind::Tables:
+            return ifObject(QStringLiteral("'U'"), QStringLiteral("DROP TABLE ") + owned);
+        case ObjectKind::Views:
+            return ifObject(QStringLiteral("'V'"), QStringLiteral("DROP VIEW ") + owned);
+        case ObjectKind::Procedures:
+            return ifObject(QStringLiteral("'P'"), QStringLiteral("DROP PROCEDURE ") + owned);
+        case ObjectKind::Triggers:
+            return ifObject(QStringLiteral("'TR'"), QStringLiteral("DROP TRIGGER ") + owned);
+        case ObjectKind::Rules:
+            return ifObject(QStringLiteral("'R'"), QStringLiteral("DROP RULE ") + owned) +
+                   ifObject(QStringLiteral("'D'"), QStringLiteral("DROP DEFAULT ") + owned);
+        case ObjectKind::Indexes:
+            return {QStringLiteral("IF EXISTS(SELECT * FROM sysindexes WHERE name = %1 AND id = "
+                                   "object_id(%2))")
+                        .arg(singleQuoted(name), singleQuoted(qualifier)),
+                    QStringLiteral("  DROP INDEX ") + scriptName(qualifier) + QLatin1Char('.') +
+                        scriptName(name),
+                    QStringLiteral("GO")};
+        case ObjectKind::Users:
+            return {QStringLiteral("EXECUTE sp_dropuser ") + singleQuoted(name),
+                    QStringLiteral("GO")};
+        case ObjectKind::Groups:
+            return {QStringLiteral("EXECUTE sp_dropgroup ") + singleQuoted(name),
+                    QStringLiteral("GO")};
+        case ObjectKind::DataTypes:
+            return {QStringLiteral("EXECUTE sp_droptype ") + singleQuoted(name),
+                    QStringLiteral("GO")};
+        default:
+            return {};
+    }
+}
+}  // namespace
+
+QStringList dropBatches(const TMarkedObjectList& objects)
+{
+    TMarkedObjectList ordered = inReplayOrder(objects);
+    std::reverse(ordered.begin(), ordered.end());
+    QStringList batches;
+    for (const TMarkedObject& object : ordered)
+        batches << dropBatch(object);
+    return batches;
 }

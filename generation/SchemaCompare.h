@@ -22,10 +22,13 @@ public:
     void write(const QString& name, const QStringList& lines) override;
     void finish(const QStringList&) override {}
     const TSchemaTexts& texts() const { return m_texts; }
+    // The object each text holds, by the text's name; the run's own files have none.
+    const QMap<QString, TMarkedObject>& objects() const { return m_objects; }
 
 private:
     TRepositoryNames m_names;
     TSchemaTexts m_texts;
+    QMap<QString, TMarkedObject> m_objects;
 };
 
 // The schema texts of `database` in the repository `directory`: the files its
@@ -47,3 +50,27 @@ QList<TSchemaDifference> compareSchemas(const TSchemaTexts& source, const TSchem
 // A unified diff that turns `from` into `to`, with three lines of context.
 QString unifiedDiff(const QStringList& from, const QStringList& to, const QString& fromLabel,
                     const QString& toLabel);
+
+// What a migration does with the objects compared: those it (re-)creates from the source,
+// those of the target it drops, and what it leaves out with the reason.
+struct TMigrationPlan {
+    TMarkedObjectList Create;  // source objects, created or replaced from their sections
+    TMarkedObjectList Drop;    // target objects
+    QStringList LeftOut;       // "kind/owner.name.sql: reason"
+};
+
+struct TMigrationChoices {
+    bool DropExtra = false;      // drop what only the target has
+    bool AllowDataLoss = false;  // drop tables too
+};
+
+// Views, procedures, triggers, indexes, rules and defaults are replaced whole; a table,
+// user, group or datatype that differs is left out (changing one in place is not written).
+TMigrationPlan migrationPlan(const QList<TSchemaDifference>& differences,
+                             const QMap<QString, TMarkedObject>& sourceObjects,
+                             const QMap<QString, TMarkedObject>& targetObjects,
+                             const TMigrationChoices& choices);
+
+// The batches that drop `objects` of the current database where they exist, in the
+// reverse of the order they are created in.
+QStringList dropBatches(const TMarkedObjectList& objects);

@@ -424,7 +424,8 @@ void TScriptGenerator::WriteScript(const TMarkedObjectList& objects, const TScri
             writeSystemTablePermissions(lastDatabase);
         selectDatabase(object.Database);
         if (CurDb != lastDatabase) {
-            const QStringList use{QString(), QStringLiteral("USE ") + CurDb, QStringLiteral("GO")};
+            const QStringList use{QString(), QStringLiteral("USE ") + UseNames.value(CurDb, CurDb),
+                                  QStringLiteral("GO")};
             scriptLines += use;
             if (sink)
                 sink->appendLines(use);

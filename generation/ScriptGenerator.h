@@ -66,6 +66,9 @@ public:
     // selection alone (one request per kind of read either way).
     QHash<QString, int> ListedObjectCounts;
     bool ListedEveryKind = false;
+    // The name a database's USE lines give it, where it is not its own: a migration read
+    // from one database runs in another.
+    QHash<QString, QString> UseNames;
     // The server's own objects come from this catalog when set (one that listed them
     // already); otherwise each run reads them afresh.
     TServerCatalog* ServerCatalog = nullptr;

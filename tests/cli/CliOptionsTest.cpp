@@ -126,6 +126,8 @@ TEST(CliOptions, BadUsageExitsWithTwoAndSaysWhy)
         {{"--check"}, "--check goes with --repository"},
         {{"--compare", "x"}, "--compare compares one database"},
         {{"-D", "a", "--compare", "x", "-o", "f"}, "--compare writes a report"},
+        {{"--migration", "m.sql"}, "--migration goes with --compare"},
+        {{"-D", "a", "--compare", "x", "--drop-extra"}, "go with --migration"},
         {{"stray"}, "Unexpected argument: stray"},
         {{"--rdbms", "Oracle"}, "Unknown --rdbms"},
         {{"--bogus"}, "Unknown option"},
@@ -177,11 +179,10 @@ TEST(CliOptions, EveryOptionTheHelpDescribesIsAccepted)
         if (name == QLatin1String("check"))
             arguments << "--repository"
                       << "repo";
-        if (name.startsWith(QLatin1String("compare")))
-            arguments << "-D"
-                      << "demo"
-                      << "--compare"
-                      << "other";
+        if (name.startsWith(QLatin1String("compare")) || name == QLatin1String("migration"))
+            arguments << QStringList{"-D", "demo", "--compare", "other"};
+        if (name == QLatin1String("drop-extra") || name == QLatin1String("allow-data-loss"))
+            arguments << QStringList{"-D", "demo", "--compare", "other", "--migration", "m.sql"};
         const TCliParseResult result = parse(arguments);
         EXPECT_TRUE(result.options) << qPrintable(arguments.join(' ') + ": " + result.message);
         ++options;

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -166,5 +167,64 @@ TEST_F(RepositoryTest, CompareReportsWhatDiffersWithAUnifiedDiff)
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_TRUE(other.out.contains("only in target: tables/dbo.items.sql\n"));
     EXPECT_TRUE(other.out.contains("only in source: tables/dbo.customers.sql\n"));
+}
+// A migration read from demo turns a copy that drifted back into demo: what the copy lacks
+// or has changed is made again, and what only it has is dropped as far as the options allow.
+TEST_F(RepositoryTest, AMigrationTurnsTheTargetIntoTheSource)
+{
+    const QString original = m_work.filePath("demo.sql");
+    ASSERT_EQ(
+        runSkelderCliOnServer(TdsimServer::serverName(),
+                              QStringList{"-D", "demo", "-o", original} + replayableScriptOptions())
+            .exitCode,
+        0);
+    QString copy = readText(original);
+    copy.replace(QRegularExpression("^USE demo(?=\\r?$)", QRegularExpression::MultilineOption),
+                 "USE demo_copy");
+    const auto replay = [&](const QString& name, const QString& script) {
+        return replayWithBsqldb(TdsimServer::serverName(), m_work.filePath(name), script);
+    };
+    ASSERT_EQ(replay("create.sql",
+                     "create database demo_copy\ngo\nuse demo_copy\ngo\n"
+                     "exec sp_addsegment demo_seg, demo_copy, demo_dev\ngo\n"),
+              QStringList());
+    ASSERT_EQ(replay("copy.sql", copy), QStringList());
+    ASSERT_EQ(replay("drift.sql",
+                     "use demo_copy\ngo\ndrop view v_order_totals\ngo\n"
+                     "drop procedure p_orders\ngo\n"
+                     "create procedure p_orders as select 1\ngo\n"
+                     "create table extra (id int not null)\ngo\n"
+                     "create view extra_v as select id from extra\ngo\n"),
+              QStringList());
+
+    const auto migrate = [&](const QStringList& choices) {
+        const QString migration = m_work.filePath("migration.sql");
+        const ToolResult result = runSkelderCliOnServer(
+            TdsimServer::serverName(),
+            QStringList{"-D", "demo", "--drop", "--triggers", "--indexes", "--grants", "--quiet",
+                        "--compare", "demo_copy", "--migration", migration} +
+                choices);
+        EXPECT_EQ(result.exitCode, 1) << qPrintable(result.err);
+        EXPECT_EQ(replay("migration-run.sql", readText(migration)), QStringList());
+        return result;
+    };
+    const ToolResult keeping = migrate({"--drop-extra"});
+    EXPECT_TRUE(
+        keeping.err.contains("migration leaves out tables/dbo.extra.sql: only in the "
+                             "target; a table is dropped only with --allow-data-loss"))
+        << qPrintable(keeping.err);
+    const ToolResult after = runSkelderCliOnServer(
+        TdsimServer::serverName(), {"-D", "demo", "--drop", "--triggers", "--indexes", "--grants",
+                                    "--quiet", "--compare", "demo_copy"});
+    EXPECT_TRUE(
+        after.out.startsWith("only in target: tables/dbo.extra.sql\n"
+                             "0 only in source, 1 only in target, 0 differ, "))
+        << qPrintable(after.out);
+
+    migrate({"--drop-extra", "--allow-data-loss"});
+    const ToolResult same = runSkelderCliOnServer(
+        TdsimServer::serverName(), {"-D", "demo", "--drop", "--triggers", "--indexes", "--grants",
+                                    "--quiet", "--compare", "demo_copy"});
+    EXPECT_EQ(same.exitCode, 0) << qPrintable(same.out);
 }
 }  // namespace

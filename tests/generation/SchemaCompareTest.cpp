@@ -49,3 +49,35 @@ TEST(SchemaCompare, DifferencesNameEachSide)
     EXPECT_EQ(differences[2].side, TSchemaDifference::Side::OnlyInTarget);
     EXPECT_TRUE(compareSchemas(source, source, "s", "t").isEmpty());
 }
+
+// What a migration makes, drops and leaves out, by kind and by the choices made.
+TEST(SchemaCompare, AMigrationReplacesCompiledObjectsAndDropsOnlyWhatItMay)
+{
+    using Side = TSchemaDifference::Side;
+    const TMarkedObject view{"db", ObjectKind::Views, "dbo.v", "dbo"};
+    const TMarkedObject table{"db", ObjectKind::Tables, "dbo.t", "dbo"};
+    const TMarkedObject extra{"db", ObjectKind::Tables, "dbo.x", "dbo"};
+    const TMarkedObject extraIndex{"db", ObjectKind::Indexes, "x.x_ix"};
+    const QList<TSchemaDifference> differences{{Side::Different, "views/dbo.v.sql", {}},
+                                               {Side::Different, "tables/dbo.t.sql", {}},
+                                               {Side::OnlyInTarget, "tables/dbo.x.sql", {}},
+                                               {Side::OnlyInTarget, "indexes/x.x_ix.sql", {}}};
+    const QMap<QString, TMarkedObject> source{{"views/dbo.v.sql", view},
+                                              {"tables/dbo.t.sql", table}};
+    const QMap<QString, TMarkedObject> target{{"views/dbo.v.sql", view},
+                                              {"tables/dbo.t.sql", table},
+                                              {"tables/dbo.x.sql", extra},
+                                              {"indexes/x.x_ix.sql", extraIndex}};
+
+    TMigrationPlan plan = migrationPlan(differences, source, target, {true, false});
+    EXPECT_EQ(plan.Create, TMarkedObjectList({view}));
+    EXPECT_TRUE(plan.Drop.isEmpty());  // the table stays, and so does its index
+    EXPECT_EQ(plan.LeftOut.size(), 3);
+    EXPECT_TRUE(plan.LeftOut[0].startsWith("tables/dbo.t.sql: differs"));
+
+    plan = migrationPlan(differences, source, target, {true, true});
+    EXPECT_EQ(plan.Drop, TMarkedObjectList({extra, extraIndex}));
+    const QString drops = dropBatches(plan.Drop).join('\n');
+    // The index before its table.
+    EXPECT_LT(drops.indexOf("DROP INDEX x.x_ix"), drops.indexOf("DROP TABLE dbo.x"));
+}
