@@ -111,6 +111,13 @@ void CatalogRead::storeInSnapshot(TCatalogSnapshot& snapshot, CatalogStatements:
                                        : readRows(CatalogStatements::scopedRead(
                                                       set, snapshot.database(), keys),
                                                   Mode::LanguageCommand, joinedAsBytes(set)));
+    // The tables' triggers in one more read, rather than one each.
+    const QStringList triggers =
+        set == CatalogStatements::CatalogSet::Objects ? snapshot.triggersToAdd() : QStringList();
+    if (!triggers.isEmpty())
+        snapshot.addObjects(
+            readRows(CatalogStatements::scopedRead(set, snapshot.database(), triggers),
+                     Mode::LanguageCommand, false));
 }
 
 void CatalogRead::serve(QList<const TCatalogSnapshot::Row*> rows, int keyColumns)

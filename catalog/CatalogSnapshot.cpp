@@ -132,6 +132,29 @@ void TCatalogSnapshot::widenScope(const Table& objects)
     }
 }
 
+QStringList TCatalogSnapshot::triggersToAdd() const
+{
+    QStringList names;
+    for (const QString& name : m_triggerNames) {
+        if (!m_names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
+void TCatalogSnapshot::addObjects(std::vector<Row> rows)
+{
+    std::optional<Table>& objects = m_tables[size_t(CatalogSet::Objects)];
+    if (!objects)
+        return;
+    for (Row& row : rows)
+        objects->rows.push_back(std::move(row));
+    // The lookups are made again on first use.
+    for (auto& index : objects->byKey)
+        index.reset();
+    m_names.unite(m_triggerNames);
+}
+
 bool TCatalogSnapshot::covers(CatalogSet set, const QStringList& key) const
 {
     if (!m_scoped)

@@ -49,6 +49,10 @@ public:
     bool covers(CatalogStatements::CatalogSet set, const QStringList& key) const;
     // The first-key values the scoped read of `set` is restricted to.
     QStringList scopeKeys(CatalogStatements::CatalogSet set) const;
+    // The tables' triggers whose own Objects rows the scoped Objects read did not bring;
+    // addObjects() puts them in, after which Objects covers them too.
+    QStringList triggersToAdd() const;
+    void addObjects(std::vector<Row> rows);
     bool holds(CatalogStatements::CatalogSet set) const;
     // The number of key columns in front of each row of a set held.
     int keyColumnCount(CatalogStatements::CatalogSet set) const;
