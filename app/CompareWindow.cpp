@@ -20,18 +20,6 @@ QPlainTextEdit* readOnlyText(const char* name, QWidget* parent)
     return text;
 }
 
-QString sideCaption(TSchemaDifference::Side side)
-{
-    switch (side) {
-        case TSchemaDifference::Side::OnlyInSource:
-            return QStringLiteral("only in source");
-        case TSchemaDifference::Side::OnlyInTarget:
-            return QStringLiteral("only in target");
-        case TSchemaDifference::Side::Different:
-            break;
-    }
-    return QStringLiteral("differs");
-}
 }  // namespace
 
 TCompareWindow::TCompareWindow(const QStringList& databases, SchemaReader readSchema,
@@ -90,8 +78,7 @@ void TCompareWindow::compare()
     m_differences =
         compareSchemas(m_source, m_target, cb_source->currentText(), cb_target->currentText());
     for (const TSchemaDifference& difference : m_differences)
-        lv_differences->addItem(sideCaption(difference.side) + QStringLiteral(": ") +
-                                difference.name);
+        lv_differences->addItem(sideName(difference.side) + QStringLiteral(": ") + difference.name);
     lbl_summary->setText(QStringLiteral("%1 of %2 objects differ")
                              .arg(m_differences.size())
                              .arg(QSet<QString>(m_source.keyBegin(), m_source.keyEnd())

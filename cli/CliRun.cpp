@@ -369,19 +369,6 @@ void writeMigration(ServerSession& session, const TCliOptions& options, const TM
     completionStatus(generator);
 }
 
-QString sideName(TSchemaDifference::Side side)
-{
-    switch (side) {
-        case TSchemaDifference::Side::OnlyInSource:
-            return QStringLiteral("only in source");
-        case TSchemaDifference::Side::OnlyInTarget:
-            return QStringLiteral("only in target");
-        case TSchemaDifference::Side::Different:
-            break;
-    }
-    return QStringLiteral("differs");
-}
-
 // The database of -D against the compare target: a report on standard output, exit 1 when
 // they differ.
 int compare(ServerSession& session, const TCliOptions& options)

@@ -90,6 +90,19 @@ TSchemaTexts repositoryTexts(const QString& directory, const QString& database)
     return texts;
 }
 
+QString sideName(TSchemaDifference::Side side)
+{
+    switch (side) {
+        case TSchemaDifference::Side::OnlyInSource:
+            return QStringLiteral("only in source");
+        case TSchemaDifference::Side::OnlyInTarget:
+            return QStringLiteral("only in target");
+        case TSchemaDifference::Side::Different:
+            break;
+    }
+    return QStringLiteral("differs");
+}
+
 QList<TSchemaDifference> compareSchemas(const TSchemaTexts& source, const TSchemaTexts& target,
                                         const QString& sourceLabel, const QString& targetLabel)
 {

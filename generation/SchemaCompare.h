@@ -44,6 +44,9 @@ struct TSchemaDifference {
     QString diff;  // for texts that differ: a unified diff, target to source
 };
 
+// "only in source", "only in target" or "differs".
+QString sideName(TSchemaDifference::Side side);
+
 QList<TSchemaDifference> compareSchemas(const TSchemaTexts& source, const TSchemaTexts& target,
                                         const QString& sourceLabel, const QString& targetLabel);
 

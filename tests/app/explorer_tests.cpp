@@ -340,13 +340,7 @@ private slots:
         markAll(openFolder("demo", ObjectKind::Procedures));
         m_window->Options.SeparateFiles = true;
         m_window->Options.IndexScript = true;
-        whenModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            QVERIFY(dialog);
-            dialog->setDirectory(dir.path());
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(dir.path());
-            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
-        });
+        chooseFolderWhenAsked(dir.path());
         m_window->a_generate->trigger();
         QVERIFY(m_ui->messages.empty());
 
@@ -368,13 +362,7 @@ private slots:
         QTemporaryDir dir;
         markAll(connectAndOpen("demo", ObjectKind::Procedures));
         const auto update = [&]() -> QString {
-            whenModal([&](QWidget* modal) {
-                auto* dialog = qobject_cast<QFileDialog*>(modal);
-                QVERIFY(dialog);
-                dialog->setDirectory(dir.path());
-                dialog->findChild<QLineEdit*>("fileNameEdit")->setText(dir.path());
-                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
-            });
+            chooseFolderWhenAsked(dir.path());
             m_window->a_repository->trigger();
             if (m_ui->messages.size() != 1)
                 return QStringLiteral("%1 messages").arg(m_ui->messages.size());
@@ -483,6 +471,18 @@ private:
     }
 
     void markAll(const QModelIndex& folder) { ::markAll(*m_window, folder); }
+
+    // Answers the next folder dialog with `path`, as a user typing it would.
+    static void chooseFolderWhenAsked(const QString& path)
+    {
+        whenModal([path](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->setDirectory(path);
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+        });
+    }
 
     static QString readTextFile(const QString& path)
     {
