@@ -152,6 +152,10 @@ public:
     // Whether the connection is to SQL Anywhere, whose catalog has no owners' rows.
     bool isSqlAnywhere();
 
+    // The columns of the table `owner`.`tableName` of SelectDb as its CREATE TABLE
+    // declares them; none when it has no such table.
+    std::vector<TCTColumnDef> GetTableColumns(const QString& tableName, const QString& owner);
+
 private:
     // Checks the connection name and SelectDb, and returns the connection.
     TCTLibDatabase& prepareRead();

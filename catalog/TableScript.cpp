@@ -263,6 +263,14 @@ std::optional<TCTTableStorage> TCTLibObjInfo::GetTableStorage(int tableId)
     return storage;
 }
 
+std::vector<TCTColumnDef> TCTLibObjInfo::GetTableColumns(const QString& tableName,
+                                                         const QString& owner)
+{
+    CheckSelectDb();
+    const std::optional<int> id = objectId(owner, nameArgument(tableName), QStringLiteral("U"));
+    return id ? readColumns(*id) : std::vector<TCTColumnDef>();
+}
+
 QStringList TCTLibObjInfo::GetTableScript(const QString& tableName, const QString& owner)
 {
     CheckSelectDb();

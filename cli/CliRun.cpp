@@ -6,6 +6,7 @@
 #include "CliOptions.h"
 #include "ConsoleProgress.h"
 #include "Exceptions.h"
+#include "Identifier.h"
 #include "ObjectListing.h"
 #include "PrintableText.h"
 #include "RegAuto.h"
@@ -28,6 +29,7 @@
 #include <array>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -352,21 +354,34 @@ TSchemaTextSet schemaTexts(ServerSession& session, TCliOptions options, const QS
 // The migration script: in the target database, what only it has dropped (as chosen),
 // then what the source has that it lacks or has otherwise created from the source's
 // catalog, in the order a script of those objects has.
-void writeMigration(ServerSession& session, const TCliOptions& options, const TMigrationPlan& plan,
-                    const QString& targetDatabase)
+void writeMigration(ServerSession& session, TCTLibObjInfo& targetInfo, const TCliOptions& options,
+                    TMigrationPlan plan, const QString& targetDatabase)
 {
     TFileWriter file(options.MigrationFile);
     TFileScriptSink sink(file);
     sink.appendLines(QStringList{QStringLiteral("USE ") + targetDatabase, QStringLiteral("GO")} +
                      dropBatches(plan.Drop));
+    // Columns the target's tables lack, before the objects that may use them.
+    const QString sourceDatabase = options.Databases.constFirst();
+    for (const TMarkedObject& table : plan.Alter) {
+        const QString owner = QualifierPart(table), name = ObjectNamePart(table);
+        session.info.setSelectDb(sourceDatabase);
+        const std::vector<TCTColumnDef> sourceColumns = session.info.GetTableColumns(name, owner);
+        targetInfo.setSelectDb(targetDatabase);
+        const std::vector<TCTColumnDef> targetColumns = targetInfo.GetTableColumns(name, owner);
+        sink.appendLines(addedColumns(scriptName(owner) + QLatin1Char('.') + scriptName(name),
+                                      sourceColumns, targetColumns, plan.LeftOut));
+    }
     TConsoleProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     TScriptOptions replacing = options.Options;
     replacing.AddDrop = true;  // a changed object replaces the target's
     TScriptGenerator generator(session.info, replacing);
-    generator.UseNames.insert(options.Databases.constFirst(), targetDatabase);
+    generator.UseNames.insert(sourceDatabase, targetDatabase);
     generator.WriteScript(plan.Create, {}, sink, true, nullptr, progress, false);
     file.commit();
     completionStatus(generator);
+    for (const QString& leftOut : plan.LeftOut)
+        std::fprintf(stderr, "migration leaves out %s\n", qPrintable(printableText(leftOut)));
 }
 
 // The database of -D against the compare target: a report on standard output, exit 1 when
@@ -378,6 +393,8 @@ int compare(ServerSession& session, const TCliOptions& options)
     const TSchemaTextSet source = schemaTexts(session, options, database);
     TSchemaTextSet targetSet;
     TSchemaTexts targetTexts;
+    // The target's own login, when it is on another server.
+    std::unique_ptr<ServerSession> other;
     if (QFileInfo(target).isDir()) {
         if (!options.MigrationFile.isEmpty()) {
             std::fprintf(stderr,
@@ -392,17 +409,16 @@ int compare(ServerSession& session, const TCliOptions& options)
                 : database;
         targetTexts = repositoryTexts(target, folder);
     } else if (target.contains(QLatin1Char(':'))) {
-        ServerSession other;
+        other = std::make_unique<ServerSession>();
         const QString user = options.CompareUser.isEmpty() ? options.User : options.CompareUser;
         const QString password = options.ComparePasswordGiven || !options.CompareUser.isEmpty()
                                      ? options.ComparePassword
                                      : session.db.Password;
-        if (!other.open(QStringLiteral("compare"), target.section(QLatin1Char(':'), 0, 0), user,
-                        password, options))
+        if (!other->open(QStringLiteral("compare"), target.section(QLatin1Char(':'), 0, 0), user,
+                         password, options))
             return ExitFailure;
-        targetSet = schemaTexts(other, options, target.section(QLatin1Char(':'), 1));
+        targetSet = schemaTexts(*other, options, target.section(QLatin1Char(':'), 1));
         targetTexts = targetSet.texts();
-        other.db.DisConnect();
     } else {
         targetSet = schemaTexts(session, options, target);
         targetTexts = targetSet.texts();
@@ -429,12 +445,10 @@ int compare(ServerSession& session, const TCliOptions& options)
                   .toUtf8();
     StandardOutput::write(report);
     if (!options.MigrationFile.isEmpty()) {
-        const TMigrationPlan plan =
-            migrationPlan(differences, source.objects(), targetSet.objects(),
-                          {options.DropExtra, options.AllowDataLoss});
-        writeMigration(session, options, plan, target.section(QLatin1Char(':'), -1));
-        for (const QString& leftOut : plan.LeftOut)
-            std::fprintf(stderr, "migration leaves out %s\n", qPrintable(printableText(leftOut)));
+        TMigrationPlan plan = migrationPlan(differences, source.objects(), targetSet.objects(),
+                                            {options.DropExtra, options.AllowDataLoss});
+        writeMigration(session, other ? other->info : session.info, options, plan,
+                       target.section(QLatin1Char(':'), -1));
     }
     return differences.isEmpty() ? ExitOk : ExitFailure;
 }

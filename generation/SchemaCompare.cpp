@@ -229,6 +229,8 @@ TMigrationPlan migrationPlan(const QList<TSchemaDifference>& differences,
             case TSchemaDifference::Side::Different:
                 if (source != sourceObjects.cend() && replacedWhole(source->Kind))
                     plan.Create << *source;
+                else if (source != sourceObjects.cend() && source->Kind == ObjectKind::Tables)
+                    plan.Alter << *source;
                 else
                     plan.LeftOut << difference.name + QStringLiteral(
                                                           ": differs; changing it in place is not "
@@ -326,4 +328,57 @@ QStringList dropBatches(const TMarkedObjectList& objects)
     for (const TMarkedObject& object : ordered)
         batches << dropBatch(object);
     return batches;
+}
+
+namespace {
+bool sameDeclaration(const TCTColumnDef& a, const TCTColumnDef& b)
+{
+    return a.TypeName == b.TypeName && a.Length == b.Length && a.Prec == b.Prec &&
+           a.Scale == b.Scale && a.Nullable == b.Nullable && a.Identity == b.Identity &&
+           a.DefaultClause == b.DefaultClause && a.Computed == b.Computed &&
+           a.ComputedExpression == b.ComputedExpression && a.Materialized == b.Materialized;
+}
+
+const TCTColumnDef* named(const std::vector<TCTColumnDef>& columns, const QString& name)
+{
+    for (const TCTColumnDef& column : columns) {
+        if (column.Name == name)
+            return &column;
+    }
+    return nullptr;
+}
+}  // namespace
+
+QStringList addedColumns(const QString& table, const std::vector<TCTColumnDef>& source,
+                         const std::vector<TCTColumnDef>& target, QStringList& leftOut)
+{
+    QStringList statements;
+    for (const TCTColumnDef& column : source) {
+        const TCTColumnDef* other = named(target, column.Name);
+        if (other) {
+            if (!sameDeclaration(column, *other))
+                leftOut << QStringLiteral("%1: column %2 differs; changing it is not written")
+                               .arg(table, column.Name);
+            continue;
+        }
+        if (!column.Nullable && column.DefaultClause.isEmpty() && !column.Identity &&
+            !column.Computed) {
+            leftOut << QStringLiteral(
+                           "%1: column %2 is NOT NULL without a default; the rows "
+                           "there need a value")
+                           .arg(table, column.Name);
+            continue;
+        }
+        statements << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD ") +
+                          formatColumnLine(column).trimmed()
+                   << QStringLiteral("GO");
+    }
+    for (const TCTColumnDef& column : target) {
+        if (!named(source, column.Name))
+            leftOut << QStringLiteral(
+                           "%1: column %2 is only in the target; dropping it is not "
+                           "written")
+                           .arg(table, column.Name);
+    }
+    return statements;
 }

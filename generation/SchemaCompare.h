@@ -5,11 +5,13 @@
 #pragma once
 
 #include "Repository.h"
+#include "TableColumns.h"
 
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // A schema's texts by name within its database's folder, without the USE batch that
 // starts each file (which names the database).
@@ -59,6 +61,7 @@ QString unifiedDiff(const QStringList& from, const QStringList& to, const QStrin
 struct TMigrationPlan {
     TMarkedObjectList Create;  // source objects, created or replaced from their sections
     TMarkedObjectList Drop;    // target objects
+    TMarkedObjectList Alter;   // source tables that the target has otherwise
     QStringList LeftOut;       // "kind/owner.name.sql: reason"
 };
 
@@ -77,3 +80,9 @@ TMigrationPlan migrationPlan(const QList<TSchemaDifference>& differences,
 // The batches that drop `objects` of the current database where they exist, in the
 // reverse of the order they are created in.
 QStringList dropBatches(const TMarkedObjectList& objects);
+
+// The ALTER TABLE statements that give the target's `table` the columns only the source
+// has: those that allow nulls or have a default (or are computed), which existing rows
+// can take. Columns removed, changed, or that need a value are named in `leftOut`.
+QStringList addedColumns(const QString& table, const std::vector<TCTColumnDef>& source,
+                         const std::vector<TCTColumnDef>& target, QStringList& leftOut);

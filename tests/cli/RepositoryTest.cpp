@@ -189,6 +189,11 @@ TEST_F(RepositoryTest, AMigrationTurnsTheTargetIntoTheSource)
                      "exec sp_addsegment demo_seg, demo_copy, demo_dev\ngo\n"),
               QStringList());
     ASSERT_EQ(replay("copy.sql", copy), QStringList());
+    // The source grows two columns the copy lacks: one that allows nulls, one with a default.
+    ASSERT_EQ(replay("grow.sql",
+                     "use demo\ngo\nalter table customers add note varchar(20) null\n"
+                     "go\nalter table orders add flag int default 0 not null\ngo\n"),
+              QStringList());
     ASSERT_EQ(replay("drift.sql",
                      "use demo_copy\ngo\ndrop view v_order_totals\ngo\n"
                      "drop procedure p_orders\ngo\n"

@@ -3,6 +3,7 @@
 #include "SchemaCompare.h"
 
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 
 namespace {
 QStringList numbered(int count)
@@ -71,13 +72,48 @@ TEST(SchemaCompare, AMigrationReplacesCompiledObjectsAndDropsOnlyWhatItMay)
 
     TMigrationPlan plan = migrationPlan(differences, source, target, {true, false});
     EXPECT_EQ(plan.Create, TMarkedObjectList({view}));
+    EXPECT_EQ(plan.Alter, TMarkedObjectList({table}));
     EXPECT_TRUE(plan.Drop.isEmpty());  // the table stays, and so does its index
-    EXPECT_EQ(plan.LeftOut.size(), 3);
-    EXPECT_TRUE(plan.LeftOut[0].startsWith("tables/dbo.t.sql: differs"));
+    EXPECT_EQ(plan.LeftOut.size(), 2);
 
     plan = migrationPlan(differences, source, target, {true, true});
     EXPECT_EQ(plan.Drop, TMarkedObjectList({extra, extraIndex}));
     const QString drops = dropBatches(plan.Drop).join('\n');
     // The index before its table.
     EXPECT_LT(drops.indexOf("DROP INDEX x.x_ix"), drops.indexOf("DROP TABLE dbo.x"));
+}
+
+// Columns a table lacks are added where its rows can take them; the rest is named.
+TEST(SchemaCompare, OnlyColumnsThatRowsCanTakeAreAdded)
+{
+    const auto column = [](const char* name, bool nullable, const char* defaultClause = "") {
+        TCTColumnDef def;
+        def.Name = QString::fromLatin1(name);
+        def.TypeName = QStringLiteral("int");
+        def.Length = 4;
+        def.Nullable = nullable;
+        def.DefaultClause = QString::fromLatin1(defaultClause);
+        return def;
+    };
+    const std::vector<TCTColumnDef> source{column("id", false), column("note", true),
+                                           column("flag", false, "default 0"),
+                                           column("must", false), column("kind", true)};
+    const std::vector<TCTColumnDef> target{column("id", false), column("kind", false),
+                                           column("old", true)};
+    QStringList leftOut;
+    const QString statements = addedColumns("dbo.t", source, target, leftOut).join('\n');
+    EXPECT_TRUE(statements.contains(QRegularExpression("^ALTER TABLE dbo.t ADD note +int +NULL\nGO",
+                                                       QRegularExpression::MultilineOption)))
+        << qPrintable(statements);
+    EXPECT_TRUE(
+        statements.contains(QRegularExpression("^ALTER TABLE dbo.t ADD flag +int +default 0 "
+                                               "+NOT NULL\nGO",
+                                               QRegularExpression::MultilineOption)))
+        << qPrintable(statements);
+    EXPECT_FALSE(statements.contains("must"));
+    EXPECT_EQ(leftOut, QStringList({"dbo.t: column must is NOT NULL without a default; the rows "
+                                    "there need a value",
+                                    "dbo.t: column kind differs; changing it is not written",
+                                    "dbo.t: column old is only in the target; dropping it is not "
+                                    "written"}));
 }
