@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -17,14 +18,21 @@ class QPushButton;
 class TCompareWindow : public QDialog {
     Q_OBJECT
 public:
-    // `readSchema` writes one database's objects as schema texts (showing progress).
-    using SchemaReader = std::function<TSchemaTexts(const QString& database)>;
+    // `readSchema` writes one database's objects as schema texts (showing progress);
+    // `writeMigration` puts the migration from the target to the source into the text view.
+    using SchemaReader = std::function<TSchemaTextSet(const QString& database)>;
+    using MigrationWriter =
+        std::function<void(const QString& source, const QString& target, TMigrationPlan plan)>;
     TCompareWindow(const QStringList& databases, SchemaReader readSchema,
-                   QWidget* parent = nullptr);
+                   MigrationWriter writeMigration, QWidget* parent = nullptr);
 
     QComboBox* cb_source;
     QComboBox* cb_target;
     QPushButton* btn_compare;
+    // Writes the migration into the text view and closes the window.
+    QPushButton* btn_migration;
+    QCheckBox* chk_drop_extra;       // drop what only the target has ...
+    QCheckBox* chk_allow_data_loss;  // ... its tables too
     QListWidget* lv_differences;
     QPlainTextEdit* m_targetText;
     QPlainTextEdit* m_sourceText;
@@ -33,10 +41,12 @@ public:
 
 private:
     void compare();
+    void migrate();
     void showDifference(int row);
 
     SchemaReader m_readSchema;
-    TSchemaTexts m_source;
-    TSchemaTexts m_target;
+    MigrationWriter m_writeMigration;
+    TSchemaTextSet m_source;
+    TSchemaTextSet m_target;
     QList<TSchemaDifference> m_differences;
 };

@@ -1168,11 +1168,15 @@ void Tf_main::a_compareExecute()
             databases << node.name;
     }
     TCompareWindow window(
-        databases, [this](const QString& database) { return readSchemaTexts(database); }, this);
+        databases, [this](const QString& database) { return readSchemaTexts(database); },
+        [this](const QString& source, const QString& target, TMigrationPlan plan) {
+            viewMigration(source, target, std::move(plan));
+        },
+        this);
     window.exec();
 }
 
-TSchemaTexts Tf_main::readSchemaTexts(const QString& database)
+TSchemaTextSet Tf_main::readSchemaTexts(const QString& database)
 {
     TMarkedObjectList objects;
     const QList<ObjectKind> kinds(AllObjectKinds.begin(), AllObjectKinds.end());
@@ -1195,7 +1199,32 @@ TSchemaTexts Tf_main::readSchemaTexts(const QString& database)
         generator.WriteFileSet(objects, texts, *RAProgressForm2);
     };
     RAProgressForm2->Execute();
-    return texts.texts();
+    return texts;
+}
+
+// The migration into the view, in place of what it held (or below it with Append down);
+// what it leaves out is named in a message.
+void Tf_main::viewMigration(const QString& source, const QString& target, TMigrationPlan plan)
+{
+    TMigrationNotes notes;
+    ScriptLines.clear();
+    m_viewSink->startRun(!btn_append->isChecked());
+    RAProgressForm1->OnShow = [&](QObject*) {
+        const UnprefixedNames unprefixed(*info);
+        TScriptOptions options = Options;
+        options.PrefixWithDb = false;
+        notes = writeMigration({*info, source, *info, target}, plan, options, *m_viewSink,
+                               *RAProgressForm1);
+    };
+    RAProgressForm1->Execute();
+    m_viewSink->flush();
+    Unscripted = notes.Unscripted + notes.Warnings;
+    ReportUnscripted();
+    if (!plan.LeftOut.isEmpty())
+        UserInterface::instance().showMessage(QStringLiteral("Skelder"),
+                                              QStringLiteral("The migration leaves out:\r\n") +
+                                                  plan.LeftOut.join(QStringLiteral("\r\n")),
+                                              UserInterface::Icon::Warning);
 }
 
 // The repository's files name no database, so that databases of other names compare.

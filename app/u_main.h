@@ -133,7 +133,9 @@ public:
     void a_repositoryExecute();
     void a_compareExecute();
     // Every object of `database`, written as repository texts with a progress window.
-    TSchemaTexts readSchemaTexts(const QString& database);
+    TSchemaTextSet readSchemaTexts(const QString& database);
+    // The migration from `target` to `source` (databases of this server) into the view.
+    void viewMigration(const QString& source, const QString& target, TMigrationPlan plan);
     void a_optionsExecute();
     void a_cutExecute();
     void a_copyExecute();

@@ -213,12 +213,17 @@ void printList(const TMarkedObjectList& objects)
 
 // Warnings and the objects left out go to standard error; any object left out makes the
 // run incomplete.
+void reportNotes(const QStringList& warnings, const QStringList& unscripted)
+{
+    for (const QString& warning : warnings)
+        std::fprintf(stderr, "warning: %s\n", qPrintable(printableText(warning)));
+    for (const QString& object : unscripted)
+        std::fprintf(stderr, "not scripted: %s\n", qPrintable(printableText(object)));
+}
+
 int completionStatus(const TScriptGenerator& generator)
 {
-    for (const QString& warning : generator.Warnings)
-        std::fprintf(stderr, "warning: %s\n", qPrintable(printableText(warning)));
-    for (const QString& object : generator.Unscripted)
-        std::fprintf(stderr, "not scripted: %s\n", qPrintable(printableText(object)));
+    reportNotes(generator.Warnings, generator.Unscripted);
     return generator.Unscripted.isEmpty() ? ExitOk : ExitIncomplete;
 }
 
@@ -359,27 +364,12 @@ void writeMigration(ServerSession& session, TCTLibObjInfo& targetInfo, const TCl
 {
     TFileWriter file(options.MigrationFile);
     TFileScriptSink sink(file);
-    sink.appendLines(QStringList{QStringLiteral("USE ") + targetDatabase, QStringLiteral("GO")} +
-                     dropBatches(plan.Drop));
-    // Columns the target's tables lack, before the objects that may use them.
-    const QString sourceDatabase = options.Databases.constFirst();
-    for (const TMarkedObject& table : plan.Alter) {
-        const QString owner = QualifierPart(table), name = ObjectNamePart(table);
-        session.info.setSelectDb(sourceDatabase);
-        const std::vector<TCTColumnDef> sourceColumns = session.info.GetTableColumns(name, owner);
-        targetInfo.setSelectDb(targetDatabase);
-        const std::vector<TCTColumnDef> targetColumns = targetInfo.GetTableColumns(name, owner);
-        sink.appendLines(addedColumns(scriptName(owner) + QLatin1Char('.') + scriptName(name),
-                                      sourceColumns, targetColumns, plan.LeftOut));
-    }
     TConsoleProgress progress(!options.Quiet && isatty(STDERR_FILENO));
-    TScriptOptions replacing = options.Options;
-    replacing.AddDrop = true;  // a changed object replaces the target's
-    TScriptGenerator generator(session.info, replacing);
-    generator.UseNames.insert(sourceDatabase, targetDatabase);
-    generator.WriteScript(plan.Create, {}, sink, true, nullptr, progress, false);
+    const TMigrationNotes notes =
+        writeMigration({session.info, options.Databases.constFirst(), targetInfo, targetDatabase},
+                       plan, options.Options, sink, progress);
     file.commit();
-    completionStatus(generator);
+    reportNotes(notes.Warnings, notes.Unscripted);
     for (const QString& leftOut : plan.LeftOut)
         std::fprintf(stderr, "migration leaves out %s\n", qPrintable(printableText(leftOut)));
 }

@@ -1,5 +1,6 @@
 #include "SchemaCompare.h"
 
+#include "CTLibObjInfo.h"
 #include "CatalogStatements.h"
 #include "Identifier.h"
 
@@ -381,4 +382,29 @@ QStringList addedColumns(const QString& table, const std::vector<TCTColumnDef>& 
                            .arg(table, column.Name);
     }
     return statements;
+}
+
+TMigrationNotes writeMigration(const TMigrationSides& sides, TMigrationPlan& plan,
+                               const TScriptOptions& options, TScriptSink& script,
+                               ProgressReporter& progress)
+{
+    script.appendLines(
+        QStringList{QStringLiteral("USE ") + sides.targetDatabase, QStringLiteral("GO")} +
+        dropBatches(plan.Drop));
+    // Columns the target's tables lack, before the objects that may use them.
+    for (const TMarkedObject& table : plan.Alter) {
+        const QString owner = QualifierPart(table), name = ObjectNamePart(table);
+        sides.source.setSelectDb(sides.sourceDatabase);
+        const std::vector<TCTColumnDef> sourceColumns = sides.source.GetTableColumns(name, owner);
+        sides.target.setSelectDb(sides.targetDatabase);
+        const std::vector<TCTColumnDef> targetColumns = sides.target.GetTableColumns(name, owner);
+        script.appendLines(addedColumns(scriptName(owner) + QLatin1Char('.') + scriptName(name),
+                                        sourceColumns, targetColumns, plan.LeftOut));
+    }
+    TScriptOptions replacing = options;
+    replacing.AddDrop = true;
+    TScriptGenerator generator(sides.source, replacing);
+    generator.UseNames.insert(sides.sourceDatabase, sides.targetDatabase);
+    generator.WriteScript(plan.Create, {}, script, true, nullptr, progress, false);
+    return {generator.Unscripted, generator.Warnings};
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Repository.h"
+#include "ScriptSink.h"
 #include "TableColumns.h"
 
 #include <QList>
@@ -86,3 +87,29 @@ QStringList dropBatches(const TMarkedObjectList& objects);
 // can take. Columns removed, changed, or that need a value are named in `leftOut`.
 QStringList addedColumns(const QString& table, const std::vector<TCTColumnDef>& source,
                          const std::vector<TCTColumnDef>& target, QStringList& leftOut);
+
+class ProgressReporter;
+class TCTLibObjInfo;
+
+// Where a migration reads each side: the source's objects and columns through `source`,
+// the target's columns through `target` (the same reader when both are on one server).
+struct TMigrationSides {
+    TCTLibObjInfo& source;
+    QString sourceDatabase;
+    TCTLibObjInfo& target;
+    QString targetDatabase;
+};
+
+// What the sections of a migration could not write.
+struct TMigrationNotes {
+    QStringList Unscripted;
+    QStringList Warnings;
+};
+
+// Writes the migration of `plan` to `script`: in the target database, the drops, the
+// columns its tables lack, then the objects to make, as a script of them orders them
+// (drop guards on, so that a changed object replaces the target's). `plan.LeftOut` gets
+// what the columns' comparison leaves out.
+TMigrationNotes writeMigration(const TMigrationSides& sides, TMigrationPlan& plan,
+                               const TScriptOptions& options, TScriptSink& script,
+                               ProgressReporter& progress);

@@ -380,7 +380,7 @@ private slots:
         QVERIFY(update().endsWith(": added 0, changed 0, removed 0, unchanged 4."));
     }
 
-    void compareDatabasesListsTheDifferencesAndShowsBothTexts()
+    void compareDatabasesShowsTheDifferencesAndPutsTheMigrationIntoTheView()
     {
         m_ui->loginAnswer = TdsimServer::saLogin();
         m_window->a_connect->trigger();
@@ -401,13 +401,22 @@ private slots:
                     sourceText = window->m_sourceText->toPlainText();
                 }
             }
-            window->reject();
+            // The migration from inventory to demo goes into the view.
+            QTest::mouseClick(window->btn_migration, Qt::LeftButton);
         });
         m_window->a_compare->trigger();
         QVERIFY2(summary.contains(" objects differ"), qPrintable(summary));
         QCOMPARE(onlyInTarget, 1);
         QVERIFY2(sourceText.contains("create view v_customers"), qPrintable(sourceText));
-        QVERIFY(m_ui->messages.empty());
+        const QString view = m_window->m_view->toPlainText();
+        QVERIFY2(view.startsWith("USE inventory\nGO\n"), qPrintable(view.left(200)));
+        QVERIFY(view.contains("CREATE TABLE dbo.customers"));
+        QVERIFY(!view.contains("USE demo"));
+        // What only inventory has stays, and the message says so.
+        QVERIFY(!view.contains("DROP TABLE dbo.items"));
+        QCOMPARE(m_ui->messages.size(), size_t(1));
+        QVERIFY2(m_ui->messages.back().text.contains("tables/dbo.items.sql: only in the target"),
+                 qPrintable(m_ui->messages.back().text));
     }
 
     void appendAddsTheGeneratorsScriptBelowWhatTheViewHeld()
