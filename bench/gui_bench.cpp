@@ -143,6 +143,17 @@ qint64 residentBytes()
     return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
 }
 
+// The window shown at its usual size and logged in to the bench's tdsim (the recording
+// user interface in place answers the login).
+void showConnected(Tf_main& window)
+{
+    window.setWindowState(Qt::WindowNoState);
+    window.resize(1000, 700);
+    window.show();
+    window.db->ServerName = TdsimServer::serverName();
+    window.a_connect->trigger();
+}
+
 void largeFolder(int tables)
 {
     QTemporaryDir work;
@@ -153,11 +164,7 @@ void largeFolder(int tables)
     RecordingUserInterface ui;
     ui.loginAnswer = TdsimServer::saLogin();
     Tf_main window;
-    window.setWindowState(Qt::WindowNoState);
-    window.resize(1000, 700);
-    window.show();
-    window.db->ServerName = TdsimServer::serverName();
-    window.a_connect->trigger();
+    showConnected(window);
     const QModelIndex folder = folderOf(window, "wide", ObjectKind::Tables);
     const double open = millisecondsOf([&] { window.tv_main->expand(folder); }, window);
     const double mark = millisecondsOf([&] { markAll(window, folder); }, window);
@@ -207,11 +214,7 @@ void viewAgainstGenerate(int tables)
     RecordingUserInterface ui;
     ui.loginAnswer = TdsimServer::saLogin();
     Tf_main window;
-    window.setWindowState(Qt::WindowNoState);
-    window.resize(1000, 700);
-    window.show();
-    window.db->ServerName = TdsimServer::serverName();
-    window.a_connect->trigger();
+    showConnected(window);
     const QModelIndex folder = folderOf(window, "wide", ObjectKind::Tables);
     window.tv_main->expand(folder);
     markAll(window, folder);

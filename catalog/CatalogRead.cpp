@@ -207,6 +207,14 @@ int integerFromText(const QString& text)
     return value;
 }
 
+QByteArray binaryFromText(const QString& text)
+{
+    QString hex = trimBlanks(text);
+    if (hex.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        hex.remove(0, 2);
+    return QByteArray::fromHex(hex.toLatin1());
+}
+
 QString nameWithoutPadding(const QString& name)
 {
     qsizetype end = name.size();

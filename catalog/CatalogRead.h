@@ -74,3 +74,7 @@ QString nameWithoutPadding(const QString& name);
 
 // The conversion of a column text to an integer, with the error a bad value raises.
 int integerFromText(const QString& text);
+
+// The bytes of a binary column, which the client gives in hexadecimal (with or without
+// "0x").
+QByteArray binaryFromText(const QString& text);

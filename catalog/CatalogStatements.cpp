@@ -1,6 +1,7 @@
 #include "CatalogStatements.h"
 
 #include <QList>
+#include <array>
 
 namespace CatalogStatements {
 namespace {
@@ -413,7 +414,16 @@ QStringList scopedRead(CatalogSet set, const QString& db, const QStringList& fir
 
 bool keyedById(CatalogSet set)
 {
-    return keyedSelect(set, QStringLiteral("db")).keys.first().numeric;
+    // Asked for every keyed read of a selection: worked out once, not a statement built
+    // each time.
+    static const std::array<bool, CatalogSetCount> byId = [] {
+        std::array<bool, CatalogSetCount> sets{};
+        for (int n = 0; n < CatalogSetCount; ++n)
+            sets[size_t(n)] =
+                keyedSelect(static_cast<CatalogSet>(n), QStringLiteral("db")).keys.first().numeric;
+        return sets;
+    }();
+    return byId[size_t(set)];
 }
 
 int keyColumnCount(CatalogSet set)

@@ -82,13 +82,11 @@ constexpr std::array<ServerOption, 8> kServerOptions = {{
     {"mutual authentication", 0x100, true},
 }};
 
-// A varbinary column as the client gives it (hexadecimal), written as a 0x literal.
+// A varbinary column written as a 0x literal; empty for no bytes.
 QString binaryLiteral(const QString& text)
 {
-    QString hex = text.trimmed();
-    if (hex.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        hex.remove(0, 2);
-    return hex.isEmpty() ? QString() : QStringLiteral("0x") + hex.toLower();
+    const QByteArray bytes = binaryFromText(text);
+    return bytes.isEmpty() ? QString() : QStringLiteral("0x") + QString::fromLatin1(bytes.toHex());
 }
 
 QString inDatabase(const QString& database, const QString& table)

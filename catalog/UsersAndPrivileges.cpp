@@ -100,15 +100,6 @@ TCTProtect protectFromRow(const CatalogRead& read)
     return protect;
 }
 
-// sysprotects.columns as bytes; the client gives it in hexadecimal.
-QByteArray columnBitmap(const QString& text)
-{
-    QString hex = trimBlanks(text);
-    if (hex.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        hex.remove(0, 2);
-    return QByteArray::fromHex(hex.toLatin1());
-}
-
 // Bit (colid & 7) of byte colid / 8 stands for column colid; bit 0 of the first byte,
 // which no column has, means "all columns".
 bool bitIsSet(const QByteArray& bitmap, int bit)
@@ -286,7 +277,7 @@ std::optional<TCTProtectList> TCTLibObjInfo::GetProtects(TProtectFilter filter,
             if (!list)
                 list.emplace();
             list->append(protectFromRow(read));
-            bitmaps.append(columnBitmap(read.text(9)));
+            bitmaps.append(binaryFromText(read.text(9)));
         }
     }
     if (list)
@@ -308,7 +299,7 @@ TCTProtectList TCTLibObjInfo::GetSystemTableProtects(const QString& database,
         read.open(Sql::protects(database, Sql::protectsOfSystemTables(database, reference)));
         while (read.next()) {
             list.append(protectFromRow(read));
-            bitmaps.append(columnBitmap(read.text(9)));
+            bitmaps.append(binaryFromText(read.text(9)));
         }
     }
     nameColumns(*this, list, bitmaps);

@@ -64,3 +64,10 @@ QString procedureArgument(const QString& name)
 {
     return isRegularIdentifier(name) ? name : singleQuoted(name);
 }
+
+QStringList quotedIdentifiers(bool on)
+{
+    return {on ? QStringLiteral("SET QUOTED_IDENTIFIER ON")
+               : QStringLiteral("SET QUOTED_IDENTIFIER OFF"),
+            QStringLiteral("GO")};
+}

@@ -19,3 +19,5 @@ bool holdsBatchEnd(const QStringList& lines);
 // A name as an argument of a system procedure: as it is when it is a regular identifier,
 // otherwise as a string.
 QString procedureArgument(const QString& name);
+// "SET QUOTED_IDENTIFIER ON" or OFF, as a batch of its own.
+QStringList quotedIdentifiers(bool on);

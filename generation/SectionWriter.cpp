@@ -70,14 +70,6 @@ QString printable(const QString& text)
 const QLatin1String kBatchBreakLine(
     "a line that isql reads as go or as another command of its own");
 
-// "SET QUOTED_IDENTIFIER ON" or OFF, as a batch of its own.
-QStringList quotedIdentifiers(bool on)
-{
-    return {on ? QStringLiteral("SET QUOTED_IDENTIFIER ON")
-               : QStringLiteral("SET QUOTED_IDENTIFIER OFF"),
-            QStringLiteral("GO")};
-}
-
 // Grants hold no string literal: a double quote is a quoted name, which the server reads
 // as one only under quoted identifiers.
 QStringList withQuotedIdentifiersWhenNeeded(const QStringList& statements)

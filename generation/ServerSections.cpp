@@ -43,8 +43,7 @@ QStringList underQuotedIdentifiers(const QStringList& batch, bool needed)
 {
     if (!needed)
         return batch;
-    return QStringList{QStringLiteral("SET QUOTED_IDENTIFIER ON"), kGo} + batch +
-           QStringList{QStringLiteral("SET QUOTED_IDENTIFIER OFF"), kGo};
+    return quotedIdentifiers(true) + batch + quotedIdentifiers(false);
 }
 
 // The srid of a role, as a subquery.
@@ -235,19 +234,20 @@ QStringList segmentMapping(const TServerDatabase& database, const TScriptOptions
     return batches;
 }
 
-}  // namespace
-
+// The lines that stop a script run by isql at a placeholder still to be replaced.
 QStringList scriptStop(const QString& message)
 {
     return {QStringLiteral("PRINT ") + singleQuoted(message), QStringLiteral("SELECT syb_quit()"),
             kGo};
 }
 
+// The sp_dboption options that would refuse the creation of the database's objects.
 bool restrictsObjectCreation(const QString& option)
 {
     return option == QLatin1String("read only") || option == QLatin1String("single user") ||
            option == QLatin1String("dbo use only");
 }
+}  // namespace
 
 TServerSection deviceSection(const TServerDevice& device, const TScriptOptions& options)
 {

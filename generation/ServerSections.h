@@ -35,9 +35,3 @@ TServerSection configurationSection(const TConfigurationValue& value);
 // catalog has no such object.
 std::optional<TServerSection> serverSection(TServerCatalog& catalog, ObjectKind kind,
                                             const QString& name, const TScriptOptions& options);
-
-// The sp_dboption options that would refuse the creation of the database's objects.
-bool restrictsObjectCreation(const QString& option);
-
-// The line that stops a script run by isql at a placeholder still to be replaced.
-QStringList scriptStop(const QString& message);
