@@ -1140,25 +1140,6 @@ void Tf_main::BuildSeparateFiles()
     m_runCancelled = generator.Cancelled;
 }
 
-namespace {
-// Repository texts name no database, so that databases of other names compare: the
-// reader writes names without the database while this lives, and as before after.
-class UnprefixedNames {
-public:
-    explicit UnprefixedNames(TCTLibObjInfo& info) : m_info(info), m_prefix(info.PrefixWithDbName)
-    {
-        m_info.PrefixWithDbName = false;
-    }
-    ~UnprefixedNames() { m_info.PrefixWithDbName = m_prefix; }
-    UnprefixedNames(const UnprefixedNames&) = delete;
-    UnprefixedNames& operator=(const UnprefixedNames&) = delete;
-
-private:
-    TCTLibObjInfo& m_info;
-    bool m_prefix;
-};
-}  // namespace
-
 void Tf_main::a_compareExecute()
 {
     requireLiveConnection();
@@ -1192,7 +1173,6 @@ TSchemaTextSet Tf_main::readSchemaTexts(const QString& database)
     options.PrefixWithDb = false;
     TSchemaTextSet texts;
     RAProgressForm2->OnShow = [&](QObject*) {
-        const UnprefixedNames unprefixed(*info);
         TScriptGenerator generator(*info, options);
         generator.ListedObjectCounts = {{database, int(objects.size())}};
         generator.ListedEveryKind = true;
@@ -1210,7 +1190,6 @@ void Tf_main::viewMigration(const QString& source, const QString& target, TMigra
     ScriptLines.clear();
     m_viewSink->startRun(!btn_append->isChecked());
     RAProgressForm1->OnShow = [&](QObject*) {
-        const UnprefixedNames unprefixed(*info);
         TScriptOptions options = Options;
         options.PrefixWithDb = false;
         notes = writeMigration({*info, source, *info, target}, plan, options, *m_viewSink,
@@ -1233,7 +1212,6 @@ void Tf_main::BuildRepository()
     ScriptLines.clear();
     TScriptOptions options = Options;
     options.PrefixWithDb = false;
-    const UnprefixedNames unprefixed(*info);
     TScriptGenerator generator(*info, options);
     generator.ListedObjectCounts = m_explorer.listedObjectCounts();
     TRepositoryFileSet repository(TargetPath, false);

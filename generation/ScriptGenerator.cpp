@@ -127,11 +127,18 @@ void TScriptGenerator::chooseReads(const TMarkedObjectList& work)
 
 class TScriptGenerator::ReaderRunScope {
 public:
-    explicit ReaderRunScope(TScriptGenerator& generator) : m_generator(generator) {}
+    // The reader names tables with their database as this run's options say, and as
+    // before once the run is over.
+    explicit ReaderRunScope(TScriptGenerator& generator)
+        : m_generator(generator), m_prefixBefore(generator.m_info.PrefixWithDbName)
+    {
+        m_generator.m_info.PrefixWithDbName = m_generator.m_options.PrefixWithDb;
+    }
     ReaderRunScope(const ReaderRunScope&) = delete;
     ReaderRunScope& operator=(const ReaderRunScope&) = delete;
     ~ReaderRunScope()
     {
+        m_generator.m_info.PrefixWithDbName = m_prefixBefore;
         m_generator.m_selectionNames.clear();
         m_generator.m_readsSetFor.clear();
         m_generator.m_info.setWholeDatabaseReads(false);
@@ -141,6 +148,7 @@ public:
 
 private:
     TScriptGenerator& m_generator;
+    bool m_prefixBefore;
 };
 
 TScriptGenerator::ReaderRunScope TScriptGenerator::prepareReader(const TMarkedObjectList& work,
